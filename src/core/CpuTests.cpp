@@ -1,0 +1,27 @@
+#include "core/CpuTests.h"
+
+#include "core/CpuKernels.h"
+#include "core/Timing.h"
+
+namespace torvik {
+
+// The label updates and message pumps between the blocks lie inside the
+// timed section: elapsed always runs from the start reading.
+void CpuTests::RunBlocks(Test test, BlockPlan plan, void (*block)(int32_t first, int32_t last)) {
+  TimingSlot& slot = state_.Results()[test];
+  slot.start = ReadTenths();
+  for (int32_t b = 1; b <= plan.blocks; ++b) {
+    block(plan.perBlock * (b - 1) + 1, plan.perBlock * b);
+    slot.end = ReadTenths();
+    slot.elapsed = slot.end - slot.start;
+    state_.ShowElapsed(test);
+    if (b == plan.blocks) state_.View().RepaintNow();
+    state_.PumpMessages();
+  }
+}
+
+void CpuTests::PrimeTest() { RunBlocks(Test::Calc, kPrimePlan, &PrimeBlock); }
+
+void CpuTests::TrigTest() { RunBlocks(Test::Trig, kTrigPlan, &TrigBlock); }
+
+}  // namespace torvik

@@ -1,0 +1,58 @@
+// RunView: everything the benchmark control asks of the main window. The
+// window implements it; tests implement it with a recorder. Every call comes
+// from the GUI thread.
+#pragma once
+
+#include <QString>
+
+namespace torvik {
+
+// The result labels, one per test plus the total.
+enum class ResultLabel {
+  KCalc,
+  KTrig,
+  KSquare,
+  KCircle,
+  KTriangle,
+  KText,
+  KScroll,
+  KMemory,
+  KWrite1,
+  KWrite2,
+  KWrite3,
+  KRead1,
+  KRead2,
+  KRead3,
+  KMix,
+  KAll,
+};
+
+// The buttons that a run locks and unlocks.
+enum class Button { BCPU, B2D, BMix, BHDD, BAll, BRep, BStop };
+
+enum class MessageIcon { Information, Error };
+
+class RunView {
+ public:
+  virtual ~RunView() = default;
+
+  virtual void SetResultText(ResultLabel label, const QString& text) = 0;
+  // The status line; it is repainted only by RepaintNow.
+  virtual void SetStatusText(const QString& text) = 0;
+  // Puts the processor line on the status line.
+  virtual void ShowProcessorLine() = 0;
+  // The gauge's progress, 0..100; the gauge repaints itself at once.
+  virtual void SetGauge(int progress) = 0;
+  virtual void SetButtonEnabled(Button button, bool enabled) = 0;
+  virtual void FocusButton(Button button) = 0;
+  // Repaints the whole window; finished before it returns.
+  virtual void RepaintNow() = 0;
+  // Dispatches every waiting message and returns once the queue is empty.
+  virtual void PumpMessages() = 0;
+  // True once the user asked to close the window while a run was going on.
+  virtual bool CloseRequested() const = 0;
+  // A modal box with the application title as caption and an OK button.
+  virtual void ShowMessage(const QString& text, MessageIcon icon) = 0;
+};
+
+}  // namespace torvik

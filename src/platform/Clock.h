@@ -1,0 +1,17 @@
+// The system clocks that every timing in TORVIK is read from.
+// Any thread may call these functions.
+#pragma once
+
+#include <cstdint>
+
+namespace torvik::platform {
+
+// Milliseconds of a monotonic clock since the program started, read as a
+// signed 32-bit value like the classic tick count. It never goes backwards
+// and does not wrap within 24 days of running.
+int32_t TickCount();
+
+// Blocks the calling thread for at least `milliseconds`.
+void Sleep(int32_t milliseconds);
+
+}  // namespace torvik::platform

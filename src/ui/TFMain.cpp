@@ -1,0 +1,311 @@
+#include "ui/TFMain.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QMenuBar>
+#include <QMessageBox>
+
+#include "core/Errors.h"
+
+namespace torvik {
+namespace {
+
+const QString kCaption = QStringLiteral("TORVIK Ver3.03");
+const QString kApplicationTitle = QStringLiteral("TORVIK");
+const QString kWindowFace = QStringLiteral("ＭＳ Ｐゴシック");
+const QString kStatusFace = QStringLiteral("ＭＳ Ｐ明朝");
+const QString kStageFace = QStringLiteral("ＭＳ ゴシック");
+const QString kLabelFace = QStringLiteral("Times New Roman");
+const QColor kNavy(0, 0, 128);
+
+// Result labels grow leftwards from a fixed right edge; this is room for the
+// widest time the program shows ("12345.6sec").
+constexpr int kResultLabelWidth = 120;
+constexpr int kLabelHeight = 22;
+
+struct NameLabel {
+  const char* name;
+  const char* text;
+  int x, y;
+};
+const NameLabel kNameLabels[] = {
+    {"LCalc", "Prime Calc", 25, 10},      {"LTrig", "Trigonometric", 25, 40},
+    {"LSquare", "Square", 25, 90},        {"LCircle", "Circle", 25, 120},
+    {"LTriangle", "Triangle", 25, 150},   {"LText", "Text", 25, 180},
+    {"LScroll", "Scroll", 25, 210},       {"LMemory", "Memory", 25, 260},
+    {"LWrite1", "HDD Write", 331, 40},    {"LRead1", "HDD Read", 331, 150},
+    {"LMix", "MIX Mode", 331, 260},
+};
+
+// The size labels: right-aligned, 47 px wide from x = 449.
+struct SizeLabel {
+  const char* name;
+  const char* text;
+  int y;
+};
+const SizeLabel kSizeLabels[] = {
+    {"Label1", "40MB", 40}, {"LWrite2", "50MB", 70},  {"LWrite3", "60MB", 100},
+    {"Label2", "40MB", 150}, {"LRead2", "50MB", 180}, {"LRead3", "60MB", 210},
+};
+
+struct ResultPlace {
+  ResultLabel label;
+  const char* name;
+  int rightEdge, y;
+};
+const ResultPlace kResultPlaces[] = {
+    {ResultLabel::KCalc, "KCalc", 271, 10},         {ResultLabel::KTrig, "KTrig", 271, 40},
+    {ResultLabel::KSquare, "KSquare", 271, 90},     {ResultLabel::KCircle, "KCircle", 271, 120},
+    {ResultLabel::KTriangle, "KTriangle", 271, 150}, {ResultLabel::KText, "KText", 271, 180},
+    {ResultLabel::KScroll, "KScroll", 271, 210},    {ResultLabel::KMemory, "KMemory", 271, 260},
+    {ResultLabel::KWrite1, "KWrite1", 621, 40},     {ResultLabel::KWrite2, "KWrite2", 621, 70},
+    {ResultLabel::KWrite3, "KWrite3", 621, 100},    {ResultLabel::KRead1, "KRead1", 621, 150},
+    {ResultLabel::KRead2, "KRead2", 621, 180},      {ResultLabel::KRead3, "KRead3", 621, 210},
+    {ResultLabel::KMix, "KMix", 621, 260},          {ResultLabel::KAll, "KAll", 621, 300},
+};
+
+struct ButtonPlace {
+  Button button;
+  const char* name;
+  const char* caption;
+  int x, width, fontPixels;
+  bool enabled;
+};
+const ButtonPlace kButtons[] = {
+    {Button::BCPU, "BCPU", "CPU", 10, 81, 17, true},   {Button::B2D, "B2D", "Graphic", 100, 81, 17, true},
+    {Button::BMix, "BMix", "Memory", 190, 81, 17, true}, {Button::BHDD, "BHDD", "HDD", 280, 81, 17, true},
+    {Button::BAll, "BAll", "ALL", 400, 71, 18, true},   {Button::BRep, "BRep", "Report", 481, 72, 18, false},
+    {Button::BStop, "BStop", "Stop", 563, 71, 18, false},
+};
+
+struct SeparatorPlace {
+  const char* name;
+  int x, y, width;
+};
+const SeparatorPlace kSeparators[] = {
+    {"Panel8", 9, 0, 631},    {"Panel2", 20, 79, 256}, {"Panel7", 20, 249, 256}, {"Panel3", 325, 249, 301},
+    {"Panel1", 10, 289, 631}, {"Panel5", 9, 329, 631}, {"Panel6", 9, 379, 631},
+};
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QLatin1String(name));
+  label->setFont(font);
+  label->setAttribute(Qt::WA_TranslucentBackground);
+  return label;
+}
+
+}  // namespace
+
+TFMain::TFMain(QWidget* parent)
+    : QMainWindow(parent), scale_(DesignScale::ForScreen()), state_(*this), bench_(state_), sequencer_(state_, bench_) {
+  setObjectName(QStringLiteral("FMain"));
+  setWindowTitle(kCaption);
+  // Single fixed border: system menu and minimise, no maximise.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setFont(scale_.Font(kWindowFace, 15));
+
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("ClientArea"));
+  client->setFixedSize(scale_(649), scale_(414));
+  setCentralWidget(client);
+
+  BuildLabels(client);
+  BuildControls(client);
+  BuildMenu();
+
+  // Only the CPU group's tests are built into this program so far.
+  wiredGroups_ = {Button::BCPU};
+  for (Button group : {Button::B2D, Button::BMix, Button::BHDD, Button::BAll}) ButtonOf(group)->setEnabled(false);
+
+  adjustSize();
+  setFixedSize(size());
+  if (const QScreen* screen = this->screen()) {
+    const QRect area = screen->geometry();
+    move(area.x() + std::max(0, (area.width() - width()) / 2), area.y() + std::max(0, (area.height() - height()) / 2));
+  }
+  FormCreate();
+}
+
+TFMain::~TFMain() = default;
+
+void TFMain::BuildLabels(QWidget* client) {
+  const QFont nameFont = scale_.Font(kLabelFace, 18, true);
+  for (const NameLabel& n : kNameLabels) {
+    QLabel* label = MakeLabel(client, n.name, QLatin1String(n.text), nameFont);
+    label->setGeometry(scale_.Rect(n.x, n.y, 200, kLabelHeight));
+    label->adjustSize();
+  }
+  for (const SizeLabel& s : kSizeLabels) {
+    QLabel* label = MakeLabel(client, s.name, QLatin1String(s.text), nameFont);
+    label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    label->setGeometry(scale_.Rect(449, s.y, 47, kLabelHeight));
+  }
+  QLabel* total = MakeLabel(client, "LAll", QStringLiteral("Total"), scale_.Font(kLabelFace, 22, true));
+  total->move(scale_(444), scale_(300));
+  total->adjustSize();
+
+  for (const ResultPlace& r : kResultPlaces) {
+    QLabel* label = MakeLabel(client, r.name, QString(), nameFont);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, kNavy);
+    label->setPalette(palette);
+    label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    label->setGeometry(scale_(r.rightEdge - kResultLabelWidth), scale_(r.y), scale_(kResultLabelWidth),
+                       scale_(kLabelHeight));
+    resultLabels_[r.label] = label;
+  }
+}
+
+void TFMain::BuildControls(QWidget* client) {
+  Gauge = new TGauge(client);
+  Gauge->setObjectName(QStringLiteral("Gauge"));
+  Gauge->setGeometry(scale_.Rect(20, 300, 281, 24));
+  Gauge->SetColor(kNavy);
+  Gauge->SetForeColor(kNavy);
+  Gauge->SetBackColor(palette().color(QPalette::Button));
+  Gauge->setFont(scale_.Font(kLabelFace, 17));
+
+  for (const ButtonPlace& b : kButtons) {
+    auto* button = new QPushButton(QLatin1String(b.caption), client);
+    button->setObjectName(QLatin1String(b.name));
+    button->setFont(scale_.Font(kLabelFace, b.fontPixels, true));
+    button->setGeometry(scale_.Rect(b.x, 340, b.width, 31));
+    button->setEnabled(b.enabled);
+    buttons_[b.button] = button;
+  }
+  connect(ButtonOf(Button::BCPU), &QPushButton::clicked, this, &TFMain::BCPUClick);
+  connect(ButtonOf(Button::B2D), &QPushButton::clicked, this, &TFMain::B2DClick);
+  connect(ButtonOf(Button::BMix), &QPushButton::clicked, this, &TFMain::BMixClick);
+  connect(ButtonOf(Button::BHDD), &QPushButton::clicked, this, &TFMain::BHDDClick);
+  connect(ButtonOf(Button::BAll), &QPushButton::clicked, this, &TFMain::BAllClick);
+  connect(ButtonOf(Button::BStop), &QPushButton::clicked, this, &TFMain::BStopClick);
+
+  // Keyboard order: ALL, Report, CPU, Graphic, HDD, Memory, Stop.
+  const Button tabOrder[] = {Button::BAll, Button::BRep, Button::BCPU, Button::B2D,
+                             Button::BHDD, Button::BMix, Button::BStop};
+  for (size_t i = 0; i + 1 < std::size(tabOrder); ++i) setTabOrder(ButtonOf(tabOrder[i]), ButtonOf(tabOrder[i + 1]));
+
+  LFill = MakeLabel(client, "LFill", QString(), scale_.Font(kStatusFace, 17, true));
+  LFill->setGeometry(scale_.Rect(25, 390, 349, 17));
+
+  for (const SeparatorPlace& s : kSeparators) {
+    auto* bar = new QFrame(client);
+    bar->setObjectName(QLatin1String(s.name));
+    bar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->setLineWidth(1);
+    bar->setGeometry(scale_.Rect(s.x, s.y, s.width, 4));
+  }
+
+  // The drawing stage's surfaces, hidden until a drawing or scroll test.
+  Paint = new QWidget(client);
+  Paint->setObjectName(QStringLiteral("Paint"));
+  Paint->setFont(scale_.Font(kStageFace, 27));
+  Paint->setGeometry(client->rect());
+  Paint->hide();
+  Memo = new QPlainTextEdit(client);
+  Memo->setObjectName(QStringLiteral("Memo"));
+  Memo->setFont(scale_.Font(kStageFace, 15));
+  Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo->setGeometry(client->rect());
+  Memo->setEnabled(false);
+  Memo->hide();
+
+  ButtonOf(Button::BAll)->setFocus();
+}
+
+void TFMain::BuildMenu() {
+  QMenu* settings = menuBar()->addMenu(QStringLiteral("設定"));
+  settings->setObjectName(QStringLiteral("N1"));
+  QAction* set = settings->addAction(QStringLiteral("計測環境"));
+  set->setObjectName(QStringLiteral("MSet"));
+  settings->addSeparator()->setObjectName(QStringLiteral("N3"));
+  QAction* exit = settings->addAction(QStringLiteral("終了"));
+  exit->setObjectName(QStringLiteral("MExit"));
+  connect(exit, &QAction::triggered, this, &TFMain::MExitClick);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("？"));
+  help->setObjectName(QStringLiteral("N2"));
+  QAction* helpEntry = help->addAction(QStringLiteral("ヘルプ"));
+  helpEntry->setObjectName(QStringLiteral("MHelp"));
+  QAction* about = help->addAction(QStringLiteral("バージョン情報"));
+  about->setObjectName(QStringLiteral("MAbout"));
+
+  // The settings dialog, the help window and the about box are not built
+  // into this program yet; their entries show so but do nothing.
+  for (QAction* pending : {set, helpEntry, about}) pending->setEnabled(false);
+}
+
+void TFMain::FormCreate() {
+  state_.ResetResults();
+  ShowProcessorLine();
+}
+
+QPushButton* TFMain::ButtonOf(Button button) const { return buttons_.at(button); }
+
+void TFMain::SetResultText(ResultLabel label, const QString& text) { resultLabels_.at(label)->setText(text); }
+
+void TFMain::SetStatusText(const QString& text) { LFill->setText(text); }
+
+void TFMain::ShowProcessorLine() {
+  // The processor line arrives with processor identification.
+  LFill->setText(QString());
+}
+
+void TFMain::SetGauge(int progress) { Gauge->SetProgress(progress); }
+
+void TFMain::SetButtonEnabled(Button button, bool enabled) {
+  const bool isGroup = button != Button::BRep && button != Button::BStop;
+  if (enabled && isGroup && !wiredGroups_.contains(button)) return;
+  ButtonOf(button)->setEnabled(enabled);
+}
+
+void TFMain::FocusButton(Button button) { ButtonOf(button)->setFocus(); }
+
+void TFMain::RepaintNow() { repaint(); }
+
+void TFMain::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void TFMain::ShowMessage(const QString& text, MessageIcon icon) {
+  QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information, kApplicationTitle,
+                  text, QMessageBox::Ok, this);
+  box.exec();
+}
+
+void TFMain::RunGroup(void (GroupSequencer::*group)()) {
+  running_ = true;
+  try {
+    (sequencer_.*group)();
+  } catch (const ExitRequested&) {
+    // The group has released its test data; now the window may close.
+  } catch (const TorvikError& error) {
+    ShowMessage(error.Message(), MessageIcon::Error);
+  }
+  running_ = false;
+  if (closeRequested_) close();
+}
+
+void TFMain::BCPUClick() { RunGroup(&GroupSequencer::BCPUClick); }
+void TFMain::B2DClick() { RunGroup(&GroupSequencer::B2DClick); }
+void TFMain::BMixClick() { RunGroup(&GroupSequencer::BMixClick); }
+void TFMain::BHDDClick() { RunGroup(&GroupSequencer::BHDDClick); }
+void TFMain::BAllClick() { RunGroup(&GroupSequencer::BAllClick); }
+
+void TFMain::BStopClick() { state_.BStopClick(); }
+
+void TFMain::MExitClick() { close(); }
+
+void TFMain::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    // Seen at the run's next pumping point, which unwinds the group; the
+    // window closes once the group has released its test data.
+    closeRequested_ = true;
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+}  // namespace torvik

@@ -1,0 +1,92 @@
+// TFMain: the TORVIK main window. A fixed layout of test names and result
+// labels, the group buttons, the progress gauge, the status line and the
+// menu; it owns the run state, the program's tests and the group sequencer,
+// and is the RunView through which they show their progress.
+//
+// A group runs inside its button's click handler on the GUI thread; the
+// window stays alive only where the run pumps messages. Closing the window
+// during a run ends the run at its next pumping point, then the program.
+// GUI thread only.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <map>
+#include <set>
+
+#include "core/Benchmark.h"
+#include "core/GroupSequencer.h"
+#include "core/RunState.h"
+#include "core/RunView.h"
+#include "ui/DesignScale.h"
+#include "ui/Gauges.h"
+
+namespace torvik {
+
+class TFMain : public QMainWindow, public RunView {
+  Q_OBJECT
+
+ public:
+  // The Memo's capacity in characters.
+  static constexpr int kMemoMaxLength = 64'512;
+
+  explicit TFMain(QWidget* parent = nullptr);
+  ~TFMain() override;
+
+  RunState& State() { return state_; }
+  bool Running() const { return running_; }
+
+  // RunView
+  void SetResultText(ResultLabel label, const QString& text) override;
+  void SetStatusText(const QString& text) override;
+  void ShowProcessorLine() override;
+  void SetGauge(int progress) override;
+  void SetButtonEnabled(Button button, bool enabled) override;
+  void FocusButton(Button button) override;
+  void RepaintNow() override;
+  void PumpMessages() override;
+  bool CloseRequested() const override { return closeRequested_; }
+  void ShowMessage(const QString& text, MessageIcon icon) override;
+
+  // Handlers.
+  void BCPUClick();
+  void B2DClick();
+  void BMixClick();
+  void BHDDClick();
+  void BAllClick();
+  void BStopClick();
+  void MExitClick();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildLabels(QWidget* client);
+  void BuildControls(QWidget* client);
+  void BuildMenu();
+  void FormCreate();
+  void RunGroup(void (GroupSequencer::*group)());
+  QPushButton* ButtonOf(Button button) const;
+
+  const DesignScale scale_;
+  RunState state_;
+  Benchmark bench_;
+  GroupSequencer sequencer_;
+
+  std::map<ResultLabel, QLabel*> resultLabels_;
+  std::map<Button, QPushButton*> buttons_;
+  // Group buttons whose tests are built into this program; the others stay disabled.
+  std::set<Button> wiredGroups_;
+  TGauge* Gauge = nullptr;
+  QLabel* LFill = nullptr;
+  QWidget* Paint = nullptr;
+  QPlainTextEdit* Memo = nullptr;
+
+  bool running_ = false;
+  bool closeRequested_ = false;
+};
+
+}  // namespace torvik
