@@ -1,0 +1,197 @@
+// The main window: its layout and initial state, the CPU group run end to
+// end through the real button, and closing the window in the middle of a run.
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QtTest>
+
+#include "core/WorkerThread.h"
+#include "ui/TFMain.h"
+
+using namespace torvik;
+
+namespace {
+
+template <typename T = QWidget>
+T* Find(const QWidget& window, const char* name) {
+  return window.findChild<T*>(QLatin1String(name));
+}
+
+QString Text(const QWidget& window, const char* name) { return Find<QLabel>(window, name)->text(); }
+
+// Answers the next message box with OK and remembers what it said.
+struct MessageBoxAnswer {
+  QString text;
+  QString title;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  int seen = 0;
+
+  void ArmFor(int milliseconds) {
+    auto* timer = new QTimer;
+    auto* elapsed = new QElapsedTimer;
+    elapsed->start();
+    QObject::connect(timer, &QTimer::timeout, [this, timer, elapsed, milliseconds] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        text = box->text();
+        title = box->windowTitle();
+        icon = box->icon();
+        ++seen;
+        box->button(QMessageBox::Ok)->click();
+      }
+      if (seen > 0 || elapsed->elapsed() > milliseconds) {
+        timer->stop();
+        timer->deleteLater();
+        delete elapsed;
+      }
+    });
+    timer->start(20);
+  }
+};
+
+// Tenths shown by a result label (" 12.3sec" gives 123).
+int Tenths(const QString& shown) {
+  QString digits = shown.trimmed();
+  digits.chop(3);
+  return qRound(digits.toDouble() * 10);
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() { WorkerThread::StopAllWorkers(); }
+
+  void captionAndFixedScaledSize() {
+    TFMain window;
+    QCOMPARE(window.windowTitle(), QStringLiteral("TORVIK Ver3.03"));
+    QCOMPARE(window.minimumSize(), window.maximumSize());
+    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+    // Design values are at 120 dpi; this screen has 96, so they scale by 0.8.
+    QCOMPARE(qRound(window.screen()->logicalDotsPerInch()), 96);
+    QCOMPARE(window.centralWidget()->size(), QSize(519, 331));
+    QCOMPARE(Find<QPushButton>(window, "BAll")->geometry(), QRect(320, 272, 57, 25));
+    QCOMPARE(Find<TGauge>(window, "Gauge")->geometry(), QRect(16, 240, 225, 19));
+    QCOMPARE(Find<QLabel>(window, "LFill")->geometry(), QRect(20, 312, 279, 14));
+    QCOMPARE(Find<QLabel>(window, "LCalc")->pos(), QPoint(20, 8));
+    QCOMPARE(Find<QLabel>(window, "KCalc")->geometry().right() + 1, 217);  // right edge 271 x 0.8
+    QCOMPARE(Find<QLabel>(window, "KAll")->geometry().right() + 1, 497);   // right edge 621 x 0.8
+  }
+
+  void windowIsCentredOnTheScreen() {
+    TFMain window;
+    const QRect screen = window.screen()->geometry();
+    QCOMPARE(window.x(), (screen.width() - window.width()) / 2);
+    QCOMPARE(window.y(), (screen.height() - window.height()) / 2);
+  }
+
+  void labelsButtonsAndMenuCarryTheirTexts() {
+    TFMain window;
+    const std::pair<const char*, const char*> labels[] = {
+        {"LCalc", "Prime Calc"}, {"LTrig", "Trigonometric"}, {"LSquare", "Square"},  {"LCircle", "Circle"},
+        {"LTriangle", "Triangle"}, {"LText", "Text"},        {"LScroll", "Scroll"},  {"LMemory", "Memory"},
+        {"LWrite1", "HDD Write"}, {"Label1", "40MB"},        {"LWrite2", "50MB"},    {"LWrite3", "60MB"},
+        {"LRead1", "HDD Read"},   {"Label2", "40MB"},        {"LRead2", "50MB"},     {"LRead3", "60MB"},
+        {"LMix", "MIX Mode"},     {"LAll", "Total"},
+    };
+    for (const auto& [name, text] : labels) QCOMPARE(Text(window, name), QLatin1String(text));
+    const std::pair<const char*, const char*> buttons[] = {
+        {"BCPU", "CPU"}, {"B2D", "Graphic"}, {"BMix", "Memory"}, {"BHDD", "HDD"},
+        {"BAll", "ALL"}, {"BRep", "Report"}, {"BStop", "Stop"},
+    };
+    for (const auto& [name, caption] : buttons) QCOMPARE(Find<QPushButton>(window, name)->text(), QLatin1String(caption));
+    for (const char* bar : {"Panel8", "Panel2", "Panel7", "Panel3", "Panel1", "Panel5", "Panel6"}) {
+      QVERIFY2(Find(window, bar) && Find(window, bar)->height() == 3, bar);  // 4 px x 0.8
+    }
+    const QList<QAction*> menus = window.menuBar()->actions();
+    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus[0]->text(), QStringLiteral("設定"));
+    QCOMPARE(menus[1]->text(), QStringLiteral("？"));
+    QStringList entries;
+    for (QAction* menu : menus) {
+      for (QAction* entry : menu->menu()->actions()) entries << (entry->isSeparator() ? "-" : entry->text());
+    }
+    QCOMPARE(entries, QStringList({"計測環境", "-", "終了", "ヘルプ", "バージョン情報"}));
+  }
+
+  void startsIdleWithEmptyResults() {
+    TFMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (const char* name : {"KCalc", "KTrig", "KSquare", "KCircle", "KTriangle", "KText", "KScroll", "KMemory",
+                             "KWrite1", "KWrite2", "KWrite3", "KRead1", "KRead2", "KRead3", "KMix", "KAll"}) {
+      QVERIFY2(Text(window, name).isEmpty(), name);
+    }
+    QCOMPARE(Find<TGauge>(window, "Gauge")->Progress(), 0);
+    QVERIFY(!Find<QPushButton>(window, "BRep")->isEnabled());
+    QVERIFY(!Find<QPushButton>(window, "BStop")->isEnabled());
+    QVERIFY(Find<QPushButton>(window, "BCPU")->isEnabled());
+    // ALL has the focus; while its group is not built into the program the
+    // focus passes along the tab order to the first enabled button.
+    QPushButton* all = Find<QPushButton>(window, "BAll");
+    QCOMPARE(window.focusWidget(), all->isEnabled() ? all : Find(window, "BCPU"));
+    QVERIFY(!Find(window, "Paint")->isVisible());
+    QVERIFY(!Find(window, "Memo")->isVisible());
+    QVERIFY(!Find(window, "Memo")->isEnabled());
+  }
+
+  void tabOrderRunsThroughTheButtons() {
+    TFMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (QPushButton* button : window.findChildren<QPushButton*>()) button->setEnabled(true);
+    QWidget* widget = Find(window, "BAll");
+    QStringList order;
+    for (int i = 0; i < 7; ++i) {
+      order << widget->objectName();
+      widget = widget->nextInFocusChain();
+      while (widget->focusPolicy() == Qt::NoFocus || !qobject_cast<QPushButton*>(widget)) widget = widget->nextInFocusChain();
+    }
+    QCOMPARE(order, QStringList({"BAll", "BRep", "BCPU", "B2D", "BHDD", "BMix", "BStop"}));
+  }
+
+  void cpuGroupRunsEndToEnd() {
+    TFMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    MessageBoxAnswer answer;
+    answer.ArmFor(300'000);
+    QTest::mouseClick(Find<QPushButton>(window, "BCPU"), Qt::LeftButton);
+
+    QCOMPARE(answer.seen, 1);
+    QCOMPARE(answer.text, QStringLiteral("計測が終了しました。Reportボタンで結果が保存されます。"));
+    QCOMPARE(answer.title, QStringLiteral("TORVIK"));
+    QCOMPARE(answer.icon, QMessageBox::Information);
+    const QRegularExpression shown(QStringLiteral("^ *\\d+\\.\\dsec$"));
+    for (const char* name : {"KCalc", "KTrig", "KAll"}) QVERIFY2(shown.match(Text(window, name)).hasMatch(), name);
+    QCOMPARE(Tenths(Text(window, "KAll")), Tenths(Text(window, "KCalc")) + Tenths(Text(window, "KTrig")));
+    QVERIFY(Tenths(Text(window, "KTrig")) > 0);  // 120 million x87 evaluations take time
+    QCOMPARE(Find<TGauge>(window, "Gauge")->Progress(), 100);
+    QVERIFY(Find<QPushButton>(window, "BRep")->isEnabled());
+    QVERIFY(!Find<QPushButton>(window, "BStop")->isEnabled());
+    QCOMPARE(window.focusWidget(), Find(window, "BRep"));
+    QVERIFY(!window.Running());
+    // The groups whose tests are not built stay disabled.
+    QVERIFY(!Find<QPushButton>(window, "BAll")->isEnabled());
+  }
+
+  void closingDuringARunEndsItAtTheNextPump() {
+    TFMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    MessageBoxAnswer answer;
+    answer.ArmFor(60'000);
+    QTimer::singleShot(150, &window, [&window] { window.close(); });
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(Find<QPushButton>(window, "BCPU"), Qt::LeftButton);
+    QVERIFY2(timer.elapsed() < 3'000, "the run went on after the window was closed");
+    QCOMPARE(answer.seen, 0);
+    QVERIFY(Text(window, "KTrig").isEmpty());
+    QVERIFY(!window.isVisible());
+    QVERIFY(!window.Running());
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"
