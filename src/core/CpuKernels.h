@@ -18,8 +18,10 @@ namespace torvik {
 
 // Hides a value's origin from the optimiser, so a divisor is never known to
 // be 2 (which would turn the remainder into a parity test) and every remainder
-// stays a real 32-bit idiv.
-inline void OpaqueRegister(int32_t& value) { asm("" : "+r"(value)); }
+// stays a real 32-bit idiv. Volatile: the loop around it can never be dropped
+// as dead code, and since the remainder decides when the loop ends, every
+// division in it must really run.
+inline void OpaqueRegister(int32_t& value) { asm volatile("" : "+r"(value)); }
 
 // A probe that observes nothing; every call vanishes after inlining.
 struct NoProbe {
