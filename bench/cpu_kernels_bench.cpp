@@ -3,12 +3,12 @@
 // product adds nothing to (and removes nothing from) the work it times.
 //
 //   build/bench/torvik_cpu_bench [repetitions]
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <vector>
-#include <algorithm>
 
 #include "core/CpuKernels.h"
 
@@ -88,11 +88,19 @@ int main(int argc, char** argv) {
   std::printf("median of %d runs each, product kernel vs bare reference loop, one thread\n", repetitions);
   std::printf("%-22s %-38s %11s %11s %7s\n", "kernel", "work", "product", "reference", "ratio");
 
-  const double prime = Seconds([] { for (int b = 1; b <= 10; ++b) torvik::PrimeBlock(10'000 * (b - 1) + 1, 10'000 * b); }, repetitions);
+  const double prime = Seconds(
+      [] {
+        for (int b = 1; b <= 10; ++b) torvik::PrimeBlock(10'000 * (b - 1) + 1, 10'000 * b);
+      },
+      repetitions);
   const double primeRef = Seconds([] { ReferencePrimes(1, 100'000); }, repetitions);
   Row("prime (PrimeBlock)", "455,189,150 x 32-bit idiv", prime, primeRef);
 
-  const double trig = Seconds([] { for (int b = 1; b <= 10; ++b) torvik::TrigBlock(4'000'000 * (b - 1) + 1, 4'000'000 * b); }, repetitions);
+  const double trig = Seconds(
+      [] {
+        for (int b = 1; b <= 10; ++b) torvik::TrigBlock(4'000'000 * (b - 1) + 1, 4'000'000 * b);
+      },
+      repetitions);
   const double trigRef = Seconds([] { ReferenceTrig(1, 40'000'000); }, repetitions);
   Row("trig (TrigBlock)", "40,000,000 x (fptan, fcos, fsin)", trig, trigRef);
 

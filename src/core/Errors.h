@@ -10,8 +10,7 @@ namespace torvik {
 // its message (an I/O failure, a settings value of the wrong type).
 class TorvikError : public std::runtime_error {
  public:
-  explicit TorvikError(const QString& message)
-      : std::runtime_error(message.toStdString()), message_(message) {}
+  explicit TorvikError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
   const QString& Message() const { return message_; }
 
  private:

@@ -67,6 +67,28 @@ void GroupSequencer::Finish(const QString& message) {
   view_.ShowProcessorLine();
 }
 
+// One pass of the disk tests: fresh files, then write 40, 50, 60 and read 40,
+// 50, 60. Each pass adds to the disk slots, but only pass 3 (whose slots then
+// hold the sums of all passes) adds them to the total.
+void GroupSequencer::DiskPass(int pass, int& progress, DiskPassRules rules) {
+  auto mayGoOn = [&] { return !rules.stoppable || state_.MayGoOn(); };
+  if (mayGoOn()) {
+    Announce(texts::kPreparing);
+    state_.PumpMessages();
+    tests_.PrepareDiskFiles();
+    tests_.ScratchWrite();
+  }
+  for (const DiskStep& step : kDiskSteps) {
+    if (!mayGoOn()) continue;
+    Announce(*step.status);
+    (tests_.*step.run)();
+    if (pass == 3) state_.Results().Total() += state_.Results()[step.slot].elapsed;
+    state_.ShowTotal();
+    progress += IsWrite(step.slot) ? rules.write : rules.read;
+    view_.SetGauge(progress);
+  }
+}
+
 void GroupSequencer::BAllClick() {
   Guarded([this] {
     state_.ResetResults();
@@ -115,27 +137,9 @@ void GroupSequencer::BAllClick() {
       view_.SetGauge(step.gauge);
     }
 
-    // Disk passes: each pass adds to the disk slots, but only pass 3 (whose
-    // slots then hold the sums) counts towards the total. A stopped run still
-    // counts its passes, doing nothing.
+    // A stopped run still counts its passes, doing nothing.
     int progress = 60;
-    for (int pass = 1; pass <= 3; ++pass) {
-      if (state_.MayGoOn()) {
-        Announce(texts::kPreparing);
-        state_.PumpMessages();
-        tests_.PrepareDiskFiles();
-        tests_.ScratchWrite();
-      }
-      for (const DiskStep& step : kDiskSteps) {
-        if (!state_.MayGoOn()) continue;
-        Announce(*step.status);
-        (tests_.*step.run)();
-        if (pass == 3) state_.Results().Total() += state_.Results()[step.slot].elapsed;
-        state_.ShowTotal();
-        progress += IsWrite(step.slot) ? 1 : 2;
-        view_.SetGauge(progress);
-      }
-    }
+    for (int pass = 1; pass <= 3; ++pass) DiskPass(pass, progress, {.stoppable = true, .write = 1, .read = 2});
 
     if (state_.MayGoOn()) {
       Announce(texts::kMix);
@@ -219,20 +223,7 @@ void GroupSequencer::BHDDClick() {
 
     // The Stop flag is not looked at in these passes.
     int progress = 0;
-    for (int pass = 1; pass <= 3; ++pass) {
-      Announce(texts::kPreparing);
-      state_.PumpMessages();
-      tests_.PrepareDiskFiles();
-      tests_.ScratchWrite();
-      for (const DiskStep& step : kDiskSteps) {
-        Announce(*step.status);
-        (tests_.*step.run)();
-        if (pass == 3) state_.Results().Total() += state_.Results()[step.slot].elapsed;
-        state_.ShowTotal();
-        progress += 5;
-        view_.SetGauge(progress);
-      }
-    }
+    for (int pass = 1; pass <= 3; ++pass) DiskPass(pass, progress, {.stoppable = false, .write = 5, .read = 5});
     view_.SetGauge(100);
     Finish(texts::kCompletedBox);
   });

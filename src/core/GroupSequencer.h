@@ -57,8 +57,17 @@ class GroupSequencer {
   };
   static const DiskStep kDiskSteps[6];
 
+  // How a group runs its disk passes: whether the Stop flag is looked at, and
+  // how far the gauge advances after a write and after a read test.
+  struct DiskPassRules {
+    bool stoppable;
+    int write;
+    int read;
+  };
+
   template <typename Body>
   void Guarded(Body body);
+  void DiskPass(int pass, int& progress, DiskPassRules rules);
   void Lock(bool stopEnabled);
   void Unlock();
   void Announce(const QString& text);

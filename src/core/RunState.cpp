@@ -30,11 +30,10 @@ ResultLabel LabelOf(Test test) {
 void RunState::ResetResults() {
   results_.Clear();
   view_.SetGauge(0);
-  for (ResultLabel label :
-       {ResultLabel::KCalc, ResultLabel::KTrig, ResultLabel::KWrite1, ResultLabel::KWrite2,
-        ResultLabel::KWrite3, ResultLabel::KRead1, ResultLabel::KRead2, ResultLabel::KRead3,
-        ResultLabel::KSquare, ResultLabel::KCircle, ResultLabel::KTriangle, ResultLabel::KText,
-        ResultLabel::KScroll, ResultLabel::KAll, ResultLabel::KMemory, ResultLabel::KMix}) {
+  for (ResultLabel label : {ResultLabel::KCalc, ResultLabel::KTrig, ResultLabel::KWrite1, ResultLabel::KWrite2,
+                            ResultLabel::KWrite3, ResultLabel::KRead1, ResultLabel::KRead2, ResultLabel::KRead3,
+                            ResultLabel::KSquare, ResultLabel::KCircle, ResultLabel::KTriangle, ResultLabel::KText,
+                            ResultLabel::KScroll, ResultLabel::KAll, ResultLabel::KMemory, ResultLabel::KMix}) {
     view_.SetResultText(label, QString());
   }
   stopFlag_ = 0;
@@ -54,8 +53,6 @@ void RunState::PumpMessages() {
   if (view_.CloseRequested()) throw ExitRequested{};
 }
 
-void RunState::ShowElapsed(Test test) {
-  view_.SetResultText(LabelOf(test), FormatSeconds(results_[test].elapsed));
-}
+void RunState::ShowElapsed(Test test) { view_.SetResultText(LabelOf(test), FormatSeconds(results_[test].elapsed)); }
 
 }  // namespace torvik

@@ -14,9 +14,7 @@ int MulDivRounded(int value, int numerator, int denominator) {
 
 }  // namespace
 
-DesignScale DesignScale::ForDpi(int dpi) {
-  return DesignScale(MulDivRounded(kDesignFontHeight, dpi, kDesignDpi));
-}
+DesignScale DesignScale::ForDpi(int dpi) { return DesignScale(MulDivRounded(kDesignFontHeight, dpi, kDesignDpi)); }
 
 DesignScale DesignScale::ForScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -46,9 +44,8 @@ void RegisterFontSubstitutes() {
     const char* standIn;
   };
   static const Substitute kSubstitutes[] = {
-      {u"ＭＳ Ｐゴシック", "IPAPGothic"},  {u"ＭＳ ゴシック", "IPAGothic"},
-      {u"ＭＳ Ｐ明朝", "IPAPMincho"},     {u"ＭＳ 明朝", "IPAMincho"},
-      {u"Times New Roman", "Liberation Serif"}, {u"Arial", "Liberation Sans"},
+      {u"ＭＳ Ｐゴシック", "IPAPGothic"}, {u"ＭＳ ゴシック", "IPAGothic"},          {u"ＭＳ Ｐ明朝", "IPAPMincho"},
+      {u"ＭＳ 明朝", "IPAMincho"},        {u"Times New Roman", "Liberation Serif"}, {u"Arial", "Liberation Sans"},
   };
   for (const Substitute& s : kSubstitutes) {
     QFont::insertSubstitution(QString::fromUtf16(s.windowsFace), QString::fromLatin1(s.standIn));

@@ -3,7 +3,6 @@
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
-
 #include <climits>
 #include <cmath>
 #include <numbers>
@@ -37,7 +36,8 @@ void XorOnto(QImage& image, const QImage& overlay) {
 
 // Fills [left, right) x [top, bottom), as the platform's rectangle fill does.
 void FillEdges(QPainter& painter, Edges e, const QColor& color) {
-  if (e.right > e.left && e.bottom > e.top) painter.fillRect(QRect(e.left, e.top, e.right - e.left, e.bottom - e.top), color);
+  if (e.right > e.left && e.bottom > e.top)
+    painter.fillRect(QRect(e.left, e.top, e.right - e.left, e.bottom - e.top), color);
 }
 
 // The pixel box of the ellipse that the platform draws inside these bounds.
@@ -62,6 +62,20 @@ void DrawPie(QPainter& painter, Edges bounds, QPointF from, QPointF to) {
   int span = RadialAngle(box, to) - start;
   while (span <= 0) span += 360 * 16;
   painter.drawPie(box, start, span);
+}
+
+// The needle dial: the upper half of an ellipse standing on the bottom line,
+// the line under it, and the needle from the bottom centre (left at 0 %,
+// upright at 50 %, right at 100 %).
+void DrawNeedle(QPainter& painter, Edges r, int w, int h, int percent, int controlWidth) {
+  DrawPie(painter, {r.left, r.top, w, 2 * h - 1}, QPointF(r.left + w, r.bottom - 1), QPointF(r.left, r.bottom - 1));
+  painter.drawLine(r.left, r.bottom, r.left + w, r.bottom);
+  if (percent > 0) {
+    const int cx = Halve(controlWidth);
+    const double a = percent / 100.0 * std::numbers::pi;
+    painter.drawLine(cx, r.bottom - 1, std::lround((1 - std::cos(a)) * cx),
+                     std::lround((1 - std::sin(a)) * (r.bottom - 1)));
+  }
 }
 
 QString InvalidRange(int64_t low, int64_t high) {
@@ -131,9 +145,7 @@ void TGauge::DrawKind(QImage& overlay, const QRect& inner) const {
   painter.setPen(QPen(foreColor_, 1));
 
   switch (kind_) {
-    case TGaugeKind::gkText:
-      FillEdges(painter, r, backColor_);
-      break;
+    case TGaugeKind::gkText: FillEdges(painter, r, backColor_); break;
     case TGaugeKind::gkHorizontalBar:
     case TGaugeKind::gkVerticalBar: {
       FillEdges(painter, r, backColor_);
@@ -149,11 +161,17 @@ void TGauge::DrawKind(QImage& overlay, const QRect& inner) const {
       }
       break;
     }
-    case TGaugeKind::gkPie: {
+    case TGaugeKind::gkPie:
+    case TGaugeKind::gkNeedle: {
+      // The dial's extent: with a border, one more than the inner edges span.
       const int w = r.right - r.left + (bordered ? 1 : 0);
       const int h = r.bottom - r.top + (bordered ? 1 : 0);
       FillEdges(painter, r, color_);
       painter.setBrush(backColor_);
+      if (kind_ == TGaugeKind::gkNeedle) {
+        DrawNeedle(painter, r, w, h, percent, width());
+        break;
+      }
       const Edges bounds{r.left, r.top, w, h};
       painter.drawEllipse(EllipseBox(bounds));
       if (percent > 0) {
@@ -162,21 +180,6 @@ void TGauge::DrawKind(QImage& overlay, const QRect& inner) const {
         const double a = (percent / 50.0 + 0.5) * std::numbers::pi;
         const QPointF from(std::lround((1 - std::cos(a)) * halfW), std::lround((1 - std::sin(a)) * halfH));
         DrawPie(painter, bounds, from, QPointF(halfW, 0));
-      }
-      break;
-    }
-    case TGaugeKind::gkNeedle: {
-      const int w = r.right - r.left + (bordered ? 1 : 0);
-      const int h = r.bottom - r.top + (bordered ? 1 : 0);
-      FillEdges(painter, r, color_);
-      painter.setBrush(backColor_);
-      DrawPie(painter, {r.left, r.top, w, 2 * h - 1}, QPointF(r.left + w, r.bottom - 1), QPointF(r.left, r.bottom - 1));
-      painter.drawLine(r.left, r.bottom, r.left + w, r.bottom);
-      if (percent > 0) {
-        const int cx = Halve(width());
-        const double a = percent / 100.0 * std::numbers::pi;
-        painter.drawLine(cx, r.bottom - 1, std::lround((1 - std::cos(a)) * cx),
-                         std::lround((1 - std::sin(a)) * (r.bottom - 1)));
       }
       break;
     }
@@ -197,7 +200,8 @@ void TGauge::DrawPercentText(QImage& image, const QRect& inner) const {
     painter.setFont(textFont);
     painter.setPen(Qt::white);
     painter.setClipRect(inner);
-    painter.drawText(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), Qt::AlignLeft | Qt::AlignTop, text);
+    painter.drawText(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), Qt::AlignLeft | Qt::AlignTop,
+                     text);
   }
   XorOnto(image, overlay);
 }

@@ -30,12 +30,10 @@ struct NameLabel {
   int x, y;
 };
 const NameLabel kNameLabels[] = {
-    {"LCalc", "Prime Calc", 25, 10},      {"LTrig", "Trigonometric", 25, 40},
-    {"LSquare", "Square", 25, 90},        {"LCircle", "Circle", 25, 120},
-    {"LTriangle", "Triangle", 25, 150},   {"LText", "Text", 25, 180},
-    {"LScroll", "Scroll", 25, 210},       {"LMemory", "Memory", 25, 260},
-    {"LWrite1", "HDD Write", 331, 40},    {"LRead1", "HDD Read", 331, 150},
-    {"LMix", "MIX Mode", 331, 260},
+    {"LCalc", "Prime Calc", 25, 10},  {"LTrig", "Trigonometric", 25, 40}, {"LSquare", "Square", 25, 90},
+    {"LCircle", "Circle", 25, 120},   {"LTriangle", "Triangle", 25, 150}, {"LText", "Text", 25, 180},
+    {"LScroll", "Scroll", 25, 210},   {"LMemory", "Memory", 25, 260},     {"LWrite1", "HDD Write", 331, 40},
+    {"LRead1", "HDD Read", 331, 150}, {"LMix", "MIX Mode", 331, 260},
 };
 
 // The size labels: right-aligned, 47 px wide from x = 449.
@@ -45,7 +43,7 @@ struct SizeLabel {
   int y;
 };
 const SizeLabel kSizeLabels[] = {
-    {"Label1", "40MB", 40}, {"LWrite2", "50MB", 70},  {"LWrite3", "60MB", 100},
+    {"Label1", "40MB", 40},  {"LWrite2", "50MB", 70}, {"LWrite3", "60MB", 100},
     {"Label2", "40MB", 150}, {"LRead2", "50MB", 180}, {"LRead3", "60MB", 210},
 };
 
@@ -55,14 +53,14 @@ struct ResultPlace {
   int rightEdge, y;
 };
 const ResultPlace kResultPlaces[] = {
-    {ResultLabel::KCalc, "KCalc", 271, 10},         {ResultLabel::KTrig, "KTrig", 271, 40},
-    {ResultLabel::KSquare, "KSquare", 271, 90},     {ResultLabel::KCircle, "KCircle", 271, 120},
+    {ResultLabel::KCalc, "KCalc", 271, 10},          {ResultLabel::KTrig, "KTrig", 271, 40},
+    {ResultLabel::KSquare, "KSquare", 271, 90},      {ResultLabel::KCircle, "KCircle", 271, 120},
     {ResultLabel::KTriangle, "KTriangle", 271, 150}, {ResultLabel::KText, "KText", 271, 180},
-    {ResultLabel::KScroll, "KScroll", 271, 210},    {ResultLabel::KMemory, "KMemory", 271, 260},
-    {ResultLabel::KWrite1, "KWrite1", 621, 40},     {ResultLabel::KWrite2, "KWrite2", 621, 70},
-    {ResultLabel::KWrite3, "KWrite3", 621, 100},    {ResultLabel::KRead1, "KRead1", 621, 150},
-    {ResultLabel::KRead2, "KRead2", 621, 180},      {ResultLabel::KRead3, "KRead3", 621, 210},
-    {ResultLabel::KMix, "KMix", 621, 260},          {ResultLabel::KAll, "KAll", 621, 300},
+    {ResultLabel::KScroll, "KScroll", 271, 210},     {ResultLabel::KMemory, "KMemory", 271, 260},
+    {ResultLabel::KWrite1, "KWrite1", 621, 40},      {ResultLabel::KWrite2, "KWrite2", 621, 70},
+    {ResultLabel::KWrite3, "KWrite3", 621, 100},     {ResultLabel::KRead1, "KRead1", 621, 150},
+    {ResultLabel::KRead2, "KRead2", 621, 180},       {ResultLabel::KRead3, "KRead3", 621, 210},
+    {ResultLabel::KMix, "KMix", 621, 260},           {ResultLabel::KAll, "KAll", 621, 300},
 };
 
 struct ButtonPlace {
@@ -73,9 +71,9 @@ struct ButtonPlace {
   bool enabled;
 };
 const ButtonPlace kButtons[] = {
-    {Button::BCPU, "BCPU", "CPU", 10, 81, 17, true},   {Button::B2D, "B2D", "Graphic", 100, 81, 17, true},
-    {Button::BMix, "BMix", "Memory", 190, 81, 17, true}, {Button::BHDD, "BHDD", "HDD", 280, 81, 17, true},
-    {Button::BAll, "BAll", "ALL", 400, 71, 18, true},   {Button::BRep, "BRep", "Report", 481, 72, 18, false},
+    {Button::BCPU, "BCPU", "CPU", 10, 81, 17, true},      {Button::B2D, "B2D", "Graphic", 100, 81, 17, true},
+    {Button::BMix, "BMix", "Memory", 190, 81, 17, true},  {Button::BHDD, "BHDD", "HDD", 280, 81, 17, true},
+    {Button::BAll, "BAll", "ALL", 400, 71, 18, true},     {Button::BRep, "BRep", "Report", 481, 72, 18, false},
     {Button::BStop, "BStop", "Stop", 563, 71, 18, false},
 };
 

@@ -13,7 +13,6 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
-
 #include <map>
 #include <set>
 

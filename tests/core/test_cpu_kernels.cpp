@@ -2,7 +2,6 @@
 // product's own kernel templates with a counting probe, and the worker loops
 // exactly as the workers run them.
 #include <QtTest>
-
 #include <cmath>
 
 #include "core/CpuKernels.h"

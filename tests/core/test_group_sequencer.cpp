@@ -66,7 +66,7 @@ class GroupSequencerTest : public QObject {
   void everyGroupLocksAllButtonsThenFinishesInOrder() {
     Fixture f;
     f.sequencer.BCPUClick();
-    const QStringList lock = {"disable BAll", "disable BCPU", "disable B2D", "disable BHDD",
+    const QStringList lock = {"disable BAll", "disable BCPU", "disable B2D",  "disable BHDD",
                               "disable BMix", "disable BRep", "disable BStop"};
     const int first = f.view.log.indexOf("disable BAll");
     QCOMPARE(f.view.log.mid(first, lock.size()), lock);
@@ -135,12 +135,12 @@ class GroupSequencerTest : public QObject {
     Fixture f;
     f.sequencer.BAllClick();
     const QStringList pass = QStringList({"PrepareDiskFiles", "ScratchWrite"}) + kDiskCalls;
-    QCOMPARE(f.tests.calls, QStringList({"CheckTestDrive", "PrepareMemoryBuffers", "TCalc", "PrimeTest", "TRoot",
-                                         "TrigTest", "SquareTest", "CircleTest", "TriangleTest", "TextTest",
-                                         "ScrollTest", "MemoryCopyTest"}) +
-                                Repeat(pass, 3) + QStringList({"MixModeTest", "CleanupTestData"}));
-    QCOMPARE(f.view.gauge, QList<int>({0, 10, 20, 25, 30, 35, 40, 50, 60, 61, 62, 63, 65, 67, 69, 70, 71, 72, 74, 76,
-                                       78, 79, 80, 81, 83, 85, 87, 100}));
+    QCOMPARE(f.tests.calls,
+             QStringList({"CheckTestDrive", "PrepareMemoryBuffers", "TCalc", "PrimeTest", "TRoot", "TrigTest",
+                          "SquareTest", "CircleTest", "TriangleTest", "TextTest", "ScrollTest", "MemoryCopyTest"}) +
+                 Repeat(pass, 3) + QStringList({"MixModeTest", "CleanupTestData"}));
+    QCOMPARE(f.view.gauge, QList<int>({0,  10, 20, 25, 30, 35, 40, 50, 60, 61, 62, 63, 65, 67,
+                                       69, 70, 71, 72, 74, 76, 78, 79, 80, 81, 83, 85, 87, 100}));
     QCOMPARE(f.view.Statuses(),
              QStringList({texts::kPreparing, texts::kPrime, texts::kTrig, texts::kSquare, texts::kCircle,
                           texts::kTriangle, texts::kText, texts::kScroll, texts::kMemory}) +

@@ -205,11 +205,11 @@ class GaugeTest : public QObject {
     gauge.SetShowText(false);
     gauge.SetProgress(25);
     const QImage image = gauge.Render();
-    QCOMPARE(At(image, 70, 30), kFore);   // upper right
-    QCOMPARE(At(image, 30, 30), kBack);   // upper left
-    QCOMPARE(At(image, 70, 70), kBack);   // lower right
-    QCOMPARE(At(image, 30, 70), kBack);   // lower left
-    QCOMPARE(At(image, 3, 3), kColor);    // outside the ellipse
+    QCOMPARE(At(image, 70, 30), kFore);  // upper right
+    QCOMPARE(At(image, 30, 30), kBack);  // upper left
+    QCOMPARE(At(image, 70, 70), kBack);  // lower right
+    QCOMPARE(At(image, 30, 70), kBack);  // lower left
+    QCOMPARE(At(image, 3, 3), kColor);   // outside the ellipse
   }
 
   void pieAtFullFillsTheEllipse() {
@@ -218,7 +218,8 @@ class GaugeTest : public QObject {
     gauge.SetShowText(false);
     gauge.SetProgress(100);
     const QImage image = gauge.Render();
-    for (QPoint p : {QPoint(30, 30), QPoint(70, 70), QPoint(30, 70), QPoint(70, 30)}) QCOMPARE(At(image, p.x(), p.y()), kFore);
+    for (QPoint p : {QPoint(30, 30), QPoint(70, 70), QPoint(30, 70), QPoint(70, 30)})
+      QCOMPARE(At(image, p.x(), p.y()), kFore);
   }
 
   void needleAtHalfStandsUpright() {

@@ -88,18 +88,19 @@ class MainWindowTest : public QObject {
   void labelsButtonsAndMenuCarryTheirTexts() {
     TFMain window;
     const std::pair<const char*, const char*> labels[] = {
-        {"LCalc", "Prime Calc"}, {"LTrig", "Trigonometric"}, {"LSquare", "Square"},  {"LCircle", "Circle"},
-        {"LTriangle", "Triangle"}, {"LText", "Text"},        {"LScroll", "Scroll"},  {"LMemory", "Memory"},
-        {"LWrite1", "HDD Write"}, {"Label1", "40MB"},        {"LWrite2", "50MB"},    {"LWrite3", "60MB"},
-        {"LRead1", "HDD Read"},   {"Label2", "40MB"},        {"LRead2", "50MB"},     {"LRead3", "60MB"},
-        {"LMix", "MIX Mode"},     {"LAll", "Total"},
+        {"LCalc", "Prime Calc"},   {"LTrig", "Trigonometric"}, {"LSquare", "Square"}, {"LCircle", "Circle"},
+        {"LTriangle", "Triangle"}, {"LText", "Text"},          {"LScroll", "Scroll"}, {"LMemory", "Memory"},
+        {"LWrite1", "HDD Write"},  {"Label1", "40MB"},         {"LWrite2", "50MB"},   {"LWrite3", "60MB"},
+        {"LRead1", "HDD Read"},    {"Label2", "40MB"},         {"LRead2", "50MB"},    {"LRead3", "60MB"},
+        {"LMix", "MIX Mode"},      {"LAll", "Total"},
     };
     for (const auto& [name, text] : labels) QCOMPARE(Text(window, name), QLatin1String(text));
     const std::pair<const char*, const char*> buttons[] = {
         {"BCPU", "CPU"}, {"B2D", "Graphic"}, {"BMix", "Memory"}, {"BHDD", "HDD"},
         {"BAll", "ALL"}, {"BRep", "Report"}, {"BStop", "Stop"},
     };
-    for (const auto& [name, caption] : buttons) QCOMPARE(Find<QPushButton>(window, name)->text(), QLatin1String(caption));
+    for (const auto& [name, caption] : buttons)
+      QCOMPARE(Find<QPushButton>(window, name)->text(), QLatin1String(caption));
     for (const char* bar : {"Panel8", "Panel2", "Panel7", "Panel3", "Panel1", "Panel5", "Panel6"}) {
       QVERIFY2(Find(window, bar) && Find(window, bar)->height() == 3, bar);  // 4 px x 0.8
     }
@@ -145,7 +146,8 @@ class MainWindowTest : public QObject {
     for (int i = 0; i < 7; ++i) {
       order << widget->objectName();
       widget = widget->nextInFocusChain();
-      while (widget->focusPolicy() == Qt::NoFocus || !qobject_cast<QPushButton*>(widget)) widget = widget->nextInFocusChain();
+      while (widget->focusPolicy() == Qt::NoFocus || !qobject_cast<QPushButton*>(widget))
+        widget = widget->nextInFocusChain();
     }
     QCOMPARE(order, QStringList({"BAll", "BRep", "BCPU", "B2D", "BHDD", "BMix", "BStop"}));
   }

@@ -20,12 +20,8 @@ const int64_t kProgramStart = MonotonicMilliseconds();
 
 }  // namespace
 
-int32_t TickCount() {
-  return static_cast<int32_t>(MonotonicMilliseconds() - kProgramStart);
-}
+int32_t TickCount() { return static_cast<int32_t>(MonotonicMilliseconds() - kProgramStart); }
 
-void Sleep(int32_t milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+void Sleep(int32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 }  // namespace torvik::platform
