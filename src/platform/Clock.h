@@ -14,4 +14,9 @@ int32_t TickCount();
 // Blocks the calling thread for at least `milliseconds`.
 void Sleep(int32_t milliseconds);
 
+// The high-resolution performance counter: its ticks per second (false when
+// there is no such counter) and its current reading.
+bool PerformanceFrequency(int64_t& ticksPerSecond);
+int64_t PerformanceCounter();
+
 }  // namespace torvik::platform

@@ -96,7 +96,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 }  // namespace
 
-TFMain::TFMain(QWidget* parent)
+TFMain::TFMain(const platform::ProcessorProbe& processor, QWidget* parent)
     : QMainWindow(parent), scale_(DesignScale::ForScreen()), state_(*this), bench_(state_), sequencer_(state_, bench_) {
   setObjectName(QStringLiteral("FMain"));
   setWindowTitle(kCaption);
@@ -112,7 +112,11 @@ TFMain::TFMain(QWidget* parent)
 
   BuildLabels(client);
   BuildControls(client);
+  // The non-visual components: the processor identification, the menu, and
+  // the processor type component (whose clock measurement busy-waits a second).
+  TCPU = std::make_unique<TTFCPUInfo>(processor);
   BuildMenu();
+  CPUID1 = std::make_unique<torvik::TCPUID>(processor);
 
   // Only the CPU group's tests are built into this program so far.
   wiredGroups_ = {Button::BCPU};
@@ -247,10 +251,8 @@ void TFMain::SetResultText(ResultLabel label, const QString& text) { resultLabel
 
 void TFMain::SetStatusText(const QString& text) { LFill->setText(text); }
 
-void TFMain::ShowProcessorLine() {
-  // The processor line arrives with processor identification.
-  LFill->setText(QString());
-}
+// Measures the clock anew on every call (about 0.8 s).
+void TFMain::ShowProcessorLine() { LFill->setText(ProcessorLine(TCPU->CPUName(), TCPU->GetTickSpeed())); }
 
 void TFMain::SetGauge(int progress) { Gauge->SetProgress(progress); }
 

@@ -14,12 +14,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <map>
+#include <memory>
 #include <set>
 
 #include "core/Benchmark.h"
+#include "core/CPUID.h"
 #include "core/GroupSequencer.h"
 #include "core/RunState.h"
 #include "core/RunView.h"
+#include "core/TFCPUCtl.h"
 #include "ui/DesignScale.h"
 #include "ui/Gauges.h"
 
@@ -32,10 +35,13 @@ class TFMain : public QMainWindow, public RunView {
   // The Memo's capacity in characters.
   static constexpr int kMemoMaxLength = 64'512;
 
-  explicit TFMain(QWidget* parent = nullptr);
+  // `processor` is the one the processor components identify and measure.
+  explicit TFMain(const platform::ProcessorProbe& processor = platform::HardwareProcessor(), QWidget* parent = nullptr);
   ~TFMain() override;
 
   RunState& State() { return state_; }
+  const TTFCPUInfo& ProcessorInfo() const { return *TCPU; }
+  const torvik::TCPUID& CPUIDComponent() const { return *CPUID1; }
   bool Running() const { return running_; }
 
   // RunView
@@ -83,6 +89,10 @@ class TFMain : public QMainWindow, public RunView {
   QLabel* LFill = nullptr;
   QWidget* Paint = nullptr;
   QPlainTextEdit* Memo = nullptr;
+
+  // The processor components, created after the controls in this order.
+  std::unique_ptr<TTFCPUInfo> TCPU;
+  std::unique_ptr<torvik::TCPUID> CPUID1;
 
   bool running_ = false;
   bool closeRequested_ = false;
