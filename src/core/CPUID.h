@@ -34,6 +34,7 @@ class TCPUID {
   // The clock in MHz that the operating system recorded (0 when none).
   using RecordedClock = std::function<int()>;
 
+  // `probe` must outlive the component.
   explicit TCPUID(const platform::ProcessorProbe& probe = platform::HardwareProcessor(),
                   RecordedClock recordedClock = DefaultRecordedClock());
 

@@ -120,8 +120,7 @@ void TTFCPUInfo::DetectCaches() {
     }
     case TVendor::vdCyrix:
     case TVendor::vdRise:
-    case TVendor::vdUnknown:
-      break;
+    case TVendor::vdUnknown: break;
   }
 }
 
@@ -154,10 +153,11 @@ void TTFCPUInfo::ReadIntelCacheLeaves() {
     const uint64_t partitions = ((r.ebx >> 12) & 0x3FF) + 1;
     const uint64_t lineSize = (r.ebx & 0xFFF) + 1;
     const uint64_t sets = uint64_t{r.ecx} + 1;
-    const TCacheInfo cache{static_cast<uint16_t>(std::min<uint64_t>(ways, 0xFFFF)),
-                           static_cast<uint8_t>(std::min<uint64_t>(lineSize, 0xFF)),
-                           static_cast<uint8_t>(std::min<uint64_t>(partitions, 0xFF)),
-                           static_cast<uint16_t>(std::min<uint64_t>(ways * partitions * lineSize * sets / 1024, 0xFFFF))};
+    const TCacheInfo cache{
+        static_cast<uint16_t>(std::min<uint64_t>(ways, 0xFFFF)),
+        static_cast<uint8_t>(std::min<uint64_t>(lineSize, 0xFF)),
+        static_cast<uint8_t>(std::min<uint64_t>(partitions, 0xFF)),
+        static_cast<uint16_t>(std::min<uint64_t>(ways * partitions * lineSize * sets / 1024, 0xFFFF))};
     if (level == 1 && type == 1) {
       l1DataCache_ = cache;
       l1CacheSupport_ = true;

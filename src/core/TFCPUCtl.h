@@ -16,6 +16,7 @@ namespace torvik {
 
 class TTFCPUInfo {
  public:
+  // `probe` must outlive the component (measurements read its counter).
   explicit TTFCPUInfo(const platform::ProcessorProbe& probe = platform::HardwareProcessor());
 
   TVendor Vendor() const { return vendor_; }

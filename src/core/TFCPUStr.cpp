@@ -11,7 +11,7 @@ TVendor LookupVendor(const QString& vendorId) {
     TVendor vendor;
   };
   static const Row kRows[] = {
-      {"GenuineIntel", TVendor::vdIntel}, {"AuthenticAMD", TVendor::vdAMD}, {"CentaurHauls", TVendor::vdIDT},
+      {"GenuineIntel", TVendor::vdIntel}, {"AuthenticAMD", TVendor::vdAMD},  {"CentaurHauls", TVendor::vdIDT},
       {"CyrixInstead", TVendor::vdCyrix}, {"RiseRiseRise", TVendor::vdRise},
   };
   for (const Row& row : kRows) {
