@@ -1,17 +1,23 @@
-// Benchmark: the program's own BenchTests, running the real measured work.
-// The processor tests and their workers are built here; the drawing, memory
-// and disk tests join as they are built, and until then the buttons that
-// would reach them stay disabled (see TFMain). GUI thread only.
+// Benchmark: the program's own BenchTests, running the real measured work:
+// the processor tests and their workers, the test files, the disk tests and
+// the memory tests. The drawing tests join as they are built; until then the
+// buttons that would reach them stay disabled (see TFMain). GUI thread only.
 #pragma once
 
 #include "core/BenchTests.h"
 #include "core/CpuTests.h"
+#include "core/DiskTests.h"
+#include "core/MemoryTests.h"
+#include "core/TestFiles.h"
 
 namespace torvik {
 
 class Benchmark : public BenchTests {
  public:
-  explicit Benchmark(RunState& state) : cpu_(state) {}
+  Benchmark(RunState& state, SettingsStore& settings, platform::FileSystem& fileSystem)
+      : cpu_(state), files_(state, settings, fileSystem), disk_(state, files_), memory_(state, files_) {}
+
+  TestFiles& Files() { return files_; }
 
   void StartCalcWorker() override;
   void StartRootWorker() override;
@@ -23,20 +29,19 @@ class Benchmark : public BenchTests {
   void TriangleTest() override { NotBuilt("Triangle"); }
   void TextTest() override { NotBuilt("Text"); }
   void ScrollTest() override { NotBuilt("Scroll"); }
-  void MemoryCopyTest() override { NotBuilt("Memory"); }
-  void MixModeTest() override { NotBuilt("MIX Mode"); }
-  void DiskWrite40() override { NotBuilt("HDD Write"); }
-  void DiskWrite50() override { NotBuilt("HDD Write"); }
-  void DiskWrite60() override { NotBuilt("HDD Write"); }
-  void DiskRead40() override { NotBuilt("HDD Read"); }
-  void DiskRead50() override { NotBuilt("HDD Read"); }
-  void DiskRead60() override { NotBuilt("HDD Read"); }
-  void CheckTestDrive() override { NotBuilt("HDD"); }
-  void PrepareMemoryBuffers() override { NotBuilt("Memory"); }
-  void PrepareDiskFiles() override { NotBuilt("HDD"); }
-  void ScratchWrite() override { NotBuilt("HDD"); }
-  // Nothing is prepared yet, so there is nothing to release.
-  void CleanupTestData() override {}
+  void MemoryCopyTest() override { memory_.MemoryCopyTest(); }
+  void MixModeTest() override { memory_.MixModeTest(); }
+  void DiskWrite40() override { disk_.Write(kWrite40); }
+  void DiskWrite50() override { disk_.Write(kWrite50); }
+  void DiskWrite60() override { disk_.Write(kWrite60); }
+  void DiskRead40() override { disk_.Read(kRead40); }
+  void DiskRead50() override { disk_.Read(kRead50); }
+  void DiskRead60() override { disk_.Read(kRead60); }
+  void CheckTestDrive() override { files_.CheckTestDrive(); }
+  void PrepareMemoryBuffers() override { files_.PrepareMemoryBuffers(); }
+  void PrepareDiskFiles() override { files_.PrepareDiskFiles(); }
+  void ScratchWrite() override { files_.ScratchWrite(); }
+  void CleanupTestData() override { files_.CleanupTestData(); }
 
  private:
   // Never reached from the window; refuses loudly rather than report a time
@@ -44,6 +49,9 @@ class Benchmark : public BenchTests {
   [[noreturn]] static void NotBuilt(const char* test);
 
   CpuTests cpu_;
+  TestFiles files_;
+  DiskTests disk_;
+  MemoryTests memory_;
 };
 
 }  // namespace torvik

@@ -29,7 +29,9 @@ class RunState {
   // check fired.
   int32_t StopFlag() const { return stopFlag_; }
   bool MayGoOn() const { return stopFlag_ == 0; }
-  void BStopClick() { stopFlag_ = kStopRequested; }
+  void BStopClick() { RequestStop(); }
+  // What Stop and a failed drive check do: the group skips its remaining tests.
+  void RequestStop() { stopFlag_ = kStopRequested; }
 
   // Clears the table, the gauge, every result label and the Stop flag,
   // re-seeds the random generator, repaints and pumps messages.

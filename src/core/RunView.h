@@ -47,6 +47,8 @@ class RunView {
   virtual void FocusButton(Button button) = 0;
   // Repaints the whole window; finished before it returns.
   virtual void RepaintNow() = 0;
+  // Repaints one result label alone, at once.
+  virtual void RepaintLabel(ResultLabel label) = 0;
   // Dispatches every waiting message and returns once the queue is empty.
   virtual void PumpMessages() = 0;
   // True once the user asked to close the window while a run was going on.

@@ -1,10 +1,9 @@
 #include "core/TFCPUCtl.h"
 
 #include <algorithm>
-#include <cfenv>
-#include <cmath>
 #include <cstring>
 
+#include "core/Rounding.h"
 #include "core/TFCPUStr.h"
 #include "platform/Clock.h"
 
@@ -242,12 +241,7 @@ int64_t TTFCPUInfo::ReadTimeStamp() const {
 }
 
 QString ProcessorLine(const QString& cpuName, double mhz) {
-  // nearbyint rounds in the current mode, which is to-nearest-even.
-  const int previous = std::fegetround();
-  std::fesetround(FE_TONEAREST);
-  const double rounded = std::nearbyint(mhz);
-  std::fesetround(previous);
-  return cpuName + u' ' + QString::number(static_cast<qint64>(rounded)) + QStringLiteral("MHz");
+  return cpuName + u' ' + QString::number(static_cast<qint64>(RoundHalfEven(mhz))) + QStringLiteral("MHz");
 }
 
 }  // namespace torvik

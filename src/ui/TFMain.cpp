@@ -7,6 +7,7 @@
 #include <QMessageBox>
 
 #include "core/Errors.h"
+#include "core/RandomGenerator.h"
 
 namespace torvik {
 namespace {
@@ -96,8 +97,14 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 }  // namespace
 
-TFMain::TFMain(const platform::ProcessorProbe& processor, QWidget* parent)
-    : QMainWindow(parent), scale_(DesignScale::ForScreen()), state_(*this), bench_(state_), sequencer_(state_, bench_) {
+TFMain::TFMain(const platform::ProcessorProbe& processor, SettingsStore* settings, QWidget* parent)
+    : QMainWindow(parent),
+      scale_(DesignScale::ForScreen()),
+      ownSettings_(settings ? nullptr : std::make_unique<UserSettingsStore>()),
+      settings_(settings ? *settings : *ownSettings_),
+      state_(*this),
+      bench_(state_, settings_, platform::FileSystem::Default()),
+      sequencer_(state_, bench_) {
   setObjectName(QStringLiteral("FMain"));
   setWindowTitle(kCaption);
   // Single fixed border: system menu and minimise, no maximise.
@@ -118,9 +125,10 @@ TFMain::TFMain(const platform::ProcessorProbe& processor, QWidget* parent)
   BuildMenu();
   CPUID1 = std::make_unique<torvik::TCPUID>(processor);
 
-  // Only the CPU group's tests are built into this program so far.
-  wiredGroups_ = {Button::BCPU};
-  for (Button group : {Button::B2D, Button::BMix, Button::BHDD, Button::BAll}) ButtonOf(group)->setEnabled(false);
+  // The drawing tests are not built into this program yet: the Graphic and
+  // ALL groups stay disabled.
+  wiredGroups_ = {Button::BCPU, Button::BMix, Button::BHDD};
+  for (Button group : {Button::B2D, Button::BAll}) ButtonOf(group)->setEnabled(false);
 
   adjustSize();
   setFixedSize(size());
@@ -243,6 +251,18 @@ void TFMain::BuildMenu() {
 void TFMain::FormCreate() {
   state_.ResetResults();
   ShowProcessorLine();
+  bench_.Files().SetFileNumberCounter(ProgramRandom().Next(1000));
+}
+
+void TFMain::MSetClick() {
+  // The settings dialog opens here once it is built.
+  try {
+    bench_.Files().ReadTestPath();
+    userName_ = settings_.Read(settings::kUserName, QString());
+    pcName_ = settings_.Read(settings::kPcName, QString());
+  } catch (const TorvikError& error) {
+    ShowMessage(error.Message(), MessageIcon::Error);
+  }
 }
 
 QPushButton* TFMain::ButtonOf(Button button) const { return buttons_.at(button); }
@@ -265,6 +285,8 @@ void TFMain::SetButtonEnabled(Button button, bool enabled) {
 void TFMain::FocusButton(Button button) { ButtonOf(button)->setFocus(); }
 
 void TFMain::RepaintNow() { repaint(); }
+
+void TFMain::RepaintLabel(ResultLabel label) { resultLabels_.at(label)->repaint(); }
 
 void TFMain::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 

@@ -22,6 +22,7 @@
 #include "core/GroupSequencer.h"
 #include "core/RunState.h"
 #include "core/RunView.h"
+#include "core/SettingsStore.h"
 #include "core/TFCPUCtl.h"
 #include "ui/DesignScale.h"
 #include "ui/Gauges.h"
@@ -35,11 +36,16 @@ class TFMain : public QMainWindow, public RunView {
   // The Memo's capacity in characters.
   static constexpr int kMemoMaxLength = 64'512;
 
-  // `processor` is the one the processor components identify and measure.
-  explicit TFMain(const platform::ProcessorProbe& processor = platform::HardwareProcessor(), QWidget* parent = nullptr);
+  // `processor` is the one the processor components identify and measure;
+  // `settings` the store of the test path and names (null: the user's own).
+  explicit TFMain(const platform::ProcessorProbe& processor = platform::HardwareProcessor(),
+                  SettingsStore* settings = nullptr, QWidget* parent = nullptr);
   ~TFMain() override;
 
   RunState& State() { return state_; }
+  TestFiles& Files() { return bench_.Files(); }
+  const QString& UserName() const { return userName_; }
+  const QString& PcName() const { return pcName_; }
   const TTFCPUInfo& ProcessorInfo() const { return *TCPU; }
   const torvik::TCPUID& CPUIDComponent() const { return *CPUID1; }
   bool Running() const { return running_; }
@@ -52,6 +58,7 @@ class TFMain : public QMainWindow, public RunView {
   void SetButtonEnabled(Button button, bool enabled) override;
   void FocusButton(Button button) override;
   void RepaintNow() override;
+  void RepaintLabel(ResultLabel label) override;
   void PumpMessages() override;
   bool CloseRequested() const override { return closeRequested_; }
   void ShowMessage(const QString& text, MessageIcon icon) override;
@@ -64,6 +71,8 @@ class TFMain : public QMainWindow, public RunView {
   void BAllClick();
   void BStopClick();
   void MExitClick();
+  // After the settings dialog: re-reads the test path, user name and PC name.
+  void MSetClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -77,6 +86,8 @@ class TFMain : public QMainWindow, public RunView {
   QPushButton* ButtonOf(Button button) const;
 
   const DesignScale scale_;
+  std::unique_ptr<SettingsStore> ownSettings_;
+  SettingsStore& settings_;
   RunState state_;
   Benchmark bench_;
   GroupSequencer sequencer_;
@@ -94,6 +105,8 @@ class TFMain : public QMainWindow, public RunView {
   std::unique_ptr<TTFCPUInfo> TCPU;
   std::unique_ptr<torvik::TCPUID> CPUID1;
 
+  QString userName_;
+  QString pcName_;
   bool running_ = false;
   bool closeRequested_ = false;
 };

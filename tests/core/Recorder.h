@@ -36,6 +36,7 @@ class RecordingView : public RunView {
   }
   void FocusButton(Button button) override { log << QStringLiteral("focus ") + ButtonName(button); }
   void RepaintNow() override { log << QStringLiteral("repaint"); }
+  void RepaintLabel(ResultLabel label) override { log << QStringLiteral("repaint label %1").arg(static_cast<int>(label)); }
   void PumpMessages() override {
     log << QStringLiteral("pump");
     if (onPump) onPump();

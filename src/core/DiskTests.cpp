@@ -1,0 +1,46 @@
+#include "core/DiskTests.h"
+
+#include "core/Timing.h"
+#include "platform/Clock.h"
+
+namespace torvik {
+
+void DiskTests::ShowAccumulated(Test slot) {
+  state_.ShowElapsed(slot);
+  state_.View().RepaintNow();
+  state_.PumpMessages();
+}
+
+void DiskTests::Write(const WritePlan& plan) {
+  files_.ScratchWrite();
+  platform::Sleep(kDiskPauseMs);
+  const std::string& name = files_.Name(plan.file);
+  FillBlock(files_.Block().Data(), plan.values, plan.firstByte);
+  TimingSlot& slot = state_.Results()[plan.slot];
+  slot.start = ReadTenths();
+  files_.WriteBlocks(name, platform::FileMode::CreateUnbuffered, files_.Block(), plan.unbufferedBlocks);
+  // A second handle starts at 0: these blocks overwrite the file's first part.
+  files_.WriteBlocks(name, platform::FileMode::OpenUnbufferedWriteThrough, files_.Block(), plan.writeThroughBlocks);
+  slot.end = ReadTenths();
+  slot.elapsed += slot.end - slot.start;
+  files_.Files().Delete(name);
+  ShowAccumulated(plan.slot);
+}
+
+void DiskTests::Read(const ReadPlan& plan) {
+  files_.ScratchWrite();
+  platform::Sleep(kDiskPauseMs);
+  const std::string& name = files_.Name(plan.file);
+  TimingSlot& slot = state_.Results()[plan.slot];
+  slot.start = ReadTenths();
+  {
+    const auto file = files_.Files().Open(name, platform::FileMode::OpenWriteThrough);
+    for (int i = 0; i < plan.blocks; ++i) file->Read(readBlock_.Data(), platform::BlockBuffer::kSize);
+  }
+  slot.end = ReadTenths();
+  slot.elapsed += slot.end - slot.start;
+  files_.Files().Delete(name);
+  ShowAccumulated(plan.slot);
+}
+
+}  // namespace torvik

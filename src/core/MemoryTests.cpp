@@ -1,0 +1,82 @@
+#include "core/MemoryTests.h"
+
+#include "X87.h"
+#include "core/CpuKernels.h"
+#include "core/DataBlock.h"
+#include "core/Timing.h"
+#include "platform/Clock.h"
+
+namespace torvik {
+
+int32_t MixStepDivisor(int32_t n) {
+  for (int32_t d = 2; d < n; ++d) {
+    int32_t divisor = d;
+    OpaqueRegister(divisor);
+    if (n % divisor == 0) return divisor;
+  }
+  return 0;
+}
+
+void MemoryTests::MemoryCopyTest() {
+  platform::Sleep(kMemoryPauseMs);
+  TimingSlot& slot = state_.Results()[Test::Memory];
+  slot.start = ReadTenths();
+  std::vector<uint8_t>& first = files_.FirstBuffer();
+  std::vector<uint8_t>& second = files_.SecondBuffer();
+  for (int i = 0; i < kMemoryCopyRounds; ++i) {
+    CopyWholeBuffer(second, first);
+    CopyWholeBuffer(first, second);
+  }
+  slot.end = ReadTenths();
+  slot.elapsed = slot.end - slot.start;
+  state_.ShowElapsed(Test::Memory);
+  state_.View().RepaintNow();
+  state_.PumpMessages();
+}
+
+void MemoryTests::MixStep(int32_t n, const std::string& mixFile) {
+  uint8_t* block = mixBlock_.Data();
+  const long double x = n;
+  PutExtended(block, 0, arch::X87Tan(x));
+  PutExtended(block, 1, arch::X87Cos(x));
+  PutExtended(block, 2, arch::X87Sin(x));
+  CopyWholeBuffer(files_.SecondBuffer(), files_.FirstBuffer());
+  CopyWholeBuffer(files_.FirstBuffer(), files_.SecondBuffer());
+  files_.WriteBlocks(mixFile, platform::FileMode::CreateUnbuffered, mixBlock_, n);
+  CopyWholeBuffer(files_.SecondBuffer(), files_.FirstBuffer());
+  CopyWholeBuffer(files_.FirstBuffer(), files_.SecondBuffer());
+  {
+    const auto file = files_.Files().Open(mixFile, platform::FileMode::OpenWriteThrough);
+    for (int32_t i = 0; i < n; ++i) file->Read(block, platform::BlockBuffer::kSize);
+  }
+  files_.Files().Delete(mixFile);
+}
+
+void MemoryTests::MixModeTest() {
+  files_.ScratchWrite();
+  platform::Sleep(kMixPauseMs);
+  int steps = 0;
+  TimingSlot& slot = state_.Results()[Test::Mix];
+  slot.start = ReadTenths();
+  const std::string mixFile = files_.PathOf(QStringLiteral("TORVIK.rd4"));
+  FillBlock(mixBlock_.Data(), BlockValues::KTimesPi, 0);
+  for (int32_t n = 1; n <= kMixLast; ++n) {
+    if (MixStepDivisor(n) == 0) continue;
+    MixStep(n, mixFile);
+    if (++steps == kMixStepsPerDisplay) {
+      steps = 0;
+      slot.end = ReadTenths();
+      slot.elapsed = slot.end - slot.start;
+      state_.ShowElapsed(Test::Mix);
+      state_.View().RepaintLabel(ResultLabel::KMix);
+      state_.PumpMessages();
+    }
+  }
+  slot.end = ReadTenths();
+  slot.elapsed = slot.end - slot.start;
+  state_.ShowElapsed(Test::Mix);
+  state_.View().RepaintNow();
+  state_.PumpMessages();
+}
+
+}  // namespace torvik

@@ -1,0 +1,45 @@
+// The per-user settings: group "Locate" with the string values Drv (the test
+// path), YName (the user's name) and PCName (the PC's name). Every access
+// opens the store afresh, reads or writes, and closes it: nothing is cached.
+// GUI thread.
+#pragma once
+
+#include <QString>
+
+namespace torvik {
+
+namespace settings {
+inline const QString kDrive = QStringLiteral("Drv");
+inline const QString kUserName = QStringLiteral("YName");
+inline const QString kPcName = QStringLiteral("PCName");
+}  // namespace settings
+
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  // The value, or `fallback` when it is missing. A value that is not a plain
+  // string raises TorvikError("'<name>' のﾃﾞｰﾀ型が不正です").
+  virtual QString Read(const QString& name, const QString& fallback) = 0;
+  virtual void Write(const QString& name, const QString& value) = 0;
+};
+
+// The store of QSettings: on Linux ~/.config/Varn/TORVIK.conf, on Windows
+// HKEY_CURRENT_USER\Software\Varn\TORVIK.
+class UserSettingsStore : public SettingsStore {
+ public:
+  // The user's own store.
+  UserSettingsStore() = default;
+  // An INI file at `path` instead (tests).
+  explicit UserSettingsStore(const QString& path) : path_(path) {}
+
+  QString Read(const QString& name, const QString& fallback) override;
+  void Write(const QString& name, const QString& value) override;
+
+ private:
+  QString path_;
+};
+
+// The default test path: the user's home directory with a trailing "/".
+QString DefaultTestPath();
+
+}  // namespace torvik
