@@ -4,65 +4,11 @@
 #include <QMessageBox>
 #include <QtTest>
 
-#include "FakeProcessor.h"
+#include "UiHelpers.h"
 #include "core/WorkerThread.h"
-#include "ui/TFMain.h"
 
 using namespace torvik;
-
-namespace {
-
-// A Pentium III without a time-stamp counter: the window builds at once
-// instead of spending two seconds measuring the clock.
-const testing::FakeProcessor& QuickProcessor() {
-  static const testing::FakeProcessor processor = testing::FakeProcessor::WithLeaf1("GenuineIntel", 0x683);
-  return processor;
-}
-
-template <typename T = QWidget>
-T* Find(const QWidget& window, const char* name) {
-  return window.findChild<T*>(QLatin1String(name));
-}
-
-QString Text(const QWidget& window, const char* name) { return Find<QLabel>(window, name)->text(); }
-
-// Answers the next message box with OK and remembers what it said.
-struct MessageBoxAnswer {
-  QString text;
-  QString title;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  int seen = 0;
-
-  void ArmFor(int milliseconds) {
-    auto* timer = new QTimer;
-    auto* elapsed = new QElapsedTimer;
-    elapsed->start();
-    QObject::connect(timer, &QTimer::timeout, [this, timer, elapsed, milliseconds] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        text = box->text();
-        title = box->windowTitle();
-        icon = box->icon();
-        ++seen;
-        box->button(QMessageBox::Ok)->click();
-      }
-      if (seen > 0 || elapsed->elapsed() > milliseconds) {
-        timer->stop();
-        timer->deleteLater();
-        delete elapsed;
-      }
-    });
-    timer->start(20);
-  }
-};
-
-// Tenths shown by a result label (" 12.3sec" gives 123).
-int Tenths(const QString& shown) {
-  QString digits = shown.trimmed();
-  digits.chop(3);
-  return qRound(digits.toDouble() * 10);
-}
-
-}  // namespace
+using namespace torvik::testing;
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -177,7 +123,6 @@ class MainWindowTest : public QObject {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     MessageBoxAnswer answer;
-    answer.ArmFor(300'000);
     QTest::mouseClick(Find<QPushButton>(window, "BCPU"), Qt::LeftButton);
 
     QCOMPARE(answer.seen, 1);
@@ -203,7 +148,6 @@ class MainWindowTest : public QObject {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     MessageBoxAnswer answer;
-    answer.ArmFor(60'000);
     QTimer::singleShot(150, &window, [&window] { window.close(); });
     QElapsedTimer timer;
     timer.start();

@@ -1,0 +1,120 @@
+// Fakes for the storage tests: an in-memory settings store, a file system
+// that counts what passes through the real one (bytes per file and per
+// mode, the size of every file just before its deletion) and may fake the
+// free-space answer, and a scratch directory on the real disk.
+#pragma once
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "core/Errors.h"
+#include "core/SettingsStore.h"
+#include "platform/FileSystem.h"
+
+namespace torvik::testing {
+
+class MemorySettings : public SettingsStore {
+ public:
+  QString Read(const QString& name, const QString& fallback) override {
+    if (wrongType.contains(name)) throw TorvikError(QStringLiteral("'%1' のﾃﾞｰﾀ型が不正です").arg(name));
+    auto it = values.find(name);
+    return it == values.end() ? fallback : it->second;
+  }
+  void Write(const QString& name, const QString& value) override { values[name] = value; }
+  std::map<QString, QString> values;
+  QStringList wrongType;
+};
+
+class CountingFileSystem : public platform::FileSystem {
+ public:
+  struct Counts {
+    int64_t written = 0;
+    int64_t read = 0;
+    int opens = 0;
+  };
+
+  std::unique_ptr<platform::TestFile> Open(const std::string& path, platform::FileMode mode) override {
+    ++counts[path].opens;
+    modes[path].push_back(mode);
+    return std::make_unique<CountingFile>(platform::FileSystem::Default().Open(path, mode), counts[path]);
+  }
+  void Delete(const std::string& path) override {
+    QFileInfo info(QString::fromStdString(path));
+    sizeAtDelete[path] = info.exists() ? info.size() : -1;
+    deleted.push_back(path);
+    platform::FileSystem::Default().Delete(path);
+  }
+  bool QueryDiskSpace(const std::string& path, double& total, double& available) override {
+    if (fakeQueryFails) return false;
+    if (fakeAvailable) {
+      total = 1e12;
+      available = *fakeAvailable;
+      return true;
+    }
+    return platform::FileSystem::Default().QueryDiskSpace(path, total, available);
+  }
+  bool CanCreateFiles(const std::string& directory) override {
+    return platform::FileSystem::Default().CanCreateFiles(directory);
+  }
+
+  int64_t TotalWritten() const {
+    int64_t sum = 0;
+    for (const auto& [path, c] : counts) sum += c.written;
+    return sum;
+  }
+  int64_t TotalRead() const {
+    int64_t sum = 0;
+    for (const auto& [path, c] : counts) sum += c.read;
+    return sum;
+  }
+
+  std::map<std::string, Counts> counts;
+  std::map<std::string, std::vector<platform::FileMode>> modes;
+  std::map<std::string, int64_t> sizeAtDelete;
+  std::vector<std::string> deleted;
+  std::optional<double> fakeAvailable;
+  bool fakeQueryFails = false;
+
+ private:
+  class CountingFile : public platform::TestFile {
+   public:
+    CountingFile(std::unique_ptr<platform::TestFile> inner, Counts& counts)
+        : inner_(std::move(inner)), counts_(counts) {}
+    bool IsOpen() const override { return inner_->IsOpen(); }
+    bool Write(const void* data, size_t bytes) override {
+      const bool ok = inner_->Write(data, bytes);
+      if (ok) counts_.written += static_cast<int64_t>(bytes);
+      return ok;
+    }
+    bool Read(void* data, size_t bytes) override {
+      const bool ok = inner_->Read(data, bytes);
+      if (ok) counts_.read += static_cast<int64_t>(bytes);
+      return ok;
+    }
+    int64_t Size() const override { return inner_->Size(); }
+    std::string ErrorText() const override { return inner_->ErrorText(); }
+
+   private:
+    std::unique_ptr<platform::TestFile> inner_;
+    Counts& counts_;
+  };
+};
+
+// A directory on the real disk (the build tree, not a RAM file system),
+// removed with everything in it at the end.
+class ScratchDirectory {
+ public:
+  ScratchDirectory() : dir_(QDir::currentPath() + QStringLiteral("/torvik-test-XXXXXX")) {}
+  // The test path: the directory with a trailing "/".
+  QString Path() const { return dir_.path() + u'/'; }
+  QStringList Entries() const { return QDir(dir_.path()).entryList(QDir::Files | QDir::System | QDir::Hidden); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+}  // namespace torvik::testing

@@ -1,0 +1,163 @@
+// The timed disk and memory tests on a real directory: what each moves,
+// what it leaves, how its time accumulates or is replaced, and the mix
+// mode's steps. Each disk test really pauses 2 s and writes 100 MB of
+// scratch first, so this suite takes a while.
+#include <QtTest>
+
+#include "Recorder.h"
+#include "StorageFakes.h"
+#include "core/DiskTests.h"
+#include "core/MemoryTests.h"
+
+using namespace torvik;
+using namespace torvik::testing;
+
+namespace {
+
+constexpr int64_t kBlock = 8192;
+constexpr int64_t kScratchBytes = 104'857'600;
+
+struct Fixture {
+  ScratchDirectory directory;
+  RecordingView view;
+  RunState state{view};
+  MemorySettings settings;
+  CountingFileSystem fileSystem;
+  TestFiles files{state, settings, fileSystem};
+  DiskTests disk{state, files};
+  MemoryTests memory{state, files};
+  Fixture() { settings.Write(settings::kDrive, directory.Path()); }
+};
+
+}  // namespace
+
+class DiskMemoryTestsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void writeTestsMoveTheirBlocksAndLeaveTheShorterFile_data() {
+    QTest::addColumn<int>("which");
+    QTest::addColumn<qint64>("blocksLeft");
+    QTest::newRow("40 MB") << 0 << qint64(4'992);
+    QTest::newRow("50 MB") << 1 << qint64(6'240);
+    QTest::newRow("60 MB") << 2 << qint64(7'488);
+  }
+  void writeTestsMoveTheirBlocksAndLeaveTheShorterFile() {
+    QFETCH(int, which);
+    QFETCH(qint64, blocksLeft);
+    const WritePlan plans[] = {kWrite40, kWrite50, kWrite60};
+    const WritePlan& plan = plans[which];
+    Fixture f;
+    f.files.PrepareDiskFiles();
+    const int64_t before = f.fileSystem.TotalWritten();
+    f.disk.Write(plan);
+    const std::string& name = f.files.Name(plan.file);
+    // 40 of every 40 blocks are written, 1/40 of them a second time at the start.
+    QCOMPARE(f.fileSystem.counts[name].written, blocksLeft * 40 / 39 * kBlock);
+    QCOMPARE(f.fileSystem.sizeAtDelete[name], blocksLeft * kBlock);
+    QCOMPARE(f.fileSystem.modes[name],
+             (std::vector<platform::FileMode>{platform::FileMode::CreateUnbuffered,
+                                              platform::FileMode::OpenUnbufferedWriteThrough}));
+    QCOMPARE(f.fileSystem.TotalWritten() - before, kScratchBytes + f.fileSystem.counts[name].written);
+    QVERIFY(!QFile::exists(QString::fromStdString(name)));
+    QCOMPARE(f.view.labels[LabelOf(plan.slot)], FormatSeconds(f.state.Results()[plan.slot].elapsed));
+    QCOMPARE(f.view.log.mid(f.view.log.size() - 2), QStringList({"repaint", "pump"}));
+    f.files.CleanupTestData();
+    QCOMPARE(f.directory.Entries(), QStringList());
+  }
+
+  void writeTimeAccumulatesOverPasses() {
+    Fixture f;
+    f.files.PrepareDiskFiles();
+    f.state.Results()[Test::Write1].elapsed = TimeValue::FromTenths(120);  // pass 1
+    f.disk.Write(kWrite40);
+    const TimingSlot& slot = f.state.Results()[Test::Write1];
+    QCOMPARE(slot.elapsed, TimeValue::FromTenths(120) + (slot.end - slot.start));
+    f.files.CleanupTestData();
+  }
+
+  void readTestReadsItsFileOnce() {
+    Fixture f;
+    f.files.PrepareDiskFiles();
+    f.disk.Read(kRead50);
+    const std::string& name = f.files.Name(TestFileName::Read50);
+    QCOMPARE(f.fileSystem.counts[name].read, int64_t{52'428'800});
+    QCOMPARE(f.fileSystem.modes[name].back(), platform::FileMode::OpenWriteThrough);
+    QVERIFY(!QFile::exists(QString::fromStdString(name)));
+    f.files.CleanupTestData();
+    QCOMPARE(f.directory.Entries(), QStringList());
+  }
+
+  void readOfAMissingFileReadsNothingAndLeavesNothing() {
+    Fixture f;
+    f.files.PrepareDiskFiles();
+    QFile::remove(QString::fromStdString(f.files.Name(TestFileName::Read40)));
+    f.disk.Read(kRead40);
+    QCOMPARE(f.fileSystem.counts[f.files.Name(TestFileName::Read40)].read, int64_t{0});
+    QCOMPARE(f.fileSystem.sizeAtDelete[f.files.Name(TestFileName::Read40)], int64_t{0});  // created empty
+    f.files.CleanupTestData();
+    QCOMPARE(f.directory.Entries(), QStringList());
+  }
+
+  void mixStepsAreTheCompositeNumbers() {
+    QCOMPARE(MixStepDivisor(1), 0);
+    QCOMPARE(MixStepDivisor(2), 0);
+    QCOMPARE(MixStepDivisor(3), 0);
+    QCOMPARE(MixStepDivisor(4), 2);
+    QCOMPARE(MixStepDivisor(9), 3);
+    QCOMPARE(MixStepDivisor(199), 0);
+    QCOMPARE(MixStepDivisor(200), 2);
+    QList<int> steps, displays;
+    for (int n = 1; n <= kMixLast; ++n) {
+      if (MixStepDivisor(n) == 0) continue;
+      steps << n;
+      if (steps.size() % kMixStepsPerDisplay == 0) displays << n;
+    }
+    QCOMPARE(steps.size(), 153);
+    QCOMPARE(steps.first(), 4);
+    QCOMPARE(displays, QList<int>({20, 34, 49, 63, 77, 91, 105, 119, 132, 145, 159, 172, 186}));
+  }
+
+  void mixModeMovesItsBlocksAndShowsItsTime() {
+    Fixture f;
+    f.files.PrepareMemoryBuffers();
+    f.state.Results()[Test::Mix].elapsed = TimeValue::FromTenths(9'999);
+    f.memory.MixModeTest();
+    const std::string mixFile = (f.directory.Path() + QStringLiteral("TORVIK.rd4")).toStdString();
+    QCOMPARE(f.fileSystem.counts[mixFile].written, int64_t{130'023'424});
+    QCOMPARE(f.fileSystem.counts[mixFile].read, int64_t{130'023'424});
+    QCOMPARE(f.fileSystem.counts[mixFile].opens, 2 * 153);
+    QCOMPARE(f.fileSystem.sizeAtDelete[mixFile], int64_t{200} * kBlock);  // the last step's file
+    QCOMPARE(f.view.log.count(QStringLiteral("repaint label %1").arg(static_cast<int>(ResultLabel::KMix))), 13);
+    const TimingSlot& slot = f.state.Results()[Test::Mix];
+    QVERIFY(slot.elapsed < TimeValue::FromTenths(9'999));  // replaced, not added
+    QCOMPARE(slot.elapsed, slot.end - slot.start);
+    QCOMPARE(f.view.labels[ResultLabel::KMix], FormatSeconds(slot.elapsed));
+    // The buffers went back and forth 612 times and still hold zeros.
+    QCOMPARE(f.files.SecondBuffer().size(), size_t{1'044'480});
+    f.files.CleanupTestData();
+    QCOMPARE(f.directory.Entries(), QStringList());
+  }
+
+  void memoryCopyReplacesItsTime() {
+    Fixture f;
+    f.files.PrepareMemoryBuffers();
+    f.state.Results()[Test::Memory].elapsed = TimeValue::FromTenths(9'999);
+    f.memory.MemoryCopyTest();
+    const TimingSlot& slot = f.state.Results()[Test::Memory];
+    QCOMPARE(slot.elapsed, slot.end - slot.start);
+    QCOMPARE(f.view.labels[ResultLabel::KMemory], FormatSeconds(slot.elapsed));
+    QCOMPARE(f.files.FirstBuffer().size(), size_t{1'044'480});
+    QCOMPARE(f.files.SecondBuffer(), f.files.FirstBuffer());
+    // A second run copies between the same storage: no allocation.
+    const uint8_t* first = f.files.FirstBuffer().data();
+    const uint8_t* second = f.files.SecondBuffer().data();
+    f.memory.MemoryCopyTest();
+    QCOMPARE(f.files.FirstBuffer().data(), first);
+    QCOMPARE(f.files.SecondBuffer().data(), second);
+    f.files.CleanupTestData();
+  }
+};
+
+QTEST_GUILESS_MAIN(DiskMemoryTestsTest)
+#include "test_disk_memory_tests.moc"

@@ -1,0 +1,107 @@
+// The Memory and HDD groups through the real buttons on a scratch test
+// directory: they finish, and no test file is left after a completed run, a
+// refused drive or a failure. The full HDD group runs about a minute.
+#include <QtTest>
+
+#include "StorageFakes.h"
+#include "UiHelpers.h"
+#include "core/GroupSequencer.h"
+#include "core/WorkerThread.h"
+
+using namespace torvik;
+using namespace torvik::testing;
+
+namespace {
+
+struct Window {
+  ScratchDirectory directory;
+  MemorySettings settings;
+  TFMain window{QuickProcessor(), &settings};
+  Window() {
+    settings.Write(settings::kDrive, directory.Path());
+    window.show();
+  }
+  void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(window, button), Qt::LeftButton); }
+  bool Idle() const {
+    for (const char* name : {"BCPU", "BMix", "BHDD", "BRep"}) {
+      if (!Find<QPushButton>(window, name)->isEnabled()) return false;
+    }
+    return !Find<QPushButton>(window, "BStop")->isEnabled() && !window.Running();
+  }
+};
+
+const QRegularExpression kShownTime(QStringLiteral("^ *\\d+\\.\\dsec$"));
+
+}  // namespace
+
+class StorageGroupsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void memoryGroupCompletes() {
+    Window w;
+    MessageBoxAnswer answer;
+    w.Click("BMix");
+    QCOMPARE(answer.texts, QStringList({texts::kCompletedBox}));
+    QVERIFY(kShownTime.match(Text(w.window, "KMemory")).hasMatch());
+    QCOMPARE(Text(w.window, "KAll"), Text(w.window, "KMemory"));
+    QCOMPARE(Find<TGauge>(w.window, "Gauge")->Progress(), 100);
+    QVERIFY(w.Idle());
+    QVERIFY(!w.window.Files().BuffersExist());
+    QCOMPARE(w.directory.Entries(), QStringList());
+  }
+
+  void hddGroupCompletesThreePasses() {
+    Window w;
+    MessageBoxAnswer answer;
+    w.Click("BHDD");
+    QCOMPARE(answer.texts, QStringList({texts::kCompletedBox}));
+    int sum = 0;
+    for (const char* name : {"KWrite1", "KWrite2", "KWrite3", "KRead1", "KRead2", "KRead3"}) {
+      QVERIFY2(kShownTime.match(Text(w.window, name)).hasMatch(), name);
+      sum += Tenths(Text(w.window, name));
+    }
+    QCOMPARE(Tenths(Text(w.window, "KAll")), sum);
+    QVERIFY(Tenths(Text(w.window, "KWrite3")) > 0);  // 3 x 60 MB without the page cache takes time
+    QVERIFY(w.Idle());
+    QCOMPARE(w.directory.Entries(), QStringList());
+  }
+
+  void hddGroupWithAMissingDirectoryOnlyTellsTheUser() {
+    Window w;
+    w.settings.Write(settings::kDrive, w.directory.Path() + QStringLiteral("missing/"));
+    MessageBoxAnswer answer;
+    w.Click("BHDD");
+    QCOMPARE(answer.texts, QStringList({texts::kNoDiskInformation}));
+    QCOMPARE(answer.icon, QMessageBox::Critical);
+    QVERIFY(!Find<QPushButton>(w.window, "BRep")->isEnabled());  // nothing ran, nothing to report
+    QVERIFY(Find<QPushButton>(w.window, "BHDD")->isEnabled());
+    QCOMPARE(w.directory.Entries(), QStringList());
+  }
+
+  void failureInsideTheGroupUnlocksAndLeavesNothing() {
+    Window w;
+    // The memory data file's name is taken by a link: it cannot be written.
+    QVERIFY(QFile::link(QStringLiteral("/nonexistent"), w.directory.Path() + QStringLiteral("TORVIK.rd0")));
+    MessageBoxAnswer answer;
+    w.Click("BMix");
+    QCOMPARE(answer.seen, 1);
+    QVERIFY(answer.text.startsWith(QStringLiteral("I/O error: ")));
+    QCOMPARE(answer.icon, QMessageBox::Critical);
+    QVERIFY(w.Idle());
+    QCOMPARE(w.directory.Entries(), QStringList());
+  }
+
+  void wrongTypeOfTheTestPathIsReported() {
+    Window w;
+    w.settings.wrongType << settings::kDrive;
+    MessageBoxAnswer answer;
+    w.Click("BHDD");
+    QCOMPARE(answer.texts, QStringList({QStringLiteral("'Drv' のﾃﾞｰﾀ型が不正です")}));
+    QVERIFY(Find<QPushButton>(w.window, "BHDD")->isEnabled());
+    QVERIFY(!w.window.Running());
+  }
+};
+
+QTEST_MAIN(StorageGroupsTest)
+#include "test_storage_groups.moc"
