@@ -92,6 +92,31 @@ class StorageGroupsTest : public QObject {
     QCOMPARE(w.directory.Entries(), QStringList());
   }
 
+  void closingDuringTheHddGroupLeavesNothing() {
+    Window w;
+    MessageBoxAnswer answer;
+    QTimer::singleShot(4'000, &w.window, [&w] { w.window.close(); });
+    QElapsedTimer timer;
+    timer.start();
+    w.Click("BHDD");
+    // The close is seen at the next pumping point: within the running test.
+    QVERIFY2(timer.elapsed() < 15'000, "the group went on after the window was closed");
+    QCOMPARE(answer.seen, 0);
+    QVERIFY(!w.window.isVisible());
+    QCOMPARE(w.directory.Entries(), QStringList());
+  }
+
+  void settingsAreReadAgainAfterTheDialog() {
+    Window w;
+    w.settings.Write(settings::kDrive, QStringLiteral("/srv/bench/"));
+    w.settings.Write(settings::kUserName, QStringLiteral("山田"));
+    w.settings.Write(settings::kPcName, QStringLiteral("desk-1"));
+    w.window.MSetClick();
+    QCOMPARE(w.window.Files().TestPath(), QStringLiteral("/srv/bench/"));
+    QCOMPARE(w.window.UserName(), QStringLiteral("山田"));
+    QCOMPARE(w.window.PcName(), QStringLiteral("desk-1"));
+  }
+
   void wrongTypeOfTheTestPathIsReported() {
     Window w;
     w.settings.wrongType << settings::kDrive;
