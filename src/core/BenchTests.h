@@ -43,4 +43,16 @@ class BenchTests {
   virtual void CleanupTestData() = 0;
 };
 
+// The drawing and scroll tests, which need a screen: the window provides
+// them. Each sets its slot's elapsed time and writes its result label.
+class DrawingTests {
+ public:
+  virtual ~DrawingTests() = default;
+  virtual void SquareTest() = 0;
+  virtual void CircleTest() = 0;
+  virtual void TriangleTest() = 0;
+  virtual void TextTest() = 0;
+  virtual void ScrollTest() = 0;
+};
+
 }  // namespace torvik

@@ -11,8 +11,9 @@ void Benchmark::StartCalcWorker() { new TCalc(); }
 
 void Benchmark::StartRootWorker() { new TRoot(); }
 
-void Benchmark::NotBuilt(const char* test) {
-  throw TorvikError(QStringLiteral("%1: this test is not available in this build.").arg(QLatin1String(test)));
+DrawingTests& Benchmark::Drawing() {
+  if (drawing_ == nullptr) throw TorvikError(QStringLiteral("The drawing tests need the main window."));
+  return *drawing_;
 }
 
 }  // namespace torvik

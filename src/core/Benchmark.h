@@ -1,7 +1,6 @@
 // Benchmark: the program's own BenchTests, running the real measured work:
 // the processor tests and their workers, the test files, the disk tests and
-// the memory tests. The drawing tests join as they are built; until then the
-// buttons that would reach them stay disabled (see TFMain). GUI thread only.
+// the memory tests, and the window's drawing tests. GUI thread only.
 #pragma once
 
 #include "core/BenchTests.h"
@@ -24,11 +23,13 @@ class Benchmark : public BenchTests {
   void PrimeTest() override { cpu_.PrimeTest(); }
   void TrigTest() override { cpu_.TrigTest(); }
 
-  void SquareTest() override { NotBuilt("Square"); }
-  void CircleTest() override { NotBuilt("Circle"); }
-  void TriangleTest() override { NotBuilt("Triangle"); }
-  void TextTest() override { NotBuilt("Text"); }
-  void ScrollTest() override { NotBuilt("Scroll"); }
+  // The window's drawing tests; until they are set the drawing steps refuse.
+  void SetDrawingTests(DrawingTests* drawing) { drawing_ = drawing; }
+  void SquareTest() override { Drawing().SquareTest(); }
+  void CircleTest() override { Drawing().CircleTest(); }
+  void TriangleTest() override { Drawing().TriangleTest(); }
+  void TextTest() override { Drawing().TextTest(); }
+  void ScrollTest() override { Drawing().ScrollTest(); }
   void MemoryCopyTest() override { memory_.MemoryCopyTest(); }
   void MixModeTest() override { memory_.MixModeTest(); }
   void DiskWrite40() override { disk_.Write(kWrite40); }
@@ -44,11 +45,11 @@ class Benchmark : public BenchTests {
   void CleanupTestData() override { files_.CleanupTestData(); }
 
  private:
-  // Never reached from the window; refuses loudly rather than report a time
-  // for work that was not done.
-  [[noreturn]] static void NotBuilt(const char* test);
+  // Refuses loudly, rather than report a time for work that was not done.
+  DrawingTests& Drawing();
 
   CpuTests cpu_;
+  DrawingTests* drawing_ = nullptr;
   TestFiles files_;
   DiskTests disk_;
   MemoryTests memory_;

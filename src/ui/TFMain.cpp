@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QWindow>
 
 #include "core/Errors.h"
 #include "core/RandomGenerator.h"
@@ -114,7 +115,8 @@ TFMain::TFMain(const platform::ProcessorProbe& processor, SettingsStore* setting
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("ClientArea"));
-  client->setFixedSize(scale_(649), scale_(414));
+  clientSize_ = QSize(scale_(649), scale_(414));
+  client->setFixedSize(clientSize_);
   setCentralWidget(client);
 
   BuildLabels(client);
@@ -125,18 +127,73 @@ TFMain::TFMain(const platform::ProcessorProbe& processor, SettingsStore* setting
   BuildMenu();
   CPUID1 = std::make_unique<torvik::TCPUID>(processor);
 
-  // The drawing tests are not built into this program yet: the Graphic and
-  // ALL groups stay disabled.
-  wiredGroups_ = {Button::BCPU, Button::BMix, Button::BHDD};
-  for (Button group : {Button::B2D, Button::BAll}) ButtonOf(group)->setEnabled(false);
+  graphics_ = std::make_unique<GraphicsTests>(*this, state_);
+  bench_.SetDrawingTests(graphics_.get());
 
   adjustSize();
   setFixedSize(size());
-  if (const QScreen* screen = this->screen()) {
-    const QRect area = screen->geometry();
-    move(area.x() + std::max(0, (area.width() - width()) / 2), area.y() + std::max(0, (area.height() - height()) / 2));
-  }
+  Centre();
   FormCreate();
+}
+
+void TFMain::Centre() {
+  const QScreen* screen = this->screen();
+  if (screen == nullptr) return;
+  const QRect area = screen->geometry();
+  const QSize outer = frameGeometry().size();
+  move(area.x() + std::max(0, (area.width() - outer.width()) / 2),
+       area.y() + std::max(0, (area.height() - outer.height()) / 2));
+}
+
+void TFMain::CoverScreen() {
+  const QScreen* screen = this->screen();
+  if (screen == nullptr) return;
+  // The border stays fixed for the user; the program itself may resize.
+  setMinimumSize(0, 0);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  centralWidget()->setMinimumSize(0, 0);
+  centralWidget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  const QSize frame = frameGeometry().size() - size();
+  const QRect area = screen->geometry();
+  // Set explicitly: without a window manager a full-screen request alone
+  // would leave the window where it was.
+  move(area.topLeft());
+  resize(area.size() - frame);
+}
+
+void TFMain::RestoreSize(QSize saved) {
+  resize(width(), saved.height());
+  resize(saved.width(), saved.height());
+  centralWidget()->setFixedSize(clientSize_);
+  setFixedSize(saved);
+}
+
+void TFMain::SetStaysOnTop(bool on) {
+  if (StaysOnTop() == on) return;
+  Qt::WindowFlags flags = windowFlags();
+  flags.setFlag(Qt::WindowStaysOnTopHint, on);
+  if (QWindow* native = windowHandle()) {
+    // Changed in place: recreating the native window would unmap it, and an
+    // unmapped window cannot be drawn on until the window system maps it again.
+    overrideWindowFlags(flags);
+    native->setFlags(flags);
+  } else {
+    setWindowFlags(flags);
+  }
+}
+
+void TFMain::StageOn() {
+  for (const SeparatorPlace& s : kSeparators) findChild<QFrame*>(QLatin1String(s.name))->hide();
+  for (const ButtonPlace& b : kButtons) ButtonOf(b.button)->hide();
+  for (QAction* menu : menuBar()->actions()) menu->setVisible(false);
+  SetStaysOnTop(true);
+}
+
+void TFMain::StageOff() {
+  for (const SeparatorPlace& s : kSeparators) findChild<QFrame*>(QLatin1String(s.name))->show();
+  for (const ButtonPlace& b : kButtons) ButtonOf(b.button)->show();
+  for (QAction* menu : menuBar()->actions()) menu->setVisible(true);
+  SetStaysOnTop(false);
 }
 
 TFMain::~TFMain() = default;
@@ -210,7 +267,7 @@ void TFMain::BuildControls(QWidget* client) {
   }
 
   // The drawing stage's surfaces, hidden until a drawing or scroll test.
-  Paint = new QWidget(client);
+  Paint = new TPaintBox(client);
   Paint->setObjectName(QStringLiteral("Paint"));
   Paint->setFont(scale_.Font(kStageFace, 27));
   Paint->setGeometry(client->rect());
@@ -276,11 +333,7 @@ void TFMain::ShowProcessorLine() { LFill->setText(ProcessorLine(TCPU->CPUName(),
 
 void TFMain::SetGauge(int progress) { Gauge->SetProgress(progress); }
 
-void TFMain::SetButtonEnabled(Button button, bool enabled) {
-  const bool isGroup = button != Button::BRep && button != Button::BStop;
-  if (enabled && isGroup && !wiredGroups_.contains(button)) return;
-  ButtonOf(button)->setEnabled(enabled);
-}
+void TFMain::SetButtonEnabled(Button button, bool enabled) { ButtonOf(button)->setEnabled(enabled); }
 
 void TFMain::FocusButton(Button button) { ButtonOf(button)->setFocus(); }
 

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <map>
 #include <memory>
-#include <set>
 
 #include "core/Benchmark.h"
 #include "core/CPUID.h"
@@ -26,6 +25,8 @@
 #include "core/TFCPUCtl.h"
 #include "ui/DesignScale.h"
 #include "ui/Gauges.h"
+#include "ui/GraphicsTests.h"
+#include "ui/TPaintBox.h"
 
 namespace torvik {
 
@@ -63,6 +64,22 @@ class TFMain : public QMainWindow, public RunView {
   bool CloseRequested() const override { return closeRequested_; }
   void ShowMessage(const QString& text, MessageIcon icon) override;
 
+  // The drawing stage: the window as a full-screen, topmost surface.
+  TPaintBox& PaintBox() { return *Paint; }
+  QPlainTextEdit& MemoBox() { return *Memo; }
+  QWidget& ClientArea() { return *centralWidget(); }
+  // Moves the window to 0,0 and makes it (frame included) cover the screen.
+  void CoverScreen();
+  // Gives the window back its saved height, then its width.
+  void RestoreSize(QSize saved);
+  // Centres the window on its screen (never above or left of it).
+  void Centre();
+  // Hides (StageOn) or shows (StageOff) the separator bars, buttons and
+  // top-level menu items, and sets or clears the stay-on-top flag.
+  void StageOn();
+  void StageOff();
+  bool StaysOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+
   // Handlers.
   void BCPUClick();
   void B2DClick();
@@ -81,6 +98,7 @@ class TFMain : public QMainWindow, public RunView {
   void BuildLabels(QWidget* client);
   void BuildControls(QWidget* client);
   void BuildMenu();
+  void SetStaysOnTop(bool on);
   void FormCreate();
   void RunGroup(void (GroupSequencer::*group)());
   QPushButton* ButtonOf(Button button) const;
@@ -94,14 +112,14 @@ class TFMain : public QMainWindow, public RunView {
 
   std::map<ResultLabel, QLabel*> resultLabels_;
   std::map<Button, QPushButton*> buttons_;
-  // Group buttons whose tests are built into this program; the others stay disabled.
-  std::set<Button> wiredGroups_;
   TGauge* Gauge = nullptr;
   QLabel* LFill = nullptr;
-  QWidget* Paint = nullptr;
+  TPaintBox* Paint = nullptr;
   QPlainTextEdit* Memo = nullptr;
 
   // The processor components, created after the controls in this order.
+  std::unique_ptr<GraphicsTests> graphics_;
+  QSize clientSize_;
   std::unique_ptr<TTFCPUInfo> TCPU;
   std::unique_ptr<torvik::TCPUID> CPUID1;
 

@@ -1,0 +1,157 @@
+#include "ui/GraphicsTests.h"
+
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+#include "core/ShapeDraws.h"
+#include "core/Timing.h"
+#include "ui/TFMain.h"
+
+namespace torvik {
+namespace {
+
+QColor ToColour(const Rgb& rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
+
+}  // namespace
+
+const QStringList& ScrollLines() {
+  static const QStringList lines = {
+      QStringLiteral("1234567890"),
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"),
+      QStringLiteral("!\"#$%&()=~|\\[]@`*:+;_?></"),
+      QStringLiteral("abcdefghijklmnopqrstuvwxyz"),
+      QStringLiteral("とるびく ばーじょん さん"),
+  };
+  return lines;
+}
+
+StageShape GraphicsTests::NextShape(DrawingKind kind, int width, int height) {
+  RandomGenerator& random = ProgramRandom();
+  StageShape shape;
+  switch (kind) {
+    case DrawingKind::Rectangle:
+    case DrawingKind::Ellipse: {
+      const ShapeDraw d = DrawBox(width, height, random);
+      shape.kind = kind == DrawingKind::Rectangle ? StageShape::Kind::Rectangle : StageShape::Kind::Ellipse;
+      shape.left = d.x1;
+      shape.top = d.y1;
+      shape.right = d.x2;
+      shape.bottom = d.y2;
+      shape.pen = ToColour(d.pen);
+      shape.brush = ToColour(d.brush);
+      break;
+    }
+    case DrawingKind::Triangle: {
+      const ShapeDraw d = DrawTriangle(width, height, random);
+      shape.kind = StageShape::Kind::Triangle;
+      shape.triangle = QPolygon({QPoint(d.x0, d.y0), QPoint(d.x1, d.y1), QPoint(d.x2, d.y2)});
+      shape.pen = ToColour(d.pen);
+      shape.brush = ToColour(d.brush);
+      break;
+    }
+    case DrawingKind::Text: {
+      const ShapeDraw d = DrawText(width, height, random);
+      shape.kind = StageShape::Kind::Text;
+      shape.pointSize = d.pointSize;
+      shape.left = d.x1;
+      shape.top = d.y1;
+      shape.fontColour = ToColour(d.font);
+      break;
+    }
+  }
+  return shape;
+}
+
+void GraphicsTests::DrawShapes(DrawingKind kind, int count) {
+  TPaintBox& paint = window_.PaintBox();
+  const int width = paint.width();
+  const int height = paint.height();
+  for (int i = 0; i < count; ++i) paint.DrawNow(NextShape(kind, width, height));
+}
+
+// White over the whole area, then at once the window's own look again.
+void GraphicsTests::FillWhiteAndRepaint() {
+  TPaintBox& paint = window_.PaintBox();
+  StageShape white;
+  white.kind = StageShape::Kind::Fill;
+  white.right = paint.width();
+  white.bottom = paint.height();
+  white.pen = white.brush = Qt::white;
+  paint.DrawNow(white);
+  paint.RepaintBackground();
+}
+
+void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
+  TPaintBox& paint = window_.PaintBox();
+  const QSize saved = window_.size();
+  window_.CoverScreen();
+  paint.show();
+  window_.StageOn();
+
+  TimingSlot& slot = state_.Results()[test];
+  slot.start = ReadTenths();
+  paint.setGeometry(window_.ClientArea().rect());
+  FillWhiteAndRepaint();
+  DrawShapes(kind, kShapesPerTest);
+  // The text test reads the clock right after its last string.
+  if (kind != DrawingKind::Text) {
+    FillWhiteAndRepaint();
+    state_.PumpMessages();
+  }
+  slot.end = ReadTenths();
+  slot.elapsed = slot.end - slot.start;
+
+  window_.RestoreSize(saved);
+  paint.hide();
+  window_.Centre();
+  window_.StageOff();
+  state_.ShowElapsed(test);
+  state_.View().RepaintNow();
+  state_.PumpMessages();
+}
+
+void GraphicsTests::ScrollTest() {
+  TPaintBox& paint = window_.PaintBox();
+  QPlainTextEdit& memo = window_.MemoBox();
+  const QSize saved = window_.size();
+  window_.CoverScreen();
+  paint.show();
+  window_.StageOn();
+  memo.setEnabled(true);
+  memo.show();
+  memo.setGeometry(window_.ClientArea().rect());
+  memo.clear();
+  memo.repaint();
+  state_.PumpMessages();
+
+  TimingSlot& slot = state_.Results()[Test::Scroll];
+  slot.start = ReadTenths();
+  QFont font = memo.font();
+  for (int size : kScrollFontSizes) {
+    font.setPointSize(size);
+    memo.setFont(font);
+    for (int repeat = 0; repeat < kScrollRepeats; ++repeat) {
+      for (const QString& line : ScrollLines()) {
+        memo.appendPlainText(line);
+        // The contents move one pixel down; the box shows the result at once.
+        memo.viewport()->scroll(0, 1);
+        memo.repaint();
+      }
+    }
+    memo.clear();
+  }
+  slot.end = ReadTenths();
+  slot.elapsed = slot.end - slot.start;
+
+  memo.setEnabled(false);
+  memo.hide();
+  window_.StageOff();
+  window_.RestoreSize(saved);
+  paint.hide();
+  window_.Centre();
+  state_.ShowElapsed(Test::Scroll);
+  state_.View().RepaintNow();
+  state_.PumpMessages();
+}
+
+}  // namespace torvik
