@@ -66,6 +66,7 @@ class TFMain : public QMainWindow, public RunView {
 
   // The drawing stage: the window as a full-screen, topmost surface.
   TPaintBox& PaintBox() { return *Paint; }
+  GraphicsTests& Graphics() { return *graphics_; }
   QPlainTextEdit& MemoBox() { return *Memo; }
   QWidget& ClientArea() { return *centralWidget(); }
   // Moves the window to 0,0 and makes it (frame included) cover the screen.

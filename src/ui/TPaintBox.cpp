@@ -21,14 +21,20 @@ QRect TPaintBox::Bounds(const StageShape& shape) const {
   switch (shape.kind) {
     case StageShape::Kind::None: return {};
     case StageShape::Kind::Fill:
-    case StageShape::Kind::Rectangle:
-    case StageShape::Kind::Ellipse: return PixelBox(shape).normalized();
-    case StageShape::Kind::Triangle: return shape.triangle.boundingRect();
+    case StageShape::Kind::Rectangle: return PixelBox(shape).normalized();
+    // A pixel of margin: the outline's pixels may fall just outside the corners.
+    case StageShape::Kind::Ellipse: return PixelBox(shape).normalized().adjusted(-1, -1, 1, 1);
+    case StageShape::Kind::Triangle: return shape.triangle.boundingRect().adjusted(-1, -1, 1, 1);
     case StageShape::Kind::Text: {
       QFont textFont = font();
       textFont.setPointSize(shape.pointSize);
+      textFont.setStyleStrategy(QFont::NoAntialias);
       const QFontMetrics metrics(textFont);
-      return QRect(shape.left, shape.top, metrics.horizontalAdvance(QLatin1String(kText)), metrics.height());
+      const QString text = QLatin1String(kText);
+      // The opaque cell, and any glyph overhang beyond it.
+      const QRect cell(shape.left, shape.top, metrics.horizontalAdvance(text), metrics.height());
+      const QRect ink = metrics.boundingRect(text).translated(shape.left, shape.top + metrics.ascent());
+      return cell.united(ink).adjusted(-1, -1, 1, 1);
     }
   }
   return {};
@@ -82,7 +88,8 @@ void TPaintBox::DrawNow(const StageShape& shape) {
 
 void TPaintBox::RepaintBackground() {
   shape_ = StageShape{};
-  textBackground_ = parentWidget() ? parentWidget()->palette().color(QPalette::Window) : palette().color(QPalette::Window);
+  textBackground_ =
+      parentWidget() ? parentWidget()->palette().color(QPalette::Window) : palette().color(QPalette::Window);
   // For this one paint the box is transparent: what lies beneath is drawn again.
   setAttribute(Qt::WA_OpaquePaintEvent, false);
   repaint();

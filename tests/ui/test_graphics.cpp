@@ -1,0 +1,172 @@
+// The drawing and scroll tests on a real X server: what reaches the screen
+// is exactly what the same draws give in an image, the random numbers come
+// in their order, and after every test the window is itself again: its old
+// size, centred, buttons and menu shown, not topmost. Runs under xvfb-run;
+// the five full tests take about forty seconds.
+#include <QMenuBar>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QtTest>
+
+#include "StorageFakes.h"
+#include "UiHelpers.h"
+#include "core/RandomGenerator.h"
+#include "core/WorkerThread.h"
+
+using namespace torvik;
+using namespace torvik::testing;
+
+namespace {
+
+struct Window {
+  MemorySettings settings;
+  TFMain window{QuickProcessor(), &settings};
+  Window() {
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) qWarning("the window was not exposed");
+  }
+};
+
+// The screen's pixels where the paint box is.
+QImage Screen(TPaintBox& paint) {
+  const QPoint origin = paint.mapToGlobal(QPoint(0, 0));
+  return paint.screen()
+      ->grabWindow(0, origin.x(), origin.y(), paint.width(), paint.height())
+      .toImage()
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+void ExpectNormalWindow(TFMain& window, QSize size) {
+  QCOMPARE(window.size(), size);
+  const QRect screen = window.screen()->geometry();
+  QCOMPARE(window.frameGeometry().x(), (screen.width() - window.frameGeometry().width()) / 2);
+  QCOMPARE(window.frameGeometry().y(), (screen.height() - window.frameGeometry().height()) / 2);
+  QVERIFY(!window.StaysOnTop());
+  for (QPushButton* button : window.findChildren<QPushButton*>())
+    QVERIFY2(button->isVisible(), qPrintable(button->objectName()));
+  for (QAction* menu : window.menuBar()->actions()) QVERIFY(menu->isVisible());
+  QVERIFY(!window.PaintBox().isVisible());
+  QVERIFY(window.findChild<QFrame*>(QStringLiteral("Panel8"))->isVisible());
+}
+
+}  // namespace
+
+class GraphicsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() { WorkerThread::StopAllWorkers(); }
+
+  void stageCoversTheScreenAndHidesTheControls() {
+    Window w;
+    const QSize normal = w.window.size();
+    w.window.CoverScreen();
+    w.window.PaintBox().show();
+    w.window.StageOn();
+    QTest::qWait(100);
+    QCOMPARE(w.window.frameGeometry(), w.window.screen()->geometry());
+    QVERIFY(w.window.StaysOnTop());
+    QVERIFY(!Find<QPushButton>(w.window, "BStop")->isVisible());
+    for (QAction* menu : w.window.menuBar()->actions()) QVERIFY(!menu->isVisible());
+    w.window.StageOff();
+    w.window.RestoreSize(normal);
+    w.window.PaintBox().hide();
+    w.window.Centre();
+    ExpectNormalWindow(w.window, normal);
+  }
+
+  void screenMatchesTheSameDrawsInAnImage_data() {
+    QTest::addColumn<int>("kind");
+    QTest::newRow("rectangles") << static_cast<int>(DrawingKind::Rectangle);
+    QTest::newRow("ellipses") << static_cast<int>(DrawingKind::Ellipse);
+    QTest::newRow("triangles") << static_cast<int>(DrawingKind::Triangle);
+    QTest::newRow("text") << static_cast<int>(DrawingKind::Text);
+  }
+  void screenMatchesTheSameDrawsInAnImage() {
+    QFETCH(int, kind);
+    Window w;
+    const QSize normal = w.window.size();
+    TPaintBox& paint = w.window.PaintBox();
+    w.window.CoverScreen();
+    paint.show();
+    w.window.StageOn();
+    QTest::qWait(100);
+    paint.setGeometry(w.window.ClientArea().rect());
+    paint.RepaintBackground();
+    const QImage before = Screen(paint);
+
+    ProgramRandom().Seed(2024);
+    w.window.Graphics().DrawShapes(static_cast<DrawingKind>(kind), 60);
+    const QImage onScreen = Screen(paint);
+
+    // The same draws into an image laid out like the window's backing store
+    // (the box at its offset in the window), each clipped as its repaint is,
+    // then cut to the box.
+    const QPoint offset = paint.mapTo(&w.window, QPoint(0, 0));
+    QImage window(offset.x() + paint.width(), offset.y() + paint.height(), QImage::Format_RGB32);
+    {
+      QPainter background(&window);
+      background.drawImage(offset, before);
+    }
+    ProgramRandom().Seed(2024);
+    for (int i = 0; i < 60; ++i) {
+      const StageShape shape = GraphicsTests::NextShape(static_cast<DrawingKind>(kind), paint.width(), paint.height());
+      // A repaint paints with the region as the device's own clip.
+      window.paintEngine()->setSystemClip(QRegion(paint.Bounds(shape).intersected(paint.rect()).translated(offset)));
+      QPainter painter(&window);
+      painter.translate(offset);
+      paint.Draw(painter, shape);
+      painter.end();
+      window.paintEngine()->setSystemClip(QRegion());
+    }
+    const QImage reference = window.copy(QRect(offset, paint.size()));
+    QVERIFY(onScreen != before);  // something was drawn
+    if (onScreen != reference) {
+      onScreen.save(QStringLiteral("graphics-screen.png"));
+      reference.save(QStringLiteral("graphics-reference.png"));
+      QFAIL("the screen differs from the reference drawing (see graphics-*.png)");
+    }
+    w.window.StageOff();
+    w.window.RestoreSize(normal);
+    paint.hide();
+    w.window.Centre();
+  }
+
+  void everyTestGivesTheWindowBack() {
+    Window w;
+    const QSize normal = w.window.size();
+    w.window.move(5, 7);  // not centred before: centred after
+    GraphicsTests& graphics = w.window.Graphics();
+    const std::pair<void (GraphicsTests::*)(), const char*> tests[] = {
+        {&GraphicsTests::SquareTest, "KSquare"},     {&GraphicsTests::CircleTest, "KCircle"},
+        {&GraphicsTests::TriangleTest, "KTriangle"}, {&GraphicsTests::TextTest, "KText"},
+        {&GraphicsTests::ScrollTest, "KScroll"},
+    };
+    for (const auto& [test, label] : tests) {
+      (graphics.*test)();
+      ExpectNormalWindow(w.window, normal);
+      QVERIFY2(QRegularExpression(QStringLiteral("^ *\\d+\\.\\dsec$")).match(Text(w.window, label)).hasMatch(), label);
+    }
+    // 200,000 shapes on screen take time.
+    QVERIFY(Tenths(Text(w.window, "KSquare")) > 0);
+    QPlainTextEdit& memo = w.window.MemoBox();
+    QVERIFY(memo.toPlainText().isEmpty());
+    QVERIFY(!memo.isVisible());
+    QVERIFY(!memo.isEnabled());
+    QCOMPARE(memo.font().pointSize(), 72);
+    QCOMPARE(memo.font().family(), QStringLiteral("ＭＳ ゴシック"));
+    QVERIFY(memo.lineWrapMode() == QPlainTextEdit::NoWrap);
+  }
+
+  void scrollLinesAreTheFive() {
+    QCOMPARE(ScrollLines().size(), 5);
+    QCOMPARE(ScrollLines()[2], QStringLiteral("!\"#$%&()=~|\\[]@`*:+;_?></"));
+    QCOMPARE(ScrollLines()[2].size(), 25);
+    QCOMPARE(ScrollLines()[4], QStringLiteral("とるびく ばーじょん さん"));
+  }
+};
+
+QTEST_MAIN(GraphicsTest)
+#include "test_graphics.moc"
