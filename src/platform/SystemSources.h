@@ -21,6 +21,7 @@ struct VolumeFacts {
 
 struct SystemFacts {
   std::string kernelRelease;
+  std::string machine;  // uname's hardware name: "x86_64", "aarch64", ...
   std::string hostName;
   std::string loginName;
   std::string fullName;  // the passwd entry's comment field

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QWindow>
 
 #include "core/Errors.h"
@@ -88,6 +89,11 @@ const SeparatorPlace kSeparators[] = {
     {"Panel1", 10, 289, 631}, {"Panel5", 9, 329, 631}, {"Panel6", 9, 379, 631},
 };
 
+ScreenFacts ScreenFactsOf(const QScreen* screen) {
+  if (screen == nullptr) return {};
+  return ScreenFacts{screen->geometry().width(), screen->geometry().height(), screen->depth()};
+}
+
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(QLatin1String(name));
@@ -121,9 +127,11 @@ TFMain::TFMain(const platform::ProcessorProbe& processor, SettingsStore* setting
 
   BuildLabels(client);
   BuildControls(client);
-  // The non-visual components: the processor identification, the menu, and
-  // the processor type component (whose clock measurement busy-waits a second).
+  // The non-visual components: the processor identification, the system
+  // snapshot, the menu, and the processor type component (whose clock
+  // measurement busy-waits a second).
   TCPU = std::make_unique<TTFCPUInfo>(processor);
+  TSys = std::make_unique<TMSysInfo>(platform::SystemSources::Default(), ScreenFactsOf(screen()));
   BuildMenu();
   CPUID1 = std::make_unique<torvik::TCPUID>(processor);
 

@@ -19,6 +19,7 @@
 #include "core/Benchmark.h"
 #include "core/CPUID.h"
 #include "core/GroupSequencer.h"
+#include "core/MSysInfo.h"
 #include "core/RunState.h"
 #include "core/RunView.h"
 #include "core/SettingsStore.h"
@@ -48,6 +49,7 @@ class TFMain : public QMainWindow, public RunView {
   const QString& UserName() const { return userName_; }
   const QString& PcName() const { return pcName_; }
   const TTFCPUInfo& ProcessorInfo() const { return *TCPU; }
+  const TMSysInfo& SystemInfo() const { return *TSys; }
   const torvik::TCPUID& CPUIDComponent() const { return *CPUID1; }
   bool Running() const { return running_; }
 
@@ -118,10 +120,11 @@ class TFMain : public QMainWindow, public RunView {
   TPaintBox* Paint = nullptr;
   QPlainTextEdit* Memo = nullptr;
 
-  // The processor components, created after the controls in this order.
+  // The non-visual components, created after the controls in this order.
   std::unique_ptr<GraphicsTests> graphics_;
   QSize clientSize_;
   std::unique_ptr<TTFCPUInfo> TCPU;
+  std::unique_ptr<TMSysInfo> TSys;
   std::unique_ptr<torvik::TCPUID> CPUID1;
 
   QString userName_;

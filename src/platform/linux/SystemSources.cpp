@@ -76,8 +76,11 @@ class LinuxSources : public SystemSources {
 
   SystemFacts System() const override {
     SystemFacts facts;
-    utsname name {};
-    if (uname(&name) == 0) facts.kernelRelease = name.release;
+    utsname name{};
+    if (uname(&name) == 0) {
+      facts.kernelRelease = name.release;
+      facts.machine = name.machine;
+    }
     char host[256] = {};
     if (gethostname(host, sizeof host - 1) == 0) facts.hostName = host;
     if (const passwd* user = getpwuid(getuid())) {
