@@ -5,6 +5,7 @@
 #include "core/WorkerThread.h"
 #include "ui/DesignScale.h"
 #include "ui/TFMain.h"
+#include "ui/Unit2.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -14,6 +15,9 @@ int main(int argc, char* argv[]) {
   int exitCode = 0;
   {
     torvik::TFMain FMain;
+    torvik::UserSettingsStore settings;
+    torvik::TForm2 Form2(settings, torvik::platform::SystemSources::Default(), &FMain);
+    FMain.SetSettingsDialog(&Form2);
     FMain.show();
     exitCode = QApplication::exec();
   }

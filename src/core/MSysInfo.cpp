@@ -236,7 +236,8 @@ void TMSysInfo::GatherFileSystems() {
 
 void TMSysInfo::SetDiSign(const QString& path) {
   facts_.diSign = path;
-  const auto resolved = sources_.RealPath(path.toStdString());
+  // Only an absolute path names a place on a disk; anything else has no root.
+  const auto resolved = path.startsWith(u'/') ? sources_.RealPath(path.toStdString()) : std::nullopt;
   QString fsType;
   std::string device;
   facts_.diMediaType = resolved ? ClassifyPath(*resolved, &fsType, &device) : kDriveNoRootDir;

@@ -10,6 +10,7 @@
 
 #include "core/Errors.h"
 #include "core/RandomGenerator.h"
+#include "ui/HelpWindow.h"
 
 namespace torvik {
 namespace {
@@ -133,6 +134,14 @@ TFMain::TFMain(const platform::ProcessorProbe& processor, SettingsStore* setting
   TCPU = std::make_unique<TTFCPUInfo>(processor);
   TSys = std::make_unique<TMSysInfo>(platform::SystemSources::Default(), ScreenFactsOf(screen()));
   BuildMenu();
+  aboutDialog_.Company = QStringLiteral("Varn");
+  aboutDialog_.Comment = QStringLiteral("PC Benchmark Program");
+  aboutDialog_.ProductName = QStringLiteral("TORVIK");
+  aboutDialog_.Version = QStringLiteral("Version 3.03");
+  aboutDialog_.Font = scale_.Font(kLabelFace, 24, true, true);
+  aboutDialog_.processor = &processor;
+  aboutDialog_.version = TSys->Version();
+  aboutDialog_.totalPhysical = TSys->Facts().miTotalPhys;
   CPUID1 = std::make_unique<torvik::TCPUID>(processor);
 
   graphics_ = std::make_unique<GraphicsTests>(*this, state_);
@@ -296,6 +305,7 @@ void TFMain::BuildMenu() {
   settings->setObjectName(QStringLiteral("N1"));
   QAction* set = settings->addAction(QStringLiteral("計測環境"));
   set->setObjectName(QStringLiteral("MSet"));
+  connect(set, &QAction::triggered, this, &TFMain::MSetClick);
   settings->addSeparator()->setObjectName(QStringLiteral("N3"));
   QAction* exit = settings->addAction(QStringLiteral("終了"));
   exit->setObjectName(QStringLiteral("MExit"));
@@ -305,13 +315,15 @@ void TFMain::BuildMenu() {
   help->setObjectName(QStringLiteral("N2"));
   QAction* helpEntry = help->addAction(QStringLiteral("ヘルプ"));
   helpEntry->setObjectName(QStringLiteral("MHelp"));
+  connect(helpEntry, &QAction::triggered, this, &TFMain::MHelpClick);
   QAction* about = help->addAction(QStringLiteral("バージョン情報"));
   about->setObjectName(QStringLiteral("MAbout"));
-
-  // The settings dialog, the help window and the about box are not built
-  // into this program yet; their entries show so but do nothing.
-  for (QAction* pending : {set, helpEntry, about}) pending->setEnabled(false);
+  connect(about, &QAction::triggered, this, &TFMain::MAboutClick);
 }
+
+void TFMain::MHelpClick() { ShowHelpContents(this, QStringLiteral("TORVIK.HLP")); }
+
+void TFMain::MAboutClick() { aboutDialog_.Execute(this); }
 
 void TFMain::FormCreate() {
   state_.ResetResults();
@@ -320,7 +332,7 @@ void TFMain::FormCreate() {
 }
 
 void TFMain::MSetClick() {
-  // The settings dialog opens here once it is built.
+  if (settingsDialog_ != nullptr) settingsDialog_->exec();
   try {
     bench_.Files().ReadTestPath();
     userName_ = settings_.Read(settings::kUserName, QString());

@@ -24,6 +24,7 @@
 #include "core/RunView.h"
 #include "core/SettingsStore.h"
 #include "core/TFCPUCtl.h"
+#include "ui/AboutDlg.h"
 #include "ui/DesignScale.h"
 #include "ui/Gauges.h"
 #include "ui/GraphicsTests.h"
@@ -91,8 +92,13 @@ class TFMain : public QMainWindow, public RunView {
   void BAllClick();
   void BStopClick();
   void MExitClick();
-  // After the settings dialog: re-reads the test path, user name and PC name.
+  // Shows the settings dialog, then re-reads the test path, user name and PC name.
   void MSetClick();
+  void MHelpClick();
+  void MAboutClick();
+  // The settings dialog, created after the main window.
+  void SetSettingsDialog(QDialog* dialog) { settingsDialog_ = dialog; }
+  TAboutDialog& AboutDialog() { return aboutDialog_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -125,6 +131,8 @@ class TFMain : public QMainWindow, public RunView {
   QSize clientSize_;
   std::unique_ptr<TTFCPUInfo> TCPU;
   std::unique_ptr<TMSysInfo> TSys;
+  TAboutDialog aboutDialog_;
+  QDialog* settingsDialog_ = nullptr;
   std::unique_ptr<torvik::TCPUID> CPUID1;
 
   QString userName_;
