@@ -35,6 +35,7 @@ TAboutBox::TAboutBox(const platform::ProcessorProbe& processor, const VersionRec
   const DesignScale s = DesignScale::ForScreen();
   setFixedSize(s(341), s(249));
   setWindowTitle(QStringLiteral("About"));
+  setFont(s.Font(QStringLiteral("ＭＳ Ｐゴシック"), 12));
   const QFont small = s.Font(QStringLiteral("ＭＳ Ｐゴシック"), 12);
   const QFont title = s.Font(QStringLiteral("ＭＳ Ｐ明朝"), 27, true);
   QFont arial = s.Font(QStringLiteral("Arial"), 12, true);
@@ -119,6 +120,16 @@ bool TAboutDialog::Execute(QWidget* parent) {
   }
   box->URL->adjustSize();
   box->EMAIL->adjustSize();
+  // A long line (a Linux distribution's name) widens the box rather than
+  // being cut; the right-hand controls keep their distance from the edge.
+  int needed = box->width();
+  for (QLabel* label : box->findChildren<QLabel*>()) needed = std::max(needed, label->geometry().right() + 12);
+  if (const int grow = needed - box->width(); grow > 0) {
+    box->setFixedWidth(needed);
+    box->OKButton->move(box->OKButton->x() + grow, box->OKButton->y());
+    box->PhysMem->move(box->PhysMem->x() + grow, box->PhysMem->y());
+    if (auto* bevel = box->findChild<QFrame*>(QStringLiteral("Bevel1"))) bevel->resize(bevel->width() + grow, bevel->height());
+  }
   box->setWindowTitle(ProductName + QStringLiteral(" Version information"));
   box->ProgramIcon->setPixmap(QApplication::windowIcon().pixmap(box->ProgramIcon->size()));
   return box->exec() == QDialog::Accepted;
