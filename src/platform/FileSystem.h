@@ -64,6 +64,22 @@ class FileSystem {
   static FileSystem& Default();
 };
 
+// A text file that grows at its end (the result sheet): created when
+// missing, opened for appending otherwise. Each call gives 0 or the errno.
+class AppendFile {
+ public:
+  AppendFile() = default;
+  ~AppendFile();
+  AppendFile(const AppendFile&) = delete;
+  AppendFile& operator=(const AppendFile&) = delete;
+  int Open(const std::string& path);
+  int Write(const std::string& bytes);
+  int Close();
+
+ private:
+  int fd_ = -1;
+};
+
 // An 8,192-byte block aligned for unbuffered transfers.
 class BlockBuffer {
  public:

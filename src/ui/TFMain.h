@@ -91,6 +91,10 @@ class TFMain : public QMainWindow, public RunView {
   void BHDDClick();
   void BAllClick();
   void BStopClick();
+  // Appends the result block to the sheet beside the executable and opens it.
+  void BRepClick();
+  // The sheet: the executable's path with its extension replaced by ".txt".
+  static QString SheetPath();
   void MExitClick();
   // Shows the settings dialog, then re-reads the test path, user name and PC name.
   void MSetClick();

@@ -1,27 +1,15 @@
 #include "ui/URLLabel.h"
 
-#include <QDesktopServices>
 #include <QMouseEvent>
-#include <QUrl>
+
+#include "ui/ShellOpen.h"
 
 namespace torvik {
-namespace {
-
-TURLLabel::Opener& CurrentOpener() {
-  static TURLLabel::Opener opener = [](const QString& target) {
-    QDesktopServices::openUrl(QUrl::fromUserInput(target));  // a failure is ignored
-  };
-  return opener;
-}
-
-}  // namespace
 
 TURLLabel::TURLLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
   setCursor(Qt::PointingHandCursor);
   remembered_ = FontColor();
 }
-
-void TURLLabel::SetOpener(Opener opener) { CurrentOpener() = std::move(opener); }
 
 void TURLLabel::SetHotTrack(bool on) {
   if (hotTrack_ == on) return;
@@ -67,7 +55,7 @@ void TURLLabel::leaveEvent(QEvent* event) {
 void TURLLabel::mousePressEvent(QMouseEvent* event) {
   QLabel::mousePressEvent(event);
   if (hotTrack_) SetFontColor(pushedColor_);
-  if (executable_) CurrentOpener()(text());
+  if (executable_) ShellOpen(text());
 }
 
 void TURLLabel::mouseReleaseEvent(QMouseEvent* event) {

@@ -6,7 +6,6 @@
 
 #include <QColor>
 #include <QLabel>
-#include <functional>
 
 namespace torvik {
 
@@ -23,10 +22,6 @@ class TURLLabel : public QLabel {
   QColor PushedColor() const { return pushedColor_; }
   void SetPushedColor(const QColor& colour);
   QColor FontColor() const { return palette().color(QPalette::WindowText); }
-
-  // How captions are opened: the desktop's handler unless a test sets another.
-  using Opener = std::function<void(const QString&)>;
-  static void SetOpener(Opener opener);
 
  protected:
   void enterEvent(QEnterEvent* event) override;

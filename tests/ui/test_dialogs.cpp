@@ -12,6 +12,7 @@
 #include "core/SysInfoParsers.h"
 #include "core/WorkerThread.h"
 #include "ui/HelpWindow.h"
+#include "ui/ShellOpen.h"
 #include "ui/Unit2.h"
 
 using namespace torvik;
@@ -161,7 +162,7 @@ class DialogsTest : public QObject {
 
   void linkLabelColoursAndOpens() {
     QStringList opened;
-    TURLLabel::SetOpener([&](const QString& target) { opened << target; });
+    SetShellOpener([&](const QString& target) { opened << target; });
     TURLLabel label(QStringLiteral("mailto:torvik@varn.example.org"));
     QPalette p = label.palette();
     p.setColor(QPalette::WindowText, QColor(0, 0, 128));
@@ -188,7 +189,7 @@ class DialogsTest : public QObject {
     QTest::mousePress(&label, Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(label.FontColor(), before);
     QCOMPARE(opened.size(), 3);
-    TURLLabel::SetOpener([](const QString&) {});
+    SetShellOpener({});
   }
 
   void aboutBoxShowsTheMachine() {

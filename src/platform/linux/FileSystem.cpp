@@ -133,6 +133,32 @@ FileSystem& FileSystem::Default() {
   return fileSystem;
 }
 
+AppendFile::~AppendFile() { Close(); }
+
+int AppendFile::Open(const std::string& path) {
+  Close();
+  fd_ = RetryOnInterrupt([&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644); });
+  return fd_ < 0 ? errno : 0;
+}
+
+int AppendFile::Write(const std::string& bytes) {
+  if (fd_ < 0) return EBADF;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = TEMP_FAILURE_RETRY(write(fd_, bytes.data() + done, bytes.size() - done));
+    if (n < 0) return errno;
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+int AppendFile::Close() {
+  if (fd_ < 0) return 0;
+  const int result = close(fd_);
+  fd_ = -1;
+  return result != 0 ? errno : 0;
+}
+
 BlockBuffer::BlockBuffer() : data_(static_cast<uint8_t*>(std::aligned_alloc(kAlignment, kSize))) {
   if (data_ == nullptr) throw std::bad_alloc();
 }

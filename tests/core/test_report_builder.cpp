@@ -1,0 +1,229 @@
+// The result block, compared line by line, for the combinations of results
+// a report can meet, and the number formats it prints.
+#include <QtTest>
+#include <cerrno>
+
+#include "core/ReportBuilder.h"
+#include "core/RunState.h"
+#include "core/Timing.h"
+
+using namespace torvik;
+
+namespace {
+
+// A Pentium III at 498.67 MHz with level-1 and level-2 caches, 3 GB of memory.
+ReportInputs Machine() {
+  ReportInputs in;
+  in.locale = QLocale::c();
+  in.now = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
+  in.drive = QStringLiteral("/home/hanako/");
+  in.userName = QStringLiteral("Hanako");
+  in.pcName = QStringLiteral("bench-pc");
+  in.diskQueryOk = true;
+  in.diskFree = 85'204'480'000.0;
+  in.diskTotal = 270'553'174'016.0;
+  in.osDescription = QStringLiteral("Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))");
+  in.displayDescription = QStringLiteral("?");
+  in.vendorName = QStringLiteral("GenuineIntel");
+  in.cpuName = QStringLiteral("Pentium III");
+  in.speedMhz = 498.674;
+  in.l1CacheSupport = true;
+  in.l1DataSize = 16;
+  in.l1InstSize = 16;
+  in.l2CacheSupport = true;
+  in.l2Size = 512;
+  in.l2LineSize = 32;
+  in.l2Associativity = 4;
+  in.family = 6;
+  in.model = 7;
+  in.stepping = 3;
+  in.processorType = 0;
+  in.freePhysical = 133'693'440;
+  in.totalPhysical = int64_t{3} * 1024 * 1024 * 1024;
+  in.screenWidth = 1024;
+  in.screenHeight = 768;
+  in.screenDepth = 24;
+  in.version = QStringLiteral("Version 3.03");
+  in.captions[ResultLabel::KAll] = QString();
+  return in;
+}
+
+// Sets a test's time and its label as the window would show it.
+void Result(ReportInputs& in, Test test, int64_t tenths) {
+  in.results[test].elapsed = TimeValue::FromTenths(tenths);
+  in.captions[LabelOf(test)] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
+}
+
+void Total(ReportInputs& in, int64_t tenths) {
+  in.results.Total() = TimeValue::FromTenths(tenths);
+  in.captions[ResultLabel::KAll] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
+}
+
+const QStringList kHead = {
+    "<> TORVIK Time Trial Result <>",
+    "   Date          : 8 Dec 2026 14:05:09",
+    "   Your Name     : Hanako",
+    "   PC-Name       : bench-pc",
+};
+const QString kOs = "   USE OS        : Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))";
+const QStringList kProcessor = {
+    "   CPU           : GenuineIntel Pentium III 498.67MHz",
+    "     On Chip L1  : Data Cache 16KB / Inst Cache 16KB",
+    "     On Chip L2  : Size 512KB / LineSize 32byte / Associativity 4Way",
+    "     Stepping    : 6.7.3 (Original OEM Processor)",
+    "   HDD Info      : /home/hanako/ => Free 81257MB / Total 258020MB",
+};
+const QString kMemory = "   Memory Info   : Free:128MB  Total:3073MB";
+const QString kDisplay = "   Display Dev   : ?(1024x768 24BitColor)";
+const QStringList kFoot = {"//______  TORVIK Version 3.03  ______//", ""};
+
+// Line by line, so a difference names its line.
+void ExpectBlock(const ReportInputs& in, const QStringList& expected) {
+  const QStringList lines = BuildReport(in);
+  for (qsizetype i = 0; i < std::min(lines.size(), expected.size()); ++i) QCOMPARE(lines[i], expected[i]);
+  QCOMPARE(lines.size(), expected.size());
+}
+
+}  // namespace
+
+class ReportBuilderTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cpuGroupOnly() {
+    ReportInputs in = Machine();
+    Result(in, Test::Calc, 8);
+    Result(in, Test::Trig, 39);
+    Total(in, 47);
+    ExpectBlock(in, kHead + QStringList{"   Bench No      : 1128", kOs} + kProcessor +
+                        QStringList{kMemory, kDisplay, "   Prime  Calc   :   0.8sec", "   Trigonometric :   3.9sec",
+                                    "   Sum    Total  :   4.7sec"} +
+                        kFoot);
+  }
+
+  void everyTest() {
+    ReportInputs in = Machine();
+    const std::pair<Test, int64_t> times[] = {
+        {Test::Calc, 8},    {Test::Trig, 39},    {Test::Square, 49}, {Test::Circle, 50}, {Test::Triangle, 80},
+        {Test::Text, 114},  {Test::Scroll, 227}, {Test::Memory, 35}, {Test::Write1, 52}, {Test::Write2, 65},
+        {Test::Write3, 78}, {Test::Read1, 4},    {Test::Read2, 3},   {Test::Read3, 4},   {Test::Mix, 15},
+    };
+    int64_t total = 0;
+    for (const auto& [test, tenths] : times) {
+      Result(in, test, tenths);
+      total += tenths;
+    }
+    Total(in, total);
+    ExpectBlock(in, kHead + QStringList{"   Bench No      : 339076", kOs} + kProcessor +
+                        QStringList{
+                            "   Write Average :   6.50sec => 23.07MB/sec",
+                            "   Read  Average :   0.37sec => 409.0MB/sec",
+                            kMemory,
+                            "   Memory I-O    : 585.14MB/sec Copy Average",
+                            kDisplay,
+                            "   Prime  Calc   :   0.8sec",
+                            "   Trigonometric :   3.9sec",
+                            "   Square        :   4.9sec",
+                            "   Circle        :   5.0sec",
+                            "   Triangle      :   8.0sec",
+                            "   Text          :  11.4sec",
+                            "   Scroll        :  22.7sec",
+                            "   Memory Copy   :   3.5sec",
+                            "   150MB x 3Loop :    40MB  /    50MB  /    60MB",
+                            "     HDD  Write  :   5.2sec /   6.5sec /   7.8sec => 19.5sec",
+                            "     HDD  Read   :   0.4sec /   0.3sec /   0.4sec => 1.1sec",
+                            "   Mix    Mode   :   1.5sec",
+                            "   Sum    Total  :  82.3sec",
+                        } +
+                        kFoot);
+  }
+
+  void onlyDiskWrites() {
+    ReportInputs in = Machine();
+    Result(in, Test::Write1, 52);
+    Result(in, Test::Write2, 65);
+    Result(in, Test::Write3, 78);
+    Total(in, 0);
+    const QStringList lines = BuildReport(in);
+    QVERIFY(lines.contains(QStringLiteral("   Write Average :   6.50sec => 23.07MB/sec")));
+    for (const QString& line : lines) {
+      QVERIFY2(!line.startsWith(QStringLiteral("   Read  Average")), qPrintable(line));
+      QVERIFY2(!line.contains(QStringLiteral("HDD  Write")) && !line.contains(QStringLiteral("3Loop")),
+               qPrintable(line));
+    }
+  }
+
+  void stoppedRun() {
+    ReportInputs in = Machine();
+    Result(in, Test::Calc, 8);
+    Total(in, 8);
+    in.stopFlag = 9;
+    QCOMPARE(BuildReport(in)[4], QStringLiteral("   Bench No      : Bench Stop"));
+  }
+
+  void emptyTable() {
+    ReportInputs in = Machine();
+    in.captions[ResultLabel::KAll] = QStringLiteral("sec");  // whatever the label shows is printed as it is
+    in.l1CacheSupport = false;
+    in.l2CacheSupport = false;
+    in.processorType = 3;
+    in.diskQueryOk = false;
+    ExpectBlock(in, kHead +
+                        QStringList{"   Bench No      : 0", kOs,
+                                    "   CPU           : GenuineIntel Pentium III 498.67MHz", "     Stepping    : 6.7.3",
+                                    "   HDD Info      : /home/hanako/", kMemory, kDisplay, "   Sum    Total  : sec"} +
+                        kFoot);
+  }
+
+  void benchNumbers() {
+    QCOMPARE(BenchNumber(TimeValue::FromTenths(1234)), 761995);
+    QCOMPARE(BenchNumber(TimeValue::FromTenths(0)), 0);
+    QCOMPARE(BenchNumber(TimeValue::FromTenths(65535)), 2147450880);
+    QCOMPARE(BenchNumber(TimeValue::FromTenths(65536)), -2147450880);  // the 32-bit sum wraps
+    QCOMPARE(BenchNumber(TimeValue::FromTenths(-5)), 0);
+  }
+
+  void processorTypeSuffixes() {
+    QCOMPARE(ProcessorTypeSuffix(0), QStringLiteral(" (Original OEM Processor)"));
+    QCOMPARE(ProcessorTypeSuffix(1), QStringLiteral(" (OverDrive(r) Processor)"));
+    QCOMPARE(ProcessorTypeSuffix(2), QStringLiteral(" (Dual Processor)"));
+    QCOMPARE(ProcessorTypeSuffix(3), QString());
+  }
+
+  void numberFormats() {
+    QCOMPARE(GeneralForm(20, u'.'), QStringLiteral("20"));
+    QCOMPARE(GeneralForm(19.5, u'.'), QStringLiteral("19.5"));
+    QCOMPARE(GeneralForm(450 / 19.5, u'.'), QStringLiteral("23.0769230769231"));
+    QCOMPARE(GeneralForm(20480.0 / 35, u'.').left(6), QStringLiteral("585.14"));
+    QCOMPARE(GeneralForm(1.5e-6, u'.'), QStringLiteral("1.5E-6"));
+    QCOMPARE(GeneralForm(0.00002, u'.'), QStringLiteral("0.00002"));
+    QCOMPARE(GeneralForm(19.5, u','), QStringLiteral("19,5"));
+    QCOMPARE(FixedTwo(6.5, 6, u','), QStringLiteral("  6,50"));
+    QCOMPARE(FixedTwo(2596.148, 4, u'.'), QStringLiteral("2596.15"));
+    QCOMPARE(MemoryMegabytes(133'693'440), 128);  // 127.5 MB
+    QCOMPARE(MemoryMegabytes(int64_t{24} * 1024 * 1024 * 1024), 24'577);
+  }
+
+  void dateLeavesOutMidnight() {
+    QCOMPARE(ReportDate(QDateTime(QDate(2026, 12, 8), QTime(0, 0, 0)), QLocale::c()), QStringLiteral("8 Dec 2026"));
+    QCOMPARE(ReportDate(QDateTime(QDate(2026, 12, 8), QTime(9, 3, 0)), QLocale::c()),
+             QStringLiteral("8 Dec 2026 09:03:00"));
+    QCOMPARE(ReportDate(QDateTime(QDate(2026, 12, 8), QTime(0, 0, 0)), QLocale(QLocale::Japanese)),
+             QStringLiteral("2026/12/08"));
+  }
+
+  void sheetErrors() {
+    QCOMPARE(SheetErrorMessage(ENOENT), QStringLiteral("ﾌｧｲﾙが見つかりません."));
+    QCOMPARE(SheetErrorMessage(ENOTDIR), QStringLiteral("不正なﾌｧｲﾙ名です."));
+    QCOMPARE(SheetErrorMessage(ENAMETOOLONG), QStringLiteral("不正なﾌｧｲﾙ名です."));
+    QCOMPARE(SheetErrorMessage(EMFILE), QStringLiteral("ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます."));
+    QCOMPARE(SheetErrorMessage(EACCES), QStringLiteral("ﾌｧｲﾙへのｱｸｾｽが拒否されました."));
+    QCOMPARE(SheetErrorMessage(EROFS), QStringLiteral("ﾌｧｲﾙへのｱｸｾｽが拒否されました."));
+    QCOMPARE(SheetErrorMessage(ENOSPC), QStringLiteral("ﾃﾞｨｽｸがいっぱいです."));
+    QCOMPARE(SheetErrorMessage(EDQUOT), QStringLiteral("ﾃﾞｨｽｸがいっぱいです."));
+    QCOMPARE(SheetErrorMessage(EISDIR), QStringLiteral("I/O ｴﾗｰ (21)"));  // ends with ")": no full stop
+  }
+};
+
+QTEST_GUILESS_MAIN(ReportBuilderTest)
+#include "test_report_builder.moc"

@@ -1,0 +1,107 @@
+// The Report button: the sheet beside the executable (here beside this test
+// program) grows by one block per click, with CR LF line ends, opens in the
+// shell, and a sheet that cannot be written ends in the error box.
+#include <QtTest>
+
+#include "StorageFakes.h"
+#include "UiHelpers.h"
+#include "core/WorkerThread.h"
+#include "ui/ShellOpen.h"
+
+using namespace torvik;
+using namespace torvik::testing;
+
+namespace {
+
+struct Window {
+  ScratchDirectory directory;
+  MemorySettings settings;
+  TFMain window{QuickProcessor(), &settings};
+  QStringList opened;
+  Window() {
+    settings.Write(settings::kDrive, directory.Path());
+    settings.Write(settings::kUserName, QStringLiteral("Hanako"));
+    SetShellOpener([this](const QString& target) { opened << target; });
+    window.show();
+  }
+  ~Window() { SetShellOpener({}); }
+};
+
+QByteArray Sheet() {
+  QFile file(TFMain::SheetPath());
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class ReportTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    QFile::remove(TFMain::SheetPath());
+    QDir().rmdir(TFMain::SheetPath());
+  }
+  void cleanup() {
+    init();
+    WorkerThread::StopAllWorkers();
+  }
+
+  void sheetSitsBesideTheExecutable() {
+    QCOMPARE(TFMain::SheetPath(), QCoreApplication::applicationFilePath() + QStringLiteral(".txt"));  // no extension
+  }
+
+  void reportAfterTheMemoryGroup() {
+    Window w;
+    MessageBoxAnswer answer;
+    QTest::mouseClick(Find<QPushButton>(w.window, "BMix"), Qt::LeftButton);
+    QVERIFY(Find<QPushButton>(w.window, "BRep")->isEnabled());
+    QTest::mouseClick(Find<QPushButton>(w.window, "BRep"), Qt::LeftButton);
+    const QByteArray sheet = Sheet();
+    QVERIFY(sheet.endsWith("  ______//\r\n\r\n"));
+    QCOMPARE(sheet.count("\r\n"), sheet.count('\n'));  // every line ends with CR LF
+    const QStringList lines = QString::fromUtf8(sheet).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.first(), QStringLiteral("<> TORVIK Time Trial Result <>"));
+    QVERIFY(lines.contains(QStringLiteral("   Your Name     : Hanako")));
+    QVERIFY(
+        lines.contains(QStringLiteral("   USE OS        : ") + BuildOsDescription(w.window.SystemInfo().Version())));
+    // A copy faster than the clock's tenth has no result, and no line.
+    const bool copyTimed = Tenths(Text(w.window, "KMemory")) > 0;
+    QCOMPARE(lines.contains(QStringLiteral("   Memory Copy   : ") + Text(w.window, "KMemory")), copyTimed);
+    QVERIFY(lines.contains(QStringLiteral("   Sum    Total  : ") + Text(w.window, "KAll")));
+    QVERIFY(lines.contains(QStringLiteral("     Stepping    : 6.8.3 (Original OEM Processor)")));
+    QVERIFY(std::any_of(lines.begin(), lines.end(), [&](const QString& line) {
+      return line.startsWith(QStringLiteral("   HDD Info      : ") + w.directory.Path() + QStringLiteral(" => Free "));
+    }));
+    QVERIFY(
+        std::none_of(lines.begin(), lines.end(), [](const QString& l) { return l.contains(QStringLiteral("Prime")); }));
+    QCOMPARE(w.opened, QStringList({TFMain::SheetPath()}));
+    QCOMPARE(w.window.focusWidget(), Find(w.window, "BAll"));
+    QCOMPARE(w.window.UserName(), QStringLiteral("Hanako"));  // the window's copies are refreshed
+  }
+
+  void twoReportsMakeTwoBlocks() {
+    Window w;
+    w.window.BRepClick();
+    const QByteArray first = Sheet();
+    w.window.BRepClick();
+    const QByteArray both = Sheet();
+    QVERIFY(both.startsWith(first));
+    QCOMPARE(both.count("<> TORVIK Time Trial Result <>"), 2);
+    QVERIFY(both.mid(first.size()).startsWith("<> TORVIK Time Trial Result <>\r\n"));
+    QCOMPARE(w.opened.size(), 2);
+  }
+
+  void unwritableSheetEndsInTheErrorBox() {
+    Window w;
+    QVERIFY(QDir().mkdir(TFMain::SheetPath()));  // a folder stands where the sheet belongs
+    MessageBoxAnswer answer;
+    w.window.BRepClick();
+    QCOMPARE(answer.texts, QStringList({QStringLiteral("I/O ｴﾗｰ (21)")}));
+    QCOMPARE(answer.icon, QMessageBox::Critical);
+    QVERIFY(w.opened.isEmpty());  // nothing is opened
+  }
+};
+
+QTEST_MAIN(ReportTest)
+#include "test_report.moc"
