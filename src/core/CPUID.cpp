@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/CpuidDecode.h"
 #include "platform/Clock.h"
 #include "platform/RecordedClock.h"
 
@@ -46,17 +47,12 @@ TCPUID::RecordedClock TCPUID::DefaultRecordedClock() { return &platform::Recorde
 bool TCPUID::IdentifyProcessor() {
   if (!probe_.HasCpuid()) return false;
   leaf1_ = probe_.Cpuid(1);
-  processorType_ = (leaf1_.eax >> 12) & 0x3;
-  family_ = (leaf1_.eax >> 8) & 0xF;
-  model_ = (leaf1_.eax >> 4) & 0xF;
-  stepping_ = leaf1_.eax & 0xF;
-  const platform::CpuidRegisters leaf0 = probe_.Cpuid(0);
-  QByteArray id;
-  for (uint32_t word : {leaf0.ebx, leaf0.edx, leaf0.ecx}) {
-    for (int shift = 0; shift < 32; shift += 8) id.append(static_cast<char>((word >> shift) & 0xFF));
-  }
-  const qsizetype end = id.indexOf('\0');
-  vendor_ = QString::fromLatin1(end < 0 ? id : id.left(end));
+  const ProcessorSignature signature = DecodeSignature(leaf1_.eax);
+  processorType_ = signature.type;
+  family_ = signature.family;
+  model_ = signature.model;
+  stepping_ = signature.stepping;
+  vendor_ = VendorIdText(DecodeVendorId(probe_.Cpuid(0)));
   return true;
 }
 

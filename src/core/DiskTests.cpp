@@ -5,12 +5,6 @@
 
 namespace torvik {
 
-void DiskTests::ShowAccumulated(Test slot) {
-  state_.ShowElapsed(slot);
-  state_.View().RepaintNow();
-  state_.PumpMessages();
-}
-
 void DiskTests::Write(const WritePlan& plan) {
   files_.ScratchWrite();
   platform::Sleep(kDiskPauseMs);
@@ -24,7 +18,7 @@ void DiskTests::Write(const WritePlan& plan) {
   slot.end = ReadTenths();
   slot.elapsed += slot.end - slot.start;
   files_.Files().Delete(name);
-  ShowAccumulated(plan.slot);
+  state_.ShowResult(plan.slot);
 }
 
 void DiskTests::Read(const ReadPlan& plan) {
@@ -40,7 +34,7 @@ void DiskTests::Read(const ReadPlan& plan) {
   slot.end = ReadTenths();
   slot.elapsed += slot.end - slot.start;
   files_.Files().Delete(name);
-  ShowAccumulated(plan.slot);
+  state_.ShowResult(plan.slot);
 }
 
 }  // namespace torvik

@@ -41,8 +41,6 @@ class DiskTests {
   void Read(const ReadPlan& plan);
 
  private:
-  void ShowAccumulated(Test slot);
-
   RunState& state_;
   TestFiles& files_;
   platform::BlockBuffer readBlock_;  // what is read is discarded

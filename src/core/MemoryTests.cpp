@@ -29,9 +29,7 @@ void MemoryTests::MemoryCopyTest() {
   }
   slot.end = ReadTenths();
   slot.elapsed = slot.end - slot.start;
-  state_.ShowElapsed(Test::Memory);
-  state_.View().RepaintNow();
-  state_.PumpMessages();
+  state_.ShowResult(Test::Memory);
 }
 
 void MemoryTests::MixStep(int32_t n, const std::string& mixFile) {
@@ -74,9 +72,7 @@ void MemoryTests::MixModeTest() {
   }
   slot.end = ReadTenths();
   slot.elapsed = slot.end - slot.start;
-  state_.ShowElapsed(Test::Mix);
-  state_.View().RepaintNow();
-  state_.PumpMessages();
+  state_.ShowResult(Test::Mix);
 }
 
 }  // namespace torvik

@@ -53,6 +53,12 @@ void RunState::PumpMessages() {
   if (view_.CloseRequested()) throw ExitRequested{};
 }
 
+void RunState::ShowResult(Test test) {
+  ShowElapsed(test);
+  view_.RepaintNow();
+  PumpMessages();
+}
+
 void RunState::ShowElapsed(Test test) { view_.SetResultText(LabelOf(test), FormatSeconds(results_[test].elapsed)); }
 
 }  // namespace torvik

@@ -43,6 +43,9 @@ class RunState {
   void PumpMessages();
   // Writes a slot's elapsed time into its result label.
   void ShowElapsed(Test test);
+  // ShowElapsed, then the whole window repainted now and messages pumped:
+  // how a test shows its result when it ends.
+  void ShowResult(Test test);
 
   RunView& View() { return view_; }
 

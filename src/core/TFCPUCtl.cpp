@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/CpuidDecode.h"
 #include "core/Rounding.h"
 #include "core/TFCPUStr.h"
 #include "platform/Clock.h"
@@ -48,24 +49,20 @@ TTFCPUInfo::TTFCPUInfo(const platform::ProcessorProbe& probe) : probe_(probe) {
   }
 }
 
-QString TTFCPUInfo::VendorName() const {
-  const auto end = std::find(vendorId_.begin(), vendorId_.end(), '\0');
-  return QString::fromLatin1(vendorId_.data(), end - vendorId_.begin());
-}
+QString TTFCPUInfo::VendorName() const { return VendorIdText(vendorId_); }
 
 // Leaf 1 comes first, then leaf 0 for the vendor id; the extended family and
 // model fields are not part of family and model.
 void TTFCPUInfo::Identify() {
   leaf1_ = probe_.Cpuid(1);
-  processorType_ = (leaf1_.eax >> 12) & 0x3;
-  family_ = (leaf1_.eax >> 8) & 0xF;
-  model_ = (leaf1_.eax >> 4) & 0xF;
-  stepping_ = leaf1_.eax & 0xF;
+  const ProcessorSignature signature = DecodeSignature(leaf1_.eax);
+  processorType_ = signature.type;
+  family_ = signature.family;
+  model_ = signature.model;
+  stepping_ = signature.stepping;
   const platform::CpuidRegisters leaf0 = probe_.Cpuid(0);
   highestLeaf_ = leaf0.eax;
-  std::string id;
-  for (uint32_t word : {leaf0.ebx, leaf0.edx, leaf0.ecx}) AppendBytes(id, word);
-  std::memcpy(vendorId_.data(), id.data(), vendorId_.size());
+  vendorId_ = DecodeVendorId(leaf0);
   overDrive_ = processorType_ == 1;
   dualCpu_ = processorType_ == 2;
 }

@@ -68,7 +68,7 @@ class TTFCPUInfo {
   platform::CpuidRegisters leaf1_;
   uint32_t highestLeaf_ = 0;
   TVendor vendor_ = TVendor::vdUnknown;
-  std::array<char, 12> vendorId_{};
+  std::array<char, 12> vendorId_{};  // NUL-terminated only when shorter than 12
   TCPU cpu_ = TCPU::cpuUnknown;
   QString cpuName_;
   uint8_t processorType_ = 0;

@@ -10,19 +10,15 @@
 #include "core/AboutTexts.h"
 #include "core/TFCPUCtl.h"
 #include "ui/DesignScale.h"
+#include "ui/Labels.h"
 
 namespace torvik {
 namespace {
 
+// A label that sizes itself to its text once the texts are set (autoWidth).
 QLabel* Label(QWidget* parent, const char* name, const QRect& geometry, const QFont& font, const QColor& colour,
               bool autoWidth) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(QLatin1String(name));
-  label->setFont(font);
-  QPalette p = label->palette();
-  p.setColor(QPalette::WindowText, colour);
-  label->setPalette(p);
-  label->setGeometry(geometry);
+  QLabel* label = MakeColouredLabel(parent, name, QString(), geometry, font, colour);
   label->setProperty("autoWidth", autoWidth);
   return label;
 }
@@ -128,7 +124,8 @@ bool TAboutDialog::Execute(QWidget* parent) {
     box->setFixedWidth(needed);
     box->OKButton->move(box->OKButton->x() + grow, box->OKButton->y());
     box->PhysMem->move(box->PhysMem->x() + grow, box->PhysMem->y());
-    if (auto* bevel = box->findChild<QFrame*>(QStringLiteral("Bevel1"))) bevel->resize(bevel->width() + grow, bevel->height());
+    if (auto* bevel = box->findChild<QFrame*>(QStringLiteral("Bevel1")))
+      bevel->resize(bevel->width() + grow, bevel->height());
   }
   box->setWindowTitle(ProductName + QStringLiteral(" Version information"));
   box->ProgramIcon->setPixmap(QApplication::windowIcon().pixmap(box->ProgramIcon->size()));

@@ -81,12 +81,17 @@ void GraphicsTests::FillWhiteAndRepaint() {
   paint.RepaintBackground();
 }
 
-void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
-  TPaintBox& paint = window_.PaintBox();
+QSize GraphicsTests::EnterStage() {
   const QSize saved = window_.size();
   window_.CoverScreen();
-  paint.show();
+  window_.PaintBox().show();
   window_.StageOn();
+  return saved;
+}
+
+void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
+  TPaintBox& paint = window_.PaintBox();
+  const QSize saved = EnterStage();
 
   TimingSlot& slot = state_.Results()[test];
   slot.start = ReadTenths();
@@ -105,18 +110,13 @@ void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
   paint.hide();
   window_.Centre();
   window_.StageOff();
-  state_.ShowElapsed(test);
-  state_.View().RepaintNow();
-  state_.PumpMessages();
+  state_.ShowResult(test);
 }
 
 void GraphicsTests::ScrollTest() {
   TPaintBox& paint = window_.PaintBox();
   QPlainTextEdit& memo = window_.MemoBox();
-  const QSize saved = window_.size();
-  window_.CoverScreen();
-  paint.show();
-  window_.StageOn();
+  const QSize saved = EnterStage();
   memo.setEnabled(true);
   memo.show();
   memo.setGeometry(window_.ClientArea().rect());
@@ -149,9 +149,7 @@ void GraphicsTests::ScrollTest() {
   window_.RestoreSize(saved);
   paint.hide();
   window_.Centre();
-  state_.ShowElapsed(Test::Scroll);
-  state_.View().RepaintNow();
-  state_.PumpMessages();
+  state_.ShowResult(Test::Scroll);
 }
 
 }  // namespace torvik

@@ -39,6 +39,8 @@ class GraphicsTests : public DrawingTests {
   static StageShape NextShape(DrawingKind kind, int width, int height);
 
  private:
+  // Saves the window's size, covers the screen, shows the paint box, stage on.
+  QSize EnterStage();
   void DrawingTest(Test slot, DrawingKind kind);
   void FillWhiteAndRepaint();
 

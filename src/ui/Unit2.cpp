@@ -9,21 +9,10 @@
 #include "core/Errors.h"
 #include "core/SysInfoParsers.h"
 #include "ui/DesignScale.h"
+#include "ui/Labels.h"
 
 namespace torvik {
 namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry, const QFont& font,
-                  const QColor& colour) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QLatin1String(name));
-  label->setFont(font);
-  QPalette p = label->palette();
-  p.setColor(QPalette::WindowText, colour);
-  label->setPalette(p);
-  label->setGeometry(geometry);
-  return label;
-}
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry) {
   auto* edit = new QLineEdit(parent);
@@ -58,15 +47,15 @@ TForm2::TForm2(SettingsStore& settings, const platform::SystemSources& sources, 
   URLLabel1->setPalette(p);
   URLLabel1->setGeometry(s.Rect(8, 14, 99, 28));
 
-  MakeLabel(this, "Label1", QStringLiteral("計測ドライブ"), s.Rect(8, 56, 90, 15), mincho, navy);
+  MakeColouredLabel(this, "Label1", QStringLiteral("計測ドライブ"), s.Rect(8, 56, 90, 15), mincho, navy);
   // A test path is longer than a drive letter: the field spans the dialog
   // like the name fields, and the hint stands above it.
   fmDrv = MakeEdit(this, "fmDrv", s.Rect(104, 56, 177, 23));
   fmDrv->setFont(s.Font(QStringLiteral("ＭＳ ゴシック"), 15));
-  MakeLabel(this, "Label5", QStringLiteral("※パス形式で指定"), s.Rect(152, 38, 130, 15), mincho, Qt::blue);
-  MakeLabel(this, "Label3", QStringLiteral("Your Name"), s.Rect(8, 88, 72, 15), mincho, navy);
+  MakeColouredLabel(this, "Label5", QStringLiteral("※パス形式で指定"), s.Rect(152, 38, 130, 15), mincho, Qt::blue);
+  MakeColouredLabel(this, "Label3", QStringLiteral("Your Name"), s.Rect(8, 88, 72, 15), mincho, navy);
   fmYName = MakeEdit(this, "fmYName", s.Rect(88, 88, 193, 20));
-  MakeLabel(this, "label4", QStringLiteral("PC   Name"), s.Rect(8, 120, 72, 15), mincho, navy);
+  MakeColouredLabel(this, "label4", QStringLiteral("PC   Name"), s.Rect(8, 120, 72, 15), mincho, navy);
   fmPCName = MakeEdit(this, "fmPCName", s.Rect(88, 120, 193, 20));
   fmOK = new QPushButton(QStringLiteral("OK"), this);
   fmOK->setObjectName(QStringLiteral("fmOK"));
