@@ -9,11 +9,10 @@ namespace torvik {
 // timed section: elapsed always runs from the start reading.
 void CpuTests::RunBlocks(Test test, BlockPlan plan, void (*block)(int32_t first, int32_t last)) {
   TimingSlot& slot = state_.Results()[test];
-  slot.start = ReadTenths();
+  slot.Begin(ReadTenths());
   for (int32_t b = 1; b <= plan.blocks; ++b) {
     block(plan.perBlock * (b - 1) + 1, plan.perBlock * b);
-    slot.end = ReadTenths();
-    slot.elapsed = slot.end - slot.start;
+    slot.End(ReadTenths());
     state_.ShowElapsed(test);
     if (b == plan.blocks) state_.View().RepaintNow();
     state_.PumpMessages();

@@ -11,12 +11,11 @@ void DiskTests::Write(const WritePlan& plan) {
   const std::string& name = files_.Name(plan.file);
   FillBlock(files_.Block().Data(), plan.values, plan.firstByte);
   TimingSlot& slot = state_.Results()[plan.slot];
-  slot.start = ReadTenths();
+  slot.Begin(ReadTenths());
   files_.WriteBlocks(name, platform::FileMode::CreateUnbuffered, files_.Block(), plan.unbufferedBlocks);
   // A second handle starts at 0: these blocks overwrite the file's first part.
   files_.WriteBlocks(name, platform::FileMode::OpenUnbufferedWriteThrough, files_.Block(), plan.writeThroughBlocks);
-  slot.end = ReadTenths();
-  slot.elapsed += slot.end - slot.start;
+  slot.EndAdding(ReadTenths());
   files_.Files().Delete(name);
   state_.ShowResult(plan.slot);
 }
@@ -26,13 +25,12 @@ void DiskTests::Read(const ReadPlan& plan) {
   platform::Sleep(kDiskPauseMs);
   const std::string& name = files_.Name(plan.file);
   TimingSlot& slot = state_.Results()[plan.slot];
-  slot.start = ReadTenths();
+  slot.Begin(ReadTenths());
   {
     const auto file = files_.Files().Open(name, platform::FileMode::OpenWriteThrough);
     for (int i = 0; i < plan.blocks; ++i) file->Read(readBlock_.Data(), platform::BlockBuffer::kSize);
   }
-  slot.end = ReadTenths();
-  slot.elapsed += slot.end - slot.start;
+  slot.EndAdding(ReadTenths());
   files_.Files().Delete(name);
   state_.ShowResult(plan.slot);
 }

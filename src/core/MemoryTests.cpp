@@ -20,15 +20,14 @@ int32_t MixStepDivisor(int32_t n) {
 void MemoryTests::MemoryCopyTest() {
   platform::Sleep(kMemoryPauseMs);
   TimingSlot& slot = state_.Results()[Test::Memory];
-  slot.start = ReadTenths();
+  slot.Begin(ReadTenths());
   std::vector<uint8_t>& first = files_.FirstBuffer();
   std::vector<uint8_t>& second = files_.SecondBuffer();
   for (int i = 0; i < kMemoryCopyRounds; ++i) {
     CopyWholeBuffer(second, first);
     CopyWholeBuffer(first, second);
   }
-  slot.end = ReadTenths();
-  slot.elapsed = slot.end - slot.start;
+  slot.End(ReadTenths());
   state_.ShowResult(Test::Memory);
 }
 
@@ -55,7 +54,7 @@ void MemoryTests::MixModeTest() {
   platform::Sleep(kMixPauseMs);
   int steps = 0;
   TimingSlot& slot = state_.Results()[Test::Mix];
-  slot.start = ReadTenths();
+  slot.Begin(ReadTenths());
   const std::string mixFile = files_.PathOf(QStringLiteral("TORVIK.rd4"));
   FillBlock(mixBlock_.Data(), BlockValues::KTimesPi, 0);
   for (int32_t n = 1; n <= kMixLast; ++n) {
@@ -63,15 +62,13 @@ void MemoryTests::MixModeTest() {
     MixStep(n, mixFile);
     if (++steps == kMixStepsPerDisplay) {
       steps = 0;
-      slot.end = ReadTenths();
-      slot.elapsed = slot.end - slot.start;
+      slot.End(ReadTenths());
       state_.ShowElapsed(Test::Mix);
       state_.View().RepaintLabel(ResultLabel::KMix);
       state_.PumpMessages();
     }
   }
-  slot.end = ReadTenths();
-  slot.elapsed = slot.end - slot.start;
+  slot.End(ReadTenths());
   state_.ShowResult(Test::Mix);
 }
 

@@ -36,6 +36,19 @@ struct TimingSlot {
   TimeValue start;
   TimeValue end;
   TimeValue elapsed;
+
+  // The timed section begins at the clock reading `now`.
+  void Begin(TimeValue now) { start = now; }
+  // It ends at `now`: elapsed becomes end - start (a test's own result)...
+  void End(TimeValue now) {
+    end = now;
+    elapsed = end - start;
+  }
+  // ...or grows by it (the disk tests, summed over the passes of a group).
+  void EndAdding(TimeValue now) {
+    end = now;
+    elapsed += end - start;
+  }
 };
 
 class ResultTable {

@@ -94,7 +94,7 @@ void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
   const QSize saved = EnterStage();
 
   TimingSlot& slot = state_.Results()[test];
-  slot.start = ReadTenths();
+  slot.Begin(ReadTenths());
   paint.setGeometry(window_.ClientArea().rect());
   FillWhiteAndRepaint();
   DrawShapes(kind, kShapesPerTest);
@@ -103,8 +103,7 @@ void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
     FillWhiteAndRepaint();
     state_.PumpMessages();
   }
-  slot.end = ReadTenths();
-  slot.elapsed = slot.end - slot.start;
+  slot.End(ReadTenths());
 
   window_.RestoreSize(saved);
   paint.hide();
@@ -125,7 +124,7 @@ void GraphicsTests::ScrollTest() {
   state_.PumpMessages();
 
   TimingSlot& slot = state_.Results()[Test::Scroll];
-  slot.start = ReadTenths();
+  slot.Begin(ReadTenths());
   QFont font = memo.font();
   for (int size : kScrollFontSizes) {
     font.setPointSize(size);
@@ -140,8 +139,7 @@ void GraphicsTests::ScrollTest() {
     }
     memo.clear();
   }
-  slot.end = ReadTenths();
-  slot.elapsed = slot.end - slot.start;
+  slot.End(ReadTenths());
 
   memo.setEnabled(false);
   memo.hide();
