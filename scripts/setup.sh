@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
-  xvfb xauth binutils
+  xvfb xauth xdotool binutils
 )
 
 missing=()

@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# End to end, as a user meets TORVIK: start the built program on an X server,
+# click its real buttons at their places on the screen, answer each message
+# box, click Report, and check the result sheet: for the CPU, Memory and HDD
+# groups, one report each. Run under xvfb-run:
+#   xvfb-run -a -s "-screen 0 1024x768x24" tests/e2e/e2e.sh build/src/app/torvik
+# HOME and XDG_CONFIG_HOME point into a scratch folder, so the user's own
+# settings are never touched; the HDD group runs in a scratch test directory.
+set -uo pipefail
+
+torvik=$(readlink -f "$1")
+# The sheet: the executable's path with its extension (if any) replaced by .txt.
+sheet="$(dirname "$torvik")/$(basename "$torvik" | sed 's/\.[^.]*$//').txt"
+scratch=$(mktemp -d "$(dirname "$torvik")/e2e-XXXXXX")
+testdir="$scratch/hddtest"
+mkdir -p "$testdir" "$scratch/home" "$scratch/config/Varn" "$scratch/runtime"
+chmod 700 "$scratch/runtime"
+failures=0
+passed=0
+pid=""
+
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  rm -rf "$scratch"
+  rm -f "$sheet"
+}
+trap cleanup EXIT
+
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    echo "FAIL: $what"
+    failures=$((failures + 1))
+  fi
+}
+
+printf '[Locate]\nDrv=%s/\nYName=E2E User\nPCName=e2e-pc\n' "$testdir" > "$scratch/config/Varn/TORVIK.conf"
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime" LC_ALL=C.UTF-8
+
+rm -f "$sheet"
+"$torvik" &
+pid=$!
+window=""
+for _ in $(seq 1 300); do
+  window=$(xdotool search --onlyvisible --name '^TORVIK Ver3.03$' 2>/dev/null | head -1)
+  [ -n "$window" ] && break
+  sleep 0.05
+done
+check "the window appears" test -n "$window"
+[ -n "$window" ] || { echo "0 passed, 1 failed"; exit 1; }
+sleep 0.5
+
+# The client area is 649 x 414 design pixels scaled to the window; the menu
+# bar lies above it.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+scale=$(awk -v w="$WIDTH" 'BEGIN { printf "%.4f", w / 649 }')
+menu=$(awk -v h="$HEIGHT" -v s="$scale" 'BEGIN { printf "%d", h - 414 * s }')
+
+click() {  # click X Y W H (design pixels of a button)
+  local x y
+  x=$(awk -v a="$1" -v b="$3" -v s="$scale" 'BEGIN { printf "%d", (a + b / 2) * s }')
+  y=$(awk -v a="$2" -v b="$4" -v s="$scale" -v m="$menu" 'BEGIN { printf "%d", (a + b / 2) * s + m }')
+  xdotool mousemove --window "$window" "$x" "$y" click 1
+}
+
+answer_box() {  # waits up to $1 seconds for the message box and presses Enter
+  local box=""
+  for _ in $(seq 1 $(($1 * 5))); do
+    box=$(xdotool search --onlyvisible --name '^TORVIK$' 2>/dev/null | head -1)
+    [ -n "$box" ] && break
+    sleep 0.2
+  done
+  [ -n "$box" ] || return 1
+  sleep 0.5
+  xdotool windowfocus --sync "$box" 2>/dev/null
+  xdotool key --window "$box" Return 2>/dev/null || xdotool key Return
+  for _ in $(seq 1 50); do
+    xdotool search --onlyvisible --name '^TORVIK$' >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+report() {  # clicks Report and waits for the sheet
+  rm -f "$sheet"
+  click 481 340 72 31
+  for _ in $(seq 1 100); do
+    [ -s "$sheet" ] && grep -q '______//' "$sheet" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+has() { grep -qE "^$1"$'\r'"\$" "$sheet"; }
+lacks() { ! grep -qE "^$1" "$sheet"; }
+all_crlf() { [ "$(grep -c $'\r$' "$sheet")" = "$(wc -l < "$sheet")" ]; }
+time_re=' *[0-9]+\.[0-9]sec'
+
+common() {  # the lines of every report
+  local group=$1
+  check "$group: banner" has '<> TORVIK Time Trial Result <>'
+  check "$group: user" has '   Your Name     : E2E User'
+  check "$group: PC" has '   PC-Name       : e2e-pc'
+  check "$group: bench number" has '   Bench No      : -?[0-9]+'
+  check "$group: OS" has '   USE OS        : Linux [0-9]+\.[0-9]+ \(Build [0-9]+.*\)'
+  check "$group: CPU" has '   CPU           : .+ [0-9]+\.[0-9]{2}MHz'
+  check "$group: stepping" has '     Stepping    : [0-9]+\.[0-9]+\.[0-9]+.*'
+  check "$group: disk" has "   HDD Info      : $testdir/ => Free [0-9]+MB / Total [0-9]+MB"
+  check "$group: memory" has '   Memory Info   : Free:[0-9]+MB  Total:[0-9]+MB'
+  check "$group: display" has '   Display Dev   : .*\([0-9]+x[0-9]+ [0-9]+BitColor\)'
+  check "$group: total" has "   Sum    Total  :$time_re"
+  check "$group: footer" has '//______  TORVIK Version 3.03  ______//'
+  check "$group: one block" test "$(grep -c 'Time Trial Result' "$sheet")" = 1
+  check "$group: CR LF" all_crlf
+  check "$group: empty last line" test "$(tail -c 4 "$sheet" | od -An -c | tr -d ' ')" = '/\r\n\r\n' -o "$(tail -n 1 "$sheet")" = $'\r'
+  check "$group: no test file left" test -z "$(ls -A "$testdir")"
+}
+
+# CPU group.
+click 10 340 81 31
+check "CPU: completion box" answer_box 120
+check "CPU: report written" report
+common CPU
+check "CPU: prime" has "   Prime  Calc   :$time_re"
+check "CPU: trig" has "   Trigonometric :$time_re"
+for absent in '   Square' '   Scroll' '   Memory Copy' '   Write Average' '   Read  Average' '   150MB x 3Loop' '     HDD  Write' '   Mix' '   Memory I-O'; do
+  check "CPU: no '$absent'" lacks "$absent"
+done
+
+# Memory group.
+click 190 340 81 31
+check "Memory: completion box" answer_box 60
+check "Memory: report written" report
+common Memory
+for absent in '   Prime' '   Trigonometric' '   Write Average' '     HDD  Write' '   Square'; do
+  check "Memory: no '$absent'" lacks "$absent"
+done
+
+# HDD group, in the scratch test directory of the settings.
+click 280 340 81 31
+check "HDD: completion box" answer_box 600
+check "HDD: report written" report
+common HDD
+check "HDD: write average" has '   Write Average : +[0-9]+\.[0-9]{2}sec => [0-9.E+-]{1,5}MB/sec'
+check "HDD: read average" has '   Read  Average : +[0-9]+\.[0-9]{2}sec => [0-9.E+-]{1,5}MB/sec'
+check "HDD: block header" has '   150MB x 3Loop :    40MB  /    50MB  /    60MB'
+check "HDD: writes" has "     HDD  Write  :$time_re /$time_re /$time_re => [0-9.]+sec"
+check "HDD: reads" has "     HDD  Read   :$time_re /$time_re /$time_re => [0-9.]+sec"
+for absent in '   Prime' '   Memory Copy' '   Mix' '   Square'; do
+  check "HDD: no '$absent'" lacks "$absent"
+done
+
+kill "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+pid=""
+check "no test file left at the end" test -z "$(ls -A "$testdir")"
+echo "e2e: $passed passed, $failures failed"
+[ "$failures" -eq 0 ]
