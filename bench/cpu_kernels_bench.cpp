@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "BenchTable.h"
 #include "core/CpuKernels.h"
 
 using torvik::WorkerHooks;
@@ -78,15 +79,19 @@ class FreeRunning : public WorkerHooks {
 };
 
 void Row(const char* name, const char* work, double product, double reference) {
-  std::printf("%-22s %-38s %9.3f s %9.3f s %7.3f\n", name, work, product, reference, product / reference);
+  torvik::bench::PrintRow(name, work, product, reference, "s");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool rowsOnly = torvik::bench::RowsOnly(argc, argv);
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-  std::printf("median of %d runs each, product kernel vs bare reference loop, one thread\n", repetitions);
-  std::printf("%-22s %-38s %11s %11s %7s\n", "kernel", "work", "product", "reference", "ratio");
+  if (!rowsOnly) {
+    std::printf("median of %d runs each, product kernel vs bare reference loop of the same work, one thread\n",
+                repetitions);
+    torvik::bench::PrintHeader();
+  }
 
   const double prime = Seconds(
       [] {
@@ -94,7 +99,7 @@ int main(int argc, char** argv) {
       },
       repetitions);
   const double primeRef = Seconds([] { ReferencePrimes(1, 100'000); }, repetitions);
-  Row("prime (PrimeBlock)", "455,189,150 x 32-bit idiv", prime, primeRef);
+  Row("prime kernel", "455,189,150 x 32-bit idiv (bare loop)", prime, primeRef);
 
   const double trig = Seconds(
       [] {
@@ -102,15 +107,15 @@ int main(int argc, char** argv) {
       },
       repetitions);
   const double trigRef = Seconds([] { ReferenceTrig(1, 40'000'000); }, repetitions);
-  Row("trig (TrigBlock)", "40,000,000 x (fptan, fcos, fsin)", trig, trigRef);
+  Row("trigonometric kernel", "40,000,000 x fptan, fcos, fsin (bare asm loop)", trig, trigRef);
 
   FreeRunning hooks;
   const double atan = Seconds([&] { torvik::RootWorkerLoop(40'000'000, hooks); }, repetitions);
   const double atanRef = Seconds([] { ReferenceArcTan(1, 40'000'000); }, repetitions);
-  Row("arctan (TRoot loop)", "40,000,000 x fpatan + stop check", atan, atanRef);
+  Row("arctangent worker loop", "40,000,000 x fpatan (bare asm loop)", atan, atanRef);
 
   const double calc = Seconds([&] { torvik::CalcWorkerLoop(50'000, hooks); }, repetitions);
   const double calcRef = Seconds([] { ReferencePrimes(1, 50'000); }, repetitions);
-  Row("trial div (TCalc loop)", "121,331,871 x idiv + 44,866 checks", calc, calcRef);
+  Row("trial division worker", "121,331,871 x idiv (bare loop, no queue checks)", calc, calcRef);
   return 0;
 }

@@ -17,6 +17,7 @@
 #include <functional>
 #include <vector>
 
+#include "BenchTable.h"
 #include "core/DataBlock.h"
 #include "core/TestFiles.h"
 #include "platform/FileSystem.h"
@@ -66,12 +67,13 @@ double Fio(const QStringList& arguments, const char* direction) {
 }
 
 void Row(const char* what, const char* method, double product, double reference) {
-  std::printf("%-24s %-58s %8.3f s %8.3f s %6.2f\n", what, method, product, reference, product / reference);
+  torvik::bench::PrintRow(what, method, product, reference, "s");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool rowsOnly = torvik::bench::RowsOnly(argc, argv);
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s DIRECTORY [runs]\n", argv[0]);
     return 2;
@@ -82,8 +84,10 @@ int main(int argc, char** argv) {
   BlockBuffer block;
   torvik::FillBlock(block.Data(), torvik::BlockValues::TanK, 0);
 
-  std::printf("median of %d runs each; program vs reference, same block size, size and caching\n", runs);
-  std::printf("%-24s %-58s %10s %10s %6s\n", "transfer", "reference", "program", "reference", "ratio");
+  if (!rowsOnly) {
+    std::printf("median of %d runs each; program vs reference, same block size, size and caching\n", runs);
+    torvik::bench::PrintHeader();
+  }
 
   const QStringList fioBase = {QStringLiteral("--name=torvik"), QStringLiteral("--filename=") + QString::fromStdString(path),
                                QStringLiteral("--bs=8k"), QStringLiteral("--size=40m"),

@@ -1,6 +1,7 @@
 // TORVIK's program entry: the application titled "TORVIK", the main window,
 // and the message loop until the main window closes.
 #include <QApplication>
+#include <QIcon>
 
 #include "core/WorkerThread.h"
 #include "ui/DesignScale.h"
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("TORVIK"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/torvik.png")));
   torvik::RegisterFontSubstitutes();
 
   int exitCode = 0;
