@@ -203,8 +203,8 @@ bool TMSysInfo::IsRemovable(uint32_t major, uint32_t minor) const {
 
 // The mount holding `resolved` (the longest mount point above it, the last
 // mounted one when several share it) decides the drive type.
-int32_t TMSysInfo::ClassifyPath(const std::string& resolved, QString* fsType, std::string* deviceNode) const {
-  const std::vector<MountEntry> mounts = ParseMountInfo(sources_.ReadFile("/proc/self/mountinfo").value_or(""));
+int32_t TMSysInfo::ClassifyPath(const std::vector<MountEntry>& mounts, const std::string& resolved, QString* fsType,
+                                std::string* deviceNode) const {
   const QString path = QString::fromStdString(resolved);
   const MountEntry* best = nullptr;
   for (const MountEntry& mount : mounts) {
@@ -228,7 +228,9 @@ void TMSysInfo::GatherFileSystems() {
   QStringList points;
   for (const MountEntry& mount : mounts) {
     if (points.contains(mount.mountPoint)) continue;
-    if (ClassifyPath(mount.mountPoint.toStdString(), nullptr, nullptr) > kDriveNoRootDir) points << mount.mountPoint;
+    if (ClassifyPath(mounts, mount.mountPoint.toStdString(), nullptr, nullptr) > kDriveNoRootDir) {
+      points << mount.mountPoint;
+    }
   }
   facts_.diAvailableDisks = points.join(u' ');
   facts_.diDiskCount = static_cast<uint16_t>(points.size());
@@ -240,7 +242,8 @@ void TMSysInfo::SetDiSign(const QString& path) {
   const auto resolved = path.startsWith(u'/') ? sources_.RealPath(path.toStdString()) : std::nullopt;
   QString fsType;
   std::string device;
-  facts_.diMediaType = resolved ? ClassifyPath(*resolved, &fsType, &device) : kDriveNoRootDir;
+  const std::vector<MountEntry> mounts = ParseMountInfo(sources_.ReadFile("/proc/self/mountinfo").value_or(""));
+  facts_.diMediaType = resolved ? ClassifyPath(mounts, *resolved, &fsType, &device) : kDriveNoRootDir;
   const auto volume = resolved ? sources_.Volume(*resolved) : std::nullopt;
   if (!volume) {
     facts_.diCompressed = false;

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "core/OsDescription.h"
+#include "core/SysInfoParsers.h"
 #include "platform/SystemSources.h"
 
 namespace torvik {
@@ -79,7 +80,9 @@ class TMSysInfo {
   void GatherSound();
   void GatherPeripherals();
   void GatherFileSystems();
-  int32_t ClassifyPath(const std::string& resolved, QString* fsType, std::string* deviceNode) const;
+  // The drive type of `resolved` among `mounts` (mountinfo, parsed once by the caller).
+  int32_t ClassifyPath(const std::vector<MountEntry>& mounts, const std::string& resolved, QString* fsType,
+                       std::string* deviceNode) const;
   bool IsRemovable(uint32_t major, uint32_t minor) const;
 
   const platform::SystemSources& sources_;
