@@ -44,8 +44,7 @@ class SystemSources {
   virtual std::optional<std::string> ReadLink(const std::string& path) const = 0;
   // The path with every link and "." or ".." resolved; nothing when missing.
   virtual std::optional<std::string> RealPath(const std::string& path) const = 0;
-  // major:minor of the device a file lives on (st_dev) or of a device node (st_rdev).
-  virtual std::optional<std::pair<uint32_t, uint32_t>> DeviceOf(const std::string& path) const = 0;
+  // major:minor of a block device node (st_rdev).
   virtual std::optional<std::pair<uint32_t, uint32_t>> DeviceNumberOfNode(const std::string& path) const = 0;
   virtual std::optional<VolumeFacts> Volume(const std::string& path) const = 0;
   virtual SystemFacts System() const = 0;

@@ -51,7 +51,6 @@ class TFMain : public QMainWindow, public RunView {
   const QString& PcName() const { return pcName_; }
   const TTFCPUInfo& ProcessorInfo() const { return *TCPU; }
   const TMSysInfo& SystemInfo() const { return *TSys; }
-  const torvik::TCPUID& CPUIDComponent() const { return *CPUID1; }
   bool Running() const { return running_; }
 
   // RunView

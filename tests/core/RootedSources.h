@@ -40,7 +40,6 @@ class RootedSources : public platform::SystemSources {
     const QString inside = real.mid(root_.size());
     return (inside.isEmpty() ? QStringLiteral("/") : inside).toStdString();
   }
-  std::optional<std::pair<uint32_t, uint32_t>> DeviceOf(const std::string&) const override { return std::nullopt; }
   std::optional<std::pair<uint32_t, uint32_t>> DeviceNumberOfNode(const std::string& path) const override {
     auto it = nodes.find(path);
     return it == nodes.end() ? std::nullopt : std::optional(it->second);

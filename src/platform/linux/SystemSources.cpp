@@ -56,12 +56,6 @@ class LinuxSources : public SystemSources {
     return result;
   }
 
-  std::optional<std::pair<uint32_t, uint32_t>> DeviceOf(const std::string& path) const override {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) return std::nullopt;
-    return std::make_pair(major(st.st_dev), minor(st.st_dev));
-  }
-
   std::optional<std::pair<uint32_t, uint32_t>> DeviceNumberOfNode(const std::string& path) const override {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISBLK(st.st_mode)) return std::nullopt;

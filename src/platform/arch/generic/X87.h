@@ -14,6 +14,4 @@ inline long double X87ArcTan(long double x) { return atanl(x); }
 // Keeps a value alive without letting the compiler drop its computation.
 inline void KeepValue(long double value) { asm volatile("" : : "m"(value)); }
 
-inline constexpr bool kHasX87 = false;
-
 }  // namespace torvik::arch

@@ -37,6 +37,4 @@ inline long double X87ArcTan(long double x) {
 // instruction that produced it counts as used.
 inline void KeepValue(long double value) { asm volatile("" : : "f"(value)); }
 
-inline constexpr bool kHasX87 = true;
-
 }  // namespace torvik::arch
