@@ -16,7 +16,7 @@
 #include "core/RandomGenerator.h"
 #include "ui/DesignScale.h"
 #include "ui/GraphicsTests.h"
-#include "ui/TPaintBox.h"
+#include "ui/StageSurface.h"
 
 using namespace torvik;
 
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   RegisterFontSubstitutes();
   const int shapes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50'000;
 
-  TPaintBox paint;
+  StageSurface paint;
   paint.setFont(QFont(QStringLiteral("ＭＳ ゴシック")));
   paint.setGeometry(paint.screen()->geometry());
   paint.show();

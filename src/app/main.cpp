@@ -5,8 +5,8 @@
 
 #include "core/WorkerThread.h"
 #include "ui/DesignScale.h"
-#include "ui/TFMain.h"
-#include "ui/Unit2.h"
+#include "ui/MainWindow.h"
+#include "ui/SettingsDialog.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -16,9 +16,9 @@ int main(int argc, char* argv[]) {
 
   int exitCode = 0;
   {
-    torvik::TFMain FMain;
+    torvik::MainWindow FMain;
     torvik::UserSettingsStore settings;
-    torvik::TForm2 Form2(settings, torvik::platform::SystemSources::Default(), &FMain);
+    torvik::SettingsDialog Form2(settings, torvik::platform::SystemSources::Default(), &FMain);
     FMain.SetSettingsDialog(&Form2);
     FMain.show();
     exitCode = QApplication::exec();

@@ -1,15 +1,15 @@
 #include "core/Benchmark.h"
 
+#include "core/ArctanLoadWorker.h"
 #include "core/Errors.h"
-#include "core/calc.h"
-#include "core/root.h"
+#include "core/PrimeLoadWorker.h"
 
 namespace torvik {
 
 // The handler keeps no use of a worker: it runs and frees itself.
-void Benchmark::StartCalcWorker() { new TCalc(); }
+void Benchmark::StartCalcWorker() { new PrimeLoadWorker(); }
 
-void Benchmark::StartRootWorker() { new TRoot(); }
+void Benchmark::StartRootWorker() { new ArctanLoadWorker(); }
 
 DrawingTests& Benchmark::Drawing() {
   if (drawing_ == nullptr) throw TorvikError(QStringLiteral("The drawing tests need the main window."));

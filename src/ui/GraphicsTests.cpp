@@ -5,7 +5,7 @@
 
 #include "core/ShapeDraws.h"
 #include "core/Timing.h"
-#include "ui/TFMain.h"
+#include "ui/MainWindow.h"
 
 namespace torvik {
 namespace {
@@ -63,7 +63,7 @@ StageShape GraphicsTests::NextShape(DrawingKind kind, int width, int height) {
 }
 
 void GraphicsTests::DrawShapes(DrawingKind kind, int count) {
-  TPaintBox& paint = window_.PaintBox();
+  StageSurface& paint = window_.PaintBox();
   const int width = paint.width();
   const int height = paint.height();
   for (int i = 0; i < count; ++i) paint.DrawNow(NextShape(kind, width, height));
@@ -71,7 +71,7 @@ void GraphicsTests::DrawShapes(DrawingKind kind, int count) {
 
 // White over the whole area, then at once the window's own look again.
 void GraphicsTests::FillWhiteAndRepaint() {
-  TPaintBox& paint = window_.PaintBox();
+  StageSurface& paint = window_.PaintBox();
   StageShape white;
   white.kind = StageShape::Kind::Fill;
   white.right = paint.width();
@@ -90,7 +90,7 @@ QSize GraphicsTests::EnterStage() {
 }
 
 void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
-  TPaintBox& paint = window_.PaintBox();
+  StageSurface& paint = window_.PaintBox();
   const QSize saved = EnterStage();
 
   TimingSlot& slot = state_.Results()[test];
@@ -113,7 +113,7 @@ void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
 }
 
 void GraphicsTests::ScrollTest() {
-  TPaintBox& paint = window_.PaintBox();
+  StageSurface& paint = window_.PaintBox();
   QPlainTextEdit& memo = window_.MemoBox();
   const QSize saved = EnterStage();
   memo.setEnabled(true);

@@ -9,11 +9,11 @@
 
 #include "core/BenchTests.h"
 #include "core/RunState.h"
-#include "ui/TPaintBox.h"
+#include "ui/StageSurface.h"
 
 namespace torvik {
 
-class TFMain;
+class MainWindow;
 
 enum class DrawingKind { Rectangle, Ellipse, Triangle, Text };
 
@@ -24,7 +24,7 @@ const QStringList& ScrollLines();
 
 class GraphicsTests : public DrawingTests {
  public:
-  GraphicsTests(TFMain& window, RunState& state) : window_(window), state_(state) {}
+  GraphicsTests(MainWindow& window, RunState& state) : window_(window), state_(state) {}
 
   void SquareTest() override { DrawingTest(Test::Square, DrawingKind::Rectangle); }
   void CircleTest() override { DrawingTest(Test::Circle, DrawingKind::Ellipse); }
@@ -44,7 +44,7 @@ class GraphicsTests : public DrawingTests {
   void DrawingTest(Test slot, DrawingKind kind);
   void FillWhiteAndRepaint();
 
-  TFMain& window_;
+  MainWindow& window_;
   RunState& state_;
 };
 

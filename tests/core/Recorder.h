@@ -36,7 +36,9 @@ class RecordingView : public RunView {
   }
   void FocusButton(Button button) override { log << QStringLiteral("focus ") + ButtonName(button); }
   void RepaintNow() override { log << QStringLiteral("repaint"); }
-  void RepaintLabel(ResultLabel label) override { log << QStringLiteral("repaint label %1").arg(static_cast<int>(label)); }
+  void RepaintLabel(ResultLabel label) override {
+    log << QStringLiteral("repaint label %1").arg(static_cast<int>(label));
+  }
   void PumpMessages() override {
     log << QStringLiteral("pump");
     if (onPump) onPump();
@@ -71,8 +73,8 @@ class RecordingTests : public BenchTests {
  public:
   RecordingTests(RunState& state, RecordingView& view) : state_(state), view_(view) {}
 
-  void StartCalcWorker() override { Step("TCalc"); }
-  void StartRootWorker() override { Step("TRoot"); }
+  void StartCalcWorker() override { Step("PrimeLoadWorker"); }
+  void StartRootWorker() override { Step("ArctanLoadWorker"); }
   void PrimeTest() override { Timed("PrimeTest", Test::Calc); }
   void TrigTest() override { Timed("TrigTest", Test::Trig); }
   void SquareTest() override { Timed("SquareTest", Test::Square); }

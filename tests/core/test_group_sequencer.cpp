@@ -54,7 +54,8 @@ class GroupSequencerTest : public QObject {
     Fixture f;
     f.tests.tenths = {{Test::Calc, 7}, {Test::Trig, 35}};
     f.sequencer.BCPUClick();
-    QCOMPARE(f.tests.calls, QStringList({"TCalc", "PrimeTest", "TRoot", "TrigTest", "CleanupTestData"}));
+    QCOMPARE(f.tests.calls,
+             QStringList({"PrimeLoadWorker", "PrimeTest", "ArctanLoadWorker", "TrigTest", "CleanupTestData"}));
     QCOMPARE(f.view.gauge, QList<int>({0, 50, 100}));
     QCOMPARE(f.view.Statuses(), QStringList({texts::kMeasuring}));
     QCOMPARE(f.state.Results().Total(), TimeValue::FromTenths(42));
@@ -135,10 +136,10 @@ class GroupSequencerTest : public QObject {
     Fixture f;
     f.sequencer.BAllClick();
     const QStringList pass = QStringList({"PrepareDiskFiles", "ScratchWrite"}) + kDiskCalls;
-    QCOMPARE(f.tests.calls,
-             QStringList({"CheckTestDrive", "PrepareMemoryBuffers", "TCalc", "PrimeTest", "TRoot", "TrigTest",
-                          "SquareTest", "CircleTest", "TriangleTest", "TextTest", "ScrollTest", "MemoryCopyTest"}) +
-                 Repeat(pass, 3) + QStringList({"MixModeTest", "CleanupTestData"}));
+    QCOMPARE(f.tests.calls, QStringList({"CheckTestDrive", "PrepareMemoryBuffers", "PrimeLoadWorker", "PrimeTest",
+                                         "ArctanLoadWorker", "TrigTest", "SquareTest", "CircleTest", "TriangleTest",
+                                         "TextTest", "ScrollTest", "MemoryCopyTest"}) +
+                                Repeat(pass, 3) + QStringList({"MixModeTest", "CleanupTestData"}));
     QCOMPARE(f.view.gauge, QList<int>({0,  10, 20, 25, 30, 35, 40, 50, 60, 61, 62, 63, 65, 67,
                                        69, 70, 71, 72, 74, 76, 78, 79, 80, 81, 83, 85, 87, 100}));
     QCOMPARE(f.view.Statuses(),
@@ -159,8 +160,8 @@ class GroupSequencerTest : public QObject {
     f.tests.tenths = {{Test::Calc, 10}, {Test::Trig, 20}};
     f.tests.before["TrigTest"] = [&] { f.state.BStopClick(); };
     f.sequencer.BAllClick();
-    QCOMPARE(f.tests.calls, QStringList({"CheckTestDrive", "PrepareMemoryBuffers", "TCalc", "PrimeTest", "TRoot",
-                                         "TrigTest", "CleanupTestData"}));
+    QCOMPARE(f.tests.calls, QStringList({"CheckTestDrive", "PrepareMemoryBuffers", "PrimeLoadWorker", "PrimeTest",
+                                         "ArctanLoadWorker", "TrigTest", "CleanupTestData"}));
     QCOMPARE(f.view.gauge, QList<int>({0, 10, 20}));
     QCOMPARE(f.state.Results().Total(), TimeValue::FromTenths(30));
     QCOMPARE(f.view.messages, QStringList({"info: " + texts::kStoppedBox}));
@@ -218,7 +219,7 @@ class GroupSequencerTest : public QObject {
       unwound = true;
     }
     QVERIFY(unwound);
-    QCOMPARE(f.tests.calls, QStringList({"TCalc", "PrimeTest", "CleanupTestData"}));
+    QCOMPARE(f.tests.calls, QStringList({"PrimeLoadWorker", "PrimeTest", "CleanupTestData"}));
     QVERIFY(f.view.messages.isEmpty());
   }
 

@@ -1,10 +1,10 @@
-// TTFCPUInfo over synthetic and captured register sets: what it detects and
+// ProcessorInfo over synthetic and captured register sets: what it detects and
 // in which cases, the processors outside the naming tables' era, the clock
 // measurements, and the processor line.
 #include <QtTest>
 
 #include "FakeProcessor.h"
-#include "core/TFCPUCtl.h"
+#include "core/ProcessorInfo.h"
 
 using namespace torvik;
 using testing::FakeProcessor;
@@ -24,15 +24,15 @@ class ProcessorInfoTest : public QObject {
   void withoutCpuidEverythingIsUnknown() {
     FakeProcessor processor;
     processor.hasCpuid = false;
-    TTFCPUInfo info(processor);
+    ProcessorInfo info(processor);
     QVERIFY(!info.HasCPUID());
-    QCOMPARE(info.Vendor(), TVendor::vdUnknown);
+    QCOMPARE(info.Vendor(), CpuVendor::vdUnknown);
     QCOMPARE(info.VendorName(), QStringLiteral("Unknown"));
     QCOMPARE(info.CPUName(), QStringLiteral("Unknown"));
-    QCOMPARE(info.CPU(), TCPU::cpuUnknown);
-    QCOMPARE(info.FeatureFlags(), TFeatureFlags{});
+    QCOMPARE(info.CPU(), KnownCpu::cpuUnknown);
+    QCOMPARE(info.FeatureFlags(), CpuFeatureFlags{});
     QVERIFY(!info.L1CacheSupport() && !info.L2CacheSupport());
-    QCOMPARE(info.L2Cache(), TCacheInfo{});
+    QCOMPARE(info.L2Cache(), CacheInfo{});
     QCOMPARE(processor.cpuidCalls, 0);
     QElapsedTimer timer;
     timer.start();
@@ -44,15 +44,15 @@ class ProcessorInfoTest : public QObject {
   void leaf1FieldsAndTypeFlags() {
     // type 1 (OverDrive), family 5, model 2, stepping 0xC; extended fields 0.
     FakeProcessor overdriveProcessor = FakeProcessor::WithLeaf1("GenuineIntel", 0x152C);
-    TTFCPUInfo overdrive(overdriveProcessor);
+    ProcessorInfo overdrive(overdriveProcessor);
     QCOMPARE(overdrive.ProcessorType(), 1);
     QCOMPARE(overdrive.Family(), 5);
     QCOMPARE(overdrive.Model(), 2);
     QCOMPARE(overdrive.Stepping(), 0xC);
     QVERIFY(overdrive.OverDrive() && !overdrive.DualCPU());
-    QCOMPARE(overdrive.CPU(), TCPU::cpuP54C);
+    QCOMPARE(overdrive.CPU(), KnownCpu::cpuP54C);
     FakeProcessor dualProcessor = FakeProcessor::WithLeaf1("GenuineIntel", 0x2633);
-    TTFCPUInfo dual(dualProcessor);
+    ProcessorInfo dual(dualProcessor);
     QVERIFY(dual.DualCPU() && !dual.OverDrive());
     QCOMPARE(dual.CPUName(), QStringLiteral("Pentium II"));
   }
@@ -60,8 +60,8 @@ class ProcessorInfoTest : public QObject {
   void featureFlagsCopyTheirBits() {
     // Every bit set: each flag but AMD3DNow reads its bit; bits 10, 19-22, 26-31 go nowhere.
     FakeProcessor allProcessor = FakeProcessor::WithLeaf1("GenuineIntel", 0x683, 0xFFFFFFFF);
-    TTFCPUInfo all(allProcessor);
-    const TFeatureFlags& f = all.FeatureFlags();
+    ProcessorInfo all(allProcessor);
+    const CpuFeatureFlags& f = all.FeatureFlags();
     for (bool flag : {f.FPU,  f.VME, f.DE,  f.PSE,  f.TSC, f.MSR,   f.PAE, f.MCE, f.CX8,  f.APIC, f.SEP,
                       f.MTRR, f.PGE, f.MCA, f.CMOV, f.PAT, f.PSE36, f.PN,  f.MMX, f.FXSR, f.XMM}) {
       QVERIFY(flag);
@@ -70,28 +70,28 @@ class ProcessorInfoTest : public QObject {
     // Only the unused bits set: no flag at all.
     FakeProcessor unusedProcessor =
         FakeProcessor::WithLeaf1("GenuineIntel", 0x683, (1u << 10) | (0xFu << 19) | (0x3Fu << 26));
-    TTFCPUInfo unused(unusedProcessor);
-    QCOMPARE(unused.FeatureFlags(), TFeatureFlags{});
+    ProcessorInfo unused(unusedProcessor);
+    QCOMPARE(unused.FeatureFlags(), CpuFeatureFlags{});
     // Single bits land on their own flag.
-    QVERIFY(TTFCPUInfo(FakeProcessor::WithLeaf1("GenuineIntel", 0x683, 1u << 11)).FeatureFlags().SEP);
-    QVERIFY(TTFCPUInfo(FakeProcessor::WithLeaf1("GenuineIntel", 0x683, 1u << 18)).FeatureFlags().PN);
-    QVERIFY(TTFCPUInfo(FakeProcessor::WithLeaf1("GenuineIntel", 0x683, 1u << 25)).FeatureFlags().XMM);
+    QVERIFY(ProcessorInfo(FakeProcessor::WithLeaf1("GenuineIntel", 0x683, 1u << 11)).FeatureFlags().SEP);
+    QVERIFY(ProcessorInfo(FakeProcessor::WithLeaf1("GenuineIntel", 0x683, 1u << 18)).FeatureFlags().PN);
+    QVERIFY(ProcessorInfo(FakeProcessor::WithLeaf1("GenuineIntel", 0x683, 1u << 25)).FeatureFlags().XMM);
   }
 
   void pentium3FromItsLeaf2Descriptors() {
     FakeProcessor processor = FakeProcessor::WithLeaf1("GenuineIntel", 0x673);
     processor.Set(2, {0x03020101, 0, 0, 0x0C040843});  // bytes 0..3: 0x43, 0x08, 0x04, 0x0C
-    TTFCPUInfo info(processor);
-    QCOMPARE(info.L1DataCache(), (TCacheInfo{4, 32, 0, 16}));
-    QCOMPARE(info.L1InstCache(), (TCacheInfo{4, 32, 0, 16}));
-    QCOMPARE(info.L2Cache(), (TCacheInfo{4, 32, 0, 512}));
+    ProcessorInfo info(processor);
+    QCOMPARE(info.L1DataCache(), (CacheInfo{4, 32, 0, 16}));
+    QCOMPARE(info.L1InstCache(), (CacheInfo{4, 32, 0, 16}));
+    QCOMPARE(info.L2Cache(), (CacheInfo{4, 32, 0, 512}));
     QVERIFY(info.L1CacheSupport() && info.L2CacheSupport());
-    QCOMPARE(info.CPU(), TCPU::cpuPentium3orXeon);
+    QCOMPARE(info.CPU(), KnownCpu::cpuPentium3orXeon);
     QCOMPARE(info.CPUName(), QStringLiteral("Pentium III"));
 
     processor.Set(1, {0x652, 0, 0, 0});
-    TTFCPUInfo pentium2(processor);
-    QCOMPARE(pentium2.CPU(), TCPU::cpuPentium2orXeon);
+    ProcessorInfo pentium2(processor);
+    QCOMPARE(pentium2.CPU(), KnownCpu::cpuPentium2orXeon);
     QCOMPARE(pentium2.CPUName(), QStringLiteral("Pentium II"));
   }
 
@@ -100,34 +100,34 @@ class ProcessorInfoTest : public QObject {
     // Byte 2 (an instruction cache) is never read.
     FakeProcessor processor = FakeProcessor::WithLeaf1("GenuineIntel", 0x665);
     processor.Set(2, {0, 0x43434343, 0x43434343, 0x0A080C00});
-    TTFCPUInfo info(processor);
-    QCOMPARE(info.L1DataCache(), (TCacheInfo{2, 32, 0, 8}));
-    QCOMPARE(info.L1InstCache(), TCacheInfo{});
+    ProcessorInfo info(processor);
+    QCOMPARE(info.L1DataCache(), (CacheInfo{2, 32, 0, 8}));
+    QCOMPARE(info.L1InstCache(), CacheInfo{});
     QVERIFY(!info.L2CacheSupport());                         // EAX, EBX, ECX are ignored
     QCOMPARE(info.CPUName(), QStringLiteral("Pentium II"));  // model 6, size 0
   }
 
   void celeronHasNoLevel2() {
     FakeProcessor infoProcessor = FakeProcessor::WithLeaf1("GenuineIntel", 0x652);
-    TTFCPUInfo info(infoProcessor);
+    ProcessorInfo info(infoProcessor);
     QVERIFY(!info.L2CacheSupport());
-    QCOMPARE(info.CPU(), TCPU::cpuCeleron);
+    QCOMPARE(info.CPU(), KnownCpu::cpuCeleron);
     QCOMPARE(info.CPUName(), QStringLiteral("Celeron"));
   }
 
   void pentium3Model8AndFamily15() {
-    QCOMPARE(TTFCPUInfo(FakeProcessor::WithLeaf1("GenuineIntel", 0x683)).CPU(), TCPU::cpuPentium3);
+    QCOMPARE(ProcessorInfo(FakeProcessor::WithLeaf1("GenuineIntel", 0x683)).CPU(), KnownCpu::cpuPentium3);
     // A Pentium 4 signature: family 15 with extended fields 0 stays in the tables.
     FakeProcessor p4Processor = FakeProcessor::WithLeaf1("GenuineIntel", 0xF29);
-    TTFCPUInfo p4(p4Processor);
-    QCOMPARE(p4.CPU(), TCPU::cpuUnknown);
+    ProcessorInfo p4(p4Processor);
+    QCOMPARE(p4.CPU(), KnownCpu::cpuUnknown);
     QCOMPARE(p4.CPUName(), QStringLiteral("Intel"));
   }
 
   void lowerCaseVendorIsRecognised() {
     FakeProcessor infoProcessor = FakeProcessor::WithLeaf1("genuineintel", 0x683);
-    TTFCPUInfo info(infoProcessor);
-    QCOMPARE(info.Vendor(), TVendor::vdIntel);
+    ProcessorInfo info(infoProcessor);
+    QCOMPARE(info.Vendor(), CpuVendor::vdIntel);
     QCOMPARE(info.VendorName(), QStringLiteral("genuineintel"));
     QCOMPARE(info.CPUName(), QStringLiteral("Pentium III"));
   }
@@ -137,12 +137,12 @@ class ProcessorInfoTest : public QObject {
     processor.Set(0x80000001, {0, 0, 0, 0x80000000});
     processor.Set(0x80000005, {0, 0, 0x20020220, 0x40041040});
     processor.Set(0x80000006, {0, 0, 0x01008140, 0});  // 256 KB, code 8 (16 ways), 1 line per tag, 64-byte lines
-    TTFCPUInfo info(processor);
+    ProcessorInfo info(processor);
     QCOMPARE(info.CPUName(), QStringLiteral("AMD"));  // family 5 model 4
-    QCOMPARE(info.CPU(), TCPU::cpuUnknown);
-    QCOMPARE(info.L1DataCache(), (TCacheInfo{2, 32, 2, 32}));
-    QCOMPARE(info.L1InstCache(), (TCacheInfo{4, 64, 16, 64}));
-    QCOMPARE(info.L2Cache(), (TCacheInfo{8, 64, 1, 256}));  // the raw code 8, not 16 ways
+    QCOMPARE(info.CPU(), KnownCpu::cpuUnknown);
+    QCOMPARE(info.L1DataCache(), (CacheInfo{2, 32, 2, 32}));
+    QCOMPARE(info.L1InstCache(), (CacheInfo{4, 64, 16, 64}));
+    QCOMPARE(info.L2Cache(), (CacheInfo{8, 64, 1, 256}));  // the raw code 8, not 16 ways
     QVERIFY(info.L1CacheSupport() && info.L2CacheSupport());
     QVERIFY(info.FeatureFlags().AMD3DNow);
   }
@@ -150,7 +150,7 @@ class ProcessorInfoTest : public QObject {
   void amdLevel1SupportFollowsTheInstructionCache() {
     FakeProcessor processor = FakeProcessor::WithLeaf1("AuthenticAMD", 0x580);
     processor.Set(0x80000005, {0, 0, 0x20020220, 0});  // data cache only
-    TTFCPUInfo info(processor);
+    ProcessorInfo info(processor);
     QVERIFY(!info.L1CacheSupport());
     QCOMPARE(info.L1DataCache().Size, 32);
     QCOMPARE(info.CPUName(), QStringLiteral("K6-2"));
@@ -161,31 +161,31 @@ class ProcessorInfoTest : public QObject {
     FakeProcessor processor = FakeProcessor::WithLeaf1("CentaurHauls", 0x540, 0x80000000 | kTsc);
     processor.Set(0x80000005, {0, 0, 0x20040120, 0x20040120});
     processor.Set(0x80000006, {0, 0, 0x01008140, 0});
-    TTFCPUInfo info(processor);
+    ProcessorInfo info(processor);
     QCOMPARE(info.CPUName(), QStringLiteral("C6"));
-    QCOMPARE(info.L1InstCache(), (TCacheInfo{4, 32, 1, 32}));
+    QCOMPARE(info.L1InstCache(), (CacheInfo{4, 32, 1, 32}));
     QVERIFY(info.L1CacheSupport());
     QVERIFY(!info.L2CacheSupport());
-    QCOMPARE(info.L2Cache(), TCacheInfo{});
+    QCOMPARE(info.L2Cache(), CacheInfo{});
     QVERIFY(info.FeatureFlags().AMD3DNow);
   }
 
   void cyrixAndRiseHaveNoCacheFacts() {
     FakeProcessor cyrix = FakeProcessor::WithLeaf1("CyrixInstead", 0x520, 0x80000000);
     cyrix.Set(0x80000005, {0, 0, 0x20040120, 0x20040120});
-    TTFCPUInfo info(cyrix);
+    ProcessorInfo info(cyrix);
     QCOMPARE(info.CPUName(), QStringLiteral("6x86"));
     QVERIFY(!info.L1CacheSupport());
-    QCOMPARE(info.L1InstCache(), TCacheInfo{});
+    QCOMPARE(info.L1InstCache(), CacheInfo{});
     QVERIFY(!info.FeatureFlags().AMD3DNow);
-    QCOMPARE(TTFCPUInfo(FakeProcessor::WithLeaf1("RiseRiseRise", 0x500)).CPUName(), QStringLiteral("mP6"));
+    QCOMPARE(ProcessorInfo(FakeProcessor::WithLeaf1("RiseRiseRise", 0x500)).CPUName(), QStringLiteral("mP6"));
   }
 
   void unknownVendorStillReadsFlags() {
     FakeProcessor infoProcessor = FakeProcessor::WithLeaf1("VIA VIA VIA ", 0x6A9, kTsc | 1);
-    TTFCPUInfo info(infoProcessor);
+    ProcessorInfo info(infoProcessor);
     QVERIFY(info.HasCPUID());
-    QCOMPARE(info.Vendor(), TVendor::vdUnknown);
+    QCOMPARE(info.Vendor(), CpuVendor::vdUnknown);
     QCOMPARE(info.CPUName(), QStringLiteral("Unknown"));
     QVERIFY(info.FeatureFlags().FPU && info.FeatureFlags().TSC);
   }
@@ -196,8 +196,8 @@ class ProcessorInfoTest : public QObject {
     FakeProcessor processor = FakeProcessor::WithLeaf1("GenuineIntel", 0x906EA);  // a Coffee Lake signature
     processor.Set(2, {0, 0, 0, 0x0C000843});  // bytes the old table would read as Pentium III caches
     processor.SetBrand("       Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz   ");
-    TTFCPUInfo info(processor);
-    QCOMPARE(info.CPU(), TCPU::cpuUnknown);
+    ProcessorInfo info(processor);
+    QCOMPARE(info.CPU(), KnownCpu::cpuUnknown);
     QCOMPARE(info.CPUName(), QStringLiteral("Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz"));
     QVERIFY(!info.L2CacheSupport());  // no leaf 4 here (highest leaf 0): nothing, rather than a wrong table entry
     QCOMPARE(info.Family(), 6);
@@ -206,27 +206,27 @@ class ProcessorInfoTest : public QObject {
 
   void modernProcessorWithoutBrandIsNamedByVendor() {
     FakeProcessor intelProcessor = FakeProcessor::WithLeaf1("GenuineIntel", 0x10676);
-    TTFCPUInfo intel(intelProcessor);
+    ProcessorInfo intel(intelProcessor);
     QCOMPARE(intel.CPUName(), QStringLiteral("Intel"));
     FakeProcessor amdProcessor = FakeProcessor::WithLeaf1("AuthenticAMD", 0x100F22);
-    TTFCPUInfo amd(amdProcessor);
+    ProcessorInfo amd(amdProcessor);
     QCOMPARE(amd.CPUName(), QStringLiteral("AMD"));
-    QCOMPARE(amd.CPU(), TCPU::cpuUnknown);
+    QCOMPARE(amd.CPU(), KnownCpu::cpuUnknown);
   }
 
   void capturedIntelCoreI7_3960X() {
     FakeProcessor infoProcessor = FakeProcessor::FromCapture(QStringLiteral("intel-core-i7-3960x"));
-    TTFCPUInfo info(infoProcessor);
-    QCOMPARE(info.Vendor(), TVendor::vdIntel);
+    ProcessorInfo info(infoProcessor);
+    QCOMPARE(info.Vendor(), CpuVendor::vdIntel);
     QCOMPARE(info.VendorName(), QStringLiteral("GenuineIntel"));
     QCOMPARE(info.CPUName(), QStringLiteral("Intel(R) Core(TM) i7-3960X CPU @ 3.30GHz"));
-    QCOMPARE(info.CPU(), TCPU::cpuUnknown);
+    QCOMPARE(info.CPU(), KnownCpu::cpuUnknown);
     QCOMPARE(info.Family(), 6);
     QCOMPARE(info.Model(), 0xD);
     QCOMPARE(info.Stepping(), 6);
-    QCOMPARE(info.L1DataCache(), (TCacheInfo{8, 64, 1, 32}));
-    QCOMPARE(info.L1InstCache(), (TCacheInfo{8, 64, 1, 32}));
-    QCOMPARE(info.L2Cache(), (TCacheInfo{8, 64, 1, 256}));  // level 3 (15 MB) is not the level-2 cache
+    QCOMPARE(info.L1DataCache(), (CacheInfo{8, 64, 1, 32}));
+    QCOMPARE(info.L1InstCache(), (CacheInfo{8, 64, 1, 32}));
+    QCOMPARE(info.L2Cache(), (CacheInfo{8, 64, 1, 256}));  // level 3 (15 MB) is not the level-2 cache
     QVERIFY(info.L1CacheSupport() && info.L2CacheSupport());
     QVERIFY(info.FeatureFlags().TSC && info.FeatureFlags().XMM && info.FeatureFlags().PAE);
     QVERIFY(!info.FeatureFlags().PN);
@@ -235,49 +235,49 @@ class ProcessorInfoTest : public QObject {
   void capturedIntelCore2StaysInTheTables() {
     // Family 6 model 15 without extended fields: the tables name it, as they always have.
     FakeProcessor infoProcessor = FakeProcessor::FromCapture(QStringLiteral("intel-core2-t7600"));
-    TTFCPUInfo info(infoProcessor);
-    QCOMPARE(info.CPU(), TCPU::cpuPentium3);
+    ProcessorInfo info(infoProcessor);
+    QCOMPARE(info.CPU(), KnownCpu::cpuPentium3);
     QCOMPARE(info.CPUName(), QStringLiteral("Pentium III"));
     QVERIFY(!info.L2CacheSupport());  // its leaf-2 bytes (0x49, 0x30, 0x2C) are not in the table
   }
 
   void capturedAmdFx8150() {
     FakeProcessor infoProcessor = FakeProcessor::FromCapture(QStringLiteral("amd-fx-8150"));
-    TTFCPUInfo info(infoProcessor);
-    QCOMPARE(info.Vendor(), TVendor::vdAMD);
+    ProcessorInfo info(infoProcessor);
+    QCOMPARE(info.Vendor(), CpuVendor::vdAMD);
     QCOMPARE(info.CPUName(), QStringLiteral("AMD FX(tm)-8150 Eight-Core Processor"));
     QCOMPARE(info.Family(), 0xF);
-    QCOMPARE(info.L1DataCache(), (TCacheInfo{4, 64, 1, 16}));
-    QCOMPARE(info.L1InstCache(), (TCacheInfo{2, 64, 1, 64}));
-    QCOMPARE(info.L2Cache(), (TCacheInfo{8, 64, 1, 2048}));  // raw code 8 = 16 ways
+    QCOMPARE(info.L1DataCache(), (CacheInfo{4, 64, 1, 16}));
+    QCOMPARE(info.L1InstCache(), (CacheInfo{2, 64, 1, 64}));
+    QCOMPARE(info.L2Cache(), (CacheInfo{8, 64, 1, 2048}));  // raw code 8 = 16 ways
     QVERIFY(!info.FeatureFlags().AMD3DNow);
   }
 
   void capturedAthlon64KeepsTheTableName() {
     FakeProcessor infoProcessor = FakeProcessor::FromCapture(QStringLiteral("amd-athlon-64-3200"));
-    TTFCPUInfo info(infoProcessor);
+    ProcessorInfo info(infoProcessor);
     QCOMPARE(info.CPUName(), QStringLiteral("AMD"));  // family 15, no extended fields
-    QCOMPARE(info.L1DataCache(), (TCacheInfo{2, 64, 1, 64}));
-    QCOMPARE(info.L2Cache(), (TCacheInfo{8, 64, 1, 1024}));
+    QCOMPARE(info.L1DataCache(), (CacheInfo{2, 64, 1, 64}));
+    QCOMPARE(info.L2Cache(), (CacheInfo{8, 64, 1, 1024}));
     QVERIFY(info.FeatureFlags().AMD3DNow);
   }
 
   void capturedThisMachine() {
     FakeProcessor infoProcessor = FakeProcessor::FromCapture(QStringLiteral("amd-epyc-this-machine"));
-    TTFCPUInfo info(infoProcessor);
+    ProcessorInfo info(infoProcessor);
     QCOMPARE(info.CPUName(), QStringLiteral("AMD EPYC"));
     QCOMPARE(info.Family(), 0xF);
     QCOMPARE(info.Model(), 1);
     QCOMPARE(info.Stepping(), 1);
-    QCOMPARE(info.L1DataCache(), (TCacheInfo{8, 64, 1, 32}));
-    QCOMPARE(info.L2Cache(), (TCacheInfo{6, 64, 1, 1024}));
+    QCOMPARE(info.L1DataCache(), (CacheInfo{8, 64, 1, 32}));
+    QCOMPARE(info.L2Cache(), (CacheInfo{6, 64, 1, 1024}));
     QVERIFY(info.FeatureFlags().TSC);
   }
 
   void tickSpeedOfAThreeGigahertzCounter() {
     FakeProcessor processor = FakeProcessor::WithLeaf1("GenuineIntel", 0x683, kTsc);
     processor.cyclesPerNanosecond = 3.0;
-    TTFCPUInfo info(processor);
+    ProcessorInfo info(processor);
     QElapsedTimer timer;
     timer.start();
     const double mhz = info.GetTickSpeed();
@@ -288,11 +288,11 @@ class ProcessorInfoTest : public QObject {
   void measureSpeedBusyWaitsItsSeconds() {
     FakeProcessor processor = FakeProcessor::WithLeaf1("GenuineIntel", 0x683, kTsc);
     processor.cyclesPerNanosecond = 2.0;
-    TTFCPUInfo info(processor);
+    ProcessorInfo info(processor);
     QVERIFY(std::abs(info.GetSpeed() - 2000) < 20);
     // Without a counter the wait is still done, and the result is 0.
     FakeProcessor stillProcessor = FakeProcessor::WithLeaf1("GenuineIntel", 0x683, 0);
-    TTFCPUInfo still(stillProcessor);
+    ProcessorInfo still(stillProcessor);
     QElapsedTimer timer;
     timer.start();
     QCOMPARE(still.MeasureSpeed(1), 0.0);
@@ -301,7 +301,7 @@ class ProcessorInfoTest : public QObject {
   }
 
   void hardwareClockMeasurementsAgree() {
-    TTFCPUInfo info;
+    ProcessorInfo info;
     if (!info.FeatureFlags().TSC) QSKIP("this processor has no time-stamp counter");
     const double tick = info.GetTickSpeed();
     const double counter = info.GetSpeed();

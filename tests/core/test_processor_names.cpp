@@ -2,12 +2,12 @@
 // table, and the Intel leaf-2 cache descriptors.
 #include <QtTest>
 
-#include "core/TFCPUStr.h"
+#include "core/ProcessorTables.h"
 
 using namespace torvik;
 
-Q_DECLARE_METATYPE(TVendor)
-Q_DECLARE_METATYPE(TCPU)
+Q_DECLARE_METATYPE(CpuVendor)
+Q_DECLARE_METATYPE(KnownCpu)
 
 class ProcessorNamesTest : public QObject {
   Q_OBJECT
@@ -15,36 +15,36 @@ class ProcessorNamesTest : public QObject {
  private slots:
   void vendorLookup_data() {
     QTest::addColumn<QString>("id");
-    QTest::addColumn<TVendor>("vendor");
-    QTest::newRow("Intel") << "GenuineIntel" << TVendor::vdIntel;
-    QTest::newRow("Intel lower case") << "genuineintel" << TVendor::vdIntel;
-    QTest::newRow("AMD") << "AuthenticAMD" << TVendor::vdAMD;
-    QTest::newRow("AMD mixed case") << "AUTHENTICamd" << TVendor::vdAMD;
-    QTest::newRow("Centaur is IDT") << "CentaurHauls" << TVendor::vdIDT;
-    QTest::newRow("Cyrix") << "CyrixInstead" << TVendor::vdCyrix;
-    QTest::newRow("Rise") << "RiseRiseRise" << TVendor::vdRise;
-    QTest::newRow("Hygon is unknown") << "HygonGenuine" << TVendor::vdUnknown;
-    QTest::newRow("no CPUID") << "Unknown" << TVendor::vdUnknown;
-    QTest::newRow("cut at the NUL") << QString::fromLatin1("GenuineIntel\0xx", 15) << TVendor::vdIntel;
-    QTest::newRow("prefix is not enough") << "GenuineInte" << TVendor::vdUnknown;
+    QTest::addColumn<CpuVendor>("vendor");
+    QTest::newRow("Intel") << "GenuineIntel" << CpuVendor::vdIntel;
+    QTest::newRow("Intel lower case") << "genuineintel" << CpuVendor::vdIntel;
+    QTest::newRow("AMD") << "AuthenticAMD" << CpuVendor::vdAMD;
+    QTest::newRow("AMD mixed case") << "AUTHENTICamd" << CpuVendor::vdAMD;
+    QTest::newRow("Centaur is IDT") << "CentaurHauls" << CpuVendor::vdIDT;
+    QTest::newRow("Cyrix") << "CyrixInstead" << CpuVendor::vdCyrix;
+    QTest::newRow("Rise") << "RiseRiseRise" << CpuVendor::vdRise;
+    QTest::newRow("Hygon is unknown") << "HygonGenuine" << CpuVendor::vdUnknown;
+    QTest::newRow("no CPUID") << "Unknown" << CpuVendor::vdUnknown;
+    QTest::newRow("cut at the NUL") << QString::fromLatin1("GenuineIntel\0xx", 15) << CpuVendor::vdIntel;
+    QTest::newRow("prefix is not enough") << "GenuineInte" << CpuVendor::vdUnknown;
   }
   void vendorLookup() {
     QFETCH(QString, id);
-    QFETCH(TVendor, vendor);
+    QFETCH(CpuVendor, vendor);
     QCOMPARE(LookupVendor(id), vendor);
   }
 
   void naming_data() {
-    QTest::addColumn<TVendor>("vendor");
+    QTest::addColumn<CpuVendor>("vendor");
     QTest::addColumn<int>("family");
     QTest::addColumn<int>("model");
     QTest::addColumn<bool>("l2Support");
     QTest::addColumn<int>("l2Size");
-    QTest::addColumn<TCPU>("cpu");
+    QTest::addColumn<KnownCpu>("cpu");
     QTest::addColumn<QString>("name");
-    using enum TCPU;
-    const TVendor intel = TVendor::vdIntel;
-    auto row = [](const char* tag, TVendor v, int f, int m, bool s, int size, TCPU cpu, const char* name) {
+    using enum KnownCpu;
+    const CpuVendor intel = CpuVendor::vdIntel;
+    auto row = [](const char* tag, CpuVendor v, int f, int m, bool s, int size, KnownCpu cpu, const char* name) {
       QTest::newRow(tag) << v << f << m << s << size << cpu << QString::fromLatin1(name);
     };
     row("486 model 0", intel, 4, 0, false, 0, cpu80486DX, "486DX");
@@ -87,7 +87,7 @@ class ProcessorNamesTest : public QObject {
     row("Intel family 7", intel, 7, 0, false, 0, cpuUnknown, "Intel");
     row("Intel family 15", intel, 15, 2, true, 512, cpuUnknown, "Intel");
 
-    const TVendor amd = TVendor::vdAMD;
+    const CpuVendor amd = CpuVendor::vdAMD;
     row("K5 model 0", amd, 5, 0, false, 0, cpuK5, "K5");
     row("K5 model 3", amd, 5, 3, false, 0, cpuK5, "K5");
     row("AMD 5/4", amd, 5, 4, false, 0, cpuUnknown, "AMD");
@@ -103,29 +103,29 @@ class ProcessorNamesTest : public QObject {
     row("AMD family 4", amd, 4, 0, false, 0, cpuUnknown, "AMD");
     row("AMD family 15", amd, 15, 4, false, 0, cpuUnknown, "AMD");
 
-    const TVendor cyrix = TVendor::vdCyrix;
+    const CpuVendor cyrix = CpuVendor::vdCyrix;
     row("MediaGX", cyrix, 4, 4, false, 0, cpuMediaGX, "MediaGX");
     row("6x86", cyrix, 5, 2, false, 0, cpu6x86, "6x86");
     row("MII", cyrix, 6, 0, false, 0, cpuM2, "MII");
     row("Cyrix family 3", cyrix, 3, 0, false, 0, cpuUnknown, "Cyrix");
 
-    const TVendor idt = TVendor::vdIDT;
+    const CpuVendor idt = CpuVendor::vdIDT;
     row("C6", idt, 5, 4, false, 0, cpuC6, "C6");
     row("WinChip 2", idt, 5, 8, false, 0, cpuWinChip2, "WinChip 2");
     row("IDT 5/9", idt, 5, 9, false, 0, cpuUnknown, "Winchip");
     row("IDT 6/4", idt, 6, 4, false, 0, cpuUnknown, "Winchip");
 
-    row("mP6", TVendor::vdRise, 5, 0, false, 0, cpumP6, "mP6");
-    row("Rise family 6", TVendor::vdRise, 6, 0, false, 0, cpuUnknown, "Rise");
-    row("unknown vendor", TVendor::vdUnknown, 6, 8, false, 0, cpuUnknown, "Unknown");
+    row("mP6", CpuVendor::vdRise, 5, 0, false, 0, cpumP6, "mP6");
+    row("Rise family 6", CpuVendor::vdRise, 6, 0, false, 0, cpuUnknown, "Rise");
+    row("unknown vendor", CpuVendor::vdUnknown, 6, 8, false, 0, cpuUnknown, "Unknown");
   }
   void naming() {
-    QFETCH(TVendor, vendor);
+    QFETCH(CpuVendor, vendor);
     QFETCH(int, family);
     QFETCH(int, model);
     QFETCH(bool, l2Support);
     QFETCH(int, l2Size);
-    QFETCH(TCPU, cpu);
+    QFETCH(KnownCpu, cpu);
     QFETCH(QString, name);
     const CpuNaming naming = NameProcessor(vendor, family, model, l2Support, static_cast<uint16_t>(l2Size));
     QCOMPARE(naming.name, name);
@@ -133,21 +133,21 @@ class ProcessorNamesTest : public QObject {
   }
 
   void kindsKeepTheirOrder() {
-    QCOMPARE(static_cast<int>(TCPU::cpui486DX4), 11);
-    QCOMPARE(static_cast<int>(TCPU::cpuPentium3), 30);
-    QCOMPARE(static_cast<int>(TCPU::cpumP6), kTCPUCount - 1);
-    QCOMPARE(static_cast<int>(TVendor::vdRise), 5);
+    QCOMPARE(static_cast<int>(KnownCpu::cpui486DX4), 11);
+    QCOMPARE(static_cast<int>(KnownCpu::cpuPentium3), 30);
+    QCOMPARE(static_cast<int>(KnownCpu::cpumP6), kKnownCpuCount - 1);
+    QCOMPARE(static_cast<int>(CpuVendor::vdRise), 5);
   }
 
   void cacheDescriptors() {
-    QCOMPARE(LookupLevel1Descriptor(0x06)->cache, (TCacheInfo{4, 32, 0, 8}));
+    QCOMPARE(LookupLevel1Descriptor(0x06)->cache, (CacheInfo{4, 32, 0, 8}));
     QVERIFY(LookupLevel1Descriptor(0x06)->instruction);
-    QCOMPARE(LookupLevel1Descriptor(0x08)->cache, (TCacheInfo{4, 32, 0, 16}));
-    QCOMPARE(LookupLevel1Descriptor(0x0A)->cache, (TCacheInfo{2, 32, 0, 8}));
+    QCOMPARE(LookupLevel1Descriptor(0x08)->cache, (CacheInfo{4, 32, 0, 16}));
+    QCOMPARE(LookupLevel1Descriptor(0x0A)->cache, (CacheInfo{2, 32, 0, 8}));
     QVERIFY(!LookupLevel1Descriptor(0x0A)->instruction);
-    QCOMPARE(LookupLevel1Descriptor(0x0C)->cache, (TCacheInfo{4, 32, 0, 16}));
+    QCOMPARE(LookupLevel1Descriptor(0x0C)->cache, (CacheInfo{4, 32, 0, 16}));
     QVERIFY(!LookupLevel1Descriptor(0x2C).has_value());  // a later descriptor the table does not know
-    const std::pair<uint8_t, TCacheInfo> level2[] = {
+    const std::pair<uint8_t, CacheInfo> level2[] = {
         {0x41, {4, 32, 0, 128}},  {0x42, {4, 32, 0, 256}},  {0x43, {4, 32, 0, 512}},
         {0x44, {4, 32, 0, 1024}}, {0x45, {4, 32, 0, 2048}}, {0x82, {8, 32, 0, 256}},
     };

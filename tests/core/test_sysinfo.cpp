@@ -1,12 +1,12 @@
 // The system snapshot: the Linux file parsers on captured samples, the
-// drive classification, and TMSysInfo over three captured machines (this
+// drive classification, and SystemInfo over three captured machines (this
 // virtual machine; a desktop with a GPU, sound card, mouse, monitor and
 // printer; a laptop with tmpfs /tmp, NFS, a USB stick and a CD).
 #include <QtTest>
 
 #include "RootedSources.h"
-#include "core/MSysInfo.h"
 #include "core/SysInfoParsers.h"
+#include "core/SystemInfo.h"
 
 using namespace torvik;
 using testing::RootedSources;
@@ -120,7 +120,7 @@ class SysInfoTest : public QObject {
     sources.system = DesktopSystem();
     sources.nodes["/dev/nvme0n1p3"] = {259, 3};
     sources.volumes["/home/user"] = {4096, 250'000'000, 100'000'000};
-    TMSysInfo info(sources, ScreenFacts{2560, 1440, 24}, QStringLiteral("/home/user"));
+    SystemInfo info(sources, ScreenFacts{2560, 1440, 24}, QStringLiteral("/home/user"));
     const SysInfoFacts& f = info.Facts();
     QCOMPARE(f.uiOwner, QStringLiteral("Hanako Yamada"));
     QCOMPARE(f.uiOrganization, QStringLiteral("?"));
@@ -179,7 +179,7 @@ class SysInfoTest : public QObject {
     for (const char* path : {"/", "/tmp", "/mnt/nfs", "/media/user/USB STICK", "/media/cdrom", "/home/user"}) {
       sources.volumes[path] = {4096, 1000, 500};
     }
-    TMSysInfo info(sources, ScreenFacts{1366, 768, 24}, QStringLiteral("/home/user"));
+    SystemInfo info(sources, ScreenFacts{1366, 768, 24}, QStringLiteral("/home/user"));
     QCOMPARE(info.Facts().diMediaType, int32_t{kDriveFixed});
     QCOMPARE(info.Facts().diAvailableDisks,
              QStringLiteral("/ /tmp /mnt/nfs /media/user/USB STICK /media/cdrom"));  // proc is no drive
@@ -188,7 +188,7 @@ class SysInfoTest : public QObject {
         {"/tmp", kDriveRamDisk},       {"/mnt/nfs", kDriveRemote},        {"/media/user/USB STICK", kDriveRemovable},
         {"/media/cdrom", kDriveCdRom}, {"/no/such/dir", kDriveNoRootDir},
     };
-    TMSysInfo& query = info;
+    SystemInfo& query = info;
     for (const auto& [path, type] : paths) {
       query.SetDiSign(QLatin1String(path));
       QCOMPARE(query.Facts().diSign, QLatin1String(path));
@@ -226,7 +226,7 @@ class SysInfoTest : public QObject {
     sources.system.fullName = "root";
     sources.system.kernelRelease = "6.18.44-fc-v1300";
     sources.volumes["/root"] = {4096, 66'000'000, 21'000'000};
-    TMSysInfo info(sources, ScreenFacts{1024, 768, 24}, QStringLiteral("/root"));
+    SystemInfo info(sources, ScreenFacts{1024, 768, 24}, QStringLiteral("/root"));
     const SysInfoFacts& f = info.Facts();
     QCOMPARE(f.diMediaType, int32_t{kDriveFixed});
     QCOMPARE(f.diFileSystem, QStringLiteral("ext4"));
@@ -245,7 +245,7 @@ class SysInfoTest : public QObject {
   }
 
   void thisMachine() {
-    TMSysInfo info(platform::SystemSources::Default(), ScreenFacts{1024, 768, 24}, QDir::homePath());
+    SystemInfo info(platform::SystemSources::Default(), ScreenFacts{1024, 768, 24}, QDir::homePath());
     const SysInfoFacts& f = info.Facts();
     qInfo() << "owner" << f.uiOwner << "computer" << f.uiComputer << "user" << f.osUser;
     qInfo() << "cpu" << f.cpuArchitecture << f.cpuType << f.cpuNumber << f.cpuActiveMask << f.cpuLevel << f.cpuRevision

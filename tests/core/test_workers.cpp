@@ -2,9 +2,9 @@
 // themselves, and can all be ended and waited for at program exit.
 #include <QtTest>
 
+#include "core/ArctanLoadWorker.h"
+#include "core/PrimeLoadWorker.h"
 #include "core/WorkerThread.h"
-#include "core/calc.h"
-#include "core/root.h"
 
 using namespace torvik;
 
@@ -16,21 +16,21 @@ class WorkersTest : public QObject {
 
   void calcWorkersEndAndFreeThemselves() {
     // Two groups in quick succession leave two workers of a class at once.
-    new TCalc();
-    new TCalc();
+    new PrimeLoadWorker();
+    new PrimeLoadWorker();
     QCOMPARE(WorkerThread::LiveCount(), 2);
     QTRY_COMPARE_WITH_TIMEOUT(WorkerThread::LiveCount(), 0, 20'000);
   }
 
   void rootWorkerEndsAfterItsLastArcTangent() {
-    new TRoot();
+    new ArctanLoadWorker();
     QTRY_COMPARE_WITH_TIMEOUT(WorkerThread::LiveCount(), 0, 60'000);
   }
 
   void stopAllWorkersEndsRunningBodiesPromptly() {
-    new TRoot();
-    new TRoot();
-    new TCalc();
+    new ArctanLoadWorker();
+    new ArctanLoadWorker();
+    new PrimeLoadWorker();
     QCOMPARE(WorkerThread::LiveCount(), 3);
     QElapsedTimer timer;
     timer.start();

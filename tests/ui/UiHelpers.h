@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "FakeProcessor.h"
-#include "ui/TFMain.h"
+#include "ui/MainWindow.h"
 
 namespace torvik::testing {
 

@@ -11,9 +11,10 @@
 #include "UiHelpers.h"
 #include "core/SysInfoParsers.h"
 #include "core/WorkerThread.h"
+#include "ui/AboutBox.h"
 #include "ui/HelpWindow.h"
+#include "ui/SettingsDialog.h"
 #include "ui/ShellOpen.h"
-#include "ui/Unit2.h"
 
 using namespace torvik;
 using namespace torvik::testing;
@@ -25,7 +26,7 @@ namespace {
 struct Dialog {
   MemorySettings settings;
   RootedSources sources{QStringLiteral("laptop-usb")};
-  std::unique_ptr<TForm2> form;
+  std::unique_ptr<SettingsDialog> form;
   Dialog() {
     sources.system.hasPasswdEntry = true;
     sources.system.fullName = "Taro Suzuki";
@@ -33,7 +34,7 @@ struct Dialog {
       sources.volumes[path] = {4096, 1000, 500};
     }
     settings.Write(settings::kDrive, QStringLiteral("/home/user/"));
-    form = std::make_unique<TForm2>(settings, sources);
+    form = std::make_unique<SettingsDialog>(settings, sources);
     form->show();
     if (!QTest::qWaitForWindowActive(form.get())) qWarning("the dialog is not active");
     form->fmDrv->setFocus();
@@ -163,7 +164,7 @@ class DialogsTest : public QObject {
   void linkLabelColoursAndOpens() {
     QStringList opened;
     SetShellOpener([&](const QString& target) { opened << target; });
-    TURLLabel label(QStringLiteral("mailto:torvik@varn.example.org"));
+    LinkLabel label(QStringLiteral("mailto:torvik@varn.example.org"));
     QPalette p = label.palette();
     p.setColor(QPalette::WindowText, QColor(0, 0, 128));
     label.setPalette(p);
@@ -193,14 +194,14 @@ class DialogsTest : public QObject {
   }
 
   void aboutBoxShowsTheMachine() {
-    TAboutDialog about;
+    AboutDialog about;
     about.processor = &QuickProcessor();
     about.version = LinuxVersionRecord(QStringLiteral("6.18.44"), QStringLiteral("Debian GNU/Linux 12 (bookworm)"));
     about.totalPhysical = int64_t{3} * 1024 * 1024 * 1024;
     QString caption, os, memory, cpu, product, product2;
     QTimer::singleShot(0, [&] {
-      QTRY_VERIFY(qobject_cast<TAboutBox*>(QApplication::activeModalWidget()));
-      auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+      QTRY_VERIFY(qobject_cast<AboutBox*>(QApplication::activeModalWidget()));
+      auto* box = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
       caption = box->windowTitle();
       os = box->OS->text();
       memory = box->PhysMem->text();
@@ -219,12 +220,12 @@ class DialogsTest : public QObject {
     QCOMPARE(cpu, QStringLiteral("GenuineIntel Pentium III   0.00MHz"));
 
     QTimer::singleShot(0, [&] {
-      QTRY_VERIFY(qobject_cast<TAboutBox*>(QApplication::activeModalWidget()));
+      QTRY_VERIFY(qobject_cast<AboutBox*>(QApplication::activeModalWidget()));
       QApplication::activeModalWidget()->close();  // the title bar's close
     });
     QVERIFY(!about.Execute(nullptr));
     QTimer::singleShot(0, [&] {
-      QTRY_VERIFY(qobject_cast<TAboutBox*>(QApplication::activeModalWidget()));
+      QTRY_VERIFY(qobject_cast<AboutBox*>(QApplication::activeModalWidget()));
       QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
     });
     QVERIFY(about.Execute(nullptr));
@@ -233,10 +234,10 @@ class DialogsTest : public QObject {
   void menuEntriesOpenTheirWindows() {
     MemorySettings settings;
     settings.Write(settings::kDrive, QStringLiteral("/home/user/"));
-    TFMain window(QuickProcessor(), &settings);
+    MainWindow window(QuickProcessor(), &settings);
     RootedSources sources(QStringLiteral("laptop-usb"));
     sources.volumes["/home/user"] = {4096, 1000, 500};
-    TForm2 form(settings, sources, &window);
+    SettingsDialog form(settings, sources, &window);
     window.SetSettingsDialog(&form);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -260,7 +261,7 @@ class DialogsTest : public QObject {
 
     bool aboutShown = false;
     QTimer::singleShot(0, [&] {
-      QTRY_VERIFY(qobject_cast<TAboutBox*>(QApplication::activeModalWidget()));
+      QTRY_VERIFY(qobject_cast<AboutBox*>(QApplication::activeModalWidget()));
       aboutShown = true;
       QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
     });

@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "core/Errors.h"
-#include "ui/Gauges.h"
+#include "ui/Gauge.h"
 
 using namespace torvik;
 
@@ -16,18 +16,18 @@ const QColor kColor(0, 128, 0);
 QColor Inverse(const QColor& c) { return QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()); }
 QColor At(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
 
-class CountingGauge : public TGauge {
+class CountingGauge : public Gauge {
  public:
   int paints = 0;
 
  protected:
   void paintEvent(QPaintEvent* event) override {
     ++paints;
-    TGauge::paintEvent(event);
+    Gauge::paintEvent(event);
   }
 };
 
-void Style(TGauge& gauge, TGaugeKind kind, QSize size) {
+void Style(Gauge& gauge, GaugeKind kind, QSize size) {
   gauge.resize(size);
   gauge.SetKind(kind);
   gauge.SetForeColor(kFore);
@@ -54,20 +54,20 @@ class GaugeTest : public QObject {
 
  private slots:
   void defaults() {
-    TGauge gauge;
+    Gauge gauge;
     QCOMPARE(gauge.MinValue(), 0);
     QCOMPARE(gauge.MaxValue(), 100);
     QCOMPARE(gauge.Progress(), 0);
-    QCOMPARE(gauge.Kind(), TGaugeKind::gkHorizontalBar);
+    QCOMPARE(gauge.Kind(), GaugeKind::gkHorizontalBar);
     QVERIFY(gauge.ShowText());
-    QCOMPARE(gauge.BorderStyle(), TBorderStyle::bsSingle);
+    QCOMPARE(gauge.BorderStyle(), GaugeBorderStyle::bsSingle);
     QCOMPARE(gauge.ForeColor(), QColor(Qt::black));
     QCOMPARE(gauge.BackColor(), QColor(Qt::white));
     QCOMPARE(gauge.size(), QSize(100, 100));
   }
 
   void progressIsClamped() {
-    TGauge gauge;
+    Gauge gauge;
     gauge.SetProgress(150);
     QCOMPARE(gauge.Progress(), 100);
     gauge.SetProgress(-5);
@@ -75,14 +75,14 @@ class GaugeTest : public QObject {
   }
 
   void equalMinimumAndMaximumShowZeroPercent() {
-    TGauge gauge;
+    Gauge gauge;
     gauge.SetMaxValue(0);
     QCOMPARE(gauge.MaxValue(), 0);
     QCOMPARE(gauge.CompletedPercent(), 0);
   }
 
   void percentIsTruncated() {
-    TGauge gauge;
+    Gauge gauge;
     gauge.SetMaxValue(3);
     gauge.SetProgress(2);
     QCOMPARE(gauge.CompletedPercent(), 66);
@@ -92,7 +92,7 @@ class GaugeTest : public QObject {
   }
 
   void rangeChangesDragProgressAlong() {
-    TGauge gauge;
+    Gauge gauge;
     gauge.SetProgress(80);
     gauge.SetMaxValue(60);
     QCOMPARE(gauge.Progress(), 60);
@@ -102,7 +102,7 @@ class GaugeTest : public QObject {
   }
 
   void invalidRangeRaisesAndChangesNothing() {
-    TGauge gauge;
+    Gauge gauge;
     gauge.SetProgress(40);
     try {
       gauge.SetMinValue(101);
@@ -123,7 +123,7 @@ class GaugeTest : public QObject {
   }
 
   void loadingAcceptsAnyOrder() {
-    TGauge gauge;
+    Gauge gauge;
     gauge.SetLoading(true);
     gauge.SetMinValue(500);
     gauge.SetMaxValue(1000);
@@ -153,8 +153,8 @@ class GaugeTest : public QObject {
   }
 
   void horizontalBarAtZeroShowsBackgroundAndInvertedText() {
-    TGauge gauge;
-    Style(gauge, TGaugeKind::gkHorizontalBar, QSize(100, 24));
+    Gauge gauge;
+    Style(gauge, GaugeKind::gkHorizontalBar, QSize(100, 24));
     const QImage image = gauge.Render();
     QCOMPARE(At(image, 0, 0), QColor(Qt::black));  // the border
     QCOMPARE(At(image, 99, 23), QColor(Qt::black));
@@ -167,8 +167,8 @@ class GaugeTest : public QObject {
   }
 
   void horizontalBarAtFullCoversTheInnerArea() {
-    TGauge gauge;
-    Style(gauge, TGaugeKind::gkHorizontalBar, QSize(100, 24));
+    Gauge gauge;
+    Style(gauge, GaugeKind::gkHorizontalBar, QSize(100, 24));
     gauge.SetProgress(100);
     const QImage image = gauge.Render();
     const QRect inner(1, 1, 98, 22);
@@ -178,8 +178,8 @@ class GaugeTest : public QObject {
   }
 
   void horizontalBarAtHalfEndsOnTheScaledExtent() {
-    TGauge gauge;
-    Style(gauge, TGaugeKind::gkHorizontalBar, QSize(100, 24));
+    Gauge gauge;
+    Style(gauge, GaugeKind::gkHorizontalBar, QSize(100, 24));
     gauge.SetShowText(false);
     gauge.SetProgress(50);
     const QImage image = gauge.Render();
@@ -189,9 +189,9 @@ class GaugeTest : public QObject {
   }
 
   void verticalBarWithoutBorderStopsBelowTheTopRow() {
-    TGauge gauge;
-    Style(gauge, TGaugeKind::gkVerticalBar, QSize(20, 50));
-    gauge.SetBorderStyle(TBorderStyle::bsNone);
+    Gauge gauge;
+    Style(gauge, GaugeKind::gkVerticalBar, QSize(20, 50));
+    gauge.SetBorderStyle(GaugeBorderStyle::bsNone);
     gauge.SetShowText(false);
     gauge.SetProgress(100);
     const QImage image = gauge.Render();
@@ -200,8 +200,8 @@ class GaugeTest : public QObject {
   }
 
   void pieAtQuarterFillsTheUpperRightQuarter() {
-    TGauge gauge;
-    Style(gauge, TGaugeKind::gkPie, QSize(101, 101));
+    Gauge gauge;
+    Style(gauge, GaugeKind::gkPie, QSize(101, 101));
     gauge.SetShowText(false);
     gauge.SetProgress(25);
     const QImage image = gauge.Render();
@@ -213,8 +213,8 @@ class GaugeTest : public QObject {
   }
 
   void pieAtFullFillsTheEllipse() {
-    TGauge gauge;
-    Style(gauge, TGaugeKind::gkPie, QSize(101, 101));
+    Gauge gauge;
+    Style(gauge, GaugeKind::gkPie, QSize(101, 101));
     gauge.SetShowText(false);
     gauge.SetProgress(100);
     const QImage image = gauge.Render();
@@ -223,8 +223,8 @@ class GaugeTest : public QObject {
   }
 
   void needleAtHalfStandsUpright() {
-    TGauge gauge;
-    Style(gauge, TGaugeKind::gkNeedle, QSize(101, 60));
+    Gauge gauge;
+    Style(gauge, GaugeKind::gkNeedle, QSize(101, 60));
     gauge.SetShowText(false);
     gauge.SetProgress(50);
     const QImage image = gauge.Render();
@@ -235,8 +235,8 @@ class GaugeTest : public QObject {
   }
 
   void textKindFillsWithBackground() {
-    TGauge gauge;
-    Style(gauge, TGaugeKind::gkText, QSize(60, 20));
+    Gauge gauge;
+    Style(gauge, GaugeKind::gkText, QSize(60, 20));
     gauge.SetShowText(false);
     gauge.SetProgress(70);
     const QImage image = gauge.Render();

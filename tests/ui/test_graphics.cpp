@@ -22,7 +22,7 @@ namespace {
 
 struct Window {
   MemorySettings settings;
-  TFMain window{QuickProcessor(), &settings};
+  MainWindow window{QuickProcessor(), &settings};
   Window() {
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) qWarning("the window was not exposed");
@@ -30,7 +30,7 @@ struct Window {
 };
 
 // The screen's pixels where the paint box is.
-QImage Screen(TPaintBox& paint) {
+QImage Screen(StageSurface& paint) {
   const QPoint origin = paint.mapToGlobal(QPoint(0, 0));
   return paint.screen()
       ->grabWindow(0, origin.x(), origin.y(), paint.width(), paint.height())
@@ -38,7 +38,7 @@ QImage Screen(TPaintBox& paint) {
       .convertToFormat(QImage::Format_RGB32);
 }
 
-void ExpectNormalWindow(TFMain& window, QSize size) {
+void ExpectNormalWindow(MainWindow& window, QSize size) {
   QCOMPARE(window.size(), size);
   const QRect screen = window.screen()->geometry();
   QCOMPARE(window.frameGeometry().x(), (screen.width() - window.frameGeometry().width()) / 2);
@@ -88,7 +88,7 @@ class GraphicsTest : public QObject {
     QFETCH(int, kind);
     Window w;
     const QSize normal = w.window.size();
-    TPaintBox& paint = w.window.PaintBox();
+    StageSurface& paint = w.window.PaintBox();
     w.window.CoverScreen();
     paint.show();
     w.window.StageOn();

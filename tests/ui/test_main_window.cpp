@@ -17,7 +17,7 @@ class MainWindowTest : public QObject {
   void cleanup() { WorkerThread::StopAllWorkers(); }
 
   void captionAndFixedScaledSize() {
-    TFMain window(QuickProcessor());
+    MainWindow window(QuickProcessor());
     QCOMPARE(window.windowTitle(), QStringLiteral("TORVIK Ver3.03"));
     QCOMPARE(window.minimumSize(), window.maximumSize());
     QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -25,7 +25,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(qRound(window.screen()->logicalDotsPerInch()), 96);
     QCOMPARE(window.centralWidget()->size(), QSize(519, 331));
     QCOMPARE(Find<QPushButton>(window, "BAll")->geometry(), QRect(320, 272, 57, 25));
-    QCOMPARE(Find<TGauge>(window, "Gauge")->geometry(), QRect(16, 240, 225, 19));
+    QCOMPARE(Find<Gauge>(window, "Gauge")->geometry(), QRect(16, 240, 225, 19));
     QCOMPARE(Find<QLabel>(window, "LFill")->geometry(), QRect(20, 312, 279, 14));
     QCOMPARE(Find<QLabel>(window, "LCalc")->pos(), QPoint(20, 8));
     QCOMPARE(Find<QLabel>(window, "KCalc")->geometry().right() + 1, 217);  // right edge 271 x 0.8
@@ -33,14 +33,14 @@ class MainWindowTest : public QObject {
   }
 
   void windowIsCentredOnTheScreen() {
-    TFMain window(QuickProcessor());
+    MainWindow window(QuickProcessor());
     const QRect screen = window.screen()->geometry();
     QCOMPARE(window.x(), (screen.width() - window.width()) / 2);
     QCOMPARE(window.y(), (screen.height() - window.height()) / 2);
   }
 
   void labelsButtonsAndMenuCarryTheirTexts() {
-    TFMain window(QuickProcessor());
+    MainWindow window(QuickProcessor());
     const std::pair<const char*, const char*> labels[] = {
         {"LCalc", "Prime Calc"},   {"LTrig", "Trigonometric"}, {"LSquare", "Square"}, {"LCircle", "Circle"},
         {"LTriangle", "Triangle"}, {"LText", "Text"},          {"LScroll", "Scroll"}, {"LMemory", "Memory"},
@@ -70,14 +70,14 @@ class MainWindowTest : public QObject {
   }
 
   void startsIdleWithEmptyResults() {
-    TFMain window(QuickProcessor());
+    MainWindow window(QuickProcessor());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (const char* name : {"KCalc", "KTrig", "KSquare", "KCircle", "KTriangle", "KText", "KScroll", "KMemory",
                              "KWrite1", "KWrite2", "KWrite3", "KRead1", "KRead2", "KRead3", "KMix", "KAll"}) {
       QVERIFY2(Text(window, name).isEmpty(), name);
     }
-    QCOMPARE(Find<TGauge>(window, "Gauge")->Progress(), 0);
+    QCOMPARE(Find<Gauge>(window, "Gauge")->Progress(), 0);
     QVERIFY(!Find<QPushButton>(window, "BRep")->isEnabled());
     QVERIFY(!Find<QPushButton>(window, "BStop")->isEnabled());
     QVERIFY(Find<QPushButton>(window, "BCPU")->isEnabled());
@@ -88,19 +88,19 @@ class MainWindowTest : public QObject {
   }
 
   void statusLineShowsTheProcessorLine() {
-    TFMain window(QuickProcessor());
+    MainWindow window(QuickProcessor());
     QCOMPARE(Text(window, "LFill"), QStringLiteral("Pentium III 0MHz"));
   }
 
   void statusLineOfThisMachine() {
-    TFMain window;  // the real processor: about two seconds of measuring
+    MainWindow window;  // the real processor: about two seconds of measuring
     const QString line = Text(window, "LFill");
     QVERIFY2(QRegularExpression(QStringLiteral("^\\S.* \\d+MHz$")).match(line).hasMatch(), qPrintable(line));
-    QCOMPARE(line.section(u' ', 0, -2), window.ProcessorInfo().CPUName());
+    QCOMPARE(line.section(u' ', 0, -2), window.Processor().CPUName());
   }
 
   void tabOrderRunsThroughTheButtons() {
-    TFMain window(QuickProcessor());
+    MainWindow window(QuickProcessor());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (QPushButton* button : window.findChildren<QPushButton*>()) button->setEnabled(true);
@@ -116,7 +116,7 @@ class MainWindowTest : public QObject {
   }
 
   void cpuGroupRunsEndToEnd() {
-    TFMain window(QuickProcessor());
+    MainWindow window(QuickProcessor());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     MessageBoxAnswer answer;
@@ -131,7 +131,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(Tenths(Text(window, "KAll")), Tenths(Text(window, "KCalc")) + Tenths(Text(window, "KTrig")));
     QVERIFY(Tenths(Text(window, "KTrig")) > 0);                           // 120 million x87 evaluations take time
     QCOMPARE(Text(window, "LFill"), QStringLiteral("Pentium III 0MHz"));  // put back after the group
-    QCOMPARE(Find<TGauge>(window, "Gauge")->Progress(), 100);
+    QCOMPARE(Find<Gauge>(window, "Gauge")->Progress(), 100);
     QVERIFY(Find<QPushButton>(window, "BRep")->isEnabled());
     QVERIFY(!Find<QPushButton>(window, "BStop")->isEnabled());
     QCOMPARE(window.focusWidget(), Find(window, "BRep"));
@@ -141,7 +141,7 @@ class MainWindowTest : public QObject {
   }
 
   void closingDuringARunEndsItAtTheNextPump() {
-    TFMain window(QuickProcessor());
+    MainWindow window(QuickProcessor());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     MessageBoxAnswer answer;

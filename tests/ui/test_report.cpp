@@ -16,7 +16,7 @@ namespace {
 struct Window {
   ScratchDirectory directory;
   MemorySettings settings;
-  TFMain window{QuickProcessor(), &settings};
+  MainWindow window{QuickProcessor(), &settings};
   QStringList opened;
   Window() {
     settings.Write(settings::kDrive, directory.Path());
@@ -28,7 +28,7 @@ struct Window {
 };
 
 QByteArray Sheet() {
-  QFile file(TFMain::SheetPath());
+  QFile file(MainWindow::SheetPath());
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -39,8 +39,8 @@ class ReportTest : public QObject {
 
  private slots:
   void init() {
-    QFile::remove(TFMain::SheetPath());
-    QDir().rmdir(TFMain::SheetPath());
+    QFile::remove(MainWindow::SheetPath());
+    QDir().rmdir(MainWindow::SheetPath());
   }
   void cleanup() {
     init();
@@ -48,7 +48,8 @@ class ReportTest : public QObject {
   }
 
   void sheetSitsBesideTheExecutable() {
-    QCOMPARE(TFMain::SheetPath(), QCoreApplication::applicationFilePath() + QStringLiteral(".txt"));  // no extension
+    QCOMPARE(MainWindow::SheetPath(),
+             QCoreApplication::applicationFilePath() + QStringLiteral(".txt"));  // no extension
   }
 
   void reportAfterTheMemoryGroup() {
@@ -63,8 +64,7 @@ class ReportTest : public QObject {
     const QStringList lines = QString::fromUtf8(sheet).split(QStringLiteral("\r\n"));
     QCOMPARE(lines.first(), QStringLiteral("<> TORVIK Time Trial Result <>"));
     QVERIFY(lines.contains(QStringLiteral("   Your Name     : Hanako")));
-    QVERIFY(
-        lines.contains(QStringLiteral("   USE OS        : ") + BuildOsDescription(w.window.SystemInfo().Version())));
+    QVERIFY(lines.contains(QStringLiteral("   USE OS        : ") + BuildOsDescription(w.window.System().Version())));
     // A copy faster than the clock's tenth has no result, and no line.
     const bool copyTimed = Tenths(Text(w.window, "KMemory")) > 0;
     QCOMPARE(lines.contains(QStringLiteral("   Memory Copy   : ") + Text(w.window, "KMemory")), copyTimed);
@@ -75,7 +75,7 @@ class ReportTest : public QObject {
     }));
     QVERIFY(
         std::none_of(lines.begin(), lines.end(), [](const QString& l) { return l.contains(QStringLiteral("Prime")); }));
-    QCOMPARE(w.opened, QStringList({TFMain::SheetPath()}));
+    QCOMPARE(w.opened, QStringList({MainWindow::SheetPath()}));
     QCOMPARE(w.window.focusWidget(), Find(w.window, "BAll"));
     QCOMPARE(w.window.UserName(), QStringLiteral("Hanako"));  // the window's copies are refreshed
   }
@@ -94,7 +94,7 @@ class ReportTest : public QObject {
 
   void unwritableSheetEndsInTheErrorBox() {
     Window w;
-    QVERIFY(QDir().mkdir(TFMain::SheetPath()));  // a folder stands where the sheet belongs
+    QVERIFY(QDir().mkdir(MainWindow::SheetPath()));  // a folder stands where the sheet belongs
     MessageBoxAnswer answer;
     w.window.BRepClick();
     QCOMPARE(answer.texts, QStringList({QStringLiteral("I/O ｴﾗｰ (21)")}));

@@ -16,7 +16,7 @@ namespace {
 struct Window {
   ScratchDirectory directory;
   MemorySettings settings;
-  TFMain window{QuickProcessor(), &settings};
+  MainWindow window{QuickProcessor(), &settings};
   Window() {
     settings.Write(settings::kDrive, directory.Path());
     window.show();
@@ -45,7 +45,7 @@ class StorageGroupsTest : public QObject {
     QCOMPARE(answer.texts, QStringList({texts::kCompletedBox}));
     QVERIFY(kShownTime.match(Text(w.window, "KMemory")).hasMatch());
     QCOMPARE(Text(w.window, "KAll"), Text(w.window, "KMemory"));
-    QCOMPARE(Find<TGauge>(w.window, "Gauge")->Progress(), 100);
+    QCOMPARE(Find<Gauge>(w.window, "Gauge")->Progress(), 100);
     QVERIFY(w.Idle());
     QVERIFY(!w.window.Files().BuffersExist());
     QCOMPARE(w.directory.Entries(), QStringList());

@@ -1,4 +1,4 @@
-#include "core/MSysInfo.h"
+#include "core/SystemInfo.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -33,7 +33,7 @@ uint16_t HexWord(const std::optional<std::string>& text) {
 
 }  // namespace
 
-TMSysInfo::TMSysInfo(const platform::SystemSources& sources, ScreenFacts screen, const QString& initialPath)
+SystemInfo::SystemInfo(const platform::SystemSources& sources, ScreenFacts screen, const QString& initialPath)
     : sources_(sources) {
   facts_.About = QStringLiteral("TMSysInfo: a snapshot of this machine, taken when TORVIK starts");
   const platform::SystemFacts system = sources_.System();
@@ -55,7 +55,7 @@ TMSysInfo::TMSysInfo(const platform::SystemSources& sources, ScreenFacts screen,
   SetDiSign(initialPath);
 }
 
-void TMSysInfo::GatherMemory(const platform::SystemFacts& system) {
+void SystemInfo::GatherMemory(const platform::SystemFacts& system) {
   MemInfo memory{system.totalRam, system.freeRam, system.totalSwap, system.freeSwap};
   if (const auto text = sources_.ReadFile("/proc/meminfo")) {
     if (const auto parsed = ParseMemInfo(*text)) memory = *parsed;
@@ -86,7 +86,7 @@ void TMSysInfo::GatherMemory(const platform::SystemFacts& system) {
   facts_.miFreeVirtual = facts_.miTotalVirtual - used;
 }
 
-void TMSysInfo::GatherProcessor(const platform::SystemFacts& system) {
+void SystemInfo::GatherProcessor(const platform::SystemFacts& system) {
   facts_.cpuArchitecture = ArchitectureOf(system.machine);
   facts_.cpuType = facts_.cpuArchitecture == 9 ? 8664 : facts_.cpuArchitecture == 0 ? 586 : 0;
   facts_.cpuActiveMask = static_cast<int32_t>(system.affinityMask & 0xFFFFFFFFu);
@@ -101,7 +101,7 @@ void TMSysInfo::GatherProcessor(const platform::SystemFacts& system) {
   }
 }
 
-void TMSysInfo::GatherOperatingSystem(const platform::SystemFacts& system) {
+void SystemInfo::GatherOperatingSystem(const platform::SystemFacts& system) {
   OsRelease release;
   const auto osRelease = sources_.ReadFile("/etc/os-release");
   if (osRelease) {
@@ -117,7 +117,7 @@ void TMSysInfo::GatherOperatingSystem(const platform::SystemFacts& system) {
   if (const auto machineId = sources_.ReadFile("/etc/machine-id")) facts_.osSerial = OrQuestion(Text(*machineId));
 }
 
-void TMSysInfo::GatherSound() {
+void SystemInfo::GatherSound() {
   const auto cardsText = sources_.ReadFile("/proc/asound/cards");
   if (!cardsText) return;  // no ALSA: every sound fact stays empty
   const std::vector<SoundCard> cards = ParseAsoundCards(*cardsText);
@@ -144,7 +144,7 @@ void TMSysInfo::GatherSound() {
   // There is no counterpart of an auxiliary audio device: sdAUX stays empty.
 }
 
-void TMSysInfo::GatherDisplay() {
+void SystemInfo::GatherDisplay() {
   const std::vector<std::string> entries = sources_.ListDirectory("/sys/class/drm");
   std::vector<std::string> cards, connectors;
   for (const std::string& name : entries) {
@@ -182,7 +182,7 @@ void TMSysInfo::GatherDisplay() {
   }
 }
 
-void TMSysInfo::GatherPeripherals() {
+void SystemInfo::GatherPeripherals() {
   if (const auto devices = sources_.ReadFile("/proc/bus/input/devices")) {
     facts_.ppMouse = ParseFirstMouse(*devices).value_or(QStringLiteral("?"));
   }
@@ -191,7 +191,7 @@ void TMSysInfo::GatherPeripherals() {
   }
 }
 
-bool TMSysInfo::IsRemovable(uint32_t major, uint32_t minor) const {
+bool SystemInfo::IsRemovable(uint32_t major, uint32_t minor) const {
   std::string device = DevicePath(major, minor);
   // A partition says nothing itself: its disk, one level up, does.
   if (sources_.ReadFile(device + "/partition")) {
@@ -203,8 +203,8 @@ bool TMSysInfo::IsRemovable(uint32_t major, uint32_t minor) const {
 
 // The mount holding `resolved` (the longest mount point above it, the last
 // mounted one when several share it) decides the drive type.
-int32_t TMSysInfo::ClassifyPath(const std::vector<MountEntry>& mounts, const std::string& resolved, QString* fsType,
-                                std::string* deviceNode) const {
+int32_t SystemInfo::ClassifyPath(const std::vector<MountEntry>& mounts, const std::string& resolved, QString* fsType,
+                                 std::string* deviceNode) const {
   const QString path = QString::fromStdString(resolved);
   const MountEntry* best = nullptr;
   for (const MountEntry& mount : mounts) {
@@ -223,7 +223,7 @@ int32_t TMSysInfo::ClassifyPath(const std::vector<MountEntry>& mounts, const std
   return ClassifyFileSystem(best->fsType, major != 0, major != 0 && IsRemovable(major, minor));
 }
 
-void TMSysInfo::GatherFileSystems() {
+void SystemInfo::GatherFileSystems() {
   const std::vector<MountEntry> mounts = ParseMountInfo(sources_.ReadFile("/proc/self/mountinfo").value_or(""));
   QStringList points;
   for (const MountEntry& mount : mounts) {
@@ -236,7 +236,7 @@ void TMSysInfo::GatherFileSystems() {
   facts_.diDiskCount = static_cast<uint16_t>(points.size());
 }
 
-void TMSysInfo::SetDiSign(const QString& path) {
+void SystemInfo::SetDiSign(const QString& path) {
   facts_.diSign = path;
   // Only an absolute path names a place on a disk; anything else has no root.
   const auto resolved = path.startsWith(u'/') ? sources_.RealPath(path.toStdString()) : std::nullopt;

@@ -1,4 +1,4 @@
-// TCPUID: the second processor component. In its constructor it identifies
+// ProcessorTypeAndClock: the second processor component. In its constructor it identifies
 // the processor through CPUID, composes a one-line description, takes a
 // snapshot of the time-stamp counter and finds the clock through a chain of
 // methods: a one-second measurement against the performance counter, the
@@ -29,14 +29,14 @@ struct TimeStampValue {
   int64_t Value() const { return static_cast<int64_t>((uint64_t{static_cast<uint32_t>(high)} << 32) | low); }
 };
 
-class TCPUID {
+class ProcessorTypeAndClock {
  public:
   // The clock in MHz that the operating system recorded (0 when none).
   using RecordedClock = std::function<int()>;
 
   // `probe` must outlive the component.
-  explicit TCPUID(const platform::ProcessorProbe& probe = platform::HardwareProcessor(),
-                  RecordedClock recordedClock = DefaultRecordedClock());
+  explicit ProcessorTypeAndClock(const platform::ProcessorProbe& probe = platform::HardwareProcessor(),
+                                 RecordedClock recordedClock = DefaultRecordedClock());
 
   static RecordedClock DefaultRecordedClock();
 

@@ -7,10 +7,10 @@
 
 namespace torvik {
 
-enum class TVendor : uint8_t { vdUnknown, vdIntel, vdAMD, vdCyrix, vdIDT, vdRise };
+enum class CpuVendor : uint8_t { vdUnknown, vdIntel, vdAMD, vdCyrix, vdIDT, vdRise };
 
 // The processors the naming tables know, in their fixed order.
-enum class TCPU : uint8_t {
+enum class KnownCpu : uint8_t {
   cpuUnknown,
   cpu8086,
   cpu80286,
@@ -47,10 +47,10 @@ enum class TCPU : uint8_t {
   cpuK7,
   cpumP6,
 };
-inline constexpr int kTCPUCount = 35;
+inline constexpr int kKnownCpuCount = 35;
 
 // Copies of leaf-1 EDX bits (AMD3DNow by vendor).
-struct TFeatureFlags {
+struct CpuFeatureFlags {
   bool FPU = false;
   bool VME = false;
   bool DE = false;
@@ -73,17 +73,17 @@ struct TFeatureFlags {
   bool FXSR = false;
   bool XMM = false;
   bool AMD3DNow = false;
-  bool operator==(const TFeatureFlags&) const = default;
+  bool operator==(const CpuFeatureFlags&) const = default;
 };
 
 // One cache: ways (or the vendor's raw associativity code), bytes per line,
 // lines per tag, kilobytes. All 0 until detection fills them.
-struct TCacheInfo {
+struct CacheInfo {
   uint16_t Associativity = 0;
   uint8_t LineSize = 0;
   uint8_t LinesPerTag = 0;
   uint16_t Size = 0;
-  bool operator==(const TCacheInfo&) const = default;
+  bool operator==(const CacheInfo&) const = default;
 };
 
 }  // namespace torvik

@@ -6,12 +6,12 @@
 
 #include "core/Errors.h"
 #include "core/ReportBuilder.h"
+#include "ui/MainWindow.h"
 #include "ui/ShellOpen.h"
-#include "ui/TFMain.h"
 
 namespace torvik {
 
-QString TFMain::SheetPath() {
+QString MainWindow::SheetPath() {
   const QString executable = QCoreApplication::applicationFilePath();
   const qsizetype slash = executable.lastIndexOf(u'/');
   const qsizetype dot = executable.lastIndexOf(u'.');
@@ -28,7 +28,7 @@ class NoRegistry : public RegistryView {
 
 }  // namespace
 
-void TFMain::BRepClick() {
+void MainWindow::BRepClick() {
   const QString path = SheetPath();
   platform::AppendFile sheet;
   auto fail = [&](int error) {

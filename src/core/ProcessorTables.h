@@ -6,34 +6,34 @@
 #include <QString>
 #include <optional>
 
-#include "core/TFCPU.h"
+#include "core/ProcessorFacts.h"
 
 namespace torvik {
 
 // Compares the vendor id (up to its first NUL, at most 12 characters)
 // without regard to ASCII letter case; anything unknown is vdUnknown.
-TVendor LookupVendor(const QString& vendorId);
+CpuVendor LookupVendor(const QString& vendorId);
 
 // The word a vendor's name starts from: "Intel", "AMD", "Cyrix", "Winchip",
 // "Rise", and "Unknown" for an unknown vendor.
-QString VendorWord(TVendor vendor);
+QString VendorWord(CpuVendor vendor);
 
 // An Intel leaf-2 level-1 descriptor: which cache it describes and how.
 struct Level1Descriptor {
   bool instruction;  // else data
-  TCacheInfo cache;
+  CacheInfo cache;
 };
 std::optional<Level1Descriptor> LookupLevel1Descriptor(uint8_t descriptor);
-std::optional<TCacheInfo> LookupLevel2Descriptor(uint8_t descriptor);
+std::optional<CacheInfo> LookupLevel2Descriptor(uint8_t descriptor);
 
 struct CpuNaming {
-  TCPU cpu;
+  KnownCpu cpu;
   QString name;
   bool operator==(const CpuNaming&) const = default;
 };
 
 // The vendor's naming table. Family and model are the 4-bit fields of leaf 1.
 // Where no row matches, the vendor word with cpuUnknown.
-CpuNaming NameProcessor(TVendor vendor, int family, int model, bool l2CacheSupport, uint16_t l2CacheSize);
+CpuNaming NameProcessor(CpuVendor vendor, int family, int model, bool l2CacheSupport, uint16_t l2CacheSize);
 
 }  // namespace torvik

@@ -1,4 +1,4 @@
-// TForm2: the settings dialog. It edits the test path, the user's name and
+// SettingsDialog: the settings dialog. It edits the test path, the user's name and
 // the PC's name of the settings store, refuses a test path that is not on a
 // fixed local disk (as the system information's drive query classifies it),
 // and reverts to what the store holds whenever it closes or another window
@@ -10,9 +10,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "core/MSysInfo.h"
 #include "core/SettingsStore.h"
-#include "ui/URLLabel.h"
+#include "core/SystemInfo.h"
+#include "ui/LinkLabel.h"
 
 namespace torvik {
 
@@ -20,18 +20,18 @@ namespace texts {
 inline const QString kNotAHardDisk = QStringLiteral("HDD以外のデバイスが指定されました");
 }  // namespace texts
 
-class TForm2 : public QDialog {
+class SettingsDialog : public QDialog {
  public:
   // `settings` and `sources` must outlive the dialog.
-  TForm2(SettingsStore& settings, const platform::SystemSources& sources, QWidget* parent = nullptr);
+  SettingsDialog(SettingsStore& settings, const platform::SystemSources& sources, QWidget* parent = nullptr);
 
   QLineEdit* fmDrv = nullptr;
   QLineEdit* fmYName = nullptr;
   QLineEdit* fmPCName = nullptr;
   QPushButton* fmOK = nullptr;
   QPushButton* fmNG = nullptr;
-  TURLLabel* URLLabel1 = nullptr;
-  TMSysInfo MSysInfo;
+  LinkLabel* URLLabel1 = nullptr;
+  SystemInfo MSysInfo;
 
   // Handlers.
   void FormCreate();

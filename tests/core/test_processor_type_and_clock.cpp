@@ -1,10 +1,10 @@
-// TCPUID: identification, the description texts, the clock chain
+// ProcessorTypeAndClock: identification, the description texts, the clock chain
 // (measurement, recorded clock, cycle count), the time-stamp words and the
 // about box chain.
 #include <QtTest>
 
 #include "FakeProcessor.h"
-#include "core/CPUID.h"
+#include "core/ProcessorTypeAndClock.h"
 
 using namespace torvik;
 using testing::FakeProcessor;
@@ -17,7 +17,7 @@ constexpr uint32_t kFpu = 1u << 0, kTsc = 1u << 4, kApic = 1u << 9;
 struct RecordedClockFake {
   int mhz = 0;
   int calls = 0;
-  TCPUID::RecordedClock Reader() {
+  ProcessorTypeAndClock::RecordedClock Reader() {
     return [this] {
       ++calls;
       return mhz;
@@ -85,14 +85,14 @@ class CpuidComponentTest : public QObject {
     QFETCH(QString, description);
     RecordedClockFake clock;
     FakeProcessor componentProcessor = FakeProcessor::WithLeaf1("GenuineIntel", eax);
-    TCPUID component(componentProcessor, clock.Reader());
+    ProcessorTypeAndClock component(componentProcessor, clock.Reader());
     QCOMPARE(component.ProcessorDescription(), description);
   }
 
   void vendorIsNotConsultedForTheDescription() {
     RecordedClockFake clock;
     FakeProcessor amdProcessor = FakeProcessor::WithLeaf1("AuthenticAMD", 0x560);
-    TCPUID amd(amdProcessor, clock.Reader());
+    ProcessorTypeAndClock amd(amdProcessor, clock.Reader());
     QCOMPARE(amd.ProcessorDescription(), QStringLiteral("Intel Pentium (75,90,100,120,133)"));
     QCOMPARE(amd.ProcessorVendor(), QStringLiteral("AuthenticAMD"));
   }
@@ -114,7 +114,7 @@ class CpuidComponentTest : public QObject {
       processor.stuckClear = c.stuckClear;
       processor.alignmentFixed = c.alignmentFixed;
       RecordedClockFake clock;
-      TCPUID component(processor, clock.Reader());
+      ProcessorTypeAndClock component(processor, clock.Reader());
       QCOMPARE(component.ProcessorDescription(), QLatin1String(c.text));
       QVERIFY(!component.HasCPUID());
       QCOMPARE(component.ProcessorVendor(), QStringLiteral("Unknown Vendor"));
@@ -126,7 +126,7 @@ class CpuidComponentTest : public QObject {
     FakeProcessor processor = FakeProcessor::WithLeaf1("GenuineIntel", 0x2673, kFpu | kApic);
     processor.Set(1, {0x2673, 0x11, 0x22, kFpu | kApic});
     RecordedClockFake clock;
-    TCPUID component(processor, clock.Reader());
+    ProcessorTypeAndClock component(processor, clock.Reader());
     QCOMPARE(component.ProcessorType(), 2);
     QCOMPARE(component.ProcessorFamily(), 6);
     QCOMPARE(component.ProcessorModel(), 7);
@@ -147,7 +147,7 @@ class CpuidComponentTest : public QObject {
     clock.mhz = 1234;
     QElapsedTimer timer;
     timer.start();
-    TCPUID component(processor, clock.Reader());
+    ProcessorTypeAndClock component(processor, clock.Reader());
     QVERIFY(timer.elapsed() >= 990);  // the one-second busy wait
     QCOMPARE(clock.calls, 0);
     QVERIFY2(std::abs(component.ProcessorSpeed() - 3000) < 30, qPrintable(QString::number(component.ProcessorSpeed())));
@@ -162,7 +162,7 @@ class CpuidComponentTest : public QObject {
     RecordedClockFake clock;
     clock.mhz = 2596;
     FakeProcessor componentProcessor = FakeProcessor::WithLeaf1("AuthenticAMD", 0xA10F11, kFpu);
-    TCPUID component(componentProcessor, clock.Reader());
+    ProcessorTypeAndClock component(componentProcessor, clock.Reader());
     QCOMPARE(clock.calls, 1);
     QCOMPARE(component.ProcessorSpeed(), 2596.0);
     QCOMPARE(component.GetCPUSpeed(), 2'596'000'000LL);
@@ -173,7 +173,7 @@ class CpuidComponentTest : public QObject {
     QElapsedTimer timer;
     timer.start();
     FakeProcessor componentProcessor = FakeProcessor::WithLeaf1("GenuineIntel", 0x543, kFpu);
-    TCPUID component(componentProcessor, clock.Reader());
+    ProcessorTypeAndClock component(componentProcessor, clock.Reader());
     QCOMPARE(component.ProcessorSpeed(), 0.0);
     QVERIFY(timer.elapsed() < 500);  // the cycle count is skipped without a counter
   }
@@ -184,7 +184,7 @@ class CpuidComponentTest : public QObject {
     FakeProcessor processor = FakeProcessor::WithLeaf1("GenuineIntel", 0x683, kTsc);
     RecordedClockFake clock;
     clock.mhz = 800;
-    TCPUID component(processor, clock.Reader());
+    ProcessorTypeAndClock component(processor, clock.Reader());
     QCOMPARE(clock.calls, 1);
     QCOMPARE(component.ProcessorSpeed(), 800.0);
   }
@@ -192,7 +192,7 @@ class CpuidComponentTest : public QObject {
   void ticksPerSecondWithoutCounterWaitsAndGivesZero() {
     RecordedClockFake clock;
     FakeProcessor componentProcessor = FakeProcessor::WithLeaf1("GenuineIntel", 0x543);
-    TCPUID component(componentProcessor, clock.Reader());
+    ProcessorTypeAndClock component(componentProcessor, clock.Reader());
     QElapsedTimer timer;
     timer.start();
     QCOMPARE(component.GetTicksPerSecond(1), 0);
@@ -203,7 +203,7 @@ class CpuidComponentTest : public QObject {
     FakeProcessor processor = FakeProcessor::WithLeaf1("GenuineIntel", 0x543, kTsc);
     processor.cyclesPerNanosecond = 1.0;
     RecordedClockFake clock;
-    TCPUID component(processor, clock.Reader());
+    ProcessorTypeAndClock component(processor, clock.Reader());
     const uint64_t words = (uint64_t{component.TimeStampHiHi()} << 48) | (uint64_t{component.TimeStampHiLo()} << 32) |
                            (uint64_t{component.TimeStampLoHi()} << 16) | component.TimeStampLoLo();
     const uint64_t now = processor.ReadTimeStampCounter();
@@ -216,7 +216,7 @@ class CpuidComponentTest : public QObject {
   void timeStampIsZeroWhenLeaf1HasNoCounter() {
     RecordedClockFake clock;
     FakeProcessor componentProcessor = FakeProcessor::WithLeaf1("GenuineIntel", 0x543);
-    TCPUID component(componentProcessor, clock.Reader());
+    ProcessorTypeAndClock component(componentProcessor, clock.Reader());
     QCOMPARE(component.GetTimeStamp().Value(), 0);
     QCOMPARE(component.TimeStampLoLo(), 0);
   }
@@ -224,7 +224,7 @@ class CpuidComponentTest : public QObject {
   void aboutChainFollowsTheAnswers() {
     RecordedClockFake clock;
     FakeProcessor componentProcessor = FakeProcessor::WithLeaf1("GenuineIntel", 0x543);
-    TCPUID component(componentProcessor, clock.Reader());
+    ProcessorTypeAndClock component(componentProcessor, clock.Reader());
     ScriptedPrompter all;
     all.answers = {true, true, true};
     component.ShowAbout(all);
@@ -244,4 +244,4 @@ class CpuidComponentTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(CpuidComponentTest)
-#include "test_cpuid_component.moc"
+#include "test_processor_type_and_clock.moc"

@@ -1,4 +1,4 @@
-// TRoot: a worker that loads the processor with 40,000,000 x87 arctangents,
+// ArctanLoadWorker: a worker that loads the processor with 40,000,000 x87 arctangents,
 // beside the trigonometric test. It starts on construction and deletes itself
 // when done. Construct on the GUI thread.
 #pragma once
@@ -7,10 +7,10 @@
 
 namespace torvik {
 
-class TRoot : public WorkerThread {
+class ArctanLoadWorker : public WorkerThread {
  public:
   static constexpr int32_t kLast = 40'000'000;
-  TRoot() { StartNow(); }
+  ArctanLoadWorker() { StartNow(); }
 
  protected:
   void run() override { RootWorkerLoop(kLast, *this); }

@@ -1,11 +1,11 @@
-#include "core/TFCPUCtl.h"
+#include "core/ProcessorInfo.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "core/CpuidDecode.h"
+#include "core/ProcessorTables.h"
 #include "core/Rounding.h"
-#include "core/TFCPUStr.h"
 #include "platform/Clock.h"
 
 namespace torvik {
@@ -19,14 +19,14 @@ void AppendBytes(std::string& text, uint32_t value) {
 }
 
 // A cache described by AMD's extended leaves: the L1 layout of 0x80000005.
-TCacheInfo AmdLevel1(uint32_t value) {
-  return TCacheInfo{static_cast<uint16_t>((value >> 16) & 0xFF), static_cast<uint8_t>(value & 0xFF),
-                    static_cast<uint8_t>((value >> 8) & 0xFF), static_cast<uint16_t>((value >> 24) & 0xFF)};
+CacheInfo AmdLevel1(uint32_t value) {
+  return CacheInfo{static_cast<uint16_t>((value >> 16) & 0xFF), static_cast<uint8_t>(value & 0xFF),
+                   static_cast<uint8_t>((value >> 8) & 0xFF), static_cast<uint16_t>((value >> 24) & 0xFF)};
 }
 
 }  // namespace
 
-TTFCPUInfo::TTFCPUInfo(const platform::ProcessorProbe& probe) : probe_(probe) {
+ProcessorInfo::ProcessorInfo(const platform::ProcessorProbe& probe) : probe_(probe) {
   std::memcpy(vendorId_.data(), "Unknown", 8);  // NUL-terminated
   hasCpuid_ = probe_.HasCpuid();
   if (hasCpuid_) Identify();
@@ -43,17 +43,17 @@ TTFCPUInfo::TTFCPUInfo(const platform::ProcessorProbe& probe) : probe_(probe) {
     // The tables describe processors up to about 2000; a processor with
     // extended family or model fields would get a plainly wrong name from
     // them, so it is named by its own brand string.
-    cpu_ = TCPU::cpuUnknown;
+    cpu_ = KnownCpu::cpuUnknown;
     const QString brand = BrandString();
     cpuName_ = brand.isEmpty() ? VendorWord(vendor_) : brand;
   }
 }
 
-QString TTFCPUInfo::VendorName() const { return VendorIdText(vendorId_); }
+QString ProcessorInfo::VendorName() const { return VendorIdText(vendorId_); }
 
 // Leaf 1 comes first, then leaf 0 for the vendor id; the extended family and
 // model fields are not part of family and model.
-void TTFCPUInfo::Identify() {
+void ProcessorInfo::Identify() {
   leaf1_ = probe_.Cpuid(1);
   const ProcessorSignature signature = DecodeSignature(leaf1_.eax);
   processorType_ = signature.type;
@@ -67,9 +67,9 @@ void TTFCPUInfo::Identify() {
   dualCpu_ = processorType_ == 2;
 }
 
-void TTFCPUInfo::DetectFeatureFlags() {
+void ProcessorInfo::DetectFeatureFlags() {
   const uint32_t edx = leaf1_.edx;
-  TFeatureFlags& f = featureFlags_;
+  CpuFeatureFlags& f = featureFlags_;
   f.FPU = Bit(edx, 0);
   f.VME = Bit(edx, 1);
   f.DE = Bit(edx, 2);
@@ -93,20 +93,20 @@ void TTFCPUInfo::DetectFeatureFlags() {
   f.XMM = Bit(edx, 25);
 }
 
-void TTFCPUInfo::DetectCaches() {
+void ProcessorInfo::DetectCaches() {
   switch (vendor_) {
-    case TVendor::vdIntel:
+    case CpuVendor::vdIntel:
       if (OutsideTableEra()) {
         ReadIntelCacheLeaves();
       } else {
         ReadIntelDescriptors();
       }
       break;
-    case TVendor::vdAMD:
+    case CpuVendor::vdAMD:
       ReadAmdCacheLeaves();
       featureFlags_.AMD3DNow = Bit(probe_.Cpuid(0x80000001).edx, 31);
       break;
-    case TVendor::vdIDT: {
+    case CpuVendor::vdIDT: {
       const platform::CpuidRegisters l1 = probe_.Cpuid(0x80000005);
       l1DataCache_ = AmdLevel1(l1.ecx);
       l1InstCache_ = AmdLevel1(l1.edx);
@@ -114,15 +114,15 @@ void TTFCPUInfo::DetectCaches() {
       featureFlags_.AMD3DNow = Bit(leaf1_.edx, 31);
       break;
     }
-    case TVendor::vdCyrix:
-    case TVendor::vdRise:
-    case TVendor::vdUnknown: break;
+    case CpuVendor::vdCyrix:
+    case CpuVendor::vdRise:
+    case CpuVendor::vdUnknown: break;
   }
 }
 
 // Leaf 2, EDX only: bytes 1 and 3 name level-1 caches (byte 3 last, so it
 // wins), byte 0 the level-2 cache; byte 2 and unknown values change nothing.
-void TTFCPUInfo::ReadIntelDescriptors() {
+void ProcessorInfo::ReadIntelDescriptors() {
   const uint32_t edx = probe_.Cpuid(2).edx;
   for (int shift : {8, 24}) {
     if (const auto l1 = LookupLevel1Descriptor((edx >> shift) & 0xFF)) {
@@ -138,7 +138,7 @@ void TTFCPUInfo::ReadIntelDescriptors() {
 
 // Leaf 4, the deterministic cache parameters, one subleaf per cache until a
 // subleaf of type 0.
-void TTFCPUInfo::ReadIntelCacheLeaves() {
+void ProcessorInfo::ReadIntelCacheLeaves() {
   if (highestLeaf_ < 4) return;
   for (uint32_t index = 0; index < 32; ++index) {
     const platform::CpuidRegisters r = probe_.Cpuid(4, index);
@@ -149,7 +149,7 @@ void TTFCPUInfo::ReadIntelCacheLeaves() {
     const uint64_t partitions = ((r.ebx >> 12) & 0x3FF) + 1;
     const uint64_t lineSize = (r.ebx & 0xFFF) + 1;
     const uint64_t sets = uint64_t{r.ecx} + 1;
-    const TCacheInfo cache{
+    const CacheInfo cache{
         static_cast<uint16_t>(std::min<uint64_t>(ways, 0xFFFF)),
         static_cast<uint8_t>(std::min<uint64_t>(lineSize, 0xFF)),
         static_cast<uint8_t>(std::min<uint64_t>(partitions, 0xFF)),
@@ -169,18 +169,18 @@ void TTFCPUInfo::ReadIntelCacheLeaves() {
 
 // 0x80000005 (level 1) and 0x80000006 (level 2), read without asking
 // 0x80000000 first. The level-2 associativity stays AMD's raw 4-bit code.
-void TTFCPUInfo::ReadAmdCacheLeaves() {
+void ProcessorInfo::ReadAmdCacheLeaves() {
   const platform::CpuidRegisters l1 = probe_.Cpuid(0x80000005);
   l1DataCache_ = AmdLevel1(l1.ecx);
   l1InstCache_ = AmdLevel1(l1.edx);
   l1CacheSupport_ = l1InstCache_.Size > 0;
   const uint32_t l2 = probe_.Cpuid(0x80000006).ecx;
-  l2Cache_ = TCacheInfo{static_cast<uint16_t>((l2 >> 12) & 0xF), static_cast<uint8_t>(l2 & 0xFF),
-                        static_cast<uint8_t>((l2 >> 8) & 0xF), static_cast<uint16_t>(l2 >> 16)};
+  l2Cache_ = CacheInfo{static_cast<uint16_t>((l2 >> 12) & 0xF), static_cast<uint8_t>(l2 & 0xFF),
+                       static_cast<uint8_t>((l2 >> 8) & 0xF), static_cast<uint16_t>(l2 >> 16)};
   l2CacheSupport_ = l2Cache_.Size > 0;
 }
 
-bool TTFCPUInfo::OutsideTableEra() const {
+bool ProcessorInfo::OutsideTableEra() const {
   const uint32_t extendedFamily = (leaf1_.eax >> 20) & 0xFF;
   const uint32_t extendedModel = (leaf1_.eax >> 16) & 0xF;
   return hasCpuid_ && (extendedFamily != 0 || extendedModel != 0);
@@ -188,7 +188,7 @@ bool TTFCPUInfo::OutsideTableEra() const {
 
 // Leaves 0x80000002-0x80000004, up to the first NUL, blanks trimmed; empty
 // when the processor has no brand string.
-QString TTFCPUInfo::BrandString() const {
+QString ProcessorInfo::BrandString() const {
   if (probe_.Cpuid(0x80000000).eax < 0x80000004) return {};
   std::string text;
   for (uint32_t leaf = 0x80000002; leaf <= 0x80000004; ++leaf) {
@@ -198,7 +198,7 @@ QString TTFCPUInfo::BrandString() const {
   return QString::fromLatin1(text.c_str()).trimmed();
 }
 
-double TTFCPUInfo::GetTickSpeed() {
+double ProcessorInfo::GetTickSpeed() {
   if (!hasTimeStamp_) return 0;
   platform::Sleep(55);
   const int32_t t0 = platform::TickCount();
@@ -209,7 +209,7 @@ double TTFCPUInfo::GetTickSpeed() {
   return static_cast<double>(c1 - c0) / (static_cast<double>(t1 - t0) * 1000.0);
 }
 
-double TTFCPUInfo::MeasureSpeed(uint16_t seconds) {
+double ProcessorInfo::MeasureSpeed(uint16_t seconds) {
   int64_t frequency = 0;
   if (!platform::PerformanceFrequency(frequency)) return 0;
   seconds = std::max<uint16_t>(seconds, 1);  // callers pass at least 1; never divide by 0
@@ -222,18 +222,18 @@ double TTFCPUInfo::MeasureSpeed(uint16_t seconds) {
   return static_cast<double>(stopwatchElapsed_) / seconds / 1'000'000.0;
 }
 
-void TTFCPUInfo::StartTimeStamp() {
+void ProcessorInfo::StartTimeStamp() {
   stopwatchStart_ = ReadTimeStamp();
   stopwatchStop_ = 0;
   stopwatchElapsed_ = 0;
 }
 
-void TTFCPUInfo::StopTimeStamp() {
+void ProcessorInfo::StopTimeStamp() {
   stopwatchStop_ = ReadTimeStamp();
   stopwatchElapsed_ = stopwatchStop_ - stopwatchStart_;
 }
 
-int64_t TTFCPUInfo::ReadTimeStamp() const {
+int64_t ProcessorInfo::ReadTimeStamp() const {
   return hasTimeStamp_ ? static_cast<int64_t>(probe_.ReadTimeStampCounter()) : 0;
 }
 

@@ -1,4 +1,4 @@
-#include "core/CPUID.h"
+#include "core/ProcessorTypeAndClock.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +18,7 @@ const QString kAboutText = QStringLiteral(
 
 }  // namespace
 
-TCPUID::TCPUID(const platform::ProcessorProbe& probe, RecordedClock recordedClock)
+ProcessorTypeAndClock::ProcessorTypeAndClock(const platform::ProcessorProbe& probe, RecordedClock recordedClock)
     : probe_(probe), recordedClock_(std::move(recordedClock)) {
   hasCpuid_ = IdentifyProcessor();
   description_ = BuildDescription();
@@ -42,9 +42,11 @@ TCPUID::TCPUID(const platform::ProcessorProbe& probe, RecordedClock recordedCloc
   }
 }
 
-TCPUID::RecordedClock TCPUID::DefaultRecordedClock() { return &platform::RecordedProcessorMhz; }
+ProcessorTypeAndClock::RecordedClock ProcessorTypeAndClock::DefaultRecordedClock() {
+  return &platform::RecordedProcessorMhz;
+}
 
-bool TCPUID::IdentifyProcessor() {
+bool ProcessorTypeAndClock::IdentifyProcessor() {
   if (!probe_.HasCpuid()) return false;
   leaf1_ = probe_.Cpuid(1);
   const ProcessorSignature signature = DecodeSignature(leaf1_.eax);
@@ -57,7 +59,7 @@ bool TCPUID::IdentifyProcessor() {
 }
 
 // The vendor is not consulted: the family and model rules apply to any vendor.
-QString TCPUID::BuildDescription() const {
+QString ProcessorTypeAndClock::BuildDescription() const {
   if (!hasCpuid_) {
     QString text = QStringLiteral("80486 Processor");
     if (probe_.FlagsHighBitsStuckSet()) text = QStringLiteral("8086/8088 Processor");
@@ -103,30 +105,30 @@ QString TCPUID::BuildDescription() const {
   return QStringLiteral("Unknown Type");
 }
 
-TimeStampValue TCPUID::GetTimeStamp() const {
+TimeStampValue ProcessorTypeAndClock::GetTimeStamp() const {
   if ((probe_.Cpuid(1).edx & (1u << 4)) == 0) return {};
   const uint64_t counter = probe_.ReadTimeStampCounter();
   return TimeStampValue{static_cast<int32_t>(counter >> 32), static_cast<uint32_t>(counter)};
 }
 
-void TCPUID::RefreshTimeStamp() {
+void ProcessorTypeAndClock::RefreshTimeStamp() {
   if (!hasTimeStamp_) return;
   const uint64_t counter = static_cast<uint64_t>(GetTimeStamp().Value());
   for (int i = 0; i < 4; ++i) timeStampWords_[i] = static_cast<uint16_t>(counter >> (48 - 16 * i));
 }
 
-void TCPUID::StartTimer() {
+void ProcessorTypeAndClock::StartTimer() {
   timerStart_ = GetTimeStamp().Value();
   timerStop_ = 0;
   timerElapsed_ = 0;
 }
 
-void TCPUID::StopTimer() {
+void ProcessorTypeAndClock::StopTimer() {
   timerStop_ = GetTimeStamp().Value();
   timerElapsed_ = timerStop_ - timerStart_;
 }
 
-int64_t TCPUID::GetTicksPerSecond(uint16_t iterations) {
+int64_t ProcessorTypeAndClock::GetTicksPerSecond(uint16_t iterations) {
   int64_t frequency = 0;
   if (!platform::PerformanceFrequency(frequency)) return 0;
   iterations = std::max<uint16_t>(iterations, 1);  // never divide by 0
@@ -141,12 +143,12 @@ int64_t TCPUID::GetTicksPerSecond(uint16_t iterations) {
   return result;
 }
 
-int64_t TCPUID::GetCPUSpeed() {
+int64_t ProcessorTypeAndClock::GetCPUSpeed() {
   if (cyclesPerSecond_ == 0) cyclesPerSecond_ = GetTicksPerSecond(1);
   return cyclesPerSecond_;
 }
 
-int64_t TCPUID::ReadRegistrySpeed() {
+int64_t ProcessorTypeAndClock::ReadRegistrySpeed() {
   const int mhz = recordedClock_ ? recordedClock_() : 0;
   if (mhz <= 0) return 0;
   cyclesPerSecond_ = int64_t{mhz} * 1'000'000;
@@ -154,7 +156,7 @@ int64_t TCPUID::ReadRegistrySpeed() {
 }
 
 // From the first tick change to t0 + 1000 ms: a little under a second.
-int64_t TCPUID::CountCyclesPerSecond() const {
+int64_t ProcessorTypeAndClock::CountCyclesPerSecond() const {
   const int32_t t0 = platform::TickCount();
   while (platform::TickCount() == t0) {
   }
@@ -165,13 +167,13 @@ int64_t TCPUID::CountCyclesPerSecond() const {
   return static_cast<int64_t>(c1 - c0);
 }
 
-void TCPUID::ShowAbout(AboutPrompter& prompter) const {
+void ProcessorTypeAndClock::ShowAbout(AboutPrompter& prompter) const {
   const QString text = (about_.isEmpty() ? kAboutText : about_ + QStringLiteral("\n\n")) +
                        QStringLiteral("=== Click YES to see TCPUID Public Methods ===");
   if (prompter.AskYesNo(QStringLiteral("About TCPUID.."), text)) ShowPublicMethods1(prompter);
 }
 
-void TCPUID::ShowPublicMethods1(AboutPrompter& prompter) const {
+void ProcessorTypeAndClock::ShowPublicMethods1(AboutPrompter& prompter) const {
   const QString text = QStringLiteral(
       "ShowAbout - shows the about box and these pages\n"
       "ShowPublicMethods1 - shows the first page of this list\n"
@@ -181,7 +183,7 @@ void TCPUID::ShowPublicMethods1(AboutPrompter& prompter) const {
   if (prompter.AskYesNo(QStringLiteral("ShowPublicMethods(1)"), text)) ShowPublicMethods2(prompter);
 }
 
-void TCPUID::ShowPublicMethods2(AboutPrompter& prompter) const {
+void ProcessorTypeAndClock::ShowPublicMethods2(AboutPrompter& prompter) const {
   const QString text = QStringLiteral(
       "StartTimer - starts the time-stamp stopwatch\n"
       "StopTimer - stops it; the elapsed cycles are kept\n"
@@ -190,7 +192,7 @@ void TCPUID::ShowPublicMethods2(AboutPrompter& prompter) const {
   if (prompter.AskYesNo(QStringLiteral("ShowPublicMethods(2)"), text)) ShowPublicMethods3(prompter);
 }
 
-void TCPUID::ShowPublicMethods3(AboutPrompter& prompter) const {
+void ProcessorTypeAndClock::ShowPublicMethods3(AboutPrompter& prompter) const {
   prompter.Inform(QStringLiteral("ShowPublicMethods(3)"),
                   QStringLiteral("GetCPUSpeed - the cycles per second, measured once and then remembered\n"
                                  "Create - identifies the processor and finds its clock"));

@@ -1,4 +1,4 @@
-#include "ui/Unit2.h"
+#include "ui/SettingsDialog.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -27,7 +27,7 @@ void ShowError(QWidget* parent, const TorvikError& error) {
 
 }  // namespace
 
-TForm2::TForm2(SettingsStore& settings, const platform::SystemSources& sources, QWidget* parent)
+SettingsDialog::SettingsDialog(SettingsStore& settings, const platform::SystemSources& sources, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       MSysInfo(sources, ScreenFacts{}, QStringLiteral("/")),
       settings_(settings) {
@@ -39,7 +39,7 @@ TForm2::TForm2(SettingsStore& settings, const platform::SystemSources& sources, 
   const QColor navy(0, 0, 128);
   const QFont mincho = s.Font(QStringLiteral("ＭＳ 明朝"), 15);
 
-  URLLabel1 = new TURLLabel(QStringLiteral("TORVIK"), this);
+  URLLabel1 = new LinkLabel(QStringLiteral("TORVIK"), this);
   URLLabel1->setObjectName(QStringLiteral("URLLabel1"));
   URLLabel1->setFont(s.Font(QStringLiteral("Times New Roman"), 24, true, true));
   QPalette p = URLLabel1->palette();
@@ -69,12 +69,12 @@ TForm2::TForm2(SettingsStore& settings, const platform::SystemSources& sources, 
   setTabOrder(fmPCName, fmOK);
   setTabOrder(fmOK, fmNG);
   for (QLineEdit* edit : {fmDrv, fmYName, fmPCName}) edit->installEventFilter(this);
-  connect(fmOK, &QPushButton::clicked, this, &TForm2::fmOKClick);
-  connect(fmNG, &QPushButton::clicked, this, &TForm2::fmNGClick);
+  connect(fmOK, &QPushButton::clicked, this, &SettingsDialog::fmOKClick);
+  connect(fmNG, &QPushButton::clicked, this, &SettingsDialog::fmNGClick);
   FormCreate();
 }
 
-void TForm2::FormCreate() {
+void SettingsDialog::FormCreate() {
   try {
     Load();
   } catch (const TorvikError& error) {
@@ -82,7 +82,7 @@ void TForm2::FormCreate() {
   }
 }
 
-void TForm2::Load() {
+void SettingsDialog::Load() {
   fmDrv->clear();
   fmYName->clear();
   fmPCName->clear();
@@ -96,7 +96,7 @@ void TForm2::Load() {
 
 // Paths are case-sensitive: the text stays as typed. Anything that is not on
 // a fixed local disk is refused; an accepted path gets its trailing "/".
-void TForm2::fmDrvExit() {
+void SettingsDialog::fmDrvExit() {
   if (checking_) return;
   checking_ = true;
   const QString path = fmDrv->text();
@@ -116,7 +116,7 @@ void TForm2::fmDrvExit() {
   checking_ = false;
 }
 
-void TForm2::fmOKClick() {
+void SettingsDialog::fmOKClick() {
   // With the focus still in the path field, the field is left first.
   if (focusWidget() == fmDrv) {
     fmDrvExit();
@@ -133,13 +133,13 @@ void TForm2::fmOKClick() {
   accept();
 }
 
-void TForm2::fmNGClick() {
+void SettingsDialog::fmNGClick() {
   fmDrv->setFocus();
   reject();
 }
 
 // The fields show the store again, discarding unsaved edits; the dialog closes.
-void TForm2::FormDeactivate() {
+void SettingsDialog::FormDeactivate() {
   fmDrv->setFocus();
   if (isVisible()) {
     reject();  // done() reloads the fields
@@ -152,7 +152,7 @@ void TForm2::FormDeactivate() {
   }
 }
 
-bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -172,7 +172,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void TForm2::changeEvent(QEvent* event) {
+void SettingsDialog::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
   // Another window of this program took the activation (not another program).
   if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow() &&
@@ -181,7 +181,7 @@ void TForm2::changeEvent(QEvent* event) {
   }
 }
 
-void TForm2::done(int result) {
+void SettingsDialog::done(int result) {
   QDialog::done(result);
   try {
     Load();

@@ -1,4 +1,4 @@
-#include "ui/URLLabel.h"
+#include "ui/LinkLabel.h"
 
 #include <QMouseEvent>
 
@@ -6,37 +6,37 @@
 
 namespace torvik {
 
-TURLLabel::TURLLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
   setCursor(Qt::PointingHandCursor);
   remembered_ = FontColor();
 }
 
-void TURLLabel::SetHotTrack(bool on) {
+void LinkLabel::SetHotTrack(bool on) {
   if (hotTrack_ == on) return;
   hotTrack_ = on;
   update();
 }
 
-void TURLLabel::SetHotColor(const QColor& colour) {
+void LinkLabel::SetHotColor(const QColor& colour) {
   if (hotColor_ == colour) return;
   hotColor_ = colour;
   update();
 }
 
-void TURLLabel::SetPushedColor(const QColor& colour) {
+void LinkLabel::SetPushedColor(const QColor& colour) {
   if (pushedColor_ == colour) return;
   pushedColor_ = colour;
   update();
 }
 
-void TURLLabel::SetFontColor(const QColor& colour) {
+void LinkLabel::SetFontColor(const QColor& colour) {
   QPalette p = palette();
   p.setColor(QPalette::WindowText, colour);
   setPalette(p);
   update();
 }
 
-void TURLLabel::enterEvent(QEnterEvent* event) {
+void LinkLabel::enterEvent(QEnterEvent* event) {
   QLabel::enterEvent(event);
   if (!hotTrack_) return;
   // A repeated entry without a leave must not take the hot colour for the own one.
@@ -45,20 +45,20 @@ void TURLLabel::enterEvent(QEnterEvent* event) {
   SetFontColor(hotColor_);
 }
 
-void TURLLabel::leaveEvent(QEvent* event) {
+void LinkLabel::leaveEvent(QEvent* event) {
   QLabel::leaveEvent(event);
   inside_ = false;
   if (hotTrack_) SetFontColor(remembered_);
 }
 
 // Any button opens the caption, on the press.
-void TURLLabel::mousePressEvent(QMouseEvent* event) {
+void LinkLabel::mousePressEvent(QMouseEvent* event) {
   QLabel::mousePressEvent(event);
   if (hotTrack_) SetFontColor(pushedColor_);
   if (executable_) ShellOpen(text());
 }
 
-void TURLLabel::mouseReleaseEvent(QMouseEvent* event) {
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
   if (!hotTrack_) return;
   // Where the button came up: over the label, or outside it.

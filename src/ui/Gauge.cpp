@@ -1,4 +1,4 @@
-#include "ui/Gauges.h"
+#include "ui/Gauge.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -84,27 +84,27 @@ QString InvalidRange(int64_t low, int64_t high) {
 
 }  // namespace
 
-TGauge::TGauge(QWidget* parent) : QWidget(parent) {
+Gauge::Gauge(QWidget* parent) : QWidget(parent) {
   // Opaque: the paint covers every pixel, so nothing erases the background first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   resize(100, 100);
 }
 
 template <typename T>
-void TGauge::Store(T& field, const T& value) {
+void Gauge::Store(T& field, const T& value) {
   if (field == value) return;
   field = value;
   repaint();
 }
 
-void TGauge::SetKind(TGaugeKind kind) { Store(kind_, kind); }
-void TGauge::SetShowText(bool show) { Store(showText_, show); }
-void TGauge::SetBorderStyle(TBorderStyle style) { Store(borderStyle_, style); }
-void TGauge::SetForeColor(const QColor& color) { Store(foreColor_, color); }
-void TGauge::SetBackColor(const QColor& color) { Store(backColor_, color); }
-void TGauge::SetColor(const QColor& color) { Store(color_, color); }
+void Gauge::SetKind(GaugeKind kind) { Store(kind_, kind); }
+void Gauge::SetShowText(bool show) { Store(showText_, show); }
+void Gauge::SetBorderStyle(GaugeBorderStyle style) { Store(borderStyle_, style); }
+void Gauge::SetForeColor(const QColor& color) { Store(foreColor_, color); }
+void Gauge::SetBackColor(const QColor& color) { Store(backColor_, color); }
+void Gauge::SetColor(const QColor& color) { Store(color_, color); }
 
-void TGauge::SetMinValue(int value) {
+void Gauge::SetMinValue(int value) {
   if (value == minValue_) return;
   if (value > maxValue_ && !loading_) throw TorvikError(InvalidRange(-2147483647, int64_t{maxValue_} - 1));
   minValue_ = value;
@@ -112,7 +112,7 @@ void TGauge::SetMinValue(int value) {
   repaint();
 }
 
-void TGauge::SetMaxValue(int value) {
+void Gauge::SetMaxValue(int value) {
   if (value == maxValue_) return;
   if (value < minValue_ && !loading_) throw TorvikError(InvalidRange(int64_t{minValue_} + 1, 2147483647));
   maxValue_ = value;
@@ -120,7 +120,7 @@ void TGauge::SetMaxValue(int value) {
   repaint();
 }
 
-void TGauge::SetProgress(int value) {
+void Gauge::SetProgress(int value) {
   value = std::max(value, minValue_);
   value = std::min(value, maxValue_);
   if (value == progress_) return;
@@ -129,29 +129,29 @@ void TGauge::SetProgress(int value) {
   if (CompletedPercent() != before) repaint();
 }
 
-int TGauge::CompletedPercent() const {
+int Gauge::CompletedPercent() const {
   if (maxValue_ == minValue_) return 0;
   const double done = static_cast<double>(int64_t{progress_} - minValue_);
   const double range = static_cast<double>(int64_t{maxValue_} - minValue_);
   return static_cast<int>(done * 100.0 / range);
 }
 
-void TGauge::DrawKind(QImage& overlay, const QRect& inner) const {
+void Gauge::DrawKind(QImage& overlay, const QRect& inner) const {
   const Edges r{inner.left(), inner.top(), inner.left() + inner.width(), inner.top() + inner.height()};
   const int percent = CompletedPercent();
-  const bool bordered = borderStyle_ == TBorderStyle::bsSingle;
+  const bool bordered = borderStyle_ == GaugeBorderStyle::bsSingle;
   QPainter painter(&overlay);
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QPen(foreColor_, 1));
 
   switch (kind_) {
-    case TGaugeKind::gkText: FillEdges(painter, r, backColor_); break;
-    case TGaugeKind::gkHorizontalBar:
-    case TGaugeKind::gkVerticalBar: {
+    case GaugeKind::gkText: FillEdges(painter, r, backColor_); break;
+    case GaugeKind::gkHorizontalBar:
+    case GaugeKind::gkVerticalBar: {
       FillEdges(painter, r, backColor_);
       const int w = r.right - r.left + 1;
       const int h = r.bottom - r.top + 1;
-      if (kind_ == TGaugeKind::gkHorizontalBar) {
+      if (kind_ == GaugeKind::gkHorizontalBar) {
         const int f = std::min(ScaledExtent(percent, w), w);
         if (f >= 1) FillEdges(painter, {r.left, r.top, f, h}, foreColor_);
       } else {
@@ -161,14 +161,14 @@ void TGauge::DrawKind(QImage& overlay, const QRect& inner) const {
       }
       break;
     }
-    case TGaugeKind::gkPie:
-    case TGaugeKind::gkNeedle: {
+    case GaugeKind::gkPie:
+    case GaugeKind::gkNeedle: {
       // The dial's extent: with a border, one more than the inner edges span.
       const int w = r.right - r.left + (bordered ? 1 : 0);
       const int h = r.bottom - r.top + (bordered ? 1 : 0);
       FillEdges(painter, r, color_);
       painter.setBrush(backColor_);
-      if (kind_ == TGaugeKind::gkNeedle) {
+      if (kind_ == GaugeKind::gkNeedle) {
         DrawNeedle(painter, r, w, h, percent, width());
         break;
       }
@@ -186,7 +186,7 @@ void TGauge::DrawKind(QImage& overlay, const QRect& inner) const {
   }
 }
 
-void TGauge::DrawPercentText(QImage& image, const QRect& inner) const {
+void Gauge::DrawPercentText(QImage& image, const QRect& inner) const {
   QImage overlay = BlackImage(image.size());
   const QString text = QStringLiteral("%1%").arg(CompletedPercent());
   QFont textFont = font();
@@ -206,10 +206,10 @@ void TGauge::DrawPercentText(QImage& image, const QRect& inner) const {
   XorOnto(image, overlay);
 }
 
-QImage TGauge::Render() const {
+QImage Gauge::Render() const {
   QImage image = BlackImage(size());
   QRect inner = rect();
-  if (borderStyle_ == TBorderStyle::bsSingle) inner.adjust(1, 1, -1, -1);  // the black margin is the border
+  if (borderStyle_ == GaugeBorderStyle::bsSingle) inner.adjust(1, 1, -1, -1);  // the black margin is the border
   QImage overlay = BlackImage(image.size());
   DrawKind(overlay, inner);
   XorOnto(image, overlay);
@@ -217,7 +217,7 @@ QImage TGauge::Render() const {
   return image;
 }
 
-void TGauge::paintEvent(QPaintEvent*) {
+void Gauge::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.drawImage(0, 0, Render());
 }

@@ -1,4 +1,4 @@
-#include "ui/AboutDlg.h"
+#include "ui/AboutBox.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "core/AboutTexts.h"
-#include "core/TFCPUCtl.h"
+#include "core/ProcessorInfo.h"
 #include "ui/DesignScale.h"
 #include "ui/Labels.h"
 
@@ -25,8 +25,8 @@ QLabel* Label(QWidget* parent, const char* name, const QRect& geometry, const QF
 
 }  // namespace
 
-TAboutBox::TAboutBox(const platform::ProcessorProbe& processor, const VersionRecord& version, int64_t totalPhysical,
-                     QWidget* parent)
+AboutBox::AboutBox(const platform::ProcessorProbe& processor, const VersionRecord& version, int64_t totalPhysical,
+                   QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
   const DesignScale s = DesignScale::ForScreen();
   setFixedSize(s(341), s(249));
@@ -48,9 +48,9 @@ TAboutBox::TAboutBox(const platform::ProcessorProbe& processor, const VersionRec
   Copyright = Label(this, "Copyright", s.Rect(76, 79, 250, 18), small, Qt::black, true);
   QFont link = small;
   link.setUnderline(true);
-  URL = new TURLLabel(QString(), this);
+  URL = new LinkLabel(QString(), this);
   URL->setObjectName(QStringLiteral("URL"));
-  EMAIL = new TURLLabel(QString(), this);
+  EMAIL = new LinkLabel(QString(), this);
   EMAIL->setObjectName(QStringLiteral("EMAIL"));
   for (auto [label, top] : {std::pair{URL, 102}, std::pair{EMAIL, 118}}) {
     label->setFont(link);
@@ -81,55 +81,16 @@ TAboutBox::TAboutBox(const platform::ProcessorProbe& processor, const VersionRec
   // The machine lines, while the box is being created.
   OS->setText(AboutOsLine(version));
   PhysMem->setText(AboutMemoryLine(totalPhysical, QLocale::system().groupSeparator().front()));
-  TTFCPUInfo TFCPU(processor);
-  LCPU->setText(AboutProcessorLine(TFCPU.VendorName(), TFCPU.CPUName(), TFCPU.GetSpeed()));
+  ProcessorInfo processorInfo(processor);
+  LCPU->setText(AboutProcessorLine(processorInfo.VendorName(), processorInfo.CPUName(), processorInfo.GetSpeed()));
 }
 
-void TAboutBox::keyPressEvent(QKeyEvent* event) {
+void AboutBox::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     OKButton->click();
     return;
   }
   QDialog::keyPressEvent(event);
-}
-
-bool TAboutDialog::Execute(QWidget* parent) {
-  // Freed in every case, also when filling it raises.
-  const auto box = std::make_unique<TAboutBox>(*processor, version, totalPhysical, parent);
-  if (ProductName.isEmpty()) ProductName = QApplication::applicationName();
-  box->Company->setText(Company);
-  box->Comment->setText(Comment);
-  for (QLabel* name : {box->ProductName1, box->ProductName2, box->ProductName3}) {
-    const QColor colour = name->palette().color(QPalette::WindowText);
-    name->setFont(Font);
-    QPalette p = name->palette();
-    p.setColor(QPalette::WindowText, colour);
-    name->setPalette(p);
-    name->setText(ProductName);
-  }
-  box->VERSION->setText(Version);
-  box->Copyright->setText(Copyright);
-  box->URL->setText(URL);
-  box->EMAIL->setText(EMail);
-  for (QLabel* label : box->findChildren<QLabel*>()) {
-    if (label->property("autoWidth").toBool()) label->adjustSize();
-  }
-  box->URL->adjustSize();
-  box->EMAIL->adjustSize();
-  // A long line (a Linux distribution's name) widens the box rather than
-  // being cut; the right-hand controls keep their distance from the edge.
-  int needed = box->width();
-  for (QLabel* label : box->findChildren<QLabel*>()) needed = std::max(needed, label->geometry().right() + 12);
-  if (const int grow = needed - box->width(); grow > 0) {
-    box->setFixedWidth(needed);
-    box->OKButton->move(box->OKButton->x() + grow, box->OKButton->y());
-    box->PhysMem->move(box->PhysMem->x() + grow, box->PhysMem->y());
-    if (auto* bevel = box->findChild<QFrame*>(QStringLiteral("Bevel1")))
-      bevel->resize(bevel->width() + grow, bevel->height());
-  }
-  box->setWindowTitle(ProductName + QStringLiteral(" Version information"));
-  box->ProgramIcon->setPixmap(QApplication::windowIcon().pixmap(box->ProgramIcon->size()));
-  return box->exec() == QDialog::Accepted;
 }
 
 }  // namespace torvik

@@ -1,34 +1,34 @@
-#include "core/TFCPUStr.h"
+#include "core/ProcessorTables.h"
 
 namespace torvik {
 
-TVendor LookupVendor(const QString& vendorId) {
+CpuVendor LookupVendor(const QString& vendorId) {
   qsizetype end = vendorId.indexOf(QChar(0));
   if (end < 0) end = vendorId.size();
   const QString id = vendorId.left(std::min<qsizetype>(end, 12));
   struct Row {
     const char* id;
-    TVendor vendor;
+    CpuVendor vendor;
   };
   static const Row kRows[] = {
-      {"GenuineIntel", TVendor::vdIntel}, {"AuthenticAMD", TVendor::vdAMD},  {"CentaurHauls", TVendor::vdIDT},
-      {"CyrixInstead", TVendor::vdCyrix}, {"RiseRiseRise", TVendor::vdRise},
+      {"GenuineIntel", CpuVendor::vdIntel}, {"AuthenticAMD", CpuVendor::vdAMD},  {"CentaurHauls", CpuVendor::vdIDT},
+      {"CyrixInstead", CpuVendor::vdCyrix}, {"RiseRiseRise", CpuVendor::vdRise},
   };
   for (const Row& row : kRows) {
     // ASCII case folding only: the ids are ASCII.
     if (id.compare(QLatin1String(row.id), Qt::CaseInsensitive) == 0) return row.vendor;
   }
-  return TVendor::vdUnknown;
+  return CpuVendor::vdUnknown;
 }
 
-QString VendorWord(TVendor vendor) {
+QString VendorWord(CpuVendor vendor) {
   switch (vendor) {
-    case TVendor::vdIntel: return QStringLiteral("Intel");
-    case TVendor::vdAMD: return QStringLiteral("AMD");
-    case TVendor::vdCyrix: return QStringLiteral("Cyrix");
-    case TVendor::vdIDT: return QStringLiteral("Winchip");
-    case TVendor::vdRise: return QStringLiteral("Rise");
-    case TVendor::vdUnknown: break;
+    case CpuVendor::vdIntel: return QStringLiteral("Intel");
+    case CpuVendor::vdAMD: return QStringLiteral("AMD");
+    case CpuVendor::vdCyrix: return QStringLiteral("Cyrix");
+    case CpuVendor::vdIDT: return QStringLiteral("Winchip");
+    case CpuVendor::vdRise: return QStringLiteral("Rise");
+    case CpuVendor::vdUnknown: break;
   }
   return QStringLiteral("Unknown");
 }
@@ -43,24 +43,24 @@ std::optional<Level1Descriptor> LookupLevel1Descriptor(uint8_t descriptor) {
   return std::nullopt;
 }
 
-std::optional<TCacheInfo> LookupLevel2Descriptor(uint8_t descriptor) {
+std::optional<CacheInfo> LookupLevel2Descriptor(uint8_t descriptor) {
   switch (descriptor) {
-    case 0x41: return TCacheInfo{4, 32, 0, 128};
-    case 0x42: return TCacheInfo{4, 32, 0, 256};
-    case 0x43: return TCacheInfo{4, 32, 0, 512};
-    case 0x44: return TCacheInfo{4, 32, 0, 1024};
-    case 0x45: return TCacheInfo{4, 32, 0, 2048};
-    case 0x82: return TCacheInfo{8, 32, 0, 256};
+    case 0x41: return CacheInfo{4, 32, 0, 128};
+    case 0x42: return CacheInfo{4, 32, 0, 256};
+    case 0x43: return CacheInfo{4, 32, 0, 512};
+    case 0x44: return CacheInfo{4, 32, 0, 1024};
+    case 0x45: return CacheInfo{4, 32, 0, 2048};
+    case 0x82: return CacheInfo{8, 32, 0, 256};
   }
   return std::nullopt;
 }
 
 namespace {
 
-CpuNaming Named(TCPU cpu, const char* name) { return {cpu, QLatin1String(name)}; }
+CpuNaming Named(KnownCpu cpu, const char* name) { return {cpu, QLatin1String(name)}; }
 
 std::optional<CpuNaming> NameIntel(int family, int model, bool l2CacheSupport, uint16_t l2CacheSize) {
-  using enum TCPU;
+  using enum KnownCpu;
   if (family == 4) {
     switch (model) {
       case 0:
@@ -107,7 +107,7 @@ std::optional<CpuNaming> NameIntel(int family, int model, bool l2CacheSupport, u
 }
 
 std::optional<CpuNaming> NameAmd(int family, int model) {
-  using enum TCPU;
+  using enum KnownCpu;
   if (family == 6) return Named(cpuK7, "Athlon");
   if (family != 5) return std::nullopt;
   if (model <= 3) return Named(cpuK5, "K5");
@@ -118,7 +118,7 @@ std::optional<CpuNaming> NameAmd(int family, int model) {
 }
 
 std::optional<CpuNaming> NameCyrix(int family) {
-  using enum TCPU;
+  using enum KnownCpu;
   if (family == 4) return Named(cpuMediaGX, "MediaGX");
   if (family == 5) return Named(cpu6x86, "6x86");
   if (family == 6) return Named(cpuM2, "MII");
@@ -126,29 +126,29 @@ std::optional<CpuNaming> NameCyrix(int family) {
 }
 
 std::optional<CpuNaming> NameIdt(int family, int model) {
-  if (family == 5 && model == 4) return Named(TCPU::cpuC6, "C6");
-  if (family == 5 && model == 8) return Named(TCPU::cpuWinChip2, "WinChip 2");
+  if (family == 5 && model == 4) return Named(KnownCpu::cpuC6, "C6");
+  if (family == 5 && model == 8) return Named(KnownCpu::cpuWinChip2, "WinChip 2");
   return std::nullopt;
 }
 
 std::optional<CpuNaming> NameRise(int family) {
-  if (family == 5) return Named(TCPU::cpumP6, "mP6");
+  if (family == 5) return Named(KnownCpu::cpumP6, "mP6");
   return std::nullopt;
 }
 
 }  // namespace
 
-CpuNaming NameProcessor(TVendor vendor, int family, int model, bool l2CacheSupport, uint16_t l2CacheSize) {
+CpuNaming NameProcessor(CpuVendor vendor, int family, int model, bool l2CacheSupport, uint16_t l2CacheSize) {
   std::optional<CpuNaming> match;
   switch (vendor) {
-    case TVendor::vdIntel: match = NameIntel(family, model, l2CacheSupport, l2CacheSize); break;
-    case TVendor::vdAMD: match = NameAmd(family, model); break;
-    case TVendor::vdCyrix: match = NameCyrix(family); break;
-    case TVendor::vdIDT: match = NameIdt(family, model); break;
-    case TVendor::vdRise: match = NameRise(family); break;
-    case TVendor::vdUnknown: break;
+    case CpuVendor::vdIntel: match = NameIntel(family, model, l2CacheSupport, l2CacheSize); break;
+    case CpuVendor::vdAMD: match = NameAmd(family, model); break;
+    case CpuVendor::vdCyrix: match = NameCyrix(family); break;
+    case CpuVendor::vdIDT: match = NameIdt(family, model); break;
+    case CpuVendor::vdRise: match = NameRise(family); break;
+    case CpuVendor::vdUnknown: break;
   }
-  return match.value_or(CpuNaming{TCPU::cpuUnknown, VendorWord(vendor)});
+  return match.value_or(CpuNaming{KnownCpu::cpuUnknown, VendorWord(vendor)});
 }
 
 }  // namespace torvik

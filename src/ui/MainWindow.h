@@ -1,4 +1,4 @@
-// TFMain: the TORVIK main window. A fixed layout of test names and result
+// MainWindow: the TORVIK main window. A fixed layout of test names and result
 // labels, the group buttons, the progress gauge, the status line and the
 // menu; it owns the run state, the program's tests and the group sequencer,
 // and is the RunView through which they show their progress.
@@ -17,22 +17,22 @@
 #include <memory>
 
 #include "core/Benchmark.h"
-#include "core/CPUID.h"
 #include "core/GroupSequencer.h"
-#include "core/MSysInfo.h"
+#include "core/ProcessorInfo.h"
+#include "core/ProcessorTypeAndClock.h"
 #include "core/RunState.h"
 #include "core/RunView.h"
 #include "core/SettingsStore.h"
-#include "core/TFCPUCtl.h"
-#include "ui/AboutDlg.h"
+#include "core/SystemInfo.h"
+#include "ui/AboutDialog.h"
 #include "ui/DesignScale.h"
-#include "ui/Gauges.h"
+#include "ui/Gauge.h"
 #include "ui/GraphicsTests.h"
-#include "ui/TPaintBox.h"
+#include "ui/StageSurface.h"
 
 namespace torvik {
 
-class TFMain : public QMainWindow, public RunView {
+class MainWindow : public QMainWindow, public RunView {
   Q_OBJECT
 
  public:
@@ -41,16 +41,16 @@ class TFMain : public QMainWindow, public RunView {
 
   // `processor` is the one the processor components identify and measure;
   // `settings` the store of the test path and names (null: the user's own).
-  explicit TFMain(const platform::ProcessorProbe& processor = platform::HardwareProcessor(),
-                  SettingsStore* settings = nullptr, QWidget* parent = nullptr);
-  ~TFMain() override;
+  explicit MainWindow(const platform::ProcessorProbe& processor = platform::HardwareProcessor(),
+                      SettingsStore* settings = nullptr, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   RunState& State() { return state_; }
   TestFiles& Files() { return bench_.Files(); }
   const QString& UserName() const { return userName_; }
   const QString& PcName() const { return pcName_; }
-  const TTFCPUInfo& ProcessorInfo() const { return *TCPU; }
-  const TMSysInfo& SystemInfo() const { return *TSys; }
+  const ProcessorInfo& Processor() const { return *TCPU; }
+  const SystemInfo& System() const { return *TSys; }
   bool Running() const { return running_; }
 
   // RunView
@@ -67,7 +67,7 @@ class TFMain : public QMainWindow, public RunView {
   void ShowMessage(const QString& text, MessageIcon icon) override;
 
   // The drawing stage: the window as a full-screen, topmost surface.
-  TPaintBox& PaintBox() { return *Paint; }
+  StageSurface& PaintBox() { return *Paint; }
   GraphicsTests& Graphics() { return *graphics_; }
   QPlainTextEdit& MemoBox() { return *Memo; }
   QWidget& ClientArea() { return *centralWidget(); }
@@ -101,7 +101,7 @@ class TFMain : public QMainWindow, public RunView {
   void MAboutClick();
   // The settings dialog, created after the main window.
   void SetSettingsDialog(QDialog* dialog) { settingsDialog_ = dialog; }
-  TAboutDialog& AboutDialog() { return aboutDialog_; }
+  AboutDialog& About() { return aboutDialog_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -124,19 +124,19 @@ class TFMain : public QMainWindow, public RunView {
 
   std::map<ResultLabel, QLabel*> resultLabels_;
   std::map<Button, QPushButton*> buttons_;
-  TGauge* Gauge = nullptr;
+  Gauge* gauge_ = nullptr;
   QLabel* LFill = nullptr;
-  TPaintBox* Paint = nullptr;
+  StageSurface* Paint = nullptr;
   QPlainTextEdit* Memo = nullptr;
 
   // The non-visual components, created after the controls in this order.
   std::unique_ptr<GraphicsTests> graphics_;
   QSize clientSize_;
-  std::unique_ptr<TTFCPUInfo> TCPU;
-  std::unique_ptr<TMSysInfo> TSys;
-  TAboutDialog aboutDialog_;
+  std::unique_ptr<ProcessorInfo> TCPU;
+  std::unique_ptr<SystemInfo> TSys;
+  AboutDialog aboutDialog_;
   QDialog* settingsDialog_ = nullptr;
-  std::unique_ptr<torvik::TCPUID> CPUID1;
+  std::unique_ptr<torvik::ProcessorTypeAndClock> CPUID1;
 
   QString userName_;
   QString pcName_;

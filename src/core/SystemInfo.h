@@ -1,4 +1,4 @@
-// TMSysInfo: a snapshot of the machine taken when it is created: user and
+// SystemInfo: a snapshot of the machine taken when it is created: user and
 // computer identity, processor figures, the OS version, memory, screen,
 // sound devices, mouse, printer and monitor, the file systems in use, and
 // the details of one selected test path (diSign), which is queried afresh
@@ -57,11 +57,11 @@ struct SysInfoFacts {
   QString diAvailableDisks;  // mount points, separated by a blank
 };
 
-class TMSysInfo {
+class SystemInfo {
  public:
   // `sources` must outlive the component; `initialPath` is the first diSign.
-  TMSysInfo(const platform::SystemSources& sources, ScreenFacts screen,
-            const QString& initialPath = QStringLiteral("/"));
+  SystemInfo(const platform::SystemSources& sources, ScreenFacts screen,
+             const QString& initialPath = QStringLiteral("/"));
 
   const SysInfoFacts& Facts() const { return facts_; }
   const VersionRecord& Version() const { return version_; }

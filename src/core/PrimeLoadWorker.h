@@ -1,4 +1,4 @@
-// TCalc: a worker that loads the processor with the prime test's trial
+// PrimeLoadWorker: a worker that loads the processor with the prime test's trial
 // division on 1..50,000, beside the prime calculation test. It starts on
 // construction and deletes itself when done. Construct on the GUI thread.
 #pragma once
@@ -7,10 +7,10 @@
 
 namespace torvik {
 
-class TCalc : public WorkerThread {
+class PrimeLoadWorker : public WorkerThread {
  public:
   static constexpr int32_t kLast = 50'000;
-  TCalc() { StartNow(); }
+  PrimeLoadWorker() { StartNow(); }
 
  protected:
   void run() override { CalcWorkerLoop(kLast, *this); }

@@ -1,4 +1,4 @@
-// TURLLabel: a text label that changes colour under the mouse (HotColor),
+// LinkLabel: a text label that changes colour under the mouse (HotColor),
 // while pressed (PushedColor), and, when Executable, hands its own caption
 // to the desktop to open on the press: a web address opens in the browser,
 // a "mailto:" link in the mail program. GUI thread only.
@@ -9,9 +9,9 @@
 
 namespace torvik {
 
-class TURLLabel : public QLabel {
+class LinkLabel : public QLabel {
  public:
-  explicit TURLLabel(const QString& text = QString(), QWidget* parent = nullptr);
+  explicit LinkLabel(const QString& text = QString(), QWidget* parent = nullptr);
 
   bool Executable() const { return executable_; }
   void SetExecutable(bool executable) { executable_ = executable; }

@@ -1,4 +1,4 @@
-#include "ui/TFMain.h"
+#include "ui/MainWindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -105,7 +105,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 }  // namespace
 
-TFMain::TFMain(const platform::ProcessorProbe& processor, SettingsStore* settings, QWidget* parent)
+MainWindow::MainWindow(const platform::ProcessorProbe& processor, SettingsStore* settings, QWidget* parent)
     : QMainWindow(parent),
       scale_(DesignScale::ForScreen()),
       ownSettings_(settings ? nullptr : std::make_unique<UserSettingsStore>()),
@@ -131,8 +131,8 @@ TFMain::TFMain(const platform::ProcessorProbe& processor, SettingsStore* setting
   // The non-visual components: the processor identification, the system
   // snapshot, the menu, and the processor type component (whose clock
   // measurement busy-waits a second).
-  TCPU = std::make_unique<TTFCPUInfo>(processor);
-  TSys = std::make_unique<TMSysInfo>(platform::SystemSources::Default(), ScreenFactsOf(screen()));
+  TCPU = std::make_unique<ProcessorInfo>(processor);
+  TSys = std::make_unique<SystemInfo>(platform::SystemSources::Default(), ScreenFactsOf(screen()));
   BuildMenu();
   aboutDialog_.Company = QStringLiteral("Varn");
   aboutDialog_.Comment = QStringLiteral("PC Benchmark Program");
@@ -142,7 +142,7 @@ TFMain::TFMain(const platform::ProcessorProbe& processor, SettingsStore* setting
   aboutDialog_.processor = &processor;
   aboutDialog_.version = TSys->Version();
   aboutDialog_.totalPhysical = TSys->Facts().miTotalPhys;
-  CPUID1 = std::make_unique<torvik::TCPUID>(processor);
+  CPUID1 = std::make_unique<torvik::ProcessorTypeAndClock>(processor);
 
   graphics_ = std::make_unique<GraphicsTests>(*this, state_);
   bench_.SetDrawingTests(graphics_.get());
@@ -153,7 +153,7 @@ TFMain::TFMain(const platform::ProcessorProbe& processor, SettingsStore* setting
   FormCreate();
 }
 
-void TFMain::Centre() {
+void MainWindow::Centre() {
   const QScreen* screen = this->screen();
   if (screen == nullptr) return;
   const QRect area = screen->geometry();
@@ -162,7 +162,7 @@ void TFMain::Centre() {
        area.y() + std::max(0, (area.height() - outer.height()) / 2));
 }
 
-void TFMain::CoverScreen() {
+void MainWindow::CoverScreen() {
   const QScreen* screen = this->screen();
   if (screen == nullptr) return;
   // The border stays fixed for the user; the program itself may resize.
@@ -178,14 +178,14 @@ void TFMain::CoverScreen() {
   resize(area.size() - frame);
 }
 
-void TFMain::RestoreSize(QSize saved) {
+void MainWindow::RestoreSize(QSize saved) {
   resize(width(), saved.height());
   resize(saved.width(), saved.height());
   centralWidget()->setFixedSize(clientSize_);
   setFixedSize(saved);
 }
 
-void TFMain::SetStaysOnTop(bool on) {
+void MainWindow::SetStaysOnTop(bool on) {
   if (StaysOnTop() == on) return;
   Qt::WindowFlags flags = windowFlags();
   flags.setFlag(Qt::WindowStaysOnTopHint, on);
@@ -199,23 +199,23 @@ void TFMain::SetStaysOnTop(bool on) {
   }
 }
 
-void TFMain::StageOn() {
+void MainWindow::StageOn() {
   for (const SeparatorPlace& s : kSeparators) findChild<QFrame*>(QLatin1String(s.name))->hide();
   for (const ButtonPlace& b : kButtons) ButtonOf(b.button)->hide();
   for (QAction* menu : menuBar()->actions()) menu->setVisible(false);
   SetStaysOnTop(true);
 }
 
-void TFMain::StageOff() {
+void MainWindow::StageOff() {
   for (const SeparatorPlace& s : kSeparators) findChild<QFrame*>(QLatin1String(s.name))->show();
   for (const ButtonPlace& b : kButtons) ButtonOf(b.button)->show();
   for (QAction* menu : menuBar()->actions()) menu->setVisible(true);
   SetStaysOnTop(false);
 }
 
-TFMain::~TFMain() = default;
+MainWindow::~MainWindow() = default;
 
-void TFMain::BuildLabels(QWidget* client) {
+void MainWindow::BuildLabels(QWidget* client) {
   const QFont nameFont = scale_.Font(kLabelFace, 18, true);
   for (const NameLabel& n : kNameLabels) {
     QLabel* label = MakeLabel(client, n.name, QLatin1String(n.text), nameFont);
@@ -243,14 +243,14 @@ void TFMain::BuildLabels(QWidget* client) {
   }
 }
 
-void TFMain::BuildControls(QWidget* client) {
-  Gauge = new TGauge(client);
-  Gauge->setObjectName(QStringLiteral("Gauge"));
-  Gauge->setGeometry(scale_.Rect(20, 300, 281, 24));
-  Gauge->SetColor(kNavy);
-  Gauge->SetForeColor(kNavy);
-  Gauge->SetBackColor(palette().color(QPalette::Button));
-  Gauge->setFont(scale_.Font(kLabelFace, 17));
+void MainWindow::BuildControls(QWidget* client) {
+  gauge_ = new Gauge(client);
+  gauge_->setObjectName(QStringLiteral("Gauge"));
+  gauge_->setGeometry(scale_.Rect(20, 300, 281, 24));
+  gauge_->SetColor(kNavy);
+  gauge_->SetForeColor(kNavy);
+  gauge_->SetBackColor(palette().color(QPalette::Button));
+  gauge_->setFont(scale_.Font(kLabelFace, 17));
 
   for (const ButtonPlace& b : kButtons) {
     auto* button = new QPushButton(QLatin1String(b.caption), client);
@@ -260,13 +260,13 @@ void TFMain::BuildControls(QWidget* client) {
     button->setEnabled(b.enabled);
     buttons_[b.button] = button;
   }
-  connect(ButtonOf(Button::BCPU), &QPushButton::clicked, this, &TFMain::BCPUClick);
-  connect(ButtonOf(Button::B2D), &QPushButton::clicked, this, &TFMain::B2DClick);
-  connect(ButtonOf(Button::BMix), &QPushButton::clicked, this, &TFMain::BMixClick);
-  connect(ButtonOf(Button::BHDD), &QPushButton::clicked, this, &TFMain::BHDDClick);
-  connect(ButtonOf(Button::BAll), &QPushButton::clicked, this, &TFMain::BAllClick);
-  connect(ButtonOf(Button::BStop), &QPushButton::clicked, this, &TFMain::BStopClick);
-  connect(ButtonOf(Button::BRep), &QPushButton::clicked, this, &TFMain::BRepClick);
+  connect(ButtonOf(Button::BCPU), &QPushButton::clicked, this, &MainWindow::BCPUClick);
+  connect(ButtonOf(Button::B2D), &QPushButton::clicked, this, &MainWindow::B2DClick);
+  connect(ButtonOf(Button::BMix), &QPushButton::clicked, this, &MainWindow::BMixClick);
+  connect(ButtonOf(Button::BHDD), &QPushButton::clicked, this, &MainWindow::BHDDClick);
+  connect(ButtonOf(Button::BAll), &QPushButton::clicked, this, &MainWindow::BAllClick);
+  connect(ButtonOf(Button::BStop), &QPushButton::clicked, this, &MainWindow::BStopClick);
+  connect(ButtonOf(Button::BRep), &QPushButton::clicked, this, &MainWindow::BRepClick);
 
   // Keyboard order: ALL, Report, CPU, Graphic, HDD, Memory, Stop.
   const Button tabOrder[] = {Button::BAll, Button::BRep, Button::BCPU, Button::B2D,
@@ -285,7 +285,7 @@ void TFMain::BuildControls(QWidget* client) {
   }
 
   // The drawing stage's surfaces, hidden until a drawing or scroll test.
-  Paint = new TPaintBox(client);
+  Paint = new StageSurface(client);
   Paint->setObjectName(QStringLiteral("Paint"));
   Paint->setFont(scale_.Font(kStageFace, 27));
   Paint->setGeometry(client->rect());
@@ -301,38 +301,38 @@ void TFMain::BuildControls(QWidget* client) {
   ButtonOf(Button::BAll)->setFocus();
 }
 
-void TFMain::BuildMenu() {
+void MainWindow::BuildMenu() {
   QMenu* settings = menuBar()->addMenu(QStringLiteral("設定"));
   settings->setObjectName(QStringLiteral("N1"));
   QAction* set = settings->addAction(QStringLiteral("計測環境"));
   set->setObjectName(QStringLiteral("MSet"));
-  connect(set, &QAction::triggered, this, &TFMain::MSetClick);
+  connect(set, &QAction::triggered, this, &MainWindow::MSetClick);
   settings->addSeparator()->setObjectName(QStringLiteral("N3"));
   QAction* exit = settings->addAction(QStringLiteral("終了"));
   exit->setObjectName(QStringLiteral("MExit"));
-  connect(exit, &QAction::triggered, this, &TFMain::MExitClick);
+  connect(exit, &QAction::triggered, this, &MainWindow::MExitClick);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("？"));
   help->setObjectName(QStringLiteral("N2"));
   QAction* helpEntry = help->addAction(QStringLiteral("ヘルプ"));
   helpEntry->setObjectName(QStringLiteral("MHelp"));
-  connect(helpEntry, &QAction::triggered, this, &TFMain::MHelpClick);
+  connect(helpEntry, &QAction::triggered, this, &MainWindow::MHelpClick);
   QAction* about = help->addAction(QStringLiteral("バージョン情報"));
   about->setObjectName(QStringLiteral("MAbout"));
-  connect(about, &QAction::triggered, this, &TFMain::MAboutClick);
+  connect(about, &QAction::triggered, this, &MainWindow::MAboutClick);
 }
 
-void TFMain::MHelpClick() { ShowHelpContents(this, QStringLiteral("TORVIK.HLP")); }
+void MainWindow::MHelpClick() { ShowHelpContents(this, QStringLiteral("TORVIK.HLP")); }
 
-void TFMain::MAboutClick() { aboutDialog_.Execute(this); }
+void MainWindow::MAboutClick() { aboutDialog_.Execute(this); }
 
-void TFMain::FormCreate() {
+void MainWindow::FormCreate() {
   state_.ResetResults();
   ShowProcessorLine();
   bench_.Files().SetFileNumberCounter(ProgramRandom().Next(1000));
 }
 
-void TFMain::MSetClick() {
+void MainWindow::MSetClick() {
   if (settingsDialog_ != nullptr) settingsDialog_->exec();
   try {
     bench_.Files().ReadTestPath();
@@ -343,34 +343,34 @@ void TFMain::MSetClick() {
   }
 }
 
-QPushButton* TFMain::ButtonOf(Button button) const { return buttons_.at(button); }
+QPushButton* MainWindow::ButtonOf(Button button) const { return buttons_.at(button); }
 
-void TFMain::SetResultText(ResultLabel label, const QString& text) { resultLabels_.at(label)->setText(text); }
+void MainWindow::SetResultText(ResultLabel label, const QString& text) { resultLabels_.at(label)->setText(text); }
 
-void TFMain::SetStatusText(const QString& text) { LFill->setText(text); }
+void MainWindow::SetStatusText(const QString& text) { LFill->setText(text); }
 
 // Measures the clock anew on every call (about 0.8 s).
-void TFMain::ShowProcessorLine() { LFill->setText(ProcessorLine(TCPU->CPUName(), TCPU->GetTickSpeed())); }
+void MainWindow::ShowProcessorLine() { LFill->setText(ProcessorLine(TCPU->CPUName(), TCPU->GetTickSpeed())); }
 
-void TFMain::SetGauge(int progress) { Gauge->SetProgress(progress); }
+void MainWindow::SetGauge(int progress) { gauge_->SetProgress(progress); }
 
-void TFMain::SetButtonEnabled(Button button, bool enabled) { ButtonOf(button)->setEnabled(enabled); }
+void MainWindow::SetButtonEnabled(Button button, bool enabled) { ButtonOf(button)->setEnabled(enabled); }
 
-void TFMain::FocusButton(Button button) { ButtonOf(button)->setFocus(); }
+void MainWindow::FocusButton(Button button) { ButtonOf(button)->setFocus(); }
 
-void TFMain::RepaintNow() { repaint(); }
+void MainWindow::RepaintNow() { repaint(); }
 
-void TFMain::RepaintLabel(ResultLabel label) { resultLabels_.at(label)->repaint(); }
+void MainWindow::RepaintLabel(ResultLabel label) { resultLabels_.at(label)->repaint(); }
 
-void TFMain::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void MainWindow::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-void TFMain::ShowMessage(const QString& text, MessageIcon icon) {
+void MainWindow::ShowMessage(const QString& text, MessageIcon icon) {
   QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information, kApplicationTitle,
                   text, QMessageBox::Ok, this);
   box.exec();
 }
 
-void TFMain::RunGroup(void (GroupSequencer::*group)()) {
+void MainWindow::RunGroup(void (GroupSequencer::*group)()) {
   running_ = true;
   try {
     (sequencer_.*group)();
@@ -383,17 +383,17 @@ void TFMain::RunGroup(void (GroupSequencer::*group)()) {
   if (closeRequested_) close();
 }
 
-void TFMain::BCPUClick() { RunGroup(&GroupSequencer::BCPUClick); }
-void TFMain::B2DClick() { RunGroup(&GroupSequencer::B2DClick); }
-void TFMain::BMixClick() { RunGroup(&GroupSequencer::BMixClick); }
-void TFMain::BHDDClick() { RunGroup(&GroupSequencer::BHDDClick); }
-void TFMain::BAllClick() { RunGroup(&GroupSequencer::BAllClick); }
+void MainWindow::BCPUClick() { RunGroup(&GroupSequencer::BCPUClick); }
+void MainWindow::B2DClick() { RunGroup(&GroupSequencer::B2DClick); }
+void MainWindow::BMixClick() { RunGroup(&GroupSequencer::BMixClick); }
+void MainWindow::BHDDClick() { RunGroup(&GroupSequencer::BHDDClick); }
+void MainWindow::BAllClick() { RunGroup(&GroupSequencer::BAllClick); }
 
-void TFMain::BStopClick() { state_.BStopClick(); }
+void MainWindow::BStopClick() { state_.BStopClick(); }
 
-void TFMain::MExitClick() { close(); }
+void MainWindow::MExitClick() { close(); }
 
-void TFMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (running_) {
     // Seen at the run's next pumping point, which unwinds the group; the
     // window closes once the group has released its test data.

@@ -1,4 +1,4 @@
-// TGauge: a windowless progress gauge that shows how far a value has advanced
+// Gauge: a windowless progress gauge that shows how far a value has advanced
 // between a minimum and a maximum, as a horizontal or vertical bar, a pie, a
 // needle dial or a plain field, with the completed percentage written over it
 // in inverted colours. Each paint builds the picture off-screen (a blackened
@@ -14,19 +14,19 @@
 
 namespace torvik {
 
-enum class TGaugeKind { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
-enum class TBorderStyle { bsNone, bsSingle };
+enum class GaugeKind { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
+enum class GaugeBorderStyle { bsNone, bsSingle };
 
-class TGauge : public QWidget {
+class Gauge : public QWidget {
  public:
-  explicit TGauge(QWidget* parent = nullptr);
+  explicit Gauge(QWidget* parent = nullptr);
 
   int MinValue() const { return minValue_; }
   int MaxValue() const { return maxValue_; }
   int Progress() const { return progress_; }
-  TGaugeKind Kind() const { return kind_; }
+  GaugeKind Kind() const { return kind_; }
   bool ShowText() const { return showText_; }
-  TBorderStyle BorderStyle() const { return borderStyle_; }
+  GaugeBorderStyle BorderStyle() const { return borderStyle_; }
   QColor ForeColor() const { return foreColor_; }
   QColor BackColor() const { return backColor_; }
   // The area outside the pie and the needle dial.
@@ -40,9 +40,9 @@ class TGauge : public QWidget {
   // Clamped into [MinValue, MaxValue]; repaints only when the shown
   // percentage changes.
   void SetProgress(int value);
-  void SetKind(TGaugeKind kind);
+  void SetKind(GaugeKind kind);
   void SetShowText(bool show);
-  void SetBorderStyle(TBorderStyle style);
+  void SetBorderStyle(GaugeBorderStyle style);
   void SetForeColor(const QColor& color);
   void SetBackColor(const QColor& color);
   void SetColor(const QColor& color);
@@ -68,9 +68,9 @@ class TGauge : public QWidget {
   int minValue_ = 0;
   int maxValue_ = 100;
   int progress_ = 0;
-  TGaugeKind kind_ = TGaugeKind::gkHorizontalBar;
+  GaugeKind kind_ = GaugeKind::gkHorizontalBar;
   bool showText_ = true;
-  TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
+  GaugeBorderStyle borderStyle_ = GaugeBorderStyle::bsSingle;
   QColor foreColor_ = Qt::black;
   QColor backColor_ = Qt::white;
   QColor color_ = Qt::white;

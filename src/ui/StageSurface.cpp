@@ -1,4 +1,4 @@
-#include "ui/TPaintBox.h"
+#include "ui/StageSurface.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -12,12 +12,12 @@ QRect PixelBox(const StageShape& s) { return QRect(QPoint(s.left, s.top), QPoint
 
 }  // namespace
 
-TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
+StageSurface::StageSurface(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   textBackground_ = palette().color(QPalette::Window);
 }
 
-QRect TPaintBox::Bounds(const StageShape& shape) const {
+QRect StageSurface::Bounds(const StageShape& shape) const {
   switch (shape.kind) {
     case StageShape::Kind::None: return {};
     case StageShape::Kind::Fill:
@@ -40,7 +40,7 @@ QRect TPaintBox::Bounds(const StageShape& shape) const {
   return {};
 }
 
-void TPaintBox::Draw(QPainter& painter, const StageShape& shape) const {
+void StageSurface::Draw(QPainter& painter, const StageShape& shape) const {
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setRenderHint(QPainter::TextAntialiasing, false);
   switch (shape.kind) {
@@ -79,14 +79,14 @@ void TPaintBox::Draw(QPainter& painter, const StageShape& shape) const {
   }
 }
 
-void TPaintBox::DrawNow(const StageShape& shape) {
+void StageSurface::DrawNow(const StageShape& shape) {
   shape_ = shape;
   QRect area = Bounds(shape);
   if (area.isEmpty()) area = QRect(shape.left, shape.top, 1, 1);  // the call is still made
   repaint(area);
 }
 
-void TPaintBox::RepaintBackground() {
+void StageSurface::RepaintBackground() {
   shape_ = StageShape{};
   textBackground_ =
       parentWidget() ? parentWidget()->palette().color(QPalette::Window) : palette().color(QPalette::Window);
@@ -96,7 +96,7 @@ void TPaintBox::RepaintBackground() {
   setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 
-void TPaintBox::paintEvent(QPaintEvent*) {
+void StageSurface::paintEvent(QPaintEvent*) {
   if (shape_.kind == StageShape::Kind::None) return;
   QPainter painter(this);
   Draw(painter, shape_);

@@ -1,4 +1,4 @@
-// TTFCPUInfo: identifies the x86 processor once, in its constructor (CPUID
+// ProcessorInfo: identifies the x86 processor once, in its constructor (CPUID
 // presence, vendor, family/model/stepping and type, the feature flags, the
 // level-1 and level-2 caches, a short name), and measures the clock by
 // setting the time-stamp counter against the tick count or the performance
@@ -9,20 +9,20 @@
 #include <QString>
 #include <array>
 
-#include "core/TFCPU.h"
+#include "core/ProcessorFacts.h"
 #include "platform/ProcessorProbe.h"
 
 namespace torvik {
 
-class TTFCPUInfo {
+class ProcessorInfo {
  public:
   // `probe` must outlive the component (measurements read its counter).
-  explicit TTFCPUInfo(const platform::ProcessorProbe& probe = platform::HardwareProcessor());
+  explicit ProcessorInfo(const platform::ProcessorProbe& probe = platform::HardwareProcessor());
 
-  TVendor Vendor() const { return vendor_; }
+  CpuVendor Vendor() const { return vendor_; }
   // The vendor id up to its first NUL, at most 12 characters.
   QString VendorName() const;
-  TCPU CPU() const { return cpu_; }
+  KnownCpu CPU() const { return cpu_; }
   QString CPUName() const { return cpuName_; }
   uint8_t Family() const { return family_; }
   uint8_t Model() const { return model_; }
@@ -31,12 +31,12 @@ class TTFCPUInfo {
   uint8_t ProcessorType() const { return processorType_; }
   bool OverDrive() const { return overDrive_; }
   bool DualCPU() const { return dualCpu_; }
-  const TFeatureFlags& FeatureFlags() const { return featureFlags_; }
+  const CpuFeatureFlags& FeatureFlags() const { return featureFlags_; }
   bool L1CacheSupport() const { return l1CacheSupport_; }
-  const TCacheInfo& L1DataCache() const { return l1DataCache_; }
-  const TCacheInfo& L1InstCache() const { return l1InstCache_; }
+  const CacheInfo& L1DataCache() const { return l1DataCache_; }
+  const CacheInfo& L1InstCache() const { return l1InstCache_; }
   bool L2CacheSupport() const { return l2CacheSupport_; }
-  const TCacheInfo& L2Cache() const { return l2Cache_; }
+  const CacheInfo& L2Cache() const { return l2Cache_; }
   QString Version() const { return QStringLiteral("TFCPUInfo v0.52"); }
   const platform::CpuidRegisters& Leaf1() const { return leaf1_; }
 
@@ -67,9 +67,9 @@ class TTFCPUInfo {
   bool hasCpuid_ = false;
   platform::CpuidRegisters leaf1_;
   uint32_t highestLeaf_ = 0;
-  TVendor vendor_ = TVendor::vdUnknown;
+  CpuVendor vendor_ = CpuVendor::vdUnknown;
   std::array<char, 12> vendorId_{};  // NUL-terminated only when shorter than 12
-  TCPU cpu_ = TCPU::cpuUnknown;
+  KnownCpu cpu_ = KnownCpu::cpuUnknown;
   QString cpuName_;
   uint8_t processorType_ = 0;
   uint8_t family_ = 0;
@@ -78,12 +78,12 @@ class TTFCPUInfo {
   bool dualCpu_ = false;
   bool overDrive_ = false;
   bool hasTimeStamp_ = false;
-  TFeatureFlags featureFlags_;
+  CpuFeatureFlags featureFlags_;
   bool l1CacheSupport_ = false;
-  TCacheInfo l1DataCache_;
-  TCacheInfo l1InstCache_;
+  CacheInfo l1DataCache_;
+  CacheInfo l1InstCache_;
   bool l2CacheSupport_ = false;
-  TCacheInfo l2Cache_;
+  CacheInfo l2Cache_;
   int64_t stopwatchStart_ = 0;
   int64_t stopwatchStop_ = 0;
   int64_t stopwatchElapsed_ = 0;

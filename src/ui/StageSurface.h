@@ -1,4 +1,4 @@
-// TPaintBox: the drawing stage's surface. It keeps its pixels between
+// StageSurface: the drawing stage's surface. It keeps its pixels between
 // paints (opaque paint events, nothing erased first), so every shape a test
 // draws stays until the window is repainted. DrawNow() puts one shape on the
 // screen by itself: a synchronous repaint of the shape's bounding rectangle
@@ -28,9 +28,9 @@ struct StageShape {
   QColor fontColour;
 };
 
-class TPaintBox : public QWidget {
+class StageSurface : public QWidget {
  public:
-  explicit TPaintBox(QWidget* parent = nullptr);
+  explicit StageSurface(QWidget* parent = nullptr);
 
   // Draws `shape` on the screen before it returns.
   void DrawNow(const StageShape& shape);

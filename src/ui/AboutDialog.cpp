@@ -1,0 +1,50 @@
+#include "ui/AboutDialog.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <memory>
+
+#include "ui/AboutBox.h"
+
+namespace torvik {
+
+bool AboutDialog::Execute(QWidget* parent) {
+  // Freed in every case, also when filling it raises.
+  const auto box = std::make_unique<AboutBox>(*processor, version, totalPhysical, parent);
+  if (ProductName.isEmpty()) ProductName = QApplication::applicationName();
+  box->Company->setText(Company);
+  box->Comment->setText(Comment);
+  for (QLabel* name : {box->ProductName1, box->ProductName2, box->ProductName3}) {
+    const QColor colour = name->palette().color(QPalette::WindowText);
+    name->setFont(Font);
+    QPalette p = name->palette();
+    p.setColor(QPalette::WindowText, colour);
+    name->setPalette(p);
+    name->setText(ProductName);
+  }
+  box->VERSION->setText(Version);
+  box->Copyright->setText(Copyright);
+  box->URL->setText(URL);
+  box->EMAIL->setText(EMail);
+  for (QLabel* label : box->findChildren<QLabel*>()) {
+    if (label->property("autoWidth").toBool()) label->adjustSize();
+  }
+  box->URL->adjustSize();
+  box->EMAIL->adjustSize();
+  // A long line (a Linux distribution's name) widens the box rather than
+  // being cut; the right-hand controls keep their distance from the edge.
+  int needed = box->width();
+  for (QLabel* label : box->findChildren<QLabel*>()) needed = std::max(needed, label->geometry().right() + 12);
+  if (const int grow = needed - box->width(); grow > 0) {
+    box->setFixedWidth(needed);
+    box->OKButton->move(box->OKButton->x() + grow, box->OKButton->y());
+    box->PhysMem->move(box->PhysMem->x() + grow, box->PhysMem->y());
+    if (auto* bevel = box->findChild<QFrame*>(QStringLiteral("Bevel1")))
+      bevel->resize(bevel->width() + grow, bevel->height());
+  }
+  box->setWindowTitle(ProductName + QStringLiteral(" Version information"));
+  box->ProgramIcon->setPixmap(QApplication::windowIcon().pixmap(box->ProgramIcon->size()));
+  return box->exec() == QDialog::Accepted;
+}
+
+}  // namespace torvik
