@@ -19,7 +19,10 @@
 
 #include "BenchTable.h"
 #include "core/DataBlock.h"
+#include "core/RunState.h"
+#include "core/SettingsStore.h"
 #include "core/TestFiles.h"
+#include "core/TestPathRules.h"
 #include "platform/FileSystem.h"
 
 using torvik::platform::BlockBuffer;
@@ -39,15 +42,49 @@ double Seconds(const std::function<void()>& work) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The program's way of writing a file: one open, `blocks` writes of 8 KB, close.
+// Nothing to show: the bench drives the program's transfers without a window.
+class NoView : public torvik::RunView {
+ public:
+  void SetResultText(torvik::ResultLabel, const QString&) override {}
+  void SetStatusText(const QString&) override {}
+  void ShowProcessorLine() override {}
+  void SetGauge(int) override {}
+  void SetButtonEnabled(torvik::Button, bool) override {}
+  void FocusButton(torvik::Button) override {}
+  void RepaintNow() override {}
+  void RepaintLabel(torvik::ResultLabel) override {}
+  void PumpMessages() override {}
+  bool CloseRequested() const override { return false; }
+  void ShowMessage(const QString&, torvik::MessageIcon) override {}
+};
+
+class NoSettings : public torvik::SettingsStore {
+ public:
+  QString Read(const QString&, const QString& fallback) override { return fallback; }
+  void Write(const QString&, const QString&) override {}
+};
+
+// The program's own checked transfers (TestFiles::WriteBlocks, ReadBlocks):
+// one open, `blocks` transfers of 8 KB, each result checked, a checked close.
+struct ProgramTransfers {
+  NoView view;
+  torvik::RunState state{view};
+  NoSettings settings;
+  torvik::TestPathRules rules{FileSystem::Default(), torvik::platform::SystemSources::Default()};
+  torvik::TestFiles files{state, settings, FileSystem::Default(), rules};
+};
+
+ProgramTransfers& Program() {
+  static ProgramTransfers program;
+  return program;
+}
+
 void WriteFile(const std::string& path, FileMode mode, const BlockBuffer& block, int blocks) {
-  const auto file = FileSystem::Default().Open(path, mode);
-  for (int i = 0; i < blocks; ++i) file->Write(block.Data(), BlockBuffer::kSize);
+  Program().files.WriteBlocks(path, mode, block, blocks);
 }
 
 void ReadFile(const std::string& path, BlockBuffer& block, int blocks) {
-  const auto file = FileSystem::Default().Open(path, FileMode::OpenWriteThrough);
-  for (int i = 0; i < blocks; ++i) file->Read(block.Data(), BlockBuffer::kSize);
+  Program().files.ReadBlocks(path, FileMode::OpenWriteThrough, block, blocks);
 }
 
 // fio's own time for one job, in seconds (its runtime in milliseconds is too
@@ -89,9 +126,9 @@ int main(int argc, char** argv) {
     torvik::bench::PrintHeader();
   }
 
-  const QStringList fioBase = {QStringLiteral("--name=torvik"), QStringLiteral("--filename=") + QString::fromStdString(path),
-                               QStringLiteral("--bs=8k"), QStringLiteral("--size=40m"),
-                               QStringLiteral("--ioengine=psync")};
+  const QStringList fioBase = {QStringLiteral("--name=torvik"),
+                               QStringLiteral("--filename=") + QString::fromStdString(path), QStringLiteral("--bs=8k"),
+                               QStringLiteral("--size=40m"), QStringLiteral("--ioengine=psync")};
   std::vector<double> product, reference;
   for (int i = 0; i < runs; ++i) {
     FileSystem::Default().Delete(path);
@@ -99,7 +136,8 @@ int main(int argc, char** argv) {
     FileSystem::Default().Delete(path);
     reference.push_back(Fio(fioBase + QStringList{"--rw=write", "--direct=1"}, "write"));
   }
-  Row("write 40 MB unbuffered", "fio --rw=write --bs=8k --size=40m --direct=1 psync", Median(product), Median(reference));
+  Row("write 40 MB unbuffered", "fio --rw=write --bs=8k --size=40m --direct=1 psync", Median(product),
+      Median(reference));
 
   product.clear();
   reference.clear();

@@ -37,8 +37,9 @@ QString AboutMemoryLine(int64_t totalBytes, QChar groupSeparator) {
   return grouped + QStringLiteral(" KB");
 }
 
-QString AboutProcessorLine(const QString& vendor, const QString& name, double mhz) {
-  return vendor + u' ' + name + u' ' + QString::asprintf("%6.2f", mhz) + QStringLiteral("MHz");
+QString AboutProcessorLine(const QString& vendor, const QString& name, double mhz, QChar decimalPoint) {
+  return vendor + u' ' + name + u' ' + QString::asprintf("%6.2f", mhz).replace(u'.', decimalPoint) +
+         QStringLiteral("MHz");
 }
 
 }  // namespace torvik

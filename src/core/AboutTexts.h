@@ -16,7 +16,8 @@ namespace torvik {
 QString AboutOsLine(const VersionRecord& record);
 // Bytes / 1024 with thousands separators, then " KB": 3 GB gives "3,145,728 KB".
 QString AboutMemoryLine(int64_t totalBytes, QChar groupSeparator);
-// Vendor, name and the clock as "%6.2f" then "MHz": "GenuineIntel Pentium III 498.67MHz".
-QString AboutProcessorLine(const QString& vendor, const QString& name, double mhz);
+// Vendor, name and the clock as "%6.2f" (with the locale's decimal point)
+// then "MHz": "GenuineIntel Pentium III 498.67MHz".
+QString AboutProcessorLine(const QString& vendor, const QString& name, double mhz, QChar decimalPoint);
 
 }  // namespace torvik

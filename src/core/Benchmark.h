@@ -13,8 +13,8 @@ namespace torvik {
 
 class Benchmark : public BenchTests {
  public:
-  Benchmark(RunState& state, SettingsStore& settings, platform::FileSystem& fileSystem)
-      : cpu_(state), files_(state, settings, fileSystem), disk_(state, files_), memory_(state, files_) {}
+  Benchmark(RunState& state, SettingsStore& settings, platform::FileSystem& fileSystem, TestPathRules& rules)
+      : cpu_(state), files_(state, settings, fileSystem, rules), disk_(state, files_), memory_(state, files_) {}
 
   TestFiles& Files() { return files_; }
 

@@ -26,10 +26,7 @@ void DiskTests::Read(const ReadPlan& plan) {
   const std::string& name = files_.Name(plan.file);
   TimingSlot& slot = state_.Results()[plan.slot];
   slot.Begin(ReadTenths());
-  {
-    const auto file = files_.Files().Open(name, platform::FileMode::OpenWriteThrough);
-    for (int i = 0; i < plan.blocks; ++i) file->Read(readBlock_.Data(), platform::BlockBuffer::kSize);
-  }
+  files_.ReadBlocks(name, platform::FileMode::OpenWriteThrough, readBlock_, plan.blocks);
   slot.EndAdding(ReadTenths());
   files_.Files().Delete(name);
   state_.ShowResult(plan.slot);

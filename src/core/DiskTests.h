@@ -1,7 +1,8 @@
 // The six timed disk tests: writing and reading 40, 50 and 60 MB in 8 KB
 // blocks. Each starts with 100 MB of scratch writes and a 2-second pause;
 // the timed span covers opening, every transfer and closing, nothing else.
-// A test adds its time to its slot, so three passes leave their sum.
+// A test adds its time to its slot, so three passes leave their sum. A
+// failed transfer raises IoError out of the test, its time not taken.
 // GUI thread only.
 #pragma once
 

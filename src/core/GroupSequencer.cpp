@@ -1,5 +1,7 @@
 #include "core/GroupSequencer.h"
 
+#include <iterator>
+
 #include "core/Errors.h"
 
 namespace torvik {
@@ -19,13 +21,16 @@ bool IsWrite(Test slot) { return slot == Test::Write1 || slot == Test::Write2 ||
 
 // A failure inside a group (an I/O error) is shown, and then the window is put
 // back in its idle state: the buttons must never stay locked and no test data
-// may stay on disk. Closing the window mid-run releases the test data too.
+// may stay on disk. The run counts as stopped ("Bench Stop" on the sheet):
+// it did not do all its work. Closing the window mid-run releases the test
+// data too.
 template <typename Body>
 void GroupSequencer::Guarded(Body body) {
   try {
     body();
   } catch (const TorvikError& error) {
-    view_.ShowMessage(error.Message(), MessageIcon::Error);
+    state_.RequestStop();
+    view_.ShowMessage(error.BoxText(), MessageIcon::Error);
     Unlock();
     tests_.CleanupTestData();
     view_.ShowProcessorLine();
@@ -54,6 +59,15 @@ void GroupSequencer::Announce(const QString& text) {
   view_.RepaintNow();
 }
 
+void GroupSequencer::RunTest(void (BenchTests::*run)(), Test slot) {
+  try {
+    (tests_.*run)();
+  } catch (const TorvikError&) {
+    state_.DiscardResult(slot);
+    throw;
+  }
+}
+
 void GroupSequencer::Count(Test test) {
   state_.Results().Total() += state_.Results()[test].elapsed;
   state_.ShowTotal();
@@ -72,20 +86,31 @@ void GroupSequencer::Finish(const QString& message) {
 // hold the sums of all passes) adds them to the total.
 void GroupSequencer::DiskPass(int pass, int& progress, DiskPassRules rules) {
   auto mayGoOn = [&] { return !rules.stoppable || state_.MayGoOn(); };
-  if (mayGoOn()) {
-    Announce(texts::kPreparing);
-    state_.PumpMessages();
-    tests_.PrepareDiskFiles();
-    tests_.ScratchWrite();
-  }
-  for (const DiskStep& step : kDiskSteps) {
-    if (!mayGoOn()) continue;
-    Announce(*step.status);
-    (tests_.*step.run)();
-    if (pass == 3) state_.Results().Total() += state_.Results()[step.slot].elapsed;
-    state_.ShowTotal();
-    progress += IsWrite(step.slot) ? rules.write : rules.read;
-    view_.SetGauge(progress);
+  size_t done = 0;  // steps of this pass that have run
+  try {
+    if (mayGoOn()) {
+      Announce(texts::kPreparing);
+      state_.PumpMessages();
+      tests_.PrepareDiskFiles();
+      tests_.ScratchWrite();
+    }
+    for (const DiskStep& step : kDiskSteps) {
+      if (!mayGoOn()) continue;
+      Announce(*step.status);
+      (tests_.*step.run)();
+      ++done;
+      if (pass == 3) state_.Results().Total() += state_.Results()[step.slot].elapsed;
+      state_.ShowTotal();
+      progress += IsWrite(step.slot) ? rules.write : rules.read;
+      view_.SetGauge(progress);
+    }
+  } catch (const TorvikError&) {
+    // A disk result is the sum of three passes: one that misses a pass is
+    // no result, and neither is the test that failed.
+    for (size_t k = 0; k < std::size(kDiskSteps); ++k) {
+      if (pass < 3 || k >= done) state_.DiscardResult(kDiskSteps[k].slot);
+    }
+    throw;
   }
 }
 
@@ -132,7 +157,7 @@ void GroupSequencer::BAllClick() {
     for (const Step& step : steps) {
       if (!state_.MayGoOn()) continue;
       Announce(*step.status);
-      (tests_.*step.run)();
+      RunTest(step.run, step.slot);
       Count(step.slot);
       view_.SetGauge(step.gauge);
     }
@@ -143,7 +168,7 @@ void GroupSequencer::BAllClick() {
 
     if (state_.MayGoOn()) {
       Announce(texts::kMix);
-      tests_.MixModeTest();
+      RunTest(&BenchTests::MixModeTest, Test::Mix);
       Count(Test::Mix);
       view_.SetGauge(100);
       view_.SetStatusText(texts::kFinished);
@@ -186,7 +211,7 @@ void GroupSequencer::B2DClick() {
         {&BenchTests::ScrollTest, Test::Scroll, 100},
     };
     for (const Step& step : steps) {
-      (tests_.*step.run)();
+      RunTest(step.run, step.slot);
       Count(step.slot);
       view_.SetGauge(step.gauge);
     }
@@ -200,7 +225,7 @@ void GroupSequencer::BMixClick() {
     Lock(false);
     tests_.PrepareMemoryBuffers();
     Announce(texts::kMeasuring);
-    tests_.MemoryCopyTest();
+    RunTest(&BenchTests::MemoryCopyTest, Test::Memory);
     Count(Test::Memory);
     view_.SetGauge(100);
     Finish(texts::kCompletedBox);

@@ -68,6 +68,8 @@ class GroupSequencer {
   template <typename Body>
   void Guarded(Body body);
   void DiskPass(int pass, int& progress, DiskPassRules rules);
+  // Runs one test; when it raises TorvikError its result is discarded first.
+  void RunTest(void (BenchTests::*run)(), Test slot);
   void Lock(bool stopEnabled);
   void Unlock();
   void Announce(const QString& text);

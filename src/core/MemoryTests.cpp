@@ -3,6 +3,7 @@
 #include "X87.h"
 #include "core/CpuKernels.h"
 #include "core/DataBlock.h"
+#include "core/Errors.h"
 #include "core/Timing.h"
 #include "platform/Clock.h"
 
@@ -39,12 +40,21 @@ void MemoryTests::MixStep(int32_t n, const std::string& mixFile) {
   PutExtended(block, 2, arch::X87Sin(x));
   CopyWholeBuffer(files_.SecondBuffer(), files_.FirstBuffer());
   CopyWholeBuffer(files_.FirstBuffer(), files_.SecondBuffer());
-  files_.WriteBlocks(mixFile, platform::FileMode::CreateUnbuffered, mixBlock_, n);
+  // A failure leaves no mix file behind, but a name this program could not
+  // open for writing (another copy's locked file) is not its to delete.
+  try {
+    files_.WriteBlocks(mixFile, platform::FileMode::CreateUnbuffered, mixBlock_, n);
+  } catch (const IoError& error) {
+    if (error.AfterOpen()) files_.Files().Delete(mixFile);
+    throw;
+  }
   CopyWholeBuffer(files_.SecondBuffer(), files_.FirstBuffer());
   CopyWholeBuffer(files_.FirstBuffer(), files_.SecondBuffer());
-  {
-    const auto file = files_.Files().Open(mixFile, platform::FileMode::OpenWriteThrough);
-    for (int32_t i = 0; i < n; ++i) file->Read(block, platform::BlockBuffer::kSize);
+  try {
+    files_.ReadBlocks(mixFile, platform::FileMode::OpenWriteThrough, mixBlock_, n);
+  } catch (const IoError&) {
+    files_.Files().Delete(mixFile);  // written by this step
+    throw;
   }
   files_.Files().Delete(mixFile);
 }

@@ -18,6 +18,27 @@ void AppendBytes(std::string& text, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) text.push_back(static_cast<char>((value >> shift) & 0xFF));
 }
 
+// The ways of AMD's 4-bit level-2 associativity code (0x80000006 ECX bits
+// 12-15) for a cache of `lines` lines; 0 for the codes that name no count.
+uint16_t AmdLevel2Ways(uint32_t code, uint32_t lines) {
+  switch (code) {
+    case 0x1: return 1;
+    case 0x2: return 2;
+    case 0x3: return 3;
+    case 0x4: return 4;
+    case 0x5: return 6;
+    case 0x6: return 8;
+    case 0x8: return 16;
+    case 0xA: return 32;
+    case 0xB: return 48;
+    case 0xC: return 64;
+    case 0xD: return 96;
+    case 0xE: return 128;
+    case 0xF: return static_cast<uint16_t>(std::min<uint32_t>(lines, 0xFFFF));  // fully associative
+    default: return 0;
+  }
+}
+
 // A cache described by AMD's extended leaves: the L1 layout of 0x80000005.
 CacheInfo AmdLevel1(uint32_t value) {
   return CacheInfo{static_cast<uint16_t>((value >> 16) & 0xFF), static_cast<uint8_t>(value & 0xFF),
@@ -97,13 +118,25 @@ void ProcessorInfo::DetectCaches() {
   switch (vendor_) {
     case CpuVendor::vdIntel:
       if (OutsideTableEra()) {
-        ReadIntelCacheLeaves();
+        ReadCacheLeaves(4);
       } else {
         ReadIntelDescriptors();
       }
       break;
     case CpuVendor::vdAMD:
       ReadAmdCacheLeaves();
+      // The tables' era keeps AMD's raw level-2 code; a newer processor gets
+      // its true geometry, from the deterministic cache leaves when it has them.
+      if (OutsideTableEra()) {
+        const CacheInfo coded = l2Cache_;
+        if (HasAmdCacheTopology()) ReadCacheLeaves(0x8000001D);
+        if (!l2CacheSupport_ || l2Cache_ == coded) {
+          l2Cache_ = coded;
+          const uint32_t lines = coded.LineSize > 0 ? uint32_t{coded.Size} * 1024 / coded.LineSize : 0;
+          l2Cache_.Associativity = AmdLevel2Ways(coded.Associativity, lines);
+          l2CacheSupport_ = l2Cache_.Size > 0;
+        }
+      }
       featureFlags_.AMD3DNow = Bit(probe_.Cpuid(0x80000001).edx, 31);
       break;
     case CpuVendor::vdIDT: {
@@ -138,10 +171,12 @@ void ProcessorInfo::ReadIntelDescriptors() {
 
 // Leaf 4, the deterministic cache parameters, one subleaf per cache until a
 // subleaf of type 0.
-void ProcessorInfo::ReadIntelCacheLeaves() {
-  if (highestLeaf_ < 4) return;
+// Intel's leaf 4 and AMD's 0x8000001D share one layout: one subleaf per
+// cache, until a subleaf of type 0.
+void ProcessorInfo::ReadCacheLeaves(uint32_t leaf) {
+  if (leaf == 4 && highestLeaf_ < 4) return;
   for (uint32_t index = 0; index < 32; ++index) {
-    const platform::CpuidRegisters r = probe_.Cpuid(4, index);
+    const platform::CpuidRegisters r = probe_.Cpuid(leaf, index);
     const uint32_t type = r.eax & 0x1F;  // 1 data, 2 instruction, 3 unified
     if (type == 0) break;
     const uint32_t level = (r.eax >> 5) & 0x7;
@@ -168,7 +203,7 @@ void ProcessorInfo::ReadIntelCacheLeaves() {
 }
 
 // 0x80000005 (level 1) and 0x80000006 (level 2), read without asking
-// 0x80000000 first. The level-2 associativity stays AMD's raw 4-bit code.
+// 0x80000000 first. The level-2 associativity is AMD's raw 4-bit code here.
 void ProcessorInfo::ReadAmdCacheLeaves() {
   const platform::CpuidRegisters l1 = probe_.Cpuid(0x80000005);
   l1DataCache_ = AmdLevel1(l1.ecx);
@@ -178,6 +213,12 @@ void ProcessorInfo::ReadAmdCacheLeaves() {
   l2Cache_ = CacheInfo{static_cast<uint16_t>((l2 >> 12) & 0xF), static_cast<uint8_t>(l2 & 0xFF),
                        static_cast<uint8_t>((l2 >> 8) & 0xF), static_cast<uint16_t>(l2 >> 16)};
   l2CacheSupport_ = l2Cache_.Size > 0;
+}
+
+// Leaf 0x8000001D exists when the extended leaves reach it and
+// 0x80000001 ECX bit 22 (topology extensions) is set.
+bool ProcessorInfo::HasAmdCacheTopology() const {
+  return probe_.Cpuid(0x80000000).eax >= 0x8000001D && Bit(probe_.Cpuid(0x80000001).ecx, 22);
 }
 
 bool ProcessorInfo::OutsideTableEra() const {

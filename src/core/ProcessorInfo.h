@@ -58,8 +58,9 @@ class ProcessorInfo {
   void DetectFeatureFlags();
   void DetectCaches();
   void ReadIntelDescriptors();
-  void ReadIntelCacheLeaves();
+  void ReadCacheLeaves(uint32_t leaf);
   void ReadAmdCacheLeaves();
+  bool HasAmdCacheTopology() const;
   bool OutsideTableEra() const;
   QString BrandString() const;
 

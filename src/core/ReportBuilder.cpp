@@ -77,32 +77,12 @@ QString ProcessorTypeSuffix(int32_t type) {
   return {};
 }
 
-QString SheetErrorMessage(int error) {
-  int code = error;
-  switch (error) {
-    case ENOENT: code = 2; break;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case EINVAL: code = 3; break;
-    case EMFILE:
-    case ENFILE: code = 4; break;
-    case EACCES:
-    case EPERM:
-    case EROFS: code = 5; break;
-    case ENOSPC:
-    case EDQUOT: code = 101; break;
+QString OneLine(QString text) {
+  for (QChar& c : text) {
+    const char16_t u = c.unicode();
+    if (u < 0x20 || u == 0x7F || u == 0x85 || u == 0x2028 || u == 0x2029) c = u' ';
   }
-  QString message;
-  switch (code) {
-    case 2: message = QStringLiteral("ﾌｧｲﾙが見つかりません"); break;
-    case 3: message = QStringLiteral("不正なﾌｧｲﾙ名です"); break;
-    case 4: message = QStringLiteral("ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"); break;
-    case 5: message = QStringLiteral("ﾌｧｲﾙへのｱｸｾｽが拒否されました"); break;
-    case 101: message = QStringLiteral("ﾃﾞｨｽｸがいっぱいです"); break;
-    default: message = QStringLiteral("I/O ｴﾗｰ (%1)").arg(code); break;
-  }
-  if (!message.isEmpty() && message.back() > u'.') message += u'.';
-  return message;
+  return text;
 }
 
 QStringList BuildReport(const ReportInputs& in) {
@@ -122,12 +102,12 @@ QStringList BuildReport(const ReportInputs& in) {
   QStringList lines;
   lines << QStringLiteral("<> TORVIK Time Trial Result <>");
   lines << QStringLiteral("   Date          : ") + ReportDate(in.now, in.locale);
-  lines << QStringLiteral("   Your Name     : ") + in.userName;
-  lines << QStringLiteral("   PC-Name       : ") + in.pcName;
+  lines << QStringLiteral("   Your Name     : ") + OneLine(in.userName);
+  lines << QStringLiteral("   PC-Name       : ") + OneLine(in.pcName);
   lines << QStringLiteral("   Bench No      : ") +
                (in.stopFlag != 0 ? QStringLiteral("Bench Stop") : QString::number(BenchNumber(t.Total())));
-  lines << QStringLiteral("   USE OS        : ") + in.osDescription;
-  lines << QStringLiteral("   CPU           : ") + in.vendorName + u' ' + in.cpuName + u' ' +
+  lines << QStringLiteral("   USE OS        : ") + OneLine(in.osDescription);
+  lines << QStringLiteral("   CPU           : ") + OneLine(in.vendorName) + u' ' + OneLine(in.cpuName) + u' ' +
                FixedTwo(in.speedMhz, 4, point) + QStringLiteral("MHz");
   if (in.l1CacheSupport) {
     lines
@@ -141,7 +121,7 @@ QStringList BuildReport(const ReportInputs& in) {
   }
   lines << QStringLiteral("     Stepping    : %1.%2.%3").arg(in.family).arg(in.model).arg(in.stepping) +
                ProcessorTypeSuffix(in.processorType);
-  QString hdd = QStringLiteral("   HDD Info      : ") + in.drive;
+  QString hdd = QStringLiteral("   HDD Info      : ") + OneLine(in.drive);
   if (in.diskQueryOk) {
     hdd += QStringLiteral(" => Free %1MB / Total %2MB")
                .arg(std::llround(in.diskFree / 1'048'576.0))
@@ -164,7 +144,7 @@ QStringList BuildReport(const ReportInputs& in) {
     lines << QStringLiteral("   Memory I-O    : ") + GeneralForm(20480.0 / tenths, point).left(6) +
                  QStringLiteral("MB/sec Copy Average");
   }
-  lines << QStringLiteral("   Display Dev   : ") + in.displayDescription +
+  lines << QStringLiteral("   Display Dev   : ") + OneLine(in.displayDescription) +
                QStringLiteral("(%1x%2 %3BitColor)").arg(in.screenWidth).arg(in.screenHeight).arg(in.screenDepth);
   const std::pair<Test, const char*> singles[] = {
       {Test::Calc, "   Prime  Calc   : "},     {Test::Trig, "   Trigonometric : "},
@@ -186,7 +166,7 @@ QStringList BuildReport(const ReportInputs& in) {
   }
   if (has(Test::Mix)) lines << QStringLiteral("   Mix    Mode   : ") + caption(ResultLabel::KMix);
   lines << QStringLiteral("   Sum    Total  : ") + caption(ResultLabel::KAll);
-  lines << QStringLiteral("//______  TORVIK ") + in.version + QStringLiteral("  ______//");
+  lines << QStringLiteral("//______  TORVIK ") + OneLine(in.version) + QStringLiteral("  ______//");
   lines << QString();
   return lines;
 }

@@ -38,8 +38,12 @@ struct ReportInputs {
   QLocale locale = QLocale::system();
 };
 
-// The block's lines, without line ends; the last is the empty line.
+// The block's lines, without line ends; the last is the empty line. Every
+// text from outside (names, paths, descriptions) is written on one line.
 QStringList BuildReport(const ReportInputs& in);
+// `text` with every control character (C0, DEL, and the Unicode line and
+// paragraph breaks) written as a blank, so it can never start a new line.
+QString OneLine(QString text);
 
 // 1 + 2 + ... + n for the total rounded to whole tenths, in wrapping signed
 // 32-bit arithmetic; 0 when n <= 0.
@@ -56,9 +60,5 @@ int64_t MemoryMegabytes(int64_t bytes);
 QString ReportDate(const QDateTime& now, const QLocale& locale);
 // The suffix of the stepping line for a processor type 0, 1, 2; else empty.
 QString ProcessorTypeSuffix(int32_t type);
-
-// The message of an input/output error on the sheet, by the system error
-// (errno), with the error box's full stop when it ends above ".".
-QString SheetErrorMessage(int error);
 
 }  // namespace torvik

@@ -59,6 +59,11 @@ void RunState::ShowResult(Test test) {
   PumpMessages();
 }
 
+void RunState::DiscardResult(Test test) {
+  results_[test] = TimingSlot{};
+  view_.SetResultText(LabelOf(test), QString());
+}
+
 void RunState::ShowElapsed(Test test) { view_.SetResultText(LabelOf(test), FormatSeconds(results_[test].elapsed)); }
 
 }  // namespace torvik

@@ -46,6 +46,9 @@ class RunState {
   // ShowElapsed, then the whole window repainted now and messages pumped:
   // how a test shows its result when it ends.
   void ShowResult(Test test);
+  // A test that failed has no result: its slot is cleared and its label
+  // emptied, so neither the window nor the sheet shows a time for it.
+  void DiscardResult(Test test);
 
   RunView& View() { return view_; }
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "core/DriveType.h"
 #include "core/SysInfoParsers.h"
 
 namespace torvik {
@@ -20,10 +21,6 @@ uint16_t ArchitectureOf(const std::string& machine) {
   if (machine == "aarch64") return 12;                                                  // ARM64
   if (machine.rfind("arm", 0) == 0) return 5;
   return 0xFFFF;
-}
-
-std::string DevicePath(uint32_t major, uint32_t minor) {
-  return "/sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor);
 }
 
 // "0x1002" -> 0x1002; 0 when absent or not a number.
@@ -191,44 +188,12 @@ void SystemInfo::GatherPeripherals() {
   }
 }
 
-bool SystemInfo::IsRemovable(uint32_t major, uint32_t minor) const {
-  std::string device = DevicePath(major, minor);
-  // A partition says nothing itself: its disk, one level up, does.
-  if (sources_.ReadFile(device + "/partition")) {
-    if (const auto real = sources_.RealPath(device)) device = real->substr(0, real->rfind('/'));
-  }
-  const auto removable = sources_.ReadFile(device + "/removable");
-  return removable && Text(*removable) == u"1";
-}
-
-// The mount holding `resolved` (the longest mount point above it, the last
-// mounted one when several share it) decides the drive type.
-int32_t SystemInfo::ClassifyPath(const std::vector<MountEntry>& mounts, const std::string& resolved, QString* fsType,
-                                 std::string* deviceNode) const {
-  const QString path = QString::fromStdString(resolved);
-  const MountEntry* best = nullptr;
-  for (const MountEntry& mount : mounts) {
-    const QString& point = mount.mountPoint;
-    const bool above = path == point || point == u"/" || path.startsWith(point + u'/');
-    if (above && (best == nullptr || point.size() >= best->mountPoint.size())) best = &mount;
-  }
-  if (best == nullptr) return kDriveUnknown;
-  uint32_t major = best->major, minor = best->minor;
-  if (major == 0 && best->source.startsWith(QStringLiteral("/dev/"))) {
-    // Some file systems (btrfs) show an anonymous device: ask their source node.
-    if (const auto node = sources_.DeviceNumberOfNode(best->source.toStdString())) std::tie(major, minor) = *node;
-  }
-  if (fsType) *fsType = best->fsType;
-  if (deviceNode) *deviceNode = major != 0 ? DevicePath(major, minor) : std::string();
-  return ClassifyFileSystem(best->fsType, major != 0, major != 0 && IsRemovable(major, minor));
-}
-
 void SystemInfo::GatherFileSystems() {
   const std::vector<MountEntry> mounts = ParseMountInfo(sources_.ReadFile("/proc/self/mountinfo").value_or(""));
   QStringList points;
   for (const MountEntry& mount : mounts) {
     if (points.contains(mount.mountPoint)) continue;
-    if (ClassifyPath(mounts, mount.mountPoint.toStdString(), nullptr, nullptr) > kDriveNoRootDir) {
+    if (ClassifyMountedPath(sources_, mounts, mount.mountPoint.toStdString()).type > kDriveNoRootDir) {
       points << mount.mountPoint;
     }
   }
@@ -240,10 +205,11 @@ void SystemInfo::SetDiSign(const QString& path) {
   facts_.diSign = path;
   // Only an absolute path names a place on a disk; anything else has no root.
   const auto resolved = path.startsWith(u'/') ? sources_.RealPath(path.toStdString()) : std::nullopt;
-  QString fsType;
-  std::string device;
   const std::vector<MountEntry> mounts = ParseMountInfo(sources_.ReadFile("/proc/self/mountinfo").value_or(""));
-  facts_.diMediaType = resolved ? ClassifyPath(mounts, *resolved, &fsType, &device) : kDriveNoRootDir;
+  const DriveClass drive = resolved ? ClassifyMountedPath(sources_, mounts, *resolved) : DriveClass{};
+  facts_.diMediaType = drive.type;
+  const QString& fsType = drive.fsType;
+  const std::string& device = drive.deviceNode;
   const auto volume = resolved ? sources_.Volume(*resolved) : std::nullopt;
   if (!volume) {
     facts_.diCompressed = false;

@@ -80,10 +80,6 @@ class SystemInfo {
   void GatherSound();
   void GatherPeripherals();
   void GatherFileSystems();
-  // The drive type of `resolved` among `mounts` (mountinfo, parsed once by the caller).
-  int32_t ClassifyPath(const std::vector<MountEntry>& mounts, const std::string& resolved, QString* fsType,
-                       std::string* deviceNode) const;
-  bool IsRemovable(uint32_t major, uint32_t minor) const;
 
   const platform::SystemSources& sources_;
   SysInfoFacts facts_;

@@ -1,6 +1,7 @@
 #include "core/TestFiles.h"
 
 #include <QFile>
+#include <cerrno>
 #include <cstring>
 
 #include "core/DataBlock.h"
@@ -11,13 +12,21 @@ namespace torvik {
 namespace {
 
 constexpr double kBytesPerMegabyte = 1'048'576.0;
+// How many taken names in a row NextNumberedName skips before giving up.
+constexpr int kNameAttempts = 1'000;
 
-// The directory that files named "<path><name>" land in: the path up to its
-// last "/" (the path is a plain prefix of every name).
-QString DirectoryOfPrefix(const QString& path) {
-  const qsizetype slash = path.lastIndexOf(u'/');
-  if (slash < 0) return QStringLiteral(".");
-  return slash == 0 ? QStringLiteral("/") : path.left(slash);
+// The error of a failed transfer or close of an open file: the system's, or
+// `withoutErrno` when the call only moved fewer bytes than asked.
+[[noreturn]] void RaiseIoError(const platform::TestFile& file, int withoutErrno) {
+  throw IoError(file.Error() != 0 ? IoCodeOfErrno(file.Error()) : withoutErrno, true);
+}
+
+void CheckOpen(const platform::TestFile& file) {
+  if (!file.IsOpen()) throw IoError(IoCodeOfErrno(file.Error() != 0 ? file.Error() : ENOENT));
+}
+
+void CheckClose(platform::TestFile& file) {
+  if (!file.Close()) RaiseIoError(file, kIoDiskFull);
 }
 
 }  // namespace
@@ -27,15 +36,26 @@ void CopyWholeBuffer(std::vector<uint8_t>& target, const std::vector<uint8_t>& s
   if (!source.empty()) std::memcpy(target.data(), source.data(), source.size());
 }
 
-void TestFiles::ReadTestPath() { testPath_ = settings_.Read(settings::kDrive, DefaultTestPath()); }
+void TestFiles::ReadTestPath() { testPath_ = NormalisedTestPath(settings_.Read(settings::kDrive, DefaultTestPath())); }
+
+void TestFiles::ReadUsableTestPath() {
+  ReadTestPath();
+  if (rules_.Check(testPath_) != TestPathProblem::None) throw RefusalError(texts::kNoDiskInformation);
+}
 
 std::string TestFiles::PathOf(const QString& fileName) const {
   return QFile::encodeName(testPath_ + fileName).toStdString();
 }
 
 std::string TestFiles::NextNumberedName() {
-  ++fileNumberCounter_;
-  return PathOf(QStringLiteral("TORVIK%1.dat").arg(fileNumberCounter_));
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    ++fileNumberCounter_;
+    std::string name = PathOf(QStringLiteral("TORVIK%1.dat").arg(fileNumberCounter_));
+    const int error = fileSystem_.CreateExclusive(name);
+    if (error == 0) return name;
+    if (error != EEXIST) throw IoError(IoCodeOfErrno(error));
+  }
+  throw IoError(kIoFileExists);
 }
 
 bool TestFiles::QueryDiskSpace(const QString& path, double& total, double& available) {
@@ -49,14 +69,15 @@ void TestFiles::Refuse(const QString& message) {
 
 void TestFiles::CheckTestDrive() {
   ReadTestPath();
-  double total = 0, available = 0;
-  if (!QueryDiskSpace(testPath_, total, available)) {
+  // A path where no test file may or can be made would let every disk test
+  // fail or, worse, write where the user did not mean: refused like a path
+  // without disk information.
+  if (rules_.Check(testPath_) != TestPathProblem::None) {
     Refuse(texts::kNoDiskInformation);
     return;
   }
-  // A path where no file can be created would let every disk test "succeed"
-  // in no time: refused like a path without disk information.
-  if (!fileSystem_.CanCreateFiles(QFile::encodeName(DirectoryOfPrefix(testPath_)).toStdString())) {
+  double total = 0, available = 0;
+  if (!QueryDiskSpace(testPath_, total, available)) {
     Refuse(texts::kNoDiskInformation);
     return;
   }
@@ -66,12 +87,27 @@ void TestFiles::CheckTestDrive() {
 void TestFiles::WriteBlocks(const std::string& name, platform::FileMode mode, const platform::BlockBuffer& block,
                             int blocks) {
   const auto file = fileSystem_.Open(name, mode);
-  for (int i = 0; i < blocks; ++i) file->Write(block.Data(), platform::BlockBuffer::kSize);
-}  // closed here, also when a write raises
+  CheckOpen(*file);
+  for (int i = 0; i < blocks; ++i) {
+    if (!file->Write(block.Data(), platform::BlockBuffer::kSize)) RaiseIoError(*file, kIoDiskFull);
+  }
+  CheckClose(*file);
+}  // a file left open by a raised error is closed here
+
+void TestFiles::ReadBlocks(const std::string& name, platform::FileMode mode, platform::BlockBuffer& block, int blocks) {
+  const auto file = fileSystem_.Open(name, mode);
+  CheckOpen(*file);
+  for (int i = 0; i < blocks; ++i) {
+    if (!file->Read(block.Data(), platform::BlockBuffer::kSize)) RaiseIoError(*file, kIoReadPastEnd);
+  }
+  CheckClose(*file);
+}
 
 void TestFiles::PrepareDiskFiles() {
-  ReadTestPath();
+  ReadUsableTestPath();
   FillBlock(block_.Data(), BlockValues::KTimesPi, 0);
+  // The earlier pass deleted its files; its names are nobody's to delete now.
+  names_ = {};
   for (std::string& name : names_) name = NextNumberedName();
   for (int i = 0; i < 3; ++i) {
     WriteBlocks(names_[i], platform::FileMode::CreateUnbuffered, block_, kReadFileBlocks[i]);
@@ -81,44 +117,61 @@ void TestFiles::PrepareDiskFiles() {
 void TestFiles::ScratchWrite() {
   for (int i = 0; i < kScratchFiles; ++i) {
     const std::string name = NextNumberedName();
-    WriteBlocks(name, platform::FileMode::CreateUnbuffered, scratchBlock_, kScratchBlocks);
+    try {
+      WriteBlocks(name, platform::FileMode::CreateUnbuffered, scratchBlock_, kScratchBlocks);
+    } catch (const IoError&) {
+      fileSystem_.Delete(name);
+      throw;
+    }
     fileSystem_.Delete(name);
   }
   state_.PumpMessages();
 }
 
 void TestFiles::PrepareMemoryBuffers() {
-  ReadTestPath();
+  ReadUsableTestPath();
   const std::string name = PathOf(QStringLiteral("TORVIK.rd0"));
-  // The memory data file must not outlive this step, whatever fails.
-  auto fail = [&](const std::unique_ptr<platform::TestFile>& file) {
-    const QString reason = QString::fromLocal8Bit(file->ErrorText());
-    fileSystem_.Delete(name);
-    throw TorvikError(QStringLiteral("I/O error: %1 (%2)").arg(reason, QFile::decodeName(name.c_str())));
-  };
-  {
-    const auto file = fileSystem_.Open(name, platform::FileMode::CreateBuffered);
-    if (!file->IsOpen()) fail(file);
-    const std::vector<uint8_t> record(kMemoryRecordSize, 0);
-    for (int i = 0; i < kMemoryRecords; ++i) {
-      if (!file->Write(record.data(), record.size())) fail(file);
+  bool written = false;  // the file is this program's from here on
+  try {
+    {
+      const auto file = fileSystem_.Open(name, platform::FileMode::CreateBuffered);
+      CheckOpen(*file);
+      const std::vector<uint8_t> record(kMemoryRecordSize, 0);
+      for (int i = 0; i < kMemoryRecords; ++i) {
+        if (!file->Write(record.data(), record.size())) RaiseIoError(*file, kIoDiskFull);
+      }
+      CheckClose(*file);
+      written = true;
     }
-  }
-  firstBuffer_.clear();
-  secondBuffer_.clear();
-  buffersExist_ = true;
-  {
-    const auto file = fileSystem_.Open(name, platform::FileMode::OpenExistingBuffered);
-    if (!file->IsOpen() || file->Size() < 0) fail(file);
-    firstBuffer_.resize(static_cast<size_t>(file->Size()));
-    if (!firstBuffer_.empty() && !file->Read(firstBuffer_.data(), firstBuffer_.size())) fail(file);
+    firstBuffer_.clear();
+    secondBuffer_.clear();
+    buffersExist_ = true;
+    {
+      const auto file = fileSystem_.Open(name, platform::FileMode::OpenExistingBuffered);
+      CheckOpen(*file);
+      const int64_t size = file->Size();
+      if (size < 0) RaiseIoError(*file, kIoReadPastEnd);
+      firstBuffer_.resize(static_cast<size_t>(size));
+      if (!firstBuffer_.empty() && !file->Read(firstBuffer_.data(), firstBuffer_.size())) {
+        RaiseIoError(*file, kIoReadPastEnd);
+      }
+      CheckClose(*file);
+    }
+  } catch (const IoError& error) {
+    // The memory data file must not outlive this step; a name this program
+    // could not even open (another copy's locked file, a planted link) is
+    // not its to delete.
+    if (error.AfterOpen() || written) fileSystem_.Delete(name);
+    throw;
   }
   fileSystem_.Delete(name);
 }
 
 void TestFiles::CleanupTestData() {
-  for (const std::string& name : names_) {
+  for (std::string& name : names_) {
     if (!name.empty()) fileSystem_.Delete(name);
+    // Deleted names are forgotten: another program may take them now.
+    name.clear();
   }
   if (buffersExist_) {
     // Released, not just emptied: the memory goes back.

@@ -1,7 +1,8 @@
 // FileSystem: the file facilities of the disk tests. The three open modes
-// of a test file, plain block transfers, deletion, the free-space query and
-// the check that files can be created in a directory. The program uses
-// FileSystem::Default(); tests wrap it to count bytes or fake the space.
+// of a test file, plain block transfers, exclusive creation, deletion, the
+// free-space query and the checks of a test directory. The program uses
+// FileSystem::Default(); tests wrap it to count bytes, fake the space or
+// make a system call fail.
 // GUI thread; a TestFile belongs to whoever opened it.
 #pragma once
 
@@ -40,32 +41,49 @@ class TestFile {
   virtual bool Read(void* data, size_t bytes) = 0;
   // The file's size in bytes, or -1.
   virtual int64_t Size() const = 0;
-  // What went wrong in the open or the last failed transfer.
-  virtual std::string ErrorText() const = 0;
+  // Flushes what the mode requires and closes; false when that fails. The
+  // destructor closes a file that is still open, without asking.
+  virtual bool Close() = 0;
+  // The errno of the failed open, transfer or close; 0 when the last
+  // transfer failed by moving fewer bytes than asked (no system error).
+  virtual int Error() const = 0;
 };
+
+// What a path names.
+enum class PathKind { Missing, Directory, Other };
 
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
   // Never follows a symbolic link and creates files readable by the owner
-  // only; an exclusive lock stands for "no sharing".
+  // only; an exclusive lock stands for "no sharing": a file another process
+  // holds is refused (EWOULDBLOCK) and left as it was. The modes that create
+  // or truncate do so only once the lock is held.
   virtual std::unique_ptr<TestFile> Open(const std::string& path, FileMode mode) = 0;
+  // Creates an empty file that did not exist (O_EXCL): 0, EEXIST when the
+  // name is taken (by a file, a link or anything else), or another errno.
+  virtual int CreateExclusive(const std::string& path) = 0;
   // Deletes the file if it exists; the outcome is ignored.
   virtual void Delete(const std::string& path) = 0;
   // The volume's total bytes and the bytes available to this user; false
   // (outputs untouched) when the query fails.
   virtual bool QueryDiskSpace(const std::string& path, double& total, double& available) = 0;
-  // True when `directory` exists and this user may create files in it on a
-  // writable file system.
+  // What `path` names, links followed.
+  virtual PathKind Kind(const std::string& path) = 0;
+  // True when a file can really be created in `directory` (checked by
+  // creating one and deleting it again).
   virtual bool CanCreateFiles(const std::string& directory) = 0;
 
-  // The operating system's file system; lives for the whole program.
+  // The operating system's file system; lives for the whole program. Every
+  // file it creates is registered for deletion at an abnormal exit
+  // (ExitCleanup) until Delete() removes it.
   static FileSystem& Default();
 };
 
 // A text file that grows at its end (the result sheet): created when
-// missing, opened for appending otherwise. Each call gives 0 or the errno.
+// missing, opened for appending otherwise; anything but a regular file is
+// refused (EINVAL) rather than waited on. Each call gives 0 or the errno.
 class AppendFile {
  public:
   AppendFile() = default;
@@ -79,6 +97,10 @@ class AppendFile {
  private:
   int fd_ = -1;
 };
+
+// True when this user may write `path` (access(W_OK)): a file may be
+// changed, or files created in a folder.
+bool IsWritable(const std::string& path);
 
 // An 8,192-byte block aligned for unbuffered transfers.
 class BlockBuffer {

@@ -11,6 +11,7 @@
 #include "core/ProcessorInfo.h"
 #include "ui/DesignScale.h"
 #include "ui/Labels.h"
+#include "ui/WindowCentring.h"
 
 namespace torvik {
 namespace {
@@ -82,7 +83,10 @@ AboutBox::AboutBox(const platform::ProcessorProbe& processor, const VersionRecor
   OS->setText(AboutOsLine(version));
   PhysMem->setText(AboutMemoryLine(totalPhysical, QLocale::system().groupSeparator().front()));
   ProcessorInfo processorInfo(processor);
-  LCPU->setText(AboutProcessorLine(processorInfo.VendorName(), processorInfo.CPUName(), processorInfo.GetSpeed()));
+  const QString point = QLocale::system().decimalPoint();
+  LCPU->setText(AboutProcessorLine(processorInfo.VendorName(), processorInfo.CPUName(), processorInfo.GetSpeed(),
+                                   point.isEmpty() ? QChar(u'.') : point.front()));
+  KeepCentredWhenShown(*this);
 }
 
 void AboutBox::keyPressEvent(QKeyEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextDocument>
 
 #include "core/ShapeDraws.h"
 #include "core/Timing.h"
@@ -23,6 +24,17 @@ const QStringList& ScrollLines() {
       QStringLiteral("とるびく ばーじょん さん"),
   };
   return lines;
+}
+
+bool AppendWithinCapacity(QPlainTextEdit& box, const QString& line, int capacity) {
+  const QTextDocument& document = *box.document();
+  // characterCount() holds one separator per block, the last one included.
+  const bool empty = document.isEmpty();
+  const int length = empty ? 0 : document.characterCount() - 1 + (document.blockCount() - 1);
+  const int added = static_cast<int>(line.size()) + (empty ? 0 : 2);
+  if (length + added > capacity) return false;
+  box.appendPlainText(line);
+  return true;
 }
 
 StageShape GraphicsTests::NextShape(DrawingKind kind, int width, int height) {
@@ -131,7 +143,7 @@ void GraphicsTests::ScrollTest() {
     memo.setFont(font);
     for (int repeat = 0; repeat < kScrollRepeats; ++repeat) {
       for (const QString& line : ScrollLines()) {
-        memo.appendPlainText(line);
+        AppendWithinCapacity(memo, line, MainWindow::kMemoMaxLength);
         // The contents move one pixel down; the box shows the result at once.
         memo.viewport()->scroll(0, 1);
         memo.repaint();

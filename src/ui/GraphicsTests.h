@@ -5,6 +5,7 @@
 // full-screen, topmost stage. GUI thread only.
 #pragma once
 
+#include <QPlainTextEdit>
 #include <QStringList>
 
 #include "core/BenchTests.h"
@@ -21,6 +22,11 @@ inline constexpr int kScrollFontSizes[10] = {14, 16, 18, 20, 22, 24, 26, 36, 48,
 inline constexpr int kScrollRepeats = 200;
 // The five lines of the scroll test, in their order.
 const QStringList& ScrollLines();
+
+// Appends `line` to the text box unless the box would then hold more than
+// `capacity` characters, a line break counting two (CR LF), as the classic
+// edit control refuses text beyond its limit. True when appended.
+bool AppendWithinCapacity(QPlainTextEdit& box, const QString& line, int capacity);
 
 class GraphicsTests : public DrawingTests {
  public:

@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
@@ -11,6 +12,7 @@
 #include "core/Errors.h"
 #include "core/RandomGenerator.h"
 #include "ui/HelpWindow.h"
+#include "ui/WindowCentring.h"
 
 namespace torvik {
 namespace {
@@ -105,13 +107,18 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 }  // namespace
 
-MainWindow::MainWindow(const platform::ProcessorProbe& processor, SettingsStore* settings, QWidget* parent)
+MainWindow::MainWindow(const platform::ProcessorProbe& processor, SettingsStore* settings, TestPathRules* rules,
+                       QWidget* parent)
     : QMainWindow(parent),
       scale_(DesignScale::ForScreen()),
       ownSettings_(settings ? nullptr : std::make_unique<UserSettingsStore>()),
       settings_(settings ? *settings : *ownSettings_),
+      ownRules_(
+          rules ? nullptr
+                : std::make_unique<TestPathRules>(platform::FileSystem::Default(), platform::SystemSources::Default())),
+      rules_(rules ? *rules : *ownRules_),
       state_(*this),
-      bench_(state_, settings_, platform::FileSystem::Default()),
+      bench_(state_, settings_, platform::FileSystem::Default(), rules_),
       sequencer_(state_, bench_) {
   setObjectName(QStringLiteral("FMain"));
   setWindowTitle(kCaption);
@@ -150,17 +157,11 @@ MainWindow::MainWindow(const platform::ProcessorProbe& processor, SettingsStore*
   adjustSize();
   setFixedSize(size());
   Centre();
+  KeepCentredWhenShown(*this);
   FormCreate();
 }
 
-void MainWindow::Centre() {
-  const QScreen* screen = this->screen();
-  if (screen == nullptr) return;
-  const QRect area = screen->geometry();
-  const QSize outer = frameGeometry().size();
-  move(area.x() + std::max(0, (area.width() - outer.width()) / 2),
-       area.y() + std::max(0, (area.height() - outer.height()) / 2));
-}
+void MainWindow::Centre() { CentreOnScreen(*this); }
 
 void MainWindow::CoverScreen() {
   const QScreen* screen = this->screen();
@@ -339,7 +340,7 @@ void MainWindow::MSetClick() {
     userName_ = settings_.Read(settings::kUserName, QString());
     pcName_ = settings_.Read(settings::kPcName, QString());
   } catch (const TorvikError& error) {
-    ShowMessage(error.Message(), MessageIcon::Error);
+    ShowMessage(error.BoxText(), MessageIcon::Error);
   }
 }
 
@@ -371,16 +372,16 @@ void MainWindow::ShowMessage(const QString& text, MessageIcon icon) {
 }
 
 void MainWindow::RunGroup(void (GroupSequencer::*group)()) {
-  running_ = true;
+  ++runDepth_;
   try {
     (sequencer_.*group)();
   } catch (const ExitRequested&) {
     // The group has released its test data; now the window may close.
   } catch (const TorvikError& error) {
-    ShowMessage(error.Message(), MessageIcon::Error);
+    ShowMessage(error.BoxText(), MessageIcon::Error);
   }
-  running_ = false;
-  if (closeRequested_) close();
+  --runDepth_;
+  if (closeRequested_ && runDepth_ == 0) close();
 }
 
 void MainWindow::BCPUClick() { RunGroup(&GroupSequencer::BCPUClick); }
@@ -393,8 +394,21 @@ void MainWindow::BStopClick() { state_.BStopClick(); }
 
 void MainWindow::MExitClick() { close(); }
 
+void MainWindow::RequestTermination(int signal) {
+  exitStatus_ = 128 + signal;
+  // A message box, the settings dialog, the about box: whatever modal window
+  // is open closes, so the run (or the idle window) can see the request.
+  for (int i = 0; i < 16; ++i) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || modal == this) break;
+    modal->close();
+    if (modal->isVisible()) modal->hide();
+  }
+  close();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (running_) {
+  if (Running()) {
     // Seen at the run's next pumping point, which unwinds the group; the
     // window closes once the group has released its test data.
     closeRequested_ = true;

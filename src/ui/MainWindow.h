@@ -40,9 +40,10 @@ class MainWindow : public QMainWindow, public RunView {
   static constexpr int kMemoMaxLength = 64'512;
 
   // `processor` is the one the processor components identify and measure;
-  // `settings` the store of the test path and names (null: the user's own).
+  // `settings` the store of the test path and names (null: the user's own);
+  // `rules` what makes a test path usable (null: this machine's rules).
   explicit MainWindow(const platform::ProcessorProbe& processor = platform::HardwareProcessor(),
-                      SettingsStore* settings = nullptr, QWidget* parent = nullptr);
+                      SettingsStore* settings = nullptr, TestPathRules* rules = nullptr, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   RunState& State() { return state_; }
@@ -51,7 +52,15 @@ class MainWindow : public QMainWindow, public RunView {
   const QString& PcName() const { return pcName_; }
   const ProcessorInfo& Processor() const { return *TCPU; }
   const SystemInfo& System() const { return *TSys; }
-  bool Running() const { return running_; }
+  // True from a group's start to its end, nested handlers included.
+  bool Running() const { return runDepth_ > 0; }
+  // The program must end (a termination signal): every modal window gives
+  // way and the window closes as the user's close does, a running group
+  // unwinding at its next pumping point with its test data deleted. The
+  // program then exits with 128 + `signal`.
+  void RequestTermination(int signal);
+  // 0, or 128 + the signal that ended the program.
+  int ExitStatus() const { return exitStatus_; }
 
   // RunView
   void SetResultText(ResultLabel label, const QString& text) override;
@@ -75,7 +84,7 @@ class MainWindow : public QMainWindow, public RunView {
   void CoverScreen();
   // Gives the window back its saved height, then its width.
   void RestoreSize(QSize saved);
-  // Centres the window on its screen (never above or left of it).
+  // Centres the window, frame included, on its screen (never above or left of it).
   void Centre();
   // Hides (StageOn) or shows (StageOff) the separator bars, buttons and
   // top-level menu items, and sets or clears the stay-on-top flag.
@@ -92,7 +101,8 @@ class MainWindow : public QMainWindow, public RunView {
   void BStopClick();
   // Appends the result block to the sheet beside the executable and opens it.
   void BRepClick();
-  // The sheet: the executable's path with its extension replaced by ".txt".
+  // The sheet: the executable's path with its extension replaced by ".txt"
+  // when it can be written there, else that name in the per-user data folder.
   static QString SheetPath();
   void MExitClick();
   // Shows the settings dialog, then re-reads the test path, user name and PC name.
@@ -118,6 +128,8 @@ class MainWindow : public QMainWindow, public RunView {
   const DesignScale scale_;
   std::unique_ptr<SettingsStore> ownSettings_;
   SettingsStore& settings_;
+  std::unique_ptr<TestPathRules> ownRules_;
+  TestPathRules& rules_;
   RunState state_;
   Benchmark bench_;
   GroupSequencer sequencer_;
@@ -140,8 +152,9 @@ class MainWindow : public QMainWindow, public RunView {
 
   QString userName_;
   QString pcName_;
-  bool running_ = false;
+  int runDepth_ = 0;  // groups running, a handler re-entered from a pump counted too
   bool closeRequested_ = false;
+  int exitStatus_ = 0;
 };
 
 }  // namespace torvik

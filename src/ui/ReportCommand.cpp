@@ -1,21 +1,25 @@
 // The Report button of the main window: gathers the inputs of the result
-// block, appends it to the sheet beside the executable and opens the sheet.
+// block, appends it to the sheet (beside the executable, or in the user's
+// data folder when the executable's folder is not writable) and opens it.
 // GUI thread.
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include "core/Errors.h"
 #include "core/ReportBuilder.h"
+#include "core/SheetLocation.h"
 #include "ui/MainWindow.h"
 #include "ui/ShellOpen.h"
 
 namespace torvik {
 
 QString MainWindow::SheetPath() {
-  const QString executable = QCoreApplication::applicationFilePath();
-  const qsizetype slash = executable.lastIndexOf(u'/');
-  const qsizetype dot = executable.lastIndexOf(u'.');
-  return (dot > slash + 1 ? executable.left(dot) : executable) + QStringLiteral(".txt");
+  return ChooseSheetPath(
+      QCoreApplication::applicationFilePath(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+      [](const QString& path) { return platform::IsWritable(QFile::encodeName(path).toStdString()); });
 }
 
 namespace {
@@ -33,8 +37,9 @@ void MainWindow::BRepClick() {
   platform::AppendFile sheet;
   auto fail = [&](int error) {
     sheet.Close();
-    ShowMessage(SheetErrorMessage(error), MessageIcon::Error);
+    ShowMessage(IoError(IoCodeOfErrno(error)).BoxText(), MessageIcon::Error);
   };
+  QDir().mkpath(QFileInfo(path).absolutePath());  // the data folder may not exist yet
   if (const int error = sheet.Open(QFile::encodeName(path).toStdString())) return fail(error);
   try {
     ReportInputs in;
@@ -76,7 +81,7 @@ void MainWindow::BRepClick() {
     if (const int error = sheet.Close()) return fail(error);
   } catch (const TorvikError& error) {
     sheet.Close();
-    ShowMessage(error.Message(), MessageIcon::Error);
+    ShowMessage(error.BoxText(), MessageIcon::Error);
     return;
   }
   ShellOpen(path);

@@ -10,6 +10,7 @@
 #include "core/SysInfoParsers.h"
 #include "ui/DesignScale.h"
 #include "ui/Labels.h"
+#include "ui/WindowCentring.h"
 
 namespace torvik {
 namespace {
@@ -22,15 +23,18 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry) {
 }
 
 void ShowError(QWidget* parent, const TorvikError& error) {
-  QMessageBox::critical(parent, QApplication::applicationName(), error.Message());
+  QMessageBox::critical(parent, QApplication::applicationName(), error.BoxText());
 }
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(SettingsStore& settings, const platform::SystemSources& sources, QWidget* parent)
+SettingsDialog::SettingsDialog(SettingsStore& settings, const platform::SystemSources& sources, TestPathRules* rules,
+                               QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       MSysInfo(sources, ScreenFacts{}, QStringLiteral("/")),
-      settings_(settings) {
+      settings_(settings),
+      ownRules_(rules ? nullptr : std::make_unique<TestPathRules>(platform::FileSystem::Default(), sources)),
+      rules_(rules ? *rules : *ownRules_) {
   setObjectName(QStringLiteral("Form2"));
   const DesignScale s = DesignScale::ForScreen();
   setWindowTitle(QStringLiteral("環境設定"));
@@ -71,7 +75,13 @@ SettingsDialog::SettingsDialog(SettingsStore& settings, const platform::SystemSo
   for (QLineEdit* edit : {fmDrv, fmYName, fmPCName}) edit->installEventFilter(this);
   connect(fmOK, &QPushButton::clicked, this, &SettingsDialog::fmOKClick);
   connect(fmNG, &QPushButton::clicked, this, &SettingsDialog::fmNGClick);
+  KeepCentredWhenShown(*this);
   FormCreate();
+}
+
+void SettingsDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  fmDrv->setFocus();
 }
 
 void SettingsDialog::FormCreate() {
@@ -94,23 +104,26 @@ void SettingsDialog::Load() {
   fmPCName->setText(savedPcName_);
 }
 
-// Paths are case-sensitive: the text stays as typed. Anything that is not on
-// a fixed local disk is refused; an accepted path gets its trailing "/".
+// Paths are case-sensitive: the text stays as typed. A path the test path
+// rules refuse is refused with the message of its fault; an accepted path
+// gets its trailing "/".
 void SettingsDialog::fmDrvExit() {
   if (checking_) return;
   checking_ = true;
   const QString path = fmDrv->text();
   MSysInfo.SetDiSign(path);
-  if (MSysInfo.Facts().diMediaType != kDriveFixed) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), texts::kNotAHardDisk, QMessageBox::Ok);
+  const TestPathProblem problem = rules_.Check(path);
+  if (problem != TestPathProblem::None) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), TestPathProblemText(problem),
+                    QMessageBox::Ok);
     box.exec();
     fmDrv->setText(savedDrive_);
     fmDrv->setFocus();
     // The message took the activation: the dialog reverts and closes, also
     // where the window system reports no activation change.
     if (isVisible()) FormDeactivate();
-  } else if (!path.endsWith(u'/')) {
-    fmDrv->setText(path + u'/');
+  } else {
+    fmDrv->setText(NormalisedTestPath(path));
   }
   repaint();
   checking_ = false;

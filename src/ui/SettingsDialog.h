@@ -1,29 +1,31 @@
-// SettingsDialog: the settings dialog. It edits the test path, the user's name and
-// the PC's name of the settings store, refuses a test path that is not on a
-// fixed local disk (as the system information's drive query classifies it),
-// and reverts to what the store holds whenever it closes or another window
-// of the program takes the activation. Created once at start-up, hidden,
-// shown modally by the main window. GUI thread only.
+// SettingsDialog: the settings dialog. It edits the test path, the user's
+// name and the PC's name of the settings store, refuses a test path that
+// the test path rules refuse (not on a fixed local disk, missing, not a
+// folder, no file can be made there), each with its own message, and
+// reverts to what the store holds whenever it closes or another window of
+// the program takes the activation. Created once at start-up, hidden, shown
+// modally by the main window, centred and with the focus on the path field
+// at every showing. GUI thread only.
 #pragma once
 
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <memory>
 
 #include "core/SettingsStore.h"
 #include "core/SystemInfo.h"
+#include "core/TestPathRules.h"
 #include "ui/LinkLabel.h"
 
 namespace torvik {
 
-namespace texts {
-inline const QString kNotAHardDisk = QStringLiteral("HDD以外のデバイスが指定されました");
-}  // namespace texts
-
 class SettingsDialog : public QDialog {
  public:
-  // `settings` and `sources` must outlive the dialog.
-  SettingsDialog(SettingsStore& settings, const platform::SystemSources& sources, QWidget* parent = nullptr);
+  // `settings`, `sources` and `rules` must outlive the dialog; without
+  // `rules` the dialog checks paths by this machine's own rules.
+  SettingsDialog(SettingsStore& settings, const platform::SystemSources& sources, TestPathRules* rules = nullptr,
+                 QWidget* parent = nullptr);
 
   QLineEdit* fmDrv = nullptr;
   QLineEdit* fmYName = nullptr;
@@ -44,6 +46,7 @@ class SettingsDialog : public QDialog {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  public:
   // Every way of closing (OK, Cancel, the title bar, losing the activation)
@@ -54,6 +57,8 @@ class SettingsDialog : public QDialog {
   void Load();
 
   SettingsStore& settings_;
+  std::unique_ptr<TestPathRules> ownRules_;
+  TestPathRules& rules_;
   QString savedDrive_, savedUserName_, savedPcName_;
   bool checking_ = false;
 };

@@ -1,6 +1,6 @@
 // System sources read from a captured tree under tests/data/sysinfo/<machine>/
 // (its proc, sys, etc, dev and usr folders), with the volume answers, device
-// numbers and system facts a test sets.
+// numbers and system facts a test sets; and the test path rules over it.
 #pragma once
 
 #include <QDir>
@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <map>
 
+#include "core/TestPathRules.h"
 #include "platform/SystemSources.h"
 
 namespace torvik::testing {
@@ -54,9 +55,32 @@ class RootedSources : public platform::SystemSources {
   std::map<std::string, platform::VolumeFacts> volumes;
   platform::SystemFacts system;
 
- private:
+  // Where `path` of the captured machine lies in the tree.
   QString At(const std::string& path) const { return root_ + QString::fromStdString(path); }
+
+ private:
   QString root_;
+};
+
+// The test path rules on a captured machine: what a path names is read from
+// the tree, the drive type from its mount table; files can be created in
+// every directory but those in `readOnly`.
+class RootedPathRules : public TestPathRules {
+ public:
+  explicit RootedPathRules(const RootedSources& sources)
+      : TestPathRules(platform::FileSystem::Default(), sources), sources_(sources) {}
+  QStringList readOnly;
+
+ protected:
+  platform::PathKind Kind(const QString& directory) override {
+    const QFileInfo info(sources_.At(directory.toStdString()));
+    if (!info.exists()) return platform::PathKind::Missing;
+    return info.isDir() ? platform::PathKind::Directory : platform::PathKind::Other;
+  }
+  bool CanCreateFiles(const QString& directory) override { return !readOnly.contains(directory); }
+
+ private:
+  const RootedSources& sources_;
 };
 
 }  // namespace torvik::testing

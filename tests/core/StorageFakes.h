@@ -1,18 +1,23 @@
 // Fakes for the storage tests: an in-memory settings store, a file system
 // that counts what passes through the real one (bytes per file and per
-// mode, the size of every file just before its deletion) and may fake the
-// free-space answer, and a scratch directory on the real disk.
+// mode, the size of every file just before its deletion), may fake the
+// free-space answer and make the n-th write, read or close fail, test path
+// rules that take any directory for a fixed disk, and a scratch directory on
+// the real disk.
 #pragma once
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <map>
 #include <optional>
 #include <string>
 
 #include "core/Errors.h"
 #include "core/SettingsStore.h"
+#include "core/SysInfoParsers.h"
+#include "core/TestPathRules.h"
 #include "platform/FileSystem.h"
 
 namespace torvik::testing {
@@ -36,11 +41,21 @@ class CountingFileSystem : public platform::FileSystem {
     int64_t read = 0;
     int opens = 0;
   };
+  // A failure of the system call: the n-th write, read or close counted over
+  // all files from 1 (0: never) fails with `error`, or, with error 0, moves
+  // half the bytes (a short transfer).
+  struct Fault {
+    int at = 0;
+    int error = 0;
+  };
 
   std::unique_ptr<platform::TestFile> Open(const std::string& path, platform::FileMode mode) override {
     ++counts[path].opens;
     modes[path].push_back(mode);
-    return std::make_unique<CountingFile>(platform::FileSystem::Default().Open(path, mode), counts[path]);
+    return std::make_unique<CountingFile>(platform::FileSystem::Default().Open(path, mode), counts[path], *this);
+  }
+  int CreateExclusive(const std::string& path) override {
+    return platform::FileSystem::Default().CreateExclusive(path);
   }
   void Delete(const std::string& path) override {
     QFileInfo info(QString::fromStdString(path));
@@ -57,6 +72,7 @@ class CountingFileSystem : public platform::FileSystem {
     }
     return platform::FileSystem::Default().QueryDiskSpace(path, total, available);
   }
+  platform::PathKind Kind(const std::string& path) override { return platform::FileSystem::Default().Kind(path); }
   bool CanCreateFiles(const std::string& directory) override {
     return platform::FileSystem::Default().CanCreateFiles(directory);
   }
@@ -78,30 +94,63 @@ class CountingFileSystem : public platform::FileSystem {
   std::vector<std::string> deleted;
   std::optional<double> fakeAvailable;
   bool fakeQueryFails = false;
+  Fault writeFault, readFault, closeFault;
+  int writes = 0, reads = 0, closes = 0;
 
  private:
   class CountingFile : public platform::TestFile {
    public:
-    CountingFile(std::unique_ptr<platform::TestFile> inner, Counts& counts)
-        : inner_(std::move(inner)), counts_(counts) {}
+    CountingFile(std::unique_ptr<platform::TestFile> inner, Counts& counts, CountingFileSystem& owner)
+        : inner_(std::move(inner)), counts_(counts), owner_(owner) {}
     bool IsOpen() const override { return inner_->IsOpen(); }
     bool Write(const void* data, size_t bytes) override {
+      if (IsOpen() && Hits(owner_.writeFault, ++owner_.writes)) {
+        if (owner_.writeFault.error == 0) inner_->Write(data, bytes / 2);
+        return false;
+      }
       const bool ok = inner_->Write(data, bytes);
       if (ok) counts_.written += static_cast<int64_t>(bytes);
       return ok;
     }
     bool Read(void* data, size_t bytes) override {
+      if (IsOpen() && Hits(owner_.readFault, ++owner_.reads)) {
+        if (owner_.readFault.error == 0) inner_->Read(data, bytes / 2);
+        return false;
+      }
       const bool ok = inner_->Read(data, bytes);
       if (ok) counts_.read += static_cast<int64_t>(bytes);
       return ok;
     }
     int64_t Size() const override { return inner_->Size(); }
-    std::string ErrorText() const override { return inner_->ErrorText(); }
+    bool Close() override {
+      const bool ok = inner_->Close();
+      if (ok && Hits(owner_.closeFault, ++owner_.closes)) return false;
+      return ok;
+    }
+    int Error() const override { return fault_ >= 0 ? fault_ : inner_->Error(); }
 
    private:
+    bool Hits(const Fault& fault, int count) {
+      if (fault.at != count) return false;
+      fault_ = fault.error;
+      return true;
+    }
     std::unique_ptr<platform::TestFile> inner_;
     Counts& counts_;
+    CountingFileSystem& owner_;
+    int fault_ = -1;  // the injected errno once a fault hit
   };
+};
+
+// The machine's rules, except that any directory counts as a fixed local
+// disk: the storage tests then run wherever the build tree lives.
+class AnyDiskRules : public TestPathRules {
+ public:
+  explicit AnyDiskRules(platform::FileSystem& fileSystem = platform::FileSystem::Default())
+      : TestPathRules(fileSystem, platform::SystemSources::Default()) {}
+
+ protected:
+  int32_t DriveType(const QString&) override { return kDriveFixed; }
 };
 
 // A directory on the real disk (the build tree, not a RAM file system),

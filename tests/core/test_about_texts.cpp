@@ -49,10 +49,12 @@ class AboutTextsTest : public QObject {
   }
 
   void processorLine() {
-    QCOMPARE(AboutProcessorLine(QStringLiteral("GenuineIntel"), QStringLiteral("Pentium III"), 498.67),
+    QCOMPARE(AboutProcessorLine(QStringLiteral("GenuineIntel"), QStringLiteral("Pentium III"), 498.67, u'.'),
              QStringLiteral("GenuineIntel Pentium III 498.67MHz"));
-    QCOMPARE(AboutProcessorLine(QStringLiteral("Unknown"), QStringLiteral("Unknown"), 0),
+    QCOMPARE(AboutProcessorLine(QStringLiteral("Unknown"), QStringLiteral("Unknown"), 0, u'.'),
              QStringLiteral("Unknown Unknown   0.00MHz"));
+    QCOMPARE(AboutProcessorLine(QStringLiteral("AuthenticAMD"), QStringLiteral("AMD EPYC"), 2596.15, u','),
+             QStringLiteral("AuthenticAMD AMD EPYC 2596,15MHz"));  // the locale's separator
   }
 };
 

@@ -7,6 +7,7 @@
 #include "Recorder.h"
 #include "StorageFakes.h"
 #include "core/DiskTests.h"
+#include "core/Errors.h"
 #include "core/MemoryTests.h"
 
 using namespace torvik;
@@ -23,7 +24,8 @@ struct Fixture {
   RunState state{view};
   MemorySettings settings;
   CountingFileSystem fileSystem;
-  TestFiles files{state, settings, fileSystem};
+  AnyDiskRules rules{fileSystem};
+  TestFiles files{state, settings, fileSystem, rules};
   DiskTests disk{state, files};
   MemoryTests memory{state, files};
   Fixture() { settings.Write(settings::kDrive, directory.Path()); }
@@ -88,13 +90,43 @@ class DiskMemoryTestsTest : public QObject {
     QCOMPARE(f.directory.Entries(), QStringList());
   }
 
-  void readOfAMissingFileReadsNothingAndLeavesNothing() {
+  // A test whose file cannot be read or written in full raises the I/O
+  // error before it takes its time or writes its label.
+  void failedTransfersTakeNoTime_data() {
+    QTest::addColumn<QString>("test");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("read file missing") << "read"
+                                       << "ﾌｧｲﾙの末尾以降を読み込みました.";
+    QTest::newRow("disk full while writing") << "write"
+                                             << "ﾃﾞｨｽｸがいっぱいです.";
+    QTest::newRow("mix file unreadable") << "mix"
+                                         << "I/O ｴﾗｰ (1117)";
+  }
+  void failedTransfersTakeNoTime() {
+    QFETCH(QString, test);
+    QFETCH(QString, text);
     Fixture f;
+    f.files.PrepareMemoryBuffers();
     f.files.PrepareDiskFiles();
-    QFile::remove(QString::fromStdString(f.files.Name(TestFileName::Read40)));
-    f.disk.Read(kRead40);
-    QCOMPARE(f.fileSystem.counts[f.files.Name(TestFileName::Read40)].read, int64_t{0});
-    QCOMPARE(f.fileSystem.sizeAtDelete[f.files.Name(TestFileName::Read40)], int64_t{0});  // created empty
+    const int writesSoFar = f.fileSystem.writes;
+    try {
+      if (test == u"read") {
+        QFile::remove(QString::fromStdString(f.files.Name(TestFileName::Read40)));
+        f.disk.Read(kRead40);
+      } else if (test == u"write") {
+        f.fileSystem.writeFault = {writesSoFar + 12'800 + 2'000, ENOSPC};  // after the scratch writes
+        f.disk.Write(kWrite40);
+      } else {
+        f.fileSystem.readFault = {100, EIO};  // before the first interim display
+        f.memory.MixModeTest();
+      }
+      QFAIL("no error");
+    } catch (const IoError& error) {
+      QCOMPARE(error.BoxText(), text);
+    }
+    for (ResultLabel label : {ResultLabel::KRead1, ResultLabel::KWrite1, ResultLabel::KMix}) {
+      QVERIFY(!f.view.labels.contains(label));
+    }
     f.files.CleanupTestData();
     QCOMPARE(f.directory.Entries(), QStringList());
   }

@@ -200,11 +200,63 @@ class GroupSequencerTest : public QObject {
     f.sequencer.BHDDClick();
     QCOMPARE(f.tests.calls.last(), QStringLiteral("CleanupTestData"));
     QCOMPARE(f.tests.calls.count("DiskWrite40"), 0);
-    QCOMPARE(f.view.messages, QStringList({"error: write failed"}));
+    QCOMPARE(f.view.messages, QStringList({"error: write failed."}));  // the error box's full stop
     QVERIFY(IdleButtons(f.view));
+    QCOMPARE(f.state.StopFlag(), kStopRequested);  // the sheet says "Bench Stop"
     // Shown first, then released.
-    QVERIFY(f.view.log.indexOf("message write failed") < f.view.log.indexOf("call CleanupTestData"));
+    QVERIFY(f.view.log.indexOf("message write failed.") < f.view.log.indexOf("call CleanupTestData"));
     QCOMPARE(f.view.log.last(), QStringLiteral("processor line"));
+  }
+
+  // A failed test shows no time, and neither does a disk test that missed a
+  // pass: its slot would hold the sum of fewer passes than the sheet assumes.
+  void failedTestsLeaveNoTime_data() {
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<int>("call");  // which call of that step fails, from 1
+    QTest::addColumn<QList<int>>("kept");
+    const auto all = [](std::initializer_list<Test> tests) {
+      QList<int> list;
+      for (Test t : tests) list << static_cast<int>(t);
+      return list;
+    };
+    QTest::newRow("HDD, read 50 MB in pass 3")
+        << "HDD"
+        << "DiskRead50" << 3 << all({Test::Write1, Test::Write2, Test::Write3, Test::Read1});
+    QTest::newRow("HDD, write 40 MB in pass 1") << "HDD"
+                                                << "DiskWrite40" << 1 << QList<int>();
+    QTest::newRow("HDD, scratch of pass 2") << "HDD"
+                                            << "ScratchWrite" << 2 << QList<int>();
+    QTest::newRow("ALL, mix mode") << "ALL"
+                                   << "MixModeTest" << 1
+                                   << all({Test::Calc, Test::Trig, Test::Square, Test::Circle, Test::Triangle,
+                                           Test::Text, Test::Scroll, Test::Memory, Test::Write1, Test::Write2,
+                                           Test::Write3, Test::Read1, Test::Read2, Test::Read3});
+    QTest::newRow("Memory, its copy test") << "Memory"
+                                           << "MemoryCopyTest" << 1 << QList<int>();
+  }
+  void failedTestsLeaveNoTime() {
+    QFETCH(QString, group);
+    QFETCH(QString, failing);
+    QFETCH(int, call);
+    QFETCH(QList<int>, kept);
+    Fixture f;
+    int calls = 0;
+    f.tests.before[failing] = [&] {
+      if (++calls == call) throw IoError(kIoDiskFull);
+    };
+    if (group == u"HDD") f.sequencer.BHDDClick();
+    if (group == u"ALL") f.sequencer.BAllClick();
+    if (group == u"Memory") f.sequencer.BMixClick();
+    QCOMPARE(f.view.messages.last(), QStringLiteral("error: ﾃﾞｨｽｸがいっぱいです."));
+    for (size_t i = 0; i < kTestCount; ++i) {
+      const Test test = static_cast<Test>(i);
+      const bool hasTime = !f.state.Results()[test].elapsed.IsZero();
+      QVERIFY2(hasTime == kept.contains(static_cast<int>(i)), qPrintable(QString::number(i)));
+      QCOMPARE(f.view.labels[LabelOf(test)].isEmpty(), !hasTime);
+    }
+    QVERIFY(IdleButtons(f.view));
+    QCOMPARE(f.tests.calls.last(), QStringLiteral("CleanupTestData"));
   }
 
   void closingMidRunReleasesTestDataAndUnwinds() {

@@ -249,7 +249,7 @@ class ProcessorInfoTest : public QObject {
     QCOMPARE(info.Family(), 0xF);
     QCOMPARE(info.L1DataCache(), (CacheInfo{4, 64, 1, 16}));
     QCOMPARE(info.L1InstCache(), (CacheInfo{2, 64, 1, 64}));
-    QCOMPARE(info.L2Cache(), (CacheInfo{8, 64, 1, 2048}));  // raw code 8 = 16 ways
+    QCOMPARE(info.L2Cache(), (CacheInfo{16, 64, 1, 2048}));  // code 8 decoded: 16 ways
     QVERIFY(!info.FeatureFlags().AMD3DNow);
   }
 
@@ -270,8 +270,45 @@ class ProcessorInfoTest : public QObject {
     QCOMPARE(info.Model(), 1);
     QCOMPARE(info.Stepping(), 1);
     QCOMPARE(info.L1DataCache(), (CacheInfo{8, 64, 1, 32}));
-    QCOMPARE(info.L2Cache(), (CacheInfo{6, 64, 1, 1024}));
+    // Extended family: code 6 is AMD's 8 ways. The capture has no cache
+    // leaves, so the code is decoded.
+    QCOMPARE(info.L2Cache(), (CacheInfo{8, 64, 1, 1024}));
     QVERIFY(info.FeatureFlags().TSC);
+  }
+
+  void amdCacheLeavesDescribeNewerProcessors() {
+    FakeProcessor epyc = FakeProcessor::FromCapture(QStringLiteral("amd-epyc-cache-leaves"));
+    ProcessorInfo info(epyc);
+    QCOMPARE(info.L1DataCache(), (CacheInfo{8, 64, 1, 32}));
+    QCOMPARE(info.L1InstCache(), (CacheInfo{8, 64, 1, 32}));
+    QCOMPARE(info.L2Cache(), (CacheInfo{8, 64, 1, 512}));
+    // Where the leaves and the code disagree, the leaves describe the cache.
+    epyc.Set(0x8000001D, {0x143, (15u << 22) | 63, 1023, 0}, 2);  // 16 ways x 64 B x 1024 sets
+    QCOMPARE(ProcessorInfo(epyc).L2Cache(), (CacheInfo{16, 64, 1, 1024}));
+    // Without the topology extensions bit the leaves are not read.
+    epyc.Set(0x80000001, {0x00a00f11, 0, 0x004003f3 & ~(1u << 22), 0x2fd3fbff});
+    QCOMPARE(ProcessorInfo(epyc).L2Cache(), (CacheInfo{8, 64, 1, 512}));
+  }
+
+  void amdAssociativityCodes_data() {
+    QTest::addColumn<uint32_t>("code");
+    QTest::addColumn<int>("ways");
+    const std::pair<uint32_t, int> rows[] = {{0x1, 1},    {0x2, 2},  {0x4, 4},  {0x6, 8},  {0x8, 16},
+                                             {0xA, 32},   {0xB, 48}, {0xC, 64}, {0xD, 96}, {0xE, 128},
+                                             {0xF, 8192}, {0x0, 0}};  // fully associative: every line
+    for (const auto& [code, ways] : rows) QTest::addRow("code %X", code) << code << ways;
+  }
+  void amdAssociativityCodes() {
+    QFETCH(uint32_t, code);
+    QFETCH(int, ways);
+    // 512 KB of 64-byte lines, family 0x17 (extended family 8), no cache leaves.
+    FakeProcessor newer = FakeProcessor::WithLeaf1("AuthenticAMD", 0x00800F12);
+    newer.Set(0x80000006, {0, 0, (512u << 16) | (code << 12) | (1u << 8) | 64, 0});
+    QCOMPARE(int{ProcessorInfo(newer).L2Cache().Associativity}, ways);
+    // Both extended fields zero: the raw code, as the tables' era reports it.
+    FakeProcessor older = FakeProcessor::WithLeaf1("AuthenticAMD", 0xF48);
+    older.Set(0x80000006, {0, 0, (512u << 16) | (code << 12) | (1u << 8) | 64, 0});
+    QCOMPARE(uint32_t{ProcessorInfo(older).L2Cache().Associativity}, code);
   }
 
   void tickSpeedOfAThreeGigahertzCounter() {

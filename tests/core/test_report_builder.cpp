@@ -3,8 +3,10 @@
 #include <QtTest>
 #include <cerrno>
 
+#include "core/Errors.h"
 #include "core/ReportBuilder.h"
 #include "core/RunState.h"
+#include "core/SheetLocation.h"
 #include "core/Timing.h"
 
 using namespace torvik;
@@ -175,6 +177,49 @@ class ReportBuilderTest : public QObject {
                         kFoot);
   }
 
+  // A name can never add a line: every control character is a blank.
+  void namesStayOnTheirLines() {
+    ReportInputs in = Machine();
+    in.userName = QStringLiteral("Hanako\r\n   Bench No      : 99999");
+    in.pcName = QStringLiteral("pc\tone\x0b\u2028two");
+    in.drive = QStringLiteral("/srv/a\nb/");
+    const QStringList lines = BuildReport(in);
+    QCOMPARE(lines[2], QStringLiteral("   Your Name     : Hanako     Bench No      : 99999"));
+    QCOMPARE(lines[3], QStringLiteral("   PC-Name       : pc one  two"));
+    QCOMPARE(lines.filter(QStringLiteral("Bench No")).size(), 2);  // its own line and the name's text
+    QVERIFY(lines.contains(QStringLiteral("   HDD Info      : /srv/a b/ => Free 81257MB / Total 258020MB")));
+    QCOMPARE(lines.join(u'\n').count(u'\n'), lines.size() - 1);
+  }
+
+  void sheetGoesWhereItCanBeWritten_data() {
+    QTest::addColumn<QStringList>("writable");  // what this user may write
+    QTest::addColumn<bool>("sheetExists");
+    QTest::addColumn<QString>("sheet");
+    const QString beside = QStringLiteral("/usr/local/bin/torvik.txt");
+    const QString data = QStringLiteral("/home/u/.local/share/Varn/TORVIK/torvik.txt");
+    QTest::newRow("writable folder") << QStringList{"/usr/local/bin"} << false << beside;
+    QTest::newRow("installed in a system folder") << QStringList{} << false << data;
+    QTest::newRow("a writable sheet in a system folder") << QStringList{beside} << true << beside;
+    QTest::newRow("a read-only sheet in a writable folder") << QStringList{"/usr/local/bin"} << true << data;
+  }
+  void sheetGoesWhereItCanBeWritten() {
+    QFETCH(QStringList, writable);
+    QFETCH(bool, sheetExists);
+    QFETCH(QString, sheet);
+    QTemporaryDir root;
+    const QString exe = root.path() + QStringLiteral("/usr/local/bin/torvik");
+    QDir().mkpath(root.path() + QStringLiteral("/usr/local/bin"));
+    if (sheetExists) {
+      QFile file(exe + QStringLiteral(".txt"));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const auto mayWrite = [&](const QString& path) { return writable.contains(path.mid(root.path().size())); };
+    const QString chosen =
+        ChooseSheetPath(exe, root.path() + QStringLiteral("/home/u/.local/share/Varn/TORVIK"), mayWrite);
+    QCOMPARE(chosen.mid(root.path().size()), sheet);
+    QCOMPARE(SheetBesideExecutable(QStringLiteral("C:/x/TORVIK.EXE")), QStringLiteral("C:/x/TORVIK.txt"));
+  }
+
   void benchNumbers() {
     QCOMPARE(BenchNumber(TimeValue::FromTenths(1234)), 761995);
     QCOMPARE(BenchNumber(TimeValue::FromTenths(0)), 0);
@@ -212,7 +257,8 @@ class ReportBuilderTest : public QObject {
              QStringLiteral("2026/12/08"));
   }
 
-  void sheetErrors() {
+  void ioErrorBoxTexts() {
+    auto SheetErrorMessage = [](int error) { return IoError(IoCodeOfErrno(error)).BoxText(); };
     QCOMPARE(SheetErrorMessage(ENOENT), QStringLiteral("ﾌｧｲﾙが見つかりません."));
     QCOMPARE(SheetErrorMessage(ENOTDIR), QStringLiteral("不正なﾌｧｲﾙ名です."));
     QCOMPARE(SheetErrorMessage(ENAMETOOLONG), QStringLiteral("不正なﾌｧｲﾙ名です."));
@@ -221,7 +267,14 @@ class ReportBuilderTest : public QObject {
     QCOMPARE(SheetErrorMessage(EROFS), QStringLiteral("ﾌｧｲﾙへのｱｸｾｽが拒否されました."));
     QCOMPARE(SheetErrorMessage(ENOSPC), QStringLiteral("ﾃﾞｨｽｸがいっぱいです."));
     QCOMPARE(SheetErrorMessage(EDQUOT), QStringLiteral("ﾃﾞｨｽｸがいっぱいです."));
-    QCOMPARE(SheetErrorMessage(EISDIR), QStringLiteral("I/O ｴﾗｰ (21)"));  // ends with ")": no full stop
+    QCOMPARE(SheetErrorMessage(EISDIR), QStringLiteral("I/O ｴﾗｰ (21)"));       // ends with ")": no full stop
+    QCOMPARE(SheetErrorMessage(EWOULDBLOCK), QStringLiteral("I/O ｴﾗｰ (32)"));  // held by another process
+    QCOMPARE(SheetErrorMessage(EIO), QStringLiteral("I/O ｴﾗｰ (1117)"));        // not 5, "access denied"
+    QCOMPARE(IoError(kIoReadPastEnd).BoxText(), QStringLiteral("ﾌｧｲﾙの末尾以降を読み込みました."));
+    // Every error box follows the rule, and a refusal keeps its own wording.
+    QCOMPARE(TorvikError(QStringLiteral("'Drv' のﾃﾞｰﾀ型が不正です")).BoxText(),
+             QStringLiteral("'Drv' のﾃﾞｰﾀ型が不正です."));
+    QCOMPARE(RefusalError(QStringLiteral("計測を中止します。")).BoxText(), QStringLiteral("計測を中止します。"));
   }
 };
 

@@ -6,6 +6,7 @@
 #include "Recorder.h"
 #include "StorageFakes.h"
 #include "core/DataBlock.h"
+#include "core/Errors.h"
 #include "core/TestFiles.h"
 
 using namespace torvik;
@@ -19,12 +20,24 @@ struct Fixture {
   RunState state{view};
   MemorySettings settings;
   CountingFileSystem fileSystem;
-  TestFiles files{state, settings, fileSystem};
+  AnyDiskRules rules{fileSystem};
+  TestFiles files{state, settings, fileSystem, rules};
   Fixture() { settings.Write(settings::kDrive, directory.Path()); }
   std::string At(const char* name) const { return (directory.Path() + QLatin1String(name)).toStdString(); }
 };
 
 constexpr int64_t kBlock = 8192;
+
+// Runs `work`, which must raise IoError with the box text `text`.
+template <typename Work>
+void ExpectIoError(Work work, const QString& text) {
+  try {
+    work();
+    QFAIL("no error");
+  } catch (const IoError& error) {
+    QCOMPARE(error.BoxText(), text);
+  }
+}
 
 }  // namespace
 
@@ -61,9 +74,11 @@ class TestFilesTest : public QObject {
       QCOMPARE(QFileInfo(QString::fromStdString(name)).size(), sizes[i]);
       QCOMPARE(f.fileSystem.modes[name], std::vector<platform::FileMode>{platform::FileMode::CreateUnbuffered});
     }
-    // The write files are only named.
+    // The write files are only named, and their names taken: empty files of
+    // this program's own until their tests write them.
     for (auto which : {TestFileName::Write40, TestFileName::Write50, TestFileName::Write60}) {
-      QVERIFY(!QFile::exists(QString::fromStdString(f.files.Name(which))));
+      QCOMPARE(QFileInfo(QString::fromStdString(f.files.Name(which))).size(), 0);
+      QCOMPARE(f.fileSystem.counts[f.files.Name(which)].opens, 0);
     }
     // Every block carries k·π from byte 0.
     QFile read40(QString::fromStdString(f.files.Name(TestFileName::Read40)));
@@ -104,16 +119,24 @@ class TestFilesTest : public QObject {
   }
 
   void memoryDataFileFailureRaisesAndLeavesNothing() {
-    Fixture f;
-    f.settings.Write(settings::kDrive, f.directory.Path() + QStringLiteral("missing/"));
-    try {
-      f.files.PrepareMemoryBuffers();
-      QFAIL("no error");
-    } catch (const TorvikError& error) {
-      QVERIFY(error.Message().startsWith(QStringLiteral("I/O error: ")));
-      QVERIFY(error.Message().contains(QStringLiteral("TORVIK.rd0")));
+    {
+      // An unusable test path is refused before any file is made.
+      Fixture f;
+      f.settings.Write(settings::kDrive, f.directory.Path() + QStringLiteral("missing/"));
+      QVERIFY_THROWS_EXCEPTION(RefusalError, f.files.PrepareMemoryBuffers());
     }
-    QCOMPARE(f.directory.Entries(), QStringList());
+    {
+      Fixture f;
+      f.fileSystem.writeFault = {50, ENOSPC};
+      ExpectIoError([&] { f.files.PrepareMemoryBuffers(); }, QStringLiteral("ﾃﾞｨｽｸがいっぱいです."));
+      QCOMPARE(f.directory.Entries(), QStringList());
+    }
+    {
+      Fixture f;
+      f.fileSystem.closeFault = {1, EIO};  // the data file's close is checked
+      QVERIFY_THROWS_EXCEPTION(IoError, f.files.PrepareMemoryBuffers());
+      QCOMPARE(f.directory.Entries(), QStringList());
+    }
   }
 
   void cleanupIsSafeBeforeAndTwice() {
@@ -169,6 +192,26 @@ class TestFilesTest : public QObject {
       f.files.CheckTestDrive();
       QCOMPARE(f.state.StopFlag(), kStopRequested);
     }
+    for (const QString& path : {QStringLiteral("torvik-relative/"), QStringLiteral("")}) {
+      // A relative path would write wherever the program was started.
+      Fixture f;
+      f.settings.Write(settings::kDrive, path);
+      f.fileSystem.fakeAvailable = 1e12;
+      f.files.CheckTestDrive();
+      QCOMPARE(f.view.messages, QStringList({"error: " + texts::kNoDiskInformation}));
+      QVERIFY_THROWS_EXCEPTION(RefusalError, f.files.PrepareDiskFiles());
+    }
+    {
+      // A regular file is no directory (and gets no "/" to pretend it is).
+      Fixture f;
+      QFile file(f.directory.Path() + QStringLiteral("plain"));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.close();
+      f.settings.Write(settings::kDrive, file.fileName());
+      f.fileSystem.fakeAvailable = 1e12;
+      f.files.CheckTestDrive();
+      QCOMPARE(f.state.StopFlag(), kStopRequested);
+    }
     {
       Fixture f;  // a usable directory passes silently
       f.files.CheckTestDrive();
@@ -199,11 +242,98 @@ class TestFilesTest : public QObject {
     QVERIFY(QFile::link(victim, f.directory.Path() + QStringLiteral("TORVIK.rd0")));
     f.files.PrepareDiskFiles();
     f.files.ScratchWrite();
-    QVERIFY_THROWS_EXCEPTION(TorvikError, f.files.PrepareMemoryBuffers());
+    // The linked names are taken: the files went to the next free numbers.
+    QCOMPARE(f.files.Name(TestFileName::Read40), f.At("TORVIK32.dat"));
+    QVERIFY_THROWS_EXCEPTION(IoError, f.files.PrepareMemoryBuffers());
     f.files.CleanupTestData();
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("precious"));
-    QCOMPARE(f.fileSystem.TotalWritten(), int64_t{0});
+    QCOMPARE(f.directory.Entries().size(), 1 + 31 + 1);  // the victim and every link, untouched
+  }
+
+  // Two copies of the program on one directory never share a file.
+  void takenNamesAreSkippedAndNeverDeleted() {
+    Fixture f;
+    const QString other = f.directory.Path() + QStringLiteral("TORVIK2.dat");
+    QFile file(other);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("the other copy's");
+    file.close();
+    f.files.SetFileNumberCounter(0);
+    f.files.PrepareDiskFiles();
+    QCOMPARE(f.files.Name(TestFileName::Read40), f.At("TORVIK1.dat"));
+    QCOMPARE(f.files.Name(TestFileName::Read50), f.At("TORVIK3.dat"));
+    f.files.ScratchWrite();
+    QCOMPARE(f.files.FileNumberCounter(), 32);
+    f.files.CleanupTestData();
+    QCOMPARE(f.directory.Entries(), QStringList({"TORVIK2.dat"}));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("the other copy's"));
+  }
+
+  // A failed or short transfer raises the I/O error and leaves no file.
+  void transferFailuresRaiseAndLeaveNothing_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("disk full in a read file") << "write" << 3'000 << ENOSPC << "ﾃﾞｨｽｸがいっぱいです.";
+    QTest::newRow("short write in a read file") << "write" << 18'000 << 0 << "ﾃﾞｨｽｸがいっぱいです.";
+    QTest::newRow("I/O error on a write") << "write" << 1 << EIO << "I/O ｴﾗｰ (1117)";
+    QTest::newRow("failing close") << "close" << 2 << EIO << "I/O ｴﾗｰ (1117)";
+    QTest::newRow("failing close of a scratch file") << "close" << 10 << ENOSPC << "ﾃﾞｨｽｸがいっぱいです.";
+  }
+  void transferFailuresRaiseAndLeaveNothing() {
+    QFETCH(QString, fault);
+    QFETCH(int, at);
+    QFETCH(int, error);
+    QFETCH(QString, text);
+    Fixture f;
+    (fault == u"write" ? f.fileSystem.writeFault : f.fileSystem.closeFault) = {at, error};
+    ExpectIoError(
+        [&] {
+          f.files.PrepareDiskFiles();
+          f.files.ScratchWrite();
+        },
+        text);
+    f.files.CleanupTestData();
+    QCOMPARE(f.directory.Entries(), QStringList());
+  }
+
+  void readsCheckEveryBlock_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("missing");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("EIO") << EIO << false << "I/O ｴﾗｰ (1117)";
+    QTest::newRow("short read") << 0 << false << "ﾌｧｲﾙの末尾以降を読み込みました.";
+    QTest::newRow("the file is gone") << 0 << true << "ﾌｧｲﾙの末尾以降を読み込みました.";
+  }
+  void readsCheckEveryBlock() {
+    QFETCH(int, error);
+    QFETCH(bool, missing);
+    QFETCH(QString, text);
+    Fixture f;
+    f.files.PrepareDiskFiles();
+    const std::string& name = f.files.Name(TestFileName::Read40);
+    if (missing) QFile::remove(QString::fromStdString(name));  // re-created empty by the open
+    if (!missing) f.fileSystem.readFault = {4'000, error};
+    platform::BlockBuffer block;
+    ExpectIoError([&] { f.files.ReadBlocks(name, platform::FileMode::OpenWriteThrough, block, 5'120); }, text);
+    f.files.CleanupTestData();
+    QCOMPARE(f.directory.Entries(), QStringList());
+  }
+
+  void testPathIsTheDirectoryItNames() {
+    Fixture f;
+    QString path = f.directory.Path();
+    path.chop(1);  // hand-edited without the trailing "/"
+    f.settings.Write(settings::kDrive, path);
+    f.files.ReadTestPath();
+    QCOMPARE(f.files.TestPath(), f.directory.Path());
+    f.files.PrepareDiskFiles();
+    QVERIFY(QString::fromStdString(f.files.Name(TestFileName::Read40)).startsWith(f.directory.Path() + "TORVIK"));
+    f.files.CleanupTestData();
+    QCOMPARE(f.directory.Entries(), QStringList());
   }
 
   void copyWholeBufferReusesItsStorage() {

@@ -11,12 +11,8 @@ set -uo pipefail
 torvik=$(readlink -f "$1")
 # The sheet: the executable's path with its extension (if any) replaced by .txt.
 sheet="$(dirname "$torvik")/$(basename "$torvik" | sed 's/\.[^.]*$//').txt"
-scratch=$(mktemp -d "$(dirname "$torvik")/e2e-XXXXXX")
-testdir="$scratch/hddtest"
-mkdir -p "$testdir" "$scratch/home" "$scratch/config/Varn" "$scratch/runtime"
-chmod 700 "$scratch/runtime"
-failures=0
-passed=0
+source "$(dirname "$0")/lib.sh"
+new_scratch "$(dirname "$torvik")"
 pid=""
 
 cleanup() {
@@ -26,54 +22,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    echo "FAIL: $what"
-    failures=$((failures + 1))
-  fi
-}
-
-printf '[Locate]\nDrv=%s/\nYName=E2E User\nPCName=e2e-pc\n' "$testdir" > "$scratch/config/Varn/TORVIK.conf"
-export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime" LC_ALL=C.UTF-8
-
 rm -f "$sheet"
 "$torvik" &
 pid=$!
-window=""
-for _ in $(seq 1 300); do
-  window=$(xdotool search --onlyvisible --name '^TORVIK Ver3.03$' 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  sleep 0.05
-done
+find_window
 check "the window appears" test -n "$window"
 [ -n "$window" ] || { echo "0 passed, 1 failed"; exit 1; }
-sleep 0.5
-
-# The client area is 649 x 414 design pixels scaled to the window; the menu
-# bar lies above it.
-eval "$(xdotool getwindowgeometry --shell "$window")"
-scale=$(awk -v w="$WIDTH" 'BEGIN { printf "%.4f", w / 649 }')
-menu=$(awk -v h="$HEIGHT" -v s="$scale" 'BEGIN { printf "%d", h - 414 * s }')
-
-click() {  # click X Y W H (design pixels of a button)
-  local x y
-  x=$(awk -v a="$1" -v b="$3" -v s="$scale" 'BEGIN { printf "%d", (a + b / 2) * s }')
-  y=$(awk -v a="$2" -v b="$4" -v s="$scale" -v m="$menu" 'BEGIN { printf "%d", (a + b / 2) * s + m }')
-  xdotool mousemove --window "$window" "$x" "$y" click 1
-}
 
 answer_box() {  # waits up to $1 seconds for the message box and presses Enter
-  local box=""
-  for _ in $(seq 1 $(($1 * 5))); do
-    box=$(xdotool search --onlyvisible --name '^TORVIK$' 2>/dev/null | head -1)
-    [ -n "$box" ] && break
-    sleep 0.2
-  done
-  [ -n "$box" ] || return 1
+  wait_for_window '^TORVIK$' "$1" || return 1
+  local box=$found
   sleep 0.5
   xdotool windowfocus --sync "$box" 2>/dev/null
   xdotool key --window "$box" Return 2>/dev/null || xdotool key Return
@@ -86,7 +44,7 @@ answer_box() {  # waits up to $1 seconds for the message box and presses Enter
 
 report() {  # clicks Report and waits for the sheet
   rm -f "$sheet"
-  click 481 340 72 31
+  click_report
   for _ in $(seq 1 100); do
     [ -s "$sheet" ] && grep -q '______//' "$sheet" && return 0
     sleep 0.1
@@ -120,7 +78,7 @@ common() {  # the lines of every report
 }
 
 # CPU group.
-click 10 340 81 31
+click_cpu
 check "CPU: completion box" answer_box 120
 check "CPU: report written" report
 common CPU
@@ -131,7 +89,7 @@ for absent in '   Square' '   Scroll' '   Memory Copy' '   Write Average' '   Re
 done
 
 # Memory group.
-click 190 340 81 31
+click_memory
 check "Memory: completion box" answer_box 60
 check "Memory: report written" report
 common Memory
@@ -140,7 +98,7 @@ for absent in '   Prime' '   Trigonometric' '   Write Average' '     HDD  Write'
 done
 
 # HDD group, in the scratch test directory of the settings.
-click 280 340 81 31
+click_hdd
 check "HDD: completion box" answer_box 600
 check "HDD: report written" report
 common HDD

@@ -33,5 +33,12 @@ int main(int argc, char** argv) {
   }
   const uint32_t highestExtended = HardwareProcessor().Cpuid(0x80000000).eax;
   for (uint32_t leaf = 0x80000000; leaf <= highestExtended && leaf <= 0x80000006; ++leaf) Print(leaf, 0);
+  // AMD's deterministic cache leaves, one subleaf per cache.
+  if (highestExtended >= 0x8000001D) {
+    for (uint32_t subleaf = 0; subleaf < 16; ++subleaf) {
+      Print(0x8000001D, subleaf);
+      if ((HardwareProcessor().Cpuid(0x8000001D, subleaf).eax & 0x1F) == 0) break;
+    }
+  }
   return 0;
 }

@@ -26,6 +26,7 @@ namespace {
 struct Dialog {
   MemorySettings settings;
   RootedSources sources{QStringLiteral("laptop-usb")};
+  RootedPathRules rules{sources};
   std::unique_ptr<SettingsDialog> form;
   Dialog() {
     sources.system.hasPasswdEntry = true;
@@ -34,7 +35,7 @@ struct Dialog {
       sources.volumes[path] = {4096, 1000, 500};
     }
     settings.Write(settings::kDrive, QStringLiteral("/home/user/"));
-    form = std::make_unique<SettingsDialog>(settings, sources);
+    form = std::make_unique<SettingsDialog>(settings, sources, &rules);
     form->show();
     if (!QTest::qWaitForWindowActive(form.get())) qWarning("the dialog is not active");
     form->fmDrv->setFocus();
@@ -88,21 +89,27 @@ class DialogsTest : public QObject {
 
   void everythingElseIsRefused_data() {
     QTest::addColumn<QString>("path");
-    QTest::newRow("RAM disk") << "/tmp/";
-    QTest::newRow("network") << "/mnt/nfs";
-    QTest::newRow("optical") << "/media/cdrom/";
-    QTest::newRow("removable") << "/media/user/USB STICK/";
-    QTest::newRow("missing") << "/no/such/dir/";
-    QTest::newRow("case matters") << "/HOME/USER/";
-    QTest::newRow("empty") << "";
-    QTest::newRow("relative") << "home/user/";
+    QTest::addColumn<QString>("message");
+    QTest::newRow("RAM disk") << "/tmp/" << texts::kNotAHardDisk;
+    QTest::newRow("network") << "/mnt/nfs" << texts::kNotAHardDisk;
+    QTest::newRow("optical") << "/media/cdrom/" << texts::kNotAHardDisk;
+    QTest::newRow("removable") << "/media/user/USB STICK/" << texts::kNotAHardDisk;
+    QTest::newRow("missing") << "/no/such/dir/" << texts::kFolderMissing;
+    QTest::newRow("case matters") << "/HOME/USER/" << texts::kFolderMissing;
+    QTest::newRow("a file") << "/home/user/.keep" << texts::kNotAFolder;
+    QTest::newRow("a file with a slash") << "/home/user/.keep/" << texts::kNotAFolder;
+    QTest::newRow("not writable") << "/home" << texts::kCannotCreateFiles;
+    QTest::newRow("empty") << "" << texts::kNotAbsolutePath;
+    QTest::newRow("relative") << "home/user/" << texts::kNotAbsolutePath;
   }
   void everythingElseIsRefused() {
     QFETCH(QString, path);
+    QFETCH(QString, message);
     Dialog d;
+    d.rules.readOnly << QStringLiteral("/home");
     MessageBoxAnswer answer;
     d.TypePathAndLeave(path);
-    QCOMPARE(answer.texts, QStringList({texts::kNotAHardDisk}));
+    QCOMPARE(answer.texts, QStringList({message}));
     QCOMPARE(d.form->fmDrv->text(), QStringLiteral("/home/user/"));  // the saved path is back
     QVERIFY(!d.form->isVisible());                                   // and the dialog has closed
     QCOMPARE(d.settings.values[settings::kDrive], QStringLiteral("/home/user/"));
@@ -135,6 +142,16 @@ class DialogsTest : public QObject {
     d.form->fmDrv->setFocus();
     d.form->fmOKClick();
     QCOMPARE(d.settings.values[settings::kDrive], QStringLiteral("/home/user/"));
+  }
+
+  void everyShowingStartsInThePathField() {
+    Dialog d;
+    d.form->fmPCName->setFocus();
+    d.form->fmPCName->setText(QStringLiteral("typed"));
+    d.form->close();  // by the title bar, the focus left in the PC name
+    d.form->show();
+    QVERIFY(QTest::qWaitForWindowActive(d.form.get()));
+    QCOMPARE(QApplication::focusWidget(), d.form->fmDrv);
   }
 
   void cancelAndCloseDiscardTheEdits() {
@@ -237,7 +254,8 @@ class DialogsTest : public QObject {
     MainWindow window(QuickProcessor(), &settings);
     RootedSources sources(QStringLiteral("laptop-usb"));
     sources.volumes["/home/user"] = {4096, 1000, 500};
-    SettingsDialog form(settings, sources, &window);
+    RootedPathRules rules(sources);
+    SettingsDialog form(settings, sources, &rules, &window);
     window.SetSettingsDialog(&form);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

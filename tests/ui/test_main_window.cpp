@@ -3,9 +3,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QtTest>
+#include <csignal>
 
+#include "StorageFakes.h"
 #include "UiHelpers.h"
 #include "core/WorkerThread.h"
+#include "ui/GraphicsTests.h"
 
 using namespace torvik;
 using namespace torvik::testing;
@@ -154,6 +157,54 @@ class MainWindowTest : public QObject {
     QVERIFY(Text(window, "KTrig").isEmpty());
     QVERIFY(!window.isVisible());
     QVERIFY(!window.Running());
+  }
+
+  void terminationEndsTheRunAndClosesEveryBox() {
+    MainWindow window(QuickProcessor());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTimer::singleShot(150, &window, [&window] { window.RequestTermination(SIGTERM); });
+    QTest::mouseClick(Find<QPushButton>(window, "BCPU"), Qt::LeftButton);
+    QVERIFY(!window.isVisible());
+    QVERIFY(!window.Running());
+    QCOMPARE(window.ExitStatus(), 128 + SIGTERM);
+
+    // Idle, with a modal box open: the box gives way, then the window closes.
+    MainWindow idle(QuickProcessor());
+    idle.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&idle));
+    QTimer::singleShot(100, &idle, [&idle] { idle.RequestTermination(SIGHUP); });
+    idle.ShowMessage(QStringLiteral("open"), MessageIcon::Information);
+    QVERIFY(!idle.isVisible());
+    QCOMPARE(idle.ExitStatus(), 128 + SIGHUP);
+  }
+
+  void aHandlerReenteredFromAPumpKeepsTheRunRunning() {
+    MemorySettings settings;
+    settings.Write(settings::kDrive, QStringLiteral("/nonexistent/"));
+    MainWindow window(QuickProcessor(), &settings);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    MessageBoxAnswer answer;
+    bool runningAfterNested = false;
+    QTimer::singleShot(150, &window, [&] {
+      window.BHDDClick();  // refused at once, inside the CPU group's pump
+      runningAfterNested = window.Running();
+    });
+    QTest::mouseClick(Find<QPushButton>(window, "BCPU"), Qt::LeftButton);
+    QVERIFY(runningAfterNested);
+    QVERIFY(!window.Running());
+  }
+
+  void memoTakesAtMostItsCapacity() {
+    QPlainTextEdit box;
+    QVERIFY(AppendWithinCapacity(box, QStringLiteral("12345"), 12));
+    QVERIFY(AppendWithinCapacity(box, QStringLiteral("12345"), 12));  // 5 + CR LF + 5
+    QVERIFY(!AppendWithinCapacity(box, QString(), 12));               // a line end is two more
+    QCOMPARE(box.toPlainText(), QStringLiteral("12345\n12345"));
+    QVERIFY(AppendWithinCapacity(box, QString(), 14));
+    box.clear();
+    QVERIFY(AppendWithinCapacity(box, QString(12, u'x'), 12));
   }
 };
 

@@ -1,6 +1,8 @@
 // The Report button: the sheet beside the executable (here beside this test
 // program) grows by one block per click, with CR LF line ends, opens in the
 // shell, and a sheet that cannot be written ends in the error box.
+#include <sys/stat.h>
+
 #include <QtTest>
 
 #include "StorageFakes.h"
@@ -16,7 +18,8 @@ namespace {
 struct Window {
   ScratchDirectory directory;
   MemorySettings settings;
-  MainWindow window{QuickProcessor(), &settings};
+  AnyDiskRules rules;
+  MainWindow window{QuickProcessor(), &settings, &rules};
   QStringList opened;
   Window() {
     settings.Write(settings::kDrive, directory.Path());
@@ -100,6 +103,18 @@ class ReportTest : public QObject {
     QCOMPARE(answer.texts, QStringList({QStringLiteral("I/O ｴﾗｰ (21)")}));
     QCOMPARE(answer.icon, QMessageBox::Critical);
     QVERIFY(w.opened.isEmpty());  // nothing is opened
+  }
+
+  void aFifoInTheSheetsPlaceIsRefusedAtOnce() {
+    Window w;
+    QVERIFY(mkfifo(QFile::encodeName(MainWindow::SheetPath()).constData(), 0600) == 0);
+    MessageBoxAnswer answer;
+    QElapsedTimer timer;
+    timer.start();
+    w.window.BRepClick();  // no reader: a blocking open would wait for ever
+    QVERIFY(timer.elapsed() < 10'000);
+    QCOMPARE(answer.texts, QStringList({QStringLiteral("不正なﾌｧｲﾙ名です.")}));
+    QVERIFY(w.opened.isEmpty());
   }
 };
 

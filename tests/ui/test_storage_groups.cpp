@@ -7,6 +7,7 @@
 #include "UiHelpers.h"
 #include "core/GroupSequencer.h"
 #include "core/WorkerThread.h"
+#include "platform/ExitCleanup.h"
 
 using namespace torvik;
 using namespace torvik::testing;
@@ -16,7 +17,8 @@ namespace {
 struct Window {
   ScratchDirectory directory;
   MemorySettings settings;
-  MainWindow window{QuickProcessor(), &settings};
+  AnyDiskRules rules;
+  MainWindow window{QuickProcessor(), &settings, &rules};
   Window() {
     settings.Write(settings::kDrive, directory.Path());
     window.show();
@@ -86,10 +88,31 @@ class StorageGroupsTest : public QObject {
     MessageBoxAnswer answer;
     w.Click("BMix");
     QCOMPARE(answer.seen, 1);
-    QVERIFY(answer.text.startsWith(QStringLiteral("I/O error: ")));
+    QCOMPARE(answer.text, QStringLiteral("不正なﾌｧｲﾙ名です."));  // the link is never followed
     QCOMPARE(answer.icon, QMessageBox::Critical);
     QVERIFY(w.Idle());
-    QCOMPARE(w.directory.Entries(), QStringList());
+    QVERIFY(Text(w.window, "KMemory").isEmpty());
+    // The planted link was never the program's file: it is left alone.
+    QCOMPARE(w.directory.Entries(), QStringList({"TORVIK.rd0"}));
+  }
+
+  // The test directory disappears under a running HDD group (a USB cable
+  // pulled, a user cleaning up): one error box, the buttons back, no time
+  // for any disk test, and nothing left.
+  void removingTheTestDirectoryMidRun() {
+    Window w;
+    MessageBoxAnswer answer;
+    const QString directory = w.directory.Path();
+    QTimer::singleShot(3'000, &w.window, [directory] { QDir(directory).removeRecursively(); });
+    w.Click("BHDD");
+    QCOMPARE(answer.texts, QStringList({QStringLiteral("ﾌｧｲﾙが見つかりません.")}));
+    QCOMPARE(answer.icon, QMessageBox::Critical);
+    QVERIFY(w.Idle());
+    for (const char* name : {"KWrite1", "KWrite2", "KWrite3", "KRead1", "KRead2", "KRead3"}) {
+      QVERIFY2(Text(w.window, name).isEmpty(), name);
+    }
+    QVERIFY(!QDir(directory).exists());
+    QCOMPARE(platform::RegisteredFileCount(), 0);  // every file made was deleted again
   }
 
   void closingDuringTheHddGroupLeavesNothing() {
@@ -122,7 +145,7 @@ class StorageGroupsTest : public QObject {
     w.settings.wrongType << settings::kDrive;
     MessageBoxAnswer answer;
     w.Click("BHDD");
-    QCOMPARE(answer.texts, QStringList({QStringLiteral("'Drv' のﾃﾞｰﾀ型が不正です")}));
+    QCOMPARE(answer.texts, QStringList({QStringLiteral("'Drv' のﾃﾞｰﾀ型が不正です.")}));
     QVERIFY(Find<QPushButton>(w.window, "BHDD")->isEnabled());
     QVERIFY(!w.window.Running());
   }

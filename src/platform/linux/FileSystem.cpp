@@ -1,8 +1,9 @@
 // Linux test files: O_DIRECT stands for "no buffering" (8 KB blocks bypass
 // the page cache so the drive, not RAM, is timed), O_DSYNC for "write
-// through". Where a file system refuses O_DIRECT (tmpfs, some network file
-// systems) the file is opened buffered and, on close, flushed with fdatasync
-// and dropped from the page cache, the nearest equivalent.
+// through", flock for "no sharing". Where a file system refuses O_DIRECT
+// (tmpfs, some network file systems) the file is opened buffered and, on
+// close, flushed with fdatasync and dropped from the page cache, the
+// nearest equivalent.
 #include "platform/FileSystem.h"
 
 #include <fcntl.h>
@@ -15,6 +16,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
+
+#include "platform/ExitCleanup.h"
 
 namespace torvik::platform {
 namespace {
@@ -32,12 +36,7 @@ class PosixTestFile : public TestFile {
   PosixTestFile(int fd, bool dropCacheOnClose, int openError)
       : fd_(fd), dropCacheOnClose_(dropCacheOnClose), error_(openError) {}
   ~PosixTestFile() override {
-    if (fd_ < 0) return;
-    if (dropCacheOnClose_) {
-      fdatasync(fd_);
-      posix_fadvise(fd_, 0, 0, POSIX_FADV_DONTNEED);
-    }
-    close(fd_);
+    if (fd_ >= 0) close(fd_);
   }
 
   bool IsOpen() const override { return fd_ >= 0; }
@@ -57,18 +56,38 @@ class PosixTestFile : public TestFile {
     return fd_ >= 0 && fstat(fd_, &st) == 0 ? st.st_size : -1;
   }
 
-  std::string ErrorText() const override { return error_ != 0 ? std::strerror(error_) : "short transfer"; }
+  bool Close() override {
+    if (fd_ < 0) return false;
+    bool ok = true;
+    if (dropCacheOnClose_) {
+      // The buffered stand-in for unbuffered transfers: on the drive now,
+      // and out of the page cache, so no later read is served from RAM.
+      if (fdatasync(fd_) != 0) {
+        error_ = errno;
+        ok = false;
+      }
+      posix_fadvise(fd_, 0, 0, POSIX_FADV_DONTNEED);
+    }
+    // A failed close() still releases the descriptor: never retried.
+    if (close(fd_) != 0 && ok) {
+      error_ = errno;
+      ok = false;
+    }
+    fd_ = -1;
+    return ok;
+  }
+
+  int Error() const override { return error_; }
 
  private:
   bool Transferred(ssize_t result, size_t bytes) {
-    if (result < 0) error_ = errno;
-    if (result >= 0) error_ = 0;
+    error_ = result < 0 ? errno : 0;
     return result == static_cast<ssize_t>(bytes);
   }
 
-  int fd_;  // -1: the open failed
+  int fd_;  // -1: the open failed, or the file is closed
   bool dropCacheOnClose_;
-  int error_;  // errno of the open or of the last failed transfer
+  int error_;  // errno of the open or of the last failed transfer or close
 };
 
 class PosixFileSystem : public FileSystem {
@@ -76,9 +95,10 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<TestFile> Open(const std::string& path, FileMode mode) override {
     int flags = O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC;
     bool unbuffered = false;
+    bool truncate = false;
     switch (mode) {
       case FileMode::CreateUnbuffered:
-        flags |= O_TRUNC;
+        truncate = true;
         unbuffered = true;
         break;
       case FileMode::OpenUnbufferedWriteThrough:
@@ -86,7 +106,7 @@ class PosixFileSystem : public FileSystem {
         unbuffered = true;
         break;
       case FileMode::OpenWriteThrough: flags |= O_DSYNC; break;
-      case FileMode::CreateBuffered: flags |= O_TRUNC; break;
+      case FileMode::CreateBuffered: truncate = true; break;
       case FileMode::OpenExistingBuffered: flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC; break;
     }
     int fd = RetryOnInterrupt([&] { return open(path.c_str(), flags | (unbuffered ? O_DIRECT : 0), 0600); });
@@ -95,18 +115,32 @@ class PosixFileSystem : public FileSystem {
       fd = RetryOnInterrupt([&] { return open(path.c_str(), flags, 0600); });
       dropCacheOnClose = fd >= 0;
     }
-    int openError = fd < 0 ? errno : 0;
-    // Nobody else may use a test file while it is open.
-    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      openError = errno;
+    if (fd < 0) return std::make_unique<PosixTestFile>(-1, false, errno);
+    // Nobody else may use a test file while it is open; a file another
+    // process holds keeps its content (truncation waits for the lock).
+    int error = 0;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || (truncate && ftruncate(fd, 0) != 0)) error = errno;
+    if (error != 0) {
       close(fd);
-      fd = -1;
-      dropCacheOnClose = false;
+      return std::make_unique<PosixTestFile>(-1, false, error);
     }
-    return std::make_unique<PosixTestFile>(fd, dropCacheOnClose, openError);
+    if ((flags & O_CREAT) != 0) RegisterExitCleanup(path.c_str());
+    return std::make_unique<PosixTestFile>(fd, dropCacheOnClose, 0);
   }
 
-  void Delete(const std::string& path) override { unlink(path.c_str()); }
+  int CreateExclusive(const std::string& path) override {
+    const int fd = RetryOnInterrupt(
+        [&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600); });
+    if (fd < 0) return errno;
+    RegisterExitCleanup(path.c_str());
+    close(fd);
+    return 0;
+  }
+
+  void Delete(const std::string& path) override {
+    unlink(path.c_str());
+    ForgetExitCleanup(path.c_str());
+  }
 
   bool QueryDiskSpace(const std::string& path, double& total, double& available) override {
     struct statvfs fs {};
@@ -117,12 +151,28 @@ class PosixFileSystem : public FileSystem {
     return true;
   }
 
-  bool CanCreateFiles(const std::string& directory) override {
+  PathKind Kind(const std::string& path) override {
     struct stat st {};
-    if (stat(directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    struct statvfs fs {};
-    if (statvfs(directory.c_str(), &fs) != 0 || (fs.f_flag & ST_RDONLY) != 0) return false;
-    return access(directory.c_str(), W_OK | X_OK) == 0;
+    if (stat(path.c_str(), &st) != 0) return PathKind::Missing;
+    return S_ISDIR(st.st_mode) ? PathKind::Directory : PathKind::Other;
+  }
+
+  // Permission bits, read-only mounts, ACLs and immutable directories all
+  // answer the one question that matters: does a create succeed?
+  bool CanCreateFiles(const std::string& directory) override {
+    if (Kind(directory) != PathKind::Directory) return false;
+    std::string base = directory;
+    if (base.empty() || base.back() != '/') base += '/';
+    base += ".torvik-probe-" + std::to_string(getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string probe = base + std::to_string(attempt);
+      const int error = CreateExclusive(probe);
+      if (error == EEXIST) continue;
+      if (error != 0) return false;
+      Delete(probe);
+      return true;
+    }
+    return false;
   }
 };
 
@@ -133,12 +183,24 @@ FileSystem& FileSystem::Default() {
   return fileSystem;
 }
 
+bool IsWritable(const std::string& path) { return access(path.c_str(), W_OK) == 0; }
+
 AppendFile::~AppendFile() { Close(); }
 
 int AppendFile::Open(const std::string& path) {
   Close();
-  fd_ = RetryOnInterrupt([&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644); });
-  return fd_ < 0 ? errno : 0;
+  // Non-blocking, so a FIFO in the sheet's place is refused instead of
+  // waiting for a reader; a regular file does not care.
+  fd_ = RetryOnInterrupt(
+      [&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644); });
+  if (fd_ < 0) return errno == ENXIO ? EINVAL : errno;
+  struct stat st {};
+  if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd_);
+    fd_ = -1;
+    return EINVAL;
+  }
+  return 0;
 }
 
 int AppendFile::Write(const std::string& bytes) {

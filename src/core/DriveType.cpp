@@ -1,0 +1,55 @@
+#include "core/DriveType.h"
+
+#include <tuple>
+
+namespace torvik {
+namespace {
+
+std::string DevicePath(uint32_t major, uint32_t minor) {
+  return "/sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor);
+}
+
+bool IsRemovable(const platform::SystemSources& sources, uint32_t major, uint32_t minor) {
+  std::string device = DevicePath(major, minor);
+  // A partition says nothing itself: its disk, one level up, does.
+  if (sources.ReadFile(device + "/partition")) {
+    if (const auto real = sources.RealPath(device)) device = real->substr(0, real->rfind('/'));
+  }
+  const auto removable = sources.ReadFile(device + "/removable");
+  return removable && QString::fromUtf8(removable->c_str()).trimmed() == u"1";
+}
+
+}  // namespace
+
+DriveClass ClassifyMountedPath(const platform::SystemSources& sources, const std::vector<MountEntry>& mounts,
+                               const std::string& resolved) {
+  const QString path = QString::fromStdString(resolved);
+  const MountEntry* best = nullptr;
+  for (const MountEntry& mount : mounts) {
+    const QString& point = mount.mountPoint;
+    const bool above = path == point || point == u"/" || path.startsWith(point + u'/');
+    if (above && (best == nullptr || point.size() >= best->mountPoint.size())) best = &mount;
+  }
+  DriveClass result;
+  result.type = kDriveUnknown;
+  if (best == nullptr) return result;
+  uint32_t major = best->major, minor = best->minor;
+  if (major == 0 && best->source.startsWith(QStringLiteral("/dev/"))) {
+    // Some file systems (btrfs) show an anonymous device: ask their source node.
+    if (const auto node = sources.DeviceNumberOfNode(best->source.toStdString())) std::tie(major, minor) = *node;
+  }
+  result.fsType = best->fsType;
+  result.deviceNode = major != 0 ? DevicePath(major, minor) : std::string();
+  result.type = ClassifyFileSystem(best->fsType, major != 0, major != 0 && IsRemovable(sources, major, minor));
+  return result;
+}
+
+int32_t DriveTypeOf(const platform::SystemSources& sources, const QString& path) {
+  if (!path.startsWith(u'/')) return kDriveNoRootDir;
+  const auto resolved = sources.RealPath(path.toStdString());
+  if (!resolved) return kDriveNoRootDir;
+  const std::vector<MountEntry> mounts = ParseMountInfo(sources.ReadFile("/proc/self/mountinfo").value_or(""));
+  return ClassifyMountedPath(sources, mounts, *resolved).type;
+}
+
+}  // namespace torvik

@@ -1,0 +1,57 @@
+// The rules a test directory must meet before any test file is made there,
+// in one place for the settings dialog, the test groups and the command
+// line: an absolute path naming an existing directory, on a fixed local
+// disk, in which this user can really create a file. The stored path is
+// read as the directory it names, a trailing "/" added where it lacks one.
+// GUI thread (or the command line's one thread).
+#pragma once
+
+#include <QString>
+
+#include "platform/FileSystem.h"
+#include "platform/SystemSources.h"
+
+namespace torvik {
+
+namespace texts {
+inline const QString kNotAHardDisk = QStringLiteral("HDD以外のデバイスが指定されました");
+inline const QString kNotAbsolutePath = QStringLiteral("フォルダは「/」で始まるパスで指定してください");
+inline const QString kFolderMissing = QStringLiteral("指定されたフォルダが見つかりません");
+inline const QString kNotAFolder = QStringLiteral("指定されたパスはフォルダではありません");
+inline const QString kCannotCreateFiles = QStringLiteral("指定されたフォルダにファイルを作成できません");
+}  // namespace texts
+
+enum class TestPathProblem { None, NotAbsolute, Missing, NotADirectory, NotAFixedDisk, CannotCreateFiles };
+
+// The path as a prefix of file names: itself with a trailing "/" ("/srv/t"
+// and "/srv/t/" both give "/srv/t/"); an empty path stays empty.
+QString NormalisedTestPath(const QString& path);
+
+// The message that tells the user what is wrong; empty for None.
+QString TestPathProblemText(TestPathProblem problem);
+
+class TestPathRules {
+ public:
+  // Both must outlive the rules.
+  TestPathRules(platform::FileSystem& fileSystem, const platform::SystemSources& sources)
+      : fileSystem_(fileSystem), sources_(sources) {}
+  virtual ~TestPathRules() = default;
+
+  // The first rule `path` breaks, in the order above, or None. Checking
+  // creation makes (and at once deletes) one probe file.
+  TestPathProblem Check(const QString& path);
+
+ protected:
+  // The three questions the rules ask of a directory (no trailing "/"):
+  // what it names, its drive type (3: a fixed local disk), and whether a
+  // file can be created in it. Tests answer them for captured machines.
+  virtual platform::PathKind Kind(const QString& directory);
+  virtual int32_t DriveType(const QString& directory);
+  virtual bool CanCreateFiles(const QString& directory);
+
+ private:
+  platform::FileSystem& fileSystem_;
+  const platform::SystemSources& sources_;
+};
+
+}  // namespace torvik

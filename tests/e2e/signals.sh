@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Ending TORVIK from outside while it has test files on disk: SIGTERM, SIGHUP
+# and SIGINT during the HDD and the Memory group, a second SIGINT while the
+# first is being handled, and the X server going away. Each must end the
+# program with 128 + the signal (1 for the lost display, Qt's own exit) and
+# leave no test file. Starts its own Xvfb, so it can take it away:
+#   tests/e2e/signals.sh build/src/app/torvik
+set -uo pipefail
+
+torvik=$(readlink -f "$1")
+source "$(dirname "$0")/lib.sh"
+new_scratch "$(dirname "$torvik")"
+pid=""
+xvfb=""
+
+cleanup() {
+  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+start_display() {
+  rm -f "$scratch/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
+  xvfb=$!
+  for _ in $(seq 1 100); do
+    [ -s "$scratch/display" ] && break
+    sleep 0.05
+  done
+  export DISPLAY=":$(head -1 "$scratch/display")"
+}
+
+start_torvik() {
+  echo "--- $(date +%T.%N) start" >>"$scratch/log"
+  "$torvik" >>"$scratch/log" 2>&1 &
+  pid=$!
+  find_window
+}
+
+test_files_appear() {  # within 15 s
+  for _ in $(seq 1 150); do
+    compgen -G "$testdir/TORVIK*" >/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# ends_within SECONDS: waits for the program; $status is its exit status
+# (137 when it had to be killed).
+ends_within() {
+  (sleep "$1" && kill -9 "$pid" 2>/dev/null) &
+  local watchdog=$!
+  wait "$pid"
+  status=$?
+  pid=""
+  kill "$watchdog" 2>/dev/null
+  wait "$watchdog" 2>/dev/null
+  return 0
+}
+
+no_test_file_left() { [ -z "$(ls -A "$testdir")" ]; }
+
+# signal_case GROUP SIGNAL [SECOND_SIGNAL]
+signal_case() {
+  local group=$1 signal=$2 second=${3:-} number
+  number=$(kill -l "$signal")
+  start_torvik || { check "$group/$signal: the window appears" false; return; }
+  "click_$group"
+  if [ "$group" = hdd ]; then
+    check "$group/$signal: test files exist before the signal" test_files_appear
+  else
+    sleep 0.3  # inside the group's one-second pause
+  fi
+  kill "-$signal" "$pid"
+  [ -n "$second" ] && sleep 0.2 && kill "-$second" "$pid"
+  ends_within 60
+  check "$group/$signal${second:+ twice}: exit status $((128 + number)) (got $status)" test "$status" = $((128 + number))
+  check "$group/$signal${second:+ twice}: no test file left" no_test_file_left
+}
+
+start_display
+signal_case hdd TERM
+signal_case hdd HUP
+signal_case hdd INT
+signal_case memory TERM
+signal_case memory INT
+signal_case hdd INT INT
+
+# The display goes away in the middle of the HDD group.
+start_torvik
+click_hdd
+check "lost display: test files exist before" test_files_appear
+kill "$xvfb"
+xvfb=""
+ends_within 60
+check "lost display: the program ends (status $status)" test "$status" -ne 137
+check "lost display: no test file left" no_test_file_left
+
+[ "$failures" -eq 0 ] || { echo "--- the program's output:"; cat "$scratch/log"; }
+echo "signals: $passed passed, $failures failed"
+[ "$failures" -eq 0 ]
