@@ -46,6 +46,7 @@ double Seconds(const std::function<void()>& work) {
 class NoView : public torvik::RunView {
  public:
   void SetResultText(torvik::ResultLabel, const QString&) override {}
+  void SetResultDetail(torvik::ResultLabel, const QString&) override {}
   void SetStatusText(const QString&) override {}
   void ShowProcessorLine() override {}
   void SetGauge(int) override {}

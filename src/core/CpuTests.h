@@ -9,13 +9,16 @@
 
 namespace torvik {
 
-// A test of ten blocks over the arguments 1..kBlocks*perBlock.
+// A test of ten blocks over the arguments 1..kBlocks*perBlock, and the
+// operations they make: 32-bit divisions for the prime test, x87 function
+// evaluations (tan, cos, sin) for the trigonometric test.
 struct BlockPlan {
   int32_t blocks;
   int32_t perBlock;
+  int64_t work;
 };
-inline constexpr BlockPlan kPrimePlan{10, 10'000};
-inline constexpr BlockPlan kTrigPlan{10, 4'000'000};
+inline constexpr BlockPlan kPrimePlan{10, 10'000, 455'189'150};
+inline constexpr BlockPlan kTrigPlan{10, 4'000'000, 120'000'000};
 
 class CpuTests {
  public:

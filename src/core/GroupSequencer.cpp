@@ -26,9 +26,11 @@ bool IsWrite(Test slot) { return slot == Test::Write1 || slot == Test::Write2 ||
 // data too.
 template <typename Body>
 void GroupSequencer::Guarded(Body body) {
+  lastEnd_ = GroupEnd::None;
   try {
     body();
   } catch (const TorvikError& error) {
+    lastEnd_ = GroupEnd::Failed;
     state_.RequestStop();
     view_.ShowMessage(error.BoxText(), MessageIcon::Error);
     Unlock();
@@ -69,11 +71,12 @@ void GroupSequencer::RunTest(void (BenchTests::*run)(), Test slot) {
 }
 
 void GroupSequencer::Count(Test test) {
-  state_.Results().Total() += state_.Results()[test].elapsed;
+  state_.Results().AddToTotal(test);
   state_.ShowTotal();
 }
 
 void GroupSequencer::Finish(const QString& message) {
+  lastEnd_ = state_.MayGoOn() ? GroupEnd::Completed : GroupEnd::Stopped;
   view_.ShowMessage(message, MessageIcon::Information);
   Unlock();
   tests_.CleanupTestData();
@@ -99,7 +102,7 @@ void GroupSequencer::DiskPass(int pass, int& progress, DiskPassRules rules) {
       Announce(*step.status);
       (tests_.*step.run)();
       ++done;
-      if (pass == 3) state_.Results().Total() += state_.Results()[step.slot].elapsed;
+      if (pass == 3) state_.Results().AddToTotal(step.slot);
       state_.ShowTotal();
       progress += IsWrite(step.slot) ? rules.write : rules.read;
       view_.SetGauge(progress);
@@ -128,7 +131,7 @@ void GroupSequencer::BAllClick() {
       Announce(texts::kPrime);
       tests_.StartCalcWorker();
       tests_.PrimeTest();
-      state_.Results().Total() = state_.Results()[Test::Calc].elapsed;
+      state_.Results().SetTotalTo(Test::Calc);
       state_.ShowTotal();
       view_.SetGauge(10);
     }
@@ -184,7 +187,7 @@ void GroupSequencer::BCPUClick() {
     Announce(texts::kMeasuring);
     tests_.StartCalcWorker();
     tests_.PrimeTest();
-    state_.Results().Total() = state_.Results()[Test::Calc].elapsed;
+    state_.Results().SetTotalTo(Test::Calc);
     state_.ShowTotal();
     view_.SetGauge(50);
     tests_.StartRootWorker();
@@ -238,6 +241,7 @@ void GroupSequencer::BHDDClick() {
     tests_.CheckTestDrive();
     if (!state_.MayGoOn()) {
       // The drive check has told the user; the window stays as it was.
+      lastEnd_ = GroupEnd::Refused;
       view_.ShowProcessorLine();
       return;
     }

@@ -37,9 +37,20 @@ inline const QString kCompletedBox = QStringLiteral("計測が終了しました
 inline const QString kStoppedBox = QStringLiteral("計測を中止しました。");
 }  // namespace texts
 
+// How the last group ended.
+enum class GroupEnd {
+  None,       // no group has ended yet, or the last one was unwound by a close
+  Completed,  // the completion box
+  Stopped,    // the stop box (Stop, or the ALL group's refused drive)
+  Failed,     // an error box: nothing of it counts
+  Refused,    // the HDD group's drive check: nothing ran
+};
+
 class GroupSequencer {
  public:
   GroupSequencer(RunState& state, BenchTests& tests) : state_(state), view_(state.View()), tests_(tests) {}
+
+  GroupEnd LastEnd() const { return lastEnd_; }
 
   // Each handler may throw ExitRequested (the window is closing; the test data
   // is already released) and, for errors outside a group's steps, TorvikError.
@@ -79,6 +90,7 @@ class GroupSequencer {
   RunState& state_;
   RunView& view_;
   BenchTests& tests_;
+  GroupEnd lastEnd_ = GroupEnd::None;
 };
 
 }  // namespace torvik

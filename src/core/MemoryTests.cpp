@@ -21,14 +21,15 @@ int32_t MixStepDivisor(int32_t n) {
 void MemoryTests::MemoryCopyTest() {
   platform::Sleep(kMemoryPauseMs);
   TimingSlot& slot = state_.Results()[Test::Memory];
-  slot.Begin(ReadTenths());
+  slot.Begin(ReadClock());
   std::vector<uint8_t>& first = files_.FirstBuffer();
   std::vector<uint8_t>& second = files_.SecondBuffer();
   for (int i = 0; i < kMemoryCopyRounds; ++i) {
     CopyWholeBuffer(second, first);
     CopyWholeBuffer(first, second);
   }
-  slot.End(ReadTenths());
+  slot.End(ReadClock());
+  slot.work = int64_t{2} * kMemoryCopyRounds * static_cast<int64_t>(first.size());
   state_.ShowResult(Test::Memory);
 }
 
@@ -63,22 +64,26 @@ void MemoryTests::MixModeTest() {
   files_.ScratchWrite();
   platform::Sleep(kMixPauseMs);
   int steps = 0;
+  int64_t blocks = 0;  // written, and as many read
   TimingSlot& slot = state_.Results()[Test::Mix];
-  slot.Begin(ReadTenths());
+  slot.Begin(ReadClock());
   const std::string mixFile = files_.PathOf(QStringLiteral("TORVIK.rd4"));
   FillBlock(mixBlock_.Data(), BlockValues::KTimesPi, 0);
   for (int32_t n = 1; n <= kMixLast; ++n) {
     if (MixStepDivisor(n) == 0) continue;
     MixStep(n, mixFile);
+    blocks += n;
     if (++steps == kMixStepsPerDisplay) {
       steps = 0;
-      slot.End(ReadTenths());
+      slot.End(ReadClock());
+      slot.work = 2 * blocks * platform::BlockBuffer::kSize;
       state_.ShowElapsed(Test::Mix);
       state_.View().RepaintLabel(ResultLabel::KMix);
       state_.PumpMessages();
     }
   }
-  slot.End(ReadTenths());
+  slot.End(ReadClock());
+  slot.work = 2 * blocks * platform::BlockBuffer::kSize;
   state_.ShowResult(Test::Mix);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/RandomGenerator.h"
+#include "core/TestMeasures.h"
 #include "core/Timing.h"
 
 namespace torvik {
@@ -35,6 +36,7 @@ void RunState::ResetResults() {
                             ResultLabel::KSquare, ResultLabel::KCircle, ResultLabel::KTriangle, ResultLabel::KText,
                             ResultLabel::KScroll, ResultLabel::KAll, ResultLabel::KMemory, ResultLabel::KMix}) {
     view_.SetResultText(label, QString());
+    view_.SetResultDetail(label, QString());
   }
   stopFlag_ = 0;
   ProgramRandom().SeedFromClock();
@@ -44,6 +46,7 @@ void RunState::ResetResults() {
 
 void RunState::ShowTotal() {
   view_.SetResultText(ResultLabel::KAll, FormatSeconds(results_.Total()));
+  view_.SetResultDetail(ResultLabel::KAll, PreciseSeconds(results_.TotalNs(), DecimalPoint()));
   view_.RepaintNow();
   PumpMessages();
 }
@@ -62,8 +65,12 @@ void RunState::ShowResult(Test test) {
 void RunState::DiscardResult(Test test) {
   results_[test] = TimingSlot{};
   view_.SetResultText(LabelOf(test), QString());
+  view_.SetResultDetail(LabelOf(test), QString());
 }
 
-void RunState::ShowElapsed(Test test) { view_.SetResultText(LabelOf(test), FormatSeconds(results_[test].elapsed)); }
+void RunState::ShowElapsed(Test test) {
+  view_.SetResultText(LabelOf(test), FormatSeconds(results_[test].elapsed));
+  view_.SetResultDetail(LabelOf(test), PreciseText(test, results_[test], DecimalPoint()));
+}
 
 }  // namespace torvik

@@ -37,6 +37,8 @@ class RunView {
   virtual ~RunView() = default;
 
   virtual void SetResultText(ResultLabel label, const QString& text) = 0;
+  // The precise figures behind a result label, shown on demand (its tooltip).
+  virtual void SetResultDetail(ResultLabel label, const QString& text) = 0;
   // The status line; it is repainted only by RepaintNow.
   virtual void SetStatusText(const QString& text) = 0;
   // Puts the processor line on the status line.

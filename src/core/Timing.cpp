@@ -6,9 +6,11 @@
 
 namespace torvik {
 
-TimeValue ReadTenths() {
-  const int32_t ticks = platform::TickCount();
-  return TimeValue::FromTenths(ticks / 100);
+TimeValue ReadTenths() { return ReadClock().tenths; }
+
+ClockReading ReadClock() {
+  const int64_t nanoseconds = platform::MonotonicNanoseconds();
+  return ClockReading{TimeValue::FromTenths(platform::TickCountAt(nanoseconds) / 100), nanoseconds};
 }
 
 QString FormatSeconds(TimeValue time, QChar decimalSeparator) {
@@ -21,9 +23,11 @@ QString FormatSeconds(TimeValue time, QChar decimalSeparator) {
   return number.rightJustified(5, u' ') + QStringLiteral("sec");
 }
 
-QString FormatSeconds(TimeValue time) {
+QString FormatSeconds(TimeValue time) { return FormatSeconds(time, DecimalPoint()); }
+
+QChar DecimalPoint() {
   const QString point = QLocale::system().decimalPoint();
-  return FormatSeconds(time, point.isEmpty() ? QChar(u'.') : point.front());
+  return point.isEmpty() ? QChar(u'.') : point.front();
 }
 
 }  // namespace torvik

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "core/ResultTable.h"
 #include "core/TimeValue.h"
 
 namespace torvik {
@@ -13,11 +14,17 @@ namespace torvik {
 // truncation toward zero. Timing resolution is therefore 0.1 s.
 TimeValue ReadTenths();
 
+// One reading of the clock as both figures of a timing slot: the tenths
+// above and the monotonic nanoseconds they were taken from.
+ClockReading ReadClock();
+
 // Seconds with one decimal, right-aligned in at least 5 characters ("%5.1f"
 // with the given decimal separator), followed by "sec": 123 tenths give
 // " 12.3sec".
 QString FormatSeconds(TimeValue time, QChar decimalSeparator);
 // The same with the decimal separator of the user's locale.
 QString FormatSeconds(TimeValue time);
+// The decimal separator of the user's locale.
+QChar DecimalPoint();
 
 }  // namespace torvik

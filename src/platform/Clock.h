@@ -11,6 +11,11 @@ namespace torvik::platform {
 // and does not wrap within 24 days of running.
 int32_t TickCount();
 
+// Nanoseconds of the monotonic clock (CLOCK_MONOTONIC), and the tick count
+// that the same reading gives: one read of the clock serves both.
+int64_t MonotonicNanoseconds();
+int32_t TickCountAt(int64_t monotonicNanoseconds);
+
 // Blocks the calling thread for at least `milliseconds`.
 void Sleep(int32_t milliseconds);
 

@@ -9,6 +9,7 @@
 
 #include "core/AboutTexts.h"
 #include "core/ProcessorInfo.h"
+#include "core/Timing.h"
 #include "ui/DesignScale.h"
 #include "ui/Labels.h"
 #include "ui/WindowCentring.h"
@@ -83,9 +84,8 @@ AboutBox::AboutBox(const platform::ProcessorProbe& processor, const VersionRecor
   OS->setText(AboutOsLine(version));
   PhysMem->setText(AboutMemoryLine(totalPhysical, QLocale::system().groupSeparator().front()));
   ProcessorInfo processorInfo(processor);
-  const QString point = QLocale::system().decimalPoint();
   LCPU->setText(AboutProcessorLine(processorInfo.VendorName(), processorInfo.CPUName(), processorInfo.GetSpeed(),
-                                   point.isEmpty() ? QChar(u'.') : point.front()));
+                                   DecimalPoint()));
   KeepCentredWhenShown(*this);
 }
 

@@ -106,7 +106,7 @@ void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
   const QSize saved = EnterStage();
 
   TimingSlot& slot = state_.Results()[test];
-  slot.Begin(ReadTenths());
+  slot.Begin(ReadClock());
   paint.setGeometry(window_.ClientArea().rect());
   FillWhiteAndRepaint();
   DrawShapes(kind, kShapesPerTest);
@@ -115,7 +115,8 @@ void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
     FillWhiteAndRepaint();
     state_.PumpMessages();
   }
-  slot.End(ReadTenths());
+  slot.End(ReadClock());
+  slot.work = kShapesPerTest;
 
   window_.RestoreSize(saved);
   paint.hide();
@@ -136,14 +137,15 @@ void GraphicsTests::ScrollTest() {
   state_.PumpMessages();
 
   TimingSlot& slot = state_.Results()[Test::Scroll];
-  slot.Begin(ReadTenths());
+  slot.Begin(ReadClock());
   QFont font = memo.font();
+  int64_t lines = 0;
   for (int size : kScrollFontSizes) {
     font.setPointSize(size);
     memo.setFont(font);
     for (int repeat = 0; repeat < kScrollRepeats; ++repeat) {
       for (const QString& line : ScrollLines()) {
-        AppendWithinCapacity(memo, line, MainWindow::kMemoMaxLength);
+        lines += AppendWithinCapacity(memo, line, MainWindow::kMemoMaxLength) ? 1 : 0;
         // The contents move one pixel down; the box shows the result at once.
         memo.viewport()->scroll(0, 1);
         memo.repaint();
@@ -151,7 +153,8 @@ void GraphicsTests::ScrollTest() {
     }
     memo.clear();
   }
-  slot.End(ReadTenths());
+  slot.End(ReadClock());
+  slot.work = lines;
 
   memo.setEnabled(false);
   memo.hide();

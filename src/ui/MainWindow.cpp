@@ -11,6 +11,9 @@
 
 #include "core/Errors.h"
 #include "core/RandomGenerator.h"
+#include "core/ReportFacts.h"
+#include "core/StoredRun.h"
+#include "ui/ComparisonWindow.h"
 #include "ui/HelpWindow.h"
 #include "ui/WindowCentring.h"
 
@@ -308,6 +311,9 @@ void MainWindow::BuildMenu() {
   QAction* set = settings->addAction(QStringLiteral("計測環境"));
   set->setObjectName(QStringLiteral("MSet"));
   connect(set, &QAction::triggered, this, &MainWindow::MSetClick);
+  QAction* compare = settings->addAction(QStringLiteral("計測結果の比較"));
+  compare->setObjectName(QStringLiteral("MCompare"));
+  connect(compare, &QAction::triggered, this, &MainWindow::MCompareClick);
   settings->addSeparator()->setObjectName(QStringLiteral("N3"));
   QAction* exit = settings->addAction(QStringLiteral("終了"));
   exit->setObjectName(QStringLiteral("MExit"));
@@ -348,10 +354,48 @@ QPushButton* MainWindow::ButtonOf(Button button) const { return buttons_.at(butt
 
 void MainWindow::SetResultText(ResultLabel label, const QString& text) { resultLabels_.at(label)->setText(text); }
 
+void MainWindow::SetResultDetail(ResultLabel label, const QString& text) { resultLabels_.at(label)->setToolTip(text); }
+
 void MainWindow::SetStatusText(const QString& text) { LFill->setText(text); }
 
 // Measures the clock anew on every call (about 0.8 s).
-void MainWindow::ShowProcessorLine() { LFill->setText(ProcessorLine(TCPU->CPUName(), TCPU->GetTickSpeed())); }
+void MainWindow::ShowProcessorLine() {
+  lastMhz_ = TCPU->GetTickSpeed();
+  LFill->setText(ProcessorLine(TCPU->CPUName(), lastMhz_));
+}
+
+ResultStore& MainWindow::Store() {
+  if (store_ == nullptr) {
+    ownStore_ = std::make_unique<ResultStore>(ResultStore::DefaultPath());
+    store_ = ownStore_.get();
+  }
+  return *store_;
+}
+
+void MainWindow::RecordRun(const QString& group, const QDateTime& started) {
+  const ResultTable& results = state_.Results();
+  bool any = false;
+  for (size_t i = 0; i < kTestCount; ++i) any = any || results[static_cast<Test>(i)].elapsedNs > 0;
+  if (!any) return;  // refused before any test: nothing to keep
+  ReportInputs facts;
+  try {
+    facts.userName = settings_.Read(settings::kUserName, QString());
+    facts.pcName = settings_.Read(settings::kPcName, QString());
+  } catch (const TorvikError&) {
+    // A settings value of the wrong type: the names stay empty here.
+  }
+  facts.drive = bench_.Files().TestPath();
+  GatherMachineFacts(facts, *TCPU, *CPUID1, *TSys, lastMhz_);
+  if (Store().Record(RunFromResults(group, results, state_.StopFlag() != 0, facts, started))) return;
+  if (storeFailureShown_) return;
+  storeFailureShown_ = true;
+  ShowMessage(QStringLiteral("計測結果を保存できません: ") + Store().Error(), MessageIcon::Error);
+}
+
+void MainWindow::MCompareClick() {
+  ComparisonWindow window(Store(), this);
+  window.exec();
+}
 
 void MainWindow::SetGauge(int progress) { gauge_->SetProgress(progress); }
 
@@ -371,10 +415,13 @@ void MainWindow::ShowMessage(const QString& text, MessageIcon icon) {
   box.exec();
 }
 
-void MainWindow::RunGroup(void (GroupSequencer::*group)()) {
+void MainWindow::RunGroup(void (GroupSequencer::*group)(), const char* name) {
   ++runDepth_;
+  const QDateTime started = QDateTime::currentDateTime();
   try {
     (sequencer_.*group)();
+    const GroupEnd end = sequencer_.LastEnd();
+    if (end == GroupEnd::Completed || end == GroupEnd::Stopped) RecordRun(QLatin1String(name), started);
   } catch (const ExitRequested&) {
     // The group has released its test data; now the window may close.
   } catch (const TorvikError& error) {
@@ -384,11 +431,11 @@ void MainWindow::RunGroup(void (GroupSequencer::*group)()) {
   if (closeRequested_ && runDepth_ == 0) close();
 }
 
-void MainWindow::BCPUClick() { RunGroup(&GroupSequencer::BCPUClick); }
-void MainWindow::B2DClick() { RunGroup(&GroupSequencer::B2DClick); }
-void MainWindow::BMixClick() { RunGroup(&GroupSequencer::BMixClick); }
-void MainWindow::BHDDClick() { RunGroup(&GroupSequencer::BHDDClick); }
-void MainWindow::BAllClick() { RunGroup(&GroupSequencer::BAllClick); }
+void MainWindow::BCPUClick() { RunGroup(&GroupSequencer::BCPUClick, "cpu"); }
+void MainWindow::B2DClick() { RunGroup(&GroupSequencer::B2DClick, "graphic"); }
+void MainWindow::BMixClick() { RunGroup(&GroupSequencer::BMixClick, "memory"); }
+void MainWindow::BHDDClick() { RunGroup(&GroupSequencer::BHDDClick, "hdd"); }
+void MainWindow::BAllClick() { RunGroup(&GroupSequencer::BAllClick, "all"); }
 
 void MainWindow::BStopClick() { state_.BStopClick(); }
 

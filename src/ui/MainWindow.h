@@ -20,6 +20,7 @@
 #include "core/GroupSequencer.h"
 #include "core/ProcessorInfo.h"
 #include "core/ProcessorTypeAndClock.h"
+#include "core/ResultStore.h"
 #include "core/RunState.h"
 #include "core/RunView.h"
 #include "core/SettingsStore.h"
@@ -64,6 +65,7 @@ class MainWindow : public QMainWindow, public RunView {
 
   // RunView
   void SetResultText(ResultLabel label, const QString& text) override;
+  void SetResultDetail(ResultLabel label, const QString& text) override;
   void SetStatusText(const QString& text) override;
   void ShowProcessorLine() override;
   void SetGauge(int progress) override;
@@ -109,8 +111,14 @@ class MainWindow : public QMainWindow, public RunView {
   void MSetClick();
   void MHelpClick();
   void MAboutClick();
+  // Opens the comparison of the recorded runs.
+  void MCompareClick();
   // The settings dialog, created after the main window.
   void SetSettingsDialog(QDialog* dialog) { settingsDialog_ = dialog; }
+  // Where finished groups are recorded (null: the user's own store, opened
+  // at the first record). `store` must outlive the window.
+  void SetResultStore(ResultStore* store) { store_ = store; }
+  ResultStore& Store();
   AboutDialog& About() { return aboutDialog_; }
 
  protected:
@@ -122,7 +130,10 @@ class MainWindow : public QMainWindow, public RunView {
   void BuildMenu();
   void SetStaysOnTop(bool on);
   void FormCreate();
-  void RunGroup(void (GroupSequencer::*group)());
+  void RunGroup(void (GroupSequencer::*group)(), const char* name);
+  // Keeps the group that just finished in the results store; a store that
+  // fails is reported once per program start and never stops a run.
+  void RecordRun(const QString& group, const QDateTime& started);
   QPushButton* ButtonOf(Button button) const;
 
   const DesignScale scale_;
@@ -152,7 +163,11 @@ class MainWindow : public QMainWindow, public RunView {
 
   QString userName_;
   QString pcName_;
-  int runDepth_ = 0;  // groups running, a handler re-entered from a pump counted too
+  std::unique_ptr<ResultStore> ownStore_;
+  ResultStore* store_ = nullptr;
+  bool storeFailureShown_ = false;
+  double lastMhz_ = 0;  // the clock the processor line measured last
+  int runDepth_ = 0;    // groups running, a handler re-entered from a pump counted too
   bool closeRequested_ = false;
   int exitStatus_ = 0;
 };

@@ -24,6 +24,7 @@ class RecordingView : public RunView {
     labels[label] = text;
     log << QStringLiteral("label %1 %2").arg(static_cast<int>(label)).arg(text);
   }
+  void SetResultDetail(ResultLabel label, const QString& text) override { details[label] = text; }
   void SetStatusText(const QString& text) override { log << QStringLiteral("status ") + text; }
   void ShowProcessorLine() override { log << QStringLiteral("processor line"); }
   void SetGauge(int progress) override {
@@ -62,6 +63,7 @@ class RecordingView : public RunView {
   QStringList messages;
   QList<int> gauge;
   std::map<ResultLabel, QString> labels;
+  std::map<ResultLabel, QString> details;
   std::map<Button, bool> enabledButtons;
   bool closeRequested = false;
   std::function<void()> onPump;

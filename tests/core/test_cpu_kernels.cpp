@@ -79,6 +79,7 @@ class CpuKernelsTest : public QObject {
       total += block;
     }
     QCOMPARE(total, int64_t{455'189'150});
+    QCOMPARE(kPrimePlan.work, total);  // the work the precise rate is divided by
     // Block 10 costs about fourteen times block 1.
     QVERIFY(lastBlock > 13 * firstBlock && lastBlock < 15 * firstBlock);
   }
@@ -121,6 +122,7 @@ class CpuKernelsTest : public QObject {
     QCOMPARE(probe.arguments, int64_t{1000});
     // The test's plan: 10 blocks of 4,000,000 end at 40,000,000; 0 is never used.
     QCOMPARE(kTrigPlan.blocks * kTrigPlan.perBlock, 40'000'000);
+    QCOMPARE(kTrigPlan.work, int64_t{3} * 40'000'000);  // tan, cos and sin of each
     CountingProbe lastBlock;
     TrigSeries(kTrigPlan.perBlock * 9 + 1, kTrigPlan.perBlock * 9 + 3, lastBlock);
     QCOMPARE(lastBlock.firstArgument, 36'000'001);

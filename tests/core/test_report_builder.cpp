@@ -5,8 +5,8 @@
 
 #include "core/Errors.h"
 #include "core/ReportBuilder.h"
+#include "core/ResultSheet.h"
 #include "core/RunState.h"
-#include "core/SheetLocation.h"
 #include "core/Timing.h"
 
 using namespace torvik;

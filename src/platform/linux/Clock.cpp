@@ -7,22 +7,24 @@
 #include <thread>
 
 namespace torvik::platform {
-namespace {
-
 int64_t MonotonicNanoseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
 }
 
-int64_t MonotonicMilliseconds() { return MonotonicNanoseconds() / 1'000'000; }
+namespace {
 
 // Taken during static initialisation, before any test can read the clock.
-const int64_t kProgramStart = MonotonicMilliseconds();
+const int64_t kProgramStartMs = MonotonicNanoseconds() / 1'000'000;
 
 }  // namespace
 
-int32_t TickCount() { return static_cast<int32_t>(MonotonicMilliseconds() - kProgramStart); }
+int32_t TickCountAt(int64_t monotonicNanoseconds) {
+  return static_cast<int32_t>(monotonicNanoseconds / 1'000'000 - kProgramStartMs);
+}
+
+int32_t TickCount() { return TickCountAt(MonotonicNanoseconds()); }
 
 void Sleep(int32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 

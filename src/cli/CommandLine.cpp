@@ -1,0 +1,162 @@
+#include "cli/CommandLine.h"
+
+#include <QCommandLineParser>
+
+namespace torvik {
+namespace {
+
+const QStringList kGroups = {"cpu", "graphic", "memory", "hdd", "all"};
+
+const QString kDescription = QStringLiteral(
+    "TORVIK 3.03, a PC benchmark: processor, 2D drawing, memory and disk.\n"
+    "Without options it opens its window. With --run it runs test groups without\n"
+    "the window and prints their results: the report block as the Report button\n"
+    "writes it (--format text), or one JSON document with every precise time.\n"
+    "Groups: cpu, graphic, memory, hdd, all. graphic and all draw on the screen\n"
+    "and need a display; the others run anywhere.\n"
+    "Exit status: 0 done, 1 a test failed, 2 usage error or refused environment,\n"
+    "128 + n ended by signal n.");
+
+CommandLine Usage(const QString& text) {
+  CommandLine result;
+  result.action = CommandLine::Action::UsageError;
+  result.text = text;
+  return result;
+}
+
+}  // namespace
+
+bool NeedsScreen(const QStringList& groups) {
+  return groups.contains(QStringLiteral("graphic")) || groups.contains(QStringLiteral("all"));
+}
+
+bool UsesTestDirectory(const QStringList& groups) {
+  return groups.contains(QStringLiteral("memory")) || groups.contains(QStringLiteral("hdd")) ||
+         groups.contains(QStringLiteral("all"));
+}
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(kDescription);
+  const QCommandLineOption help({"h", "help"}, QStringLiteral("Show this help and exit."));
+  const QCommandLineOption version({"v", "version"}, QStringLiteral("Show the program's version and exit."));
+  const QCommandLineOption run(QStringLiteral("run"),
+                               QStringLiteral("Run GROUPS, a comma list of cpu, graphic, memory, hdd, all, in that "
+                                              "order, without the window."),
+                               QStringLiteral("GROUPS"));
+  const QCommandLineOption dir(QStringLiteral("dir"),
+                               QStringLiteral("Test directory for this run only (not stored); default: the one set in "
+                                              "the window."),
+                               QStringLiteral("PATH"));
+  const QCommandLineOption repeat(QStringLiteral("repeat"),
+                                  QStringLiteral("Run the groups N times (1-100); JSON gives every repetition and the "
+                                                 "min/median/max of each test."),
+                                  QStringLiteral("N"), QStringLiteral("1"));
+  const QCommandLineOption format(QStringLiteral("format"),
+                                  QStringLiteral("Output: text (the report block) or json. Default: text."),
+                                  QStringLiteral("FORMAT"), QStringLiteral("text"));
+  const QCommandLineOption output(QStringLiteral("output"),
+                                  QStringLiteral("Write the result to FILE (whole, or not at all) instead of stdout."),
+                                  QStringLiteral("FILE"));
+  const QCommandLineOption report(QStringLiteral("report"),
+                                  QStringLiteral("Also append the report block to the result sheet, as Report does."));
+  const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No progress on stderr."));
+  const QCommandLineOption noRecord(QStringLiteral("no-record"),
+                                    QStringLiteral("Do not keep the finished groups in the results store."));
+  const QCommandLineOption history(QStringLiteral("history"),
+                                   QStringLiteral("List the recorded runs, newest first (text, or JSON with --format "
+                                                  "json)."));
+  const QCommandLineOption import(QStringLiteral("import"),
+                                  QStringLiteral("Import the result sheets FILE... into the results store and print "
+                                                 "the counts."));
+  const QCommandLineOption exportCsv(QStringLiteral("export-csv"),
+                                     QStringLiteral("Write every recorded run to FILE as CSV, one row per run and "
+                                                    "test."),
+                                     QStringLiteral("FILE"));
+  parser.addOptions(
+      {help, version, run, dir, repeat, format, output, report, quiet, noRecord, history, import, exportCsv});
+  parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --import: the sheets to import."),
+                               QStringLiteral("[FILE...]"));
+
+  if (!parser.parse(arguments)) return Usage(parser.errorText());
+  const QStringList positional = parser.positionalArguments();
+  if (!positional.isEmpty() && !parser.isSet(import)) {
+    return Usage(QStringLiteral("Unexpected argument '%1'.").arg(positional.first()));
+  }
+  CommandLine result;
+  if (parser.isSet(help)) {
+    result.action = CommandLine::Action::Help;
+    result.text = parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("torvik"));
+    return result;
+  }
+  if (parser.isSet(version)) {
+    result.action = CommandLine::Action::Version;
+    result.text = QStringLiteral("TORVIK 3.03");
+    return result;
+  }
+  int verbs = 0;
+  for (const QCommandLineOption* verb : {&run, &history, &import, &exportCsv}) verbs += parser.isSet(*verb) ? 1 : 0;
+  if (verbs > 1) return Usage(QStringLiteral("--run, --history, --import and --export-csv go one at a time."));
+  if (!parser.isSet(run)) {
+    for (const QCommandLineOption* option : {&dir, &repeat, &output, &report, &quiet, &noRecord}) {
+      if (parser.isSet(*option)) return Usage(QStringLiteral("--%1 needs --run.").arg(option->names().first()));
+    }
+    if (parser.isSet(format) && !parser.isSet(history)) {
+      return Usage(QStringLiteral("--format needs --run or --history."));
+    }
+    if (parser.isSet(history)) {
+      result.action = CommandLine::Action::History;
+      const QString formatName = parser.value(format).toLower();
+      if (formatName != u"text" && formatName != u"json") {
+        return Usage(QStringLiteral("--format is text or json, not '%1'.").arg(parser.value(format)));
+      }
+      result.run.format = formatName == u"json" ? OutputFormat::Json : OutputFormat::Text;
+    } else if (parser.isSet(import)) {
+      if (positional.isEmpty()) return Usage(QStringLiteral("--import needs the sheets to import."));
+      result.action = CommandLine::Action::Import;
+      result.files = positional;
+    } else if (parser.isSet(exportCsv)) {
+      if (parser.value(exportCsv).isEmpty()) return Usage(QStringLiteral("--export-csv needs a file name."));
+      result.action = CommandLine::Action::ExportCsv;
+      result.files = {parser.value(exportCsv)};
+    }
+    return result;  // the window, or a verb of the results store
+  }
+
+  result.action = CommandLine::Action::Run;
+  RunOptions& options = result.run;
+  for (const QString& group : parser.value(run).split(u',')) {
+    const QString name = group.trimmed().toLower();
+    if (!kGroups.contains(name)) {
+      return Usage(QStringLiteral("Unknown group '%1' (groups: %2).").arg(group, kGroups.join(QStringLiteral(", "))));
+    }
+    options.groups << name;
+  }
+  bool number = false;
+  options.repeat = parser.value(repeat).toInt(&number);
+  if (!number || options.repeat < 1 || options.repeat > kMaxRepeat) {
+    return Usage(QStringLiteral("--repeat takes a whole number from 1 to %1, not '%2'.")
+                     .arg(kMaxRepeat)
+                     .arg(parser.value(repeat)));
+  }
+  const QString formatName = parser.value(format).toLower();
+  if (formatName == u"json") {
+    options.format = OutputFormat::Json;
+  } else if (formatName != u"text") {
+    return Usage(QStringLiteral("--format is text or json, not '%1'.").arg(parser.value(format)));
+  }
+  if (parser.isSet(dir)) {
+    if (parser.value(dir).isEmpty()) return Usage(QStringLiteral("--dir needs a path."));
+    options.directory = parser.value(dir);
+  }
+  if (parser.isSet(output)) {
+    if (parser.value(output).isEmpty()) return Usage(QStringLiteral("--output needs a file name."));
+    options.output = parser.value(output);
+  }
+  options.report = parser.isSet(report);
+  options.quiet = parser.isSet(quiet);
+  options.record = !parser.isSet(noRecord);
+  return result;
+}
+
+}  // namespace torvik

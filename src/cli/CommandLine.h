@@ -1,0 +1,44 @@
+// The command line: no arguments open the window; --run runs test groups
+// without it and prints their results as text or JSON; --history,
+// --import and --export-csv work on the results store. Parsing is pure: it
+// turns the arguments into what to do, or a usage error. Any thread.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace torvik {
+
+enum class OutputFormat { Text, Json };
+
+struct RunOptions {
+  QStringList groups;                // "cpu", "graphic", "memory", "hdd", "all", in the order given
+  std::optional<QString> directory;  // the test directory for this run only
+  int repeat = 1;                    // 1..100
+  OutputFormat format = OutputFormat::Text;
+  std::optional<QString> output;     // the result's file instead of stdout
+  bool report = false;               // also append the blocks to the sheet
+  bool quiet = false;                // no progress on stderr
+  bool record = true;                // keep each finished group in the results store
+};
+
+struct CommandLine {
+  enum class Action { Window, Run, History, Import, ExportCsv, Help, Version, UsageError };
+  Action action = Action::Window;
+  RunOptions run;          // Run; History uses its format
+  QStringList files;       // Import: the sheets; ExportCsv: the CSV file
+  QString text;  // the help, the version line, or what is wrong
+};
+
+inline constexpr int kMaxRepeat = 100;
+
+// `arguments` as main() gets them, the program's name first.
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+// Whether the groups draw on the screen (graphic, all).
+bool NeedsScreen(const QStringList& groups);
+// Whether the groups use the test directory (memory, hdd, all).
+bool UsesTestDirectory(const QStringList& groups);
+
+}  // namespace torvik

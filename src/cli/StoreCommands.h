@@ -1,0 +1,18 @@
+// The command line's verbs on the results store: --history lists the
+// recorded runs (a text table, or JSON), --import reads result sheets into
+// it and prints the counts, --export-csv writes every run as CSV. Each
+// returns the exit status (0, or 1 when the store or a file fails). GUI
+// thread, inside a running application.
+#pragma once
+
+#include <QStringList>
+
+#include "cli/CommandLine.h"
+
+namespace torvik {
+
+int PrintHistory(OutputFormat format);
+int ImportSheets(const QStringList& files);
+int ExportCsv(const QString& path);
+
+}  // namespace torvik

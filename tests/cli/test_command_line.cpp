@@ -1,0 +1,70 @@
+// The command line's parsing: every option, its bad values, unknown groups,
+// and what needs --run.
+#include <QtTest>
+
+#include "cli/CommandLine.h"
+
+using namespace torvik;
+
+Q_DECLARE_METATYPE(CommandLine::Action)
+
+class CommandLineTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void actions_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<CommandLine::Action>("action");
+    QTest::addColumn<QString>("text");  // what the message says, in part
+    using A = CommandLine::Action;
+    QTest::newRow("nothing: the window") << QStringList{} << A::Window << "";
+    QTest::newRow("help") << QStringList{"--help"} << A::Help << "--run <GROUPS>";
+    QTest::newRow("version") << QStringList{"--version"} << A::Version << "TORVIK 3.03";
+    QTest::newRow("a run") << QStringList{"--run", "cpu"} << A::Run << "";
+    QTest::newRow("unknown option") << QStringList{"--fast"} << A::UsageError << "fast";
+    QTest::newRow("unknown group") << QStringList{"--run", "cpu,gpu"} << A::UsageError << "'gpu'";
+    QTest::newRow("empty group") << QStringList{"--run", "cpu,"} << A::UsageError << "Unknown group";
+    QTest::newRow("no groups") << QStringList{"--run"} << A::UsageError << "run";
+    QTest::newRow("repeat 0") << QStringList{"--run", "cpu", "--repeat", "0"} << A::UsageError << "1 to 100";
+    QTest::newRow("repeat 101") << QStringList{"--run", "cpu", "--repeat", "101"} << A::UsageError << "1 to 100";
+    QTest::newRow("repeat not a number") << QStringList{"--run", "cpu", "--repeat", "3x"} << A::UsageError << "'3x'";
+    QTest::newRow("format") << QStringList{"--run", "cpu", "--format", "xml"} << A::UsageError << "text or json";
+    QTest::newRow("dir without run") << QStringList{"--dir", "/tmp"} << A::UsageError << "--dir needs --run";
+    QTest::newRow("quiet without run") << QStringList{"--quiet"} << A::UsageError << "--quiet needs --run";
+    QTest::newRow("empty dir") << QStringList{"--run", "hdd", "--dir", ""} << A::UsageError << "path";
+    QTest::newRow("a stray argument") << QStringList{"--run", "cpu", "now"} << A::UsageError << "'now'";
+  }
+  void actions() {
+    QFETCH(QStringList, arguments);
+    QFETCH(CommandLine::Action, action);
+    QFETCH(QString, text);
+    const CommandLine parsed = ParseCommandLine(QStringList{"torvik"} + arguments);
+    QCOMPARE(parsed.action, action);
+    QVERIFY2(parsed.text.contains(text), qPrintable(parsed.text));
+  }
+
+  void everyOptionOfARun() {
+    const CommandLine parsed =
+        ParseCommandLine({"torvik", "--run", "HDD,cpu,all", "--dir", "/srv/bench", "--repeat", "3", "--format",
+                          "json", "--output", "out.json", "--report", "--quiet"});
+    QCOMPARE(parsed.action, CommandLine::Action::Run);
+    QCOMPARE(parsed.run.groups, QStringList({"hdd", "cpu", "all"}));  // in the order given
+    QCOMPARE(parsed.run.directory, std::optional<QString>(QStringLiteral("/srv/bench")));
+    QCOMPARE(parsed.run.repeat, 3);
+    QCOMPARE(parsed.run.format, OutputFormat::Json);
+    QCOMPARE(parsed.run.output, std::optional<QString>(QStringLiteral("out.json")));
+    QVERIFY(parsed.run.report && parsed.run.quiet);
+    const CommandLine defaults = ParseCommandLine({"torvik", "--run", "memory"});
+    QCOMPARE(defaults.run.repeat, 1);
+    QCOMPARE(defaults.run.format, OutputFormat::Text);
+    QVERIFY(!defaults.run.directory && !defaults.run.output && !defaults.run.report && !defaults.run.quiet);
+  }
+
+  void whatAGroupNeeds() {
+    QVERIFY(NeedsScreen({"cpu", "graphic"}) && NeedsScreen({"all"}) && !NeedsScreen({"cpu", "memory", "hdd"}));
+    QVERIFY(UsesTestDirectory({"memory"}) && UsesTestDirectory({"all"}) && !UsesTestDirectory({"cpu", "graphic"}));
+  }
+};
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "test_command_line.moc"

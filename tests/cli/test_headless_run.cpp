@@ -1,0 +1,216 @@
+// The built program on the command line, without a display: the JSON and
+// text results of real runs, the refusals, SIGINT mid-run, and --output.
+#include <QtTest>
+#include <csignal>
+
+#include "../core/StorageFakes.h"
+
+using torvik::testing::ScratchDirectory;
+
+namespace {
+
+struct Outcome {
+  int exitCode = -1;
+  QByteArray out, err;
+};
+
+// Starts the program with no display; `during` may act on it while it runs.
+// Its results store lies under `dataHome`.
+Outcome Torvik(const QStringList& arguments, const std::function<void(QProcess&)>& during = {},
+               const QString& dataHome = QDir::currentPath() + QStringLiteral("/test-data-home")) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+  process.setProcessEnvironment(environment);
+  process.start(QStringLiteral(TORVIK_BINARY), arguments);
+  if (!process.waitForStarted()) return {};
+  if (during) during(process);
+  process.waitForFinished(600'000);
+  Outcome outcome;
+  outcome.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  outcome.out = process.readAllStandardOutput();
+  outcome.err = process.readAllStandardError();
+  return outcome;
+}
+
+QJsonObject Parsed(const QByteArray& json) {
+  QJsonParseError error;
+  const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+  if (error.error != QJsonParseError::NoError) qWarning("%s", qPrintable(error.errorString()));
+  return document.object();
+}
+
+// Every field of the contract, and each test's figures consistent: the
+// tenths the window shows within a tenth of the precise seconds (per timed
+// section), the rate its work over those seconds.
+void ExpectWellFormed(const QJsonObject& document, const QStringList& tests) {
+  for (const char* field : {"schema", "program", "version", "started", "machine", "user_name", "pc_name", "runs",
+                            "summary"}) {
+    QVERIFY2(document.contains(QLatin1String(field)), field);
+  }
+  QCOMPARE(document["schema"].toInt(), 1);
+  QCOMPARE(document["version"].toString(), QStringLiteral("3.03"));
+  QVERIFY(QDateTime::fromString(document["started"].toString(), Qt::ISODate).isValid());
+  const QJsonObject machine = document["machine"].toObject();
+  QVERIFY(machine["display"].isNull());  // no display: none described
+  QVERIFY(machine["processor"].toObject()["clock_mhz"].toDouble() > 0);
+  QVERIFY(machine["memory"].toObject()["total_bytes"].toDouble() > 0);
+  const QJsonObject run = document["runs"].toArray().first().toObject();
+  for (const char* field : {"repetition", "groups", "bench_no", "total_tenths", "stopped", "tests"}) {
+    QVERIFY2(run.contains(QLatin1String(field)), field);
+  }
+  QStringList seen;
+  for (const QJsonValue& value : run["tests"].toArray()) {
+    const QJsonObject test = value.toObject();
+    seen << test["test"].toString();
+    const double seconds = test["seconds"].toDouble();
+    QVERIFY(seconds > 0);
+    // Each timed section's tenths are within a tenth of its nanoseconds; a
+    // disk test is the sum of three such sections.
+    const QString id = test["test"].toString();
+    const double sections = id.startsWith(u"write") || id.startsWith(u"read") ? 3 : 1;
+    QVERIFY2(std::abs(test["tenths"].toDouble() / 10 - seconds) < 0.1 * sections + 0.001, qPrintable(id));
+    const QString unit = test["unit"].toString();
+    const double perUnit = unit == u"GB/s" ? 1e9 : unit == u"MB/s" ? 1e6 : 1;
+    QVERIFY(std::abs(test["rate"].toDouble() - test["work"].toDouble() / seconds / perUnit) <
+            1e-9 * test["rate"].toDouble());
+  }
+  QCOMPARE(seen, tests);
+  for (const QJsonValue& value : document["summary"].toArray()) {
+    const QJsonObject entry = value.toObject();
+    QVERIFY(entry["min"].toDouble() <= entry["median"].toDouble());
+    QVERIFY(entry["median"].toDouble() <= entry["max"].toDouble());
+  }
+}
+
+}  // namespace
+
+class HeadlessRunTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cpuRunGivesJson() {
+    const Outcome run = Torvik({"--run", "cpu", "--format", "json", "--repeat", "2", "--quiet"});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.isEmpty(), run.err.constData());
+    const QJsonObject document = Parsed(run.out);
+    ExpectWellFormed(document, {"prime", "trig"});
+    QCOMPARE(document["runs"].toArray().size(), 2);
+    QCOMPARE(document["summary"].toArray().first()["repetitions"].toInt(), 2);
+  }
+
+  void memoryAndHddRunInTheGivenDirectory() {
+    ScratchDirectory directory;
+    const QString output = directory.Path() + QStringLiteral("../headless-result.json");
+    const Outcome run = Torvik({"--run", "memory,hdd", "--dir", directory.Path(), "--format", "json", "--output",
+                                output});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.isEmpty());  // the result went to the file
+    QVERIFY(run.err.contains("ＨＤＤ読み込み能力"));  // progress, one plain line per change
+    QFile file(output);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonObject document = Parsed(file.readAll());
+    file.remove();
+    ExpectWellFormed(document, {"memory", "write40", "write50", "write60", "read40", "read50", "read60"});
+    QCOMPARE(document["machine"]["test_directory"]["path"].toString(), directory.Path());
+    QVERIFY(document["runs"][0]["write_average"]["rate"].toDouble() > 0);
+    QCOMPARE(directory.Entries(), QStringList());
+  }
+
+  void textIsTheReportBlock() {
+    ScratchDirectory directory;
+    const Outcome run = Torvik({"--run", "memory", "--dir", directory.Path(), "--quiet"});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(run.out).split(u'\n');
+    QCOMPARE(lines.first(), QStringLiteral("<> TORVIK Time Trial Result <>"));
+    QVERIFY(lines.contains(QStringLiteral("   Display Dev   : ?(0x0 0BitColor)")));
+    QVERIFY(lines.contains(QStringLiteral("//______  TORVIK Version 3.03  ______//")));
+    QVERIFY(!run.out.contains('\r'));  // LF line ends on stdout
+    QVERIFY(run.out.endsWith("______//\n\n"));
+  }
+
+  void refusalsRunNothing_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("graphic without a display") << QStringList{"--run", "cpu,graphic"} << "no display";
+    QTest::newRow("all without a display") << QStringList{"--run", "all"} << "no display";
+    QTest::newRow("a missing test directory")
+        << QStringList{"--run", "hdd", "--dir", "/nonexistent/torvik"} << "HDD情報が取得できません。計測を中止します。";
+    QTest::newRow("a relative test directory")
+        << QStringList{"--run", "memory", "--dir", "relative/dir"} << "HDD情報が取得できません。計測を中止します。";
+    QTest::newRow("a usage error") << QStringList{"--run", "cpu", "--repeat", "0"} << "--repeat";
+  }
+  void refusalsRunNothing() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QElapsedTimer timer;
+    timer.start();
+    const Outcome run = Torvik(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());
+    QVERIFY(timer.elapsed() < 5'000);  // refused before any test, or any clock measurement
+  }
+
+  // The results store's verbs: a run recorded, a sheet imported (twice: the
+  // second time every block is known), the history as JSON, the CSV.
+  void historyImportAndExport() {
+    QTemporaryDir home;
+    const Outcome run = Torvik({"--run", "cpu", "--quiet", "--report"}, {}, home.path());
+    QCOMPARE(run.exitCode, 0);
+    const QString sheet = QFileInfo(QStringLiteral(TORVIK_BINARY)).baseName() + QStringLiteral(".txt");
+    // The build folder is writable, so the sheet sits beside the executable.
+    const QString sheetPath = QFileInfo(QStringLiteral(TORVIK_BINARY)).absolutePath() + u'/' + sheet;
+    QVERIFY(QFile::exists(sheetPath));
+    const Outcome first = Torvik({"--import", sheetPath}, {}, home.path());
+    QCOMPARE(first.out, QByteArray("1 件を読み込みました。0 件は読み込めませんでした。\n"));
+    const Outcome again = Torvik({"--import", sheetPath}, {}, home.path());
+    QCOMPARE(again.out, QByteArray("0 件を読み込みました。1 件は読み込めませんでした。\n"));
+    QFile::remove(sheetPath);
+    const Outcome history = Torvik({"--history", "--format", "json"}, {}, home.path());
+    QCOMPARE(history.exitCode, 0);
+    const QJsonArray runs = QJsonDocument::fromJson(history.out).array();
+    QCOMPARE(runs.size(), 2);
+    QStringList origins;
+    for (const QJsonValue& entry : runs) origins << entry["origin"].toString();
+    origins.sort();
+    QCOMPARE(origins, QStringList({"program", "sheet"}));
+    QCOMPARE(runs[0]["group"].toString(), QStringLiteral("cpu"));
+    const Outcome text = Torvik({"--history"}, {}, home.path());
+    QCOMPARE(text.out.count('\n'), 1 + 2);  // a heading and the two runs
+    const QString csv = home.path() + QStringLiteral("/all.csv");
+    QCOMPARE(Torvik({"--export-csv", csv}, {}, home.path()).exitCode, 0);
+    QFile exported(csv);
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    QCOMPARE(exported.readAll().count("\r\n"), 1 + 2 + 2);  // prime and trig of each run
+    // --no-record keeps nothing.
+    QCOMPARE(Torvik({"--run", "cpu", "--quiet", "--no-record"}, {}, home.path()).exitCode, 0);
+    QCOMPARE(QJsonDocument::fromJson(Torvik({"--history", "--format", "json"}, {}, home.path()).out).array().size(),
+             2);
+  }
+
+  void sigintEndsTheRunAndLeavesNothing() {
+    ScratchDirectory directory;
+    const QString output = directory.Path() + QStringLiteral("../kept.json");
+    QFile previous(output);
+    QVERIFY(previous.open(QIODevice::WriteOnly));
+    previous.write("an earlier result");
+    previous.close();
+    const Outcome run =
+        Torvik({"--run", "hdd", "--dir", directory.Path(), "--format", "json", "--output", output, "--quiet"},
+               [&](QProcess& process) {
+                 QTRY_VERIFY_WITH_TIMEOUT(!directory.Entries().isEmpty(), 20'000);  // test files exist
+                 ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+               });
+    QCOMPARE(run.exitCode, 128 + SIGINT);
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(directory.Entries(), QStringList());
+    QVERIFY(previous.open(QIODevice::ReadOnly));
+    QCOMPARE(previous.readAll(), QByteArray("an earlier result"));  // never a half file
+    previous.remove();
+  }
+};
+
+QTEST_GUILESS_MAIN(HeadlessRunTest)
+#include "test_headless_run.moc"

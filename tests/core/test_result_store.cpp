@@ -1,0 +1,198 @@
+// The results store: its schema made, upgraded and refused; one transaction
+// per run; files it cannot use left byte for byte; the list, deletion and
+// the CSV export.
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include "core/ResultStore.h"
+
+using namespace torvik;
+
+namespace {
+
+StoredRun Run(const QString& group, int64_t sortTime, std::vector<StoredTest> tests) {
+  StoredRun run;
+  run.started = QDateTime::fromSecsSinceEpoch(sortTime, QTimeZone::utc()).toString(Qt::ISODate);
+  run.sortTime = sortTime;
+  run.group = group;
+  run.benchNo = 1128;
+  run.totalTenths = 47;
+  run.totalSeconds = 4.7;
+  run.pcName = QStringLiteral("bench, \"one\"");  // a comma and quotes, for the CSV
+  run.processor = QStringLiteral("AuthenticAMD AMD EPYC 2596.15MHz");
+  run.tests = std::move(tests);
+  return run;
+}
+
+StoredTest Row(const char* id, int64_t tenths, double seconds, double rate, const char* unit) {
+  return StoredTest{QLatin1String(id), tenths, seconds, rate, QLatin1String(unit)};
+}
+
+QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// RFC 4180 fields of one line.
+QStringList CsvFields(const QString& line) {
+  QStringList fields;
+  QString field;
+  bool quoted = false;
+  for (qsizetype i = 0; i < line.size(); ++i) {
+    const QChar c = line[i];
+    if (quoted && c == u'"' && i + 1 < line.size() && line[i + 1] == u'"') {
+      field += u'"';
+      ++i;
+    } else if (c == u'"') {
+      quoted = !quoted;
+    } else if (c == u',' && !quoted) {
+      fields << field;
+      field.clear();
+    } else {
+      field += c;
+    }
+  }
+  return fields << field;
+}
+
+}  // namespace
+
+class ResultStoreTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void createdOnFirstUse() {
+    QTemporaryDir dir;
+    ResultStore store(dir.path() + QStringLiteral("/sub/results.sqlite"));
+    QVERIFY2(store.Open(), qPrintable(store.Error()));
+    QCOMPARE(store.SchemaVersion(), kStoreSchemaVersion);
+    QVERIFY(store.Record(Run("cpu", 100, {Row("prime", 8, 0.8123, 5.6e8, "ops/s")})));
+    const StoredRun back = store.RunWithTests(store.Runs(0, 10).front().id);
+    QCOMPARE(back.group, QStringLiteral("cpu"));
+    QCOMPARE(back.benchNo, std::optional<int32_t>(1128));
+    QCOMPARE(back.tests.size(), size_t{1});
+    QCOMPARE(*back.tests[0].seconds, 0.8123);
+    QCOMPARE(back.tests[0].unit, QStringLiteral("ops/s"));
+  }
+
+  void upgradedFromVersionOne() {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/results.sqlite");
+    {
+      // A store as version 1 made it, with a run in it.
+      QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("v1"));
+      db.setDatabaseName(path);
+      QVERIFY(db.open());
+      QSqlQuery q(db);
+      QVERIFY(q.exec(
+          "CREATE TABLE runs (id INTEGER PRIMARY KEY, started TEXT NOT NULL, sort_time INTEGER NOT NULL, group_name "
+          "TEXT NOT NULL, stopped INTEGER NOT NULL, bench_no INTEGER, total_tenths INTEGER NOT NULL, total_seconds "
+          "REAL, user_name TEXT NOT NULL, pc_name TEXT NOT NULL, os TEXT NOT NULL, processor TEXT NOT NULL, caches "
+          "TEXT NOT NULL, memory TEXT NOT NULL, display TEXT NOT NULL, test_directory TEXT NOT NULL, origin TEXT NOT "
+          "NULL)"));
+      QVERIFY(q.exec(
+          "CREATE TABLE tests (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE, test TEXT NOT NULL, "
+          "tenths INTEGER NOT NULL, seconds REAL, rate REAL, unit TEXT NOT NULL, PRIMARY KEY (run_id, test))"));
+      QVERIFY(q.exec("CREATE INDEX runs_by_time ON runs(sort_time DESC, id DESC)"));
+      QVERIFY(
+          q.exec("INSERT INTO runs VALUES (7, 'then', 5, 'memory', 0, 1, 1, 0.05, '', 'old-pc', '', '', '', '', "
+                 "'', '', 'program')"));
+      QVERIFY(q.exec("PRAGMA user_version = 1"));
+      db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("v1"));
+    ResultStore store(path);
+    QVERIFY2(store.Open(), qPrintable(store.Error()));
+    QCOMPARE(store.SchemaVersion(), 2);
+    QCOMPARE(store.Runs(0, 10).front().pcName, QStringLiteral("old-pc"));  // kept through the upgrade
+    StoredRun imported = Run("cpu", 10, {});
+    imported.sheetKey = QStringLiteral("key");
+    ImportCounts counts;
+    QVERIFY(store.Import({imported, imported}, counts));  // step 2's key: imported once
+    QCOMPARE(counts.imported, 1);
+    QCOMPARE(counts.duplicates, 1);
+  }
+
+  void unusableFilesAreLeftAsTheyAre_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+    QByteArray noise(8192, '\0');
+    for (int i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 251);
+    QTest::newRow("random bytes") << noise << "not a database";
+    QTest::newRow("a newer schema") << QByteArray() << "newer TORVIK";
+  }
+  void unusableFilesAreLeftAsTheyAre() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/results.sqlite");
+    if (content.isEmpty()) {
+      QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+      db.setDatabaseName(path);
+      QVERIFY(db.open());
+      QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99"));
+      db.close();
+      QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+    } else {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(content);
+    }
+    const QByteArray before = Bytes(path);
+    ResultStore store(path);
+    QVERIFY(!store.Open());
+    QVERIFY2(store.Error().contains(reason), qPrintable(store.Error()));
+    QVERIFY(!store.Record(Run("cpu", 1, {})));
+    QCOMPARE(Bytes(path), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"results.sqlite"}));  // no journal either
+  }
+
+  void aRunIsKeptWholeOrNotAtAll() {
+    QTemporaryDir dir;
+    ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
+    QVERIFY(store.Record(Run("cpu", 1, {Row("prime", 8, 0.8, 1, "ops/s")})));
+    // The second test row fails (the same test twice): the run row written
+    // just before it must go too.
+    QVERIFY(!store.Record(Run("cpu", 2, {Row("prime", 8, 0.8, 1, "ops/s"), Row("prime", 9, 0.9, 1, "ops/s")})));
+    QCOMPARE(store.RunCount(), 1);
+    QVERIFY(store.Record(Run("memory", 3, {Row("memory", 0, 0.05, 42.8, "GB/s")})));
+    QCOMPARE(store.RunCount(), 2);
+  }
+
+  void listDeleteAndCsv() {
+    QTemporaryDir dir;
+    ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
+    QVERIFY(store.Record(
+        Run("cpu", 100, {Row("prime", 8, 0.8123, 5.6e8, "ops/s"), Row("trig", 39, 3.91, 3.07e7, "ops/s")})));
+    QVERIFY(store.Record(Run("memory", 300, {Row("memory", 0, 0.0443, 48.3, "GB/s")})));
+    QVERIFY(store.Record(Run("hdd", 200, {Row("read40", 3, 0.33, 381.3, "MB/s")})));
+    const std::vector<StoredRun> runs = store.Runs(0, 10);
+    QCOMPARE(runs.size(), size_t{3});
+    QCOMPARE(runs[0].group, QStringLiteral("memory"));  // newest first
+    QCOMPARE(runs[2].group, QStringLiteral("cpu"));
+    QCOMPARE(store.Runs(1, 1).front().group, QStringLiteral("hdd"));  // a page further down
+
+    QBuffer csv;
+    QVERIFY(csv.open(QIODevice::WriteOnly));
+    QVERIFY(store.ExportCsv({runs[0].id, runs[2].id}, csv));
+    const QStringList lines = QString::fromUtf8(csv.data()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1 + 3);  // the header and one row per run and test
+    const QStringList header = CsvFields(lines[0]);
+    const QStringList memory = CsvFields(lines[1]);
+    QCOMPARE(memory[header.indexOf("pc_name")], QStringLiteral("bench, \"one\""));
+    QCOMPARE(memory[header.indexOf("test")], QStringLiteral("memory"));
+    QCOMPARE(memory[header.indexOf("seconds")].toDouble(), 0.0443);
+    QCOMPARE(memory[header.indexOf("rate")].toDouble(), 48.3);
+    QCOMPARE(CsvFields(lines[3])[header.indexOf("test")], QStringLiteral("trig"));
+    QCOMPARE(CsvFields(lines[3])[header.indexOf("tenths")], QStringLiteral("39"));
+
+    QVERIFY(store.Delete({runs[0].id, runs[1].id}));
+    QCOMPARE(store.RunCount(), 1);
+    QCOMPARE(store.RunWithTests(runs[0].id).id, int64_t{0});
+    QCOMPARE(store.RunWithTests(runs[2].id).tests.size(), size_t{2});
+  }
+};
+
+QTEST_GUILESS_MAIN(ResultStoreTest)
+#include "test_result_store.moc"

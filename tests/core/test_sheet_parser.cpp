@@ -1,0 +1,152 @@
+// Reading result sheets back: blocks written by this program's own report
+// builder, every line combination, LF and CR LF, UTF-8 and Shift_JIS; and
+// what is skipped: malformed and cut-off blocks.
+#include <QStringEncoder>
+#include <QtTest>
+
+#include "core/ReportBuilder.h"
+#include "core/ResultSheet.h"
+#include "core/RunState.h"
+#include "core/SheetParser.h"
+#include "core/Timing.h"
+
+using namespace torvik;
+
+namespace {
+
+ReportInputs Machine() {
+  ReportInputs in;
+  in.locale = QLocale::c();
+  in.now = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
+  in.drive = QStringLiteral("/home/hanako/");
+  in.userName = QStringLiteral("山田 花子");
+  in.pcName = QStringLiteral("ベンチ機");
+  in.osDescription = QStringLiteral("Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))");
+  in.vendorName = QStringLiteral("GenuineIntel");
+  in.cpuName = QStringLiteral("Pentium III");
+  in.speedMhz = 498.674;
+  in.l2CacheSupport = true;
+  in.l2Size = 512;
+  in.version = QStringLiteral("Version 3.03");
+  return in;
+}
+
+// A block with these tests at these tenths, its total their sum.
+QStringList Block(std::initializer_list<std::pair<Test, int64_t>> times, bool stopped = false) {
+  ReportInputs in = Machine();
+  int64_t total = 0;
+  for (const auto& [test, tenths] : times) {
+    in.results[test].elapsed = TimeValue::FromTenths(tenths);
+    in.captions[LabelOf(test)] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
+    total += tenths;
+  }
+  in.results.Total() = TimeValue::FromTenths(total);
+  in.captions[ResultLabel::KAll] = FormatSeconds(TimeValue::FromTenths(total), u'.');
+  in.stopFlag = stopped ? kStopRequested : 0;
+  return BuildReport(in);
+}
+
+QByteArray Lf(const QStringList& lines) { return (lines.join(u'\n') + u'\n').toUtf8(); }
+
+std::map<QString, int64_t> Tenths(const StoredRun& run) {
+  std::map<QString, int64_t> tenths;
+  for (const StoredTest& test : run.tests) tenths[test.test] = test.tenths;
+  return tenths;
+}
+
+const std::initializer_list<std::pair<Test, int64_t>> kEverything = {
+    {Test::Calc, 8},    {Test::Trig, 39},    {Test::Square, 49}, {Test::Circle, 50}, {Test::Triangle, 80},
+    {Test::Text, 114},  {Test::Scroll, 227}, {Test::Memory, 35}, {Test::Write1, 52}, {Test::Write2, 65},
+    {Test::Write3, 78}, {Test::Read1, 4},    {Test::Read2, 3},   {Test::Read3, 4},   {Test::Mix, 15}};
+
+}  // namespace
+
+class SheetParserTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void blocksOfEveryGroup_data() {
+    QTest::addColumn<QStringList>("block");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<int>("tests");
+    QTest::newRow("cpu") << Block({{Test::Calc, 8}, {Test::Trig, 39}}) << "cpu" << 2;
+    QTest::newRow("graphic")
+        << Block({{Test::Square, 49}, {Test::Circle, 50}, {Test::Triangle, 80}, {Test::Text, 114}, {Test::Scroll, 227}})
+        << "graphic" << 5;
+    QTest::newRow("memory") << Block({{Test::Memory, 35}}) << "memory" << 1;
+    QTest::newRow("hdd") << Block({{Test::Write1, 52},
+                                   {Test::Write2, 65},
+                                   {Test::Write3, 78},
+                                   {Test::Read1, 4},
+                                   {Test::Read2, 3},
+                                   {Test::Read3, 4}})
+                         << "hdd" << 6;
+    QTest::newRow("all") << Block(kEverything) << "all" << 15;
+    // The sheet prints no disk times unless both writes and reads ran.
+    QTest::newRow("writes only") << Block({{Test::Write1, 52}}) << "mixed" << 0;
+    QTest::newRow("nothing ran") << Block({}) << "mixed" << 0;
+  }
+  void blocksOfEveryGroup() {
+    QFETCH(QStringList, block);
+    QFETCH(QString, group);
+    QFETCH(int, tests);
+    for (const QByteArray& bytes : {Lf(block), SheetBytes(block)}) {  // LF and CR LF
+      const ParsedSheet sheet = ParseSheet(bytes, QDateTime::currentDateTime());
+      QCOMPARE(sheet.unreadable, 0);
+      QCOMPARE(sheet.runs.size(), size_t{1});
+      const StoredRun& run = sheet.runs[0];
+      QCOMPARE(run.group, group);
+      QCOMPARE(int(run.tests.size()), tests);
+      QCOMPARE(run.origin, kOriginSheet);
+      QCOMPARE(run.pcName, QStringLiteral("ベンチ機"));
+      QCOMPARE(run.started, QStringLiteral("8 Dec 2026 14:05:09"));
+      QCOMPARE(run.sortTime, QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9)).toSecsSinceEpoch());
+    }
+  }
+
+  void timesAndTotals() {
+    const ParsedSheet sheet = ParseSheet(Lf(Block(kEverything)), QDateTime::currentDateTime());
+    const StoredRun& run = sheet.runs.at(0);
+    const std::map<QString, int64_t> tenths = Tenths(run);
+    QCOMPARE(tenths.at("scroll"), 227);
+    QCOMPARE(tenths.at("write60"), 78);
+    QCOMPARE(tenths.at("read50"), 3);
+    QCOMPARE(tenths.at("mix"), 15);
+    QCOMPARE(run.totalTenths, 823);
+    QCOMPARE(run.benchNo, std::optional<int32_t>(339'076));
+    QVERIFY(!run.stopped);
+    QVERIFY(!run.tests[0].seconds);  // a sheet has tenths only
+    QCOMPARE(run.processor, QStringLiteral("GenuineIntel Pentium III 498.67MHz"));
+    QCOMPARE(run.testDirectory, QStringLiteral("/home/hanako/"));
+    const ParsedSheet stopped = ParseSheet(Lf(Block({{Test::Calc, 8}}, true)), QDateTime::currentDateTime());
+    QVERIFY(stopped.runs.at(0).stopped);
+    QVERIFY(!stopped.runs.at(0).benchNo);
+  }
+
+  void shiftJisSheets() {
+    QStringEncoder encoder("Shift_JIS");
+    QVERIFY(encoder.isValid());
+    const QByteArray bytes = encoder.encode(QString::fromUtf8(SheetBytes(Block({{Test::Calc, 8}}))));
+    QVERIFY(bytes != SheetBytes(Block({{Test::Calc, 8}})));  // not UTF-8
+    const ParsedSheet sheet = ParseSheet(bytes, QDateTime::currentDateTime());
+    QCOMPARE(sheet.runs.at(0).userName, QStringLiteral("山田 花子"));
+  }
+
+  void badBlocksAreSkippedAndCounted() {
+    QStringList noDate = Block({{Test::Calc, 8}});
+    noDate.removeAt(1);
+    QStringList badTime = Block({{Test::Calc, 8}});
+    badTime.replaceInStrings(QStringLiteral("0.8sec"), QStringLiteral("fast"));
+    QStringList cut = Block({{Test::Trig, 39}});
+    cut = cut.mid(0, 8);  // the file ends inside the block
+    const QByteArray sheet = "some notes before\n" + Lf(noDate) + Lf(Block({{Test::Memory, 35}})) + Lf(badTime) +
+                             Lf(Block({{Test::Memory, 35}})) + Lf(cut);
+    const ParsedSheet parsed = ParseSheet(sheet, QDateTime::currentDateTime());
+    QCOMPARE(parsed.runs.size(), size_t{2});
+    QCOMPARE(parsed.unreadable, 3);
+    QCOMPARE(parsed.runs[0].sheetKey, parsed.runs[1].sheetKey);  // the same block twice: one key
+  }
+};
+
+QTEST_GUILESS_MAIN(SheetParserTest)
+#include "test_sheet_parser.moc"

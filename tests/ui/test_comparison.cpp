@@ -1,0 +1,117 @@
+// The comparison window offscreen, on a store of its own: the list, the
+// charts of the ticked runs in seconds and in rates, the import of sheets,
+// the CSV export and the deletion; and its menu entry.
+#include <QMenuBar>
+#include <QtTest>
+
+#include "UiHelpers.h"
+#include "core/ReportBuilder.h"
+#include "core/ResultSheet.h"
+#include "core/Timing.h"
+#include "core/WorkerThread.h"
+#include "ui/ComparisonWindow.h"
+
+using namespace torvik;
+using namespace torvik::testing;
+
+namespace {
+
+StoredRun CpuRun(int64_t sortTime, double prime, double trig) {
+  StoredRun run;
+  run.started = QDateTime::fromSecsSinceEpoch(sortTime).toString(Qt::ISODate);
+  run.sortTime = sortTime;
+  run.group = QStringLiteral("cpu");
+  run.pcName = QStringLiteral("pc%1").arg(sortTime);
+  run.tests = {StoredTest{"prime", qRound64(prime * 10), prime, 455'189'150 / prime, "ops/s"},
+               StoredTest{"trig", qRound64(trig * 10), trig, 120'000'000 / trig, "ops/s"}};
+  return run;
+}
+
+// A sheet with one block of a memory copy of `tenths`.
+QByteArray MemorySheet(int64_t tenths, const QString& pc) {
+  ReportInputs in;
+  in.locale = QLocale::c();
+  in.now = QDateTime(QDate(2026, 11, 30), QTime(9, 0, 0));
+  in.pcName = pc;
+  in.version = QStringLiteral("Version 3.03");
+  in.results[Test::Memory].elapsed = TimeValue::FromTenths(tenths);
+  in.results.Total() = TimeValue::FromTenths(tenths);
+  in.captions[ResultLabel::KMemory] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
+  in.captions[ResultLabel::KAll] = in.captions[ResultLabel::KMemory];
+  return SheetBytes(BuildReport(in));
+}
+
+}  // namespace
+
+class ComparisonTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() { WorkerThread::StopAllWorkers(); }
+
+  void tickedRunsAreCharted() {
+    QTemporaryDir dir;
+    ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
+    QVERIFY(store.Record(CpuRun(100, 0.80, 3.90)));
+    QVERIFY(store.Record(CpuRun(200, 0.75, 3.60)));
+    ComparisonWindow window(store);
+    QCOMPARE(window.windowTitle(), QStringLiteral("TORVIK - 計測結果の比較"));
+    QCOMPARE(window.Runs().rowCount(), 2);
+    QCOMPARE(window.Runs().RunAt(0).pcName, QStringLiteral("pc200"));  // newest first
+    QVERIFY(window.ChartedTests().isEmpty());
+    window.Runs().SetTicked(0, true);
+    window.Runs().SetTicked(1, true);
+    QCOMPARE(window.ChartedTests(), QStringList({"prime", "trig"}));
+    const auto prime = window.Bars(QStringLiteral("prime"));
+    QCOMPARE(prime.size(), size_t{2});
+    QCOMPARE(prime[0].second, 0.75);
+    QCOMPARE(prime[1].second, 0.80);
+    QVERIFY(prime[0].first.contains(QStringLiteral("pc200")));
+    window.SetShowRates(true);
+    QCOMPARE(window.Bars(QStringLiteral("trig"))[1].second, 120'000'000 / 3.90);
+    QVERIFY(window.findChild<QChartView*>(QStringLiteral("Chart_trig")));
+  }
+
+  void sheetsImportExportAndDelete() {
+    QTemporaryDir dir;
+    ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
+    QVERIFY(store.Record(CpuRun(100, 0.80, 3.90)));
+    const QString sheet = dir.path() + QStringLiteral("/other.txt");
+    QFile file(sheet);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(MemorySheet(35, "other-pc") + MemorySheet(35, "other-pc") + "<> TORVIK Time Trial Result <>\r\n");
+    file.close();
+    ComparisonWindow window(store);
+    QCOMPARE(window.ImportSheets({sheet}), QStringLiteral("1 件を読み込みました。2 件は読み込めませんでした。"));
+    QCOMPARE(window.Runs().rowCount(), 2);
+    int imported = window.Runs().RunAt(0).origin == kOriginSheet ? 0 : 1;
+    window.Runs().SetTicked(imported, true);
+    QCOMPARE(window.Bars(QStringLiteral("memory"))[0].second, 3.5);  // its tenths, as seconds
+    window.SetShowRates(true);
+    QCOMPARE(window.Bars(QStringLiteral("memory"))[0].second, 2'048.0 * 1'044'480 / 3.5 / 1e9);
+
+    window.Runs().SetTicked(1 - imported, true);
+    const QString csv = dir.path() + QStringLiteral("/out.csv");
+    QVERIFY(window.ExportCsv(csv));
+    QFile exported(csv);
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    QCOMPARE(exported.readAll().count("\r\n"), 1 + 3);  // the header, memory, prime, trig
+
+    window.DeleteTicked();
+    QCOMPARE(store.RunCount(), 0);
+    QCOMPARE(window.Runs().rowCount(), 0);
+    QVERIFY(window.ChartedTests().isEmpty());
+  }
+
+  void theMenuOpensIt() {
+    MainWindow main(QuickProcessor());
+    const QList<QAction*> entries = main.findChild<QMenu*>(QStringLiteral("N1"))->actions();
+    QStringList names;
+    for (QAction* entry : entries) names << (entry->isSeparator() ? QStringLiteral("-") : entry->objectName());
+    QCOMPARE(names, QStringList({"MSet", "MCompare", "-", "MExit"}));
+    QCOMPARE(main.findChild<QAction*>(QStringLiteral("MCompare"))->text(), QStringLiteral("計測結果の比較"));
+  }
+};
+
+QTEST_MAIN(ComparisonTest)
+#include "test_comparison.moc"
