@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
-# Configures and builds TORVIK into build/ (Ninja, release with debug info).
+# Configures and builds TORVIK into build/ (Ninja, release with debug info):
+# every target, or the targets named (scripts/build.sh torvik).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build
+if [ $# -gt 0 ]; then
+  cmake --build build --target "$@"
+else
+  cmake --build build
+fi

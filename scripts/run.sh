@@ -3,5 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh
+# Only the program (its help file is copied beside it): the tests and benches
+# are built by scripts/test.sh.
+scripts/build.sh torvik
 exec build/src/app/torvik
