@@ -9,6 +9,7 @@ packages=(
   libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev xdg-utils
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
   xvfb xauth xdotool binutils
+  dpkg-dev appstream desktop-file-utils man-db
 )
 
 missing=()

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The Debian package and its metadata: cpack builds the .deb from the build
+# tree; its file list, its declared dependencies, and the binary extracted
+# from it starting; every option --help lists appears in the man page; the
+# AppStream metadata and the desktop entry validate.
+#   tests/package/package.sh BUILD_DIR SOURCE_DIR
+set -uo pipefail
+build=$(readlink -f "$1")
+source=$(readlink -f "$2")
+source "$source/tests/e2e/lib.sh"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+(cd "$build" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1)
+deb=$(ls "$work"/torvik_3.03-1_*.deb 2>/dev/null | head -1)
+check "cpack made torvik_3.03-1_<arch>.deb" test -n "$deb"
+[ -n "$deb" ] || { cat "$work/cpack.log"; exit 1; }
+
+files=$(dpkg-deb -c "$deb" | awk '{ print $6 }')
+for path in ./usr/bin/torvik ./usr/bin/TORVIK.HLP ./usr/share/applications/torvik.desktop \
+  ./usr/share/icons/hicolor/128x128/apps/torvik.png ./usr/share/man/man1/torvik.1 \
+  ./usr/share/metainfo/org.example.varn.torvik.metainfo.xml; do
+  check "the package holds $path" grep -qx "$path" <<<"$files"
+done
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libqt6core6 libqt6widgets6 libqt6charts6 libqt6sql6-sqlite fonts-ipafont-gothic \
+  fonts-ipafont-mincho fonts-liberation2 xdg-utils; do
+  check "it depends on $package" grep -q "$package" <<<"$depends"
+done
+check "version 3.03-1" test "$(dpkg-deb -f "$deb" Version)" = 3.03-1
+
+dpkg-deb -x "$deb" "$work/root"
+check "the packaged binary starts" test "$("$work/root/usr/bin/torvik" --version)" = "TORVIK 3.03"
+
+# Every option of --help is documented in the man page (as \-\-name).
+for option in $("$work/root/usr/bin/torvik" --help | grep -oE -- '--[a-z-]+' | sort -u); do
+  check "the man page documents $option" grep -qF -- "$(sed 's/-/\\-/g' <<<"$option")" "$source/docs/torvik.1"
+done
+check "the man page renders" man -l "$source/docs/torvik.1" >/dev/null
+
+check "AppStream metadata validates" appstreamcli validate --no-net "$source/docs/org.example.varn.torvik.metainfo.xml"
+check "the desktop entry validates" desktop-file-validate "$source/docs/torvik.desktop"
+
+echo "package: $passed passed, $failures failed"
+[ "$failures" -eq 0 ]
