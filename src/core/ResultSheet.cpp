@@ -19,7 +19,12 @@ QString SheetBesideExecutable(const QString& executable) {
 QString ChooseSheetPath(const QString& executable, const QString& dataFolder, const WritableTest& writable) {
   const QString beside = SheetBesideExecutable(executable);
   const QFileInfo sheet(beside);
-  if (sheet.exists() ? writable(beside) : writable(sheet.absolutePath())) return beside;
+  // The system's program folders hold no user data, even for root, who may
+  // write there: a package's removal would leave the sheet behind.
+  static const QStringList kSystemFolders = {"/bin",           "/sbin",           "/usr/bin",  "/usr/sbin",
+                                             "/usr/local/bin", "/usr/local/sbin", "/usr/games"};
+  const bool systemFolder = kSystemFolders.contains(sheet.absolutePath());
+  if (!systemFolder && (sheet.exists() ? writable(beside) : writable(sheet.absolutePath()))) return beside;
   QString folder = dataFolder;
   if (!folder.endsWith(u'/')) folder += u'/';
   return folder + sheet.fileName();

@@ -18,7 +18,9 @@ QString SheetBesideExecutable(const QString& executable);
 using WritableTest = std::function<bool(const QString& path)>;
 
 // The sheet beside `executable` when the file there is writable, or is
-// missing and its folder is writable; else its name in `dataFolder`.
+// missing and its folder is writable, and that folder is not one of the
+// system's program folders (/usr/bin, /usr/local/bin, ...); else its name
+// in `dataFolder`.
 QString ChooseSheetPath(const QString& executable, const QString& dataFolder, const WritableTest& writable);
 
 // This program's sheet: ChooseSheetPath for the running executable, the

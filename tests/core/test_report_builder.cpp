@@ -195,20 +195,20 @@ class ReportBuilderTest : public QObject {
     QTest::addColumn<QStringList>("writable");  // what this user may write
     QTest::addColumn<bool>("sheetExists");
     QTest::addColumn<QString>("sheet");
-    const QString beside = QStringLiteral("/usr/local/bin/torvik.txt");
+    const QString beside = QStringLiteral("/opt/torvik/torvik.txt");
     const QString data = QStringLiteral("/home/u/.local/share/Varn/TORVIK/torvik.txt");
-    QTest::newRow("writable folder") << QStringList{"/usr/local/bin"} << false << beside;
-    QTest::newRow("installed in a system folder") << QStringList{} << false << data;
-    QTest::newRow("a writable sheet in a system folder") << QStringList{beside} << true << beside;
-    QTest::newRow("a read-only sheet in a writable folder") << QStringList{"/usr/local/bin"} << true << data;
+    QTest::newRow("writable folder") << QStringList{"/opt/torvik"} << false << beside;
+    QTest::newRow("a folder not writable") << QStringList{} << false << data;
+    QTest::newRow("a writable sheet in a read-only folder") << QStringList{beside} << true << beside;
+    QTest::newRow("a read-only sheet in a writable folder") << QStringList{"/opt/torvik"} << true << data;
   }
   void sheetGoesWhereItCanBeWritten() {
     QFETCH(QStringList, writable);
     QFETCH(bool, sheetExists);
     QFETCH(QString, sheet);
     QTemporaryDir root;
-    const QString exe = root.path() + QStringLiteral("/usr/local/bin/torvik");
-    QDir().mkpath(root.path() + QStringLiteral("/usr/local/bin"));
+    const QString exe = root.path() + QStringLiteral("/opt/torvik/torvik");
+    QDir().mkpath(root.path() + QStringLiteral("/opt/torvik"));
     if (sheetExists) {
       QFile file(exe + QStringLiteral(".txt"));
       QVERIFY(file.open(QIODevice::WriteOnly));
@@ -218,6 +218,10 @@ class ReportBuilderTest : public QObject {
         ChooseSheetPath(exe, root.path() + QStringLiteral("/home/u/.local/share/Varn/TORVIK"), mayWrite);
     QCOMPARE(chosen.mid(root.path().size()), sheet);
     QCOMPARE(SheetBesideExecutable(QStringLiteral("C:/x/TORVIK.EXE")), QStringLiteral("C:/x/TORVIK.txt"));
+    // Root may write /usr/bin, but a package's folder holds no user data.
+    QCOMPARE(ChooseSheetPath(QStringLiteral("/usr/bin/torvik"), QStringLiteral("/home/u/data"),
+                             [](const QString&) { return true; }),
+             QStringLiteral("/home/u/data/torvik.txt"));
   }
 
   void benchNumbers() {
