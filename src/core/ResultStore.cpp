@@ -126,12 +126,10 @@ bool ResultStore::Open() {
   if (!db.open()) return Fail(db.lastError().text());
   // Read before anything is written: a damaged file fails here, untouched.
   QSqlQuery q(db);
-  if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next() ||
-      !q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+  if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.exec(QStringLiteral("PRAGMA user_version")) ||
+      !q.next()) {
     return Fail(QStringLiteral("%1: %2").arg(path_, q.lastError().text()));
   }
-  q.exec(QStringLiteral("PRAGMA user_version"));
-  q.next();
   const int version = q.value(0).toInt();
   if (version > kStoreSchemaVersion) {
     return Fail(QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")

@@ -206,7 +206,7 @@ bool ComparisonWindow::ExportCsv(const QString& path) {
 
 void ComparisonWindow::DeleteTicked() {
   if (!store_.Delete(model_->Ticked())) status_->setText(store_.Error());
-  for (int row = 0; row < model_->rowCount(); ++row) model_->SetTicked(row, false);
+  model_->ClearTicks();
   model_->Reload();
 }
 

@@ -34,6 +34,12 @@ void RunListModel::SetTicked(int row, bool ticked) {
   setData(index(row, kDate), ticked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
 }
 
+void RunListModel::ClearTicks() {
+  ticked_.clear();
+  if (!runs_.empty()) emit dataChanged(index(0, kDate), index(rowCount() - 1, kDate), {Qt::CheckStateRole});
+  emit tickedChanged();
+}
+
 int RunListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(runs_.size());
 }

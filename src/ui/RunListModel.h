@@ -27,6 +27,8 @@ class RunListModel : public QAbstractTableModel {
   // The ticked runs' ids, in the list's order.
   std::vector<int64_t> Ticked() const;
   void SetTicked(int row, bool ticked);
+  // Unticks every run, telling the view once.
+  void ClearTicks();
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
