@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev xdg-utils
+  libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
+  xdg-utils file
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
   xvfb xauth xdotool binutils
   dpkg-dev appstream desktop-file-utils man-db
