@@ -1,7 +1,9 @@
 // The classic drive type of the file system that holds a path: a fixed
 // local disk, a removable one, a network share, an optical disc, a RAM disk,
 // no such path, or unknown. Decided from the mount table and the block
-// device's removable flag, read through SystemSources. GUI thread.
+// device's removable flag, read through SystemSources; where the mount table
+// shows no mount above the path (inside a chroot), from the path's own file
+// system. GUI thread.
 #pragma once
 
 #include <QString>
@@ -24,6 +26,11 @@ struct DriveClass {
 // several share it. Unknown when no mount holds it.
 DriveClass ClassifyMountedPath(const platform::SystemSources& sources, const std::vector<MountEntry>& mounts,
                                const std::string& resolved);
+
+// The class of `resolved` from the mount table, or from the path's own file
+// system when no mount shown holds it.
+DriveClass ClassifyPath(const platform::SystemSources& sources, const std::vector<MountEntry>& mounts,
+                        const std::string& resolved);
 
 // The drive type of `path`, links resolved; kDriveNoRootDir for a path that
 // is not absolute or does not exist.

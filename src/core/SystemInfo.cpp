@@ -206,7 +206,7 @@ void SystemInfo::SetDiSign(const QString& path) {
   // Only an absolute path names a place on a disk; anything else has no root.
   const auto resolved = path.startsWith(u'/') ? sources_.RealPath(path.toStdString()) : std::nullopt;
   const std::vector<MountEntry> mounts = ParseMountInfo(sources_.ReadFile("/proc/self/mountinfo").value_or(""));
-  const DriveClass drive = resolved ? ClassifyMountedPath(sources_, mounts, *resolved) : DriveClass{};
+  const DriveClass drive = resolved ? ClassifyPath(sources_, mounts, *resolved) : DriveClass{};
   facts_.diMediaType = drive.type;
   const QString& fsType = drive.fsType;
   const std::string& device = drive.deviceNode;

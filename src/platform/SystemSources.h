@@ -1,6 +1,6 @@
 // SystemSources: where the system information comes from on this machine:
 // files of /proc, /sys, /etc and /dev (read whole, listed, links followed),
-// the volume query, device numbers, and a few system calls (uname, the
+// the volume query, device numbers, the file system holding a path, and a few system calls (uname, the
 // user's passwd entry, the host name, the processor counts). The program
 // uses SystemSources::Default(); tests read a captured tree instead.
 // GUI thread.
@@ -17,6 +17,13 @@ struct VolumeFacts {
   uint64_t blockSize = 0;  // f_frsize
   uint64_t blocks = 0;
   uint64_t blocksAvailable = 0;  // to this user
+};
+
+// The file system that holds a path, asked of the path itself rather than of
+// the mount table (which hides the mounts above a chroot's root).
+struct PathFileSystem {
+  uint32_t major = 0, minor = 0;  // st_dev: 0:n for file systems without a block device
+  std::string type;               // as the mount table names it: "ext4", "tmpfs", ...; empty when unknown
 };
 
 struct SystemFacts {
@@ -46,6 +53,7 @@ class SystemSources {
   virtual std::optional<std::string> RealPath(const std::string& path) const = 0;
   // major:minor of a block device node (st_rdev).
   virtual std::optional<std::pair<uint32_t, uint32_t>> DeviceNumberOfNode(const std::string& path) const = 0;
+  virtual std::optional<PathFileSystem> FileSystemOf(const std::string& path) const = 0;
   virtual std::optional<VolumeFacts> Volume(const std::string& path) const = 0;
   virtual SystemFacts System() const = 0;
 

@@ -1,6 +1,7 @@
 // System sources read from a captured tree under tests/data/sysinfo/<machine>/
 // (its proc, sys, etc, dev and usr folders), with the volume answers, device
-// numbers and system facts a test sets; and the test path rules over it.
+// numbers, file systems of paths and system facts a test sets; and the test
+// path rules over it.
 #pragma once
 
 #include <QDir>
@@ -45,6 +46,10 @@ class RootedSources : public platform::SystemSources {
     auto it = nodes.find(path);
     return it == nodes.end() ? std::nullopt : std::optional(it->second);
   }
+  std::optional<platform::PathFileSystem> FileSystemOf(const std::string& path) const override {
+    auto it = fileSystems.find(path);
+    return it == fileSystems.end() ? std::nullopt : std::optional(it->second);
+  }
   std::optional<platform::VolumeFacts> Volume(const std::string& path) const override {
     auto it = volumes.find(path);
     return it == volumes.end() ? std::nullopt : std::optional(it->second);
@@ -52,6 +57,7 @@ class RootedSources : public platform::SystemSources {
   platform::SystemFacts System() const override { return system; }
 
   std::map<std::string, std::pair<uint32_t, uint32_t>> nodes;
+  std::map<std::string, platform::PathFileSystem> fileSystems;
   std::map<std::string, platform::VolumeFacts> volumes;
   platform::SystemFacts system;
 

@@ -1,15 +1,18 @@
 // The system snapshot: the Linux file parsers on captured samples, the
 // drive classification, and SystemInfo over three captured machines (this
 // virtual machine; a desktop with a GPU, sound card, mouse, monitor and
-// printer; a laptop with tmpfs /tmp, NFS, a USB stick and a CD).
+// printer; a laptop with tmpfs /tmp, NFS, a USB stick and a CD; a chroot).
 #include <QtTest>
 
 #include "RootedSources.h"
+#include "core/DriveType.h"
 #include "core/SysInfoParsers.h"
 #include "core/SystemInfo.h"
 
 using namespace torvik;
 using testing::RootedSources;
+
+Q_DECLARE_METATYPE(std::optional<torvik::platform::PathFileSystem>)
 
 namespace {
 
@@ -242,6 +245,34 @@ class SysInfoTest : public QObject {
     QCOMPARE(f.osMinApplicationAddress, 65536);
     QCOMPARE(f.miFreeVirtual, f.miTotalVirtual - 102'400 * 1024);
     QVERIFY(f.miTotalPhys > int64_t{2} * int64_t(kGiB));  // no 32-bit wrap
+  }
+
+  // Inside a chroot the mount table lists only the mounts made in it: the
+  // path's own file system decides.
+  void chrootHomeByItsOwnFileSystem_data() {
+    QTest::addColumn<std::optional<platform::PathFileSystem>>("own");
+    QTest::addColumn<int32_t>("type");
+    QTest::addColumn<QString>("fsType");
+    QTest::newRow("a disk partition") << std::optional(platform::PathFileSystem{254, 0, "ext4"}) << int32_t{kDriveFixed}
+                                      << "ext4";
+    QTest::newRow("memory") << std::optional(platform::PathFileSystem{0, 45, "tmpfs"}) << int32_t{kDriveRamDisk}
+                            << "tmpfs";
+    QTest::newRow("an overlay") << std::optional(platform::PathFileSystem{0, 51, "overlay"}) << int32_t{kDriveUnknown}
+                                << "overlay";
+    QTest::newRow("nothing known") << std::optional<platform::PathFileSystem>() << int32_t{kDriveUnknown} << "";
+  }
+  void chrootHomeByItsOwnFileSystem() {
+    QFETCH(std::optional<platform::PathFileSystem>, own);
+    QFETCH(int32_t, type);
+    QFETCH(QString, fsType);
+    RootedSources sources(QStringLiteral("chroot"));
+    if (own) sources.fileSystems["/home/ann"] = *own;
+    sources.volumes["/home/ann"] = {4096, 1000, 500};
+    QCOMPARE(DriveTypeOf(sources, QStringLiteral("/home/ann")), type);
+    SystemInfo info(sources, ScreenFacts{1024, 768, 24}, QStringLiteral("/home/ann"));
+    QCOMPARE(info.Facts().diMediaType, type);
+    QCOMPARE(info.Facts().diFileSystem, fsType);
+    QCOMPARE(info.Facts().diAvailableDisks, QStringLiteral("/tmp/.X11-unix"));  // the mounts it shows
   }
 
   void thisMachine() {

@@ -4,6 +4,7 @@
 #include <pwd.h>
 #include <sched.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/sysinfo.h>
 #include <sys/sysmacros.h>
@@ -17,6 +18,32 @@
 
 namespace torvik::platform {
 namespace {
+
+// statfs()'s magic numbers of the file systems whose kind the drive type
+// depends on: network shares, optical discs and memory. The disk file systems
+// need no name: their block device decides.
+std::string FileSystemTypeName(unsigned long magic) {
+  switch (magic) {
+    case 0x6969: return "nfs";
+    case 0xFF534D42: return "cifs";
+    case 0xFE534D42: return "smb3";
+    case 0x517B: return "smbfs";
+    case 0x01021997: return "9p";
+    case 0x5346414F: return "afs";
+    case 0x00C36400: return "ceph";
+    case 0x9660: return "iso9660";
+    case 0x15013346: return "udf";
+    case 0x01021994: return "tmpfs";
+    case 0x858458F6: return "ramfs";
+    case 0xEF53: return "ext4";  // ext2, ext3 and ext4 share it
+    case 0x58465342: return "xfs";
+    case 0x9123683E: return "btrfs";
+    case 0xF2F52010: return "f2fs";
+    case 0x4D44: return "vfat";
+    case 0x794C7630: return "overlay";
+    default: return {};
+  }
+}
 
 class LinuxSources : public SystemSources {
  public:
@@ -60,6 +87,14 @@ class LinuxSources : public SystemSources {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISBLK(st.st_mode)) return std::nullopt;
     return std::make_pair(major(st.st_rdev), minor(st.st_rdev));
+  }
+
+  std::optional<PathFileSystem> FileSystemOf(const std::string& path) const override {
+    struct stat st {};
+    struct statfs fs {};
+    if (stat(path.c_str(), &st) != 0 || statfs(path.c_str(), &fs) != 0) return std::nullopt;
+    return PathFileSystem{major(st.st_dev), minor(st.st_dev),
+                          FileSystemTypeName(static_cast<unsigned long>(fs.f_type))};
   }
 
   std::optional<VolumeFacts> Volume(const std::string& path) const override {
