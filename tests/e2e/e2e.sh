@@ -3,7 +3,7 @@
 # click its real buttons at their places on the screen, answer each message
 # box, click Report, and check the result sheet: for the CPU, Memory and HDD
 # groups, one report each. Run under xvfb-run:
-#   xvfb-run -a -s "-screen 0 1024x768x24" tests/e2e/e2e.sh build/src/app/torvik
+#   xvfb-run -a -s "-screen 0 1024x768x24" tests/e2e/e2e.sh build/src/app/torvik build/tests/drive_type
 # HOME and XDG_CONFIG_HOME point into a scratch folder, so the user's own
 # settings are never touched; the HDD group runs in a scratch test directory.
 set -uo pipefail
@@ -13,6 +13,7 @@ torvik=$(readlink -f "$1")
 sheet="$(dirname "$torvik")/$(basename "$torvik" | sed 's/\.[^.]*$//').txt"
 source "$(dirname "$0")/lib.sh"
 new_scratch "$(dirname "$torvik")"
+require_fixed_disk "$2"
 pid=""
 
 cleanup() {

@@ -4,12 +4,13 @@
 # first is being handled, and the X server going away. Each must end the
 # program with 128 + the signal (1 for the lost display, Qt's own exit) and
 # leave no test file. Starts its own Xvfb, so it can take it away:
-#   tests/e2e/signals.sh build/src/app/torvik
+#   tests/e2e/signals.sh build/src/app/torvik build/tests/drive_type
 set -uo pipefail
 
 torvik=$(readlink -f "$1")
 source "$(dirname "$0")/lib.sh"
 new_scratch "$(dirname "$torvik")"
+require_fixed_disk "$2"
 pid=""
 xvfb=""
 
