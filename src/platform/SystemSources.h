@@ -1,9 +1,9 @@
 // SystemSources: where the system information comes from on this machine:
 // files of /proc, /sys, /etc and /dev (read whole, listed, links followed),
-// the volume query, device numbers, the file system holding a path, and a few system calls (uname, the
-// user's passwd entry, the host name, the processor counts). The program
-// uses SystemSources::Default(); tests read a captured tree instead.
-// GUI thread.
+// the volume query, device numbers, the file system holding a path, and a
+// few system calls (uname, the user's passwd entry, the host name, the
+// processor counts). The program uses SystemSources::Default(); tests read a
+// captured tree instead. GUI thread.
 #pragma once
 
 #include <cstdint>
