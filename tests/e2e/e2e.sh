@@ -13,7 +13,7 @@ torvik=$(readlink -f "$1")
 sheet="$(dirname "$torvik")/$(basename "$torvik" | sed 's/\.[^.]*$//').txt"
 source "$(dirname "$0")/lib.sh"
 new_scratch "$(dirname "$torvik")"
-require_fixed_disk "$2"
+require_fixed_disk "${2:-}"
 pid=""
 
 cleanup() {

@@ -10,7 +10,7 @@ set -uo pipefail
 torvik=$(readlink -f "$1")
 source "$(dirname "$0")/lib.sh"
 new_scratch "$(dirname "$torvik")"
-require_fixed_disk "$2"
+require_fixed_disk "${2:-}"
 pid=""
 xvfb=""
 
