@@ -66,7 +66,11 @@ export DISPLAY=$display
 # to the program's disk checks), and /proc, /sys, /dev and the X sockets.
 new_root() {
   local root=$work/$1
-  rm -rf "$root"
+  if grep -qF " $root" /proc/self/mountinfo; then  # left by a stopped run: never delete through it
+    echo "first_run.sh: $root is still mounted; unmount it (umount -R) first" >&2
+    exit 1
+  fi
+  rm -rf --one-file-system "$root"
   debootstrap bookworm "$root" "$mirror" >"$work/$1-debootstrap.log" 2>&1
   roots+=("$root")
   rm -f "$root/etc/apt/sources.list"
