@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/RunState.h"
+#include "core/SheetLabels.h"
 
 namespace torvik {
 namespace {
@@ -100,14 +101,14 @@ QStringList BuildReport(const ReportInputs& in) {
   auto average = [&](int64_t raw) { return std::llround(raw / 3.0) / 10'000.0; };  // kept to four decimals
 
   QStringList lines;
-  lines << QStringLiteral("<> TORVIK Time Trial Result <>");
-  lines << QStringLiteral("   Date          : ") + ReportDate(in.now, in.locale);
-  lines << QStringLiteral("   Your Name     : ") + OneLine(in.userName);
-  lines << QStringLiteral("   PC-Name       : ") + OneLine(in.pcName);
-  lines << QStringLiteral("   Bench No      : ") +
+  lines << QLatin1String(sheet::kHeader);
+  lines << QLatin1String(sheet::kDate) + ReportDate(in.now, in.locale);
+  lines << QLatin1String(sheet::kYourName) + OneLine(in.userName);
+  lines << QLatin1String(sheet::kPcName) + OneLine(in.pcName);
+  lines << QLatin1String(sheet::kBenchNo) +
                (in.stopFlag != 0 ? QStringLiteral("Bench Stop") : QString::number(BenchNumber(t.Total())));
-  lines << QStringLiteral("   USE OS        : ") + OneLine(in.osDescription);
-  lines << QStringLiteral("   CPU           : ") + OneLine(in.vendorName) + u' ' + OneLine(in.cpuName) + u' ' +
+  lines << QLatin1String(sheet::kUseOs) + OneLine(in.osDescription);
+  lines << QLatin1String(sheet::kCpu) + OneLine(in.vendorName) + u' ' + OneLine(in.cpuName) + u' ' +
                FixedTwo(in.speedMhz, 4, point) + QStringLiteral("MHz");
   if (in.l1CacheSupport) {
     lines
@@ -121,7 +122,7 @@ QStringList BuildReport(const ReportInputs& in) {
   }
   lines << QStringLiteral("     Stepping    : %1.%2.%3").arg(in.family).arg(in.model).arg(in.stepping) +
                ProcessorTypeSuffix(in.processorType);
-  QString hdd = QStringLiteral("   HDD Info      : ") + OneLine(in.drive);
+  QString hdd = QLatin1String(sheet::kHddInfo) + OneLine(in.drive);
   if (in.diskQueryOk) {
     hdd += QStringLiteral(" => Free %1MB / Total %2MB")
                .arg(std::llround(in.diskFree / 1'048'576.0))
@@ -136,37 +137,31 @@ QStringList BuildReport(const ReportInputs& in) {
     lines << QStringLiteral("   Read  Average : ") + FixedTwo(average(srRaw), 6, point) + QStringLiteral("sec => ") +
                  GeneralForm(450.0 / sr, point).left(5) + QStringLiteral("MB/sec");
   }
-  lines << QStringLiteral("   Memory Info   : Free:%1MB  Total:%2MB")
-               .arg(MemoryMegabytes(in.freePhysical))
-               .arg(MemoryMegabytes(in.totalPhysical));
+  lines << QLatin1String(sheet::kMemoryInfo) + QStringLiteral("Free:%1MB  Total:%2MB")
+                                                   .arg(MemoryMegabytes(in.freePhysical))
+                                                   .arg(MemoryMegabytes(in.totalPhysical));
   if (has(Test::Memory)) {
     const double tenths = t[Test::Memory].elapsed.Raw() / static_cast<double>(TimeValue::kScale);
     lines << QStringLiteral("   Memory I-O    : ") + GeneralForm(20480.0 / tenths, point).left(6) +
                  QStringLiteral("MB/sec Copy Average");
   }
-  lines << QStringLiteral("   Display Dev   : ") + OneLine(in.displayDescription) +
+  lines << QLatin1String(sheet::kDisplayDev) + OneLine(in.displayDescription) +
                QStringLiteral("(%1x%2 %3BitColor)").arg(in.screenWidth).arg(in.screenHeight).arg(in.screenDepth);
-  const std::pair<Test, const char*> singles[] = {
-      {Test::Calc, "   Prime  Calc   : "},     {Test::Trig, "   Trigonometric : "},
-      {Test::Square, "   Square        : "},   {Test::Circle, "   Circle        : "},
-      {Test::Triangle, "   Triangle      : "}, {Test::Text, "   Text          : "},
-      {Test::Scroll, "   Scroll        : "},   {Test::Memory, "   Memory Copy   : "},
-  };
-  for (const auto& [test, label] : singles) {
+  for (const auto& [test, label] : sheet::kSingleTests) {
     if (has(test)) lines << QLatin1String(label) + caption(LabelOf(test));
   }
   if (swRaw != 0 && srRaw != 0) {
     lines << QStringLiteral("   150MB x 3Loop :    40MB  /    50MB  /    60MB");
-    lines << QStringLiteral("     HDD  Write  : ") + caption(ResultLabel::KWrite1) + QStringLiteral(" / ") +
+    lines << QLatin1String(sheet::kHddWrite) + caption(ResultLabel::KWrite1) + QStringLiteral(" / ") +
                  caption(ResultLabel::KWrite2) + QStringLiteral(" / ") + caption(ResultLabel::KWrite3) +
                  QStringLiteral(" => ") + GeneralForm(sw, point) + QStringLiteral("sec");
-    lines << QStringLiteral("     HDD  Read   : ") + caption(ResultLabel::KRead1) + QStringLiteral(" / ") +
+    lines << QLatin1String(sheet::kHddRead) + caption(ResultLabel::KRead1) + QStringLiteral(" / ") +
                  caption(ResultLabel::KRead2) + QStringLiteral(" / ") + caption(ResultLabel::KRead3) +
                  QStringLiteral(" => ") + GeneralForm(sr, point) + QStringLiteral("sec");
   }
-  if (has(Test::Mix)) lines << QStringLiteral("   Mix    Mode   : ") + caption(ResultLabel::KMix);
-  lines << QStringLiteral("   Sum    Total  : ") + caption(ResultLabel::KAll);
-  lines << QStringLiteral("//______  TORVIK ") + OneLine(in.version) + QStringLiteral("  ______//");
+  if (has(Test::Mix)) lines << QLatin1String(sheet::kMix) + caption(ResultLabel::KMix);
+  lines << QLatin1String(sheet::kSumTotal) + caption(ResultLabel::KAll);
+  lines << QLatin1String(sheet::kFooterStart) + OneLine(in.version) + QLatin1String(sheet::kFooterEnd);
   lines << QString();
   return lines;
 }

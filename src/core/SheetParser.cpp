@@ -5,12 +5,11 @@
 #include <QStringDecoder>
 #include <optional>
 
+#include "core/SheetLabels.h"
+#include "core/TestMeasures.h"
+
 namespace torvik {
 namespace {
-
-const QString kHeader = QStringLiteral("<> TORVIK Time Trial Result <>");
-const QString kFooterStart = QStringLiteral("//______  TORVIK ");
-const QString kFooterEnd = QStringLiteral("  ______//");
 
 // "  12.3sec" (the locale's separator may be a comma): whole tenths.
 std::optional<int64_t> Tenths(const QString& shown) {
@@ -20,7 +19,7 @@ std::optional<int64_t> Tenths(const QString& shown) {
   return m.captured(1).toLongLong() * 10 + m.captured(2).toInt();
 }
 
-// The value after a line's label ("   Prime  Calc   : " is 19 characters).
+// The value after a line's label (every label is 19 characters).
 QString ValueOf(const QString& line) { return line.mid(19); }
 
 // The sheet writes the date in the writing machine's locale; the common
@@ -36,24 +35,14 @@ std::optional<QDateTime> DateOf(const QString& text) {
   return std::nullopt;
 }
 
-struct TestLine {
-  const char* label;
-  const char* id;
-};
-const TestLine kSingles[] = {
-    {"   Prime  Calc   : ", "prime"},  {"   Trigonometric : ", "trig"},     {"   Square        : ", "square"},
-    {"   Circle        : ", "circle"}, {"   Triangle      : ", "triangle"}, {"   Text          : ", "text"},
-    {"   Scroll        : ", "scroll"}, {"   Memory Copy   : ", "memory"},   {"   Mix    Mode   : ", "mix"},
-};
-
 // "  1.2sec /   1.4sec /   1.5sec => 4.1sec": the three times of a disk line.
-bool DiskLine(const QString& value, const char* const ids[3], std::vector<StoredTest>& tests) {
+bool DiskLine(const QString& value, const Test (&passes)[3], std::vector<StoredTest>& tests) {
   const QStringList parts = value.section(QStringLiteral(" => "), 0, 0).split(QStringLiteral(" / "));
   if (parts.size() != 3) return false;
   for (int i = 0; i < 3; ++i) {
     const auto tenths = Tenths(parts[i]);
     if (!tenths) return false;
-    tests.push_back(StoredTest{QLatin1String(ids[i]), *tenths, std::nullopt, std::nullopt, QString()});
+    tests.push_back(StoredTest{QLatin1String(MeasureOf(passes[i]).id), *tenths, std::nullopt, std::nullopt, QString()});
   }
   return true;
 }
@@ -64,44 +53,48 @@ std::optional<StoredRun> ParseBlock(const QStringList& lines, const QDateTime& i
   std::optional<QString> date, bench;
   std::optional<int64_t> total;
   QStringList caches;
-  static const char* const writes[3] = {"write40", "write50", "write60"};
-  static const char* const reads[3] = {"read40", "read50", "read60"};
+  static constexpr Test writes[3] = {Test::Write1, Test::Write2, Test::Write3};
+  static constexpr Test reads[3] = {Test::Read1, Test::Read2, Test::Read3};
   for (const QString& line : lines) {
     const QString value = ValueOf(line);
-    if (line.startsWith(QLatin1String("   Date          : "))) {
+    if (line.startsWith(QLatin1String(sheet::kDate))) {
       date = value;
-    } else if (line.startsWith(QLatin1String("   Your Name     : "))) {
+    } else if (line.startsWith(QLatin1String(sheet::kYourName))) {
       run.userName = value;
-    } else if (line.startsWith(QLatin1String("   PC-Name       : "))) {
+    } else if (line.startsWith(QLatin1String(sheet::kPcName))) {
       run.pcName = value;
-    } else if (line.startsWith(QLatin1String("   Bench No      : "))) {
+    } else if (line.startsWith(QLatin1String(sheet::kBenchNo))) {
       bench = value;
-    } else if (line.startsWith(QLatin1String("   USE OS        : "))) {
+    } else if (line.startsWith(QLatin1String(sheet::kUseOs))) {
       run.os = value;
-    } else if (line.startsWith(QLatin1String("   CPU           : "))) {
+    } else if (line.startsWith(QLatin1String(sheet::kCpu))) {
       run.processor = value;
     } else if (line.startsWith(QLatin1String("     On Chip L"))) {
       caches << line.trimmed();
-    } else if (line.startsWith(QLatin1String("   HDD Info      : "))) {
+    } else if (line.startsWith(QLatin1String(sheet::kHddInfo))) {
       run.testDirectory = value.section(QStringLiteral(" => "), 0, 0);
-    } else if (line.startsWith(QLatin1String("   Memory Info   : "))) {
+    } else if (line.startsWith(QLatin1String(sheet::kMemoryInfo))) {
       run.memory = value;
-    } else if (line.startsWith(QLatin1String("   Display Dev   : "))) {
+    } else if (line.startsWith(QLatin1String(sheet::kDisplayDev))) {
       run.display = value;
-    } else if (line.startsWith(QLatin1String("   Sum    Total  : "))) {
+    } else if (line.startsWith(QLatin1String(sheet::kSumTotal))) {
       total = Tenths(value);
       if (!total) return std::nullopt;
-    } else if (line.startsWith(QLatin1String("     HDD  Write  : "))) {
+    } else if (line.startsWith(QLatin1String(sheet::kHddWrite))) {
       if (!DiskLine(value, writes, run.tests)) return std::nullopt;
-    } else if (line.startsWith(QLatin1String("     HDD  Read   : "))) {
+    } else if (line.startsWith(QLatin1String(sheet::kHddRead))) {
       if (!DiskLine(value, reads, run.tests)) return std::nullopt;
     } else {
-      for (const TestLine& single : kSingles) {
-        if (!line.startsWith(QLatin1String(single.label))) continue;
-        const auto tenths = Tenths(value);
-        if (!tenths) return std::nullopt;
-        run.tests.push_back(StoredTest{QLatin1String(single.id), *tenths, std::nullopt, std::nullopt, QString()});
+      std::optional<Test> single;
+      if (line.startsWith(QLatin1String(sheet::kMix))) single = Test::Mix;
+      for (const auto& [test, label] : sheet::kSingleTests) {
+        if (line.startsWith(QLatin1String(label))) single = test;
       }
+      if (!single) continue;
+      const auto tenths = Tenths(value);
+      if (!tenths) return std::nullopt;
+      run.tests.push_back(
+          StoredTest{QLatin1String(MeasureOf(*single).id), *tenths, std::nullopt, std::nullopt, QString()});
     }
   }
   if (!date || !bench || !total) return std::nullopt;
@@ -139,13 +132,13 @@ ParsedSheet ParseSheet(const QByteArray& bytes, const QDateTime& importedAt) {
   }
   std::optional<QStringList> block;
   for (const QString& line : lines) {
-    if (line == kHeader) {
+    if (line == QLatin1String(sheet::kHeader)) {
       if (block) ++sheet.unreadable;  // the previous block never closed
       block = QStringList();
       continue;
     }
     if (!block) continue;  // anything between blocks
-    if (line.startsWith(kFooterStart) && line.endsWith(kFooterEnd)) {
+    if (line.startsWith(QLatin1String(sheet::kFooterStart)) && line.endsWith(QLatin1String(sheet::kFooterEnd))) {
       if (auto run = ParseBlock(*block, importedAt)) {
         sheet.runs.push_back(std::move(*run));
       } else {
