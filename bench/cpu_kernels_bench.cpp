@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "BenchTable.h"
-#include "core/CpuKernels.h"
+#include "core/workloads/CpuKernels.h"
 
 using torvik::WorkerHooks;
 

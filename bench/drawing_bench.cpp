@@ -13,7 +13,7 @@
 #include <string>
 
 #include "BenchTable.h"
-#include "core/RandomGenerator.h"
+#include "core/base/RandomGenerator.h"
 #include "ui/DesignScale.h"
 #include "ui/GraphicsTests.h"
 #include "ui/StageSurface.h"

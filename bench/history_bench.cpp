@@ -10,11 +10,11 @@
 #include <cstdio>
 
 #include "BenchTable.h"
-#include "core/ReportBuilder.h"
-#include "core/ResultSheet.h"
-#include "core/ResultStore.h"
-#include "core/SheetParser.h"
-#include "core/Timing.h"
+#include "core/report/ReportBuilder.h"
+#include "core/report/ResultSheet.h"
+#include "core/history/ResultStore.h"
+#include "core/history/SheetParser.h"
+#include "core/results/Timing.h"
 #include "ui/ComparisonWindow.h"
 
 using namespace torvik;

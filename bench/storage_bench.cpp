@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "BenchTable.h"
-#include "core/DataBlock.h"
-#include "core/RunState.h"
-#include "core/SettingsStore.h"
-#include "core/TestFiles.h"
-#include "core/TestPathRules.h"
+#include "core/workloads/DataBlock.h"
+#include "core/run/RunState.h"
+#include "core/settings/SettingsStore.h"
+#include "core/workloads/TestDirectory.h"
+#include "core/settings/TestPathRules.h"
 #include "platform/FileSystem.h"
 
 using torvik::platform::BlockBuffer;

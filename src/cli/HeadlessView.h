@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <map>
 
-#include "core/RunView.h"
+#include "core/run/RunView.h"
 
 namespace torvik {
 

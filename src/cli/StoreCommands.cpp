@@ -7,10 +7,10 @@
 #include <QSaveFile>
 #include <cstdio>
 
-#include "core/ResultStore.h"
-#include "core/SheetParser.h"
-#include "core/TimeValue.h"
-#include "core/Timing.h"
+#include "core/history/ResultStore.h"
+#include "core/history/SheetParser.h"
+#include "core/base/TimeValue.h"
+#include "core/results/Timing.h"
 
 namespace torvik {
 namespace {

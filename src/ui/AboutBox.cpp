@@ -7,9 +7,9 @@
 #include <QStyle>
 #include <memory>
 
-#include "core/AboutTexts.h"
-#include "core/ProcessorInfo.h"
-#include "core/Timing.h"
+#include "core/machine/AboutTexts.h"
+#include "core/machine/ProcessorInfo.h"
+#include "core/results/Timing.h"
 #include "ui/DesignScale.h"
 #include "ui/Labels.h"
 #include "ui/WindowCentring.h"

@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "core/SystemInfo.h"
+#include "core/machine/SystemInfo.h"
 #include "platform/ProcessorProbe.h"
 #include "ui/LinkLabel.h"
 

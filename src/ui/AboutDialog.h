@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "core/OsDescription.h"
+#include "core/machine/OsDescription.h"
 #include "platform/ProcessorProbe.h"
 
 namespace torvik {

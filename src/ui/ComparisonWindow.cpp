@@ -13,8 +13,8 @@
 #include <QSplitter>
 #include <QValueAxis>
 
-#include "core/SheetParser.h"
-#include "core/TestMeasures.h"
+#include "core/history/SheetParser.h"
+#include "core/results/PreciseFigures.h"
 
 namespace torvik {
 namespace {

@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 #include <map>
 
-#include "core/ResultStore.h"
+#include "core/history/ResultStore.h"
 #include "ui/RunListModel.h"
 
 namespace torvik {

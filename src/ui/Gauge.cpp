@@ -7,7 +7,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "core/Errors.h"
+#include "core/base/Errors.h"
 
 namespace torvik {
 namespace {

@@ -4,8 +4,8 @@
 #include <QScrollBar>
 #include <QTextDocument>
 
-#include "core/ShapeDraws.h"
-#include "core/Timing.h"
+#include "core/workloads/ShapeDraws.h"
+#include "core/results/Timing.h"
 #include "ui/MainWindow.h"
 
 namespace torvik {

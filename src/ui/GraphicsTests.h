@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
-#include "core/BenchTests.h"
-#include "core/RunState.h"
+#include "core/run/BenchSteps.h"
+#include "core/run/RunState.h"
 #include "ui/StageSurface.h"
 
 namespace torvik {

@@ -9,10 +9,10 @@
 #include <QScreen>
 #include <QWindow>
 
-#include "core/Errors.h"
-#include "core/RandomGenerator.h"
-#include "core/ReportFacts.h"
-#include "core/StoredRun.h"
+#include "core/base/Errors.h"
+#include "core/base/RandomGenerator.h"
+#include "core/machine/MachineFacts.h"
+#include "core/history/StoredRun.h"
 #include "ui/ComparisonWindow.h"
 #include "ui/HelpWindow.h"
 #include "ui/WindowCentring.h"

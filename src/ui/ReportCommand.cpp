@@ -6,10 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "core/Errors.h"
-#include "core/ReportBuilder.h"
-#include "core/ReportFacts.h"
-#include "core/ResultSheet.h"
+#include "core/base/Errors.h"
+#include "core/report/ReportBuilder.h"
+#include "core/machine/MachineFacts.h"
+#include "core/report/ResultSheet.h"
 #include "ui/MainWindow.h"
 #include "ui/ShellOpen.h"
 

@@ -1,7 +1,7 @@
 #include "ui/RunListModel.h"
 
-#include "core/TimeValue.h"
-#include "core/Timing.h"
+#include "core/base/TimeValue.h"
+#include "core/results/Timing.h"
 
 namespace torvik {
 namespace {

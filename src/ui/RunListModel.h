@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "core/ResultStore.h"
+#include "core/history/ResultStore.h"
 
 namespace torvik {
 

@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QMessageBox>
 
-#include "core/Errors.h"
-#include "core/SysInfoParsers.h"
+#include "core/base/Errors.h"
+#include "core/machine/SysInfoParsers.h"
 #include "ui/DesignScale.h"
 #include "ui/Labels.h"
 #include "ui/WindowCentring.h"

@@ -13,9 +13,9 @@
 #include <QPushButton>
 #include <memory>
 
-#include "core/SettingsStore.h"
-#include "core/SystemInfo.h"
-#include "core/TestPathRules.h"
+#include "core/settings/SettingsStore.h"
+#include "core/machine/SystemInfo.h"
+#include "core/settings/TestPathRules.h"
 #include "ui/LinkLabel.h"
 
 namespace torvik {

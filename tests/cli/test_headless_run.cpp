@@ -4,7 +4,7 @@
 #include <csignal>
 
 #include "../core/StorageFakes.h"
-#include "core/DriveType.h"
+#include "core/machine/DriveClassifier.h"
 
 using torvik::testing::ScratchDirectory;
 

@@ -9,7 +9,7 @@
 #include <QFileInfo>
 #include <map>
 
-#include "core/TestPathRules.h"
+#include "core/settings/TestPathRules.h"
 #include "platform/SystemSources.h"
 
 namespace torvik::testing {

@@ -14,10 +14,10 @@
 #include <optional>
 #include <string>
 
-#include "core/Errors.h"
-#include "core/SettingsStore.h"
-#include "core/SysInfoParsers.h"
-#include "core/TestPathRules.h"
+#include "core/base/Errors.h"
+#include "core/settings/SettingsStore.h"
+#include "core/machine/SysInfoParsers.h"
+#include "core/settings/TestPathRules.h"
 #include "platform/FileSystem.h"
 
 namespace torvik::testing {

@@ -1,7 +1,7 @@
 // The about box's machine lines.
 #include <QtTest>
 
-#include "core/AboutTexts.h"
+#include "core/machine/AboutTexts.h"
 
 using namespace torvik;
 

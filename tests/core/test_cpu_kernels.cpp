@@ -4,8 +4,8 @@
 #include <QtTest>
 #include <cmath>
 
-#include "core/CpuKernels.h"
-#include "core/CpuTests.h"
+#include "core/workloads/CpuKernels.h"
+#include "core/workloads/CpuWorkloads.h"
 
 using namespace torvik;
 

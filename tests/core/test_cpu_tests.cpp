@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "Recorder.h"
-#include "core/CpuTests.h"
+#include "core/workloads/CpuWorkloads.h"
 
 using namespace torvik;
 

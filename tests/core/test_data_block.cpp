@@ -5,7 +5,7 @@
 #include <cstring>
 #include <numbers>
 
-#include "core/DataBlock.h"
+#include "core/workloads/DataBlock.h"
 
 using namespace torvik;
 

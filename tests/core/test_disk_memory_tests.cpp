@@ -6,9 +6,9 @@
 
 #include "Recorder.h"
 #include "StorageFakes.h"
-#include "core/DiskTests.h"
-#include "core/Errors.h"
-#include "core/MemoryTests.h"
+#include "core/workloads/DiskWorkloads.h"
+#include "core/base/Errors.h"
+#include "core/workloads/MemoryWorkloads.h"
 
 using namespace torvik;
 using namespace torvik::testing;

@@ -4,8 +4,8 @@
 #include <QtTest>
 
 #include "Recorder.h"
-#include "core/Errors.h"
-#include "core/GroupSequencer.h"
+#include "core/base/Errors.h"
+#include "core/run/GroupSequencer.h"
 
 using namespace torvik;
 using namespace torvik::testing;

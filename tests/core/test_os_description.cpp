@@ -3,8 +3,8 @@
 // adapter on Linux.
 #include <QtTest>
 
-#include "core/Errors.h"
-#include "core/OsDescription.h"
+#include "core/base/Errors.h"
+#include "core/machine/OsDescription.h"
 
 using namespace torvik;
 

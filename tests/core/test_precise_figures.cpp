@@ -3,8 +3,8 @@
 // tooltip texts, and the JSON document built from them.
 #include <QtTest>
 
-#include "core/JsonReport.h"
-#include "core/TestMeasures.h"
+#include "core/report/JsonReport.h"
+#include "core/results/PreciseFigures.h"
 
 using namespace torvik;
 

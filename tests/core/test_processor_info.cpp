@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "FakeProcessor.h"
-#include "core/ProcessorInfo.h"
+#include "core/machine/ProcessorInfo.h"
 
 using namespace torvik;
 using testing::FakeProcessor;

@@ -2,7 +2,7 @@
 // table, and the Intel leaf-2 cache descriptors.
 #include <QtTest>
 
-#include "core/ProcessorTables.h"
+#include "core/machine/ProcessorTables.h"
 
 using namespace torvik;
 

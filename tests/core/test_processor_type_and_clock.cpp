@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "FakeProcessor.h"
-#include "core/ProcessorTypeAndClock.h"
+#include "core/machine/ProcessorTypeAndClock.h"
 
 using namespace torvik;
 using testing::FakeProcessor;

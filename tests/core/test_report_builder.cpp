@@ -3,11 +3,11 @@
 #include <QtTest>
 #include <cerrno>
 
-#include "core/Errors.h"
-#include "core/ReportBuilder.h"
-#include "core/ResultSheet.h"
-#include "core/RunState.h"
-#include "core/Timing.h"
+#include "core/base/Errors.h"
+#include "core/report/ReportBuilder.h"
+#include "core/report/ResultSheet.h"
+#include "core/run/RunState.h"
+#include "core/results/Timing.h"
 
 using namespace torvik;
 

@@ -5,7 +5,7 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-#include "core/ResultStore.h"
+#include "core/history/ResultStore.h"
 
 using namespace torvik;
 

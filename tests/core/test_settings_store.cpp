@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "core/Errors.h"
-#include "core/SettingsStore.h"
+#include "core/base/Errors.h"
+#include "core/settings/SettingsStore.h"
 
 using namespace torvik;
 

@@ -2,7 +2,7 @@
 // blue-green-red order of a colour's three draws.
 #include <QtTest>
 
-#include "core/ShapeDraws.h"
+#include "core/workloads/ShapeDraws.h"
 
 using namespace torvik;
 

@@ -4,11 +4,11 @@
 #include <QStringEncoder>
 #include <QtTest>
 
-#include "core/ReportBuilder.h"
-#include "core/ResultSheet.h"
-#include "core/RunState.h"
-#include "core/SheetParser.h"
-#include "core/Timing.h"
+#include "core/report/ReportBuilder.h"
+#include "core/report/ResultSheet.h"
+#include "core/run/RunState.h"
+#include "core/history/SheetParser.h"
+#include "core/results/Timing.h"
 
 using namespace torvik;
 

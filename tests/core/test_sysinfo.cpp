@@ -5,9 +5,9 @@
 #include <QtTest>
 
 #include "RootedSources.h"
-#include "core/DriveType.h"
-#include "core/SysInfoParsers.h"
-#include "core/SystemInfo.h"
+#include "core/machine/DriveClassifier.h"
+#include "core/machine/SysInfoParsers.h"
+#include "core/machine/SystemInfo.h"
 
 using namespace torvik;
 using testing::RootedSources;

@@ -5,9 +5,9 @@
 
 #include "Recorder.h"
 #include "StorageFakes.h"
-#include "core/DataBlock.h"
-#include "core/Errors.h"
-#include "core/TestFiles.h"
+#include "core/workloads/DataBlock.h"
+#include "core/base/Errors.h"
+#include "core/workloads/TestDirectory.h"
 
 using namespace torvik;
 using namespace torvik::testing;

@@ -3,8 +3,8 @@
 #include <QtTest>
 
 #include "Recorder.h"
-#include "core/RandomGenerator.h"
-#include "core/Timing.h"
+#include "core/base/RandomGenerator.h"
+#include "core/results/Timing.h"
 
 using namespace torvik;
 

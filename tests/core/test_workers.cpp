@@ -2,9 +2,9 @@
 // themselves, and can all be ended and waited for at program exit.
 #include <QtTest>
 
-#include "core/ArctanLoadWorker.h"
-#include "core/PrimeLoadWorker.h"
-#include "core/WorkerThread.h"
+#include "core/workloads/ArctanLoadWorker.h"
+#include "core/workloads/PrimeLoadWorker.h"
+#include "core/workloads/WorkerThread.h"
 
 using namespace torvik;
 

@@ -6,7 +6,7 @@
 //   build/tests/drive_type DIRECTORY
 #include <cstdio>
 
-#include "core/DriveType.h"
+#include "core/machine/DriveClassifier.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -5,10 +5,10 @@
 #include <QtTest>
 
 #include "UiHelpers.h"
-#include "core/ReportBuilder.h"
-#include "core/ResultSheet.h"
-#include "core/Timing.h"
-#include "core/WorkerThread.h"
+#include "core/report/ReportBuilder.h"
+#include "core/report/ResultSheet.h"
+#include "core/results/Timing.h"
+#include "core/workloads/WorkerThread.h"
 #include "ui/ComparisonWindow.h"
 
 using namespace torvik;

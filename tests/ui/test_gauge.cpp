@@ -2,7 +2,7 @@
 // each kind, rendered off-screen.
 #include <QtTest>
 
-#include "core/Errors.h"
+#include "core/base/Errors.h"
 #include "ui/Gauge.h"
 
 using namespace torvik;

@@ -12,8 +12,8 @@
 
 #include "StorageFakes.h"
 #include "UiHelpers.h"
-#include "core/RandomGenerator.h"
-#include "core/WorkerThread.h"
+#include "core/base/RandomGenerator.h"
+#include "core/workloads/WorkerThread.h"
 
 using namespace torvik;
 using namespace torvik::testing;

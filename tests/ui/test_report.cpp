@@ -7,7 +7,7 @@
 
 #include "StorageFakes.h"
 #include "UiHelpers.h"
-#include "core/WorkerThread.h"
+#include "core/workloads/WorkerThread.h"
 #include "ui/ShellOpen.h"
 
 using namespace torvik;

@@ -5,9 +5,9 @@
 
 #include "StorageFakes.h"
 #include "UiHelpers.h"
-#include "core/GroupSequencer.h"
-#include "core/ResultStore.h"
-#include "core/WorkerThread.h"
+#include "core/run/GroupSequencer.h"
+#include "core/history/ResultStore.h"
+#include "core/workloads/WorkerThread.h"
 #include "platform/ExitCleanup.h"
 
 using namespace torvik;

@@ -1,0 +1,51 @@
+// A run as the results database keeps it: one group's results (or a block
+// imported from a result sheet) with the facts of the machine it ran on.
+// Plain values; any thread.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "core/report/ReportBuilder.h"
+#include "core/results/ResultTable.h"
+
+namespace torvik {
+
+inline const QString kOriginProgram = QStringLiteral("program");
+inline const QString kOriginSheet = QStringLiteral("sheet");
+
+struct StoredTest {
+  QString test;                   // "prime", "write40", ...
+  int64_t tenths = 0;             // as the window showed it
+  std::optional<double> seconds;  // precise; none for an imported run
+  std::optional<double> rate;
+  QString unit;
+};
+
+struct StoredRun {
+  int64_t id = 0;        // given by the store
+  QString started;       // ISO 8601 with offset, or an imported sheet's date text
+  int64_t sortTime = 0;  // seconds since 1970, for the order of the list
+  QString group;         // cpu, graphic, memory, hdd, all; "mixed" for a sheet that matches none
+  bool stopped = false;
+  std::optional<int32_t> benchNo;
+  int64_t totalTenths = 0;
+  std::optional<double> totalSeconds;
+  QString userName, pcName;
+  QString os, processor, caches, memory, display, testDirectory;
+  QString origin = kOriginProgram;
+  QString sheetKey;  // an imported block's date, bench number and PC name
+  std::vector<StoredTest> tests;
+};
+
+// A finished group as a run to keep: every test with a result, the total,
+// and the machine's lines from `facts` (the report's inputs; its processor
+// clock as measured last).
+StoredRun RunFromResults(const QString& group, const ResultTable& results, bool stopped, const ReportInputs& facts,
+                         const QDateTime& started);
+
+// The group whose tests are exactly `tests`, else "mixed".
+QString GroupOfTests(const std::vector<StoredTest>& tests);
+
+}  // namespace torvik

@@ -1,0 +1,113 @@
+// TestFiles: everything the disk and memory tests need around their timed
+// loops. The test path (re-read from the settings where stated and checked
+// by the test path rules before any file is made), the file number counter
+// and the six current test file names, the data block, the read files
+// written before every pass, the scratch writes before every disk test, the
+// two memory buffers, the free-space check, and the deletion of all of it.
+// Every transfer is checked: a failed or short open, write, read or close
+// raises IoError. Owned by the main window for the whole run. GUI thread only.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/run/RunState.h"
+#include "core/settings/SettingsStore.h"
+#include "core/settings/TestPathRules.h"
+#include "platform/FileSystem.h"
+
+namespace torvik {
+
+namespace texts {
+inline const QString kNoDiskInformation = QStringLiteral("HDD情報が取得できません。計測を中止します。");
+inline const QString kNotEnoughSpace = QStringLiteral("HDDの空き領域が不足しています。計測を中止します。");
+}  // namespace texts
+
+// Blocks of 8,192 bytes that each file holds.
+inline constexpr int kReadFileBlocks[3] = {5'120, 6'400, 7'680};  // 40, 50, 60 MB
+inline constexpr int kScratchFiles = 25;
+inline constexpr int kScratchBlocks = 512;  // 4 MB each
+inline constexpr int kMemoryRecords = 102;
+inline constexpr int kMemoryRecordSize = 10'240;  // 102 records: 1,044,480 bytes
+inline constexpr int kFreeMegabytesNeeded = 250;
+
+// The current names, in this order.
+enum class TestFileName { Read40, Read50, Read60, Write40, Write50, Write60 };
+
+class TestFiles {
+ public:
+  // `rules` decide which test paths are usable; all must outlive this.
+  TestFiles(RunState& state, SettingsStore& settings, platform::FileSystem& fileSystem, TestPathRules& rules)
+      : state_(state), settings_(settings), fileSystem_(fileSystem), rules_(rules) {}
+
+  int32_t FileNumberCounter() const { return fileNumberCounter_; }
+  void SetFileNumberCounter(int32_t value) { fileNumberCounter_ = value; }
+  const QString& TestPath() const { return testPath_; }
+  // Empty until the first PrepareDiskFiles.
+  const std::string& Name(TestFileName which) const { return names_[static_cast<size_t>(which)]; }
+
+  // Re-reads the test path from the settings (default: the home directory),
+  // with a trailing "/" added where it lacks one.
+  void ReadTestPath();
+  // The next numbered name, path + "TORVIK" + (++counter) + ".dat", created
+  // here exclusively as an empty file: a name that is taken (another copy's
+  // file, a link, anything) is skipped for the next number, so every
+  // numbered file is this program's own. Raises IoError when none can be made.
+  std::string NextNumberedName();
+  // The path followed by `fileName`, in the file system's encoding.
+  std::string PathOf(const QString& fileName) const;
+
+  // The volume's total and available bytes; false when the query fails.
+  bool QueryDiskSpace(const QString& path, double& total, double& available);
+  // Requests Stop, after telling the user, when the test path is unusable.
+  void CheckTestDrive();
+  // Both raise RefusalError before any file is made when the test path is
+  // unusable, and IoError when a transfer fails.
+  void PrepareDiskFiles();
+  void PrepareMemoryBuffers();
+  // Raises IoError when a transfer fails; the failed scratch file is deleted.
+  void ScratchWrite();
+  // Deletes the six current files (and forgets their names) and releases
+  // the memory buffers.
+  void CleanupTestData();
+
+  // Writes `blocks` copies of `block` into a file opened in `mode`, then
+  // closes it; raises IoError when the open, a write or the close fails or
+  // a write is short (disk full).
+  void WriteBlocks(const std::string& name, platform::FileMode mode, const platform::BlockBuffer& block, int blocks);
+  // Reads `blocks` blocks into `block` from a file opened in `mode`, then
+  // closes it; a file shorter than that raises IoError(read past the end).
+  void ReadBlocks(const std::string& name, platform::FileMode mode, platform::BlockBuffer& block, int blocks);
+
+  platform::FileSystem& Files() { return fileSystem_; }
+  platform::BlockBuffer& Block() { return block_; }
+  std::vector<uint8_t>& FirstBuffer() { return firstBuffer_; }
+  std::vector<uint8_t>& SecondBuffer() { return secondBuffer_; }
+  bool BuffersExist() const { return buffersExist_; }
+
+ private:
+  void Refuse(const QString& message);
+  // ReadTestPath, then RefusalError when the path breaks a rule.
+  void ReadUsableTestPath();
+
+  RunState& state_;
+  SettingsStore& settings_;
+  platform::FileSystem& fileSystem_;
+  TestPathRules& rules_;
+  QString testPath_;
+  int32_t fileNumberCounter_ = 0;
+  std::array<std::string, 6> names_;
+  platform::BlockBuffer block_;
+  platform::BlockBuffer scratchBlock_;  // its content is never prepared
+  std::vector<uint8_t> firstBuffer_;
+  std::vector<uint8_t> secondBuffer_;
+  bool buffersExist_ = false;
+};
+
+// Copies the whole of `source` into `target`: same size, same bytes. Storage
+// is allocated only when `target` is smaller than `source`.
+void CopyWholeBuffer(std::vector<uint8_t>& target, const std::vector<uint8_t>& source);
+
+}  // namespace torvik
