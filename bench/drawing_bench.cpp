@@ -15,7 +15,7 @@
 #include "BenchTable.h"
 #include "core/base/RandomGenerator.h"
 #include "ui/DesignScale.h"
-#include "ui/GraphicsTests.h"
+#include "ui/StageDrawing.h"
 #include "ui/StageSurface.h"
 
 using namespace torvik;
@@ -49,13 +49,13 @@ int main(int argc, char** argv) {
     ProgramRandom().Seed(1);
     QElapsedTimer timer;
     timer.start();
-    for (int i = 0; i < shapes; ++i) paint.DrawNow(GraphicsTests::NextShape(kind, paint.width(), paint.height()));
+    for (int i = 0; i < shapes; ++i) paint.DrawNow(StageDrawing::NextShape(kind, paint.width(), paint.height()));
     const double screen = timer.nsecsElapsed() / 1e3 / shapes;
 
     ProgramRandom().Seed(1);
     QPainter painter(&image);
     timer.restart();
-    for (int i = 0; i < shapes; ++i) paint.Draw(painter, GraphicsTests::NextShape(kind, paint.width(), paint.height()));
+    for (int i = 0; i < shapes; ++i) paint.Draw(painter, StageDrawing::NextShape(kind, paint.width(), paint.height()));
     painter.end();
     const double offscreen = timer.nsecsElapsed() / 1e3 / shapes;
     const std::string what = std::string("one ") + name + " on screen";

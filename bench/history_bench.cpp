@@ -37,15 +37,14 @@ StoredRun CpuRun(int64_t i) {
 QByteArray Sheet() {
   QByteArray sheet;
   for (int i = 0; i < 1'000; ++i) {
-    ReportInputs in;
+    RunRecord run;
+    run.results[Test::Calc].elapsed = TimeValue::FromTenths(8);
+    run.results.Total() = TimeValue::FromTenths(8);
+    SheetInputs in;
     in.locale = QLocale::c();
     in.now = QDateTime(QDate(2026, 1, 1), QTime(0, 0, 1)).addSecs(i);
-    in.version = QStringLiteral("Version 3.03");
-    in.results[Test::Calc].elapsed = TimeValue::FromTenths(8);
-    in.results.Total() = TimeValue::FromTenths(8);
-    in.captions[ResultLabel::KCalc] = FormatSeconds(TimeValue::FromTenths(8), u'.');
-    in.captions[ResultLabel::KAll] = in.captions[ResultLabel::KCalc];
-    sheet += SheetBytes(BuildReport(in));
+    in.captions = CaptionsOf(run.results, u'.');
+    sheet += SheetBytes(BuildReport(run, in));
   }
   return sheet;
 }

@@ -18,11 +18,12 @@
 #include <vector>
 
 #include "BenchTable.h"
-#include "core/workloads/DataBlock.h"
 #include "core/run/RunState.h"
 #include "core/settings/SettingsStore.h"
-#include "core/workloads/TestDirectory.h"
 #include "core/settings/TestPathRules.h"
+#include "core/workloads/DataBlock.h"
+#include "core/workloads/MemoryBuffers.h"
+#include "core/workloads/TestDirectory.h"
 #include "platform/FileSystem.h"
 
 using torvik::platform::BlockBuffer;
@@ -57,6 +58,7 @@ class NoView : public torvik::RunView {
   void PumpMessages() override {}
   bool CloseRequested() const override { return false; }
   void ShowMessage(const QString&, torvik::MessageIcon) override {}
+  void ShowNotice(const QString&) override {}
 };
 
 class NoSettings : public torvik::SettingsStore {
@@ -65,14 +67,14 @@ class NoSettings : public torvik::SettingsStore {
   void Write(const QString&, const QString&) override {}
 };
 
-// The program's own checked transfers (TestFiles::WriteBlocks, ReadBlocks):
+// The program's own checked transfers (TestDirectory::WriteBlocks, ReadBlocks):
 // one open, `blocks` transfers of 8 KB, each result checked, a checked close.
 struct ProgramTransfers {
   NoView view;
   torvik::RunState state{view};
   NoSettings settings;
   torvik::TestPathRules rules{FileSystem::Default(), torvik::platform::SystemSources::Default()};
-  torvik::TestFiles files{state, settings, FileSystem::Default(), rules};
+  torvik::TestDirectory files{state, settings, FileSystem::Default(), rules};
 };
 
 ProgramTransfers& Program() {

@@ -1,53 +1,127 @@
-// TORVIK's program entry. Without arguments: the application titled
-// "TORVIK", the main window, and the message loop until the main window
-// closes. With --run: the groups run without the window (cli/HeadlessRun).
-// SIGTERM, SIGHUP and SIGINT end either as closing the window does, with
-// 128 + the signal as the exit status; any end leaves no test file behind.
+// TORVIK's program entry and its one composition root: the only place that
+// decides which components the program is made of. Without arguments: the
+// application titled "TORVIK", the machine's components, the main window
+// with its run session and drawing stage, the settings dialog, and the
+// message loop until the main window closes. With --run: the same session
+// behind the command line's progress view, with a stage window of its own
+// for the drawing groups. The store's verbs work on the results store.
+// SIGTERM, SIGHUP and SIGINT end any of them as closing the window does,
+// with 128 + the signal as the exit status; any end leaves no test file.
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
 #include <cstdio>
+#include <memory>
 
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
+#include "cli/HeadlessView.h"
 #include "cli/StoreCommands.h"
+#include "core/base/Version.h"
 #include "core/run/TerminationWatcher.h"
+#include "core/session/BenchSession.h"
+#include "core/settings/TestDirectoryOverride.h"
 #include "core/workloads/WorkerThread.h"
 #include "platform/ExitCleanup.h"
 #include "ui/DesignScale.h"
 #include "ui/MainWindow.h"
 #include "ui/SettingsDialog.h"
+#include "ui/StageDrawing.h"
+#include "ui/StageWindow.h"
 
 namespace {
+
+using namespace torvik;
 
 void SetApplicationNames() {
   QApplication::setApplicationName(QStringLiteral("TORVIK"));
   QApplication::setOrganizationName(QStringLiteral("Varn"));
-  QApplication::setApplicationVersion(QStringLiteral("3.03"));
+  QApplication::setApplicationVersion(QLatin1String(kVersion));
+}
+
+// Qt's offscreen platform (chosen without a display) invents a screen:
+// there is none to draw on or to describe.
+bool HasScreen() {
+  const QString platform = QGuiApplication::platformName();
+  return platform != u"offscreen" && platform != u"minimal";
+}
+
+ScreenFacts PrimaryScreenFacts() {
+  const QScreen* screen = HasScreen() ? QGuiApplication::primaryScreen() : nullptr;
+  if (screen == nullptr) return {};
+  return ScreenFacts{screen->geometry().width(), screen->geometry().height(), screen->depth()};
+}
+
+std::unique_ptr<TestPathRules> MachineRules() {
+  return std::make_unique<TestPathRules>(platform::FileSystem::Default(), platform::SystemSources::Default());
 }
 
 int RunWindow() {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/torvik.png")));
-  torvik::RegisterFontSubstitutes();
-  // Installed before the two seconds of start-up: a signal then is seen as
-  // soon as the message loop runs.
-  torvik::TerminationWatcher termination;
-  torvik::MainWindow FMain;
-  torvik::UserSettingsStore settings;
-  torvik::SettingsDialog Form2(settings, torvik::platform::SystemSources::Default(), nullptr, &FMain);
+  RegisterFontSubstitutes();
+  // Installed before the two seconds of start-up. A signal before the window
+  // shows (while a start-up box is open, too) ends the program there: the
+  // box gives way and the window never opens.
+  TerminationWatcher termination;
+  int startUpSignal = 0;
+  MainWindow* shown = nullptr;
+  QObject::connect(&termination, &TerminationWatcher::terminationRequested, [&](int signal) {
+    if (shown != nullptr) return shown->RequestTermination(signal);
+    if (startUpSignal == 0) startUpSignal = signal;
+    MainWindow::CloseModalWindows();
+  });
+
+  MachineComponents machine(platform::HardwareProcessor(), platform::SystemSources::Default(), PrimaryScreenFacts(),
+                            HasScreen());
+  ResultStore store(ResultStore::DefaultPath());
+  MainWindow FMain(machine);
+  BenchSession session(FMain, std::make_unique<UserSettingsStore>(), MachineRules(), machine, &store);
+  StageDrawing drawing(FMain, session.State());
+  session.SetDrawingWorkloads(&drawing);
+  FMain.SetSession(session);
+  SettingsDialog Form2(session.Settings(), platform::SystemSources::Default(), &session.Rules(), &FMain);
   FMain.SetSettingsDialog(&Form2);
-  QObject::connect(&termination, &torvik::TerminationWatcher::terminationRequested, &FMain,
-                   &torvik::MainWindow::RequestTermination);
+  QCoreApplication::processEvents();  // a signal during the clock measurements is seen now
+  if (startUpSignal != 0) return 128 + startUpSignal;
+
+  shown = &FMain;
   FMain.show();
   const int exitCode = QApplication::exec();
   return FMain.ExitStatus() != 0 ? FMain.ExitStatus() : exitCode;
 }
 
-// A headless run picks Qt's offscreen platform itself when there is no
-// display; the drawing groups need a real one and are refused without it.
-bool ChoosePlatform(const torvik::RunOptions& options) {
+int RunCommandLine(const RunOptions& options) {
+  RegisterFontSubstitutes();
+  TerminationWatcher termination;
+  HeadlessView view(options.quiet ? nullptr : stderr);
+  QObject::connect(&termination, &TerminationWatcher::terminationRequested,
+                   [&view](int signal) { view.RequestTermination(signal); });
+  MachineComponents machine(platform::HardwareProcessor(), platform::SystemSources::Default(), PrimaryScreenFacts(),
+                            HasScreen());
+  ResultStore store(ResultStore::DefaultPath());
+  BenchSession session(view,
+                       std::make_unique<TestDirectoryOverride>(std::make_unique<UserSettingsStore>(), options.directory),
+                       MachineRules(), machine, options.record ? &store : nullptr);
+  HeadlessRun run(options, session, view);
+  // The drawing groups draw on a stage window of their own, shown while they draw.
+  std::unique_ptr<StageWindow> stage;
+  std::unique_ptr<StageDrawing> drawing;
+  if (NeedsScreen(options.groups)) {
+    stage = std::make_unique<StageWindow>();
+    stage->FixSizeAndCentre();
+    drawing = std::make_unique<StageDrawing>(*stage, session.State());
+    session.SetDrawingWorkloads(drawing.get());
+    run.SetAfterDrawing([&stage] { stage->hide(); });
+  }
+  return run.Execute();
+}
+
+// The command line's verbs need no display: without one Qt's offscreen
+// platform serves.
+bool ChoosePlatform(const std::vector<Group>& groups) {
   const bool display = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
   if (!display && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  return !torvik::NeedsScreen(options.groups) || display;
+  return !NeedsScreen(groups) || display;
 }
 
 // --quiet: Qt's own notes (a missing XDG_RUNTIME_DIR, font warnings) are
@@ -57,27 +131,22 @@ void OnlyCriticalMessages(QtMsgType type, const QMessageLogContext& context, con
   if (type == QtCriticalMsg || type == QtFatalMsg) defaultHandler(type, context, message);
 }
 
-bool HasScreen() {
-  const QString platform = QGuiApplication::platformName();
-  return platform != u"offscreen" && platform != u"minimal";
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
   // Test files still registered when something ends the process through
   // exit() (Qt does so when the display connection is lost) are deleted.
-  torvik::platform::InstallExitHook();
+  platform::InstallExitHook();
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  const torvik::CommandLine command = torvik::ParseCommandLine(arguments);
-  using Action = torvik::CommandLine::Action;
+  const CommandLine command = ParseCommandLine(arguments);
+  using Action = CommandLine::Action;
   switch (command.action) {
     case Action::Help:
     case Action::Version: std::printf("%s\n", command.text.toLocal8Bit().constData()); return 0;
     case Action::UsageError:
       std::fprintf(stderr, "torvik: %s\nTry 'torvik --help'.\n", command.text.toLocal8Bit().constData());
-      return torvik::kExitRefused;
+      return kExitRefused;
     case Action::Window:
     case Action::Run:
     case Action::History:
@@ -87,32 +156,30 @@ int main(int argc, char* argv[]) {
 
   if (command.action == Action::Run && command.run.quiet) defaultHandler = qInstallMessageHandler(OnlyCriticalMessages);
   const char* noScreen = "torvik: the graphic and all groups draw on the screen; no display is available\n";
-  // The store's verbs need no display either.
-  if (command.action != Action::Window && command.action != Action::Run) ChoosePlatform({});
-  if (command.action == Action::Run && !ChoosePlatform(command.run)) {
+  if (command.action != Action::Window && !ChoosePlatform(command.run.groups)) {
     std::fputs(noScreen, stderr);
-    return torvik::kExitRefused;
+    return kExitRefused;
   }
   QApplication application(argc, argv);
   SetApplicationNames();
   int exitCode = 0;
   if (command.action == Action::Window) {
     exitCode = RunWindow();
-  } else if (command.action == Action::History) {
-    exitCode = torvik::PrintHistory(command.run.format);
-  } else if (command.action == Action::Import) {
-    exitCode = torvik::ImportSheets(command.files);
-  } else if (command.action == Action::ExportCsv) {
-    exitCode = torvik::ExportCsv(command.files.first());
-  } else if (torvik::NeedsScreen(command.run.groups) && !HasScreen()) {
-    std::fputs(noScreen, stderr);
-    exitCode = torvik::kExitRefused;
+  } else if (command.action == Action::Run) {
+    if (NeedsScreen(command.run.groups) && !HasScreen()) {
+      std::fputs(noScreen, stderr);
+      exitCode = kExitRefused;
+    } else {
+      exitCode = RunCommandLine(command.run);
+    }
   } else {
-    torvik::RegisterFontSubstitutes();
-    exitCode = torvik::HeadlessRun(command.run).Execute();
+    ResultStore store(ResultStore::DefaultPath());
+    if (command.action == Action::History) exitCode = PrintHistory(store, command.run.format);
+    if (command.action == Action::Import) exitCode = ImportSheets(store, command.files);
+    if (command.action == Action::ExportCsv) exitCode = ExportCsv(store, command.files.first());
   }
   // Workers still loading the processor are asked to end and waited for, so
   // no thread is torn down under a running body.
-  torvik::WorkerThread::StopAllWorkers();
+  WorkerThread::StopAllWorkers();
   return exitCode;
 }

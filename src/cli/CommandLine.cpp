@@ -2,20 +2,27 @@
 
 #include <QCommandLineParser>
 
+#include "core/base/Version.h"
+
 namespace torvik {
 namespace {
 
-const QStringList kGroups = {"cpu", "graphic", "memory", "hdd", "all"};
-
-const QString kDescription = QStringLiteral(
-    "TORVIK 3.03, a PC benchmark: processor, 2D drawing, memory and disk.\n"
-    "Without options it opens its window. With --run it runs test groups without\n"
-    "the window and prints their results: the report block as the Report button\n"
-    "writes it (--format text), or one JSON document with every precise time.\n"
-    "Groups: cpu, graphic, memory, hdd, all. graphic and all draw on the screen\n"
-    "and need a display; the others run anywhere.\n"
-    "Exit status: 0 done, 1 a test failed, 2 usage error or refused environment,\n"
-    "128 + n ended by signal n.");
+QString Description() {
+  QStringList drawing;
+  for (const GroupEntry& group : kGroups) {
+    if (group.needsScreen) drawing << QLatin1String(group.id);
+  }
+  return QStringLiteral(
+             "TORVIK %1, a PC benchmark: processor, 2D drawing, memory and disk.\n"
+             "Without options it opens its window. With --run it runs test groups without\n"
+             "the window and prints their results: the report block as the Report button\n"
+             "writes it (--format text), or one JSON document with every precise time.\n"
+             "Groups: %2. %3 draw on the screen\n"
+             "and need a display; the others run anywhere.\n"
+             "Exit status: 0 done, 1 a test failed, 2 usage error or refused environment,\n"
+             "128 + n ended by signal n.")
+      .arg(QLatin1String(kVersion), GroupIds(QStringLiteral(", ")), drawing.join(QStringLiteral(" and ")));
+}
 
 CommandLine Usage(const QString& text) {
   CommandLine result;
@@ -26,23 +33,21 @@ CommandLine Usage(const QString& text) {
 
 }  // namespace
 
-bool NeedsScreen(const QStringList& groups) {
-  return groups.contains(QStringLiteral("graphic")) || groups.contains(QStringLiteral("all"));
-}
-
-bool UsesTestDirectory(const QStringList& groups) {
-  return groups.contains(QStringLiteral("memory")) || groups.contains(QStringLiteral("hdd")) ||
-         groups.contains(QStringLiteral("all"));
+bool NeedsScreen(const std::vector<Group>& groups) {
+  for (Group group : groups) {
+    if (EntryOf(group).needsScreen) return true;
+  }
+  return false;
 }
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
   QCommandLineParser parser;
-  parser.setApplicationDescription(kDescription);
+  parser.setApplicationDescription(Description());
   const QCommandLineOption help({"h", "help"}, QStringLiteral("Show this help and exit."));
   const QCommandLineOption version({"v", "version"}, QStringLiteral("Show the program's version and exit."));
   const QCommandLineOption run(QStringLiteral("run"),
-                               QStringLiteral("Run GROUPS, a comma list of cpu, graphic, memory, hdd, all, in that "
-                                              "order, without the window."),
+                               QStringLiteral("Run GROUPS, a comma list of %1, in that order, without the window.")
+                                   .arg(GroupIds(QStringLiteral(", "))),
                                QStringLiteral("GROUPS"));
   const QCommandLineOption dir(QStringLiteral("dir"),
                                QStringLiteral("Test directory for this run only (not stored); default: the one set in "
@@ -91,7 +96,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   }
   if (parser.isSet(version)) {
     result.action = CommandLine::Action::Version;
-    result.text = QStringLiteral("TORVIK 3.03");
+    result.text = QStringLiteral("TORVIK %1").arg(QLatin1String(kVersion));
     return result;
   }
   int verbs = 0;
@@ -126,11 +131,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   result.action = CommandLine::Action::Run;
   RunOptions& options = result.run;
   for (const QString& group : parser.value(run).split(u',')) {
-    const QString name = group.trimmed().toLower();
-    if (!kGroups.contains(name)) {
-      return Usage(QStringLiteral("Unknown group '%1' (groups: %2).").arg(group, kGroups.join(QStringLiteral(", "))));
+    const std::optional<Group> known = GroupOfId(group.trimmed().toLower());
+    if (!known) {
+      return Usage(QStringLiteral("Unknown group '%1' (groups: %2).").arg(group, GroupIds(QStringLiteral(", "))));
     }
-    options.groups << name;
+    options.groups.push_back(*known);
   }
   bool number = false;
   options.repeat = parser.value(repeat).toInt(&number);

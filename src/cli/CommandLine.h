@@ -7,13 +7,16 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
+
+#include "core/results/TestCatalogue.h"
 
 namespace torvik {
 
 enum class OutputFormat { Text, Json };
 
 struct RunOptions {
-  QStringList groups;                // "cpu", "graphic", "memory", "hdd", "all", in the order given
+  std::vector<Group> groups;         // in the order given
   std::optional<QString> directory;  // the test directory for this run only
   int repeat = 1;                    // 1..100
   OutputFormat format = OutputFormat::Text;
@@ -36,9 +39,7 @@ inline constexpr int kMaxRepeat = 100;
 // `arguments` as main() gets them, the program's name first.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
-// Whether the groups draw on the screen (graphic, all).
-bool NeedsScreen(const QStringList& groups);
-// Whether the groups use the test directory (memory, hdd, all).
-bool UsesTestDirectory(const QStringList& groups);
+// Whether any of the groups draws on the screen (the catalogue's needsScreen).
+bool NeedsScreen(const std::vector<Group>& groups);
 
 }  // namespace torvik

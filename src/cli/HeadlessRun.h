@@ -1,16 +1,21 @@
-// HeadlessRun: the command line's --run. It runs the requested groups,
-// repeated as asked, through the same sequencer, tests, workers, test files
-// and clean-up as the window's buttons, with a HeadlessView instead of the
-// window (the drawing tests still need the main window as their stage, so
-// graphic and all show it while they draw). Then it measures the machine's
-// facts as the Report button does and writes the result: the report block
-// per repetition, or one JSON document; --report also appends the blocks to
-// the sheet. Execute() returns the exit status: 0 done, 1 a test failed
-// (nothing on stdout), 2 a refused test directory, 128 + n on signal n.
-// GUI thread, inside a running QApplication.
+// HeadlessRun: the command line's --run: options -> the run session ->
+// output. It refuses a test directory the groups would refuse before
+// anything runs, runs the requested groups through the session (the same
+// groups, workloads, test files and clean-up as the window's buttons),
+// repeated as asked, measures the clock once after them, keeps every group
+// in the results store and writes the result: the report block per
+// repetition, or one JSON document; --report also appends the blocks to the
+// sheet. A termination signal is honoured at every moment: exit 128 + n,
+// nothing on stdout, nothing recorded. Execute() returns the exit status:
+// 0 done, 1 a test failed (nothing on stdout), 2 a refused test directory,
+// 128 + n on signal n. GUI thread, inside a running QApplication.
 #pragma once
 
+#include <functional>
+
 #include "cli/CommandLine.h"
+#include "cli/HeadlessView.h"
+#include "core/session/BenchSession.h"
 
 namespace torvik {
 
@@ -20,11 +25,23 @@ inline constexpr int kExitRefused = 2;
 
 class HeadlessRun {
  public:
-  explicit HeadlessRun(const RunOptions& options) : options_(options) {}
+  // `session` shows its runs through `view`; both must outlive the run.
+  HeadlessRun(const RunOptions& options, BenchSession& session, HeadlessView& view)
+      : options_(options), session_(session), view_(view) {}
+
+  // Called after every group that drew on the screen (to put the stage away).
+  void SetAfterDrawing(std::function<void()> afterDrawing) { afterDrawing_ = std::move(afterDrawing); }
+
   int Execute();
 
  private:
+  // 128 + the signal when one has arrived (messages are pumped to see it).
+  int SignalStatus();
+
   RunOptions options_;
+  BenchSession& session_;
+  HeadlessView& view_;
+  std::function<void()> afterDrawing_;
 };
 
 }  // namespace torvik

@@ -30,6 +30,11 @@ void HeadlessView::ShowMessage(const QString& text, MessageIcon icon) {
   if (icon == MessageIcon::Error) errors_ << text;
 }
 
+void HeadlessView::ShowNotice(const QString& text) {
+  EndProgress();
+  std::fprintf(stderr, "torvik: %s\n", text.toLocal8Bit().constData());
+}
+
 QStringList HeadlessView::TakeErrors() {
   QStringList errors;
   errors.swap(errors_);

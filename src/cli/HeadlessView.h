@@ -1,15 +1,14 @@
 // HeadlessView: the RunView of a command-line run. What a group would show
 // in the window goes to stderr as progress (the status text and the gauge's
 // percentage: one line redrawn in place on a terminal, a plain line per
-// change otherwise, nothing with --quiet); the labels are kept for the
-// report; error boxes become the run's failure; a termination signal makes
-// the next pumping point unwind the group. GUI thread only.
+// change otherwise, nothing with --quiet); error boxes become the run's
+// failure, notices a line on stderr; a termination signal makes the next
+// pumping point unwind the group. GUI thread only.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <cstdio>
-#include <map>
 
 #include "core/run/RunView.h"
 
@@ -29,10 +28,9 @@ class HeadlessView : public RunView {
   int TerminationSignal() const { return signal_; }
   // The texts of the error boxes shown since the last call.
   QStringList TakeErrors();
-  const std::map<ResultLabel, QString>& Labels() const { return labels_; }
 
   // RunView
-  void SetResultText(ResultLabel label, const QString& text) override { labels_[label] = text; }
+  void SetResultText(ResultLabel, const QString&) override {}
   void SetResultDetail(ResultLabel, const QString&) override {}
   void SetStatusText(const QString& text) override;
   void ShowProcessorLine() override {}
@@ -44,6 +42,8 @@ class HeadlessView : public RunView {
   void PumpMessages() override;
   bool CloseRequested() const override { return signal_ != 0; }
   void ShowMessage(const QString& text, MessageIcon icon) override;
+  // On stderr, whatever --quiet says: the user must know the run was not kept.
+  void ShowNotice(const QString& text) override;
 
  private:
   void Draw();
@@ -54,7 +54,6 @@ class HeadlessView : public RunView {
   int gauge_ = 0;
   QString lastLine_;
   bool lineOpen_ = false;
-  std::map<ResultLabel, QString> labels_;
   QStringList errors_;
   int signal_ = 0;
 };

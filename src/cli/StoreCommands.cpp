@@ -7,7 +7,6 @@
 #include <QSaveFile>
 #include <cstdio>
 
-#include "core/history/ResultStore.h"
 #include "core/history/SheetParser.h"
 #include "core/base/TimeValue.h"
 #include "core/results/Timing.h"
@@ -30,8 +29,7 @@ void Print(const QByteArray& bytes) {
 
 }  // namespace
 
-int PrintHistory(OutputFormat format) {
-  ResultStore store(ResultStore::DefaultPath());
+int PrintHistory(ResultStore& store, OutputFormat format) {
   if (!store.Open()) return StoreFailed(store);
   QJsonArray json;
   QByteArray text = QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8\n")
@@ -80,8 +78,7 @@ int PrintHistory(OutputFormat format) {
   return 0;
 }
 
-int ImportSheets(const QStringList& files) {
-  ResultStore store(ResultStore::DefaultPath());
+int ImportSheets(ResultStore& store, const QStringList& files) {
   if (!store.Open()) return StoreFailed(store);
   int imported = 0, skipped = 0, status = 0;
   for (const QString& path : files) {
@@ -102,8 +99,7 @@ int ImportSheets(const QStringList& files) {
   return status;
 }
 
-int ExportCsv(const QString& path) {
-  ResultStore store(ResultStore::DefaultPath());
+int ExportCsv(ResultStore& store, const QString& path) {
   if (!store.Open()) return StoreFailed(store);
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || !store.ExportCsv({}, file) || !file.commit()) {

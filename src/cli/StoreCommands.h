@@ -8,11 +8,12 @@
 #include <QStringList>
 
 #include "cli/CommandLine.h"
+#include "core/history/ResultStore.h"
 
 namespace torvik {
 
-int PrintHistory(OutputFormat format);
-int ImportSheets(const QStringList& files);
-int ExportCsv(const QString& path);
+int PrintHistory(ResultStore& store, OutputFormat format);
+int ImportSheets(ResultStore& store, const QStringList& files);
+int ExportCsv(ResultStore& store, const QString& path);
 
 }  // namespace torvik

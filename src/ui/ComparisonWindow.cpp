@@ -32,7 +32,7 @@ std::optional<double> ValueOf(const StoredTest& test, bool rates) {
   if (!rates) return test.seconds ? *test.seconds : test.tenths / 10.0;
   if (test.rate) return *test.rate;
   if (test.tenths <= 0) return std::nullopt;
-  return StandardWork(*which) / (test.tenths / 10.0) / MeasureOf(*which).perUnit;
+  return EntryOf(*which).standardWork / (test.tenths / 10.0) / EntryOf(*which).perUnit;
 }
 
 }  // namespace
@@ -105,8 +105,8 @@ std::vector<std::pair<QString, double>> ComparisonWindow::Bars(const QString& te
 
 QStringList ComparisonWindow::ChartedTests() const {
   QStringList tests;
-  for (size_t i = 0; i < kTestCount; ++i) {
-    const QString id = QLatin1String(MeasureOf(static_cast<Test>(i)).id);
+  for (const TestEntry& entry : kTests) {
+    const QString id = QLatin1String(entry.id);
     if (bars_.contains(id)) tests << id;
   }
   return tests;
@@ -149,8 +149,9 @@ void ComparisonWindow::RebuildCharts() {
     series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
     auto* chart = new QChart;
     chart->addSeries(series);
-    chart->setTitle(
-        QStringLiteral("%1 (%2)").arg(test, rates ? QString::fromLatin1(MeasureOf(which).unit) : QStringLiteral("s")));
+    const TestEntry& entry = EntryOf(which);
+    chart->setTitle(QStringLiteral("%1 (%2)").arg(QLatin1String(entry.displayName),
+                                                  rates ? QString::fromLatin1(entry.unit) : QStringLiteral("s")));
     chart->legend()->hide();
     auto* names = new QBarCategoryAxis;
     names->append(categories);

@@ -48,7 +48,7 @@ class CommandLineTest : public QObject {
         ParseCommandLine({"torvik", "--run", "HDD,cpu,all", "--dir", "/srv/bench", "--repeat", "3", "--format",
                           "json", "--output", "out.json", "--report", "--quiet"});
     QCOMPARE(parsed.action, CommandLine::Action::Run);
-    QCOMPARE(parsed.run.groups, QStringList({"hdd", "cpu", "all"}));  // in the order given
+    QCOMPARE(parsed.run.groups, std::vector<Group>({Group::Hdd, Group::Cpu, Group::All}));  // in the order given
     QCOMPARE(parsed.run.directory, std::optional<QString>(QStringLiteral("/srv/bench")));
     QCOMPARE(parsed.run.repeat, 3);
     QCOMPARE(parsed.run.format, OutputFormat::Json);
@@ -61,8 +61,8 @@ class CommandLineTest : public QObject {
   }
 
   void whatAGroupNeeds() {
-    QVERIFY(NeedsScreen({"cpu", "graphic"}) && NeedsScreen({"all"}) && !NeedsScreen({"cpu", "memory", "hdd"}));
-    QVERIFY(UsesTestDirectory({"memory"}) && UsesTestDirectory({"all"}) && !UsesTestDirectory({"cpu", "graphic"}));
+    QVERIFY(NeedsScreen({Group::Cpu, Group::Graphic}) && NeedsScreen({Group::All}));
+    QVERIFY(!NeedsScreen({Group::Cpu, Group::Memory, Group::Hdd}));
   }
 };
 

@@ -49,6 +49,10 @@ class RecordingView : public RunView {
     messages << QStringLiteral("%1: %2").arg(icon == MessageIcon::Error ? "error" : "info", text);
     log << QStringLiteral("message ") + text;
   }
+  void ShowNotice(const QString& text) override {
+    messages << QStringLiteral("notice: ") + text;
+    log << QStringLiteral("notice ") + text;
+  }
 
   // The status texts in the order shown.
   QStringList Statuses() const {
@@ -71,27 +75,20 @@ class RecordingView : public RunView {
 
 // Each test "takes" a fixed time: its slot's elapsed becomes (or, for the disk
 // tests, grows by) the configured tenths. A hook may run before any step.
-class RecordingTests : public BenchTests {
+class RecordingTests : public BenchSteps {
  public:
   RecordingTests(RunState& state, RecordingView& view) : state_(state), view_(view) {}
 
   void StartCalcWorker() override { Step("PrimeLoadWorker"); }
   void StartRootWorker() override { Step("ArctanLoadWorker"); }
-  void PrimeTest() override { Timed("PrimeTest", Test::Calc); }
-  void TrigTest() override { Timed("TrigTest", Test::Trig); }
-  void SquareTest() override { Timed("SquareTest", Test::Square); }
-  void CircleTest() override { Timed("CircleTest", Test::Circle); }
-  void TriangleTest() override { Timed("TriangleTest", Test::Triangle); }
-  void TextTest() override { Timed("TextTest", Test::Text); }
-  void ScrollTest() override { Timed("ScrollTest", Test::Scroll); }
-  void MemoryCopyTest() override { Timed("MemoryCopyTest", Test::Memory); }
-  void MixModeTest() override { Timed("MixModeTest", Test::Mix); }
-  void DiskWrite40() override { Accumulated("DiskWrite40", Test::Write1); }
-  void DiskWrite50() override { Accumulated("DiskWrite50", Test::Write2); }
-  void DiskWrite60() override { Accumulated("DiskWrite60", Test::Write3); }
-  void DiskRead40() override { Accumulated("DiskRead40", Test::Read1); }
-  void DiskRead50() override { Accumulated("DiskRead50", Test::Read2); }
-  void DiskRead60() override { Accumulated("DiskRead60", Test::Read3); }
+  // Logged by the step's name: "PrimeTest", "DiskWrite40", ...
+  void RunTest(Test test) override {
+    Step(EntryOf(test).operation);
+    TimeValue& elapsed = state_.Results()[test].elapsed;
+    const TimeValue taken = TimeValue::FromTenths(TenthsOf(test));
+    elapsed = EntryOf(test).accumulated ? elapsed + taken : taken;
+    state_.ShowElapsed(test);
+  }
   void CheckTestDrive() override {
     Step("CheckTestDrive");
     if (driveUnusable) {
@@ -120,16 +117,6 @@ class RecordingTests : public BenchTests {
   int64_t TenthsOf(Test test) const {
     auto it = tenths.find(test);
     return it == tenths.end() ? 1 : it->second;
-  }
-  void Timed(const char* name, Test test) {
-    Step(name);
-    state_.Results()[test].elapsed = TimeValue::FromTenths(TenthsOf(test));
-    state_.ShowElapsed(test);
-  }
-  void Accumulated(const char* name, Test test) {
-    Step(name);
-    state_.Results()[test].elapsed += TimeValue::FromTenths(TenthsOf(test));
-    state_.ShowElapsed(test);
   }
 
   RunState& state_;

@@ -16,7 +16,7 @@
 
 #include "core/base/Errors.h"
 #include "core/settings/SettingsStore.h"
-#include "core/machine/SysInfoParsers.h"
+#include "core/machine/DriveType.h"
 #include "core/settings/TestPathRules.h"
 #include "platform/FileSystem.h"
 

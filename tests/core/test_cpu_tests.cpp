@@ -14,7 +14,7 @@ namespace {
 struct Run {
   testing::RecordingView view;
   RunState state{view};
-  CpuTests tests{state};
+  CpuWorkloads workloads{state};
   QStringList writes;  // the label's texts in the order written
   int pumps = 0;
 
@@ -57,13 +57,13 @@ class CpuTestsTest : public QObject {
  private slots:
   void primeTestWritesTenRisingTimes() {
     Run run(ResultLabel::KCalc);
-    run.tests.PrimeTest();
+    run.workloads.PrimeTest();
     CheckTenBlocks(run, Test::Calc);
   }
 
   void trigTestWritesTenRisingTimes() {
     Run run(ResultLabel::KTrig);
-    run.tests.TrigTest();
+    run.workloads.TrigTest();
     CheckTenBlocks(run, Test::Trig);
     QVERIFY(run.state.Results()[Test::Trig].elapsed > TimeValue());  // 120 million x87 evaluations
   }

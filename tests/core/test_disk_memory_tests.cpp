@@ -25,10 +25,15 @@ struct Fixture {
   MemorySettings settings;
   CountingFileSystem fileSystem;
   AnyDiskRules rules{fileSystem};
-  TestFiles files{state, settings, fileSystem, rules};
-  DiskTests disk{state, files};
-  MemoryTests memory{state, files};
+  TestDirectory files{state, settings, fileSystem, rules};
+  MemoryBuffers buffers{files};
+  DiskWorkloads disk{state, files};
+  MemoryWorkloads memory{state, files, buffers};
   Fixture() { settings.Write(settings::kDrive, directory.Path()); }
+  void CleanupTestData() {
+    files.DeleteTestFiles();
+    buffers.Release();
+  }
 };
 
 }  // namespace
@@ -64,7 +69,7 @@ class DiskMemoryTestsTest : public QObject {
     QVERIFY(!QFile::exists(QString::fromStdString(name)));
     QCOMPARE(f.view.labels[LabelOf(plan.slot)], FormatSeconds(f.state.Results()[plan.slot].elapsed));
     QCOMPARE(f.view.log.mid(f.view.log.size() - 2), QStringList({"repaint", "pump"}));
-    f.files.CleanupTestData();
+    f.CleanupTestData();
     QCOMPARE(f.directory.Entries(), QStringList());
   }
 
@@ -75,7 +80,7 @@ class DiskMemoryTestsTest : public QObject {
     f.disk.Write(kWrite40);
     const TimingSlot& slot = f.state.Results()[Test::Write1];
     QCOMPARE(slot.elapsed, TimeValue::FromTenths(120) + (slot.end - slot.start));
-    f.files.CleanupTestData();
+    f.CleanupTestData();
   }
 
   void readTestReadsItsFileOnce() {
@@ -86,7 +91,7 @@ class DiskMemoryTestsTest : public QObject {
     QCOMPARE(f.fileSystem.counts[name].read, int64_t{52'428'800});
     QCOMPARE(f.fileSystem.modes[name].back(), platform::FileMode::OpenWriteThrough);
     QVERIFY(!QFile::exists(QString::fromStdString(name)));
-    f.files.CleanupTestData();
+    f.CleanupTestData();
     QCOMPARE(f.directory.Entries(), QStringList());
   }
 
@@ -106,7 +111,7 @@ class DiskMemoryTestsTest : public QObject {
     QFETCH(QString, test);
     QFETCH(QString, text);
     Fixture f;
-    f.files.PrepareMemoryBuffers();
+    f.buffers.PrepareMemoryBuffers();
     f.files.PrepareDiskFiles();
     const int writesSoFar = f.fileSystem.writes;
     try {
@@ -127,7 +132,7 @@ class DiskMemoryTestsTest : public QObject {
     for (ResultLabel label : {ResultLabel::KRead1, ResultLabel::KWrite1, ResultLabel::KMix}) {
       QVERIFY(!f.view.labels.contains(label));
     }
-    f.files.CleanupTestData();
+    f.CleanupTestData();
     QCOMPARE(f.directory.Entries(), QStringList());
   }
 
@@ -152,7 +157,7 @@ class DiskMemoryTestsTest : public QObject {
 
   void mixModeMovesItsBlocksAndShowsItsTime() {
     Fixture f;
-    f.files.PrepareMemoryBuffers();
+    f.buffers.PrepareMemoryBuffers();
     f.state.Results()[Test::Mix].elapsed = TimeValue::FromTenths(9'999);
     f.memory.MixModeTest();
     const std::string mixFile = (f.directory.Path() + QStringLiteral("TORVIK.rd4")).toStdString();
@@ -166,28 +171,28 @@ class DiskMemoryTestsTest : public QObject {
     QCOMPARE(slot.elapsed, slot.end - slot.start);
     QCOMPARE(f.view.labels[ResultLabel::KMix], FormatSeconds(slot.elapsed));
     // The buffers went back and forth 612 times and still hold zeros.
-    QCOMPARE(f.files.SecondBuffer().size(), size_t{1'044'480});
-    f.files.CleanupTestData();
+    QCOMPARE(f.buffers.Second().size(), size_t{1'044'480});
+    f.CleanupTestData();
     QCOMPARE(f.directory.Entries(), QStringList());
   }
 
   void memoryCopyReplacesItsTime() {
     Fixture f;
-    f.files.PrepareMemoryBuffers();
+    f.buffers.PrepareMemoryBuffers();
     f.state.Results()[Test::Memory].elapsed = TimeValue::FromTenths(9'999);
     f.memory.MemoryCopyTest();
     const TimingSlot& slot = f.state.Results()[Test::Memory];
     QCOMPARE(slot.elapsed, slot.end - slot.start);
     QCOMPARE(f.view.labels[ResultLabel::KMemory], FormatSeconds(slot.elapsed));
-    QCOMPARE(f.files.FirstBuffer().size(), size_t{1'044'480});
-    QCOMPARE(f.files.SecondBuffer(), f.files.FirstBuffer());
+    QCOMPARE(f.buffers.First().size(), size_t{1'044'480});
+    QCOMPARE(f.buffers.Second(), f.buffers.First());
     // A second run copies between the same storage: no allocation.
-    const uint8_t* first = f.files.FirstBuffer().data();
-    const uint8_t* second = f.files.SecondBuffer().data();
+    const uint8_t* first = f.buffers.First().data();
+    const uint8_t* second = f.buffers.Second().data();
     f.memory.MemoryCopyTest();
-    QCOMPARE(f.files.FirstBuffer().data(), first);
-    QCOMPARE(f.files.SecondBuffer().data(), second);
-    f.files.CleanupTestData();
+    QCOMPARE(f.buffers.First().data(), first);
+    QCOMPARE(f.buffers.Second().data(), second);
+    f.CleanupTestData();
   }
 };
 

@@ -20,8 +20,17 @@ struct Fixture {
 };
 
 const QStringList kDiskCalls = {"DiskWrite40", "DiskWrite50", "DiskWrite60", "DiskRead40", "DiskRead50", "DiskRead60"};
-const QStringList kDiskTexts = {texts::kWrite40, texts::kWrite50, texts::kWrite60,
-                                texts::kRead40,  texts::kRead50,  texts::kRead60};
+// The status texts exactly as the user reads them.
+const QStringList kDiskTexts = {
+    "ＨＤＤ書き込み能力 計測中！（８ＫＢを４０ＭＢ分）", "ＨＤＤ書き込み能力 計測中！（８ＫＢを５０ＭＢ分）",
+    "ＨＤＤ書き込み能力 計測中！（８ＫＢを６０ＭＢ分）", "ＨＤＤ読み込み能力 計測中！（８ＫＢを４０ＭＢ分）",
+    "ＨＤＤ読み込み能力 計測中！（８ＫＢを５０ＭＢ分）", "ＨＤＤ読み込み能力 計測中！（８ＫＢを６０ＭＢ分）"};
+const QStringList kAllTexts = {
+    "CPU整数演算能力 計測中！（素数算出）",         "CPU浮動小数演算能力 計測中！（三角関数算出）",
+    "２Ｄグラフィック能力 計測中！（四角形描画）",   "２Ｄグラフィック能力 計測中！（円描画）",
+    "２Ｄグラフィック能力 計測中！（三角形描画）",   "２Ｄグラフィック能力 計測中！（テキスト描画）",
+    "２Ｄグラフィック能力 計測中！（スクロール描画）", "メモリ転送能力 計測中！（１ＭＢを２ＧＢ分転送）"};
+const QString kMixText = QStringLiteral("ＭｉｘＭｏｄｅ 計測中！");
 
 QStringList Repeat(const QStringList& part, int times) {
   QStringList all;
@@ -143,10 +152,8 @@ class GroupSequencerTest : public QObject {
     QCOMPARE(f.view.gauge, QList<int>({0,  10, 20, 25, 30, 35, 40, 50, 60, 61, 62, 63, 65, 67,
                                        69, 70, 71, 72, 74, 76, 78, 79, 80, 81, 83, 85, 87, 100}));
     QCOMPARE(f.view.Statuses(),
-             QStringList({texts::kPreparing, texts::kPrime, texts::kTrig, texts::kSquare, texts::kCircle,
-                          texts::kTriangle, texts::kText, texts::kScroll, texts::kMemory}) +
-                 Repeat(QStringList({texts::kPreparing}) + kDiskTexts, 3) +
-                 QStringList({texts::kMix, texts::kFinished}));
+             QStringList({texts::kPreparing}) + kAllTexts + Repeat(QStringList({texts::kPreparing}) + kDiskTexts, 3) +
+                 QStringList({kMixText, texts::kFinished}));
     // 8 single tests + 6 disk slots of 3 passes + mix.
     QCOMPARE(f.state.Results().Total(), TimeValue::FromTenths(8 + 18 + 1));
     QCOMPARE(f.view.messages, QStringList({"info: " + texts::kCompletedBox}));

@@ -3,6 +3,7 @@
 // tooltip texts, and the JSON document built from them.
 #include <QtTest>
 
+#include "core/base/IsoDateTime.h"
 #include "core/report/JsonReport.h"
 #include "core/results/PreciseFigures.h"
 
@@ -49,16 +50,6 @@ class PreciseFiguresTest : public QObject {
     QCOMPARE(table.TotalNs(), int64_t{0});
   }
 
-  void testIdsAreTheContract() {
-    const QStringList ids = {"prime",   "trig",    "square",  "circle", "triangle", "text",   "scroll", "memory",
-                             "write40", "write50", "write60", "read40", "read50",   "read60", "mix"};
-    for (size_t i = 0; i < kTestCount; ++i) {
-      QCOMPARE(QLatin1String(MeasureOf(static_cast<Test>(i)).id), ids[i]);
-      QCOMPARE(TestOfId(ids[i]), std::optional<Test>(static_cast<Test>(i)));
-    }
-    QVERIFY(!TestOfId(QStringLiteral("total")));
-  }
-
   void ratesAndTheirTexts_data() {
     QTest::addColumn<int>("test");
     QTest::addColumn<qint64>("ns");
@@ -89,28 +80,29 @@ class PreciseFiguresTest : public QObject {
   }
 
   void jsonDocument() {
-    ReportInputs facts;
-    facts.drive = QStringLiteral("/srv/t/");
-    facts.vendorName = QStringLiteral("AuthenticAMD");
-    facts.l2CacheSupport = true;
-    facts.l2Associativity = 8;
-    RunOutcome first{1, {"cpu"}, {}, false};
+    RunRecord first;
+    first.groups = {Group::Cpu};
+    first.machine.testDirectory.path = QStringLiteral("/srv/t/");
+    first.machine.processor.vendor = QStringLiteral("AuthenticAMD");
+    first.machine.processor.l2Cache = true;
+    first.machine.processor.l2Ways = 8;
+    first.machine.hasDisplay = true;
+    first.machine.displayAdapter = QStringLiteral("Virtio GPU");
     first.results[Test::Calc] = Slot(800'000'000, 455'189'150);
     first.results.SetTotalTo(Test::Calc);
-    RunOutcome second = first;
-    second.repetition = 2;
+    RunRecord second = first;
     second.stopped = true;
     second.results[Test::Calc] = Slot(600'000'000, 455'189'150);
     const QJsonObject document =
-        BuildJsonReport(facts, JsonMachine{true, QStringLiteral("Virtio GPU")},
-                        QDateTime(QDate(2026, 12, 8), QTime(9, 3, 0), QTimeZone(9 * 3600)), {first, second})
-            .object();
+        BuildJsonReport({first, second}, QDateTime(QDate(2026, 12, 8), QTime(9, 3, 0), QTimeZone(9 * 3600))).object();
     QCOMPARE(document["started"].toString(), QStringLiteral("2026-12-08T09:03:00+09:00"));
     const QJsonObject caches = document["machine"]["processor"]["caches"].toObject();
     QVERIFY(caches["l1_data_kb"].isNull());  // no level-1 facts: null, not 0
     QCOMPARE(caches["l2_ways"].toInt(), 8);
     QCOMPARE(document["machine"]["display"]["adapter"].toString(), QStringLiteral("Virtio GPU"));
     QCOMPARE(document["runs"][0]["bench_no"].toInt(), 36);  // 8 tenths: 1 + ... + 8
+    QCOMPARE(document["runs"][1]["repetition"].toInt(), 2);
+    QCOMPARE(document["runs"][0]["groups"].toArray(), QJsonArray({"cpu"}));
     QVERIFY(document["runs"][1]["bench_no"].isNull());      // stopped: no bench number
     QVERIFY(document["runs"][0]["write_average"].isNull());
     const QJsonObject prime = document["runs"][0]["tests"][0].toObject();

@@ -6,59 +6,49 @@
 #include "core/base/Errors.h"
 #include "core/report/ReportBuilder.h"
 #include "core/report/ResultSheet.h"
-#include "core/run/RunState.h"
 #include "core/results/Timing.h"
 
 using namespace torvik;
 
 namespace {
 
+// What a block is built from: the run and the sheet's own inputs.
+struct Block {
+  RunRecord run;
+  SheetInputs sheet;
+};
+
 // A Pentium III at 498.67 MHz with level-1 and level-2 caches, 3 GB of memory.
-ReportInputs Machine() {
-  ReportInputs in;
-  in.locale = QLocale::c();
-  in.now = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
-  in.drive = QStringLiteral("/home/hanako/");
-  in.userName = QStringLiteral("Hanako");
-  in.pcName = QStringLiteral("bench-pc");
-  in.diskQueryOk = true;
-  in.diskFree = 85'204'480'000.0;
-  in.diskTotal = 270'553'174'016.0;
-  in.osDescription = QStringLiteral("Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))");
-  in.displayDescription = QStringLiteral("?");
-  in.vendorName = QStringLiteral("GenuineIntel");
-  in.cpuName = QStringLiteral("Pentium III");
-  in.speedMhz = 498.674;
-  in.l1CacheSupport = true;
-  in.l1DataSize = 16;
-  in.l1InstSize = 16;
-  in.l2CacheSupport = true;
-  in.l2Size = 512;
-  in.l2LineSize = 32;
-  in.l2Associativity = 4;
-  in.family = 6;
-  in.model = 7;
-  in.stepping = 3;
-  in.processorType = 0;
-  in.freePhysical = 133'693'440;
-  in.totalPhysical = int64_t{3} * 1024 * 1024 * 1024;
-  in.screenWidth = 1024;
-  in.screenHeight = 768;
-  in.screenDepth = 24;
-  in.version = QStringLiteral("Version 3.03");
-  in.captions[ResultLabel::KAll] = QString();
+Block Machine() {
+  Block in;
+  in.sheet.locale = QLocale::c();
+  in.sheet.now = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
+  in.sheet.captions[ResultLabel::KAll] = QString();
+  in.run.userName = QStringLiteral("Hanako");
+  in.run.pcName = QStringLiteral("bench-pc");
+  MachineFacts& m = in.run.machine;
+  m.testDirectory = {QStringLiteral("/home/hanako/"), true, 85'204'480'000.0, 270'553'174'016.0};
+  m.os = QStringLiteral("Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))");
+  m.display = QStringLiteral("?");
+  m.processor = {QStringLiteral("GenuineIntel"), QStringLiteral("Pentium III"), 498.674, 6, 7, 3, 0, true, 16, 16,
+                 true, 512, 32, 4};
+  m.freeMemory = 133'693'440;
+  m.totalMemory = int64_t{3} * 1024 * 1024 * 1024;
+  m.screenWidth = 1024;
+  m.screenHeight = 768;
+  m.screenDepth = 24;
   return in;
 }
 
 // Sets a test's time and its label as the window would show it.
-void Result(ReportInputs& in, Test test, int64_t tenths) {
-  in.results[test].elapsed = TimeValue::FromTenths(tenths);
-  in.captions[LabelOf(test)] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
+void Result(Block& in, Test test, int64_t tenths) {
+  in.run.results[test].elapsed = TimeValue::FromTenths(tenths);
+  in.sheet.captions[LabelOf(test)] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
 }
 
-void Total(ReportInputs& in, int64_t tenths) {
-  in.results.Total() = TimeValue::FromTenths(tenths);
-  in.captions[ResultLabel::KAll] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
+void Total(Block& in, int64_t tenths) {
+  in.run.results.Total() = TimeValue::FromTenths(tenths);
+  in.sheet.captions[ResultLabel::KAll] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
 }
 
 const QStringList kHead = {
@@ -80,8 +70,8 @@ const QString kDisplay = "   Display Dev   : ?(1024x768 24BitColor)";
 const QStringList kFoot = {"//______  TORVIK Version 3.03  ______//", ""};
 
 // Line by line, so a difference names its line.
-void ExpectBlock(const ReportInputs& in, const QStringList& expected) {
-  const QStringList lines = BuildReport(in);
+void ExpectBlock(const Block& in, const QStringList& expected) {
+  const QStringList lines = BuildReport(in.run, in.sheet);
   for (qsizetype i = 0; i < std::min(lines.size(), expected.size()); ++i) QCOMPARE(lines[i], expected[i]);
   QCOMPARE(lines.size(), expected.size());
 }
@@ -93,7 +83,7 @@ class ReportBuilderTest : public QObject {
 
  private slots:
   void cpuGroupOnly() {
-    ReportInputs in = Machine();
+    Block in = Machine();
     Result(in, Test::Calc, 8);
     Result(in, Test::Trig, 39);
     Total(in, 47);
@@ -104,7 +94,7 @@ class ReportBuilderTest : public QObject {
   }
 
   void everyTest() {
-    ReportInputs in = Machine();
+    Block in = Machine();
     const std::pair<Test, int64_t> times[] = {
         {Test::Calc, 8},    {Test::Trig, 39},    {Test::Square, 49}, {Test::Circle, 50}, {Test::Triangle, 80},
         {Test::Text, 114},  {Test::Scroll, 227}, {Test::Memory, 35}, {Test::Write1, 52}, {Test::Write2, 65},
@@ -141,12 +131,12 @@ class ReportBuilderTest : public QObject {
   }
 
   void onlyDiskWrites() {
-    ReportInputs in = Machine();
+    Block in = Machine();
     Result(in, Test::Write1, 52);
     Result(in, Test::Write2, 65);
     Result(in, Test::Write3, 78);
     Total(in, 0);
-    const QStringList lines = BuildReport(in);
+    const QStringList lines = BuildReport(in.run, in.sheet);
     QVERIFY(lines.contains(QStringLiteral("   Write Average :   6.50sec => 23.07MB/sec")));
     for (const QString& line : lines) {
       QVERIFY2(!line.startsWith(QStringLiteral("   Read  Average")), qPrintable(line));
@@ -156,20 +146,20 @@ class ReportBuilderTest : public QObject {
   }
 
   void stoppedRun() {
-    ReportInputs in = Machine();
+    Block in = Machine();
     Result(in, Test::Calc, 8);
     Total(in, 8);
-    in.stopFlag = 9;
-    QCOMPARE(BuildReport(in)[4], QStringLiteral("   Bench No      : Bench Stop"));
+    in.sheet.stopFlag = 9;
+    QCOMPARE(BuildReport(in.run, in.sheet)[4], QStringLiteral("   Bench No      : Bench Stop"));
   }
 
   void emptyTable() {
-    ReportInputs in = Machine();
-    in.captions[ResultLabel::KAll] = QStringLiteral("sec");  // whatever the label shows is printed as it is
-    in.l1CacheSupport = false;
-    in.l2CacheSupport = false;
-    in.processorType = 3;
-    in.diskQueryOk = false;
+    Block in = Machine();
+    in.sheet.captions[ResultLabel::KAll] = QStringLiteral("sec");  // whatever the label shows is printed as it is
+    in.run.machine.processor.l1Caches = false;
+    in.run.machine.processor.l2Cache = false;
+    in.run.machine.processor.type = 3;
+    in.run.machine.testDirectory.queried = false;
     ExpectBlock(in, kHead +
                         QStringList{"   Bench No      : 0", kOs,
                                     "   CPU           : GenuineIntel Pentium III 498.67MHz", "     Stepping    : 6.7.3",
@@ -179,11 +169,11 @@ class ReportBuilderTest : public QObject {
 
   // A name can never add a line: every control character is a blank.
   void namesStayOnTheirLines() {
-    ReportInputs in = Machine();
-    in.userName = QStringLiteral("Hanako\r\n   Bench No      : 99999");
-    in.pcName = QStringLiteral("pc\tone\x0b\u2028two");
-    in.drive = QStringLiteral("/srv/a\nb/");
-    const QStringList lines = BuildReport(in);
+    Block in = Machine();
+    in.run.userName = QStringLiteral("Hanako\r\n   Bench No      : 99999");
+    in.run.pcName = QStringLiteral("pc\tone\x0b\u2028two");
+    in.run.machine.testDirectory.path = QStringLiteral("/srv/a\nb/");
+    const QStringList lines = BuildReport(in.run, in.sheet);
     QCOMPARE(lines[2], QStringLiteral("   Your Name     : Hanako     Bench No      : 99999"));
     QCOMPARE(lines[3], QStringLiteral("   PC-Name       : pc one  two"));
     QCOMPARE(lines.filter(QStringLiteral("Bench No")).size(), 2);  // its own line and the name's text

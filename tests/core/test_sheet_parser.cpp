@@ -14,36 +14,36 @@ using namespace torvik;
 
 namespace {
 
-ReportInputs Machine() {
-  ReportInputs in;
-  in.locale = QLocale::c();
-  in.now = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
-  in.drive = QStringLiteral("/home/hanako/");
-  in.userName = QStringLiteral("山田 花子");
-  in.pcName = QStringLiteral("ベンチ機");
-  in.osDescription = QStringLiteral("Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))");
-  in.vendorName = QStringLiteral("GenuineIntel");
-  in.cpuName = QStringLiteral("Pentium III");
-  in.speedMhz = 498.674;
-  in.l2CacheSupport = true;
-  in.l2Size = 512;
-  in.version = QStringLiteral("Version 3.03");
-  return in;
+RunRecord Machine() {
+  RunRecord run;
+  run.userName = QStringLiteral("山田 花子");
+  run.pcName = QStringLiteral("ベンチ機");
+  run.machine.testDirectory.path = QStringLiteral("/home/hanako/");
+  run.machine.os = QStringLiteral("Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))");
+  run.machine.processor.vendor = QStringLiteral("GenuineIntel");
+  run.machine.processor.name = QStringLiteral("Pentium III");
+  run.machine.processor.clockMhz = 498.674;
+  run.machine.processor.l2Cache = true;
+  run.machine.processor.l2Kb = 512;
+  return run;
 }
 
 // A block with these tests at these tenths, its total their sum.
 QStringList Block(std::initializer_list<std::pair<Test, int64_t>> times, bool stopped = false) {
-  ReportInputs in = Machine();
+  RunRecord run = Machine();
   int64_t total = 0;
   for (const auto& [test, tenths] : times) {
-    in.results[test].elapsed = TimeValue::FromTenths(tenths);
-    in.captions[LabelOf(test)] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
+    run.results[test].elapsed = TimeValue::FromTenths(tenths);
     total += tenths;
   }
-  in.results.Total() = TimeValue::FromTenths(total);
-  in.captions[ResultLabel::KAll] = FormatSeconds(TimeValue::FromTenths(total), u'.');
-  in.stopFlag = stopped ? kStopRequested : 0;
-  return BuildReport(in);
+  run.results.Total() = TimeValue::FromTenths(total);
+  SheetInputs sheet;
+  sheet.locale = QLocale::c();
+  sheet.now = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
+  for (const auto& [test, tenths] : times) sheet.captions[LabelOf(test)] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
+  sheet.captions[ResultLabel::KAll] = FormatSeconds(TimeValue::FromTenths(total), u'.');
+  sheet.stopFlag = stopped ? kStopRequested : 0;
+  return BuildReport(run, sheet);
 }
 
 QByteArray Lf(const QStringList& lines) { return (lines.join(u'\n') + u'\n').toUtf8(); }

@@ -7,6 +7,7 @@
 #include "StorageFakes.h"
 #include "core/workloads/DataBlock.h"
 #include "core/base/Errors.h"
+#include "core/workloads/MemoryBuffers.h"
 #include "core/workloads/TestDirectory.h"
 
 using namespace torvik;
@@ -21,8 +22,13 @@ struct Fixture {
   MemorySettings settings;
   CountingFileSystem fileSystem;
   AnyDiskRules rules{fileSystem};
-  TestFiles files{state, settings, fileSystem, rules};
+  TestDirectory files{state, settings, fileSystem, rules};
+  MemoryBuffers buffers{files};
   Fixture() { settings.Write(settings::kDrive, directory.Path()); }
+  void CleanupTestData() {
+    files.DeleteTestFiles();
+    buffers.Release();
+  }
   std::string At(const char* name) const { return (directory.Path() + QLatin1String(name)).toStdString(); }
 };
 
@@ -61,7 +67,7 @@ class TestFilesTest : public QObject {
     QCOMPARE(f.files.FileNumberCounter(), 417 + 31);
     QCOMPARE(f.files.Name(TestFileName::Read40), f.At("TORVIK418.dat"));
     QCOMPARE(f.files.Name(TestFileName::Write60), f.At("TORVIK423.dat"));
-    f.files.CleanupTestData();
+    f.CleanupTestData();
   }
 
   void prepareDiskFilesWritesTheThreeReadFiles() {
@@ -88,7 +94,7 @@ class TestFilesTest : public QObject {
     std::vector<uint8_t> expected(kBlock, 0);
     FillBlock(expected.data(), BlockValues::KTimesPi, 0);
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(expected.data()), 8190), last.left(8190));
-    f.files.CleanupTestData();
+    f.CleanupTestData();
     QCOMPARE(f.directory.Entries(), QStringList());
   }
 
@@ -106,16 +112,16 @@ class TestFilesTest : public QObject {
 
   void memoryBuffersHoldTheDataFile() {
     Fixture f;
-    f.files.PrepareMemoryBuffers();
-    QVERIFY(f.files.BuffersExist());
-    QCOMPARE(f.files.FirstBuffer().size(), size_t{1'044'480});
-    QVERIFY(std::all_of(f.files.FirstBuffer().begin(), f.files.FirstBuffer().end(), [](uint8_t b) { return b == 0; }));
-    QVERIFY(f.files.SecondBuffer().empty());
+    f.buffers.PrepareMemoryBuffers();
+    QVERIFY(f.buffers.Exist());
+    QCOMPARE(f.buffers.First().size(), size_t{1'044'480});
+    QVERIFY(std::all_of(f.buffers.First().begin(), f.buffers.First().end(), [](uint8_t b) { return b == 0; }));
+    QVERIFY(f.buffers.Second().empty());
     QCOMPARE(f.fileSystem.counts[f.At("TORVIK.rd0")].written, int64_t{1'044'480});
     QCOMPARE(f.directory.Entries(), QStringList());  // the data file is gone
-    f.files.CleanupTestData();
-    QVERIFY(!f.files.BuffersExist());
-    QCOMPARE(f.files.FirstBuffer().capacity(), size_t{0});
+    f.CleanupTestData();
+    QVERIFY(!f.buffers.Exist());
+    QCOMPARE(f.buffers.First().capacity(), size_t{0});
   }
 
   void memoryDataFileFailureRaisesAndLeavesNothing() {
@@ -123,31 +129,31 @@ class TestFilesTest : public QObject {
       // An unusable test path is refused before any file is made.
       Fixture f;
       f.settings.Write(settings::kDrive, f.directory.Path() + QStringLiteral("missing/"));
-      QVERIFY_THROWS_EXCEPTION(RefusalError, f.files.PrepareMemoryBuffers());
+      QVERIFY_THROWS_EXCEPTION(RefusalError, f.buffers.PrepareMemoryBuffers());
     }
     {
       Fixture f;
       f.fileSystem.writeFault = {50, ENOSPC};
-      ExpectIoError([&] { f.files.PrepareMemoryBuffers(); }, QStringLiteral("ﾃﾞｨｽｸがいっぱいです."));
+      ExpectIoError([&] { f.buffers.PrepareMemoryBuffers(); }, QStringLiteral("ﾃﾞｨｽｸがいっぱいです."));
       QCOMPARE(f.directory.Entries(), QStringList());
     }
     {
       Fixture f;
       f.fileSystem.closeFault = {1, EIO};  // the data file's close is checked
-      QVERIFY_THROWS_EXCEPTION(IoError, f.files.PrepareMemoryBuffers());
+      QVERIFY_THROWS_EXCEPTION(IoError, f.buffers.PrepareMemoryBuffers());
       QCOMPARE(f.directory.Entries(), QStringList());
     }
   }
 
   void cleanupIsSafeBeforeAndTwice() {
     Fixture f;
-    f.files.CleanupTestData();  // nothing prepared: nothing deleted, nothing released
+    f.CleanupTestData();  // nothing prepared: nothing deleted, nothing released
     QVERIFY(f.fileSystem.deleted.empty());
     f.files.PrepareDiskFiles();
     QFile::remove(QString::fromStdString(f.files.Name(TestFileName::Read50)));  // already gone: skipped
-    f.files.CleanupTestData();
+    f.CleanupTestData();
     QCOMPARE(static_cast<int>(f.fileSystem.deleted.size()), 6);
-    f.files.CleanupTestData();
+    f.CleanupTestData();
     QCOMPARE(f.directory.Entries(), QStringList());
   }
 
@@ -244,8 +250,8 @@ class TestFilesTest : public QObject {
     f.files.ScratchWrite();
     // The linked names are taken: the files went to the next free numbers.
     QCOMPARE(f.files.Name(TestFileName::Read40), f.At("TORVIK32.dat"));
-    QVERIFY_THROWS_EXCEPTION(IoError, f.files.PrepareMemoryBuffers());
-    f.files.CleanupTestData();
+    QVERIFY_THROWS_EXCEPTION(IoError, f.buffers.PrepareMemoryBuffers());
+    f.CleanupTestData();
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("precious"));
     QCOMPARE(f.directory.Entries().size(), 1 + 31 + 1);  // the victim and every link, untouched
@@ -265,7 +271,7 @@ class TestFilesTest : public QObject {
     QCOMPARE(f.files.Name(TestFileName::Read50), f.At("TORVIK3.dat"));
     f.files.ScratchWrite();
     QCOMPARE(f.files.FileNumberCounter(), 32);
-    f.files.CleanupTestData();
+    f.CleanupTestData();
     QCOMPARE(f.directory.Entries(), QStringList({"TORVIK2.dat"}));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("the other copy's"));
@@ -296,7 +302,7 @@ class TestFilesTest : public QObject {
           f.files.ScratchWrite();
         },
         text);
-    f.files.CleanupTestData();
+    f.CleanupTestData();
     QCOMPARE(f.directory.Entries(), QStringList());
   }
 
@@ -319,7 +325,7 @@ class TestFilesTest : public QObject {
     if (!missing) f.fileSystem.readFault = {4'000, error};
     platform::BlockBuffer block;
     ExpectIoError([&] { f.files.ReadBlocks(name, platform::FileMode::OpenWriteThrough, block, 5'120); }, text);
-    f.files.CleanupTestData();
+    f.CleanupTestData();
     QCOMPARE(f.directory.Entries(), QStringList());
   }
 
@@ -332,7 +338,7 @@ class TestFilesTest : public QObject {
     QCOMPARE(f.files.TestPath(), f.directory.Path());
     f.files.PrepareDiskFiles();
     QVERIFY(QString::fromStdString(f.files.Name(TestFileName::Read40)).startsWith(f.directory.Path() + "TORVIK"));
-    f.files.CleanupTestData();
+    f.CleanupTestData();
     QCOMPARE(f.directory.Entries(), QStringList());
   }
 

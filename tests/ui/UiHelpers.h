@@ -1,14 +1,19 @@
-// Helpers of the window tests: a quick processor, finding controls by name,
-// answering message boxes, reading times back from labels.
+// Helpers of the window tests: a quick processor, the main window composed
+// as the program composes it, finding controls by name, answering message
+// boxes, reading times back from labels.
 #pragma once
 
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
+#include <memory>
 
 #include "FakeProcessor.h"
+#include "StorageFakes.h"
 #include "ui/MainWindow.h"
+#include "ui/StageDrawing.h"
 
 namespace torvik::testing {
 
@@ -18,6 +23,44 @@ inline const FakeProcessor& QuickProcessor() {
   static const FakeProcessor processor = FakeProcessor::WithLeaf1("GenuineIntel", 0x683);
   return processor;
 }
+
+inline ScreenFacts PrimaryScreenFacts() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? ScreenFacts{screen->geometry().width(), screen->geometry().height(), screen->depth()}
+                : ScreenFacts{};
+}
+
+// The main window as the program composes it: the machine's components on
+// `processor`, its run session with settings in memory and `rules` (by
+// default any folder counts as a fixed disk), a results store in a folder
+// of its own, and the drawing tests on the window's stage.
+class ComposedWindow {
+ public:
+  explicit ComposedWindow(const platform::ProcessorProbe& processor = QuickProcessor(),
+                          std::unique_ptr<TestPathRules> rules = std::make_unique<AnyDiskRules>())
+      : ownSettings_(std::make_unique<MemorySettings>()),
+        settings(*ownSettings_),
+        store(storeFolder_.path() + QStringLiteral("/results.sqlite")),
+        machine(processor, platform::SystemSources::Default(), PrimaryScreenFacts(), true),
+        window(machine),
+        session(window, std::move(ownSettings_), std::move(rules), machine, &store),
+        drawing(window, session.State()) {
+    session.SetDrawingWorkloads(&drawing);
+    window.SetSession(session);
+  }
+
+ private:
+  std::unique_ptr<MemorySettings> ownSettings_;
+  QTemporaryDir storeFolder_;
+
+ public:
+  MemorySettings& settings;  // the session's
+  ResultStore store;
+  MachineComponents machine;
+  MainWindow window;
+  BenchSession session;
+  StageDrawing drawing;
+};
 
 template <typename T = QWidget>
 inline T* Find(const QWidget& window, const char* name) {

@@ -29,16 +29,16 @@ StoredRun CpuRun(int64_t sortTime, double prime, double trig) {
 
 // A sheet with one block of a memory copy of `tenths`.
 QByteArray MemorySheet(int64_t tenths, const QString& pc) {
-  ReportInputs in;
-  in.locale = QLocale::c();
-  in.now = QDateTime(QDate(2026, 11, 30), QTime(9, 0, 0));
-  in.pcName = pc;
-  in.version = QStringLiteral("Version 3.03");
-  in.results[Test::Memory].elapsed = TimeValue::FromTenths(tenths);
-  in.results.Total() = TimeValue::FromTenths(tenths);
-  in.captions[ResultLabel::KMemory] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
-  in.captions[ResultLabel::KAll] = in.captions[ResultLabel::KMemory];
-  return SheetBytes(BuildReport(in));
+  RunRecord run;
+  run.pcName = pc;
+  run.results[Test::Memory].elapsed = TimeValue::FromTenths(tenths);
+  run.results.Total() = TimeValue::FromTenths(tenths);
+  SheetInputs sheet;
+  sheet.locale = QLocale::c();
+  sheet.now = QDateTime(QDate(2026, 11, 30), QTime(9, 0, 0));
+  sheet.captions[ResultLabel::KMemory] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
+  sheet.captions[ResultLabel::KAll] = sheet.captions[ResultLabel::KMemory];
+  return SheetBytes(BuildReport(run, sheet));
 }
 
 }  // namespace
@@ -104,7 +104,8 @@ class ComparisonTest : public QObject {
   }
 
   void theMenuOpensIt() {
-    MainWindow main(QuickProcessor());
+    ComposedWindow composed;
+    MainWindow& main = composed.window;
     const QList<QAction*> entries = main.findChild<QMenu*>(QStringLiteral("N1"))->actions();
     QStringList names;
     for (QAction* entry : entries) names << (entry->isSeparator() ? QStringLiteral("-") : entry->objectName());

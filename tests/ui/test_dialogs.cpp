@@ -9,7 +9,7 @@
 #include "RootedSources.h"
 #include "StorageFakes.h"
 #include "UiHelpers.h"
-#include "core/machine/SysInfoParsers.h"
+#include "core/machine/DriveType.h"
 #include "core/workloads/WorkerThread.h"
 #include "ui/AboutBox.h"
 #include "ui/HelpWindow.h"
@@ -249,9 +249,10 @@ class DialogsTest : public QObject {
   }
 
   void menuEntriesOpenTheirWindows() {
-    MemorySettings settings;
+    ComposedWindow composed;
+    MemorySettings& settings = composed.settings;
     settings.Write(settings::kDrive, QStringLiteral("/home/user/"));
-    MainWindow window(QuickProcessor(), &settings);
+    MainWindow& window = composed.window;
     RootedSources sources(QStringLiteral("laptop-usb"));
     sources.volumes["/home/user"] = {4096, 1000, 500};
     RootedPathRules rules(sources);
@@ -273,9 +274,9 @@ class DialogsTest : public QObject {
     });
     set->trigger();
     QCOMPARE(settings.values[settings::kPcName], QStringLiteral("bench-pc"));
-    QCOMPARE(window.UserName(), QStringLiteral("Hanako"));
-    QCOMPARE(window.PcName(), QStringLiteral("bench-pc"));
-    QCOMPARE(window.Files().TestPath(), QStringLiteral("/home/user/"));
+    QCOMPARE(composed.session.UserName(), QStringLiteral("Hanako"));
+    QCOMPARE(composed.session.PcName(), QStringLiteral("bench-pc"));
+    QCOMPARE(composed.session.Directory().TestPath(), QStringLiteral("/home/user/"));
 
     bool aboutShown = false;
     QTimer::singleShot(0, [&] {

@@ -20,9 +20,7 @@ using namespace torvik::testing;
 
 namespace {
 
-struct Window {
-  MemorySettings settings;
-  MainWindow window{QuickProcessor(), &settings};
+struct Window : ComposedWindow {
   Window() {
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) qWarning("the window was not exposed");
@@ -93,12 +91,12 @@ class GraphicsTest : public QObject {
     paint.show();
     w.window.StageOn();
     QTest::qWait(100);
-    paint.setGeometry(w.window.ClientArea().rect());
+    paint.setGeometry(w.window.ClientRect());
     paint.RepaintBackground();
     const QImage before = Screen(paint);
 
     ProgramRandom().Seed(2024);
-    w.window.Graphics().DrawShapes(static_cast<DrawingKind>(kind), 60);
+    w.drawing.DrawShapes(static_cast<DrawingKind>(kind), 60);
     const QImage onScreen = Screen(paint);
 
     // The same draws into an image laid out like the window's backing store
@@ -112,7 +110,7 @@ class GraphicsTest : public QObject {
     }
     ProgramRandom().Seed(2024);
     for (int i = 0; i < 60; ++i) {
-      const StageShape shape = GraphicsTests::NextShape(static_cast<DrawingKind>(kind), paint.width(), paint.height());
+      const StageShape shape = StageDrawing::NextShape(static_cast<DrawingKind>(kind), paint.width(), paint.height());
       // A repaint paints with the region as the device's own clip.
       window.paintEngine()->setSystemClip(QRegion(paint.Bounds(shape).intersected(paint.rect()).translated(offset)));
       QPainter painter(&window);
@@ -138,11 +136,11 @@ class GraphicsTest : public QObject {
     Window w;
     const QSize normal = w.window.size();
     w.window.move(5, 7);  // not centred before: centred after
-    GraphicsTests& graphics = w.window.Graphics();
-    const std::pair<void (GraphicsTests::*)(), const char*> tests[] = {
-        {&GraphicsTests::SquareTest, "KSquare"},     {&GraphicsTests::CircleTest, "KCircle"},
-        {&GraphicsTests::TriangleTest, "KTriangle"}, {&GraphicsTests::TextTest, "KText"},
-        {&GraphicsTests::ScrollTest, "KScroll"},
+    StageDrawing& graphics = w.drawing;
+    const std::pair<void (StageDrawing::*)(), const char*> tests[] = {
+        {&StageDrawing::SquareTest, "KSquare"},     {&StageDrawing::CircleTest, "KCircle"},
+        {&StageDrawing::TriangleTest, "KTriangle"}, {&StageDrawing::TextTest, "KText"},
+        {&StageDrawing::ScrollTest, "KScroll"},
     };
     for (const auto& [test, label] : tests) {
       (graphics.*test)();

@@ -8,7 +8,7 @@
 #include "StorageFakes.h"
 #include "UiHelpers.h"
 #include "core/workloads/WorkerThread.h"
-#include "ui/GraphicsTests.h"
+#include "ui/StageDrawing.h"
 
 using namespace torvik;
 using namespace torvik::testing;
@@ -20,7 +20,8 @@ class MainWindowTest : public QObject {
   void cleanup() { WorkerThread::StopAllWorkers(); }
 
   void captionAndFixedScaledSize() {
-    MainWindow window(QuickProcessor());
+    ComposedWindow composed;
+    MainWindow& window = composed.window;
     QCOMPARE(window.windowTitle(), QStringLiteral("TORVIK Ver3.03"));
     QCOMPARE(window.minimumSize(), window.maximumSize());
     QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -36,14 +37,16 @@ class MainWindowTest : public QObject {
   }
 
   void windowIsCentredOnTheScreen() {
-    MainWindow window(QuickProcessor());
+    ComposedWindow composed;
+    MainWindow& window = composed.window;
     const QRect screen = window.screen()->geometry();
     QCOMPARE(window.x(), (screen.width() - window.width()) / 2);
     QCOMPARE(window.y(), (screen.height() - window.height()) / 2);
   }
 
   void labelsButtonsAndMenuCarryTheirTexts() {
-    MainWindow window(QuickProcessor());
+    ComposedWindow composed;
+    MainWindow& window = composed.window;
     const std::pair<const char*, const char*> labels[] = {
         {"LCalc", "Prime Calc"},   {"LTrig", "Trigonometric"}, {"LSquare", "Square"}, {"LCircle", "Circle"},
         {"LTriangle", "Triangle"}, {"LText", "Text"},          {"LScroll", "Scroll"}, {"LMemory", "Memory"},
@@ -73,7 +76,8 @@ class MainWindowTest : public QObject {
   }
 
   void startsIdleWithEmptyResults() {
-    MainWindow window(QuickProcessor());
+    ComposedWindow composed;
+    MainWindow& window = composed.window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (const char* name : {"KCalc", "KTrig", "KSquare", "KCircle", "KTriangle", "KText", "KScroll", "KMemory",
@@ -91,19 +95,22 @@ class MainWindowTest : public QObject {
   }
 
   void statusLineShowsTheProcessorLine() {
-    MainWindow window(QuickProcessor());
+    ComposedWindow composed;
+    MainWindow& window = composed.window;
     QCOMPARE(Text(window, "LFill"), QStringLiteral("Pentium III 0MHz"));
   }
 
   void statusLineOfThisMachine() {
-    MainWindow window;  // the real processor: about two seconds of measuring
+    ComposedWindow composed(platform::HardwareProcessor());  // about two seconds of measuring
+    MainWindow& window = composed.window;
     const QString line = Text(window, "LFill");
     QVERIFY2(QRegularExpression(QStringLiteral("^\\S.* \\d+MHz$")).match(line).hasMatch(), qPrintable(line));
-    QCOMPARE(line.section(u' ', 0, -2), window.Processor().CPUName());
+    QCOMPARE(line.section(u' ', 0, -2), composed.machine.Processor().CPUName());
   }
 
   void tabOrderRunsThroughTheButtons() {
-    MainWindow window(QuickProcessor());
+    ComposedWindow composed;
+    MainWindow& window = composed.window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (QPushButton* button : window.findChildren<QPushButton*>()) button->setEnabled(true);
@@ -119,7 +126,8 @@ class MainWindowTest : public QObject {
   }
 
   void cpuGroupRunsEndToEnd() {
-    MainWindow window(QuickProcessor());
+    ComposedWindow composed;
+    MainWindow& window = composed.window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     MessageBoxAnswer answer;
@@ -144,7 +152,8 @@ class MainWindowTest : public QObject {
   }
 
   void closingDuringARunEndsItAtTheNextPump() {
-    MainWindow window(QuickProcessor());
+    ComposedWindow composed;
+    MainWindow& window = composed.window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     MessageBoxAnswer answer;
@@ -160,7 +169,8 @@ class MainWindowTest : public QObject {
   }
 
   void terminationEndsTheRunAndClosesEveryBox() {
-    MainWindow window(QuickProcessor());
+    ComposedWindow composed;
+    MainWindow& window = composed.window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTimer::singleShot(150, &window, [&window] { window.RequestTermination(SIGTERM); });
@@ -170,7 +180,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(window.ExitStatus(), 128 + SIGTERM);
 
     // Idle, with a modal box open: the box gives way, then the window closes.
-    MainWindow idle(QuickProcessor());
+    ComposedWindow composedIdle;
+    MainWindow& idle = composedIdle.window;
     idle.show();
     QVERIFY(QTest::qWaitForWindowExposed(&idle));
     QTimer::singleShot(100, &idle, [&idle] { idle.RequestTermination(SIGHUP); });
@@ -180,9 +191,9 @@ class MainWindowTest : public QObject {
   }
 
   void aHandlerReenteredFromAPumpKeepsTheRunRunning() {
-    MemorySettings settings;
-    settings.Write(settings::kDrive, QStringLiteral("/nonexistent/"));
-    MainWindow window(QuickProcessor(), &settings);
+    ComposedWindow composed;
+    composed.settings.Write(settings::kDrive, QStringLiteral("/nonexistent/"));
+    MainWindow& window = composed.window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     MessageBoxAnswer answer;

@@ -15,11 +15,8 @@ using namespace torvik::testing;
 
 namespace {
 
-struct Window {
+struct Window : ComposedWindow {
   ScratchDirectory directory;
-  MemorySettings settings;
-  AnyDiskRules rules;
-  MainWindow window{QuickProcessor(), &settings, &rules};
   QStringList opened;
   Window() {
     settings.Write(settings::kDrive, directory.Path());
@@ -67,7 +64,7 @@ class ReportTest : public QObject {
     const QStringList lines = QString::fromUtf8(sheet).split(QStringLiteral("\r\n"));
     QCOMPARE(lines.first(), QStringLiteral("<> TORVIK Time Trial Result <>"));
     QVERIFY(lines.contains(QStringLiteral("   Your Name     : Hanako")));
-    QVERIFY(lines.contains(QStringLiteral("   USE OS        : ") + BuildOsDescription(w.window.System().Version())));
+    QVERIFY(lines.contains(QStringLiteral("   USE OS        : ") + BuildOsDescription(w.machine.System().Version())));
     // A copy faster than the clock's tenth has no result, and no line.
     const bool copyTimed = Tenths(Text(w.window, "KMemory")) > 0;
     QCOMPARE(lines.contains(QStringLiteral("   Memory Copy   : ") + Text(w.window, "KMemory")), copyTimed);
@@ -80,7 +77,7 @@ class ReportTest : public QObject {
         std::none_of(lines.begin(), lines.end(), [](const QString& l) { return l.contains(QStringLiteral("Prime")); }));
     QCOMPARE(w.opened, QStringList({MainWindow::SheetPath()}));
     QCOMPARE(w.window.focusWidget(), Find(w.window, "BAll"));
-    QCOMPARE(w.window.UserName(), QStringLiteral("Hanako"));  // the window's copies are refreshed
+    QCOMPARE(w.session.UserName(), QStringLiteral("Hanako"));  // the window's copies are refreshed
   }
 
   void twoReportsMakeTwoBlocks() {

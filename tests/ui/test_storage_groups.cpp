@@ -15,16 +15,10 @@ using namespace torvik::testing;
 
 namespace {
 
-struct Window {
+struct Window : ComposedWindow {
   ScratchDirectory directory;
-  QTemporaryDir storeDirectory;
-  ResultStore store{storeDirectory.path() + QStringLiteral("/results.sqlite")};
-  MemorySettings settings;
-  AnyDiskRules rules;
-  MainWindow window{QuickProcessor(), &settings, &rules};
   Window() {
     settings.Write(settings::kDrive, directory.Path());
-    window.SetResultStore(&store);
     window.show();
   }
   void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(window, button), Qt::LeftButton); }
@@ -64,7 +58,7 @@ class StorageGroupsTest : public QObject {
     QVERIFY(*run.tests[0].rate > 0);
     QCOMPARE(Find<Gauge>(w.window, "Gauge")->Progress(), 100);
     QVERIFY(w.Idle());
-    QVERIFY(!w.window.Files().BuffersExist());
+    QVERIFY(!w.session.Buffers().Exist());
     QCOMPARE(w.directory.Entries(), QStringList());
   }
 
@@ -148,14 +142,10 @@ class StorageGroupsTest : public QObject {
   // A store that cannot be used never stops a run and is reported once.
   void anUnusableStoreIsReportedOnce() {
     Window w;
-    QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/results.sqlite");
-    QFile damaged(path);
+    QFile damaged(w.store.Path());  // opened at the first record
     QVERIFY(damaged.open(QIODevice::WriteOnly));
     damaged.write(QByteArray(4096, 'x'));
     damaged.close();
-    ResultStore store(path);
-    w.window.SetResultStore(&store);
     MessageBoxAnswer answer;
     w.Click("BMix");
     w.Click("BMix");
@@ -170,9 +160,9 @@ class StorageGroupsTest : public QObject {
     w.settings.Write(settings::kUserName, QStringLiteral("山田"));
     w.settings.Write(settings::kPcName, QStringLiteral("desk-1"));
     w.window.MSetClick();
-    QCOMPARE(w.window.Files().TestPath(), QStringLiteral("/srv/bench/"));
-    QCOMPARE(w.window.UserName(), QStringLiteral("山田"));
-    QCOMPARE(w.window.PcName(), QStringLiteral("desk-1"));
+    QCOMPARE(w.session.Directory().TestPath(), QStringLiteral("/srv/bench/"));
+    QCOMPARE(w.session.UserName(), QStringLiteral("山田"));
+    QCOMPARE(w.session.PcName(), QStringLiteral("desk-1"));
   }
 
   void wrongTypeOfTheTestPathIsReported() {

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "core/report/SheetLabels.h"
-#include "core/results/PreciseFigures.h"
+#include "core/results/TestCatalogue.h"
 
 namespace torvik {
 namespace {
@@ -42,7 +42,7 @@ bool DiskLine(const QString& value, const Test (&passes)[3], std::vector<StoredT
   for (int i = 0; i < 3; ++i) {
     const auto tenths = Tenths(parts[i]);
     if (!tenths) return false;
-    tests.push_back(StoredTest{QLatin1String(MeasureOf(passes[i]).id), *tenths, std::nullopt, std::nullopt, QString()});
+    tests.push_back(StoredTest{QLatin1String(EntryOf(passes[i]).id), *tenths, std::nullopt, std::nullopt, QString()});
   }
   return true;
 }
@@ -86,15 +86,14 @@ std::optional<StoredRun> ParseBlock(const QStringList& lines, const QDateTime& i
       if (!DiskLine(value, reads, run.tests)) return std::nullopt;
     } else {
       std::optional<Test> single;
-      if (line.startsWith(QLatin1String(sheet::kMix))) single = Test::Mix;
-      for (const auto& [test, label] : sheet::kSingleTests) {
-        if (line.startsWith(QLatin1String(label))) single = test;
+      for (const TestEntry& entry : kTests) {
+        if (entry.sheetLine != nullptr && line.startsWith(QLatin1String(entry.sheetLine))) single = entry.test;
       }
       if (!single) continue;
       const auto tenths = Tenths(value);
       if (!tenths) return std::nullopt;
       run.tests.push_back(
-          StoredTest{QLatin1String(MeasureOf(*single).id), *tenths, std::nullopt, std::nullopt, QString()});
+          StoredTest{QLatin1String(EntryOf(*single).id), *tenths, std::nullopt, std::nullopt, QString()});
     }
   }
   if (!date || !bench || !total) return std::nullopt;

@@ -7,8 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/report/ReportBuilder.h"
-#include "core/results/ResultTable.h"
+#include "core/results/RunRecord.h"
 
 namespace torvik {
 
@@ -27,7 +26,7 @@ struct StoredRun {
   int64_t id = 0;        // given by the store
   QString started;       // ISO 8601 with offset, or an imported sheet's date text
   int64_t sortTime = 0;  // seconds since 1970, for the order of the list
-  QString group;         // cpu, graphic, memory, hdd, all; "mixed" for a sheet that matches none
+  QString group;         // a group's id; "mixed" for a sheet that matches none
   bool stopped = false;
   std::optional<int32_t> benchNo;
   int64_t totalTenths = 0;
@@ -40,12 +39,12 @@ struct StoredRun {
 };
 
 // A finished group as a run to keep: every test with a result, the total,
-// and the machine's lines from `facts` (the report's inputs; its processor
-// clock as measured last).
-StoredRun RunFromResults(const QString& group, const ResultTable& results, bool stopped, const ReportInputs& facts,
-                         const QDateTime& started);
+// the names and the machine's facts as text (the processor with the clock
+// of the record).
+StoredRun RunFromRecord(const RunRecord& record);
 
-// The group whose tests are exactly `tests`, else "mixed".
+// The id of the group whose tests are exactly `tests` ("all" for any set
+// with the mix test, which only that group runs), else "mixed".
 QString GroupOfTests(const std::vector<StoredTest>& tests);
 
 }  // namespace torvik

@@ -1,21 +1,46 @@
-// The machine's part of a result report, gathered from the processor
-// components and the system snapshot: the OS and display descriptions, the
-// processor with its clock measured afresh (about a second), its caches and
-// type, the memory and the screen. Shared by the Report button and the
-// command line. GUI thread.
+// MachineFacts: what a run says of the machine it ran on, as plain values:
+// the OS and display descriptions, the screen, the processor with its
+// measured clock, caches and type, the memory and the test directory with
+// its free space. The result sheet, the JSON document and the results store
+// each format what they need from one such value. Plain values; any thread.
 #pragma once
 
-#include <optional>
-
-#include "core/machine/ProcessorInfo.h"
-#include "core/machine/ProcessorTypeAndClock.h"
-#include "core/report/ReportBuilder.h"
-#include "core/machine/SystemInfo.h"
+#include <QString>
+#include <cstdint>
 
 namespace torvik {
 
-// `knownMhz`: a clock measured a moment ago, used instead of measuring.
-void GatherMachineFacts(ReportInputs& in, ProcessorInfo& processor, const ProcessorTypeAndClock& processorType,
-                        const SystemInfo& system, std::optional<double> knownMhz = std::nullopt);
+struct ProcessorSummary {
+  QString vendor;  // "AuthenticAMD"
+  QString name;    // "AMD EPYC"
+  double clockMhz = 0;
+  int family = 0, model = 0, stepping = 0;
+  int32_t type = 0;  // the CPUID processor type: 0 OEM, 1 OverDrive, 2 dual
+  bool l1Caches = false;
+  int l1DataKb = 0, l1InstructionKb = 0;
+  bool l2Cache = false;
+  int l2Kb = 0, l2LineBytes = 0, l2Ways = 0;
+};
+
+struct TestDirectoryFacts {
+  QString path;          // with its trailing "/"
+  bool queried = false;  // false: the volume query failed, no space known
+  double freeBytes = 0, totalBytes = 0;
+};
+
+struct MachineFacts {
+  QString os;       // "Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))"
+  QString display;  // the display device description of the sheet: "?"
+  QString displayAdapter;  // the adapter's own name ("?" when none is known)
+  bool hasDisplay = false;  // false: a run without a screen (Qt's offscreen platform)
+  int32_t screenWidth = 0, screenHeight = 0, screenDepth = 0;
+  ProcessorSummary processor;
+  int64_t freeMemory = 0, totalMemory = 0;  // physical, bytes
+  TestDirectoryFacts testDirectory;
+};
+
+// Bytes in MB as the sheet and the store give memory: the truncated
+// quotient plus one.
+int64_t MemoryMegabytes(int64_t bytes);
 
 }  // namespace torvik

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/machine/DriveType.h"
+
 namespace torvik {
 
 struct MemInfo {
@@ -81,19 +83,9 @@ struct MountEntry {
 };
 std::vector<MountEntry> ParseMountInfo(const std::string& text);
 
-// The classic drive types: 0 unknown, 1 no such path, 2 removable, 3 fixed
-// local disk, 4 network, 5 optical, 6 RAM disk.
-enum DriveType : int32_t {
-  kDriveUnknown = 0,
-  kDriveNoRootDir = 1,
-  kDriveRemovable = 2,
-  kDriveFixed = 3,
-  kDriveRemote = 4,
-  kDriveCdRom = 5,
-  kDriveRamDisk = 6,
-};
-// `hasBlockDevice`: the file system sits on a block device; `removable`: that
-// device (or the disk it is a partition of) says it is removable.
+// The drive type of a file system of `fsType`. `hasBlockDevice`: it sits on
+// a block device; `removable`: that device (or the disk it is a partition
+// of) says it is removable.
 int32_t ClassifyFileSystem(const QString& fsType, bool hasBlockDevice, bool removable);
 
 // The default printer of CUPS's printers.conf, else its first printer.

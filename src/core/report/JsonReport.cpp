@@ -4,6 +4,8 @@
 #include <QJsonObject>
 #include <algorithm>
 
+#include "core/base/IsoDateTime.h"
+#include "core/base/Version.h"
 #include "core/results/PreciseFigures.h"
 
 namespace torvik {
@@ -11,42 +13,44 @@ namespace {
 
 QJsonValue OrNull(bool present, const QJsonValue& value) { return present ? value : QJsonValue(); }
 
-QJsonObject Machine(const ReportInputs& in, const JsonMachine& machine) {
+QJsonObject Machine(const MachineFacts& m) {
+  const ProcessorSummary& p = m.processor;
   QJsonObject caches{
-      {"l1_data_kb", OrNull(in.l1CacheSupport, in.l1DataSize)},
-      {"l1_instruction_kb", OrNull(in.l1CacheSupport, in.l1InstSize)},
-      {"l2_kb", OrNull(in.l2CacheSupport, in.l2Size)},
-      {"l2_line_bytes", OrNull(in.l2CacheSupport, in.l2LineSize)},
-      {"l2_ways", OrNull(in.l2CacheSupport, in.l2Associativity)},
+      {"l1_data_kb", OrNull(p.l1Caches, p.l1DataKb)},
+      {"l1_instruction_kb", OrNull(p.l1Caches, p.l1InstructionKb)},
+      {"l2_kb", OrNull(p.l2Cache, p.l2Kb)},
+      {"l2_line_bytes", OrNull(p.l2Cache, p.l2LineBytes)},
+      {"l2_ways", OrNull(p.l2Cache, p.l2Ways)},
   };
   QJsonObject processor{
-      {"vendor", in.vendorName}, {"name", in.cpuName},      {"clock_mhz", in.speedMhz}, {"family", in.family},
-      {"model", in.model},       {"stepping", in.stepping}, {"type", in.processorType}, {"caches", caches},
+      {"vendor", p.vendor}, {"name", p.name},         {"clock_mhz", p.clockMhz}, {"family", p.family},
+      {"model", p.model},   {"stepping", p.stepping}, {"type", p.type},          {"caches", caches},
   };
   QJsonValue display;
-  if (machine.hasDisplay) {
-    display = QJsonObject{{"width", in.screenWidth},
-                          {"height", in.screenHeight},
-                          {"depth_bits", in.screenDepth},
-                          {"adapter", machine.displayAdapter}};
+  if (m.hasDisplay) {
+    display = QJsonObject{{"width", m.screenWidth},
+                          {"height", m.screenHeight},
+                          {"depth_bits", m.screenDepth},
+                          {"adapter", m.displayAdapter}};
   }
-  QJsonObject directory{{"path", in.drive},
-                        {"free_bytes", OrNull(in.diskQueryOk, in.diskFree)},
-                        {"total_bytes", OrNull(in.diskQueryOk, in.diskTotal)}};
+  const TestDirectoryFacts& d = m.testDirectory;
+  QJsonObject directory{{"path", d.path},
+                        {"free_bytes", OrNull(d.queried, d.freeBytes)},
+                        {"total_bytes", OrNull(d.queried, d.totalBytes)}};
   return QJsonObject{
-      {"os", in.osDescription},
+      {"os", m.os},
       {"processor", processor},
-      {"memory", QJsonObject{{"total_bytes", double(in.totalPhysical)}, {"free_bytes", double(in.freePhysical)}}},
+      {"memory", QJsonObject{{"total_bytes", double(m.totalMemory)}, {"free_bytes", double(m.freeMemory)}}},
       {"display", display},
       {"test_directory", directory},
   };
 }
 
-QJsonObject TestEntry(Test test, const TimingSlot& slot) {
-  const TestMeasure& measure = MeasureOf(test);
+QJsonObject TestObject(Test test, const TimingSlot& slot) {
+  const TestEntry& entry = EntryOf(test);
   return QJsonObject{
-      {"test", QLatin1String(measure.id)}, {"tenths", double(slot.elapsed.Tenths())}, {"seconds", Seconds(slot)},
-      {"rate", RateOf(test, slot)},        {"unit", QLatin1String(measure.unit)},     {"work", double(slot.work)},
+      {"test", QLatin1String(entry.id)}, {"tenths", double(slot.elapsed.Tenths())}, {"seconds", Seconds(slot)},
+      {"rate", RateOf(test, slot)},      {"unit", QLatin1String(entry.unit)},       {"work", double(slot.work)},
   };
 }
 
@@ -61,16 +65,17 @@ QJsonValue Average(const ResultTable& t, std::initializer_list<Test> tests) {
   return QJsonObject{{"seconds", ns / 1e9}, {"rate", bytes / (ns / 1e9) / 1e6}, {"unit", "MB/s"}};
 }
 
-QJsonObject Run(const RunOutcome& run) {
+QJsonObject Run(int repetition, const RunRecord& run) {
   QJsonArray tests;
-  for (size_t i = 0; i < kTestCount; ++i) {
-    const Test test = static_cast<Test>(i);
-    if (run.results[test].elapsedNs > 0) tests.append(TestEntry(test, run.results[test]));
+  for (const TestEntry& entry : kTests) {
+    if (run.results[entry.test].elapsedNs > 0) tests.append(TestObject(entry.test, run.results[entry.test]));
   }
+  QJsonArray groups;
+  for (Group group : run.groups) groups.append(QLatin1String(EntryOf(group).id));
   const ResultTable& t = run.results;
   return QJsonObject{
-      {"repetition", run.repetition},
-      {"groups", QJsonArray::fromStringList(run.groups)},
+      {"repetition", repetition},
+      {"groups", groups},
       {"bench_no", run.stopped ? QJsonValue() : QJsonValue(BenchNumber(t.Total()))},
       {"total_tenths", double(t.Total().Tenths())},
       {"total_seconds", t.TotalNs() / 1e9},
@@ -81,17 +86,16 @@ QJsonObject Run(const RunOutcome& run) {
   };
 }
 
-QJsonArray Summary(const std::vector<RunOutcome>& runs) {
+QJsonArray Summary(const std::vector<RunRecord>& runs) {
   QJsonArray summary;
-  for (size_t i = 0; i < kTestCount; ++i) {
-    const Test test = static_cast<Test>(i);
+  for (const TestEntry& entry : kTests) {
     std::vector<double> seconds;
-    for (const RunOutcome& run : runs) {
-      if (run.results[test].elapsedNs > 0) seconds.push_back(Seconds(run.results[test]));
+    for (const RunRecord& run : runs) {
+      if (run.results[entry.test].elapsedNs > 0) seconds.push_back(Seconds(run.results[entry.test]));
     }
     if (seconds.empty()) continue;
     const Spread spread = SpreadOf(seconds);
-    summary.append(QJsonObject{{"test", QLatin1String(MeasureOf(test).id)},
+    summary.append(QJsonObject{{"test", QLatin1String(entry.id)},
                                {"min", spread.min},
                                {"median", spread.median},
                                {"max", spread.max},
@@ -102,13 +106,6 @@ QJsonArray Summary(const std::vector<RunOutcome>& runs) {
 
 }  // namespace
 
-QString IsoDateTimeWithOffset(const QDateTime& time) {
-  const int offset = time.offsetFromUtc();
-  const int minutes = std::abs(offset) / 60;
-  return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + (offset < 0 ? u'-' : u'+') +
-         QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QChar(u'0')).arg(minutes % 60, 2, 10, QChar(u'0'));
-}
-
 Spread SpreadOf(std::vector<double> values) {
   if (values.empty()) return {};
   std::sort(values.begin(), values.end());
@@ -117,20 +114,20 @@ Spread SpreadOf(std::vector<double> values) {
   return Spread{values.front(), median, values.back()};
 }
 
-QJsonDocument BuildJsonReport(const ReportInputs& facts, const JsonMachine& machine, const QDateTime& started,
-                              const std::vector<RunOutcome>& runs) {
+QJsonDocument BuildJsonReport(const std::vector<RunRecord>& repetitions, const QDateTime& started) {
+  const RunRecord first = repetitions.empty() ? RunRecord{} : repetitions.front();
   QJsonArray runArray;
-  for (const RunOutcome& run : runs) runArray.append(Run(run));
+  for (size_t i = 0; i < repetitions.size(); ++i) runArray.append(Run(static_cast<int>(i) + 1, repetitions[i]));
   return QJsonDocument(QJsonObject{
       {"schema", kJsonSchema},
       {"program", "TORVIK"},
-      {"version", "3.03"},
+      {"version", QLatin1String(kVersion)},
       {"started", IsoDateTimeWithOffset(started)},
-      {"machine", Machine(facts, machine)},
-      {"user_name", facts.userName},
-      {"pc_name", facts.pcName},
+      {"machine", Machine(first.machine)},
+      {"user_name", first.userName},
+      {"pc_name", first.pcName},
       {"runs", runArray},
-      {"summary", Summary(runs)},
+      {"summary", Summary(repetitions)},
   });
 }
 

@@ -9,37 +9,18 @@
 
 #include <QDateTime>
 #include <QJsonDocument>
-#include <QStringList>
 #include <vector>
 
-#include "core/report/ReportBuilder.h"
-#include "core/results/ResultTable.h"
+#include "core/results/RunRecord.h"
 
 namespace torvik {
 
 inline constexpr int kJsonSchema = 1;
 
-// One repetition of the requested groups: their results merged (each group
-// clears the table; the tests of all of them are kept), the total of all.
-struct RunOutcome {
-  int repetition = 0;
-  QStringList groups;
-  ResultTable results;
-  bool stopped = false;
-};
-
-// What the document says of the machine, beside the report's inputs.
-struct JsonMachine {
-  bool hasDisplay = false;  // false: "display" is null
-  QString displayAdapter;   // the adapter's name ("?" when none is known)
-};
-
-// `facts`: the report inputs' machine part, names and test directory.
-QJsonDocument BuildJsonReport(const ReportInputs& facts, const JsonMachine& machine, const QDateTime& started,
-                              const std::vector<RunOutcome>& runs);
-
-// "2026-12-08T14:05:09+09:00": ISO 8601 with the local offset spelt out.
-QString IsoDateTimeWithOffset(const QDateTime& time);
+// `repetitions`: one record per repetition of the requested groups (their
+// results merged, RunRecord::Add), numbered from 1 in this order; the
+// machine's facts and the names are those of the first.
+QJsonDocument BuildJsonReport(const std::vector<RunRecord>& repetitions, const QDateTime& started);
 
 // Minimum, median (the mean of the middle two for an even count) and
 // maximum of `values`; all 0 for none.

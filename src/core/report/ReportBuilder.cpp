@@ -4,8 +4,9 @@
 #include <cerrno>
 #include <cmath>
 
-#include "core/run/RunState.h"
+#include "core/base/Version.h"
 #include "core/report/SheetLabels.h"
+#include "core/results/Timing.h"
 
 namespace torvik {
 namespace {
@@ -22,11 +23,14 @@ int64_t SumRaw(const ResultTable& t, Test a, Test b, Test c) {
 
 }  // namespace
 
-int32_t BenchNumber(TimeValue total) {
-  const int64_t n = std::llround(static_cast<double>(total.Raw()) / TimeValue::kScale);
-  if (n <= 0) return 0;
-  const uint64_t sum = static_cast<uint64_t>(n) * static_cast<uint64_t>(n + 1) / 2;
-  return static_cast<int32_t>(static_cast<uint32_t>(sum));
+std::map<ResultLabel, QString> CaptionsOf(const ResultTable& results, QChar decimalPoint) {
+  std::map<ResultLabel, QString> captions;
+  for (const TestEntry& entry : kTests) {
+    const TimingSlot& slot = results[entry.test];
+    if (slot.elapsedNs > 0) captions[LabelOf(entry.test)] = FormatSeconds(slot.elapsed, decimalPoint);
+  }
+  captions[ResultLabel::KAll] = FormatSeconds(results.Total(), decimalPoint);
+  return captions;
 }
 
 QString GeneralForm(double value, QChar decimalPoint) {
@@ -57,8 +61,6 @@ QString FixedTwo(double value, int width, QChar decimalPoint) {
   return WithSeparator(QString::asprintf("%*.2f", width, value), decimalPoint);
 }
 
-int64_t MemoryMegabytes(int64_t bytes) { return bytes / 1'048'576 + 1; }
-
 QString ReportDate(const QDateTime& now, const QLocale& locale) {
   const QString date = locale.toString(now.date(), QLocale::ShortFormat);
   if (now.time() == QTime(0, 0, 0)) return date;
@@ -86,12 +88,14 @@ QString OneLine(QString text) {
   return text;
 }
 
-QStringList BuildReport(const ReportInputs& in) {
-  const QChar point = in.locale.decimalPoint().isEmpty() ? QChar(u'.') : in.locale.decimalPoint().front();
-  const ResultTable& t = in.results;
+QStringList BuildReport(const RunRecord& run, const SheetInputs& sheet) {
+  const QChar point = sheet.locale.decimalPoint().isEmpty() ? QChar(u'.') : sheet.locale.decimalPoint().front();
+  const ResultTable& t = run.results;
+  const MachineFacts& m = run.machine;
+  const ProcessorSummary& cpu = m.processor;
   auto caption = [&](ResultLabel label) {
-    auto it = in.captions.find(label);
-    return it == in.captions.end() ? QString() : it->second;
+    auto it = sheet.captions.find(label);
+    return it == sheet.captions.end() ? QString() : it->second;
   };
   auto has = [&](Test test) { return !t[test].elapsed.IsZero(); };
   const int64_t swRaw = SumRaw(t, Test::Write1, Test::Write2, Test::Write3);
@@ -102,31 +106,32 @@ QStringList BuildReport(const ReportInputs& in) {
 
   QStringList lines;
   lines << QLatin1String(sheet::kHeader);
-  lines << QLatin1String(sheet::kDate) + ReportDate(in.now, in.locale);
-  lines << QLatin1String(sheet::kYourName) + OneLine(in.userName);
-  lines << QLatin1String(sheet::kPcName) + OneLine(in.pcName);
+  lines << QLatin1String(sheet::kDate) + ReportDate(sheet.now, sheet.locale);
+  lines << QLatin1String(sheet::kYourName) + OneLine(run.userName);
+  lines << QLatin1String(sheet::kPcName) + OneLine(run.pcName);
   lines << QLatin1String(sheet::kBenchNo) +
-               (in.stopFlag != 0 ? QStringLiteral("Bench Stop") : QString::number(BenchNumber(t.Total())));
-  lines << QLatin1String(sheet::kUseOs) + OneLine(in.osDescription);
-  lines << QLatin1String(sheet::kCpu) + OneLine(in.vendorName) + u' ' + OneLine(in.cpuName) + u' ' +
-               FixedTwo(in.speedMhz, 4, point) + QStringLiteral("MHz");
-  if (in.l1CacheSupport) {
-    lines
-        << QStringLiteral("     On Chip L1  : Data Cache %1KB / Inst Cache %2KB").arg(in.l1DataSize).arg(in.l1InstSize);
+               (sheet.stopFlag != 0 ? QStringLiteral("Bench Stop") : QString::number(BenchNumber(t.Total())));
+  lines << QLatin1String(sheet::kUseOs) + OneLine(m.os);
+  lines << QLatin1String(sheet::kCpu) + OneLine(cpu.vendor) + u' ' + OneLine(cpu.name) + u' ' +
+               FixedTwo(cpu.clockMhz, 4, point) + QStringLiteral("MHz");
+  if (cpu.l1Caches) {
+    lines << QStringLiteral("     On Chip L1  : Data Cache %1KB / Inst Cache %2KB")
+                 .arg(cpu.l1DataKb)
+                 .arg(cpu.l1InstructionKb);
   }
-  if (in.l2CacheSupport) {
+  if (cpu.l2Cache) {
     lines << QStringLiteral("     On Chip L2  : Size %1KB / LineSize %2byte / Associativity %3Way")
-                 .arg(in.l2Size)
-                 .arg(in.l2LineSize)
-                 .arg(in.l2Associativity);
+                 .arg(cpu.l2Kb)
+                 .arg(cpu.l2LineBytes)
+                 .arg(cpu.l2Ways);
   }
-  lines << QStringLiteral("     Stepping    : %1.%2.%3").arg(in.family).arg(in.model).arg(in.stepping) +
-               ProcessorTypeSuffix(in.processorType);
-  QString hdd = QLatin1String(sheet::kHddInfo) + OneLine(in.drive);
-  if (in.diskQueryOk) {
+  lines << QStringLiteral("     Stepping    : %1.%2.%3").arg(cpu.family).arg(cpu.model).arg(cpu.stepping) +
+               ProcessorTypeSuffix(cpu.type);
+  QString hdd = QLatin1String(sheet::kHddInfo) + OneLine(m.testDirectory.path);
+  if (m.testDirectory.queried) {
     hdd += QStringLiteral(" => Free %1MB / Total %2MB")
-               .arg(std::llround(in.diskFree / 1'048'576.0))
-               .arg(std::llround(in.diskTotal / 1'048'576.0));
+               .arg(std::llround(m.testDirectory.freeBytes / 1'048'576.0))
+               .arg(std::llround(m.testDirectory.totalBytes / 1'048'576.0));
   }
   lines << hdd;
   if (swRaw != 0) {
@@ -138,17 +143,21 @@ QStringList BuildReport(const ReportInputs& in) {
                  GeneralForm(450.0 / sr, point).left(5) + QStringLiteral("MB/sec");
   }
   lines << QLatin1String(sheet::kMemoryInfo) + QStringLiteral("Free:%1MB  Total:%2MB")
-                                                   .arg(MemoryMegabytes(in.freePhysical))
-                                                   .arg(MemoryMegabytes(in.totalPhysical));
+                                                   .arg(MemoryMegabytes(m.freeMemory))
+                                                   .arg(MemoryMegabytes(m.totalMemory));
   if (has(Test::Memory)) {
     const double tenths = t[Test::Memory].elapsed.Raw() / static_cast<double>(TimeValue::kScale);
     lines << QStringLiteral("   Memory I-O    : ") + GeneralForm(20480.0 / tenths, point).left(6) +
                  QStringLiteral("MB/sec Copy Average");
   }
-  lines << QLatin1String(sheet::kDisplayDev) + OneLine(in.displayDescription) +
-               QStringLiteral("(%1x%2 %3BitColor)").arg(in.screenWidth).arg(in.screenHeight).arg(in.screenDepth);
-  for (const auto& [test, label] : sheet::kSingleTests) {
-    if (has(test)) lines << QLatin1String(label) + caption(LabelOf(test));
+  lines << QLatin1String(sheet::kDisplayDev) + OneLine(m.display) +
+               QStringLiteral("(%1x%2 %3BitColor)").arg(m.screenWidth).arg(m.screenHeight).arg(m.screenDepth);
+  // The tests with a line of their own, in the catalogue's order; the mix
+  // test's line comes after the disk lines.
+  for (const TestEntry& entry : kTests) {
+    if (entry.sheetLine != nullptr && entry.test != Test::Mix && has(entry.test)) {
+      lines << QLatin1String(entry.sheetLine) + caption(LabelOf(entry.test));
+    }
   }
   if (swRaw != 0 && srRaw != 0) {
     lines << QStringLiteral("   150MB x 3Loop :    40MB  /    50MB  /    60MB");
@@ -159,9 +168,9 @@ QStringList BuildReport(const ReportInputs& in) {
                  caption(ResultLabel::KRead2) + QStringLiteral(" / ") + caption(ResultLabel::KRead3) +
                  QStringLiteral(" => ") + GeneralForm(sr, point) + QStringLiteral("sec");
   }
-  if (has(Test::Mix)) lines << QLatin1String(sheet::kMix) + caption(ResultLabel::KMix);
+  if (has(Test::Mix)) lines << QLatin1String(EntryOf(Test::Mix).sheetLine) + caption(ResultLabel::KMix);
   lines << QLatin1String(sheet::kSumTotal) + caption(ResultLabel::KAll);
-  lines << QLatin1String(sheet::kFooterStart) + OneLine(in.version) + QLatin1String(sheet::kFooterEnd);
+  lines << QLatin1String(sheet::kFooterStart) + QLatin1String(kVersionText) + QLatin1String(sheet::kFooterEnd);
   lines << QString();
   return lines;
 }

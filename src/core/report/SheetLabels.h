@@ -1,9 +1,8 @@
 // The texts that begin the result sheet's lines: the report builder writes a
 // block with them, the sheet parser finds a block's facts and times by them.
-// Each label is 19 characters, the value starts right after it.
+// Each label is 19 characters, the value starts right after it. A test's own
+// line is its catalogue row's sheetLine.
 #pragma once
-
-#include "core/results/ResultTable.h"
 
 namespace torvik::sheet {
 
@@ -19,22 +18,8 @@ inline constexpr char kMemoryInfo[] = "   Memory Info   : ";
 inline constexpr char kDisplayDev[] = "   Display Dev   : ";
 inline constexpr char kHddWrite[] = "     HDD  Write  : ";
 inline constexpr char kHddRead[] = "     HDD  Read   : ";
-inline constexpr char kMix[] = "   Mix    Mode   : ";
 inline constexpr char kSumTotal[] = "   Sum    Total  : ";
 inline constexpr char kFooterStart[] = "//______  TORVIK ";
 inline constexpr char kFooterEnd[] = "  ______//";
-
-// The tests with a line of their own, in the sheet's order (the mix test's
-// line comes after the disk lines).
-struct TestLine {
-  Test test;
-  const char* label;
-};
-inline constexpr TestLine kSingleTests[] = {
-    {Test::Calc, "   Prime  Calc   : "},     {Test::Trig, "   Trigonometric : "},
-    {Test::Square, "   Square        : "},   {Test::Circle, "   Circle        : "},
-    {Test::Triangle, "   Triangle      : "}, {Test::Text, "   Text          : "},
-    {Test::Scroll, "   Scroll        : "},   {Test::Memory, "   Memory Copy   : "},
-};
 
 }  // namespace torvik::sheet

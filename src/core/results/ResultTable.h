@@ -8,28 +8,9 @@
 #include <cstdint>
 
 #include "core/base/TimeValue.h"
+#include "core/results/TestCatalogue.h"
 
 namespace torvik {
-
-// The tests, in the order of their slots.
-enum class Test : std::size_t {
-  Calc,
-  Trig,
-  Square,
-  Circle,
-  Triangle,
-  Text,
-  Scroll,
-  Memory,
-  Write1,
-  Write2,
-  Write3,
-  Read1,
-  Read2,
-  Read3,
-  Mix,
-};
-inline constexpr std::size_t kTestCount = 15;
 
 // A reading of the clock: tenths of a second (the classic figure) and the
 // monotonic nanoseconds that reading was taken from.

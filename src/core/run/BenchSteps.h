@@ -1,37 +1,27 @@
-// BenchTests: the tests and preparation steps that the group sequencers call,
-// in the order the groups prescribe. The program's implementation runs the
-// real measured work; tests substitute a recorder. GUI thread only.
+// BenchSteps: the steps the group sequencers call, in the order the groups
+// prescribe: the tests (each by its catalogue entry, whose `operation` names
+// the step: PrimeTest, DiskWrite40, ...), the load workers and the test
+// data's preparation and release. The program's implementation
+// (workloads/BenchWorkloads) runs the real measured work; tests substitute
+// a recorder. GUI thread only.
 #pragma once
+
+#include "core/results/TestCatalogue.h"
 
 namespace torvik {
 
-class BenchTests {
+class BenchSteps {
  public:
-  virtual ~BenchTests() = default;
+  virtual ~BenchSteps() = default;
 
   // Worker threads that load the processor beside the processor tests. They
   // run from construction on; nobody waits for them.
   virtual void StartCalcWorker() = 0;
   virtual void StartRootWorker() = 0;
 
-  // Each test sets its slot's elapsed time and writes its result label.
-  virtual void PrimeTest() = 0;
-  virtual void TrigTest() = 0;
-  virtual void SquareTest() = 0;
-  virtual void CircleTest() = 0;
-  virtual void TriangleTest() = 0;
-  virtual void TextTest() = 0;
-  virtual void ScrollTest() = 0;
-  virtual void MemoryCopyTest() = 0;
-  virtual void MixModeTest() = 0;
-
-  // Disk tests accumulate their slot's elapsed time over the passes.
-  virtual void DiskWrite40() = 0;
-  virtual void DiskWrite50() = 0;
-  virtual void DiskWrite60() = 0;
-  virtual void DiskRead40() = 0;
-  virtual void DiskRead50() = 0;
-  virtual void DiskRead60() = 0;
+  // Runs `test`: its slot's elapsed time is set (accumulated over the passes
+  // for a disk test) and its result label written.
+  virtual void RunTest(Test test) = 0;
 
   // Sets the Stop flag, after telling the user, when the test drive is unusable.
   virtual void CheckTestDrive() = 0;
@@ -41,18 +31,6 @@ class BenchTests {
   // Releases the memory buffers and deletes every test file; safe to call
   // when nothing was prepared.
   virtual void CleanupTestData() = 0;
-};
-
-// The drawing and scroll tests, which need a screen: the window provides
-// them. Each sets its slot's elapsed time and writes its result label.
-class DrawingTests {
- public:
-  virtual ~DrawingTests() = default;
-  virtual void SquareTest() = 0;
-  virtual void CircleTest() = 0;
-  virtual void TriangleTest() = 0;
-  virtual void TextTest() = 0;
-  virtual void ScrollTest() = 0;
 };
 
 }  // namespace torvik

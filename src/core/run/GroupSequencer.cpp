@@ -6,18 +6,23 @@
 
 namespace torvik {
 
-const GroupSequencer::DiskStep GroupSequencer::kDiskSteps[6] = {
-    {&BenchTests::DiskWrite40, Test::Write1, &texts::kWrite40},
-    {&BenchTests::DiskWrite50, Test::Write2, &texts::kWrite50},
-    {&BenchTests::DiskWrite60, Test::Write3, &texts::kWrite60},
-    {&BenchTests::DiskRead40, Test::Read1, &texts::kRead40},
-    {&BenchTests::DiskRead50, Test::Read2, &texts::kRead50},
-    {&BenchTests::DiskRead60, Test::Read3, &texts::kRead60},
-};
-
 namespace {
-bool IsWrite(Test slot) { return slot == Test::Write1 || slot == Test::Write2 || slot == Test::Write3; }
+
+// One pass of the disk tests, in this order.
+constexpr Test kDiskSteps[] = {Test::Write1, Test::Write2, Test::Write3, Test::Read1, Test::Read2, Test::Read3};
+bool IsWrite(Test test) { return test == Test::Write1 || test == Test::Write2 || test == Test::Write3; }
+
 }  // namespace
+
+void GroupSequencer::Run(Group group) {
+  switch (group) {
+    case Group::Cpu: return BCPUClick();
+    case Group::Graphic: return B2DClick();
+    case Group::Memory: return BMixClick();
+    case Group::Hdd: return BHDDClick();
+    case Group::All: return BAllClick();
+  }
+}
 
 // A failure inside a group (an I/O error) is shown, and then the window is put
 // back in its idle state: the buttons must never stay locked and no test data
@@ -34,10 +39,10 @@ void GroupSequencer::Guarded(Body body) {
     state_.RequestStop();
     view_.ShowMessage(error.BoxText(), MessageIcon::Error);
     Unlock();
-    tests_.CleanupTestData();
+    steps_.CleanupTestData();
     view_.ShowProcessorLine();
   } catch (const ExitRequested&) {
-    tests_.CleanupTestData();
+    steps_.CleanupTestData();
     throw;
   }
 }
@@ -61,11 +66,11 @@ void GroupSequencer::Announce(const QString& text) {
   view_.RepaintNow();
 }
 
-void GroupSequencer::RunTest(void (BenchTests::*run)(), Test slot) {
+void GroupSequencer::RunTest(Test test) {
   try {
-    (tests_.*run)();
+    steps_.RunTest(test);
   } catch (const TorvikError&) {
-    state_.DiscardResult(slot);
+    state_.DiscardResult(test);
     throw;
   }
 }
@@ -79,7 +84,7 @@ void GroupSequencer::Finish(const QString& message) {
   lastEnd_ = state_.MayGoOn() ? GroupEnd::Completed : GroupEnd::Stopped;
   view_.ShowMessage(message, MessageIcon::Information);
   Unlock();
-  tests_.CleanupTestData();
+  steps_.CleanupTestData();
   view_.FocusButton(Button::BRep);
   view_.ShowProcessorLine();
 }
@@ -94,24 +99,24 @@ void GroupSequencer::DiskPass(int pass, int& progress, DiskPassRules rules) {
     if (mayGoOn()) {
       Announce(texts::kPreparing);
       state_.PumpMessages();
-      tests_.PrepareDiskFiles();
-      tests_.ScratchWrite();
+      steps_.PrepareDiskFiles();
+      steps_.ScratchWrite();
     }
-    for (const DiskStep& step : kDiskSteps) {
+    for (Test test : kDiskSteps) {
       if (!mayGoOn()) continue;
-      Announce(*step.status);
-      (tests_.*step.run)();
+      Announce(StatusText(test));
+      steps_.RunTest(test);
       ++done;
-      if (pass == 3) state_.Results().AddToTotal(step.slot);
+      if (pass == 3) state_.Results().AddToTotal(test);
       state_.ShowTotal();
-      progress += IsWrite(step.slot) ? rules.write : rules.read;
+      progress += IsWrite(test) ? rules.write : rules.read;
       view_.SetGauge(progress);
     }
   } catch (const TorvikError&) {
     // A disk result is the sum of three passes: one that misses a pass is
     // no result, and neither is the test that failed.
     for (size_t k = 0; k < std::size(kDiskSteps); ++k) {
-      if (pass < 3 || k >= done) state_.DiscardResult(kDiskSteps[k].slot);
+      if (pass < 3 || k >= done) state_.DiscardResult(kDiskSteps[k]);
     }
     throw;
   }
@@ -120,48 +125,42 @@ void GroupSequencer::DiskPass(int pass, int& progress, DiskPassRules rules) {
 void GroupSequencer::BAllClick() {
   Guarded([this] {
     state_.ResetResults();
-    tests_.CheckTestDrive();
+    steps_.CheckTestDrive();
     Lock(true);
     view_.FocusButton(Button::BStop);
     Announce(texts::kPreparing);
     state_.PumpMessages();
 
     if (state_.MayGoOn()) {
-      tests_.PrepareMemoryBuffers();
-      Announce(texts::kPrime);
-      tests_.StartCalcWorker();
-      tests_.PrimeTest();
+      steps_.PrepareMemoryBuffers();
+      Announce(StatusText(Test::Calc));
+      steps_.StartCalcWorker();
+      steps_.RunTest(Test::Calc);
       state_.Results().SetTotalTo(Test::Calc);
       state_.ShowTotal();
       view_.SetGauge(10);
     }
     if (state_.MayGoOn()) {
-      Announce(texts::kTrig);
-      tests_.StartRootWorker();
-      tests_.TrigTest();
+      Announce(StatusText(Test::Trig));
+      steps_.StartRootWorker();
+      steps_.RunTest(Test::Trig);
       Count(Test::Trig);
       view_.SetGauge(20);
     }
 
     struct Step {
-      void (BenchTests::*run)();
-      Test slot;
-      const QString* status;
+      Test test;
       int gauge;
     };
     const Step steps[] = {
-        {&BenchTests::SquareTest, Test::Square, &texts::kSquare, 25},
-        {&BenchTests::CircleTest, Test::Circle, &texts::kCircle, 30},
-        {&BenchTests::TriangleTest, Test::Triangle, &texts::kTriangle, 35},
-        {&BenchTests::TextTest, Test::Text, &texts::kText, 40},
-        {&BenchTests::ScrollTest, Test::Scroll, &texts::kScroll, 50},
-        {&BenchTests::MemoryCopyTest, Test::Memory, &texts::kMemory, 60},
+        {Test::Square, 25}, {Test::Circle, 30}, {Test::Triangle, 35},
+        {Test::Text, 40},   {Test::Scroll, 50}, {Test::Memory, 60},
     };
     for (const Step& step : steps) {
       if (!state_.MayGoOn()) continue;
-      Announce(*step.status);
-      RunTest(step.run, step.slot);
-      Count(step.slot);
+      Announce(StatusText(step.test));
+      RunTest(step.test);
+      Count(step.test);
       view_.SetGauge(step.gauge);
     }
 
@@ -170,8 +169,8 @@ void GroupSequencer::BAllClick() {
     for (int pass = 1; pass <= 3; ++pass) DiskPass(pass, progress, {.stoppable = true, .write = 1, .read = 2});
 
     if (state_.MayGoOn()) {
-      Announce(texts::kMix);
-      RunTest(&BenchTests::MixModeTest, Test::Mix);
+      Announce(StatusText(Test::Mix));
+      RunTest(Test::Mix);
       Count(Test::Mix);
       view_.SetGauge(100);
       view_.SetStatusText(texts::kFinished);
@@ -185,13 +184,13 @@ void GroupSequencer::BCPUClick() {
     state_.ResetResults();
     Lock(false);
     Announce(texts::kMeasuring);
-    tests_.StartCalcWorker();
-    tests_.PrimeTest();
+    steps_.StartCalcWorker();
+    steps_.RunTest(Test::Calc);
     state_.Results().SetTotalTo(Test::Calc);
     state_.ShowTotal();
     view_.SetGauge(50);
-    tests_.StartRootWorker();
-    tests_.TrigTest();
+    steps_.StartRootWorker();
+    steps_.RunTest(Test::Trig);
     Count(Test::Trig);
     view_.SetGauge(100);
     Finish(texts::kCompletedBox);
@@ -204,18 +203,15 @@ void GroupSequencer::B2DClick() {
     Lock(false);
     Announce(texts::kMeasuring);
     struct Step {
-      void (BenchTests::*run)();
-      Test slot;
+      Test test;
       int gauge;
     };
     const Step steps[] = {
-        {&BenchTests::SquareTest, Test::Square, 20},     {&BenchTests::CircleTest, Test::Circle, 40},
-        {&BenchTests::TriangleTest, Test::Triangle, 60}, {&BenchTests::TextTest, Test::Text, 80},
-        {&BenchTests::ScrollTest, Test::Scroll, 100},
+        {Test::Square, 20}, {Test::Circle, 40}, {Test::Triangle, 60}, {Test::Text, 80}, {Test::Scroll, 100},
     };
     for (const Step& step : steps) {
-      RunTest(step.run, step.slot);
-      Count(step.slot);
+      RunTest(step.test);
+      Count(step.test);
       view_.SetGauge(step.gauge);
     }
     Finish(texts::kCompletedBox);
@@ -226,9 +222,9 @@ void GroupSequencer::BMixClick() {
   Guarded([this] {
     state_.ResetResults();
     Lock(false);
-    tests_.PrepareMemoryBuffers();
+    steps_.PrepareMemoryBuffers();
     Announce(texts::kMeasuring);
-    RunTest(&BenchTests::MemoryCopyTest, Test::Memory);
+    RunTest(Test::Memory);
     Count(Test::Memory);
     view_.SetGauge(100);
     Finish(texts::kCompletedBox);
@@ -238,7 +234,7 @@ void GroupSequencer::BMixClick() {
 void GroupSequencer::BHDDClick() {
   Guarded([this] {
     state_.ResetResults();
-    tests_.CheckTestDrive();
+    steps_.CheckTestDrive();
     if (!state_.MayGoOn()) {
       // The drive check has told the user; the window stays as it was.
       lastEnd_ = GroupEnd::Refused;
@@ -247,7 +243,7 @@ void GroupSequencer::BHDDClick() {
     }
     Lock(false);
     Announce(texts::kPreparing);
-    tests_.PrepareMemoryBuffers();
+    steps_.PrepareMemoryBuffers();
     Announce(texts::kMeasuring);
 
     // The Stop flag is not looked at in these passes.

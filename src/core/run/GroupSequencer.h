@@ -13,25 +13,11 @@
 
 namespace torvik {
 
-// Status and message texts of the groups.
+// Status and message texts of the groups; each test's own status text is
+// its catalogue entry's.
 namespace texts {
 inline const QString kMeasuring = QStringLiteral("計測中！");
 inline const QString kPreparing = QStringLiteral("計測データ準備中！");
-inline const QString kPrime = QStringLiteral("CPU整数演算能力 計測中！（素数算出）");
-inline const QString kTrig = QStringLiteral("CPU浮動小数演算能力 計測中！（三角関数算出）");
-inline const QString kSquare = QStringLiteral("２Ｄグラフィック能力 計測中！（四角形描画）");
-inline const QString kCircle = QStringLiteral("２Ｄグラフィック能力 計測中！（円描画）");
-inline const QString kTriangle = QStringLiteral("２Ｄグラフィック能力 計測中！（三角形描画）");
-inline const QString kText = QStringLiteral("２Ｄグラフィック能力 計測中！（テキスト描画）");
-inline const QString kScroll = QStringLiteral("２Ｄグラフィック能力 計測中！（スクロール描画）");
-inline const QString kMemory = QStringLiteral("メモリ転送能力 計測中！（１ＭＢを２ＧＢ分転送）");
-inline const QString kWrite40 = QStringLiteral("ＨＤＤ書き込み能力 計測中！（８ＫＢを４０ＭＢ分）");
-inline const QString kWrite50 = QStringLiteral("ＨＤＤ書き込み能力 計測中！（８ＫＢを５０ＭＢ分）");
-inline const QString kWrite60 = QStringLiteral("ＨＤＤ書き込み能力 計測中！（８ＫＢを６０ＭＢ分）");
-inline const QString kRead40 = QStringLiteral("ＨＤＤ読み込み能力 計測中！（８ＫＢを４０ＭＢ分）");
-inline const QString kRead50 = QStringLiteral("ＨＤＤ読み込み能力 計測中！（８ＫＢを５０ＭＢ分）");
-inline const QString kRead60 = QStringLiteral("ＨＤＤ読み込み能力 計測中！（８ＫＢを６０ＭＢ分）");
-inline const QString kMix = QStringLiteral("ＭｉｘＭｏｄｅ 計測中！");
 inline const QString kFinished = QStringLiteral("計測が終了しました");
 inline const QString kCompletedBox = QStringLiteral("計測が終了しました。Reportボタンで結果が保存されます。");
 inline const QString kStoppedBox = QStringLiteral("計測を中止しました。");
@@ -48,12 +34,14 @@ enum class GroupEnd {
 
 class GroupSequencer {
  public:
-  GroupSequencer(RunState& state, BenchTests& tests) : state_(state), view_(state.View()), tests_(tests) {}
+  GroupSequencer(RunState& state, BenchSteps& steps) : state_(state), view_(state.View()), steps_(steps) {}
 
   GroupEnd LastEnd() const { return lastEnd_; }
 
-  // Each handler may throw ExitRequested (the window is closing; the test data
-  // is already released) and, for errors outside a group's steps, TorvikError.
+  // Runs `group` through its button's handler below. Each may throw
+  // ExitRequested (the window is closing; the test data is already
+  // released) and, for errors outside a group's steps, TorvikError.
+  void Run(Group group);
   void BAllClick();
   void BCPUClick();
   void B2DClick();
@@ -61,13 +49,6 @@ class GroupSequencer {
   void BHDDClick();
 
  private:
-  struct DiskStep {
-    void (BenchTests::*run)();
-    Test slot;
-    const QString* status;
-  };
-  static const DiskStep kDiskSteps[6];
-
   // How a group runs its disk passes: whether the Stop flag is looked at, and
   // how far the gauge advances after a write and after a read test.
   struct DiskPassRules {
@@ -80,7 +61,7 @@ class GroupSequencer {
   void Guarded(Body body);
   void DiskPass(int pass, int& progress, DiskPassRules rules);
   // Runs one test; when it raises TorvikError its result is discarded first.
-  void RunTest(void (BenchTests::*run)(), Test slot);
+  void RunTest(Test test);
   void Lock(bool stopEnabled);
   void Unlock();
   void Announce(const QString& text);
@@ -89,7 +70,7 @@ class GroupSequencer {
 
   RunState& state_;
   RunView& view_;
-  BenchTests& tests_;
+  BenchSteps& steps_;
   GroupEnd lastEnd_ = GroupEnd::None;
 };
 

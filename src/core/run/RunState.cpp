@@ -7,27 +7,6 @@
 
 namespace torvik {
 
-ResultLabel LabelOf(Test test) {
-  switch (test) {
-    case Test::Calc: return ResultLabel::KCalc;
-    case Test::Trig: return ResultLabel::KTrig;
-    case Test::Square: return ResultLabel::KSquare;
-    case Test::Circle: return ResultLabel::KCircle;
-    case Test::Triangle: return ResultLabel::KTriangle;
-    case Test::Text: return ResultLabel::KText;
-    case Test::Scroll: return ResultLabel::KScroll;
-    case Test::Memory: return ResultLabel::KMemory;
-    case Test::Write1: return ResultLabel::KWrite1;
-    case Test::Write2: return ResultLabel::KWrite2;
-    case Test::Write3: return ResultLabel::KWrite3;
-    case Test::Read1: return ResultLabel::KRead1;
-    case Test::Read2: return ResultLabel::KRead2;
-    case Test::Read3: return ResultLabel::KRead3;
-    case Test::Mix: return ResultLabel::KMix;
-  }
-  return ResultLabel::KAll;
-}
-
 void RunState::ResetResults() {
   results_.Clear();
   view_.SetGauge(0);

@@ -13,9 +13,6 @@ namespace torvik {
 
 inline constexpr int32_t kStopRequested = 9;
 
-// The result label that shows a test's slot.
-ResultLabel LabelOf(Test test);
-
 class RunState {
  public:
   explicit RunState(RunView& view) : view_(view) {}

@@ -1,31 +1,13 @@
-// RunView: everything the benchmark control asks of the main window. The
-// window implements it; tests implement it with a recorder. Every call comes
-// from the GUI thread.
+// RunView: everything a run asks of whoever shows it: the main window, the
+// command line's progress on stderr, or a recorder in tests. Every call
+// comes from the GUI thread.
 #pragma once
 
 #include <QString>
 
-namespace torvik {
+#include "core/results/TestCatalogue.h"
 
-// The result labels, one per test plus the total.
-enum class ResultLabel {
-  KCalc,
-  KTrig,
-  KSquare,
-  KCircle,
-  KTriangle,
-  KText,
-  KScroll,
-  KMemory,
-  KWrite1,
-  KWrite2,
-  KWrite3,
-  KRead1,
-  KRead2,
-  KRead3,
-  KMix,
-  KAll,
-};
+namespace torvik {
 
 // The buttons that a run locks and unlocks.
 enum class Button { BCPU, B2D, BMix, BHDD, BAll, BRep, BStop };
@@ -57,6 +39,9 @@ class RunView {
   virtual bool CloseRequested() const = 0;
   // A modal box with the application title as caption and an OK button.
   virtual void ShowMessage(const QString& text, MessageIcon icon) = 0;
+  // A problem beside the run that does not end it (the results store
+  // cannot keep it): told to the user, never taken for the run's failure.
+  virtual void ShowNotice(const QString& text) = 0;
 };
 
 }  // namespace torvik

@@ -7,7 +7,7 @@ namespace torvik {
 
 // The label updates and message pumps between the blocks lie inside the
 // timed section: elapsed always runs from the start reading.
-void CpuTests::RunBlocks(Test test, BlockPlan plan, void (*block)(int32_t first, int32_t last)) {
+void CpuWorkloads::RunBlocks(Test test, BlockPlan plan, void (*block)(int32_t first, int32_t last)) {
   TimingSlot& slot = state_.Results()[test];
   slot.work = 0;  // known once every block has run
   slot.Begin(ReadClock());
@@ -21,8 +21,8 @@ void CpuTests::RunBlocks(Test test, BlockPlan plan, void (*block)(int32_t first,
   }
 }
 
-void CpuTests::PrimeTest() { RunBlocks(Test::Calc, kPrimePlan, &PrimeBlock); }
+void CpuWorkloads::PrimeTest() { RunBlocks(Test::Calc, kPrimePlan, &PrimeBlock); }
 
-void CpuTests::TrigTest() { RunBlocks(Test::Trig, kTrigPlan, &TrigBlock); }
+void CpuWorkloads::TrigTest() { RunBlocks(Test::Trig, kTrigPlan, &TrigBlock); }
 
 }  // namespace torvik

@@ -1,8 +1,8 @@
-// The two processor tests of the GUI thread: the prime calculation test
-// (trial division of 1..100,000) and the trigonometric test (40,000,000 x
-// tan, cos, sin). Each runs in ten blocks, writes its slot and its result
-// label after every block and pumps messages there; neither looks at the Stop
-// flag. GUI thread only.
+// CpuWorkloads: the measured work of the two processor tests: the prime
+// calculation test (trial division of 1..100,000) and the trigonometric test
+// (40,000,000 x tan, cos, sin). Each runs in ten blocks, writes its slot and
+// its result label after every block and pumps messages there; neither
+// looks at the Stop flag. GUI thread only.
 #pragma once
 
 #include "core/run/RunState.h"
@@ -17,12 +17,12 @@ struct BlockPlan {
   int32_t perBlock;
   int64_t work;
 };
-inline constexpr BlockPlan kPrimePlan{10, 10'000, 455'189'150};
-inline constexpr BlockPlan kTrigPlan{10, 4'000'000, 120'000'000};
+inline constexpr BlockPlan kPrimePlan{10, 10'000, EntryOf(Test::Calc).standardWork};
+inline constexpr BlockPlan kTrigPlan{10, 4'000'000, EntryOf(Test::Trig).standardWork};
 
-class CpuTests {
+class CpuWorkloads {
  public:
-  explicit CpuTests(RunState& state) : state_(state) {}
+  explicit CpuWorkloads(RunState& state) : state_(state) {}
 
   void PrimeTest();
   void TrigTest();

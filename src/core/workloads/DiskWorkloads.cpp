@@ -5,7 +5,7 @@
 
 namespace torvik {
 
-void DiskTests::Write(const WritePlan& plan) {
+void DiskWorkloads::Write(const WritePlan& plan) {
   files_.ScratchWrite();
   platform::Sleep(kDiskPauseMs);
   const std::string& name = files_.Name(plan.file);
@@ -21,7 +21,7 @@ void DiskTests::Write(const WritePlan& plan) {
   state_.ShowResult(plan.slot);
 }
 
-void DiskTests::Read(const ReadPlan& plan) {
+void DiskWorkloads::Read(const ReadPlan& plan) {
   files_.ScratchWrite();
   platform::Sleep(kDiskPauseMs);
   const std::string& name = files_.Name(plan.file);

@@ -1,9 +1,9 @@
-// The six timed disk tests: writing and reading 40, 50 and 60 MB in 8 KB
-// blocks. Each starts with 100 MB of scratch writes and a 2-second pause;
-// the timed span covers opening, every transfer and closing, nothing else.
-// A test adds its time to its slot, so three passes leave their sum. A
-// failed transfer raises IoError out of the test, its time not taken.
-// GUI thread only.
+// DiskWorkloads: the measured work of the six timed disk tests: writing and
+// reading 40, 50 and 60 MB in 8 KB blocks. Each starts with 100 MB of
+// scratch writes and a 2-second pause; the timed span covers opening, every
+// transfer and closing, nothing else. A test adds its time to its slot, so
+// three passes leave their sum. A failed transfer raises IoError out of the
+// test, its time not taken. GUI thread only.
 #pragma once
 
 #include "core/workloads/DataBlock.h"
@@ -34,16 +34,18 @@ inline constexpr ReadPlan kRead60{Test::Read3, TestFileName::Read60, 7'680};
 
 inline constexpr int kDiskPauseMs = 2'000;
 
-class DiskTests {
+class DiskWorkloads {
  public:
-  DiskTests(RunState& state, TestFiles& files) : state_(state), files_(files) {}
+  DiskWorkloads(RunState& state, TestDirectory& files) : state_(state), files_(files) {}
 
+  // DiskWrite40, 50, 60: kWrite40, kWrite50, kWrite60; DiskRead40, 50, 60:
+  // kRead40, kRead50, kRead60.
   void Write(const WritePlan& plan);
   void Read(const ReadPlan& plan);
 
  private:
   RunState& state_;
-  TestFiles& files_;
+  TestDirectory& files_;
   platform::BlockBuffer readBlock_;  // what is read is discarded
 };
 

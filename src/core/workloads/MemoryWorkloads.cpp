@@ -18,12 +18,12 @@ int32_t MixStepDivisor(int32_t n) {
   return 0;
 }
 
-void MemoryTests::MemoryCopyTest() {
+void MemoryWorkloads::MemoryCopyTest() {
   platform::Sleep(kMemoryPauseMs);
   TimingSlot& slot = state_.Results()[Test::Memory];
   slot.Begin(ReadClock());
-  std::vector<uint8_t>& first = files_.FirstBuffer();
-  std::vector<uint8_t>& second = files_.SecondBuffer();
+  std::vector<uint8_t>& first = buffers_.First();
+  std::vector<uint8_t>& second = buffers_.Second();
   for (int i = 0; i < kMemoryCopyRounds; ++i) {
     CopyWholeBuffer(second, first);
     CopyWholeBuffer(first, second);
@@ -33,14 +33,14 @@ void MemoryTests::MemoryCopyTest() {
   state_.ShowResult(Test::Memory);
 }
 
-void MemoryTests::MixStep(int32_t n, const std::string& mixFile) {
+void MemoryWorkloads::MixStep(int32_t n, const std::string& mixFile) {
   uint8_t* block = mixBlock_.Data();
   const long double x = n;
   PutExtended(block, 0, arch::X87Tan(x));
   PutExtended(block, 1, arch::X87Cos(x));
   PutExtended(block, 2, arch::X87Sin(x));
-  CopyWholeBuffer(files_.SecondBuffer(), files_.FirstBuffer());
-  CopyWholeBuffer(files_.FirstBuffer(), files_.SecondBuffer());
+  CopyWholeBuffer(buffers_.Second(), buffers_.First());
+  CopyWholeBuffer(buffers_.First(), buffers_.Second());
   // A failure leaves no mix file behind, but a name this program could not
   // open for writing (another copy's locked file) is not its to delete.
   try {
@@ -49,8 +49,8 @@ void MemoryTests::MixStep(int32_t n, const std::string& mixFile) {
     if (error.AfterOpen()) files_.Files().Delete(mixFile);
     throw;
   }
-  CopyWholeBuffer(files_.SecondBuffer(), files_.FirstBuffer());
-  CopyWholeBuffer(files_.FirstBuffer(), files_.SecondBuffer());
+  CopyWholeBuffer(buffers_.Second(), buffers_.First());
+  CopyWholeBuffer(buffers_.First(), buffers_.Second());
   try {
     files_.ReadBlocks(mixFile, platform::FileMode::OpenWriteThrough, mixBlock_, n);
   } catch (const IoError&) {
@@ -60,7 +60,7 @@ void MemoryTests::MixStep(int32_t n, const std::string& mixFile) {
   files_.Files().Delete(mixFile);
 }
 
-void MemoryTests::MixModeTest() {
+void MemoryWorkloads::MixModeTest() {
   files_.ScratchWrite();
   platform::Sleep(kMixPauseMs);
   int steps = 0;

@@ -1,9 +1,11 @@
-// The memory copy test (2,048 copies of 1,044,480 bytes between the two
-// memory buffers) and the mix mode (memory copies between file writes and
-// reads of growing size, one step per composite number up to 200). Both
-// replace their slot's time. GUI thread only.
+// MemoryWorkloads: the measured work of the memory copy test (2,048 copies
+// of 1,044,480 bytes between the two memory buffers) and the mix mode
+// (memory copies between file writes and reads of growing size, one step
+// per composite number up to 200). Both replace their slot's time. GUI
+// thread only.
 #pragma once
 
+#include "core/workloads/MemoryBuffers.h"
 #include "core/workloads/TestDirectory.h"
 
 namespace torvik {
@@ -18,9 +20,10 @@ inline constexpr int kMixPauseMs = 2'000;
 // n = 1, 2, 3 and the primes, which are skipped.
 int32_t MixStepDivisor(int32_t n);
 
-class MemoryTests {
+class MemoryWorkloads {
  public:
-  MemoryTests(RunState& state, TestFiles& files) : state_(state), files_(files) {}
+  MemoryWorkloads(RunState& state, TestDirectory& files, MemoryBuffers& buffers)
+      : state_(state), files_(files), buffers_(buffers) {}
 
   void MemoryCopyTest();
   void MixModeTest();
@@ -29,7 +32,8 @@ class MemoryTests {
   void MixStep(int32_t n, const std::string& mixFile);
 
   RunState& state_;
-  TestFiles& files_;
+  TestDirectory& files_;
+  MemoryBuffers& buffers_;
   platform::BlockBuffer mixBlock_;
 };
 

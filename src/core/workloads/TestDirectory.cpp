@@ -2,11 +2,11 @@
 
 #include <QFile>
 #include <cerrno>
-#include <cstring>
 
-#include "core/workloads/DataBlock.h"
 #include "core/base/Errors.h"
 #include "core/base/Rounding.h"
+#include "core/workloads/CheckedFile.h"
+#include "core/workloads/DataBlock.h"
 
 namespace torvik {
 namespace {
@@ -15,39 +15,20 @@ constexpr double kBytesPerMegabyte = 1'048'576.0;
 // How many taken names in a row NextNumberedName skips before giving up.
 constexpr int kNameAttempts = 1'000;
 
-// The error of a failed transfer or close of an open file: the system's, or
-// `withoutErrno` when the call only moved fewer bytes than asked.
-[[noreturn]] void RaiseIoError(const platform::TestFile& file, int withoutErrno) {
-  throw IoError(file.Error() != 0 ? IoCodeOfErrno(file.Error()) : withoutErrno, true);
-}
-
-void CheckOpen(const platform::TestFile& file) {
-  if (!file.IsOpen()) throw IoError(IoCodeOfErrno(file.Error() != 0 ? file.Error() : ENOENT));
-}
-
-void CheckClose(platform::TestFile& file) {
-  if (!file.Close()) RaiseIoError(file, kIoDiskFull);
-}
-
 }  // namespace
 
-void CopyWholeBuffer(std::vector<uint8_t>& target, const std::vector<uint8_t>& source) {
-  target.resize(source.size());
-  if (!source.empty()) std::memcpy(target.data(), source.data(), source.size());
-}
+void TestDirectory::ReadTestPath() { testPath_ = NormalisedTestPath(settings_.Read(settings::kDrive, DefaultTestPath())); }
 
-void TestFiles::ReadTestPath() { testPath_ = NormalisedTestPath(settings_.Read(settings::kDrive, DefaultTestPath())); }
-
-void TestFiles::ReadUsableTestPath() {
+void TestDirectory::ReadUsableTestPath() {
   ReadTestPath();
   if (rules_.Check(testPath_) != TestPathProblem::None) throw RefusalError(texts::kNoDiskInformation);
 }
 
-std::string TestFiles::PathOf(const QString& fileName) const {
+std::string TestDirectory::PathOf(const QString& fileName) const {
   return QFile::encodeName(testPath_ + fileName).toStdString();
 }
 
-std::string TestFiles::NextNumberedName() {
+std::string TestDirectory::NextNumberedName() {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     ++fileNumberCounter_;
     std::string name = PathOf(QStringLiteral("TORVIK%1.dat").arg(fileNumberCounter_));
@@ -58,33 +39,30 @@ std::string TestFiles::NextNumberedName() {
   throw IoError(kIoFileExists);
 }
 
-bool TestFiles::QueryDiskSpace(const QString& path, double& total, double& available) {
+bool TestDirectory::QueryDiskSpace(const QString& path, double& total, double& available) {
   return fileSystem_.QueryDiskSpace(QFile::encodeName(path).toStdString(), total, available);
 }
 
-void TestFiles::Refuse(const QString& message) {
-  state_.RequestStop();
-  state_.View().ShowMessage(message, MessageIcon::Error);
-}
-
-void TestFiles::CheckTestDrive() {
+QString TestDirectory::DriveProblem() {
   ReadTestPath();
   // A path where no test file may or can be made would let every disk test
   // fail or, worse, write where the user did not mean: refused like a path
   // without disk information.
-  if (rules_.Check(testPath_) != TestPathProblem::None) {
-    Refuse(texts::kNoDiskInformation);
-    return;
-  }
+  if (rules_.Check(testPath_) != TestPathProblem::None) return texts::kNoDiskInformation;
   double total = 0, available = 0;
-  if (!QueryDiskSpace(testPath_, total, available)) {
-    Refuse(texts::kNoDiskInformation);
-    return;
-  }
-  if (RoundHalfEven(available / kBytesPerMegabyte) < kFreeMegabytesNeeded) Refuse(texts::kNotEnoughSpace);
+  if (!QueryDiskSpace(testPath_, total, available)) return texts::kNoDiskInformation;
+  if (RoundHalfEven(available / kBytesPerMegabyte) < kFreeMegabytesNeeded) return texts::kNotEnoughSpace;
+  return {};
 }
 
-void TestFiles::WriteBlocks(const std::string& name, platform::FileMode mode, const platform::BlockBuffer& block,
+void TestDirectory::CheckTestDrive() {
+  const QString problem = DriveProblem();
+  if (problem.isEmpty()) return;
+  state_.RequestStop();
+  state_.View().ShowMessage(problem, MessageIcon::Error);
+}
+
+void TestDirectory::WriteBlocks(const std::string& name, platform::FileMode mode, const platform::BlockBuffer& block,
                             int blocks) {
   const auto file = fileSystem_.Open(name, mode);
   CheckOpen(*file);
@@ -94,7 +72,7 @@ void TestFiles::WriteBlocks(const std::string& name, platform::FileMode mode, co
   CheckClose(*file);
 }  // a file left open by a raised error is closed here
 
-void TestFiles::ReadBlocks(const std::string& name, platform::FileMode mode, platform::BlockBuffer& block, int blocks) {
+void TestDirectory::ReadBlocks(const std::string& name, platform::FileMode mode, platform::BlockBuffer& block, int blocks) {
   const auto file = fileSystem_.Open(name, mode);
   CheckOpen(*file);
   for (int i = 0; i < blocks; ++i) {
@@ -103,7 +81,7 @@ void TestFiles::ReadBlocks(const std::string& name, platform::FileMode mode, pla
   CheckClose(*file);
 }
 
-void TestFiles::PrepareDiskFiles() {
+void TestDirectory::PrepareDiskFiles() {
   ReadUsableTestPath();
   FillBlock(block_.Data(), BlockValues::KTimesPi, 0);
   // The earlier pass deleted its files; its names are nobody's to delete now.
@@ -114,7 +92,7 @@ void TestFiles::PrepareDiskFiles() {
   }
 }
 
-void TestFiles::ScratchWrite() {
+void TestDirectory::ScratchWrite() {
   for (int i = 0; i < kScratchFiles; ++i) {
     const std::string name = NextNumberedName();
     try {
@@ -128,56 +106,11 @@ void TestFiles::ScratchWrite() {
   state_.PumpMessages();
 }
 
-void TestFiles::PrepareMemoryBuffers() {
-  ReadUsableTestPath();
-  const std::string name = PathOf(QStringLiteral("TORVIK.rd0"));
-  bool written = false;  // the file is this program's from here on
-  try {
-    {
-      const auto file = fileSystem_.Open(name, platform::FileMode::CreateBuffered);
-      CheckOpen(*file);
-      const std::vector<uint8_t> record(kMemoryRecordSize, 0);
-      for (int i = 0; i < kMemoryRecords; ++i) {
-        if (!file->Write(record.data(), record.size())) RaiseIoError(*file, kIoDiskFull);
-      }
-      CheckClose(*file);
-      written = true;
-    }
-    firstBuffer_.clear();
-    secondBuffer_.clear();
-    buffersExist_ = true;
-    {
-      const auto file = fileSystem_.Open(name, platform::FileMode::OpenExistingBuffered);
-      CheckOpen(*file);
-      const int64_t size = file->Size();
-      if (size < 0) RaiseIoError(*file, kIoReadPastEnd);
-      firstBuffer_.resize(static_cast<size_t>(size));
-      if (!firstBuffer_.empty() && !file->Read(firstBuffer_.data(), firstBuffer_.size())) {
-        RaiseIoError(*file, kIoReadPastEnd);
-      }
-      CheckClose(*file);
-    }
-  } catch (const IoError& error) {
-    // The memory data file must not outlive this step; a name this program
-    // could not even open (another copy's locked file, a planted link) is
-    // not its to delete.
-    if (error.AfterOpen() || written) fileSystem_.Delete(name);
-    throw;
-  }
-  fileSystem_.Delete(name);
-}
-
-void TestFiles::CleanupTestData() {
+void TestDirectory::DeleteTestFiles() {
   for (std::string& name : names_) {
     if (!name.empty()) fileSystem_.Delete(name);
     // Deleted names are forgotten: another program may take them now.
     name.clear();
-  }
-  if (buffersExist_) {
-    // Released, not just emptied: the memory goes back.
-    std::vector<uint8_t>().swap(firstBuffer_);
-    std::vector<uint8_t>().swap(secondBuffer_);
-    buffersExist_ = false;
   }
 }
 

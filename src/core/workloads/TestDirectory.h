@@ -1,17 +1,17 @@
-// TestFiles: everything the disk and memory tests need around their timed
-// loops. The test path (re-read from the settings where stated and checked
-// by the test path rules before any file is made), the file number counter
-// and the six current test file names, the data block, the read files
-// written before every pass, the scratch writes before every disk test, the
-// two memory buffers, the free-space check, and the deletion of all of it.
-// Every transfer is checked: a failed or short open, write, read or close
-// raises IoError. Owned by the main window for the whole run. GUI thread only.
+// TestDirectory: the test directory and the files the disk and memory
+// workloads make in it around their timed loops. The test path (re-read
+// from the settings where stated and checked by the test path rules before
+// any file is made), the file number counter and the six current test file
+// names, the data block, the read files written before every pass, the
+// scratch writes before every disk test, the free-space check, and the
+// deletion of all of it. Every transfer is checked: a failed or short open,
+// write, read or close raises IoError. Owned by the run session for the
+// whole program run. GUI thread only.
 #pragma once
 
 #include <QString>
 #include <array>
 #include <string>
-#include <vector>
 
 #include "core/run/RunState.h"
 #include "core/settings/SettingsStore.h"
@@ -29,17 +29,15 @@ inline const QString kNotEnoughSpace = QStringLiteral("HDDの空き領域が不�
 inline constexpr int kReadFileBlocks[3] = {5'120, 6'400, 7'680};  // 40, 50, 60 MB
 inline constexpr int kScratchFiles = 25;
 inline constexpr int kScratchBlocks = 512;  // 4 MB each
-inline constexpr int kMemoryRecords = 102;
-inline constexpr int kMemoryRecordSize = 10'240;  // 102 records: 1,044,480 bytes
 inline constexpr int kFreeMegabytesNeeded = 250;
 
 // The current names, in this order.
 enum class TestFileName { Read40, Read50, Read60, Write40, Write50, Write60 };
 
-class TestFiles {
+class TestDirectory {
  public:
   // `rules` decide which test paths are usable; all must outlive this.
-  TestFiles(RunState& state, SettingsStore& settings, platform::FileSystem& fileSystem, TestPathRules& rules)
+  TestDirectory(RunState& state, SettingsStore& settings, platform::FileSystem& fileSystem, TestPathRules& rules)
       : state_(state), settings_(settings), fileSystem_(fileSystem), rules_(rules) {}
 
   int32_t FileNumberCounter() const { return fileNumberCounter_; }
@@ -61,17 +59,21 @@ class TestFiles {
 
   // The volume's total and available bytes; false when the query fails.
   bool QueryDiskSpace(const QString& path, double& total, double& available);
+  // What the groups' drive check tells the user when the test path is
+  // unusable or lacks the space a disk group needs; empty when it is fine.
+  QString DriveProblem();
   // Requests Stop, after telling the user, when the test path is unusable.
   void CheckTestDrive();
-  // Both raise RefusalError before any file is made when the test path is
+  // ReadTestPath, then RefusalError when the path breaks a rule: nothing may
+  // be made there.
+  void ReadUsableTestPath();
+  // Raises RefusalError before any file is made when the test path is
   // unusable, and IoError when a transfer fails.
   void PrepareDiskFiles();
-  void PrepareMemoryBuffers();
   // Raises IoError when a transfer fails; the failed scratch file is deleted.
   void ScratchWrite();
-  // Deletes the six current files (and forgets their names) and releases
-  // the memory buffers.
-  void CleanupTestData();
+  // Deletes the six current files and forgets their names.
+  void DeleteTestFiles();
 
   // Writes `blocks` copies of `block` into a file opened in `mode`, then
   // closes it; raises IoError when the open, a write or the close fails or
@@ -83,14 +85,8 @@ class TestFiles {
 
   platform::FileSystem& Files() { return fileSystem_; }
   platform::BlockBuffer& Block() { return block_; }
-  std::vector<uint8_t>& FirstBuffer() { return firstBuffer_; }
-  std::vector<uint8_t>& SecondBuffer() { return secondBuffer_; }
-  bool BuffersExist() const { return buffersExist_; }
 
  private:
-  void Refuse(const QString& message);
-  // ReadTestPath, then RefusalError when the path breaks a rule.
-  void ReadUsableTestPath();
 
   RunState& state_;
   SettingsStore& settings_;
@@ -101,13 +97,6 @@ class TestFiles {
   std::array<std::string, 6> names_;
   platform::BlockBuffer block_;
   platform::BlockBuffer scratchBlock_;  // its content is never prepared
-  std::vector<uint8_t> firstBuffer_;
-  std::vector<uint8_t> secondBuffer_;
-  bool buffersExist_ = false;
 };
-
-// Copies the whole of `source` into `target`: same size, same bytes. Storage
-// is allocated only when `target` is smaller than `source`.
-void CopyWholeBuffer(std::vector<uint8_t>& target, const std::vector<uint8_t>& source);
 
 }  // namespace torvik

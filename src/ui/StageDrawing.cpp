@@ -1,12 +1,14 @@
-#include "ui/GraphicsTests.h"
+#include "ui/StageDrawing.h"
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <QThread>
 
-#include "core/workloads/ShapeDraws.h"
+#include "core/base/Errors.h"
 #include "core/results/Timing.h"
-#include "ui/MainWindow.h"
+#include "core/workloads/ShapeDraws.h"
 
 namespace torvik {
 namespace {
@@ -37,7 +39,7 @@ bool AppendWithinCapacity(QPlainTextEdit& box, const QString& line, int capacity
   return true;
 }
 
-StageShape GraphicsTests::NextShape(DrawingKind kind, int width, int height) {
+StageShape StageDrawing::NextShape(DrawingKind kind, int width, int height) {
   RandomGenerator& random = ProgramRandom();
   StageShape shape;
   switch (kind) {
@@ -74,16 +76,16 @@ StageShape GraphicsTests::NextShape(DrawingKind kind, int width, int height) {
   return shape;
 }
 
-void GraphicsTests::DrawShapes(DrawingKind kind, int count) {
-  StageSurface& paint = window_.PaintBox();
+void StageDrawing::DrawShapes(DrawingKind kind, int count) {
+  StageSurface& paint = stage_.PaintBox();
   const int width = paint.width();
   const int height = paint.height();
   for (int i = 0; i < count; ++i) paint.DrawNow(NextShape(kind, width, height));
 }
 
 // White over the whole area, then at once the window's own look again.
-void GraphicsTests::FillWhiteAndRepaint() {
-  StageSurface& paint = window_.PaintBox();
+void StageDrawing::FillWhiteAndRepaint() {
+  StageSurface& paint = stage_.PaintBox();
   StageShape white;
   white.kind = StageShape::Kind::Fill;
   white.right = paint.width();
@@ -93,21 +95,47 @@ void GraphicsTests::FillWhiteAndRepaint() {
   paint.RepaintBackground();
 }
 
-QSize GraphicsTests::EnterStage() {
-  const QSize saved = window_.size();
-  window_.CoverScreen();
-  window_.PaintBox().show();
-  window_.StageOn();
+QSize StageDrawing::EnterStage() {
+  const QSize saved = stage_.Size();
+  stage_.CoverScreen();
+  stage_.PaintBox().show();
+  stage_.StageOn();
+  try {
+    WaitUntilOnScreen();
+  } catch (...) {
+    // Given back as after a test, whatever ended the wait.
+    stage_.RestoreSize(saved);
+    stage_.PaintBox().hide();
+    stage_.Centre();
+    stage_.StageOff();
+    throw;
+  }
   return saved;
 }
 
-void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
-  StageSurface& paint = window_.PaintBox();
+// A window the user clicked is on screen already: then nothing is waited
+// for and no message is pumped. A stage window just shown, or a minimised
+// window, is brought up and painted once before any shape is timed.
+void StageDrawing::WaitUntilOnScreen() {
+  if (stage_.OnScreen()) return;
+  stage_.BringOnScreen();
+  QElapsedTimer waited;
+  waited.start();
+  while (!stage_.OnScreen()) {
+    if (waited.elapsed() > kStageShowWaitMs) throw RefusalError(kStageNotShown);
+    state_.PumpMessages();
+    QThread::msleep(5);
+  }
+  stage_.RepaintWindow();
+}
+
+void StageDrawing::DrawingTest(Test test, DrawingKind kind) {
+  StageSurface& paint = stage_.PaintBox();
   const QSize saved = EnterStage();
 
   TimingSlot& slot = state_.Results()[test];
   slot.Begin(ReadClock());
-  paint.setGeometry(window_.ClientArea().rect());
+  paint.setGeometry(stage_.ClientRect());
   FillWhiteAndRepaint();
   DrawShapes(kind, kShapesPerTest);
   // The text test reads the clock right after its last string.
@@ -118,20 +146,20 @@ void GraphicsTests::DrawingTest(Test test, DrawingKind kind) {
   slot.End(ReadClock());
   slot.work = kShapesPerTest;
 
-  window_.RestoreSize(saved);
+  stage_.RestoreSize(saved);
   paint.hide();
-  window_.Centre();
-  window_.StageOff();
+  stage_.Centre();
+  stage_.StageOff();
   state_.ShowResult(test);
 }
 
-void GraphicsTests::ScrollTest() {
-  StageSurface& paint = window_.PaintBox();
-  QPlainTextEdit& memo = window_.MemoBox();
+void StageDrawing::ScrollTest() {
+  StageSurface& paint = stage_.PaintBox();
+  QPlainTextEdit& memo = stage_.MemoBox();
   const QSize saved = EnterStage();
   memo.setEnabled(true);
   memo.show();
-  memo.setGeometry(window_.ClientArea().rect());
+  memo.setGeometry(stage_.ClientRect());
   memo.clear();
   memo.repaint();
   state_.PumpMessages();
@@ -145,7 +173,7 @@ void GraphicsTests::ScrollTest() {
     memo.setFont(font);
     for (int repeat = 0; repeat < kScrollRepeats; ++repeat) {
       for (const QString& line : ScrollLines()) {
-        lines += AppendWithinCapacity(memo, line, MainWindow::kMemoMaxLength) ? 1 : 0;
+        lines += AppendWithinCapacity(memo, line, kMemoMaxLength) ? 1 : 0;
         // The contents move one pixel down; the box shows the result at once.
         memo.viewport()->scroll(0, 1);
         memo.repaint();
@@ -158,10 +186,10 @@ void GraphicsTests::ScrollTest() {
 
   memo.setEnabled(false);
   memo.hide();
-  window_.StageOff();
-  window_.RestoreSize(saved);
+  stage_.StageOff();
+  stage_.RestoreSize(saved);
   paint.hide();
-  window_.Centre();
+  stage_.Centre();
   state_.ShowResult(Test::Scroll);
 }
 

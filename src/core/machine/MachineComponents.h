@@ -1,0 +1,58 @@
+// MachineComponents: the machine's components, created once when the
+// program starts, in this order: the processor identification (TCPU), the
+// system snapshot (TSys) and the processor type and clock component
+// (CPUID1, whose construction busy-waits a second to measure the clock).
+// They serve the status line's processor line, the about box, and the
+// machine's facts of every run and report. GUI thread only: the clock
+// measurements block the caller.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "core/machine/MachineFacts.h"
+#include "core/machine/ProcessorInfo.h"
+#include "core/machine/ProcessorTypeAndClock.h"
+#include "core/machine/SystemInfo.h"
+#include "platform/FileSystem.h"
+
+namespace torvik {
+
+class MachineComponents {
+ public:
+  // `probe` and `sources` must outlive the components. `screen` is the
+  // screen the program shows its figures on; `hasDisplay` false for a run
+  // without one (its facts then describe no display).
+  MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources,
+                    ScreenFacts screen, bool hasDisplay);
+  MachineComponents(const MachineComponents&) = delete;
+  MachineComponents& operator=(const MachineComponents&) = delete;
+
+  ProcessorInfo& Processor() { return processor_; }
+  const ProcessorTypeAndClock& ProcessorType() const { return processorType_; }
+  const SystemInfo& System() const { return system_; }
+  const platform::ProcessorProbe& Probe() const { return probe_; }
+
+  // The status line's processor line ("AMD EPYC 2597MHz"), the clock
+  // measured anew against the tick count (about 0.8 s).
+  QString MeasureProcessorLine();
+  // Measures the clock anew against the performance counter (about 1 s),
+  // as the report does.
+  void MeasureClock();
+  // The clock the last measurement found; none before the first.
+  std::optional<double> LastClockMhz() const { return lastMhz_; }
+
+  // The machine's facts with the clock measured last (0 before any) and
+  // the space of `testDirectory` queried now through `fileSystem`.
+  MachineFacts Facts(const QString& testDirectory, platform::FileSystem& fileSystem) const;
+
+ private:
+  const platform::ProcessorProbe& probe_;
+  ProcessorInfo processor_;
+  SystemInfo system_;
+  ProcessorTypeAndClock processorType_;
+  bool hasDisplay_;
+  std::optional<double> lastMhz_;
+};
+
+}  // namespace torvik

@@ -1,0 +1,37 @@
+// RunRecord: one run as the program hands it on: the groups it ran (one
+// for a group run from its button; every group of a repetition on the
+// command line), when it started, the results, whether it was stopped, who
+// ran it on which PC, and the machine's facts. The result sheet, the JSON
+// document and the results store each format what they need from it.
+// Plain values; any thread.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <vector>
+
+#include "core/machine/MachineFacts.h"
+#include "core/results/ResultTable.h"
+
+namespace torvik {
+
+struct RunRecord {
+  std::vector<Group> groups;
+  QDateTime started;
+  ResultTable results;
+  bool stopped = false;
+  QString userName, pcName;
+  MachineFacts machine;
+
+  // Adds `later`, a group run after these: its tests' results (each group
+  // clears the table, so a test has a result in one group only) and its
+  // total; the run is stopped when either was.
+  void Add(const RunRecord& later);
+};
+
+// 1 + 2 + ... + n for the total rounded to whole tenths, in wrapping signed
+// 32-bit arithmetic; 0 when n <= 0. The sheet's, the JSON's and the store's
+// bench number.
+int32_t BenchNumber(TimeValue total);
+
+}  // namespace torvik

@@ -1,0 +1,35 @@
+#include "core/results/TestCatalogue.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace torvik {
+
+std::optional<Test> TestOfId(QStringView id) {
+  for (const TestEntry& entry : kTests) {
+    if (id == QLatin1String(entry.id)) return entry.test;
+  }
+  return std::nullopt;
+}
+
+QString StatusText(Test test) { return QString::fromUtf16(EntryOf(test).status); }
+
+std::optional<Group> GroupOfId(QStringView id) {
+  for (const GroupEntry& entry : kGroups) {
+    if (id == QLatin1String(entry.id)) return entry.group;
+  }
+  return std::nullopt;
+}
+
+bool Runs(Group group, Test test) {
+  const std::span<const Test> tests = EntryOf(group).tests;
+  return std::find(tests.begin(), tests.end(), test) != tests.end();
+}
+
+QString GroupIds(const QString& separator) {
+  QStringList ids;
+  for (const GroupEntry& entry : kGroups) ids << QLatin1String(entry.id);
+  return ids.join(separator);
+}
+
+}  // namespace torvik

@@ -1,0 +1,105 @@
+// BenchSession: the one engine behind the window and the command line. It
+// owns the run state, the benchmark's steps with their real workloads, the
+// group sequencer, the settings and the test-path rules; it runs a group by
+// its catalogue id, hands back one run record, and keeps runs in the
+// results store (one place, one notice when the store fails). The machine's
+// components and the store are created once by the program's composition
+// and handed in; the drawing tests come from the user interface's stage.
+// GUI thread only.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "core/history/ResultStore.h"
+#include "core/machine/MachineComponents.h"
+#include "core/results/RunRecord.h"
+#include "core/run/GroupSequencer.h"
+#include "core/run/RunState.h"
+#include "core/settings/SettingsStore.h"
+#include "core/settings/TestPathRules.h"
+#include "core/workloads/BenchWorkloads.h"
+
+namespace torvik {
+
+// The text of the notice when the store cannot keep a run.
+inline const QString kCannotRecord = QStringLiteral("計測結果を保存できません: ");
+
+class BenchSession {
+ public:
+  // `view` shows every run; `machine` and `store` (null: runs are not kept)
+  // must outlive the session.
+  BenchSession(RunView& view, std::unique_ptr<SettingsStore> settings, std::unique_ptr<TestPathRules> rules,
+               MachineComponents& machine, ResultStore* store,
+               platform::FileSystem& fileSystem = platform::FileSystem::Default());
+  BenchSession(const BenchSession&) = delete;
+  BenchSession& operator=(const BenchSession&) = delete;
+
+  RunState& State() { return state_; }
+  SettingsStore& Settings() { return *settings_; }
+  TestPathRules& Rules() { return *rules_; }
+  MachineComponents& Machine() { return machine_; }
+  TestDirectory& Directory() { return workloads_.Directory(); }
+  const MemoryBuffers& Buffers() const { return workloads_.Buffers(); }
+  ResultStore* Store() { return store_; }
+  // The stage's drawing tests (null: the drawing groups fail, naming why).
+  void SetDrawingWorkloads(DrawingWorkloads* drawing) { workloads_.SetDrawingWorkloads(drawing); }
+
+  // The copies of the names the settings hold, refreshed by ReadSettings.
+  const QString& UserName() const { return userName_; }
+  const QString& PcName() const { return pcName_; }
+  // Re-reads the test path and the names from the settings; TorvikError
+  // for a value of the wrong type (the values read before it are kept).
+  void ReadSettings();
+  // Seeds the test-file counter: a random number from 0 to 999.
+  void SeedFileNumbers();
+
+  // True from a group's start to its end, a run re-entered from a pump
+  // counted too.
+  bool Running() const { return runDepth_ > 0; }
+
+  // Why `group` cannot run with the test directory as set, in the words
+  // its own run would show ("HDD情報が取得できません。..."); empty when it
+  // can. Nothing is made on disk.
+  QString Refusal(Group group);
+
+  // Runs `group` as its button does. A failure outside the group's steps is
+  // shown through the view. The record of a group that completed or was
+  // stopped, with the machine's facts at its end (the clock measured last);
+  // none for a group that failed, was refused or was unwound by a close.
+  std::optional<RunRecord> Run(Group group);
+  // Keeps `run` in the store. A run without any result (refused before its
+  // first test) is not kept. A store that fails is told once per session
+  // (ShowNotice) and never stops anything.
+  void Record(const RunRecord& run);
+
+  // The machine's facts now, with the clock measured last and the space of
+  // the test directory the settings name queried now.
+  MachineFacts MachineFactsNow();
+  // The run on screen as the Report button reports it: the settings
+  // re-read, the clock measured afresh (about a second). TorvikError for a
+  // settings value of the wrong type.
+  RunRecord ReportRecord();
+
+ private:
+  // Who ran a run where: the settings as they are now.
+  struct Identity {
+    QString testPath, userName, pcName;
+  };
+  Identity IdentityNow();
+
+  RunView& view_;
+  std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<TestPathRules> rules_;
+  MachineComponents& machine_;
+  ResultStore* store_;
+  platform::FileSystem& fileSystem_;
+  RunState state_;
+  BenchWorkloads workloads_;
+  GroupSequencer sequencer_;
+  QString userName_, pcName_;
+  int runDepth_ = 0;
+  bool storeFailureShown_ = false;
+};
+
+}  // namespace torvik
