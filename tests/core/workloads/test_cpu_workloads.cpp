@@ -51,7 +51,7 @@ void CheckTenBlocks(const Run& run, Test test) {
 
 }  // namespace
 
-class CpuTestsTest : public QObject {
+class CpuWorkloadsTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -69,5 +69,5 @@ class CpuTestsTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(CpuTestsTest)
-#include "test_cpu_tests.moc"
+QTEST_GUILESS_MAIN(CpuWorkloadsTest)
+#include "test_cpu_workloads.moc"

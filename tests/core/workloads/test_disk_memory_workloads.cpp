@@ -38,7 +38,7 @@ struct Fixture {
 
 }  // namespace
 
-class DiskMemoryTestsTest : public QObject {
+class DiskMemoryWorkloadsTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -196,5 +196,5 @@ class DiskMemoryTestsTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(DiskMemoryTestsTest)
-#include "test_disk_memory_tests.moc"
+QTEST_GUILESS_MAIN(DiskMemoryWorkloadsTest)
+#include "test_disk_memory_workloads.moc"

@@ -47,7 +47,7 @@ void ExpectIoError(Work work, const QString& text) {
 
 }  // namespace
 
-class TestFilesTest : public QObject {
+class TestDirectoryTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -353,5 +353,5 @@ class TestFilesTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(TestFilesTest)
-#include "test_test_files.moc"
+QTEST_GUILESS_MAIN(TestDirectoryTest)
+#include "test_test_directory.moc"
