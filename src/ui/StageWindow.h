@@ -1,9 +1,9 @@
 // StageWindow: a window that can become the full-screen drawing stage: the
-// caption "TORVIK Ver3.03", a fixed client area of the design size (649 x
-// 414 at 120 dpi, scaled for the screen) and over it the hidden paint box
-// `Paint` and text box `Memo` the drawing and scroll tests use. The main
-// window is one, with its controls under the stage; the command line shows
-// a bare one while it draws. GUI thread only.
+// program's caption ("TORVIK Ver" and the version), a fixed client area of
+// the design size (649 x 414 at 120 dpi, scaled for the screen) and over it
+// the hidden paint box `Paint` and text box `Memo` the drawing and scroll
+// tests use. The main window is one, with its controls under the stage; the
+// command line shows a bare one while it draws. GUI thread only.
 #pragma once
 
 #include <QMainWindow>

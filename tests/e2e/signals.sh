@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Ending TORVIK from outside while it has test files on disk: SIGTERM, SIGHUP
 # and SIGINT during the HDD and the Memory group, a second SIGINT while the
-# first is being handled, and the X server going away. Each must end the
+# first is being handled, SIGTERM while a start-up box is open, and the X
+# server going away. Each must end the
 # program with 128 + the signal (1 for the lost display, Qt's own exit) and
 # leave no test file. Starts its own Xvfb, so it can take it away:
 #   tests/e2e/signals.sh build/src/app/torvik build/tests/drive_type
@@ -87,6 +88,23 @@ signal_case hdd INT
 signal_case memory TERM
 signal_case memory INT
 signal_case hdd INT INT
+
+# A settings value of the wrong type opens an error box while the program
+# starts; a signal then ends it there: the box gives way, the window never
+# opens.
+conf="$XDG_CONFIG_HOME/Varn/TORVIK.conf"
+cp "$conf" "$scratch/conf.saved"
+printf '[Locate]\nDrv=a, list\n' >"$conf"
+echo "--- $(date +%T.%N) start-up box" >>"$scratch/log"
+"$torvik" >>"$scratch/log" 2>&1 &
+pid=$!
+wait_for_window '^TORVIK$' 15
+check "start-up box: the error box opens" test -n "$found"
+kill -TERM "$pid"
+ends_within 15
+# Without the box giving way the window would open and run on (137 here).
+check "start-up box: exit status 143 (got $status)" test "$status" = 143
+cp "$scratch/conf.saved" "$conf"
 
 # The display goes away in the middle of the HDD group.
 start_torvik
