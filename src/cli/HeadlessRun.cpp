@@ -36,6 +36,15 @@ int HeadlessRun::SignalStatus() {
 }
 
 int HeadlessRun::Execute() {
+  // The settings the result reports are read before anything runs: a value
+  // of the wrong type is refused with the Report button's own message,
+  // rather than found after the whole run.
+  try {
+    session_.ReadSettings();
+  } catch (const TorvikError& error) {
+    Complain(error.BoxText());
+    return kExitRefused;
+  }
   // The test directory is checked before anything runs, by the groups' own
   // rules, and refused with the groups' own message.
   for (Group group : options_.groups) {

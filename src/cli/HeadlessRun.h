@@ -1,14 +1,15 @@
 // HeadlessRun: the command line's --run: options -> the run session ->
-// output. It refuses a test directory the groups would refuse before
-// anything runs, runs the requested groups through the session (the same
-// groups, workloads, test files and clean-up as the window's buttons),
-// repeated as asked, measures the clock once after them, keeps every group
-// in the results store and writes the result: the report block per
-// repetition, or one JSON document; --report also appends the blocks to the
-// sheet. A termination signal is honoured at every moment: exit 128 + n,
-// nothing on stdout, nothing recorded. Execute() returns the exit status:
-// 0 done, 1 a test failed (nothing on stdout), 2 a refused test directory,
-// 128 + n on signal n. GUI thread, inside a running QApplication.
+// output. Before anything runs it refuses a settings value of the wrong
+// type and a test directory the groups would refuse. It runs the requested
+// groups through the session (the same groups, workloads, test files and
+// clean-up as the window's buttons), repeated as asked, measures the clock
+// once after them, keeps every group in the results store and writes the
+// result: the report block per repetition, or one JSON document; --report
+// also appends the blocks to the sheet. A termination signal is honoured at
+// every moment: exit 128 + n, nothing on stdout, nothing recorded.
+// Execute() returns the exit status: 0 done, 1 a test failed (nothing on
+// stdout), 2 refused settings or test directory, 128 + n on signal n. GUI
+// thread, inside a running QApplication.
 #pragma once
 
 #include <functional>

@@ -103,14 +103,17 @@ QSize StageDrawing::EnterStage() {
   try {
     WaitUntilOnScreen();
   } catch (...) {
-    // Given back as after a test, whatever ended the wait.
-    stage_.RestoreSize(saved);
-    stage_.PaintBox().hide();
-    stage_.Centre();
-    stage_.StageOff();
+    LeaveStage(saved);  // whatever ended the wait
     throw;
   }
   return saved;
+}
+
+void StageDrawing::LeaveStage(QSize saved) {
+  stage_.RestoreSize(saved);
+  stage_.PaintBox().hide();
+  stage_.Centre();
+  stage_.StageOff();
 }
 
 // A window the user clicked is on screen already: then nothing is waited
@@ -146,10 +149,7 @@ void StageDrawing::DrawingTest(Test test, DrawingKind kind) {
   slot.End(ReadClock());
   slot.work = kShapesPerTest;
 
-  stage_.RestoreSize(saved);
-  paint.hide();
-  stage_.Centre();
-  stage_.StageOff();
+  LeaveStage(saved);
   state_.ShowResult(test);
 }
 

@@ -56,6 +56,9 @@ class StageDrawing : public DrawingWorkloads {
   // on, and waits (pumping messages) until the stage is on screen; a stage
   // that does not come is given back and raises RefusalError.
   QSize EnterStage();
+  // Gives the window back after a drawing test: its saved size, the paint
+  // box hidden, centred, stage off.
+  void LeaveStage(QSize saved);
   void WaitUntilOnScreen();
   void DrawingTest(Test slot, DrawingKind kind);
   void FillWhiteAndRepaint();

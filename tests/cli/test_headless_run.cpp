@@ -16,13 +16,16 @@ struct Outcome {
 };
 
 // Starts the program with no display; `during` may act on it while it runs.
-// Its results store lies under `dataHome`.
+// Its results store lies under `dataHome`, its settings under `configHome`
+// (empty: the test build's).
 Outcome Torvik(const QStringList& arguments, const std::function<void(QProcess&)>& during = {},
-               const QString& dataHome = QDir::currentPath() + QStringLiteral("/test-data-home")) {
+               const QString& dataHome = QDir::currentPath() + QStringLiteral("/test-data-home"),
+               const QString& configHome = {}) {
   QProcess process;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
   environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+  if (!configHome.isEmpty()) environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
   process.setProcessEnvironment(environment);
   process.start(QStringLiteral(TORVIK_BINARY), arguments);
   if (!process.waitForStarted()) return {};
@@ -143,20 +146,33 @@ class HeadlessRunTest : public QObject {
   void refusalsRunNothing_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
-    QTest::newRow("graphic without a display") << QStringList{"--run", "cpu,graphic"} << "no display";
-    QTest::newRow("all without a display") << QStringList{"--run", "all"} << "no display";
+    QTest::addColumn<QByteArray>("settings");  // the settings file, when the test build's will not do
+    QTest::newRow("a name of the wrong type")
+        << QStringList{"--run", "cpu"} << "'YName' のﾃﾞｰﾀ型が不正です." << QByteArray("[Locate]\nYName=a, list\n");
+    QTest::newRow("graphic without a display") << QStringList{"--run", "cpu,graphic"} << "no display" << QByteArray();
+    QTest::newRow("all without a display") << QStringList{"--run", "all"} << "no display" << QByteArray();
     QTest::newRow("a missing test directory")
-        << QStringList{"--run", "hdd", "--dir", "/nonexistent/torvik"} << "HDD情報が取得できません。計測を中止します。";
+        << QStringList{"--run", "hdd", "--dir", "/nonexistent/torvik"} << "HDD情報が取得できません。計測を中止します。"
+        << QByteArray();
     QTest::newRow("a relative test directory")
-        << QStringList{"--run", "memory", "--dir", "relative/dir"} << "HDD情報が取得できません。計測を中止します。";
-    QTest::newRow("a usage error") << QStringList{"--run", "cpu", "--repeat", "0"} << "--repeat";
+        << QStringList{"--run", "memory", "--dir", "relative/dir"} << "HDD情報が取得できません。計測を中止します。"
+        << QByteArray();
+    QTest::newRow("a usage error") << QStringList{"--run", "cpu", "--repeat", "0"} << "--repeat" << QByteArray();
   }
   void refusalsRunNothing() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
+    QFETCH(QByteArray, settings);
+    QTemporaryDir config;
+    if (!settings.isEmpty()) {
+      QVERIFY(QDir(config.path()).mkpath(QStringLiteral("Varn")));
+      QFile file(config.path() + QStringLiteral("/Varn/TORVIK.conf"));
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size());
+    }
     QElapsedTimer timer;
     timer.start();
-    const Outcome run = Torvik(arguments);
+    const Outcome run = Torvik(arguments, {}, QDir::currentPath() + QStringLiteral("/test-data-home"),
+                               settings.isEmpty() ? QString() : config.path());
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.out.isEmpty());
     QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());

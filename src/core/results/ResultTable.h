@@ -1,5 +1,5 @@
 // The result table: one timing slot per test plus the running total. Owned by
-// the main window's run state for the whole program run and cleared at the
+// the run session's run state for the whole program run and cleared at the
 // start of every group. GUI thread only.
 #pragma once
 

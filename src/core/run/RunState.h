@@ -1,7 +1,7 @@
 // RunState: the state every test shares while the program runs (the result
 // table, the running total, the Stop flag) and the conventions that keep the
 // window alive around long work (showing the total, pumping messages).
-// Owned by the main window for the whole program run. GUI thread only.
+// Owned by the run session for the whole program run. GUI thread only.
 #pragma once
 
 #include <cstdint>

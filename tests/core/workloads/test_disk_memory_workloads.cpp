@@ -4,10 +4,9 @@
 // scratch first, so this suite takes a while.
 #include <QtTest>
 
-#include "Recorder.h"
-#include "StorageFakes.h"
-#include "core/workloads/DiskWorkloads.h"
+#include "DirectoryFixture.h"
 #include "core/base/Errors.h"
+#include "core/workloads/DiskWorkloads.h"
 #include "core/workloads/MemoryWorkloads.h"
 
 using namespace torvik;
@@ -18,22 +17,9 @@ namespace {
 constexpr int64_t kBlock = 8192;
 constexpr int64_t kScratchBytes = 104'857'600;
 
-struct Fixture {
-  ScratchDirectory directory;
-  RecordingView view;
-  RunState state{view};
-  MemorySettings settings;
-  CountingFileSystem fileSystem;
-  AnyDiskRules rules{fileSystem};
-  TestDirectory files{state, settings, fileSystem, rules};
-  MemoryBuffers buffers{files};
+struct Fixture : DirectoryFixture {
   DiskWorkloads disk{state, files};
   MemoryWorkloads memory{state, files, buffers};
-  Fixture() { settings.Write(settings::kDrive, directory.Path()); }
-  void CleanupTestData() {
-    files.DeleteTestFiles();
-    buffers.Release();
-  }
 };
 
 }  // namespace

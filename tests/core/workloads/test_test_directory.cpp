@@ -3,32 +3,16 @@
 // its two messages, and symbolic links that must never be followed.
 #include <QtTest>
 
-#include "Recorder.h"
-#include "StorageFakes.h"
-#include "core/workloads/DataBlock.h"
+#include "DirectoryFixture.h"
 #include "core/base/Errors.h"
-#include "core/workloads/MemoryBuffers.h"
-#include "core/workloads/TestDirectory.h"
+#include "core/workloads/DataBlock.h"
 
 using namespace torvik;
 using namespace torvik::testing;
 
 namespace {
 
-struct Fixture {
-  ScratchDirectory directory;
-  RecordingView view;
-  RunState state{view};
-  MemorySettings settings;
-  CountingFileSystem fileSystem;
-  AnyDiskRules rules{fileSystem};
-  TestDirectory files{state, settings, fileSystem, rules};
-  MemoryBuffers buffers{files};
-  Fixture() { settings.Write(settings::kDrive, directory.Path()); }
-  void CleanupTestData() {
-    files.DeleteTestFiles();
-    buffers.Release();
-  }
+struct Fixture : DirectoryFixture {
   std::string At(const char* name) const { return (directory.Path() + QLatin1String(name)).toStdString(); }
 };
 
