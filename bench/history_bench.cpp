@@ -10,10 +10,10 @@
 #include <cstdio>
 
 #include "BenchTable.h"
-#include "core/report/ReportBuilder.h"
-#include "core/report/ResultSheet.h"
 #include "core/history/ResultStore.h"
 #include "core/history/SheetParser.h"
+#include "core/report/ReportBuilder.h"
+#include "core/report/ResultSheet.h"
 #include "core/results/Timing.h"
 #include "ui/ComparisonWindow.h"
 

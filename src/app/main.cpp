@@ -99,9 +99,9 @@ int RunCommandLine(const RunOptions& options) {
   MachineComponents machine(platform::HardwareProcessor(), platform::SystemSources::Default(), PrimaryScreenFacts(),
                             HasScreen());
   ResultStore store(ResultStore::DefaultPath());
-  BenchSession session(view,
-                       std::make_unique<TestDirectoryOverride>(std::make_unique<UserSettingsStore>(), options.directory),
-                       MachineRules(), machine, options.record ? &store : nullptr);
+  BenchSession session(
+      view, std::make_unique<TestDirectoryOverride>(std::make_unique<UserSettingsStore>(), options.directory),
+      MachineRules(), machine, options.record ? &store : nullptr);
   HeadlessRun run(options, session, view);
   // The drawing groups draw on a stage window of their own, shown while they draw.
   std::unique_ptr<StageWindow> stage;

@@ -20,18 +20,18 @@ struct RunOptions {
   std::optional<QString> directory;  // the test directory for this run only
   int repeat = 1;                    // 1..100
   OutputFormat format = OutputFormat::Text;
-  std::optional<QString> output;     // the result's file instead of stdout
-  bool report = false;               // also append the blocks to the sheet
-  bool quiet = false;                // no progress on stderr
-  bool record = true;                // keep each finished group in the results store
+  std::optional<QString> output;  // the result's file instead of stdout
+  bool report = false;            // also append the blocks to the sheet
+  bool quiet = false;             // no progress on stderr
+  bool record = true;             // keep each finished group in the results store
 };
 
 struct CommandLine {
   enum class Action { Window, Run, History, Import, ExportCsv, Help, Version, UsageError };
   Action action = Action::Window;
-  RunOptions run;          // Run; History uses its format
-  QStringList files;       // Import: the sheets; ExportCsv: the CSV file
-  QString text;  // the help, the version line, or what is wrong
+  RunOptions run;     // Run; History uses its format
+  QStringList files;  // Import: the sheets; ExportCsv: the CSV file
+  QString text;       // the help, the version line, or what is wrong
 };
 
 inline constexpr int kMaxRepeat = 100;

@@ -61,7 +61,8 @@ int HeadlessRun::Execute() {
   for (int repetition = 1; repetition <= options_.repeat; ++repetition) {
     std::optional<RunRecord> merged;
     for (Group group : options_.groups) {
-      view_.SetStage(QStringLiteral("%1 %2/%3").arg(QLatin1String(EntryOf(group).id)).arg(repetition).arg(options_.repeat));
+      view_.SetStage(
+          QStringLiteral("%1 %2/%3").arg(QLatin1String(EntryOf(group).id)).arg(repetition).arg(options_.repeat));
       const std::optional<RunRecord> run = session_.Run(group);
       if (EntryOf(group).needsScreen && afterDrawing_) afterDrawing_();
       view_.EndProgress();

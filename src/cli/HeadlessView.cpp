@@ -1,7 +1,8 @@
 #include "cli/HeadlessView.h"
 
-#include <QCoreApplication>
 #include <unistd.h>
+
+#include <QCoreApplication>
 
 namespace torvik {
 

@@ -7,8 +7,8 @@
 #include <QSaveFile>
 #include <cstdio>
 
-#include "core/history/SheetParser.h"
 #include "core/base/TimeValue.h"
+#include "core/history/SheetParser.h"
 #include "core/results/Timing.h"
 
 namespace torvik {

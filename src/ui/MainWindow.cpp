@@ -55,11 +55,11 @@ struct ResultPlace {
   int rightEdge, y;
 };
 const ResultPlace kResultPlaces[] = {
-    {ResultLabel::KCalc, 271, 10},    {ResultLabel::KTrig, 271, 40},    {ResultLabel::KSquare, 271, 90},
+    {ResultLabel::KCalc, 271, 10},    {ResultLabel::KTrig, 271, 40},      {ResultLabel::KSquare, 271, 90},
     {ResultLabel::KCircle, 271, 120}, {ResultLabel::KTriangle, 271, 150}, {ResultLabel::KText, 271, 180},
-    {ResultLabel::KScroll, 271, 210}, {ResultLabel::KMemory, 271, 260}, {ResultLabel::KWrite1, 621, 40},
-    {ResultLabel::KWrite2, 621, 70},  {ResultLabel::KWrite3, 621, 100}, {ResultLabel::KRead1, 621, 150},
-    {ResultLabel::KRead2, 621, 180},  {ResultLabel::KRead3, 621, 210},  {ResultLabel::KMix, 621, 260},
+    {ResultLabel::KScroll, 271, 210}, {ResultLabel::KMemory, 271, 260},   {ResultLabel::KWrite1, 621, 40},
+    {ResultLabel::KWrite2, 621, 70},  {ResultLabel::KWrite3, 621, 100},   {ResultLabel::KRead1, 621, 150},
+    {ResultLabel::KRead2, 621, 180},  {ResultLabel::KRead3, 621, 210},    {ResultLabel::KMix, 621, 260},
     {ResultLabel::KAll, 621, 300},
 };
 

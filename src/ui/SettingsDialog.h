@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <memory>
 
-#include "core/settings/SettingsStore.h"
 #include "core/machine/SystemInfo.h"
+#include "core/settings/SettingsStore.h"
 #include "core/settings/TestPathRules.h"
 #include "ui/LinkLabel.h"
 

@@ -45,8 +45,8 @@ class CommandLineTest : public QObject {
 
   void everyOptionOfARun() {
     const CommandLine parsed =
-        ParseCommandLine({"torvik", "--run", "HDD,cpu,all", "--dir", "/srv/bench", "--repeat", "3", "--format",
-                          "json", "--output", "out.json", "--report", "--quiet"});
+        ParseCommandLine({"torvik", "--run", "HDD,cpu,all", "--dir", "/srv/bench", "--repeat", "3", "--format", "json",
+                          "--output", "out.json", "--report", "--quiet"});
     QCOMPARE(parsed.action, CommandLine::Action::Run);
     QCOMPARE(parsed.run.groups, std::vector<Group>({Group::Hdd, Group::Cpu, Group::All}));  // in the order given
     QCOMPARE(parsed.run.directory, std::optional<QString>(QStringLiteral("/srv/bench")));

@@ -151,12 +151,10 @@ class HeadlessRunTest : public QObject {
         << QStringList{"--run", "cpu"} << "'YName' のﾃﾞｰﾀ型が不正です." << QByteArray("[Locate]\nYName=a, list\n");
     QTest::newRow("graphic without a display") << QStringList{"--run", "cpu,graphic"} << "no display" << QByteArray();
     QTest::newRow("all without a display") << QStringList{"--run", "all"} << "no display" << QByteArray();
-    QTest::newRow("a missing test directory")
-        << QStringList{"--run", "hdd", "--dir", "/nonexistent/torvik"} << "HDD情報が取得できません。計測を中止します。"
-        << QByteArray();
-    QTest::newRow("a relative test directory")
-        << QStringList{"--run", "memory", "--dir", "relative/dir"} << "HDD情報が取得できません。計測を中止します。"
-        << QByteArray();
+    QTest::newRow("a missing test directory") << QStringList{"--run", "hdd", "--dir", "/nonexistent/torvik"}
+                                              << "HDD情報が取得できません。計測を中止します。" << QByteArray();
+    QTest::newRow("a relative test directory") << QStringList{"--run", "memory", "--dir", "relative/dir"}
+                                               << "HDD情報が取得できません。計測を中止します。" << QByteArray();
     QTest::newRow("a usage error") << QStringList{"--run", "cpu", "--repeat", "0"} << "--repeat" << QByteArray();
   }
   void refusalsRunNothing() {

@@ -6,10 +6,10 @@
 #include <functional>
 #include <map>
 
+#include "core/results/Timing.h"
 #include "core/run/BenchSteps.h"
 #include "core/run/RunState.h"
 #include "core/run/RunView.h"
-#include "core/results/Timing.h"
 
 namespace torvik::testing {
 

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "core/base/Errors.h"
-#include "core/settings/SettingsStore.h"
 #include "core/machine/DriveType.h"
+#include "core/settings/SettingsStore.h"
 #include "core/settings/TestPathRules.h"
 #include "platform/FileSystem.h"
 

@@ -106,8 +106,8 @@ int main(int argc, char** argv) {
       if (target.find('/') == std::string::npos) continue;  // the instruction layer's own headers ("X87.h")
       if (UnitOf(target) != UnitOf(path)) edges[UnitOf(path)].insert(UnitOf(target));
       const bool layerOk = MayInclude(layerOrder, Head(path), Head(target));
-      const bool folderOk = Head(path) != "core" || Head(target) != "core" ||
-                            MayInclude(folderOrder, Folder(path), Folder(target));
+      const bool folderOk =
+          Head(path) != "core" || Head(target) != "core" || MayInclude(folderOrder, Folder(path), Folder(target));
       if (!layerOk || !folderOk) {
         std::printf("%s:%d includes %s: %s\n", path.c_str(), number, target.c_str(),
                     !layerOk ? "a layer above or beside its own" : "a core folder after its own");

@@ -26,8 +26,7 @@ inline const FakeProcessor& QuickProcessor() {
 
 inline ScreenFacts PrimaryScreenFacts() {
   const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? ScreenFacts{screen->geometry().width(), screen->geometry().height(), screen->depth()}
-                : ScreenFacts{};
+  return screen ? ScreenFacts{screen->geometry().width(), screen->geometry().height(), screen->depth()} : ScreenFacts{};
 }
 
 // The main window as the program composes it: the machine's components on

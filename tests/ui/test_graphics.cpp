@@ -168,7 +168,8 @@ class GraphicsTest : public QObject {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
     commandLine.setProcessEnvironment(environment);
-    commandLine.start(QStringLiteral(TORVIK_BINARY), {"--run", "graphic", "--format", "json", "--quiet", "--no-record"});
+    commandLine.start(QStringLiteral(TORVIK_BINARY),
+                      {"--run", "graphic", "--format", "json", "--quiet", "--no-record"});
     QVERIFY(commandLine.waitForFinished(600'000));
     QCOMPARE(commandLine.exitCode(), 0);
     const QJsonArray drawn = QJsonDocument::fromJson(commandLine.readAllStandardOutput())["runs"][0]["tests"].toArray();

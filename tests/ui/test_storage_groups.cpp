@@ -5,8 +5,8 @@
 
 #include "StorageFakes.h"
 #include "UiHelpers.h"
-#include "core/run/GroupSequencer.h"
 #include "core/history/ResultStore.h"
+#include "core/run/GroupSequencer.h"
 #include "core/workloads/WorkerThread.h"
 #include "platform/ExitCleanup.h"
 

@@ -17,11 +17,7 @@ class NoRegistry : public RegistryView {
 
 MachineComponents::MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources,
                                      ScreenFacts screen, bool hasDisplay)
-    : probe_(probe),
-      processor_(probe),
-      system_(sources, screen),
-      processorType_(probe),
-      hasDisplay_(hasDisplay) {}
+    : probe_(probe), processor_(probe), system_(sources, screen), processorType_(probe), hasDisplay_(hasDisplay) {}
 
 QString MachineComponents::MeasureProcessorLine() {
   lastMhz_ = processor_.GetTickSpeed();
@@ -58,9 +54,8 @@ MachineFacts MachineComponents::Facts(const QString& testDirectory, platform::Fi
   facts.freeMemory = system_.Facts().miFreePhys;
   facts.totalMemory = system_.Facts().miTotalPhys;
   facts.testDirectory.path = testDirectory;
-  facts.testDirectory.queried = fileSystem.QueryDiskSpace(QFile::encodeName(testDirectory).toStdString(),
-                                                          facts.testDirectory.totalBytes,
-                                                          facts.testDirectory.freeBytes);
+  facts.testDirectory.queried = fileSystem.QueryDiskSpace(
+      QFile::encodeName(testDirectory).toStdString(), facts.testDirectory.totalBytes, facts.testDirectory.freeBytes);
   return facts;
 }
 

@@ -23,8 +23,8 @@ class MachineComponents {
   // `probe` and `sources` must outlive the components. `screen` is the
   // screen the program shows its figures on; `hasDisplay` false for a run
   // without one (its facts then describe no display).
-  MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources,
-                    ScreenFacts screen, bool hasDisplay);
+  MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources, ScreenFacts screen,
+                    bool hasDisplay);
   MachineComponents(const MachineComponents&) = delete;
   MachineComponents& operator=(const MachineComponents&) = delete;
 

@@ -29,9 +29,9 @@ struct TestDirectoryFacts {
 };
 
 struct MachineFacts {
-  QString os;       // "Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))"
-  QString display;  // the display device description of the sheet: "?"
-  QString displayAdapter;  // the adapter's own name ("?" when none is known)
+  QString os;               // "Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))"
+  QString display;          // the display device description of the sheet: "?"
+  QString displayAdapter;   // the adapter's own name ("?" when none is known)
   bool hasDisplay = false;  // false: a run without a screen (Qt's offscreen platform)
   int32_t screenWidth = 0, screenHeight = 0, screenDepth = 0;
   ProcessorSummary processor;

@@ -66,7 +66,8 @@ QString BuildOsDescription(const VersionRecord& r) {
   } else {
     description = QStringLiteral("%1 %2.%3").arg(name).arg(r.majorVersion).arg(r.minorVersion);
   }
-  if (name == u"Windows98" && r.csdVersion == QStringLiteral("  ")) description = withBuild(QStringLiteral("Service Pack 1"));
+  if (name == u"Windows98" && r.csdVersion == QStringLiteral("  "))
+    description = withBuild(QStringLiteral("Service Pack 1"));
   return description;
 }
 
@@ -75,7 +76,8 @@ QString BuildDisplayDescription(const VersionRecord& record, const QString& syst
   QString description = systemIniDisplay;
   if (record.platformId == kPlatformWin32Windows) {
     const QString classKey = QStringLiteral("System\\CurrentControlSet\\Services\\Class\\Display\\");
-    if (const auto key = registry.Open(classKey + QStringLiteral("0000"))) description = ValueOf(*key, QStringLiteral("DriverDesc"));
+    if (const auto key = registry.Open(classKey + QStringLiteral("0000")))
+      description = ValueOf(*key, QStringLiteral("DriverDesc"));
     QString candidate = classKey + QStringLiteral("0000");
     if (const auto config = registry.Open(QStringLiteral("System\\CurrentControlSet\\control\\IDConfigDB"))) {
       candidate = classKey + ValueOf(*config, QStringLiteral("CurrentConfig"));

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/base/Rounding.h"
 #include "core/machine/CpuidDecode.h"
 #include "core/machine/ProcessorTables.h"
-#include "core/base/Rounding.h"
 #include "platform/Clock.h"
 
 namespace torvik {

@@ -228,7 +228,8 @@ std::vector<MountEntry> ParseMountInfo(const std::string& text) {
 }
 
 int32_t ClassifyFileSystem(const QString& fsType, bool hasBlockDevice, bool removable) {
-  static const QStringList remote = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p", "fuse.sshfs", "sshfs", "afs", "ceph"};
+  static const QStringList remote = {"nfs", "nfs4",       "cifs",  "smb3", "smbfs",
+                                     "9p",  "fuse.sshfs", "sshfs", "afs",  "ceph"};
   static const QStringList optical = {"iso9660", "udf"};
   static const QStringList ram = {"tmpfs", "ramfs"};
   if (remote.contains(fsType)) return kDriveRemote;

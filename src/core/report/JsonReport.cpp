@@ -16,10 +16,8 @@ QJsonValue OrNull(bool present, const QJsonValue& value) { return present ? valu
 QJsonObject Machine(const MachineFacts& m) {
   const ProcessorSummary& p = m.processor;
   QJsonObject caches{
-      {"l1_data_kb", OrNull(p.l1Caches, p.l1DataKb)},
-      {"l1_instruction_kb", OrNull(p.l1Caches, p.l1InstructionKb)},
-      {"l2_kb", OrNull(p.l2Cache, p.l2Kb)},
-      {"l2_line_bytes", OrNull(p.l2Cache, p.l2LineBytes)},
+      {"l1_data_kb", OrNull(p.l1Caches, p.l1DataKb)}, {"l1_instruction_kb", OrNull(p.l1Caches, p.l1InstructionKb)},
+      {"l2_kb", OrNull(p.l2Cache, p.l2Kb)},           {"l2_line_bytes", OrNull(p.l2Cache, p.l2LineBytes)},
       {"l2_ways", OrNull(p.l2Cache, p.l2Ways)},
   };
   QJsonObject processor{

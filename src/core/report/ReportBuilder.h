@@ -24,8 +24,9 @@ struct SheetInputs {
   QLocale locale = QLocale::system();
 };
 
-// The captions a window shows for `results`: every test with a time, and
-// the total, each through FormatSeconds in `decimalPoint`.
+// The captions a window shows for `results`: every test with a time (in
+// tenths or nanoseconds), and the total, each through FormatSeconds in
+// `decimalPoint`.
 std::map<ResultLabel, QString> CaptionsOf(const ResultTable& results, QChar decimalPoint);
 
 // The block's lines, without line ends; the last is the empty line. Every

@@ -5,8 +5,8 @@
 
 #include <QString>
 
-#include "core/results/ResultTable.h"
 #include "core/base/TimeValue.h"
+#include "core/results/ResultTable.h"
 
 namespace torvik {
 

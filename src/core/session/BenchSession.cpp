@@ -6,9 +6,8 @@
 
 namespace torvik {
 
-BenchSession::BenchSession(RunView& view, std::unique_ptr<SettingsStore> settings,
-                           std::unique_ptr<TestPathRules> rules, MachineComponents& machine, ResultStore* store,
-                           platform::FileSystem& fileSystem)
+BenchSession::BenchSession(RunView& view, std::unique_ptr<SettingsStore> settings, std::unique_ptr<TestPathRules> rules,
+                           MachineComponents& machine, ResultStore* store, platform::FileSystem& fileSystem)
     : view_(view),
       settings_(std::move(settings)),
       rules_(std::move(rules)),

@@ -1,7 +1,7 @@
 #include "core/workloads/CpuWorkloads.h"
 
-#include "core/workloads/CpuKernels.h"
 #include "core/results/Timing.h"
+#include "core/workloads/CpuKernels.h"
 
 namespace torvik {
 

@@ -1,10 +1,10 @@
 #include "core/workloads/MemoryWorkloads.h"
 
 #include "X87.h"
-#include "core/workloads/CpuKernels.h"
-#include "core/workloads/DataBlock.h"
 #include "core/base/Errors.h"
 #include "core/results/Timing.h"
+#include "core/workloads/CpuKernels.h"
+#include "core/workloads/DataBlock.h"
 #include "platform/Clock.h"
 
 namespace torvik {

@@ -17,7 +17,9 @@ constexpr int kNameAttempts = 1'000;
 
 }  // namespace
 
-void TestDirectory::ReadTestPath() { testPath_ = NormalisedTestPath(settings_.Read(settings::kDrive, DefaultTestPath())); }
+void TestDirectory::ReadTestPath() {
+  testPath_ = NormalisedTestPath(settings_.Read(settings::kDrive, DefaultTestPath()));
+}
 
 void TestDirectory::ReadUsableTestPath() {
   ReadTestPath();
@@ -63,7 +65,7 @@ void TestDirectory::CheckTestDrive() {
 }
 
 void TestDirectory::WriteBlocks(const std::string& name, platform::FileMode mode, const platform::BlockBuffer& block,
-                            int blocks) {
+                                int blocks) {
   const auto file = fileSystem_.Open(name, mode);
   CheckOpen(*file);
   for (int i = 0; i < blocks; ++i) {
@@ -72,7 +74,8 @@ void TestDirectory::WriteBlocks(const std::string& name, platform::FileMode mode
   CheckClose(*file);
 }  // a file left open by a raised error is closed here
 
-void TestDirectory::ReadBlocks(const std::string& name, platform::FileMode mode, platform::BlockBuffer& block, int blocks) {
+void TestDirectory::ReadBlocks(const std::string& name, platform::FileMode mode, platform::BlockBuffer& block,
+                               int blocks) {
   const auto file = fileSystem_.Open(name, mode);
   CheckOpen(*file);
   for (int i = 0; i < blocks; ++i) {

@@ -87,7 +87,6 @@ class TestDirectory {
   platform::BlockBuffer& Block() { return block_; }
 
  private:
-
   RunState& state_;
   SettingsStore& settings_;
   platform::FileSystem& fileSystem_;

@@ -4,11 +4,11 @@
 #include <QStringEncoder>
 #include <QtTest>
 
+#include "core/history/SheetParser.h"
 #include "core/report/ReportBuilder.h"
 #include "core/report/ResultSheet.h"
-#include "core/run/RunState.h"
-#include "core/history/SheetParser.h"
 #include "core/results/Timing.h"
+#include "core/run/RunState.h"
 
 using namespace torvik;
 
@@ -40,7 +40,8 @@ QStringList Block(std::initializer_list<std::pair<Test, int64_t>> times, bool st
   SheetInputs sheet;
   sheet.locale = QLocale::c();
   sheet.now = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
-  for (const auto& [test, tenths] : times) sheet.captions[LabelOf(test)] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
+  for (const auto& [test, tenths] : times)
+    sheet.captions[LabelOf(test)] = FormatSeconds(TimeValue::FromTenths(tenths), u'.');
   sheet.captions[ResultLabel::KAll] = FormatSeconds(TimeValue::FromTenths(total), u'.');
   sheet.stopFlag = stopped ? kStopRequested : 0;
   return BuildReport(run, sheet);

@@ -30,8 +30,20 @@ Block Machine() {
   m.testDirectory = {QStringLiteral("/home/hanako/"), true, 85'204'480'000.0, 270'553'174'016.0};
   m.os = QStringLiteral("Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))");
   m.display = QStringLiteral("?");
-  m.processor = {QStringLiteral("GenuineIntel"), QStringLiteral("Pentium III"), 498.674, 6, 7, 3, 0, true, 16, 16,
-                 true, 512, 32, 4};
+  m.processor = {QStringLiteral("GenuineIntel"),
+                 QStringLiteral("Pentium III"),
+                 498.674,
+                 6,
+                 7,
+                 3,
+                 0,
+                 true,
+                 16,
+                 16,
+                 true,
+                 512,
+                 32,
+                 4};
   m.freeMemory = 133'693'440;
   m.totalMemory = int64_t{3} * 1024 * 1024 * 1024;
   m.screenWidth = 1024;
@@ -179,6 +191,20 @@ class ReportBuilderTest : public QObject {
     QCOMPARE(lines.filter(QStringLiteral("Bench No")).size(), 2);  // its own line and the name's text
     QVERIFY(lines.contains(QStringLiteral("   HDD Info      : /srv/a b/ => Free 81257MB / Total 258020MB")));
     QCOMPARE(lines.join(u'\n').count(u'\n'), lines.size() - 1);
+  }
+
+  // The labels a command-line run prints: a test with a time in either
+  // form, a memory copy under a tenth included, and the total.
+  void captionsOfATable() {
+    ResultTable t;
+    t[Test::Calc].elapsed = TimeValue::FromTenths(8);  // tenths alone, as a sheet gives them
+    t[Test::Memory].elapsedNs = 44'300'000;            // faster than the clock's tenth
+    t.Total() = TimeValue::FromTenths(8);
+    const std::map<ResultLabel, QString> captions = CaptionsOf(t, u',');
+    QCOMPARE(captions.size(), size_t{3});
+    QCOMPARE(captions.at(ResultLabel::KCalc), QStringLiteral("  0,8sec"));
+    QCOMPARE(captions.at(ResultLabel::KMemory), QStringLiteral("  0,0sec"));
+    QCOMPARE(captions.at(ResultLabel::KAll), QStringLiteral("  0,8sec"));
   }
 
   void sheetGoesWhereItCanBeWritten_data() {

@@ -103,7 +103,7 @@ class PreciseFiguresTest : public QObject {
     QCOMPARE(document["runs"][0]["bench_no"].toInt(), 36);  // 8 tenths: 1 + ... + 8
     QCOMPARE(document["runs"][1]["repetition"].toInt(), 2);
     QCOMPARE(document["runs"][0]["groups"].toArray(), QJsonArray({"cpu"}));
-    QVERIFY(document["runs"][1]["bench_no"].isNull());      // stopped: no bench number
+    QVERIFY(document["runs"][1]["bench_no"].isNull());  // stopped: no bench number
     QVERIFY(document["runs"][0]["write_average"].isNull());
     const QJsonObject prime = document["runs"][0]["tests"][0].toObject();
     QCOMPARE(prime["test"].toString(), QStringLiteral("prime"));

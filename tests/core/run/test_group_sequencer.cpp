@@ -25,11 +25,14 @@ const QStringList kDiskTexts = {
     "ＨＤＤ書き込み能力 計測中！（８ＫＢを４０ＭＢ分）", "ＨＤＤ書き込み能力 計測中！（８ＫＢを５０ＭＢ分）",
     "ＨＤＤ書き込み能力 計測中！（８ＫＢを６０ＭＢ分）", "ＨＤＤ読み込み能力 計測中！（８ＫＢを４０ＭＢ分）",
     "ＨＤＤ読み込み能力 計測中！（８ＫＢを５０ＭＢ分）", "ＨＤＤ読み込み能力 計測中！（８ＫＢを６０ＭＢ分）"};
-const QStringList kAllTexts = {
-    "CPU整数演算能力 計測中！（素数算出）",         "CPU浮動小数演算能力 計測中！（三角関数算出）",
-    "２Ｄグラフィック能力 計測中！（四角形描画）",   "２Ｄグラフィック能力 計測中！（円描画）",
-    "２Ｄグラフィック能力 計測中！（三角形描画）",   "２Ｄグラフィック能力 計測中！（テキスト描画）",
-    "２Ｄグラフィック能力 計測中！（スクロール描画）", "メモリ転送能力 計測中！（１ＭＢを２ＧＢ分転送）"};
+const QStringList kAllTexts = {"CPU整数演算能力 計測中！（素数算出）",
+                               "CPU浮動小数演算能力 計測中！（三角関数算出）",
+                               "２Ｄグラフィック能力 計測中！（四角形描画）",
+                               "２Ｄグラフィック能力 計測中！（円描画）",
+                               "２Ｄグラフィック能力 計測中！（三角形描画）",
+                               "２Ｄグラフィック能力 計測中！（テキスト描画）",
+                               "２Ｄグラフィック能力 計測中！（スクロール描画）",
+                               "メモリ転送能力 計測中！（１ＭＢを２ＧＢ分転送）"};
 const QString kMixText = QStringLiteral("ＭｉｘＭｏｄｅ 計測中！");
 
 QStringList Repeat(const QStringList& part, int times) {
@@ -151,9 +154,9 @@ class GroupSequencerTest : public QObject {
                                 Repeat(pass, 3) + QStringList({"MixModeTest", "CleanupTestData"}));
     QCOMPARE(f.view.gauge, QList<int>({0,  10, 20, 25, 30, 35, 40, 50, 60, 61, 62, 63, 65, 67,
                                        69, 70, 71, 72, 74, 76, 78, 79, 80, 81, 83, 85, 87, 100}));
-    QCOMPARE(f.view.Statuses(),
-             QStringList({texts::kPreparing}) + kAllTexts + Repeat(QStringList({texts::kPreparing}) + kDiskTexts, 3) +
-                 QStringList({kMixText, texts::kFinished}));
+    QCOMPARE(f.view.Statuses(), QStringList({texts::kPreparing}) + kAllTexts +
+                                    Repeat(QStringList({texts::kPreparing}) + kDiskTexts, 3) +
+                                    QStringList({kMixText, texts::kFinished}));
     // 8 single tests + 6 disk slots of 3 passes + mix.
     QCOMPARE(f.state.Results().Total(), TimeValue::FromTenths(8 + 18 + 1));
     QCOMPARE(f.view.messages, QStringList({"info: " + texts::kCompletedBox}));
