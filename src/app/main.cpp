@@ -96,8 +96,9 @@ int RunCommandLine(const RunOptions& options) {
   HeadlessView view(options.quiet ? nullptr : stderr);
   QObject::connect(&termination, &TerminationWatcher::terminationRequested,
                    [&view](int signal) { view.RequestTermination(signal); });
+  // Nothing is measured before a run is refused or begins.
   MachineComponents machine(platform::HardwareProcessor(), platform::SystemSources::Default(), PrimaryScreenFacts(),
-                            HasScreen());
+                            HasScreen(), ClockComponent::WhenFirstNeeded);
   ResultStore store(ResultStore::DefaultPath());
   BenchSession session(
       view, std::make_unique<TestDirectoryOverride>(std::make_unique<UserSettingsStore>(), options.directory),

@@ -174,7 +174,7 @@ class HeadlessRunTest : public QObject {
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.out.isEmpty());
     QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());
-    QVERIFY(timer.elapsed() < 5'000);  // refused before any test
+    QVERIFY(timer.elapsed() < 5'000);  // refused before any test or clock measurement
   }
 
   // The results store's verbs: a run recorded, a sheet imported (twice: the

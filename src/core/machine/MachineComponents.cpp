@@ -16,8 +16,15 @@ class NoRegistry : public RegistryView {
 }  // namespace
 
 MachineComponents::MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources,
-                                     ScreenFacts screen, bool hasDisplay)
-    : probe_(probe), processor_(probe), system_(sources, screen), processorType_(probe), hasDisplay_(hasDisplay) {}
+                                     ScreenFacts screen, bool hasDisplay, ClockComponent clockComponent)
+    : probe_(probe), processor_(probe), system_(sources, screen), hasDisplay_(hasDisplay) {
+  if (clockComponent == ClockComponent::AtStart) processorType_.emplace(probe);
+}
+
+const ProcessorTypeAndClock& MachineComponents::ProcessorType() {
+  if (!processorType_) processorType_.emplace(probe_);
+  return *processorType_;
+}
 
 QString MachineComponents::MeasureProcessorLine() {
   lastMhz_ = processor_.GetTickSpeed();
@@ -26,7 +33,7 @@ QString MachineComponents::MeasureProcessorLine() {
 
 void MachineComponents::MeasureClock() { lastMhz_ = processor_.GetSpeed(); }
 
-MachineFacts MachineComponents::Facts(const QString& testDirectory, platform::FileSystem& fileSystem) const {
+MachineFacts MachineComponents::Facts(const QString& testDirectory, platform::FileSystem& fileSystem) {
   MachineFacts facts;
   facts.os = BuildOsDescription(system_.Version());
   facts.display = BuildDisplayDescription(system_.Version(), system_.Facts().dsDisplayDevice, NoRegistry(),
@@ -43,7 +50,7 @@ MachineFacts MachineComponents::Facts(const QString& testDirectory, platform::Fi
   p.family = processor_.Family();
   p.model = processor_.Model();
   p.stepping = processor_.Stepping();
-  p.type = processorType_.ProcessorType();
+  p.type = ProcessorType().ProcessorType();
   p.l1Caches = processor_.L1CacheSupport();
   p.l1DataKb = processor_.L1DataCache().Size;
   p.l1InstructionKb = processor_.L1InstCache().Size;

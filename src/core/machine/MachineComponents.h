@@ -1,10 +1,12 @@
-// MachineComponents: the machine's components, created once when the
-// program starts, in this order: the processor identification (TCPU), the
-// system snapshot (TSys) and the processor type and clock component
-// (CPUID1, whose construction busy-waits a second to measure the clock).
-// They serve the status line's processor line, the about box, and the
-// machine's facts of every run and report. GUI thread only: the clock
-// measurements block the caller.
+// MachineComponents: the machine's components, created once, in this
+// order: the processor identification (TCPU), the system snapshot (TSys)
+// and the processor type and clock component (CPUID1, whose construction
+// busy-waits a second to measure the clock). The window makes all three
+// when the program starts; the command line leaves CPUID1 until the
+// machine's facts are first needed, so that nothing is measured before a
+// run is refused or begins. They serve the status line's processor line,
+// the about box, and the machine's facts of every run and report. GUI
+// thread only: the clock measurements block the caller.
 #pragma once
 
 #include <QString>
@@ -18,18 +20,22 @@
 
 namespace torvik {
 
+// When the processor type and clock component is made.
+enum class ClockComponent { AtStart, WhenFirstNeeded };
+
 class MachineComponents {
  public:
   // `probe` and `sources` must outlive the components. `screen` is the
   // screen the program shows its figures on; `hasDisplay` false for a run
   // without one (its facts then describe no display).
   MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources, ScreenFacts screen,
-                    bool hasDisplay);
+                    bool hasDisplay, ClockComponent clockComponent = ClockComponent::AtStart);
   MachineComponents(const MachineComponents&) = delete;
   MachineComponents& operator=(const MachineComponents&) = delete;
 
   ProcessorInfo& Processor() { return processor_; }
-  const ProcessorTypeAndClock& ProcessorType() const { return processorType_; }
+  // Made now (a second of busy waiting) when it was left for later.
+  const ProcessorTypeAndClock& ProcessorType();
   const SystemInfo& System() const { return system_; }
   const platform::ProcessorProbe& Probe() const { return probe_; }
 
@@ -44,13 +50,13 @@ class MachineComponents {
 
   // The machine's facts with the clock measured last (0 before any) and
   // the space of `testDirectory` queried now through `fileSystem`.
-  MachineFacts Facts(const QString& testDirectory, platform::FileSystem& fileSystem) const;
+  MachineFacts Facts(const QString& testDirectory, platform::FileSystem& fileSystem);
 
  private:
   const platform::ProcessorProbe& probe_;
   ProcessorInfo processor_;
   SystemInfo system_;
-  ProcessorTypeAndClock processorType_;
+  std::optional<ProcessorTypeAndClock> processorType_;
   bool hasDisplay_;
   std::optional<double> lastMhz_;
 };
