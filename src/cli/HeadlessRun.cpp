@@ -35,7 +35,7 @@ int HeadlessRun::SignalStatus() {
   return view_.TerminationSignal() != 0 ? 128 + view_.TerminationSignal() : 0;
 }
 
-int HeadlessRun::Execute() {
+int HeadlessRun::Refuse() {
   // The settings the result reports are read before anything runs: a value
   // of the wrong type is refused with the Report button's own message,
   // rather than found after the whole run.
@@ -45,19 +45,18 @@ int HeadlessRun::Execute() {
     Complain(error.BoxText());
     return kExitRefused;
   }
-  // The test directory is checked before anything runs, by the groups' own
-  // rules, and refused with the groups' own message.
+  // The test directory is checked by the groups' own rules, and refused
+  // with the groups' own message.
   for (Group group : options_.groups) {
     if (const QString refusal = session_.Refusal(group); !refusal.isEmpty()) {
       Complain(refusal);
       return kExitRefused;
     }
   }
+  return kExitDone;
+}
 
-  session_.SeedFileNumbers();
-  const QDateTime started = QDateTime::currentDateTime();
-  std::vector<RunRecord> repetitions;  // each repetition's groups merged: the output
-  std::vector<RunRecord> groupRuns;    // each group on its own: what the results store keeps
+int HeadlessRun::RunGroups(std::vector<RunRecord>& repetitions, std::vector<RunRecord>& groupRuns) {
   for (int repetition = 1; repetition <= options_.repeat; ++repetition) {
     std::optional<RunRecord> merged;
     for (Group group : options_.groups) {
@@ -81,15 +80,11 @@ int HeadlessRun::Execute() {
     }
     repetitions.push_back(*merged);
   }
+  return kExitDone;
+}
 
-  // The machine's facts, the clock measured once after the groups (about a
-  // second, busy); a signal meanwhile is seen right after it.
-  session_.Machine().MeasureClock();
-  if (const int status = SignalStatus()) return status;
-  const MachineFacts machine = session_.MachineFactsNow();
-  for (RunRecord& run : repetitions) run.machine = machine;
-  for (RunRecord& run : groupRuns) run.machine = machine;
-
+int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::vector<RunRecord>& groupRuns,
+                         const QDateTime& started) {
   QByteArray result;
   QByteArray sheet;
   SheetInputs in;
@@ -114,6 +109,25 @@ int HeadlessRun::Execute() {
     }
   }
   return WriteResult(options_.output, result) ? kExitDone : kExitFailed;
+}
+
+int HeadlessRun::Execute() {
+  if (const int status = Refuse()) return status;
+  session_.SeedFileNumbers();
+  const QDateTime started = QDateTime::currentDateTime();
+  std::vector<RunRecord> repetitions;  // each repetition's groups merged: the output
+  std::vector<RunRecord> groupRuns;    // each group on its own: what the results store keeps
+  if (const int status = RunGroups(repetitions, groupRuns)) return status;
+
+  // The machine's facts, the clock measured once after the groups (about a
+  // second, busy); a signal meanwhile is seen right after it, before
+  // anything is printed or kept.
+  session_.Machine().MeasureClock();
+  if (const int status = SignalStatus()) return status;
+  const MachineFacts machine = session_.MachineFactsNow();
+  for (RunRecord& run : repetitions) run.machine = machine;
+  for (RunRecord& run : groupRuns) run.machine = machine;
+  return Deliver(repetitions, groupRuns, started);
 }
 
 }  // namespace torvik

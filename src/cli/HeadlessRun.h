@@ -12,7 +12,9 @@
 // thread, inside a running QApplication.
 #pragma once
 
+#include <QDateTime>
 #include <functional>
+#include <vector>
 
 #include "cli/CommandLine.h"
 #include "cli/HeadlessView.h"
@@ -36,6 +38,14 @@ class HeadlessRun {
   int Execute();
 
  private:
+  // Each returns an exit status, kExitDone (0) to go on.
+  // Refuses settings of the wrong type and a test directory the groups refuse.
+  int Refuse();
+  // Runs the groups, repeated; each repetition merged, and each group alone.
+  int RunGroups(std::vector<RunRecord>& repetitions, std::vector<RunRecord>& groupRuns);
+  // Writes the result, the sheet with --report, and keeps the groups.
+  int Deliver(const std::vector<RunRecord>& repetitions, const std::vector<RunRecord>& groupRuns,
+              const QDateTime& started);
   // 128 + the signal when one has arrived (messages are pumped to see it).
   int SignalStatus();
 
