@@ -1,10 +1,12 @@
 #include "cli/HeadlessRun.h"
 
-#include <QSaveFile>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/base/Errors.h"
 #include "core/report/JsonReport.h"
+#include "core/report/OutputFile.h"
 #include "core/report/ReportBuilder.h"
 #include "core/report/ResultSheet.h"
 #include "core/results/Timing.h"
@@ -14,18 +16,11 @@ namespace {
 
 void Complain(const QString& text) { std::fprintf(stderr, "torvik: %s\n", text.toLocal8Bit().constData()); }
 
-// Writes `bytes` to stdout or, whole or not at all, to `path`.
-bool WriteResult(const std::optional<QString>& path, const QByteArray& bytes) {
-  if (!path) {
-    const bool ok = std::fwrite(bytes.constData(), 1, bytes.size(), stdout) == size_t(bytes.size());
-    return std::fflush(stdout) == 0 && ok;
-  }
-  QSaveFile file(*path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    Complain(QStringLiteral("cannot write %1: %2").arg(*path, file.errorString()));
-    return false;
-  }
-  return true;
+// Writes `bytes` to stdout: empty, or why it failed.
+QString WriteStdout(const QByteArray& bytes) {
+  const bool ok = std::fwrite(bytes.constData(), 1, bytes.size(), stdout) == size_t(bytes.size());
+  if (std::fflush(stdout) == 0 && ok) return {};
+  return QStringLiteral("cannot write the result to stdout: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 }  // namespace
@@ -101,14 +96,27 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
   }
   // Never in the way: a store that fails is said once, and the result still comes.
   for (const RunRecord& run : groupRuns) session_.Record(run);
+  // The measured result is never lost: a file that cannot take it gives it
+  // to stdout instead, and the exit status says something failed.
+  int status = kExitDone;
+  if (options_.output) {
+    if (const QString error = WriteOutput(*options_.output, result); !error.isEmpty()) {
+      Complain(QStringLiteral("cannot write %1; the result follows on stdout").arg(error));
+      status = kExitFailed;
+      if (const QString lost = WriteStdout(result); !lost.isEmpty()) Complain(lost);
+    }
+  } else if (const QString error = WriteStdout(result); !error.isEmpty()) {
+    Complain(error);
+    status = kExitFailed;
+  }
   if (options_.report) {
     const QString path = DefaultSheetPath();
     if (const int error = AppendToSheet(path, sheet)) {
       Complain(QStringLiteral("%1: %2").arg(path, IoError(IoCodeOfErrno(error)).BoxText()));
-      return kExitFailed;
+      status = kExitFailed;
     }
   }
-  return WriteResult(options_.output, result) ? kExitDone : kExitFailed;
+  return status;
 }
 
 int HeadlessRun::Execute() {

@@ -4,11 +4,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+#include <QBuffer>
 #include <cstdio>
 
 #include "core/base/TimeValue.h"
-#include "core/history/SheetParser.h"
+#include "core/history/SheetImport.h"
+#include "core/report/OutputFile.h"
 #include "core/results/Timing.h"
 
 namespace torvik {
@@ -17,8 +18,10 @@ namespace {
 constexpr int kFailed = 1;
 constexpr int kPage = 1'000;
 
-int StoreFailed(const ResultStore& store) {
-  std::fprintf(stderr, "torvik: 計測結果を開けません: %s\n", store.Error().toLocal8Bit().constData());
+// `what` failed: "計測結果を開けません" (open), "計測結果を保存できません" (write),
+// "計測結果を読めません" (read).
+int StoreFailed(const ResultStore& store, const char* what = "計測結果を開けません") {
+  std::fprintf(stderr, "torvik: %s: %s\n", what, store.Error().toLocal8Bit().constData());
   return kFailed;
 }
 
@@ -80,31 +83,21 @@ int PrintHistory(ResultStore& store, OutputFormat format) {
 
 int ImportSheets(ResultStore& store, const QStringList& files) {
   if (!store.Open()) return StoreFailed(store);
-  int imported = 0, skipped = 0, status = 0;
-  for (const QString& path : files) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-      std::fprintf(stderr, "torvik: %s: %s\n", path.toLocal8Bit().constData(),
-                   file.errorString().toLocal8Bit().constData());
-      status = kFailed;
-      continue;
-    }
-    const ParsedSheet sheet = ParseSheet(file.readAll(), QDateTime::currentDateTime());
-    ImportCounts counts;
-    if (!store.Import(sheet.runs, counts)) return StoreFailed(store);
-    imported += counts.imported;
-    skipped += counts.duplicates + sheet.unreadable;
+  const ImportSummary summary = ImportSheetFiles(store, files, QDateTime::currentDateTime());
+  for (const QString& problem : summary.problems) {
+    std::fprintf(stderr, "torvik: %s\n", problem.toLocal8Bit().constData());
   }
-  Print(QStringLiteral("%1 件を読み込みました。%2 件は読み込めませんでした。\n").arg(imported).arg(skipped).toUtf8());
-  return status;
+  Print(ImportMessage(ImportSummary{summary.imported, summary.present, summary.unreadable, {}}).toUtf8() + '\n');
+  return summary.problems.isEmpty() ? 0 : kFailed;
 }
 
 int ExportCsv(ResultStore& store, const QString& path) {
   if (!store.Open()) return StoreFailed(store);
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || !store.ExportCsv({}, file) || !file.commit()) {
-    std::fprintf(stderr, "torvik: %s: %s\n", path.toLocal8Bit().constData(),
-                 (store.Error().isEmpty() ? file.errorString() : store.Error()).toLocal8Bit().constData());
+  QBuffer csv;
+  csv.open(QIODevice::WriteOnly);
+  if (!store.ExportCsv({}, csv)) return StoreFailed(store, "計測結果を読めません");
+  if (const QString error = WriteOutput(path, csv.data()); !error.isEmpty()) {
+    std::fprintf(stderr, "torvik: cannot write %s\n", error.toLocal8Bit().constData());
     return kFailed;
   }
   return 0;

@@ -8,12 +8,13 @@
 #include <QHeaderView>
 #include <QHorizontalBarSeries>
 #include <QMessageBox>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QValueAxis>
 
-#include "core/history/SheetParser.h"
+#include "core/history/SheetImport.h"
+#include "core/report/OutputFile.h"
 #include "core/results/PreciseFigures.h"
 
 namespace torvik {
@@ -169,36 +170,21 @@ void ComparisonWindow::RebuildCharts() {
 }
 
 QString ComparisonWindow::ImportSheets(const QStringList& files) {
-  int imported = 0, skipped = 0;
-  QStringList problems;
-  for (const QString& path : files) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-      problems << QStringLiteral("%1: %2").arg(path, file.errorString());
-      continue;
-    }
-    const ParsedSheet sheet = ParseSheet(file.readAll(), QDateTime::currentDateTime());
-    ImportCounts counts;
-    if (!store_.Import(sheet.runs, counts)) {
-      problems << store_.Error();
-      skipped += static_cast<int>(sheet.runs.size()) + sheet.unreadable;
-      continue;
-    }
-    imported += counts.imported;
-    skipped += counts.duplicates + sheet.unreadable;
-  }
+  const QString message = ImportMessage(ImportSheetFiles(store_, files, QDateTime::currentDateTime()));
   model_->Reload();
-  QString message = texts::kImported.arg(imported).arg(skipped);
-  if (!problems.isEmpty()) message += u'\n' + problems.join(u'\n');
   status_->setText(message);
   return message;
 }
 
 bool ComparisonWindow::ExportCsv(const QString& path) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || !store_.ExportCsv(model_->Ticked(), file) || !file.commit()) {
-    status_->setText(
-        QStringLiteral("%1: %2").arg(path, store_.Error().isEmpty() ? file.errorString() : store_.Error()));
+  QBuffer csv;
+  csv.open(QIODevice::WriteOnly);
+  if (!store_.ExportCsv(model_->Ticked(), csv)) {
+    status_->setText(store_.Error());
+    return false;
+  }
+  if (const QString error = WriteOutput(path, csv.data()); !error.isEmpty()) {
+    status_->setText(error);
     return false;
   }
   status_->setText(QStringLiteral("%1 に書き出しました。").arg(path));

@@ -24,7 +24,6 @@ namespace torvik {
 namespace texts {
 inline const QString kComparisonCaption = QStringLiteral("TORVIK - 計測結果の比較");
 inline const QString kImportSheets = QStringLiteral("シートを読み込む...");
-inline const QString kImported = QStringLiteral("%1 件を読み込みました。%2 件は読み込めませんでした。");
 }  // namespace texts
 
 class ComparisonWindow : public QDialog {

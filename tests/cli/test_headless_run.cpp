@@ -1,5 +1,10 @@
 // The built program on the command line, without a display: the JSON and
 // text results of real runs, the refusals, SIGINT mid-run, and --output.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <QtTest>
 #include <csignal>
 
@@ -256,6 +261,70 @@ class HeadlessRunTest : public QObject {
     QVERIFY(previous.open(QIODevice::ReadOnly));
     QCOMPARE(previous.readAll(), QByteArray("an earlier result"));  // never a half file
     previous.remove();
+  }
+
+  // An output that is not a regular file is written as it stands, never
+  // replaced, and a FIFO that nobody reads is refused at once.
+  void exportToFilesThatAreNotRegular_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("a FIFO being read") << "fifo-read" << 0;
+    QTest::newRow("a FIFO nobody reads") << "fifo" << 1;
+    QTest::newRow("a device node") << "device" << 0;
+    QTest::newRow("a folder") << "folder" << 1;
+  }
+  void exportToFilesThatAreNotRegular() {
+    QFETCH(QString, kind);
+    QFETCH(int, exitCode);
+    QTemporaryDir home;
+    const QString target = home.path() + QStringLiteral("/target");
+    const QByteArray name = QFile::encodeName(target);
+    int reader = -1;
+    if (kind.startsWith(u"fifo")) {
+      QVERIFY(mkfifo(name.constData(), 0600) == 0);
+      if (kind == u"fifo-read") reader = ::open(name.constData(), O_RDONLY | O_NONBLOCK);
+    } else if (kind == u"device" && mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+      QSKIP("making a device node (a copy of /dev/null) needs root");
+    } else if (kind == u"folder") {
+      QVERIFY(QDir().mkdir(target));
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const Outcome run = Torvik({"--export-csv", target}, {}, home.path());
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY(timer.elapsed() < 5'000);  // no waiting on a FIFO
+    struct stat st {};
+    QVERIFY(lstat(name.constData(), &st) == 0);
+    QVERIFY(kind.startsWith(u"fifo") ? S_ISFIFO(st.st_mode) : kind == u"device" ? S_ISCHR(st.st_mode)
+                                                                                : S_ISDIR(st.st_mode));
+    if (reader >= 0) {
+      char header[8] = {};
+      QCOMPARE(::read(reader, header, 3), ssize_t{3});
+      QCOMPARE(QByteArray(header, 3), QByteArray("\xEF\xBB\xBF"));  // the CSV's byte order mark
+      ::close(reader);
+    }
+  }
+
+  // A run's result is never lost: an --output that cannot take it, or a
+  // sheet that cannot be appended to, leaves it on stdout, exit status 1.
+  void aResultThatCannotBeWrittenStaysOnStdout_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("sheetIsAFifo");
+    QTest::newRow("a full device as --output") << QStringList{"--output", "/dev/full"} << false;
+    QTest::newRow("a FIFO where the sheet goes") << QStringList{"--report"} << true;
+  }
+  void aResultThatCannotBeWrittenStaysOnStdout() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, sheetIsAFifo);
+    QTemporaryDir home;
+    const QString copy = home.path() + QStringLiteral("/torvik");
+    QVERIFY(QFile::copy(QStringLiteral(TORVIK_BINARY), copy));
+    if (sheetIsAFifo) QVERIFY(mkfifo(QFile::encodeName(copy + QStringLiteral(".txt")).constData(), 0600) == 0);
+    const Outcome run = Torvik(QStringList{"--run", "cpu", "--format", "json", "--quiet", "--no-record"} + arguments,
+                               {}, home.path(), {}, copy);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(QJsonDocument::fromJson(run.out)["runs"][0]["tests"].toArray().size(), 2);
+    QVERIFY2(!run.err.isEmpty(), "the failure is told");
   }
 };
 

@@ -9,6 +9,11 @@
 #include <QStandardPaths>
 #include <QVariant>
 #include <atomic>
+#include <unistd.h>
+
+#include "core/base/IsoDateTime.h"
+#include "core/history/SheetParser.h"
+#include "platform/PlainFiles.h"
 
 namespace torvik {
 namespace {
@@ -81,9 +86,41 @@ QString IdList(const std::vector<int64_t>& ids) {
   return list.join(u',');
 }
 
-QString CsvField(const QString& text) {
+// RFC 4180 quoting; a text that a spreadsheet would take for a formula
+// (=, +, -, @, a tab or a carriage return first) starts with an apostrophe,
+// which spreadsheets hide and honour.
+QString CsvField(QString text, bool isText) {
+  static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+  if (isText && !text.isEmpty() && kFormulaStarts.contains(text.front())) text.prepend(u'\'');
   if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) return text;
-  return u'"' + QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+  return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+}
+
+constexpr int kBusyTimeoutMs = 5'000;
+constexpr int kWriteAttempts = 3;
+
+// SQLite's "busy" and "locked": another copy holds the store just now.
+bool Transient(const QSqlError& error) {
+  const int code = error.nativeErrorCode().toInt() & 0xff;
+  return code == 5 || code == 6;
+}
+
+// The tables and columns only TORVIK's store has.
+bool HasTorvikTables(QSqlDatabase& db) {
+  const std::pair<const char*, QStringList> expected[] = {
+      {"runs", {"id", "started", "sort_time", "group_name", "total_tenths", "origin"}},
+      {"tests", {"run_id", "test", "tenths", "seconds", "rate", "unit"}},
+  };
+  for (const auto& [table, columns] : expected) {
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table)))) return false;
+    QStringList found;
+    while (q.next()) found << q.value(1).toString();
+    for (const QString& column : columns) {
+      if (!found.contains(column)) return false;
+    }
+  }
+  return true;
 }
 
 QString Number(const std::optional<double>& value) { return value ? QString::number(*value, 'g', 12) : QString(); }
@@ -111,58 +148,147 @@ bool ResultStore::Fail(const QString& reason) {
   return false;
 }
 
+bool ResultStore::Refuse(const QString& reason) {
+  state_ = State::Refused;
+  return Fail(reason);
+}
+
 bool ResultStore::Open() {
-  if (opened_ != -1) return opened_ == 1;
-  opened_ = 0;
-  const QFileInfo file(path_);
-  if (file.exists() && !file.isFile()) return Fail(QStringLiteral("%1 is not a file").arg(path_));
-  if (!QDir().mkpath(file.absolutePath()))
-    return Fail(QStringLiteral("cannot make the folder %1").arg(file.absolutePath()));
+  if (state_ == State::Open) return true;
+  if (state_ == State::Refused) return false;
   if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
     return Fail(QStringLiteral("Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)"));
   }
+  const std::string name = QFile::encodeName(path_).toStdString();
+  if (platform::IsSymbolicLink(name)) {
+    return Refuse(QStringLiteral("%1 is a symbolic link, not TORVIK's results store").arg(path_));
+  }
+  switch (platform::KindOf(name)) {
+    case platform::FileKind::Missing:
+      if (!Create()) return false;
+      break;
+    case platform::FileKind::Regular: break;
+    case platform::FileKind::Directory:
+    case platform::FileKind::Special: return Refuse(QStringLiteral("%1 is not a file").arg(path_));
+  }
+  if (QFileInfo(path_).size() == 0) {
+    return Refuse(QStringLiteral("%1 is an empty file, not TORVIK's results store").arg(path_));
+  }
+  if (QSqlDatabase::contains(connection_)) QSqlDatabase::removeDatabase(connection_);
   QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
   db.setDatabaseName(path_);
+  db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
   if (!db.open()) return Fail(db.lastError().text());
-  // Read before anything is written: a damaged file fails here, untouched.
+  if (!Recognise()) {
+    db.close();
+    return false;
+  }
   QSqlQuery q(db);
-  if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.exec(QStringLiteral("PRAGMA user_version")) ||
-      !q.next()) {
-    return Fail(QStringLiteral("%1: %2").arg(path_, q.lastError().text()));
-  }
-  const int version = q.value(0).toInt();
-  if (version > kStoreSchemaVersion) {
-    return Fail(QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")
-                    .arg(path_)
-                    .arg(version)
-                    .arg(kStoreSchemaVersion));
-  }
-  if (version < kStoreSchemaVersion && !Upgrade(version)) return false;
-  q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
   q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
-  opened_ = 1;
+  state_ = State::Open;
   return true;
 }
 
-bool ResultStore::Upgrade(int from) {
-  QSqlDatabase db = QSqlDatabase::database(connection_);
-  if (!db.transaction()) return Fail(db.lastError().text());
-  QSqlQuery q(db);
-  for (int step = from + 1; step <= kStoreSchemaVersion; ++step) {
-    for (const char* statement : kSteps[step - 1]) {
-      if (!q.exec(QLatin1String(statement))) {
-        const QString reason = q.lastError().text();
-        db.rollback();
-        return Fail(QStringLiteral("%1: schema step %2: %3").arg(path_).arg(step).arg(reason));
+bool ResultStore::Create() {
+  const QFileInfo file(path_);
+  if (!QDir().mkpath(file.absolutePath()))
+    return Fail(QStringLiteral("cannot make the folder %1").arg(file.absolutePath()));
+  static std::atomic<int> builds{0};
+  const QString temporary = QStringLiteral("%1.new-%2-%3").arg(path_).arg(getpid()).arg(++builds);
+  const QString builder = connection_ + QStringLiteral("-new");
+  QString reason;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), builder);
+    db.setDatabaseName(temporary);
+    if (!db.open()) {
+      reason = db.lastError().text();
+    } else {
+      QSqlQuery q(db);
+      for (const std::vector<const char*>& step : kSteps) {
+        for (const char* statement : step) {
+          if (reason.isEmpty() && !q.exec(QLatin1String(statement))) reason = q.lastError().text();
+        }
       }
+      for (const QString& pragma : {QStringLiteral("PRAGMA user_version = %1").arg(kStoreSchemaVersion),
+                                    QStringLiteral("PRAGMA journal_mode=WAL")}) {
+        if (reason.isEmpty() && !q.exec(pragma)) reason = q.lastError().text();
+      }
+      q.finish();
+      db.close();
     }
   }
-  if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kStoreSchemaVersion)) || !db.commit()) {
-    const QString reason = db.lastError().text();
-    db.rollback();
-    return Fail(reason);
+  QSqlDatabase::removeDatabase(builder);
+  const std::string made = QFile::encodeName(temporary).toStdString();
+  if (!reason.isEmpty()) {
+    unlink(made.c_str());
+    return Fail(QStringLiteral("%1: %2").arg(temporary, reason));
   }
+  // Another copy that made the store first wins; its store is as good.
+  const int error = platform::PublishNewFile(made, QFile::encodeName(path_).toStdString());
+  if (error != 0 && error != EEXIST) return Fail(QStringLiteral("%1: %2").arg(path_, qt_error_string(error)));
   return true;
+}
+
+bool ResultStore::Recognise() {
+  QSqlDatabase db = QSqlDatabase::database(connection_);
+  int version = 0;
+  {
+    // Read before anything is written: a foreign or damaged file fails here, untouched.
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+      const QSqlError error = q.lastError();
+      return Transient(error) ? Fail(QStringLiteral("%1: %2").arg(path_, error.text()))
+                              : Refuse(QStringLiteral("%1: %2").arg(path_, error.text()));
+    }
+    version = q.value(0).toInt();
+  }
+  if (version > kStoreSchemaVersion) {
+    return Refuse(QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")
+                      .arg(path_)
+                      .arg(version)
+                      .arg(kStoreSchemaVersion));
+  }
+  if (version < 1 || !HasTorvikTables(db)) {
+    return Refuse(QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(path_).arg(version));
+  }
+  if (version == kStoreSchemaVersion) return true;
+  // Upgraded once, by whichever copy takes the write lock first.
+  return Write([&](QSqlDatabase& locked) {
+    QSqlQuery q(locked);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) return q.lastError();
+    const int now = q.value(0).toInt();
+    q.finish();
+    for (int step = now + 1; step <= kStoreSchemaVersion; ++step) {
+      for (const char* statement : kSteps[step - 1]) {
+        if (!q.exec(QLatin1String(statement))) return q.lastError();
+      }
+    }
+    if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kStoreSchemaVersion))) return q.lastError();
+    return QSqlError();
+  });
+}
+
+bool ResultStore::Write(const std::function<QSqlError(QSqlDatabase&)>& body) {
+  QSqlDatabase db = QSqlDatabase::database(connection_);
+  QSqlError error;
+  for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+    QSqlQuery control(db);
+    // The write lock at once: a transaction that only upgraded from a read
+    // lock later could fail at once against another copy's write.
+    if (!control.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+      error = control.lastError();
+      if (Transient(error)) continue;
+      break;
+    }
+    error = body(db);
+    if (error.type() == QSqlError::NoError) {
+      if (control.exec(QStringLiteral("COMMIT"))) return true;
+      error = control.lastError();
+    }
+    control.exec(QStringLiteral("ROLLBACK"));
+    if (!Transient(error)) break;
+  }
+  return Fail(QStringLiteral("%1: %2").arg(path_, error.text()));
 }
 
 int ResultStore::SchemaVersion() {
@@ -171,8 +297,7 @@ int ResultStore::SchemaVersion() {
   return q.exec(QStringLiteral("PRAGMA user_version")) && q.next() ? q.value(0).toInt() : -1;
 }
 
-bool ResultStore::InsertRun(const StoredRun& run) {
-  QSqlDatabase db = QSqlDatabase::database(connection_);
+QSqlError ResultStore::InsertRun(QSqlDatabase& db, const StoredRun& run) {
   QSqlQuery q(db);
   q.prepare(QStringLiteral(
       "INSERT INTO runs (started, sort_time, group_name, stopped, bench_no, total_tenths, total_seconds, user_name, "
@@ -186,7 +311,7 @@ bool ResultStore::InsertRun(const StoredRun& run) {
         run.sheetKey.isEmpty() ? QVariant() : QVariant(run.sheetKey)}) {
     q.addBindValue(value);
   }
-  if (!q.exec()) return Fail(q.lastError().text());
+  if (!q.exec()) return q.lastError();
   const qlonglong id = q.lastInsertId().toLongLong();
   QSqlQuery t(db);
   t.prepare(QStringLiteral("INSERT INTO tests (run_id, test, tenths, seconds, rate, unit) VALUES (?, ?, ?, ?, ?, ?)"));
@@ -197,50 +322,39 @@ bool ResultStore::InsertRun(const StoredRun& run) {
     t.addBindValue(Optional(test.seconds));
     t.addBindValue(Optional(test.rate));
     t.addBindValue(Text(test.unit));
-    if (!t.exec()) return Fail(t.lastError().text());
+    if (!t.exec()) return t.lastError();
   }
-  return true;
+  return {};
 }
 
 bool ResultStore::Record(const StoredRun& run) {
   if (!Open()) return false;
-  QSqlDatabase db = QSqlDatabase::database(connection_);
-  if (!db.transaction()) return Fail(db.lastError().text());
-  if (!InsertRun(run) || !db.commit()) {
-    if (error_.isEmpty()) error_ = db.lastError().text();
-    db.rollback();
-    return false;
-  }
-  return true;
+  return Write([&](QSqlDatabase& db) { return InsertRun(db, run); });
 }
 
 bool ResultStore::Import(const std::vector<StoredRun>& runs, ImportCounts& counts) {
   counts = {};
   if (!Open()) return false;
-  QSqlDatabase db = QSqlDatabase::database(connection_);
-  if (!db.transaction()) return Fail(db.lastError().text());
-  QSqlQuery known(db);
-  known.prepare(QStringLiteral("SELECT 1 FROM runs WHERE sheet_key = ?"));
-  for (const StoredRun& run : runs) {
-    known.addBindValue(run.sheetKey);
-    if (known.exec() && known.next()) {
-      ++counts.duplicates;
-      continue;
+  const bool written = Write([&](QSqlDatabase& db) {
+    counts = {};  // a busy store's first try counted for nothing
+    QSqlQuery known(db);
+    known.prepare(QStringLiteral("SELECT 1 FROM runs WHERE sheet_key = ?"));
+    for (const StoredRun& run : runs) {
+      known.addBindValue(run.sheetKey);
+      if (!known.exec()) return known.lastError();
+      const bool present = known.next();
+      known.finish();  // no read stays open across a write
+      if (present) {
+        ++counts.duplicates;
+        continue;
+      }
+      if (const QSqlError error = InsertRun(db, run); error.type() != QSqlError::NoError) return error;
+      ++counts.imported;
     }
-    if (!InsertRun(run)) {
-      db.rollback();
-      counts = {};
-      return false;
-    }
-    ++counts.imported;
-  }
-  if (!db.commit()) {
-    const QString reason = db.lastError().text();
-    db.rollback();
-    counts = {};
-    return Fail(reason);
-  }
-  return true;
+    return QSqlError();
+  });
+  if (!written) counts = {};
+  return written;
 }
 
 int ResultStore::RunCount() {
@@ -292,17 +406,15 @@ StoredRun ResultStore::RunWithTests(int64_t id) {
 bool ResultStore::Delete(const std::vector<int64_t>& ids) {
   if (!Open()) return false;
   if (ids.empty()) return true;
-  QSqlDatabase db = QSqlDatabase::database(connection_);
-  if (!db.transaction()) return Fail(db.lastError().text());
-  QSqlQuery q(db);
   const QString list = IdList(ids);
-  if (!q.exec(QStringLiteral("DELETE FROM tests WHERE run_id IN (%1)").arg(list)) ||
-      !q.exec(QStringLiteral("DELETE FROM runs WHERE id IN (%1)").arg(list)) || !db.commit()) {
-    const QString reason = q.lastError().text();
-    db.rollback();
-    return Fail(reason);
-  }
-  return true;
+  return Write([&](QSqlDatabase& db) {
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("DELETE FROM tests WHERE run_id IN (%1)").arg(list)) ||
+        !q.exec(QStringLiteral("DELETE FROM runs WHERE id IN (%1)").arg(list))) {
+      return q.lastError();
+    }
+    return QSqlError();
+  });
 }
 
 bool ResultStore::ExportCsv(const std::vector<int64_t>& ids, QIODevice& out) {
@@ -319,17 +431,27 @@ bool ResultStore::ExportCsv(const std::vector<int64_t>& ids, QIODevice& out) {
   QStringList lines = {
       QStringLiteral("run,started,group,origin,pc_name,user_name,processor,stopped,bench_no,"
                      "total_tenths,test,tenths,seconds,rate,unit")};
+  // The columns that hold text: they may start like a formula.
+  constexpr bool kText[15] = {false, true, true, true, true, true,  true, false,
+                              false, false, true, false, false, false, true};
   while (q.next()) {
     QStringList fields;
     for (int column = 0; column < 15; ++column) {
       const QVariant value = q.value(column);
-      fields << CsvField(value.isNull()                        ? QString()
-                         : value.typeId() == QMetaType::Double ? Number(value.toDouble())
-                                                               : value.toString());
+      QString text = value.isNull()                        ? QString()
+                     : value.typeId() == QMetaType::Double ? Number(value.toDouble())
+                                                           : value.toString();
+      // One date format: an imported sheet's date in ISO 8601 like a run's.
+      if (column == 1 && q.value(3).toString() == kOriginSheet) {
+        if (const std::optional<QDateTime> date = SheetDate(text)) text = IsoDateTimeWithOffset(*date);
+      }
+      fields << CsvField(text, kText[column]);
     }
     lines << fields.join(u',');
   }
-  const QByteArray bytes = (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+  // UTF-8 with its byte order mark, so spreadsheets read Japanese names.
+  const QByteArray bytes =
+      QByteArray("\xEF\xBB\xBF") + (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
   if (out.write(bytes) != bytes.size()) return Fail(out.errorString());
   return true;
 }

@@ -1,22 +1,30 @@
 // ResultStore: every finished run kept in a per-user SQLite database
 // (QStandardPaths::AppDataLocation + "results.sqlite"), through Qt SQL.
 // Tables `runs` and `tests`; the schema's version in PRAGMA user_version,
-// made on first use and upgraded in order by numbered steps; WAL journal;
-// each run (and each import) written in one transaction, so a crash leaves
-// all of it or none.
+// made whole under a temporary name and then put in place on first use,
+// upgraded in order by numbered steps; WAL journal; each run (and each
+// import) written in one transaction, so a crash leaves all of it or none.
 //
-// Never in the way and never destroying data: a file that cannot be opened,
-// is damaged, or has a newer schema than this program knows is reported
-// through Error() and left exactly as it is; nothing is deleted but the runs
-// the user asks to delete. GUI thread (or the command line's one thread).
+// Only TORVIK's own store is ever written: a path that is a link, a folder,
+// a device, an empty file, another program's database, or a store of a
+// schema this program does not know is refused before anything is written,
+// left byte for byte as it was, and reported through Error(). Many copies
+// share one store: every write transaction takes the write lock at once
+// (BEGIN IMMEDIATE) and waits for another copy's for a few seconds; a store
+// that was busy is tried again, never taken for broken. Nothing is deleted
+// but the runs the user asks to delete. GUI thread (or the command line's
+// one thread); one ResultStore per thread.
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "core/history/StoredRun.h"
 
 class QIODevice;
+class QSqlDatabase;
+class QSqlError;
 
 namespace torvik {
 
@@ -40,10 +48,13 @@ class ResultStore {
   const QString& Path() const { return path_; }
 
   // Opens the database, creating or upgrading its schema when it can; false
-  // (and Error()) when it is unusable. Later calls reuse the first answer.
+  // (and Error()) when it cannot. A refusal (not TORVIK's store) is final;
+  // any other failure is tried again at the next call.
   bool Open();
   // Why the last operation failed.
   const QString& Error() const { return error_; }
+  // True once the file was found not to be TORVIK's store.
+  bool Refused() const { return state_ == State::Refused; }
   int SchemaVersion();
 
   // Keeps `run` and its tests (its id is ignored); false on failure, when
@@ -65,14 +76,25 @@ class ResultStore {
   bool ExportCsv(const std::vector<int64_t>& ids, QIODevice& out);
 
  private:
+  enum class State { Closed, Open, Refused };
+
   bool Fail(const QString& reason);
-  bool Upgrade(int from);
-  bool InsertRun(const StoredRun& run);
+  bool Refuse(const QString& reason);
+  // Builds a new store under a temporary name and puts it at the path,
+  // unless another copy was faster.
+  bool Create();
+  // Whether the open file is TORVIK's store (refused if not), upgraded.
+  bool Recognise();
+  // Runs `body` (which gives the error of its failing statement, or none)
+  // in one write transaction, tried again while the store is busy with
+  // another copy's; false (Error()) when it failed.
+  bool Write(const std::function<QSqlError(QSqlDatabase&)>& body);
+  QSqlError InsertRun(QSqlDatabase& db, const StoredRun& run);
 
   QString path_;
   QString connection_;
   QString error_;
-  int opened_ = -1;  // -1 not tried, 0 unusable, 1 open
+  State state_ = State::Closed;
 };
 
 }  // namespace torvik

@@ -1,5 +1,6 @@
 #include "core/history/SheetParser.h"
 
+#include <QCryptographicHash>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -11,20 +12,25 @@
 namespace torvik {
 namespace {
 
-// "  12.3sec" (the locale's separator may be a comma): whole tenths.
+// "  12.3sec" (the locale's separator may be a comma): whole tenths, at
+// most kMaxSheetSeconds; a longer time is no time the program shows.
 std::optional<int64_t> Tenths(const QString& shown) {
-  static const QRegularExpression time(QStringLiteral("^\\s*(\\d+)[.,](\\d)sec$"));
+  static const QRegularExpression time(QStringLiteral("^\\s*(\\d{1,9})[.,](\\d)sec$"));
   const QRegularExpressionMatch m = time.match(shown);
   if (!m.hasMatch()) return std::nullopt;
-  return m.captured(1).toLongLong() * 10 + m.captured(2).toInt();
+  const int64_t seconds = m.captured(1).toLongLong();
+  if (seconds >= kMaxSheetSeconds) return std::nullopt;
+  return seconds * 10 + m.captured(2).toInt();
 }
 
 // The value after a line's label (every label is 19 characters).
 QString ValueOf(const QString& line) { return line.mid(19); }
 
+}  // namespace
+
 // The sheet writes the date in the writing machine's locale; the common
 // forms are read, anything else orders by the import time.
-std::optional<QDateTime> DateOf(const QString& text) {
+std::optional<QDateTime> SheetDate(const QString& text) {
   const QStringList formats = {
       "d MMM yyyy HH:mm:ss", "d MMM yyyy", "yyyy/MM/dd H:mm:ss", "yyyy/MM/dd", "yyyy/MM/dd HH:mm:ss",
       "dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy", "M/d/yy h:mm:ss AP",  "M/d/yy",     "yyyy-MM-dd HH:mm:ss"};
@@ -34,6 +40,8 @@ std::optional<QDateTime> DateOf(const QString& text) {
   }
   return std::nullopt;
 }
+
+namespace {
 
 // "  1.2sec /   1.4sec /   1.5sec => 4.1sec": the three times of a disk line.
 bool DiskLine(const QString& value, const Test (&passes)[3], std::vector<StoredTest>& tests) {
@@ -98,18 +106,27 @@ std::optional<StoredRun> ParseBlock(const QStringList& lines, const QDateTime& i
   }
   if (!date || !bench || !total) return std::nullopt;
   run.started = *date;
-  run.sortTime = DateOf(*date).value_or(importedAt).toSecsSinceEpoch();
+  run.sortTime = SheetDate(*date).value_or(importedAt).toSecsSinceEpoch();
   run.stopped = *bench == u"Bench Stop";
   if (!run.stopped) {
+    // The bench number follows from the total: any other is not the
+    // program's (a forged or damaged line).
     bool number = false;
     run.benchNo = bench->toInt(&number);
-    if (!number) return std::nullopt;
+    if (!number || *run.benchNo != BenchNumber(TimeValue::FromTenths(*total))) return std::nullopt;
   }
   run.totalTenths = *total;
   run.caches = caches.join(QStringLiteral(", "));
   run.group = GroupOfTests(run.tests);
-  run.sheetKey = *date + u'|' + *bench + u'|' + run.pcName;
   return run;
+}
+
+// A block's identity: a hash of its whole text, so two runs alike to the
+// second and the bench number are two blocks, and the same sheet read
+// again gives the same keys.
+QString BlockHash(const QStringList& lines) {
+  return QStringLiteral("sha256:") +
+         QString::fromLatin1(QCryptographicHash::hash(lines.join(u'\n').toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
 }  // namespace
@@ -123,33 +140,52 @@ QString DecodeSheet(const QByteArray& bytes) {
   return QString::fromLatin1(bytes);
 }
 
+SheetReader::SheetReader(const QDateTime& importedAt) : importedAt_(importedAt) {}
+
+void SheetReader::AddLine(QByteArray line) {
+  if (line.endsWith('\r')) line.chop(1);
+  // The header and footer are ASCII: found before any decoding.
+  if (line == sheet::kHeader) {
+    if (block_) ++sheet_.unreadable;  // the previous block never closed
+    block_ = std::vector<QByteArray>{line};
+    return;
+  }
+  if (!block_) return;  // anything between blocks
+  block_->push_back(line);
+  if (line.startsWith(sheet::kFooterStart) && line.endsWith(sheet::kFooterEnd)) CloseBlock();
+}
+
+void SheetReader::CloseBlock() {
+  QByteArray bytes;
+  for (const QByteArray& line : *block_) bytes += line + '\n';
+  block_.reset();
+  bytes.chop(1);
+  // Each block in its own encoding: a sheet begun in Shift_JIS and
+  // continued in UTF-8 reads right in both parts.
+  const QStringList lines = DecodeSheet(bytes).split(u'\n');
+  if (auto run = ParseBlock(lines.mid(1, lines.size() - 2), importedAt_)) {
+    // Blocks alike to the letter (repetitions whose times agree, written in
+    // one second) are told apart by their place among their likes.
+    const QString hash = BlockHash(lines);
+    run->sheetKey = hash + QStringLiteral("#%1").arg(++seen_[hash]);
+    sheet_.runs.push_back(std::move(*run));
+  } else {
+    ++sheet_.unreadable;
+  }
+}
+
+ParsedSheet SheetReader::Finish() {
+  if (block_) {
+    ++sheet_.unreadable;  // cut off
+    block_.reset();
+  }
+  return std::move(sheet_);
+}
+
 ParsedSheet ParseSheet(const QByteArray& bytes, const QDateTime& importedAt) {
-  ParsedSheet sheet;
-  QStringList lines = DecodeSheet(bytes).split(u'\n');
-  for (QString& line : lines) {
-    if (line.endsWith(u'\r')) line.chop(1);
-  }
-  std::optional<QStringList> block;
-  for (const QString& line : lines) {
-    if (line == QLatin1String(sheet::kHeader)) {
-      if (block) ++sheet.unreadable;  // the previous block never closed
-      block = QStringList();
-      continue;
-    }
-    if (!block) continue;  // anything between blocks
-    if (line.startsWith(QLatin1String(sheet::kFooterStart)) && line.endsWith(QLatin1String(sheet::kFooterEnd))) {
-      if (auto run = ParseBlock(*block, importedAt)) {
-        sheet.runs.push_back(std::move(*run));
-      } else {
-        ++sheet.unreadable;
-      }
-      block.reset();
-      continue;
-    }
-    block->append(line);
-  }
-  if (block) ++sheet.unreadable;  // cut off
-  return sheet;
+  SheetReader reader(importedAt);
+  for (const QByteArray& line : bytes.split('\n')) reader.AddLine(line);
+  return reader.Finish();
 }
 
 }  // namespace torvik

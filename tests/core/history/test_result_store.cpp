@@ -1,6 +1,7 @@
 // The results store: its schema made, upgraded and refused; one transaction
 // per run; files it cannot use left byte for byte; the list, deletion and
 // the CSV export.
+#include <QBuffer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -114,38 +115,66 @@ class ResultStoreTest : public QObject {
     QCOMPARE(counts.duplicates, 1);
   }
 
-  void unusableFilesAreLeftAsTheyAre_data() {
-    QTest::addColumn<QByteArray>("content");
+  // Only TORVIK's own store is ever written: anything else at its path is
+  // refused before a byte changes, and no file is added beside it.
+  void foreignFilesAreLeftAsTheyAre_data() {
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
-    QByteArray noise(8192, '\0');
-    for (int i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 251);
-    QTest::newRow("random bytes") << noise << "not a database";
-    QTest::newRow("a newer schema") << QByteArray() << "newer TORVIK";
+    QTest::newRow("random bytes") << "noise" << "not a database";
+    QTest::newRow("a newer schema") << "version 99" << "newer TORVIK";
+    QTest::newRow("a negative version") << "version -1" << "not TORVIK's";
+    QTest::newRow("another program's database") << "foreign" << "not TORVIK's";
+    QTest::newRow("an empty file") << "empty" << "empty file";
+    QTest::newRow("a link to another program's database") << "link" << "symbolic link";
+    QTest::newRow("a dangling link") << "dangling" << "symbolic link";
   }
-  void unusableFilesAreLeftAsTheyAre() {
-    QFETCH(QByteArray, content);
+  void foreignFilesAreLeftAsTheyAre() {
+    QFETCH(QString, kind);
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/results.sqlite");
-    if (content.isEmpty()) {
-      QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
-      db.setDatabaseName(path);
-      QVERIFY(db.open());
-      QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99"));
-      db.close();
-      QSqlDatabase::removeDatabase(QStringLiteral("newer"));
-    } else {
+    const QString other = dir.path() + QStringLiteral("/other.sqlite");
+    auto database = [](const QString& file, const QStringList& statements) {
+      {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        for (const QString& statement : statements) QVERIFY(QSqlQuery(db).exec(statement));
+        db.close();
+      }
+      QSqlDatabase::removeDatabase(QStringLiteral("maker"));
+    };
+    const QStringList foreignTables = {"CREATE TABLE runs (x INTEGER)", "CREATE TABLE tests (y TEXT)",
+                                       "PRAGMA user_version = 2"};
+    if (kind == u"noise") {
+      QByteArray noise(8192, '\0');
+      for (int i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 251);
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(noise) == noise.size());
+    } else if (kind.startsWith(u"version")) {
+      database(path, {QStringLiteral("PRAGMA user_version = %1").arg(kind.section(u' ', 1))});
+    } else if (kind == u"foreign") {
+      database(path, foreignTables);
+    } else if (kind == u"empty") {
       QFile file(path);
       QVERIFY(file.open(QIODevice::WriteOnly));
-      file.write(content);
+    } else if (kind == u"link") {
+      database(other, foreignTables);
+      QVERIFY(QFile::link(other, path));
+    } else if (kind == u"dangling") {
+      QVERIFY(QFile::link(other, path));
     }
+    const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden);
     const QByteArray before = Bytes(path);
     ResultStore store(path);
     QVERIFY(!store.Open());
+    QVERIFY(store.Refused());
     QVERIFY2(store.Error().contains(reason), qPrintable(store.Error()));
     QVERIFY(!store.Record(Run("cpu", 1, {})));
+    ImportCounts counts;
+    QVERIFY(!store.Import({Run("cpu", 2, {})}, counts));
     QCOMPARE(Bytes(path), before);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"results.sqlite"}));  // no journal either
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden), filesBefore);
   }
 
   void aRunIsKeptWholeOrNotAtAll() {
@@ -187,10 +216,36 @@ class ResultStoreTest : public QObject {
     QCOMPARE(CsvFields(lines[3])[header.indexOf("test")], QStringLiteral("trig"));
     QCOMPARE(CsvFields(lines[3])[header.indexOf("tenths")], QStringLiteral("39"));
 
+    QVERIFY(csv.data().startsWith("\xEF\xBB\xBF"));  // UTF-8, said at the start for spreadsheets
+
     QVERIFY(store.Delete({runs[0].id, runs[1].id}));
     QCOMPARE(store.RunCount(), 1);
     QCOMPARE(store.RunWithTests(runs[0].id).id, int64_t{0});
     QCOMPARE(store.RunWithTests(runs[2].id).tests.size(), size_t{2});
+  }
+
+  // Names come from other machines' sheets: none may run as a formula in a
+  // spreadsheet. Numbers stay numbers.
+  void csvKeepsFormulasInert() {
+    QTemporaryDir dir;
+    ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
+    StoredRun run = Run("cpu", 100, {Row("prime", 8, 0.8, 5.6e8, "ops/s")});
+    run.pcName = QStringLiteral("=HYPERLINK(\"http://x\")");
+    run.userName = QStringLiteral("+1");
+    run.processor = QStringLiteral("@SUM(A1)");
+    run.origin = QStringLiteral("-x");
+    QVERIFY(store.Record(run));
+    QBuffer csv;
+    QVERIFY(csv.open(QIODevice::WriteOnly));
+    QVERIFY(store.ExportCsv({}, csv));
+    const QStringList lines = QString::fromUtf8(csv.data().mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList header = CsvFields(lines[0]);
+    const QStringList row = CsvFields(lines[1]);
+    QCOMPARE(row[header.indexOf("pc_name")], QStringLiteral("'=HYPERLINK(\"http://x\")"));
+    QCOMPARE(row[header.indexOf("user_name")], QStringLiteral("'+1"));
+    QCOMPARE(row[header.indexOf("processor")], QStringLiteral("'@SUM(A1)"));
+    QCOMPARE(row[header.indexOf("origin")], QStringLiteral("'-x"));
+    QCOMPARE(row[header.indexOf("tenths")], QStringLiteral("8"));
   }
 };
 

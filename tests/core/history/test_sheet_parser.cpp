@@ -145,7 +145,45 @@ class SheetParserTest : public QObject {
     const ParsedSheet parsed = ParseSheet(sheet, QDateTime::currentDateTime());
     QCOMPARE(parsed.runs.size(), size_t{2});
     QCOMPARE(parsed.unreadable, 3);
-    QCOMPARE(parsed.runs[0].sheetKey, parsed.runs[1].sheetKey);  // the same block twice: one key
+    // Blocks alike to the letter (repetitions in one second) are two runs;
+    // the same sheet read again gives the same keys.
+    QVERIFY(parsed.runs[0].sheetKey != parsed.runs[1].sheetKey);
+    const ParsedSheet again = ParseSheet(sheet, QDateTime::currentDateTime());
+    QCOMPARE(again.runs[1].sheetKey, parsed.runs[1].sheetKey);
+  }
+
+  // A number no run can show makes its block unreadable, not a wrong run.
+  void absurdNumbersMakeABlockUnreadable_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("replacement");
+    QTest::newRow("a time of 10^26 seconds")
+        << "   Prime  Calc   :   0.8sec" << "   Prime  Calc   : 99999999999999999999999999.9sec";
+    QTest::newRow("a total beyond 64 bits")
+        << "   Sum    Total  :   0.8sec" << "   Sum    Total  : 9223372036854775807.9sec";
+    QTest::newRow("a negative bench number") << "   Bench No      : 36" << "   Bench No      : -5";
+    QTest::newRow("a bench number beyond 32 bits") << "   Bench No      : 36" << "   Bench No      : 99999999999";
+    QTest::newRow("a bench number its total does not give") << "   Bench No      : 36" << "   Bench No      : 37";
+  }
+  void absurdNumbersMakeABlockUnreadable() {
+    QFETCH(QString, line);
+    QFETCH(QString, replacement);
+    QStringList block = Block({{Test::Calc, 8}});
+    QVERIFY(block.contains(line));
+    block.replaceInStrings(line, replacement);
+    const ParsedSheet parsed = ParseSheet(Lf(block), QDateTime::currentDateTime());
+    QCOMPARE(parsed.runs.size(), size_t{0});
+    QCOMPARE(parsed.unreadable, 1);
+  }
+
+  // Each block in its own encoding: a sheet begun on the old Japanese code
+  // page and continued in UTF-8.
+  void aSheetInTwoEncodings() {
+    QStringEncoder shiftJis("Shift_JIS");
+    const QByteArray sheet = shiftJis.encode(QString::fromUtf8(SheetBytes(Block({{Test::Calc, 8}})))) +
+                             SheetBytes(Block({{Test::Trig, 39}}));
+    const ParsedSheet parsed = ParseSheet(sheet, QDateTime::currentDateTime());
+    QCOMPARE(parsed.runs.size(), size_t{2});
+    for (const StoredRun& run : parsed.runs) QCOMPARE(run.userName, QStringLiteral("山田 花子"));
   }
 };
 
