@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 
 #include "core/base/Version.h"
 
@@ -134,6 +135,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     const std::optional<Group> known = GroupOfId(group.trimmed().toLower());
     if (!known) {
       return Usage(QStringLiteral("Unknown group '%1' (groups: %2).").arg(group, GroupIds(QStringLiteral(", "))));
+    }
+    // A group twice would run twice but keep one result: use --repeat.
+    if (std::find(options.groups.begin(), options.groups.end(), *known) != options.groups.end()) {
+      return Usage(QStringLiteral("The group '%1' is named twice; --repeat runs groups again.").arg(group.trimmed()));
     }
     options.groups.push_back(*known);
   }

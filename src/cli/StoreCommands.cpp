@@ -10,6 +10,7 @@
 #include "core/base/TimeValue.h"
 #include "core/history/SheetImport.h"
 #include "core/report/OutputFile.h"
+#include "core/report/ReportBuilder.h"
 #include "core/results/Timing.h"
 
 namespace torvik {
@@ -63,16 +64,13 @@ int PrintHistory(ResultStore& store, OutputFormat format) {
                                 {"stopped", run.stopped},
                                 {"origin", run.origin}});
       } else {
-        text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8\n")
-                    .arg(run.id, 6)
-                    .arg(run.started, -25)
-                    .arg(run.group, -7)
-                    .arg(run.pcName, -12)
-                    .arg(bench, 10)
-                    .arg(total, 9)
-                    .arg(run.origin, -7)
-                    .arg(run.processor)
-                    .toUtf8();
+        // Put together, not through arg(): a "%2" in a name stays text. Every
+        // name on one line: a line break in a name cannot forge a row.
+        const QStringList cells = {QString::number(run.id).rightJustified(6), OneLine(run.started).leftJustified(25),
+                                   OneLine(run.group).leftJustified(7),       OneLine(run.pcName).leftJustified(12),
+                                   bench.rightJustified(10),                  total.rightJustified(9),
+                                   OneLine(run.origin).leftJustified(7),      OneLine(run.processor)};
+        text += (cells.join(QStringLiteral("  ")) + u'\n').toUtf8();
       }
     }
     if (static_cast<int>(runs.size()) < kPage) break;

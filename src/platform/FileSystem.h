@@ -52,6 +52,15 @@ class TestFile {
 // What a path names.
 enum class PathKind { Missing, Directory, Other };
 
+// A claim on a fixed file name in a folder (the memory data file, the mix
+// file), held while the object lives: another copy of the program on this
+// machine that asks for the same name in the same folder is told it is
+// taken. A copy that ends, however it ends, lets go of its claims.
+class NameClaim {
+ public:
+  virtual ~NameClaim() = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -64,8 +73,13 @@ class FileSystem {
   // Creates an empty file that did not exist (O_EXCL): 0, EEXIST when the
   // name is taken (by a file, a link or anything else), or another errno.
   virtual int CreateExclusive(const std::string& path) = 0;
-  // Deletes the file if it exists; the outcome is ignored.
-  virtual void Delete(const std::string& path) = 0;
+  // Deletes the file: 0 when it is gone (or was never there), else the errno
+  // (a folder made read-only); a file that stays stays registered for the
+  // exit's clean-up.
+  virtual int Delete(const std::string& path) = 0;
+  // Claims `name` in `directory` for this process; null when another live
+  // copy of the program holds that claim.
+  virtual std::unique_ptr<NameClaim> ClaimName(const std::string& directory, const std::string& name) = 0;
   // The volume's total bytes and the bytes available to this user; false
   // (outputs untouched) when the query fails.
   virtual bool QueryDiskSpace(const std::string& path, double& total, double& available) = 0;

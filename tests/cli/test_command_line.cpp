@@ -24,6 +24,7 @@ class CommandLineTest : public QObject {
     QTest::newRow("unknown option") << QStringList{"--fast"} << A::UsageError << "fast";
     QTest::newRow("unknown group") << QStringList{"--run", "cpu,gpu"} << A::UsageError << "'gpu'";
     QTest::newRow("empty group") << QStringList{"--run", "cpu,"} << A::UsageError << "Unknown group";
+    QTest::newRow("a group twice") << QStringList{"--run", "memory,cpu,Memory"} << A::UsageError << "named twice";
     QTest::newRow("no groups") << QStringList{"--run"} << A::UsageError << "run";
     QTest::newRow("repeat 0") << QStringList{"--run", "cpu", "--repeat", "0"} << A::UsageError << "1 to 100";
     QTest::newRow("repeat 101") << QStringList{"--run", "cpu", "--repeat", "101"} << A::UsageError << "1 to 100";

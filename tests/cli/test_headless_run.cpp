@@ -10,6 +10,7 @@
 
 #include "../core/StorageFakes.h"
 #include "core/machine/DriveClassifier.h"
+#include "platform/PlainFiles.h"
 
 using torvik::testing::ScratchDirectory;
 
@@ -154,6 +155,8 @@ class HeadlessRunTest : public QObject {
     QTest::addColumn<QByteArray>("settings");  // the settings file, when the test build's will not do
     QTest::newRow("a name of the wrong type")
         << QStringList{"--run", "cpu"} << "'YName' のﾃﾞｰﾀ型が不正です." << QByteArray("[Locate]\nYName=a, list\n");
+    QTest::newRow("a FIFO in the settings file's place")
+        << QStringList{"--run", "cpu"} << "は通常のファイルではありません" << QByteArray("<fifo>");
     QTest::newRow("graphic without a display") << QStringList{"--run", "cpu,graphic"} << "no display" << QByteArray();
     QTest::newRow("all without a display") << QStringList{"--run", "all"} << "no display" << QByteArray();
     QTest::newRow("a missing test directory") << QStringList{"--run", "hdd", "--dir", "/nonexistent/torvik"}
@@ -169,8 +172,10 @@ class HeadlessRunTest : public QObject {
     QTemporaryDir config;
     if (!settings.isEmpty()) {
       QVERIFY(QDir(config.path()).mkpath(QStringLiteral("Varn")));
-      QFile file(config.path() + QStringLiteral("/Varn/TORVIK.conf"));
-      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size());
+      const QString path = config.path() + QStringLiteral("/Varn/TORVIK.conf");
+      QFile file(path);
+      QVERIFY(settings == "<fifo>" ? mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+                                   : file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size());
     }
     QElapsedTimer timer;
     timer.start();
@@ -195,9 +200,9 @@ class HeadlessRunTest : public QObject {
     const QString sheetPath = copy + QStringLiteral(".txt");
     QVERIFY(QFile::exists(sheetPath));
     const Outcome first = Torvik({"--import", sheetPath}, {}, home.path());
-    QCOMPARE(first.out, QByteArray("1 件を読み込みました。0 件は読み込めませんでした。\n"));
+    QCOMPARE(first.out, QByteArray("1 件を読み込みました。0 件は記録済みです。0 件は読み込めませんでした。\n"));
     const Outcome again = Torvik({"--import", sheetPath}, {}, home.path());
-    QCOMPARE(again.out, QByteArray("0 件を読み込みました。1 件は読み込めませんでした。\n"));
+    QCOMPARE(again.out, QByteArray("0 件を読み込みました。1 件は記録済みです。0 件は読み込めませんでした。\n"));
     const Outcome history = Torvik({"--history", "--format", "json"}, {}, home.path());
     QCOMPARE(history.exitCode, 0);
     const QJsonArray runs = QJsonDocument::fromJson(history.out).array();
@@ -325,6 +330,109 @@ class HeadlessRunTest : public QObject {
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(QJsonDocument::fromJson(run.out)["runs"][0]["tests"].toArray().size(), 2);
     QVERIFY2(!run.err.isEmpty(), "the failure is told");
+  }
+
+  // What is no sheet is refused at once, never waited on or read whole.
+  void importRefusesWhatIsNoSheet_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a FIFO") << "fifo" << "通常のファイルではありません";
+    QTest::newRow("an endless device") << "/dev/zero" << "通常のファイルではありません";
+    QTest::newRow("a file over 64 MB") << "large" << "64 MB を超えるファイル";
+    QTest::newRow("a line over 64 KB") << "line" << "64 KB を超える行";
+  }
+  void importRefusesWhatIsNoSheet() {
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    QTemporaryDir home;
+    QString path = home.path() + QStringLiteral("/sheet.txt");
+    QFile file(path);
+    if (kind == u"fifo") {
+      QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    } else if (kind == u"large") {
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(qint64{65} * 1024 * 1024));  // sparse
+    } else if (kind == u"line") {
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("<> TORVIK Time Trial Result <>\n   PC-Name       : " + QByteArray(100'000, 'x') + "\n");
+    } else {
+      path = kind;
+    }
+    file.close();
+    QElapsedTimer timer;
+    timer.start();
+    const Outcome run = Torvik({"--import", path}, {}, home.path());
+    QVERIFY(timer.elapsed() < 2'000);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());
+    QCOMPARE(run.out, QByteArray("0 件を読み込みました。0 件は記録済みです。0 件は読み込めませんでした。\n"));
+  }
+
+  // Sixteen copies importing into one new store at once: every block lands.
+  void parallelImportsAllLand() {
+    QTemporaryDir home;
+    std::vector<std::unique_ptr<QProcess>> imports;
+    for (int copy = 0; copy < 16; ++copy) {
+      QByteArray sheet;
+      for (int block = 0; block < 20; ++block) {
+        sheet += "<> TORVIK Time Trial Result <>\r\n   Date          : 8 Dec 2026 14:05:09\r\n"
+                 "   PC-Name       : pc" +
+                 QByteArray::number(copy * 100 + block) +
+                 "\r\n   Bench No      : 36\r\n   Prime  Calc   :   0.8sec\r\n"
+                 "   Sum    Total  :   0.8sec\r\n//______  TORVIK Version 3.03  ______//\r\n\r\n";
+      }
+      const QString path = home.path() + QStringLiteral("/sheet%1.txt").arg(copy);
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(sheet) == sheet.size());
+      file.close();
+      auto process = std::make_unique<QProcess>();
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      environment.remove(QStringLiteral("DISPLAY"));
+      environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+      process->setProcessEnvironment(environment);
+      process->start(QStringLiteral(TORVIK_BINARY), {"--import", path});
+      imports.push_back(std::move(process));
+    }
+    for (const auto& process : imports) {
+      QVERIFY(process->waitForFinished(60'000));
+      QCOMPARE(process->exitCode(), 0);
+      QCOMPARE(process->readAllStandardOutput(),
+               QByteArray("20 件を読み込みました。0 件は記録済みです。0 件は読み込めませんでした。\n"));
+    }
+    QCOMPARE(QJsonDocument::fromJson(Torvik({"--history", "--format", "json"}, {}, home.path()).out).array().size(),
+             16 * 20);
+  }
+
+  // Two copies running the Memory group on one folder at once both finish,
+  // round after round: the second writes a numbered data file of its own.
+  void twoCopiesInOneFolder() {
+    ScratchDirectory directory;
+    for (int round = 0; round < 3; ++round) {
+      QProcess copies[2];
+      for (QProcess& copy : copies) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        copy.setProcessEnvironment(environment);
+        copy.start(QStringLiteral(TORVIK_BINARY),
+                   {"--run", "memory", "--dir", directory.Path(), "--quiet", "--no-record", "--format", "json"});
+      }
+      for (QProcess& copy : copies) {
+        QVERIFY(copy.waitForFinished(60'000));
+        QVERIFY2(copy.exitCode() == 0, copy.readAllStandardError().constData());
+      }
+      QCOMPARE(directory.Entries(), QStringList());
+    }
+  }
+
+  // The Memory group needs a folder it can write, on any disk: a RAM disk too.
+  void memoryRunsOnARamDisk() {
+    if (torvik::platform::KindOf("/dev/shm") != torvik::platform::FileKind::Directory) QSKIP("no /dev/shm here");
+    QTemporaryDir ram(QStringLiteral("/dev/shm/torvik-test-XXXXXX"));
+    if (!ram.isValid()) QSKIP("/dev/shm is not writable here");
+    const Outcome run = Torvik({"--run", "memory", "--dir", ram.path(), "--quiet", "--no-record"});
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(QDir(ram.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    // The HDD group times the drive: there it is refused.
+    QCOMPARE(Torvik({"--run", "hdd", "--dir", ram.path(), "--quiet"}).exitCode, 2);
   }
 };
 

@@ -99,12 +99,16 @@ class RecordingTests : public BenchSteps {
   void PrepareMemoryBuffers() override { Step("PrepareMemoryBuffers"); }
   void PrepareDiskFiles() override { Step("PrepareDiskFiles"); }
   void ScratchWrite() override { Step("ScratchWrite"); }
-  void CleanupTestData() override { Step("CleanupTestData"); }
+  QStringList CleanupTestData() override {
+    Step("CleanupTestData");
+    return undeletable;
+  }
 
   QStringList calls;
   std::map<QString, std::function<void()>> before;  // runs before the named step
   std::map<Test, int64_t> tenths;                   // time each test takes; default 1
   bool driveUnusable = false;
+  QStringList undeletable;  // what CleanupTestData reports it could not delete
 
  private:
   void Step(const char* name) {

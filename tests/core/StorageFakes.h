@@ -57,11 +57,15 @@ class CountingFileSystem : public platform::FileSystem {
   int CreateExclusive(const std::string& path) override {
     return platform::FileSystem::Default().CreateExclusive(path);
   }
-  void Delete(const std::string& path) override {
+  int Delete(const std::string& path) override {
     QFileInfo info(QString::fromStdString(path));
     sizeAtDelete[path] = info.exists() ? info.size() : -1;
     deleted.push_back(path);
-    platform::FileSystem::Default().Delete(path);
+    if (deleteError != 0) return deleteError;  // a folder made read-only: the file stays
+    return platform::FileSystem::Default().Delete(path);
+  }
+  std::unique_ptr<platform::NameClaim> ClaimName(const std::string& directory, const std::string& name) override {
+    return platform::FileSystem::Default().ClaimName(directory, name);
   }
   bool QueryDiskSpace(const std::string& path, double& total, double& available) override {
     if (fakeQueryFails) return false;
@@ -94,6 +98,7 @@ class CountingFileSystem : public platform::FileSystem {
   std::vector<std::string> deleted;
   std::optional<double> fakeAvailable;
   bool fakeQueryFails = false;
+  int deleteError = 0;
   Fault writeFault, readFault, closeFault;
   int writes = 0, reads = 0, closes = 0;
 

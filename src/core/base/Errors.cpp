@@ -27,6 +27,7 @@ int IoCodeOfErrno(int error) {
     case EROFS: return kIoAccessDenied;
     case EWOULDBLOCK: return kIoSharingViolation;
     case EEXIST: return kIoFileExists;
+    case EISDIR: return kIoIsAFolder;
     case ENOSPC:
     case EDQUOT: return kIoDiskFull;
     // Errors whose numbers are also codes with a text of their own (EIO is
@@ -49,6 +50,7 @@ QString IoErrorText(int code) {
     case kIoAccessDenied: return QStringLiteral("ﾌｧｲﾙへのｱｸｾｽが拒否されました");
     case kIoReadPastEnd: return QStringLiteral("ﾌｧｲﾙの末尾以降を読み込みました");
     case kIoDiskFull: return QStringLiteral("ﾃﾞｨｽｸがいっぱいです");
+    case kIoIsAFolder: return QStringLiteral("ﾌｧｲﾙではなくﾌｫﾙﾀﾞです");
     case 106: return QStringLiteral("入力値が数値ではありません");
     default: return QStringLiteral("I/O ｴﾗｰ (%1)").arg(code);
   }

@@ -36,6 +36,7 @@ inline constexpr int kIoInvalidName = 3;
 inline constexpr int kIoTooManyFiles = 4;
 inline constexpr int kIoAccessDenied = 5;
 inline constexpr int kIoSharingViolation = 32;
+inline constexpr int kIoIsAFolder = 21;  // the system's EISDIR, given a text of its own
 inline constexpr int kIoFileExists = 80;
 inline constexpr int kIoReadPastEnd = 100;
 inline constexpr int kIoDiskFull = 101;

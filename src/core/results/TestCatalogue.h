@@ -150,6 +150,7 @@ struct GroupEntry {
   std::span<const Test> tests;
   bool needsScreen;        // draws on a full-screen stage
   bool usesTestDirectory;  // writes files there (the memory data file, the disk files)
+  bool needsFixedDisk;     // times the drive: the test directory must be on a fixed local disk
 };
 
 namespace catalogue_detail {
@@ -163,11 +164,11 @@ inline constexpr Test kAllTests[] = {Test::Calc,   Test::Trig,   Test::Square, T
 }  // namespace catalogue_detail
 
 inline constexpr std::array<GroupEntry, kGroupCount> kGroups = {{
-    {Group::Cpu, "cpu", catalogue_detail::kCpuTests, false, false},
-    {Group::Graphic, "graphic", catalogue_detail::kGraphicTests, true, false},
-    {Group::Memory, "memory", catalogue_detail::kMemoryTests, false, true},
-    {Group::Hdd, "hdd", catalogue_detail::kHddTests, false, true},
-    {Group::All, "all", catalogue_detail::kAllTests, true, true},
+    {Group::Cpu, "cpu", catalogue_detail::kCpuTests, false, false, false},
+    {Group::Graphic, "graphic", catalogue_detail::kGraphicTests, true, false, false},
+    {Group::Memory, "memory", catalogue_detail::kMemoryTests, false, true, false},
+    {Group::Hdd, "hdd", catalogue_detail::kHddTests, false, true, true},
+    {Group::All, "all", catalogue_detail::kAllTests, true, true, true},
 }};
 
 constexpr bool GroupRowsFollowTheEnum() {

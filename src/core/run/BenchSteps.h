@@ -6,6 +6,8 @@
 // a recorder. GUI thread only.
 #pragma once
 
+#include <QStringList>
+
 #include "core/results/TestCatalogue.h"
 
 namespace torvik {
@@ -29,8 +31,9 @@ class BenchSteps {
   virtual void PrepareDiskFiles() = 0;
   virtual void ScratchWrite() = 0;
   // Releases the memory buffers and deletes every test file; safe to call
-  // when nothing was prepared.
-  virtual void CleanupTestData() = 0;
+  // when nothing was prepared. The test files that could not be deleted
+  // (a folder made read-only), by name.
+  virtual QStringList CleanupTestData() = 0;
 };
 
 }  // namespace torvik

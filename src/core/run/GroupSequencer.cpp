@@ -24,11 +24,20 @@ void GroupSequencer::Run(Group group) {
   }
 }
 
-// A failure inside a group (an I/O error) is shown, and then the window is put
-// back in its idle state: the buttons must never stay locked and no test data
-// may stay on disk. The run counts as stopped ("Bench Stop" on the sheet):
-// it did not do all its work. Closing the window mid-run releases the test
-// data too.
+namespace {
+
+// The box's text, and a line naming any test file that could not be deleted.
+QString WithUndeleted(const QString& text, const QStringList& undeleted) {
+  return undeleted.isEmpty() ? text : text + u'\n' + texts::kUndeleted.arg(undeleted.join(QStringLiteral(", ")));
+}
+
+}  // namespace
+
+// A failure inside a group (an I/O error) deletes the test data first (a
+// full disk is not kept full while the box waits), is shown, and then the
+// window is put back in its idle state: the buttons must never stay locked.
+// The run counts as stopped ("Bench Stop" on the sheet): it did not do all
+// its work. Closing the window mid-run releases the test data too.
 template <typename Body>
 void GroupSequencer::Guarded(Body body) {
   lastEnd_ = GroupEnd::None;
@@ -37,9 +46,9 @@ void GroupSequencer::Guarded(Body body) {
   } catch (const TorvikError& error) {
     lastEnd_ = GroupEnd::Failed;
     state_.RequestStop();
-    view_.ShowMessage(error.BoxText(), MessageIcon::Error);
+    const QStringList undeleted = steps_.CleanupTestData();
+    view_.ShowMessage(WithUndeleted(error.BoxText(), undeleted), MessageIcon::Error);
     Unlock();
-    steps_.CleanupTestData();
     view_.ShowProcessorLine();
   } catch (const ExitRequested&) {
     steps_.CleanupTestData();
@@ -84,7 +93,9 @@ void GroupSequencer::Finish(const QString& message) {
   lastEnd_ = state_.MayGoOn() ? GroupEnd::Completed : GroupEnd::Stopped;
   view_.ShowMessage(message, MessageIcon::Information);
   Unlock();
-  steps_.CleanupTestData();
+  if (const QStringList undeleted = steps_.CleanupTestData(); !undeleted.isEmpty()) {
+    view_.ShowNotice(texts::kUndeleted.arg(undeleted.join(QStringLiteral(", "))));
+  }
   view_.FocusButton(Button::BRep);
   view_.ShowProcessorLine();
 }

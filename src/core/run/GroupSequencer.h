@@ -21,6 +21,7 @@ inline const QString kPreparing = QStringLiteral("計測データ準備中！");
 inline const QString kFinished = QStringLiteral("計測が終了しました");
 inline const QString kCompletedBox = QStringLiteral("計測が終了しました。Reportボタンで結果が保存されます。");
 inline const QString kStoppedBox = QStringLiteral("計測を中止しました。");
+inline const QString kUndeleted = QStringLiteral("削除できなかったテストファイル: %1");
 }  // namespace texts
 
 // How the last group ended.

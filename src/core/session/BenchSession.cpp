@@ -27,16 +27,17 @@ void BenchSession::ReadSettings() {
 void BenchSession::SeedFileNumbers() { Directory().SetFileNumberCounter(ProgramRandom().Next(1000)); }
 
 QString BenchSession::Refusal(Group group) {
-  if (!EntryOf(group).usesTestDirectory) return {};
+  const GroupEntry& entry = EntryOf(group);
+  if (!entry.usesTestDirectory) return {};
   TestDirectory& directory = Directory();
   directory.ReadTestPath();
-  const TestPathProblem problem = rules_->Check(directory.TestPath());
+  const TestPathProblem problem = rules_->Check(directory.TestPath(), entry.needsFixedDisk);
   if (problem != TestPathProblem::None) {
     return QStringLiteral("%1 (%2: %3)")
         .arg(texts::kNoDiskInformation, directory.TestPath(), TestPathProblemText(problem));
   }
   // The disk groups also need the space for their files.
-  return Runs(group, Test::Write1) ? directory.DriveProblem() : QString();
+  return entry.needsFixedDisk ? directory.DriveProblem() : QString();
 }
 
 std::optional<RunRecord> BenchSession::Run(Group group) {

@@ -1,13 +1,30 @@
 #include "core/settings/SettingsStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <memory>
 
 #include "core/base/Errors.h"
+#include "platform/PlainFiles.h"
 
 namespace torvik {
 namespace {
+
+// Where the store keeps its file: ~/.config/Varn/TORVIK.conf for the user's
+// own (Qt's place for it on Linux), else the given INI file.
+QString FileOf(const QString& path) {
+  if (!path.isEmpty()) return path;
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Varn/TORVIK.conf");
+}
+
+// Whether the store's file may be read: missing or a regular file. A FIFO
+// or a device there would be waited on for ever.
+bool Readable(const QString& file) {
+  const platform::FileKind kind = platform::KindOf(QFile::encodeName(file).toStdString());
+  return kind == platform::FileKind::Missing || kind == platform::FileKind::Regular;
+}
 
 std::unique_ptr<QSettings> OpenStore(const QString& path) {
   auto store = path.isEmpty() ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
@@ -20,6 +37,8 @@ std::unique_ptr<QSettings> OpenStore(const QString& path) {
 }  // namespace
 
 QString UserSettingsStore::Read(const QString& name, const QString& fallback) {
+  const QString file = FileOf(path_);
+  if (!Readable(file)) throw TorvikError(texts::kSettingsNotAFile.arg(file));
   const auto store = OpenStore(path_);
   const QVariant value = store->value(name);
   if (!value.isValid()) return fallback;
@@ -30,6 +49,7 @@ QString UserSettingsStore::Read(const QString& name, const QString& fallback) {
 }
 
 void UserSettingsStore::Write(const QString& name, const QString& value) {
+  if (!Readable(FileOf(path_))) return;  // never replaced: the old value stays, as for any failed write
   const auto store = OpenStore(path_);
   store->setValue(name, value);
   store->sync();  // a failed write leaves the old value, silently

@@ -8,6 +8,10 @@
 
 namespace torvik {
 
+namespace texts {
+inline const QString kSettingsNotAFile = QStringLiteral("設定ファイル %1 は通常のファイルではありません");
+}  // namespace texts
+
 namespace settings {
 inline const QString kDrive = QStringLiteral("Drv");
 inline const QString kUserName = QStringLiteral("YName");
@@ -18,7 +22,8 @@ class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
   // The value, or `fallback` when it is missing. A value that is not a plain
-  // string raises TorvikError("'<name>' のﾃﾞｰﾀ型が不正です").
+  // string raises TorvikError("'<name>' のﾃﾞｰﾀ型が不正です"), a settings file
+  // that is not a regular file (a FIFO, a folder) TorvikError(kSettingsNotAFile).
   virtual QString Read(const QString& name, const QString& fallback) = 0;
   virtual void Write(const QString& name, const QString& value) = 0;
 };

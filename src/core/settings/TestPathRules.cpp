@@ -23,7 +23,7 @@ QString TestPathProblemText(TestPathProblem problem) {
   return {};
 }
 
-TestPathProblem TestPathRules::Check(const QString& path) {
+TestPathProblem TestPathRules::Check(const QString& path, bool fixedDisk) {
   if (!path.startsWith(u'/')) return TestPathProblem::NotAbsolute;
   // "file/" would not name the file: look at the name itself.
   QString directory = path;
@@ -33,7 +33,7 @@ TestPathProblem TestPathRules::Check(const QString& path) {
     case platform::PathKind::Other: return TestPathProblem::NotADirectory;
     case platform::PathKind::Directory: break;
   }
-  if (DriveType(directory) != kDriveFixed) return TestPathProblem::NotAFixedDisk;
+  if (fixedDisk && DriveType(directory) != kDriveFixed) return TestPathProblem::NotAFixedDisk;
   if (!CanCreateFiles(directory)) return TestPathProblem::CannotCreateFiles;
   return TestPathProblem::None;
 }

@@ -38,8 +38,10 @@ class TestPathRules {
   virtual ~TestPathRules() = default;
 
   // The first rule `path` breaks, in the order above, or None. Checking
-  // creation makes (and at once deletes) one probe file.
-  TestPathProblem Check(const QString& path);
+  // creation makes (and at once deletes) one probe file. `fixedDisk` false
+  // leaves out the fixed-disk rule (the memory data file needs only a folder
+  // it can write, wherever it is).
+  TestPathProblem Check(const QString& path, bool fixedDisk = true);
 
  protected:
   // The three questions the rules ask of a directory (no trailing "/"):

@@ -31,9 +31,10 @@ void BenchWorkloads::RunTest(Test test) {
   }
 }
 
-void BenchWorkloads::CleanupTestData() {
+QStringList BenchWorkloads::CleanupTestData() {
   directory_.DeleteTestFiles();
   buffers_.Release();
+  return directory_.TakeUndeleted();
 }
 
 DrawingWorkloads& BenchWorkloads::Drawing() {

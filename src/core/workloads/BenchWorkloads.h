@@ -37,7 +37,7 @@ class BenchWorkloads : public BenchSteps {
   void PrepareMemoryBuffers() override { buffers_.PrepareMemoryBuffers(); }
   void PrepareDiskFiles() override { directory_.PrepareDiskFiles(); }
   void ScratchWrite() override { directory_.ScratchWrite(); }
-  void CleanupTestData() override;
+  QStringList CleanupTestData() override;
 
  private:
   // Refuses loudly, rather than report a time for work that was not done.

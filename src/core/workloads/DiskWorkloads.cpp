@@ -17,7 +17,7 @@ void DiskWorkloads::Write(const WritePlan& plan) {
   files_.WriteBlocks(name, platform::FileMode::OpenUnbufferedWriteThrough, files_.Block(), plan.writeThroughBlocks);
   slot.EndAdding(ReadClock());
   slot.work += int64_t{plan.unbufferedBlocks + plan.writeThroughBlocks} * platform::BlockBuffer::kSize;
-  files_.Files().Delete(name);
+  files_.Remove(name);
   state_.ShowResult(plan.slot);
 }
 
@@ -30,7 +30,7 @@ void DiskWorkloads::Read(const ReadPlan& plan) {
   files_.ReadBlocks(name, platform::FileMode::OpenWriteThrough, readBlock_, plan.blocks);
   slot.EndAdding(ReadClock());
   slot.work += int64_t{plan.blocks} * platform::BlockBuffer::kSize;
-  files_.Files().Delete(name);
+  files_.Remove(name);
   state_.ShowResult(plan.slot);
 }
 

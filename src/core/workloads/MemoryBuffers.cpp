@@ -13,9 +13,12 @@ void CopyWholeBuffer(std::vector<uint8_t>& target, const std::vector<uint8_t>& s
 }
 
 void MemoryBuffers::PrepareMemoryBuffers() {
-  directory_.ReadUsableTestPath();
+  directory_.ReadUsableTestPath(false);
   platform::FileSystem& files = directory_.Files();
-  const std::string name = directory_.PathOf(QStringLiteral("TORVIK.rd0"));
+  // Another copy preparing its buffers in this folder now keeps its file;
+  // this one then writes a numbered file of its own.
+  const TestDirectory::ClaimedName claimed = directory_.ClaimFixedName(QStringLiteral("TORVIK.rd0"));
+  const std::string& name = claimed.path;
   bool written = false;  // the file is this program's from here on
   try {
     {
@@ -44,10 +47,10 @@ void MemoryBuffers::PrepareMemoryBuffers() {
     // The memory data file must not outlive this step; a name this program
     // could not even open (another copy's locked file, a planted link) is
     // not its to delete.
-    if (error.AfterOpen() || written) files.Delete(name);
+    if (error.AfterOpen() || written || claimed.made) directory_.Remove(name);
     throw;
   }
-  files.Delete(name);
+  directory_.Remove(name);
 }
 
 void MemoryBuffers::Release() {

@@ -46,7 +46,7 @@ void MemoryWorkloads::MixStep(int32_t n, const std::string& mixFile) {
   try {
     files_.WriteBlocks(mixFile, platform::FileMode::CreateUnbuffered, mixBlock_, n);
   } catch (const IoError& error) {
-    if (error.AfterOpen()) files_.Files().Delete(mixFile);
+    if (error.AfterOpen()) files_.Remove(mixFile);
     throw;
   }
   CopyWholeBuffer(buffers_.Second(), buffers_.First());
@@ -54,10 +54,10 @@ void MemoryWorkloads::MixStep(int32_t n, const std::string& mixFile) {
   try {
     files_.ReadBlocks(mixFile, platform::FileMode::OpenWriteThrough, mixBlock_, n);
   } catch (const IoError&) {
-    files_.Files().Delete(mixFile);  // written by this step
+    files_.Remove(mixFile);  // written by this step
     throw;
   }
-  files_.Files().Delete(mixFile);
+  files_.Remove(mixFile);
 }
 
 void MemoryWorkloads::MixModeTest() {
@@ -65,13 +65,21 @@ void MemoryWorkloads::MixModeTest() {
   platform::Sleep(kMixPauseMs);
   int steps = 0;
   int64_t blocks = 0;  // written, and as many read
+  // The mix file's name is this copy's for the whole test (another copy
+  // mixing in this folder gets a name of its own), chosen before the clock.
+  const TestDirectory::ClaimedName claimed = files_.ClaimFixedName(QStringLiteral("TORVIK.rd4"));
+  const std::string& mixFile = claimed.path;
   TimingSlot& slot = state_.Results()[Test::Mix];
   slot.Begin(ReadClock());
-  const std::string mixFile = files_.PathOf(QStringLiteral("TORVIK.rd4"));
   FillBlock(mixBlock_.Data(), BlockValues::KTimesPi, 0);
   for (int32_t n = 1; n <= kMixLast; ++n) {
     if (MixStepDivisor(n) == 0) continue;
-    MixStep(n, mixFile);
+    try {
+      MixStep(n, mixFile);
+    } catch (const IoError&) {
+      if (claimed.made) files_.Remove(mixFile);  // made for this run, whatever failed
+      throw;
+    }
     blocks += n;
     if (++steps == kMixStepsPerDisplay) {
       steps = 0;

@@ -21,9 +21,9 @@ void TestDirectory::ReadTestPath() {
   testPath_ = NormalisedTestPath(settings_.Read(settings::kDrive, DefaultTestPath()));
 }
 
-void TestDirectory::ReadUsableTestPath() {
+void TestDirectory::ReadUsableTestPath(bool fixedDisk) {
   ReadTestPath();
-  if (rules_.Check(testPath_) != TestPathProblem::None) throw RefusalError(texts::kNoDiskInformation);
+  if (rules_.Check(testPath_, fixedDisk) != TestPathProblem::None) throw RefusalError(texts::kNoDiskInformation);
 }
 
 std::string TestDirectory::PathOf(const QString& fileName) const {
@@ -85,7 +85,7 @@ void TestDirectory::ReadBlocks(const std::string& name, platform::FileMode mode,
 }
 
 void TestDirectory::PrepareDiskFiles() {
-  ReadUsableTestPath();
+  ReadUsableTestPath(true);
   FillBlock(block_.Data(), BlockValues::KTimesPi, 0);
   // The earlier pass deleted its files; its names are nobody's to delete now.
   names_ = {};
@@ -101,20 +101,46 @@ void TestDirectory::ScratchWrite() {
     try {
       WriteBlocks(name, platform::FileMode::CreateUnbuffered, scratchBlock_, kScratchBlocks);
     } catch (const IoError&) {
-      fileSystem_.Delete(name);
+      Remove(name);
       throw;
     }
-    fileSystem_.Delete(name);
+    Remove(name);
   }
   state_.PumpMessages();
 }
 
 void TestDirectory::DeleteTestFiles() {
   for (std::string& name : names_) {
-    if (!name.empty()) fileSystem_.Delete(name);
+    if (!name.empty()) Remove(name);
     // Deleted names are forgotten: another program may take them now.
     name.clear();
   }
+}
+
+void TestDirectory::Remove(const std::string& name) {
+  if (fileSystem_.Delete(name) != 0) undeleted_ << QFile::decodeName(QByteArray::fromStdString(name));
+}
+
+QStringList TestDirectory::TakeUndeleted() {
+  QStringList names;
+  names.swap(undeleted_);
+  names.removeDuplicates();
+  return names;
+}
+
+TestDirectory::ClaimedName TestDirectory::ClaimFixedName(const QString& fixedName) {
+  const std::string directory = QFile::encodeName(testPath_).toStdString();
+  ClaimedName claimed{PathOf(fixedName), fileSystem_.ClaimName(directory, fixedName.toStdString())};
+  // Another copy testing this folder holds the fixed name now: a numbered
+  // one, made here and claimed too, serves this run instead.
+  while (!claimed.claim) {
+    claimed.path = NextNumberedName();
+    claimed.made = true;
+    const std::string file = claimed.path.substr(claimed.path.rfind('/') + 1);
+    claimed.claim = fileSystem_.ClaimName(directory, file);
+    if (!claimed.claim) Remove(claimed.path);
+  }
+  return claimed;
 }
 
 }  // namespace torvik

@@ -10,7 +10,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
+#include <memory>
 #include <string>
 
 #include "core/run/RunState.h"
@@ -65,8 +67,9 @@ class TestDirectory {
   // Requests Stop, after telling the user, when the test path is unusable.
   void CheckTestDrive();
   // ReadTestPath, then RefusalError when the path breaks a rule: nothing may
-  // be made there.
-  void ReadUsableTestPath();
+  // be made there. `fixedDisk`: the rule of a fixed local disk holds too
+  // (the disk tests'; the memory data file needs only a folder it can write).
+  void ReadUsableTestPath(bool fixedDisk);
   // Raises RefusalError before any file is made when the test path is
   // unusable, and IoError when a transfer fails.
   void PrepareDiskFiles();
@@ -74,6 +77,21 @@ class TestDirectory {
   void ScratchWrite();
   // Deletes the six current files and forgets their names.
   void DeleteTestFiles();
+  // Deletes `name`; one that stays is remembered for TakeUndeleted.
+  void Remove(const std::string& name);
+  // The test files that could not be deleted since the last call.
+  QStringList TakeUndeleted();
+
+  // A file name of the program's own in the test directory for a step:
+  // `fixedName` ("TORVIK.rd0") when no other copy of the program uses it
+  // now, else a numbered name created for this run alone. The name is this
+  // copy's while the claim lives.
+  struct ClaimedName {
+    std::string path;
+    std::unique_ptr<platform::NameClaim> claim;
+    bool made = false;  // a numbered file made for this run: always this copy's to delete
+  };
+  ClaimedName ClaimFixedName(const QString& fixedName);
 
   // Writes `blocks` copies of `block` into a file opened in `mode`, then
   // closes it; raises IoError when the open, a write or the close fails or
@@ -96,6 +114,7 @@ class TestDirectory {
   std::array<std::string, 6> names_;
   platform::BlockBuffer block_;
   platform::BlockBuffer scratchBlock_;  // its content is never prepared
+  QStringList undeleted_;
 };
 
 }  // namespace torvik

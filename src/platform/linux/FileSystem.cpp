@@ -8,11 +8,14 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -90,6 +93,17 @@ class PosixTestFile : public TestFile {
   int error_;  // errno of the open or of the last failed transfer or close
 };
 
+class SocketClaim : public NameClaim {
+ public:
+  explicit SocketClaim(int fd) : fd_(fd) {}
+  ~SocketClaim() override {
+    if (fd_ >= 0) close(fd_);
+  }
+
+ private:
+  int fd_;  // -1: no socket could be made; the name is taken as claimed
+};
+
 class PosixFileSystem : public FileSystem {
  public:
   std::unique_ptr<TestFile> Open(const std::string& path, FileMode mode) override {
@@ -137,9 +151,34 @@ class PosixFileSystem : public FileSystem {
     return 0;
   }
 
-  void Delete(const std::string& path) override {
-    unlink(path.c_str());
+  int Delete(const std::string& path) override {
+    if (unlink(path.c_str()) != 0 && errno != ENOENT) return errno;
     ForgetExitCleanup(path.c_str());
+    return 0;
+  }
+
+  // The claim is a socket bound to an abstract address made of the folder's
+  // device and inode and the name: the kernel refuses a second bind while
+  // the first socket lives and forgets it when its process ends. Where no
+  // such socket can be made the name counts as claimed.
+  std::unique_ptr<NameClaim> ClaimName(const std::string& directory, const std::string& name) override {
+    struct stat st {};
+    if (stat(directory.c_str(), &st) != 0) return std::make_unique<SocketClaim>(-1);
+    const std::string key = "torvik-claim/" + std::to_string(st.st_dev) + "/" + std::to_string(st.st_ino) + "/" + name;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (key.size() + 1 > sizeof(address.sun_path)) return std::make_unique<SocketClaim>(-1);
+    std::memcpy(address.sun_path + 1, key.data(), key.size());  // sun_path[0] == 0: abstract
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return std::make_unique<SocketClaim>(-1);
+    const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + key.size());
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+      const int error = errno;
+      close(fd);
+      if (error == EADDRINUSE) return nullptr;
+      return std::make_unique<SocketClaim>(-1);
+    }
+    return std::make_unique<SocketClaim>(fd);
   }
 
   bool QueryDiskSpace(const std::string& path, double& total, double& available) override {

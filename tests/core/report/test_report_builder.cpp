@@ -287,7 +287,8 @@ class ReportBuilderTest : public QObject {
     QCOMPARE(SheetErrorMessage(EROFS), QStringLiteral("ﾌｧｲﾙへのｱｸｾｽが拒否されました."));
     QCOMPARE(SheetErrorMessage(ENOSPC), QStringLiteral("ﾃﾞｨｽｸがいっぱいです."));
     QCOMPARE(SheetErrorMessage(EDQUOT), QStringLiteral("ﾃﾞｨｽｸがいっぱいです."));
-    QCOMPARE(SheetErrorMessage(EISDIR), QStringLiteral("I/O ｴﾗｰ (21)"));       // ends with ")": no full stop
+    QCOMPARE(SheetErrorMessage(EISDIR), QStringLiteral("ﾌｧｲﾙではなくﾌｫﾙﾀﾞです."));
+    QCOMPARE(SheetErrorMessage(ENOEXEC), QStringLiteral("I/O ｴﾗｰ (8)"));  // ends with ")": no full stop
     QCOMPARE(SheetErrorMessage(EWOULDBLOCK), QStringLiteral("I/O ｴﾗｰ (32)"));  // held by another process
     QCOMPARE(SheetErrorMessage(EIO), QStringLiteral("I/O ｴﾗｰ (1117)"));        // not 5, "access denied"
     QCOMPARE(IoError(kIoReadPastEnd).BoxText(), QStringLiteral("ﾌｧｲﾙの末尾以降を読み込みました."));

@@ -34,14 +34,17 @@ class TestCatalogueTest : public QObject {
   void groupsNeedWhatTheirTestsNeed() {
     auto draws = [](Test t) { return t >= Test::Square && t <= Test::Scroll; };
     auto writesFiles = [](Test t) { return t >= Test::Memory; };  // the memory data file, the disk files
+    auto timesTheDrive = [](Test t) { return t > Test::Memory; };  // the disk tests and the mix mode
     for (const GroupEntry& group : kGroups) {
-      bool anyDraws = false, anyFiles = false;
+      bool anyDraws = false, anyFiles = false, anyDrive = false;
       for (Test test : group.tests) {
         anyDraws = anyDraws || draws(test);
         anyFiles = anyFiles || writesFiles(test);
+        anyDrive = anyDrive || timesTheDrive(test);
       }
       QCOMPARE(group.needsScreen, anyDraws);
       QCOMPARE(group.usesTestDirectory, anyFiles);
+      QCOMPARE(group.needsFixedDisk, anyDrive);
     }
     QCOMPARE(EntryOf(Group::All).tests.size(), kTestCount);  // ALL runs every test
     QVERIFY(Runs(Group::Hdd, Test::Read3) && !Runs(Group::Hdd, Test::Mix));

@@ -213,9 +213,26 @@ class GroupSequencerTest : public QObject {
     QCOMPARE(f.view.messages, QStringList({"error: write failed."}));  // the error box's full stop
     QVERIFY(IdleButtons(f.view));
     QCOMPARE(f.state.StopFlag(), kStopRequested);  // the sheet says "Bench Stop"
-    // Shown first, then released.
-    QVERIFY(f.view.log.indexOf("message write failed.") < f.view.log.indexOf("call CleanupTestData"));
+    // The test files go first: a full disk does not wait on the box.
+    QVERIFY(f.view.log.indexOf("call CleanupTestData") < f.view.log.indexOf("message write failed."));
     QCOMPARE(f.view.log.last(), QStringLiteral("processor line"));
+  }
+
+  // Test files that could not be deleted (a folder made read-only) are named:
+  // in the error box of a failure, in a notice after a completed group.
+  void undeletedFilesAreNamed() {
+    Fixture failing;
+    failing.tests.undeletable = {"/srv/t/TORVIK12.dat"};
+    failing.tests.before["ScratchWrite"] = [] { throw TorvikError(QStringLiteral("write failed")); };
+    failing.sequencer.BHDDClick();
+    QCOMPARE(failing.view.messages,
+             QStringList({"error: write failed.\n削除できなかったテストファイル: /srv/t/TORVIK12.dat"}));
+    Fixture completing;
+    completing.tests.undeletable = {"/srv/t/TORVIK.rd0", "/srv/t/TORVIK3.dat"};
+    completing.sequencer.BMixClick();
+    QCOMPARE(completing.view.messages,
+             QStringList({"info: " + texts::kCompletedBox,
+                          "notice: 削除できなかったテストファイル: /srv/t/TORVIK.rd0, /srv/t/TORVIK3.dat"}));
   }
 
   // A failed test shows no time, and neither does a disk test that missed a

@@ -129,6 +129,55 @@ class TestDirectoryTest : public QObject {
     }
   }
 
+  // Another copy preparing its buffers in the same folder holds the fixed
+  // name: this one writes a numbered file of its own, and deletes it.
+  void aFixedNameInUseGivesWayToANumberedOne() {
+    Fixture f;
+    f.files.ReadTestPath();
+    const auto otherCopy = platform::FileSystem::Default().ClaimName(
+        QFile::encodeName(f.directory.Path()).toStdString(), "TORVIK.rd0");
+    QVERIFY(otherCopy);
+    f.files.SetFileNumberCounter(41);
+    f.buffers.PrepareMemoryBuffers();
+    QCOMPARE(f.buffers.First().size(), size_t{1'044'480});
+    QCOMPARE(f.fileSystem.counts.count(f.At("TORVIK.rd0")), size_t{0});  // never touched
+    QCOMPARE(f.fileSystem.counts[f.At("TORVIK42.dat")].written, int64_t{1'044'480});
+    QCOMPARE(f.directory.Entries(), QStringList());
+  }
+
+  // The memory data file needs a folder it can write, on any disk; the
+  // disk files need a fixed local one.
+  void onlyTheDiskFilesNeedAFixedDisk() {
+    class RamDiskRules : public TestPathRules {
+     public:
+      using TestPathRules::TestPathRules;
+
+     protected:
+      int32_t DriveType(const QString&) override { return kDriveRamDisk; }
+    };
+    Fixture f;
+    RamDiskRules rules(f.fileSystem, platform::SystemSources::Default());
+    TestDirectory files{f.state, f.settings, f.fileSystem, rules};
+    MemoryBuffers buffers{files};
+    buffers.PrepareMemoryBuffers();
+    QVERIFY(buffers.Exist());
+    QVERIFY_THROWS_EXCEPTION(RefusalError, files.PrepareDiskFiles());
+  }
+
+  // A file that cannot be deleted (a folder made read-only) is named, once.
+  void undeletedFilesAreReported() {
+    Fixture f;
+    f.files.PrepareDiskFiles();
+    f.fileSystem.deleteError = EACCES;
+    f.files.DeleteTestFiles();
+    const QStringList undeleted = f.files.TakeUndeleted();
+    QCOMPARE(undeleted.size(), 6);
+    QVERIFY(undeleted.first().startsWith(f.directory.Path() + QStringLiteral("TORVIK")));
+    QVERIFY(f.files.TakeUndeleted().isEmpty());
+    f.fileSystem.deleteError = 0;
+    for (const QString& name : undeleted) QVERIFY(QFile::remove(name));
+  }
+
   void cleanupIsSafeBeforeAndTwice() {
     Fixture f;
     f.CleanupTestData();  // nothing prepared: nothing deleted, nothing released
