@@ -16,10 +16,12 @@ FileKind KindOf(const std::string& path);
 // Whether `path` itself is a symbolic link (dangling or not).
 bool IsSymbolicLink(const std::string& path);
 
-// Writes `bytes` into the special file `path` as it stands: opened for
-// writing, never created, truncated or replaced; a FIFO that nobody reads
-// is refused at once (ENXIO) rather than waited on. 0, or the errno.
-int WriteToSpecialFile(const std::string& path, const std::string& bytes);
+// Writes `bytes` into the file `path` names as it stands: opened for
+// writing, never created or replaced (a regular file, reached through a
+// name such as /dev/stdout, is emptied first); a FIFO that nobody reads is
+// refused at once (ENXIO) rather than waited on, a folder with EISDIR.
+// 0, or the errno.
+int WriteInPlace(const std::string& path, const std::string& bytes);
 
 // Makes the finished file `from` appear at `to` in one step, unless
 // something is there already (EEXIST: `to` is left as it was); `from` is

@@ -277,6 +277,7 @@ class HeadlessRunTest : public QObject {
     QTest::newRow("a FIFO nobody reads") << "fifo" << 1;
     QTest::newRow("a device node") << "device" << 0;
     QTest::newRow("a folder") << "folder" << 1;
+    QTest::newRow("/dev/stdout") << "stdout" << 0;
   }
   void exportToFilesThatAreNotRegular() {
     QFETCH(QString, kind);
@@ -295,13 +296,19 @@ class HeadlessRunTest : public QObject {
     }
     QElapsedTimer timer;
     timer.start();
-    const Outcome run = Torvik({"--export-csv", target}, {}, home.path());
+    const Outcome run =
+        Torvik({"--export-csv", kind == u"stdout" ? QStringLiteral("/dev/stdout") : target}, {}, home.path());
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY(timer.elapsed() < 5'000);  // no waiting on a FIFO
+    if (kind == u"stdout") {
+      QVERIFY(run.out.startsWith("\xEF\xBB\xBFrun,started,"));
+      return;
+    }
     struct stat st {};
     QVERIFY(lstat(name.constData(), &st) == 0);
-    QVERIFY(kind.startsWith(u"fifo") ? S_ISFIFO(st.st_mode) : kind == u"device" ? S_ISCHR(st.st_mode)
-                                                                                : S_ISDIR(st.st_mode));
+    QVERIFY(kind.startsWith(u"fifo") ? S_ISFIFO(st.st_mode)
+            : kind == u"device"      ? S_ISCHR(st.st_mode)
+                                     : S_ISDIR(st.st_mode));
     if (reader >= 0) {
       char header[8] = {};
       QCOMPARE(::read(reader, header, 3), ssize_t{3});
@@ -336,10 +343,14 @@ class HeadlessRunTest : public QObject {
   void importRefusesWhatIsNoSheet_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("message");
-    QTest::newRow("a FIFO") << "fifo" << "通常のファイルではありません";
-    QTest::newRow("an endless device") << "/dev/zero" << "通常のファイルではありません";
-    QTest::newRow("a file over 64 MB") << "large" << "64 MB を超えるファイル";
-    QTest::newRow("a line over 64 KB") << "line" << "64 KB を超える行";
+    QTest::newRow("a FIFO") << "fifo"
+                            << "通常のファイルではありません";
+    QTest::newRow("an endless device") << "/dev/zero"
+                                       << "通常のファイルではありません";
+    QTest::newRow("a file over 64 MB") << "large"
+                                       << "64 MB を超えるファイル";
+    QTest::newRow("a line over 64 KB") << "line"
+                                       << "64 KB を超える行";
   }
   void importRefusesWhatIsNoSheet() {
     QFETCH(QString, kind);
@@ -374,11 +385,12 @@ class HeadlessRunTest : public QObject {
     for (int copy = 0; copy < 16; ++copy) {
       QByteArray sheet;
       for (int block = 0; block < 20; ++block) {
-        sheet += "<> TORVIK Time Trial Result <>\r\n   Date          : 8 Dec 2026 14:05:09\r\n"
-                 "   PC-Name       : pc" +
-                 QByteArray::number(copy * 100 + block) +
-                 "\r\n   Bench No      : 36\r\n   Prime  Calc   :   0.8sec\r\n"
-                 "   Sum    Total  :   0.8sec\r\n//______  TORVIK Version 3.03  ______//\r\n\r\n";
+        sheet +=
+            "<> TORVIK Time Trial Result <>\r\n   Date          : 8 Dec 2026 14:05:09\r\n"
+            "   PC-Name       : pc" +
+            QByteArray::number(copy * 100 + block) +
+            "\r\n   Bench No      : 36\r\n   Prime  Calc   :   0.8sec\r\n"
+            "   Sum    Total  :   0.8sec\r\n//______  TORVIK Version 3.03  ______//\r\n\r\n";
       }
       const QString path = home.path() + QStringLiteral("/sheet%1.txt").arg(copy);
       QFile file(path);

@@ -101,7 +101,9 @@ class ComparisonTest : public QObject {
     QVERIFY(window.ExportCsv(csv));
     QFile exported(csv);
     QVERIFY(exported.open(QIODevice::ReadOnly));
-    QCOMPARE(exported.readAll().count("\r\n"), 1 + 3);  // the header, memory, prime, trig
+    const QByteArray rows = exported.readAll();
+    QCOMPARE(rows.count("\r\n"), 1 + 3);             // the header, memory, prime, trig
+    QVERIFY(rows.contains(",2026-11-30T09:00:00"));  // the sheet's date in ISO 8601, like a run's
 
     window.DeleteTicked();
     QCOMPARE(store.RunCount(), 1);  // the other imported block

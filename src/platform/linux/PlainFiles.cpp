@@ -40,12 +40,12 @@ bool IsSymbolicLink(const std::string& path) {
   return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-int WriteToSpecialFile(const std::string& path, const std::string& bytes) {
+int WriteInPlace(const std::string& path, const std::string& bytes) {
   const int fd = OpenNonBlocking(path, O_WRONLY);
   if (fd < 0) return errno;
   struct stat st {};
   int error = fstat(fd, &st) != 0 ? errno : 0;
-  if (error == 0 && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) error = EINVAL;  // not special after all
+  if (error == 0 && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) error = errno;
   if (error == 0) error = MakeBlocking(fd);
   size_t done = 0;
   while (error == 0 && done < bytes.size()) {
