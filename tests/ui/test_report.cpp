@@ -97,7 +97,7 @@ class ReportTest : public QObject {
     QVERIFY(QDir().mkdir(MainWindow::SheetPath()));  // a folder stands where the sheet belongs
     MessageBoxAnswer answer;
     w.window.BRepClick();
-    QCOMPARE(answer.texts, QStringList({QStringLiteral("I/O ｴﾗｰ (21)")}));
+    QCOMPARE(answer.texts, QStringList({QStringLiteral("ﾌｧｲﾙではなくﾌｫﾙﾀﾞです.")}));
     QCOMPARE(answer.icon, QMessageBox::Critical);
     QVERIFY(w.opened.isEmpty());  // nothing is opened
   }
