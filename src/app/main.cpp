@@ -16,6 +16,7 @@
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
 #include "cli/HeadlessView.h"
+#include "cli/PlatformChoice.h"
 #include "cli/StoreCommands.h"
 #include "core/base/Version.h"
 #include "core/run/TerminationWatcher.h"
@@ -72,7 +73,7 @@ int RunWindow() {
   });
 
   MachineComponents machine(platform::HardwareProcessor(), platform::SystemSources::Default(), PrimaryScreenFacts(),
-                            HasScreen());
+                            QGuiApplication::platformName());
   ResultStore store(ResultStore::DefaultPath());
   MainWindow FMain(machine);
   BenchSession session(FMain, std::make_unique<UserSettingsStore>(), MachineRules(), machine, &store);
@@ -98,7 +99,7 @@ int RunCommandLine(const RunOptions& options) {
                    [&view](int signal) { view.RequestTermination(signal); });
   // Nothing is measured before a run is refused or begins.
   MachineComponents machine(platform::HardwareProcessor(), platform::SystemSources::Default(), PrimaryScreenFacts(),
-                            HasScreen(), ClockComponent::WhenFirstNeeded);
+                            QGuiApplication::platformName(), ClockComponent::WhenFirstNeeded);
   ResultStore store(ResultStore::DefaultPath());
   BenchSession session(
       view, std::make_unique<TestDirectoryOverride>(std::make_unique<UserSettingsStore>(), options.directory),
@@ -115,14 +116,6 @@ int RunCommandLine(const RunOptions& options) {
     run.SetAfterDrawing([&stage] { stage->hide(); });
   }
   return run.Execute();
-}
-
-// The command line's verbs need no display: without one Qt's offscreen
-// platform serves.
-bool ChoosePlatform(const std::vector<Group>& groups) {
-  const bool display = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-  if (!display && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  return !NeedsScreen(groups) || display;
 }
 
 // --quiet: Qt's own notes (a missing XDG_RUNTIME_DIR, font warnings) are
@@ -156,19 +149,20 @@ int main(int argc, char* argv[]) {
   }
 
   if (command.action == Action::Run && command.run.quiet) defaultHandler = qInstallMessageHandler(OnlyCriticalMessages);
-  const char* noScreen = "torvik: the graphic and all groups draw on the screen; no display is available\n";
-  if (command.action != Action::Window && !ChoosePlatform(command.run.groups)) {
-    std::fputs(noScreen, stderr);
+  const PlatformChoice platform = ChoosePlatform(command, CurrentDisplayEnvironment());
+  if (!platform.refusal.isEmpty()) {
+    std::fprintf(stderr, "torvik: %s\n", platform.refusal.toLocal8Bit().constData());
     return kExitRefused;
   }
+  qputenv("QT_QPA_PLATFORM", platform.platform.toLocal8Bit());
   QApplication application(argc, argv);
   SetApplicationNames();
   int exitCode = 0;
   if (command.action == Action::Window) {
     exitCode = RunWindow();
   } else if (command.action == Action::Run) {
-    if (NeedsScreen(command.run.groups) && !HasScreen()) {
-      std::fputs(noScreen, stderr);
+    if (NeedsScreen(command.run.groups) && !HasScreen()) {  // a platform without a screen was asked for
+      std::fputs("torvik: the graphic and all groups draw on the screen; no display is available\n", stderr);
       exitCode = kExitRefused;
     } else {
       exitCode = RunCommandLine(command.run);

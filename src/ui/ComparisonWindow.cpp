@@ -22,7 +22,14 @@ namespace {
 
 QString RunLabel(const StoredRun& run) {
   const QString when = run.origin == kOriginProgram ? run.started.left(16).replace(u'T', u' ') : run.started;
-  return QStringLiteral("%1 %2 %3 #%4").arg(when, run.group, run.pcName).arg(run.id).simplified();
+  return QStringList({when, run.group, run.pcName, QStringLiteral("#%1").arg(run.id)}).join(u' ').simplified();
+}
+
+// A drawing test's figure is one shape per call on an X server; drawn on
+// another platform (native Wayland) it measures something else.
+QString BarLabel(const StoredRun& run, Test test) {
+  const bool comparable = run.platform.isEmpty() || run.platform == u"xcb" || !Runs(Group::Graphic, test);
+  return comparable ? RunLabel(run) : RunLabel(run) + QStringLiteral(" [%1: 比較できません]").arg(run.platform);
 }
 
 // What a test shows: its precise figure, or for an imported run the one
@@ -125,7 +132,9 @@ void ComparisonWindow::RebuildCharts() {
   for (int64_t id : ticked) {
     const StoredRun run = store_.RunWithTests(id);
     for (const StoredTest& test : run.tests) {
-      if (const auto value = ValueOf(test, rates)) bars_[test.test].emplace_back(RunLabel(run), *value);
+      const std::optional<Test> which = TestOfId(test.test);
+      if (!which) continue;
+      if (const auto value = ValueOf(test, rates)) bars_[test.test].emplace_back(BarLabel(run, *which), *value);
     }
   }
   delete_->setEnabled(!ticked.empty() && store_.Open());

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "cli/CommandLine.h"
+#include "cli/PlatformChoice.h"
 
 using namespace torvik;
 
@@ -59,6 +60,41 @@ class CommandLineTest : public QObject {
     QCOMPARE(defaults.run.repeat, 1);
     QCOMPARE(defaults.run.format, OutputFormat::Text);
     QVERIFY(!defaults.run.directory && !defaults.run.output && !defaults.run.report && !defaults.run.quiet);
+  }
+
+  // The platform, from the command and what the environment offers: xcb
+  // wherever X is reachable, Wayland only without it, offscreen for what
+  // draws nothing, the user's own choice kept for what draws.
+  void platformChoice_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("environment");  // x: DISPLAY, w: WAYLAND_DISPLAY, p: the Wayland plugin, f: forced
+    QTest::addColumn<QString>("platform");     // or "refused"
+    const QStringList window, graphic = {"--run", "graphic"}, memory = {"--run", "memory"},
+                              history = {"--history"};
+    QTest::newRow("window, X") << window << "x" << "xcb";
+    QTest::newRow("window, X and Wayland with the plugin") << window << "xwp" << "xcb";
+    QTest::newRow("window, Wayland with the plugin") << window << "wp" << "wayland";
+    QTest::newRow("window, Wayland without the plugin") << window << "w" << "refused";
+    QTest::newRow("window, nothing") << window << "" << "refused";
+    QTest::newRow("window, the user's platform") << window << "xf" << "vnc";
+    QTest::newRow("graphic, X and Wayland") << graphic << "xwp" << "xcb";
+    QTest::newRow("graphic, nothing") << graphic << "" << "refused";
+    QTest::newRow("memory, X and Wayland") << memory << "xwp" << "offscreen";
+    QTest::newRow("memory, Wayland without the plugin") << memory << "w" << "offscreen";
+    QTest::newRow("memory, the user's platform") << memory << "xf" << "offscreen";
+    QTest::newRow("history, nothing") << history << "" << "offscreen";
+  }
+  void platformChoice() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, environment);
+    QFETCH(QString, platform);
+    DisplayEnvironment offered;
+    offered.x11 = environment.contains(u'x');
+    offered.wayland = environment.contains(u'w');
+    offered.waylandPluginInstalled = environment.contains(u'p');
+    if (environment.contains(u'f')) offered.forced = QStringLiteral("vnc");
+    const PlatformChoice choice = ChoosePlatform(ParseCommandLine(QStringList{"torvik"} + arguments), offered);
+    QCOMPARE(choice.refusal.isEmpty() ? choice.platform : QStringLiteral("refused"), platform);
   }
 
   void whatAGroupNeeds() {

@@ -446,6 +446,20 @@ class HeadlessRunTest : public QObject {
     // The HDD group times the drive: there it is refused.
     QCOMPARE(Torvik({"--run", "hdd", "--dir", ram.path(), "--quiet"}).exitCode, 2);
   }
+
+  // A Wayland terminal without X: what draws nothing runs offscreen.
+  void aWaylandOnlyTerminalRunsTheCommandLine() {
+    ScratchDirectory directory;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-torvik-test"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TORVIK_BINARY), {"--run", "memory", "--dir", directory.Path(), "--quiet", "--no-record"});
+    QVERIFY(process.waitForFinished(60'000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+  }
 };
 
 QTEST_GUILESS_MAIN(HeadlessRunTest)

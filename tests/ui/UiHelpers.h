@@ -40,7 +40,7 @@ class ComposedWindow {
       : ownSettings_(std::make_unique<MemorySettings>()),
         settings(*ownSettings_),
         store(storeFolder_.path() + QStringLiteral("/results.sqlite")),
-        machine(processor, platform::SystemSources::Default(), PrimaryScreenFacts(), true),
+        machine(processor, platform::SystemSources::Default(), PrimaryScreenFacts(), QGuiApplication::platformName()),
         window(machine),
         session(window, std::move(ownSettings_), std::move(rules), machine, &store),
         drawing(window, session.State()) {

@@ -72,6 +72,21 @@ class ComparisonTest : public QObject {
     QVERIFY(window.findChild<QChartView*>(QStringLiteral("Chart_trig")));
   }
 
+  // Drawn on native Wayland, a drawing figure is not one shape per call on an
+  // X server: its bar says so; a processor figure stays as it is.
+  void drawingFiguresOfAnotherPlatformAreMarked() {
+    QTemporaryDir dir;
+    ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
+    StoredRun run = CpuRun(100, 0.80, 3.90);
+    run.platform = QStringLiteral("wayland");
+    run.tests.push_back(StoredTest{"square", 55, 5.5, 200'000 / 5.5, "shapes/s"});
+    QVERIFY(store.Record(run));
+    ComparisonWindow window(store);
+    window.Runs().SetTicked(0, true);
+    QVERIFY(window.Bars(QStringLiteral("square"))[0].first.endsWith(QStringLiteral("[wayland: 比較できません]")));
+    QVERIFY(!window.Bars(QStringLiteral("prime"))[0].first.contains(QStringLiteral("比較できません")));
+  }
+
   void sheetsImportExportAndDelete() {
     QTemporaryDir dir;
     ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));

@@ -45,12 +45,14 @@ const std::vector<std::vector<const char*>> kSteps = {
     // 2: an imported block's key (date, bench number, PC name), so that it
     // is imported once.
     {"ALTER TABLE runs ADD COLUMN sheet_key TEXT", "CREATE UNIQUE INDEX runs_by_sheet_key ON runs(sheet_key)"},
+    // 3: the Qt platform a run's figures were measured on (null for a sheet).
+    {"ALTER TABLE runs ADD COLUMN platform TEXT"},
 };
-static_assert(kStoreSchemaVersion == 2);
+static_assert(kStoreSchemaVersion == 3);
 
 const char* const kRunColumns =
     "id, started, sort_time, group_name, stopped, bench_no, total_tenths, total_seconds, user_name, pc_name, os, "
-    "processor, caches, memory, display, test_directory, origin, sheet_key";
+    "processor, caches, memory, display, test_directory, origin, sheet_key, platform";
 
 QVariant Optional(const std::optional<double>& value) { return value ? QVariant(*value) : QVariant(); }
 
@@ -77,6 +79,7 @@ StoredRun RunOf(const QSqlQuery& q) {
   run.testDirectory = q.value(15).toString();
   run.origin = q.value(16).toString();
   run.sheetKey = q.value(17).toString();
+  run.platform = q.value(18).toString();
   return run;
 }
 
@@ -301,14 +304,15 @@ QSqlError ResultStore::InsertRun(QSqlDatabase& db, const StoredRun& run) {
   QSqlQuery q(db);
   q.prepare(QStringLiteral(
       "INSERT INTO runs (started, sort_time, group_name, stopped, bench_no, total_tenths, total_seconds, user_name, "
-      "pc_name, os, processor, caches, memory, display, test_directory, origin, sheet_key) "
-      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+      "pc_name, os, processor, caches, memory, display, test_directory, origin, sheet_key, platform) "
+      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
   for (const QVariant& value :
        {Text(run.started), QVariant(qlonglong(run.sortTime)), Text(run.group), QVariant(run.stopped ? 1 : 0),
         run.benchNo ? QVariant(*run.benchNo) : QVariant(), QVariant(qlonglong(run.totalTenths)),
         Optional(run.totalSeconds), Text(run.userName), Text(run.pcName), Text(run.os), Text(run.processor),
         Text(run.caches), Text(run.memory), Text(run.display), Text(run.testDirectory), Text(run.origin),
-        run.sheetKey.isEmpty() ? QVariant() : QVariant(run.sheetKey)}) {
+        run.sheetKey.isEmpty() ? QVariant() : QVariant(run.sheetKey),
+        run.platform.isEmpty() ? QVariant() : QVariant(run.platform)}) {
     q.addBindValue(value);
   }
   if (!q.exec()) return q.lastError();

@@ -33,6 +33,7 @@ StoredRun RunFromRecord(const RunRecord& record) {
   run.display =
       QStringLiteral("%1(%2x%3 %4BitColor)").arg(m.display).arg(m.screenWidth).arg(m.screenHeight).arg(m.screenDepth);
   run.testDirectory = m.testDirectory.path;
+  run.platform = m.platform;
   for (const TestEntry& entry : kTests) {
     const TimingSlot& slot = record.results[entry.test];
     if (slot.elapsedNs <= 0) continue;

@@ -34,7 +34,8 @@ struct StoredRun {
   QString userName, pcName;
   QString os, processor, caches, memory, display, testDirectory;
   QString origin = kOriginProgram;
-  QString sheetKey;  // an imported block's date, bench number and PC name
+  QString sheetKey;  // an imported block's key: the hash of its text, its place among its likes
+  QString platform;  // the Qt platform the figures were measured on ("xcb"); empty for a sheet
   std::vector<StoredTest> tests;
 };
 

@@ -26,10 +26,11 @@ enum class ClockComponent { AtStart, WhenFirstNeeded };
 class MachineComponents {
  public:
   // `probe` and `sources` must outlive the components. `screen` is the
-  // screen the program shows its figures on; `hasDisplay` false for a run
-  // without one (its facts then describe no display).
+  // screen the program shows its figures on; `qtPlatform` the Qt platform it
+  // runs on ("xcb", "wayland"; "offscreen" or "minimal": no display, and
+  // the facts then describe none).
   MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources, ScreenFacts screen,
-                    bool hasDisplay, ClockComponent clockComponent = ClockComponent::AtStart);
+                    const QString& qtPlatform, ClockComponent clockComponent = ClockComponent::AtStart);
   MachineComponents(const MachineComponents&) = delete;
   MachineComponents& operator=(const MachineComponents&) = delete;
 
@@ -57,7 +58,7 @@ class MachineComponents {
   ProcessorInfo processor_;
   SystemInfo system_;
   std::optional<ProcessorTypeAndClock> processorType_;
-  bool hasDisplay_;
+  QString qtPlatform_;
   std::optional<double> lastMhz_;
 };
 

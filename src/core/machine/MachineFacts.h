@@ -32,6 +32,7 @@ struct MachineFacts {
   QString os;               // "Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))"
   QString display;          // the display device description of the sheet: "?"
   QString displayAdapter;   // the adapter's own name ("?" when none is known)
+  QString platform;         // Qt's platform: "xcb", "wayland", "offscreen"
   bool hasDisplay = false;  // false: a run without a screen (Qt's offscreen platform)
   int32_t screenWidth = 0, screenHeight = 0, screenDepth = 0;
   ProcessorSummary processor;

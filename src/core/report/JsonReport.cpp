@@ -29,7 +29,8 @@ QJsonObject Machine(const MachineFacts& m) {
     display = QJsonObject{{"width", m.screenWidth},
                           {"height", m.screenHeight},
                           {"depth_bits", m.screenDepth},
-                          {"adapter", m.displayAdapter}};
+                          {"adapter", m.displayAdapter},
+                          {"platform", m.platform}};
   }
   const TestDirectoryFacts& d = m.testDirectory;
   QJsonObject directory{{"path", d.path},

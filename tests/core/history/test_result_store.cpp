@@ -68,9 +68,12 @@ class ResultStoreTest : public QObject {
     ResultStore store(dir.path() + QStringLiteral("/sub/results.sqlite"));
     QVERIFY2(store.Open(), qPrintable(store.Error()));
     QCOMPARE(store.SchemaVersion(), kStoreSchemaVersion);
-    QVERIFY(store.Record(Run("cpu", 100, {Row("prime", 8, 0.8123, 5.6e8, "ops/s")})));
+    StoredRun run = Run("cpu", 100, {Row("prime", 8, 0.8123, 5.6e8, "ops/s")});
+    run.platform = QStringLiteral("xcb");
+    QVERIFY(store.Record(run));
     const StoredRun back = store.RunWithTests(store.Runs(0, 10).front().id);
     QCOMPARE(back.group, QStringLiteral("cpu"));
+    QCOMPARE(back.platform, QStringLiteral("xcb"));
     QCOMPARE(back.benchNo, std::optional<int32_t>(1128));
     QCOMPARE(back.tests.size(), size_t{1});
     QCOMPARE(*back.tests[0].seconds, 0.8123);
@@ -105,7 +108,7 @@ class ResultStoreTest : public QObject {
     QSqlDatabase::removeDatabase(QStringLiteral("v1"));
     ResultStore store(path);
     QVERIFY2(store.Open(), qPrintable(store.Error()));
-    QCOMPARE(store.SchemaVersion(), 2);
+    QCOMPARE(store.SchemaVersion(), kStoreSchemaVersion);
     QCOMPARE(store.Runs(0, 10).front().pcName, QStringLiteral("old-pc"));  // kept through the upgrade
     StoredRun imported = Run("cpu", 10, {});
     imported.sheetKey = QStringLiteral("key");

@@ -87,6 +87,7 @@ class PreciseFiguresTest : public QObject {
     first.machine.processor.l2Cache = true;
     first.machine.processor.l2Ways = 8;
     first.machine.hasDisplay = true;
+    first.machine.platform = QStringLiteral("xcb");
     first.machine.displayAdapter = QStringLiteral("Virtio GPU");
     first.results[Test::Calc] = Slot(800'000'000, 455'189'150);
     first.results.SetTotalTo(Test::Calc);
@@ -100,6 +101,7 @@ class PreciseFiguresTest : public QObject {
     QVERIFY(caches["l1_data_kb"].isNull());  // no level-1 facts: null, not 0
     QCOMPARE(caches["l2_ways"].toInt(), 8);
     QCOMPARE(document["machine"]["display"]["adapter"].toString(), QStringLiteral("Virtio GPU"));
+    QCOMPARE(document["machine"]["display"]["platform"].toString(), QStringLiteral("xcb"));
     QCOMPARE(document["runs"][0]["bench_no"].toInt(), 36);  // 8 tenths: 1 + ... + 8
     QCOMPARE(document["runs"][1]["repetition"].toInt(), 2);
     QCOMPARE(document["runs"][0]["groups"].toArray(), QJsonArray({"cpu"}));
