@@ -10,7 +10,7 @@ packages=(
   xdg-utils file
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
   xvfb xauth xdotool binutils
-  dpkg-dev appstream desktop-file-utils man-db
+  dpkg-dev appstream desktop-file-utils man-db lintian
 )
 
 missing=()

@@ -11,7 +11,11 @@
 namespace torvik {
 
 QString LocateHelpFile(const QString& helpFile) {
-  for (const QString& folder : {QCoreApplication::applicationDirPath(), QDir::currentPath()}) {
+  // Beside the executable (the build tree), in the installed data folder
+  // (<prefix>/share/torvik beside <prefix>/bin), then the current folder.
+  const QString executable = QCoreApplication::applicationDirPath();
+  for (const QString& folder :
+       {executable, QDir(executable).filePath(QStringLiteral("../share/torvik")), QDir::currentPath()}) {
     const QString path = QDir(folder).filePath(helpFile);
     if (QFile::exists(path)) return path;
   }

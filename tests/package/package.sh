@@ -2,7 +2,8 @@
 # The Debian package and its metadata: cpack builds the .deb from the build
 # tree; its file list, its declared dependencies, and the binary extracted
 # from it starting; every option --help lists appears in the man page; the
-# AppStream metadata and the desktop entry validate.
+# AppStream metadata and the desktop entry validate; lintian reports no
+# error and no warning (where lintian is installed; the set-up installs it).
 #   tests/package/package.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$(readlink -f "$1")
@@ -17,9 +18,10 @@ check "cpack made torvik_3.03-1_<arch>.deb" test -n "$deb"
 [ -n "$deb" ] || { cat "$work/cpack.log"; exit 1; }
 
 files=$(dpkg-deb -c "$deb" | awk '{ print $6 }')
-for path in ./usr/bin/torvik ./usr/bin/TORVIK.HLP ./usr/share/applications/torvik.desktop \
-  ./usr/share/icons/hicolor/128x128/apps/torvik.png ./usr/share/man/man1/torvik.1 \
-  ./usr/share/metainfo/org.example.varn.torvik.metainfo.xml; do
+for path in ./usr/bin/torvik ./usr/share/torvik/TORVIK.HLP ./usr/share/applications/torvik.desktop \
+  ./usr/share/icons/hicolor/128x128/apps/torvik.png ./usr/share/man/man1/torvik.1.gz \
+  ./usr/share/metainfo/org.example.varn.torvik.metainfo.xml ./usr/share/doc/torvik/copyright \
+  ./usr/share/doc/torvik/changelog.Debian.gz; do
   check "the package holds $path" grep -qx "$path" <<<"$files"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -40,6 +42,11 @@ check "the man page renders" man -l "$source/docs/torvik.1" >/dev/null
 
 check "AppStream metadata validates" appstreamcli validate --no-net "$source/docs/org.example.varn.torvik.metainfo.xml"
 check "the desktop entry validates" desktop-file-validate "$source/docs/torvik.desktop"
+if command -v lintian >/dev/null; then
+  check "lintian: no error, no warning" lintian --fail-on error,warning "$deb"
+else
+  echo "lintian is not installed: the package's Debian checks are left out"
+fi
 
 echo "package: $passed passed, $failures failed"
 [ "$failures" -eq 0 ]
