@@ -1,5 +1,6 @@
 #include "ui/Gauge.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
@@ -126,7 +127,11 @@ void Gauge::SetProgress(int value) {
   if (value == progress_) return;
   const int before = CompletedPercent();
   progress_ = value;
-  if (CompletedPercent() != before) repaint();
+  if (CompletedPercent() == before) return;
+  repaint();
+  // Announced per whole percent, as drawn, so a screen reader is not flooded.
+  QAccessibleValueChangeEvent changed(this, progress_);
+  QAccessible::updateAccessibility(&changed);
 }
 
 int Gauge::CompletedPercent() const {

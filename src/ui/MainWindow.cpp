@@ -10,6 +10,7 @@
 #include "core/base/Errors.h"
 #include "core/base/Version.h"
 #include "ui/ComparisonWindow.h"
+#include "ui/GaugeAccessible.h"
 #include "ui/HelpWindow.h"
 
 namespace torvik {
@@ -48,19 +49,23 @@ const SizeLabel kSizeLabels[] = {
     {"Label2", "40MB", 150}, {"LRead2", "50MB", 180}, {"LRead3", "60MB", 210},
 };
 
-// Where each result label's right edge and top lie (its name is the
-// catalogue's).
+// Where each result label's right edge and top lie (its widget name is the
+// catalogue's), and what it is called for a screen reader: the words of the
+// window beside it.
 struct ResultPlace {
   ResultLabel label;
+  const char* spokenName;
   int rightEdge, y;
 };
 const ResultPlace kResultPlaces[] = {
-    {ResultLabel::KCalc, 271, 10},    {ResultLabel::KTrig, 271, 40},      {ResultLabel::KSquare, 271, 90},
-    {ResultLabel::KCircle, 271, 120}, {ResultLabel::KTriangle, 271, 150}, {ResultLabel::KText, 271, 180},
-    {ResultLabel::KScroll, 271, 210}, {ResultLabel::KMemory, 271, 260},   {ResultLabel::KWrite1, 621, 40},
-    {ResultLabel::KWrite2, 621, 70},  {ResultLabel::KWrite3, 621, 100},   {ResultLabel::KRead1, 621, 150},
-    {ResultLabel::KRead2, 621, 180},  {ResultLabel::KRead3, 621, 210},    {ResultLabel::KMix, 621, 260},
-    {ResultLabel::KAll, 621, 300},
+    {ResultLabel::KCalc, "Prime Calc", 271, 10},        {ResultLabel::KTrig, "Trigonometric", 271, 40},
+    {ResultLabel::KSquare, "Square", 271, 90},          {ResultLabel::KCircle, "Circle", 271, 120},
+    {ResultLabel::KTriangle, "Triangle", 271, 150},     {ResultLabel::KText, "Text", 271, 180},
+    {ResultLabel::KScroll, "Scroll", 271, 210},         {ResultLabel::KMemory, "Memory", 271, 260},
+    {ResultLabel::KWrite1, "HDD Write 40MB", 621, 40},  {ResultLabel::KWrite2, "HDD Write 50MB", 621, 70},
+    {ResultLabel::KWrite3, "HDD Write 60MB", 621, 100}, {ResultLabel::KRead1, "HDD Read 40MB", 621, 150},
+    {ResultLabel::KRead2, "HDD Read 50MB", 621, 180},   {ResultLabel::KRead3, "HDD Read 60MB", 621, 210},
+    {ResultLabel::KMix, "MIX Mode", 621, 260},          {ResultLabel::KAll, "Total", 621, 300},
 };
 
 struct ButtonPlace {
@@ -158,11 +163,13 @@ void MainWindow::BuildLabels() {
     label->setAlignment(Qt::AlignRight | Qt::AlignTop);
     label->setGeometry(scale_(r.rightEdge - kResultLabelWidth), scale_(r.y), scale_(kResultLabelWidth),
                        scale_(kLabelHeight));
+    label->setAccessibleName(QLatin1String(r.spokenName));
     resultLabels_[r.label] = label;
   }
 }
 
 void MainWindow::BuildControls() {
+  InstallGaugeAccessibility();
   gauge_ = new Gauge(client_);
   gauge_->setObjectName(QStringLiteral("Gauge"));
   gauge_->setGeometry(scale_.Rect(20, 300, 281, 24));
@@ -170,6 +177,7 @@ void MainWindow::BuildControls() {
   gauge_->SetForeColor(kNavy);
   gauge_->SetBackColor(palette().color(QPalette::Button));
   gauge_->setFont(scale_.Font(kLabelFace, 17));
+  gauge_->setAccessibleName(QStringLiteral("進捗"));
 
   for (const ButtonPlace& b : kButtons) {
     auto* button = new QPushButton(QLatin1String(b.caption), client_);
@@ -250,7 +258,13 @@ void MainWindow::MSetClick() {
 
 QPushButton* MainWindow::ButtonOf(Button button) const { return buttons_.at(button); }
 
-void MainWindow::SetResultText(ResultLabel label, const QString& text) { resultLabels_.at(label)->setText(text); }
+// A screen reader hears the test with its time: "Prime Calc: 1.0sec".
+void MainWindow::SetResultText(ResultLabel label, const QString& text) {
+  QLabel* shown = resultLabels_.at(label);
+  shown->setText(text);
+  const QString name = shown->accessibleName().section(u':', 0, 0);
+  shown->setAccessibleName(text.trimmed().isEmpty() ? name : name + QStringLiteral(": ") + text.trimmed());
+}
 
 void MainWindow::SetResultDetail(ResultLabel label, const QString& text) { resultLabels_.at(label)->setToolTip(text); }
 

@@ -1,5 +1,6 @@
 // The main window: its layout and initial state, the CPU group run end to
 // end through the real button, and closing the window in the middle of a run.
+#include <QAccessible>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QtTest>
@@ -205,6 +206,36 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(Find<QPushButton>(window, "BCPU"), Qt::LeftButton);
     QVERIFY(runningAfterNested);
     QVERIFY(!window.Running());
+  }
+
+  // What a screen reader finds: every button by its caption, every result by
+  // its test and time, the gauge as a progress bar with its value.
+  void aScreenReaderNamesEveryResult() {
+    ComposedWindow composed;
+    MainWindow& window = composed.window;
+    window.SetResultText(ResultLabel::KCalc, QStringLiteral("  1.0sec"));
+    window.SetResultText(ResultLabel::KWrite2, QStringLiteral("  2.5sec"));
+    window.SetGauge(50);
+    QStringList names;
+    QAccessibleInterface* gauge = nullptr;
+    std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+      for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface* child = node->child(i);
+        if (child == nullptr) continue;
+        names << child->text(QAccessible::Name);
+        if (child->role() == QAccessible::ProgressBar) gauge = child;
+        walk(child);
+      }
+    };
+    walk(QAccessible::queryAccessibleInterface(&window));
+    for (const char* name : {"Prime Calc: 1.0sec", "HDD Write 50MB: 2.5sec", "Total", "CPU", "Graphic", "Memory", "HDD",
+                             "ALL", "Report", "Stop"}) {
+      QVERIFY2(names.contains(QLatin1String(name)), name);
+    }
+    QVERIFY(gauge != nullptr);
+    QCOMPARE(gauge->text(QAccessible::Name), QStringLiteral("進捗"));
+    QCOMPARE(gauge->valueInterface()->currentValue().toInt(), 50);
+    QCOMPARE(gauge->text(QAccessible::Value), QStringLiteral("50%"));
   }
 
   void memoTakesAtMostItsCapacity() {
