@@ -18,6 +18,7 @@
 #include "cli/HeadlessView.h"
 #include "cli/PlatformChoice.h"
 #include "cli/StoreCommands.h"
+#include "core/base/InterfaceLanguage.h"
 #include "core/base/Version.h"
 #include "core/run/TerminationWatcher.h"
 #include "core/session/BenchSession.h"
@@ -157,6 +158,7 @@ int main(int argc, char* argv[]) {
   qputenv("QT_QPA_PLATFORM", platform.platform.toLocal8Bit());
   QApplication application(argc, argv);
   SetApplicationNames();
+  InstallInterfaceLanguage(LanguageEnvironment::Current());
   int exitCode = 0;
   if (command.action == Action::Window) {
     exitCode = RunWindow();

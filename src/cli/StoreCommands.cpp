@@ -1,10 +1,11 @@
 #include "cli/StoreCommands.h"
 
+#include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QBuffer>
 #include <cstdio>
 
 #include "core/base/TimeValue.h"
@@ -21,8 +22,10 @@ constexpr int kPage = 1'000;
 
 // `what` failed: "計測結果を開けません" (open), "計測結果を保存できません" (write),
 // "計測結果を読めません" (read).
-int StoreFailed(const ResultStore& store, const char* what = "計測結果を開けません") {
-  std::fprintf(stderr, "torvik: %s: %s\n", what, store.Error().toLocal8Bit().constData());
+int StoreFailed(const ResultStore& store,
+                const char* what = QT_TRANSLATE_NOOP("StoreCommands", "計測結果を開けません")) {
+  const QString text = QCoreApplication::translate("StoreCommands", what);
+  std::fprintf(stderr, "torvik: %s: %s\n", text.toLocal8Bit().constData(), store.Error().toLocal8Bit().constData());
   return kFailed;
 }
 
@@ -66,10 +69,14 @@ int PrintHistory(ResultStore& store, OutputFormat format) {
       } else {
         // Put together, not through arg(): a "%2" in a name stays text. Every
         // name on one line: a line break in a name cannot forge a row.
-        const QStringList cells = {QString::number(run.id).rightJustified(6), OneLine(run.started).leftJustified(25),
-                                   OneLine(run.group).leftJustified(7),       OneLine(run.pcName).leftJustified(12),
-                                   bench.rightJustified(10),                  total.rightJustified(9),
-                                   OneLine(run.origin).leftJustified(7),      OneLine(run.processor)};
+        const QStringList cells = {QString::number(run.id).rightJustified(6),
+                                   OneLine(run.started).leftJustified(25),
+                                   OneLine(run.group).leftJustified(7),
+                                   OneLine(run.pcName).leftJustified(12),
+                                   bench.rightJustified(10),
+                                   total.rightJustified(9),
+                                   OneLine(run.origin).leftJustified(7),
+                                   OneLine(run.processor)};
         text += (cells.join(QStringLiteral("  ")) + u'\n').toUtf8();
       }
     }
@@ -93,7 +100,7 @@ int ExportCsv(ResultStore& store, const QString& path) {
   if (!store.Open()) return StoreFailed(store);
   QBuffer csv;
   csv.open(QIODevice::WriteOnly);
-  if (!store.ExportCsv({}, csv)) return StoreFailed(store, "計測結果を読めません");
+  if (!store.ExportCsv({}, csv)) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
   if (const QString error = WriteOutput(path, csv.data()); !error.isEmpty()) {
     std::fprintf(stderr, "torvik: cannot write %s\n", error.toLocal8Bit().constData());
     return kFailed;

@@ -74,7 +74,7 @@ AboutBox::AboutBox(const platform::ProcessorProbe& processor, const VersionRecor
   PhysMem = Label(this, "PhysMem", QRect(s(200), s(189), s(330) - s(200), s(14)), font(), text, false);
   PhysMem->setAlignment(Qt::AlignRight | Qt::AlignTop);
   LCPU = Label(this, "LCPU", s.Rect(76, 205, 255, 14), font(), text, true);
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
+  OKButton = new QPushButton(QStringLiteral("&OK"), this);
   OKButton->setObjectName(QStringLiteral("OKButton"));
   OKButton->setGeometry(s.Rect(262, 218, 69, 23));
   OKButton->setDefault(true);

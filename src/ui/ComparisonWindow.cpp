@@ -2,13 +2,13 @@
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QBuffer>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHorizontalBarSeries>
 #include <QMessageBox>
-#include <QBuffer>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QValueAxis>
@@ -29,7 +29,10 @@ QString RunLabel(const StoredRun& run) {
 // another platform (native Wayland) it measures something else.
 QString BarLabel(const StoredRun& run, Test test) {
   const bool comparable = run.platform.isEmpty() || run.platform == u"xcb" || !Runs(Group::Graphic, test);
-  return comparable ? RunLabel(run) : RunLabel(run) + QStringLiteral(" [%1: 比較できません]").arg(run.platform);
+  return comparable
+             ? RunLabel(run)
+             : RunLabel(run) +
+                   QCoreApplication::translate("torvik::ComparisonWindow", " [%1: 比較できません]").arg(run.platform);
 }
 
 // What a test shows: its precise figure, or for an imported run the one
@@ -47,7 +50,7 @@ std::optional<double> ValueOf(const StoredTest& test, bool rates) {
 
 ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialog(parent), store_(store) {
   setObjectName(QStringLiteral("Comparison"));
-  setWindowTitle(texts::kComparisonCaption);
+  setWindowTitle(texts::ComparisonCaption());
   setWindowFlags(Qt::Window);
   resize(960, 720);
 
@@ -61,13 +64,13 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   list_->setColumnWidth(0, 190);
   list_->setColumnWidth(3, 240);
 
-  seconds_ = new QRadioButton(QStringLiteral("時間 (秒)"));
-  rates_ = new QRadioButton(QStringLiteral("速度"));
+  seconds_ = new QRadioButton(tr("時間・秒(&T)"));
+  rates_ = new QRadioButton(tr("速度(&R)"));
   seconds_->setChecked(true);
-  auto* import = new QPushButton(texts::kImportSheets);
-  export_ = new QPushButton(QStringLiteral("CSVに書き出す..."));
-  delete_ = new QPushButton(QStringLiteral("削除..."));
-  auto* close = new QPushButton(QStringLiteral("閉じる"));
+  auto* import = new QPushButton(texts::ImportSheets());
+  export_ = new QPushButton(tr("CSVに書き出す(&E)..."));
+  delete_ = new QPushButton(tr("削除(&D)..."));
+  auto* close = new QPushButton(tr("閉じる(&C)"));
   auto* buttons = new QHBoxLayout;
   for (QWidget* widget : std::initializer_list<QWidget*>{seconds_, rates_}) buttons->addWidget(widget);
   buttons->addStretch();
@@ -92,7 +95,7 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   layout->addWidget(status_);
 
   if (!store_.Open()) {
-    status_->setText(QStringLiteral("計測結果を開けません: ") + store_.Error());
+    status_->setText(tr("計測結果を開けません: ") + store_.Error());
     for (QPushButton* button : {import, export_, delete_}) button->setEnabled(false);
   }
   connect(model_, &RunListModel::tickedChanged, this, &ComparisonWindow::RebuildCharts);
@@ -196,7 +199,7 @@ bool ComparisonWindow::ExportCsv(const QString& path) {
     status_->setText(error);
     return false;
   }
-  status_->setText(QStringLiteral("%1 に書き出しました。").arg(path));
+  status_->setText(tr("%1 に書き出しました。").arg(path));
   return true;
 }
 
@@ -207,21 +210,21 @@ void ComparisonWindow::DeleteTicked() {
 }
 
 void ComparisonWindow::ImportClicked() {
-  const QStringList files = QFileDialog::getOpenFileNames(this, texts::kImportSheets, QString(),
-                                                          QStringLiteral("結果シート (*.txt);;すべてのファイル (*)"));
+  const QStringList files = QFileDialog::getOpenFileNames(this, texts::ImportSheets(), QString(),
+                                                          tr("結果シート (*.txt);;すべてのファイル (*)"));
   if (!files.isEmpty()) QMessageBox::information(this, windowTitle(), ImportSheets(files));
 }
 
 void ComparisonWindow::ExportClicked() {
-  const QString path = QFileDialog::getSaveFileName(
-      this, QStringLiteral("CSVに書き出す"), QStringLiteral("torvik-results.csv"), QStringLiteral("CSV (*.csv)"));
+  const QString path = QFileDialog::getSaveFileName(this, tr("CSVに書き出す"), QStringLiteral("torvik-results.csv"),
+                                                    QStringLiteral("CSV (*.csv)"));
   if (!path.isEmpty()) ExportCsv(path);
 }
 
 void ComparisonWindow::DeleteClicked() {
   const int count = static_cast<int>(model_->Ticked().size());
   const auto answer =
-      QMessageBox::question(this, windowTitle(), QStringLiteral("選択した %1 件の計測結果を削除しますか？").arg(count));
+      QMessageBox::question(this, windowTitle(), tr("選択した %1 件の計測結果を削除しますか？").arg(count));
   if (answer == QMessageBox::Yes) DeleteTicked();
 }
 

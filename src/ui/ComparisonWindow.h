@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QChartView>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -22,8 +23,12 @@
 namespace torvik {
 
 namespace texts {
-inline const QString kComparisonCaption = QStringLiteral("TORVIK - 計測結果の比較");
-inline const QString kImportSheets = QStringLiteral("シートを読み込む...");
+inline QString ComparisonCaption() {
+  return QCoreApplication::translate("torvik::ComparisonWindow", "TORVIK - 計測結果の比較");
+}
+inline QString ImportSheets() {
+  return QCoreApplication::translate("torvik::ComparisonWindow", "シートを読み込む(&I)...");
+}
 }  // namespace texts
 
 class ComparisonWindow : public QDialog {

@@ -1,6 +1,7 @@
 #include "ui/Gauge.h"
 
 #include <QAccessible>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
@@ -80,7 +81,7 @@ void DrawNeedle(QPainter& painter, Edges r, int w, int h, int percent, int contr
 }
 
 QString InvalidRange(int64_t low, int64_t high) {
-  return QStringLiteral("%1 から %2 の間の値でなければなりません").arg(low).arg(high);
+  return QCoreApplication::translate("Gauge", "%1 から %2 の間の値でなければなりません").arg(low).arg(high);
 }
 
 }  // namespace

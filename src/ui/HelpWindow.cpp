@@ -26,8 +26,9 @@ void ShowHelpContents(QWidget* parent, const QString& helpFile) {
   const QString path = LocateHelpFile(helpFile);
   QFile file(path);
   if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-    QMessageBox::warning(parent, QStringLiteral("ヘルプ"),
-                         QStringLiteral("ヘルプ ファイル \"%1\" が見つかりません。").arg(helpFile));
+    QMessageBox::warning(
+        parent, QCoreApplication::translate("HelpWindow", "ヘルプ"),
+        QCoreApplication::translate("HelpWindow", "ヘルプ ファイル \"%1\" が見つかりません。").arg(helpFile));
     return;
   }
   // One help window, reused: a second request brings it back at the start.
@@ -49,7 +50,7 @@ void ShowHelpContents(QWidget* parent, const QString& helpFile) {
       browser = nullptr;
     });
   }
-  window->setWindowTitle(QStringLiteral("TORVIK ヘルプ"));
+  window->setWindowTitle(QCoreApplication::translate("HelpWindow", "TORVIK ヘルプ"));
   browser->setHtml(QString::fromUtf8(file.readAll()));
   browser->moveCursor(QTextCursor::Start);
   window->show();

@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QShortcut>
 
 #include "core/base/Errors.h"
 #include "core/base/Version.h"
@@ -68,18 +69,31 @@ const ResultPlace kResultPlaces[] = {
     {ResultLabel::KMix, "MIX Mode", 621, 260},          {ResultLabel::KAll, "Total", 621, 300},
 };
 
+// A button's caption is the same in every language; what it does is told
+// to a screen reader in the user's.
 struct ButtonPlace {
   Button button;
   const char* name;
   const char* caption;
+  const char* description;
   int x, width, fontPixels;
   bool enabled;
 };
 const ButtonPlace kButtons[] = {
-    {Button::BCPU, "BCPU", "CPU", 10, 81, 17, true},      {Button::B2D, "B2D", "Graphic", 100, 81, 17, true},
-    {Button::BMix, "BMix", "Memory", 190, 81, 17, true},  {Button::BHDD, "BHDD", "HDD", 280, 81, 17, true},
-    {Button::BAll, "BAll", "ALL", 400, 71, 18, true},     {Button::BRep, "BRep", "Report", 481, 72, 18, false},
-    {Button::BStop, "BStop", "Stop", 563, 71, 18, false},
+    {Button::BCPU, "BCPU", "CPU", QT_TRANSLATE_NOOP("torvik::MainWindow", "CPUの整数演算と浮動小数点演算を計測します"),
+     10, 81, 17, true},
+    {Button::B2D, "B2D", "Graphic",
+     QT_TRANSLATE_NOOP("torvik::MainWindow", "四角形・円・三角形・テキスト・スクロールの描画を計測します"), 100, 81, 17,
+     true},
+    {Button::BMix, "BMix", "Memory", QT_TRANSLATE_NOOP("torvik::MainWindow", "メモリ転送を計測します"), 190, 81, 17,
+     true},
+    {Button::BHDD, "BHDD", "HDD", QT_TRANSLATE_NOOP("torvik::MainWindow", "ディスクの書き込みと読み込みを計測します"),
+     280, 81, 17, true},
+    {Button::BAll, "BAll", "ALL", QT_TRANSLATE_NOOP("torvik::MainWindow", "すべてのテストを順に計測します"), 400, 71,
+     18, true},
+    {Button::BRep, "BRep", "Report", QT_TRANSLATE_NOOP("torvik::MainWindow", "結果シートに今回の結果を書き加えます"),
+     481, 72, 18, false},
+    {Button::BStop, "BStop", "Stop", QT_TRANSLATE_NOOP("torvik::MainWindow", "計測を中止します"), 563, 71, 18, false},
 };
 
 struct SeparatorPlace {
@@ -177,7 +191,8 @@ void MainWindow::BuildControls() {
   gauge_->SetForeColor(kNavy);
   gauge_->SetBackColor(palette().color(QPalette::Button));
   gauge_->setFont(scale_.Font(kLabelFace, 17));
-  gauge_->setAccessibleName(QStringLiteral("進捗"));
+  gauge_->setAccessibleName(tr("進捗"));
+  gauge_->setAccessibleDescription(tr("計測の進み具合"));
 
   for (const ButtonPlace& b : kButtons) {
     auto* button = new QPushButton(QLatin1String(b.caption), client_);
@@ -185,6 +200,7 @@ void MainWindow::BuildControls() {
     button->setFont(scale_.Font(kLabelFace, b.fontPixels, true));
     button->setGeometry(scale_.Rect(b.x, 340, b.width, 31));
     button->setEnabled(b.enabled);
+    button->setAccessibleDescription(tr(b.description));
     buttons_[b.button] = button;
   }
   connect(ButtonOf(Button::BCPU), &QPushButton::clicked, this, &MainWindow::BCPUClick);
@@ -214,27 +230,35 @@ void MainWindow::BuildControls() {
 }
 
 void MainWindow::BuildMenu() {
-  QMenu* settings = menuBar()->addMenu(QStringLiteral("設定"));
+  QMenu* settings = menuBar()->addMenu(tr("設定"));
   settings->setObjectName(QStringLiteral("N1"));
-  QAction* set = settings->addAction(QStringLiteral("計測環境"));
+  QAction* set = settings->addAction(tr("計測環境"));
   set->setObjectName(QStringLiteral("MSet"));
   connect(set, &QAction::triggered, this, &MainWindow::MSetClick);
-  QAction* compare = settings->addAction(QStringLiteral("計測結果の比較"));
+  QAction* compare = settings->addAction(tr("計測結果の比較"));
   compare->setObjectName(QStringLiteral("MCompare"));
   connect(compare, &QAction::triggered, this, &MainWindow::MCompareClick);
   settings->addSeparator()->setObjectName(QStringLiteral("N3"));
-  QAction* exit = settings->addAction(QStringLiteral("終了"));
+  QAction* exit = settings->addAction(tr("終了"));
   exit->setObjectName(QStringLiteral("MExit"));
   connect(exit, &QAction::triggered, this, &MainWindow::MExitClick);
 
-  QMenu* help = menuBar()->addMenu(QStringLiteral("？"));
+  QMenu* help = menuBar()->addMenu(tr("？"));
   help->setObjectName(QStringLiteral("N2"));
-  QAction* helpEntry = help->addAction(QStringLiteral("ヘルプ"));
+  QAction* helpEntry = help->addAction(tr("ヘルプ"));
   helpEntry->setObjectName(QStringLiteral("MHelp"));
   connect(helpEntry, &QAction::triggered, this, &MainWindow::MHelpClick);
-  QAction* about = help->addAction(QStringLiteral("バージョン情報"));
+  QAction* about = help->addAction(tr("バージョン情報"));
   about->setObjectName(QStringLiteral("MAbout"));
   connect(about, &QAction::triggered, this, &MainWindow::MAboutClick);
+
+  // F10 opens the first menu, as on every desktop; the arrows go on from there.
+  auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(menuKey, &QShortcut::activated, this, [this] {
+    if (menuBar()->isVisible() && menuBar()->actions().first()->isVisible()) {
+      menuBar()->setActiveAction(menuBar()->actions().first());
+    }
+  });
 }
 
 void MainWindow::MHelpClick() { ShowHelpContents(this, QStringLiteral("TORVIK.HLP")); }

@@ -63,7 +63,7 @@ QVariant RunListModel::data(const QModelIndex& index, int role) const {
     case kProcessor: return run.processor;
     case kBenchNo: return run.benchNo ? QString::number(*run.benchNo) : QStringLiteral("Bench Stop");
     case kTotal: return FormatSeconds(TimeValue::FromTenths(run.totalTenths)).trimmed();
-    case kOrigin: return run.origin == kOriginProgram ? QStringLiteral("計測") : QStringLiteral("シート");
+    case kOrigin: return run.origin == kOriginProgram ? tr("計測") : tr("シート");
   }
   return {};
 }
@@ -89,8 +89,10 @@ Qt::ItemFlags RunListModel::flags(const QModelIndex& index) const {
 
 QVariant RunListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const titles[kColumns] = {"日時", "グループ", "PC名", "プロセッサ", "Bench No", "合計", "記録元"};
-  return QString::fromUtf8(titles[section]);
+  static const char* const titles[kColumns] = {QT_TR_NOOP("日時"),       QT_TR_NOOP("グループ"), QT_TR_NOOP("PC名"),
+                                               QT_TR_NOOP("プロセッサ"), QT_TR_NOOP("Bench No"), QT_TR_NOOP("合計"),
+                                               QT_TR_NOOP("記録元")};
+  return tr(titles[section]);
 }
 
 bool RunListModel::canFetchMore(const QModelIndex& parent) const {

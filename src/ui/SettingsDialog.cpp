@@ -37,7 +37,7 @@ SettingsDialog::SettingsDialog(SettingsStore& settings, const platform::SystemSo
       rules_(rules ? *rules : *ownRules_) {
   setObjectName(QStringLiteral("Form2"));
   const DesignScale s = DesignScale::ForScreen();
-  setWindowTitle(QStringLiteral("環境設定"));
+  setWindowTitle(tr("環境設定"));
   setFont(s.Font(QStringLiteral("ＭＳ Ｐゴシック"), 12));
   setFixedSize(s(294), s(193));
   const QColor navy(0, 0, 128);
@@ -51,20 +51,20 @@ SettingsDialog::SettingsDialog(SettingsStore& settings, const platform::SystemSo
   URLLabel1->setPalette(p);
   URLLabel1->setGeometry(s.Rect(8, 14, 99, 28));
 
-  MakeColouredLabel(this, "Label1", QStringLiteral("計測ドライブ"), s.Rect(8, 56, 90, 15), mincho, navy);
+  MakeColouredLabel(this, "Label1", tr("計測ドライブ"), s.Rect(8, 56, 90, 15), mincho, navy);
   // A test path is longer than a drive letter: the field spans the dialog
   // like the name fields, and the hint stands above it.
   fmDrv = MakeEdit(this, "fmDrv", s.Rect(104, 56, 177, 23));
   fmDrv->setFont(s.Font(QStringLiteral("ＭＳ ゴシック"), 15));
-  MakeColouredLabel(this, "Label5", QStringLiteral("※パス形式で指定"), s.Rect(152, 38, 130, 15), mincho, Qt::blue);
+  MakeColouredLabel(this, "Label5", tr("※パス形式で指定"), s.Rect(152, 38, 130, 15), mincho, Qt::blue);
   MakeColouredLabel(this, "Label3", QStringLiteral("Your Name"), s.Rect(8, 88, 72, 15), mincho, navy);
   fmYName = MakeEdit(this, "fmYName", s.Rect(88, 88, 193, 20));
   MakeColouredLabel(this, "label4", QStringLiteral("PC   Name"), s.Rect(8, 120, 72, 15), mincho, navy);
   fmPCName = MakeEdit(this, "fmPCName", s.Rect(88, 120, 193, 20));
-  fmOK = new QPushButton(QStringLiteral("OK"), this);
+  fmOK = new QPushButton(QStringLiteral("&OK"), this);
   fmOK->setObjectName(QStringLiteral("fmOK"));
   fmOK->setGeometry(s.Rect(144, 157, 65, 25));
-  fmNG = new QPushButton(QStringLiteral("Cancel"), this);
+  fmNG = new QPushButton(QStringLiteral("&Cancel"), this);
   fmNG->setObjectName(QStringLiteral("fmNG"));
   fmNG->setGeometry(s.Rect(216, 157, 65, 25));
   for (QPushButton* button : {fmOK, fmNG}) button->setAutoDefault(false);

@@ -21,6 +21,8 @@
 namespace torvik {
 
 class SettingsDialog : public QDialog {
+  Q_OBJECT
+
  public:
   // `settings`, `sources` and `rules` must outlive the dialog; without
   // `rules` the dialog checks paths by this machine's own rules.

@@ -125,7 +125,7 @@ void StageDrawing::WaitUntilOnScreen() {
   QElapsedTimer waited;
   waited.start();
   while (!stage_.OnScreen()) {
-    if (waited.elapsed() > kStageShowWaitMs) throw RefusalError(kStageNotShown);
+    if (waited.elapsed() > kStageShowWaitMs) throw RefusalError(texts::StageNotShown());
     state_.PumpMessages();
     QThread::msleep(5);
   }

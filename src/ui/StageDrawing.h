@@ -8,6 +8,7 @@
 // GUI thread only.
 #pragma once
 
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QStringList>
 
@@ -18,7 +19,11 @@
 namespace torvik {
 
 // What a drawing test says when the window system does not show its stage.
-inline const QString kStageNotShown = QStringLiteral("描画テスト用の画面を表示できません。計測を中止します。");
+namespace texts {
+inline QString StageNotShown() {
+  return QCoreApplication::translate("StageDrawing", "描画テスト用の画面を表示できません。計測を中止します。");
+}
+}  // namespace texts
 // How long the window system may take to show the stage.
 inline constexpr int kStageShowWaitMs = 10'000;
 

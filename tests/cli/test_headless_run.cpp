@@ -448,6 +448,40 @@ class HeadlessRunTest : public QObject {
   }
 
   // A Wayland terminal without X: what draws nothing runs offscreen.
+  // Messages follow the messages locale, as the C library picks it; the
+  // locale variables of the test run are replaced by each row's.
+  void messagesFollowTheLanguage_data() {
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QByteArray>("summary");
+    const QByteArray japanese = "0 件を読み込みました。0 件は記録済みです。0 件は読み込めませんでした。\n";
+    const QByteArray english = "Imported 0 results. 0 were already recorded. 0 could not be read.\n";
+    QTest::newRow("LANG=ja_JP.UTF-8") << QStringList{"LANG=ja_JP.UTF-8"} << japanese;
+    QTest::newRow("LC_ALL=ja_JP.eucJP over LANG=en_US")
+        << QStringList{"LANG=en_US.UTF-8", "LC_ALL=ja_JP.eucJP"} << japanese;
+    QTest::newRow("LANGUAGE=ja under C.UTF-8") << QStringList{"LC_ALL=C.UTF-8", "LANGUAGE=ja:en"} << japanese;
+    QTest::newRow("LANG=en_US.UTF-8") << QStringList{"LANG=en_US.UTF-8"} << english;
+    QTest::newRow("LANG=de_DE.UTF-8") << QStringList{"LANG=de_DE.UTF-8"} << english;
+    QTest::newRow("LC_MESSAGES=en over LANG=ja")
+        << QStringList{"LANG=ja_JP.UTF-8", "LC_MESSAGES=en_GB.UTF-8"} << english;
+    QTest::newRow("LANGUAGE=ja ignored in C") << QStringList{"LC_ALL=C", "LANGUAGE=ja"} << english;
+    QTest::newRow("no locale at all") << QStringList{} << english;
+  }
+  void messagesFollowTheLanguage() {
+    QFETCH(QStringList, variables);
+    QFETCH(QByteArray, summary);
+    QTemporaryDir home;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"}) environment.remove(name);
+    for (const QString& variable : variables)
+      environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TORVIK_BINARY), {"--import", "/dev/zero"});
+    QVERIFY(process.waitForFinished(60'000));
+    QCOMPARE(process.readAllStandardOutput(), summary);
+  }
+
   void aWaylandOnlyTerminalRunsTheCommandLine() {
     ScratchDirectory directory;
     QProcess process;
@@ -455,7 +489,8 @@ class HeadlessRunTest : public QObject {
     for (const char* name : {"DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
     environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-torvik-test"));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TORVIK_BINARY), {"--run", "memory", "--dir", directory.Path(), "--quiet", "--no-record"});
+    process.start(QStringLiteral(TORVIK_BINARY),
+                  {"--run", "memory", "--dir", directory.Path(), "--quiet", "--no-record"});
     QVERIFY(process.waitForFinished(60'000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());

@@ -25,7 +25,7 @@ new_scratch() {
   chmod 700 "$scratch/runtime"
   printf '[Locate]\nDrv=%s/\nYName=E2E User\nPCName=e2e-pc\n' "$testdir" > "$scratch/config/Varn/TORVIK.conf"
   export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" \
-    XDG_RUNTIME_DIR="$scratch/runtime" LC_ALL=C.UTF-8
+    XDG_RUNTIME_DIR="$scratch/runtime" LC_ALL=C.UTF-8 LANGUAGE=ja
 }
 
 # require_fixed_disk DRIVE_TYPE_TOOL: the Memory and HDD groups refuse a test

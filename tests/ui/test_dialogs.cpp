@@ -90,17 +90,17 @@ class DialogsTest : public QObject {
   void everythingElseIsRefused_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("message");
-    QTest::newRow("RAM disk") << "/tmp/" << texts::kNotAHardDisk;
-    QTest::newRow("network") << "/mnt/nfs" << texts::kNotAHardDisk;
-    QTest::newRow("optical") << "/media/cdrom/" << texts::kNotAHardDisk;
-    QTest::newRow("removable") << "/media/user/USB STICK/" << texts::kNotAHardDisk;
-    QTest::newRow("missing") << "/no/such/dir/" << texts::kFolderMissing;
-    QTest::newRow("case matters") << "/HOME/USER/" << texts::kFolderMissing;
-    QTest::newRow("a file") << "/home/user/.keep" << texts::kNotAFolder;
-    QTest::newRow("a file with a slash") << "/home/user/.keep/" << texts::kNotAFolder;
-    QTest::newRow("not writable") << "/home" << texts::kCannotCreateFiles;
-    QTest::newRow("empty") << "" << texts::kNotAbsolutePath;
-    QTest::newRow("relative") << "home/user/" << texts::kNotAbsolutePath;
+    QTest::newRow("RAM disk") << "/tmp/" << texts::NotAHardDisk();
+    QTest::newRow("network") << "/mnt/nfs" << texts::NotAHardDisk();
+    QTest::newRow("optical") << "/media/cdrom/" << texts::NotAHardDisk();
+    QTest::newRow("removable") << "/media/user/USB STICK/" << texts::NotAHardDisk();
+    QTest::newRow("missing") << "/no/such/dir/" << texts::FolderMissing();
+    QTest::newRow("case matters") << "/HOME/USER/" << texts::FolderMissing();
+    QTest::newRow("a file") << "/home/user/.keep" << texts::NotAFolder();
+    QTest::newRow("a file with a slash") << "/home/user/.keep/" << texts::NotAFolder();
+    QTest::newRow("not writable") << "/home" << texts::CannotCreateFiles();
+    QTest::newRow("empty") << "" << texts::NotAbsolutePath();
+    QTest::newRow("relative") << "home/user/" << texts::NotAbsolutePath();
   }
   void everythingElseIsRefused() {
     QFETCH(QString, path);
@@ -135,7 +135,7 @@ class DialogsTest : public QObject {
     d.form->fmDrv->setText(QStringLiteral("/tmp"));
     d.form->fmDrv->setFocus();
     d.form->fmOKClick();
-    QCOMPARE(answer.texts, QStringList({texts::kNotAHardDisk}));
+    QCOMPARE(answer.texts, QStringList({texts::NotAHardDisk()}));
     QCOMPARE(d.settings.values.count(settings::kUserName), size_t{0});  // refused: never stored
     d.form->show();
     d.form->fmDrv->setText(QStringLiteral("/home/user"));

@@ -42,7 +42,7 @@ class StorageGroupsTest : public QObject {
     Window w;
     MessageBoxAnswer answer;
     w.Click("BMix");
-    QCOMPARE(answer.texts, QStringList({texts::kCompletedBox}));
+    QCOMPARE(answer.texts, QStringList({texts::CompletedBox()}));
     QVERIFY(kShownTime.match(Text(w.window, "KMemory")).hasMatch());
     QCOMPARE(Text(w.window, "KAll"), Text(w.window, "KMemory"));
     // The precise time and rate, on demand: "0.0443 s, 48.3 GB/s".
@@ -66,7 +66,7 @@ class StorageGroupsTest : public QObject {
     Window w;
     MessageBoxAnswer answer;
     w.Click("BHDD");
-    QCOMPARE(answer.texts, QStringList({texts::kCompletedBox}));
+    QCOMPARE(answer.texts, QStringList({texts::CompletedBox()}));
     int sum = 0;
     for (const char* name : {"KWrite1", "KWrite2", "KWrite3", "KRead1", "KRead2", "KRead3"}) {
       QVERIFY2(kShownTime.match(Text(w.window, name)).hasMatch(), name);
@@ -83,7 +83,7 @@ class StorageGroupsTest : public QObject {
     w.settings.Write(settings::kDrive, w.directory.Path() + QStringLiteral("missing/"));
     MessageBoxAnswer answer;
     w.Click("BHDD");
-    QCOMPARE(answer.texts, QStringList({texts::kNoDiskInformation}));
+    QCOMPARE(answer.texts, QStringList({texts::NoDiskInformation()}));
     QCOMPARE(answer.icon, QMessageBox::Critical);
     QVERIFY(!Find<QPushButton>(w.window, "BRep")->isEnabled());  // nothing ran, nothing to report
     QVERIFY(Find<QPushButton>(w.window, "BHDD")->isEnabled());

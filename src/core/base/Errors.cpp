@@ -1,5 +1,6 @@
 #include "core/base/Errors.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 
 namespace torvik {
@@ -44,16 +45,20 @@ int IoCodeOfErrno(int error) {
 
 QString IoErrorText(int code) {
   switch (code) {
-    case kIoFileNotFound: return QStringLiteral("ﾌｧｲﾙが見つかりません");
-    case kIoInvalidName: return QStringLiteral("不正なﾌｧｲﾙ名です");
-    case kIoTooManyFiles: return QStringLiteral("ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます");
-    case kIoAccessDenied: return QStringLiteral("ﾌｧｲﾙへのｱｸｾｽが拒否されました");
-    case kIoReadPastEnd: return QStringLiteral("ﾌｧｲﾙの末尾以降を読み込みました");
-    case kIoDiskFull: return QStringLiteral("ﾃﾞｨｽｸがいっぱいです");
-    case kIoIsAFolder: return QStringLiteral("ﾌｧｲﾙではなくﾌｫﾙﾀﾞです");
-    case 106: return QStringLiteral("入力値が数値ではありません");
-    default: return QStringLiteral("I/O ｴﾗｰ (%1)").arg(code);
+    case kIoFileNotFound: return QCoreApplication::translate("Errors", "ﾌｧｲﾙが見つかりません");
+    case kIoInvalidName: return QCoreApplication::translate("Errors", "不正なﾌｧｲﾙ名です");
+    case kIoTooManyFiles: return QCoreApplication::translate("Errors", "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます");
+    case kIoAccessDenied: return QCoreApplication::translate("Errors", "ﾌｧｲﾙへのｱｸｾｽが拒否されました");
+    case kIoReadPastEnd: return QCoreApplication::translate("Errors", "ﾌｧｲﾙの末尾以降を読み込みました");
+    case kIoDiskFull: return QCoreApplication::translate("Errors", "ﾃﾞｨｽｸがいっぱいです");
+    case kIoIsAFolder: return QCoreApplication::translate("Errors", "ﾌｧｲﾙではなくﾌｫﾙﾀﾞです");
+    case 106: return QCoreApplication::translate("Errors", "入力値が数値ではありません");
+    default: return QCoreApplication::translate("Errors", "I/O ｴﾗｰ (%1)").arg(code);
   }
+}
+
+QString WrongDataTypeText(const QString& name) {
+  return QCoreApplication::translate("Errors", "'%1' のﾃﾞｰﾀ型が不正です").arg(name);
 }
 
 }  // namespace torvik

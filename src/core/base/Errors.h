@@ -61,6 +61,8 @@ int IoCodeOfErrno(int error);
 // The message of a runtime code, without the box's full stop: "ﾃﾞｨｽｸが
 // いっぱいです", and "I/O ｴﾗｰ (%d)" for a code without a text of its own.
 QString IoErrorText(int code);
+// "'<name>' のﾃﾞｰﾀ型が不正です": a stored value that is not text.
+QString WrongDataTypeText(const QString& name);
 // The default error box's rule on any text.
 QString WithFullStop(const QString& message);
 

@@ -1,5 +1,6 @@
 #include "core/history/SheetImport.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -11,16 +12,24 @@
 namespace torvik {
 namespace {
 
-const QString kImported = QStringLiteral("%1 件を読み込みました。%2 件は記録済みです。%3 件は読み込めませんでした。");
-const QString kNotAFile = QStringLiteral("%1: 通常のファイルではありません");
-const QString kTooLarge = QStringLiteral("%1: %2 MB を超えるファイルは結果シートではありません");
-const QString kLineTooLong = QStringLiteral("%1: %2 KB を超える行があり、結果シートではありません");
+QString Tr(const char* text) { return QCoreApplication::translate("SheetImport", text); }
+QString ImportedText() {
+  return Tr(
+      QT_TRANSLATE_NOOP("SheetImport", "%1 件を読み込みました。%2 件は記録済みです。%3 件は読み込めませんでした。"));
+}
+QString NotAFileText() { return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: 通常のファイルではありません")); }
+QString TooLargeText() {
+  return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: %2 MB を超えるファイルは結果シートではありません"));
+}
+QString LineTooLongText() {
+  return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: %2 KB を超える行があり、結果シートではありません"));
+}
 
 // The sheet's blocks, or why the file is refused.
 std::optional<ParsedSheet> ReadSheetFile(const QString& path, const QDateTime& importedAt, QString& problem) {
   const int fd = platform::OpenRegularFileForReading(QFile::encodeName(path).toStdString());
   if (fd < 0) {
-    problem = -fd == EINVAL ? kNotAFile.arg(path)
+    problem = -fd == EINVAL ? NotAFileText().arg(path)
                             : QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(-fd)));
     return std::nullopt;
   }
@@ -30,7 +39,7 @@ std::optional<ParsedSheet> ReadSheetFile(const QString& path, const QDateTime& i
     return std::nullopt;
   }
   if (file.size() > kMaxSheetBytes) {
-    problem = kTooLarge.arg(path).arg(kMaxSheetBytes / (1024 * 1024));
+    problem = TooLargeText().arg(path).arg(kMaxSheetBytes / (1024 * 1024));
     return std::nullopt;
   }
   SheetReader reader(importedAt);
@@ -43,11 +52,11 @@ std::optional<ParsedSheet> ReadSheetFile(const QString& path, const QDateTime& i
     if (line.endsWith('\n')) line.chop(1);
     if (line.endsWith('\r')) line.chop(1);
     if (!whole || line.size() > kMaxSheetLineBytes) {
-      problem = kLineTooLong.arg(path).arg(kMaxSheetLineBytes / 1024);
+      problem = LineTooLongText().arg(path).arg(kMaxSheetLineBytes / 1024);
       return std::nullopt;
     }
     if (read > kMaxSheetBytes) {  // grown while read
-      problem = kTooLarge.arg(path).arg(kMaxSheetBytes / (1024 * 1024));
+      problem = TooLargeText().arg(path).arg(kMaxSheetBytes / (1024 * 1024));
       return std::nullopt;
     }
     reader.AddLine(std::move(line));
@@ -80,7 +89,7 @@ ImportSummary ImportSheetFiles(ResultStore& store, const QStringList& files, con
 }
 
 QString ImportMessage(const ImportSummary& summary) {
-  QString message = kImported.arg(summary.imported).arg(summary.present).arg(summary.unreadable);
+  QString message = ImportedText().arg(summary.imported).arg(summary.present).arg(summary.unreadable);
   if (!summary.problems.isEmpty()) message += u'\n' + summary.problems.join(u'\n');
   return message;
 }

@@ -11,7 +11,7 @@ namespace {
 QString ValueOf(const RegistryView::Key& key, const QString& name) {
   const auto it = key.find(name);
   if (it == key.end()) return {};
-  if (it->second.typeId() != QMetaType::QString) throw TorvikError(QStringLiteral("'%1' のﾃﾞｰﾀ型が不正です").arg(name));
+  if (it->second.typeId() != QMetaType::QString) throw TorvikError(WrongDataTypeText(name));
   return it->second.toString();
 }
 

@@ -1,5 +1,6 @@
 #include "core/results/TestCatalogue.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <algorithm>
 
@@ -12,7 +13,7 @@ std::optional<Test> TestOfId(QStringView id) {
   return std::nullopt;
 }
 
-QString StatusText(Test test) { return QString::fromUtf16(EntryOf(test).status); }
+QString StatusText(Test test) { return QCoreApplication::translate("TestCatalogue", EntryOf(test).status); }
 
 std::optional<Group> GroupOfId(QStringView id) {
   for (const GroupEntry& entry : kGroups) {

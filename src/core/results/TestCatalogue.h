@@ -69,8 +69,8 @@ struct TestEntry {
   // Its line on the result sheet, or null for the disk tests, whose times
   // share the "HDD Write" and "HDD Read" lines.
   const char* sheetLine;
-  const char16_t* status;  // the status line while it runs in the ALL group
-  bool accumulated;        // a disk test: its slot sums the passes of a group
+  const char* status;  // the status line while it runs in the ALL group
+  bool accumulated;    // a disk test: its slot sums the passes of a group
   // Its work and rate: divisions, x87 evaluations, shapes, lines or bytes;
   // the rate's unit and the work in one of it (1e9 bytes to a GB, 1e6 to
   // an MB, else 1: GB and MB are decimal).
@@ -86,36 +86,47 @@ inline constexpr int64_t kBlock = 8'192;
 }  // namespace catalogue_detail
 
 inline constexpr std::array<TestEntry, kTestCount> kTests = {{
-    {Test::Calc, "prime", "PrimeTest", "KCalc", "Prime calculation",
-     "   Prime  Calc   : ", u"CPU整数演算能力 計測中！（素数算出）", false, "ops/s", 1, 455'189'150},
+    {Test::Calc, "prime", "PrimeTest", "KCalc", "Prime calculation", "   Prime  Calc   : ",
+     QT_TRANSLATE_NOOP("TestCatalogue", "CPU整数演算能力 計測中！（素数算出）"), false, "ops/s", 1, 455'189'150},
     {Test::Trig, "trig", "TrigTest", "KTrig", "Trigonometric",
-     "   Trigonometric : ", u"CPU浮動小数演算能力 計測中！（三角関数算出）", false, "ops/s", 1, 120'000'000},
-    {Test::Square, "square", "SquareTest", "KSquare", "Square",
-     "   Square        : ", u"２Ｄグラフィック能力 計測中！（四角形描画）", false, "shapes/s", 1, 200'000},
-    {Test::Circle, "circle", "CircleTest", "KCircle", "Circle",
-     "   Circle        : ", u"２Ｄグラフィック能力 計測中！（円描画）", false, "shapes/s", 1, 200'000},
-    {Test::Triangle, "triangle", "TriangleTest", "KTriangle", "Triangle",
-     "   Triangle      : ", u"２Ｄグラフィック能力 計測中！（三角形描画）", false, "shapes/s", 1, 200'000},
+     "   Trigonometric : ", QT_TRANSLATE_NOOP("TestCatalogue", "CPU浮動小数演算能力 計測中！（三角関数算出）"), false,
+     "ops/s", 1, 120'000'000},
+    {Test::Square, "square", "SquareTest", "KSquare", "Square", "   Square        : ",
+     QT_TRANSLATE_NOOP("TestCatalogue", "２Ｄグラフィック能力 計測中！（四角形描画）"), false, "shapes/s", 1, 200'000},
+    {Test::Circle, "circle", "CircleTest", "KCircle", "Circle", "   Circle        : ",
+     QT_TRANSLATE_NOOP("TestCatalogue", "２Ｄグラフィック能力 計測中！（円描画）"), false, "shapes/s", 1, 200'000},
+    {Test::Triangle, "triangle", "TriangleTest", "KTriangle", "Triangle", "   Triangle      : ",
+     QT_TRANSLATE_NOOP("TestCatalogue", "２Ｄグラフィック能力 計測中！（三角形描画）"), false, "shapes/s", 1, 200'000},
     {Test::Text, "text", "TextTest", "KText", "Text",
-     "   Text          : ", u"２Ｄグラフィック能力 計測中！（テキスト描画）", false, "shapes/s", 1, 200'000},
+     "   Text          : ", QT_TRANSLATE_NOOP("TestCatalogue", "２Ｄグラフィック能力 計測中！（テキスト描画）"), false,
+     "shapes/s", 1, 200'000},
     {Test::Scroll, "scroll", "ScrollTest", "KScroll", "Scroll",
-     "   Scroll        : ", u"２Ｄグラフィック能力 計測中！（スクロール描画）", false, "lines/s", 1, 10'000},
-    {Test::Memory, "memory", "MemoryCopyTest", "KMemory", "Memory copy", "   Memory Copy   : ",
-     u"メモリ転送能力 計測中！（１ＭＢを２ＧＢ分転送）", false, "GB/s", 1e9, int64_t{2'048} * 1'044'480},
+     "   Scroll        : ", QT_TRANSLATE_NOOP("TestCatalogue", "２Ｄグラフィック能力 計測中！（スクロール描画）"),
+     false, "lines/s", 1, 10'000},
+    {Test::Memory, "memory", "MemoryCopyTest", "KMemory", "Memory copy",
+     "   Memory Copy   : ", QT_TRANSLATE_NOOP("TestCatalogue", "メモリ転送能力 計測中！（１ＭＢを２ＧＢ分転送）"),
+     false, "GB/s", 1e9, int64_t{2'048} * 1'044'480},
     {Test::Write1, "write40", "DiskWrite40", "KWrite1", "HDD write 40 MB", nullptr,
-     u"ＨＤＤ書き込み能力 計測中！（８ＫＢを４０ＭＢ分）", true, "MB/s", 1e6, 3 * 5'120 * catalogue_detail::kBlock},
+     QT_TRANSLATE_NOOP("TestCatalogue", "ＨＤＤ書き込み能力 計測中！（８ＫＢを４０ＭＢ分）"), true, "MB/s", 1e6,
+     3 * 5'120 * catalogue_detail::kBlock},
     {Test::Write2, "write50", "DiskWrite50", "KWrite2", "HDD write 50 MB", nullptr,
-     u"ＨＤＤ書き込み能力 計測中！（８ＫＢを５０ＭＢ分）", true, "MB/s", 1e6, 3 * 6'400 * catalogue_detail::kBlock},
+     QT_TRANSLATE_NOOP("TestCatalogue", "ＨＤＤ書き込み能力 計測中！（８ＫＢを５０ＭＢ分）"), true, "MB/s", 1e6,
+     3 * 6'400 * catalogue_detail::kBlock},
     {Test::Write3, "write60", "DiskWrite60", "KWrite3", "HDD write 60 MB", nullptr,
-     u"ＨＤＤ書き込み能力 計測中！（８ＫＢを６０ＭＢ分）", true, "MB/s", 1e6, 3 * 7'680 * catalogue_detail::kBlock},
+     QT_TRANSLATE_NOOP("TestCatalogue", "ＨＤＤ書き込み能力 計測中！（８ＫＢを６０ＭＢ分）"), true, "MB/s", 1e6,
+     3 * 7'680 * catalogue_detail::kBlock},
     {Test::Read1, "read40", "DiskRead40", "KRead1", "HDD read 40 MB", nullptr,
-     u"ＨＤＤ読み込み能力 計測中！（８ＫＢを４０ＭＢ分）", true, "MB/s", 1e6, 3 * 5'120 * catalogue_detail::kBlock},
+     QT_TRANSLATE_NOOP("TestCatalogue", "ＨＤＤ読み込み能力 計測中！（８ＫＢを４０ＭＢ分）"), true, "MB/s", 1e6,
+     3 * 5'120 * catalogue_detail::kBlock},
     {Test::Read2, "read50", "DiskRead50", "KRead2", "HDD read 50 MB", nullptr,
-     u"ＨＤＤ読み込み能力 計測中！（８ＫＢを５０ＭＢ分）", true, "MB/s", 1e6, 3 * 6'400 * catalogue_detail::kBlock},
+     QT_TRANSLATE_NOOP("TestCatalogue", "ＨＤＤ読み込み能力 計測中！（８ＫＢを５０ＭＢ分）"), true, "MB/s", 1e6,
+     3 * 6'400 * catalogue_detail::kBlock},
     {Test::Read3, "read60", "DiskRead60", "KRead3", "HDD read 60 MB", nullptr,
-     u"ＨＤＤ読み込み能力 計測中！（８ＫＢを６０ＭＢ分）", true, "MB/s", 1e6, 3 * 7'680 * catalogue_detail::kBlock},
-    {Test::Mix, "mix", "MixModeTest", "KMix", "Mix mode", "   Mix    Mode   : ", u"ＭｉｘＭｏｄｅ 計測中！", false,
-     "MB/s", 1e6, 2 * 15'872 * catalogue_detail::kBlock},
+     QT_TRANSLATE_NOOP("TestCatalogue", "ＨＤＤ読み込み能力 計測中！（８ＫＢを６０ＭＢ分）"), true, "MB/s", 1e6,
+     3 * 7'680 * catalogue_detail::kBlock},
+    {Test::Mix, "mix", "MixModeTest", "KMix", "Mix mode",
+     "   Mix    Mode   : ", QT_TRANSLATE_NOOP("TestCatalogue", "ＭｉｘＭｏｄｅ 計測中！"), false, "MB/s", 1e6,
+     2 * 15'872 * catalogue_detail::kBlock},
 }};
 
 // Every row stands at its test's place, so a test's row is found by index.

@@ -28,7 +28,7 @@ namespace {
 
 // The box's text, and a line naming any test file that could not be deleted.
 QString WithUndeleted(const QString& text, const QStringList& undeleted) {
-  return undeleted.isEmpty() ? text : text + u'\n' + texts::kUndeleted.arg(undeleted.join(QStringLiteral(", ")));
+  return undeleted.isEmpty() ? text : text + u'\n' + texts::Undeleted().arg(undeleted.join(QStringLiteral(", ")));
 }
 
 }  // namespace
@@ -94,7 +94,7 @@ void GroupSequencer::Finish(const QString& message) {
   view_.ShowMessage(message, MessageIcon::Information);
   Unlock();
   if (const QStringList undeleted = steps_.CleanupTestData(); !undeleted.isEmpty()) {
-    view_.ShowNotice(texts::kUndeleted.arg(undeleted.join(QStringLiteral(", "))));
+    view_.ShowNotice(texts::Undeleted().arg(undeleted.join(QStringLiteral(", "))));
   }
   view_.FocusButton(Button::BRep);
   view_.ShowProcessorLine();
@@ -108,7 +108,7 @@ void GroupSequencer::DiskPass(int pass, int& progress, DiskPassRules rules) {
   size_t done = 0;  // steps of this pass that have run
   try {
     if (mayGoOn()) {
-      Announce(texts::kPreparing);
+      Announce(texts::Preparing());
       state_.PumpMessages();
       steps_.PrepareDiskFiles();
       steps_.ScratchWrite();
@@ -139,7 +139,7 @@ void GroupSequencer::BAllClick() {
     steps_.CheckTestDrive();
     Lock(true);
     view_.FocusButton(Button::BStop);
-    Announce(texts::kPreparing);
+    Announce(texts::Preparing());
     state_.PumpMessages();
 
     if (state_.MayGoOn()) {
@@ -184,9 +184,9 @@ void GroupSequencer::BAllClick() {
       RunTest(Test::Mix);
       Count(Test::Mix);
       view_.SetGauge(100);
-      view_.SetStatusText(texts::kFinished);
+      view_.SetStatusText(texts::Finished());
     }
-    Finish(state_.MayGoOn() ? texts::kCompletedBox : texts::kStoppedBox);
+    Finish(state_.MayGoOn() ? texts::CompletedBox() : texts::StoppedBox());
   });
 }
 
@@ -194,7 +194,7 @@ void GroupSequencer::BCPUClick() {
   Guarded([this] {
     state_.ResetResults();
     Lock(false);
-    Announce(texts::kMeasuring);
+    Announce(texts::Measuring());
     steps_.StartCalcWorker();
     steps_.RunTest(Test::Calc);
     state_.Results().SetTotalTo(Test::Calc);
@@ -204,7 +204,7 @@ void GroupSequencer::BCPUClick() {
     steps_.RunTest(Test::Trig);
     Count(Test::Trig);
     view_.SetGauge(100);
-    Finish(texts::kCompletedBox);
+    Finish(texts::CompletedBox());
   });
 }
 
@@ -212,7 +212,7 @@ void GroupSequencer::B2DClick() {
   Guarded([this] {
     state_.ResetResults();
     Lock(false);
-    Announce(texts::kMeasuring);
+    Announce(texts::Measuring());
     struct Step {
       Test test;
       int gauge;
@@ -225,7 +225,7 @@ void GroupSequencer::B2DClick() {
       Count(step.test);
       view_.SetGauge(step.gauge);
     }
-    Finish(texts::kCompletedBox);
+    Finish(texts::CompletedBox());
   });
 }
 
@@ -234,11 +234,11 @@ void GroupSequencer::BMixClick() {
     state_.ResetResults();
     Lock(false);
     steps_.PrepareMemoryBuffers();
-    Announce(texts::kMeasuring);
+    Announce(texts::Measuring());
     RunTest(Test::Memory);
     Count(Test::Memory);
     view_.SetGauge(100);
-    Finish(texts::kCompletedBox);
+    Finish(texts::CompletedBox());
   });
 }
 
@@ -253,15 +253,15 @@ void GroupSequencer::BHDDClick() {
       return;
     }
     Lock(false);
-    Announce(texts::kPreparing);
+    Announce(texts::Preparing());
     steps_.PrepareMemoryBuffers();
-    Announce(texts::kMeasuring);
+    Announce(texts::Measuring());
 
     // The Stop flag is not looked at in these passes.
     int progress = 0;
     for (int pass = 1; pass <= 3; ++pass) DiskPass(pass, progress, {.stoppable = false, .write = 5, .read = 5});
     view_.SetGauge(100);
-    Finish(texts::kCompletedBox);
+    Finish(texts::CompletedBox());
   });
 }
 

@@ -6,6 +6,7 @@
 // loop, user input being seen only where messages are pumped.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "core/run/BenchSteps.h"
@@ -16,12 +17,16 @@ namespace torvik {
 // Status and message texts of the groups; each test's own status text is
 // its catalogue entry's.
 namespace texts {
-inline const QString kMeasuring = QStringLiteral("計測中！");
-inline const QString kPreparing = QStringLiteral("計測データ準備中！");
-inline const QString kFinished = QStringLiteral("計測が終了しました");
-inline const QString kCompletedBox = QStringLiteral("計測が終了しました。Reportボタンで結果が保存されます。");
-inline const QString kStoppedBox = QStringLiteral("計測を中止しました。");
-inline const QString kUndeleted = QStringLiteral("削除できなかったテストファイル: %1");
+inline QString Measuring() { return QCoreApplication::translate("GroupSequencer", "計測中！"); }
+inline QString Preparing() { return QCoreApplication::translate("GroupSequencer", "計測データ準備中！"); }
+inline QString Finished() { return QCoreApplication::translate("GroupSequencer", "計測が終了しました"); }
+inline QString CompletedBox() {
+  return QCoreApplication::translate("GroupSequencer", "計測が終了しました。Reportボタンで結果が保存されます。");
+}
+inline QString StoppedBox() { return QCoreApplication::translate("GroupSequencer", "計測を中止しました。"); }
+inline QString Undeleted() {
+  return QCoreApplication::translate("GroupSequencer", "削除できなかったテストファイル: %1");
+}
 }  // namespace texts
 
 // How the last group ended.

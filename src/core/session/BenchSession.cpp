@@ -34,7 +34,7 @@ QString BenchSession::Refusal(Group group) {
   const TestPathProblem problem = rules_->Check(directory.TestPath(), entry.needsFixedDisk);
   if (problem != TestPathProblem::None) {
     return QStringLiteral("%1 (%2: %3)")
-        .arg(texts::kNoDiskInformation, directory.TestPath(), TestPathProblemText(problem));
+        .arg(texts::NoDiskInformation(), directory.TestPath(), TestPathProblemText(problem));
   }
   // The disk groups also need the space for their files.
   return entry.needsFixedDisk ? directory.DriveProblem() : QString();
@@ -72,7 +72,7 @@ void BenchSession::Record(const RunRecord& run) {
   if (!any) return;  // refused before any test: nothing to keep
   if (store_->Record(RunFromRecord(run)) || storeFailureShown_) return;
   storeFailureShown_ = true;
-  view_.ShowNotice(kCannotRecord + store_->Error());
+  view_.ShowNotice(texts::CannotRecord() + store_->Error());
 }
 
 BenchSession::Identity BenchSession::IdentityNow() {

@@ -8,6 +8,7 @@
 // GUI thread only.
 #pragma once
 
+#include <QCoreApplication>
 #include <memory>
 #include <optional>
 
@@ -23,7 +24,9 @@
 namespace torvik {
 
 // The text of the notice when the store cannot keep a run.
-inline const QString kCannotRecord = QStringLiteral("計測結果を保存できません: ");
+namespace texts {
+inline QString CannotRecord() { return QCoreApplication::translate("BenchSession", "計測結果を保存できません: "); }
+}  // namespace texts
 
 class BenchSession {
  public:

@@ -38,12 +38,12 @@ std::unique_ptr<QSettings> OpenStore(const QString& path) {
 
 QString UserSettingsStore::Read(const QString& name, const QString& fallback) {
   const QString file = FileOf(path_);
-  if (!Readable(file)) throw TorvikError(texts::kSettingsNotAFile.arg(file));
+  if (!Readable(file)) throw TorvikError(texts::SettingsNotAFile().arg(file));
   const auto store = OpenStore(path_);
   const QVariant value = store->value(name);
   if (!value.isValid()) return fallback;
   if (value.typeId() != QMetaType::QString) {
-    throw TorvikError(QStringLiteral("'%1' のﾃﾞｰﾀ型が不正です").arg(name));
+    throw TorvikError(WrongDataTypeText(name));
   }
   return value.toString();
 }

@@ -4,12 +4,15 @@
 // GUI thread.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace torvik {
 
 namespace texts {
-inline const QString kSettingsNotAFile = QStringLiteral("設定ファイル %1 は通常のファイルではありません");
+inline QString SettingsNotAFile() {
+  return QCoreApplication::translate("SettingsStore", "設定ファイル %1 は通常のファイルではありません");
+}
 }  // namespace texts
 
 namespace settings {
@@ -23,7 +26,7 @@ class SettingsStore {
   virtual ~SettingsStore() = default;
   // The value, or `fallback` when it is missing. A value that is not a plain
   // string raises TorvikError("'<name>' のﾃﾞｰﾀ型が不正です"), a settings file
-  // that is not a regular file (a FIFO, a folder) TorvikError(kSettingsNotAFile).
+  // that is not a regular file (a FIFO, a folder) TorvikError(texts::SettingsNotAFile()).
   virtual QString Read(const QString& name, const QString& fallback) = 0;
   virtual void Write(const QString& name, const QString& value) = 0;
 };

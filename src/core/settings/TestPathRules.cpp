@@ -14,11 +14,11 @@ QString NormalisedTestPath(const QString& path) {
 QString TestPathProblemText(TestPathProblem problem) {
   switch (problem) {
     case TestPathProblem::None: return {};
-    case TestPathProblem::NotAbsolute: return texts::kNotAbsolutePath;
-    case TestPathProblem::Missing: return texts::kFolderMissing;
-    case TestPathProblem::NotADirectory: return texts::kNotAFolder;
-    case TestPathProblem::NotAFixedDisk: return texts::kNotAHardDisk;
-    case TestPathProblem::CannotCreateFiles: return texts::kCannotCreateFiles;
+    case TestPathProblem::NotAbsolute: return texts::NotAbsolutePath();
+    case TestPathProblem::Missing: return texts::FolderMissing();
+    case TestPathProblem::NotADirectory: return texts::NotAFolder();
+    case TestPathProblem::NotAFixedDisk: return texts::NotAHardDisk();
+    case TestPathProblem::CannotCreateFiles: return texts::CannotCreateFiles();
   }
   return {};
 }

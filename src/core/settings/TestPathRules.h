@@ -6,6 +6,7 @@
 // GUI thread (or the command line's one thread).
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "platform/FileSystem.h"
@@ -14,11 +15,21 @@
 namespace torvik {
 
 namespace texts {
-inline const QString kNotAHardDisk = QStringLiteral("HDD以外のデバイスが指定されました");
-inline const QString kNotAbsolutePath = QStringLiteral("フォルダは「/」で始まるパスで指定してください");
-inline const QString kFolderMissing = QStringLiteral("指定されたフォルダが見つかりません");
-inline const QString kNotAFolder = QStringLiteral("指定されたパスはフォルダではありません");
-inline const QString kCannotCreateFiles = QStringLiteral("指定されたフォルダにファイルを作成できません");
+inline QString NotAHardDisk() {
+  return QCoreApplication::translate("TestPathRules", "HDD以外のデバイスが指定されました");
+}
+inline QString NotAbsolutePath() {
+  return QCoreApplication::translate("TestPathRules", "フォルダは「/」で始まるパスで指定してください");
+}
+inline QString FolderMissing() {
+  return QCoreApplication::translate("TestPathRules", "指定されたフォルダが見つかりません");
+}
+inline QString NotAFolder() {
+  return QCoreApplication::translate("TestPathRules", "指定されたパスはフォルダではありません");
+}
+inline QString CannotCreateFiles() {
+  return QCoreApplication::translate("TestPathRules", "指定されたフォルダにファイルを作成できません");
+}
 }  // namespace texts
 
 enum class TestPathProblem { None, NotAbsolute, Missing, NotADirectory, NotAFixedDisk, CannotCreateFiles };

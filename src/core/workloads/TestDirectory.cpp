@@ -23,7 +23,7 @@ void TestDirectory::ReadTestPath() {
 
 void TestDirectory::ReadUsableTestPath(bool fixedDisk) {
   ReadTestPath();
-  if (rules_.Check(testPath_, fixedDisk) != TestPathProblem::None) throw RefusalError(texts::kNoDiskInformation);
+  if (rules_.Check(testPath_, fixedDisk) != TestPathProblem::None) throw RefusalError(texts::NoDiskInformation());
 }
 
 std::string TestDirectory::PathOf(const QString& fileName) const {
@@ -50,10 +50,10 @@ QString TestDirectory::DriveProblem() {
   // A path where no test file may or can be made would let every disk test
   // fail or, worse, write where the user did not mean: refused like a path
   // without disk information.
-  if (rules_.Check(testPath_) != TestPathProblem::None) return texts::kNoDiskInformation;
+  if (rules_.Check(testPath_) != TestPathProblem::None) return texts::NoDiskInformation();
   double total = 0, available = 0;
-  if (!QueryDiskSpace(testPath_, total, available)) return texts::kNoDiskInformation;
-  if (RoundHalfEven(available / kBytesPerMegabyte) < kFreeMegabytesNeeded) return texts::kNotEnoughSpace;
+  if (!QueryDiskSpace(testPath_, total, available)) return texts::NoDiskInformation();
+  if (RoundHalfEven(available / kBytesPerMegabyte) < kFreeMegabytesNeeded) return texts::NotEnoughSpace();
   return {};
 }
 

@@ -9,6 +9,7 @@
 // whole program run. GUI thread only.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -23,8 +24,12 @@
 namespace torvik {
 
 namespace texts {
-inline const QString kNoDiskInformation = QStringLiteral("HDD情報が取得できません。計測を中止します。");
-inline const QString kNotEnoughSpace = QStringLiteral("HDDの空き領域が不足しています。計測を中止します。");
+inline QString NoDiskInformation() {
+  return QCoreApplication::translate("TestDirectory", "HDD情報が取得できません。計測を中止します。");
+}
+inline QString NotEnoughSpace() {
+  return QCoreApplication::translate("TestDirectory", "HDDの空き領域が不足しています。計測を中止します。");
+}
 }  // namespace texts
 
 // Blocks of 8,192 bytes that each file holds.

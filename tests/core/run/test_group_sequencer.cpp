@@ -69,10 +69,10 @@ class GroupSequencerTest : public QObject {
     QCOMPARE(f.tests.calls,
              QStringList({"PrimeLoadWorker", "PrimeTest", "ArctanLoadWorker", "TrigTest", "CleanupTestData"}));
     QCOMPARE(f.view.gauge, QList<int>({0, 50, 100}));
-    QCOMPARE(f.view.Statuses(), QStringList({texts::kMeasuring}));
+    QCOMPARE(f.view.Statuses(), QStringList({texts::Measuring()}));
     QCOMPARE(f.state.Results().Total(), TimeValue::FromTenths(42));
     QCOMPARE(f.view.labels[ResultLabel::KAll], QStringLiteral("  4.2sec"));
-    QCOMPARE(f.view.messages, QStringList({"info: " + texts::kCompletedBox}));
+    QCOMPARE(f.view.messages, QStringList({"info: " + texts::CompletedBox()}));
     QVERIFY(IdleButtons(f.view));
   }
 
@@ -85,7 +85,7 @@ class GroupSequencerTest : public QObject {
     QCOMPARE(f.view.log.mid(first, lock.size()), lock);
     // Finish: the box, then unlock, release the data, focus Report, processor line.
     QCOMPARE(AfterMessage(f.view.log),
-             QStringList({"message " + texts::kCompletedBox, "enable BAll", "enable BRep", "enable BCPU", "enable B2D",
+             QStringList({"message " + texts::CompletedBox(), "enable BAll", "enable BRep", "enable BCPU", "enable B2D",
                           "enable BHDD", "enable BMix", "disable BStop", "call CleanupTestData", "focus BRep",
                           "processor line"}));
   }
@@ -97,7 +97,7 @@ class GroupSequencerTest : public QObject {
              QStringList({"SquareTest", "CircleTest", "TriangleTest", "TextTest", "ScrollTest", "CleanupTestData"}));
     QCOMPARE(f.view.gauge, QList<int>({0, 20, 40, 60, 80, 100}));
     QCOMPARE(f.state.Results().Total(), TimeValue::FromTenths(5));
-    QCOMPARE(f.view.Statuses(), QStringList({texts::kMeasuring}));
+    QCOMPARE(f.view.Statuses(), QStringList({texts::Measuring()}));
   }
 
   void memoryGroupPreparesBuffersBeforeAnnouncing() {
@@ -105,7 +105,7 @@ class GroupSequencerTest : public QObject {
     f.tests.tenths = {{Test::Memory, 12}};
     f.sequencer.BMixClick();
     QCOMPARE(f.tests.calls, QStringList({"PrepareMemoryBuffers", "MemoryCopyTest", "CleanupTestData"}));
-    QVERIFY(f.view.log.indexOf("call PrepareMemoryBuffers") < f.view.log.indexOf("status " + texts::kMeasuring));
+    QVERIFY(f.view.log.indexOf("call PrepareMemoryBuffers") < f.view.log.indexOf("status " + texts::Measuring()));
     QCOMPARE(f.view.gauge, QList<int>({0, 100}));
     QCOMPARE(f.state.Results().Total(), TimeValue::FromTenths(12));
   }
@@ -122,8 +122,8 @@ class GroupSequencerTest : public QObject {
     QCOMPARE(f.tests.calls, QStringList({"CheckTestDrive", "PrepareMemoryBuffers"}) + Repeat(pass, 3) +
                                 QStringList({"CleanupTestData"}));
     QCOMPARE(f.view.gauge, QList<int>({0, 5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 55, 60, 65, 70, 75, 80, 85, 90, 100}));
-    QCOMPARE(f.view.Statuses(), QStringList({texts::kPreparing, texts::kMeasuring}) +
-                                    Repeat(QStringList({texts::kPreparing}) + kDiskTexts, 3));
+    QCOMPARE(f.view.Statuses(), QStringList({texts::Preparing(), texts::Measuring()}) +
+                                    Repeat(QStringList({texts::Preparing()}) + kDiskTexts, 3));
     // Each slot holds the sum of its three passes; the total all of them once.
     QCOMPARE(f.state.Results()[Test::Read3].elapsed, TimeValue::FromTenths(18));
     QCOMPARE(f.view.labels[ResultLabel::KWrite1], QStringLiteral("  0.3sec"));
@@ -154,12 +154,12 @@ class GroupSequencerTest : public QObject {
                                 Repeat(pass, 3) + QStringList({"MixModeTest", "CleanupTestData"}));
     QCOMPARE(f.view.gauge, QList<int>({0,  10, 20, 25, 30, 35, 40, 50, 60, 61, 62, 63, 65, 67,
                                        69, 70, 71, 72, 74, 76, 78, 79, 80, 81, 83, 85, 87, 100}));
-    QCOMPARE(f.view.Statuses(), QStringList({texts::kPreparing}) + kAllTexts +
-                                    Repeat(QStringList({texts::kPreparing}) + kDiskTexts, 3) +
-                                    QStringList({kMixText, texts::kFinished}));
+    QCOMPARE(f.view.Statuses(), QStringList({texts::Preparing()}) + kAllTexts +
+                                    Repeat(QStringList({texts::Preparing()}) + kDiskTexts, 3) +
+                                    QStringList({kMixText, texts::Finished()}));
     // 8 single tests + 6 disk slots of 3 passes + mix.
     QCOMPARE(f.state.Results().Total(), TimeValue::FromTenths(8 + 18 + 1));
-    QCOMPARE(f.view.messages, QStringList({"info: " + texts::kCompletedBox}));
+    QCOMPARE(f.view.messages, QStringList({"info: " + texts::CompletedBox()}));
     // Stop is the one button enabled during the run, and it has the focus.
     QVERIFY(f.view.log.indexOf("enable BStop") < f.view.log.indexOf("focus BStop"));
     QVERIFY(IdleButtons(f.view));
@@ -174,7 +174,7 @@ class GroupSequencerTest : public QObject {
                                          "ArctanLoadWorker", "TrigTest", "CleanupTestData"}));
     QCOMPARE(f.view.gauge, QList<int>({0, 10, 20}));
     QCOMPARE(f.state.Results().Total(), TimeValue::FromTenths(30));
-    QCOMPARE(f.view.messages, QStringList({"info: " + texts::kStoppedBox}));
+    QCOMPARE(f.view.messages, QStringList({"info: " + texts::StoppedBox()}));
     QVERIFY(f.view.enabledButtons.at(Button::BRep));
   }
 
@@ -191,7 +191,7 @@ class GroupSequencerTest : public QObject {
     QCOMPARE(f.state.Results()[Test::Write2].elapsed, TimeValue::FromTenths(1));
     QCOMPARE(f.state.Results().Total(), TimeValue::FromTenths(8));  // the disk slots never counted
     QCOMPARE(f.view.gauge.last(), 62);
-    QCOMPARE(f.view.messages, QStringList({"info: " + texts::kStoppedBox}));
+    QCOMPARE(f.view.messages, QStringList({"info: " + texts::StoppedBox()}));
   }
 
   void allGroupWithUnusableDriveStopsAtOnce() {
@@ -199,7 +199,7 @@ class GroupSequencerTest : public QObject {
     f.tests.driveUnusable = true;
     f.sequencer.BAllClick();
     QCOMPARE(f.tests.calls, QStringList({"CheckTestDrive", "CleanupTestData"}));
-    QCOMPARE(f.view.messages, QStringList({"error: drive refused", "info: " + texts::kStoppedBox}));
+    QCOMPARE(f.view.messages, QStringList({"error: drive refused", "info: " + texts::StoppedBox()}));
     QCOMPARE(f.view.gauge, QList<int>({0}));
     QVERIFY(IdleButtons(f.view));
   }
@@ -231,7 +231,7 @@ class GroupSequencerTest : public QObject {
     completing.tests.undeletable = {"/srv/t/TORVIK.rd0", "/srv/t/TORVIK3.dat"};
     completing.sequencer.BMixClick();
     QCOMPARE(completing.view.messages,
-             QStringList({"info: " + texts::kCompletedBox,
+             QStringList({"info: " + texts::CompletedBox(),
                           "notice: 削除できなかったテストファイル: /srv/t/TORVIK.rd0, /srv/t/TORVIK3.dat"}));
   }
 

@@ -134,8 +134,8 @@ class TestDirectoryTest : public QObject {
   void aFixedNameInUseGivesWayToANumberedOne() {
     Fixture f;
     f.files.ReadTestPath();
-    const auto otherCopy = platform::FileSystem::Default().ClaimName(
-        QFile::encodeName(f.directory.Path()).toStdString(), "TORVIK.rd0");
+    const auto otherCopy =
+        platform::FileSystem::Default().ClaimName(QFile::encodeName(f.directory.Path()).toStdString(), "TORVIK.rd0");
     QVERIFY(otherCopy);
     f.files.SetFileNumberCounter(41);
     f.buffers.PrepareMemoryBuffers();
@@ -206,7 +206,7 @@ class TestDirectoryTest : public QObject {
     f.fileSystem.fakeAvailable = megabytes * 1'048'576.0;
     f.files.CheckTestDrive();
     QCOMPARE(f.state.StopFlag() != 0, refused);
-    QCOMPARE(f.view.messages, refused ? QStringList({"error: " + texts::kNotEnoughSpace}) : QStringList());
+    QCOMPARE(f.view.messages, refused ? QStringList({"error: " + texts::NotEnoughSpace()}) : QStringList());
   }
 
   void unusablePathsAreRefused() {
@@ -215,7 +215,7 @@ class TestDirectoryTest : public QObject {
       f.fileSystem.fakeQueryFails = true;
       f.files.CheckTestDrive();
       QCOMPARE(f.state.StopFlag(), kStopRequested);
-      QCOMPARE(f.view.messages, QStringList({"error: " + texts::kNoDiskInformation}));
+      QCOMPARE(f.view.messages, QStringList({"error: " + texts::NoDiskInformation()}));
     }
     {
       // The volume answers, but no file can be created there.
@@ -223,7 +223,7 @@ class TestDirectoryTest : public QObject {
       f.settings.Write(settings::kDrive, f.directory.Path() + QStringLiteral("missing/"));
       f.fileSystem.fakeAvailable = 1e12;
       f.files.CheckTestDrive();
-      QCOMPARE(f.view.messages, QStringList({"error: " + texts::kNoDiskInformation}));
+      QCOMPARE(f.view.messages, QStringList({"error: " + texts::NoDiskInformation()}));
     }
     {
       Fixture f;
@@ -237,7 +237,7 @@ class TestDirectoryTest : public QObject {
       f.settings.Write(settings::kDrive, path);
       f.fileSystem.fakeAvailable = 1e12;
       f.files.CheckTestDrive();
-      QCOMPARE(f.view.messages, QStringList({"error: " + texts::kNoDiskInformation}));
+      QCOMPARE(f.view.messages, QStringList({"error: " + texts::NoDiskInformation()}));
       QVERIFY_THROWS_EXCEPTION(RefusalError, f.files.PrepareDiskFiles());
     }
     {

@@ -1,0 +1,420 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>BenchSession</name>
+    <message>
+        <source>計測結果を保存できません: </source>
+        <translation>Cannot save the results: </translation>
+    </message>
+</context>
+<context>
+    <name>Errors</name>
+    <message>
+        <source>ﾌｧｲﾙが見つかりません</source>
+        <translation>File not found</translation>
+    </message>
+    <message>
+        <source>不正なﾌｧｲﾙ名です</source>
+        <translation>Invalid file name</translation>
+    </message>
+    <message>
+        <source>ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます</source>
+        <translation>Too many open files</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙへのｱｸｾｽが拒否されました</source>
+        <translation>File access denied</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙの末尾以降を読み込みました</source>
+        <translation>Read beyond end of file</translation>
+    </message>
+    <message>
+        <source>ﾃﾞｨｽｸがいっぱいです</source>
+        <translation>Disk full</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙではなくﾌｫﾙﾀﾞです</source>
+        <translation>A folder, not a file</translation>
+    </message>
+    <message>
+        <source>入力値が数値ではありません</source>
+        <translation>Invalid numeric format</translation>
+    </message>
+    <message>
+        <source>I/O ｴﾗｰ (%1)</source>
+        <translation>I/O error (%1)</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; のﾃﾞｰﾀ型が不正です</source>
+        <translation>Invalid data type of &apos;%1&apos;</translation>
+    </message>
+</context>
+<context>
+    <name>Gauge</name>
+    <message>
+        <source>%1 から %2 の間の値でなければなりません</source>
+        <translation>The value must be between %1 and %2</translation>
+    </message>
+</context>
+<context>
+    <name>GroupSequencer</name>
+    <message>
+        <source>計測中！</source>
+        <translation>Measuring...</translation>
+    </message>
+    <message>
+        <source>計測データ準備中！</source>
+        <translation>Preparing test data...</translation>
+    </message>
+    <message>
+        <source>計測が終了しました</source>
+        <translation>Measurement finished</translation>
+    </message>
+    <message>
+        <source>計測が終了しました。Reportボタンで結果が保存されます。</source>
+        <translation>Measurement finished. Click Report to save the results.</translation>
+    </message>
+    <message>
+        <source>計測を中止しました。</source>
+        <translation>Measurement stopped.</translation>
+    </message>
+    <message>
+        <source>削除できなかったテストファイル: %1</source>
+        <translation>Test files that could not be deleted: %1</translation>
+    </message>
+</context>
+<context>
+    <name>HelpWindow</name>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>ヘルプ ファイル &quot;%1&quot; が見つかりません。</source>
+        <translation>Help file &quot;%1&quot; not found.</translation>
+    </message>
+    <message>
+        <source>TORVIK ヘルプ</source>
+        <translation>TORVIK Help</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsStore</name>
+    <message>
+        <source>設定ファイル %1 は通常のファイルではありません</source>
+        <translation>The settings file %1 is not a regular file</translation>
+    </message>
+</context>
+<context>
+    <name>SheetImport</name>
+    <message>
+        <source>%1 件を読み込みました。%2 件は記録済みです。%3 件は読み込めませんでした。</source>
+        <translation>Imported %1 results. %2 were already recorded. %3 could not be read.</translation>
+    </message>
+    <message>
+        <source>%1: 通常のファイルではありません</source>
+        <translation>%1: not a regular file</translation>
+    </message>
+    <message>
+        <source>%1: %2 MB を超えるファイルは結果シートではありません</source>
+        <translation>%1: a file over %2 MB is not a result sheet</translation>
+    </message>
+    <message>
+        <source>%1: %2 KB を超える行があり、結果シートではありません</source>
+        <translation>%1: a line is over %2 KB; not a result sheet</translation>
+    </message>
+</context>
+<context>
+    <name>StageDrawing</name>
+    <message>
+        <source>描画テスト用の画面を表示できません。計測を中止します。</source>
+        <translation>The screen for the drawing tests cannot be shown. The measurement is stopped.</translation>
+    </message>
+</context>
+<context>
+    <name>StoreCommands</name>
+    <message>
+        <source>計測結果を開けません</source>
+        <translation>cannot open the results store</translation>
+    </message>
+    <message>
+        <source>計測結果を読めません</source>
+        <translation>cannot read the results store</translation>
+    </message>
+</context>
+<context>
+    <name>TestCatalogue</name>
+    <message>
+        <source>CPU整数演算能力 計測中！（素数算出）</source>
+        <translation>Measuring CPU integer speed (primes)</translation>
+    </message>
+    <message>
+        <source>CPU浮動小数演算能力 計測中！（三角関数算出）</source>
+        <translation>Measuring CPU floating point (trigonometry)</translation>
+    </message>
+    <message>
+        <source>２Ｄグラフィック能力 計測中！（四角形描画）</source>
+        <translation>Measuring 2D graphics (rectangles)</translation>
+    </message>
+    <message>
+        <source>２Ｄグラフィック能力 計測中！（円描画）</source>
+        <translation>Measuring 2D graphics (circles)</translation>
+    </message>
+    <message>
+        <source>２Ｄグラフィック能力 計測中！（三角形描画）</source>
+        <translation>Measuring 2D graphics (triangles)</translation>
+    </message>
+    <message>
+        <source>２Ｄグラフィック能力 計測中！（テキスト描画）</source>
+        <translation>Measuring 2D graphics (text)</translation>
+    </message>
+    <message>
+        <source>２Ｄグラフィック能力 計測中！（スクロール描画）</source>
+        <translation>Measuring 2D graphics (scrolling)</translation>
+    </message>
+    <message>
+        <source>メモリ転送能力 計測中！（１ＭＢを２ＧＢ分転送）</source>
+        <translation>Measuring memory transfer (1 MB, 2 GB in all)</translation>
+    </message>
+    <message>
+        <source>ＨＤＤ書き込み能力 計測中！（８ＫＢを４０ＭＢ分）</source>
+        <translation>Measuring disk writing (8 KB, 40 MB)</translation>
+    </message>
+    <message>
+        <source>ＨＤＤ書き込み能力 計測中！（８ＫＢを５０ＭＢ分）</source>
+        <translation>Measuring disk writing (8 KB, 50 MB)</translation>
+    </message>
+    <message>
+        <source>ＨＤＤ書き込み能力 計測中！（８ＫＢを６０ＭＢ分）</source>
+        <translation>Measuring disk writing (8 KB, 60 MB)</translation>
+    </message>
+    <message>
+        <source>ＨＤＤ読み込み能力 計測中！（８ＫＢを４０ＭＢ分）</source>
+        <translation>Measuring disk reading (8 KB, 40 MB)</translation>
+    </message>
+    <message>
+        <source>ＨＤＤ読み込み能力 計測中！（８ＫＢを５０ＭＢ分）</source>
+        <translation>Measuring disk reading (8 KB, 50 MB)</translation>
+    </message>
+    <message>
+        <source>ＨＤＤ読み込み能力 計測中！（８ＫＢを６０ＭＢ分）</source>
+        <translation>Measuring disk reading (8 KB, 60 MB)</translation>
+    </message>
+    <message>
+        <source>ＭｉｘＭｏｄｅ 計測中！</source>
+        <translation>Measuring mix mode</translation>
+    </message>
+</context>
+<context>
+    <name>TestDirectory</name>
+    <message>
+        <source>HDD情報が取得できません。計測を中止します。</source>
+        <translation>The disk&apos;s information cannot be read. The measurement is stopped.</translation>
+    </message>
+    <message>
+        <source>HDDの空き領域が不足しています。計測を中止します。</source>
+        <translation>Not enough free disk space. The measurement is stopped.</translation>
+    </message>
+</context>
+<context>
+    <name>TestPathRules</name>
+    <message>
+        <source>HDD以外のデバイスが指定されました</source>
+        <translation>The folder is not on a fixed disk</translation>
+    </message>
+    <message>
+        <source>フォルダは「/」で始まるパスで指定してください</source>
+        <translation>Give the folder as a path starting with &quot;/&quot;</translation>
+    </message>
+    <message>
+        <source>指定されたフォルダが見つかりません</source>
+        <translation>The folder was not found</translation>
+    </message>
+    <message>
+        <source>指定されたパスはフォルダではありません</source>
+        <translation>The path is not a folder</translation>
+    </message>
+    <message>
+        <source>指定されたフォルダにファイルを作成できません</source>
+        <translation>Files cannot be created in the folder</translation>
+    </message>
+</context>
+<context>
+    <name>torvik::ComparisonWindow</name>
+    <message>
+        <source> [%1: 比較できません]</source>
+        <translation> [%1: not comparable]</translation>
+    </message>
+    <message>
+        <source>時間・秒(&amp;T)</source>
+        <translation>&amp;Time (s)</translation>
+    </message>
+    <message>
+        <source>速度(&amp;R)</source>
+        <translation>&amp;Rate</translation>
+    </message>
+    <message>
+        <source>CSVに書き出す(&amp;E)...</source>
+        <translation>&amp;Export CSV...</translation>
+    </message>
+    <message>
+        <source>削除(&amp;D)...</source>
+        <translation>&amp;Delete...</translation>
+    </message>
+    <message>
+        <source>閉じる(&amp;C)</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>計測結果を開けません: </source>
+        <translation>Cannot open the results store: </translation>
+    </message>
+    <message>
+        <source>%1 に書き出しました。</source>
+        <translation>Written to %1.</translation>
+    </message>
+    <message>
+        <source>結果シート (*.txt);;すべてのファイル (*)</source>
+        <translation>Result sheets (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>CSVに書き出す</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>選択した %1 件の計測結果を削除しますか？</source>
+        <translation>Delete the %1 selected results?</translation>
+    </message>
+    <message>
+        <source>TORVIK - 計測結果の比較</source>
+        <translation>TORVIK - Compare results</translation>
+    </message>
+    <message>
+        <source>シートを読み込む(&amp;I)...</source>
+        <translation>&amp;Import sheets...</translation>
+    </message>
+</context>
+<context>
+    <name>torvik::MainWindow</name>
+    <message>
+        <source>CPUの整数演算と浮動小数点演算を計測します</source>
+        <translation>Measures the processor&apos;s integer and floating-point speed</translation>
+    </message>
+    <message>
+        <source>四角形・円・三角形・テキスト・スクロールの描画を計測します</source>
+        <translation>Measures drawing rectangles, circles, triangles, text and scrolling</translation>
+    </message>
+    <message>
+        <source>メモリ転送を計測します</source>
+        <translation>Measures memory transfer</translation>
+    </message>
+    <message>
+        <source>ディスクの書き込みと読み込みを計測します</source>
+        <translation>Measures disk writing and reading</translation>
+    </message>
+    <message>
+        <source>すべてのテストを順に計測します</source>
+        <translation>Runs every test in turn</translation>
+    </message>
+    <message>
+        <source>結果シートに今回の結果を書き加えます</source>
+        <translation>Adds these results to the result sheet</translation>
+    </message>
+    <message>
+        <source>計測を中止します</source>
+        <translation>Stops the measurement</translation>
+    </message>
+    <message>
+        <source>進捗</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>計測の進み具合</source>
+        <translation>How far the measurement has got</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>計測環境</source>
+        <translation>&amp;Measurement setup...</translation>
+    </message>
+    <message>
+        <source>計測結果の比較</source>
+        <translation>&amp;Compare results...</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>？</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help &amp;contents</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>&amp;About TORVIK</translation>
+    </message>
+</context>
+<context>
+    <name>torvik::RunListModel</name>
+    <message>
+        <source>計測</source>
+        <translation>measured</translation>
+    </message>
+    <message>
+        <source>シート</source>
+        <translation>sheet</translation>
+    </message>
+    <message>
+        <source>日時</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>グループ</source>
+        <translation>Group</translation>
+    </message>
+    <message>
+        <source>PC名</source>
+        <translation>PC name</translation>
+    </message>
+    <message>
+        <source>プロセッサ</source>
+        <translation>Processor</translation>
+    </message>
+    <message>
+        <source>Bench No</source>
+        <translation>Bench No</translation>
+    </message>
+    <message>
+        <source>合計</source>
+        <translation>Total</translation>
+    </message>
+    <message>
+        <source>記録元</source>
+        <translation>Source</translation>
+    </message>
+</context>
+<context>
+    <name>torvik::SettingsDialog</name>
+    <message>
+        <source>環境設定</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>計測ドライブ</source>
+        <translation>Test folder</translation>
+    </message>
+    <message>
+        <source>※パス形式で指定</source>
+        <translation>* given as a path</translation>
+    </message>
+</context>
+</TS>
