@@ -27,6 +27,7 @@
 #include "platform/ExitCleanup.h"
 #include "ui/DesignScale.h"
 #include "ui/MainWindow.h"
+#include "ui/ScreenSize.h"
 #include "ui/SettingsDialog.h"
 #include "ui/StageDrawing.h"
 #include "ui/StageWindow.h"
@@ -48,11 +49,7 @@ bool HasScreen() {
   return platform != u"offscreen" && platform != u"minimal";
 }
 
-ScreenFacts PrimaryScreenFacts() {
-  const QScreen* screen = HasScreen() ? QGuiApplication::primaryScreen() : nullptr;
-  if (screen == nullptr) return {};
-  return ScreenFacts{screen->geometry().width(), screen->geometry().height(), screen->depth()};
-}
+ScreenFacts PrimaryScreenFacts() { return ScreenFactsOf(HasScreen() ? QGuiApplication::primaryScreen() : nullptr); }
 
 std::unique_ptr<TestPathRules> MachineRules() {
   return std::make_unique<TestPathRules>(platform::FileSystem::Default(), platform::SystemSources::Default());

@@ -10,12 +10,15 @@
 #include <QHorizontalBarSeries>
 #include <QMessageBox>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QValueAxis>
 
 #include "core/history/SheetImport.h"
 #include "core/report/OutputFile.h"
 #include "core/results/PreciseFigures.h"
+#include "ui/WindowCentring.h"
 
 namespace torvik {
 namespace {
@@ -46,13 +49,25 @@ std::optional<double> ValueOf(const StoredTest& test, bool rates) {
   return EntryOf(*which).standardWork / (test.tenths / 10.0) / EntryOf(*which).perUnit;
 }
 
+// The window's size between runs, in the program's own data folder: the
+// settings file holds only what the settings dialog sets.
+constexpr QSize kFirstSize(960, 720);
+const auto kSizeKey = QStringLiteral("Comparison/Size");
+
+QSettings WindowSizes() {
+  return QSettings(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/windows.conf"),
+                   QSettings::IniFormat);
+}
+
 }  // namespace
 
 ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialog(parent), store_(store) {
   setObjectName(QStringLiteral("Comparison"));
   setWindowTitle(texts::ComparisonCaption());
   setWindowFlags(Qt::Window);
-  resize(960, 720);
+  const QSize remembered = WindowSizes().value(kSizeKey).toSize();
+  resize(remembered.isValid() ? remembered : kFirstSize);
+  KeepFittedAndCentredWhenShown(*this);
 
   model_ = new RunListModel(store_, this);
   list_ = new QTableView;
@@ -105,6 +120,12 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   connect(delete_, &QPushButton::clicked, this, &ComparisonWindow::DeleteClicked);
   connect(close, &QPushButton::clicked, this, &QDialog::close);
   RebuildCharts();
+}
+
+void ComparisonWindow::hideEvent(QHideEvent* event) {
+  const QSize size = isMaximized() || isFullScreen() ? normalGeometry().size() : this->size();
+  if (size.isValid()) WindowSizes().setValue(kSizeKey, size);
+  QDialog::hideEvent(event);
 }
 
 void ComparisonWindow::SetShowRates(bool rates) { (rates ? rates_ : seconds_)->setChecked(true); }

@@ -4,7 +4,8 @@
 // with its value, in seconds or in rates (an imported sheet has tenths only:
 // its seconds are those, its rates follow from them). It deletes the ticked
 // runs after asking, exports them as CSV, and imports result sheets.
-// Opened from the 設定 menu; GUI thread only.
+// Resizable; it opens at its last size, shrunk to fit the screen, and
+// scrolls its charts inside. Opened from the 設定 menu; GUI thread only.
 #pragma once
 
 #include <QChartView>
@@ -50,6 +51,9 @@ class ComparisonWindow : public QDialog {
   QString ImportSheets(const QStringList& files);
   bool ExportCsv(const QString& path);
   void DeleteTicked();
+
+ protected:
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void RebuildCharts();

@@ -15,7 +15,9 @@ QSize FrameMargins(const QWidget& window) { return window.frameGeometry().size()
 
 class CentringWatch : public QObject {
  public:
-  explicit CentringWatch(QWidget& window) : QObject(&window), window_(window) { window.installEventFilter(this); }
+  CentringWatch(QWidget& window, bool fit) : QObject(&window), window_(window), fit_(fit) {
+    window.installEventFilter(this);
+  }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -36,7 +38,11 @@ class CentringWatch : public QObject {
 
  private:
   void Centre() {
-    CentreOnScreen(window_);
+    if (fit_) {
+      FitOnScreen();
+    } else {
+      CentreOnScreen(window_);
+    }
     margins_ = FrameMargins(window_);
   }
   // Only a change of the frame itself counts: the program's own resizing of
@@ -46,7 +52,19 @@ class CentringWatch : public QObject {
     if (FrameMargins(window_) != margins_) Centre();
   }
 
+  void FitOnScreen() {
+    const QScreen* screen = window_.screen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = FrameMargins(window_);
+    window_.resize(window_.size().boundedTo(area.size() - frame).expandedTo(window_.minimumSizeHint()));
+    const QSize outer = window_.size() + frame;
+    window_.move(area.x() + std::max(0, (area.width() - outer.width()) / 2),
+                 area.y() + std::max(0, (area.height() - outer.height()) / 2));
+  }
+
   QWidget& window_;
+  const bool fit_;
   QElapsedTimer shown_;
   QSize margins_;
 };
@@ -62,6 +80,8 @@ void CentreOnScreen(QWidget& window) {
               area.y() + std::max(0, (area.height() - outer.height()) / 2));
 }
 
-void KeepCentredWhenShown(QWidget& window) { new CentringWatch(window); }
+void KeepCentredWhenShown(QWidget& window) { new CentringWatch(window, false); }
+
+void KeepFittedAndCentredWhenShown(QWidget& window) { new CentringWatch(window, true); }
 
 }  // namespace torvik

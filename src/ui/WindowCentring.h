@@ -2,6 +2,8 @@
 // (screen width - frame width) / 2 and top likewise, never above or left of
 // the screen. The window manager adds the frame only after the window is
 // mapped, so a shown window is centred again once its frame is known.
+// A resizable window is also fitted: never larger, frame included, than the
+// screen's area left free by panels, so its title and buttons stay on it.
 // GUI thread only.
 #pragma once
 
@@ -16,5 +18,9 @@ void CentreOnScreen(QWidget& window);
 // change in the two seconds after (the window manager's frame arriving).
 // The helper is a child of `window` and lives as long as it does.
 void KeepCentredWhenShown(QWidget& window);
+
+// As above, and shrunk to the screen's available area (panels left free),
+// centred on that area.
+void KeepFittedAndCentredWhenShown(QWidget& window);
 
 }  // namespace torvik

@@ -13,6 +13,7 @@
 #include "FakeProcessor.h"
 #include "StorageFakes.h"
 #include "ui/MainWindow.h"
+#include "ui/ScreenSize.h"
 #include "ui/StageDrawing.h"
 
 namespace torvik::testing {
@@ -22,11 +23,6 @@ namespace torvik::testing {
 inline const FakeProcessor& QuickProcessor() {
   static const FakeProcessor processor = FakeProcessor::WithLeaf1("GenuineIntel", 0x683);
   return processor;
-}
-
-inline ScreenFacts PrimaryScreenFacts() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? ScreenFacts{screen->geometry().width(), screen->geometry().height(), screen->depth()} : ScreenFacts{};
 }
 
 // The main window as the program composes it: the machine's components on
@@ -40,7 +36,8 @@ class ComposedWindow {
       : ownSettings_(std::make_unique<MemorySettings>()),
         settings(*ownSettings_),
         store(storeFolder_.path() + QStringLiteral("/results.sqlite")),
-        machine(processor, platform::SystemSources::Default(), PrimaryScreenFacts(), QGuiApplication::platformName()),
+        machine(processor, platform::SystemSources::Default(), ScreenFactsOf(QGuiApplication::primaryScreen()),
+                QGuiApplication::platformName()),
         window(machine),
         session(window, std::move(ownSettings_), std::move(rules), machine, &store),
         drawing(window, session.State()) {

@@ -1,6 +1,7 @@
 // The comparison window offscreen, on a store of its own: the list, the
 // charts of the ticked runs in seconds and in rates, the import of sheets,
-// the CSV export and the deletion; and its menu entry.
+// the CSV export and the deletion; its size on a small screen; and its menu
+// entry.
 #include <QMenuBar>
 #include <QtTest>
 
@@ -47,7 +48,39 @@ class ComparisonTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // The window's remembered size is kept under the data folder: this run's own.
+  void initTestCase() {
+    QVERIFY(data_.isValid());
+    qputenv("XDG_DATA_HOME", data_.path().toLocal8Bit());
+  }
   void cleanup() { WorkerThread::StopAllWorkers(); }
+
+  // On a screen narrower than the window's first size (offscreen's 800x800,
+  // the X run's 800x600) the window, its frame and every button are inside
+  // it; resized, it opens at that size next time.
+  void fitsTheScreenAndRemembersItsSize() {
+    QTemporaryDir dir;
+    ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
+    QVERIFY(store.Record(CpuRun(100, 0.80, 3.90)));
+    {
+      ComparisonWindow window(store);
+      window.Runs().SetTicked(0, true);
+      window.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&window));
+      const QRect screen = window.screen()->availableGeometry();
+      QVERIFY2(screen.width() <= 800, "run on a screen 800 pixels wide at most");
+      QVERIFY(screen.contains(window.frameGeometry()));
+      const QList<QAbstractButton*> buttons = window.findChildren<QAbstractButton*>();
+      for (const QAbstractButton* button : buttons) {
+        if (!button->isVisible()) continue;
+        QVERIFY2(screen.contains(QRect(button->mapToGlobal(QPoint()), button->size())), qPrintable(button->text()));
+      }
+      window.resize(700, 500);
+      window.close();
+    }
+    ComparisonWindow again(store);
+    QCOMPARE(again.size(), QSize(700, 500));
+  }
 
   void tickedRunsAreCharted() {
     QTemporaryDir dir;
@@ -135,6 +168,9 @@ class ComparisonTest : public QObject {
     QCOMPARE(names, QStringList({"MSet", "MCompare", "-", "MExit"}));
     QCOMPARE(main.findChild<QAction*>(QStringLiteral("MCompare"))->text(), QStringLiteral("計測結果の比較"));
   }
+
+ private:
+  QTemporaryDir data_;
 };
 
 QTEST_MAIN(ComparisonTest)

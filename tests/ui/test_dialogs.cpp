@@ -299,6 +299,44 @@ class DialogsTest : public QObject {
     QVERIFY(helpText->toPlainText().contains(QStringLiteral("Prime Calc")));
   }
 
+  // The keyboard alone: F10 opens the first menu; Esc closes the settings
+  // dialog, the comparison window and the help window.
+  void f10OpensTheMenuAndEscClosesEveryWindow() {
+    QTemporaryDir data;  // the comparison window remembers its size there
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    ComposedWindow composed;
+    MainWindow& window = composed.window;
+    SettingsDialog form(composed.settings, platform::SystemSources::Default(), &composed.session.Rules(), &window);
+    window.SetSettingsDialog(&form);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F10);
+    QCOMPARE(window.menuBar()->activeAction(), window.menuBar()->actions().first());
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+
+    for (const char* entry : {"MSet", "MCompare"}) {
+      bool stuck = false;
+      QTimer::singleShot(0, [] {
+        QTRY_VERIFY(QApplication::activeModalWidget());
+        QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
+      });
+      QTimer escape;  // closes what Esc did not, so that a failure ends
+      connect(&escape, &QTimer::timeout, [&] {
+        if (QWidget* open = QApplication::activeModalWidget()) stuck = open->close();
+      });
+      escape.start(5'000);
+      window.findChild<QAction*>(QLatin1String(entry))->trigger();  // returns when closed
+      QVERIFY2(!stuck, entry);
+    }
+    window.findChild<QAction*>(QStringLiteral("MHelp"))->trigger();
+    QWidget* help = window.findChild<QWidget*>(QStringLiteral("HelpWindow"));
+    QVERIFY(help && help->isVisible());
+    QTest::keyClick(help, Qt::Key_Escape);
+    QVERIFY(!help->isVisible());
+  }
+
   void missingHelpFileGetsTheEnginesMessage() {
     MessageBoxAnswer answer;
     ShowHelpContents(nullptr, QStringLiteral("NOSUCH.HLP"));

@@ -3,7 +3,9 @@
 // not Japanese (the window's English captions); none goes empty. The
 // translation file is complete and keeps each text's placeholders and
 // mnemonic, and every English menu entry has one; the result sheet does
-// not change with the language.
+// not change with the language. The settings dialog's texts fit their places
+// in both languages, at whatever scale the screen of the run has (CTest runs
+// it at 100 % to 200 %).
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -19,6 +21,7 @@
 #include "core/run/GroupSequencer.h"
 #include "core/workloads/WorkerThread.h"
 #include "ui/ComparisonWindow.h"
+#include "ui/DesignScale.h"
 #include "ui/SettingsDialog.h"
 
 using namespace torvik;
@@ -103,6 +106,7 @@ class LanguagesTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() { RegisterFontSubstitutes(); }  // the faces the windows are drawn in
   void cleanup() { WorkerThread::StopAllWorkers(); }
 
   void everyTextIsTranslatedOrKept() {
@@ -171,6 +175,40 @@ class LanguagesTest : public QObject {
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QVERIFY(messages > 80);
+  }
+
+  // No text runs past its place and no two controls overlap.
+  void settingsDialogTextsFitTheirPlaces() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    qInfo("%g dpi, device pixel ratio %g", screen->logicalDotsPerInch(), screen->devicePixelRatio());
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/i18n/torvik_en.qm")));
+    for (const bool inEnglish : {false, true}) {
+      if (inEnglish) QVERIFY(QCoreApplication::installTranslator(&english));
+      ComposedWindow composed;
+      SettingsDialog dialog(composed.settings, platform::SystemSources::Default(), nullptr, &composed.window);
+      QList<const QWidget*> controls;
+      for (const QWidget* w : dialog.findChildren<const QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w->isVisibleTo(&dialog)) controls << w;
+      }
+      for (const QWidget* w : controls) {
+        QString text;
+        int room = w->contentsRect().width();
+        if (auto* label = qobject_cast<const QLabel*>(w)) text = label->text();
+        if (auto* button = qobject_cast<const QAbstractButton*>(w)) {
+          text = QString(button->text()).remove(u'&');
+          room -= 8;  // the button's frame and padding
+        }
+        const QString where = w->objectName() + QStringLiteral(": ") + text;
+        QVERIFY2(w->fontMetrics().horizontalAdvance(text) <= room, qPrintable(where));
+        QVERIFY2(dialog.rect().contains(w->geometry()), qPrintable(where));
+        for (const QWidget* other : controls) {
+          QVERIFY2(other == w || !other->geometry().intersects(w->geometry()),
+                   qPrintable(where + QStringLiteral(" / ") + other->objectName()));
+        }
+      }
+    }
+    QCoreApplication::removeTranslator(&english);
   }
 };
 

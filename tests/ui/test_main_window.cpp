@@ -37,6 +37,27 @@ class MainWindowTest : public QObject {
     QCOMPARE(Find<QLabel>(window, "KAll")->geometry().right() + 1, 497);   // right edge 621 x 0.8
   }
 
+  // The report's screen size is the screen's own, whatever the desktop's
+  // scale: Qt's logical size times the ratio, to whole pixels.
+  void screenSizeIsInDevicePixels_data() {
+    QTest::addColumn<QSize>("logical");
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QSize>("device");
+    QTest::newRow("100 %") << QSize(1024, 768) << 1.0 << QSize(1024, 768);
+    QTest::newRow("125 %, rounded") << QSize(1093, 614) << 1.25 << QSize(1366, 768);
+    QTest::newRow("150 %") << QSize(1280, 800) << 1.5 << QSize(1920, 1200);
+    QTest::newRow("200 %") << QSize(650, 550) << 2.0 << QSize(1300, 1100);
+  }
+  void screenSizeIsInDevicePixels() {
+    QFETCH(QSize, logical);
+    QFETCH(qreal, ratio);
+    QFETCH(QSize, device);
+    const ScreenFacts facts = DeviceScreenFacts(logical, ratio, 24);
+    QCOMPARE(QSize(facts.width, facts.height), device);
+    QCOMPARE(facts.depth, 24);
+    QCOMPARE(ScreenFactsOf(nullptr).width, 0);
+  }
+
   void windowIsCentredOnTheScreen() {
     ComposedWindow composed;
     MainWindow& window = composed.window;
