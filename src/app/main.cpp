@@ -123,6 +123,16 @@ void OnlyCriticalMessages(QtMsgType type, const QMessageLogContext& context, con
   if (type == QtCriticalMsg || type == QtFatalMsg) defaultHandler(type, context, message);
 }
 
+// While the platform starts: Qt's own notes on a display it cannot reach
+// are left out; the program says it in one line of its own.
+QtMessageHandler previousHandler = nullptr;
+void WithoutPlatformNotes(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  const bool platformNote =
+      QLatin1String(context.category ? context.category : "").startsWith(QLatin1String("qt.qpa")) ||
+      message.startsWith(u"Failed to create wl_display");
+  if (!platformNote || type == QtFatalMsg) previousHandler(type, context, message);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -147,13 +157,20 @@ int main(int argc, char* argv[]) {
   }
 
   if (command.action == Action::Run && command.run.quiet) defaultHandler = qInstallMessageHandler(OnlyCriticalMessages);
-  const PlatformChoice platform = ChoosePlatform(command, CurrentDisplayEnvironment());
+  const DisplayEnvironment environment = CurrentDisplayEnvironment();
+  const PlatformChoice platform = ChoosePlatform(command, environment);
   if (!platform.refusal.isEmpty()) {
     std::fprintf(stderr, "torvik: %s\n", platform.refusal.toLocal8Bit().constData());
     return kExitRefused;
   }
-  qputenv("QT_QPA_PLATFORM", platform.platform.toLocal8Bit());
+  qputenv("QT_QPA_PLATFORM", PlatformWithFallback(platform.platform).toLocal8Bit());
+  previousHandler = qInstallMessageHandler(WithoutPlatformNotes);
   QApplication application(argc, argv);
+  qInstallMessageHandler(previousHandler);
+  if (FellBack(platform.platform, QGuiApplication::platformName())) {
+    std::fprintf(stderr, "torvik: %s\n", UnreachableDisplay(platform.platform, environment).toLocal8Bit().constData());
+    return kExitRefused;
+  }
   SetApplicationNames();
   InstallInterfaceLanguage(LanguageEnvironment::Current());
   int exitCode = 0;

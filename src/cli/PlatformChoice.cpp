@@ -20,11 +20,13 @@ PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironme
     case Action::Window: break;
   }
   if (environment.forced) return {*environment.forced, {}};
-  if (environment.x11) return {QStringLiteral("xcb"), {}};
-  if (environment.wayland && environment.waylandPluginInstalled) return {QStringLiteral("wayland"), {}};
-  if (environment.wayland) {
-    return {{}, QStringLiteral("no X display (DISPLAY) is set, and this Qt has no Wayland platform plugin "
-                               "(Debian: qt6-wayland); start TORVIK where XWayland or an X server runs")};
+  if (!environment.x11.isEmpty()) return {QStringLiteral("xcb"), {}};
+  if (!environment.wayland.isEmpty() && environment.waylandPluginInstalled) return {QStringLiteral("wayland"), {}};
+  if (!environment.wayland.isEmpty()) {
+    return {{},
+            QStringLiteral("this Qt has no platform plugin for the Wayland display (WAYLAND_DISPLAY; Debian: "
+                           "qt6-wayland), and no X display (DISPLAY) is set; start TORVIK where XWayland or an X "
+                           "server runs")};
   }
   return {{},
           command.action == Action::Run
@@ -33,14 +35,41 @@ PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironme
                                "without one: torvik --help")};
 }
 
+namespace {
+
+const auto kOffscreen = QStringLiteral("offscreen");
+
+}  // namespace
+
+QString PlatformWithFallback(const QString& platform) {
+  return platform.split(u';').contains(kOffscreen) ? platform : platform + u';' + kOffscreen;
+}
+
+bool FellBack(const QString& chosen, const QString& running) {
+  return running == kOffscreen && !chosen.startsWith(kOffscreen);
+}
+
+QString UnreachableDisplay(const QString& chosen, const DisplayEnvironment& environment) {
+  if (chosen.startsWith(u"wayland")) {
+    return QStringLiteral("cannot connect to the Wayland display \"%1\" (WAYLAND_DISPLAY); is the compositor running?")
+        .arg(environment.wayland);
+  }
+  if (chosen.startsWith(u"xcb")) {
+    return QStringLiteral(
+               "cannot connect to the X display \"%1\" (DISPLAY); is the X server running, and may this "
+               "user use it?")
+        .arg(environment.x11);
+  }
+  return QStringLiteral("cannot start Qt's platform \"%1\" (QT_QPA_PLATFORM)").arg(chosen);
+}
+
 DisplayEnvironment CurrentDisplayEnvironment() {
   DisplayEnvironment environment;
-  environment.x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
-  environment.wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  environment.x11 = qEnvironmentVariable("DISPLAY");
+  environment.wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
   if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) environment.forced = qEnvironmentVariable("QT_QPA_PLATFORM");
   const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
-  environment.waylandPluginInstalled =
-      !platforms.entryList({QStringLiteral("libqwayland*.so")}, QDir::Files).isEmpty();
+  environment.waylandPluginInstalled = !platforms.entryList({QStringLiteral("libqwayland*.so")}, QDir::Files).isEmpty();
   return environment;
 }
 

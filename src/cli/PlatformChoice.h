@@ -18,9 +18,9 @@ namespace torvik {
 
 // What the environment offers.
 struct DisplayEnvironment {
-  bool x11 = false;                 // DISPLAY is set
-  bool wayland = false;             // WAYLAND_DISPLAY is set
-  std::optional<QString> forced;    // QT_QPA_PLATFORM, when set
+  QString x11;                    // DISPLAY; empty when not set
+  QString wayland;                // WAYLAND_DISPLAY; empty when not set
+  std::optional<QString> forced;  // QT_QPA_PLATFORM, when set
   bool waylandPluginInstalled = false;
 };
 
@@ -30,6 +30,15 @@ struct PlatformChoice {
 };
 
 PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironment& environment);
+
+// What QT_QPA_PLATFORM is set to for `platform`: a display platform falls
+// back to offscreen, so that a display that cannot be reached (a stale
+// DISPLAY, a compositor gone) is told by UnreachableDisplay in one line
+// instead of ending the program in Qt's abort.
+QString PlatformWithFallback(const QString& platform);
+// Whether Qt fell back: `chosen` asked for a display and `running` is none.
+bool FellBack(const QString& chosen, const QString& running);
+QString UnreachableDisplay(const QString& chosen, const DisplayEnvironment& environment);
 
 // The environment of this process.
 DisplayEnvironment CurrentDisplayEnvironment();

@@ -69,28 +69,39 @@ class CommandLineTest : public QObject {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("environment");  // x: DISPLAY, w: WAYLAND_DISPLAY, p: the Wayland plugin, f: forced
     QTest::addColumn<QString>("platform");     // or "refused"
-    const QStringList window, graphic = {"--run", "graphic"}, memory = {"--run", "memory"},
-                              history = {"--history"};
-    QTest::newRow("window, X") << window << "x" << "xcb";
-    QTest::newRow("window, X and Wayland with the plugin") << window << "xwp" << "xcb";
-    QTest::newRow("window, Wayland with the plugin") << window << "wp" << "wayland";
-    QTest::newRow("window, Wayland without the plugin") << window << "w" << "refused";
-    QTest::newRow("window, nothing") << window << "" << "refused";
-    QTest::newRow("window, the user's platform") << window << "xf" << "vnc";
-    QTest::newRow("graphic, X and Wayland") << graphic << "xwp" << "xcb";
-    QTest::newRow("graphic, nothing") << graphic << "" << "refused";
-    QTest::newRow("memory, X and Wayland") << memory << "xwp" << "offscreen";
-    QTest::newRow("memory, Wayland without the plugin") << memory << "w" << "offscreen";
-    QTest::newRow("memory, the user's platform") << memory << "xf" << "offscreen";
-    QTest::newRow("history, nothing") << history << "" << "offscreen";
+    const QStringList window, graphic = {"--run", "graphic"}, memory = {"--run", "memory"}, history = {"--history"};
+    QTest::newRow("window, X") << window << "x"
+                               << "xcb";
+    QTest::newRow("window, X and Wayland with the plugin") << window << "xwp"
+                                                           << "xcb";
+    QTest::newRow("window, Wayland with the plugin") << window << "wp"
+                                                     << "wayland";
+    QTest::newRow("window, Wayland without the plugin") << window << "w"
+                                                        << "refused";
+    QTest::newRow("window, nothing") << window << ""
+                                     << "refused";
+    QTest::newRow("window, the user's platform") << window << "xf"
+                                                 << "vnc";
+    QTest::newRow("graphic, X and Wayland") << graphic << "xwp"
+                                            << "xcb";
+    QTest::newRow("graphic, nothing") << graphic << ""
+                                      << "refused";
+    QTest::newRow("memory, X and Wayland") << memory << "xwp"
+                                           << "offscreen";
+    QTest::newRow("memory, Wayland without the plugin") << memory << "w"
+                                                        << "offscreen";
+    QTest::newRow("memory, the user's platform") << memory << "xf"
+                                                 << "offscreen";
+    QTest::newRow("history, nothing") << history << ""
+                                      << "offscreen";
   }
   void platformChoice() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, environment);
     QFETCH(QString, platform);
     DisplayEnvironment offered;
-    offered.x11 = environment.contains(u'x');
-    offered.wayland = environment.contains(u'w');
+    if (environment.contains(u'x')) offered.x11 = QStringLiteral(":0");
+    if (environment.contains(u'w')) offered.wayland = QStringLiteral("wayland-0");
     offered.waylandPluginInstalled = environment.contains(u'p');
     if (environment.contains(u'f')) offered.forced = QStringLiteral("vnc");
     const PlatformChoice choice = ChoosePlatform(ParseCommandLine(QStringList{"torvik"} + arguments), offered);
