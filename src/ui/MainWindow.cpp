@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QShortcut>
 
 #include "core/base/Errors.h"
@@ -282,12 +283,15 @@ void MainWindow::MSetClick() {
 
 QPushButton* MainWindow::ButtonOf(Button button) const { return buttons_.at(button); }
 
-// A screen reader hears the test with its time: "Prime Calc: 1.0sec".
+// A screen reader hears the test with its time, the unit apart so that it
+// is read as a word: "Prime Calc: 1.0 sec".
 void MainWindow::SetResultText(ResultLabel label, const QString& text) {
+  static const QRegularExpression secondsUnit(QStringLiteral("(\\d)sec$"));
   QLabel* shown = resultLabels_.at(label);
   shown->setText(text);
   const QString name = shown->accessibleName().section(u':', 0, 0);
-  shown->setAccessibleName(text.trimmed().isEmpty() ? name : name + QStringLiteral(": ") + text.trimmed());
+  const QString spoken = text.trimmed().replace(secondsUnit, QStringLiteral("\\1 sec"));
+  shown->setAccessibleName(spoken.isEmpty() ? name : name + QStringLiteral(": ") + spoken);
 }
 
 void MainWindow::SetResultDetail(ResultLabel label, const QString& text) { resultLabels_.at(label)->setToolTip(text); }
