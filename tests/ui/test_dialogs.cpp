@@ -303,7 +303,9 @@ class DialogsTest : public QObject {
   // dialog, the comparison window and the help window.
   void f10OpensTheMenuAndEscClosesEveryWindow() {
     QTemporaryDir data;  // the comparison window remembers its size there
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    const auto restore = qScopeGuard([&dataHome] { qputenv("XDG_DATA_HOME", dataHome); });
     ComposedWindow composed;
     MainWindow& window = composed.window;
     SettingsDialog form(composed.settings, platform::SystemSources::Default(), &composed.session.Rules(), &window);
