@@ -101,6 +101,17 @@
     </message>
 </context>
 <context>
+    <name>MachineNoise</name>
+    <message>
+        <source>他のプロセスがプロセッサを使用 (コア 1 個の %1 %)</source>
+        <translation>other processes used the processor (%1 % of a core)</translation>
+    </message>
+    <message>
+        <source>クロックが変動 (%1-%2 MHz)</source>
+        <translation>the clock moved (%1-%2 MHz)</translation>
+    </message>
+</context>
+<context>
     <name>SettingsStore</name>
     <message>
         <source>設定ファイル %1 は通常のファイルではありません</source>

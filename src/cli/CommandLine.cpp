@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/base/Version.h"
+#include "core/results/Statistics.h"
 
 namespace torvik {
 namespace {
@@ -54,10 +55,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                QStringLiteral("Test directory for this run only (not stored); default: the one set in "
                                               "the window."),
                                QStringLiteral("PATH"));
-  const QCommandLineOption repeat(QStringLiteral("repeat"),
-                                  QStringLiteral("Run the groups N times (1-100); JSON gives every repetition and the "
-                                                 "min/median/max of each test."),
-                                  QStringLiteral("N"), QStringLiteral("1"));
+  const QCommandLineOption repeat(
+      QStringLiteral("repeat"),
+      QStringLiteral("Run the groups N times (1-100), or 'auto': at least 3 times, more "
+                     "until every test's spread (cv) is at most 3 % (at most 10 times, "
+                     "30 minutes); JSON gives every repetition and each test's statistics."),
+      QStringLiteral("N"), QStringLiteral("1"));
   const QCommandLineOption format(QStringLiteral("format"),
                                   QStringLiteral("Output: text (the report block) or json. Default: text."),
                                   QStringLiteral("FORMAT"), QStringLiteral("text"));
@@ -143,9 +146,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     options.groups.push_back(*known);
   }
   bool number = false;
-  options.repeat = parser.value(repeat).toInt(&number);
+  options.repeatAuto = parser.value(repeat).toLower() == u"auto";
+  options.repeat = options.repeatAuto ? AutoRepeat::kMaxRepetitions : parser.value(repeat).toInt(&number);
+  if (options.repeatAuto) number = true;
   if (!number || options.repeat < 1 || options.repeat > kMaxRepeat) {
-    return Usage(QStringLiteral("--repeat takes a whole number from 1 to %1, not '%2'.")
+    return Usage(QStringLiteral("--repeat takes a whole number from 1 to %1 or 'auto', not '%2'.")
                      .arg(kMaxRepeat)
                      .arg(parser.value(repeat)));
   }

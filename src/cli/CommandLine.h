@@ -18,7 +18,8 @@ enum class OutputFormat { Text, Json };
 struct RunOptions {
   std::vector<Group> groups;         // in the order given
   std::optional<QString> directory;  // the test directory for this run only
-  int repeat = 1;                    // 1..100
+  int repeat = 1;                    // 1..100; with repeatAuto the most
+  bool repeatAuto = false;           // --repeat auto: until every test settles
   OutputFormat format = OutputFormat::Text;
   std::optional<QString> output;  // the result's file instead of stdout
   bool report = false;            // also append the blocks to the sheet

@@ -1,5 +1,6 @@
 #include "cli/HeadlessRun.h"
 
+#include <QElapsedTimer>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "core/report/OutputFile.h"
 #include "core/report/ReportBuilder.h"
 #include "core/report/ResultSheet.h"
+#include "core/results/Statistics.h"
 #include "core/results/Timing.h"
 
 namespace torvik {
@@ -51,12 +53,22 @@ int HeadlessRun::Refuse() {
   return kExitDone;
 }
 
+bool HeadlessRun::WantsRepetition(const std::vector<RunRecord>& repetitions, double elapsedSeconds) const {
+  const int done = static_cast<int>(repetitions.size());
+  if (!options_.repeatAuto) return done < options_.repeat;
+  std::vector<Statistics> figures;
+  for (const auto& test : SecondsStatistics(repetitions)) figures.push_back(test.second);
+  return AutoRepeat::WantsMore(done, elapsedSeconds, figures);
+}
+
 int HeadlessRun::RunGroups(std::vector<RunRecord>& repetitions, std::vector<RunRecord>& groupRuns) {
-  for (int repetition = 1; repetition <= options_.repeat; ++repetition) {
+  QElapsedTimer clock;
+  clock.start();
+  const QString count = options_.repeatAuto ? QStringLiteral("auto") : QString::number(options_.repeat);
+  for (int repetition = 1; WantsRepetition(repetitions, clock.elapsed() / 1e3); ++repetition) {
     std::optional<RunRecord> merged;
     for (Group group : options_.groups) {
-      view_.SetStage(
-          QStringLiteral("%1 %2/%3").arg(QLatin1String(EntryOf(group).id)).arg(repetition).arg(options_.repeat));
+      view_.SetStage(QStringLiteral("%1 %2/%3").arg(QLatin1String(EntryOf(group).id)).arg(repetition).arg(count));
       const std::optional<RunRecord> run = session_.Run(group);
       if (EntryOf(group).needsScreen && afterDrawing_) afterDrawing_();
       view_.EndProgress();
@@ -73,9 +85,34 @@ int HeadlessRun::RunGroups(std::vector<RunRecord>& repetitions, std::vector<RunR
       }
       groupRuns.push_back(*run);
     }
+    WarnOfNoise(repetition, *merged);
     repetitions.push_back(*merged);
   }
+  if (options_.repeatAuto) {
+    QStringList unsettled;
+    for (const auto& [test, figures] : SecondsStatistics(repetitions)) {
+      if (!AutoRepeat::Settled(figures)) unsettled << QLatin1String(EntryOf(test).id);
+    }
+    if (!unsettled.isEmpty()) {
+      Complain(QStringLiteral("not settled after %1 repetitions (spread above %2 %): %3")
+                   .arg(repetitions.size())
+                   .arg(AutoRepeat::kSettledCv * 100)
+                   .arg(unsettled.join(QStringLiteral(", "))));
+    }
+  }
   return kExitDone;
+}
+
+// A plain line per test that shared its processor or saw its clock move:
+// its figure is measured, but not on a quiet machine.
+void HeadlessRun::WarnOfNoise(int repetition, const RunRecord& run) const {
+  for (const TestEntry& entry : kTests) {
+    const std::optional<TestNoise>& noise = run.results[entry.test].noise;
+    if (run.results[entry.test].elapsedNs <= 0 || !noise) continue;
+    if (const QString warning = noise->Warning(); !warning.isEmpty()) {
+      Complain(QStringLiteral("%1, repetition %2: %3").arg(QLatin1String(entry.id)).arg(repetition).arg(warning));
+    }
+  }
 }
 
 int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::vector<RunRecord>& groupRuns,

@@ -2,7 +2,8 @@
 // output. Before anything runs it refuses a settings value of the wrong
 // type and a test directory the groups would refuse. It runs the requested
 // groups through the session (the same groups, workloads, test files and
-// clean-up as the window's buttons), repeated as asked, measures the clock
+// clean-up as the window's buttons), repeated as asked (a test that shared
+// its processor or saw its clock move is told on stderr), measures the clock
 // once after them, keeps every group in the results store and writes the
 // result: the report block per repetition, or one JSON document; --report
 // also appends the blocks to the sheet. A termination signal is honoured at
@@ -41,8 +42,12 @@ class HeadlessRun {
   // Each returns an exit status, kExitDone (0) to go on.
   // Refuses settings of the wrong type and a test directory the groups refuse.
   int Refuse();
-  // Runs the groups, repeated; each repetition merged, and each group alone.
+  // Runs the groups, repeated (--repeat auto: until every test settles);
+  // each repetition merged, and each group alone.
   int RunGroups(std::vector<RunRecord>& repetitions, std::vector<RunRecord>& groupRuns);
+  bool WantsRepetition(const std::vector<RunRecord>& repetitions, double elapsedSeconds) const;
+  // Tells on stderr each test of `run` whose noise was flagged.
+  void WarnOfNoise(int repetition, const RunRecord& run) const;
   // Writes the result, the sheet with --report, and keeps the groups.
   int Deliver(const std::vector<RunRecord>& repetitions, const std::vector<RunRecord>& groupRuns,
               const QDateTime& started);

@@ -30,6 +30,7 @@ class CommandLineTest : public QObject {
     QTest::newRow("repeat 0") << QStringList{"--run", "cpu", "--repeat", "0"} << A::UsageError << "1 to 100";
     QTest::newRow("repeat 101") << QStringList{"--run", "cpu", "--repeat", "101"} << A::UsageError << "1 to 100";
     QTest::newRow("repeat not a number") << QStringList{"--run", "cpu", "--repeat", "3x"} << A::UsageError << "'3x'";
+    QTest::newRow("repeat auto") << QStringList{"--run", "cpu", "--repeat", "AUTO"} << A::Run << "";
     QTest::newRow("format") << QStringList{"--run", "cpu", "--format", "xml"} << A::UsageError << "text or json";
     QTest::newRow("dir without run") << QStringList{"--dir", "/tmp"} << A::UsageError << "--dir needs --run";
     QTest::newRow("quiet without run") << QStringList{"--quiet"} << A::UsageError << "--quiet needs --run";
@@ -60,6 +61,8 @@ class CommandLineTest : public QObject {
     QCOMPARE(defaults.run.repeat, 1);
     QCOMPARE(defaults.run.format, OutputFormat::Text);
     QVERIFY(!defaults.run.directory && !defaults.run.output && !defaults.run.report && !defaults.run.quiet);
+    QVERIFY(!defaults.run.repeatAuto);
+    QVERIFY(ParseCommandLine({"torvik", "--run", "memory", "--repeat", "auto"}).run.repeatAuto);
   }
 
   // The platform, from the command and what the environment offers: xcb

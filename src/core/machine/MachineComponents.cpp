@@ -17,7 +17,7 @@ class NoRegistry : public RegistryView {
 
 MachineComponents::MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources,
                                      ScreenFacts screen, const QString& qtPlatform, ClockComponent clockComponent)
-    : probe_(probe), processor_(probe), system_(sources, screen), qtPlatform_(qtPlatform) {
+    : probe_(probe), processor_(probe), system_(sources, screen), noise_(sources), qtPlatform_(qtPlatform) {
   if (clockComponent == ClockComponent::AtStart) processorType_.emplace(probe);
 }
 

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "core/machine/MachineFacts.h"
+#include "core/machine/MachineNoise.h"
 #include "core/machine/ProcessorInfo.h"
 #include "core/machine/ProcessorTypeAndClock.h"
 #include "core/machine/SystemInfo.h"
@@ -39,6 +40,7 @@ class MachineComponents {
   const ProcessorTypeAndClock& ProcessorType();
   const SystemInfo& System() const { return system_; }
   const platform::ProcessorProbe& Probe() const { return probe_; }
+  const MachineNoise& Noise() const { return noise_; }
 
   // The status line's processor line ("AMD EPYC 2597MHz"), the clock
   // measured anew against the tick count (about 0.8 s).
@@ -57,6 +59,7 @@ class MachineComponents {
   const platform::ProcessorProbe& probe_;
   ProcessorInfo processor_;
   SystemInfo system_;
+  MachineNoise noise_;
   std::optional<ProcessorTypeAndClock> processorType_;
   QString qtPlatform_;
   std::optional<double> lastMhz_;

@@ -2,11 +2,12 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
-#include <algorithm>
+#include <cmath>
 
 #include "core/base/IsoDateTime.h"
 #include "core/base/Version.h"
 #include "core/results/PreciseFigures.h"
+#include "core/results/Statistics.h"
 
 namespace torvik {
 namespace {
@@ -45,11 +46,33 @@ QJsonObject Machine(const MachineFacts& m) {
   };
 }
 
+template <typename T>
+QJsonValue OrNull(const std::optional<T>& value) {
+  return value ? QJsonValue(*value) : QJsonValue();
+}
+
+QJsonValue NoiseObject(const std::optional<TestNoise>& noise) {
+  if (!noise) return QJsonValue();
+  const std::optional<double> percent = noise->OthersCorePercent();
+  return QJsonObject{
+      {"seconds", noise->seconds},
+      {"others_core_percent", percent ? QJsonValue(std::round(*percent * 10) / 10) : QJsonValue()},
+      {"clock_min_mhz", OrNull(noise->clockMinMhz)},
+      {"clock_max_mhz", OrNull(noise->clockMaxMhz)},
+      {"governor", noise->governor.isEmpty() ? QJsonValue() : QJsonValue(noise->governor)},
+      {"hypervisor", noise->hypervisor},
+      {"load_average", OrNull(noise->loadAverage)},
+      {"shared_processor", noise->SharedProcessor()},
+      {"clock_moved", noise->ClockMoved()},
+  };
+}
+
 QJsonObject TestObject(Test test, const TimingSlot& slot) {
   const TestEntry& entry = EntryOf(test);
   return QJsonObject{
-      {"test", QLatin1String(entry.id)}, {"tenths", double(slot.elapsed.Tenths())}, {"seconds", Seconds(slot)},
-      {"rate", RateOf(test, slot)},      {"unit", QLatin1String(entry.unit)},       {"work", double(slot.work)},
+      {"test", QLatin1String(entry.id)},  {"tenths", double(slot.elapsed.Tenths())}, {"seconds", Seconds(slot)},
+      {"rate", RateOf(test, slot)},       {"unit", QLatin1String(entry.unit)},       {"work", double(slot.work)},
+      {"noise", NoiseObject(slot.noise)},
   };
 }
 
@@ -87,31 +110,27 @@ QJsonObject Run(int repetition, const RunRecord& run) {
 
 QJsonArray Summary(const std::vector<RunRecord>& runs) {
   QJsonArray summary;
-  for (const TestEntry& entry : kTests) {
-    std::vector<double> seconds;
+  for (const auto& [test, s] : SecondsStatistics(runs)) {
+    int flagged = 0;
     for (const RunRecord& run : runs) {
-      if (run.results[entry.test].elapsedNs > 0) seconds.push_back(Seconds(run.results[entry.test]));
+      const std::optional<TestNoise>& noise = run.results[test].noise;
+      flagged += noise && (noise->SharedProcessor() || noise->ClockMoved());
     }
-    if (seconds.empty()) continue;
-    const Spread spread = SpreadOf(seconds);
-    summary.append(QJsonObject{{"test", QLatin1String(entry.id)},
-                               {"min", spread.min},
-                               {"median", spread.median},
-                               {"max", spread.max},
-                               {"repetitions", int(seconds.size())}});
+    summary.append(QJsonObject{{"test", QLatin1String(EntryOf(test).id)},
+                               {"min", s.min},
+                               {"median", s.median},
+                               {"max", s.max},
+                               {"mean", s.mean},
+                               {"stdev", s.stdev},
+                               {"cv", s.cv},
+                               {"settled", AutoRepeat::Settled(s)},
+                               {"noisy_repetitions", flagged},
+                               {"repetitions", s.count}});
   }
   return summary;
 }
 
 }  // namespace
-
-Spread SpreadOf(std::vector<double> values) {
-  if (values.empty()) return {};
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  const double median = n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-  return Spread{values.front(), median, values.back()};
-}
 
 QJsonDocument BuildJsonReport(const std::vector<RunRecord>& repetitions, const QDateTime& started) {
   const RunRecord first = repetitions.empty() ? RunRecord{} : repetitions.front();

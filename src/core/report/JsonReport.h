@@ -1,8 +1,10 @@
 // The machine-readable report of command-line runs: one JSON document with
 // the program, the start time, the machine's facts, the user and PC names,
 // every repetition's tests (the tenths the window shows, the precise seconds,
-// the rate in its unit) and per test the minimum, median and maximum of the
-// precise seconds over the repetitions. Field names are a contract with the
+// the rate in its unit, the machine's noise around the test) and per test
+// the statistics of the precise seconds over the repetitions (minimum,
+// median, maximum, mean, standard deviation, coefficient of variation,
+// whether they settled, how many repetitions were flagged as noisy). Field names are a contract with the
 // scripts that read it ("schema": 1): fields may be added, none renamed.
 // Pure; any thread.
 #pragma once
@@ -21,12 +23,5 @@ inline constexpr int kJsonSchema = 1;
 // results merged, RunRecord::Add), numbered from 1 in this order; the
 // machine's facts and the names are those of the first.
 QJsonDocument BuildJsonReport(const std::vector<RunRecord>& repetitions, const QDateTime& started);
-
-// Minimum, median (the mean of the middle two for an even count) and
-// maximum of `values`; all 0 for none.
-struct Spread {
-  double min = 0, median = 0, max = 0;
-};
-Spread SpreadOf(std::vector<double> values);
 
 }  // namespace torvik

@@ -1,4 +1,5 @@
-// The result table: one timing slot per test plus the running total. Owned by
+// The result table: one timing slot per test (with what else the machine did
+// while the test ran) plus the running total. Owned by
 // the run session's run state for the whole program run and cleared at the
 // start of every group. GUI thread only.
 #pragma once
@@ -8,6 +9,7 @@
 #include <cstdint>
 
 #include "core/base/TimeValue.h"
+#include "core/machine/MachineNoise.h"
 #include "core/results/TestCatalogue.h"
 
 namespace torvik {
@@ -23,7 +25,8 @@ struct ClockReading {
 // elapsed: the result (0 = no result). Each kept twice: in tenths, as the
 // window shows it, and in nanoseconds, the precise figure, both from the
 // same two readings. work: what the timed section did, in the test's unit
-// (divisions, shapes, bytes...), summed like elapsed.
+// (divisions, shapes, bytes...), summed like elapsed. noise: the machine
+// around the test, merged over the passes; none where nobody looked.
 struct TimingSlot {
   TimeValue start;
   TimeValue end;
@@ -32,6 +35,7 @@ struct TimingSlot {
   int64_t endNs = 0;
   int64_t elapsedNs = 0;
   int64_t work = 0;
+  std::optional<TestNoise> noise;
 
   // The timed section begins at the clock reading `now`.
   void Begin(ClockReading now) {

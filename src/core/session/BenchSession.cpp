@@ -16,7 +16,8 @@ BenchSession::BenchSession(RunView& view, std::unique_ptr<SettingsStore> setting
       fileSystem_(fileSystem),
       state_(view),
       workloads_(state_, *settings_, fileSystem, *rules_),
-      sequencer_(state_, workloads_) {}
+      watchedSteps_(workloads_, state_, machine.Noise()),
+      sequencer_(state_, watchedSteps_) {}
 
 void BenchSession::ReadSettings() {
   Directory().ReadTestPath();

@@ -16,6 +16,7 @@
 #include "core/machine/MachineComponents.h"
 #include "core/results/RunRecord.h"
 #include "core/run/GroupSequencer.h"
+#include "core/run/NoiseWatchedSteps.h"
 #include "core/run/RunState.h"
 #include "core/settings/SettingsStore.h"
 #include "core/settings/TestPathRules.h"
@@ -99,6 +100,7 @@ class BenchSession {
   platform::FileSystem& fileSystem_;
   RunState state_;
   BenchWorkloads workloads_;
+  NoiseWatchedSteps watchedSteps_;
   GroupSequencer sequencer_;
   QString userName_, pcName_;
   int runDepth_ = 0;
