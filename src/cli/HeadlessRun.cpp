@@ -1,6 +1,7 @@
 #include "cli/HeadlessRun.h"
 
 #include <QElapsedTimer>
+#include <QUuid>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -171,7 +172,13 @@ int HeadlessRun::Execute() {
   if (const int status = SignalStatus()) return status;
   const MachineFacts machine = session_.MachineFactsNow();
   for (RunRecord& run : repetitions) run.machine = machine;
-  for (RunRecord& run : groupRuns) run.machine = machine;
+  // The runs of one command are one series: --compare takes the
+  // repetitions of a run's series as the spread of its figures.
+  const QString series = QUuid::createUuid().toString(QUuid::WithoutBraces);
+  for (RunRecord& run : groupRuns) {
+    run.machine = machine;
+    run.series = series;
+  }
   return Deliver(repetitions, groupRuns, started);
 }
 

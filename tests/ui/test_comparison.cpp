@@ -23,8 +23,8 @@ StoredRun CpuRun(int64_t sortTime, double prime, double trig) {
   run.sortTime = sortTime;
   run.group = QStringLiteral("cpu");
   run.pcName = QStringLiteral("pc%1").arg(sortTime);
-  run.tests = {StoredTest{"prime", qRound64(prime * 10), prime, 455'189'150 / prime, "ops/s"},
-               StoredTest{"trig", qRound64(trig * 10), trig, 120'000'000 / trig, "ops/s"}};
+  run.tests = {StoredTest{"prime", qRound64(prime * 10), prime, 455'189'150 / prime, "ops/s", std::nullopt},
+               StoredTest{"trig", qRound64(trig * 10), trig, 120'000'000 / trig, "ops/s", std::nullopt}};
   return run;
 }
 
@@ -112,7 +112,7 @@ class ComparisonTest : public QObject {
     ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
     StoredRun run = CpuRun(100, 0.80, 3.90);
     run.platform = QStringLiteral("wayland");
-    run.tests.push_back(StoredTest{"square", 55, 5.5, 200'000 / 5.5, "shapes/s"});
+    run.tests.push_back(StoredTest{"square", 55, 5.5, 200'000 / 5.5, "shapes/s", std::nullopt});
     QVERIFY(store.Record(run));
     ComparisonWindow window(store);
     window.Runs().SetTicked(0, true);

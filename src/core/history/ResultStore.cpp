@@ -47,14 +47,61 @@ const std::vector<std::vector<const char*>> kSteps = {
     {"ALTER TABLE runs ADD COLUMN sheet_key TEXT", "CREATE UNIQUE INDEX runs_by_sheet_key ON runs(sheet_key)"},
     // 3: the Qt platform a run's figures were measured on (null for a sheet).
     {"ALTER TABLE runs ADD COLUMN platform TEXT"},
+    // 4: the facts as values beside their texts (filled for the runs kept
+    // so far by ConvertFactsToValues), the series of a command's
+    // repetitions, and the machine's noise around each test.
+    {"ALTER TABLE runs ADD COLUMN started_at TEXT", "ALTER TABLE runs ADD COLUMN processor_name TEXT",
+     "ALTER TABLE runs ADD COLUMN clock_mhz REAL", "ALTER TABLE runs ADD COLUMN memory_mb INTEGER",
+     "ALTER TABLE runs ADD COLUMN l1_data_kb INTEGER", "ALTER TABLE runs ADD COLUMN l1_instruction_kb INTEGER",
+     "ALTER TABLE runs ADD COLUMN l2_kb INTEGER", "ALTER TABLE runs ADD COLUMN l2_line_bytes INTEGER",
+     "ALTER TABLE runs ADD COLUMN l2_ways INTEGER", "ALTER TABLE runs ADD COLUMN screen_width INTEGER",
+     "ALTER TABLE runs ADD COLUMN screen_height INTEGER", "ALTER TABLE runs ADD COLUMN screen_depth INTEGER",
+     "ALTER TABLE runs ADD COLUMN display_adapter TEXT", "ALTER TABLE runs ADD COLUMN series TEXT",
+     "CREATE INDEX runs_by_series ON runs(series)", "ALTER TABLE tests ADD COLUMN noise_seconds REAL",
+     "ALTER TABLE tests ADD COLUMN others_core_seconds REAL", "ALTER TABLE tests ADD COLUMN clock_min_mhz INTEGER",
+     "ALTER TABLE tests ADD COLUMN clock_max_mhz INTEGER", "ALTER TABLE tests ADD COLUMN governor TEXT",
+     "ALTER TABLE tests ADD COLUMN hypervisor INTEGER", "ALTER TABLE tests ADD COLUMN load_average REAL"},
 };
-static_assert(kStoreSchemaVersion == 3);
+static_assert(kStoreSchemaVersion == 4);
+constexpr int kValuesStep = 4;
 
 const char* const kRunColumns =
     "id, started, sort_time, group_name, stopped, bench_no, total_tenths, total_seconds, user_name, pc_name, os, "
-    "processor, caches, memory, display, test_directory, origin, sheet_key, platform";
+    "processor, caches, memory, display, test_directory, origin, sheet_key, platform, series, started_at, "
+    "processor_name, clock_mhz, memory_mb, l1_data_kb, l1_instruction_kb, l2_kb, l2_line_bytes, l2_ways, "
+    "screen_width, screen_height, screen_depth, display_adapter";
+const char* const kValueColumns =
+    "started_at, processor_name, clock_mhz, memory_mb, l1_data_kb, l1_instruction_kb, l2_kb, l2_line_bytes, "
+    "l2_ways, screen_width, screen_height, screen_depth, display_adapter";
+const char* const kNoiseColumns =
+    "noise_seconds, others_core_seconds, clock_min_mhz, clock_max_mhz, governor, hypervisor, load_average";
 
-QVariant Optional(const std::optional<double>& value) { return value ? QVariant(*value) : QVariant(); }
+template <typename T>
+QVariant Optional(const std::optional<T>& value) {
+  return value ? QVariant::fromValue(*value) : QVariant();
+}
+template <typename T>
+std::optional<T> OptionalOf(const QVariant& value) {
+  return value.isNull() ? std::nullopt : std::optional<T>(value.value<T>());
+}
+QVariant OrNull(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); }
+
+// The facts as values, in kValueColumns' order.
+std::vector<QVariant> ValueFields(const FactValues& v) {
+  return {OrNull(v.startedAt), OrNull(v.processorName), Optional(v.clockMhz),  Optional(v.memoryMb),
+          Optional(v.l1DataKb), Optional(v.l1InstructionKb), Optional(v.l2Kb),  Optional(v.l2LineBytes),
+          Optional(v.l2Ways),   Optional(v.screenWidth),     Optional(v.screenHeight), Optional(v.screenDepth),
+          OrNull(v.displayAdapter)};
+}
+
+// A test's noise, in kNoiseColumns' order.
+std::vector<QVariant> NoiseFields(const std::optional<TestNoise>& noise) {
+  if (!noise) return std::vector<QVariant>(7);
+  return {noise->seconds,           Optional(noise->othersCoreSeconds),
+          Optional(noise->clockMinMhz), Optional(noise->clockMaxMhz),
+          OrNull(noise->governor),  QVariant(noise->hypervisor ? 1 : 0),
+          Optional(noise->loadAverage)};
+}
 
 // Text columns are never null: an empty text is stored as such.
 QVariant Text(const QString& text) { return QVariant(text.isNull() ? QStringLiteral("") : text); }
@@ -80,7 +127,45 @@ StoredRun RunOf(const QSqlQuery& q) {
   run.origin = q.value(16).toString();
   run.sheetKey = q.value(17).toString();
   run.platform = q.value(18).toString();
+  run.series = q.value(19).toString();
+  FactValues& v = run.values;
+  v.startedAt = q.value(20).toString();
+  v.processorName = q.value(21).toString();
+  v.clockMhz = OptionalOf<double>(q.value(22));
+  v.memoryMb = OptionalOf<qlonglong>(q.value(23));
+  std::optional<int>* counts[] = {&v.l1DataKb, &v.l1InstructionKb, &v.l2Kb,         &v.l2LineBytes,
+                                  &v.l2Ways,   &v.screenWidth,     &v.screenHeight, &v.screenDepth};
+  for (int i = 0; i < 8; ++i) *counts[i] = OptionalOf<int>(q.value(24 + i));
+  v.displayAdapter = q.value(32).toString();
   return run;
+}
+
+// Step 4 for the runs kept before it: their facts read from their texts.
+QSqlError ConvertFactsToValues(QSqlDatabase& db) {
+  QSqlQuery read(db);
+  if (!read.exec(QStringLiteral("SELECT id, started, processor, caches, memory, display FROM runs"))) {
+    return read.lastError();
+  }
+  std::vector<std::pair<qlonglong, FactValues>> converted;
+  while (read.next()) {
+    StoredRun run;
+    run.started = read.value(1).toString();
+    run.processor = read.value(2).toString();
+    run.caches = read.value(3).toString();
+    run.memory = read.value(4).toString();
+    run.display = read.value(5).toString();
+    converted.emplace_back(read.value(0).toLongLong(), ValuesFromText(run));
+  }
+  read.finish();
+  QSqlQuery write(db);
+  write.prepare(QStringLiteral("UPDATE runs SET (%1) = (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) WHERE id = ?")
+                    .arg(QLatin1String(kValueColumns)));
+  for (const auto& [id, values] : converted) {
+    for (const QVariant& field : ValueFields(values)) write.addBindValue(field);
+    write.addBindValue(id);
+    if (!write.exec()) return write.lastError();
+  }
+  return {};
 }
 
 QString IdList(const std::vector<int64_t>& ids) {
@@ -265,6 +350,9 @@ bool ResultStore::Recognise() {
       for (const char* statement : kSteps[step - 1]) {
         if (!q.exec(QLatin1String(statement))) return q.lastError();
       }
+      if (step == kValuesStep) {
+        if (const QSqlError error = ConvertFactsToValues(locked); error.type() != QSqlError::NoError) return error;
+      }
     }
     if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kStoreSchemaVersion))) return q.lastError();
     return QSqlError();
@@ -303,22 +391,26 @@ int ResultStore::SchemaVersion() {
 QSqlError ResultStore::InsertRun(QSqlDatabase& db, const StoredRun& run) {
   QSqlQuery q(db);
   q.prepare(QStringLiteral(
-      "INSERT INTO runs (started, sort_time, group_name, stopped, bench_no, total_tenths, total_seconds, user_name, "
-      "pc_name, os, processor, caches, memory, display, test_directory, origin, sheet_key, platform) "
-      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                "INSERT INTO runs (started, sort_time, group_name, stopped, bench_no, total_tenths, total_seconds, "
+                "user_name, pc_name, os, processor, caches, memory, display, test_directory, origin, sheet_key, "
+                "platform, series, %1) VALUES (%2?)")
+                .arg(QLatin1String(kValueColumns), QStringLiteral("?, ").repeated(19 + 12)));
   for (const QVariant& value :
        {Text(run.started), QVariant(qlonglong(run.sortTime)), Text(run.group), QVariant(run.stopped ? 1 : 0),
-        run.benchNo ? QVariant(*run.benchNo) : QVariant(), QVariant(qlonglong(run.totalTenths)),
-        Optional(run.totalSeconds), Text(run.userName), Text(run.pcName), Text(run.os), Text(run.processor),
-        Text(run.caches), Text(run.memory), Text(run.display), Text(run.testDirectory), Text(run.origin),
-        run.sheetKey.isEmpty() ? QVariant() : QVariant(run.sheetKey),
-        run.platform.isEmpty() ? QVariant() : QVariant(run.platform)}) {
+        Optional(run.benchNo), QVariant(qlonglong(run.totalTenths)), Optional(run.totalSeconds),
+        Text(run.userName), Text(run.pcName), Text(run.os), Text(run.processor), Text(run.caches), Text(run.memory),
+        Text(run.display), Text(run.testDirectory), Text(run.origin), OrNull(run.sheetKey), OrNull(run.platform),
+        OrNull(run.series)}) {
     q.addBindValue(value);
   }
+  // The values follow from the texts, for a run and an imported sheet alike.
+  for (const QVariant& value : ValueFields(ValuesFromText(run))) q.addBindValue(value);
   if (!q.exec()) return q.lastError();
   const qlonglong id = q.lastInsertId().toLongLong();
   QSqlQuery t(db);
-  t.prepare(QStringLiteral("INSERT INTO tests (run_id, test, tenths, seconds, rate, unit) VALUES (?, ?, ?, ?, ?, ?)"));
+  t.prepare(QStringLiteral("INSERT INTO tests (run_id, test, tenths, seconds, rate, unit, %1) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                .arg(QLatin1String(kNoiseColumns)));
   for (const StoredTest& test : run.tests) {
     t.addBindValue(id);
     t.addBindValue(test.test);
@@ -326,6 +418,7 @@ QSqlError ResultStore::InsertRun(QSqlDatabase& db, const StoredRun& run) {
     t.addBindValue(Optional(test.seconds));
     t.addBindValue(Optional(test.rate));
     t.addBindValue(Text(test.unit));
+    for (const QVariant& value : NoiseFields(test.noise)) t.addBindValue(value);
     if (!t.exec()) return t.lastError();
   }
   return {};
@@ -392,7 +485,8 @@ StoredRun ResultStore::RunWithTests(int64_t id) {
   if (!q.exec() || !q.next()) return {};
   StoredRun run = RunOf(q);
   QSqlQuery t(db);
-  t.prepare(QStringLiteral("SELECT test, tenths, seconds, rate, unit FROM tests WHERE run_id = ?"));
+  t.prepare(QStringLiteral("SELECT test, tenths, seconds, rate, unit, %1 FROM tests WHERE run_id = ?")
+                .arg(QLatin1String(kNoiseColumns)));
   t.addBindValue(qlonglong(id));
   t.exec();
   while (t.next()) {
@@ -402,6 +496,16 @@ StoredRun ResultStore::RunWithTests(int64_t id) {
     if (!t.value(2).isNull()) test.seconds = t.value(2).toDouble();
     if (!t.value(3).isNull()) test.rate = t.value(3).toDouble();
     test.unit = t.value(4).toString();
+    if (!t.value(5).isNull()) {
+      TestNoise& noise = test.noise.emplace();
+      noise.seconds = t.value(5).toDouble();
+      noise.othersCoreSeconds = OptionalOf<double>(t.value(6));
+      noise.clockMinMhz = OptionalOf<int>(t.value(7));
+      noise.clockMaxMhz = OptionalOf<int>(t.value(8));
+      noise.governor = t.value(9).toString();
+      noise.hypervisor = t.value(10).toInt() != 0;
+      noise.loadAverage = OptionalOf<double>(t.value(11));
+    }
     run.tests.push_back(test);
   }
   return run;

@@ -28,7 +28,7 @@ class QSqlError;
 
 namespace torvik {
 
-inline constexpr int kStoreSchemaVersion = 3;
+inline constexpr int kStoreSchemaVersion = 4;
 
 struct ImportCounts {
   int imported = 0;

@@ -50,7 +50,7 @@ bool DiskLine(const QString& value, const Test (&passes)[3], std::vector<StoredT
   for (int i = 0; i < 3; ++i) {
     const auto tenths = Tenths(parts[i]);
     if (!tenths) return false;
-    tests.push_back(StoredTest{QLatin1String(EntryOf(passes[i]).id), *tenths, std::nullopt, std::nullopt, QString()});
+    tests.push_back(StoredTest{QLatin1String(EntryOf(passes[i]).id), *tenths, std::nullopt, std::nullopt, QString(), std::nullopt});
   }
   return true;
 }
@@ -101,7 +101,7 @@ std::optional<StoredRun> ParseBlock(const QStringList& lines, const QDateTime& i
       const auto tenths = Tenths(value);
       if (!tenths) return std::nullopt;
       run.tests.push_back(
-          StoredTest{QLatin1String(EntryOf(*single).id), *tenths, std::nullopt, std::nullopt, QString()});
+          StoredTest{QLatin1String(EntryOf(*single).id), *tenths, std::nullopt, std::nullopt, QString(), std::nullopt});
     }
   }
   if (!date || !bench || !total) return std::nullopt;

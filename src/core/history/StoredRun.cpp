@@ -34,13 +34,16 @@ StoredRun RunFromRecord(const RunRecord& record) {
       QStringLiteral("%1(%2x%3 %4BitColor)").arg(m.display).arg(m.screenWidth).arg(m.screenHeight).arg(m.screenDepth);
   run.testDirectory = m.testDirectory.path;
   run.platform = m.platform;
+  run.series = record.series;
   for (const TestEntry& entry : kTests) {
     const TimingSlot& slot = record.results[entry.test];
     if (slot.elapsedNs <= 0) continue;
     const double rate = RateOf(entry.test, slot);
     run.tests.push_back(StoredTest{QLatin1String(entry.id), slot.elapsed.Tenths(), Seconds(slot),
-                                   rate > 0 ? std::optional(rate) : std::nullopt, QLatin1String(entry.unit)});
+                                   rate > 0 ? std::optional(rate) : std::nullopt, QLatin1String(entry.unit),
+                                   slot.noise});
   }
+  run.values = ValuesFromText(run);
   return run;
 }
 

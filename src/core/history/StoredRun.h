@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/history/StoredFacts.h"
 #include "core/results/RunRecord.h"
 
 namespace torvik {
@@ -20,6 +21,7 @@ struct StoredTest {
   std::optional<double> seconds;  // precise; none for an imported run
   std::optional<double> rate;
   QString unit;
+  std::optional<TestNoise> noise;  // none for an imported run and before the store kept it
 };
 
 struct StoredRun {
@@ -36,6 +38,8 @@ struct StoredRun {
   QString origin = kOriginProgram;
   QString sheetKey;  // an imported block's key: the hash of its text, its place among its likes
   QString platform;  // the Qt platform the figures were measured on ("xcb"); empty for a sheet
+  QString series;    // the repetitions of one command share it; empty for a window's run and a sheet
+  FactValues values;  // the facts above as values, as the store keeps them
   std::vector<StoredTest> tests;
 };
 

@@ -22,6 +22,7 @@ struct RunRecord {
   bool stopped = false;
   QString userName, pcName;
   MachineFacts machine;
+  QString series;  // the repetitions of one command line share it
 
   // Adds `later`, a group run after these: its tests' results (each group
   // clears the table, so a test has a result in one group only) and its

@@ -27,7 +27,7 @@ StoredRun Run(const QString& group, int64_t sortTime, std::vector<StoredTest> te
 }
 
 StoredTest Row(const char* id, int64_t tenths, double seconds, double rate, const char* unit) {
-  return StoredTest{QLatin1String(id), tenths, seconds, rate, QLatin1String(unit)};
+  return StoredTest{QLatin1String(id), tenths, seconds, rate, QLatin1String(unit), std::nullopt};
 }
 
 QByteArray Bytes(const QString& path) {
@@ -68,16 +68,67 @@ class ResultStoreTest : public QObject {
     ResultStore store(dir.path() + QStringLiteral("/sub/results.sqlite"));
     QVERIFY2(store.Open(), qPrintable(store.Error()));
     QCOMPARE(store.SchemaVersion(), kStoreSchemaVersion);
-    StoredRun run = Run("cpu", 100, {Row("prime", 8, 0.8123, 5.6e8, "ops/s")});
+    StoredRun run = Run("cpu", 100, {Row("prime", 8, 0.8123, 5.6e8, "ops/s"), Row("trig", 39, 3.9, 3.1e7, "ops/s")});
     run.platform = QStringLiteral("xcb");
+    run.series = QStringLiteral("series-1");
+    TestNoise& noise = run.tests[0].noise.emplace();
+    noise.seconds = 0.82;
+    noise.othersCoreSeconds = 0.4;
+    noise.clockMinMhz = 2200;
+    noise.clockMaxMhz = 3600;
+    noise.governor = QStringLiteral("schedutil");
+    noise.hypervisor = true;
+    noise.loadAverage = 1.5;
     QVERIFY(store.Record(run));
     const StoredRun back = store.RunWithTests(store.Runs(0, 10).front().id);
     QCOMPARE(back.group, QStringLiteral("cpu"));
     QCOMPARE(back.platform, QStringLiteral("xcb"));
     QCOMPARE(back.benchNo, std::optional<int32_t>(1128));
-    QCOMPARE(back.tests.size(), size_t{1});
+    QCOMPARE(back.tests.size(), size_t{2});
     QCOMPARE(*back.tests[0].seconds, 0.8123);
     QCOMPARE(back.tests[0].unit, QStringLiteral("ops/s"));
+    QCOMPARE(back.series, QStringLiteral("series-1"));
+    QCOMPARE(back.values.processorName, QStringLiteral("AuthenticAMD AMD EPYC"));
+    QCOMPARE(back.values.clockMhz, std::optional<double>(2596.15));
+    const TestNoise& kept = *back.tests[0].noise;
+    QCOMPARE(kept.othersCoreSeconds, std::optional<double>(0.4));
+    QCOMPARE(kept.clockMinMhz, std::optional<int>(2200));
+    QCOMPARE(kept.governor, QStringLiteral("schedutil"));
+    QVERIFY(kept.hypervisor && kept.SharedProcessor() && kept.ClockMoved());
+    QVERIFY(!back.tests[1].noise);  // nobody looked
+  }
+
+  // A store version 2 wrote (two cpu runs: one measured, two imported from
+  // a sheet, one of those with a date in no known format) gets its facts as
+  // values, its texts kept.
+  void aVersionTwoStoreGetsItsFactsAsValues() {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/results.sqlite");
+    QVERIFY(QFile::copy(QStringLiteral(TORVIK_TEST_DATA "/stores/version2.sqlite"), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    ResultStore store(path);
+    QVERIFY2(store.Open(), qPrintable(store.Error()));
+    QCOMPARE(store.SchemaVersion(), kStoreSchemaVersion);
+    const std::vector<StoredRun> runs = store.Runs(0, 10);
+    QCOMPARE(runs.size(), size_t{3});
+    for (const StoredRun& run : runs) {
+      const FactValues& v = run.values;
+      QCOMPARE(v.processorName, QStringLiteral("AuthenticAMD AMD EPYC"));
+      QCOMPARE(v.clockMhz, std::optional<double>(2596.13));
+      QCOMPARE(v.memoryMb, std::optional<int64_t>(24106));
+      QCOMPARE(v.l1DataKb, std::optional<int>(48));
+      QCOMPARE(v.l1InstructionKb, std::optional<int>(32));
+      QCOMPARE(v.l2Kb, std::optional<int>(1024));
+      QCOMPARE(v.l2LineBytes, std::optional<int>(64));
+      QCOMPARE(v.l2Ways, std::optional<int>(16));
+      QVERIFY(!v.screenWidth);  // measured without a display
+      QCOMPARE(v.displayAdapter, QStringLiteral("?"));
+    }
+    QCOMPARE(runs[0].started, QStringLiteral("the eighth of December"));  // the text kept, no date made up
+    QVERIFY(runs[0].values.startedAt.isEmpty());
+    QCOMPARE(runs[1].values.startedAt, QStringLiteral("2026-12-08T18:42:56"));
+    QCOMPARE(runs[2].values.startedAt, QStringLiteral("2026-12-08T18:42:44+00:00"));
+    QCOMPARE(store.RunWithTests(runs[2].id).tests.size(), size_t{2});
   }
 
   void upgradedFromVersionOne() {

@@ -1,0 +1,28 @@
+// A run's machine facts as values, read from the texts the store has kept
+// since its first version (a run's and an imported sheet's alike): the
+// processor's name without the clock it measured and that clock, memory in
+// MB, caches in KB, the screen in pixels, and the date in ISO 8601 (an
+// imported sheet's date converted; empty when its format is not known, the
+// text staying beside it). Pure; any thread.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace torvik {
+
+struct StoredRun;
+
+struct FactValues {
+  QString startedAt;  // ISO 8601; empty for a date that could not be read
+  QString processorName;
+  std::optional<double> clockMhz;
+  std::optional<int64_t> memoryMb;
+  std::optional<int> l1DataKb, l1InstructionKb, l2Kb, l2LineBytes, l2Ways;
+  std::optional<int> screenWidth, screenHeight, screenDepth;  // none without a display
+  QString displayAdapter;
+};
+
+FactValues ValuesFromText(const StoredRun& run);
+
+}  // namespace torvik
