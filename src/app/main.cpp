@@ -153,7 +153,8 @@ int main(int argc, char* argv[]) {
     case Action::Run:
     case Action::History:
     case Action::Import:
-    case Action::ExportCsv: break;
+    case Action::ExportCsv:
+    case Action::Compare: break;
   }
 
   if (command.action == Action::Run && command.run.quiet) defaultHandler = qInstallMessageHandler(OnlyCriticalMessages);
@@ -188,6 +189,9 @@ int main(int argc, char* argv[]) {
     if (command.action == Action::History) exitCode = PrintHistory(store, command.run.format);
     if (command.action == Action::Import) exitCode = ImportSheets(store, command.files);
     if (command.action == Action::ExportCsv) exitCode = ExportCsv(store, command.files.first());
+    if (command.action == Action::Compare) {
+      exitCode = PrintComparison(store, command.runs[0], command.runs[1], command.run.format);
+    }
   }
   // Workers still loading the processor are asked to end and waited for, so
   // no thread is torn down under a running body.

@@ -82,14 +82,18 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                      QStringLiteral("Write every recorded run to FILE as CSV, one row per run and "
                                                     "test."),
                                      QStringLiteral("FILE"));
+  const QCommandLineOption compare(QStringLiteral("compare"),
+                                   QStringLiteral("Compare the recorded runs A and B (ids as --history lists them; "
+                                                  "each with the repetitions of its command), test by test."));
   parser.addOptions(
-      {help, version, run, dir, repeat, format, output, report, quiet, noRecord, history, import, exportCsv});
-  parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --import: the sheets to import."),
+      {help, version, run, dir, repeat, format, output, report, quiet, noRecord, history, import, exportCsv, compare});
+  parser.addPositionalArgument(QStringLiteral("FILE"),
+                               QStringLiteral("With --import: the sheets to import. With --compare: A and B."),
                                QStringLiteral("[FILE...]"));
 
   if (!parser.parse(arguments)) return Usage(parser.errorText());
   const QStringList positional = parser.positionalArguments();
-  if (!positional.isEmpty() && !parser.isSet(import)) {
+  if (!positional.isEmpty() && !parser.isSet(import) && !parser.isSet(compare)) {
     return Usage(QStringLiteral("Unexpected argument '%1'.").arg(positional.first()));
   }
   CommandLine result;
@@ -104,17 +108,30 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     return result;
   }
   int verbs = 0;
-  for (const QCommandLineOption* verb : {&run, &history, &import, &exportCsv}) verbs += parser.isSet(*verb) ? 1 : 0;
-  if (verbs > 1) return Usage(QStringLiteral("--run, --history, --import and --export-csv go one at a time."));
+  for (const QCommandLineOption* verb : {&run, &history, &import, &exportCsv, &compare}) {
+    verbs += parser.isSet(*verb) ? 1 : 0;
+  }
+  if (verbs > 1) {
+    return Usage(QStringLiteral("--run, --history, --import, --export-csv and --compare go one at a time."));
+  }
   if (!parser.isSet(run)) {
     for (const QCommandLineOption* option : {&dir, &repeat, &output, &report, &quiet, &noRecord}) {
       if (parser.isSet(*option)) return Usage(QStringLiteral("--%1 needs --run.").arg(option->names().first()));
     }
-    if (parser.isSet(format) && !parser.isSet(history)) {
-      return Usage(QStringLiteral("--format needs --run or --history."));
+    if (parser.isSet(format) && !parser.isSet(history) && !parser.isSet(compare)) {
+      return Usage(QStringLiteral("--format needs --run, --history or --compare."));
     }
-    if (parser.isSet(history)) {
-      result.action = CommandLine::Action::History;
+    if (parser.isSet(history) || parser.isSet(compare)) {
+      result.action = parser.isSet(history) ? CommandLine::Action::History : CommandLine::Action::Compare;
+      for (const QString& id : positional) {
+        bool number = false;
+        const qlonglong value = id.toLongLong(&number);
+        if (!number || value < 1) return Usage(QStringLiteral("--compare takes run ids, not '%1'.").arg(id));
+        result.runs.push_back(value);
+      }
+      if (parser.isSet(compare) && result.runs.size() != 2) {
+        return Usage(QStringLiteral("--compare takes two run ids, A and B."));
+      }
       const QString formatName = parser.value(format).toLower();
       if (formatName != u"text" && formatName != u"json") {
         return Usage(QStringLiteral("--format is text or json, not '%1'.").arg(parser.value(format)));

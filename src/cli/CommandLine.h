@@ -28,11 +28,12 @@ struct RunOptions {
 };
 
 struct CommandLine {
-  enum class Action { Window, Run, History, Import, ExportCsv, Help, Version, UsageError };
+  enum class Action { Window, Run, History, Import, ExportCsv, Compare, Help, Version, UsageError };
   Action action = Action::Window;
-  RunOptions run;     // Run; History uses its format
-  QStringList files;  // Import: the sheets; ExportCsv: the CSV file
-  QString text;       // the help, the version line, or what is wrong
+  RunOptions run;             // Run; History and Compare use its format
+  QStringList files;          // Import: the sheets; ExportCsv: the CSV file
+  std::vector<int64_t> runs;  // Compare: the two runs' ids, A then B
+  QString text;               // the help, the version line, or what is wrong
 };
 
 inline constexpr int kMaxRepeat = 100;

@@ -13,7 +13,8 @@ PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironme
     case Action::UsageError: return {};
     case Action::History:
     case Action::Import:
-    case Action::ExportCsv: return {QStringLiteral("offscreen"), {}};
+    case Action::ExportCsv:
+    case Action::Compare: return {QStringLiteral("offscreen"), {}};
     case Action::Run:
       if (!NeedsScreen(command.run.groups)) return {QStringLiteral("offscreen"), {}};
       break;

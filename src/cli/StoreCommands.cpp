@@ -6,9 +6,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cmath>
 #include <cstdio>
 
 #include "core/base/TimeValue.h"
+#include "core/history/RunComparison.h"
 #include "core/history/SheetImport.h"
 #include "core/report/OutputFile.h"
 #include "core/report/ReportBuilder.h"
@@ -105,6 +107,102 @@ int ExportCsv(ResultStore& store, const QString& path) {
     std::fprintf(stderr, "torvik: cannot write %s\n", error.toLocal8Bit().constData());
     return kFailed;
   }
+  return 0;
+}
+
+namespace {
+
+QString VerdictText(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Faster: return QStringLiteral("faster");
+    case Verdict::Slower: return QStringLiteral("slower");
+    case Verdict::WithinNoise: return QStringLiteral("within the noise");
+    case Verdict::NotTested: break;
+  }
+  return QStringLiteral("single run, not tested");
+}
+
+QJsonObject StatisticsObject(const Statistics& s) {
+  return QJsonObject{{"mean", s.mean}, {"stdev", s.stdev}, {"cv", s.cv},
+                     {"min", s.min},   {"max", s.max},     {"repetitions", s.count}};
+}
+
+// "#12 2026-12-08T18:42:44+00:00 cpu bench-pc, AuthenticAMD AMD EPYC, 3 repetitions"
+QString SideLine(const std::vector<StoredRun>& side) {
+  const StoredRun& run = side.front();
+  return QStringLiteral("#%1 %2 %3 %4, %5, %6 repetition(s)")
+      .arg(run.id)
+      .arg(run.values.startedAt.isEmpty() ? run.started : run.values.startedAt, run.group,
+           run.pcName.isEmpty() ? QStringLiteral("-") : run.pcName, run.values.processorName)
+      .arg(side.size());
+}
+
+QJsonObject SideObject(const std::vector<StoredRun>& side) {
+  QJsonArray ids;
+  for (const StoredRun& run : side) ids.append(double(run.id));
+  const StoredRun& run = side.front();
+  return QJsonObject{{"id", double(run.id)},
+                     {"runs", ids},
+                     {"started", run.values.startedAt.isEmpty() ? QJsonValue() : QJsonValue(run.values.startedAt)},
+                     {"group", run.group},
+                     {"pc_name", run.pcName},
+                     {"processor", run.values.processorName}};
+}
+
+}  // namespace
+
+int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat format) {
+  if (!store.Open()) return StoreFailed(store);
+  const std::vector<StoredRun> sideA = store.SeriesOf(a), sideB = store.SeriesOf(b);
+  for (const auto& [id, side] : {std::pair{a, &sideA}, std::pair{b, &sideB}}) {
+    if (side->empty()) {
+      std::fprintf(stderr, "torvik: no run %lld in the results store (torvik --history lists them)\n",
+                   static_cast<long long>(id));
+      return kFailed;
+    }
+  }
+  const std::vector<TestComparison> tests = CompareRuns(sideA, sideB);
+  if (format == OutputFormat::Json) {
+    QJsonArray rows;
+    for (const TestComparison& c : tests) {
+      rows.append(QJsonObject{
+          {"test", c.test},
+          {"a", StatisticsObject(c.a)},
+          {"b", StatisticsObject(c.b)},
+          {"difference_percent", c.differencePercent},
+          {"verdict", c.verdict == Verdict::Faster        ? "faster"
+                      : c.verdict == Verdict::Slower      ? "slower"
+                      : c.verdict == Verdict::WithinNoise ? "within_noise"
+                                                          : "not_tested"},
+          {"welch_t", c.t && std::isfinite(*c.t) ? QJsonValue(*c.t) : QJsonValue()},
+          {"degrees_of_freedom", c.degreesOfFreedom ? QJsonValue(*c.degreesOfFreedom) : QJsonValue()},
+          {"noisy", c.noisy},
+      });
+    }
+    const QJsonObject document{{"a", SideObject(sideA)}, {"b", SideObject(sideB)}, {"tests", rows}};
+    Print(QJsonDocument(document).toJson(QJsonDocument::Indented));
+    return 0;
+  }
+  QString text = QStringLiteral("A: %1\nB: %2\n\n").arg(SideLine(sideA), SideLine(sideB));
+  text += QStringLiteral("%1  %2  %3  %4  %5\n")
+              .arg(QStringLiteral("test"), -16)
+              .arg(QStringLiteral("A (s)"), 10)
+              .arg(QStringLiteral("B (s)"), 10)
+              .arg(QStringLiteral("B vs A"), 9)
+              .arg(QStringLiteral("verdict (Welch's t, 95 %)"));
+  for (const TestComparison& c : tests) {
+    const TestEntry& entry = EntryOf(*TestOfId(c.test));
+    text +=
+        QStringLiteral("%1  %2  %3  %4  %5%6\n")
+            .arg(QLatin1String(entry.displayName), -16)
+            .arg(c.a.mean, 10, 'f', 4)
+            .arg(c.b.mean, 10, 'f', 4)
+            .arg(QStringLiteral("%1%2 %").arg(c.differencePercent >= 0 ? "+" : "").arg(c.differencePercent, 0, 'f', 1),
+                 9)
+            .arg(VerdictText(c.verdict), c.noisy ? QStringLiteral(" (noisy)") : QString());
+  }
+  if (tests.empty()) text += QStringLiteral("(no test in common)\n");
+  Print(text.toUtf8());
   return 0;
 }
 

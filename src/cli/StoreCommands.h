@@ -1,6 +1,7 @@
 // The command line's verbs on the results store: --history lists the
 // recorded runs (a text table, or JSON), --import reads result sheets into
-// it and prints the counts, --export-csv writes every run as CSV. Each
+// it and prints the counts, --export-csv writes every run as CSV, --compare
+// sets two runs side by side. Each
 // returns the exit status (0, or 1 when the store or a file fails). GUI
 // thread, inside a running application.
 #pragma once
@@ -15,5 +16,8 @@ namespace torvik {
 int PrintHistory(ResultStore& store, OutputFormat format);
 int ImportSheets(ResultStore& store, const QStringList& files);
 int ExportCsv(ResultStore& store, const QString& path);
+// --compare A B: the two runs test by test (text, or JSON); 1 when a run is
+// not in the store.
+int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat format);
 
 }  // namespace torvik

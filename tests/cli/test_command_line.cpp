@@ -31,6 +31,9 @@ class CommandLineTest : public QObject {
     QTest::newRow("repeat 101") << QStringList{"--run", "cpu", "--repeat", "101"} << A::UsageError << "1 to 100";
     QTest::newRow("repeat not a number") << QStringList{"--run", "cpu", "--repeat", "3x"} << A::UsageError << "'3x'";
     QTest::newRow("repeat auto") << QStringList{"--run", "cpu", "--repeat", "AUTO"} << A::Run << "";
+    QTest::newRow("compare") << QStringList{"--compare", "3", "12"} << A::Compare << "";
+    QTest::newRow("compare one run") << QStringList{"--compare", "3"} << A::UsageError << "two run ids";
+    QTest::newRow("compare a name") << QStringList{"--compare", "3", "x"} << A::UsageError << "'x'";
     QTest::newRow("format") << QStringList{"--run", "cpu", "--format", "xml"} << A::UsageError << "text or json";
     QTest::newRow("dir without run") << QStringList{"--dir", "/tmp"} << A::UsageError << "--dir needs --run";
     QTest::newRow("quiet without run") << QStringList{"--quiet"} << A::UsageError << "--quiet needs --run";

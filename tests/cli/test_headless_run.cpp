@@ -501,6 +501,33 @@ class HeadlessRunTest : public QObject {
     QCOMPARE(process.readAllStandardOutput(), summary);
   }
 
+  // --compare on a store version 2 wrote (converted on opening): a measured
+  // cpu run against an imported one, test by test; a run that is not there.
+  void compareTwoRuns() {
+    QTemporaryDir data;
+    QVERIFY(QDir(data.path()).mkpath(QStringLiteral("Varn/TORVIK")));
+    const QString store = data.path() + QStringLiteral("/Varn/TORVIK/results.sqlite");
+    QVERIFY(QFile::copy(QStringLiteral(TORVIK_TEST_DATA "/stores/version2.sqlite"), store));
+    QFile::setPermissions(store, QFile::ReadOwner | QFile::WriteOwner);
+    const Outcome json = Torvik({"--compare", "1", "2", "--format", "json"}, {}, data.path());
+    QVERIFY2(json.exitCode == 0, json.err.constData());
+    const QJsonObject document = Parsed(json.out);
+    QCOMPARE(document["a"]["id"].toInt(), 1);
+    QCOMPARE(document["b"]["pc_name"].toString(), QStringLiteral("other-pc"));
+    const QJsonArray tests = document["tests"].toArray();
+    QCOMPARE(tests.size(), 2);
+    const QJsonObject prime = tests[0].toObject();
+    QCOMPARE(prime["test"].toString(), QStringLiteral("prime"));
+    QCOMPARE(prime["verdict"].toString(), QStringLiteral("not_tested"));  // one run a side
+    const double a = prime["a"]["mean"].toDouble(), b = prime["b"]["mean"].toDouble();
+    QVERIFY(std::abs(prime["difference_percent"].toDouble() - (b - a) / a * 100) < 1e-9);
+    const Outcome text = Torvik({"--compare", "1", "2"}, {}, data.path());
+    QVERIFY(text.out.contains("single run, not tested"));
+    const Outcome missing = Torvik({"--compare", "1", "99"}, {}, data.path());
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY(missing.err.contains("no run 99"));
+  }
+
   // Display variables that lead nowhere: what needs no display runs; what
   // does is refused in one line of its own, never by Qt's abort.
   void displaysThatCannotBeReached_data() {

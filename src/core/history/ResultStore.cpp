@@ -1,5 +1,7 @@
 #include "core/history/ResultStore.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QIODevice>
@@ -9,7 +11,6 @@
 #include <QStandardPaths>
 #include <QVariant>
 #include <atomic>
-#include <unistd.h>
 
 #include "core/base/IsoDateTime.h"
 #include "core/history/SheetParser.h"
@@ -50,17 +51,28 @@ const std::vector<std::vector<const char*>> kSteps = {
     // 4: the facts as values beside their texts (filled for the runs kept
     // so far by ConvertFactsToValues), the series of a command's
     // repetitions, and the machine's noise around each test.
-    {"ALTER TABLE runs ADD COLUMN started_at TEXT", "ALTER TABLE runs ADD COLUMN processor_name TEXT",
-     "ALTER TABLE runs ADD COLUMN clock_mhz REAL", "ALTER TABLE runs ADD COLUMN memory_mb INTEGER",
-     "ALTER TABLE runs ADD COLUMN l1_data_kb INTEGER", "ALTER TABLE runs ADD COLUMN l1_instruction_kb INTEGER",
-     "ALTER TABLE runs ADD COLUMN l2_kb INTEGER", "ALTER TABLE runs ADD COLUMN l2_line_bytes INTEGER",
-     "ALTER TABLE runs ADD COLUMN l2_ways INTEGER", "ALTER TABLE runs ADD COLUMN screen_width INTEGER",
-     "ALTER TABLE runs ADD COLUMN screen_height INTEGER", "ALTER TABLE runs ADD COLUMN screen_depth INTEGER",
-     "ALTER TABLE runs ADD COLUMN display_adapter TEXT", "ALTER TABLE runs ADD COLUMN series TEXT",
-     "CREATE INDEX runs_by_series ON runs(series)", "ALTER TABLE tests ADD COLUMN noise_seconds REAL",
-     "ALTER TABLE tests ADD COLUMN others_core_seconds REAL", "ALTER TABLE tests ADD COLUMN clock_min_mhz INTEGER",
-     "ALTER TABLE tests ADD COLUMN clock_max_mhz INTEGER", "ALTER TABLE tests ADD COLUMN governor TEXT",
-     "ALTER TABLE tests ADD COLUMN hypervisor INTEGER", "ALTER TABLE tests ADD COLUMN load_average REAL"},
+    {"ALTER TABLE runs ADD COLUMN started_at TEXT",
+     "ALTER TABLE runs ADD COLUMN processor_name TEXT",
+     "ALTER TABLE runs ADD COLUMN clock_mhz REAL",
+     "ALTER TABLE runs ADD COLUMN memory_mb INTEGER",
+     "ALTER TABLE runs ADD COLUMN l1_data_kb INTEGER",
+     "ALTER TABLE runs ADD COLUMN l1_instruction_kb INTEGER",
+     "ALTER TABLE runs ADD COLUMN l2_kb INTEGER",
+     "ALTER TABLE runs ADD COLUMN l2_line_bytes INTEGER",
+     "ALTER TABLE runs ADD COLUMN l2_ways INTEGER",
+     "ALTER TABLE runs ADD COLUMN screen_width INTEGER",
+     "ALTER TABLE runs ADD COLUMN screen_height INTEGER",
+     "ALTER TABLE runs ADD COLUMN screen_depth INTEGER",
+     "ALTER TABLE runs ADD COLUMN display_adapter TEXT",
+     "ALTER TABLE runs ADD COLUMN series TEXT",
+     "CREATE INDEX runs_by_series ON runs(series)",
+     "ALTER TABLE tests ADD COLUMN noise_seconds REAL",
+     "ALTER TABLE tests ADD COLUMN others_core_seconds REAL",
+     "ALTER TABLE tests ADD COLUMN clock_min_mhz INTEGER",
+     "ALTER TABLE tests ADD COLUMN clock_max_mhz INTEGER",
+     "ALTER TABLE tests ADD COLUMN governor TEXT",
+     "ALTER TABLE tests ADD COLUMN hypervisor INTEGER",
+     "ALTER TABLE tests ADD COLUMN load_average REAL"},
 };
 static_assert(kStoreSchemaVersion == 4);
 constexpr int kValuesStep = 4;
@@ -88,18 +100,21 @@ QVariant OrNull(const QString& text) { return text.isEmpty() ? QVariant() : QVar
 
 // The facts as values, in kValueColumns' order.
 std::vector<QVariant> ValueFields(const FactValues& v) {
-  return {OrNull(v.startedAt), OrNull(v.processorName), Optional(v.clockMhz),  Optional(v.memoryMb),
-          Optional(v.l1DataKb), Optional(v.l1InstructionKb), Optional(v.l2Kb),  Optional(v.l2LineBytes),
-          Optional(v.l2Ways),   Optional(v.screenWidth),     Optional(v.screenHeight), Optional(v.screenDepth),
+  return {OrNull(v.startedAt),     OrNull(v.processorName),     Optional(v.clockMhz),     Optional(v.memoryMb),
+          Optional(v.l1DataKb),    Optional(v.l1InstructionKb), Optional(v.l2Kb),         Optional(v.l2LineBytes),
+          Optional(v.l2Ways),      Optional(v.screenWidth),     Optional(v.screenHeight), Optional(v.screenDepth),
           OrNull(v.displayAdapter)};
 }
 
 // A test's noise, in kNoiseColumns' order.
 std::vector<QVariant> NoiseFields(const std::optional<TestNoise>& noise) {
   if (!noise) return std::vector<QVariant>(7);
-  return {noise->seconds,           Optional(noise->othersCoreSeconds),
-          Optional(noise->clockMinMhz), Optional(noise->clockMaxMhz),
-          OrNull(noise->governor),  QVariant(noise->hypervisor ? 1 : 0),
+  return {noise->seconds,
+          Optional(noise->othersCoreSeconds),
+          Optional(noise->clockMinMhz),
+          Optional(noise->clockMaxMhz),
+          OrNull(noise->governor),
+          QVariant(noise->hypervisor ? 1 : 0),
           Optional(noise->loadAverage)};
 }
 
@@ -148,13 +163,9 @@ QSqlError ConvertFactsToValues(QSqlDatabase& db) {
   }
   std::vector<std::pair<qlonglong, FactValues>> converted;
   while (read.next()) {
-    StoredRun run;
-    run.started = read.value(1).toString();
-    run.processor = read.value(2).toString();
-    run.caches = read.value(3).toString();
-    run.memory = read.value(4).toString();
-    run.display = read.value(5).toString();
-    converted.emplace_back(read.value(0).toLongLong(), ValuesFromText(run));
+    const FactTexts texts{read.value(1).toString(), read.value(2).toString(), read.value(3).toString(),
+                          read.value(4).toString(), read.value(5).toString()};
+    converted.emplace_back(read.value(0).toLongLong(), ValuesFromText(texts));
   }
   read.finish();
   QSqlQuery write(db);
@@ -397,14 +408,13 @@ QSqlError ResultStore::InsertRun(QSqlDatabase& db, const StoredRun& run) {
                 .arg(QLatin1String(kValueColumns), QStringLiteral("?, ").repeated(19 + 12)));
   for (const QVariant& value :
        {Text(run.started), QVariant(qlonglong(run.sortTime)), Text(run.group), QVariant(run.stopped ? 1 : 0),
-        Optional(run.benchNo), QVariant(qlonglong(run.totalTenths)), Optional(run.totalSeconds),
-        Text(run.userName), Text(run.pcName), Text(run.os), Text(run.processor), Text(run.caches), Text(run.memory),
-        Text(run.display), Text(run.testDirectory), Text(run.origin), OrNull(run.sheetKey), OrNull(run.platform),
-        OrNull(run.series)}) {
+        Optional(run.benchNo), QVariant(qlonglong(run.totalTenths)), Optional(run.totalSeconds), Text(run.userName),
+        Text(run.pcName), Text(run.os), Text(run.processor), Text(run.caches), Text(run.memory), Text(run.display),
+        Text(run.testDirectory), Text(run.origin), OrNull(run.sheetKey), OrNull(run.platform), OrNull(run.series)}) {
     q.addBindValue(value);
   }
   // The values follow from the texts, for a run and an imported sheet alike.
-  for (const QVariant& value : ValueFields(ValuesFromText(run))) q.addBindValue(value);
+  for (const QVariant& value : ValueFields(ValuesFromText(run.Texts()))) q.addBindValue(value);
   if (!q.exec()) return q.lastError();
   const qlonglong id = q.lastInsertId().toLongLong();
   QSqlQuery t(db);
@@ -511,6 +521,22 @@ StoredRun ResultStore::RunWithTests(int64_t id) {
   return run;
 }
 
+std::vector<StoredRun> ResultStore::SeriesOf(int64_t id) {
+  const StoredRun run = RunWithTests(id);
+  if (run.id == 0) return {};
+  if (run.series.isEmpty()) return {run};
+  std::vector<int64_t> ids;
+  QSqlQuery q(QSqlDatabase::database(connection_));
+  q.prepare(QStringLiteral("SELECT id FROM runs WHERE series = ? AND group_name = ? ORDER BY id"));
+  q.addBindValue(run.series);
+  q.addBindValue(run.group);
+  if (!q.exec()) return {run};
+  while (q.next()) ids.push_back(q.value(0).toLongLong());
+  std::vector<StoredRun> series;
+  for (int64_t member : ids) series.push_back(member == id ? run : RunWithTests(member));
+  return series;
+}
+
 bool ResultStore::Delete(const std::vector<int64_t>& ids) {
   if (!Open()) return false;
   if (ids.empty()) return true;
@@ -540,7 +566,7 @@ bool ResultStore::ExportCsv(const std::vector<int64_t>& ids, QIODevice& out) {
       QStringLiteral("run,started,group,origin,pc_name,user_name,processor,stopped,bench_no,"
                      "total_tenths,test,tenths,seconds,rate,unit")};
   // The columns that hold text: they may start like a formula.
-  constexpr bool kText[15] = {false, true, true, true, true, true,  true, false,
+  constexpr bool kText[15] = {false, true,  true, true,  true,  true,  true, false,
                               false, false, true, false, false, false, true};
   while (q.next()) {
     QStringList fields;

@@ -19,9 +19,9 @@ inline constexpr qint64 kMaxSheetBytes = qint64{64} * 1024 * 1024;
 inline constexpr qint64 kMaxSheetLineBytes = 64 * 1024;
 
 struct ImportSummary {
-  int imported = 0;    // new runs kept
-  int present = 0;     // blocks the store had already
-  int unreadable = 0;  // blocks that did not parse, or were not kept
+  int imported = 0;      // new runs kept
+  int present = 0;       // blocks the store had already
+  int unreadable = 0;    // blocks that did not parse, or were not kept
   QStringList problems;  // a file refused, or the store failing: what and why
 };
 

@@ -30,16 +30,6 @@ QString ValueOf(const QString& line) { return line.mid(19); }
 
 // The sheet writes the date in the writing machine's locale; the common
 // forms are read, anything else orders by the import time.
-std::optional<QDateTime> SheetDate(const QString& text) {
-  const QStringList formats = {
-      "d MMM yyyy HH:mm:ss", "d MMM yyyy", "yyyy/MM/dd H:mm:ss", "yyyy/MM/dd", "yyyy/MM/dd HH:mm:ss",
-      "dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy", "M/d/yy h:mm:ss AP",  "M/d/yy",     "yyyy-MM-dd HH:mm:ss"};
-  for (const QString& format : formats) {
-    const QDateTime date = QLocale::c().toDateTime(text.trimmed(), format);
-    if (date.isValid()) return date;
-  }
-  return std::nullopt;
-}
 
 namespace {
 
@@ -50,7 +40,8 @@ bool DiskLine(const QString& value, const Test (&passes)[3], std::vector<StoredT
   for (int i = 0; i < 3; ++i) {
     const auto tenths = Tenths(parts[i]);
     if (!tenths) return false;
-    tests.push_back(StoredTest{QLatin1String(EntryOf(passes[i]).id), *tenths, std::nullopt, std::nullopt, QString(), std::nullopt});
+    tests.push_back(
+        StoredTest{QLatin1String(EntryOf(passes[i]).id), *tenths, std::nullopt, std::nullopt, QString(), std::nullopt});
   }
   return true;
 }

@@ -28,8 +28,8 @@ inline constexpr int64_t kMaxSheetSeconds = 100'000'000;
 // Reads a sheet line by line, as it streams in: every block is decoded on
 // its own (UTF-8 where valid, else Shift_JIS), checked (every time a time
 // the program shows, the bench number the one its total gives) and keyed by
-// a hash of its whole text and its place among blocks alike to the letter. `importedAt` orders blocks whose date cannot be
-// read.
+// a hash of its whole text and its place among blocks alike to the letter. `importedAt` orders blocks whose date cannot
+// be read.
 class SheetReader {
  public:
   explicit SheetReader(const QDateTime& importedAt);
@@ -43,16 +43,12 @@ class SheetReader {
 
   QDateTime importedAt_;
   std::optional<std::vector<QByteArray>> block_;  // the raw lines from the header on
-  std::map<QString, int> seen_;                    // blocks read so far, by the hash of their text
+  std::map<QString, int> seen_;                   // blocks read so far, by the hash of their text
   ParsedSheet sheet_;
 };
 
 // A whole sheet in memory, through SheetReader.
 ParsedSheet ParseSheet(const QByteArray& bytes, const QDateTime& importedAt);
-
-// A sheet's date line as a time, in the common forms the writing machine's
-// locale may have given it; none for anything else.
-std::optional<QDateTime> SheetDate(const QString& text);
 
 // The sheet's text: UTF-8 when the bytes are valid UTF-8, else Shift_JIS.
 QString DecodeSheet(const QByteArray& bytes);

@@ -1,10 +1,7 @@
 #include "core/history/StoredFacts.h"
 
-#include <QDateTime>
+#include <QLocale>
 #include <QRegularExpression>
-
-#include "core/history/SheetParser.h"
-#include "core/history/StoredRun.h"
 
 namespace torvik {
 namespace {
@@ -24,7 +21,18 @@ std::optional<int> Int(const QRegularExpressionMatch& match, int group) {
 
 }  // namespace
 
-FactValues ValuesFromText(const StoredRun& run) {
+std::optional<QDateTime> SheetDate(const QString& text) {
+  const QStringList formats = {
+      "d MMM yyyy HH:mm:ss", "d MMM yyyy", "yyyy/MM/dd H:mm:ss", "yyyy/MM/dd", "yyyy/MM/dd HH:mm:ss",
+      "dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy", "M/d/yy h:mm:ss AP",  "M/d/yy",     "yyyy-MM-dd HH:mm:ss"};
+  for (const QString& format : formats) {
+    const QDateTime date = QLocale::c().toDateTime(text.trimmed(), format);
+    if (date.isValid()) return date;
+  }
+  return std::nullopt;
+}
+
+FactValues ValuesFromText(const FactTexts& run) {
   FactValues v;
   // A run's date is ISO 8601 already; a sheet's in one of the formats the
   // sheets have been written in.
@@ -47,8 +55,8 @@ FactValues ValuesFromText(const StoredRun& run) {
   // "L1 32KB/32KB, L2 512KB 64byte 8Way" (a run) or the sheet's lines
   // "On Chip L1  : Data Cache 16KB / Inst Cache 16KB, On Chip L2  : Size
   // 512KB / LineSize 32byte / Associativity 4Way".
-  if (const auto m = Match(QStringLiteral("L1 (\\d+)KB/(\\d+)KB|Data Cache (\\d+)KB / Inst Cache (\\d+)KB"),
-                           run.caches)) {
+  if (const auto m =
+          Match(QStringLiteral("L1 (\\d+)KB/(\\d+)KB|Data Cache (\\d+)KB / Inst Cache (\\d+)KB"), run.caches)) {
     const int first = m->captured(1).isEmpty() ? 3 : 1;
     v.l1DataKb = Int(*m, first);
     v.l1InstructionKb = Int(*m, first + 1);

@@ -6,12 +6,16 @@
 // text staying beside it). Pure; any thread.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
 namespace torvik {
 
-struct StoredRun;
+// The texts the store has kept since its first version.
+struct FactTexts {
+  QString started, processor, caches, memory, display;
+};
 
 struct FactValues {
   QString startedAt;  // ISO 8601; empty for a date that could not be read
@@ -23,6 +27,10 @@ struct FactValues {
   QString displayAdapter;
 };
 
-FactValues ValuesFromText(const StoredRun& run);
+FactValues ValuesFromText(const FactTexts& run);
+
+// A sheet's date line as a time, in the common forms the writing machine's
+// locale may have given it; none for anything else.
+std::optional<QDateTime> SheetDate(const QString& text);
 
 }  // namespace torvik

@@ -43,7 +43,7 @@ StoredRun RunFromRecord(const RunRecord& record) {
                                    rate > 0 ? std::optional(rate) : std::nullopt, QLatin1String(entry.unit),
                                    slot.noise});
   }
-  run.values = ValuesFromText(run);
+  run.values = ValuesFromText(run.Texts());
   return run;
 }
 

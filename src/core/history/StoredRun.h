@@ -36,11 +36,13 @@ struct StoredRun {
   QString userName, pcName;
   QString os, processor, caches, memory, display, testDirectory;
   QString origin = kOriginProgram;
-  QString sheetKey;  // an imported block's key: the hash of its text, its place among its likes
-  QString platform;  // the Qt platform the figures were measured on ("xcb"); empty for a sheet
-  QString series;    // the repetitions of one command share it; empty for a window's run and a sheet
+  QString sheetKey;   // an imported block's key: the hash of its text, its place among its likes
+  QString platform;   // the Qt platform the figures were measured on ("xcb"); empty for a sheet
+  QString series;     // the repetitions of one command share it; empty for a window's run and a sheet
   FactValues values;  // the facts above as values, as the store keeps them
   std::vector<StoredTest> tests;
+
+  FactTexts Texts() const { return {started, processor, caches, memory, display}; }
 };
 
 // A finished group as a run to keep: every test with a result, the total,

@@ -174,13 +174,20 @@ class ResultStoreTest : public QObject {
   void foreignFilesAreLeftAsTheyAre_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("random bytes") << "noise" << "not a database";
-    QTest::newRow("a newer schema") << "version 99" << "newer TORVIK";
-    QTest::newRow("a negative version") << "version -1" << "not TORVIK's";
-    QTest::newRow("another program's database") << "foreign" << "not TORVIK's";
-    QTest::newRow("an empty file") << "empty" << "empty file";
-    QTest::newRow("a link to another program's database") << "link" << "symbolic link";
-    QTest::newRow("a dangling link") << "dangling" << "symbolic link";
+    QTest::newRow("random bytes") << "noise"
+                                  << "not a database";
+    QTest::newRow("a newer schema") << "version 99"
+                                    << "newer TORVIK";
+    QTest::newRow("a negative version") << "version -1"
+                                        << "not TORVIK's";
+    QTest::newRow("another program's database") << "foreign"
+                                                << "not TORVIK's";
+    QTest::newRow("an empty file") << "empty"
+                                   << "empty file";
+    QTest::newRow("a link to another program's database") << "link"
+                                                          << "symbolic link";
+    QTest::newRow("a dangling link") << "dangling"
+                                     << "symbolic link";
   }
   void foreignFilesAreLeftAsTheyAre() {
     QFETCH(QString, kind);
