@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev qt6-tools-dev qt6-l10n-tools
+  libqt6sql6-sqlite qt6-charts-dev qt6-svg-dev libqt6opengl6-dev qt6-tools-dev qt6-l10n-tools
   xdg-utils file
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
   xvfb xauth xdotool binutils

@@ -9,6 +9,29 @@
     </message>
 </context>
 <context>
+    <name>ComparisonChart</name>
+    <message>
+        <source>(基準)</source>
+        <translation>(baseline)</translation>
+    </message>
+    <message>
+        <source>速度: 基準に対する割合、高いほど速い</source>
+        <translation>rate against the baseline, higher is faster</translation>
+    </message>
+    <message>
+        <source>時間: 秒、低いほど速い</source>
+        <translation>time in seconds, lower is faster</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>seconds</translation>
+    </message>
+    <message>
+        <source>基準比 %</source>
+        <translation>% of the baseline</translation>
+    </message>
+</context>
+<context>
     <name>Errors</name>
     <message>
         <source>ﾌｧｲﾙが見つかりません</source>
@@ -305,6 +328,30 @@
     <message>
         <source>シートを読み込む(&amp;I)...</source>
         <translation>&amp;Import sheets...</translation>
+    </message>
+    <message>
+        <source>基準(&amp;B):</source>
+        <translation>&amp;Baseline:</translation>
+    </message>
+    <message>
+        <source>同じマシンを選択(&amp;M)</source>
+        <translation>Same &amp;machine</translation>
+    </message>
+    <message>
+        <source>選択した行と同じ PC 名とプロセッサの計測をすべて選択します</source>
+        <translation>Ticks every run with the PC name and processor of the selected row</translation>
+    </message>
+    <message>
+        <source>グラフを書き出す(&amp;G)...</source>
+        <translation>Export &amp;graphs...</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;総合&lt;/b&gt; (基準 %1 に対する速度の幾何平均、+ が速い): </source>
+        <translation>&lt;b&gt;Overall&lt;/b&gt; (geometric mean of the rates against the baseline %1, + is faster): </translation>
+    </message>
+    <message>
+        <source>グラフを書き出す</source>
+        <translation>Export graphs</translation>
     </message>
 </context>
 <context>

@@ -1,23 +1,22 @@
 #include "ui/ComparisonWindow.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSet>
 #include <QBuffer>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHorizontalBarSeries>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
-#include <QValueAxis>
+#include <QSvgGenerator>
+#include <set>
 
 #include "core/history/SheetImport.h"
 #include "core/report/OutputFile.h"
-#include "core/results/PreciseFigures.h"
+#include "ui/ComparisonChart.h"
 #include "ui/WindowCentring.h"
 
 namespace torvik {
@@ -30,23 +29,12 @@ QString RunLabel(const StoredRun& run) {
 
 // A drawing test's figure is one shape per call on an X server; drawn on
 // another platform (native Wayland) it measures something else.
-QString BarLabel(const StoredRun& run, Test test) {
+QString BarLabel(const StoredRun& run, const QString& label, Test test) {
   const bool comparable = run.platform.isEmpty() || run.platform == u"xcb" || !Runs(Group::Graphic, test);
   return comparable
-             ? RunLabel(run)
-             : RunLabel(run) +
+             ? label
+             : label +
                    QCoreApplication::translate("torvik::ComparisonWindow", " [%1: 比較できません]").arg(run.platform);
-}
-
-// What a test shows: its precise figure, or for an imported run the one
-// its tenths give (its work is the test's, always the same).
-std::optional<double> ValueOf(const StoredTest& test, bool rates) {
-  const std::optional<Test> which = TestOfId(test.test);
-  if (!which) return std::nullopt;
-  if (!rates) return test.seconds ? *test.seconds : test.tenths / 10.0;
-  if (test.rate) return *test.rate;
-  if (test.tenths <= 0) return std::nullopt;
-  return EntryOf(*which).standardWork / (test.tenths / 10.0) / EntryOf(*which).perUnit;
 }
 
 // The window's size between runs, in the program's own data folder: the
@@ -82,23 +70,43 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   seconds_ = new QRadioButton(tr("時間・秒(&T)"));
   rates_ = new QRadioButton(tr("速度(&R)"));
   seconds_->setChecked(true);
+  baseline_ = new QComboBox;
+  baseline_->setObjectName(QStringLiteral("Baseline"));
+  baseline_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  baseline_->setMinimumContentsLength(16);
+  auto* baselineLabel = new QLabel(tr("基準(&B):"));
+  baselineLabel->setBuddy(baseline_);
+  auto* machine = new QPushButton(tr("同じマシンを選択(&M)"));
+  machine->setToolTip(tr("選択した行と同じ PC 名とプロセッサの計測をすべて選択します"));
+  picture_ = new QPushButton(tr("グラフを書き出す(&G)..."));
   auto* import = new QPushButton(texts::ImportSheets());
   export_ = new QPushButton(tr("CSVに書き出す(&E)..."));
   delete_ = new QPushButton(tr("削除(&D)..."));
   auto* close = new QPushButton(tr("閉じる(&C)"));
+  auto* chartRow = new QHBoxLayout;
+  for (QWidget* widget : std::initializer_list<QWidget*>{seconds_, rates_, baselineLabel, baseline_}) {
+    chartRow->addWidget(widget);
+  }
+  chartRow->addStretch();
+  for (QWidget* widget : std::initializer_list<QWidget*>{machine, picture_}) chartRow->addWidget(widget);
   auto* buttons = new QHBoxLayout;
-  for (QWidget* widget : std::initializer_list<QWidget*>{seconds_, rates_}) buttons->addWidget(widget);
   buttons->addStretch();
   for (QWidget* widget : std::initializer_list<QWidget*>{import, export_, delete_, close}) buttons->addWidget(widget);
 
   status_ = new QLabel;
   status_->setWordWrap(true);
-  auto* chartArea = new QWidget;
-  charts_ = new QVBoxLayout(chartArea);
+  chartArea_ = new QWidget;
+  chartArea_->setObjectName(QStringLiteral("Charts"));
+  chartArea_->setAutoFillBackground(true);
+  charts_ = new QVBoxLayout(chartArea_);
+  overall_ = new QLabel;
+  overall_->setObjectName(QStringLiteral("Overall"));
+  overall_->setWordWrap(true);
+  charts_->addWidget(overall_);
   charts_->addStretch();
   auto* scroll = new QScrollArea;
   scroll->setWidgetResizable(true);
-  scroll->setWidget(chartArea);
+  scroll->setWidget(chartArea_);
 
   auto* splitter = new QSplitter(Qt::Vertical);
   splitter->addWidget(list_);
@@ -106,6 +114,7 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   splitter->setSizes({260, 460});
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter);
+  layout->addLayout(chartRow);
   layout->addLayout(buttons);
   layout->addWidget(status_);
 
@@ -115,6 +124,11 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   }
   connect(model_, &RunListModel::tickedChanged, this, &ComparisonWindow::RebuildCharts);
   connect(rates_, &QRadioButton::toggled, this, &ComparisonWindow::RebuildCharts);
+  connect(baseline_, &QComboBox::activated, this, &ComparisonWindow::RebuildCharts);
+  connect(machine, &QPushButton::clicked, this, [this] {
+    if (list_->currentIndex().isValid()) model_->TickMachineOf(list_->currentIndex().row());
+  });
+  connect(picture_, &QPushButton::clicked, this, &ComparisonWindow::PictureClicked);
   connect(import, &QPushButton::clicked, this, &ComparisonWindow::ImportClicked);
   connect(export_, &QPushButton::clicked, this, &ComparisonWindow::ExportClicked);
   connect(delete_, &QPushButton::clicked, this, &ComparisonWindow::DeleteClicked);
@@ -145,61 +159,100 @@ QStringList ComparisonWindow::ChartedTests() const {
 }
 
 void ComparisonWindow::RebuildCharts() {
-  while (charts_->count() > 1) {
-    QLayoutItem* item = charts_->takeAt(0);
+  while (charts_->count() > 2) {  // the overall line and the closing stretch stay
+    QLayoutItem* item = charts_->takeAt(1);
     delete item->widget();
     delete item;
   }
   bars_.clear();
+  compared_.clear();
   const bool rates = rates_->isChecked();
   const std::vector<int64_t> ticked = model_->Ticked();
+  // A ticked run stands for its command's repetitions: one bar for them.
+  std::set<std::pair<QString, QString>> seriesShown;
+  std::vector<QString> labels;
   for (int64_t id : ticked) {
-    const StoredRun run = store_.RunWithTests(id);
-    for (const StoredTest& test : run.tests) {
-      const std::optional<Test> which = TestOfId(test.test);
-      if (!which) continue;
-      if (const auto value = ValueOf(test, rates)) bars_[test.test].emplace_back(BarLabel(run, *which), *value);
+    const std::vector<StoredRun> series = store_.SeriesOf(id);
+    if (series.empty()) continue;
+    if (!series.front().series.isEmpty() && !seriesShown.insert({series.front().series, series.front().group}).second) {
+      continue;
+    }
+    compared_.push_back(FiguresOf(series));
+    labels.push_back(series.size() > 1 ? RunLabel(series.front()) + QStringLiteral(" (n=%1)").arg(series.size())
+                                       : RunLabel(series.front()));
+  }
+  for (size_t i = 0; i < compared_.size(); ++i) {
+    for (const auto& [test, figure] : compared_[i].figures) {
+      bars_[test].emplace_back(BarLabel(compared_[i].run, labels[i], *TestOfId(test)),
+                               rates ? figure.rate : figure.seconds);
     }
   }
+  // The baseline: the one chosen while it stays ticked, else the first.
+  const int64_t chosen = baseline_->currentData().toLongLong();
+  baseline_->clear();
+  size_t baseline = 0;
+  for (size_t i = 0; i < compared_.size(); ++i) {
+    baseline_->addItem(labels[i], QVariant::fromValue<qlonglong>(compared_[i].run.id));
+    if (compared_[i].run.id == chosen) baseline = i;
+  }
+  baseline_->setCurrentIndex(compared_.empty() ? -1 : static_cast<int>(baseline));
+  baseline_->setEnabled(compared_.size() > 1);
   delete_->setEnabled(!ticked.empty() && store_.Open());
   export_->setEnabled(!ticked.empty() && store_.Open());
-  int position = 0;
-  for (const QString& test : ChartedTests()) {
-    const Test which = *TestOfId(test);
-    const auto& bars = bars_[test];
-    auto* set = new QBarSet(test);
-    QStringList categories;
-    double top = 0;
-    // The first ticked run on top: horizontal bars are drawn from the bottom.
-    for (auto it = bars.rbegin(); it != bars.rend(); ++it) {
-      set->append(it->second);
-      categories << it->first;
-      top = std::max(top, it->second);
+  picture_->setEnabled(!compared_.empty());
+
+  QStringList overall;
+  for (size_t i = 0; i < compared_.size(); ++i) {
+    if (i == baseline) continue;
+    if (const auto percent = OverallAgainst(compared_[i], compared_[baseline])) {
+      overall << QStringLiteral("%1: %2%3 %")
+                     .arg(labels[i].toHtmlEscaped(), *percent >= 0 ? "+" : "")
+                     .arg(*percent, 0, 'f', 1);
     }
-    auto* series = new QHorizontalBarSeries;
-    series->append(set);
-    series->setLabelsVisible(true);
-    series->setLabelsPrecision(4);
-    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    auto* chart = new QChart;
-    chart->addSeries(series);
-    const TestEntry& entry = EntryOf(which);
-    chart->setTitle(QStringLiteral("%1 (%2)").arg(QLatin1String(entry.displayName),
-                                                  rates ? QString::fromLatin1(entry.unit) : QStringLiteral("s")));
-    chart->legend()->hide();
-    auto* names = new QBarCategoryAxis;
-    names->append(categories);
-    chart->addAxis(names, Qt::AlignLeft);
-    series->attachAxis(names);
-    auto* values = new QValueAxis;
-    values->setRange(0, top > 0 ? top * 1.25 : 1);  // room for the labels
-    chart->addAxis(values, Qt::AlignBottom);
-    series->attachAxis(values);
-    auto* view = new QChartView(chart);
-    view->setObjectName(QStringLiteral("Chart_") + test);
-    view->setMinimumHeight(110 + 34 * static_cast<int>(bars.size()));
-    charts_->insertWidget(position++, view);
   }
+  overall_->setText(
+      overall.isEmpty()
+          ? QString()
+          : tr("<b>総合</b> (基準 %1 に対する速度の幾何平均、+ が速い): ").arg(labels[baseline].toHtmlEscaped()) +
+                overall.join(QStringLiteral(" &nbsp;·&nbsp; ")));
+  ChartInputs inputs{&compared_, labels, baseline, rates};
+  int position = 1;
+  for (const ChartGroup& group : ChartGroups()) {
+    ChartInputs groupInputs = inputs;
+    // Drawing figures of another platform than X are said not comparable.
+    if (group.id == QLatin1String(EntryOf(Group::Graphic).id)) {
+      for (size_t i = 0; i < compared_.size(); ++i) {
+        groupInputs.labels[i] = BarLabel(compared_[i].run, labels[i], Test::Square);
+      }
+    }
+    if (QWidget* chart = MakeGroupChart(group, groupInputs)) charts_->insertWidget(position++, chart);
+  }
+}
+
+QString ComparisonWindow::ExportCharts(const QString& path) {
+  QBuffer bytes;
+  bytes.open(QIODevice::WriteOnly);
+  if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&bytes);
+    svg.setSize(chartArea_->size());
+    svg.setViewBox(chartArea_->rect());
+    svg.setTitle(windowTitle());
+    QPainter painter(&svg);
+    chartArea_->render(&painter);
+  } else {
+    chartArea_->grab().toImage().save(&bytes, "PNG");
+  }
+  const QString error = WriteOutput(path, bytes.data());
+  status_->setText(error.isEmpty() ? tr("%1 に書き出しました。").arg(path) : error);
+  return error;
+}
+
+void ComparisonWindow::PictureClicked() {
+  const QString path =
+      QFileDialog::getSaveFileName(this, tr("グラフを書き出す"), QStringLiteral("torvik-comparison.png"),
+                                   QStringLiteral("PNG (*.png);;SVG (*.svg)"));
+  if (!path.isEmpty()) ExportCharts(path);
 }
 
 QString ComparisonWindow::ImportSheets(const QStringList& files) {

@@ -1,14 +1,17 @@
 // ComparisonWindow: the recorded runs side by side. A list of every run
-// kept in the results store, newest first, with a tick box each; for the
-// ticked runs one horizontal bar chart per test, one bar per run labelled
-// with its value, in seconds or in rates (an imported sheet has tenths only:
-// its seconds are those, its rates follow from them). It deletes the ticked
-// runs after asking, exports them as CSV, and imports result sheets.
+// kept in the results store, newest first, with a tick box each (and a
+// button that ticks every run of the selected one's PC name and processor);
+// for the ticked runs, each with the repetitions of its command, one grouped
+// bar chart per group of tests (ComparisonChart) in seconds or in rates
+// against a baseline run (the first ticked, or the one chosen), and each
+// run's overall figure against it. The charts export as PNG or SVG. It
+// deletes the ticked runs after asking, exports them as CSV, and imports
+// result sheets.
 // Resizable; it opens at its last size, shrunk to fit the screen, and
 // scrolls its charts inside. Opened from the 設定 menu; GUI thread only.
 #pragma once
 
-#include <QChartView>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
@@ -18,6 +21,7 @@
 #include <QVBoxLayout>
 #include <map>
 
+#include "core/history/ComparisonFigures.h"
 #include "core/history/ResultStore.h"
 #include "ui/RunListModel.h"
 
@@ -42,7 +46,8 @@ class ComparisonWindow : public QDialog {
   RunListModel& Runs() { return *model_; }
   // Seconds (false) or rates (true) in the charts.
   void SetShowRates(bool rates);
-  // The bars of a test's chart: run label and value, in the list's order.
+  // A test's figures: run label and value (seconds, or the rate in the
+  // test's unit), in the list's order.
   std::vector<std::pair<QString, double>> Bars(const QString& test) const;
   // The tests that have a chart now.
   QStringList ChartedTests() const;
@@ -51,6 +56,8 @@ class ComparisonWindow : public QDialog {
   QString ImportSheets(const QStringList& files);
   bool ExportCsv(const QString& path);
   void DeleteTicked();
+  // The charts as PNG, or SVG for a path ending in .svg; empty, or why not.
+  QString ExportCharts(const QString& path);
 
  protected:
   void hideEvent(QHideEvent* event) override;
@@ -60,6 +67,7 @@ class ComparisonWindow : public QDialog {
   void ImportClicked();
   void ExportClicked();
   void DeleteClicked();
+  void PictureClicked();
 
   ResultStore& store_;
   RunListModel* model_ = nullptr;
@@ -68,6 +76,11 @@ class ComparisonWindow : public QDialog {
   QRadioButton* rates_ = nullptr;
   QPushButton* delete_ = nullptr;
   QPushButton* export_ = nullptr;
+  QPushButton* picture_ = nullptr;
+  QComboBox* baseline_ = nullptr;
+  QLabel* overall_ = nullptr;
+  QWidget* chartArea_ = nullptr;
+  std::vector<ComparedRun> compared_;
   QLabel* status_ = nullptr;
   QVBoxLayout* charts_ = nullptr;
   std::map<QString, std::vector<std::pair<QString, double>>> bars_;

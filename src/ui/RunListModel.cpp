@@ -40,6 +40,18 @@ void RunListModel::ClearTicks() {
   emit tickedChanged();
 }
 
+void RunListModel::TickMachineOf(int row) {
+  if (row < 0 || row >= rowCount()) return;
+  const QString pc = runs_[static_cast<size_t>(row)].pcName;
+  const QString processor = runs_[static_cast<size_t>(row)].values.processorName;
+  while (canFetchMore({})) fetchMore({});
+  for (const StoredRun& run : runs_) {
+    if (run.pcName == pc && run.values.processorName == processor) ticked_.insert(run.id);
+  }
+  if (!runs_.empty()) emit dataChanged(index(0, kDate), index(rowCount() - 1, kDate), {Qt::CheckStateRole});
+  emit tickedChanged();
+}
+
 int RunListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(runs_.size());
 }

@@ -29,6 +29,9 @@ class RunListModel : public QAbstractTableModel {
   void SetTicked(int row, bool ticked);
   // Unticks every run, telling the view once.
   void ClearTicks();
+  // Ticks every run of the PC name and processor (without its measured
+  // clock) of the run at `row`, reading the whole list first.
+  void TickMachineOf(int row);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

@@ -2,6 +2,7 @@
 // charts of the ticked runs in seconds and in rates, the import of sheets,
 // the CSV export and the deletion; its size on a small screen; and its menu
 // entry.
+#include <QComboBox>
 #include <QMenuBar>
 #include <QtTest>
 
@@ -102,7 +103,41 @@ class ComparisonTest : public QObject {
     QVERIFY(prime[0].first.contains(QStringLiteral("pc200")));
     window.SetShowRates(true);
     QCOMPARE(window.Bars(QStringLiteral("trig"))[1].second, 120'000'000 / 3.90);
-    QVERIFY(window.findChild<QChartView*>(QStringLiteral("Chart_trig")));
+    QVERIFY(window.findChild<QWidget*>(QStringLiteral("Chart_cpu")));
+    // The table: each figure with its unit's prefix, and against the baseline (pc200, the first ticked).
+    const QString table = window.findChild<QLabel*>(QStringLiteral("Table_cpu"))->text();
+    QVERIFY2(table.contains(QStringLiteral("30.8 M ops/s (-7.7 %)")), qPrintable(table));
+  }
+
+  // The overall figure against the baseline, another baseline chosen, every
+  // run of one machine ticked, and the charts as PNG and SVG.
+  void baselineOverallMachineAndPictures() {
+    QTemporaryDir dir;
+    ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
+    QVERIFY(store.Record(CpuRun(100, 0.80, 3.90)));
+    QVERIFY(store.Record(CpuRun(200, 0.75, 3.60)));
+    StoredRun again = CpuRun(300, 0.78, 3.70);
+    again.pcName = QStringLiteral("pc100");
+    QVERIFY(store.Record(again));
+    ComparisonWindow window(store);
+    window.resize(900, 700);
+    window.Runs().TickMachineOf(2);  // pc100: the oldest and the newest
+    QCOMPARE(window.Runs().Ticked().size(), size_t{2});
+    window.Runs().ClearTicks();
+    window.Runs().SetTicked(1, true);  // pc200, the baseline
+    window.Runs().SetTicked(2, true);  // pc100: 0.75 / 0.80 and 3.60 / 3.90, geometric mean 0.930
+    const QLabel* overall = window.findChild<QLabel*>(QStringLiteral("Overall"));
+    QVERIFY2(overall->text().contains(QStringLiteral("-7.0 %")), qPrintable(overall->text()));
+    auto* baseline = window.findChild<QComboBox*>(QStringLiteral("Baseline"));
+    baseline->setCurrentIndex(1);
+    emit baseline->activated(1);
+    QVERIFY2(overall->text().contains(QStringLiteral("+7.5 %")), qPrintable(overall->text()));
+    for (const auto& [name, start] : {std::pair{"charts.png", QByteArray("\x89PNG")}, {"charts.svg", "<?xml"}}) {
+      const QString path = dir.path() + u'/' + QLatin1String(name);
+      QVERIFY(window.ExportCharts(path).isEmpty());
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::ReadOnly) && file.read(5).startsWith(start));
+    }
   }
 
   // Drawn on native Wayland, a drawing figure is not one shape per call on an

@@ -532,8 +532,10 @@ std::vector<StoredRun> ResultStore::SeriesOf(int64_t id) {
   q.addBindValue(run.group);
   if (!q.exec()) return {run};
   while (q.next()) ids.push_back(q.value(0).toLongLong());
-  std::vector<StoredRun> series;
-  for (int64_t member : ids) series.push_back(member == id ? run : RunWithTests(member));
+  std::vector<StoredRun> series = {run};
+  for (int64_t member : ids) {
+    if (member != id) series.push_back(RunWithTests(member));
+  }
   return series;
 }
 

@@ -69,9 +69,9 @@ class ResultStore {
   std::vector<StoredRun> Runs(int offset, int limit);
   // One run with its tests, or an empty run (id 0).
   StoredRun RunWithTests(int64_t id);
-  // The run `id` and the other repetitions of its series (the same command,
-  // the same group), oldest first, with their tests; empty when there is
-  // no such run.
+  // The run `id`, then the other repetitions of its series (the same
+  // command, the same group) oldest first, with their tests; empty when
+  // there is no such run.
   std::vector<StoredRun> SeriesOf(int64_t id);
   // Deletes the runs and their tests.
   bool Delete(const std::vector<int64_t>& ids);

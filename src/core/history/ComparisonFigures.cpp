@@ -1,0 +1,59 @@
+#include "core/history/ComparisonFigures.h"
+
+#include <cmath>
+
+#include "core/results/Statistics.h"
+
+namespace torvik {
+
+ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
+  ComparedRun compared;
+  if (series.empty()) return compared;
+  compared.run = series.front();
+  std::map<QString, std::pair<std::vector<double>, std::vector<double>>> values;  // seconds, rates
+  for (const StoredRun& run : series) {
+    for (const StoredTest& test : run.tests) {
+      const std::optional<Test> which = TestOfId(test.test);
+      if (!which) continue;
+      const double seconds = test.seconds ? *test.seconds : test.tenths / 10.0;
+      if (seconds <= 0) continue;
+      const TestEntry& entry = EntryOf(*which);
+      const double rate = test.rate ? *test.rate : entry.standardWork / seconds / entry.perUnit;
+      values[test.test].first.push_back(seconds);
+      values[test.test].second.push_back(rate);
+      if (test.noise && (test.noise->SharedProcessor() || test.noise->ClockMoved())) {
+        compared.figures[test.test].noisy = true;
+      }
+    }
+  }
+  for (auto& [test, pair] : values) {
+    const Statistics seconds = StatisticsOf(pair.first), rates = StatisticsOf(pair.second);
+    Figure& figure = compared.figures[test];
+    figure.seconds = seconds.mean;
+    figure.secondsStdev = seconds.stdev;
+    figure.rate = rates.mean;
+    figure.rateStdev = rates.stdev;
+    figure.repetitions = seconds.count;
+  }
+  return compared;
+}
+
+std::optional<double> PercentAgainst(double value, double baseline) {
+  if (baseline <= 0) return std::nullopt;
+  return (value - baseline) / baseline * 100;
+}
+
+std::optional<double> OverallAgainst(const ComparedRun& run, const ComparedRun& baseline) {
+  double logSum = 0;
+  int shared = 0;
+  for (const auto& [test, figure] : run.figures) {
+    const auto base = baseline.figures.find(test);
+    if (base == baseline.figures.end() || base->second.rate <= 0 || figure.rate <= 0) continue;
+    logSum += std::log(figure.rate / base->second.rate);
+    ++shared;
+  }
+  if (shared == 0) return std::nullopt;
+  return (std::exp(logSum / shared) - 1) * 100;
+}
+
+}  // namespace torvik
