@@ -21,7 +21,7 @@ ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
       const double rate = test.rate ? *test.rate : entry.standardWork / seconds / entry.perUnit;
       values[test.test].first.push_back(seconds);
       values[test.test].second.push_back(rate);
-      if (test.noise && (test.noise->SharedProcessor() || test.noise->ClockMoved())) {
+      if (test.noise && test.noise->Flagged()) {
         compared.figures[test.test].noisy = true;
       }
     }

@@ -10,7 +10,7 @@ namespace {
 std::optional<double> SecondsOf(const StoredRun& run, const QString& test, bool& noisy) {
   for (const StoredTest& stored : run.tests) {
     if (stored.test != test) continue;
-    if (stored.noise && (stored.noise->SharedProcessor() || stored.noise->ClockMoved())) noisy = true;
+    if (stored.noise && stored.noise->Flagged()) noisy = true;
     if (stored.seconds) return *stored.seconds;
     return stored.tenths > 0 ? std::optional(stored.tenths / 10.0) : std::nullopt;
   }

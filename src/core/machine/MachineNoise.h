@@ -43,6 +43,8 @@ struct TestNoise {
   bool SharedProcessor() const;
   // The clock moved by more than 5 % of its highest reading.
   bool ClockMoved() const;
+  // Either of the two: the figure was not measured on a machine at rest.
+  bool Flagged() const { return SharedProcessor() || ClockMoved(); }
   // What a plain warning says: empty when nothing was flagged.
   QString Warning() const;
   // The next pass of the same test: times add up, the clock range widens.

@@ -114,7 +114,7 @@ QJsonArray Summary(const std::vector<RunRecord>& runs) {
     int flagged = 0;
     for (const RunRecord& run : runs) {
       const std::optional<TestNoise>& noise = run.results[test].noise;
-      flagged += noise && (noise->SharedProcessor() || noise->ClockMoved());
+      flagged += noise && noise->Flagged();
     }
     summary.append(QJsonObject{{"test", QLatin1String(EntryOf(test).id)},
                                {"min", s.min},
