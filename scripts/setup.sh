@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build, run and test TORVIK.
 # Idempotent: packages already present are left alone. Uses sudo only when not root.
+#   scripts/setup.sh           what building and running needs
+#   scripts/setup.sh --tests   and what only the tests need (a PostgreSQL server
+#                              they start themselves in a scratch folder)
 set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libqt6sql6-sqlite qt6-charts-dev qt6-svg-dev libqt6opengl6-dev qt6-tools-dev qt6-l10n-tools
+  libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev qt6-svg-dev libqt6opengl6-dev qt6-tools-dev qt6-l10n-tools
   xdg-utils file
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
   xvfb xauth xdotool binutils
   dpkg-dev appstream desktop-file-utils man-db lintian
 )
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(postgresql)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

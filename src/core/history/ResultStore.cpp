@@ -14,6 +14,7 @@
 
 #include "core/base/IsoDateTime.h"
 #include "core/history/SheetParser.h"
+#include "core/history/StoreLocation.h"
 #include "platform/PlainFiles.h"
 
 namespace torvik {
@@ -198,23 +199,48 @@ QString CsvField(QString text, bool isText) {
 constexpr int kBusyTimeoutMs = 5'000;
 constexpr int kWriteAttempts = 3;
 
-// SQLite's "busy" and "locked": another copy holds the store just now.
-bool Transient(const QSqlError& error) {
+// Another copy holds the store just now: SQLite's "busy" and "locked", the
+// server's serialization failure, deadlock and lock not available.
+bool Transient(const QSqlError& error, StoreDialect dialect) {
+  if (dialect == StoreDialect::Postgres) {
+    const QString state = error.nativeErrorCode();
+    return state == u"40001" || state == u"40P01" || state == u"55P03";
+  }
   const int code = error.nativeErrorCode().toInt() & 0xff;
   return code == 5 || code == 6;
 }
 
+// The server's schema version row, and the lock that lets one copy at a
+// time create or upgrade the schema there.
+constexpr char kServerVersionTable[] = "torvik_schema";
+constexpr qlonglong kSchemaLockKey = 0x544f52564b;  // "TORVK"
+
+// The names of a table's columns.
+QStringList ColumnsOf(QSqlDatabase& db, StoreDialect dialect, const char* table) {
+  QSqlQuery q(db);
+  QStringList found;
+  if (dialect == StoreDialect::Postgres) {
+    q.prepare(
+        QStringLiteral("SELECT column_name FROM information_schema.columns "
+                       "WHERE table_schema = current_schema() AND table_name = ?"));
+    q.addBindValue(QLatin1String(table));
+    if (!q.exec()) return found;
+    while (q.next()) found << q.value(0).toString();
+    return found;
+  }
+  if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table)))) return found;
+  while (q.next()) found << q.value(1).toString();
+  return found;
+}
+
 // The tables and columns only TORVIK's store has.
-bool HasTorvikTables(QSqlDatabase& db) {
+bool HasTorvikTables(QSqlDatabase& db, StoreDialect dialect) {
   const std::pair<const char*, QStringList> expected[] = {
       {"runs", {"id", "started", "sort_time", "group_name", "total_tenths", "origin"}},
       {"tests", {"run_id", "test", "tenths", "seconds", "rate", "unit"}},
   };
   for (const auto& [table, columns] : expected) {
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table)))) return false;
-    QStringList found;
-    while (q.next()) found << q.value(1).toString();
+    const QStringList found = ColumnsOf(db, dialect, table);
     for (const QString& column : columns) {
       if (!found.contains(column)) return false;
     }
@@ -226,7 +252,10 @@ QString Number(const std::optional<double>& value) { return value ? QString::num
 
 }  // namespace
 
-ResultStore::ResultStore(const QString& path) : path_(path) {
+ResultStore::ResultStore(const QString& path)
+    : path_(path),
+      shown_(ShownLocation(path)),
+      dialect_(IsServerUrl(path) ? StoreDialect::Postgres : StoreDialect::Sqlite) {
   static std::atomic<int> connections{0};
   connection_ = QStringLiteral("torvik-results-%1").arg(++connections);
 }
@@ -255,12 +284,13 @@ bool ResultStore::Refuse(const QString& reason) {
 bool ResultStore::Open() {
   if (state_ == State::Open) return true;
   if (state_ == State::Refused) return false;
+  if (dialect_ == StoreDialect::Postgres) return OpenServer();
   if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
     return Fail(QStringLiteral("Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)"));
   }
   const std::string name = QFile::encodeName(path_).toStdString();
   if (platform::IsSymbolicLink(name)) {
-    return Refuse(QStringLiteral("%1 is a symbolic link, not TORVIK's results store").arg(path_));
+    return Refuse(QStringLiteral("%1 is a symbolic link, not TORVIK's results store").arg(shown_));
   }
   switch (platform::KindOf(name)) {
     case platform::FileKind::Missing:
@@ -268,10 +298,10 @@ bool ResultStore::Open() {
       break;
     case platform::FileKind::Regular: break;
     case platform::FileKind::Directory:
-    case platform::FileKind::Special: return Refuse(QStringLiteral("%1 is not a file").arg(path_));
+    case platform::FileKind::Special: return Refuse(QStringLiteral("%1 is not a file").arg(shown_));
   }
   if (QFileInfo(path_).size() == 0) {
-    return Refuse(QStringLiteral("%1 is an empty file, not TORVIK's results store").arg(path_));
+    return Refuse(QStringLiteral("%1 is an empty file, not TORVIK's results store").arg(shown_));
   }
   if (QSqlDatabase::contains(connection_)) QSqlDatabase::removeDatabase(connection_);
   QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
@@ -283,9 +313,101 @@ bool ResultStore::Open() {
     return false;
   }
   QSqlQuery q(db);
-  q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+  q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));  // the server always keeps its references
   state_ = State::Open;
   return true;
+}
+
+bool ResultStore::OpenServer() {
+  if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
+    return Fail(QStringLiteral("Qt's PostgreSQL driver is not installed (Debian: libqt6sql6-psql)"));
+  }
+  const ServerAddress address = ParseServerUrl(path_);
+  if (!address.error.isEmpty()) return Refuse(address.error);
+  if (QSqlDatabase::contains(connection_)) QSqlDatabase::removeDatabase(connection_);
+  QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection_);
+  db.setHostName(address.host);
+  if (address.port > 0) db.setPort(address.port);
+  db.setUserName(address.user);
+  db.setPassword(address.password);
+  db.setDatabaseName(address.database);
+  db.setConnectOptions(address.options);
+  // Not kept: a server that could not be reached is tried again next time.
+  if (!db.open()) return Fail(QStringLiteral("%1: %2").arg(shown_, db.lastError().text().simplified()));
+  if (!RecogniseServer()) {
+    db.close();
+    return false;
+  }
+  state_ = State::Open;
+  return true;
+}
+
+// Under the server's advisory lock, so that many machines starting at once
+// create or upgrade the schema once: an empty database gets every step, an
+// older schema the steps it lacks; a newer or foreign one is refused
+// untouched (the transaction is rolled back).
+bool ResultStore::RecogniseServer() {
+  QString refusal;
+  const bool done = Write([&](QSqlDatabase& db) -> QSqlError {
+    const QSqlError abort(QStringLiteral("refused"), QString(), QSqlError::UnknownError);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey))) return q.lastError();
+    const bool versioned = !ColumnsOf(db, dialect_, kServerVersionTable).isEmpty();
+    if (!versioned) {
+      if (!ColumnsOf(db, dialect_, "runs").isEmpty() || !ColumnsOf(db, dialect_, "tests").isEmpty()) {
+        refusal = QStringLiteral("%1 is not TORVIK's results store (its tables are another program's)").arg(shown_);
+        return abort;
+      }
+      for (const std::vector<const char*>& step : kSteps) {
+        for (const char* statement : step) {
+          if (!q.exec(ForDialect(statement, dialect_))) return q.lastError();
+        }
+      }
+      if (!q.exec(QStringLiteral("CREATE TABLE %1 (version INTEGER NOT NULL)").arg(kServerVersionTable)) ||
+          !q.exec(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(kServerVersionTable).arg(kStoreSchemaVersion))) {
+        return q.lastError();
+      }
+      return {};
+    }
+    if (!q.exec(QStringLiteral("SELECT version FROM %1").arg(kServerVersionTable)) || !q.next()) {
+      refusal = QStringLiteral("%1 is not TORVIK's results store (no schema version)").arg(shown_);
+      return abort;
+    }
+    const int version = q.value(0).toInt();
+    q.finish();
+    if (version > kStoreSchemaVersion) {
+      refusal = QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")
+                    .arg(shown_)
+                    .arg(version)
+                    .arg(kStoreSchemaVersion);
+      return abort;
+    }
+    if (version < 1 || !HasTorvikTables(db, dialect_)) {
+      refusal = QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(shown_).arg(version);
+      return abort;
+    }
+    return UpgradeSteps(db, version);
+  });
+  if (!refusal.isEmpty()) return Refuse(refusal);
+  return done;
+}
+
+QSqlError ResultStore::UpgradeSteps(QSqlDatabase& db, int from) {
+  QSqlQuery q(db);
+  for (int step = from + 1; step <= kStoreSchemaVersion; ++step) {
+    for (const char* statement : kSteps[step - 1]) {
+      if (!q.exec(ForDialect(statement, dialect_))) return q.lastError();
+    }
+    if (step == kValuesStep) {
+      if (const QSqlError error = ConvertFactsToValues(db); error.type() != QSqlError::NoError) return error;
+    }
+  }
+  if (from == kStoreSchemaVersion) return {};
+  const QString update = dialect_ == StoreDialect::Postgres
+                             ? QStringLiteral("UPDATE %1 SET version = %2").arg(kServerVersionTable)
+                             : QStringLiteral("PRAGMA user_version = %2");
+  if (!q.exec(update.arg(kStoreSchemaVersion))) return q.lastError();
+  return {};
 }
 
 bool ResultStore::Create() {
@@ -293,7 +415,7 @@ bool ResultStore::Create() {
   if (!QDir().mkpath(file.absolutePath()))
     return Fail(QStringLiteral("cannot make the folder %1").arg(file.absolutePath()));
   static std::atomic<int> builds{0};
-  const QString temporary = QStringLiteral("%1.new-%2-%3").arg(path_).arg(getpid()).arg(++builds);
+  const QString temporary = QStringLiteral("%1.new-%2-%3").arg(shown_).arg(getpid()).arg(++builds);
   const QString builder = connection_ + QStringLiteral("-new");
   QString reason;
   {
@@ -324,7 +446,7 @@ bool ResultStore::Create() {
   }
   // Another copy that made the store first wins; its store is as good.
   const int error = platform::PublishNewFile(made, QFile::encodeName(path_).toStdString());
-  if (error != 0 && error != EEXIST) return Fail(QStringLiteral("%1: %2").arg(path_, qt_error_string(error)));
+  if (error != 0 && error != EEXIST) return Fail(QStringLiteral("%1: %2").arg(shown_, qt_error_string(error)));
   return true;
 }
 
@@ -336,19 +458,19 @@ bool ResultStore::Recognise() {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
       const QSqlError error = q.lastError();
-      return Transient(error) ? Fail(QStringLiteral("%1: %2").arg(path_, error.text()))
-                              : Refuse(QStringLiteral("%1: %2").arg(path_, error.text()));
+      return Transient(error, dialect_) ? Fail(QStringLiteral("%1: %2").arg(shown_, error.text()))
+                                        : Refuse(QStringLiteral("%1: %2").arg(shown_, error.text()));
     }
     version = q.value(0).toInt();
   }
   if (version > kStoreSchemaVersion) {
     return Refuse(QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")
-                      .arg(path_)
+                      .arg(shown_)
                       .arg(version)
                       .arg(kStoreSchemaVersion));
   }
-  if (version < 1 || !HasTorvikTables(db)) {
-    return Refuse(QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(path_).arg(version));
+  if (version < 1 || !HasTorvikTables(db, dialect_)) {
+    return Refuse(QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(shown_).arg(version));
   }
   if (version == kStoreSchemaVersion) return true;
   // Upgraded once, by whichever copy takes the write lock first.
@@ -357,16 +479,7 @@ bool ResultStore::Recognise() {
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) return q.lastError();
     const int now = q.value(0).toInt();
     q.finish();
-    for (int step = now + 1; step <= kStoreSchemaVersion; ++step) {
-      for (const char* statement : kSteps[step - 1]) {
-        if (!q.exec(QLatin1String(statement))) return q.lastError();
-      }
-      if (step == kValuesStep) {
-        if (const QSqlError error = ConvertFactsToValues(locked); error.type() != QSqlError::NoError) return error;
-      }
-    }
-    if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kStoreSchemaVersion))) return q.lastError();
-    return QSqlError();
+    return UpgradeSteps(locked, now);
   });
 }
 
@@ -377,9 +490,10 @@ bool ResultStore::Write(const std::function<QSqlError(QSqlDatabase&)>& body) {
     QSqlQuery control(db);
     // The write lock at once: a transaction that only upgraded from a read
     // lock later could fail at once against another copy's write.
-    if (!control.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+    if (!control.exec(dialect_ == StoreDialect::Postgres ? QStringLiteral("BEGIN")
+                                                         : QStringLiteral("BEGIN IMMEDIATE"))) {
       error = control.lastError();
-      if (Transient(error)) continue;
+      if (Transient(error, dialect_)) continue;
       break;
     }
     error = body(db);
@@ -388,15 +502,18 @@ bool ResultStore::Write(const std::function<QSqlError(QSqlDatabase&)>& body) {
       error = control.lastError();
     }
     control.exec(QStringLiteral("ROLLBACK"));
-    if (!Transient(error)) break;
+    if (!Transient(error, dialect_)) break;
   }
-  return Fail(QStringLiteral("%1: %2").arg(path_, error.text()));
+  return Fail(QStringLiteral("%1: %2").arg(shown_, error.text()));
 }
 
 int ResultStore::SchemaVersion() {
   if (!Open()) return -1;
   QSqlQuery q(QSqlDatabase::database(connection_));
-  return q.exec(QStringLiteral("PRAGMA user_version")) && q.next() ? q.value(0).toInt() : -1;
+  const QString version = dialect_ == StoreDialect::Postgres
+                              ? QStringLiteral("SELECT version FROM %1").arg(kServerVersionTable)
+                              : QStringLiteral("PRAGMA user_version");
+  return q.exec(version) && q.next() ? q.value(0).toInt() : -1;
 }
 
 QSqlError ResultStore::InsertRun(QSqlDatabase& db, const StoredRun& run) {
@@ -405,7 +522,8 @@ QSqlError ResultStore::InsertRun(QSqlDatabase& db, const StoredRun& run) {
                 "INSERT INTO runs (started, sort_time, group_name, stopped, bench_no, total_tenths, total_seconds, "
                 "user_name, pc_name, os, processor, caches, memory, display, test_directory, origin, sheet_key, "
                 "platform, series, %1) VALUES (%2?)")
-                .arg(QLatin1String(kValueColumns), QStringLiteral("?, ").repeated(19 + 12)));
+                .arg(QLatin1String(kValueColumns), QStringLiteral("?, ").repeated(19 + 12)) +
+            (dialect_ == StoreDialect::Postgres ? QStringLiteral(" RETURNING id") : QString()));
   for (const QVariant& value :
        {Text(run.started), QVariant(qlonglong(run.sortTime)), Text(run.group), QVariant(run.stopped ? 1 : 0),
         Optional(run.benchNo), QVariant(qlonglong(run.totalTenths)), Optional(run.totalSeconds), Text(run.userName),
@@ -416,7 +534,9 @@ QSqlError ResultStore::InsertRun(QSqlDatabase& db, const StoredRun& run) {
   // The values follow from the texts, for a run and an imported sheet alike.
   for (const QVariant& value : ValueFields(ValuesFromText(run.Texts()))) q.addBindValue(value);
   if (!q.exec()) return q.lastError();
-  const qlonglong id = q.lastInsertId().toLongLong();
+  const qlonglong id =
+      dialect_ == StoreDialect::Postgres ? (q.next() ? q.value(0).toLongLong() : 0) : q.lastInsertId().toLongLong();
+  q.finish();
   QSqlQuery t(db);
   t.prepare(QStringLiteral("INSERT INTO tests (run_id, test, tenths, seconds, rate, unit, %1) "
                            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
@@ -560,8 +680,8 @@ bool ResultStore::ExportCsv(const std::vector<int64_t>& ids, QIODevice& out) {
   if (!q.exec(QStringLiteral("SELECT r.id, r.started, r.group_name, r.origin, r.pc_name, r.user_name, r.processor, "
                              "r.stopped, r.bench_no, r.total_tenths, t.test, t.tenths, t.seconds, t.rate, t.unit "
                              "FROM runs r JOIN tests t ON t.run_id = r.id %1"
-                             "ORDER BY r.sort_time DESC, r.id DESC, t.rowid")
-                  .arg(where))) {
+                             "ORDER BY r.sort_time DESC, r.id DESC, t.%2")
+                  .arg(where, dialect_ == StoreDialect::Postgres ? QStringLiteral("ctid") : QStringLiteral("rowid")))) {
     return Fail(q.lastError().text());
   }
   QStringList lines = {

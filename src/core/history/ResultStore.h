@@ -1,5 +1,9 @@
 // ResultStore: every finished run kept in a per-user SQLite database
-// (QStandardPaths::AppDataLocation + "results.sqlite"), through Qt SQL.
+// (QStandardPaths::AppDataLocation + "results.sqlite"), through Qt SQL; or,
+// for a "postgresql://" URL, in a PostgreSQL server's database shared by
+// many machines: the same tables and steps in the server's types, its
+// version in a table of its own, created and upgraded under an advisory
+// lock.
 // Tables `runs` and `tests`; the schema's version in PRAGMA user_version,
 // made whole under a temporary name and then put in place on first use,
 // upgraded in order by numbered steps; WAL journal; each run (and each
@@ -20,6 +24,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/history/StoreLocation.h"
 #include "core/history/StoredRun.h"
 
 class QIODevice;
@@ -89,6 +94,11 @@ class ResultStore {
   bool Create();
   // Whether the open file is TORVIK's store (refused if not), upgraded.
   bool Recognise();
+  // The same for a server: connected, then recognised, created or upgraded.
+  bool OpenServer();
+  bool RecogniseServer();
+  // The schema steps after `from`, and the version they reach.
+  QSqlError UpgradeSteps(QSqlDatabase& db, int from);
   // Runs `body` (which gives the error of its failing statement, or none)
   // in one write transaction, tried again while the store is busy with
   // another copy's; false (Error()) when it failed.
@@ -96,6 +106,8 @@ class ResultStore {
   QSqlError InsertRun(QSqlDatabase& db, const StoredRun& run);
 
   QString path_;
+  QString shown_;  // the path, or the URL without its password
+  StoreDialect dialect_;
   QString connection_;
   QString error_;
   State state_ = State::Closed;

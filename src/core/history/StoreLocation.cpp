@@ -1,0 +1,71 @@
+#include "core/history/StoreLocation.h"
+
+#include <QRegularExpression>
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace torvik {
+
+bool IsServerUrl(const QString& location) {
+  return location.startsWith(QStringLiteral("postgresql://")) || location.startsWith(QStringLiteral("postgres://"));
+}
+
+ServerAddress ParseServerUrl(const QString& url) {
+  ServerAddress address;
+  const QUrl parsed(url, QUrl::StrictMode);
+  if (!IsServerUrl(url) || !parsed.isValid()) {
+    address.error = QStringLiteral("%1 is not a PostgreSQL URL (postgresql://user@host:port/database)")
+                        .arg(ShownLocation(url));
+    return address;
+  }
+  address.host = parsed.host();
+  address.port = parsed.port(-1);
+  address.user = parsed.userName();
+  address.password = parsed.password();
+  address.database = parsed.path().mid(1);
+  if (address.database.isEmpty() || address.database.contains(u'/')) {
+    address.error = QStringLiteral("%1 names no database (postgresql://user@host/database)").arg(ShownLocation(url));
+    return address;
+  }
+  QStringList options;
+  bool timeout = false;
+  for (const auto& [key, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded)) {
+    if (key == u"host") {
+      address.host = value;  // a socket folder
+    } else if (key == u"port") {
+      address.port = value.toInt();
+    } else {
+      if (value.contains(u';') || key.contains(u';')) {
+        address.error = QStringLiteral("%1: a parameter with ';' cannot be passed on").arg(ShownLocation(url));
+        return address;
+      }
+      options << key + u'=' + value;
+      timeout = timeout || key == u"connect_timeout";
+    }
+  }
+  // A server that does not answer is given up after a few seconds: the run
+  // is kept locally all the same.
+  if (!timeout) options << QStringLiteral("connect_timeout=5");
+  address.options = options.join(u';');
+  return address;
+}
+
+QString ShownLocation(const QString& location) {
+  if (!IsServerUrl(location)) return location;
+  QUrl url(location);
+  url.setPassword(QString());
+  return url.toString();
+}
+
+QString ForDialect(const char* statement, StoreDialect dialect) {
+  QString text = QLatin1String(statement);
+  if (dialect == StoreDialect::Sqlite) return text;
+  static const QRegularExpression key(QStringLiteral("\\bINTEGER PRIMARY KEY\\b"));
+  static const QRegularExpression integer(QStringLiteral("\\bINTEGER\\b"));
+  static const QRegularExpression real(QStringLiteral("\\bREAL\\b"));
+  return text.replace(key, QStringLiteral("BIGSERIAL PRIMARY KEY"))
+      .replace(integer, QStringLiteral("BIGINT"))
+      .replace(real, QStringLiteral("DOUBLE PRECISION"));
+}
+
+}  // namespace torvik

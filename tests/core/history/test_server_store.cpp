@@ -1,0 +1,210 @@
+// The results store on a real PostgreSQL server that the test starts itself
+// (initdb and pg_ctl of Debian's postgresql in a scratch folder, listening
+// on a Unix socket only, run as the postgres user when the test runs as
+// root): created on first use, a run kept and read back, an older schema
+// upgraded, a newer or foreign one refused untouched, a server that is not
+// there told quickly. Skipped, with the reason, without the server.
+#include <pwd.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include "core/history/ResultStore.h"
+
+using namespace torvik;
+
+namespace {
+
+// The server's programs: the newest installed version's folder.
+QString ServerBin() {
+  const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  for (auto it = versions.rbegin(); it != versions.rend(); ++it) {
+    const QString bin = QStringLiteral("/usr/lib/postgresql/%1/bin").arg(*it);
+    if (QFile::exists(bin + QStringLiteral("/initdb"))) return bin;
+  }
+  return {};
+}
+
+StoredRun CpuRun(int64_t time) {
+  StoredRun run;
+  run.started = QStringLiteral("2026-12-08T18:54:28+00:00");
+  run.sortTime = time;
+  run.group = QStringLiteral("cpu");
+  run.benchNo = 780;
+  run.totalTenths = 39;
+  run.pcName = QStringLiteral("bench-a");
+  run.processor = QStringLiteral("AuthenticAMD AMD EPYC 2596.13MHz");
+  run.memory = QStringLiteral("24106MB");
+  run.series = QStringLiteral("series-1");
+  run.tests = {StoredTest{"prime", 7, 0.7374, 6.17e8, "ops/s", std::nullopt}};
+  return run;
+}
+
+}  // namespace
+
+class ServerStoreTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    bin_ = ServerBin();
+    if (bin_.isEmpty()) QSKIP("no PostgreSQL server installed (Debian: postgresql)");
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
+      QSKIP("Qt's PostgreSQL driver is not installed (Debian: libqt6sql6-psql)");
+    }
+    QVERIFY(scratch_.isValid());
+    // The server refuses to run as root: then it runs as postgres.
+    if (geteuid() == 0) {
+      const passwd* user = getpwnam("postgres");
+      if (user == nullptr) QSKIP("running as root without a postgres user to run the server as");
+      QVERIFY(chown(QFile::encodeName(scratch_.path()).constData(), user->pw_uid, user->pw_gid) == 0);
+      asUser_ = {QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")};
+    }
+    QVERIFY2(
+        Server({bin_ + QStringLiteral("/initdb"), QStringLiteral("-D"), Data(), QStringLiteral("-A"),
+                QStringLiteral("trust"), QStringLiteral("-U"), QStringLiteral("bench"), QStringLiteral("--no-sync")}),
+        "initdb failed");
+    QVERIFY2(Server({bin_ + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), Data(), QStringLiteral("-o"),
+                     QStringLiteral("-k %1 -c listen_addresses=''").arg(scratch_.path()), QStringLiteral("-l"),
+                     scratch_.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")}),
+             "the server did not start");
+    for (const char* database : {"torvik", "old", "newer", "foreign"}) {
+      QVERIFY(Server({bin_ + QStringLiteral("/createdb"), QStringLiteral("-h"), scratch_.path(), QStringLiteral("-U"),
+                      QStringLiteral("bench"), QLatin1String(database)}));
+    }
+  }
+  void cleanupTestCase() {
+    if (!bin_.isEmpty() && QFile::exists(Data())) {
+      Server({bin_ + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), Data(), QStringLiteral("-m"),
+              QStringLiteral("immediate"), QStringLiteral("stop")});
+    }
+  }
+
+  void createdOnFirstUseKeepsARun() {
+    ResultStore store(Url("torvik"));
+    QVERIFY2(store.Open(), qPrintable(store.Error()));
+    QCOMPARE(store.SchemaVersion(), kStoreSchemaVersion);
+    StoredRun run = CpuRun(100);
+    TestNoise& noise = run.tests[0].noise.emplace();
+    noise.seconds = 0.74;
+    noise.othersCoreSeconds = 0.6;
+    QVERIFY2(store.Record(run), qPrintable(store.Error()));
+    QVERIFY(store.Record(CpuRun(200)));
+    QCOMPARE(store.RunCount(), 2);
+    const std::vector<StoredRun> runs = store.Runs(0, 10);
+    QCOMPARE(runs.front().sortTime, 200);  // newest first
+    const StoredRun back = store.RunWithTests(runs.back().id);
+    QCOMPARE(back.values.processorName, QStringLiteral("AuthenticAMD AMD EPYC"));
+    QCOMPARE(back.values.memoryMb, std::optional<int64_t>(24106));
+    QCOMPARE(*back.tests[0].seconds, 0.7374);
+    QVERIFY(back.tests[0].noise && back.tests[0].noise->SharedProcessor());
+    QCOMPARE(store.SeriesOf(back.id).size(), size_t{2});
+    QVERIFY(store.Delete({back.id}));
+    QCOMPARE(store.RunCount(), 1);
+    // A second copy finds the schema made.
+    ResultStore again(Url("torvik"));
+    QVERIFY2(again.Open(), qPrintable(again.Error()));
+    QCOMPARE(again.RunCount(), 1);
+  }
+
+  // Version 2 as the steps made it, with a run; a newer version; another
+  // program's tables.
+  void olderUpgradedNewerAndForeignRefused() {
+    {
+      QSqlDatabase db = Database("old");
+      QSqlQuery q(db);
+      for (const char* statement :
+           {"CREATE TABLE runs (id BIGSERIAL PRIMARY KEY, started TEXT NOT NULL, sort_time BIGINT NOT NULL, group_name "
+            "TEXT NOT NULL, stopped BIGINT NOT NULL, bench_no BIGINT, total_tenths BIGINT NOT NULL, total_seconds "
+            "DOUBLE "
+            "PRECISION, user_name TEXT NOT NULL, pc_name TEXT NOT NULL, os TEXT NOT NULL, processor TEXT NOT NULL, "
+            "caches TEXT NOT NULL, memory TEXT NOT NULL, display TEXT NOT NULL, test_directory TEXT NOT NULL, origin "
+            "TEXT NOT NULL, sheet_key TEXT)",
+            "CREATE TABLE tests (run_id BIGINT NOT NULL REFERENCES runs(id) ON DELETE CASCADE, test TEXT NOT NULL, "
+            "tenths BIGINT NOT NULL, seconds DOUBLE PRECISION, rate DOUBLE PRECISION, unit TEXT NOT NULL, PRIMARY KEY "
+            "(run_id, test))",
+            "INSERT INTO runs VALUES (1, '8 Dec 2026 18:42:56', 5, 'cpu', 0, 780, 39, NULL, '', 'other-pc', '', "
+            "'AuthenticAMD AMD EPYC 2596.13MHz', '', 'Free:23694MB  Total:24106MB', '?(0x0 0BitColor)', '', 'sheet', "
+            "'k')",
+            "CREATE TABLE torvik_schema (version INTEGER NOT NULL)", "INSERT INTO torvik_schema VALUES (2)"}) {
+        QVERIFY2(q.exec(QLatin1String(statement)), statement);
+      }
+      QSqlQuery newer(Database("newer"));
+      QVERIFY(newer.exec(QStringLiteral("CREATE TABLE torvik_schema (version INTEGER NOT NULL)")));
+      QVERIFY(newer.exec(QStringLiteral("INSERT INTO torvik_schema VALUES (99)")));
+      QSqlQuery foreign(Database("foreign"));
+      QVERIFY(foreign.exec(QStringLiteral("CREATE TABLE runs (id INTEGER, km REAL)")));
+    }
+    for (const char* name : {"old", "newer", "foreign"}) QSqlDatabase::removeDatabase(QLatin1String(name));
+
+    ResultStore old(Url("old"));
+    QVERIFY2(old.Open(), qPrintable(old.Error()));
+    QCOMPARE(old.SchemaVersion(), kStoreSchemaVersion);
+    const StoredRun converted = old.RunWithTests(1);
+    QCOMPARE(converted.values.startedAt, QStringLiteral("2026-12-08T18:42:56"));
+    QCOMPARE(converted.values.memoryMb, std::optional<int64_t>(24106));
+
+    for (const auto& [name, why] : {std::pair{"newer", "newer TORVIK"}, {"foreign", "not TORVIK's"}}) {
+      ResultStore refused(Url(name));
+      QVERIFY(!refused.Open());
+      QVERIFY(refused.Refused());
+      QVERIFY2(refused.Error().contains(QLatin1String(why)), qPrintable(refused.Error()));
+    }
+    QSqlQuery untouched(Database("foreign"));
+    QVERIFY(untouched.exec(QStringLiteral("SELECT count(*) FROM information_schema.tables "
+                                          "WHERE table_schema = current_schema()")) &&
+            untouched.next());
+    QCOMPARE(untouched.value(0).toInt(), 1);  // nothing added
+  }
+
+  // Nobody listening: told within the timeout, not taken for a refusal; a
+  // password in the URL is never shown.
+  void aServerThatIsNotThere() {
+    ResultStore store(QStringLiteral("postgresql://bench:secret@/torvik?host=%1/nowhere").arg(scratch_.path()));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!store.Open());
+    QVERIFY(timer.elapsed() < 6'000);
+    QVERIFY(!store.Refused());
+    QVERIFY2(!store.Error().contains(QStringLiteral("secret")), qPrintable(store.Error()));
+    ResultStore malformed(QStringLiteral("postgresql://bench@host"));  // no database
+    QVERIFY(!malformed.Open() && malformed.Refused());
+  }
+
+ private:
+  QString Data() const { return scratch_.path() + QStringLiteral("/data"); }
+  QString Url(const char* database) const {
+    return QStringLiteral("postgresql://bench@/%1?host=%2").arg(QLatin1String(database), scratch_.path());
+  }
+  QSqlDatabase Database(const char* name) const {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QLatin1String(name));
+    db.setHostName(scratch_.path());
+    db.setUserName(QStringLiteral("bench"));
+    db.setDatabaseName(QLatin1String(name));
+    if (!db.open()) qWarning("%s", qPrintable(db.lastError().text()));
+    return db;
+  }
+  // Runs a server program (as postgres when the test is root); true on success.
+  bool Server(const QStringList& command) const {
+    const QStringList full = asUser_ + command;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(full.first(), full.mid(1));
+    const bool ok =
+        process.waitForFinished(120'000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (!ok) qWarning("%s", process.readAll().constData());
+    return ok;
+  }
+
+  QTemporaryDir scratch_;
+  QString bin_;
+  QStringList asUser_;
+};
+
+QTEST_GUILESS_MAIN(ServerStoreTest)
+#include "test_server_store.moc"
