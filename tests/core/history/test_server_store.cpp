@@ -5,6 +5,7 @@
 // upgraded, a newer or foreign one refused untouched, a server that is not
 // there told quickly. Skipped, with the reason, without the server.
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -58,6 +59,12 @@ class ServerStoreTest : public QObject {
       QSKIP("Qt's PostgreSQL driver is not installed (Debian: libqt6sql6-psql)");
     }
     QVERIFY(scratch_.isValid());
+    // initdb's own shell writes to /dev/null, which some sandboxes replace
+    // by a file only root may write.
+    struct stat null {};
+    if (stat("/dev/null", &null) != 0 || !S_ISCHR(null.st_mode)) {
+      QSKIP("this machine's /dev/null is not a device: the server's initdb cannot run here");
+    }
     // The server refuses to run as root: then it runs as postgres.
     if (geteuid() == 0) {
       const passwd* user = getpwnam("postgres");
