@@ -7,6 +7,10 @@
         <source>計測結果を保存できません: </source>
         <translation>Cannot save the results: </translation>
     </message>
+    <message>
+        <source>共有の計測結果に送れません。%1 件はこの PC に残り、次の計測か torvik --sync で送られます: </source>
+        <translation>Cannot send to the shared results store. %1 run(s) stay on this PC and go with the next run or torvik --sync: </translation>
+    </message>
 </context>
 <context>
     <name>ComparisonChart</name>

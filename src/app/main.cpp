@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
@@ -75,6 +76,8 @@ int RunWindow() {
   ResultStore store(ResultStore::DefaultPath());
   MainWindow FMain(machine);
   BenchSession session(FMain, std::make_unique<UserSettingsStore>(), MachineRules(), machine, &store);
+  std::optional<ResultStore> shared;  // the settings' shared store: each run kept here is sent there
+  if (const QString url = SharedStoreUrl(); !url.isEmpty()) session.SetSharedStore(&shared.emplace(url));
   StageDrawing drawing(FMain, session.State());
   session.SetDrawingWorkloads(&drawing);
   FMain.SetSession(session);
@@ -89,7 +92,7 @@ int RunWindow() {
   return FMain.ExitStatus() != 0 ? FMain.ExitStatus() : exitCode;
 }
 
-int RunCommandLine(const RunOptions& options) {
+int RunCommandLine(const RunOptions& options, const QString& sharedUrl) {
   RegisterFontSubstitutes();
   TerminationWatcher termination;
   HeadlessView view(options.quiet ? nullptr : stderr);
@@ -102,6 +105,8 @@ int RunCommandLine(const RunOptions& options) {
   BenchSession session(
       view, std::make_unique<TestDirectoryOverride>(std::make_unique<UserSettingsStore>(), options.directory),
       MachineRules(), machine, options.record ? &store : nullptr);
+  std::optional<ResultStore> shared;  // each group kept here is sent there
+  if (options.record && !sharedUrl.isEmpty()) session.SetSharedStore(&shared.emplace(sharedUrl));
   HeadlessRun run(options, session, view);
   // The drawing groups draw on a stage window of their own, shown while they draw.
   std::unique_ptr<StageWindow> stage;
@@ -114,6 +119,11 @@ int RunCommandLine(const RunOptions& options) {
     run.SetAfterDrawing([&stage] { stage->hide(); });
   }
   return run.Execute();
+}
+
+// The shared store: --store's, else the settings'; empty for none.
+QString SharedUrl(const CommandLine& command) {
+  return command.storeUrl.isEmpty() ? SharedStoreUrl() : command.storeUrl;
 }
 
 // --quiet: Qt's own notes (a missing XDG_RUNTIME_DIR, font warnings) are
@@ -154,7 +164,8 @@ int main(int argc, char* argv[]) {
     case Action::History:
     case Action::Import:
     case Action::ExportCsv:
-    case Action::Compare: break;
+    case Action::Compare:
+    case Action::Sync: break;
   }
 
   if (command.action == Action::Run && command.run.quiet) defaultHandler = qInstallMessageHandler(OnlyCriticalMessages);
@@ -182,10 +193,24 @@ int main(int argc, char* argv[]) {
       std::fputs("torvik: the graphic and all groups draw on the screen; no display is available\n", stderr);
       exitCode = kExitRefused;
     } else {
-      exitCode = RunCommandLine(command.run);
+      exitCode = RunCommandLine(command.run, SharedUrl(command));
     }
   } else {
-    ResultStore store(ResultStore::DefaultPath());
+    // The store's verbs work on the shared store when one is set.
+    const QString sharedUrl = SharedUrl(command);
+    ResultStore store(sharedUrl.isEmpty() || command.action == Action::Sync ? ResultStore::DefaultPath() : sharedUrl);
+    if (command.action == Action::Sync) {
+      if (sharedUrl.isEmpty()) {
+        std::fputs(
+            "torvik: no shared store to send to: --store URL, or Url in the [Store] group of "
+            "~/.config/Varn/TORVIK.conf\n",
+            stderr);
+        exitCode = kExitRefused;
+      } else {
+        ResultStore shared(sharedUrl);
+        exitCode = SyncStores(store, shared);
+      }
+    }
     if (command.action == Action::History) exitCode = PrintHistory(store, command.run.format);
     if (command.action == Action::Import) exitCode = ImportSheets(store, command.files);
     if (command.action == Action::ExportCsv) exitCode = ExportCsv(store, command.files.first());

@@ -85,8 +85,16 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption compare(QStringLiteral("compare"),
                                    QStringLiteral("Compare the recorded runs A and B (ids as --history lists them; "
                                                   "each with the repetitions of its command), test by test."));
-  parser.addOptions(
-      {help, version, run, dir, repeat, format, output, report, quiet, noRecord, history, import, exportCsv, compare});
+  const QCommandLineOption store(
+      QStringLiteral("store"),
+      QStringLiteral("The shared results store, a PostgreSQL URL (postgresql://user@host/db): "
+                     "runs are kept here and sent there; the store's verbs work on it. "
+                     "Default: Url in the settings' [Store] group."),
+      QStringLiteral("URL"));
+  const QCommandLineOption sync(QStringLiteral("sync"),
+                                QStringLiteral("Send the runs kept here that have not reached the shared store."));
+  parser.addOptions({help, version, run, dir, repeat, format, output, report, quiet, noRecord, history, import,
+                     exportCsv, compare, store, sync});
   parser.addPositionalArgument(QStringLiteral("FILE"),
                                QStringLiteral("With --import: the sheets to import. With --compare: A and B."),
                                QStringLiteral("[FILE...]"));
@@ -108,11 +116,19 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     return result;
   }
   int verbs = 0;
-  for (const QCommandLineOption* verb : {&run, &history, &import, &exportCsv, &compare}) {
+  for (const QCommandLineOption* verb : {&run, &history, &import, &exportCsv, &compare, &sync}) {
     verbs += parser.isSet(*verb) ? 1 : 0;
   }
   if (verbs > 1) {
-    return Usage(QStringLiteral("--run, --history, --import, --export-csv and --compare go one at a time."));
+    return Usage(QStringLiteral("--run, --history, --import, --export-csv, --compare and --sync go one at a time."));
+  }
+  if (parser.isSet(store)) {
+    if (verbs == 0) return Usage(QStringLiteral("--store goes with a verb: --run, --history, --sync ..."));
+    result.storeUrl = parser.value(store).trimmed();
+    if (!result.storeUrl.startsWith(QStringLiteral("postgresql://")) &&
+        !result.storeUrl.startsWith(QStringLiteral("postgres://"))) {
+      return Usage(QStringLiteral("--store takes a PostgreSQL URL: postgresql://user@host:port/database"));
+    }
   }
   if (!parser.isSet(run)) {
     for (const QCommandLineOption* option : {&dir, &repeat, &output, &report, &quiet, &noRecord}) {
@@ -141,6 +157,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       if (positional.isEmpty()) return Usage(QStringLiteral("--import needs the sheets to import."));
       result.action = CommandLine::Action::Import;
       result.files = positional;
+    } else if (parser.isSet(sync)) {
+      result.action = CommandLine::Action::Sync;
     } else if (parser.isSet(exportCsv)) {
       if (parser.value(exportCsv).isEmpty()) return Usage(QStringLiteral("--export-csv needs a file name."));
       result.action = CommandLine::Action::ExportCsv;

@@ -28,11 +28,12 @@ struct RunOptions {
 };
 
 struct CommandLine {
-  enum class Action { Window, Run, History, Import, ExportCsv, Compare, Help, Version, UsageError };
+  enum class Action { Window, Run, History, Import, ExportCsv, Compare, Sync, Help, Version, UsageError };
   Action action = Action::Window;
   RunOptions run;             // Run; History and Compare use its format
   QStringList files;          // Import: the sheets; ExportCsv: the CSV file
   std::vector<int64_t> runs;  // Compare: the two runs' ids, A then B
+  QString storeUrl;           // --store: the shared results store; empty: the settings' or none
   QString text;               // the help, the version line, or what is wrong
 };
 

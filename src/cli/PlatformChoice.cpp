@@ -14,7 +14,8 @@ PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironme
     case Action::History:
     case Action::Import:
     case Action::ExportCsv:
-    case Action::Compare: return {QStringLiteral("offscreen"), {}};
+    case Action::Compare:
+    case Action::Sync: return {QStringLiteral("offscreen"), {}};
     case Action::Run:
       if (!NeedsScreen(command.run.groups)) return {QStringLiteral("offscreen"), {}};
       break;

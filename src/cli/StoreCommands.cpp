@@ -12,6 +12,7 @@
 #include "core/base/TimeValue.h"
 #include "core/history/RunComparison.h"
 #include "core/history/SheetImport.h"
+#include "core/history/StoreSync.h"
 #include "core/report/OutputFile.h"
 #include "core/report/ReportBuilder.h"
 #include "core/results/Timing.h"
@@ -150,6 +151,14 @@ QJsonObject SideObject(const std::vector<StoredRun>& side) {
 }
 
 }  // namespace
+
+int SyncStores(ResultStore& local, ResultStore& shared) {
+  const SyncResult sync = SendWaitingRuns(local, shared);
+  Print(QStringLiteral("%1 run(s) sent, %2 waiting\n").arg(sync.sent).arg(sync.waiting).toUtf8());
+  if (sync.error.isEmpty()) return 0;
+  std::fprintf(stderr, "torvik: %s\n", sync.error.toLocal8Bit().constData());
+  return kFailed;
+}
 
 int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat format) {
   if (!store.Open()) return StoreFailed(store);

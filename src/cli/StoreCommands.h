@@ -19,5 +19,7 @@ int ExportCsv(ResultStore& store, const QString& path);
 // --compare A B: the two runs test by test (text, or JSON); 1 when a run is
 // not in the store.
 int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat format);
+// --sync: sends the runs waiting here to `shared`; 1 when some could not go.
+int SyncStores(ResultStore& local, ResultStore& shared);
 
 }  // namespace torvik

@@ -32,6 +32,10 @@ class CommandLineTest : public QObject {
     QTest::newRow("repeat not a number") << QStringList{"--run", "cpu", "--repeat", "3x"} << A::UsageError << "'3x'";
     QTest::newRow("repeat auto") << QStringList{"--run", "cpu", "--repeat", "AUTO"} << A::Run << "";
     QTest::newRow("compare") << QStringList{"--compare", "3", "12"} << A::Compare << "";
+    QTest::newRow("sync") << QStringList{"--sync", "--store", "postgresql://bench@db/torvik"} << A::Sync << "";
+    QTest::newRow("store without a verb") << QStringList{"--store", "postgresql://db/t"} << A::UsageError << "verb";
+    QTest::newRow("store not a URL") << QStringList{"--history", "--store", "/tmp/x.sqlite"} << A::UsageError
+                                     << "PostgreSQL URL";
     QTest::newRow("compare one run") << QStringList{"--compare", "3"} << A::UsageError << "two run ids";
     QTest::newRow("compare a name") << QStringList{"--compare", "3", "x"} << A::UsageError << "'x'";
     QTest::newRow("format") << QStringList{"--run", "cpu", "--format", "xml"} << A::UsageError << "text or json";

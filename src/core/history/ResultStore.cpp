@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QUuid>
 #include <QVariant>
 #include <atomic>
 
@@ -74,15 +75,20 @@ const std::vector<std::vector<const char*>> kSteps = {
      "ALTER TABLE tests ADD COLUMN governor TEXT",
      "ALTER TABLE tests ADD COLUMN hypervisor INTEGER",
      "ALTER TABLE tests ADD COLUMN load_average REAL"},
+    // 5: a run's identity everywhere (made when it is first kept) and,
+    // locally, whether it has reached the shared store (0: waiting; null:
+    // kept before there was one, never sent).
+    {"ALTER TABLE runs ADD COLUMN uuid TEXT", "CREATE UNIQUE INDEX runs_by_uuid ON runs(uuid)",
+     "ALTER TABLE runs ADD COLUMN sent INTEGER"},
 };
-static_assert(kStoreSchemaVersion == 4);
+static_assert(kStoreSchemaVersion == 5);
 constexpr int kValuesStep = 4;
 
 const char* const kRunColumns =
     "id, started, sort_time, group_name, stopped, bench_no, total_tenths, total_seconds, user_name, pc_name, os, "
     "processor, caches, memory, display, test_directory, origin, sheet_key, platform, series, started_at, "
     "processor_name, clock_mhz, memory_mb, l1_data_kb, l1_instruction_kb, l2_kb, l2_line_bytes, l2_ways, "
-    "screen_width, screen_height, screen_depth, display_adapter";
+    "screen_width, screen_height, screen_depth, display_adapter, uuid, sent";
 const char* const kValueColumns =
     "started_at, processor_name, clock_mhz, memory_mb, l1_data_kb, l1_instruction_kb, l2_kb, l2_line_bytes, "
     "l2_ways, screen_width, screen_height, screen_depth, display_adapter";
@@ -153,6 +159,8 @@ StoredRun RunOf(const QSqlQuery& q) {
                                   &v.l2Ways,   &v.screenWidth,     &v.screenHeight, &v.screenDepth};
   for (int i = 0; i < 8; ++i) *counts[i] = OptionalOf<int>(q.value(24 + i));
   v.displayAdapter = q.value(32).toString();
+  run.uuid = q.value(33).toString();
+  run.sent = q.value(34).isNull() || q.value(34).toInt() != 0;
   return run;
 }
 
@@ -203,8 +211,10 @@ constexpr int kWriteAttempts = 3;
 // server's serialization failure, deadlock and lock not available.
 bool Transient(const QSqlError& error, StoreDialect dialect) {
   if (dialect == StoreDialect::Postgres) {
+    // 23505: another machine sent the same run at the same moment; tried
+    // again, it is found sent.
     const QString state = error.nativeErrorCode();
-    return state == u"40001" || state == u"40P01" || state == u"55P03";
+    return state == u"40001" || state == u"40P01" || state == u"55P03" || state == u"23505";
   }
   const int code = error.nativeErrorCode().toInt() & 0xff;
   return code == 5 || code == 6;
@@ -521,14 +531,31 @@ QSqlError ResultStore::InsertRun(QSqlDatabase& db, const StoredRun& run) {
   q.prepare(QStringLiteral(
                 "INSERT INTO runs (started, sort_time, group_name, stopped, bench_no, total_tenths, total_seconds, "
                 "user_name, pc_name, os, processor, caches, memory, display, test_directory, origin, sheet_key, "
-                "platform, series, %1) VALUES (%2?)")
-                .arg(QLatin1String(kValueColumns), QStringLiteral("?, ").repeated(19 + 12)) +
+                "platform, series, uuid, sent, %1) VALUES (%2?)")
+                .arg(QLatin1String(kValueColumns), QStringLiteral("?, ").repeated(21 + 12)) +
             (dialect_ == StoreDialect::Postgres ? QStringLiteral(" RETURNING id") : QString()));
   for (const QVariant& value :
-       {Text(run.started), QVariant(qlonglong(run.sortTime)), Text(run.group), QVariant(run.stopped ? 1 : 0),
-        Optional(run.benchNo), QVariant(qlonglong(run.totalTenths)), Optional(run.totalSeconds), Text(run.userName),
-        Text(run.pcName), Text(run.os), Text(run.processor), Text(run.caches), Text(run.memory), Text(run.display),
-        Text(run.testDirectory), Text(run.origin), OrNull(run.sheetKey), OrNull(run.platform), OrNull(run.series)}) {
+       {Text(run.started),
+        QVariant(qlonglong(run.sortTime)),
+        Text(run.group),
+        QVariant(run.stopped ? 1 : 0),
+        Optional(run.benchNo),
+        QVariant(qlonglong(run.totalTenths)),
+        Optional(run.totalSeconds),
+        Text(run.userName),
+        Text(run.pcName),
+        Text(run.os),
+        Text(run.processor),
+        Text(run.caches),
+        Text(run.memory),
+        Text(run.display),
+        Text(run.testDirectory),
+        Text(run.origin),
+        OrNull(run.sheetKey),
+        OrNull(run.platform),
+        OrNull(run.series),
+        run.uuid.isEmpty() ? QVariant(QUuid::createUuid().toString(QUuid::WithoutBraces)) : QVariant(run.uuid),
+        QVariant(run.sent ? 1 : 0)}) {
     q.addBindValue(value);
   }
   // The values follow from the texts, for a run and an imported sheet alike.
@@ -657,6 +684,54 @@ std::vector<StoredRun> ResultStore::SeriesOf(int64_t id) {
     if (member != id) series.push_back(RunWithTests(member));
   }
   return series;
+}
+
+std::vector<StoredRun> ResultStore::Unsent() {
+  std::vector<StoredRun> runs;
+  if (!Open()) return runs;
+  std::vector<int64_t> ids;
+  QSqlQuery q(QSqlDatabase::database(connection_));
+  if (!q.exec(QStringLiteral("SELECT id FROM runs WHERE sent = 0 ORDER BY id"))) {
+    Fail(q.lastError().text());
+    return runs;
+  }
+  while (q.next()) ids.push_back(q.value(0).toLongLong());
+  for (int64_t id : ids) runs.push_back(RunWithTests(id));
+  return runs;
+}
+
+bool ResultStore::Receive(const std::vector<StoredRun>& runs, int& received) {
+  received = 0;
+  if (!Open()) return false;
+  const bool written = Write([&](QSqlDatabase& db) {
+    received = 0;  // a retried transaction counts afresh
+    QSqlQuery known(db);
+    known.prepare(QStringLiteral("SELECT 1 FROM runs WHERE uuid = ?"));
+    for (const StoredRun& run : runs) {
+      known.addBindValue(run.uuid);
+      if (!known.exec()) return known.lastError();
+      const bool present = known.next();
+      known.finish();
+      if (present) continue;  // sent before: a run is kept once
+      StoredRun kept = run;
+      kept.sent = true;  // the shared store sends nothing on
+      if (const QSqlError error = InsertRun(db, kept); error.type() != QSqlError::NoError) return error;
+      ++received;
+    }
+    return QSqlError();
+  });
+  if (!written) received = 0;
+  return written;
+}
+
+bool ResultStore::MarkSent(const std::vector<int64_t>& ids) {
+  if (!Open()) return false;
+  if (ids.empty()) return true;
+  return Write([&](QSqlDatabase& db) {
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("UPDATE runs SET sent = 1 WHERE id IN (%1)").arg(IdList(ids)))) return q.lastError();
+    return QSqlError();
+  });
 }
 
 bool ResultStore::Delete(const std::vector<int64_t>& ids) {

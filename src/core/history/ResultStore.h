@@ -33,7 +33,7 @@ class QSqlError;
 
 namespace torvik {
 
-inline constexpr int kStoreSchemaVersion = 4;
+inline constexpr int kStoreSchemaVersion = 5;
 
 struct ImportCounts {
   int imported = 0;
@@ -78,6 +78,15 @@ class ResultStore {
   // command, the same group) oldest first, with their tests; empty when
   // there is no such run.
   std::vector<StoredRun> SeriesOf(int64_t id);
+  // The runs kept here that have not reached the shared store, oldest
+  // first, with their tests.
+  std::vector<StoredRun> Unsent();
+  // The shared store's side of sending: keeps in one transaction the runs
+  // whose uuid it does not have yet (a run sent twice is kept once);
+  // `received` counts the new ones. A failure keeps none.
+  bool Receive(const std::vector<StoredRun>& runs, int& received);
+  // Marks runs kept here as having reached the shared store.
+  bool MarkSent(const std::vector<int64_t>& ids);
   // Deletes the runs and their tests.
   bool Delete(const std::vector<int64_t>& ids);
   // One row per run and test (every run when `ids` is empty), RFC 4180

@@ -39,6 +39,8 @@ struct StoredRun {
   QString sheetKey;   // an imported block's key: the hash of its text, its place among its likes
   QString platform;   // the Qt platform the figures were measured on ("xcb"); empty for a sheet
   QString series;     // the repetitions of one command share it; empty for a window's run and a sheet
+  QString uuid;       // the run's identity in every store; made when it is first kept
+  bool sent = false;  // kept here, it has reached the shared store (or was kept before there was one)
   FactValues values;  // the facts above as values, as the store keeps them
   std::vector<StoredTest> tests;
 

@@ -71,9 +71,19 @@ void BenchSession::Record(const RunRecord& run) {
   bool any = false;
   for (const TestEntry& entry : kTests) any = any || run.results[entry.test].elapsedNs > 0;
   if (!any) return;  // refused before any test: nothing to keep
-  if (store_->Record(RunFromRecord(run)) || storeFailureShown_) return;
-  storeFailureShown_ = true;
-  view_.ShowNotice(texts::CannotRecord() + store_->Error());
+  if (!store_->Record(RunFromRecord(run))) {
+    if (!storeFailureShown_) view_.ShowNotice(texts::CannotRecord() + store_->Error());
+    storeFailureShown_ = true;
+    return;
+  }
+  // Kept here first; then everything waiting goes to the shared store. A
+  // server away or refusing is told once; the runs wait for the next run
+  // or torvik --sync.
+  if (shared_ == nullptr) return;
+  const SyncResult sync = SendWaitingRuns(*store_, *shared_);
+  if (sync.error.isEmpty() || sendFailureShown_) return;
+  sendFailureShown_ = true;
+  view_.ShowNotice(texts::CannotSend().arg(sync.waiting) + sync.error);
 }
 
 BenchSession::Identity BenchSession::IdentityNow() {

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "core/history/ResultStore.h"
+#include "core/history/StoreSync.h"
 #include "core/machine/MachineComponents.h"
 #include "core/results/RunRecord.h"
 #include "core/run/GroupSequencer.h"
@@ -27,6 +28,10 @@ namespace torvik {
 // The text of the notice when the store cannot keep a run.
 namespace texts {
 inline QString CannotRecord() { return QCoreApplication::translate("BenchSession", "計測結果を保存できません: "); }
+inline QString CannotSend() {
+  return QCoreApplication::translate(
+      "BenchSession", "共有の計測結果に送れません。%1 件はこの PC に残り、次の計測か torvik --sync で送られます: ");
+}
 }  // namespace texts
 
 class BenchSession {
@@ -46,6 +51,9 @@ class BenchSession {
   TestDirectory& Directory() { return workloads_.Directory(); }
   const MemoryBuffers& Buffers() const { return workloads_.Buffers(); }
   ResultStore* Store() { return store_; }
+  // The shared store every kept run is sent to after it is kept here; none
+  // (the default) keeps runs here only. Must outlive the session.
+  void SetSharedStore(ResultStore* shared) { shared_ = shared; }
   // The stage's drawing tests (null: the drawing groups fail, naming why).
   void SetDrawingWorkloads(DrawingWorkloads* drawing) { workloads_.SetDrawingWorkloads(drawing); }
 
@@ -105,6 +113,8 @@ class BenchSession {
   QString userName_, pcName_;
   int runDepth_ = 0;
   bool storeFailureShown_ = false;
+  ResultStore* shared_ = nullptr;
+  bool sendFailureShown_ = false;
 };
 
 }  // namespace torvik

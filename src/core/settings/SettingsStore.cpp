@@ -55,6 +55,14 @@ void UserSettingsStore::Write(const QString& name, const QString& value) {
   store->sync();  // a failed write leaves the old value, silently
 }
 
+QString SharedStoreUrl() {
+  if (!Readable(FileOf({}))) return {};
+  const QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varn"),
+                        QStringLiteral("TORVIK"));
+  const QVariant value = store.value(settings::kStoreUrl);
+  return value.typeId() == QMetaType::QString ? value.toString().trimmed() : QString();
+}
+
 QString DefaultTestPath() {
   QString home = QDir::homePath();
   if (!home.endsWith(u'/')) home += u'/';

@@ -16,6 +16,8 @@ inline QString SettingsNotAFile() {
 }  // namespace texts
 
 namespace settings {
+// The shared results store's URL: group Store, key Url (never a password).
+inline const QString kStoreUrl = QStringLiteral("Store/Url");
 inline const QString kDrive = QStringLiteral("Drv");
 inline const QString kUserName = QStringLiteral("YName");
 inline const QString kPcName = QStringLiteral("PCName");
@@ -49,5 +51,9 @@ class UserSettingsStore : public SettingsStore {
 
 // The default test path: the user's home directory with a trailing "/".
 QString DefaultTestPath();
+
+// The shared results store's URL from the user's settings file (group
+// Store, key Url); empty when none is set or the file cannot be read.
+QString SharedStoreUrl();
 
 }  // namespace torvik

@@ -3,7 +3,9 @@
 // on a Unix socket only, run as the postgres user when the test runs as
 // root): created on first use, a run kept and read back, an older schema
 // upgraded, a newer or foreign one refused untouched, a server that is not
-// there told quickly. Skipped, with the reason, without the server.
+// there told quickly; runs kept on a PC sent to it once each, kept waiting
+// while it is stopped and sent after its restart. Skipped, with the reason,
+// without the server.
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +18,7 @@
 #include <QtTest>
 
 #include "core/history/ResultStore.h"
+#include "core/history/StoreSync.h"
 
 using namespace torvik;
 
@@ -80,7 +83,7 @@ class ServerStoreTest : public QObject {
                      QStringLiteral("-k %1 -c listen_addresses=''").arg(scratch_.path()), QStringLiteral("-l"),
                      scratch_.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")}),
              "the server did not start");
-    for (const char* database : {"torvik", "old", "newer", "foreign"}) {
+    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet"}) {
       QVERIFY(Server({bin_ + QStringLiteral("/createdb"), QStringLiteral("-h"), scratch_.path(), QStringLiteral("-U"),
                       QStringLiteral("bench"), QLatin1String(database)}));
     }
@@ -167,6 +170,42 @@ class ServerStoreTest : public QObject {
                                           "WHERE table_schema = current_schema()")) &&
             untouched.next());
     QCOMPARE(untouched.value(0).toInt(), 1);  // nothing added
+  }
+
+  void runsKeptHereAreSentOnce() {
+    ResultStore local(scratch_.path() + QStringLiteral("/local.sqlite"));
+    ResultStore shared(Url("fleet"));
+    QVERIFY(local.Record(CpuRun(1)) && local.Record(CpuRun(2)));
+    SyncResult sync = SendWaitingRuns(local, shared);
+    QVERIFY2(sync.error.isEmpty(), qPrintable(sync.error));
+    QCOMPARE(sync.sent, 2);
+    QCOMPARE(SendWaitingRuns(local, shared).sent, 0);  // nothing waits any more
+    // A run marked waiting again (a send cut short after the server kept it)
+    // is found there: kept once.
+    QVERIFY(local.Unsent().empty());
+    StoredRun resent = local.RunWithTests(local.Runs(0, 1).front().id);
+    resent.sent = false;
+    int received = -1;
+    QVERIFY(shared.Receive({resent}, received));
+    QCOMPARE(received, 0);
+
+    // The server stopped: the run waits here, and goes after the restart.
+    QVERIFY(Server({bin_ + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), Data(), QStringLiteral("-m"),
+                    QStringLiteral("fast"), QStringLiteral("stop")}));
+    QVERIFY(local.Record(CpuRun(3)));
+    ResultStore away(Url("fleet"));
+    sync = SendWaitingRuns(local, away);
+    QCOMPARE(sync.sent, 0);
+    QCOMPARE(sync.waiting, 1);
+    QVERIFY(!sync.error.isEmpty());
+    QVERIFY(Server({bin_ + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), Data(), QStringLiteral("-o"),
+                    QStringLiteral("-k %1 -c listen_addresses=''").arg(scratch_.path()), QStringLiteral("-l"),
+                    scratch_.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")}));
+    ResultStore back(Url("fleet"));
+    sync = SendWaitingRuns(local, back);
+    QVERIFY2(sync.error.isEmpty(), qPrintable(sync.error));
+    QCOMPARE(sync.sent, 1);
+    QCOMPARE(back.RunCount(), 3);
   }
 
   // Nobody listening: told within the timeout, not taken for a refusal; a

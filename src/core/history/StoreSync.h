@@ -1,0 +1,23 @@
+// Sending the runs kept on this PC to the shared store: every run waiting
+// (recorded or imported here, not yet sent) is received by the shared store
+// in one transaction, which keeps a run it already has once, and then
+// marked sent here. A send cut short (a lost connection, a signal) leaves
+// the runs waiting; sent again, none is kept twice. GUI thread (or the
+// command line's one thread).
+#pragma once
+
+#include <QString>
+
+#include "core/history/ResultStore.h"
+
+namespace torvik {
+
+struct SyncResult {
+  int sent = 0;     // new in the shared store
+  int waiting = 0;  // still waiting here
+  QString error;    // why not all were sent; empty when they were
+};
+
+SyncResult SendWaitingRuns(ResultStore& local, ResultStore& shared);
+
+}  // namespace torvik
