@@ -211,7 +211,7 @@ int main(int argc, char* argv[]) {
         exitCode = SyncStores(store, shared);
       }
     }
-    if (command.action == Action::History) exitCode = PrintHistory(store, command.run.format);
+    if (command.action == Action::History) exitCode = PrintHistory(store, command.run.format, command.filter);
     if (command.action == Action::Import) exitCode = ImportSheets(store, command.files);
     if (command.action == Action::ExportCsv) exitCode = ExportCsv(store, command.files.first());
     if (command.action == Action::Compare) {

@@ -91,10 +91,15 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                      "runs are kept here and sent there; the store's verbs work on it. "
                      "Default: Url in the settings' [Store] group."),
       QStringLiteral("URL"));
+  const QCommandLineOption pc(QStringLiteral("pc"), QStringLiteral("With --history: only the runs of this PC name."),
+                              QStringLiteral("NAME"));
+  const QCommandLineOption processor(
+      QStringLiteral("processor"), QStringLiteral("With --history: only the runs whose processor name contains TEXT."),
+      QStringLiteral("TEXT"));
   const QCommandLineOption sync(QStringLiteral("sync"),
                                 QStringLiteral("Send the runs kept here that have not reached the shared store."));
   parser.addOptions({help, version, run, dir, repeat, format, output, report, quiet, noRecord, history, import,
-                     exportCsv, compare, store, sync});
+                     exportCsv, compare, store, sync, pc, processor});
   parser.addPositionalArgument(QStringLiteral("FILE"),
                                QStringLiteral("With --import: the sheets to import. With --compare: A and B."),
                                QStringLiteral("[FILE...]"));
@@ -122,6 +127,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   if (verbs > 1) {
     return Usage(QStringLiteral("--run, --history, --import, --export-csv, --compare and --sync go one at a time."));
   }
+  if ((parser.isSet(pc) || parser.isSet(processor)) && !parser.isSet(history)) {
+    return Usage(QStringLiteral("--pc and --processor go with --history."));
+  }
+  result.filter = {parser.value(pc), parser.value(processor)};
   if (parser.isSet(store)) {
     if (verbs == 0) return Usage(QStringLiteral("--store goes with a verb: --run, --history, --sync ..."));
     result.storeUrl = parser.value(store).trimmed();

@@ -39,7 +39,7 @@ void Print(const QByteArray& bytes) {
 
 }  // namespace
 
-int PrintHistory(ResultStore& store, OutputFormat format) {
+int PrintHistory(ResultStore& store, OutputFormat format, const HistoryFilter& filter) {
   if (!store.Open()) return StoreFailed(store);
   QJsonArray json;
   QByteArray text = QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8\n")
@@ -55,6 +55,8 @@ int PrintHistory(ResultStore& store, OutputFormat format) {
   for (int offset = 0;; offset += kPage) {
     const std::vector<StoredRun> runs = store.Runs(offset, kPage);
     for (const StoredRun& run : runs) {
+      if (!filter.pcName.isEmpty() && run.pcName.compare(filter.pcName, Qt::CaseInsensitive) != 0) continue;
+      if (!filter.processor.isEmpty() && !run.processor.contains(filter.processor, Qt::CaseInsensitive)) continue;
       const QString total = FormatSeconds(TimeValue::FromTenths(run.totalTenths), u'.').trimmed();
       const QString bench = run.benchNo ? QString::number(*run.benchNo) : QStringLiteral("Bench Stop");
       if (format == OutputFormat::Json) {
@@ -64,6 +66,8 @@ int PrintHistory(ResultStore& store, OutputFormat format) {
                                 {"pc_name", run.pcName},
                                 {"user_name", run.userName},
                                 {"processor", run.processor},
+                                {"processor_name", run.values.processorName},
+                                {"clock_mhz", run.values.clockMhz ? QJsonValue(*run.values.clockMhz) : QJsonValue()},
                                 {"bench_no", run.benchNo ? QJsonValue(*run.benchNo) : QJsonValue()},
                                 {"total_tenths", double(run.totalTenths)},
                                 {"total_seconds", run.totalSeconds ? QJsonValue(*run.totalSeconds) : QJsonValue()},

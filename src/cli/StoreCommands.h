@@ -13,7 +13,9 @@
 
 namespace torvik {
 
-int PrintHistory(ResultStore& store, OutputFormat format);
+// --history: every run, or those of --pc (the PC name, whole) and
+// --processor (a part of the processor's name), both any case.
+int PrintHistory(ResultStore& store, OutputFormat format, const HistoryFilter& filter = {});
 int ImportSheets(ResultStore& store, const QStringList& files);
 int ExportCsv(ResultStore& store, const QString& path);
 // --compare A B: the two runs test by test (text, or JSON); 1 when a run is

@@ -302,8 +302,8 @@ void MainWindow::SetStatusText(const QString& text) { LFill->setText(text); }
 void MainWindow::ShowProcessorLine() { LFill->setText(machine_.MeasureProcessorLine()); }
 
 void MainWindow::MCompareClick() {
-  if (session_->Store() == nullptr) return;
-  ComparisonWindow window(*session_->Store(), this);
+  if (session_->ComparedStore() == nullptr) return;
+  ComparisonWindow window(*session_->ComparedStore(), this);
   window.exec();
 }
 

@@ -33,6 +33,7 @@ class CommandLineTest : public QObject {
     QTest::newRow("repeat auto") << QStringList{"--run", "cpu", "--repeat", "AUTO"} << A::Run << "";
     QTest::newRow("compare") << QStringList{"--compare", "3", "12"} << A::Compare << "";
     QTest::newRow("sync") << QStringList{"--sync", "--store", "postgresql://bench@db/torvik"} << A::Sync << "";
+    QTest::newRow("pc without history") << QStringList{"--run", "cpu", "--pc", "a"} << A::UsageError << "--history";
     QTest::newRow("store without a verb") << QStringList{"--store", "postgresql://db/t"} << A::UsageError << "verb";
     QTest::newRow("store not a URL") << QStringList{"--history", "--store", "/tmp/x.sqlite"} << A::UsageError
                                      << "PostgreSQL URL";

@@ -502,7 +502,8 @@ class HeadlessRunTest : public QObject {
   }
 
   // --compare on a store version 2 wrote (converted on opening): a measured
-  // cpu run against an imported one, test by test; a run that is not there.
+  // cpu run against an imported one, test by test; a run that is not there;
+  // --history of one PC name and processor.
   void compareTwoRuns() {
     QTemporaryDir data;
     QVERIFY(QDir(data.path()).mkpath(QStringLiteral("Varn/TORVIK")));
@@ -526,6 +527,12 @@ class HeadlessRunTest : public QObject {
     const Outcome missing = Torvik({"--compare", "1", "99"}, {}, data.path());
     QCOMPARE(missing.exitCode, 1);
     QVERIFY(missing.err.contains("no run 99"));
+    // One machine's runs among many.
+    const Outcome other =
+        Torvik({"--history", "--format", "json", "--pc", "OTHER-PC", "--processor", "epyc"}, {}, data.path());
+    const QJsonArray runs = QJsonDocument::fromJson(other.out).array();
+    QCOMPARE(runs.size(), 2);
+    QCOMPARE(runs[0].toObject()["processor_name"].toString(), QStringLiteral("AuthenticAMD AMD EPYC"));
   }
 
   // Display variables that lead nowhere: what needs no display runs; what

@@ -51,6 +51,10 @@ class BenchSession {
   TestDirectory& Directory() { return workloads_.Directory(); }
   const MemoryBuffers& Buffers() const { return workloads_.Buffers(); }
   ResultStore* Store() { return store_; }
+  // What the comparison window shows: the shared store when there is one
+  // (every machine's runs; a run deleted there is gone for all), else this
+  // PC's.
+  ResultStore* ComparedStore() { return shared_ != nullptr ? shared_ : store_; }
   // The shared store every kept run is sent to after it is kept here; none
   // (the default) keeps runs here only. Must outlive the session.
   void SetSharedStore(ResultStore* shared) { shared_ = shared; }

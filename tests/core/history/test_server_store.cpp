@@ -16,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
+#include <memory>
 
 #include "core/history/ResultStore.h"
 #include "core/history/StoreSync.h"
@@ -83,7 +84,7 @@ class ServerStoreTest : public QObject {
                      QStringLiteral("-k %1 -c listen_addresses=''").arg(scratch_.path()), QStringLiteral("-l"),
                      scratch_.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")}),
              "the server did not start");
-    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet"}) {
+    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet", "crowd"}) {
       QVERIFY(Server({bin_ + QStringLiteral("/createdb"), QStringLiteral("-h"), scratch_.path(), QStringLiteral("-U"),
                       QStringLiteral("bench"), QLatin1String(database)}));
     }
@@ -206,6 +207,42 @@ class ServerStoreTest : public QObject {
     QVERIFY2(sync.error.isEmpty(), qPrintable(sync.error));
     QCOMPARE(sync.sent, 1);
     QCOMPARE(back.RunCount(), 3);
+  }
+
+  // 50 machines sending at once, each a `torvik --sync` with a store of its
+  // own holding one waiting run, the last the same run as the first: every
+  // run lands, none twice.
+  void fiftyMachinesSendAtOnce() {
+    constexpr int kMachines = 50;
+    QString firstUuid;
+    std::vector<std::unique_ptr<QProcess>> machines;
+    for (int i = 0; i < kMachines; ++i) {
+      const QString home = scratch_.path() + QStringLiteral("/machine%1").arg(i);
+      QVERIFY(QDir().mkpath(home + QStringLiteral("/data/Varn/TORVIK")));
+      {
+        ResultStore local(home + QStringLiteral("/data/Varn/TORVIK/results.sqlite"));
+        StoredRun run = CpuRun(1'000 + i);
+        run.pcName = QStringLiteral("pc%1").arg(i);
+        if (i == kMachines - 1) run.uuid = firstUuid;
+        QVERIFY2(local.Record(run), qPrintable(local.Error()));
+        if (i == 0) firstUuid = local.Runs(0, 1).front().uuid;
+      }
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(QLatin1String(name));
+      environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+      environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+      auto& machine = machines.emplace_back(std::make_unique<QProcess>());
+      machine->setProcessEnvironment(environment);
+      machine->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+      machine->start(QStringLiteral(TORVIK_BINARY),
+                     {QStringLiteral("--sync"), QStringLiteral("--store"), Url("crowd")});
+    }
+    for (const auto& machine : machines) {
+      QVERIFY(machine->waitForFinished(60'000));
+      QCOMPARE(machine->exitCode(), 0);
+    }
+    ResultStore shared(Url("crowd"));
+    QCOMPARE(shared.RunCount(), kMachines - 1);
   }
 
   // Nobody listening: told within the timeout, not taken for a refusal; a
