@@ -80,6 +80,13 @@ class ServerStoreTest : public QObject {
         Server({bin_ + QStringLiteral("/initdb"), QStringLiteral("-D"), Data(), QStringLiteral("-A"),
                 QStringLiteral("trust"), QStringLiteral("-U"), QStringLiteral("bench"), QStringLiteral("--no-sync")}),
         "initdb failed");
+    // One role signs in with a password; the others are trusted.
+    QFile hba(Data() + QStringLiteral("/pg_hba.conf"));
+    QVERIFY(hba.open(QIODevice::ReadOnly));
+    const QByteArray rules = "local all secured scram-sha-256\n" + hba.readAll();
+    hba.close();
+    QVERIFY(hba.open(QIODevice::WriteOnly | QIODevice::Truncate) && hba.write(rules) == rules.size());
+    hba.close();
     QVERIFY2(Server({bin_ + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), Data(), QStringLiteral("-o"),
                      QStringLiteral("-k %1 -c listen_addresses=''").arg(scratch_.path()), QStringLiteral("-l"),
                      scratch_.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")}),
@@ -243,6 +250,25 @@ class ServerStoreTest : public QObject {
     }
     ResultStore shared(Url("crowd"));
     QCOMPARE(shared.RunCount(), kMachines - 1);
+  }
+
+  // A wrong password: told (and never shown), the runs wait here.
+  void aWrongPasswordKeepsTheRunsWaiting() {
+    {
+      QSqlQuery q(Database("torvik"));
+      QVERIFY(q.exec(QStringLiteral("CREATE ROLE secured LOGIN PASSWORD 'right'")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("torvik"));
+    ResultStore local(scratch_.path() + QStringLiteral("/secured.sqlite"));
+    QVERIFY(local.Record(CpuRun(5)));
+    ResultStore shared(QStringLiteral("postgresql://secured:wrong@/torvik?host=%1").arg(scratch_.path()));
+    const SyncResult sync = SendWaitingRuns(local, shared);
+    QCOMPARE(sync.waiting, 1);
+    QVERIFY2(sync.error.contains(QStringLiteral("\"secured\"")),
+             qPrintable(sync.error));  // libpq's words, in its language
+    QVERIFY(!sync.error.contains(QStringLiteral("wrong")));
+    QVERIFY(!shared.Refused());  // tried again next time
+    QCOMPARE(local.Unsent().size(), size_t{1});
   }
 
   // Nobody listening: told within the timeout, not taken for a refusal; a
