@@ -14,8 +14,8 @@ ServerAddress ParseServerUrl(const QString& url) {
   ServerAddress address;
   const QUrl parsed(url, QUrl::StrictMode);
   if (!IsServerUrl(url) || !parsed.isValid()) {
-    address.error = QStringLiteral("%1 is not a PostgreSQL URL (postgresql://user@host:port/database)")
-                        .arg(ShownLocation(url));
+    address.error =
+        QStringLiteral("%1 is not a PostgreSQL URL (postgresql://user@host:port/database)").arg(ShownLocation(url));
     return address;
   }
   address.host = parsed.host();
@@ -28,7 +28,7 @@ ServerAddress ParseServerUrl(const QString& url) {
     return address;
   }
   QStringList options;
-  bool timeout = false;
+  bool timeout = false, serverOptions = false;
   for (const auto& [key, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded)) {
     if (key == u"host") {
       address.host = value;  // a socket folder
@@ -41,11 +41,14 @@ ServerAddress ParseServerUrl(const QString& url) {
       }
       options << key + u'=' + value;
       timeout = timeout || key == u"connect_timeout";
+      serverOptions = serverOptions || key == u"options";
     }
   }
-  // A server that does not answer is given up after a few seconds: the run
-  // is kept locally all the same.
+  // A server that does not answer is given up after a few seconds, and a
+  // statement it does not finish after ten: the run is kept locally all the
+  // same and waits.
   if (!timeout) options << QStringLiteral("connect_timeout=5");
+  if (!serverOptions) options << QStringLiteral("options='-c statement_timeout=10000'");
   address.options = options.join(u';');
   return address;
 }

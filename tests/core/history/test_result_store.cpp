@@ -98,6 +98,47 @@ class ResultStoreTest : public QObject {
     QVERIFY(!back.tests[1].noise);  // nobody looked
   }
 
+  // Where a store lives: a file, or a server's URL in libpq's form, its
+  // password never shown, its schema in the server's words.
+  void serverUrls_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("options");  // or the error's words
+    QTest::newRow("a socket folder") << "postgresql://bench@/torvik?host=/run/postgresql"
+                                     << "/run/postgresql" << -1
+                                     << "connect_timeout=5;options='-c statement_timeout=10000'";
+    QTest::newRow("a host, a port, TLS")
+        << "postgres://bench:pw@db.example:5433/torvik?sslmode=verify-full"
+        << "db.example" << 5433 << "sslmode=verify-full;connect_timeout=5;options='-c statement_timeout=10000'";
+    QTest::newRow("its own timeout") << "postgresql://db/torvik?connect_timeout=2"
+                                     << "db" << -1 << "connect_timeout=2;options='-c statement_timeout=10000'";
+    QTest::newRow("no database") << "postgresql://bench@db"
+                                 << "" << -1 << "names no database";
+    QTest::newRow("a ';' in a parameter") << "postgresql://db/t?application_name=a;b"
+                                          << "" << -1 << "';'";
+  }
+  void serverUrls() {
+    QFETCH(QString, url);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QFETCH(QString, options);
+    const ServerAddress address = ParseServerUrl(url);
+    if (host.isEmpty()) {
+      QVERIFY2(address.error.contains(options), qPrintable(address.error));
+      return;
+    }
+    QVERIFY2(address.error.isEmpty(), qPrintable(address.error));
+    QCOMPARE(address.host, host);
+    QCOMPARE(address.port, port);
+    QCOMPARE(address.database, QStringLiteral("torvik"));
+    QCOMPARE(address.options, options);
+    QVERIFY(!ShownLocation(url).contains(QStringLiteral(":pw@")));
+    QVERIFY(IsServerUrl(url) && !IsServerUrl(QStringLiteral("/home/user/results.sqlite")));
+    QCOMPARE(ForDialect("CREATE TABLE t (id INTEGER PRIMARY KEY, n INTEGER, r REAL, s TEXT)", StoreDialect::Postgres),
+             QStringLiteral("CREATE TABLE t (id BIGSERIAL PRIMARY KEY, n BIGINT, r DOUBLE PRECISION, s TEXT)"));
+  }
+
   // A store version 2 wrote (two cpu runs: one measured, two imported from
   // a sheet, one of those with a date in no known format) gets its facts as
   // values, its texts kept.
