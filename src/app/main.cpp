@@ -76,8 +76,14 @@ int RunWindow() {
   ResultStore store(ResultStore::DefaultPath());
   MainWindow FMain(machine);
   BenchSession session(FMain, std::make_unique<UserSettingsStore>(), MachineRules(), machine, &store);
-  std::optional<ResultStore> shared;  // the settings' shared store: each run kept here is sent there
-  if (const QString url = SharedStoreUrl(); !url.isEmpty()) session.SetSharedStore(&shared.emplace(url));
+  // The settings' shared store: the comparison window reads it, and each run
+  // kept here is sent there from a thread of its own.
+  std::optional<ResultStore> shared;
+  std::optional<BackgroundSender> sender;
+  if (const QString url = SharedStoreUrl(); !url.isEmpty()) {
+    session.SetSharedStore(&shared.emplace(url));
+    session.SetBackgroundSender(&sender.emplace(ResultStore::DefaultPath(), url));
+  }
   StageDrawing drawing(FMain, session.State());
   session.SetDrawingWorkloads(&drawing);
   FMain.SetSession(session);

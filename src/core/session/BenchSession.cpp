@@ -79,11 +79,24 @@ void BenchSession::Record(const RunRecord& run) {
   // Kept here first; then everything waiting goes to the shared store. A
   // server away or refusing is told once; the runs wait for the next run
   // or torvik --sync.
+  if (sender_ != nullptr) return sender_->Send();
   if (shared_ == nullptr) return;
   const SyncResult sync = SendWaitingRuns(*store_, *shared_);
-  if (sync.error.isEmpty() || sendFailureShown_) return;
+  if (!sync.error.isEmpty()) TellSendFailure(sync.waiting, sync.error);
+}
+
+void BenchSession::SetBackgroundSender(BackgroundSender* sender) {
+  sender_ = sender;
+  if (sender != nullptr) {
+    QObject::connect(sender, &BackgroundSender::failed, sender,
+                     [this](int waiting, const QString& error) { TellSendFailure(waiting, error); });
+  }
+}
+
+void BenchSession::TellSendFailure(int waiting, const QString& error) {
+  if (sendFailureShown_) return;
   sendFailureShown_ = true;
-  view_.ShowNotice(texts::CannotSend().arg(sync.waiting) + sync.error);
+  view_.ShowNotice(texts::CannotSend().arg(waiting) + error);
 }
 
 BenchSession::Identity BenchSession::IdentityNow() {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/history/BackgroundSender.h"
 #include "core/history/ResultStore.h"
 #include "core/history/StoreSync.h"
 #include "core/machine/MachineComponents.h"
@@ -58,6 +59,9 @@ class BenchSession {
   // The shared store every kept run is sent to after it is kept here; none
   // (the default) keeps runs here only. Must outlive the session.
   void SetSharedStore(ResultStore* shared) { shared_ = shared; }
+  // Sends away from this thread instead (the window): the shared store
+  // above is then only read. Must outlive the session's use of it.
+  void SetBackgroundSender(BackgroundSender* sender);
   // The stage's drawing tests (null: the drawing groups fail, naming why).
   void SetDrawingWorkloads(DrawingWorkloads* drawing) { workloads_.SetDrawingWorkloads(drawing); }
 
@@ -98,6 +102,8 @@ class BenchSession {
   RunRecord ReportRecord();
 
  private:
+  // Told once per session: a shared store away is not news at every run.
+  void TellSendFailure(int waiting, const QString& error);
   // Who ran a run where: the settings as they are now.
   struct Identity {
     QString testPath, userName, pcName;
@@ -118,6 +124,7 @@ class BenchSession {
   int runDepth_ = 0;
   bool storeFailureShown_ = false;
   ResultStore* shared_ = nullptr;
+  BackgroundSender* sender_ = nullptr;
   bool sendFailureShown_ = false;
 };
 

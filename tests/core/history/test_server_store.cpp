@@ -18,6 +18,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "core/history/BackgroundSender.h"
 #include "core/history/ResultStore.h"
 #include "core/history/StoreSync.h"
 
@@ -91,7 +92,7 @@ class ServerStoreTest : public QObject {
                      QStringLiteral("-k %1 -c listen_addresses=''").arg(scratch_.path()), QStringLiteral("-l"),
                      scratch_.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")}),
              "the server did not start");
-    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet", "crowd"}) {
+    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet", "crowd", "window"}) {
       QVERIFY(Server({bin_ + QStringLiteral("/createdb"), QStringLiteral("-h"), scratch_.path(), QStringLiteral("-U"),
                       QStringLiteral("bench"), QLatin1String(database)}));
     }
@@ -250,6 +251,32 @@ class ServerStoreTest : public QObject {
     }
     ResultStore shared(Url("crowd"));
     QCOMPARE(shared.RunCount(), kMachines - 1);
+  }
+
+  // The window's way: sent from a thread of its own, the outcome told back.
+  void sentAwayFromTheCallersThread() {
+    const QString localPath = scratch_.path() + QStringLiteral("/window.sqlite");
+    {
+      ResultStore local(localPath);
+      QVERIFY(local.Record(CpuRun(7)));
+    }
+    BackgroundSender sender(localPath, Url("window"));
+    QSignalSpy sent(&sender, &BackgroundSender::sent);
+    sender.Send();
+    QVERIFY(sent.wait(20'000));
+    QCOMPARE(sent.first().first().toInt(), 1);
+    ResultStore shared(Url("window"));
+    QCOMPARE(shared.RunCount(), 1);
+
+    BackgroundSender away(localPath, QStringLiteral("postgresql://bench@/window?host=%1/nowhere").arg(scratch_.path()));
+    QSignalSpy failed(&away, &BackgroundSender::failed);
+    {
+      ResultStore local(localPath);
+      QVERIFY(local.Record(CpuRun(8)));
+    }
+    away.Send();
+    QVERIFY(failed.wait(20'000));
+    QCOMPARE(failed.first().first().toInt(), 1);
   }
 
   // A wrong password: told (and never shown), the runs wait here.
