@@ -357,6 +357,18 @@
         <source>グラフを書き出す</source>
         <translation>Export graphs</translation>
     </message>
+    <message>
+        <source>共有(&amp;S)...</source>
+        <translation>&amp;Shared store...</translation>
+    </message>
+    <message>
+        <source>複数の PC の計測結果を集める PostgreSQL の URL</source>
+        <translation>The PostgreSQL URL where the runs of many PCs meet</translation>
+    </message>
+    <message>
+        <source>共有の計測結果は次に TORVIK を起動したときから使われます。</source>
+        <translation>The shared results store is used from the next start of TORVIK.</translation>
+    </message>
 </context>
 <context>
     <name>torvik::MainWindow</name>
@@ -477,6 +489,49 @@
     <message>
         <source>※パス形式で指定</source>
         <translation>* given as a path</translation>
+    </message>
+</context>
+<context>
+    <name>torvik::SharedStoreDialog</name>
+    <message>
+        <source>共有の計測結果</source>
+        <translation>Shared results store</translation>
+    </message>
+    <message>
+        <source>複数の PC の計測結果を集める PostgreSQL の URL です。パスワードは書かず、~/.pgpass か PGPASSWORD で渡します。空にすると、この PC だけに保存します。</source>
+        <translation>The PostgreSQL URL where the runs of many PCs meet. Write no password in it: ~/.pgpass or PGPASSWORD supply it. Empty keeps the runs on this PC only.</translation>
+    </message>
+    <message>
+        <source>&amp;URL:</source>
+        <translation>&amp;URL:</translation>
+    </message>
+    <message>
+        <source>接続を試す(&amp;T)</source>
+        <translation>&amp;Test connection</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>PostgreSQL の URL (postgresql://ユーザー@ホスト/データベース) を入力してください。</source>
+        <translation>Enter a PostgreSQL URL (postgresql://user@host/database).</translation>
+    </message>
+    <message>
+        <source>パスワードは URL に書かないでください。~/.pgpass か PGPASSWORD で渡します。</source>
+        <translation>Do not write the password into the URL: ~/.pgpass or PGPASSWORD supply it.</translation>
+    </message>
+    <message>
+        <source>設定ファイルに書けません。</source>
+        <translation>Cannot write the settings file.</translation>
+    </message>
+    <message>
+        <source>URL がありません。</source>
+        <translation>There is no URL.</translation>
+    </message>
+    <message>
+        <source>接続できました。計測結果は %1 件です。</source>
+        <translation>Connected. The store holds %1 run(s).</translation>
     </message>
 </context>
 </TS>

@@ -17,6 +17,7 @@
 #include "core/history/SheetImport.h"
 #include "core/report/OutputFile.h"
 #include "ui/ComparisonChart.h"
+#include "ui/SharedStoreDialog.h"
 #include "ui/WindowCentring.h"
 
 namespace torvik {
@@ -83,6 +84,8 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   export_ = new QPushButton(tr("CSVに書き出す(&E)..."));
   delete_ = new QPushButton(tr("削除(&D)..."));
   auto* close = new QPushButton(tr("閉じる(&C)"));
+  auto* sharing = new QPushButton(tr("共有(&S)..."));
+  sharing->setToolTip(tr("複数の PC の計測結果を集める PostgreSQL の URL"));
   auto* chartRow = new QHBoxLayout;
   for (QWidget* widget : std::initializer_list<QWidget*>{seconds_, rates_, baselineLabel, baseline_}) {
     chartRow->addWidget(widget);
@@ -91,7 +94,9 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   for (QWidget* widget : std::initializer_list<QWidget*>{machine, picture_}) chartRow->addWidget(widget);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  for (QWidget* widget : std::initializer_list<QWidget*>{import, export_, delete_, close}) buttons->addWidget(widget);
+  for (QWidget* widget : std::initializer_list<QWidget*>{sharing, import, export_, delete_, close}) {
+    buttons->addWidget(widget);
+  }
 
   status_ = new QLabel;
   status_->setWordWrap(true);
@@ -133,6 +138,11 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   connect(export_, &QPushButton::clicked, this, &ComparisonWindow::ExportClicked);
   connect(delete_, &QPushButton::clicked, this, &ComparisonWindow::DeleteClicked);
   connect(close, &QPushButton::clicked, this, &QDialog::close);
+  connect(sharing, &QPushButton::clicked, this, [this] {
+    SharedStoreDialog dialog(this);
+    if (dialog.exec() == QDialog::Accepted)
+      status_->setText(tr("共有の計測結果は次に TORVIK を起動したときから使われます。"));
+  });
   RebuildCharts();
 }
 

@@ -3,6 +3,7 @@
 // the CSV export and the deletion; its size on a small screen; and its menu
 // entry.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QtTest>
 
@@ -12,6 +13,7 @@
 #include "core/results/Timing.h"
 #include "core/workloads/WorkerThread.h"
 #include "ui/ComparisonWindow.h"
+#include "ui/SharedStoreDialog.h"
 
 using namespace torvik;
 using namespace torvik::testing;
@@ -192,6 +194,31 @@ class ComparisonTest : public QObject {
     QCOMPARE(store.RunCount(), 1);  // the other imported block
     QCOMPARE(window.Runs().rowCount(), 1);
     QVERIFY(window.ChartedTests().isEmpty());
+  }
+
+  // The shared store's URL, from the comparison window's dialog into the
+  // settings file: a password is refused, an empty URL removes it.
+  void sharedStoreUrlIsKeptWithoutAPassword() {
+    QTemporaryDir config;
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const auto restore = qScopeGuard([&configHome] { qputenv("XDG_CONFIG_HOME", configHome); });
+    SharedStoreDialog dialog;
+    auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("SharedUrl"));
+    url->setText(QStringLiteral("postgresql://bench:secret@db/torvik"));
+    QVERIFY(!dialog.Keep());
+    url->setText(QStringLiteral("/home/user/results.sqlite"));
+    QVERIFY(!dialog.Keep());
+    QVERIFY(SharedStoreUrl().isEmpty());
+    url->setText(QStringLiteral(" postgresql://bench@db/torvik?sslmode=verify-full "));
+    QVERIFY(dialog.Keep());
+    QCOMPARE(SharedStoreUrl(), QStringLiteral("postgresql://bench@db/torvik?sslmode=verify-full"));
+    QFile file(config.path() + QStringLiteral("/Varn/TORVIK.conf"));
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("[Store]"));
+    file.close();
+    url->clear();
+    QVERIFY(dialog.Keep());
+    QVERIFY(SharedStoreUrl().isEmpty());
   }
 
   void theMenuOpensIt() {

@@ -63,6 +63,18 @@ QString SharedStoreUrl() {
   return value.typeId() == QMetaType::QString ? value.toString().trimmed() : QString();
 }
 
+bool SetSharedStoreUrl(const QString& url) {
+  if (!Readable(FileOf({}))) return false;
+  QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varn"), QStringLiteral("TORVIK"));
+  if (url.isEmpty()) {
+    store.remove(settings::kStoreUrl);
+  } else {
+    store.setValue(settings::kStoreUrl, url);
+  }
+  store.sync();
+  return store.status() == QSettings::NoError;
+}
+
 QString DefaultTestPath() {
   QString home = QDir::homePath();
   if (!home.endsWith(u'/')) home += u'/';

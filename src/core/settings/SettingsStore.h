@@ -55,5 +55,8 @@ QString DefaultTestPath();
 // The shared results store's URL from the user's settings file (group
 // Store, key Url); empty when none is set or the file cannot be read.
 QString SharedStoreUrl();
+// Keeps `url` there (removes the key for an empty one); false when the
+// file cannot be written or is not a regular file.
+bool SetSharedStoreUrl(const QString& url);
 
 }  // namespace torvik

@@ -1,0 +1,80 @@
+#include "ui/SharedStoreDialog.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/history/ResultStore.h"
+#include "core/history/StoreLocation.h"
+#include "core/settings/SettingsStore.h"
+
+namespace torvik {
+
+SharedStoreDialog::SharedStoreDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("SharedStore"));
+  setWindowTitle(tr("共有の計測結果"));
+  auto* about =
+      new QLabel(tr("複数の PC の計測結果を集める PostgreSQL の URL です。パスワードは書かず、~/.pgpass "
+                    "か PGPASSWORD で渡します。空にすると、この PC だけに保存します。"));
+  about->setWordWrap(true);
+  url_ = new QLineEdit(SharedStoreUrl());
+  url_->setObjectName(QStringLiteral("SharedUrl"));
+  url_->setPlaceholderText(QStringLiteral("postgresql://bench@db.example/torvik"));
+  url_->setMinimumWidth(420);
+  auto* urlLabel = new QLabel(tr("&URL:"));
+  urlLabel->setBuddy(url_);
+  status_ = new QLabel;
+  status_->setWordWrap(true);
+  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* buttons = new QDialogButtonBox;
+  auto* test = buttons->addButton(tr("接続を試す(&T)"), QDialogButtonBox::ActionRole);
+  auto* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
+  ok->setDefault(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(about);
+  layout->addWidget(urlLabel);
+  layout->addWidget(url_);
+  layout->addWidget(status_);
+  layout->addWidget(buttons);
+  connect(test, &QPushButton::clicked, this, &SharedStoreDialog::TryConnection);
+  connect(buttons, &QDialogButtonBox::accepted, this, &SharedStoreDialog::Keep);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+QString SharedStoreDialog::Refusal(const QString& url) {
+  if (url.isEmpty()) return {};
+  if (!IsServerUrl(url))
+    return tr("PostgreSQL の URL (postgresql://ユーザー@ホスト/データベース) を入力してください。");
+  if (const ServerAddress address = ParseServerUrl(url); !address.error.isEmpty()) return address.error;
+  if (!ParseServerUrl(url).password.isEmpty()) {
+    return tr("パスワードは URL に書かないでください。~/.pgpass か PGPASSWORD で渡します。");
+  }
+  return {};
+}
+
+bool SharedStoreDialog::Keep() {
+  const QString url = url_->text().trimmed();
+  if (const QString refusal = Refusal(url); !refusal.isEmpty()) {
+    status_->setText(refusal);
+    return false;
+  }
+  if (!SetSharedStoreUrl(url)) {
+    status_->setText(tr("設定ファイルに書けません。"));
+    return false;
+  }
+  accept();
+  return true;
+}
+
+void SharedStoreDialog::TryConnection() {
+  const QString url = url_->text().trimmed();
+  if (const QString refusal = Refusal(url); !refusal.isEmpty() || url.isEmpty()) {
+    status_->setText(url.isEmpty() ? tr("URL がありません。") : refusal);
+    return;
+  }
+  ResultStore store(url);
+  status_->setText(store.Open() ? tr("接続できました。計測結果は %1 件です。").arg(store.RunCount()) : store.Error());
+}
+
+}  // namespace torvik

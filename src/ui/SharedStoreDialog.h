@@ -1,0 +1,33 @@
+// SharedStoreDialog: the shared results store's URL, reached from the
+// comparison window: a PostgreSQL URL in libpq's form, tried on request,
+// kept as Url in the settings' [Store] group (empty: this PC's store only).
+// A URL with a password is refused: libpq finds it in ~/.pgpass or
+// PGPASSWORD, and the settings file never holds one. Used from the next
+// start of the program. GUI thread only.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace torvik {
+
+class SharedStoreDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit SharedStoreDialog(QWidget* parent = nullptr);
+
+  // Why `url` cannot be kept; empty when it can (an empty URL included).
+  static QString Refusal(const QString& url);
+  // Keeps the field's URL when it may be kept, and closes; else says why.
+  bool Keep();
+  // Connects to the field's URL and says how it went.
+  void TryConnection();
+
+ private:
+  QLineEdit* url_ = nullptr;
+  QLabel* status_ = nullptr;
+};
+
+}  // namespace torvik
