@@ -586,15 +586,16 @@ bool ResultStore::Record(const StoredRun& run) {
   return Write([&](QSqlDatabase& db) { return InsertRun(db, run); });
 }
 
-bool ResultStore::Import(const std::vector<StoredRun>& runs, ImportCounts& counts) {
+bool ResultStore::InsertNew(const std::vector<StoredRun>& runs, const char* keyColumn, QString StoredRun::*key,
+                            bool markSent, ImportCounts& counts) {
   counts = {};
   if (!Open()) return false;
   const bool written = Write([&](QSqlDatabase& db) {
     counts = {};  // a busy store's first try counted for nothing
     QSqlQuery known(db);
-    known.prepare(QStringLiteral("SELECT 1 FROM runs WHERE sheet_key = ?"));
+    known.prepare(QStringLiteral("SELECT 1 FROM runs WHERE %1 = ?").arg(QLatin1String(keyColumn)));
     for (const StoredRun& run : runs) {
-      known.addBindValue(run.sheetKey);
+      known.addBindValue(run.*key);
       if (!known.exec()) return known.lastError();
       const bool present = known.next();
       known.finish();  // no read stays open across a write
@@ -602,13 +603,19 @@ bool ResultStore::Import(const std::vector<StoredRun>& runs, ImportCounts& count
         ++counts.duplicates;
         continue;
       }
-      if (const QSqlError error = InsertRun(db, run); error.type() != QSqlError::NoError) return error;
+      StoredRun kept = run;
+      if (markSent) kept.sent = true;
+      if (const QSqlError error = InsertRun(db, kept); error.type() != QSqlError::NoError) return error;
       ++counts.imported;
     }
     return QSqlError();
   });
   if (!written) counts = {};
   return written;
+}
+
+bool ResultStore::Import(const std::vector<StoredRun>& runs, ImportCounts& counts) {
+  return InsertNew(runs, "sheet_key", &StoredRun::sheetKey, false, counts);
 }
 
 int ResultStore::RunCount() {
@@ -701,26 +708,10 @@ std::vector<StoredRun> ResultStore::Unsent() {
 }
 
 bool ResultStore::Receive(const std::vector<StoredRun>& runs, int& received) {
-  received = 0;
-  if (!Open()) return false;
-  const bool written = Write([&](QSqlDatabase& db) {
-    received = 0;  // a retried transaction counts afresh
-    QSqlQuery known(db);
-    known.prepare(QStringLiteral("SELECT 1 FROM runs WHERE uuid = ?"));
-    for (const StoredRun& run : runs) {
-      known.addBindValue(run.uuid);
-      if (!known.exec()) return known.lastError();
-      const bool present = known.next();
-      known.finish();
-      if (present) continue;  // sent before: a run is kept once
-      StoredRun kept = run;
-      kept.sent = true;  // the shared store sends nothing on
-      if (const QSqlError error = InsertRun(db, kept); error.type() != QSqlError::NoError) return error;
-      ++received;
-    }
-    return QSqlError();
-  });
-  if (!written) received = 0;
+  // A run sent before is kept once; the shared store sends nothing on.
+  ImportCounts counts;
+  const bool written = InsertNew(runs, "uuid", &StoredRun::uuid, true, counts);
+  received = counts.imported;
   return written;
 }
 

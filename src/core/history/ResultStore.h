@@ -113,6 +113,11 @@ class ResultStore {
   // another copy's; false (Error()) when it failed.
   bool Write(const std::function<QSqlError(QSqlDatabase&)>& body);
   QSqlError InsertRun(QSqlDatabase& db, const StoredRun& run);
+  // Keeps in one transaction the runs whose `key` (in `keyColumn`) the store
+  // does not have yet, counting them and the ones it has; `markSent` keeps
+  // them as sent. A failure keeps none.
+  bool InsertNew(const std::vector<StoredRun>& runs, const char* keyColumn, QString StoredRun::*key, bool markSent,
+                 ImportCounts& counts);
 
   QString path_;
   QString shown_;  // the path, or the URL without its password
