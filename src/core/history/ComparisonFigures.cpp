@@ -15,7 +15,7 @@ ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
     for (const StoredTest& test : run.tests) {
       const std::optional<Test> which = TestOfId(test.test);
       if (!which) continue;
-      const double seconds = test.seconds ? *test.seconds : test.tenths / 10.0;
+      const double seconds = test.Seconds();
       if (seconds <= 0) continue;
       const TestEntry& entry = EntryOf(*which);
       const double rate = test.rate ? *test.rate : entry.standardWork / seconds / entry.perUnit;

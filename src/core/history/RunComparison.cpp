@@ -11,8 +11,7 @@ std::optional<double> SecondsOf(const StoredRun& run, const QString& test, bool&
   for (const StoredTest& stored : run.tests) {
     if (stored.test != test) continue;
     if (stored.noise && stored.noise->Flagged()) noisy = true;
-    if (stored.seconds) return *stored.seconds;
-    return stored.tenths > 0 ? std::optional(stored.tenths / 10.0) : std::nullopt;
+    return stored.Seconds() > 0 ? std::optional(stored.Seconds()) : std::nullopt;
   }
   return std::nullopt;
 }

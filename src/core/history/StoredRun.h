@@ -22,6 +22,9 @@ struct StoredTest {
   std::optional<double> rate;
   QString unit;
   std::optional<TestNoise> noise;  // none for an imported run and before the store kept it
+
+  // The precise seconds, or an imported run's tenths as seconds.
+  double Seconds() const { return seconds ? *seconds : tenths / 10.0; }
 };
 
 struct StoredRun {
