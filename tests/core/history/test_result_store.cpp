@@ -1,12 +1,15 @@
 // The results store: its schema made, upgraded and refused; one transaction
 // per run; files it cannot use left byte for byte; the list, deletion and
-// the CSV export.
+// the CSV export. What either dialect does runs twice: on a file, and on a
+// PostgreSQL server of the test's own (that row skipped, with the reason,
+// without one).
 #include <QBuffer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
 
 #include "core/history/ResultStore.h"
+#include "ScratchServer.h"
 
 using namespace torvik;
 
@@ -63,9 +66,11 @@ class ResultStoreTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void createdOnFirstUse_data() { Dialects(); }
   void createdOnFirstUse() {
-    QTemporaryDir dir;
-    ResultStore store(dir.path() + QStringLiteral("/sub/results.sqlite"));
+    const QString location = FreshLocation();
+    if (location.isEmpty()) QSKIP(qPrintable(server_->Unavailable()));
+    ResultStore store(location);
     QVERIFY2(store.Open(), qPrintable(store.Error()));
     QCOMPARE(store.SchemaVersion(), kStoreSchemaVersion);
     StoredRun run = Run("cpu", 100, {Row("prime", 8, 0.8123, 5.6e8, "ops/s"), Row("trig", 39, 3.9, 3.1e7, "ops/s")});
@@ -96,6 +101,11 @@ class ResultStoreTest : public QObject {
     QCOMPARE(kept.governor, QStringLiteral("schedutil"));
     QVERIFY(kept.hypervisor && kept.SharedProcessor() && kept.ClockMoved());
     QVERIFY(!back.tests[1].noise);  // nobody looked
+    QVERIFY(store.Record(Run("cpu", 200, {Row("prime", 8, 0.8, 5.6e8, "ops/s")})));
+    QCOMPARE(store.SeriesOf(back.id).size(), size_t{1});  // the other run is of another series
+    ResultStore again(location);  // a second copy finds the schema made
+    QVERIFY2(again.Open(), qPrintable(again.Error()));
+    QCOMPARE(again.RunCount(), 2);
   }
 
   // Where a store lives: a file, or a server's URL in libpq's form, its
@@ -279,9 +289,11 @@ class ResultStoreTest : public QObject {
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden), filesBefore);
   }
 
+  void aRunIsKeptWholeOrNotAtAll_data() { Dialects(); }
   void aRunIsKeptWholeOrNotAtAll() {
-    QTemporaryDir dir;
-    ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
+    const QString location = FreshLocation();
+    if (location.isEmpty()) QSKIP(qPrintable(server_->Unavailable()));
+    ResultStore store(location);
     QVERIFY(store.Record(Run("cpu", 1, {Row("prime", 8, 0.8, 1, "ops/s")})));
     // The second test row fails (the same test twice): the run row written
     // just before it must go too.
@@ -291,9 +303,11 @@ class ResultStoreTest : public QObject {
     QCOMPARE(store.RunCount(), 2);
   }
 
+  void listDeleteAndCsv_data() { Dialects(); }
   void listDeleteAndCsv() {
-    QTemporaryDir dir;
-    ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
+    const QString location = FreshLocation();
+    if (location.isEmpty()) QSKIP(qPrintable(server_->Unavailable()));
+    ResultStore store(location);
     QVERIFY(store.Record(
         Run("cpu", 100, {Row("prime", 8, 0.8123, 5.6e8, "ops/s"), Row("trig", 39, 3.91, 3.07e7, "ops/s")})));
     QVERIFY(store.Record(Run("memory", 300, {Row("memory", 0, 0.0443, 48.3, "GB/s")})));
@@ -328,9 +342,11 @@ class ResultStoreTest : public QObject {
 
   // Names come from other machines' sheets: none may run as a formula in a
   // spreadsheet. Numbers stay numbers.
+  void csvKeepsFormulasInert_data() { Dialects(); }
   void csvKeepsFormulasInert() {
-    QTemporaryDir dir;
-    ResultStore store(dir.path() + QStringLiteral("/results.sqlite"));
+    const QString location = FreshLocation();
+    if (location.isEmpty()) QSKIP(qPrintable(server_->Unavailable()));
+    ResultStore store(location);
     StoredRun run = Run("cpu", 100, {Row("prime", 8, 0.8, 5.6e8, "ops/s")});
     run.pcName = QStringLiteral("=HYPERLINK(\"http://x\")");
     run.userName = QStringLiteral("+1");
@@ -349,6 +365,27 @@ class ResultStoreTest : public QObject {
     QCOMPARE(row[header.indexOf("origin")], QStringLiteral("'-x"));
     QCOMPARE(row[header.indexOf("tenths")], QStringLiteral("8"));
   }
+
+ private:
+  static void Dialects() {
+    QTest::addColumn<bool>("server");
+    QTest::newRow("sqlite") << false;
+    QTest::newRow("postgresql") << true;
+  }
+  // A store nobody has used, of the row's dialect: a file in a folder yet to
+  // be made, or a new database on the server (started at the first such
+  // row). Empty when there is no server.
+  QString FreshLocation() {
+    QFETCH(bool, server);
+    const QString name = QStringLiteral("store%1").arg(++stores_);
+    if (!server) return scratch_.path() + u'/' + name + QStringLiteral("/results.sqlite");
+    if (!server_) server_ = std::make_unique<testing::ScratchServer>();
+    return server_->Unavailable().isEmpty() && server_->CreateDatabase(name) ? server_->Url(name) : QString();
+  }
+
+  QTemporaryDir scratch_;
+  std::unique_ptr<testing::ScratchServer> server_;
+  int stores_ = 0;
 };
 
 QTEST_GUILESS_MAIN(ResultStoreTest)

@@ -1,15 +1,11 @@
 // The results store on a real PostgreSQL server that the test starts itself
 // (initdb and pg_ctl of Debian's postgresql in a scratch folder, listening
 // on a Unix socket only, run as the postgres user when the test runs as
-// root): created on first use, a run kept and read back, an older schema
-// upgraded, a newer or foreign one refused untouched, a server that is not
-// there told quickly; runs kept on a PC sent to it once each, kept waiting
-// while it is stopped and sent after its restart. Skipped, with the reason,
-// without the server.
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// root): an older schema upgraded, a newer or foreign one refused untouched,
+// a server that is not there told quickly; runs kept on a PC sent to it once
+// each, kept waiting while it is stopped and sent after its restart.
+// Skipped, with the reason, without the server. (What a store does on
+// either dialect is tested with the local store's tests.)
 #include <QDir>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -21,20 +17,11 @@
 #include "core/history/BackgroundSender.h"
 #include "core/history/ResultStore.h"
 #include "core/history/StoreSync.h"
+#include "ScratchServer.h"
 
 using namespace torvik;
 
 namespace {
-
-// The server's programs: the newest installed version's folder.
-QString ServerBin() {
-  const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-  for (auto it = versions.rbegin(); it != versions.rend(); ++it) {
-    const QString bin = QStringLiteral("/usr/lib/postgresql/%1/bin").arg(*it);
-    if (QFile::exists(bin + QStringLiteral("/initdb"))) return bin;
-  }
-  return {};
-}
 
 StoredRun CpuRun(int64_t time) {
   StoredRun run;
@@ -58,77 +45,10 @@ class ServerStoreTest : public QObject {
 
  private slots:
   void initTestCase() {
-    bin_ = ServerBin();
-    if (bin_.isEmpty()) QSKIP("no PostgreSQL server installed (Debian: postgresql)");
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
-      QSKIP("Qt's PostgreSQL driver is not installed (Debian: libqt6sql6-psql)");
-    }
-    QVERIFY(scratch_.isValid());
-    // initdb's own shell writes to /dev/null, which some sandboxes replace
-    // by a file only root may write.
-    struct stat null {};
-    if (stat("/dev/null", &null) != 0 || !S_ISCHR(null.st_mode)) {
-      QSKIP("this machine's /dev/null is not a device: the server's initdb cannot run here");
-    }
-    // The server refuses to run as root: then it runs as postgres.
-    if (geteuid() == 0) {
-      const passwd* user = getpwnam("postgres");
-      if (user == nullptr) QSKIP("running as root without a postgres user to run the server as");
-      QVERIFY(chown(QFile::encodeName(scratch_.path()).constData(), user->pw_uid, user->pw_gid) == 0);
-      asUser_ = {QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")};
-    }
-    QVERIFY2(
-        Server({bin_ + QStringLiteral("/initdb"), QStringLiteral("-D"), Data(), QStringLiteral("-A"),
-                QStringLiteral("trust"), QStringLiteral("-U"), QStringLiteral("bench"), QStringLiteral("--no-sync")}),
-        "initdb failed");
-    // One role signs in with a password; the others are trusted.
-    QFile hba(Data() + QStringLiteral("/pg_hba.conf"));
-    QVERIFY(hba.open(QIODevice::ReadOnly));
-    const QByteArray rules = "local all secured scram-sha-256\n" + hba.readAll();
-    hba.close();
-    QVERIFY(hba.open(QIODevice::WriteOnly | QIODevice::Truncate) && hba.write(rules) == rules.size());
-    hba.close();
-    QVERIFY2(Server({bin_ + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), Data(), QStringLiteral("-o"),
-                     QStringLiteral("-k %1 -c listen_addresses=''").arg(scratch_.path()), QStringLiteral("-l"),
-                     scratch_.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")}),
-             "the server did not start");
+    if (!server_.Unavailable().isEmpty()) QSKIP(qPrintable(server_.Unavailable()));
     for (const char* database : {"torvik", "old", "newer", "foreign", "fleet", "crowd", "window"}) {
-      QVERIFY(Server({bin_ + QStringLiteral("/createdb"), QStringLiteral("-h"), scratch_.path(), QStringLiteral("-U"),
-                      QStringLiteral("bench"), QLatin1String(database)}));
+      QVERIFY(server_.CreateDatabase(QLatin1String(database)));
     }
-  }
-  void cleanupTestCase() {
-    if (!bin_.isEmpty() && QFile::exists(Data())) {
-      Server({bin_ + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), Data(), QStringLiteral("-m"),
-              QStringLiteral("immediate"), QStringLiteral("stop")});
-    }
-  }
-
-  void createdOnFirstUseKeepsARun() {
-    ResultStore store(Url("torvik"));
-    QVERIFY2(store.Open(), qPrintable(store.Error()));
-    QCOMPARE(store.SchemaVersion(), kStoreSchemaVersion);
-    StoredRun run = CpuRun(100);
-    TestNoise& noise = run.tests[0].noise.emplace();
-    noise.seconds = 0.74;
-    noise.othersCoreSeconds = 0.6;
-    QVERIFY2(store.Record(run), qPrintable(store.Error()));
-    QVERIFY(store.Record(CpuRun(200)));
-    QCOMPARE(store.RunCount(), 2);
-    const std::vector<StoredRun> runs = store.Runs(0, 10);
-    QCOMPARE(runs.front().sortTime, 200);  // newest first
-    const StoredRun back = store.RunWithTests(runs.back().id);
-    QCOMPARE(back.values.processorName, QStringLiteral("AuthenticAMD AMD EPYC"));
-    QCOMPARE(back.values.memoryMb, std::optional<int64_t>(24106));
-    QCOMPARE(*back.tests[0].seconds, 0.7374);
-    QVERIFY(back.tests[0].noise && back.tests[0].noise->SharedProcessor());
-    QCOMPARE(store.SeriesOf(back.id).size(), size_t{2});
-    QVERIFY(store.Delete({back.id}));
-    QCOMPARE(store.RunCount(), 1);
-    // A second copy finds the schema made.
-    ResultStore again(Url("torvik"));
-    QVERIFY2(again.Open(), qPrintable(again.Error()));
-    QCOMPARE(again.RunCount(), 1);
   }
 
   // Version 2 as the steps made it, with a run; a newer version; another
@@ -199,17 +119,14 @@ class ServerStoreTest : public QObject {
     QCOMPARE(received, 0);
 
     // The server stopped: the run waits here, and goes after the restart.
-    QVERIFY(Server({bin_ + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), Data(), QStringLiteral("-m"),
-                    QStringLiteral("fast"), QStringLiteral("stop")}));
+    QVERIFY(server_.Stop());
     QVERIFY(local.Record(CpuRun(3)));
     ResultStore away(Url("fleet"));
     sync = SendWaitingRuns(local, away);
     QCOMPARE(sync.sent, 0);
     QCOMPARE(sync.waiting, 1);
     QVERIFY(!sync.error.isEmpty());
-    QVERIFY(Server({bin_ + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), Data(), QStringLiteral("-o"),
-                    QStringLiteral("-k %1 -c listen_addresses=''").arg(scratch_.path()), QStringLiteral("-l"),
-                    scratch_.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")}));
+    QVERIFY(server_.Start());
     ResultStore back(Url("fleet"));
     sync = SendWaitingRuns(local, back);
     QVERIFY2(sync.error.isEmpty(), qPrintable(sync.error));
@@ -268,7 +185,7 @@ class ServerStoreTest : public QObject {
     ResultStore shared(Url("window"));
     QCOMPARE(shared.RunCount(), 1);
 
-    BackgroundSender away(localPath, QStringLiteral("postgresql://bench@/window?host=%1/nowhere").arg(scratch_.path()));
+    BackgroundSender away(localPath, QStringLiteral("postgresql://bench@/window?host=%1/nowhere").arg(server_.SocketFolder()));
     QSignalSpy failed(&away, &BackgroundSender::failed);
     {
       ResultStore local(localPath);
@@ -288,7 +205,7 @@ class ServerStoreTest : public QObject {
     QSqlDatabase::removeDatabase(QStringLiteral("torvik"));
     ResultStore local(scratch_.path() + QStringLiteral("/secured.sqlite"));
     QVERIFY(local.Record(CpuRun(5)));
-    ResultStore shared(QStringLiteral("postgresql://secured:wrong@/torvik?host=%1").arg(scratch_.path()));
+    ResultStore shared(server_.Url(QStringLiteral("torvik"), QStringLiteral("secured"), QStringLiteral("wrong")));
     const SyncResult sync = SendWaitingRuns(local, shared);
     QCOMPARE(sync.waiting, 1);
     QVERIFY2(sync.error.contains(QStringLiteral("\"secured\"")),
@@ -301,7 +218,7 @@ class ServerStoreTest : public QObject {
   // Nobody listening: told within the timeout, not taken for a refusal; a
   // password in the URL is never shown.
   void aServerThatIsNotThere() {
-    ResultStore store(QStringLiteral("postgresql://bench:secret@/torvik?host=%1/nowhere").arg(scratch_.path()));
+    ResultStore store(QStringLiteral("postgresql://bench:secret@/torvik?host=%1/nowhere").arg(server_.SocketFolder()));
     QElapsedTimer timer;
     timer.start();
     QVERIFY(!store.Open());
@@ -313,33 +230,19 @@ class ServerStoreTest : public QObject {
   }
 
  private:
-  QString Data() const { return scratch_.path() + QStringLiteral("/data"); }
-  QString Url(const char* database) const {
-    return QStringLiteral("postgresql://bench@/%1?host=%2").arg(QLatin1String(database), scratch_.path());
-  }
+  QString Url(const char* database) const { return server_.Url(QLatin1String(database)); }
   QSqlDatabase Database(const char* name) const {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QLatin1String(name));
-    db.setHostName(scratch_.path());
+    db.setHostName(server_.SocketFolder());
     db.setUserName(QStringLiteral("bench"));
     db.setDatabaseName(QLatin1String(name));
     if (!db.open()) qWarning("%s", qPrintable(db.lastError().text()));
     return db;
   }
-  // Runs a server program (as postgres when the test is root); true on success.
-  bool Server(const QStringList& command) const {
-    const QStringList full = asUser_ + command;
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(full.first(), full.mid(1));
-    const bool ok =
-        process.waitForFinished(120'000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    if (!ok) qWarning("%s", process.readAll().constData());
-    return ok;
-  }
 
+  // One role signs in with a password; the others are trusted.
+  testing::ScratchServer server_{"local all secured scram-sha-256"};
   QTemporaryDir scratch_;
-  QString bin_;
-  QStringList asUser_;
 };
 
 QTEST_GUILESS_MAIN(ServerStoreTest)

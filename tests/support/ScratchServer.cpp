@@ -1,0 +1,115 @@
+#include "ScratchServer.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+
+namespace torvik::testing {
+namespace {
+
+// The server's programs: the newest installed version's folder.
+QString ServerBin() {
+  const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  for (auto it = versions.rbegin(); it != versions.rend(); ++it) {
+    const QString bin = QStringLiteral("/usr/lib/postgresql/%1/bin").arg(*it);
+    if (QFile::exists(bin + QStringLiteral("/initdb"))) return bin;
+  }
+  return {};
+}
+
+}  // namespace
+
+ScratchServer::ScratchServer(const QByteArray& firstRules) : bin_(ServerBin()) {
+  if (bin_.isEmpty()) {
+    unavailable_ = QStringLiteral("no PostgreSQL server installed (Debian: postgresql)");
+    return;
+  }
+  if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
+    unavailable_ = QStringLiteral("Qt's PostgreSQL driver is not installed (Debian: libqt6sql6-psql)");
+    return;
+  }
+  // initdb's own shell writes to /dev/null, which some sandboxes replace by
+  // a file only root may write.
+  struct stat null {};
+  if (stat("/dev/null", &null) != 0 || !S_ISCHR(null.st_mode)) {
+    unavailable_ = QStringLiteral("this machine's /dev/null is not a device: the server's initdb cannot run here");
+    return;
+  }
+  if (!scratch_.isValid()) {
+    unavailable_ = QStringLiteral("no scratch folder: ") + scratch_.errorString();
+    return;
+  }
+  if (geteuid() == 0) {
+    const passwd* user = getpwnam("postgres");
+    if (user == nullptr || chown(QFile::encodeName(scratch_.path()).constData(), user->pw_uid, user->pw_gid) != 0) {
+      unavailable_ = QStringLiteral("running as root without a postgres user to run the server as");
+      return;
+    }
+    asUser_ = {QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")};
+  }
+  if (!Program(QStringLiteral("initdb"), {QStringLiteral("-D"), DataFolder(), QStringLiteral("-A"),
+                                          QStringLiteral("trust"), QStringLiteral("-U"), QStringLiteral("bench"),
+                                          QStringLiteral("--no-sync")})) {
+    unavailable_ = QStringLiteral("initdb failed");
+    return;
+  }
+  if (!firstRules.isEmpty()) {
+    QFile hba(DataFolder() + QStringLiteral("/pg_hba.conf"));
+    QByteArray rules;
+    if (hba.open(QIODevice::ReadOnly)) rules = firstRules + '\n' + hba.readAll();
+    hba.close();
+    if (rules.isEmpty() || !hba.open(QIODevice::WriteOnly | QIODevice::Truncate) || hba.write(rules) != rules.size()) {
+      unavailable_ = QStringLiteral("cannot write pg_hba.conf");
+      return;
+    }
+  }
+  if (!Start()) unavailable_ = QStringLiteral("the server did not start");
+}
+
+ScratchServer::~ScratchServer() {
+  if (running_) Program(QStringLiteral("pg_ctl"), {"-D", DataFolder(), "-m", "immediate", "stop"});
+}
+
+bool ScratchServer::Start() {
+  running_ = Program(QStringLiteral("pg_ctl"),
+                     {QStringLiteral("-D"), DataFolder(), QStringLiteral("-o"),
+                      QStringLiteral("-k %1 -c listen_addresses=''").arg(scratch_.path()), QStringLiteral("-l"),
+                      scratch_.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")});
+  return running_;
+}
+
+bool ScratchServer::Stop() {
+  running_ = !Program(QStringLiteral("pg_ctl"), {"-D", DataFolder(), "-m", "fast", "stop"});
+  return !running_;
+}
+
+bool ScratchServer::CreateDatabase(const QString& name) {
+  return Program(QStringLiteral("createdb"), {QStringLiteral("-h"), scratch_.path(), QStringLiteral("-U"),
+                                              QStringLiteral("bench"), name});
+}
+
+QString ScratchServer::Url(const QString& database) const {
+  return QStringLiteral("postgresql://bench@/%1?host=%2").arg(database, scratch_.path());
+}
+
+QString ScratchServer::Url(const QString& database, const QString& user, const QString& password) const {
+  return QStringLiteral("postgresql://%1:%2@/%3?host=%4").arg(user, password, database, scratch_.path());
+}
+
+bool ScratchServer::Program(const QString& name, const QStringList& arguments) const {
+  const QStringList command = asUser_ + QStringList{bin_ + u'/' + name} + arguments;
+  QProcess process;
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.start(command.first(), command.mid(1));
+  const bool ok =
+      process.waitForFinished(120'000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+  if (!ok) qWarning("%s: %s", qPrintable(name), process.readAll().constData());
+  return ok;
+}
+
+}  // namespace torvik::testing
