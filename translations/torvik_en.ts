@@ -365,10 +365,6 @@
         <source>複数の PC の計測結果を集める PostgreSQL の URL</source>
         <translation>The PostgreSQL URL where the runs of many PCs meet</translation>
     </message>
-    <message>
-        <source>共有の計測結果は次に TORVIK を起動したときから使われます。</source>
-        <translation>The shared results store is used from the next start of TORVIK.</translation>
-    </message>
 </context>
 <context>
     <name>torvik::MainWindow</name>

@@ -12,7 +12,6 @@
 #include <QScreen>
 #include <cstdio>
 #include <memory>
-#include <optional>
 
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
@@ -78,12 +77,7 @@ int RunWindow() {
   BenchSession session(FMain, std::make_unique<UserSettingsStore>(), MachineRules(), machine, &store);
   // The settings' shared store: the comparison window reads it, and each run
   // kept here is sent there from a thread of its own.
-  std::optional<ResultStore> shared;
-  std::optional<BackgroundSender> sender;
-  if (const QString url = SharedStoreUrl(); !url.isEmpty()) {
-    session.SetSharedStore(&shared.emplace(url));
-    session.SetBackgroundSender(&sender.emplace(ResultStore::DefaultPath(), url));
-  }
+  session.UseSharedStore(SharedStoreUrl(), BenchSession::Sending::FromThreadOfItsOwn);
   StageDrawing drawing(FMain, session.State());
   session.SetDrawingWorkloads(&drawing);
   FMain.SetSession(session);
@@ -111,8 +105,7 @@ int RunCommandLine(const RunOptions& options, const QString& sharedUrl) {
   BenchSession session(
       view, std::make_unique<TestDirectoryOverride>(std::make_unique<UserSettingsStore>(), options.directory),
       MachineRules(), machine, options.record ? &store : nullptr);
-  std::optional<ResultStore> shared;  // each group kept here is sent there
-  if (options.record && !sharedUrl.isEmpty()) session.SetSharedStore(&shared.emplace(sharedUrl));
+  session.UseSharedStore(sharedUrl, BenchSession::Sending::WithinRecord);  // each group kept here is sent there
   HeadlessRun run(options, session, view);
   // The drawing groups draw on a stage window of their own, shown while they draw.
   std::unique_ptr<StageWindow> stage;

@@ -140,8 +140,7 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   connect(close, &QPushButton::clicked, this, &QDialog::close);
   connect(sharing, &QPushButton::clicked, this, [this] {
     SharedStoreDialog dialog(this);
-    if (dialog.exec() == QDialog::Accepted)
-      status_->setText(tr("共有の計測結果は次に TORVIK を起動したときから使われます。"));
+    if (dialog.exec() == QDialog::Accepted) emit sharedStoreChosen(dialog.Url());
   });
   RebuildCharts();
 }

@@ -59,6 +59,11 @@ class ComparisonWindow : public QDialog {
   // The charts as PNG, or SVG for a path ending in .svg; empty, or why not.
   QString ExportCharts(const QString& path);
 
+ signals:
+  // The shared store's URL was changed in its dialog (empty: none); whoever
+  // opened the window switches stores and opens it again on the new one.
+  void sharedStoreChosen(const QString& url);
+
  protected:
   void hideEvent(QHideEvent* event) override;
 

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QShortcut>
+#include <optional>
 
 #include "core/base/Errors.h"
 #include "core/base/Version.h"
@@ -302,9 +303,20 @@ void MainWindow::SetStatusText(const QString& text) { LFill->setText(text); }
 void MainWindow::ShowProcessorLine() { LFill->setText(machine_.MeasureProcessorLine()); }
 
 void MainWindow::MCompareClick() {
-  if (session_->ComparedStore() == nullptr) return;
-  ComparisonWindow window(*session_->ComparedStore(), this);
-  window.exec();
+  // Another shared store chosen in the window: the session switches to it
+  // once the window is closed (nothing reads the old one any more), and the
+  // window opens again on it.
+  std::optional<QString> chosen = QString();
+  while (chosen && session_->ComparedStore() != nullptr) {
+    ComparisonWindow window(*session_->ComparedStore(), this);
+    chosen.reset();
+    connect(&window, &ComparisonWindow::sharedStoreChosen, &window, [&](const QString& url) {
+      chosen = url;
+      window.accept();
+    });
+    window.exec();
+    if (chosen) session_->UseSharedStore(*chosen, BenchSession::Sending::FromThreadOfItsOwn);
+  }
 }
 
 void MainWindow::SetGauge(int progress) { gauge_->SetProgress(progress); }

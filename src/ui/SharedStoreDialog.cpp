@@ -54,7 +54,7 @@ QString SharedStoreDialog::Refusal(const QString& url) {
 }
 
 bool SharedStoreDialog::Keep() {
-  const QString url = url_->text().trimmed();
+  const QString url = Url();
   if (const QString refusal = Refusal(url); !refusal.isEmpty()) {
     status_->setText(refusal);
     return false;
@@ -68,7 +68,7 @@ bool SharedStoreDialog::Keep() {
 }
 
 void SharedStoreDialog::TryConnection() {
-  const QString url = url_->text().trimmed();
+  const QString url = Url();
   if (const QString refusal = Refusal(url); !refusal.isEmpty() || url.isEmpty()) {
     status_->setText(url.isEmpty() ? tr("URL がありません。") : refusal);
     return;

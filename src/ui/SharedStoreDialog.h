@@ -2,8 +2,7 @@
 // comparison window: a PostgreSQL URL in libpq's form, tried on request,
 // kept as Url in the settings' [Store] group (empty: this PC's store only).
 // A URL with a password is refused: libpq finds it in ~/.pgpass or
-// PGPASSWORD, and the settings file never holds one. Used from the next
-// start of the program. GUI thread only.
+// PGPASSWORD, and the settings file never holds one. GUI thread only.
 #pragma once
 
 #include <QDialog>
@@ -24,6 +23,8 @@ class SharedStoreDialog : public QDialog {
   bool Keep();
   // Connects to the field's URL and says how it went.
   void TryConnection();
+  // The URL as it is kept (the field's, trimmed).
+  QString Url() const { return url_->text().trimmed(); }
 
  private:
   QLineEdit* url_ = nullptr;

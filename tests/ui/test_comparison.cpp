@@ -229,6 +229,23 @@ class ComparisonTest : public QObject {
     for (QAction* entry : entries) names << (entry->isSeparator() ? QStringLiteral("-") : entry->objectName());
     QCOMPARE(names, QStringList({"MSet", "MCompare", "-", "MExit"}));
     QCOMPARE(main.findChild<QAction*>(QStringLiteral("MCompare"))->text(), QStringLiteral("計測結果の比較"));
+
+    // A shared store chosen in the window: the window opens again, on it;
+    // none chosen: on this PC's store again.
+    const QString away = QStringLiteral("postgresql://bench@/torvik?host=") + data_.path() + QStringLiteral("/none");
+    QStringList opened;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+      auto* window = qobject_cast<ComparisonWindow*>(QApplication::activeModalWidget());
+      if (window == nullptr) return;
+      opened << composed.session.ComparedStore()->Path();
+      if (opened.size() == 1) emit window->sharedStoreChosen(away);
+      if (opened.size() == 2) emit window->sharedStoreChosen(QString());
+      if (opened.size() >= 3) window->close();
+    });
+    answer.start(50);
+    main.findChild<QAction*>(QStringLiteral("MCompare"))->trigger();  // returns when closed
+    QCOMPARE(opened, QStringList({composed.store.Path(), away, composed.store.Path()}));
   }
 
  private:

@@ -79,18 +79,27 @@ void BenchSession::Record(const RunRecord& run) {
   // Kept here first; then everything waiting goes to the shared store. A
   // server away or refusing is told once; the runs wait for the next run
   // or torvik --sync.
-  if (sender_ != nullptr) return sender_->Send();
-  if (shared_ == nullptr) return;
-  const SyncResult sync = SendWaitingRuns(*store_, *shared_);
-  if (!sync.error.isEmpty()) TellSendFailure(sync.waiting, sync.error);
+  SendWaitingRuns();
 }
 
-void BenchSession::SetBackgroundSender(BackgroundSender* sender) {
-  sender_ = sender;
-  if (sender != nullptr) {
-    QObject::connect(sender, &BackgroundSender::failed, sender,
+void BenchSession::UseSharedStore(const QString& url, Sending sending) {
+  sender_.reset();
+  shared_.reset();
+  sendFailureShown_ = false;  // another server: its failure is news
+  if (url.isEmpty() || store_ == nullptr) return;
+  shared_ = std::make_unique<ResultStore>(url);
+  if (sending == Sending::FromThreadOfItsOwn) {
+    sender_ = std::make_unique<BackgroundSender>(store_->Path(), url);
+    QObject::connect(sender_.get(), &BackgroundSender::failed, sender_.get(),
                      [this](int waiting, const QString& error) { TellSendFailure(waiting, error); });
   }
+}
+
+void BenchSession::SendWaitingRuns() {
+  if (sender_) return sender_->Send();
+  if (!shared_) return;
+  const SyncResult sync = torvik::SendWaitingRuns(*store_, *shared_);
+  if (!sync.error.isEmpty()) TellSendFailure(sync.waiting, sync.error);
 }
 
 void BenchSession::TellSendFailure(int waiting, const QString& error) {

@@ -55,13 +55,17 @@ class BenchSession {
   // What the comparison window shows: the shared store when there is one
   // (every machine's runs; a run deleted there is gone for all), else this
   // PC's.
-  ResultStore* ComparedStore() { return shared_ != nullptr ? shared_ : store_; }
-  // The shared store every kept run is sent to after it is kept here; none
-  // (the default) keeps runs here only. Must outlive the session.
-  void SetSharedStore(ResultStore* shared) { shared_ = shared; }
-  // Sends away from this thread instead (the window): the shared store
-  // above is then only read. Must outlive the session's use of it.
-  void SetBackgroundSender(BackgroundSender* sender);
+  ResultStore* ComparedStore() { return shared_ ? shared_.get() : store_; }
+  // How kept runs travel to the shared store: within Record (the command
+  // line), or from a thread of their own (the window, which must not stand
+  // still while a server that is away is waited for).
+  enum class Sending { WithinRecord, FromThreadOfItsOwn };
+  // The shared store at `url` that every run kept here is sent to after it
+  // is kept, and that the comparison window reads; an empty URL (the
+  // default) keeps runs here only. Replaces the one before (a send under
+  // way ends first); what waits goes with the next run kept. Needs a store
+  // here.
+  void UseSharedStore(const QString& url, Sending sending);
   // The stage's drawing tests (null: the drawing groups fail, naming why).
   void SetDrawingWorkloads(DrawingWorkloads* drawing) { workloads_.SetDrawingWorkloads(drawing); }
 
@@ -102,6 +106,8 @@ class BenchSession {
   RunRecord ReportRecord();
 
  private:
+  // Everything kept here and not yet sent, to the shared store if any.
+  void SendWaitingRuns();
   // Told once per session: a shared store away is not news at every run.
   void TellSendFailure(int waiting, const QString& error);
   // Who ran a run where: the settings as they are now.
@@ -123,8 +129,8 @@ class BenchSession {
   QString userName_, pcName_;
   int runDepth_ = 0;
   bool storeFailureShown_ = false;
-  ResultStore* shared_ = nullptr;
-  BackgroundSender* sender_ = nullptr;
+  std::unique_ptr<ResultStore> shared_;
+  std::unique_ptr<BackgroundSender> sender_;  // none: sent within Record
   bool sendFailureShown_ = false;
 };
 
