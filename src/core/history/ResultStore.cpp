@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -498,6 +499,7 @@ bool ResultStore::Write(const std::function<QSqlError(QSqlDatabase&)>& body) {
   QSqlError error;
   for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
     QSqlQuery control(db);
+    const auto ended = qScopeGuard([this] { prepared_.clear(); });  // after COMMIT or ROLLBACK
     // The write lock at once: a transaction that only upgraded from a read
     // lock later could fail at once against another copy's write.
     if (!control.exec(dialect_ == StoreDialect::Postgres ? QStringLiteral("BEGIN")
@@ -526,14 +528,19 @@ int ResultStore::SchemaVersion() {
   return q.exec(version) && q.next() ? q.value(0).toInt() : -1;
 }
 
+QSqlQuery& ResultStore::Prepared(QSqlDatabase& db, const QString& statement) {
+  QSqlQuery& q = prepared_.emplace_back(db);
+  q.prepare(statement);
+  return q;
+}
+
 QSqlError ResultStore::InsertRun(QSqlDatabase& db, const StoredRun& run) {
-  QSqlQuery q(db);
-  q.prepare(QStringLiteral(
-                "INSERT INTO runs (started, sort_time, group_name, stopped, bench_no, total_tenths, total_seconds, "
-                "user_name, pc_name, os, processor, caches, memory, display, test_directory, origin, sheet_key, "
-                "platform, series, uuid, sent, %1) VALUES (%2?)")
-                .arg(QLatin1String(kValueColumns), QStringLiteral("?, ").repeated(21 + 12)) +
-            (dialect_ == StoreDialect::Postgres ? QStringLiteral(" RETURNING id") : QString()));
+  QSqlQuery& q = Prepared(
+      db, QStringLiteral("INSERT INTO runs (started, sort_time, group_name, stopped, bench_no, total_tenths, "
+                         "total_seconds, user_name, pc_name, os, processor, caches, memory, display, test_directory, "
+                         "origin, sheet_key, platform, series, uuid, sent, %1) VALUES (%2?)")
+                  .arg(QLatin1String(kValueColumns), QStringLiteral("?, ").repeated(21 + 12)) +
+              (dialect_ == StoreDialect::Postgres ? QStringLiteral(" RETURNING id") : QString()));
   for (const QVariant& value :
        {Text(run.started),
         QVariant(qlonglong(run.sortTime)),
@@ -564,10 +571,9 @@ QSqlError ResultStore::InsertRun(QSqlDatabase& db, const StoredRun& run) {
   const qlonglong id =
       dialect_ == StoreDialect::Postgres ? (q.next() ? q.value(0).toLongLong() : 0) : q.lastInsertId().toLongLong();
   q.finish();
-  QSqlQuery t(db);
-  t.prepare(QStringLiteral("INSERT INTO tests (run_id, test, tenths, seconds, rate, unit, %1) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                .arg(QLatin1String(kNoiseColumns)));
+  QSqlQuery& t = Prepared(db, QStringLiteral("INSERT INTO tests (run_id, test, tenths, seconds, rate, unit, %1) "
+                                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                                  .arg(QLatin1String(kNoiseColumns)));
   for (const StoredTest& test : run.tests) {
     t.addBindValue(id);
     t.addBindValue(test.test);
@@ -592,8 +598,7 @@ bool ResultStore::InsertNew(const std::vector<StoredRun>& runs, const char* keyC
   if (!Open()) return false;
   const bool written = Write([&](QSqlDatabase& db) {
     counts = {};  // a busy store's first try counted for nothing
-    QSqlQuery known(db);
-    known.prepare(QStringLiteral("SELECT 1 FROM runs WHERE %1 = ?").arg(QLatin1String(keyColumn)));
+    QSqlQuery& known = Prepared(db, QStringLiteral("SELECT 1 FROM runs WHERE %1 = ?").arg(QLatin1String(keyColumn)));
     for (const StoredRun& run : runs) {
       known.addBindValue(run.*key);
       if (!known.exec()) return known.lastError();

@@ -20,8 +20,10 @@
 // one thread); one ResultStore per thread.
 #pragma once
 
+#include <QSqlQuery>
 #include <QString>
 #include <functional>
+#include <list>
 #include <vector>
 
 #include "core/history/StoreLocation.h"
@@ -112,6 +114,9 @@ class ResultStore {
   // in one write transaction, tried again while the store is busy with
   // another copy's; false (Error()) when it failed.
   bool Write(const std::function<QSqlError(QSqlDatabase&)>& body);
+  // A prepared statement for the transaction under way, freed once it has
+  // ended: PostgreSQL cannot free one inside a transaction that failed.
+  QSqlQuery& Prepared(QSqlDatabase& db, const QString& statement);
   QSqlError InsertRun(QSqlDatabase& db, const StoredRun& run);
   // Keeps in one transaction the runs whose `key` (in `keyColumn`) the store
   // does not have yet, counting them and the ones it has; `markSent` keeps
@@ -125,6 +130,7 @@ class ResultStore {
   QString connection_;
   QString error_;
   State state_ = State::Closed;
+  std::list<QSqlQuery> prepared_;  // the transaction's, see Prepared
 };
 
 }  // namespace torvik
