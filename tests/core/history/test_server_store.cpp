@@ -6,6 +6,10 @@
 // each, kept waiting while it is stopped and sent after its restart.
 // Skipped, with the reason, without the server. (What a store does on
 // either dialect is tested with the local store's tests.)
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -215,14 +219,35 @@ class ServerStoreTest : public QObject {
     QCOMPARE(local.Unsent().size(), size_t{1});
   }
 
-  // Nobody listening: told within the timeout, not taken for a refusal; a
-  // password in the URL is never shown.
+  // Nobody listening, or a socket that takes the connection and never
+  // answers: told within the timeout, not taken for a refusal; a password
+  // in the URL is never shown.
+  void aServerThatIsNotThere_data() {
+    QTest::addColumn<bool>("silent");
+    QTest::newRow("nobody listening") << false;
+    QTest::newRow("never answers") << true;
+  }
   void aServerThatIsNotThere() {
-    ResultStore store(QStringLiteral("postgresql://bench:secret@/torvik?host=%1/nowhere").arg(server_.SocketFolder()));
+    QFETCH(bool, silent);
+    const QString folder = scratch_.path() + (silent ? QStringLiteral("/silent") : QStringLiteral("/nowhere"));
+    const int listening = silent ? socket(AF_UNIX, SOCK_STREAM, 0) : -1;
+    const auto closed = qScopeGuard([listening] {
+      if (listening >= 0) close(listening);
+    });
+    if (silent) {
+      QVERIFY(QDir().mkpath(folder));
+      sockaddr_un address{};
+      address.sun_family = AF_UNIX;
+      const QByteArray path = QFile::encodeName(folder + QStringLiteral("/.s.PGSQL.5432"));
+      QVERIFY(path.size() < qsizetype(sizeof address.sun_path));
+      std::copy(path.begin(), path.end(), address.sun_path);
+      QVERIFY(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(listening, 4) == 0);
+    }
+    ResultStore store(QStringLiteral("postgresql://bench:secret@/torvik?host=%1").arg(folder));
     QElapsedTimer timer;
     timer.start();
     QVERIFY(!store.Open());
-    QVERIFY(timer.elapsed() < 6'000);
+    QVERIFY(timer.elapsed() < 7'000);  // 5 s to connect
     QVERIFY(!store.Refused());
     QVERIFY2(!store.Error().contains(QStringLiteral("secret")), qPrintable(store.Error()));
     ResultStore malformed(QStringLiteral("postgresql://bench@host"));  // no database
