@@ -146,15 +146,15 @@ bool SharedStoreRows(const QString& scratch) {
   timer.start();
   ResultStore opened(url);
   const SyncResult sync = SendWaitingRuns(local, opened);
-  bench::PrintRow("send one run, shared", "connect, check the schema, send one waiting run (50 ms allowed)",
+  bench::PrintRow("send one run, shared", "connect, check schema, send one waiting run (50 ms allowed)",
                   timer.nsecsElapsed() / 1e9, 0.050, "s");
 
-  bench::PrintRow("open comparison, shared", "ComparisonWindow shown on 10,000 runs of the server (1 s allowed)",
+  bench::PrintRow("open comparison, shared", "ComparisonWindow on 10,000 runs of the server (1 s allowed)",
                   OpenComparison(shared), 1.0, "s");
 
   const double fifty = CopiesRecording(shared, 50);
   if (fifty >= 0) {
-    bench::PrintRow("50 copies, shared", "50 processes record one run each into the server at once (5 s allowed)",
+    bench::PrintRow("50 copies, shared", "50 processes record a run each at once, all kept (5 s allowed)",
                     fifty, 5.0, "s");
   } else {
     std::fprintf(stderr, "50 copies recording into the server at once: a run was lost\n");
@@ -220,7 +220,7 @@ int main(int argc, char** argv) {
 
   const double sixteen = CopiesRecording(store, 16);
   if (sixteen >= 0) {
-    bench::PrintRow("16 copies recording", "16 processes record one run each at once, all kept (5 s allowed)", sixteen,
+    bench::PrintRow("16 copies recording", "16 processes record a run each at once, all kept (5 s allowed)", sixteen,
                     5.0, "s");
   } else {
     std::fprintf(stderr, "16 copies recording at once: a run was lost\n");
