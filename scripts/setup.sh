@@ -2,7 +2,7 @@
 # Installs what a fresh Debian 12 machine lacks to build, run and test TORVIK.
 # Idempotent: packages already present are left alone. Uses sudo only when not root.
 #   scripts/setup.sh           what building and running needs
-#   scripts/setup.sh --tests   and what only the tests need (a PostgreSQL server
+#   scripts/setup.sh --tests   and what only the tests and benches need (a PostgreSQL server
 #                              they start themselves in a scratch folder)
 set -euo pipefail
 
