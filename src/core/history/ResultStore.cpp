@@ -22,9 +22,22 @@
 namespace torvik {
 namespace {
 
+// One statement of a schema step: the same in both dialects (the server's
+// types mapped by ForDialect), or written for each where they differ.
+struct StepStatement {
+  StepStatement(const char* both) : sqlite(both) {}  // implicit: a step lists plain statements
+  StepStatement(const char* sqlite, const char* postgres) : sqlite(sqlite), postgres(postgres) {}
+  QString For(StoreDialect dialect) const {
+    if (dialect == StoreDialect::Postgres && postgres != nullptr) return QLatin1String(postgres);
+    return ForDialect(sqlite, dialect);
+  }
+  const char* sqlite;
+  const char* postgres = nullptr;
+};
+
 // Step n takes the schema from version n - 1 to n. Never edit a step that
 // has shipped: add the next one.
-const std::vector<std::vector<const char*>> kSteps = {
+const std::vector<std::vector<StepStatement>> kSteps = {
     // 1: the runs and their tests.
     {"CREATE TABLE runs ("
      " id INTEGER PRIMARY KEY,"
@@ -81,8 +94,16 @@ const std::vector<std::vector<const char*>> kSteps = {
     // kept before there was one, never sent).
     {"ALTER TABLE runs ADD COLUMN uuid TEXT", "CREATE UNIQUE INDEX runs_by_uuid ON runs(uuid)",
      "ALTER TABLE runs ADD COLUMN sent INTEGER"},
+    // 6: the instant a run started in each dialect's own terms, for SQL of
+    // one's own: the server's timestamptz, ISO 8601 text in UTC locally.
+    // Worked out from sort_time, never written (started_at keeps the
+    // machine's own offset, which a timestamptz would lose).
+    {StepStatement{"ALTER TABLE runs ADD COLUMN started_utc TEXT GENERATED ALWAYS AS "
+                   "(strftime('%Y-%m-%dT%H:%M:%SZ', sort_time, 'unixepoch')) VIRTUAL",
+                   "ALTER TABLE runs ADD COLUMN started_utc TIMESTAMPTZ GENERATED ALWAYS AS "
+                   "(to_timestamp(sort_time)) STORED"}},
 };
-static_assert(kStoreSchemaVersion == 5);
+static_assert(kStoreSchemaVersion == 6);
 constexpr int kValuesStep = 4;
 
 const char* const kRunColumns =
@@ -369,9 +390,9 @@ bool ResultStore::RecogniseServer() {
         refusal = QStringLiteral("%1 is not TORVIK's results store (its tables are another program's)").arg(shown_);
         return abort;
       }
-      for (const std::vector<const char*>& step : kSteps) {
-        for (const char* statement : step) {
-          if (!q.exec(ForDialect(statement, dialect_))) return q.lastError();
+      for (const std::vector<StepStatement>& step : kSteps) {
+        for (const StepStatement& statement : step) {
+          if (!q.exec(statement.For(dialect_))) return q.lastError();
         }
       }
       if (!q.exec(QStringLiteral("CREATE TABLE %1 (version INTEGER NOT NULL)").arg(kServerVersionTable)) ||
@@ -406,8 +427,8 @@ bool ResultStore::RecogniseServer() {
 QSqlError ResultStore::UpgradeSteps(QSqlDatabase& db, int from) {
   QSqlQuery q(db);
   for (int step = from + 1; step <= kStoreSchemaVersion; ++step) {
-    for (const char* statement : kSteps[step - 1]) {
-      if (!q.exec(ForDialect(statement, dialect_))) return q.lastError();
+    for (const StepStatement& statement : kSteps[step - 1]) {
+      if (!q.exec(statement.For(dialect_))) return q.lastError();
     }
     if (step == kValuesStep) {
       if (const QSqlError error = ConvertFactsToValues(db); error.type() != QSqlError::NoError) return error;
@@ -436,9 +457,9 @@ bool ResultStore::Create() {
       reason = db.lastError().text();
     } else {
       QSqlQuery q(db);
-      for (const std::vector<const char*>& step : kSteps) {
-        for (const char* statement : step) {
-          if (reason.isEmpty() && !q.exec(QLatin1String(statement))) reason = q.lastError().text();
+      for (const std::vector<StepStatement>& step : kSteps) {
+        for (const StepStatement& statement : step) {
+          if (reason.isEmpty() && !q.exec(statement.For(StoreDialect::Sqlite))) reason = q.lastError().text();
         }
       }
       for (const QString& pragma : {QStringLiteral("PRAGMA user_version = %1").arg(kStoreSchemaVersion),

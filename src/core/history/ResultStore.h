@@ -35,7 +35,7 @@ class QSqlError;
 
 namespace torvik {
 
-inline constexpr int kStoreSchemaVersion = 5;
+inline constexpr int kStoreSchemaVersion = 6;
 
 struct ImportCounts {
   int imported = 0;

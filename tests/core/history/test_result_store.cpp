@@ -60,6 +60,24 @@ QStringList CsvFields(const QString& line) {
   return fields << field;
 }
 
+// One value read past the store, as SQL of one's own would read it.
+QVariant Scalar(const QString& location, const QString& sql) {
+  QVariant value;
+  {
+    const bool server = IsServerUrl(location);
+    QSqlDatabase db =
+        QSqlDatabase::addDatabase(server ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), QStringLiteral("own"));
+    const ServerAddress address = ParseServerUrl(location);
+    db.setHostName(address.host);
+    db.setUserName(address.user);
+    db.setDatabaseName(server ? address.database : location);
+    QSqlQuery q(db);
+    if (db.open() && q.exec(sql) && q.next()) value = q.value(0);
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("own"));
+  return value;
+}
+
 }  // namespace
 
 class ResultStoreTest : public QObject {
@@ -101,6 +119,9 @@ class ResultStoreTest : public QObject {
     QCOMPARE(kept.governor, QStringLiteral("schedutil"));
     QVERIFY(kept.hypervisor && kept.SharedProcessor() && kept.ClockMoved());
     QVERIFY(!back.tests[1].noise);  // nobody looked
+    // The instant in the dialect's own terms: timestamptz, or ISO text in UTC.
+    const QVariant instant = Scalar(location, QStringLiteral("SELECT started_utc FROM runs"));
+    QCOMPARE(instant.toDateTime(), QDateTime::fromSecsSinceEpoch(100, QTimeZone::utc()));
     QVERIFY(store.Record(Run("cpu", 200, {Row("prime", 8, 0.8, 5.6e8, "ops/s")})));
     QCOMPARE(store.SeriesOf(back.id).size(), size_t{1});  // the other run is of another series
     ResultStore again(location);  // a second copy finds the schema made

@@ -91,6 +91,12 @@ class ServerStoreTest : public QObject {
     const StoredRun converted = old.RunWithTests(1);
     QCOMPARE(converted.values.startedAt, QStringLiteral("2026-12-08T18:42:56"));
     QCOMPARE(converted.values.memoryMb, std::optional<int64_t>(24106));
+    {
+      QSqlQuery instant(Database("old"));  // worked out for the rows there were
+      QVERIFY(instant.exec(QStringLiteral("SELECT started_utc FROM runs WHERE id = 1")) && instant.next());
+      QCOMPARE(instant.value(0).toDateTime(), QDateTime::fromSecsSinceEpoch(5, QTimeZone::utc()));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("old"));
 
     for (const auto& [name, why] : {std::pair{"newer", "newer TORVIK"}, {"foreign", "not TORVIK's"}}) {
       ResultStore refused(Url(name));
