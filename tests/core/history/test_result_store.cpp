@@ -123,7 +123,7 @@ class ResultStoreTest : public QObject {
     const QVariant instant = Scalar(location, QStringLiteral("SELECT started_utc FROM runs"));
     QCOMPARE(instant.toDateTime(), QDateTime::fromSecsSinceEpoch(100, QTimeZone::utc()));
     QVERIFY(store.Record(Run("cpu", 200, {Row("prime", 8, 0.8, 5.6e8, "ops/s")})));
-    QCOMPARE(store.SeriesOf(back.id).size(), size_t{1});  // the other run is of another series
+    QCOMPARE(store.SeriesOf(back.id).size(), size_t{1});  // the new run belongs to no series
     ResultStore again(location);  // a second copy finds the schema made
     QVERIFY2(again.Open(), qPrintable(again.Error()));
     QCOMPARE(again.RunCount(), 2);
