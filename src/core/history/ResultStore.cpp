@@ -305,7 +305,23 @@ QString ResultStore::DefaultPath() {
 
 bool ResultStore::Fail(const QString& reason) {
   error_ = reason;
+  askServer_ = dialect_ == StoreDialect::Postgres;
   return false;
+}
+
+bool ResultStore::ConnectionLost() {
+  // Long enough that a window reading many runs asks once; short enough
+  // that a send after a group always asks.
+  constexpr qint64 kIdleMs = 5'000;
+  if (dialect_ != StoreDialect::Postgres) return false;
+  const bool ask = askServer_ || !lastUse_.isValid() || lastUse_.hasExpired(kIdleMs);
+  askServer_ = false;
+  lastUse_.restart();
+  if (!ask) return false;
+  QSqlQuery ping(QSqlDatabase::database(connection_));
+  if (ping.exec(QStringLiteral("SELECT 1"))) return false;
+  state_ = State::Closed;
+  return true;
 }
 
 bool ResultStore::Refuse(const QString& reason) {
@@ -314,7 +330,7 @@ bool ResultStore::Refuse(const QString& reason) {
 }
 
 bool ResultStore::Open() {
-  if (state_ == State::Open) return true;
+  if (state_ == State::Open && !ConnectionLost()) return true;
   if (state_ == State::Refused) return false;
   if (dialect_ == StoreDialect::Postgres) return OpenServer();
   if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
@@ -371,6 +387,8 @@ bool ResultStore::OpenServer() {
     return false;
   }
   state_ = State::Open;
+  askServer_ = false;
+  lastUse_.restart();
   return true;
 }
 

@@ -20,6 +20,7 @@
 // one thread); one ResultStore per thread.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QSqlQuery>
 #include <QString>
 #include <functional>
@@ -99,6 +100,10 @@ class ResultStore {
   enum class State { Closed, Open, Refused };
 
   bool Fail(const QString& reason);
+  // Whether the server's connection went away (a restart of the server, a
+  // network gone) while it sat unused or after a failure: asked then, never
+  // before every use. Closed when it did, so Open connects afresh.
+  bool ConnectionLost();
   bool Refuse(const QString& reason);
   // Builds a new store under a temporary name and puts it at the path,
   // unless another copy was faster.
@@ -131,6 +136,8 @@ class ResultStore {
   QString error_;
   State state_ = State::Closed;
   std::list<QSqlQuery> prepared_;  // the transaction's, see Prepared
+  QElapsedTimer lastUse_;            // of the server's connection
+  bool askServer_ = false;           // a failure: is the server still there?
 };
 
 }  // namespace torvik
