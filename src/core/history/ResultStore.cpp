@@ -555,7 +555,7 @@ bool ResultStore::Write(const std::function<QSqlError(QSqlDatabase&)>& body) {
     control.exec(QStringLiteral("ROLLBACK"));
     if (!Transient(error, dialect_)) break;
   }
-  return Fail(QStringLiteral("%1: %2").arg(shown_, error.text()));
+  return Fail(QStringLiteral("%1: %2").arg(shown_, error.text().simplified()));
 }
 
 int ResultStore::SchemaVersion() {
