@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/base/Version.h"
+#include "core/history/StoreLocation.h"
 #include "core/results/Statistics.h"
 
 namespace torvik {
@@ -134,8 +135,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   if (parser.isSet(store)) {
     if (verbs == 0) return Usage(QStringLiteral("--store goes with a verb: --run, --history, --sync ..."));
     result.storeUrl = parser.value(store).trimmed();
-    if (!result.storeUrl.startsWith(QStringLiteral("postgresql://")) &&
-        !result.storeUrl.startsWith(QStringLiteral("postgres://"))) {
+    if (!IsServerUrl(result.storeUrl)) {
       return Usage(QStringLiteral("--store takes a PostgreSQL URL: postgresql://user@host:port/database"));
     }
   }

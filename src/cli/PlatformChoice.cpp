@@ -4,6 +4,11 @@
 #include <QLibraryInfo>
 
 namespace torvik {
+namespace {
+
+const auto kOffscreen = QStringLiteral("offscreen");
+
+}  // namespace
 
 PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironment& environment) {
   using Action = CommandLine::Action;
@@ -15,9 +20,9 @@ PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironme
     case Action::Import:
     case Action::ExportCsv:
     case Action::Compare:
-    case Action::Sync: return {QStringLiteral("offscreen"), {}};
+    case Action::Sync: return {kOffscreen, {}};
     case Action::Run:
-      if (!NeedsScreen(command.run.groups)) return {QStringLiteral("offscreen"), {}};
+      if (!NeedsScreen(command.run.groups)) return {kOffscreen, {}};
       break;
     case Action::Window: break;
   }
@@ -36,12 +41,6 @@ PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironme
               : QStringLiteral("no display is available (DISPLAY or WAYLAND_DISPLAY); the command line runs "
                                "without one: torvik --help")};
 }
-
-namespace {
-
-const auto kOffscreen = QStringLiteral("offscreen");
-
-}  // namespace
 
 QString PlatformWithFallback(const QString& platform) {
   return platform.split(u';').contains(kOffscreen) ? platform : platform + u';' + kOffscreen;

@@ -46,8 +46,9 @@ QString SharedStoreDialog::Refusal(const QString& url) {
   if (url.isEmpty()) return {};
   if (!IsServerUrl(url))
     return tr("PostgreSQL の URL (postgresql://ユーザー@ホスト/データベース) を入力してください。");
-  if (const ServerAddress address = ParseServerUrl(url); !address.error.isEmpty()) return address.error;
-  if (!ParseServerUrl(url).password.isEmpty()) {
+  const ServerAddress address = ParseServerUrl(url);
+  if (!address.error.isEmpty()) return address.error;
+  if (!address.password.isEmpty()) {
     return tr("パスワードは URL に書かないでください。~/.pgpass か PGPASSWORD で渡します。");
   }
   return {};

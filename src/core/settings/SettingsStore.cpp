@@ -26,10 +26,16 @@ bool Readable(const QString& file) {
   return kind == platform::FileKind::Missing || kind == platform::FileKind::Regular;
 }
 
+// The settings file as a whole: the user's own, or the given INI file.
+std::unique_ptr<QSettings> OpenFile(const QString& path) {
+  return path.isEmpty() ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                      QStringLiteral("Varn"), QStringLiteral("TORVIK"))
+                        : std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+// The window's values: the file's [Locate] group.
 std::unique_ptr<QSettings> OpenStore(const QString& path) {
-  auto store = path.isEmpty() ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                            QStringLiteral("Varn"), QStringLiteral("TORVIK"))
-                              : std::make_unique<QSettings>(path, QSettings::IniFormat);
+  auto store = OpenFile(path);
   store->beginGroup(QStringLiteral("Locate"));
   return store;
 }
@@ -57,22 +63,20 @@ void UserSettingsStore::Write(const QString& name, const QString& value) {
 
 QString SharedStoreUrl() {
   if (!Readable(FileOf({}))) return {};
-  const QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varn"),
-                        QStringLiteral("TORVIK"));
-  const QVariant value = store.value(settings::kStoreUrl);
+  const QVariant value = OpenFile({})->value(settings::kStoreUrl);
   return value.typeId() == QMetaType::QString ? value.toString().trimmed() : QString();
 }
 
 bool SetSharedStoreUrl(const QString& url) {
   if (!Readable(FileOf({}))) return false;
-  QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varn"), QStringLiteral("TORVIK"));
+  const auto store = OpenFile({});
   if (url.isEmpty()) {
-    store.remove(settings::kStoreUrl);
+    store->remove(settings::kStoreUrl);
   } else {
-    store.setValue(settings::kStoreUrl, url);
+    store->setValue(settings::kStoreUrl, url);
   }
-  store.sync();
-  return store.status() == QSettings::NoError;
+  store->sync();
+  return store->status() == QSettings::NoError;
 }
 
 QString DefaultTestPath() {
