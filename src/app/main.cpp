@@ -1,36 +1,25 @@
-// TORVIK's program entry and its one composition root: the only place that
-// decides which components the program is made of. Without arguments: the
-// application titled "TORVIK", the machine's components, the main window
-// with its run session and drawing stage, the settings dialog, and the
-// message loop until the main window closes. With --run: the same session
-// behind the command line's progress view, with a stage window of its own
-// for the drawing groups. The store's verbs work on the results store.
-// SIGTERM, SIGHUP and SIGINT end any of them as closing the window does,
-// with 128 + the signal as the exit status; any end leaves no test file.
+// TORVIK's program entry: parses the command line, chooses Qt's platform,
+// starts the application and hands over, once, to what the command asks
+// for: the window (WindowProgram), a run on the command line or a store
+// verb (Composition). SIGTERM, SIGHUP and SIGINT end any of them as closing
+// the window does, with 128 + the signal as the exit status; any end
+// leaves no test file.
 #include <QApplication>
 #include <QIcon>
-#include <QScreen>
 #include <cstdio>
-#include <memory>
 
+#include "app/Composition.h"
+#include "app/PlatformChoice.h"
+#include "app/WindowProgram.h"
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
-#include "cli/HeadlessView.h"
-#include "cli/PlatformChoice.h"
-#include "cli/StoreCommands.h"
 #include "core/base/InterfaceLanguage.h"
 #include "core/base/Version.h"
 #include "core/run/TerminationWatcher.h"
-#include "core/session/BenchSession.h"
-#include "core/settings/TestDirectoryOverride.h"
 #include "core/workloads/WorkerThread.h"
 #include "platform/ExitCleanup.h"
+#include "platform/ProcessorProbe.h"
 #include "ui/DesignScale.h"
-#include "ui/MainWindow.h"
-#include "ui/ScreenSize.h"
-#include "ui/SettingsDialog.h"
-#include "ui/StageDrawing.h"
-#include "ui/StageWindow.h"
 
 namespace {
 
@@ -40,19 +29,6 @@ void SetApplicationNames() {
   QApplication::setApplicationName(QStringLiteral("TORVIK"));
   QApplication::setOrganizationName(QStringLiteral("Varn"));
   QApplication::setApplicationVersion(QLatin1String(kVersion));
-}
-
-// Qt's offscreen platform (chosen without a display) invents a screen:
-// there is none to draw on or to describe.
-bool HasScreen() {
-  const QString platform = QGuiApplication::platformName();
-  return platform != u"offscreen" && platform != u"minimal";
-}
-
-ScreenFacts PrimaryScreenFacts() { return ScreenFactsOf(HasScreen() ? QGuiApplication::primaryScreen() : nullptr); }
-
-std::unique_ptr<TestPathRules> MachineRules() {
-  return std::make_unique<TestPathRules>(platform::FileSystem::Default(), platform::SystemSources::Default());
 }
 
 int RunWindow() {
@@ -69,60 +45,27 @@ int RunWindow() {
     if (startUpSignal == 0) startUpSignal = signal;
     MainWindow::CloseModalWindows();
   });
-
-  MachineComponents machine(platform::HardwareProcessor(), platform::SystemSources::Default(), PrimaryScreenFacts(),
-                            QGuiApplication::platformName());
-  ResultStore store(ResultStore::DefaultPath());
-  MainWindow FMain(machine);
-  BenchSession session(FMain, std::make_unique<UserSettingsStore>(), MachineRules(), machine, &store);
-  // The settings' shared store: the comparison window reads it, and each run
-  // kept here is sent there from a thread of its own.
-  session.UseSharedStore(SharedStoreUrl(), BenchSession::Sending::FromThreadOfItsOwn);
-  StageDrawing drawing(FMain, session.State());
-  session.SetDrawingWorkloads(&drawing);
-  FMain.SetSession(session);
-  SettingsDialog Form2(session.Settings(), platform::SystemSources::Default(), &session.Rules(), &FMain);
-  FMain.SetSettingsDialog(&Form2);
+  WindowProgram program(platform::HardwareProcessor(), MachineWindowInputs());
   QCoreApplication::processEvents();  // a signal during the clock measurements is seen now
   if (startUpSignal != 0) return 128 + startUpSignal;
 
-  shown = &FMain;
-  FMain.show();
+  shown = &program.window;
+  program.window.show();
   const int exitCode = QApplication::exec();
-  return FMain.ExitStatus() != 0 ? FMain.ExitStatus() : exitCode;
+  return program.window.ExitStatus() != 0 ? program.window.ExitStatus() : exitCode;
 }
 
-int RunCommandLine(const RunOptions& options, const QString& sharedUrl) {
-  RegisterFontSubstitutes();
-  TerminationWatcher termination;
-  HeadlessView view(options.quiet ? nullptr : stderr);
-  QObject::connect(&termination, &TerminationWatcher::terminationRequested,
-                   [&view](int signal) { view.RequestTermination(signal); });
-  // Nothing is measured before a run is refused or begins.
-  MachineComponents machine(platform::HardwareProcessor(), platform::SystemSources::Default(), PrimaryScreenFacts(),
-                            QGuiApplication::platformName(), ClockComponent::WhenFirstNeeded);
-  ResultStore store(ResultStore::DefaultPath());
-  BenchSession session(
-      view, std::make_unique<TestDirectoryOverride>(std::make_unique<UserSettingsStore>(), options.directory),
-      MachineRules(), machine, options.record ? &store : nullptr);
-  session.UseSharedStore(sharedUrl, BenchSession::Sending::WithinRecord);  // each group kept here is sent there
-  HeadlessRun run(options, session, view);
-  // The drawing groups draw on a stage window of their own, shown while they draw.
-  std::unique_ptr<StageWindow> stage;
-  std::unique_ptr<StageDrawing> drawing;
-  if (NeedsScreen(options.groups)) {
-    stage = std::make_unique<StageWindow>();
-    stage->FixSizeAndCentre();
-    drawing = std::make_unique<StageDrawing>(*stage, session.State());
-    session.SetDrawingWorkloads(drawing.get());
-    run.SetAfterDrawing([&stage] { stage->hide(); });
+int RunCommandLine(const CommandLine& command) {
+  if (command.action == CommandLine::Action::Run) {
+    // A platform without a screen was asked for (QT_QPA_PLATFORM).
+    if (NeedsScreen(command.run.groups) && !HasScreen(QGuiApplication::platformName())) {
+      std::fprintf(stderr, "torvik: %s\n", NoScreenForDrawing().toLocal8Bit().constData());
+      return kExitRefused;
+    }
+    RegisterFontSubstitutes();
+    return RunHeadless(command.run, SharedUrlOf(command));
   }
-  return run.Execute();
-}
-
-// The shared store: --store's, else the settings'; empty for none.
-QString SharedUrl(const CommandLine& command) {
-  return command.storeUrl.isEmpty() ? SharedStoreUrl() : command.storeUrl;
+  return RunStoreVerb(command);
 }
 
 // --quiet: Qt's own notes (a missing XDG_RUNTIME_DIR, font warnings) are
@@ -184,39 +127,7 @@ int main(int argc, char* argv[]) {
   }
   SetApplicationNames();
   InstallInterfaceLanguage(LanguageEnvironment::Current());
-  int exitCode = 0;
-  if (command.action == Action::Window) {
-    exitCode = RunWindow();
-  } else if (command.action == Action::Run) {
-    if (NeedsScreen(command.run.groups) && !HasScreen()) {  // a platform without a screen was asked for
-      std::fputs("torvik: the graphic and all groups draw on the screen; no display is available\n", stderr);
-      exitCode = kExitRefused;
-    } else {
-      exitCode = RunCommandLine(command.run, SharedUrl(command));
-    }
-  } else {
-    // The store's verbs work on the shared store when one is set.
-    const QString sharedUrl = SharedUrl(command);
-    ResultStore store(sharedUrl.isEmpty() || command.action == Action::Sync ? ResultStore::DefaultPath() : sharedUrl);
-    if (command.action == Action::Sync) {
-      if (sharedUrl.isEmpty()) {
-        std::fputs(
-            "torvik: no shared store to send to: --store URL, or Url in the [Store] group of "
-            "~/.config/Varn/TORVIK.conf\n",
-            stderr);
-        exitCode = kExitRefused;
-      } else {
-        ResultStore shared(sharedUrl);
-        exitCode = SyncStores(store, shared);
-      }
-    }
-    if (command.action == Action::History) exitCode = PrintHistory(store, command.run.format, command.filter);
-    if (command.action == Action::Import) exitCode = ImportSheets(store, command.files);
-    if (command.action == Action::ExportCsv) exitCode = ExportCsv(store, command.files.first());
-    if (command.action == Action::Compare) {
-      exitCode = PrintComparison(store, command.runs[0], command.runs[1], command.run.format);
-    }
-  }
+  const int exitCode = command.action == Action::Window ? RunWindow() : RunCommandLine(command);
   // Workers still loading the processor are asked to end and waited for, so
   // no thread is torn down under a running body.
   WorkerThread::StopAllWorkers();

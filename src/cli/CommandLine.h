@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/history/ResultStore.h"
 #include "core/results/TestCatalogue.h"
 
 namespace torvik {
@@ -27,12 +28,6 @@ struct RunOptions {
   bool record = true;             // keep each finished group in the results store
 };
 
-// --history's filters: a machine among many in a shared store.
-struct HistoryFilter {
-  QString pcName;
-  QString processor;
-};
-
 struct CommandLine {
   enum class Action { Window, Run, History, Import, ExportCsv, Compare, Sync, Help, Version, UsageError };
   Action action = Action::Window;
@@ -40,7 +35,7 @@ struct CommandLine {
   QStringList files;          // Import: the sheets; ExportCsv: the CSV file
   std::vector<int64_t> runs;  // Compare: the two runs' ids, A then B
   QString storeUrl;           // --store: the shared results store; empty: the settings' or none
-  HistoryFilter filter;       // History: --pc, --processor
+  RunFilter filter;           // History: --pc, --processor (a machine among many in a shared store)
   QString text;               // the help, the version line, or what is wrong
 };
 

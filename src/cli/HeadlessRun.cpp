@@ -109,7 +109,7 @@ int HeadlessRun::RunGroups(std::vector<RunRecord>& repetitions, std::vector<RunR
 void HeadlessRun::WarnOfNoise(int repetition, const RunRecord& run) const {
   for (const TestEntry& entry : kTests) {
     const std::optional<TestNoise>& noise = run.results[entry.test].noise;
-    if (run.results[entry.test].elapsedNs <= 0 || !noise) continue;
+    if (!run.results[entry.test].HasResult() || !noise) continue;
     if (const QString warning = noise->Warning(); !warning.isEmpty()) {
       Complain(QStringLiteral("%1, repetition %2: %3").arg(QLatin1String(entry.id)).arg(repetition).arg(warning));
     }
@@ -132,8 +132,12 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
   if (options_.format == OutputFormat::Json) {
     result = BuildJsonReport(repetitions, started).toJson(QJsonDocument::Indented);
   }
-  // Never in the way: a store that fails is said once, and the result still comes.
-  for (const RunRecord& run : groupRuns) session_.Record(run);
+  // Never in the way: a store that fails is said once, and the result
+  // still comes. What waits goes to the shared store once per command.
+  if (archive_ != nullptr) {
+    for (const RunRecord& run : groupRuns) archive_->Keep(run);
+    archive_->SendWaiting();
+  }
   // The measured result is never lost: a file that cannot take it gives it
   // to stdout instead, and the exit status says something failed.
   int status = kExitDone;
@@ -168,7 +172,7 @@ int HeadlessRun::Execute() {
   // The machine's facts, the clock measured once after the groups (about a
   // second, busy); a signal meanwhile is seen right after it, before
   // anything is printed or kept.
-  session_.Machine().MeasureClock();
+  session_.MeasureClock();
   if (const int status = SignalStatus()) return status;
   const MachineFacts machine = session_.MachineFactsNow();
   for (RunRecord& run : repetitions) run.machine = machine;

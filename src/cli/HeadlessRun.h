@@ -4,9 +4,10 @@
 // groups through the session (the same groups, workloads, test files and
 // clean-up as the window's buttons), repeated as asked (a test that shared
 // its processor or saw its clock move is told on stderr), measures the clock
-// once after them, keeps every group in the results store and writes the
-// result: the report block per repetition, or one JSON document; --report
-// also appends the blocks to the sheet. A termination signal is honoured at
+// once after them, keeps every group in the results archive (and sends what
+// waits there once, after all of them) and writes the result: the report
+// block per repetition, or one JSON document; --report also appends the
+// blocks to the sheet. A termination signal is honoured at
 // every moment: exit 128 + n, nothing on stdout, nothing recorded.
 // Execute() returns the exit status: 0 done, 1 a test failed (nothing on
 // stdout), 2 refused settings or test directory, 128 + n on signal n. GUI
@@ -19,6 +20,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/HeadlessView.h"
+#include "core/history/RunArchive.h"
 #include "core/session/BenchSession.h"
 
 namespace torvik {
@@ -29,9 +31,10 @@ inline constexpr int kExitRefused = 2;
 
 class HeadlessRun {
  public:
-  // `session` shows its runs through `view`; both must outlive the run.
-  HeadlessRun(const RunOptions& options, BenchSession& session, HeadlessView& view)
-      : options_(options), session_(session), view_(view) {}
+  // `session` shows its runs through `view`; `archive` keeps them (null:
+  // they are not kept). All must outlive the run.
+  HeadlessRun(const RunOptions& options, BenchSession& session, HeadlessView& view, RunArchive* archive)
+      : options_(options), session_(session), view_(view), archive_(archive) {}
 
   // Called after every group that drew on the screen (to put the stage away).
   void SetAfterDrawing(std::function<void()> afterDrawing) { afterDrawing_ = std::move(afterDrawing); }
@@ -57,6 +60,7 @@ class HeadlessRun {
   RunOptions options_;
   BenchSession& session_;
   HeadlessView& view_;
+  RunArchive* archive_;
   std::function<void()> afterDrawing_;
 };
 

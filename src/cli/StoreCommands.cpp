@@ -1,6 +1,5 @@
 #include "cli/StoreCommands.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
@@ -12,7 +11,7 @@
 #include "core/base/TimeValue.h"
 #include "core/history/RunComparison.h"
 #include "core/history/SheetImport.h"
-#include "core/history/StoreSync.h"
+#include "core/history/CsvExport.h"
 #include "core/report/OutputFile.h"
 #include "core/report/ReportBuilder.h"
 #include "core/results/Timing.h"
@@ -21,6 +20,7 @@ namespace torvik {
 namespace {
 
 constexpr int kFailed = 1;
+constexpr int kRefused = 2;
 constexpr int kPage = 1'000;
 
 // `what` failed: "計測結果を開けません" (open), "計測結果を保存できません" (write),
@@ -39,7 +39,7 @@ void Print(const QByteArray& bytes) {
 
 }  // namespace
 
-int PrintHistory(ResultStore& store, OutputFormat format, const HistoryFilter& filter) {
+int PrintHistory(ResultStore& store, OutputFormat format, const RunFilter& filter) {
   if (!store.Open()) return StoreFailed(store);
   QJsonArray json;
   QByteArray text = QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8\n")
@@ -52,11 +52,13 @@ int PrintHistory(ResultStore& store, OutputFormat format, const HistoryFilter& f
                         .arg(QStringLiteral("origin"), -7)
                         .arg(QStringLiteral("processor"))
                         .toUtf8();
-  for (int offset = 0;; offset += kPage) {
-    const std::vector<StoredRun> runs = store.Runs(offset, kPage);
+  std::optional<RunKey> after;
+  for (;;) {
+    const std::vector<StoredRun> runs = store.Runs(kPage, filter, after);
+    if (!store.Error().isEmpty()) {
+      return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
+    }
     for (const StoredRun& run : runs) {
-      if (!filter.pcName.isEmpty() && run.pcName.compare(filter.pcName, Qt::CaseInsensitive) != 0) continue;
-      if (!filter.processor.isEmpty() && !run.processor.contains(filter.processor, Qt::CaseInsensitive)) continue;
       const QString total = FormatSeconds(TimeValue::FromTenths(run.totalTenths), u'.').trimmed();
       const QString bench = run.benchNo ? QString::number(*run.benchNo) : QStringLiteral("Bench Stop");
       if (format == OutputFormat::Json) {
@@ -88,6 +90,7 @@ int PrintHistory(ResultStore& store, OutputFormat format, const HistoryFilter& f
       }
     }
     if (static_cast<int>(runs.size()) < kPage) break;
+    after = RunKey{runs.back().sortTime, runs.back().id};
   }
   Print(format == OutputFormat::Json ? QJsonDocument(json).toJson(QJsonDocument::Indented) : text);
   return 0;
@@ -105,10 +108,9 @@ int ImportSheets(ResultStore& store, const QStringList& files) {
 
 int ExportCsv(ResultStore& store, const QString& path) {
   if (!store.Open()) return StoreFailed(store);
-  QBuffer csv;
-  csv.open(QIODevice::WriteOnly);
-  if (!store.ExportCsv({}, csv)) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
-  if (const QString error = WriteOutput(path, csv.data()); !error.isEmpty()) {
+  const std::vector<StoredRun> runs = store.RunsWithTests({});
+  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
+  if (const QString error = WriteOutput(path, CsvOfRuns(runs)); !error.isEmpty()) {
     std::fprintf(stderr, "torvik: cannot write %s\n", error.toLocal8Bit().constData());
     return kFailed;
   }
@@ -156,8 +158,8 @@ QJsonObject SideObject(const std::vector<StoredRun>& side) {
 
 }  // namespace
 
-int SyncStores(ResultStore& local, ResultStore& shared) {
-  const SyncResult sync = SendWaitingRuns(local, shared);
+int SyncStores(RunArchive& archive) {
+  const SyncResult sync = archive.SendWaiting();
   Print(QStringLiteral("%1 run(s) sent, %2 waiting\n").arg(sync.sent).arg(sync.waiting).toUtf8());
   if (sync.error.isEmpty()) return 0;
   std::fprintf(stderr, "torvik: %s\n", sync.error.toLocal8Bit().constData());
@@ -166,7 +168,9 @@ int SyncStores(ResultStore& local, ResultStore& shared) {
 
 int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat format) {
   if (!store.Open()) return StoreFailed(store);
-  const std::vector<StoredRun> sideA = store.SeriesOf(a), sideB = store.SeriesOf(b);
+  const std::vector<std::vector<StoredRun>> sides = store.SeriesOf(std::vector<int64_t>{a, b});
+  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
+  const std::vector<StoredRun>&sideA = sides[0], &sideB = sides[1];
   for (const auto& [id, side] : {std::pair{a, &sideA}, std::pair{b, &sideB}}) {
     if (side->empty()) {
       std::fprintf(stderr, "torvik: no run %lld in the results store (torvik --history lists them)\n",
@@ -217,6 +221,30 @@ int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat forma
   if (tests.empty()) text += QStringLiteral("(no test in common)\n");
   Print(text.toUtf8());
   return 0;
+}
+
+int RunStoreCommand(const CommandLine& command, RunArchive& archive) {
+  using Action = CommandLine::Action;
+  ResultStore& store = archive.Compared();
+  switch (command.action) {
+    case Action::History: return PrintHistory(store, command.run.format, command.filter);
+    case Action::Import: return ImportSheets(store, command.files);
+    case Action::ExportCsv: return ExportCsv(store, command.files.first());
+    case Action::Compare: return PrintComparison(store, command.runs[0], command.runs[1], command.run.format);
+    case Action::Sync:
+      if (archive.HasSharedStore()) return SyncStores(archive);
+      std::fputs(
+          "torvik: no shared store to send to: --store URL, or Url in the [Store] group of "
+          "~/.config/Varn/TORVIK.conf\n",
+          stderr);
+      return kRefused;
+    case Action::Window:
+    case Action::Run:
+    case Action::Help:
+    case Action::Version:
+    case Action::UsageError: break;
+  }
+  return kFailed;
 }
 
 }  // namespace torvik

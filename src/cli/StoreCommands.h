@@ -9,19 +9,23 @@
 #include <QStringList>
 
 #include "cli/CommandLine.h"
-#include "core/history/ResultStore.h"
+#include "core/history/RunArchive.h"
 
 namespace torvik {
 
 // --history: every run, or those of --pc (the PC name, whole) and
 // --processor (a part of the processor's name), both any case.
-int PrintHistory(ResultStore& store, OutputFormat format, const HistoryFilter& filter = {});
+int PrintHistory(ResultStore& store, OutputFormat format, const RunFilter& filter = {});
 int ImportSheets(ResultStore& store, const QStringList& files);
 int ExportCsv(ResultStore& store, const QString& path);
 // --compare A B: the two runs test by test (text, or JSON); 1 when a run is
 // not in the store.
 int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat format);
-// --sync: sends the runs waiting here to `shared`; 1 when some could not go.
-int SyncStores(ResultStore& local, ResultStore& shared);
+// --sync: sends the runs waiting here to the archive's shared store; 1
+// when some could not go.
+int SyncStores(RunArchive& archive);
+// The store verb `command` names (--history, --import, --export-csv,
+// --compare, --sync) on `archive`: its exit status.
+int RunStoreCommand(const CommandLine& command, RunArchive& archive);
 
 }  // namespace torvik

@@ -1,7 +1,6 @@
 #include "ui/ComparisonWindow.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,8 +11,8 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QSvgGenerator>
-#include <set>
 
+#include "core/history/CsvExport.h"
 #include "core/history/SheetImport.h"
 #include "core/report/OutputFile.h"
 #include "ui/ComparisonChart.h"
@@ -22,21 +21,6 @@
 
 namespace torvik {
 namespace {
-
-QString RunLabel(const StoredRun& run) {
-  const QString when = run.origin == kOriginProgram ? run.started.left(16).replace(u'T', u' ') : run.started;
-  return QStringList({when, run.group, run.pcName, QStringLiteral("#%1").arg(run.id)}).join(u' ').simplified();
-}
-
-// A drawing test's figure is one shape per call on an X server; drawn on
-// another platform (native Wayland) it measures something else.
-QString BarLabel(const StoredRun& run, const QString& label, Test test) {
-  const bool comparable = run.platform.isEmpty() || run.platform == u"xcb" || !Runs(Group::Graphic, test);
-  return comparable
-             ? label
-             : label +
-                   QCoreApplication::translate("torvik::ComparisonWindow", " [%1: 比較できません]").arg(run.platform);
-}
 
 // The window's size between runs, in the program's own data folder: the
 // settings file holds only what the settings dialog sets.
@@ -48,9 +32,15 @@ QSettings WindowSizes() {
                    QSettings::IniFormat);
 }
 
+// What the series of the ticked runs brings from the store.
+struct SeriesRead {
+  std::vector<std::vector<StoredRun>> series;
+  QString error;
+};
+
 }  // namespace
 
-ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialog(parent), store_(store) {
+ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) : QDialog(parent), archive_(archive) {
   setObjectName(QStringLiteral("Comparison"));
   setWindowTitle(texts::ComparisonCaption());
   setWindowFlags(Qt::Window);
@@ -58,7 +48,7 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   resize(remembered.isValid() ? remembered : kFirstSize);
   KeepFittedAndCentredWhenShown(*this);
 
-  model_ = new RunListModel(store_, this);
+  model_ = new RunListModel(archive_, this);
   list_ = new QTableView;
   list_->setObjectName(QStringLiteral("RunList"));
   list_->setModel(model_);
@@ -67,6 +57,16 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   list_->horizontalHeader()->setStretchLastSection(true);
   list_->setColumnWidth(0, 190);
   list_->setColumnWidth(3, 240);
+  // Until the list has arrived, and when it cannot be read, its place says so.
+  listMessage_ = new QLabel(texts::Loading());
+  listMessage_->setObjectName(QStringLiteral("ListMessage"));
+  listMessage_->setAlignment(Qt::AlignCenter);
+  listMessage_->setWordWrap(true);
+  listMessage_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  listPlace_ = new QStackedWidget;
+  listPlace_->addWidget(list_);
+  listPlace_->addWidget(listMessage_);
+  listPlace_->setCurrentWidget(listMessage_);
 
   seconds_ = new QRadioButton(tr("時間・秒(&T)"));
   rates_ = new QRadioButton(tr("速度(&R)"));
@@ -78,12 +78,14 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   auto* baselineLabel = new QLabel(tr("基準(&B):"));
   baselineLabel->setBuddy(baseline_);
   auto* machine = new QPushButton(tr("同じマシンを選択(&M)"));
+  machine->setObjectName(QStringLiteral("SameMachine"));
   machine->setToolTip(tr("選択した行と同じ PC 名とプロセッサの計測をすべて選択します"));
   picture_ = new QPushButton(tr("グラフを書き出す(&G)..."));
-  auto* import = new QPushButton(texts::ImportSheets());
+  import_ = new QPushButton(texts::ImportSheets());
   export_ = new QPushButton(tr("CSVに書き出す(&E)..."));
   delete_ = new QPushButton(tr("削除(&D)..."));
   auto* close = new QPushButton(tr("閉じる(&C)"));
+  close->setObjectName(QStringLiteral("Close"));
   auto* sharing = new QPushButton(tr("共有(&S)..."));
   sharing->setToolTip(tr("複数の PC の計測結果を集める PostgreSQL の URL"));
   auto* chartRow = new QHBoxLayout;
@@ -94,11 +96,12 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   for (QWidget* widget : std::initializer_list<QWidget*>{machine, picture_}) chartRow->addWidget(widget);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  for (QWidget* widget : std::initializer_list<QWidget*>{sharing, import, export_, delete_, close}) {
+  for (QWidget* widget : std::initializer_list<QWidget*>{sharing, import_, export_, delete_, close}) {
     buttons->addWidget(widget);
   }
 
-  status_ = new QLabel;
+  status_ = new QLabel(texts::Loading());
+  status_->setObjectName(QStringLiteral("Status"));
   status_->setWordWrap(true);
   chartArea_ = new QWidget;
   chartArea_->setObjectName(QStringLiteral("Charts"));
@@ -114,7 +117,7 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   scroll->setWidget(chartArea_);
 
   auto* splitter = new QSplitter(Qt::Vertical);
-  splitter->addWidget(list_);
+  splitter->addWidget(listPlace_);
   splitter->addWidget(scroll);
   splitter->setSizes({260, 460});
   auto* layout = new QVBoxLayout(this);
@@ -123,26 +126,23 @@ ComparisonWindow::ComparisonWindow(ResultStore& store, QWidget* parent) : QDialo
   layout->addLayout(buttons);
   layout->addWidget(status_);
 
-  if (!store_.Open()) {
-    status_->setText(tr("計測結果を開けません: ") + store_.Error());
-    for (QPushButton* button : {import, export_, delete_}) button->setEnabled(false);
-  }
-  connect(model_, &RunListModel::tickedChanged, this, &ComparisonWindow::RebuildCharts);
-  connect(rates_, &QRadioButton::toggled, this, &ComparisonWindow::RebuildCharts);
-  connect(baseline_, &QComboBox::activated, this, &ComparisonWindow::RebuildCharts);
+  for (QPushButton* button : {import_, export_, delete_, picture_}) button->setEnabled(false);
+  connect(model_, &RunListModel::listRead, this, &ComparisonWindow::ShowListState);
+  connect(model_, &RunListModel::tickedChanged, this, &ComparisonWindow::ReadTicked);
+  connect(rates_, &QRadioButton::toggled, this, &ComparisonWindow::Draw);
+  connect(baseline_, &QComboBox::activated, this, &ComparisonWindow::Draw);
   connect(machine, &QPushButton::clicked, this, [this] {
     if (list_->currentIndex().isValid()) model_->TickMachineOf(list_->currentIndex().row());
   });
   connect(picture_, &QPushButton::clicked, this, &ComparisonWindow::PictureClicked);
-  connect(import, &QPushButton::clicked, this, &ComparisonWindow::ImportClicked);
+  connect(import_, &QPushButton::clicked, this, &ComparisonWindow::ImportClicked);
   connect(export_, &QPushButton::clicked, this, &ComparisonWindow::ExportClicked);
   connect(delete_, &QPushButton::clicked, this, &ComparisonWindow::DeleteClicked);
   connect(close, &QPushButton::clicked, this, &QDialog::close);
   connect(sharing, &QPushButton::clicked, this, [this] {
-    SharedStoreDialog dialog(this);
+    SharedStoreDialog dialog(archive_, this);
     if (dialog.exec() == QDialog::Accepted) emit sharedStoreChosen(dialog.Url());
   });
-  RebuildCharts();
 }
 
 void ComparisonWindow::hideEvent(QHideEvent* event) {
@@ -151,91 +151,80 @@ void ComparisonWindow::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
 }
 
+void ComparisonWindow::ShowListState(const QString& error) {
+  listReadable_ = error.isEmpty();
+  if (listReadable_) {
+    listPlace_->setCurrentWidget(list_);
+    status_->clear();
+  } else {
+    listMessage_->setText(texts::CannotRead() + error);
+    listPlace_->setCurrentWidget(listMessage_);
+    status_->setText(texts::CannotRead() + error);
+  }
+  import_->setEnabled(listReadable_);
+}
+
 void ComparisonWindow::SetShowRates(bool rates) { (rates ? rates_ : seconds_)->setChecked(true); }
 
-std::vector<std::pair<QString, double>> ComparisonWindow::Bars(const QString& test) const {
-  const auto it = bars_.find(test);
-  return it == bars_.end() ? std::vector<std::pair<QString, double>>() : it->second;
-}
-
-QStringList ComparisonWindow::ChartedTests() const {
-  QStringList tests;
-  for (const TestEntry& entry : kTests) {
-    const QString id = QLatin1String(entry.id);
-    if (bars_.contains(id)) tests << id;
+void ComparisonWindow::ReadTicked() {
+  const std::vector<int64_t> ticked = model_->Ticked();
+  delete_->setEnabled(!ticked.empty() && listReadable_);
+  export_->setEnabled(!ticked.empty() && listReadable_);
+  const int asked = ++seriesAsked_;
+  if (ticked.empty()) {
+    series_.clear();
+    return Draw();
   }
-  return tests;
+  status_->setText(texts::Loading());
+  archive_.Ask<SeriesRead>(
+      this,
+      [ticked](RunArchive& archive) {
+        ResultStore& store = archive.Compared();
+        SeriesRead read;
+        read.series = store.SeriesOf(ticked);
+        read.error = store.Error();
+        return read;
+      },
+      [this, asked](const SeriesRead& read) {
+        if (asked != seriesAsked_) return;  // ticks changed meanwhile: another read follows
+        status_->setText(read.error.isEmpty() ? QString() : texts::CannotRead() + read.error);
+        series_ = read.series;
+        Draw();
+      });
 }
 
-void ComparisonWindow::RebuildCharts() {
+void ComparisonWindow::Draw() {
   while (charts_->count() > 2) {  // the overall line and the closing stretch stay
     QLayoutItem* item = charts_->takeAt(1);
     delete item->widget();
     delete item;
   }
-  bars_.clear();
-  compared_.clear();
-  const bool rates = rates_->isChecked();
-  const std::vector<int64_t> ticked = model_->Ticked();
-  // A ticked run stands for its command's repetitions: one bar for them.
-  std::set<std::pair<QString, QString>> seriesShown;
-  std::vector<QString> labels;
-  for (int64_t id : ticked) {
-    const std::vector<StoredRun> series = store_.SeriesOf(id);
-    if (series.empty()) continue;
-    if (!series.front().series.isEmpty() && !seriesShown.insert({series.front().series, series.front().group}).second) {
-      continue;
-    }
-    compared_.push_back(FiguresOf(series));
-    labels.push_back(series.size() > 1 ? RunLabel(series.front()) + QStringLiteral(" (n=%1)").arg(series.size())
-                                       : RunLabel(series.front()));
-  }
-  for (size_t i = 0; i < compared_.size(); ++i) {
-    for (const auto& [test, figure] : compared_[i].figures) {
-      bars_[test].emplace_back(BarLabel(compared_[i].run, labels[i], *TestOfId(test)),
-                               rates ? figure.rate : figure.seconds);
-    }
-  }
-  // The baseline: the one chosen while it stays ticked, else the first.
-  const int64_t chosen = baseline_->currentData().toLongLong();
+  const QVariant chosen = baseline_->currentData();
+  const ComparisonPlan plan = PlanComparison(
+      series_, chosen.isValid() ? std::optional<int64_t>(chosen.toLongLong()) : std::nullopt, rates_->isChecked());
   baseline_->clear();
-  size_t baseline = 0;
-  for (size_t i = 0; i < compared_.size(); ++i) {
-    baseline_->addItem(labels[i], QVariant::fromValue<qlonglong>(compared_[i].run.id));
-    if (compared_[i].run.id == chosen) baseline = i;
+  for (size_t i = 0; i < plan.runs.size(); ++i) {
+    baseline_->addItem(plan.labels[i], QVariant::fromValue<qlonglong>(plan.runs[i].run.id));
   }
-  baseline_->setCurrentIndex(compared_.empty() ? -1 : static_cast<int>(baseline));
-  baseline_->setEnabled(compared_.size() > 1);
-  delete_->setEnabled(!ticked.empty() && store_.Open());
-  export_->setEnabled(!ticked.empty() && store_.Open());
-  picture_->setEnabled(!compared_.empty());
+  baseline_->setCurrentIndex(plan.runs.empty() ? -1 : static_cast<int>(plan.baseline));
+  baseline_->setEnabled(plan.runs.size() > 1);
+  picture_->setEnabled(!plan.runs.empty());
 
   QStringList overall;
-  for (size_t i = 0; i < compared_.size(); ++i) {
-    if (i == baseline) continue;
-    if (const auto percent = OverallAgainst(compared_[i], compared_[baseline])) {
+  for (size_t i = 0; i < plan.runs.size(); ++i) {
+    if (const std::optional<double> percent = plan.overall[i]) {
       overall << QStringLiteral("%1: %2%3 %")
-                     .arg(labels[i].toHtmlEscaped(), *percent >= 0 ? "+" : "")
+                     .arg(plan.labels[i].toHtmlEscaped(), *percent >= 0 ? "+" : "")
                      .arg(*percent, 0, 'f', 1);
     }
   }
-  overall_->setText(
-      overall.isEmpty()
-          ? QString()
-          : tr("<b>総合</b> (基準 %1 に対する速度の幾何平均、+ が速い): ").arg(labels[baseline].toHtmlEscaped()) +
-                overall.join(QStringLiteral(" &nbsp;·&nbsp; ")));
-  ChartInputs inputs{&compared_, labels, baseline, rates};
+  overall_->setText(overall.isEmpty() ? QString()
+                                      : tr("<b>総合</b> (基準 %1 に対する速度の幾何平均、+ が速い): ")
+                                                .arg(plan.labels[plan.baseline].toHtmlEscaped()) +
+                                            overall.join(QStringLiteral(" &nbsp;·&nbsp; ")));
   int position = 1;
-  for (const ChartGroup& group : ChartGroups()) {
-    ChartInputs groupInputs = inputs;
-    // Drawing figures of another platform than X are said not comparable.
-    if (group.id == QLatin1String(EntryOf(Group::Graphic).id)) {
-      for (size_t i = 0; i < compared_.size(); ++i) {
-        groupInputs.labels[i] = BarLabel(compared_[i].run, labels[i], Test::Square);
-      }
-    }
-    if (QWidget* chart = MakeGroupChart(group, groupInputs)) charts_->insertWidget(position++, chart);
-  }
+  for (const PlannedChart& chart : plan.charts) charts_->insertWidget(position++, MakeGroupChart(chart, plan.rates));
+  emit chartsDrawn();
 }
 
 QString ComparisonWindow::ExportCharts(const QString& path) {
@@ -257,6 +246,11 @@ QString ComparisonWindow::ExportCharts(const QString& path) {
   return error;
 }
 
+void ComparisonWindow::EndWork(const QString& message) {
+  status_->setText(message);
+  emit workEnded(message);
+}
+
 void ComparisonWindow::PictureClicked() {
   const QString path =
       QFileDialog::getSaveFileName(this, tr("グラフを書き出す"), QStringLiteral("torvik-comparison.png"),
@@ -264,38 +258,57 @@ void ComparisonWindow::PictureClicked() {
   if (!path.isEmpty()) ExportCharts(path);
 }
 
-QString ComparisonWindow::ImportSheets(const QStringList& files) {
-  const QString message = ImportMessage(ImportSheetFiles(store_, files, QDateTime::currentDateTime()));
-  model_->Reload();
-  status_->setText(message);
-  return message;
+void ComparisonWindow::ImportSheets(const QStringList& files) { Import(files, {}); }
+
+void ComparisonWindow::Import(const QStringList& files, const std::function<void(const QString&)>& then) {
+  status_->setText(texts::Loading());
+  archive_.Ask<QString>(
+      this,
+      [files](RunArchive& archive) {
+        return ImportMessage(ImportSheetFiles(archive.Compared(), files, QDateTime::currentDateTime()));
+      },
+      [this, then](const QString& message) {
+        model_->Reload();
+        EndWork(message);
+        if (then) then(message);
+      });
 }
 
-bool ComparisonWindow::ExportCsv(const QString& path) {
-  QBuffer csv;
-  csv.open(QIODevice::WriteOnly);
-  if (!store_.ExportCsv(model_->Ticked(), csv)) {
-    status_->setText(store_.Error());
-    return false;
-  }
-  if (const QString error = WriteOutput(path, csv.data()); !error.isEmpty()) {
-    status_->setText(error);
-    return false;
-  }
-  status_->setText(tr("%1 に書き出しました。").arg(path));
-  return true;
+void ComparisonWindow::ExportCsv(const QString& path) {
+  const std::vector<int64_t> ticked = model_->Ticked();
+  archive_.Ask<QString>(
+      this,
+      [ticked, path](RunArchive& archive) {
+        ResultStore& store = archive.Compared();
+        const std::vector<StoredRun> runs = store.RunsWithTests(ticked);
+        if (!store.Error().isEmpty()) return store.Error();
+        return WriteOutput(path, CsvOfRuns(runs));
+      },
+      [this, path](const QString& error) { EndWork(error.isEmpty() ? tr("%1 に書き出しました。").arg(path) : error); });
 }
 
 void ComparisonWindow::DeleteTicked() {
-  if (!store_.Delete(model_->Ticked())) status_->setText(store_.Error());
-  model_->ClearTicks();
-  model_->Reload();
+  const std::vector<int64_t> ticked = model_->Ticked();
+  archive_.Ask<QString>(
+      this,
+      [ticked](RunArchive& archive) {
+        ResultStore& store = archive.Compared();
+        return store.Delete(ticked) ? QString() : store.Error();
+      },
+      [this](const QString& error) {
+        model_->ClearTicks();
+        model_->Reload();
+        EndWork(error);
+      });
 }
 
 void ComparisonWindow::ImportClicked() {
   const QStringList files = QFileDialog::getOpenFileNames(this, texts::ImportSheets(), QString(),
                                                           tr("結果シート (*.txt);;すべてのファイル (*)"));
-  if (!files.isEmpty()) QMessageBox::information(this, windowTitle(), ImportSheets(files));
+  // The counts in a box once the import has ended (the window goes on meanwhile).
+  if (!files.isEmpty()) {
+    Import(files, [this](const QString& message) { QMessageBox::information(this, windowTitle(), message); });
+  }
 }
 
 void ComparisonWindow::ExportClicked() {

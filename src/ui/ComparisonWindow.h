@@ -1,12 +1,15 @@
-// ComparisonWindow: the recorded runs side by side. A list of every run
-// kept in the results store, newest first, with a tick box each (and a
-// button that ticks every run of the selected one's PC name and processor);
-// for the ticked runs, each with the repetitions of its command, one grouped
-// bar chart per group of tests (ComparisonChart) in seconds or in rates
-// against a baseline run (the first ticked, or the one chosen), and each
-// run's overall figure against it. The charts export as PNG or SVG. It
-// deletes the ticked runs after asking, exports them as CSV, and imports
-// result sheets.
+// ComparisonWindow: the kept runs side by side. A list of every run in the
+// results store, newest first, with a tick box each (and a button that
+// ticks every run of the selected one's PC name and processor); for the
+// ticked runs, each with the repetitions of its command, one grouped bar
+// chart per group of tests in seconds or in rates against a baseline run
+// (the first ticked, or the one chosen), and each run's overall figure
+// against it: worked out by PlanComparison, drawn by ComparisonChart. The
+// charts export as PNG or SVG. It deletes the ticked runs after asking,
+// exports them as CSV, and imports result sheets.
+// Every read and write of the store runs on the archive's thread: the
+// window says "読み込み中…" while one waits, stays usable (close, untick,
+// scroll), and shows a failure as its message in the list's place.
 // Resizable; it opens at its last size, shrunk to fit the screen, and
 // scrolls its charts inside. Opened from the 設定 menu; GUI thread only.
 #pragma once
@@ -17,12 +20,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <map>
+#include <functional>
 
-#include "core/history/ComparisonFigures.h"
-#include "core/history/ResultStore.h"
+#include "core/history/BackgroundArchive.h"
+#include "core/history/ComparisonPlan.h"
 #include "ui/RunListModel.h"
 
 namespace torvik {
@@ -34,27 +38,25 @@ inline QString ComparisonCaption() {
 inline QString ImportSheets() {
   return QCoreApplication::translate("torvik::ComparisonWindow", "シートを読み込む(&I)...");
 }
+inline QString Loading() { return QCoreApplication::translate("torvik::ComparisonWindow", "読み込み中…"); }
+inline QString CannotRead() { return QCoreApplication::translate("torvik::ComparisonWindow", "計測結果を読めません: "); }
 }  // namespace texts
 
 class ComparisonWindow : public QDialog {
   Q_OBJECT
 
  public:
-  // `store` must outlive the window.
-  explicit ComparisonWindow(ResultStore& store, QWidget* parent = nullptr);
+  // `archive` must outlive the window.
+  explicit ComparisonWindow(BackgroundArchive& archive, QWidget* parent = nullptr);
 
   RunListModel& Runs() { return *model_; }
   // Seconds (false) or rates (true) in the charts.
   void SetShowRates(bool rates);
-  // A test's figures: run label and value (seconds, or the rate in the
-  // test's unit), in the list's order.
-  std::vector<std::pair<QString, double>> Bars(const QString& test) const;
-  // The tests that have a chart now.
-  QStringList ChartedTests() const;
 
-  // The buttons' work, without their file dialogs (tests call them).
-  QString ImportSheets(const QStringList& files);
-  bool ExportCsv(const QString& path);
+  // The buttons' work, without their dialogs (tests call them); each ends
+  // with workEnded.
+  void ImportSheets(const QStringList& files);
+  void ExportCsv(const QString& path);
   void DeleteTicked();
   // The charts as PNG, or SVG for a path ending in .svg; empty, or why not.
   QString ExportCharts(const QString& path);
@@ -63,32 +65,47 @@ class ComparisonWindow : public QDialog {
   // The shared store's URL was changed in its dialog (empty: none); whoever
   // opened the window switches stores and opens it again on the new one.
   void sharedStoreChosen(const QString& url);
+  // The charts of the ticked runs have been drawn anew.
+  void chartsDrawn();
+  // A button's work has ended; what the window says of it.
+  void workEnded(const QString& message);
 
  protected:
   void hideEvent(QHideEvent* event) override;
 
  private:
-  void RebuildCharts();
+  // Asks for the ticked runs' series, then draws them.
+  void ReadTicked();
+  // Works out the plan of the series read last and draws it.
+  void Draw();
+  void ShowListState(const QString& error);
+  void EndWork(const QString& message);
+  // Imports `files`, then gives `then` the counts.
+  void Import(const QStringList& files, const std::function<void(const QString&)>& then);
   void ImportClicked();
   void ExportClicked();
   void DeleteClicked();
   void PictureClicked();
 
-  ResultStore& store_;
+  BackgroundArchive& archive_;
   RunListModel* model_ = nullptr;
+  QStackedWidget* listPlace_ = nullptr;
   QTableView* list_ = nullptr;
+  QLabel* listMessage_ = nullptr;
   QRadioButton* seconds_ = nullptr;
   QRadioButton* rates_ = nullptr;
+  QPushButton* import_ = nullptr;
   QPushButton* delete_ = nullptr;
   QPushButton* export_ = nullptr;
   QPushButton* picture_ = nullptr;
   QComboBox* baseline_ = nullptr;
   QLabel* overall_ = nullptr;
   QWidget* chartArea_ = nullptr;
-  std::vector<ComparedRun> compared_;
   QLabel* status_ = nullptr;
   QVBoxLayout* charts_ = nullptr;
-  std::map<QString, std::vector<std::pair<QString, double>>> bars_;
+  std::vector<std::vector<StoredRun>> series_;  // of the ticked runs, read last
+  int seriesAsked_ = 0;                         // a tick changed since: the answer is stale
+  bool listReadable_ = false;
 };
 
 }  // namespace torvik

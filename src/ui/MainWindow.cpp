@@ -136,9 +136,20 @@ MainWindow::MainWindow(MachineComponents& machine, QWidget* parent) : StageWindo
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::SetSession(BenchSession& session) {
+void MainWindow::SetSession(BenchSession& session, BackgroundArchive& archive) {
   session_ = &session;
+  archive_ = &archive;
+  connect(&archive, &BackgroundArchive::notice, this, &MainWindow::TellWhenIdle);
   FormCreate();
+}
+
+void MainWindow::TellWhenIdle(const QString& text) {
+  waitingNotices_ << text;
+  if (!Running()) ShowWaitingNotices();
+}
+
+void MainWindow::ShowWaitingNotices() {
+  while (!waitingNotices_.isEmpty() && !closeRequested_) ShowNotice(waitingNotices_.takeFirst());
 }
 
 void MainWindow::StageOn() {
@@ -268,7 +279,7 @@ void MainWindow::MHelpClick() { ShowHelpContents(this, QStringLiteral("TORVIK.HL
 void MainWindow::MAboutClick() { aboutDialog_.Execute(this); }
 
 void MainWindow::FormCreate() {
-  session_->State().ResetResults();
+  session_->ResetResults();
   ShowProcessorLine();
   session_->SeedFileNumbers();
 }
@@ -303,19 +314,19 @@ void MainWindow::SetStatusText(const QString& text) { LFill->setText(text); }
 void MainWindow::ShowProcessorLine() { LFill->setText(machine_.MeasureProcessorLine()); }
 
 void MainWindow::MCompareClick() {
-  // Another shared store chosen in the window: the session switches to it
+  // Another shared store chosen in the window: the archive switches to it
   // once the window is closed (nothing reads the old one any more), and the
   // window opens again on it.
   std::optional<QString> chosen = QString();
-  while (chosen && session_->ComparedStore() != nullptr) {
-    ComparisonWindow window(*session_->ComparedStore(), this);
+  while (chosen) {
+    ComparisonWindow window(*archive_, this);
     chosen.reset();
     connect(&window, &ComparisonWindow::sharedStoreChosen, &window, [&](const QString& url) {
       chosen = url;
       window.accept();
     });
     window.exec();
-    if (chosen) session_->UseSharedStore(*chosen, BenchSession::Sending::FromThreadOfItsOwn);
+    if (chosen) archive_->UseSharedStore(*chosen);
   }
 }
 
@@ -337,11 +348,12 @@ void MainWindow::ShowMessage(const QString& text, MessageIcon icon) {
   box.exec();
 }
 
-// The group's record is kept as soon as the group ends.
+// The group's record goes to the archive as soon as the group ends.
 void MainWindow::RunGroup(Group group) {
-  if (const std::optional<RunRecord> run = session_->Run(group)) session_->Record(*run);
+  if (const std::optional<RunRecord> run = session_->Run(group)) archive_->KeepAndSend(*run);
   // A close asked for during the run: the group has released its test data.
-  if (closeRequested_ && !Running()) close();
+  if (closeRequested_ && !Running()) return (void)close();
+  if (!Running()) ShowWaitingNotices();
 }
 
 void MainWindow::BCPUClick() { RunGroup(Group::Cpu); }
@@ -350,7 +362,7 @@ void MainWindow::BMixClick() { RunGroup(Group::Memory); }
 void MainWindow::BHDDClick() { RunGroup(Group::Hdd); }
 void MainWindow::BAllClick() { RunGroup(Group::All); }
 
-void MainWindow::BStopClick() { session_->State().BStopClick(); }
+void MainWindow::BStopClick() { session_->Stop(); }
 
 void MainWindow::MExitClick() { close(); }
 

@@ -2,8 +2,10 @@
 // labels, the group buttons, the progress gauge, the status line and the
 // menu. It is the RunView through which the run session shows its runs and
 // the stage the drawing tests draw on; its buttons hand their group to the
-// session, and the Report button writes the session's record of the run on
-// screen to the sheet.
+// session and the finished run to the results archive, and the Report button
+// writes the session's record of the run on screen to the sheet. What the
+// archive tells (a run not kept, runs not sent) is shown once no group runs:
+// never a box in the middle of a measured test.
 //
 // A group runs inside its button's click handler on the GUI thread; the
 // window stays alive only where the run pumps messages. Closing the window
@@ -14,8 +16,10 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringList>
 #include <map>
 
+#include "core/history/BackgroundArchive.h"
 #include "core/machine/MachineComponents.h"
 #include "core/run/RunView.h"
 #include "core/session/BenchSession.h"
@@ -33,9 +37,10 @@ class MainWindow : public StageWindow, public RunView {
   explicit MainWindow(MachineComponents& machine, QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // The session whose runs the buttons start; must outlive the window.
-  // Attaching it completes the window's creation (FormCreate).
-  void SetSession(BenchSession& session);
+  // The session whose runs the buttons start, and the archive that keeps
+  // them; both must outlive the window. Attaching them completes the
+  // window's creation (FormCreate).
+  void SetSession(BenchSession& session, BackgroundArchive& archive);
   // The settings dialog, created after the main window.
   void SetSettingsDialog(QDialog* dialog) { settingsDialog_ = dialog; }
 
@@ -102,10 +107,15 @@ class MainWindow : public StageWindow, public RunView {
   void BuildMenu();
   void FormCreate();
   void RunGroup(Group group);
+  // Shows `text` now, or once the running group has ended.
+  void TellWhenIdle(const QString& text);
+  void ShowWaitingNotices();
   QPushButton* ButtonOf(Button button) const;
 
   MachineComponents& machine_;
   BenchSession* session_ = nullptr;
+  BackgroundArchive* archive_ = nullptr;
+  QStringList waitingNotices_;
   std::map<ResultLabel, QLabel*> resultLabels_;
   std::map<Button, QPushButton*> buttons_;
   Gauge* gauge_ = nullptr;

@@ -29,7 +29,7 @@ void MainWindow::BRepClick() {
   try {
     const RunRecord run = session_->ReportRecord();
     SheetInputs in;
-    in.stopFlag = session_->State().StopFlag();
+    in.stopFlag = run.stopped ? kStopRequested : 0;
     for (const auto& [label, widget] : resultLabels_) in.captions[label] = widget->text();
     in.now = QDateTime::currentDateTime();
     // Every line ends with CR LF; the text is UTF-8, this system's code page.

@@ -1,5 +1,8 @@
 #include "ui/RunListModel.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "core/base/TimeValue.h"
 #include "core/results/Timing.h"
 
@@ -8,25 +11,48 @@ namespace {
 
 enum Column { kDate, kGroup, kPcName, kProcessor, kBenchNo, kTotal, kOrigin, kColumns };
 
+RunKey KeyOf(const StoredRun& run) { return {run.sortTime, run.id}; }
+
 }  // namespace
 
-RunListModel::RunListModel(ResultStore& store, QObject* parent) : QAbstractTableModel(parent), store_(store) {
+RunListModel::RunListModel(BackgroundArchive& archive, QObject* parent)
+    : QAbstractTableModel(parent), archive_(archive) {
   Reload();
 }
 
 void RunListModel::Reload() {
-  beginResetModel();
-  total_ = store_.RunCount();
-  runs_ = store_.Runs(0, kPage);
-  endResetModel();
-  emit tickedChanged();
+  const int generation = ++generation_;
+  reading_ = true;
+  archive_.Ask<Page>(
+      this,
+      [](RunArchive& archive) {
+        ResultStore& store = archive.Compared();
+        Page page;
+        page.total = store.RunCount();
+        if (store.Error().isEmpty()) page.runs = store.Runs(kPage);
+        page.error = store.Error();
+        return page;
+      },
+      [this, generation](const Page& page) {
+        if (generation != generation_) return;
+        reading_ = false;
+        beginResetModel();
+        runs_ = page.error.isEmpty() ? page.runs : std::vector<StoredRun>();
+        total_ = page.error.isEmpty() ? page.total : 0;
+        endResetModel();
+        emit listRead(page.error);
+        emit tickedChanged();
+      });
 }
 
 std::vector<int64_t> RunListModel::Ticked() const {
+  std::vector<std::pair<RunKey, int64_t>> ordered;
+  for (const auto& [id, key] : ticked_) ordered.emplace_back(key, id);
+  std::sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
+    return std::tie(a.first.sortTime, a.first.id) > std::tie(b.first.sortTime, b.first.id);
+  });
   std::vector<int64_t> ids;
-  for (const StoredRun& run : runs_) {
-    if (ticked_.contains(run.id)) ids.push_back(run.id);
-  }
+  for (const auto& entry : ordered) ids.push_back(entry.second);
   return ids;
 }
 
@@ -34,22 +60,34 @@ void RunListModel::SetTicked(int row, bool ticked) {
   setData(index(row, kDate), ticked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
 }
 
-void RunListModel::ClearTicks() {
-  ticked_.clear();
+void RunListModel::TickedRowsChanged() {
   if (!runs_.empty()) emit dataChanged(index(0, kDate), index(rowCount() - 1, kDate), {Qt::CheckStateRole});
   emit tickedChanged();
 }
 
+void RunListModel::ClearTicks() {
+  ticked_.clear();
+  TickedRowsChanged();
+}
+
+void RunListModel::Ticks(const std::vector<StoredRun>& runs) {
+  for (const StoredRun& run : runs) ticked_[run.id] = KeyOf(run);
+  TickedRowsChanged();
+}
+
 void RunListModel::TickMachineOf(int row) {
   if (row < 0 || row >= rowCount()) return;
-  const QString pc = runs_[static_cast<size_t>(row)].pcName;
-  const QString processor = runs_[static_cast<size_t>(row)].values.processorName;
-  while (canFetchMore({})) fetchMore({});
-  for (const StoredRun& run : runs_) {
-    if (run.pcName == pc && run.values.processorName == processor) ticked_.insert(run.id);
-  }
-  if (!runs_.empty()) emit dataChanged(index(0, kDate), index(rowCount() - 1, kDate), {Qt::CheckStateRole});
-  emit tickedChanged();
+  const StoredRun& chosen = RunAt(row);
+  const RunFilter machine{.pcName = chosen.pcName, .processorName = chosen.values.processorName};
+  archive_.Ask<std::vector<StoredRun>>(
+      this,
+      [machine](RunArchive& archive) {
+        std::vector<StoredRun> runs = archive.Compared().Runs(std::numeric_limits<int>::max(), machine);
+        // The filter takes the name in any case; the machine is this one alone.
+        std::erase_if(runs, [&machine](const StoredRun& run) { return run.pcName != machine.pcName; });
+        return runs;
+      },
+      [this](const std::vector<StoredRun>& runs) { Ticks(runs); });
 }
 
 int RunListModel::rowCount(const QModelIndex& parent) const {
@@ -82,11 +120,11 @@ QVariant RunListModel::data(const QModelIndex& index, int role) const {
 
 bool RunListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (!index.isValid() || role != Qt::CheckStateRole || index.column() != kDate) return false;
-  const int64_t id = RunAt(index.row()).id;
+  const StoredRun& run = RunAt(index.row());
   if (value.toInt() == Qt::Checked) {
-    ticked_.insert(id);
+    ticked_[run.id] = KeyOf(run);
   } else {
-    ticked_.erase(id);
+    ticked_.erase(run.id);
   }
   emit dataChanged(index, index, {Qt::CheckStateRole});
   emit tickedChanged();
@@ -108,20 +146,36 @@ QVariant RunListModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 bool RunListModel::canFetchMore(const QModelIndex& parent) const {
-  return !parent.isValid() && static_cast<int>(runs_.size()) < total_;
+  return !parent.isValid() && !reading_ && static_cast<int>(runs_.size()) < total_;
 }
 
 void RunListModel::fetchMore(const QModelIndex& parent) {
-  if (parent.isValid()) return;
-  std::vector<StoredRun> more = store_.Runs(static_cast<int>(runs_.size()), kPage);
-  if (more.empty()) {
-    total_ = static_cast<int>(runs_.size());
-    return;
-  }
-  const int first = static_cast<int>(runs_.size());
-  beginInsertRows({}, first, first + static_cast<int>(more.size()) - 1);
-  for (StoredRun& run : more) runs_.push_back(std::move(run));
-  endInsertRows();
+  if (!canFetchMore(parent) || runs_.empty()) return;
+  const int generation = generation_;
+  const RunKey after = KeyOf(runs_.back());
+  reading_ = true;
+  archive_.Ask<Page>(
+      this,
+      [after](RunArchive& archive) {
+        ResultStore& store = archive.Compared();
+        Page page;
+        page.runs = store.Runs(kPage, {}, after);
+        page.error = store.Error();
+        return page;
+      },
+      [this, generation](const Page& page) {
+        if (generation != generation_) return;
+        reading_ = false;
+        if (!page.error.isEmpty() || page.runs.empty()) {
+          total_ = static_cast<int>(runs_.size());  // nothing more to ask for
+          if (!page.error.isEmpty()) emit listRead(page.error);
+          return;
+        }
+        const int first = static_cast<int>(runs_.size());
+        beginInsertRows({}, first, first + static_cast<int>(page.runs.size()) - 1);
+        runs_.insert(runs_.end(), page.runs.begin(), page.runs.end());
+        endInsertRows();
+      });
 }
 
 }  // namespace torvik

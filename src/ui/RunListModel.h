@@ -1,14 +1,16 @@
-// RunListModel: the recorded runs as a table, newest first (date, group,
-// PC name, processor, bench number, total, origin), each with a tick box.
-// Rows are read from the store a page at a time as the view scrolls, so a
-// store of ten thousand runs opens at once. GUI thread only.
+// RunListModel: the kept runs as a table, newest first (date, group, PC
+// name, processor, bench number, total, origin), each with a tick box. Rows
+// are read a page at a time as the view scrolls, on the archive's thread:
+// the list shows what has arrived and the window goes on meanwhile. Ticks
+// are kept by run, so runs ticked by "same machine" need not be in the
+// rows read so far. GUI thread only.
 #pragma once
 
 #include <QAbstractTableModel>
-#include <set>
+#include <map>
 #include <vector>
 
-#include "core/history/ResultStore.h"
+#include "core/history/BackgroundArchive.h"
 
 namespace torvik {
 
@@ -18,11 +20,13 @@ class RunListModel : public QAbstractTableModel {
  public:
   static constexpr int kPage = 200;
 
-  // `store` must outlive the model.
-  explicit RunListModel(ResultStore& store, QObject* parent = nullptr);
+  // `archive` must outlive the model. The first page is asked for at once.
+  explicit RunListModel(BackgroundArchive& archive, QObject* parent = nullptr);
 
-  // Reads the store again from its first page; the ticks stay.
+  // Reads the list again from its first page; the ticks stay.
   void Reload();
+  // Whether a read of the list is under way.
+  bool Loading() const { return reading_; }
   const StoredRun& RunAt(int row) const { return runs_[static_cast<size_t>(row)]; }
   // The ticked runs' ids, in the list's order.
   std::vector<int64_t> Ticked() const;
@@ -30,7 +34,7 @@ class RunListModel : public QAbstractTableModel {
   // Unticks every run, telling the view once.
   void ClearTicks();
   // Ticks every run of the PC name and processor (without its measured
-  // clock) of the run at `row`, reading the whole list first.
+  // clock) of the run at `row`, asked of the store.
   void TickMachineOf(int row);
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -44,12 +48,25 @@ class RunListModel : public QAbstractTableModel {
 
  signals:
   void tickedChanged();
+  // A read of the list has ended: `error` empty when the rows arrived.
+  void listRead(const QString& error);
 
  private:
-  ResultStore& store_;
+  // What a read of the list brings.
+  struct Page {
+    std::vector<StoredRun> runs;
+    int total = 0;
+    QString error;
+  };
+  void Ticks(const std::vector<StoredRun>& runs);
+  void TickedRowsChanged();
+
+  BackgroundArchive& archive_;
   std::vector<StoredRun> runs_;
   int total_ = 0;
-  std::set<int64_t> ticked_;
+  bool reading_ = false;
+  int generation_ = 0;                // a reload makes the answers to older reads stale
+  std::map<int64_t, RunKey> ticked_;  // by id, with its place in the list
 };
 
 }  // namespace torvik

@@ -10,7 +10,8 @@
 
 namespace torvik {
 
-SharedStoreDialog::SharedStoreDialog(QWidget* parent) : QDialog(parent) {
+SharedStoreDialog::SharedStoreDialog(BackgroundArchive& archive, QWidget* parent)
+    : QDialog(parent), archive_(archive) {
   setObjectName(QStringLiteral("SharedStore"));
   setWindowTitle(tr("共有の計測結果"));
   auto* about =
@@ -27,7 +28,7 @@ SharedStoreDialog::SharedStoreDialog(QWidget* parent) : QDialog(parent) {
   status_->setWordWrap(true);
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* buttons = new QDialogButtonBox;
-  auto* test = buttons->addButton(tr("接続を試す(&T)"), QDialogButtonBox::ActionRole);
+  try_ = buttons->addButton(tr("接続を試す(&T)"), QDialogButtonBox::ActionRole);
   auto* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
   buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
   ok->setDefault(true);
@@ -37,7 +38,7 @@ SharedStoreDialog::SharedStoreDialog(QWidget* parent) : QDialog(parent) {
   layout->addWidget(url_);
   layout->addWidget(status_);
   layout->addWidget(buttons);
-  connect(test, &QPushButton::clicked, this, &SharedStoreDialog::TryConnection);
+  connect(try_, &QPushButton::clicked, this, &SharedStoreDialog::TryConnection);
   connect(buttons, &QDialogButtonBox::accepted, this, &SharedStoreDialog::Keep);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
@@ -72,10 +73,30 @@ void SharedStoreDialog::TryConnection() {
   const QString url = Url();
   if (const QString refusal = Refusal(url); !refusal.isEmpty() || url.isEmpty()) {
     status_->setText(url.isEmpty() ? tr("URL がありません。") : refusal);
+    emit tried(status_->text());
     return;
   }
-  ResultStore store(url);
-  status_->setText(store.Open() ? tr("接続できました。計測結果は %1 件です。").arg(store.RunCount()) : store.Error());
+  struct Outcome {
+    int runs = 0;
+    QString error;
+  };
+  status_->setText(tr("接続しています…"));
+  try_->setEnabled(false);
+  archive_.Ask<Outcome>(
+      this,
+      [url](RunArchive& archive) {
+        ResultStore store(url, archive.ClientName());
+        Outcome outcome;
+        outcome.runs = store.RunCount();
+        outcome.error = store.Error();
+        return outcome;
+      },
+      [this](const Outcome& outcome) {
+        status_->setText(outcome.error.isEmpty() ? tr("接続できました。計測結果は %1 件です。").arg(outcome.runs)
+                                                 : outcome.error);
+        try_->setEnabled(true);
+        emit tried(status_->text());
+      });
 }
 
 }  // namespace torvik

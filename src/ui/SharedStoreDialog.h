@@ -1,5 +1,6 @@
 // SharedStoreDialog: the shared results store's URL, reached from the
-// comparison window: a PostgreSQL URL in libpq's form, tried on request,
+// comparison window: a PostgreSQL URL in libpq's form, tried on request on
+// the archive's thread (the dialog goes on while a server is waited for),
 // kept as Url in the settings' [Store] group (empty: this PC's store only).
 // A URL with a password is refused: libpq finds it in ~/.pgpass or
 // PGPASSWORD, and the settings file never holds one. GUI thread only.
@@ -8,6 +9,9 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+
+#include "core/history/BackgroundArchive.h"
 
 namespace torvik {
 
@@ -15,19 +19,25 @@ class SharedStoreDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit SharedStoreDialog(QWidget* parent = nullptr);
+  // `archive` (where the connection is tried) must outlive the dialog.
+  explicit SharedStoreDialog(BackgroundArchive& archive, QWidget* parent = nullptr);
 
   // Why `url` cannot be kept; empty when it can (an empty URL included).
   static QString Refusal(const QString& url);
   // Keeps the field's URL when it may be kept, and closes; else says why.
   bool Keep();
-  // Connects to the field's URL and says how it went.
+  // Connects to the field's URL and says how it went (tried() once it has).
   void TryConnection();
   // The URL as it is kept (the field's, trimmed).
   QString Url() const { return url_->text().trimmed(); }
 
+ signals:
+  void tried(const QString& outcome);
+
  private:
+  BackgroundArchive& archive_;
   QLineEdit* url_ = nullptr;
+  QPushButton* try_ = nullptr;
   QLabel* status_ = nullptr;
 };
 

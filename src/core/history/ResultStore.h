@@ -1,52 +1,56 @@
-// ResultStore: every finished run kept in a per-user SQLite database
-// (QStandardPaths::AppDataLocation + "results.sqlite"), through Qt SQL; or,
-// for a "postgresql://" URL, in a PostgreSQL server's database shared by
-// many machines: the same tables and steps in the server's types, its
-// version in a table of its own, created and upgraded under an advisory
-// lock.
-// Tables `runs` and `tests`; the schema's version in PRAGMA user_version,
-// made whole under a temporary name and then put in place on first use,
-// upgraded in order by numbered steps; WAL journal; each run (and each
-// import) written in one transaction, so a crash leaves all of it or none.
-//
-// Only TORVIK's own store is ever written: a path that is a link, a folder,
-// a device, an empty file, another program's database, or a store of a
-// schema this program does not know is refused before anything is written,
-// left byte for byte as it was, and reported through Error(). Many copies
-// share one store: every write transaction takes the write lock at once
-// (BEGIN IMMEDIATE) and waits for another copy's for a few seconds; a store
-// that was busy is tried again, never taken for broken. Nothing is deleted
-// but the runs the user asks to delete. GUI thread (or the command line's
-// one thread); one ResultStore per thread.
+// ResultStore: the runs kept in a results store, through its connection (a
+// SQLite file on this PC by default, ~/.local/share/Varn/TORVIK/
+// results.sqlite, or a PostgreSQL server's database many PCs share: see
+// StoreConnection). Tables `runs` and `tests` (RunColumns), made and
+// upgraded by numbered steps (SchemaSteps); each run, each import and each
+// send written in one transaction, so a crash leaves all of it or none.
+// Reads are paged by key (newest first: sort_time, id), filtered in SQL,
+// and a run's series comes with its tests in two statements. Only TORVIK's
+// own store is ever written; nothing is deleted but the runs the user asks
+// to delete. The thread that made it only (Qt SQL's connections belong to
+// their thread); one ResultStore per thread.
 #pragma once
 
-#include <QElapsedTimer>
-#include <QSqlQuery>
 #include <QString>
 #include <functional>
-#include <list>
+#include <memory>
+#include <optional>
 #include <vector>
 
-#include "core/history/StoreLocation.h"
+#include "core/history/SchemaSteps.h"
+#include "core/history/StoreConnection.h"
 #include "core/history/StoredRun.h"
 
-class QIODevice;
-class QSqlDatabase;
-class QSqlError;
+class QSqlQuery;
 
 namespace torvik {
 
-inline constexpr int kStoreSchemaVersion = 6;
+class Statements;
 
 struct ImportCounts {
   int imported = 0;
   int duplicates = 0;  // already in the store
 };
 
+// Which runs a list shows; an empty field does not filter.
+struct RunFilter {
+  QString pcName;         // the PC name, whole, in any case
+  QString processor;      // a part of the processor's text, in any case
+  QString processorName;  // the processor's name without its clock, whole
+  QString group;          // a group's id, exactly
+};
+
+// Where a page of the list goes on: after this run (the last one shown).
+struct RunKey {
+  int64_t sortTime = 0;
+  int64_t id = 0;
+};
+
 class ResultStore {
  public:
-  // `path` of the database file; nothing is opened yet.
-  explicit ResultStore(const QString& path);
+  // `location`: the database file's path, or a server's URL; `clientName`
+  // the name a server connection gives itself. Nothing is opened yet.
+  explicit ResultStore(const QString& location, const QString& clientName = QStringLiteral("torvik"));
   ~ResultStore();
   ResultStore(const ResultStore&) = delete;
   ResultStore& operator=(const ResultStore&) = delete;
@@ -55,13 +59,13 @@ class ResultStore {
   static QString DefaultPath();
   const QString& Path() const { return path_; }
 
-  // Opens the database, creating or upgrading its schema when it can; false
+  // Opens the store, creating or upgrading its schema when it can; false
   // (and Error()) when it cannot. A refusal (not TORVIK's store) is final;
   // any other failure is tried again at the next call.
   bool Open();
-  // Why the last operation failed.
+  // Why the last operation failed; empty when it did not.
   const QString& Error() const { return error_; }
-  // True once the file was found not to be TORVIK's store.
+  // True once the location was found not to be TORVIK's store.
   bool Refused() const { return state_ == State::Refused; }
   int SchemaVersion();
 
@@ -72,15 +76,19 @@ class ResultStore {
   // store already has; a failure keeps none.
   bool Import(const std::vector<StoredRun>& runs, ImportCounts& counts);
 
-  int RunCount();
-  // Runs newest first, without their tests: `limit` from `offset`.
-  std::vector<StoredRun> Runs(int offset, int limit);
+  int RunCount(const RunFilter& filter = {});
+  // At most `limit` runs of `filter`, newest first, after `after` (from the
+  // newest without it), without their tests.
+  std::vector<StoredRun> Runs(int limit, const RunFilter& filter = {}, const std::optional<RunKey>& after = {});
   // One run with its tests, or an empty run (id 0).
   StoredRun RunWithTests(int64_t id);
-  // The run `id`, then the other repetitions of its series (the same
-  // command, the same group) oldest first, with their tests; empty when
-  // there is no such run.
-  std::vector<StoredRun> SeriesOf(int64_t id);
+  // For each of `ids`: the run, then the other repetitions of its series
+  // (the same command, the same group) oldest first, all with their tests;
+  // empty for an id the store does not have.
+  std::vector<std::vector<StoredRun>> SeriesOf(const std::vector<int64_t>& ids);
+  std::vector<StoredRun> SeriesOf(int64_t id) { return SeriesOf(std::vector<int64_t>{id}).front(); }
+  // The runs `ids` (every run when empty) with their tests, newest first.
+  std::vector<StoredRun> RunsWithTests(const std::vector<int64_t>& ids);
   // The runs kept here that have not reached the shared store, oldest
   // first, with their tests.
   std::vector<StoredRun> Unsent();
@@ -92,37 +100,23 @@ class ResultStore {
   bool MarkSent(const std::vector<int64_t>& ids);
   // Deletes the runs and their tests.
   bool Delete(const std::vector<int64_t>& ids);
-  // One row per run and test (every run when `ids` is empty), RFC 4180
-  // quoted, UTF-8, for spreadsheets.
-  bool ExportCsv(const std::vector<int64_t>& ids, QIODevice& out);
 
  private:
   enum class State { Closed, Open, Refused };
 
   bool Fail(const QString& reason);
-  // Whether the server's connection went away (a restart of the server, a
-  // network gone) while it sat unused or after a failure: asked then, never
-  // before every use. Closed when it did, so Open connects afresh.
-  bool ConnectionLost();
-  bool Refuse(const QString& reason);
-  // Builds a new store under a temporary name and puts it at the path,
-  // unless another copy was faster.
-  bool Create();
-  // Whether the open file is TORVIK's store (refused if not), upgraded.
-  bool Recognise();
-  // The same for a server: connected, then recognised, created or upgraded.
-  bool OpenServer();
-  bool RecogniseServer();
-  // The schema steps after `from`, and the version they reach.
-  QSqlError UpgradeSteps(QSqlDatabase& db, int from);
-  // Runs `body` (which gives the error of its failing statement, or none)
-  // in one write transaction, tried again while the store is busy with
-  // another copy's; false (Error()) when it failed.
-  bool Write(const std::function<QSqlError(QSqlDatabase&)>& body);
-  // A prepared statement for the transaction under way, freed once it has
-  // ended: PostgreSQL cannot free one inside a transaction that failed.
-  QSqlQuery& Prepared(QSqlDatabase& db, const QString& statement);
-  QSqlError InsertRun(QSqlDatabase& db, const StoredRun& run);
+  bool FailWith(const QSqlError& error);
+  // Runs `body` in one write transaction; false (Error()) when it failed.
+  bool Write(const std::function<QSqlError(Statements&)>& body);
+  // Prepares and runs a read with `values` bound in order; false (Error())
+  // when either failed.
+  bool Read(QSqlQuery& query, const QString& statement, const QVariantList& values = {});
+  // The runs a read selected, in its order; empty (Error()) when it failed.
+  std::vector<StoredRun> ReadRuns(const QString& where, const QVariantList& values, const QString& order);
+  // Gives each of `runs` its tests, read in one statement for the runs
+  // `condition` (on run_id) selects; false (Error()) when it failed.
+  bool AttachTests(std::vector<StoredRun>& runs, const QString& condition);
+  QSqlError InsertRun(Statements& statements, const StoredRun& run);
   // Keeps in one transaction the runs whose `key` (in `keyColumn`) the store
   // does not have yet, counting them and the ones it has; `markSent` keeps
   // them as sent. A failure keeps none.
@@ -130,14 +124,10 @@ class ResultStore {
                  ImportCounts& counts);
 
   QString path_;
-  QString shown_;  // the path, or the URL without its password
-  StoreDialect dialect_;
-  QString connection_;
+  std::unique_ptr<StoreConnection> connection_;
   QString error_;
+  QString refusal_;  // why the location is not TORVIK's store, once found
   State state_ = State::Closed;
-  std::list<QSqlQuery> prepared_;  // the transaction's, see Prepared
-  QElapsedTimer lastUse_;            // of the server's connection
-  bool askServer_ = false;           // a failure: is the server still there?
 };
 
 }  // namespace torvik

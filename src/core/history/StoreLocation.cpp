@@ -1,6 +1,5 @@
 #include "core/history/StoreLocation.h"
 
-#include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -58,17 +57,6 @@ QString ShownLocation(const QString& location) {
   QUrl url(location);
   url.setPassword(QString());
   return url.toString();
-}
-
-QString ForDialect(const char* statement, StoreDialect dialect) {
-  QString text = QLatin1String(statement);
-  if (dialect == StoreDialect::Sqlite) return text;
-  static const QRegularExpression key(QStringLiteral("\\bINTEGER PRIMARY KEY\\b"));
-  static const QRegularExpression integer(QStringLiteral("\\bINTEGER\\b"));
-  static const QRegularExpression real(QStringLiteral("\\bREAL\\b"));
-  return text.replace(key, QStringLiteral("BIGSERIAL PRIMARY KEY"))
-      .replace(integer, QStringLiteral("BIGINT"))
-      .replace(real, QStringLiteral("DOUBLE PRECISION"));
 }
 
 }  // namespace torvik

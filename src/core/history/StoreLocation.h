@@ -4,16 +4,12 @@
 // "postgresql://bench@/torvik?host=/run/postgresql" for a Unix socket
 // folder. A password is never shown (ShownLocation); libpq's own ways (its
 // password file, PGPASSWORD, a service file, certificates) supply it, and
-// one written in the URL is passed on but never repeated. The schema's
-// statements are written once, in SQLite's words, and put in the server's
-// where they differ. Pure; any thread.
+// one written in the URL is passed on but never repeated. Pure; any thread.
 #pragma once
 
 #include <QString>
 
 namespace torvik {
-
-enum class StoreDialect { Sqlite, Postgres };
 
 // True for "postgresql://..." and "postgres://...".
 bool IsServerUrl(const QString& location);
@@ -31,9 +27,5 @@ ServerAddress ParseServerUrl(const QString& url);
 
 // The location as messages may show it: a URL without its password.
 QString ShownLocation(const QString& location);
-
-// A schema statement in `dialect`'s words: for the server an integer key
-// is a BIGSERIAL, an integer a BIGINT, a real a DOUBLE PRECISION.
-QString ForDialect(const char* statement, StoreDialect dialect);
 
 }  // namespace torvik

@@ -37,7 +37,7 @@ StoredRun RunFromRecord(const RunRecord& record) {
   run.series = record.series;
   for (const TestEntry& entry : kTests) {
     const TimingSlot& slot = record.results[entry.test];
-    if (slot.elapsedNs <= 0) continue;
+    if (!slot.HasResult()) continue;
     const double rate = RateOf(entry.test, slot);
     run.tests.push_back(StoredTest{QLatin1String(entry.id), slot.elapsed.Tenths(), Seconds(slot),
                                    rate > 0 ? std::optional(rate) : std::nullopt, QLatin1String(entry.unit),

@@ -16,8 +16,8 @@ class NoRegistry : public RegistryView {
 }  // namespace
 
 MachineComponents::MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources,
-                                     ScreenFacts screen, const QString& qtPlatform, ClockComponent clockComponent)
-    : probe_(probe), processor_(probe), system_(sources, screen), noise_(sources), qtPlatform_(qtPlatform) {
+                                     const DisplayFacts& display, ClockComponent clockComponent)
+    : probe_(probe), processor_(probe), system_(sources, display.screen), noise_(sources), display_(display) {
   if (clockComponent == ClockComponent::AtStart) processorType_.emplace(probe);
 }
 
@@ -39,8 +39,8 @@ MachineFacts MachineComponents::Facts(const QString& testDirectory, platform::Fi
   facts.display = BuildDisplayDescription(system_.Version(), system_.Facts().dsDisplayDevice, NoRegistry(),
                                           system_.DisplayAdapter());
   facts.displayAdapter = system_.DisplayAdapter();
-  facts.platform = qtPlatform_;
-  facts.hasDisplay = qtPlatform_ != u"offscreen" && qtPlatform_ != u"minimal";
+  facts.platform = display_.platform;
+  facts.hasDisplay = display_.hasScreen;
   facts.screenWidth = system_.Facts().dsScreenWidth;
   facts.screenHeight = system_.Facts().dsScreenHeight;
   facts.screenDepth = system_.Facts().dsResolution;

@@ -24,14 +24,19 @@ namespace torvik {
 // When the processor type and clock component is made.
 enum class ClockComponent { AtStart, WhenFirstNeeded };
 
+// The display the program shows its figures on, as the composition found it.
+struct DisplayFacts {
+  QString platform;        // Qt's platform: "xcb", "wayland", "offscreen", ...
+  bool hasScreen = false;  // a real screen to draw on and to describe
+  ScreenFacts screen;      // its size and depth; none without one
+};
+
 class MachineComponents {
  public:
-  // `probe` and `sources` must outlive the components. `screen` is the
-  // screen the program shows its figures on; `qtPlatform` the Qt platform it
-  // runs on ("xcb", "wayland"; "offscreen" or "minimal": no display, and
-  // the facts then describe none).
-  MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources, ScreenFacts screen,
-                    const QString& qtPlatform, ClockComponent clockComponent = ClockComponent::AtStart);
+  // `probe` and `sources` must outlive the components. `display`: where
+  // the figures are shown (without a screen the facts describe none).
+  MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources,
+                    const DisplayFacts& display, ClockComponent clockComponent = ClockComponent::AtStart);
   MachineComponents(const MachineComponents&) = delete;
   MachineComponents& operator=(const MachineComponents&) = delete;
 
@@ -61,7 +66,7 @@ class MachineComponents {
   SystemInfo system_;
   MachineNoise noise_;
   std::optional<ProcessorTypeAndClock> processorType_;
-  QString qtPlatform_;
+  DisplayFacts display_;
   std::optional<double> lastMhz_;
 };
 

@@ -90,7 +90,7 @@ QJsonValue Average(const ResultTable& t, std::initializer_list<Test> tests) {
 QJsonObject Run(int repetition, const RunRecord& run) {
   QJsonArray tests;
   for (const TestEntry& entry : kTests) {
-    if (run.results[entry.test].elapsedNs > 0) tests.append(TestObject(entry.test, run.results[entry.test]));
+    if (run.results[entry.test].HasResult()) tests.append(TestObject(entry.test, run.results[entry.test]));
   }
   QJsonArray groups;
   for (Group group : run.groups) groups.append(QLatin1String(EntryOf(group).id));

@@ -27,7 +27,7 @@ std::map<ResultLabel, QString> CaptionsOf(const ResultTable& results, QChar deci
   std::map<ResultLabel, QString> captions;
   for (const TestEntry& entry : kTests) {
     const TimingSlot& slot = results[entry.test];
-    if (slot.elapsedNs > 0 || !slot.elapsed.IsZero()) {
+    if (slot.HasResult() || !slot.elapsed.IsZero()) {
       captions[LabelOf(entry.test)] = FormatSeconds(slot.elapsed, decimalPoint);
     }
   }

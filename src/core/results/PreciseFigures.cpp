@@ -13,7 +13,7 @@ QString ThreeDigits(double value, QChar decimalPoint) {
 }  // namespace
 
 double RateOf(Test test, const TimingSlot& slot) {
-  if (slot.elapsedNs <= 0 || slot.work <= 0) return 0;
+  if (!slot.HasResult() || slot.work <= 0) return 0;
   return slot.work / Seconds(slot) / EntryOf(test).perUnit;
 }
 
@@ -32,7 +32,7 @@ QString RateText(double rate, const char* unit, QChar decimalPoint) {
 }
 
 QString PreciseText(Test test, const TimingSlot& slot, QChar decimalPoint) {
-  if (slot.elapsedNs <= 0) return {};
+  if (!slot.HasResult()) return {};
   const QString seconds = PreciseSeconds(slot.elapsedNs, decimalPoint);
   const double rate = RateOf(test, slot);
   if (rate <= 0) return seconds;

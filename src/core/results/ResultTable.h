@@ -37,6 +37,9 @@ struct TimingSlot {
   int64_t work = 0;
   std::optional<TestNoise> noise;
 
+  // Whether the test has a precise result (it ran and its clock moved).
+  bool HasResult() const { return elapsedNs > 0; }
+
   // The timed section begins at the clock reading `now`.
   void Begin(ClockReading now) {
     start = now.tenths;

@@ -7,7 +7,7 @@ namespace torvik {
 void RunRecord::Add(const RunRecord& later) {
   groups.insert(groups.end(), later.groups.begin(), later.groups.end());
   for (const TestEntry& entry : kTests) {
-    if (later.results[entry.test].elapsedNs > 0) results[entry.test] = later.results[entry.test];
+    if (later.results[entry.test].HasResult()) results[entry.test] = later.results[entry.test];
   }
   results.AddTotal(later.results.Total(), later.results.TotalNs());
   stopped = stopped || later.stopped;

@@ -32,7 +32,7 @@ std::vector<std::pair<Test, Statistics>> SecondsStatistics(const std::vector<Run
   for (const TestEntry& entry : kTests) {
     std::vector<double> seconds;
     for (const RunRecord& run : repetitions) {
-      if (run.results[entry.test].elapsedNs > 0) seconds.push_back(Seconds(run.results[entry.test]));
+      if (run.results[entry.test].HasResult()) seconds.push_back(Seconds(run.results[entry.test]));
     }
     if (!seconds.empty()) statistics.emplace_back(entry.test, StatisticsOf(std::move(seconds)));
   }

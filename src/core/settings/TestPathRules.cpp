@@ -3,12 +3,17 @@
 #include <QFile>
 
 #include "core/machine/DriveClassifier.h"
+#include "core/settings/SettingsStore.h"
 
 namespace torvik {
 
 QString NormalisedTestPath(const QString& path) {
   if (path.isEmpty() || path.endsWith(u'/')) return path;
   return path + u'/';
+}
+
+QString TestPathIn(SettingsStore& settings) {
+  return NormalisedTestPath(settings.Read(settings::kDrive, DefaultTestPath()));
 }
 
 QString TestPathProblemText(TestPathProblem problem) {

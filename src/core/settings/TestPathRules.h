@@ -38,6 +38,11 @@ enum class TestPathProblem { None, NotAbsolute, Missing, NotADirectory, NotAFixe
 // and "/srv/t/" both give "/srv/t/"); an empty path stays empty.
 QString NormalisedTestPath(const QString& path);
 
+class SettingsStore;
+// The test path the settings name (Drv; the home directory when missing),
+// normalised; TorvikError for a value of the wrong type.
+QString TestPathIn(SettingsStore& settings);
+
 // The message that tells the user what is wrong; empty for None.
 QString TestPathProblemText(TestPathProblem problem);
 

@@ -18,7 +18,7 @@ constexpr int kNameAttempts = 1'000;
 }  // namespace
 
 void TestDirectory::ReadTestPath() {
-  testPath_ = NormalisedTestPath(settings_.Read(settings::kDrive, DefaultTestPath()));
+  testPath_ = TestPathIn(settings_);
 }
 
 void TestDirectory::ReadUsableTestPath(bool fixedDisk) {

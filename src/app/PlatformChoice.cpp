@@ -1,4 +1,4 @@
-#include "cli/PlatformChoice.h"
+#include "app/PlatformChoice.h"
 
 #include <QDir>
 #include <QLibraryInfo>
@@ -37,9 +37,15 @@ PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironme
   }
   return {{},
           command.action == Action::Run
-              ? QStringLiteral("the graphic and all groups draw on the screen; no display is available")
+              ? NoScreenForDrawing()
               : QStringLiteral("no display is available (DISPLAY or WAYLAND_DISPLAY); the command line runs "
                                "without one: torvik --help")};
+}
+
+bool HasScreen(const QString& platform) { return platform != kOffscreen && platform != u"minimal"; }
+
+QString NoScreenForDrawing() {
+  return QStringLiteral("the graphic and all groups draw on the screen; no display is available");
 }
 
 QString PlatformWithFallback(const QString& platform) {

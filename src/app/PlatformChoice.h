@@ -43,4 +43,10 @@ QString UnreachableDisplay(const QString& chosen, const DisplayEnvironment& envi
 // The environment of this process.
 DisplayEnvironment CurrentDisplayEnvironment();
 
+// Whether Qt's platform `platform` has a real screen: Qt's offscreen and
+// minimal platforms invent one, with nothing to draw on or to describe.
+bool HasScreen(const QString& platform);
+// Why the drawing groups cannot run: there is no screen.
+QString NoScreenForDrawing();
+
 }  // namespace torvik

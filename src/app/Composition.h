@@ -1,0 +1,38 @@
+// The program's composition beyond its window: what the display offers, the
+// machine's rules for a test path, the name a server connection gives
+// itself, and the command line's two programs: --run (the same session
+// and workloads as the window's behind the command line's progress view,
+// with a stage window of its own for the drawing groups) and the store's
+// verbs. GUI thread, inside a running QApplication.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "cli/CommandLine.h"
+#include "core/machine/MachineComponents.h"
+#include "core/settings/SettingsStore.h"
+#include "core/settings/TestPathRules.h"
+
+namespace torvik {
+
+// The running application's platform, whether it has a screen, and the
+// primary screen's facts when it has.
+DisplayFacts CurrentDisplay();
+
+// The test-path rules of this machine's disks.
+std::unique_ptr<TestPathRules> MachineRules();
+
+// "torvik" and the PC name the settings hold: how this PC's connections
+// name themselves on a shared server.
+QString ClientNameOf(SettingsStore& settings);
+
+// The shared store: --store's, else the settings'; empty for none.
+QString SharedUrlOf(const CommandLine& command);
+
+// --run: the exit status.
+int RunHeadless(const RunOptions& options, const QString& sharedUrl);
+// --history, --import, --export-csv, --compare, --sync: the exit status.
+int RunStoreVerb(const CommandLine& command);
+
+}  // namespace torvik

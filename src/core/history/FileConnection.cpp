@@ -1,0 +1,173 @@
+#include "core/history/FileConnection.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <atomic>
+
+#include "core/history/SchemaSteps.h"
+#include "core/history/WriteTransaction.h"
+#include "platform/PlainFiles.h"
+
+namespace torvik {
+namespace {
+
+constexpr int kBusyTimeoutMs = 5'000;
+constexpr int kSqliteBusy = 5, kSqliteLocked = 6;
+
+// The names of a table's columns.
+QStringList ColumnsOf(QSqlDatabase& db, const char* table) {
+  QSqlQuery q(db);
+  QStringList found;
+  if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table)))) return found;
+  while (q.next()) found << q.value(1).toString();
+  return found;
+}
+
+// The tables and columns only TORVIK's store has.
+bool HasTorvikTables(QSqlDatabase& db) {
+  const std::pair<const char*, QStringList> expected[] = {
+      {"runs", {"id", "started", "sort_time", "group_name", "total_tenths", "origin"}},
+      {"tests", {"run_id", "test", "tenths", "seconds", "rate", "unit"}},
+  };
+  for (const auto& [table, columns] : expected) {
+    const QStringList found = ColumnsOf(db, table);
+    for (const QString& column : columns) {
+      if (!found.contains(column)) return false;
+    }
+  }
+  return true;
+}
+
+bool Refuse(StoreFailure& failure, const QString& reason) {
+  failure = {reason, true};
+  return false;
+}
+bool Fail(StoreFailure& failure, const QString& reason) {
+  failure = {reason, false};
+  return false;
+}
+
+}  // namespace
+
+FileConnection::FileConnection(const QString& path) : StoreConnection(path), path_(path) {}
+
+bool FileConnection::Transient(const QSqlError& error) const {
+  const int code = error.nativeErrorCode().toInt() & 0xff;
+  return code == kSqliteBusy || code == kSqliteLocked;
+}
+
+QString FileConnection::Describe(const QSqlError& error) const {
+  if (Transient(error)) {
+    return QStringLiteral("%1 is busy with another copy of TORVIK (%2 s waited): %3")
+        .arg(Shown())
+        .arg(kBusyTimeoutMs / 1000)
+        .arg(error.text().simplified());
+  }
+  return StoreConnection::Describe(error);
+}
+
+bool FileConnection::Open(StoreFailure& failure) {
+  if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
+    return Fail(failure, QStringLiteral("Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)"));
+  }
+  const std::string name = QFile::encodeName(path_).toStdString();
+  if (platform::IsSymbolicLink(name)) {
+    return Refuse(failure, QStringLiteral("%1 is a symbolic link, not TORVIK's results store").arg(Shown()));
+  }
+  switch (platform::KindOf(name)) {
+    case platform::FileKind::Missing:
+      if (!Create(failure)) return false;
+      break;
+    case platform::FileKind::Regular: break;
+    case platform::FileKind::Directory:
+    case platform::FileKind::Special: return Refuse(failure, QStringLiteral("%1 is not a file").arg(Shown()));
+  }
+  if (QFileInfo(path_).size() == 0) {
+    return Refuse(failure, QStringLiteral("%1 is an empty file, not TORVIK's results store").arg(Shown()));
+  }
+  QSqlDatabase db = AddDatabase(QStringLiteral("QSQLITE"));
+  db.setDatabaseName(path_);
+  db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+  if (!db.open()) return Fail(failure, Describe(db.lastError()));
+  if (!Recognise(failure)) {
+    Close();
+    return false;
+  }
+  QSqlQuery q(db);
+  q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));  // the server always keeps its references
+  return true;
+}
+
+bool FileConnection::Create(StoreFailure& failure) {
+  const QFileInfo file(path_);
+  if (!QDir().mkpath(file.absolutePath())) {
+    return Fail(failure, QStringLiteral("cannot make the folder %1").arg(file.absolutePath()));
+  }
+  static std::atomic<int> builds{0};
+  const QString temporary = QStringLiteral("%1.new-%2-%3").arg(path_).arg(getpid()).arg(++builds);
+  const QString builder = Name() + QStringLiteral("-new");
+  QString reason;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), builder);
+    db.setDatabaseName(temporary);
+    if (!db.open()) {
+      reason = db.lastError().text();
+    } else {
+      if (const QSqlError error = UpgradeSchema(db, StoreDialect::Sqlite, 0); error.type() != QSqlError::NoError) {
+        reason = error.text();
+      }
+      QSqlQuery q(db);
+      if (reason.isEmpty() && !q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) reason = q.lastError().text();
+      q.finish();
+      db.close();
+    }
+  }
+  QSqlDatabase::removeDatabase(builder);
+  const std::string made = QFile::encodeName(temporary).toStdString();
+  if (!reason.isEmpty()) {
+    unlink(made.c_str());
+    return Fail(failure, QStringLiteral("%1: %2").arg(temporary, reason));
+  }
+  // Another copy that made the store first wins; its store is as good.
+  const int error = platform::PublishNewFile(made, QFile::encodeName(path_).toStdString());
+  if (error != 0 && error != EEXIST) return Fail(failure, QStringLiteral("%1: %2").arg(Shown(), qt_error_string(error)));
+  return true;
+}
+
+bool FileConnection::Recognise(StoreFailure& failure) {
+  QSqlDatabase db = Database();
+  int version = 0;
+  {
+    // Read before anything is written: a foreign or damaged file fails here, untouched.
+    QSqlQuery q(db);
+    if (!q.exec(QLatin1String(WordsOf(StoreDialect::Sqlite).readVersion)) || !q.next()) {
+      const QSqlError error = q.lastError();
+      return Transient(error) ? Fail(failure, Describe(error)) : Refuse(failure, Describe(error));
+    }
+    version = q.value(0).toInt();
+  }
+  if (version > kStoreSchemaVersion) {
+    return Refuse(failure, QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")
+                               .arg(Shown())
+                               .arg(version)
+                               .arg(kStoreSchemaVersion));
+  }
+  if (version < 1 || !HasTorvikTables(db)) {
+    return Refuse(failure, QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(Shown()).arg(version));
+  }
+  if (version == kStoreSchemaVersion) return true;
+  // Upgraded once, by whichever copy takes the write lock first.
+  const QSqlError error = InWriteTransaction(*this, [](Statements& s) -> QSqlError {
+    QSqlQuery q(s.Database());
+    if (!q.exec(QLatin1String(WordsOf(StoreDialect::Sqlite).readVersion)) || !q.next()) return q.lastError();
+    const int now = q.value(0).toInt();
+    q.finish();
+    return UpgradeSchema(s.Database(), StoreDialect::Sqlite, now);
+  });
+  return error.type() == QSqlError::NoError || Fail(failure, Describe(error));
+}
+
+}  // namespace torvik

@@ -1,0 +1,213 @@
+#include "core/history/RunColumns.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace torvik {
+namespace {
+
+template <typename T>
+QVariant Optional(const std::optional<T>& value) {
+  return value ? QVariant::fromValue(*value) : QVariant();
+}
+template <typename T>
+std::optional<T> OptionalOf(const QVariant& value) {
+  return value.isNull() ? std::nullopt : std::optional<T>(value.value<T>());
+}
+QVariant OrNull(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); }
+// Text columns are never null: an empty text is stored as such.
+QVariant Text(const QString& text) { return QVariant(text.isNull() ? QStringLiteral("") : text); }
+
+using RunColumn = Column<StoredRun>;
+using TestColumn = Column<StoredTest>;
+
+// A text column, never null.
+template <QString StoredRun::*field>
+RunColumn TextColumn(const char* name) {
+  return {name, [](const StoredRun& r) { return Text(r.*field); },
+          [](StoredRun& r, const QVariant& v) { r.*field = v.toString(); }};
+}
+// A text that may be missing: null when empty.
+template <QString StoredRun::*field>
+RunColumn OptionalTextColumn(const char* name) {
+  return {name, [](const StoredRun& r) { return OrNull(r.*field); },
+          [](StoredRun& r, const QVariant& v) { r.*field = v.toString(); }};
+}
+template <auto StoredRun::*field>
+RunColumn OptionalColumn(const char* name) {
+  using Value = typename std::remove_reference_t<decltype(std::declval<StoredRun>().*field)>::value_type;
+  return {name, [](const StoredRun& r) { return Optional(r.*field); },
+          [](StoredRun& r, const QVariant& v) { r.*field = OptionalOf<Value>(v); }};
+}
+// A fact's value, worked out from the texts.
+template <auto FactValues::*field>
+RunColumn ValueColumn(const char* name) {
+  using Value = typename std::remove_reference_t<decltype(std::declval<FactValues>().*field)>::value_type;
+  return {name, [](const StoredRun& r) { return Optional(r.values.*field); },
+          [](StoredRun& r, const QVariant& v) { r.values.*field = OptionalOf<Value>(v); }, true};
+}
+template <QString FactValues::*field>
+RunColumn ValueTextColumn(const char* name) {
+  return {name, [](const StoredRun& r) { return OrNull(r.values.*field); },
+          [](StoredRun& r, const QVariant& v) { r.values.*field = v.toString(); }, true};
+}
+// A test's noise: none for an imported run and before the store kept it
+// (its seconds, read first, say whether there is any).
+template <auto TestNoise::*field>
+TestColumn NoiseColumn(const char* name) {
+  using Value = typename std::remove_reference_t<decltype(std::declval<TestNoise>().*field)>::value_type;
+  return {name, [](const StoredTest& t) { return t.noise ? Optional((*t.noise).*field) : QVariant(); },
+          [](StoredTest& t, const QVariant& v) {
+            if (t.noise) (*t.noise).*field = OptionalOf<Value>(v);
+          }};
+}
+
+const RunColumn kRunColumns[] = {
+    {"id", nullptr, [](StoredRun& r, const QVariant& v) { r.id = v.toLongLong(); }},
+    TextColumn<&StoredRun::started>("started"),
+    {"sort_time", [](const StoredRun& r) { return QVariant(qlonglong(r.sortTime)); },
+     [](StoredRun& r, const QVariant& v) { r.sortTime = v.toLongLong(); }},
+    TextColumn<&StoredRun::group>("group_name"),
+    {"stopped", [](const StoredRun& r) { return QVariant(r.stopped ? 1 : 0); },
+     [](StoredRun& r, const QVariant& v) { r.stopped = v.toInt() != 0; }},
+    OptionalColumn<&StoredRun::benchNo>("bench_no"),
+    {"total_tenths", [](const StoredRun& r) { return QVariant(qlonglong(r.totalTenths)); },
+     [](StoredRun& r, const QVariant& v) { r.totalTenths = v.toLongLong(); }},
+    OptionalColumn<&StoredRun::totalSeconds>("total_seconds"),
+    TextColumn<&StoredRun::userName>("user_name"),
+    TextColumn<&StoredRun::pcName>("pc_name"),
+    TextColumn<&StoredRun::os>("os"),
+    TextColumn<&StoredRun::processor>("processor"),
+    TextColumn<&StoredRun::caches>("caches"),
+    TextColumn<&StoredRun::memory>("memory"),
+    TextColumn<&StoredRun::display>("display"),
+    TextColumn<&StoredRun::testDirectory>("test_directory"),
+    TextColumn<&StoredRun::origin>("origin"),
+    OptionalTextColumn<&StoredRun::sheetKey>("sheet_key"),
+    OptionalTextColumn<&StoredRun::platform>("platform"),
+    OptionalTextColumn<&StoredRun::series>("series"),
+    {"uuid",
+     [](const StoredRun& r) {
+       return QVariant(r.uuid.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : r.uuid);
+     },
+     [](StoredRun& r, const QVariant& v) { r.uuid = v.toString(); }},
+    // Null: kept before there was a shared store, never to be sent.
+    {"sent", [](const StoredRun& r) { return QVariant(r.sent ? 1 : 0); },
+     [](StoredRun& r, const QVariant& v) { r.sent = v.isNull() || v.toInt() != 0; }},
+    ValueTextColumn<&FactValues::startedAt>("started_at"),
+    ValueTextColumn<&FactValues::processorName>("processor_name"),
+    ValueColumn<&FactValues::clockMhz>("clock_mhz"),
+    ValueColumn<&FactValues::memoryMb>("memory_mb"),
+    ValueColumn<&FactValues::l1DataKb>("l1_data_kb"),
+    ValueColumn<&FactValues::l1InstructionKb>("l1_instruction_kb"),
+    ValueColumn<&FactValues::l2Kb>("l2_kb"),
+    ValueColumn<&FactValues::l2LineBytes>("l2_line_bytes"),
+    ValueColumn<&FactValues::l2Ways>("l2_ways"),
+    ValueColumn<&FactValues::screenWidth>("screen_width"),
+    ValueColumn<&FactValues::screenHeight>("screen_height"),
+    ValueColumn<&FactValues::screenDepth>("screen_depth"),
+    ValueTextColumn<&FactValues::displayAdapter>("display_adapter"),
+};
+
+const TestColumn kTestColumns[] = {
+    {"test", [](const StoredTest& t) { return QVariant(t.test); },
+     [](StoredTest& t, const QVariant& v) { t.test = v.toString(); }},
+    {"tenths", [](const StoredTest& t) { return QVariant(qlonglong(t.tenths)); },
+     [](StoredTest& t, const QVariant& v) { t.tenths = v.toLongLong(); }},
+    {"seconds", [](const StoredTest& t) { return Optional(t.seconds); },
+     [](StoredTest& t, const QVariant& v) { t.seconds = OptionalOf<double>(v); }},
+    {"rate", [](const StoredTest& t) { return Optional(t.rate); },
+     [](StoredTest& t, const QVariant& v) { t.rate = OptionalOf<double>(v); }},
+    {"unit", [](const StoredTest& t) { return Text(t.unit); },
+     [](StoredTest& t, const QVariant& v) { t.unit = v.toString(); }},
+    {"noise_seconds", [](const StoredTest& t) { return t.noise ? QVariant(t.noise->seconds) : QVariant(); },
+     [](StoredTest& t, const QVariant& v) {
+       if (!v.isNull()) t.noise.emplace().seconds = v.toDouble();
+     }},
+    NoiseColumn<&TestNoise::othersCoreSeconds>("others_core_seconds"),
+    NoiseColumn<&TestNoise::clockMinMhz>("clock_min_mhz"),
+    NoiseColumn<&TestNoise::clockMaxMhz>("clock_max_mhz"),
+    {"governor", [](const StoredTest& t) { return t.noise ? OrNull(t.noise->governor) : QVariant(); },
+     [](StoredTest& t, const QVariant& v) {
+       if (t.noise) t.noise->governor = v.toString();
+     }},
+    {"hypervisor", [](const StoredTest& t) { return t.noise ? QVariant(t.noise->hypervisor ? 1 : 0) : QVariant(); },
+     [](StoredTest& t, const QVariant& v) {
+       if (t.noise) t.noise->hypervisor = v.toInt() != 0;
+     }},
+    NoiseColumn<&TestNoise::loadAverage>("load_average"),
+};
+
+template <typename Row>
+QString Placeholders(std::span<const Column<Row>> columns) {
+  return QStringLiteral("?, ").repeated(static_cast<qsizetype>(columns.size()) - 1) + u'?';
+}
+
+}  // namespace
+
+std::span<const Column<StoredRun>> RunColumns() { return kRunColumns; }
+std::span<const Column<StoredTest>> TestColumns() { return kTestColumns; }
+
+template <typename Row>
+Row RowReader<Row>::Read(const QSqlQuery& query) const {
+  Row row;
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    columns_[i].read(row, indexes_[i] < 0 ? QVariant() : query.value(indexes_[i]));
+  }
+  return row;
+}
+template class RowReader<StoredRun>;
+template class RowReader<StoredTest>;
+
+QString InsertRunStatement() {
+  const auto written = RunColumns().subspan(1);  // all but the id
+  return QStringLiteral("INSERT INTO runs (%1) VALUES (%2)").arg(ColumnList(written), Placeholders(written));
+}
+
+void BindRun(QSqlQuery& insert, const StoredRun& run) {
+  StoredRun kept = run;
+  kept.values = ValuesFromText(run.Texts());
+  for (const Column<StoredRun>& column : RunColumns().subspan(1)) insert.addBindValue(column.write(kept));
+}
+
+QString InsertTestStatement() {
+  return QStringLiteral("INSERT INTO tests (run_id, %1) VALUES (?, %2)")
+      .arg(ColumnList(TestColumns()), Placeholders(TestColumns()));
+}
+
+void BindTest(QSqlQuery& insert, int64_t runId, const StoredTest& test) {
+  insert.addBindValue(qlonglong(runId));
+  for (const Column<StoredTest>& column : TestColumns()) insert.addBindValue(column.write(test));
+}
+
+QSqlError ConvertFactsToValues(QSqlDatabase& db) {
+  QSqlQuery read(db);
+  if (!read.exec(QStringLiteral("SELECT id, started, processor, caches, memory, display FROM runs"))) {
+    return read.lastError();
+  }
+  std::vector<StoredRun> converted;
+  const RowReader<StoredRun> reader(RunColumns(), read.record());
+  while (read.next()) {
+    StoredRun& run = converted.emplace_back(reader.Read(read));
+    run.values = ValuesFromText(run.Texts());
+  }
+  read.finish();
+  std::vector<Column<StoredRun>> values;
+  for (const Column<StoredRun>& column : RunColumns()) {
+    if (column.fromTexts) values.push_back(column);
+  }
+  QSqlQuery write(db);
+  if (!write.prepare(QStringLiteral("UPDATE runs SET (%1) = (%2) WHERE id = ?")
+                         .arg(ColumnList<StoredRun>(values), Placeholders<StoredRun>(values)))) {
+    return write.lastError();
+  }
+  for (const StoredRun& run : converted) {
+    for (const Column<StoredRun>& column : values) write.addBindValue(column.write(run));
+    write.addBindValue(qlonglong(run.id));
+    if (!write.exec()) return write.lastError();
+  }
+  return {};
+}
+
+}  // namespace torvik

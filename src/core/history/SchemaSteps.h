@@ -1,0 +1,37 @@
+// The results store's schema as numbered steps, each statement written in
+// both dialects' own words: SQLite's (the file on this PC) and PostgreSQL's
+// (a server many PCs share). Step n takes the schema from version n - 1 to
+// n; a step that has shipped is never edited, the next one is added. The
+// server's version lives in a table of its own, the file's in PRAGMA
+// user_version. Constant data and pure functions; any thread.
+#pragma once
+
+#include <QSqlError>
+#include <QString>
+#include <span>
+#include <vector>
+
+#include "core/history/StoreDialect.h"
+
+class QSqlDatabase;
+
+namespace torvik {
+
+inline constexpr int kStoreSchemaVersion = 7;
+
+struct SchemaStatement {
+  const char* sqlite;
+  const char* postgres;
+
+  const char* For(StoreDialect dialect) const { return dialect == StoreDialect::Postgres ? postgres : sqlite; }
+};
+
+// The statements of step `step` (1 .. kStoreSchemaVersion).
+std::span<const SchemaStatement> SchemaStep(int step);
+
+// Runs the steps after `from` up to the current version on `db` (inside the
+// caller's write transaction), converting the facts of the runs kept before
+// the step that added their values, and records the new version.
+QSqlError UpgradeSchema(QSqlDatabase& db, StoreDialect dialect, int from);
+
+}  // namespace torvik

@@ -1,0 +1,215 @@
+#include "core/history/ServerConnection.h"
+
+#include <QSqlQuery>
+
+#include "core/history/SchemaSteps.h"
+#include "core/history/StoreLocation.h"
+#include "core/history/WriteTransaction.h"
+
+namespace torvik {
+namespace {
+
+// The lock that lets one copy at a time create or upgrade the schema.
+constexpr qlonglong kSchemaLockKey = 0x544f52564b;  // "TORVK"
+
+// SQLSTATEs: another copy holds the store just now (serialization failure,
+// deadlock, lock not available; a unique violation is another machine
+// sending the same run at the same moment: tried again, it is found sent);
+// the server gave up a statement (statement_timeout); no such table.
+const QStringList kTransientStates = {"40001", "40P01", "55P03", "23505"};
+const auto kCancelled = QStringLiteral("57014");
+const auto kNoSuchTable = QStringLiteral("42P01");
+
+// The names of a table's columns in `found`; the error when they could not
+// be asked (never taken for a table that is not there).
+QSqlError ColumnsOf(QSqlDatabase& db, const char* table, QStringList& found) {
+  QSqlQuery q(db);
+  found.clear();
+  if (!q.prepare(QStringLiteral("SELECT column_name FROM information_schema.columns "
+                                "WHERE table_schema = current_schema() AND table_name = ?"))) {
+    return q.lastError();
+  }
+  q.addBindValue(QLatin1String(table));
+  if (!q.exec()) return q.lastError();
+  while (q.next()) found << q.value(0).toString();
+  return {};
+}
+
+// Whether TORVIK's tables and columns are there, in `has`.
+QSqlError HasTorvikTables(QSqlDatabase& db, bool& has) {
+  const std::pair<const char*, QStringList> expected[] = {
+      {"runs", {"id", "started", "sort_time", "group_name", "total_tenths", "origin"}},
+      {"tests", {"run_id", "test", "tenths", "seconds", "rate", "unit"}},
+  };
+  has = true;
+  for (const auto& [table, columns] : expected) {
+    QStringList found;
+    if (const QSqlError error = ColumnsOf(db, table, found); error.type() != QSqlError::NoError) return error;
+    for (const QString& column : columns) has = has && found.contains(column);
+  }
+  return {};
+}
+
+}  // namespace
+
+QString ConninfoValue(const QString& value) {
+  QString quoted = value;
+  quoted.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
+  return u'\'' + quoted + u'\'';
+}
+
+ServerConnection::ServerConnection(const QString& url, const QString& clientName)
+    : StoreConnection(ShownLocation(url)), url_(url), clientName_(clientName) {}
+
+bool ServerConnection::Transient(const QSqlError& error) const {
+  return kTransientStates.contains(error.nativeErrorCode());
+}
+
+QString ServerConnection::Describe(const QSqlError& error) const {
+  const QString state = error.nativeErrorCode();
+  const QString text = error.text().simplified();
+  if (state == kCancelled) {
+    return QStringLiteral(
+               "%1: the server gave up the statement at its time limit (statement_timeout); a table may be "
+               "locked by another session: %2")
+        .arg(Shown(), text);
+  }
+  if (state == u"55P03") return QStringLiteral("%1: a table is locked by another session: %2").arg(Shown(), text);
+  if (state.startsWith(u"08") || state.startsWith(u"57P")) {
+    return QStringLiteral("%1: the connection to the server was lost: %2").arg(Shown(), text);
+  }
+  return StoreConnection::Describe(error);
+}
+
+bool ServerConnection::Open(StoreFailure& failure) {
+  if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
+    failure = {QStringLiteral("Qt's PostgreSQL driver is not installed (Debian: libqt6sql6-psql)"), false};
+    return false;
+  }
+  const ServerAddress address = ParseServerUrl(url_);
+  if (!address.error.isEmpty()) {
+    failure = {address.error, true};
+    return false;
+  }
+  QSqlDatabase db = AddDatabase(QStringLiteral("QPSQL"));
+  db.setHostName(address.host);
+  if (address.port > 0) db.setPort(address.port);
+  db.setUserName(address.user);
+  db.setPassword(address.password);
+  db.setDatabaseName(address.database);
+  QString options = address.options;
+  if (!options.contains(QStringLiteral("application_name=")) && !clientName_.isEmpty()) {
+    // Qt's driver takes ';' for a separator, even inside quotes.
+    options += QStringLiteral(";application_name=") + ConninfoValue(QString(clientName_).replace(u';', u' '));
+  }
+  db.setConnectOptions(options);
+  // Not kept: a server that could not be reached is tried again next time.
+  if (!db.open()) {
+    failure = {StoreConnection::Describe(db.lastError()), false};
+    return false;
+  }
+  if (!Recognise(failure)) {
+    Close();
+    return false;
+  }
+  askServer_ = false;
+  lastUse_.restart();
+  return true;
+}
+
+bool ServerConnection::StillThere() {
+  // Long enough that a window reading many runs asks once; short enough
+  // that a send after a group always asks.
+  constexpr qint64 kIdleMs = 5'000;
+  const bool ask = askServer_ || !lastUse_.isValid() || lastUse_.hasExpired(kIdleMs);
+  askServer_ = false;
+  lastUse_.restart();
+  if (!ask) return true;
+  QSqlQuery ping(Database());
+  return ping.exec(QStringLiteral("SELECT 1"));
+}
+
+bool ServerConnection::Recognise(StoreFailure& failure) {
+  QSqlDatabase db = Database();
+  {
+    // A current schema is read and nothing more: no lock, no question
+    // about tables, so machines starting at once do not wait for each other.
+    QSqlQuery q(db);
+    if (q.exec(QLatin1String(WordsOf(StoreDialect::Postgres).readVersion))) {
+      if (!q.next()) {
+        failure = {QStringLiteral("%1 is not TORVIK's results store (no schema version)").arg(Shown()), true};
+        return false;
+      }
+      const int version = q.value(0).toInt();
+      if (version == kStoreSchemaVersion) return true;
+      if (version > kStoreSchemaVersion) {
+        failure = {QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")
+                       .arg(Shown())
+                       .arg(version)
+                       .arg(kStoreSchemaVersion),
+                   true};
+        return false;
+      }
+    } else if (q.lastError().nativeErrorCode() != kNoSuchTable) {
+      // The server's trouble (a timeout, a connection lost), not the store's.
+      failure = {Describe(q.lastError()), false};
+      return false;
+    }
+  }
+  QString refusal;
+  const QSqlError error =
+      InWriteTransaction(*this, [&](Statements& s) { return CreateOrUpgrade(s.Database(), refusal); });
+  if (!refusal.isEmpty()) {
+    failure = {refusal, true};
+    return false;
+  }
+  if (error.type() == QSqlError::NoError) return true;
+  failure = {Describe(error), false};
+  return false;
+}
+
+QSqlError ServerConnection::CreateOrUpgrade(QSqlDatabase& db, QString& refusal) {
+  const QSqlError refused(QStringLiteral("refused"), QString(), QSqlError::UnknownError);
+  QSqlQuery q(db);
+  if (!q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey))) return q.lastError();
+  // Asked again under the lock: another machine may have been first.
+  if (!q.exec(QStringLiteral("SELECT to_regclass('torvik_schema') IS NOT NULL")) || !q.next()) return q.lastError();
+  const bool versioned = q.value(0).toBool();
+  if (!versioned) {
+    QStringList runs, tests;
+    for (const QSqlError& error : {ColumnsOf(db, "runs", runs), ColumnsOf(db, "tests", tests)}) {
+      if (error.type() != QSqlError::NoError) return error;
+    }
+    if (!runs.isEmpty() || !tests.isEmpty()) {
+      refusal = QStringLiteral("%1 is not TORVIK's results store (its tables are another program's)").arg(Shown());
+      return refused;
+    }
+    if (!q.exec(QStringLiteral("CREATE TABLE torvik_schema (version INTEGER NOT NULL)")) ||
+        !q.exec(QStringLiteral("INSERT INTO torvik_schema VALUES (0)"))) {
+      return q.lastError();
+    }
+    return UpgradeSchema(db, StoreDialect::Postgres, 0);
+  }
+  if (!q.exec(QLatin1String(WordsOf(StoreDialect::Postgres).readVersion)) || !q.next()) {
+    refusal = QStringLiteral("%1 is not TORVIK's results store (no schema version)").arg(Shown());
+    return refused;
+  }
+  const int version = q.value(0).toInt();
+  q.finish();
+  if (version > kStoreSchemaVersion) {
+    refusal = QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")
+                  .arg(Shown())
+                  .arg(version)
+                  .arg(kStoreSchemaVersion);
+    return refused;
+  }
+  bool ours = false;
+  if (const QSqlError error = HasTorvikTables(db, ours); error.type() != QSqlError::NoError) return error;
+  if (version < 1 || !ours) {
+    refusal = QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(Shown()).arg(version);
+    return refused;
+  }
+  return UpgradeSchema(db, StoreDialect::Postgres, version);
+}
+
+}  // namespace torvik

@@ -1,0 +1,47 @@
+// ServerConnection: a results store in a PostgreSQL server's database that
+// many PCs share, named by a libpq URL (StoreLocation). The schema's version
+// lives in a table of its own: a current schema is only read (no lock, no
+// question about tables), so that a fleet's machines start side by side;
+// an empty database is given every step and an older schema the steps it
+// lacks under the server's advisory lock, so that machines starting at once
+// change it once; a newer or foreign one is refused untouched. The
+// connection names itself (application_name) for the server's log and
+// pg_stat_activity. A connection that went away (a server restarted, a
+// network gone) is found when a failure or a few idle seconds make it
+// worth asking, and made afresh.
+#pragma once
+
+#include <QElapsedTimer>
+
+#include "core/history/StoreConnection.h"
+
+namespace torvik {
+
+class ServerConnection : public StoreConnection {
+ public:
+  // `clientName`: the application_name, unless the URL gives one.
+  ServerConnection(const QString& url, const QString& clientName);
+
+  StoreDialect Dialect() const override { return StoreDialect::Postgres; }
+  bool Open(StoreFailure& failure) override;
+  bool StillThere() override;
+  void NoteFailure() override { askServer_ = true; }
+  bool Transient(const QSqlError& error) const override;
+  QString Describe(const QSqlError& error) const override;
+
+ private:
+  bool Recognise(StoreFailure& failure);
+  // Under the advisory lock: creates or upgrades the schema; a refusal's
+  // reason in `refusal`.
+  QSqlError CreateOrUpgrade(QSqlDatabase& db, QString& refusal);
+
+  QString url_;
+  QString clientName_;
+  QElapsedTimer lastUse_;
+  bool askServer_ = false;  // a failure: is the server still there?
+};
+
+// libpq's connection parameter `value` quoted for a conninfo string.
+QString ConninfoValue(const QString& value);
+
+}  // namespace torvik

@@ -1,0 +1,67 @@
+// StoreConnection: what differs wholesale between the two kinds of results
+// store, behind one interface: a SQLite file on this PC (FileConnection) or
+// a PostgreSQL server many PCs share (ServerConnection). Each opens its kind
+// (making a missing file, connecting to a server), recognises the schema
+// (creating or upgrading it, refusing anything that is not TORVIK's),
+// says whether an open connection is still there, which errors mean another
+// copy holds the store just now, and how an error reads to a user. The
+// store chooses the kind once, by its location. A connection belongs to the
+// thread that made it (Qt SQL's rule).
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+#include "core/history/StoreDialect.h"
+
+namespace torvik {
+
+// Why a store could not be opened; a refusal (not TORVIK's store, a URL
+// that cannot be used) is final, anything else is tried again next time.
+struct StoreFailure {
+  QString reason;
+  bool refused = false;
+};
+
+class StoreConnection {
+ public:
+  virtual ~StoreConnection();
+  StoreConnection(const StoreConnection&) = delete;
+  StoreConnection& operator=(const StoreConnection&) = delete;
+
+  virtual StoreDialect Dialect() const = 0;
+  // Connects and recognises the schema, creating or upgrading it; false
+  // (and `failure`) when it cannot.
+  virtual bool Open(StoreFailure& failure) = 0;
+  // Whether the open connection still answers. Asked only when it may not
+  // (after a failure, or after sitting unused), never before every use.
+  virtual bool StillThere() { return true; }
+  // A statement failed: the next StillThere asks.
+  virtual void NoteFailure() {}
+  // Whether `error` means that another copy holds the store just now: the
+  // write is tried again.
+  virtual bool Transient(const QSqlError& error) const = 0;
+  // `error` as a user reads it, with the location: a timeout, a lock or a
+  // connection lost named as such.
+  virtual QString Describe(const QSqlError& error) const;
+
+  // The location as messages show it (a URL never with its password).
+  const QString& Shown() const { return shown_; }
+  // The open database, on the thread that opened it.
+  QSqlDatabase Database() const { return QSqlDatabase::database(name_, false); }
+  void Close();
+
+ protected:
+  explicit StoreConnection(QString shown);
+  // Qt SQL's name of this connection, unique in the process.
+  const QString& Name() const { return name_; }
+  // A new Qt SQL connection of `driver` under Name(), any earlier one gone.
+  QSqlDatabase AddDatabase(const QString& driver);
+
+ private:
+  QString shown_;
+  QString name_;
+};
+
+}  // namespace torvik

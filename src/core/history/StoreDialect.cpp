@@ -1,0 +1,21 @@
+#include "core/history/StoreDialect.h"
+
+namespace torvik {
+
+const DialectWords& WordsOf(StoreDialect dialect) {
+  static constexpr DialectWords kSqlite{
+      .beginWrite = "BEGIN IMMEDIATE",
+      .returningId = "",
+      .readVersion = "PRAGMA user_version",
+      .writeVersion = "PRAGMA user_version = %1",
+  };
+  static constexpr DialectWords kPostgres{
+      .beginWrite = "BEGIN",
+      .returningId = " RETURNING id",
+      .readVersion = "SELECT version FROM torvik_schema",
+      .writeVersion = "UPDATE torvik_schema SET version = %1",
+  };
+  return dialect == StoreDialect::Postgres ? kPostgres : kSqlite;
+}
+
+}  // namespace torvik

@@ -1,0 +1,46 @@
+#include "core/history/WriteTransaction.h"
+
+namespace torvik {
+namespace {
+
+constexpr int kWriteAttempts = 3;
+
+}  // namespace
+
+QSqlQuery* Statements::Prepare(const QString& statement, QSqlError& error) {
+  QSqlQuery& query = prepared_.emplace_back(db_);
+  if (query.prepare(statement)) return &query;
+  error = query.lastError();
+  return nullptr;
+}
+
+QSqlError Statements::Run(const QString& statement) {
+  QSqlQuery query(db_);
+  return query.exec(statement) ? QSqlError() : query.lastError();
+}
+
+QSqlError InWriteTransaction(StoreConnection& connection, const std::function<QSqlError(Statements&)>& body) {
+  QSqlError error;
+  for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+    QSqlQuery control(connection.Database());
+    if (!control.exec(QLatin1String(WordsOf(connection.Dialect()).beginWrite))) {
+      error = control.lastError();
+      if (connection.Transient(error)) continue;
+      break;
+    }
+    {
+      Statements statements(connection.Database());
+      error = body(statements);
+      if (error.type() == QSqlError::NoError) {
+        if (control.exec(QStringLiteral("COMMIT"))) return {};
+        error = control.lastError();
+      }
+      control.exec(QStringLiteral("ROLLBACK"));
+    }  // the body's statements freed once the transaction has ended
+    if (!connection.Transient(error)) break;
+  }
+  connection.NoteFailure();
+  return error;
+}
+
+}  // namespace torvik
