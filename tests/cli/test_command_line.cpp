@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "cli/CommandLine.h"
-#include "cli/PlatformChoice.h"
+#include "app/PlatformChoice.h"
 
 using namespace torvik;
 

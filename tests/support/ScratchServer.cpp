@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlError>
 
 namespace torvik::testing {
 namespace {
@@ -99,6 +100,15 @@ QString ScratchServer::Url(const QString& database) const {
 
 QString ScratchServer::Url(const QString& database, const QString& user, const QString& password) const {
   return QStringLiteral("postgresql://%1:%2@/%3?host=%4").arg(user, password, database, scratch_.path());
+}
+
+QSqlDatabase ScratchServer::Connect(const QString& database, const QString& name) const {
+  QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+  db.setHostName(scratch_.path());
+  db.setUserName(QStringLiteral("bench"));
+  db.setDatabaseName(database);
+  if (!db.open()) qWarning("%s", qPrintable(db.lastError().text()));
+  return db;
 }
 
 bool ScratchServer::Program(const QString& name, const QStringList& arguments) const {

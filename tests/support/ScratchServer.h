@@ -5,6 +5,7 @@
 // refuses root). Stopped at once when the object goes.
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -30,6 +31,10 @@ class ScratchServer {
   // A store URL for `database`, as role bench, or as `user` with `password`.
   QString Url(const QString& database) const;
   QString Url(const QString& database, const QString& user, const QString& password) const;
+  // A connection of the caller's own to `database` as role bench, under
+  // Qt SQL's connection name `name` (removed by the caller); open when the
+  // server lets it.
+  QSqlDatabase Connect(const QString& database, const QString& name) const;
   // The socket's folder, the server's host name in libpq's terms.
   QString SocketFolder() const { return scratch_.path(); }
 

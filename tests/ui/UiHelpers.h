@@ -12,9 +12,7 @@
 
 #include "FakeProcessor.h"
 #include "StorageFakes.h"
-#include "ui/MainWindow.h"
-#include "ui/ScreenSize.h"
-#include "ui/StageDrawing.h"
+#include "app/WindowProgram.h"
 
 namespace torvik::testing {
 
@@ -25,37 +23,41 @@ inline const FakeProcessor& QuickProcessor() {
   return processor;
 }
 
-// The main window as the program composes it: the machine's components on
-// `processor`, its run session with settings in memory and `rules` (by
-// default any folder counts as a fixed disk), a results store in a folder
-// of its own, and the drawing tests on the window's stage.
+// The main window as the program composes it (WindowProgram), on
+// `processor`, with settings in memory and `rules` (by default any folder
+// counts as a fixed disk), a results store in a folder of its own, and a
+// reader of that store for the test's own questions.
 class ComposedWindow {
  public:
   explicit ComposedWindow(const platform::ProcessorProbe& processor = QuickProcessor(),
-                          std::unique_ptr<TestPathRules> rules = std::make_unique<AnyDiskRules>())
+                          std::unique_ptr<TestPathRules> rules = std::make_unique<AnyDiskRules>(),
+                          const QString& sharedUrl = QString())
       : ownSettings_(std::make_unique<MemorySettings>()),
         settings(*ownSettings_),
-        store(storeFolder_.path() + QStringLiteral("/results.sqlite")),
-        machine(processor, platform::SystemSources::Default(), ScreenFactsOf(QGuiApplication::primaryScreen()),
-                QGuiApplication::platformName()),
-        window(machine),
-        session(window, std::move(ownSettings_), std::move(rules), machine, &store),
-        drawing(window, session.State()) {
-    session.SetDrawingWorkloads(&drawing);
-    window.SetSession(session);
-  }
+        program(processor, WindowInputs{std::move(ownSettings_), std::move(rules),
+                                        storeFolder_.path() + QStringLiteral("/results.sqlite"), sharedUrl}),
+        window(program.window),
+        session(program.session),
+        archive(program.archive),
+        bench(program.bench),
+        drawing(program.drawing),
+        machine(program.machine),
+        store(storeFolder_.path() + QStringLiteral("/results.sqlite")) {}
 
  private:
   std::unique_ptr<MemorySettings> ownSettings_;
   QTemporaryDir storeFolder_;
 
  public:
-  MemorySettings& settings;  // the session's
-  ResultStore store;
-  MachineComponents machine;
-  MainWindow window;
-  BenchSession session;
-  StageDrawing drawing;
+  MemorySettings& settings;  // the program's
+  WindowProgram program;
+  MainWindow& window;
+  BenchSession& session;
+  BackgroundArchive& archive;
+  BenchParts& bench;
+  StageDrawing& drawing;
+  MachineComponents& machine;
+  ResultStore store;  // this PC's store, read on the test's thread
 };
 
 template <typename T = QWidget>

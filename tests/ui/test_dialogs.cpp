@@ -276,7 +276,7 @@ class DialogsTest : public QObject {
     QCOMPARE(settings.values[settings::kPcName], QStringLiteral("bench-pc"));
     QCOMPARE(composed.session.UserName(), QStringLiteral("Hanako"));
     QCOMPARE(composed.session.PcName(), QStringLiteral("bench-pc"));
-    QCOMPARE(composed.session.Directory().TestPath(), QStringLiteral("/home/user/"));
+    QCOMPARE(composed.bench.Workloads().Directory().TestPath(), QStringLiteral("/home/user/"));
 
     bool aboutShown = false;
     QTimer::singleShot(0, [&] {
@@ -308,7 +308,7 @@ class DialogsTest : public QObject {
     const auto restore = qScopeGuard([&dataHome] { qputenv("XDG_DATA_HOME", dataHome); });
     ComposedWindow composed;
     MainWindow& window = composed.window;
-    SettingsDialog form(composed.settings, platform::SystemSources::Default(), &composed.session.Rules(), &window);
+    SettingsDialog form(composed.settings, platform::SystemSources::Default(), &composed.bench.Rules(), &window);
     window.SetSettingsDialog(&form);
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));

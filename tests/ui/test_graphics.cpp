@@ -176,7 +176,7 @@ class GraphicsTest : public QObject {
     QCOMPARE(drawn.size(), 5);
     for (const QJsonValue& entry : drawn) {
       const Test test = *TestOfId(entry["test"].toString());
-      const double ratio = entry["seconds"].toDouble() / Seconds(w.session.State().Results()[test]);
+      const double ratio = entry["seconds"].toDouble() / Seconds(w.bench.State().Results()[test]);
       QVERIFY2(ratio > 0.5 && ratio < 2, qPrintable(QStringLiteral("%1: the command line took %2 x the window's time")
                                                         .arg(entry["test"].toString())
                                                         .arg(ratio)));

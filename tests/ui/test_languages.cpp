@@ -77,8 +77,9 @@ QMap<QString, QString> WindowTexts(const QString& storeFolder) {
   add(QStringLiteral("main"), TextsOf(composed.window));
   SettingsDialog settings(composed.settings, platform::SystemSources::Default(), nullptr, &composed.window);
   add(QStringLiteral("settings"), TextsOf(settings));
-  ResultStore store(storeFolder + QStringLiteral("/results.sqlite"));
-  ComparisonWindow comparison(store);
+  BackgroundArchive archive(storeFolder + QStringLiteral("/results.sqlite"), QStringLiteral("torvik"), QString());
+  ComparisonWindow comparison(archive);
+  QTest::qWaitFor([&comparison] { return !comparison.Runs().Loading(); }, 10'000);
   add(QStringLiteral("comparison"), TextsOf(comparison));
   // What the core says through the windows: a status, a box, an error.
   texts[QStringLiteral("status")] = StatusText(Test::Write1);

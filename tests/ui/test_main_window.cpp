@@ -8,6 +8,7 @@
 
 #include "StorageFakes.h"
 #include "UiHelpers.h"
+#include "ui/ScreenSize.h"
 #include "core/workloads/WorkerThread.h"
 #include "ui/StageDrawing.h"
 

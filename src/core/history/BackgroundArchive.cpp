@@ -35,7 +35,7 @@ class ArchiveWorker : public QObject {
 
 BackgroundArchive::BackgroundArchive(const QString& localPath, const QString& clientName, const QString& sharedUrl,
                                      QObject* parent)
-    : QObject(parent), sharedUrl_(sharedUrl) {
+    : QObject(parent), localPath_(localPath), sharedUrl_(sharedUrl) {
   auto* worker = new ArchiveWorker(localPath, clientName, sharedUrl, *this);
   worker->moveToThread(&thread_);
   connect(&thread_, &QThread::finished, worker, &QObject::deleteLater);

@@ -28,8 +28,9 @@ class BackgroundArchive : public QObject {
   // Waits for every job asked so far to end (their transactions end whole).
   ~BackgroundArchive() override;
 
-  // Whether reads are answered by a shared store.
-  bool HasSharedStore() const { return !sharedUrl_.isEmpty(); }
+  // Where reads are answered from: the shared store's URL, else this PC's
+  // store's path.
+  QString ComparedLocation() const { return sharedUrl_.isEmpty() ? localPath_ : sharedUrl_; }
   void UseSharedStore(const QString& url);
   // One window round: keeps `run`, then sends every run waiting.
   void KeepAndSend(const RunRecord& run);
@@ -56,7 +57,7 @@ class BackgroundArchive : public QObject {
   // Queues `job` on the archive's thread.
   void Post(std::function<void(RunArchive&)> job);
 
-  QString sharedUrl_;
+  QString localPath_, sharedUrl_;
   QThread thread_;
   QObject* worker_ = nullptr;  // lives on thread_, owns the archive
 };

@@ -70,8 +70,8 @@ QString ServerConnection::Describe(const QSqlError& error) const {
   const QString text = error.text().simplified();
   if (state == kCancelled) {
     return QStringLiteral(
-               "%1: the server gave up the statement at its time limit (statement_timeout); a table may be "
-               "locked by another session: %2")
+               "%1: the server cancelled the statement (its time limit, statement_timeout, or another "
+               "session's request); a table may be locked by another session: %2")
         .arg(Shown(), text);
   }
   if (state == u"55P03") return QStringLiteral("%1: a table is locked by another session: %2").arg(Shown(), text);

@@ -3,13 +3,14 @@
 // the CSV export. What either dialect does runs twice: on a file, and on a
 // PostgreSQL server of the test's own (that row skipped, with the reason,
 // without one).
-#include <QBuffer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
 
-#include "core/history/ResultStore.h"
 #include "ScratchServer.h"
+#include "core/history/CsvExport.h"
+#include "core/history/ResultStore.h"
+#include "core/history/StoreLocation.h"
 
 using namespace torvik;
 
@@ -103,7 +104,7 @@ class ResultStoreTest : public QObject {
     noise.hypervisor = true;
     noise.loadAverage = 1.5;
     QVERIFY(store.Record(run));
-    const StoredRun back = store.RunWithTests(store.Runs(0, 10).front().id);
+    const StoredRun back = store.RunWithTests(store.Runs(10).front().id);
     QCOMPARE(back.group, QStringLiteral("cpu"));
     QCOMPARE(back.platform, QStringLiteral("xcb"));
     QCOMPARE(back.benchNo, std::optional<int32_t>(1128));
@@ -166,8 +167,6 @@ class ResultStoreTest : public QObject {
     QCOMPARE(address.options, options);
     QVERIFY(!ShownLocation(url).contains(QStringLiteral(":pw@")));
     QVERIFY(IsServerUrl(url) && !IsServerUrl(QStringLiteral("/home/user/results.sqlite")));
-    QCOMPARE(ForDialect("CREATE TABLE t (id INTEGER PRIMARY KEY, n INTEGER, r REAL, s TEXT)", StoreDialect::Postgres),
-             QStringLiteral("CREATE TABLE t (id BIGSERIAL PRIMARY KEY, n BIGINT, r DOUBLE PRECISION, s TEXT)"));
   }
 
   // A store version 2 wrote (two cpu runs: one measured, two imported from
@@ -181,7 +180,7 @@ class ResultStoreTest : public QObject {
     ResultStore store(path);
     QVERIFY2(store.Open(), qPrintable(store.Error()));
     QCOMPARE(store.SchemaVersion(), kStoreSchemaVersion);
-    const std::vector<StoredRun> runs = store.Runs(0, 10);
+    const std::vector<StoredRun> runs = store.Runs(10);
     QCOMPARE(runs.size(), size_t{3});
     for (const StoredRun& run : runs) {
       const FactValues& v = run.values;
@@ -232,7 +231,7 @@ class ResultStoreTest : public QObject {
     ResultStore store(path);
     QVERIFY2(store.Open(), qPrintable(store.Error()));
     QCOMPARE(store.SchemaVersion(), kStoreSchemaVersion);
-    QCOMPARE(store.Runs(0, 10).front().pcName, QStringLiteral("old-pc"));  // kept through the upgrade
+    QCOMPARE(store.Runs(10).front().pcName, QStringLiteral("old-pc"));  // kept through the upgrade
     StoredRun imported = Run("cpu", 10, {});
     imported.sheetKey = QStringLiteral("key");
     ImportCounts counts;
@@ -333,16 +332,13 @@ class ResultStoreTest : public QObject {
         Run("cpu", 100, {Row("prime", 8, 0.8123, 5.6e8, "ops/s"), Row("trig", 39, 3.91, 3.07e7, "ops/s")})));
     QVERIFY(store.Record(Run("memory", 300, {Row("memory", 0, 0.0443, 48.3, "GB/s")})));
     QVERIFY(store.Record(Run("hdd", 200, {Row("read40", 3, 0.33, 381.3, "MB/s")})));
-    const std::vector<StoredRun> runs = store.Runs(0, 10);
+    const std::vector<StoredRun> runs = store.Runs(10);
     QCOMPARE(runs.size(), size_t{3});
     QCOMPARE(runs[0].group, QStringLiteral("memory"));  // newest first
     QCOMPARE(runs[2].group, QStringLiteral("cpu"));
-    QCOMPARE(store.Runs(1, 1).front().group, QStringLiteral("hdd"));  // a page further down
 
-    QBuffer csv;
-    QVERIFY(csv.open(QIODevice::WriteOnly));
-    QVERIFY(store.ExportCsv({runs[0].id, runs[2].id}, csv));
-    const QStringList lines = QString::fromUtf8(csv.data()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QByteArray csv = CsvOfRuns(store.RunsWithTests({runs[0].id, runs[2].id}));
+    const QStringList lines = QString::fromUtf8(csv).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 1 + 3);  // the header and one row per run and test
     const QStringList header = CsvFields(lines[0]);
     const QStringList memory = CsvFields(lines[1]);
@@ -353,12 +349,61 @@ class ResultStoreTest : public QObject {
     QCOMPARE(CsvFields(lines[3])[header.indexOf("test")], QStringLiteral("trig"));
     QCOMPARE(CsvFields(lines[3])[header.indexOf("tenths")], QStringLiteral("39"));
 
-    QVERIFY(csv.data().startsWith("\xEF\xBB\xBF"));  // UTF-8, said at the start for spreadsheets
+    QVERIFY(csv.startsWith("\xEF\xBB\xBF"));  // UTF-8, said at the start for spreadsheets
 
     QVERIFY(store.Delete({runs[0].id, runs[1].id}));
     QCOMPARE(store.RunCount(), 1);
     QCOMPARE(store.RunWithTests(runs[0].id).id, int64_t{0});
     QCOMPARE(store.RunWithTests(runs[2].id).tests.size(), size_t{2});
+  }
+
+  // The list's filters and pages answered by the store itself: one PC's
+  // runs in any case, a part of the processor (its wildcards taken as
+  // text), one group; pages after a run's key neither skip nor repeat a run,
+  // runs of the same second included; the series of several runs with their
+  // tests at once.
+  void filtersPagesAndSeries_data() { Dialects(); }
+  void filtersPagesAndSeries() {
+    const QString location = FreshLocation();
+    if (location.isEmpty()) QSKIP(qPrintable(server_->Unavailable()));
+    ResultStore store(location);
+    const std::tuple<int64_t, const char*, const char*, const char*, const char*> rows[] = {
+        {100, "Desk-1", "AMD EPYC 50% off", "cpu", "s"},   {100, "desk-1", "AMD EPYC 500", "cpu", "s"},
+        {100, "other", "AMD EPYC 500", "cpu", "s"},        {200, "other", "AMD EPYC 500", "memory", ""},
+        {200, "other", "Intel Xeon", "memory", ""},        {300, "desk-10", "Intel Xeon", "hdd", ""},
+        {400, "other", "Intel Xeon", "cpu", "t"}};
+    for (const auto& [time, pc, processor, group, series] : rows) {
+      StoredRun run = Run(QLatin1String(group), time, {Row("prime", 8, 0.8, 5.6e8, "ops/s")});
+      run.pcName = QLatin1String(pc);
+      run.processor = QLatin1String(processor);
+      run.series = QLatin1String(series);
+      QVERIFY2(store.Record(run), qPrintable(store.Error()));
+    }
+    std::vector<int64_t> all, paged;
+    for (const StoredRun& run : store.Runs(100)) all.push_back(run.id);
+    QCOMPARE(all.size(), size_t{7});
+    std::optional<RunKey> after;
+    for (std::vector<StoredRun> page; !(page = store.Runs(2, {}, after)).empty();) {
+      for (const StoredRun& run : page) paged.push_back(run.id);
+      after = RunKey{page.back().sortTime, page.back().id};
+    }
+    QCOMPARE(paged, all);
+    const std::pair<RunFilter, int> filters[] = {{{.pcName = "DESK-1"}, 2},
+                                                 {{.processor = "50%"}, 1},
+                                                 {{.processor = "epyc"}, 4},
+                                                 {{.pcName = "other", .group = "memory"}, 2},
+                                                 {{.group = "hdd"}, 1}};
+    for (const auto& [filter, count] : filters) {
+      QCOMPARE(static_cast<int>(store.Runs(100, filter).size()), count);
+      QCOMPARE(store.RunCount(filter), count);
+    }
+    const std::vector<std::vector<StoredRun>> series = store.SeriesOf({all[5], all[0], 999});
+    QCOMPARE(series[0].size(), size_t{3});  // the ticked run, then the others oldest first
+    QCOMPARE(series[0][0].id, all[5]);
+    QVERIFY(series[0][1].id < series[0][2].id);
+    QCOMPARE(series[0][1].tests.size(), size_t{1});
+    QCOMPARE(series[1].size(), size_t{1});
+    QVERIFY(series[2].empty());
   }
 
   // Names come from other machines' sheets: none may run as a formula in a
@@ -374,10 +419,8 @@ class ResultStoreTest : public QObject {
     run.processor = QStringLiteral("@SUM(A1)");
     run.origin = QStringLiteral("-x");
     QVERIFY(store.Record(run));
-    QBuffer csv;
-    QVERIFY(csv.open(QIODevice::WriteOnly));
-    QVERIFY(store.ExportCsv({}, csv));
-    const QStringList lines = QString::fromUtf8(csv.data().mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QByteArray csv = CsvOfRuns(store.RunsWithTests({}));
+    const QStringList lines = QString::fromUtf8(csv.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     const QStringList header = CsvFields(lines[0]);
     const QStringList row = CsvFields(lines[1]);
     QCOMPARE(row[header.indexOf("pc_name")], QStringLiteral("'=HYPERLINK(\"http://x\")"));

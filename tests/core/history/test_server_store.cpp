@@ -3,7 +3,8 @@
 // on a Unix socket only, run as the postgres user when the test runs as
 // root): an older schema upgraded, a newer or foreign one refused untouched,
 // a server that is not there told quickly; runs kept on a PC sent to it once
-// each, kept waiting while it is stopped and sent after its restart.
+// each, kept waiting while it is stopped and sent after its restart. (The
+// archive that keeps and sends them is tested with its own tests.)
 // Skipped, with the reason, without the server. (What a store does on
 // either dialect is tested with the local store's tests.)
 #include <sys/socket.h>
@@ -18,7 +19,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "core/history/BackgroundSender.h"
 #include "core/history/ResultStore.h"
 #include "core/history/StoreSync.h"
 #include "ScratchServer.h"
@@ -50,7 +50,7 @@ class ServerStoreTest : public QObject {
  private slots:
   void initTestCase() {
     if (!server_.Unavailable().isEmpty()) QSKIP(qPrintable(server_.Unavailable()));
-    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet", "crowd", "window"}) {
+    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet", "crowd"}) {
       QVERIFY(server_.CreateDatabase(QLatin1String(database)));
     }
   }
@@ -122,7 +122,7 @@ class ServerStoreTest : public QObject {
     // A run marked waiting again (a send cut short after the server kept it)
     // is found there: kept once.
     QVERIFY(local.Unsent().empty());
-    StoredRun resent = local.RunWithTests(local.Runs(0, 1).front().id);
+    StoredRun resent = local.RunWithTests(local.Runs(1).front().id);
     resent.sent = false;
     int received = -1;
     QVERIFY(shared.Receive({resent}, received));
@@ -163,7 +163,7 @@ class ServerStoreTest : public QObject {
         run.pcName = QStringLiteral("pc%1").arg(i);
         if (i == kMachines - 1) run.uuid = firstUuid;
         QVERIFY2(local.Record(run), qPrintable(local.Error()));
-        if (i == 0) firstUuid = local.Runs(0, 1).front().uuid;
+        if (i == 0) firstUuid = local.Runs(1).front().uuid;
       }
       QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
       for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(QLatin1String(name));
@@ -181,32 +181,6 @@ class ServerStoreTest : public QObject {
     }
     ResultStore shared(Url("crowd"));
     QCOMPARE(shared.RunCount(), kMachines - 1);
-  }
-
-  // The window's way: sent from a thread of its own, the outcome told back.
-  void sentAwayFromTheCallersThread() {
-    const QString localPath = scratch_.path() + QStringLiteral("/window.sqlite");
-    {
-      ResultStore local(localPath);
-      QVERIFY(local.Record(CpuRun(7)));
-    }
-    BackgroundSender sender(localPath, Url("window"));
-    QSignalSpy sent(&sender, &BackgroundSender::sent);
-    sender.Send();
-    QVERIFY(sent.wait(20'000));
-    QCOMPARE(sent.first().first().toInt(), 1);
-    ResultStore shared(Url("window"));
-    QCOMPARE(shared.RunCount(), 1);
-
-    BackgroundSender away(localPath, QStringLiteral("postgresql://bench@/window?host=%1/nowhere").arg(server_.SocketFolder()));
-    QSignalSpy failed(&away, &BackgroundSender::failed);
-    {
-      ResultStore local(localPath);
-      QVERIFY(local.Record(CpuRun(8)));
-    }
-    away.Send();
-    QVERIFY(failed.wait(20'000));
-    QCOMPARE(failed.first().first().toInt(), 1);
   }
 
   // A wrong password: told (and never shown), the runs wait here.

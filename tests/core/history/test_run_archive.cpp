@@ -1,0 +1,169 @@
+// The results archive on a file here and a PostgreSQL server of the test's
+// own: runs kept here first and sent once per round, with the right counts;
+// a shared store away told once, with every run that waits; a statement the
+// server cancels told as such and never run regardless; a current schema
+// opened without the schema's lock; every connection named. The server's
+// cases are skipped, with the reason, without one.
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QtTest>
+
+#include "ScratchServer.h"
+#include "core/history/RunArchive.h"
+
+using namespace torvik;
+
+namespace {
+
+RunRecord MemoryRun(double seconds) {
+  RunRecord run;
+  run.groups = {Group::Memory};
+  run.started = QDateTime::currentDateTime();
+  TimingSlot& slot = run.results[Test::Memory];
+  slot.elapsed = TimeValue::FromTenths(qRound64(seconds * 10));
+  slot.elapsedNs = static_cast<int64_t>(seconds * 1e9);
+  slot.work = int64_t{2'048} * 1'044'480;
+  run.pcName = QStringLiteral("desk-1");
+  return run;
+}
+
+// Cancels, from a connection of its own, the first statement of the
+// session named `client` that waits for a lock.
+class Canceller : public QThread {
+ public:
+  Canceller(const testing::ScratchServer& server, QString database, QString client)
+      : server_(server), database_(std::move(database)), client_(std::move(client)) {}
+  bool cancelled = false;
+
+ private:
+  void run() override {
+    {
+      QSqlQuery q(server_.Connect(database_, QStringLiteral("canceller")));
+      for (int i = 0; i < 200 && !cancelled; ++i) {
+        q.prepare(QStringLiteral("SELECT pg_cancel_backend(pid) FROM pg_stat_activity "
+                                 "WHERE application_name = ? AND wait_event_type = 'Lock'"));
+        q.addBindValue(client_);
+        cancelled = q.exec() && q.next() && q.value(0).toBool();
+        if (!cancelled) msleep(50);
+      }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("canceller"));
+  }
+  const testing::ScratchServer& server_;
+  QString database_, client_;
+};
+
+}  // namespace
+
+class RunArchiveTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // Kept here first, then sent once a round: the counts of each round, and
+  // the connection named for the server's views.
+  void keptHereThenSentOncePerRound() {
+    const QString url = FreshDatabase("fleet");
+    if (url.isEmpty()) QSKIP(qPrintable(server_->Unavailable()));
+    RunArchive archive(scratch_.path() + QStringLiteral("/fleet.sqlite"), QStringLiteral("torvik desk-1"));
+    archive.UseSharedStore(url);
+    QStringList notices;
+    archive.SetNoticeHandler([&notices](const QString& text) { notices << text; });
+    QVERIFY(!archive.Keep(RunRecord()));  // refused before its first test: nothing to keep
+    for (double seconds : {0.041, 0.043, 0.045}) QVERIFY(archive.Keep(MemoryRun(seconds)));
+    QCOMPARE(archive.Local().RunCount(), 3);
+    QCOMPARE(ResultStore(url).RunCount(), 0);  // nothing sent until the round ends
+    const SyncResult first = archive.SendWaiting();
+    QCOMPARE(first.sent, 3);
+    QCOMPARE(first.waiting, 0);
+    QCOMPARE(archive.SendWaiting().sent, 0);
+    QCOMPARE(archive.Compared().RunCount(), 3);
+    QVERIFY(notices.isEmpty());
+    QSqlQuery named(server_->Connect(QStringLiteral("fleet"), QStringLiteral("named")));
+    QVERIFY(named.exec(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE application_name = 'torvik desk-1'")));
+    QVERIFY(named.next() && named.value(0).toInt() >= 1);
+  }
+
+  // Nobody at the server's address: every run waits, the failure is told
+  // once with how many wait; another server's failure is news again.
+  void aServerAwayIsToldOnceWithEveryRunThatWaits() {
+    RunArchive archive(scratch_.path() + QStringLiteral("/away.sqlite"), QStringLiteral("torvik"));
+    archive.UseSharedStore(QStringLiteral("postgresql://bench@/torvik?host=%1/nowhere").arg(scratch_.path()));
+    QStringList notices;
+    archive.SetNoticeHandler([&notices](const QString& text) { notices << text; });
+    for (int i = 0; i < 10; ++i) QVERIFY(archive.Keep(MemoryRun(0.04)));
+    const SyncResult sync = archive.SendWaiting();
+    QCOMPARE(sync.waiting, 10);
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices[0].startsWith(texts::CannotSend().arg(10)), qPrintable(notices[0]));
+    archive.SendWaiting();
+    QCOMPARE(notices.size(), 1);
+    archive.UseSharedStore(QStringLiteral("postgresql://bench@/torvik?host=%1/elsewhere").arg(scratch_.path()));
+    archive.SendWaiting();
+    QCOMPARE(notices.size(), 2);
+    QCOMPARE(archive.Local().Unsent().size(), size_t{10});
+  }
+
+  // The runs table locked by another session and the waiting statement
+  // cancelled: told as a cancelled statement, and never run regardless (a
+  // write keeps nothing, a read reads nothing).
+  void aCancelledStatementIsToldAsSuch() {
+    const QString url = FreshDatabase("locked");
+    if (url.isEmpty()) QSKIP(qPrintable(server_->Unavailable()));
+    ResultStore store(url, QStringLiteral("torvik cancelled"));
+    QVERIFY(store.Open());
+    {
+      QSqlQuery lock(server_->Connect(QStringLiteral("locked"), QStringLiteral("holder")));
+      QVERIFY(lock.exec(QStringLiteral("BEGIN")) &&
+              lock.exec(QStringLiteral("LOCK TABLE runs IN ACCESS EXCLUSIVE MODE")));
+      for (const bool write : {true, false}) {
+        Canceller canceller(*server_, QStringLiteral("locked"), QStringLiteral("torvik cancelled"));
+        canceller.start();
+        StoredRun run;
+        run.group = QStringLiteral("memory");
+        const bool done = write ? store.Record(run) : !store.Runs(10).empty() || store.Error().isEmpty();
+        canceller.wait();
+        QVERIFY(canceller.cancelled);
+        QVERIFY(!done);
+        QVERIFY2(store.Error().contains(QStringLiteral("the server cancelled the statement")), qPrintable(store.Error()));
+        QVERIFY2(!store.Error().contains(QStringLiteral("syntax")), qPrintable(store.Error()));
+      }
+      QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    QCOMPARE(store.RunCount(), 0);
+  }
+
+  // Another session holds the schema's lock (a machine upgrading it, say):
+  // a store of the current schema opens all the same, without waiting.
+  void aCurrentSchemaOpensWithoutTheSchemaLock() {
+    const QString url = FreshDatabase("current");
+    if (url.isEmpty()) QSKIP(qPrintable(server_->Unavailable()));
+    QVERIFY(ResultStore(url).Open());  // the schema made
+    {
+      QSqlQuery lock(server_->Connect(QStringLiteral("current"), QStringLiteral("upgrader")));
+      QVERIFY(lock.exec(QStringLiteral("SELECT pg_advisory_lock(%1)").arg(0x544f52564b)));
+      QElapsedTimer timer;
+      timer.start();
+      ResultStore store(url);
+      QVERIFY2(store.Open(), qPrintable(store.Error()));
+      QVERIFY(timer.elapsed() < 2'000);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("upgrader"));
+  }
+
+ private:
+  // A new database on the test's own server (started at the first call);
+  // empty when there is none.
+  QString FreshDatabase(const char* name) {
+    if (!server_) server_ = std::make_unique<testing::ScratchServer>();
+    if (!server_->Unavailable().isEmpty() || !server_->CreateDatabase(QLatin1String(name))) return {};
+    return server_->Url(QLatin1String(name));
+  }
+
+  QTemporaryDir scratch_;
+  std::unique_ptr<testing::ScratchServer> server_;
+};
+
+QTEST_GUILESS_MAIN(RunArchiveTest)
+#include "test_run_archive.moc"
