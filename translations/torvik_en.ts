@@ -2,17 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
-    <name>BenchSession</name>
-    <message>
-        <source>計測結果を保存できません: </source>
-        <translation>Cannot save the results: </translation>
-    </message>
-    <message>
-        <source>共有の計測結果に送れません。%1 件はこの PC に残り、次の計測か torvik --sync で送られます: </source>
-        <translation>Cannot send to the shared results store. %1 run(s) stay on this PC and go with the next run or torvik --sync: </translation>
-    </message>
-</context>
-<context>
     <name>ComparisonChart</name>
     <message>
         <source>(基準)</source>
@@ -33,6 +22,13 @@
     <message>
         <source>基準比 %</source>
         <translation>% of the baseline</translation>
+    </message>
+</context>
+<context>
+    <name>ComparisonPlan</name>
+    <message>
+        <source> [%1: 比較できません]</source>
+        <translation> [%1: not comparable]</translation>
     </message>
 </context>
 <context>
@@ -136,6 +132,17 @@
     <message>
         <source>クロックが変動 (%1-%2 MHz)</source>
         <translation>the clock moved (%1-%2 MHz)</translation>
+    </message>
+</context>
+<context>
+    <name>RunArchive</name>
+    <message>
+        <source>計測結果を保存できません: </source>
+        <translation>Cannot save the results: </translation>
+    </message>
+    <message>
+        <source>共有の計測結果に送れません。%1 件はこの PC に残り、次の計測か torvik --sync で送られます: </source>
+        <translation>Cannot send to the shared results store. %1 run(s) stay on this PC and go with the next run or torvik --sync: </translation>
     </message>
 </context>
 <context>
@@ -282,10 +289,6 @@
 <context>
     <name>torvik::ComparisonWindow</name>
     <message>
-        <source> [%1: 比較できません]</source>
-        <translation> [%1: not comparable]</translation>
-    </message>
-    <message>
         <source>時間・秒(&amp;T)</source>
         <translation>&amp;Time (s)</translation>
     </message>
@@ -304,10 +307,6 @@
     <message>
         <source>閉じる(&amp;C)</source>
         <translation>&amp;Close</translation>
-    </message>
-    <message>
-        <source>計測結果を開けません: </source>
-        <translation>Cannot open the results store: </translation>
     </message>
     <message>
         <source>%1 に書き出しました。</source>
@@ -364,6 +363,14 @@
     <message>
         <source>複数の PC の計測結果を集める PostgreSQL の URL</source>
         <translation>The PostgreSQL URL where the runs of many PCs meet</translation>
+    </message>
+    <message>
+        <source>読み込み中…</source>
+        <translation>Loading…</translation>
+    </message>
+    <message>
+        <source>計測結果を読めません: </source>
+        <translation>Cannot read the results: </translation>
     </message>
 </context>
 <context>
@@ -528,6 +535,10 @@
     <message>
         <source>接続できました。計測結果は %1 件です。</source>
         <translation>Connected. The store holds %1 run(s).</translation>
+    </message>
+    <message>
+        <source>接続しています…</source>
+        <translation>Connecting…</translation>
     </message>
 </context>
 </TS>

@@ -466,6 +466,22 @@ class HeadlessRunTest : public QObject {
     QCOMPARE(Torvik({"--run", "hdd", "--dir", ram.path(), "--quiet"}).exitCode, 2);
   }
 
+  // Every repetition is kept here first and the runs that wait are sent
+  // once, after the last: a shared store away is told once, counting every
+  // run that stays, and the result still comes.
+  void aSharedStoreAwayIsToldOnceForTheWholeCommand() {
+    ScratchDirectory directory;
+    QTemporaryDir home;
+    const QString away = QStringLiteral("postgresql://bench@/torvik?host=") + home.path() + QStringLiteral("/nowhere");
+    const Outcome run = Torvik({"--run", "memory", "--repeat", "3", "--dir", directory.Path(), "--quiet", "--store", away},
+                               {}, home.path());
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(run.out.count("<> TORVIK Time Trial Result <>"), 3);
+    const QStringList told = QString::fromUtf8(run.err).split(u'\n').filter(QStringLiteral("共有の計測結果に送れません"));
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].contains(QStringLiteral("3 件はこの PC に残り")), qPrintable(told[0]));
+  }
+
   // A Wayland terminal without X: what draws nothing runs offscreen.
   // Messages follow the messages locale, as the C library picks it; the
   // locale variables of the test run are replaced by each row's.

@@ -80,7 +80,7 @@ bool ScratchServer::Start() {
   running_ = Program(QStringLiteral("pg_ctl"),
                      {QStringLiteral("-D"), DataFolder(), QStringLiteral("-o"),
                       QStringLiteral("-k %1 -c listen_addresses=''").arg(scratch_.path()), QStringLiteral("-l"),
-                      scratch_.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")});
+                      LogFile(), QStringLiteral("-w"), QStringLiteral("start")});
   return running_;
 }
 

@@ -35,6 +35,8 @@ class ScratchServer {
   // Qt SQL's connection name `name` (removed by the caller); open when the
   // server lets it.
   QSqlDatabase Connect(const QString& database, const QString& name) const;
+  // The server's log file.
+  QString LogFile() const { return scratch_.path() + QStringLiteral("/server.log"); }
   // The socket's folder, the server's host name in libpq's terms.
   QString SocketFolder() const { return scratch_.path(); }
 
