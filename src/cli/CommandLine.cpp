@@ -131,7 +131,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   if ((parser.isSet(pc) || parser.isSet(processor)) && !parser.isSet(history)) {
     return Usage(QStringLiteral("--pc and --processor go with --history."));
   }
-  result.filter = {.pcName = parser.value(pc), .processor = parser.value(processor)};
+  result.filter = {.pcName = parser.isSet(pc) ? std::optional(parser.value(pc)) : std::nullopt,
+                   .processor = parser.value(processor)};
   if (parser.isSet(store)) {
     if (verbs == 0) return Usage(QStringLiteral("--store goes with a verb: --run, --history, --sync ..."));
     result.storeUrl = parser.value(store).trimmed();

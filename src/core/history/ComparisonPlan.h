@@ -36,11 +36,11 @@ struct PlannedCell {
 struct PlannedChart {
   QString id;     // "cpu", "graphic", "memory", "hdd", "mix"
   QString title;  // the button's caption: "CPU", ..., "MIX Mode"
-  std::vector<Test> tests;
-  size_t baseline = 0;                        // the run this chart compares with
-  std::vector<QString> labels;                // per run, its platform's mark where its figures are not comparable
-  std::vector<std::vector<PlannedBar>> bars;  // per run, per test
-  std::vector<std::vector<PlannedCell>> cells;  // per run, per test
+  std::vector<Test> tests{};
+  size_t baseline = 0;                          // the run this chart compares with
+  std::vector<QString> labels{};                // per run, its platform's mark where its figures are not comparable
+  std::vector<std::vector<PlannedBar>> bars{};  // per run, per test
+  std::vector<std::vector<PlannedCell>> cells{};  // per run, per test
   double top = 0;                               // the highest bar with its spread
 };
 

@@ -17,30 +17,6 @@ namespace {
 constexpr int kBusyTimeoutMs = 5'000;
 constexpr int kSqliteBusy = 5, kSqliteLocked = 6;
 
-// The names of a table's columns.
-QStringList ColumnsOf(QSqlDatabase& db, const char* table) {
-  QSqlQuery q(db);
-  QStringList found;
-  if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table)))) return found;
-  while (q.next()) found << q.value(1).toString();
-  return found;
-}
-
-// The tables and columns only TORVIK's store has.
-bool HasTorvikTables(QSqlDatabase& db) {
-  const std::pair<const char*, QStringList> expected[] = {
-      {"runs", {"id", "started", "sort_time", "group_name", "total_tenths", "origin"}},
-      {"tests", {"run_id", "test", "tenths", "seconds", "rate", "unit"}},
-  };
-  for (const auto& [table, columns] : expected) {
-    const QStringList found = ColumnsOf(db, table);
-    for (const QString& column : columns) {
-      if (!found.contains(column)) return false;
-    }
-  }
-  return true;
-}
-
 bool Refuse(StoreFailure& failure, const QString& reason) {
   failure = {reason, true};
   return false;
@@ -97,7 +73,11 @@ bool FileConnection::Open(StoreFailure& failure) {
     return false;
   }
   QSqlQuery q(db);
-  q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));  // the server always keeps its references
+  // The server always keeps its references.
+  if (!q.exec(QStringLiteral("PRAGMA foreign_keys=ON"))) {
+    Close();
+    return Fail(failure, Describe(q.lastError()));
+  }
   return true;
 }
 
@@ -155,7 +135,11 @@ bool FileConnection::Recognise(StoreFailure& failure) {
                                .arg(version)
                                .arg(kStoreSchemaVersion));
   }
-  if (version < 1 || !HasTorvikTables(db)) {
+  bool ours = false;
+  if (const QSqlError error = HasTorvikTables(db, StoreDialect::Sqlite, ours); error.type() != QSqlError::NoError) {
+    return Fail(failure, Describe(error));  // busy, say: asked again next time
+  }
+  if (version < 1 || !ours) {
     return Refuse(failure, QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(Shown()).arg(version));
   }
   if (version == kStoreSchemaVersion) return true;

@@ -32,9 +32,9 @@ QString ContainsPattern(QString part) {
 // The conditions of `filter`, and `after`, each with its values.
 QString Where(const RunFilter& filter, const std::optional<RunKey>& after, QVariantList& values) {
   QStringList conditions;
-  if (!filter.pcName.isEmpty()) {
+  if (filter.pcName) {
     conditions << QStringLiteral("lower(pc_name) = lower(?)");
-    values << filter.pcName;
+    values << (filter.pcName->isNull() ? QStringLiteral("") : *filter.pcName);
   }
   if (!filter.processor.isEmpty()) {
     conditions << QStringLiteral("lower(processor) LIKE lower(?) ESCAPE '!'");
@@ -116,6 +116,9 @@ int ResultStore::SchemaVersion() {
 
 bool ResultStore::Read(QSqlQuery& query, const QString& statement, const QVariantList& values) {
   query = QSqlQuery(connection_->Database());
+  // Without values a read is sent as it is: one round trip to a server
+  // instead of Qt's three (PREPARE, EXECUTE, DEALLOCATE).
+  if (values.isEmpty()) return query.exec(statement) || FailWith(query.lastError());
   if (!query.prepare(statement)) return FailWith(query.lastError());
   for (const QVariant& value : values) query.addBindValue(value);
   if (!query.exec()) return FailWith(query.lastError());

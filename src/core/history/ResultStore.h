@@ -32,12 +32,13 @@ struct ImportCounts {
   int duplicates = 0;  // already in the store
 };
 
-// Which runs a list shows; an empty field does not filter.
+// Which runs a list shows; an empty field (a PC name not given) does not
+// filter.
 struct RunFilter {
-  QString pcName;         // the PC name, whole, in any case
-  QString processor;      // a part of the processor's text, in any case
-  QString processorName;  // the processor's name without its clock, whole
-  QString group;          // a group's id, exactly
+  std::optional<QString> pcName{};  // the PC name, whole, in any case ("": unnamed machines)
+  QString processor{};              // a part of the processor's text, in any case
+  QString processorName{};          // the processor's name without its clock, whole
+  QString group{};                  // a group's id, exactly
 };
 
 // Where a page of the list goes on: after this run (the last one shown).
@@ -108,8 +109,8 @@ class ResultStore {
   bool FailWith(const QSqlError& error);
   // Runs `body` in one write transaction; false (Error()) when it failed.
   bool Write(const std::function<QSqlError(Statements&)>& body);
-  // Prepares and runs a read with `values` bound in order; false (Error())
-  // when either failed.
+  // Runs a read with `values` bound in order; false (Error()) when it, or
+  // its preparation, failed.
   bool Read(QSqlQuery& query, const QString& statement, const QVariantList& values = {});
   // The runs a read selected, in its order; empty (Error()) when it failed.
   std::vector<StoredRun> ReadRuns(const QString& where, const QVariantList& values, const QString& order);

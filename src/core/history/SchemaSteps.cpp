@@ -123,6 +123,30 @@ static_assert(std::size(kSteps) == kStoreSchemaVersion, "one step per schema ver
 
 std::span<const SchemaStatement> SchemaStep(int step) { return kSteps[step - 1]; }
 
+QSqlError ColumnsOf(QSqlDatabase& db, StoreDialect dialect, const char* table, QStringList& found) {
+  QSqlQuery q(db);
+  found.clear();
+  if (!q.prepare(QLatin1String(WordsOf(dialect).columnsOfTable))) return q.lastError();
+  q.addBindValue(QLatin1String(table));
+  if (!q.exec()) return q.lastError();
+  while (q.next()) found << q.value(0).toString();
+  return {};
+}
+
+QSqlError HasTorvikTables(QSqlDatabase& db, StoreDialect dialect, bool& ours) {
+  const std::pair<const char*, QStringList> expected[] = {
+      {"runs", {"id", "started", "sort_time", "group_name", "total_tenths", "origin"}},
+      {"tests", {"run_id", "test", "tenths", "seconds", "rate", "unit"}},
+  };
+  ours = true;
+  for (const auto& [table, columns] : expected) {
+    QStringList found;
+    if (const QSqlError error = ColumnsOf(db, dialect, table, found); error.type() != QSqlError::NoError) return error;
+    for (const QString& column : columns) ours = ours && found.contains(column);
+  }
+  return {};
+}
+
 QSqlError UpgradeSchema(QSqlDatabase& db, StoreDialect dialect, int from) {
   if (from >= kStoreSchemaVersion) return {};
   QSqlQuery q(db);

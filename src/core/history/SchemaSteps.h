@@ -29,6 +29,12 @@ struct SchemaStatement {
 // The statements of step `step` (1 .. kStoreSchemaVersion).
 std::span<const SchemaStatement> SchemaStep(int step);
 
+// The names of `table`'s columns in `found`; the error when they could not
+// be asked (never taken for a table that is not there).
+QSqlError ColumnsOf(QSqlDatabase& db, StoreDialect dialect, const char* table, QStringList& found);
+// Whether the tables and columns only TORVIK's store has are there, in `ours`.
+QSqlError HasTorvikTables(QSqlDatabase& db, StoreDialect dialect, bool& ours);
+
 // Runs the steps after `from` up to the current version on `db` (inside the
 // caller's write transaction), converting the facts of the runs kept before
 // the step that added their values, and records the new version.

@@ -20,36 +20,6 @@ const QStringList kTransientStates = {"40001", "40P01", "55P03", "23505"};
 const auto kCancelled = QStringLiteral("57014");
 const auto kNoSuchTable = QStringLiteral("42P01");
 
-// The names of a table's columns in `found`; the error when they could not
-// be asked (never taken for a table that is not there).
-QSqlError ColumnsOf(QSqlDatabase& db, const char* table, QStringList& found) {
-  QSqlQuery q(db);
-  found.clear();
-  if (!q.prepare(QStringLiteral("SELECT column_name FROM information_schema.columns "
-                                "WHERE table_schema = current_schema() AND table_name = ?"))) {
-    return q.lastError();
-  }
-  q.addBindValue(QLatin1String(table));
-  if (!q.exec()) return q.lastError();
-  while (q.next()) found << q.value(0).toString();
-  return {};
-}
-
-// Whether TORVIK's tables and columns are there, in `has`.
-QSqlError HasTorvikTables(QSqlDatabase& db, bool& has) {
-  const std::pair<const char*, QStringList> expected[] = {
-      {"runs", {"id", "started", "sort_time", "group_name", "total_tenths", "origin"}},
-      {"tests", {"run_id", "test", "tenths", "seconds", "rate", "unit"}},
-  };
-  has = true;
-  for (const auto& [table, columns] : expected) {
-    QStringList found;
-    if (const QSqlError error = ColumnsOf(db, table, found); error.type() != QSqlError::NoError) return error;
-    for (const QString& column : columns) has = has && found.contains(column);
-  }
-  return {};
-}
-
 }  // namespace
 
 QString ConninfoValue(const QString& value) {
@@ -177,7 +147,8 @@ QSqlError ServerConnection::CreateOrUpgrade(QSqlDatabase& db, QString& refusal) 
   const bool versioned = q.value(0).toBool();
   if (!versioned) {
     QStringList runs, tests;
-    for (const QSqlError& error : {ColumnsOf(db, "runs", runs), ColumnsOf(db, "tests", tests)}) {
+    for (const QSqlError& error : {ColumnsOf(db, StoreDialect::Postgres, "runs", runs),
+                                   ColumnsOf(db, StoreDialect::Postgres, "tests", tests)}) {
       if (error.type() != QSqlError::NoError) return error;
     }
     if (!runs.isEmpty() || !tests.isEmpty()) {
@@ -204,7 +175,9 @@ QSqlError ServerConnection::CreateOrUpgrade(QSqlDatabase& db, QString& refusal) 
     return refused;
   }
   bool ours = false;
-  if (const QSqlError error = HasTorvikTables(db, ours); error.type() != QSqlError::NoError) return error;
+  if (const QSqlError error = HasTorvikTables(db, StoreDialect::Postgres, ours); error.type() != QSqlError::NoError) {
+    return error;
+  }
   if (version < 1 || !ours) {
     refusal = QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(Shown()).arg(version);
     return refused;

@@ -8,12 +8,15 @@ const DialectWords& WordsOf(StoreDialect dialect) {
       .returningId = "",
       .readVersion = "PRAGMA user_version",
       .writeVersion = "PRAGMA user_version = %1",
+      .columnsOfTable = "SELECT name FROM pragma_table_info(?)",
   };
   static constexpr DialectWords kPostgres{
       .beginWrite = "BEGIN",
       .returningId = " RETURNING id",
       .readVersion = "SELECT version FROM torvik_schema",
       .writeVersion = "UPDATE torvik_schema SET version = %1",
+      .columnsOfTable = "SELECT column_name FROM information_schema.columns "
+                        "WHERE table_schema = current_schema() AND table_name = ?",
   };
   return dialect == StoreDialect::Postgres ? kPostgres : kSqlite;
 }

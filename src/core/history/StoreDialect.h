@@ -22,6 +22,8 @@ struct DialectWords {
   const char* readVersion;
   // Records the schema's version; %1 is the version.
   const char* writeVersion;
+  // The names of the columns of the table named by its one value.
+  const char* columnsOfTable;
 };
 
 const DialectWords& WordsOf(StoreDialect dialect);
