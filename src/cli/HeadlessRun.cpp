@@ -135,8 +135,9 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
   // Never in the way: a store that fails is said once, and the result
   // still comes. What waits goes to the shared store once per command.
   if (archive_ != nullptr) {
-    for (const RunRecord& run : groupRuns) archive_->Keep(run);
-    archive_->SendWaiting();
+    bool kept = true;
+    for (const RunRecord& run : groupRuns) kept = archive_->Keep(run) && kept;
+    if (kept) archive_->SendWaiting();
   }
   // The measured result is never lost: a file that cannot take it gives it
   // to stdout instead, and the exit status says something failed.

@@ -352,7 +352,10 @@ void MainWindow::ShowMessage(const QString& text, MessageIcon icon) {
 void MainWindow::RunGroup(Group group) {
   if (const std::optional<RunRecord> run = session_->Run(group)) archive_->KeepAndSend(*run);
   // A close asked for during the run: the group has released its test data.
-  if (closeRequested_ && !Running()) return (void)close();
+  if (closeRequested_ && !Running()) {
+    close();
+    return;
+  }
   if (!Running()) ShowWaitingNotices();
 }
 

@@ -83,8 +83,11 @@ void RunListModel::TickMachineOf(int row) {
       this,
       [machine](RunArchive& archive) {
         std::vector<StoredRun> runs = archive.Compared().Runs(std::numeric_limits<int>::max(), machine);
-        // The filter takes the name in any case; the machine is this one alone.
-        std::erase_if(runs, [&machine](const StoredRun& run) { return run.pcName != machine.pcName; });
+        // The filter takes the name in any case (and an empty processor for
+        // any): the machine is this one alone.
+        std::erase_if(runs, [&machine](const StoredRun& run) {
+          return run.pcName != machine.pcName || run.values.processorName != machine.processorName;
+        });
         return runs;
       },
       [this](const std::vector<StoredRun>& runs) { Ticks(runs); });

@@ -64,8 +64,7 @@ void BackgroundArchive::UseSharedStore(const QString& url) {
 
 void BackgroundArchive::KeepAndSend(const RunRecord& run) {
   Post([this, run](RunArchive& archive) {
-    archive.Keep(run);
-    archive.SendWaiting();
+    if (archive.Keep(run)) archive.SendWaiting();
     QMetaObject::invokeMethod(this, [this] { emit roundEnded(); });
   });
 }

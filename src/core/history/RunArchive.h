@@ -45,7 +45,8 @@ class RunArchive {
   bool HasSharedStore() const { return shared_ != nullptr; }
 
   // Keeps a finished group's run here; a run without any result (refused
-  // before its first test) is not kept. False when it was not kept (told).
+  // before its first test) has nothing to keep. False when this PC's store
+  // could not keep it (told): then nothing is sent either.
   bool Keep(const RunRecord& run);
   // Sends every run waiting here to the shared store; nothing without one.
   // A failure is told (with how many wait) and the runs wait for the next

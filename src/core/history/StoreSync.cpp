@@ -6,7 +6,7 @@ SyncResult SendWaitingRuns(ResultStore& local, ResultStore& shared) {
   SyncResult result;
   const std::vector<StoredRun> waiting = local.Unsent();
   if (waiting.empty()) {
-    if (!local.Open()) result.error = local.Error();  // nothing could be read here
+    result.error = local.Error();  // empty unless nothing could be read here
     return result;
   }
   result.waiting = static_cast<int>(waiting.size());
