@@ -100,7 +100,7 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
     buttons->addWidget(widget);
   }
 
-  status_ = new QLabel(texts::Loading());
+  status_ = new QLabel;  // the list's place says it is loading
   status_->setObjectName(QStringLiteral("Status"));
   status_->setWordWrap(true);
   chartArea_ = new QWidget;
@@ -159,7 +159,7 @@ void ComparisonWindow::ShowListState(const QString& error) {
   } else {
     listMessage_->setText(texts::CannotRead() + error);
     listPlace_->setCurrentWidget(listMessage_);
-    status_->setText(texts::CannotRead() + error);
+    status_->clear();  // said in the list's place
   }
   import_->setEnabled(listReadable_);
 }
