@@ -128,6 +128,10 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
 
   for (QPushButton* button : {import_, export_, delete_, picture_}) button->setEnabled(false);
   connect(model_, &RunListModel::listRead, this, &ComparisonWindow::ShowListState);
+  // A later page or the ticks of a machine that could not be read: said on
+  // the status line, the rows read so far stay.
+  connect(model_, &RunListModel::readFailed, this,
+          [this](const QString& error) { status_->setText(texts::CannotRead() + error); });
   connect(model_, &RunListModel::tickedChanged, this, &ComparisonWindow::ReadTicked);
   connect(rates_, &QRadioButton::toggled, this, &ComparisonWindow::Draw);
   connect(baseline_, &QComboBox::activated, this, &ComparisonWindow::Draw);
@@ -153,6 +157,9 @@ void ComparisonWindow::hideEvent(QHideEvent* event) {
 
 void ComparisonWindow::ShowListState(const QString& error) {
   listReadable_ = error.isEmpty();
+  const bool ticked = !model_->Ticked().empty();
+  delete_->setEnabled(ticked && listReadable_);
+  export_->setEnabled(ticked && listReadable_);
   if (listReadable_) {
     listPlace_->setCurrentWidget(list_);
     status_->clear();
@@ -172,6 +179,7 @@ void ComparisonWindow::ReadTicked() {
   export_->setEnabled(!ticked.empty() && listReadable_);
   const int asked = ++seriesAsked_;
   if (ticked.empty()) {
+    status_->clear();  // an earlier tick's read, still waiting, is dropped
     series_.clear();
     return Draw();
   }

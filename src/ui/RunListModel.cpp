@@ -70,8 +70,9 @@ void RunListModel::ClearTicks() {
   TickedRowsChanged();
 }
 
-void RunListModel::Ticks(const std::vector<StoredRun>& runs) {
-  for (const StoredRun& run : runs) ticked_[run.id] = KeyOf(run);
+void RunListModel::Ticks(const Page& machine) {
+  if (!machine.error.isEmpty()) return emit readFailed(machine.error);
+  for (const StoredRun& run : machine.runs) ticked_[run.id] = KeyOf(run);
   TickedRowsChanged();
 }
 
@@ -79,18 +80,21 @@ void RunListModel::TickMachineOf(int row) {
   if (row < 0 || row >= rowCount()) return;
   const StoredRun& chosen = RunAt(row);
   const RunFilter machine{.pcName = chosen.pcName, .processorName = chosen.values.processorName};
-  archive_.Ask<std::vector<StoredRun>>(
+  archive_.Ask<Page>(
       this,
       [machine](RunArchive& archive) {
-        std::vector<StoredRun> runs = archive.Compared().Runs(std::numeric_limits<int>::max(), machine);
+        ResultStore& store = archive.Compared();
+        Page page;
+        page.runs = store.Runs(std::numeric_limits<int>::max(), machine);
+        page.error = store.Error();
         // The filter takes the name in any case (and an empty processor for
         // any): the machine is this one alone.
-        std::erase_if(runs, [&machine](const StoredRun& run) {
+        std::erase_if(page.runs, [&machine](const StoredRun& run) {
           return run.pcName != machine.pcName || run.values.processorName != machine.processorName;
         });
-        return runs;
+        return page;
       },
-      [this](const std::vector<StoredRun>& runs) { Ticks(runs); });
+      [this](const Page& page) { Ticks(page); });
 }
 
 int RunListModel::rowCount(const QModelIndex& parent) const {
@@ -170,8 +174,8 @@ void RunListModel::fetchMore(const QModelIndex& parent) {
         if (generation != generation_) return;
         reading_ = false;
         if (!page.error.isEmpty() || page.runs.empty()) {
-          total_ = static_cast<int>(runs_.size());  // nothing more to ask for
-          if (!page.error.isEmpty()) emit listRead(page.error);
+          total_ = static_cast<int>(runs_.size());  // nothing more to ask for until the list is read again
+          if (!page.error.isEmpty()) emit readFailed(page.error);
           return;
         }
         const int first = static_cast<int>(runs_.size());

@@ -48,8 +48,11 @@ class RunListModel : public QAbstractTableModel {
 
  signals:
   void tickedChanged();
-  // A read of the list has ended: `error` empty when the rows arrived.
+  // A read of the list from its start has ended: `error` empty when the
+  // rows arrived.
   void listRead(const QString& error);
+  // A further page, or the runs of a machine to tick, could not be read.
+  void readFailed(const QString& error);
 
  private:
   // What a read of the list brings.
@@ -58,7 +61,7 @@ class RunListModel : public QAbstractTableModel {
     int total = 0;
     QString error;
   };
-  void Ticks(const std::vector<StoredRun>& runs);
+  void Ticks(const Page& machine);
   void TickedRowsChanged();
 
   BackgroundArchive& archive_;

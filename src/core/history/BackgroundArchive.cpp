@@ -1,11 +1,9 @@
 #include "core/history/BackgroundArchive.h"
 
-#include <memory>
-
 namespace torvik {
 namespace {
 
-// Lives on the archive's thread; the archive is made there at its first job.
+// Lives on its thread; its archive is made there at its first job.
 class ArchiveWorker : public QObject {
  public:
   ArchiveWorker(QString localPath, QString clientName, QString sharedUrl, BackgroundArchive& owner)
@@ -18,8 +16,8 @@ class ArchiveWorker : public QObject {
     if (!archive_) {
       archive_ = std::make_unique<RunArchive>(localPath_, clientName_);
       archive_->UseSharedStore(sharedUrl_);
-      archive_->SetNoticeHandler([this](const QString& text) {
-        QMetaObject::invokeMethod(&owner_, [owner = &owner_, text] { emit owner->notice(text); });
+      archive_->SetNoticeHandler([owner = &owner_](const QString& text) {
+        QMetaObject::invokeMethod(owner, [owner, text] { emit owner->notice(text); });
       });
     }
     return *archive_;
@@ -31,41 +29,48 @@ class ArchiveWorker : public QObject {
   std::unique_ptr<RunArchive> archive_;
 };
 
+QObject* StartWorker(ArchiveWorker* worker, QThread& thread, const char* name) {
+  worker->moveToThread(&thread);
+  QObject::connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
+  thread.setObjectName(QLatin1String(name));
+  thread.start();
+  return worker;
+}
+
 }  // namespace
 
 BackgroundArchive::BackgroundArchive(const QString& localPath, const QString& clientName, const QString& sharedUrl,
                                      QObject* parent)
-    : QObject(parent), localPath_(localPath), sharedUrl_(sharedUrl) {
-  auto* worker = new ArchiveWorker(localPath, clientName, sharedUrl, *this);
-  worker->moveToThread(&thread_);
-  connect(&thread_, &QThread::finished, worker, &QObject::deleteLater);
-  worker_ = worker;
-  thread_.setObjectName(QStringLiteral("torvik-archive"));
-  thread_.start();
+    : QObject(parent) {
+  keeper_ = StartWorker(new ArchiveWorker(localPath, clientName, QString(), *this), keeperThread_, "torvik-keeper");
+  worker_ = StartWorker(new ArchiveWorker(localPath, clientName, sharedUrl, *this), archiveThread_, "torvik-archive");
 }
 
 BackgroundArchive::~BackgroundArchive() {
-  // Ended after every job asked before it: a run kept just before the
-  // window closed is never dropped.
-  QMetaObject::invokeMethod(worker_, [] { QThread::currentThread()->quit(); });
-  thread_.wait();
+  // Every run handed over is kept: the keeper ends after its last job.
+  Stop(keeper_, keeperThread_);
+  closing_ = true;
+  Stop(worker_, archiveThread_);
 }
 
-void BackgroundArchive::Post(std::function<void(RunArchive&)> job) {
-  QMetaObject::invokeMethod(worker_, [worker = static_cast<ArchiveWorker*>(worker_), job = std::move(job)] {
-    job(worker->Archive());
+void BackgroundArchive::Stop(QObject* worker, QThread& thread) {
+  QMetaObject::invokeMethod(worker, [] { QThread::currentThread()->quit(); });
+  thread.wait();
+}
+
+void BackgroundArchive::Post(QObject* worker, std::function<void(RunArchive&)> job) {
+  QMetaObject::invokeMethod(worker, [this, worker = static_cast<ArchiveWorker*>(worker), job = std::move(job)] {
+    if (!closing_) job(worker->Archive());
   });
 }
 
 void BackgroundArchive::UseSharedStore(const QString& url) {
-  sharedUrl_ = url;
-  Post([url](RunArchive& archive) { archive.UseSharedStore(url); });
+  Post(worker_, [url](RunArchive& archive) { archive.UseSharedStore(url); });
 }
 
 void BackgroundArchive::KeepAndSend(const RunRecord& run) {
-  Post([this, run](RunArchive& archive) {
-    if (archive.Keep(run)) archive.SendWaiting();
-    QMetaObject::invokeMethod(this, [this] { emit roundEnded(); });
+  Post(keeper_, [this, run](RunArchive& keeper) {
+    if (keeper.Keep(run)) Post(worker_, [](RunArchive& archive) { archive.SendWaiting(); });
   });
 }
 

@@ -1,19 +1,24 @@
-// BackgroundArchive: the window's RunArchive, on a thread of its own, so
-// that the window never waits for a database: a run kept and the runs
-// waiting sent (one window round), the shared store switched, and every read
-// the comparison window makes run there one after another, in the order
-// asked; a read's result comes back on the GUI thread to whoever asked,
-// unless that object has gone meanwhile (a window closed while its read
-// waited). Failures the archive tells (once each) come as notice(). Qt SQL
-// connections belong to the thread that made them: the archive and its
-// stores are made on that thread at its first job. GUI thread.
+// BackgroundArchive: the window's results archive, off the window's thread,
+// so that the window never waits for a database. A finished run is kept on
+// a thread of its own (only this PC's store: no server can hold it back);
+// once it is kept, the runs waiting are sent on the archive's thread, which
+// also switches the shared store and runs every read the comparison window
+// makes, one after another in the order asked. A read's result comes back
+// on the GUI thread to whoever asked, unless that object has gone (a window
+// closed while its read waited): then a read not yet begun is skipped.
+// Failures the archive tells (once each) come as notice(). Qt SQL
+// connections belong to the thread that made them: each thread's archive
+// and stores are made there at its first job. GUI thread.
 #pragma once
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QThread>
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "core/history/RunArchive.h"
 
@@ -25,24 +30,31 @@ class BackgroundArchive : public QObject {
  public:
   BackgroundArchive(const QString& localPath, const QString& clientName, const QString& sharedUrl,
                     QObject* parent = nullptr);
-  // Waits for every job asked so far to end (their transactions end whole).
+  // Every run handed over is kept first; then the read or send under way
+  // ends (its transactions end whole), and what was not begun is left (the
+  // runs wait here for the next round).
   ~BackgroundArchive() override;
 
-  // Where reads are answered from: the shared store's URL, else this PC's
-  // store's path.
-  QString ComparedLocation() const { return sharedUrl_.isEmpty() ? localPath_ : sharedUrl_; }
   void UseSharedStore(const QString& url);
   // One window round: keeps `run`, then sends every run waiting.
   void KeepAndSend(const RunRecord& run);
 
   // Runs `job` on the archive's thread; `done` gets what it gave on the GUI
-  // thread, unless `receiver` has gone by then.
+  // thread. Nothing of either once `receiver` has gone.
   template <typename Result>
   void Ask(QObject* receiver, std::function<Result(RunArchive&)> job, std::function<void(Result)> done) {
-    Post([this, guard = QPointer<QObject>(receiver), job = std::move(job), done = std::move(done)](RunArchive& archive) {
-      Result result = job(archive);
-      QMetaObject::invokeMethod(this, [guard, done, result = std::move(result)] {
-        if (guard) done(result);
+    auto wanted = std::make_shared<std::atomic<bool>>(true);
+    // Watches `receiver` until the answer is back (the ticket's deletion
+    // ends the watch).
+    auto* ticket = new QObject;
+    connect(receiver, &QObject::destroyed, ticket, [wanted] { *wanted = false; });
+    Post(worker_, [this, wanted, ticket, guard = QPointer<QObject>(receiver), job = std::move(job),
+                   done = std::move(done)](RunArchive& archive) {
+      std::optional<Result> result;
+      if (*wanted) result = job(archive);
+      QMetaObject::invokeMethod(this, [ticket, guard, done, result = std::move(result)] {
+        delete ticket;
+        if (guard && result) done(*result);
       });
     });
   }
@@ -50,16 +62,16 @@ class BackgroundArchive : public QObject {
  signals:
   // A failure the archive tells, once each: a run not kept, runs not sent.
   void notice(const QString& text);
-  // A window round has ended (the run kept or not, the send done or not).
-  void roundEnded();
 
  private:
-  // Queues `job` on the archive's thread.
-  void Post(std::function<void(RunArchive&)> job);
+  // Queues `job` on `worker`'s thread; left when the archive is closing.
+  void Post(QObject* worker, std::function<void(RunArchive&)> job);
+  static void Stop(QObject* worker, QThread& thread);
 
-  QString localPath_, sharedUrl_;
-  QThread thread_;
-  QObject* worker_ = nullptr;  // lives on thread_, owns the archive
+  QThread keeperThread_, archiveThread_;
+  QObject* keeper_ = nullptr;  // lives on keeperThread_: this PC's store alone
+  QObject* worker_ = nullptr;  // lives on archiveThread_: both stores
+  std::atomic<bool> closing_ = false;
 };
 
 }  // namespace torvik

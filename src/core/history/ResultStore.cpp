@@ -126,11 +126,13 @@ bool ResultStore::Read(QSqlQuery& query, const QString& statement, const QVarian
 }
 
 std::vector<StoredRun> ResultStore::ReadRuns(const QString& where, const QVariantList& values, const QString& order) {
+  return RunsOf(QStringLiteral("SELECT %1 FROM runs %2 %3").arg(ColumnList(RunColumns()), where, order), values);
+}
+
+std::vector<StoredRun> ResultStore::RunsOf(const QString& statement, const QVariantList& values) {
   std::vector<StoredRun> runs;
   QSqlQuery q;
-  if (!Read(q, QStringLiteral("SELECT %1 FROM runs %2 %3").arg(ColumnList(RunColumns()), where, order), values)) {
-    return runs;
-  }
+  if (!Read(q, statement, values)) return runs;
   const RowReader<StoredRun> reader(RunColumns(), q.record());
   while (q.next()) runs.push_back(reader.Read(q));
   return runs;
@@ -171,7 +173,12 @@ QSqlError ResultStore::InsertRun(Statements& statements, const StoredRun& run) {
   BindRun(*q, run);
   if (!q->exec()) return q->lastError();
   const bool returned = connection_->Dialect() == StoreDialect::Postgres;
-  if (returned && !q->next()) return q->lastError();
+  if (returned && !q->next()) {
+    const QSqlError error = q->lastError();
+    return error.type() != QSqlError::NoError ? error
+                                              : QSqlError(QStringLiteral("the server gave no id for the new run"),
+                                                          QString(), QSqlError::StatementError);
+  }
   const int64_t id = returned ? q->value(0).toLongLong() : q->lastInsertId().toLongLong();
   q->finish();
   QSqlQuery* t = statements.Prepare(InsertTestStatement(), error);
@@ -261,13 +268,14 @@ std::vector<StoredRun> ResultStore::RunsWithTests(const std::vector<int64_t>& id
 std::vector<std::vector<StoredRun>> ResultStore::SeriesOf(const std::vector<int64_t>& ids) {
   std::vector<std::vector<StoredRun>> series(ids.size());
   if (ids.empty() || !Open()) return series;
-  // The runs asked for and every repetition of their series, in one read.
+  // The runs asked for and every repetition of their series, in one read
+  // (each half answered by an index: the key, the series).
   const QString list = IdList(ids);
-  std::vector<StoredRun> runs = ReadRuns(
-      QStringLiteral("WHERE id IN (%1) OR (series, group_name) IN "
-                     "(SELECT series, group_name FROM runs WHERE id IN (%1) AND series IS NOT NULL)")
-          .arg(list),
-      {}, QStringLiteral("ORDER BY id"));
+  std::vector<StoredRun> runs =
+      RunsOf(QStringLiteral("SELECT %1 FROM runs WHERE id IN (%3) UNION "
+                            "SELECT %2 FROM runs r JOIN runs a ON a.series = r.series AND a.group_name = r.group_name "
+                            "WHERE a.id IN (%3) ORDER BY id")
+                 .arg(ColumnList(RunColumns()), ColumnList(RunColumns(), QStringLiteral("r.")), list));
   std::vector<int64_t> found;
   for (const StoredRun& run : runs) found.push_back(run.id);
   if (!AttachTests(runs, QStringLiteral("run_id IN (%1)").arg(IdList(found)))) return series;

@@ -114,6 +114,7 @@ class ResultStore {
   bool Read(QSqlQuery& query, const QString& statement, const QVariantList& values = {});
   // The runs a read selected, in its order; empty (Error()) when it failed.
   std::vector<StoredRun> ReadRuns(const QString& where, const QVariantList& values, const QString& order);
+  std::vector<StoredRun> RunsOf(const QString& statement, const QVariantList& values = {});
   // Gives each of `runs` its tests, read in one statement for the runs
   // `condition` (on run_id) selects; false (Error()) when it failed.
   bool AttachTests(std::vector<StoredRun>& runs, const QString& condition);

@@ -107,9 +107,10 @@ constexpr SchemaStatement kStep6[] = {
      "(strftime('%Y-%m-%dT%H:%M:%SZ', sort_time, 'unixepoch')) VIRTUAL",
      "ALTER TABLE runs ADD COLUMN started_utc TIMESTAMPTZ GENERATED ALWAYS AS (to_timestamp(sort_time)) STORED"},
 };
-// 7: the list's filters answered by an index each, newest first: one PC's
-// runs (its name in any case), one group's, and on this PC the runs still
-// waiting to be sent.
+// 7: indexes for the list's filters, newest first: one PC's runs (its name
+// in any case) and one group's; and on this PC the runs still waiting to be
+// sent. (A part of the processor's text is looked for among the rows the
+// other filters leave.)
 constexpr SchemaStatement kStep7[] = {
     Same("CREATE INDEX runs_by_pc ON runs(lower(pc_name), sort_time DESC, id DESC)"),
     Same("CREATE INDEX runs_by_group ON runs(group_name, sort_time DESC, id DESC)"),

@@ -44,7 +44,9 @@ QString ServerConnection::Describe(const QSqlError& error) const {
                "session's request); a table may be locked by another session: %2")
         .arg(Shown(), text);
   }
-  if (state == u"55P03") return QStringLiteral("%1: a table is locked by another session: %2").arg(Shown(), text);
+  if (state == u"55P03") {
+    return QStringLiteral("%1: another session holds a lock the statement needs: %2").arg(Shown(), text);
+  }
   if (state.startsWith(u"08") || state.startsWith(u"57P")) {
     return QStringLiteral("%1: the connection to the server was lost: %2").arg(Shown(), text);
   }

@@ -2,8 +2,8 @@
 // (recorded or imported here, not yet sent) is received by the shared store
 // in one transaction, which keeps a run it already has once, and then
 // marked sent here. A send cut short (a lost connection, a signal) leaves
-// the runs waiting; sent again, none is kept twice. GUI thread (or the
-// command line's one thread).
+// the runs waiting; sent again, none is kept twice. The stores' thread (the
+// window's archive thread, or the command line's one thread).
 #pragma once
 
 #include <QString>
