@@ -287,6 +287,13 @@
     </message>
 </context>
 <context>
+    <name>WindowProgram</name>
+    <message>
+        <source>設定の共有の計測結果の URL は使いません: </source>
+        <translation>The shared results store's URL in the settings is not used: </translation>
+    </message>
+</context>
+<context>
     <name>torvik::ComparisonWindow</name>
     <message>
         <source>時間・秒(&amp;T)</source>
@@ -521,10 +528,6 @@
         <translation>Enter a PostgreSQL URL (postgresql://user@host/database).</translation>
     </message>
     <message>
-        <source>パスワードは URL に書かないでください。~/.pgpass か PGPASSWORD で渡します。</source>
-        <translation>Do not write the password into the URL: ~/.pgpass or PGPASSWORD supply it.</translation>
-    </message>
-    <message>
         <source>設定ファイルに書けません。</source>
         <translation>Cannot write the settings file.</translation>
     </message>
@@ -539,6 +542,10 @@
     <message>
         <source>接続しています…</source>
         <translation>Connecting…</translation>
+    </message>
+    <message>
+        <source>パスワードは URL に書かないでください。~/.pgpass、PGPASSWORD かサービスファイルで渡します。</source>
+        <translation>Do not write a password into the URL: libpq takes it from ~/.pgpass, PGPASSWORD or a service file.</translation>
     </message>
 </context>
 </TS>

@@ -8,6 +8,7 @@
 #include "cli/StoreCommands.h"
 #include "core/base/Errors.h"
 #include "core/history/RunArchive.h"
+#include "core/history/StoreLocation.h"
 #include "core/run/TerminationWatcher.h"
 #include "core/session/BenchParts.h"
 #include "core/settings/TestDirectoryOverride.h"
@@ -37,8 +38,17 @@ QString ClientNameOf(SettingsStore& settings) {
   return pcName.isEmpty() ? QStringLiteral("torvik") : QStringLiteral("torvik ") + pcName;
 }
 
-QString SharedUrlOf(const CommandLine& command) {
-  return command.storeUrl.isEmpty() ? SharedStoreUrl() : command.storeUrl;
+QString SharedUrlInSettings(QString& refusal) {
+  const QString url = SharedStoreUrl();
+  if (const QString why = PasswordRefusal(url); !why.isEmpty()) {
+    refusal = QStringLiteral("%1 [Store] Url: %2").arg(UserSettingsFile(), why);
+    return {};
+  }
+  return url;
+}
+
+QString SharedUrlOf(const CommandLine& command, QString& refusal) {
+  return command.storeUrl.isEmpty() ? SharedUrlInSettings(refusal) : command.storeUrl;
 }
 
 int RunHeadless(const RunOptions& options, const QString& sharedUrl) {
@@ -72,10 +82,10 @@ int RunHeadless(const RunOptions& options, const QString& sharedUrl) {
   return run.Execute();
 }
 
-int RunStoreVerb(const CommandLine& command) {
+int RunStoreVerb(const CommandLine& command, const QString& sharedUrl) {
   UserSettingsStore settings;
   RunArchive archive(ResultStore::DefaultPath(), ClientNameOf(settings));
-  archive.UseSharedStore(SharedUrlOf(command));
+  archive.UseSharedStore(sharedUrl);
   return RunStoreCommand(command, archive);
 }
 

@@ -27,12 +27,17 @@ std::unique_ptr<TestPathRules> MachineRules();
 // name themselves on a shared server.
 QString ClientNameOf(SettingsStore& settings);
 
-// The shared store: --store's, else the settings'; empty for none.
-QString SharedUrlOf(const CommandLine& command);
+// The settings' shared store; empty for none, and for one whose URL holds
+// a password: `refusal` then says why it is not used.
+QString SharedUrlInSettings(QString& refusal);
+// The shared store: --store's (already refused when it holds a password),
+// else the settings'; empty for none.
+QString SharedUrlOf(const CommandLine& command, QString& refusal);
 
 // --run: the exit status.
 int RunHeadless(const RunOptions& options, const QString& sharedUrl);
-// --history, --import, --export-csv, --compare, --sync: the exit status.
-int RunStoreVerb(const CommandLine& command);
+// --history, --import, --export-csv, --compare, --sync on the shared store
+// at `sharedUrl` (empty: none): the exit status.
+int RunStoreVerb(const CommandLine& command, const QString& sharedUrl);
 
 }  // namespace torvik

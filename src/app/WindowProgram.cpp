@@ -2,6 +2,8 @@
 
 #include "app/Composition.h"
 
+#include <QTimer>
+
 namespace torvik {
 
 WindowProgram::WindowProgram(const platform::ProcessorProbe& processor, WindowInputs inputs)
@@ -15,10 +17,16 @@ WindowProgram::WindowProgram(const platform::ProcessorProbe& processor, WindowIn
   bench.Workloads().SetDrawingWorkloads(&drawing);
   window.SetSettingsDialog(&settingsDialog);
   window.SetSession(session, archive);
+  if (!inputs.refusal.isEmpty()) {
+    const QString text = QCoreApplication::translate("WindowProgram", "設定の共有の計測結果の URL は使いません: ");
+    QTimer::singleShot(0, &window, [this, notice = text + inputs.refusal] { window.ShowNotice(notice); });
+  }
 }
 
 WindowInputs MachineWindowInputs() {
-  return {std::make_unique<UserSettingsStore>(), MachineRules(), ResultStore::DefaultPath(), SharedStoreUrl()};
+  QString refusal;
+  const QString sharedUrl = SharedUrlInSettings(refusal);
+  return {std::make_unique<UserSettingsStore>(), MachineRules(), ResultStore::DefaultPath(), sharedUrl, refusal};
 }
 
 }  // namespace torvik

@@ -25,6 +25,7 @@ struct WindowInputs {
   std::unique_ptr<TestPathRules> rules;
   QString storePath;  // this PC's results store
   QString sharedUrl;  // the shared store; empty: none
+  QString refusal{};  // why the settings' shared store is not used; told once the window shows
 };
 
 class WindowProgram {

@@ -56,6 +56,12 @@ int RunWindow() {
 }
 
 int RunCommandLine(const CommandLine& command) {
+  QString refusal;
+  const QString sharedUrl = SharedUrlOf(command, refusal);
+  if (!refusal.isEmpty()) {
+    std::fprintf(stderr, "torvik: %s\n", refusal.toLocal8Bit().constData());
+    return kExitRefused;
+  }
   if (command.action == CommandLine::Action::Run) {
     // A platform without a screen was asked for (QT_QPA_PLATFORM).
     if (NeedsScreen(command.run.groups) && !HasScreen(QGuiApplication::platformName())) {
@@ -63,9 +69,9 @@ int RunCommandLine(const CommandLine& command) {
       return kExitRefused;
     }
     RegisterFontSubstitutes();
-    return RunHeadless(command.run, SharedUrlOf(command));
+    return RunHeadless(command.run, sharedUrl);
   }
-  return RunStoreVerb(command);
+  return RunStoreVerb(command, sharedUrl);
 }
 
 // --quiet: Qt's own notes (a missing XDG_RUNTIME_DIR, font warnings) are

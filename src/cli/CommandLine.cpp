@@ -139,6 +139,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (!IsServerUrl(result.storeUrl)) {
       return Usage(QStringLiteral("--store takes a PostgreSQL URL: postgresql://user@host:port/database"));
     }
+    if (const QString refusal = PasswordRefusal(result.storeUrl); !refusal.isEmpty()) return Usage(refusal);
   }
   if (!parser.isSet(run)) {
     for (const QCommandLineOption* option : {&dir, &repeat, &output, &report, &quiet, &noRecord}) {

@@ -49,8 +49,8 @@ QString SharedStoreDialog::Refusal(const QString& url) {
     return tr("PostgreSQL の URL (postgresql://ユーザー@ホスト/データベース) を入力してください。");
   const ServerAddress address = ParseServerUrl(url);
   if (!address.error.isEmpty()) return address.error;
-  if (!address.password.isEmpty()) {
-    return tr("パスワードは URL に書かないでください。~/.pgpass か PGPASSWORD で渡します。");
+  if (!PasswordRefusal(url).isEmpty()) {
+    return tr("パスワードは URL に書かないでください。~/.pgpass、PGPASSWORD かサービスファイルで渡します。");
   }
   return {};
 }

@@ -37,6 +37,9 @@ class CommandLineTest : public QObject {
     QTest::newRow("store without a verb") << QStringList{"--store", "postgresql://db/t"} << A::UsageError << "verb";
     QTest::newRow("store not a URL") << QStringList{"--history", "--store", "/tmp/x.sqlite"} << A::UsageError
                                      << "PostgreSQL URL";
+    QTest::newRow("store with a password")
+        << QStringList{"--history", "--store", "postgresql://bench@db/t?password=s3cr3t"} << A::UsageError
+        << "~/.pgpass";
     QTest::newRow("compare one run") << QStringList{"--compare", "3"} << A::UsageError << "two run ids";
     QTest::newRow("compare a name") << QStringList{"--compare", "3", "x"} << A::UsageError << "'x'";
     QTest::newRow("format") << QStringList{"--run", "cpu", "--format", "xml"} << A::UsageError << "text or json";
@@ -52,6 +55,7 @@ class CommandLineTest : public QObject {
     const CommandLine parsed = ParseCommandLine(QStringList{"torvik"} + arguments);
     QCOMPARE(parsed.action, action);
     QVERIFY2(parsed.text.contains(text), qPrintable(parsed.text));
+    QVERIFY(!parsed.text.contains(QStringLiteral("s3cr3t")));
   }
 
   void everyOptionOfARun() {

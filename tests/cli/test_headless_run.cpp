@@ -183,6 +183,9 @@ class HeadlessRunTest : public QObject {
     QTest::newRow("a relative test directory") << QStringList{"--run", "memory", "--dir", "relative/dir"}
                                                << "HDD情報が取得できません。計測を中止します。" << QByteArray();
     QTest::newRow("a usage error") << QStringList{"--run", "cpu", "--repeat", "0"} << "--repeat" << QByteArray();
+    QTest::newRow("a password in the settings' shared store")
+        << QStringList{"--run", "cpu"} << "~/.pgpass"
+        << QByteArray("[Store]\nUrl=postgresql://bench@/torvik?password=s3cr3t\n");
   }
   void refusalsRunNothing() {
     QFETCH(QStringList, arguments);
@@ -203,6 +206,7 @@ class HeadlessRunTest : public QObject {
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.out.isEmpty());
     QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());
+    QVERIFY(!run.err.contains("s3cr3t"));
     QVERIFY(timer.elapsed() < 5'000);  // refused before any test or clock measurement
   }
 

@@ -216,8 +216,10 @@ class ComparisonTest : public QObject {
     Archive archive;
     SharedStoreDialog dialog(archive.archive);
     auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("SharedUrl"));
-    url->setText(QStringLiteral("postgresql://bench:secret@db/torvik"));
-    QVERIFY(!dialog.Keep());
+    for (const char* secret : {"postgresql://bench:secret@db/torvik", "postgresql://bench@db/torvik?password=secret"}) {
+      url->setText(QLatin1String(secret));
+      QVERIFY(!dialog.Keep());
+    }
     url->setText(QStringLiteral("/home/user/results.sqlite"));
     QVERIFY(!dialog.Keep());
     QVERIFY(SharedStoreUrl().isEmpty());
@@ -226,6 +228,7 @@ class ComparisonTest : public QObject {
     QCOMPARE(SharedStoreUrl(), QStringLiteral("postgresql://bench@db/torvik?sslmode=verify-full"));
     QFile file(config.path() + QStringLiteral("/Varn/TORVIK.conf"));
     QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("[Store]"));
+    QCOMPARE(file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
     file.close();
     url->clear();
     QVERIFY(dialog.Keep());

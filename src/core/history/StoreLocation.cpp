@@ -52,11 +52,38 @@ ServerAddress ParseServerUrl(const QString& url) {
   return address;
 }
 
+namespace {
+
+// The parameters libpq takes a secret from: the password, and the pass
+// phrase of the client's key.
+bool Secret(const QString& parameter) {
+  return parameter.compare(QStringLiteral("password"), Qt::CaseInsensitive) == 0 ||
+         parameter.compare(QStringLiteral("sslpassword"), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
 QString ShownLocation(const QString& location) {
   if (!IsServerUrl(location)) return location;
   QUrl url(location);
   url.setPassword(QString());
+  QUrlQuery query(url);
+  for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
+    if (Secret(key)) query.removeAllQueryItems(key);
+  }
+  url.setQuery(query);
   return url.toString();
+}
+
+QString PasswordRefusal(const QString& url) {
+  if (!IsServerUrl(url)) return {};
+  const QUrl parsed(url);
+  bool secret = !parsed.password().isEmpty();
+  for (const auto& [key, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded)) secret = secret || Secret(key);
+  return secret ? QStringLiteral(
+                      "a password does not belong in the shared store's URL: libpq finds it in ~/.pgpass, "
+                      "PGPASSWORD or a service file (~/.pg_service.conf)")
+                : QString();
 }
 
 }  // namespace torvik

@@ -2,9 +2,9 @@
 // PostgreSQL server named by a URL in libpq's URI form,
 // "postgresql://bench@db.example:5432/torvik?sslmode=verify-full" or
 // "postgresql://bench@/torvik?host=/run/postgresql" for a Unix socket
-// folder. A password is never shown (ShownLocation); libpq's own ways (its
-// password file, PGPASSWORD, a service file, certificates) supply it, and
-// one written in the URL is passed on but never repeated. Pure; any thread.
+// folder. A password never belongs in it (PasswordRefusal): libpq's own
+// ways (its password file, PGPASSWORD, a service file, certificates) supply
+// it; and none is ever shown (ShownLocation). Pure; any thread.
 #pragma once
 
 #include <QString>
@@ -25,7 +25,12 @@ struct ServerAddress {
 // A libpq URI; connect_timeout is 5 seconds unless the URL says otherwise.
 ServerAddress ParseServerUrl(const QString& url);
 
-// The location as messages may show it: a URL without its password.
+// The location as messages may show it: a URL without a password, in its
+// user part or in any parameter libpq takes a secret from.
 QString ShownLocation(const QString& location);
+
+// Why `url` may not be used: it holds a password (see ShownLocation); empty
+// when it holds none. One line, naming where libpq finds a password instead.
+QString PasswordRefusal(const QString& url);
 
 }  // namespace torvik

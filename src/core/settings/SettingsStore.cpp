@@ -40,7 +40,16 @@ std::unique_ptr<QSettings> OpenStore(const QString& path) {
   return store;
 }
 
+// The file, once it names a shared store, readable by its owner alone.
+void KeepPrivateWhenItNamesAStore(const QString& path) {
+  const QString file = FileOf(path);
+  if (!OpenFile(path)->contains(settings::kStoreUrl)) return;
+  QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 }  // namespace
+
+QString UserSettingsFile() { return FileOf({}); }
 
 QString UserSettingsStore::Read(const QString& name, const QString& fallback) {
   const QString file = FileOf(path_);
@@ -59,6 +68,7 @@ void UserSettingsStore::Write(const QString& name, const QString& value) {
   const auto store = OpenStore(path_);
   store->setValue(name, value);
   store->sync();  // a failed write leaves the old value, silently
+  KeepPrivateWhenItNamesAStore(path_);
 }
 
 QString SharedStoreUrl() {
@@ -76,7 +86,9 @@ bool SetSharedStoreUrl(const QString& url) {
     store->setValue(settings::kStoreUrl, url);
   }
   store->sync();
-  return store->status() == QSettings::NoError;
+  if (store->status() != QSettings::NoError) return false;
+  KeepPrivateWhenItNamesAStore({});
+  return true;
 }
 
 QString DefaultTestPath() {

@@ -52,11 +52,16 @@ class UserSettingsStore : public SettingsStore {
 // The default test path: the user's home directory with a trailing "/".
 QString DefaultTestPath();
 
+// The user's settings file: ~/.config/Varn/TORVIK.conf on Linux.
+QString UserSettingsFile();
+
 // The shared results store's URL from the user's settings file (group
 // Store, key Url); empty when none is set or the file cannot be read.
 QString SharedStoreUrl();
 // Keeps `url` there (removes the key for an empty one); false when the
-// file cannot be written or is not a regular file.
+// file cannot be written or is not a regular file. A file that holds a
+// [Store] group is readable by its owner alone (0600): a server's address
+// and its user are nobody else's business.
 bool SetSharedStoreUrl(const QString& url);
 
 }  // namespace torvik

@@ -169,6 +169,28 @@ class ResultStoreTest : public QObject {
     QVERIFY(IsServerUrl(url) && !IsServerUrl(QStringLiteral("/home/user/results.sqlite")));
   }
 
+  // A password in any of libpq's places in a URL: refused with where it
+  // belongs, and never shown.
+  void passwordsInAUrl_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("its user part") << "postgresql://bench:s3cr3t@db/torvik" << true;
+    QTest::newRow("a password parameter") << "postgresql://bench@db/torvik?sslmode=require&password=s3cr3t" << true;
+    QTest::newRow("in capitals, encoded") << "postgres://db/torvik?PASS%57ORD=s3cr3t" << true;
+    QTest::newRow("the key's pass phrase") << "postgresql://db/torvik?sslpassword=s3cr3t&sslkey=/k" << true;
+    QTest::newRow("none") << "postgresql://bench@db/torvik?sslmode=verify-full&passfile=/s3cr3t" << false;
+  }
+  void passwordsInAUrl() {
+    QFETCH(QString, url);
+    QFETCH(bool, refused);
+    const QString refusal = PasswordRefusal(url);
+    QCOMPARE(!refusal.isEmpty(), refused);
+    if (refused) {
+      QVERIFY(refusal.contains(QStringLiteral("~/.pgpass")) && refusal.contains(QStringLiteral("PGPASSWORD")));
+      QVERIFY(!ShownLocation(url).contains(QStringLiteral("s3cr3t")));
+    }
+  }
+
   // A store version 2 wrote (two cpu runs: one measured, two imported from
   // a sheet, one of those with a date in no known format) gets its facts as
   // values, its texts kept.
