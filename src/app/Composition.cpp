@@ -1,6 +1,7 @@
 #include "app/Composition.h"
 
 #include <QGuiApplication>
+#include <QSysInfo>
 
 #include "app/PlatformChoice.h"
 #include "cli/HeadlessRun.h"
@@ -35,6 +36,7 @@ QString ClientNameOf(SettingsStore& settings) {
   } catch (const TorvikError&) {
     // A name of the wrong type: the program's name alone.
   }
+  if (pcName.isEmpty()) pcName = QSysInfo::machineHostName();
   return pcName.isEmpty() ? QStringLiteral("torvik") : QStringLiteral("torvik ") + pcName;
 }
 

@@ -23,8 +23,8 @@ DisplayFacts CurrentDisplay();
 // The test-path rules of this machine's disks.
 std::unique_ptr<TestPathRules> MachineRules();
 
-// "torvik" and the PC name the settings hold: how this PC's connections
-// name themselves on a shared server.
+// "torvik" and the PC name the settings hold (the host name without one):
+// how this PC's connections name themselves on a shared server.
 QString ClientNameOf(SettingsStore& settings);
 
 // The settings' shared store; empty for none, and for one whose URL holds

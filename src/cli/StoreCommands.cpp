@@ -66,6 +66,7 @@ int PrintHistory(ResultStore& store, OutputFormat format, const RunFilter& filte
                                 {"started", run.started},
                                 {"group", run.group},
                                 {"pc_name", run.pcName},
+                                {"host_name", run.hostName},
                                 {"user_name", run.userName},
                                 {"processor", run.processor},
                                 {"processor_name", run.values.processorName},
@@ -81,7 +82,7 @@ int PrintHistory(ResultStore& store, OutputFormat format, const RunFilter& filte
         const QStringList cells = {QString::number(run.id).rightJustified(6),
                                    OneLine(run.started).leftJustified(25),
                                    OneLine(run.group).leftJustified(7),
-                                   OneLine(run.pcName).leftJustified(12),
+                                   OneLine(run.MachineName()).leftJustified(12),
                                    bench.rightJustified(10),
                                    total.rightJustified(9),
                                    OneLine(run.origin).leftJustified(7),
@@ -140,7 +141,7 @@ QString SideLine(const std::vector<StoredRun>& side) {
   return QStringLiteral("#%1 %2 %3 %4, %5, %6 repetition(s)")
       .arg(run.id)
       .arg(run.values.startedAt.isEmpty() ? run.started : run.values.startedAt, run.group,
-           run.pcName.isEmpty() ? QStringLiteral("-") : run.pcName, run.values.processorName)
+           run.MachineName().isEmpty() ? QStringLiteral("-") : run.MachineName(), run.values.processorName)
       .arg(side.size());
 }
 

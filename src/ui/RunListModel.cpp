@@ -79,7 +79,9 @@ void RunListModel::Ticks(const Page& machine) {
 void RunListModel::TickMachineOf(int row) {
   if (row < 0 || row >= rowCount()) return;
   const StoredRun& chosen = RunAt(row);
-  const RunFilter machine{.pcName = chosen.pcName, .processorName = chosen.values.processorName};
+  // The machine by its stable id where the run has one, else by its PC name.
+  RunFilter machine{.processorName = chosen.values.processorName, .machineId = chosen.machineId};
+  if (chosen.machineId.isEmpty()) machine.pcName = chosen.pcName;
   archive_.Ask<Page>(
       this,
       [machine](RunArchive& archive) {
@@ -87,10 +89,11 @@ void RunListModel::TickMachineOf(int row) {
         Page page;
         page.runs = store.Runs(std::numeric_limits<int>::max(), machine);
         page.error = store.Error();
-        // The filter takes the name in any case (and an empty processor for
+        // The filter takes a name in any case (and an empty processor for
         // any): the machine is this one alone.
         std::erase_if(page.runs, [&machine](const StoredRun& run) {
-          return run.pcName != machine.pcName || run.values.processorName != machine.processorName;
+          return (machine.pcName && run.pcName != *machine.pcName) ||
+                 run.values.processorName != machine.processorName;
         });
         return page;
       },
@@ -116,7 +119,7 @@ QVariant RunListModel::data(const QModelIndex& index, int role) const {
   switch (index.column()) {
     case kDate: return run.origin == kOriginProgram ? run.started.left(19).replace(u'T', u' ') : run.started;
     case kGroup: return run.group;
-    case kPcName: return run.pcName;
+    case kPcName: return run.MachineName();
     case kProcessor: return run.processor;
     case kBenchNo: return run.benchNo ? QString::number(*run.benchNo) : QStringLiteral("Bench Stop");
     case kTotal: return FormatSeconds(TimeValue::FromTenths(run.totalTenths)).trimmed();

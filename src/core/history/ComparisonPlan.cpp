@@ -100,7 +100,7 @@ PlannedChart ChartOf(const ChartGroup& group, const ComparisonPlan& plan) {
 
 QString RunLabel(const StoredRun& run) {
   const QString when = run.origin == kOriginProgram ? run.started.left(16).replace(u'T', u' ') : run.started;
-  return QStringList({when, run.group, run.pcName, QStringLiteral("#%1").arg(run.id)}).join(u' ').simplified();
+  return QStringList({when, run.group, run.MachineName(), QStringLiteral("#%1").arg(run.id)}).join(u' ').simplified();
 }
 
 ComparisonPlan PlanComparison(const std::vector<std::vector<StoredRun>>& series, std::optional<int64_t> baselineId,

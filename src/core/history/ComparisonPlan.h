@@ -59,7 +59,8 @@ struct ComparisonPlan {
 ComparisonPlan PlanComparison(const std::vector<std::vector<StoredRun>>& series, std::optional<int64_t> baselineId,
                               bool rates);
 
-// A run as the list and the charts name it: "2026-12-08 18:42 cpu desk-1 #12".
+// A run as the list and the charts name it: "2026-12-08 18:42 cpu desk-1 #12"
+// (the host name for a PC without a name).
 QString RunLabel(const StoredRun& run);
 
 }  // namespace torvik

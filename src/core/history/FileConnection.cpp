@@ -78,6 +78,7 @@ bool FileConnection::Open(StoreFailure& failure) {
     Close();
     return Fail(failure, Describe(q.lastError()));
   }
+  version_ = kStoreSchemaVersion;  // made or upgraded: this PC's file is the program's own
   return true;
 }
 

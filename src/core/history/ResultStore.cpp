@@ -44,6 +44,10 @@ QString Where(const RunFilter& filter, const std::optional<RunKey>& after, QVari
     conditions << QStringLiteral("processor_name = ?");
     values << filter.processorName;
   }
+  if (!filter.machineId.isEmpty()) {
+    conditions << QStringLiteral("machine_id = ?");
+    values << filter.machineId;
+  }
   if (!filter.group.isEmpty()) {
     conditions << QStringLiteral("group_name = ?");
     values << filter.group;
@@ -125,8 +129,12 @@ bool ResultStore::Read(QSqlQuery& query, const QString& statement, const QVarian
   return true;
 }
 
+QString ResultStore::RunColumnList(const QString& prefix) const {
+  return ColumnList<StoredRun>(ColumnsAt(RunColumns(), connection_->Version()), prefix);
+}
+
 std::vector<StoredRun> ResultStore::ReadRuns(const QString& where, const QVariantList& values, const QString& order) {
-  return RunsOf(QStringLiteral("SELECT %1 FROM runs %2 %3").arg(ColumnList(RunColumns()), where, order), values);
+  return RunsOf(QStringLiteral("SELECT %1 FROM runs %2 %3").arg(RunColumnList(), where, order), values);
 }
 
 std::vector<StoredRun> ResultStore::RunsOf(const QString& statement, const QVariantList& values) {
@@ -141,12 +149,13 @@ std::vector<StoredRun> ResultStore::RunsOf(const QString& statement, const QVari
 bool ResultStore::AttachTests(std::vector<StoredRun>& runs, const QString& condition) {
   if (runs.empty()) return true;
   QSqlQuery q;
-  if (!Read(q, QStringLiteral("SELECT run_id, %1 FROM tests WHERE %2").arg(ColumnList(TestColumns()), condition))) {
+  const std::vector<Column<StoredTest>> columns = ColumnsAt(TestColumns(), connection_->Version());
+  if (!Read(q, QStringLiteral("SELECT run_id, %1 FROM tests WHERE %2").arg(ColumnList<StoredTest>(columns), condition))) {
     return false;
   }
   std::map<int64_t, StoredRun*> byId;
   for (StoredRun& run : runs) byId[run.id] = &run;
-  const RowReader<StoredTest> reader(TestColumns(), q.record());
+  const RowReader<StoredTest> reader(columns, q.record());
   const int runId = q.record().indexOf(QStringLiteral("run_id"));
   while (q.next()) {
     const auto run = byId.find(q.value(runId).toLongLong());
@@ -167,10 +176,11 @@ bool ResultStore::Write(const std::function<QSqlError(Statements&)>& body) {
 
 QSqlError ResultStore::InsertRun(Statements& statements, const StoredRun& run) {
   QSqlError error;
-  QSqlQuery* q = statements.Prepare(InsertRunStatement() + QLatin1String(WordsOf(connection_->Dialect()).returningId),
-                                    error);
+  const int version = connection_->Version();
+  QSqlQuery* q =
+      statements.Prepare(InsertRunStatement(version) + QLatin1String(WordsOf(connection_->Dialect()).returningId), error);
   if (q == nullptr) return error;
-  BindRun(*q, run);
+  BindRun(*q, run, version);
   if (!q->exec()) return q->lastError();
   const bool returned = connection_->Dialect() == StoreDialect::Postgres;
   if (returned && !q->next()) {
@@ -181,10 +191,10 @@ QSqlError ResultStore::InsertRun(Statements& statements, const StoredRun& run) {
   }
   const int64_t id = returned ? q->value(0).toLongLong() : q->lastInsertId().toLongLong();
   q->finish();
-  QSqlQuery* t = statements.Prepare(InsertTestStatement(), error);
+  QSqlQuery* t = statements.Prepare(InsertTestStatement(version), error);
   if (t == nullptr) return error;
   for (const StoredTest& test : run.tests) {
-    BindTest(*t, id, test);
+    BindTest(*t, id, test, version);
     if (!t->exec()) return t->lastError();
   }
   return {};
@@ -275,7 +285,7 @@ std::vector<std::vector<StoredRun>> ResultStore::SeriesOf(const std::vector<int6
       RunsOf(QStringLiteral("SELECT %1 FROM runs WHERE id IN (%3) UNION "
                             "SELECT %2 FROM runs r JOIN runs a ON a.series = r.series AND a.group_name = r.group_name "
                             "WHERE a.id IN (%3) ORDER BY id")
-                 .arg(ColumnList(RunColumns()), ColumnList(RunColumns(), QStringLiteral("r.")), list));
+                 .arg(RunColumnList(), RunColumnList(QStringLiteral("r.")), list));
   std::vector<int64_t> found;
   for (const StoredRun& run : runs) found.push_back(run.id);
   if (!AttachTests(runs, QStringLiteral("run_id IN (%1)").arg(IdList(found)))) return series;

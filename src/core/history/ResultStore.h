@@ -38,6 +38,7 @@ struct RunFilter {
   std::optional<QString> pcName{};  // the PC name, whole, in any case ("": unnamed machines)
   QString processor{};              // a part of the processor's text, in any case
   QString processorName{};          // the processor's name without its clock, whole
+  QString machineId{};              // the machine's stable id, whole
   QString group{};                  // a group's id, exactly
 };
 
@@ -115,6 +116,8 @@ class ResultStore {
   // The runs a read selected, in its order; empty (Error()) when it failed.
   std::vector<StoredRun> ReadRuns(const QString& where, const QVariantList& values, const QString& order);
   std::vector<StoredRun> RunsOf(const QString& statement, const QVariantList& values = {});
+  // The runs table's columns the open store has, each after `prefix`.
+  QString RunColumnList(const QString& prefix = {}) const;
   // Gives each of `runs` its tests, read in one statement for the runs
   // `condition` (on run_id) selects; false (Error()) when it failed.
   bool AttachTests(std::vector<StoredRun>& runs, const QString& condition);

@@ -63,6 +63,13 @@ TestColumn NoiseColumn(const char* name) {
           }};
 }
 
+// `column`, added by schema step `step`.
+template <typename Row>
+Column<Row> Since(int step, Column<Row> column) {
+  column.sinceStep = step;
+  return column;
+}
+
 const RunColumn kRunColumns[] = {
     {"id", nullptr, [](StoredRun& r, const QVariant& v) { r.id = v.toLongLong(); }},
     TextColumn<&StoredRun::started>("started"),
@@ -84,30 +91,33 @@ const RunColumn kRunColumns[] = {
     TextColumn<&StoredRun::display>("display"),
     TextColumn<&StoredRun::testDirectory>("test_directory"),
     TextColumn<&StoredRun::origin>("origin"),
-    OptionalTextColumn<&StoredRun::sheetKey>("sheet_key"),
-    OptionalTextColumn<&StoredRun::platform>("platform"),
-    OptionalTextColumn<&StoredRun::series>("series"),
-    {"uuid",
-     [](const StoredRun& r) {
-       return QVariant(r.uuid.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : r.uuid);
-     },
-     [](StoredRun& r, const QVariant& v) { r.uuid = v.toString(); }},
+    Since(2, OptionalTextColumn<&StoredRun::sheetKey>("sheet_key")),
+    Since(3, OptionalTextColumn<&StoredRun::platform>("platform")),
+    Since(4, OptionalTextColumn<&StoredRun::series>("series")),
+    Since(5, RunColumn{"uuid",
+                       [](const StoredRun& r) {
+                         return QVariant(r.uuid.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces)
+                                                          : r.uuid);
+                       },
+                       [](StoredRun& r, const QVariant& v) { r.uuid = v.toString(); }}),
     // Null: kept before there was a shared store, never to be sent.
-    {"sent", [](const StoredRun& r) { return QVariant(r.sent ? 1 : 0); },
-     [](StoredRun& r, const QVariant& v) { r.sent = v.isNull() || v.toInt() != 0; }},
-    ValueTextColumn<&FactValues::startedAt>("started_at"),
-    ValueTextColumn<&FactValues::processorName>("processor_name"),
-    ValueColumn<&FactValues::clockMhz>("clock_mhz"),
-    ValueColumn<&FactValues::memoryMb>("memory_mb"),
-    ValueColumn<&FactValues::l1DataKb>("l1_data_kb"),
-    ValueColumn<&FactValues::l1InstructionKb>("l1_instruction_kb"),
-    ValueColumn<&FactValues::l2Kb>("l2_kb"),
-    ValueColumn<&FactValues::l2LineBytes>("l2_line_bytes"),
-    ValueColumn<&FactValues::l2Ways>("l2_ways"),
-    ValueColumn<&FactValues::screenWidth>("screen_width"),
-    ValueColumn<&FactValues::screenHeight>("screen_height"),
-    ValueColumn<&FactValues::screenDepth>("screen_depth"),
-    ValueTextColumn<&FactValues::displayAdapter>("display_adapter"),
+    Since(5, RunColumn{"sent", [](const StoredRun& r) { return QVariant(r.sent ? 1 : 0); },
+                       [](StoredRun& r, const QVariant& v) { r.sent = v.isNull() || v.toInt() != 0; }}),
+    Since(4, ValueTextColumn<&FactValues::startedAt>("started_at")),
+    Since(4, ValueTextColumn<&FactValues::processorName>("processor_name")),
+    Since(4, ValueColumn<&FactValues::clockMhz>("clock_mhz")),
+    Since(4, ValueColumn<&FactValues::memoryMb>("memory_mb")),
+    Since(4, ValueColumn<&FactValues::l1DataKb>("l1_data_kb")),
+    Since(4, ValueColumn<&FactValues::l1InstructionKb>("l1_instruction_kb")),
+    Since(4, ValueColumn<&FactValues::l2Kb>("l2_kb")),
+    Since(4, ValueColumn<&FactValues::l2LineBytes>("l2_line_bytes")),
+    Since(4, ValueColumn<&FactValues::l2Ways>("l2_ways")),
+    Since(4, ValueColumn<&FactValues::screenWidth>("screen_width")),
+    Since(4, ValueColumn<&FactValues::screenHeight>("screen_height")),
+    Since(4, ValueColumn<&FactValues::screenDepth>("screen_depth")),
+    Since(4, ValueTextColumn<&FactValues::displayAdapter>("display_adapter")),
+    Since(8, OptionalTextColumn<&StoredRun::hostName>("host_name")),
+    Since(8, OptionalTextColumn<&StoredRun::machineId>("machine_id")),
 };
 
 const TestColumn kTestColumns[] = {
@@ -121,22 +131,23 @@ const TestColumn kTestColumns[] = {
      [](StoredTest& t, const QVariant& v) { t.rate = OptionalOf<double>(v); }},
     {"unit", [](const StoredTest& t) { return Text(t.unit); },
      [](StoredTest& t, const QVariant& v) { t.unit = v.toString(); }},
-    {"noise_seconds", [](const StoredTest& t) { return t.noise ? QVariant(t.noise->seconds) : QVariant(); },
-     [](StoredTest& t, const QVariant& v) {
-       if (!v.isNull()) t.noise.emplace().seconds = v.toDouble();
-     }},
-    NoiseColumn<&TestNoise::othersCoreSeconds>("others_core_seconds"),
-    NoiseColumn<&TestNoise::clockMinMhz>("clock_min_mhz"),
-    NoiseColumn<&TestNoise::clockMaxMhz>("clock_max_mhz"),
-    {"governor", [](const StoredTest& t) { return t.noise ? OrNull(t.noise->governor) : QVariant(); },
-     [](StoredTest& t, const QVariant& v) {
-       if (t.noise) t.noise->governor = v.toString();
-     }},
-    {"hypervisor", [](const StoredTest& t) { return t.noise ? QVariant(t.noise->hypervisor ? 1 : 0) : QVariant(); },
-     [](StoredTest& t, const QVariant& v) {
-       if (t.noise) t.noise->hypervisor = v.toInt() != 0;
-     }},
-    NoiseColumn<&TestNoise::loadAverage>("load_average"),
+    Since(4, TestColumn{"noise_seconds", [](const StoredTest& t) { return t.noise ? QVariant(t.noise->seconds) : QVariant(); },
+                        [](StoredTest& t, const QVariant& v) {
+                          if (!v.isNull()) t.noise.emplace().seconds = v.toDouble();
+                        }}),
+    Since(4, NoiseColumn<&TestNoise::othersCoreSeconds>("others_core_seconds")),
+    Since(4, NoiseColumn<&TestNoise::clockMinMhz>("clock_min_mhz")),
+    Since(4, NoiseColumn<&TestNoise::clockMaxMhz>("clock_max_mhz")),
+    Since(4, TestColumn{"governor", [](const StoredTest& t) { return t.noise ? OrNull(t.noise->governor) : QVariant(); },
+                        [](StoredTest& t, const QVariant& v) {
+                          if (t.noise) t.noise->governor = v.toString();
+                        }}),
+    Since(4, TestColumn{"hypervisor",
+                        [](const StoredTest& t) { return t.noise ? QVariant(t.noise->hypervisor ? 1 : 0) : QVariant(); },
+                        [](StoredTest& t, const QVariant& v) {
+                          if (t.noise) t.noise->hypervisor = v.toInt() != 0;
+                        }}),
+    Since(4, NoiseColumn<&TestNoise::loadAverage>("load_average")),
 };
 
 template <typename Row>
@@ -160,25 +171,29 @@ Row RowReader<Row>::Read(const QSqlQuery& query) const {
 template class RowReader<StoredRun>;
 template class RowReader<StoredTest>;
 
-QString InsertRunStatement() {
-  const auto written = RunColumns().subspan(1);  // all but the id
-  return QStringLiteral("INSERT INTO runs (%1) VALUES (%2)").arg(ColumnList(written), Placeholders(written));
+QString InsertRunStatement(int version) {
+  const std::vector<Column<StoredRun>> written = ColumnsAt(RunColumns().subspan(1), version);  // all but the id
+  return QStringLiteral("INSERT INTO runs (%1) VALUES (%2)")
+      .arg(ColumnList<StoredRun>(written), Placeholders<StoredRun>(written));
 }
 
-void BindRun(QSqlQuery& insert, const StoredRun& run) {
+void BindRun(QSqlQuery& insert, const StoredRun& run, int version) {
   StoredRun kept = run;
   kept.values = ValuesFromText(run.Texts());
-  for (const Column<StoredRun>& column : RunColumns().subspan(1)) insert.addBindValue(column.write(kept));
+  for (const Column<StoredRun>& column : ColumnsAt(RunColumns().subspan(1), version)) {
+    insert.addBindValue(column.write(kept));
+  }
 }
 
-QString InsertTestStatement() {
+QString InsertTestStatement(int version) {
+  const std::vector<Column<StoredTest>> written = ColumnsAt(TestColumns(), version);
   return QStringLiteral("INSERT INTO tests (run_id, %1) VALUES (?, %2)")
-      .arg(ColumnList(TestColumns()), Placeholders(TestColumns()));
+      .arg(ColumnList<StoredTest>(written), Placeholders<StoredTest>(written));
 }
 
-void BindTest(QSqlQuery& insert, int64_t runId, const StoredTest& test) {
+void BindTest(QSqlQuery& insert, int64_t runId, const StoredTest& test, int version) {
   insert.addBindValue(qlonglong(runId));
-  for (const Column<StoredTest>& column : TestColumns()) insert.addBindValue(column.write(test));
+  for (const Column<StoredTest>& column : ColumnsAt(TestColumns(), version)) insert.addBindValue(column.write(test));
 }
 
 QSqlError ConvertFactsToValues(QSqlDatabase& db) {

@@ -26,10 +26,22 @@ struct Column {
   QVariant (*write)(const Row& row);  // null: given by the store (a run's id)
   void (*read)(Row& row, const QVariant& value);
   bool fromTexts = false;  // a fact's value, worked out from the run's texts when it is kept
+  int sinceStep = 1;       // the schema step that added it
 };
 
 std::span<const Column<StoredRun>> RunColumns();
 std::span<const Column<StoredTest>> TestColumns();
+
+// The columns a store of schema `version` has (an older server's, which a
+// member of it uses as it is).
+template <typename Row>
+std::vector<Column<Row>> ColumnsAt(std::span<const Column<Row>> columns, int version) {
+  std::vector<Column<Row>> at;
+  for (const Column<Row>& column : columns) {
+    if (column.sinceStep <= version) at.push_back(column);
+  }
+  return at;
+}
 
 // "name, name, ..." of `columns`, each after `prefix` ("r.").
 template <typename Row>
@@ -44,24 +56,26 @@ QString ColumnList(std::span<const Column<Row>> columns, const QString& prefix =
 template <typename Row>
 class RowReader {
  public:
-  RowReader(std::span<const Column<Row>> columns, const QSqlRecord& record) : columns_(columns) {
+  RowReader(std::span<const Column<Row>> columns, const QSqlRecord& record)
+      : columns_(columns.begin(), columns.end()) {
     for (const Column<Row>& column : columns) indexes_.push_back(record.indexOf(QLatin1String(column.name)));
   }
   Row Read(const QSqlQuery& query) const;
 
  private:
-  std::span<const Column<Row>> columns_;
+  std::vector<Column<Row>> columns_;
   std::vector<int> indexes_;
 };
 
-// The INSERT of a run's row (every column but its id; a run without a uuid
-// gets a new one), and binding a run to it: the facts' values are worked
-// out from its texts, for a run and an imported sheet alike.
-QString InsertRunStatement();
-void BindRun(QSqlQuery& insert, const StoredRun& run);
+// The INSERT of a run's row in a store of schema `version` (every column it
+// has but the id; a run without a uuid gets a new one), and binding a run to
+// it: the facts' values are worked out from its texts, for a run and an
+// imported sheet alike.
+QString InsertRunStatement(int version);
+void BindRun(QSqlQuery& insert, const StoredRun& run, int version);
 // The INSERT of a test's row, run_id first, and binding a test to it.
-QString InsertTestStatement();
-void BindTest(QSqlQuery& insert, int64_t runId, const StoredTest& test);
+QString InsertTestStatement(int version);
+void BindTest(QSqlQuery& insert, int64_t runId, const StoredTest& test, int version);
 
 // The facts' values of the runs kept before the store had them, worked out
 // from their texts (the schema step that added the value columns).

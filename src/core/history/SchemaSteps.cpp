@@ -117,7 +117,17 @@ constexpr SchemaStatement kStep7[] = {
     Same("CREATE INDEX runs_waiting ON runs(id) WHERE sent = 0"),
 };
 
-constexpr std::span<const SchemaStatement> kSteps[] = {kStep1, kStep2, kStep3, kStep4, kStep5, kStep6, kStep7};
+// 8: who ran a run beyond the PC name typed into the settings: the host
+// name, and a stable id of the machine (never the system's own), by which
+// one machine's runs are found.
+constexpr SchemaStatement kStep8[] = {
+    Same("ALTER TABLE runs ADD COLUMN host_name TEXT"),
+    Same("ALTER TABLE runs ADD COLUMN machine_id TEXT"),
+    Same("CREATE INDEX runs_by_machine ON runs(machine_id, sort_time DESC, id DESC)"),
+};
+
+constexpr std::span<const SchemaStatement> kSteps[] = {kStep1, kStep2, kStep3, kStep4,
+                                                       kStep5, kStep6, kStep7, kStep8};
 static_assert(std::size(kSteps) == kStoreSchemaVersion, "one step per schema version");
 
 }  // namespace

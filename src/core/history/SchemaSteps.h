@@ -17,7 +17,7 @@ class QSqlDatabase;
 
 namespace torvik {
 
-inline constexpr int kStoreSchemaVersion = 7;
+inline constexpr int kStoreSchemaVersion = 8;
 
 struct SchemaStatement {
   const char* sqlite;

@@ -84,6 +84,7 @@ bool ServerConnection::Open(StoreFailure& failure) {
     Close();
     return false;
   }
+  version_ = kStoreSchemaVersion;
   askServer_ = false;
   lastUse_.restart();
   return true;

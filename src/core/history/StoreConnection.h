@@ -46,6 +46,9 @@ class StoreConnection {
   // connection lost named as such.
   virtual QString Describe(const QSqlError& error) const;
 
+  // The schema version of the open store: the program's own, or an older
+  // server's that this connection may not upgrade.
+  int Version() const { return version_; }
   // The location as messages show it (a URL never with its password).
   const QString& Shown() const { return shown_; }
   // The open database, on the thread that opened it.
@@ -54,6 +57,7 @@ class StoreConnection {
 
  protected:
   explicit StoreConnection(QString shown);
+  int version_ = 0;
   // Qt SQL's name of this connection, unique in the process.
   const QString& Name() const { return name_; }
   // A new Qt SQL connection of `driver` under Name(), any earlier one gone.

@@ -23,6 +23,8 @@ StoredRun RunFromRecord(const RunRecord& record) {
   run.totalSeconds = record.results.TotalNs() / 1e9;
   run.userName = record.userName;
   run.pcName = record.pcName;
+  run.hostName = m.hostName;
+  run.machineId = m.machineId;
   run.os = m.os;
   run.processor = QStringLiteral("%1 %2 %3MHz").arg(cpu.vendor, cpu.name).arg(cpu.clockMhz, 0, 'f', 2);
   QStringList caches;

@@ -37,6 +37,8 @@ struct StoredRun {
   int64_t totalTenths = 0;
   std::optional<double> totalSeconds;
   QString userName, pcName;
+  QString hostName;   // the machine's own name; empty for a sheet and before the store kept it
+  QString machineId;  // the machine's stable id (MachineIdentity); empty likewise
   QString os, processor, caches, memory, display, testDirectory;
   QString origin = kOriginProgram;
   QString sheetKey;   // an imported block's key: the hash of its text, its place among its likes
@@ -48,6 +50,8 @@ struct StoredRun {
   std::vector<StoredTest> tests;
 
   FactTexts Texts() const { return {started, processor, caches, memory, display}; }
+  // Who ran it, as lists show it: the PC name, else the host name.
+  const QString& MachineName() const { return pcName.isEmpty() ? hostName : pcName; }
 };
 
 // A finished group as a run to keep: every test with a result, the total,

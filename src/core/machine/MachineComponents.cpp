@@ -17,7 +17,12 @@ class NoRegistry : public RegistryView {
 
 MachineComponents::MachineComponents(const platform::ProcessorProbe& probe, const platform::SystemSources& sources,
                                      const DisplayFacts& display, ClockComponent clockComponent)
-    : probe_(probe), processor_(probe), system_(sources, display.screen), noise_(sources), display_(display) {
+    : probe_(probe),
+      processor_(probe),
+      system_(sources, display.screen),
+      noise_(sources),
+      display_(display),
+      identity_(IdentityOf(sources)) {
   if (clockComponent == ClockComponent::AtStart) processorType_.emplace(probe);
 }
 
@@ -35,6 +40,8 @@ void MachineComponents::MeasureClock() { lastMhz_ = processor_.GetSpeed(); }
 
 MachineFacts MachineComponents::Facts(const QString& testDirectory, platform::FileSystem& fileSystem) {
   MachineFacts facts;
+  facts.hostName = identity_.hostName;
+  facts.machineId = identity_.machineId;
   facts.os = BuildOsDescription(system_.Version());
   facts.display = BuildDisplayDescription(system_.Version(), system_.Facts().dsDisplayDevice, NoRegistry(),
                                           system_.DisplayAdapter());

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "core/machine/MachineFacts.h"
+#include "core/machine/MachineIdentity.h"
 #include "core/machine/MachineNoise.h"
 #include "core/machine/ProcessorInfo.h"
 #include "core/machine/ProcessorTypeAndClock.h"
@@ -67,6 +68,7 @@ class MachineComponents {
   MachineNoise noise_;
   std::optional<ProcessorTypeAndClock> processorType_;
   DisplayFacts display_;
+  MachineIdentity identity_;
   std::optional<double> lastMhz_;
 };
 

@@ -1,5 +1,5 @@
 // MachineFacts: what a run says of the machine it ran on, as plain values:
-// the OS and display descriptions, the screen, the processor with its
+// who it is (host name, stable machine id), the OS and display descriptions, the screen, the processor with its
 // measured clock, caches and type, the memory and the test directory with
 // its free space. The result sheet, the JSON document and the results store
 // each format what they need from one such value. Plain values; any thread.
@@ -29,6 +29,8 @@ struct TestDirectoryFacts {
 };
 
 struct MachineFacts {
+  QString hostName;
+  QString machineId;        // MachineIdentity's: never the system's own id
   QString os;               // "Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))"
   QString display;          // the display device description of the sheet: "?"
   QString displayAdapter;   // the adapter's own name ("?" when none is known)

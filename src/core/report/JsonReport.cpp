@@ -38,6 +38,8 @@ QJsonObject Machine(const MachineFacts& m) {
                         {"free_bytes", OrNull(d.queried, d.freeBytes)},
                         {"total_bytes", OrNull(d.queried, d.totalBytes)}};
   return QJsonObject{
+      {"host_name", m.hostName},
+      {"machine_id", m.machineId.isEmpty() ? QJsonValue() : QJsonValue(m.machineId)},
       {"os", m.os},
       {"processor", processor},
       {"memory", QJsonObject{{"total_bytes", double(m.totalMemory)}, {"free_bytes", double(m.freeMemory)}}},

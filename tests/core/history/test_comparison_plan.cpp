@@ -55,6 +55,10 @@ class ComparisonPlanTest : public QObject {
     QCOMPARE(QStringList({plan.charts[0].id, plan.charts[1].id}), QStringList({"cpu", "memory"}));
     // Rates in percent of the chart's baseline: the baseline at 100 %.
     QCOMPARE(ChartOf(plan, "memory").bars[2][0].value, 100.0);
+    StoredRun unnamed = CpuRun(9, 0.8, 3.9);
+    unnamed.pcName.clear();
+    unnamed.hostName = QStringLiteral("node07");
+    QVERIFY(RunLabel(unnamed).endsWith(QStringLiteral("cpu node07 #9")));  // known by its host name
     QVERIFY(qAbs(ChartOf(plan, "memory").bars[3][0].value - 125.0) < 1e-9);
     QVERIFY(!ChartOf(plan, "memory").bars[0][0].present);  // a cpu run has no memory figure
   }

@@ -95,6 +95,8 @@ class ResultStoreTest : public QObject {
     StoredRun run = Run("cpu", 100, {Row("prime", 8, 0.8123, 5.6e8, "ops/s"), Row("trig", 39, 3.9, 3.1e7, "ops/s")});
     run.platform = QStringLiteral("xcb");
     run.series = QStringLiteral("series-1");
+    run.hostName = QStringLiteral("node07");
+    run.machineId = QStringLiteral("0123456789abcdef0123456789abcdef");
     TestNoise& noise = run.tests[0].noise.emplace();
     noise.seconds = 0.82;
     noise.othersCoreSeconds = 0.4;
@@ -112,6 +114,9 @@ class ResultStoreTest : public QObject {
     QCOMPARE(*back.tests[0].seconds, 0.8123);
     QCOMPARE(back.tests[0].unit, QStringLiteral("ops/s"));
     QCOMPARE(back.series, QStringLiteral("series-1"));
+    QCOMPARE(back.hostName, QStringLiteral("node07"));
+    QCOMPARE(back.machineId, QStringLiteral("0123456789abcdef0123456789abcdef"));
+    QCOMPARE(store.Runs(10, {.machineId = back.machineId}).size(), size_t{1});
     QCOMPARE(back.values.processorName, QStringLiteral("AuthenticAMD AMD EPYC"));
     QCOMPARE(back.values.clockMhz, std::optional<double>(2596.15));
     const TestNoise& kept = *back.tests[0].noise;

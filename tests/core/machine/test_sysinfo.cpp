@@ -2,9 +2,11 @@
 // drive classification, and SystemInfo over three captured machines (this
 // virtual machine; a desktop with a GPU, sound card, mouse, monitor and
 // printer; a laptop with tmpfs /tmp, NFS, a USB stick and a CD; a chroot).
+#include <QCryptographicHash>
 #include <QtTest>
 
 #include "RootedSources.h"
+#include "core/machine/MachineIdentity.h"
 #include "core/machine/DriveClassifier.h"
 #include "core/machine/SysInfoParsers.h"
 #include "core/machine/SystemInfo.h"
@@ -245,6 +247,23 @@ class SysInfoTest : public QObject {
     QCOMPARE(f.osMinApplicationAddress, 65536);
     QCOMPARE(f.miFreeVirtual, f.miTotalVirtual - 102'400 * 1024);
     QVERIFY(f.miTotalPhys > int64_t{2} * int64_t(kGiB));  // no 32-bit wrap
+  }
+
+  // A machine is known by its host name and a salted hash of its machine
+  // id (the raw id never leaves it); without /etc/machine-id, by its name alone.
+  void machineIdentity() {
+    RootedSources desktop(QStringLiteral("desktop"));
+    desktop.system.hostName = "desk-07";
+    const MachineIdentity identity = IdentityOf(desktop);
+    QCOMPARE(identity.hostName, QStringLiteral("desk-07"));
+    QCOMPARE(identity.machineId.size(), 32);
+    QCOMPARE(identity.machineId, MachineIdOf(QStringLiteral("4c4c4544005a3510804bb7c04f4e4d32\n")));
+    QVERIFY(!identity.machineId.contains(QStringLiteral("4c4c4544005a")));
+    QVERIFY(!QCryptographicHash::hash("4c4c4544005a3510804bb7c04f4e4d32", QCryptographicHash::Sha256)
+                 .toHex()
+                 .startsWith(identity.machineId.toLatin1()));  // salted: not the bare id's hash
+    QVERIFY(MachineIdOf(QStringLiteral("4c4c4544005a3510804bb7c04f4e4d33")) != identity.machineId);
+    QVERIFY(IdentityOf(RootedSources(QStringLiteral("laptop-usb"))).machineId.isEmpty());
   }
 
   // Inside a chroot the mount table lists only the mounts made in it: the
