@@ -20,7 +20,8 @@ PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironme
     case Action::Import:
     case Action::ExportCsv:
     case Action::Compare:
-    case Action::Sync: return {kOffscreen, {}};
+    case Action::Sync:
+    case Action::UpgradeStore: return {kOffscreen, {}};
     case Action::Run:
       if (!NeedsScreen(command.run.groups)) return {kOffscreen, {}};
       break;

@@ -63,6 +63,12 @@ int RunCommandLine(const CommandLine& command) {
     return kExitRefused;
   }
   if (command.action == CommandLine::Action::Run) {
+    if (command.run.requireSent && sharedUrl.isEmpty()) {
+      std::fputs(
+          "torvik: --require-sent needs a shared store: --store URL, or Url in the [Store] group of the settings\n",
+          stderr);
+      return kExitRefused;
+    }
     // A platform without a screen was asked for (QT_QPA_PLATFORM).
     if (NeedsScreen(command.run.groups) && !HasScreen(QGuiApplication::platformName())) {
       std::fprintf(stderr, "torvik: %s\n", NoScreenForDrawing().toLocal8Bit().constData());
@@ -113,7 +119,8 @@ int main(int argc, char* argv[]) {
     case Action::Import:
     case Action::ExportCsv:
     case Action::Compare:
-    case Action::Sync: break;
+    case Action::Sync:
+    case Action::UpgradeStore: break;
   }
 
   if (command.action == Action::Run && command.run.quiet) defaultHandler = qInstallMessageHandler(OnlyCriticalMessages);

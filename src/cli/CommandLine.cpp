@@ -98,9 +98,16 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       QStringLiteral("processor"), QStringLiteral("With --history: only the runs whose processor name contains TEXT."),
       QStringLiteral("TEXT"));
   const QCommandLineOption sync(QStringLiteral("sync"),
-                                QStringLiteral("Send the runs kept here that have not reached the shared store."));
+                                QStringLiteral("Send the runs kept here that have not reached the shared store "
+                                               "(the counts as text, or JSON with --format json)."));
+  const QCommandLineOption requireSent(
+      QStringLiteral("require-sent"),
+      QStringLiteral("With --run and a shared store: exit with status 3 when a run was kept here but not sent."));
+  const QCommandLineOption upgradeStore(QStringLiteral("upgrade-store"),
+                                        QStringLiteral("Make or upgrade the shared store's schema (its owner's "
+                                                       "role), and say which version it has."));
   parser.addOptions({help, version, run, dir, repeat, format, output, report, quiet, noRecord, history, import,
-                     exportCsv, compare, store, sync, pc, processor});
+                     exportCsv, compare, store, sync, pc, processor, requireSent, upgradeStore});
   parser.addPositionalArgument(QStringLiteral("FILE"),
                                QStringLiteral("With --import: the sheets to import. With --compare: A and B."),
                                QStringLiteral("[FILE...]"));
@@ -122,11 +129,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     return result;
   }
   int verbs = 0;
-  for (const QCommandLineOption* verb : {&run, &history, &import, &exportCsv, &compare, &sync}) {
+  for (const QCommandLineOption* verb : {&run, &history, &import, &exportCsv, &compare, &sync, &upgradeStore}) {
     verbs += parser.isSet(*verb) ? 1 : 0;
   }
   if (verbs > 1) {
-    return Usage(QStringLiteral("--run, --history, --import, --export-csv, --compare and --sync go one at a time."));
+    return Usage(QStringLiteral(
+        "--run, --history, --import, --export-csv, --compare, --sync and --upgrade-store go one at a time."));
   }
   if ((parser.isSet(pc) || parser.isSet(processor)) && !parser.isSet(history)) {
     return Usage(QStringLiteral("--pc and --processor go with --history."));
@@ -142,14 +150,16 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (const QString refusal = PasswordRefusal(result.storeUrl); !refusal.isEmpty()) return Usage(refusal);
   }
   if (!parser.isSet(run)) {
-    for (const QCommandLineOption* option : {&dir, &repeat, &output, &report, &quiet, &noRecord}) {
+    for (const QCommandLineOption* option : {&dir, &repeat, &output, &report, &quiet, &noRecord, &requireSent}) {
       if (parser.isSet(*option)) return Usage(QStringLiteral("--%1 needs --run.").arg(option->names().first()));
     }
-    if (parser.isSet(format) && !parser.isSet(history) && !parser.isSet(compare)) {
-      return Usage(QStringLiteral("--format needs --run, --history or --compare."));
+    if (parser.isSet(format) && !parser.isSet(history) && !parser.isSet(compare) && !parser.isSet(sync)) {
+      return Usage(QStringLiteral("--format needs --run, --history, --compare or --sync."));
     }
-    if (parser.isSet(history) || parser.isSet(compare)) {
-      result.action = parser.isSet(history) ? CommandLine::Action::History : CommandLine::Action::Compare;
+    if (parser.isSet(history) || parser.isSet(compare) || parser.isSet(sync)) {
+      result.action = parser.isSet(history)   ? CommandLine::Action::History
+                      : parser.isSet(compare) ? CommandLine::Action::Compare
+                                              : CommandLine::Action::Sync;
       for (const QString& id : positional) {
         bool number = false;
         const qlonglong value = id.toLongLong(&number);
@@ -168,8 +178,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       if (positional.isEmpty()) return Usage(QStringLiteral("--import needs the sheets to import."));
       result.action = CommandLine::Action::Import;
       result.files = positional;
-    } else if (parser.isSet(sync)) {
-      result.action = CommandLine::Action::Sync;
+    } else if (parser.isSet(upgradeStore)) {
+      result.action = CommandLine::Action::UpgradeStore;
     } else if (parser.isSet(exportCsv)) {
       if (parser.value(exportCsv).isEmpty()) return Usage(QStringLiteral("--export-csv needs a file name."));
       result.action = CommandLine::Action::ExportCsv;
@@ -217,6 +227,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   options.report = parser.isSet(report);
   options.quiet = parser.isSet(quiet);
   options.record = !parser.isSet(noRecord);
+  options.requireSent = parser.isSet(requireSent);
+  if (options.requireSent && !options.record) {
+    return Usage(QStringLiteral("--require-sent asks for a run to be sent: it goes without --no-record."));
+  }
   return result;
 }
 

@@ -26,12 +26,25 @@ struct RunOptions {
   bool report = false;            // also append the blocks to the sheet
   bool quiet = false;             // no progress on stderr
   bool record = true;             // keep each finished group in the results store
+  bool requireSent = false;       // a run kept but not sent to the shared store fails the command
 };
 
 struct CommandLine {
-  enum class Action { Window, Run, History, Import, ExportCsv, Compare, Sync, Help, Version, UsageError };
+  enum class Action {
+    Window,
+    Run,
+    History,
+    Import,
+    ExportCsv,
+    Compare,
+    Sync,
+    UpgradeStore,
+    Help,
+    Version,
+    UsageError
+  };
   Action action = Action::Window;
-  RunOptions run;             // Run; History and Compare use its format
+  RunOptions run;             // Run; History, Compare and Sync use its format
   QStringList files;          // Import: the sheets; ExportCsv: the CSV file
   std::vector<int64_t> runs;  // Compare: the two runs' ids, A then B
   QString storeUrl;           // --store: the shared results store; empty: the settings' or none

@@ -134,10 +134,14 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
   }
   // Never in the way: a store that fails is said once, and the result
   // still comes. What waits goes to the shared store once per command.
+  bool sent = false;
   if (archive_ != nullptr) {
     bool kept = true;
     for (const RunRecord& run : groupRuns) kept = archive_->Keep(run) && kept;
-    if (kept) archive_->SendWaiting();
+    if (kept) {
+      const SyncResult sync = archive_->SendWaiting();
+      sent = archive_->HasSharedStore() && sync.error.isEmpty() && sync.waiting == 0;
+    }
   }
   // The measured result is never lost: a file that cannot take it gives it
   // to stdout instead, and the exit status says something failed.
@@ -159,6 +163,7 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
       status = kExitFailed;
     }
   }
+  if (status == kExitDone && options_.requireSent && !sent) status = kExitNotSent;
   return status;
 }
 

@@ -10,8 +10,9 @@
 // blocks to the sheet. A termination signal is honoured at
 // every moment: exit 128 + n, nothing on stdout, nothing recorded.
 // Execute() returns the exit status: 0 done, 1 a test failed (nothing on
-// stdout), 2 refused settings or test directory, 128 + n on signal n. GUI
-// thread, inside a running QApplication.
+// stdout), 2 refused settings or test directory, 3 with --require-sent a
+// run kept but not sent, 128 + n on signal n. GUI thread, inside a running
+// QApplication.
 #pragma once
 
 #include <QDateTime>
@@ -28,6 +29,9 @@ namespace torvik {
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitRefused = 2;
+// --require-sent: everything ran and was kept, but not every run reached the
+// shared store (they wait here for the next run or --sync).
+inline constexpr int kExitNotSent = 3;
 
 class HeadlessRun {
  public:

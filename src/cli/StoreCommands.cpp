@@ -12,6 +12,7 @@
 #include "core/history/RunComparison.h"
 #include "core/history/SheetImport.h"
 #include "core/history/CsvExport.h"
+#include "core/history/StoreLocation.h"
 #include "core/report/OutputFile.h"
 #include "core/report/ReportBuilder.h"
 #include "core/results/Timing.h"
@@ -159,12 +160,36 @@ QJsonObject SideObject(const std::vector<StoredRun>& side) {
 
 }  // namespace
 
-int SyncStores(RunArchive& archive) {
+int SyncStores(RunArchive& archive, OutputFormat format) {
   const SyncResult sync = archive.SendWaiting();
-  Print(QStringLiteral("%1 run(s) sent, %2 waiting\n").arg(sync.sent).arg(sync.waiting).toUtf8());
-  if (sync.error.isEmpty()) return 0;
+  const bool failed = !sync.error.isEmpty();
+  if (format == OutputFormat::Json) {
+    Print(QJsonDocument(QJsonObject{{"sent", sync.sent},
+                                    {"waiting", sync.waiting},
+                                    {"failed", failed ? sync.waiting : 0},
+                                    {"reason", failed ? QJsonValue(sync.error) : QJsonValue()}})
+              .toJson(QJsonDocument::Indented));
+  } else {
+    Print(QStringLiteral("%1 run(s) sent, %2 waiting\n").arg(sync.sent).arg(sync.waiting).toUtf8());
+  }
+  if (!failed) return 0;
   std::fprintf(stderr, "torvik: %s\n", sync.error.toLocal8Bit().constData());
   return kFailed;
+}
+
+int UpgradeStore(ResultStore& shared) {
+  if (!shared.Open()) return StoreFailed(shared);
+  if (!shared.Advice().isEmpty()) {
+    std::fprintf(stderr, "torvik: %s\n", shared.Advice().toLocal8Bit().constData());
+    return kFailed;
+  }
+  const int found = shared.FoundVersion();
+  const QString said = found == kStoreSchemaVersion
+                           ? QStringLiteral("schema %1, this TORVIK's").arg(found)
+                           : found == 0 ? QStringLiteral("made, schema %1").arg(kStoreSchemaVersion)
+                                        : QStringLiteral("upgraded from schema %1 to %2").arg(found).arg(kStoreSchemaVersion);
+  Print(QStringLiteral("%1: %2\n").arg(ShownLocation(shared.Path()), said).toUtf8());
+  return 0;
 }
 
 int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat format) {
@@ -233,12 +258,14 @@ int RunStoreCommand(const CommandLine& command, RunArchive& archive) {
     case Action::ExportCsv: return ExportCsv(store, command.files.first());
     case Action::Compare: return PrintComparison(store, command.runs[0], command.runs[1], command.run.format);
     case Action::Sync:
-      if (archive.HasSharedStore()) return SyncStores(archive);
-      std::fputs(
-          "torvik: no shared store to send to: --store URL, or Url in the [Store] group of "
-          "~/.config/Varn/TORVIK.conf\n",
-          stderr);
-      return kRefused;
+    case Action::UpgradeStore:
+      if (!archive.HasSharedStore()) {
+        std::fputs(
+            "torvik: no shared store: --store URL, or Url in the [Store] group of ~/.config/Varn/TORVIK.conf\n",
+            stderr);
+        return kRefused;
+      }
+      return command.action == Action::Sync ? SyncStores(archive, command.run.format) : UpgradeStore(store);
     case Action::Window:
     case Action::Run:
     case Action::Help:

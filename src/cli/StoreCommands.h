@@ -21,11 +21,16 @@ int ExportCsv(ResultStore& store, const QString& path);
 // --compare A B: the two runs test by test (text, or JSON); 1 when a run is
 // not in the store.
 int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat format);
-// --sync: sends the runs waiting here to the archive's shared store; 1
-// when some could not go.
-int SyncStores(RunArchive& archive);
+// --sync: sends the runs waiting here to the archive's shared store and
+// prints the counts (text, or JSON: sent, waiting, failed, reason); 1 when
+// some could not go.
+int SyncStores(RunArchive& archive, OutputFormat format = OutputFormat::Text);
+// --upgrade-store: opens the shared store as its owner may (making or
+// upgrading its schema) and says which version it had and has; 1 when it
+// cannot, or this role may not.
+int UpgradeStore(ResultStore& shared);
 // The store verb `command` names (--history, --import, --export-csv,
-// --compare, --sync) on `archive`: its exit status.
+// --compare, --sync, --upgrade-store) on `archive`: its exit status.
 int RunStoreCommand(const CommandLine& command, RunArchive& archive);
 
 }  // namespace torvik

@@ -14,6 +14,7 @@
 
 #include "core/history/CsvExport.h"
 #include "core/history/SheetImport.h"
+#include "core/history/StoreLocation.h"
 #include "core/report/OutputFile.h"
 #include "ui/ComparisonChart.h"
 #include "ui/SharedStoreDialog.h"
@@ -295,13 +296,80 @@ void ComparisonWindow::ExportCsv(const QString& path) {
       [this, path](const QString& error) { EndWork(error.isEmpty() ? tr("%1 に書き出しました。").arg(path) : error); });
 }
 
-void ComparisonWindow::DeleteTicked() {
+namespace {
+
+// What deleting the ticked runs would delete: each with every repetition of
+// its series, whose machines, from which store; or why this role may not.
+struct Deletion {
+  std::vector<int64_t> ids;
+  QStringList machines;
+  QString store;  // a shared store's location as shown; empty: this PC's
+  bool allowed = false;
+  QString error;
+};
+
+Deletion DeletionOf(RunArchive& archive, const std::vector<int64_t>& ticked) {
+  ResultStore& store = archive.Compared();
+  Deletion deletion;
+  deletion.store = archive.HasSharedStore() ? ShownLocation(store.Path()) : QString();
+  deletion.allowed = store.MayDelete();
+  if (deletion.allowed) {
+    for (const std::vector<StoredRun>& series : store.SeriesOf(ticked)) {
+      for (const StoredRun& run : series) {
+        if (std::find(deletion.ids.begin(), deletion.ids.end(), run.id) == deletion.ids.end()) {
+          deletion.ids.push_back(run.id);
+        }
+        const QString machine = run.MachineName().isEmpty() ? QStringLiteral("-") : run.MachineName();
+        if (!deletion.machines.contains(machine)) deletion.machines << machine;
+      }
+    }
+  }
+  deletion.error = store.Error();
+  return deletion;
+}
+
+}  // namespace
+
+void ComparisonWindow::DeleteTicked() { Delete(false); }
+
+void ComparisonWindow::Delete(bool confirm) {
   const std::vector<int64_t> ticked = model_->Ticked();
+  archive_.Ask<Deletion>(
+      this, [ticked](RunArchive& archive) { return DeletionOf(archive, ticked); },
+      [this, confirm, ticked = ticked.size()](const Deletion& deletion) {
+        if (!deletion.error.isEmpty()) return EndWork(deletion.error);
+        if (!deletion.allowed) {
+          // Asked of the server before anything is tried: its members add and read.
+          const QString refused = tr("この共有の計測結果から削除する権利がありません。削除はその所有者が行います。");
+          if (confirm) QMessageBox::warning(this, windowTitle(), refused);
+          return EndWork(refused);
+        }
+        if (confirm) {
+          const QString repetitions =
+              deletion.ids.size() > ticked ? tr("（選択した計測の繰り返しを含む）") : QString();
+          const QString question =
+              deletion.store.isEmpty()
+                  ? tr("この PC の計測結果から、%1 の計測結果 %2 件%3を削除しますか？")
+                        .arg(deletion.machines.join(QStringLiteral(", ")))
+                        .arg(deletion.ids.size())
+                        .arg(repetitions)
+                  : tr("共有の計測結果 %1 から、%2 の計測結果 %3 件%4を削除します。どの PC からも見えなくなります。"
+                       "よろしいですか？")
+                        .arg(deletion.store, deletion.machines.join(QStringLiteral(", ")))
+                        .arg(deletion.ids.size())
+                        .arg(repetitions);
+          if (QMessageBox::question(this, windowTitle(), question) != QMessageBox::Yes) return;
+        }
+        DeleteRuns(deletion.ids);
+      });
+}
+
+void ComparisonWindow::DeleteRuns(const std::vector<int64_t>& ids) {
   archive_.Ask<QString>(
       this,
-      [ticked](RunArchive& archive) {
+      [ids](RunArchive& archive) {
         ResultStore& store = archive.Compared();
-        return store.Delete(ticked) ? QString() : store.Error();
+        return store.Delete(ids) ? QString() : store.Error();
       },
       [this](const QString& error) {
         model_->ClearTicks();
@@ -325,11 +393,6 @@ void ComparisonWindow::ExportClicked() {
   if (!path.isEmpty()) ExportCsv(path);
 }
 
-void ComparisonWindow::DeleteClicked() {
-  const int count = static_cast<int>(model_->Ticked().size());
-  const auto answer =
-      QMessageBox::question(this, windowTitle(), tr("選択した %1 件の計測結果を削除しますか？").arg(count));
-  if (answer == QMessageBox::Yes) DeleteTicked();
-}
+void ComparisonWindow::DeleteClicked() { Delete(true); }
 
 }  // namespace torvik

@@ -5,8 +5,9 @@
 // chart per group of tests in seconds or in rates against a baseline run
 // (the first ticked, or the one chosen), and each run's overall figure
 // against it: worked out by PlanComparison, drawn by ComparisonChart. The
-// charts export as PNG or SVG. It deletes the ticked runs after asking,
-// exports them as CSV, and imports result sheets.
+// charts export as PNG or SVG. It deletes the ticked runs (each with its
+// series) after asking, where the role may, exports them as CSV, and
+// imports result sheets.
 // Every read and write of the store runs on the archive's thread: the
 // window says "読み込み中…" while one waits, stays usable (close, untick,
 // scroll), and shows a failure as its message in the list's place.
@@ -57,6 +58,8 @@ class ComparisonWindow : public QDialog {
   // with workEnded.
   void ImportSheets(const QStringList& files);
   void ExportCsv(const QString& path);
+  // Deletes the ticked runs with every repetition of their series, where
+  // this role may delete (a shared store's members may not).
   void DeleteTicked();
   // The charts as PNG, or SVG for a path ending in .svg; empty, or why not.
   QString ExportCharts(const QString& path);
@@ -80,6 +83,11 @@ class ComparisonWindow : public QDialog {
   void Draw();
   void ShowListState(const QString& error);
   void EndWork(const QString& message);
+  // Deletes the ticked runs with their series once this role is found to
+  // be allowed, after `confirm`ing with the user (which store, whose runs,
+  // how many).
+  void Delete(bool confirm);
+  void DeleteRuns(const std::vector<int64_t>& ids);
   // Imports `files`, then gives `then` the counts.
   void Import(const QStringList& files, const std::function<void(const QString&)>& then);
   void ImportClicked();

@@ -143,6 +143,7 @@ bool FileConnection::Recognise(StoreFailure& failure) {
   if (version < 1 || !ours) {
     return Refuse(failure, QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(Shown()).arg(version));
   }
+  foundVersion_ = version;
   if (version == kStoreSchemaVersion) return true;
   // Upgraded once, by whichever copy takes the write lock first.
   const QSqlError error = InWriteTransaction(*this, [](Statements& s) -> QSqlError {

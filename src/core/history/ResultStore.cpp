@@ -118,6 +118,11 @@ int ResultStore::SchemaVersion() {
   return q.value(0).toInt();
 }
 
+bool ResultStore::MayDelete() {
+  QSqlQuery q;
+  return Open() && Read(q, QLatin1String(WordsOf(connection_->Dialect()).mayDelete)) && q.next() && q.value(0).toBool();
+}
+
 bool ResultStore::Read(QSqlQuery& query, const QString& statement, const QVariantList& values) {
   query = QSqlQuery(connection_->Database());
   // Without values a read is sent as it is: one round trip to a server

@@ -70,6 +70,13 @@ class ResultStore {
   // True once the location was found not to be TORVIK's store.
   bool Refused() const { return state_ == State::Refused; }
   int SchemaVersion();
+  // The version the open store had before this program upgraded or made it
+  // (0: it was made), and what the user should know of it (a schema only
+  // its owner may upgrade); see StoreConnection.
+  int FoundVersion() const { return connection_->FoundVersion(); }
+  const QString& Advice() const { return connection_->Advice(); }
+  // Whether this role may delete runs here (a shared store's members may not).
+  bool MayDelete();
 
   // Keeps `run` and its tests (its id is ignored); false on failure, when
   // nothing of it is kept.

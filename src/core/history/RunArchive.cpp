@@ -9,13 +9,12 @@ RunArchive::RunArchive(const QString& localPath, const QString& clientName)
 
 void RunArchive::UseSharedStore(const QString& url) {
   shared_.reset();
-  sendFailureTold_ = false;
   if (!url.isEmpty()) shared_ = std::make_unique<ResultStore>(url, clientName_);
 }
 
-void RunArchive::Tell(bool& told, const QString& text) {
-  if (told) return;
-  told = true;
+void RunArchive::Tell(QString& last, const QString& kind, const QString& text) {
+  if (kind == last) return;
+  last = kind;
   if (notice_) notice_(text);
 }
 
@@ -23,15 +22,24 @@ bool RunArchive::Keep(const RunRecord& run) {
   bool any = false;
   for (const TestEntry& entry : kTests) any = any || run.results[entry.test].HasResult();
   if (!any) return true;  // nothing to keep
-  if (local_.Record(RunFromRecord(run))) return true;
-  Tell(recordFailureTold_, texts::CannotRecord() + local_.Error());
+  if (local_.Record(RunFromRecord(run))) {
+    lastRecordFailure_.clear();  // a later failure is news again
+    return true;
+  }
+  Tell(lastRecordFailure_, local_.Error(), texts::CannotRecord() + local_.Error());
   return false;
 }
 
 SyncResult RunArchive::SendWaiting() {
   if (!shared_) return {};
   const SyncResult sync = SendWaitingRuns(local_, *shared_);
-  if (!sync.error.isEmpty()) Tell(sendFailureTold_, texts::CannotSend().arg(sync.waiting) + sync.error);
+  if (!sync.error.isEmpty()) {
+    Tell(lastSendFailure_, sync.error, texts::CannotSend().arg(sync.waiting) + sync.error);
+  } else if (!lastSendFailure_.isEmpty()) {
+    lastSendFailure_.clear();
+    if (notice_ && sync.sent > 0) notice_(texts::SentAfterAll().arg(sync.sent));
+  }
+  if (const QString& advice = shared_->Advice(); !advice.isEmpty()) Tell(adviceTold_, advice, advice);
   return sync;
 }
 

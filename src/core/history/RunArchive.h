@@ -3,9 +3,10 @@
 // to the shared store (when there is one) once per command or per window
 // round, never per repetition; reads (the list, a run's series, --history,
 // --compare, the CSV, imports) are answered by the shared store when there
-// is one, else by this PC's. A store that cannot keep a run, and a shared
-// store that cannot take the runs waiting, are each told once, through the
-// notice handler. The command line uses it on its one thread; the window
+// is one, else by this PC's. Through the notice handler it tells each new
+// kind of failure once (a store that cannot keep a run, a shared store that
+// cannot take the runs waiting), that the runs waiting went after all once
+// a send works again, and once what a shared store's owner must do. The command line uses it on its one thread; the window
 // through BackgroundArchive, on a thread of its own. One thread only: the
 // one that made it.
 #pragma once
@@ -27,6 +28,9 @@ inline QString CannotSend() {
   return QCoreApplication::translate(
       "RunArchive", "共有の計測結果に送れません。%1 件はこの PC に残り、次の計測か torvik --sync で送られます: ");
 }
+inline QString SentAfterAll() {
+  return QCoreApplication::translate("RunArchive", "この PC に残っていた計測結果 %1 件を共有の計測結果に送りました。");
+}
 }  // namespace texts
 
 class RunArchive {
@@ -39,8 +43,7 @@ class RunArchive {
   void SetNoticeHandler(std::function<void(const QString&)> notice) { notice_ = std::move(notice); }
 
   // The shared store at `url`, to which runs kept here are sent and from
-  // which reads are answered; empty: this PC's store only. Another server's
-  // failure is news again.
+  // which reads are answered; empty: this PC's store only.
   void UseSharedStore(const QString& url);
   bool HasSharedStore() const { return shared_ != nullptr; }
 
@@ -49,8 +52,8 @@ class RunArchive {
   // could not keep it (told): then nothing is sent either.
   bool Keep(const RunRecord& run);
   // Sends every run waiting here to the shared store; nothing without one.
-  // A failure is told (with how many wait) and the runs wait for the next
-  // round or torvik --sync.
+  // A failure is told (with how many wait, once per kind of failure) and
+  // the runs wait for the next round or torvik --sync.
   SyncResult SendWaiting();
 
   // What a server connection calls itself.
@@ -60,14 +63,14 @@ class RunArchive {
   ResultStore& Compared() { return shared_ ? *shared_ : local_; }
 
  private:
-  void Tell(bool& told, const QString& text);
+  // Tells `text` unless it told `kind` last time for `last`.
+  void Tell(QString& last, const QString& kind, const QString& text);
 
   ResultStore local_;
   std::unique_ptr<ResultStore> shared_;
   QString clientName_;
   std::function<void(const QString&)> notice_;
-  bool recordFailureTold_ = false;
-  bool sendFailureTold_ = false;
+  QString lastRecordFailure_, lastSendFailure_, adviceTold_;
 };
 
 }  // namespace torvik

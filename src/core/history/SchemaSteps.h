@@ -18,6 +18,9 @@ class QSqlDatabase;
 namespace torvik {
 
 inline constexpr int kStoreSchemaVersion = 8;
+// The oldest schema runs can be sent to as it is (a run's uuid, by which the
+// store keeps it once, came with step 5).
+inline constexpr int kOldestWorkableSchema = 5;
 
 struct SchemaStatement {
   const char* sqlite;

@@ -84,7 +84,6 @@ bool ServerConnection::Open(StoreFailure& failure) {
     Close();
     return false;
   }
-  version_ = kStoreSchemaVersion;
   askServer_ = false;
   lastUse_.restart();
   return true;
@@ -104,6 +103,8 @@ bool ServerConnection::StillThere() {
 
 bool ServerConnection::Recognise(StoreFailure& failure) {
   QSqlDatabase db = Database();
+  advice_.clear();
+  int version = 0;  // none yet: an empty database
   {
     // A current schema is read and nothing more: no lock, no question
     // about tables, so machines starting at once do not wait for each other.
@@ -113,8 +114,12 @@ bool ServerConnection::Recognise(StoreFailure& failure) {
         failure = {QStringLiteral("%1 is not TORVIK's results store (no schema version)").arg(Shown()), true};
         return false;
       }
-      const int version = q.value(0).toInt();
-      if (version == kStoreSchemaVersion) return true;
+      version = q.value(0).toInt();
+      foundVersion_ = version;
+      if (version == kStoreSchemaVersion) {
+        version_ = version;
+        return true;
+      }
       if (version > kStoreSchemaVersion) {
         failure = {QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")
                        .arg(Shown())
@@ -129,6 +134,14 @@ bool ServerConnection::Recognise(StoreFailure& failure) {
       return false;
     }
   }
+  // Only the schema's owner makes or changes it; a member works with what
+  // is there, and never tries a statement it has no right to.
+  bool owner = false;
+  if (const QSqlError error = MayChangeSchema(db, version > 0, owner); error.type() != QSqlError::NoError) {
+    failure = {Describe(error), false};
+    return false;
+  }
+  if (!owner) return WorkAsMember(version, failure);
   QString refusal;
   const QSqlError error =
       InWriteTransaction(*this, [&](Statements& s) { return CreateOrUpgrade(s.Database(), refusal); });
@@ -136,8 +149,49 @@ bool ServerConnection::Recognise(StoreFailure& failure) {
     failure = {refusal, true};
     return false;
   }
-  if (error.type() == QSqlError::NoError) return true;
-  failure = {Describe(error), false};
+  if (error.type() != QSqlError::NoError) {
+    failure = {Describe(error), false};
+    return false;
+  }
+  version_ = kStoreSchemaVersion;
+  return true;
+}
+
+QSqlError ServerConnection::MayChangeSchema(QSqlDatabase& db, bool made, bool& may) {
+  QSqlQuery q(db);
+  // Made: whoever owns the runs table (or may act as its owner); not yet:
+  // whoever may create tables where TORVIK makes them.
+  const QString question =
+      made ? QStringLiteral("SELECT COALESCE((SELECT pg_has_role(current_user, relowner, 'USAGE') FROM pg_class "
+                            "WHERE oid = to_regclass('runs')), false)")
+           : QStringLiteral("SELECT has_schema_privilege(current_schema(), 'CREATE')");
+  if (!q.exec(question) || !q.next()) return q.lastError();
+  may = q.value(0).toBool();
+  return {};
+}
+
+bool ServerConnection::WorkAsMember(int version, StoreFailure& failure) {
+  const QString upgrade = QStringLiteral("torvik --store %1 --upgrade-store").arg(Shown());
+  if (version >= kOldestWorkableSchema) {
+    version_ = version;
+    advice_ = QStringLiteral(
+                  "%1 keeps schema %2 and this TORVIK knows %3: runs go without what the newer steps keep "
+                  "until the store's owner runs: %4")
+                  .arg(Shown())
+                  .arg(version)
+                  .arg(kStoreSchemaVersion)
+                  .arg(upgrade);
+    return true;
+  }
+  failure = {version == 0 ? QStringLiteral("%1 has no TORVIK tables yet, and this role may not make them: the store's "
+                                           "owner runs: %2")
+                                .arg(Shown(), upgrade)
+                          : QStringLiteral("%1 keeps schema %2, too old to take this TORVIK's runs, and this role may "
+                                           "not upgrade it: the store's owner runs: %3")
+                                .arg(Shown())
+                                .arg(version)
+                                .arg(upgrade),
+             false};
   return false;
 }
 

@@ -4,7 +4,10 @@
 // question about tables), so that a fleet's machines start side by side;
 // an empty database is given every step and an older schema the steps it
 // lacks under the server's advisory lock, so that machines starting at once
-// change it once; a newer or foreign one is refused untouched. The
+// change it once, by a role that owns the tables (or may make them); a
+// member (SELECT and INSERT only) never tries a statement it has no right
+// to: it works with an older schema as it is, saying what its owner runs;
+// a newer or foreign one is refused untouched. The
 // connection names itself (application_name) for the server's log and
 // pg_stat_activity. A connection that went away (a server restarted, a
 // network gone) is found when a failure or a few idle seconds make it
@@ -31,6 +34,11 @@ class ServerConnection : public StoreConnection {
 
  private:
   bool Recognise(StoreFailure& failure);
+  // Whether this role may make the schema (`made`: change it) in `may`.
+  QSqlError MayChangeSchema(QSqlDatabase& db, bool made, bool& may);
+  // A member meeting schema `version` (0: none): works with it when it can
+  // take runs, saying so in Advice(); else fails, naming the owner's command.
+  bool WorkAsMember(int version, StoreFailure& failure);
   // Under the advisory lock: creates or upgrades the schema; a refusal's
   // reason in `refusal`.
   QSqlError CreateOrUpgrade(QSqlDatabase& db, QString& refusal);

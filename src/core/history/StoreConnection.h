@@ -47,8 +47,13 @@ class StoreConnection {
   virtual QString Describe(const QSqlError& error) const;
 
   // The schema version of the open store: the program's own, or an older
-  // server's that this connection may not upgrade.
+  // server's that this connection may not upgrade; and the one it found
+  // (0: none: the store was made).
   int Version() const { return version_; }
+  int FoundVersion() const { return foundVersion_; }
+  // What the user should know of the open store (a schema only its owner
+  // may upgrade); empty when nothing.
+  const QString& Advice() const { return advice_; }
   // The location as messages show it (a URL never with its password).
   const QString& Shown() const { return shown_; }
   // The open database, on the thread that opened it.
@@ -58,6 +63,8 @@ class StoreConnection {
  protected:
   explicit StoreConnection(QString shown);
   int version_ = 0;
+  int foundVersion_ = 0;
+  QString advice_;
   // Qt SQL's name of this connection, unique in the process.
   const QString& Name() const { return name_; }
   // A new Qt SQL connection of `driver` under Name(), any earlier one gone.

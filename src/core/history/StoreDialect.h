@@ -24,6 +24,8 @@ struct DialectWords {
   const char* writeVersion;
   // The names of the columns of the table named by its one value.
   const char* columnsOfTable;
+  // Whether this connection may delete runs, as one row.
+  const char* mayDelete;
 };
 
 const DialectWords& WordsOf(StoreDialect dialect);
