@@ -144,6 +144,10 @@
         <source>共有の計測結果に送れません。%1 件はこの PC に残り、次の計測か torvik --sync で送られます: </source>
         <translation>Cannot send to the shared results store. %1 run(s) stay on this PC and go with the next run or torvik --sync: </translation>
     </message>
+    <message>
+        <source>この PC に残っていた計測結果 %1 件を共有の計測結果に送りました。</source>
+        <translation>The %1 run(s) that waited on this PC have reached the shared results store.</translation>
+    </message>
 </context>
 <context>
     <name>SettingsStore</name>
@@ -290,7 +294,7 @@
     <name>WindowProgram</name>
     <message>
         <source>設定の共有の計測結果の URL は使いません: </source>
-        <translation>The shared results store's URL in the settings is not used: </translation>
+        <translation>The shared results store&apos;s URL in the settings is not used: </translation>
     </message>
 </context>
 <context>
@@ -326,10 +330,6 @@
     <message>
         <source>CSVに書き出す</source>
         <translation>Export CSV</translation>
-    </message>
-    <message>
-        <source>選択した %1 件の計測結果を削除しますか？</source>
-        <translation>Delete the %1 selected results?</translation>
     </message>
     <message>
         <source>TORVIK - 計測結果の比較</source>
@@ -378,6 +378,22 @@
     <message>
         <source>計測結果を読めません: </source>
         <translation>Cannot read the results: </translation>
+    </message>
+    <message>
+        <source>この共有の計測結果から削除する権利がありません。削除はその所有者が行います。</source>
+        <translation>This role may not delete from the shared results store: its owner deletes runs there.</translation>
+    </message>
+    <message>
+        <source>（選択した計測の繰り返しを含む）</source>
+        <translation> (with the repetitions of the runs selected)</translation>
+    </message>
+    <message>
+        <source>この PC の計測結果から、%1 の計測結果 %2 件%3を削除しますか？</source>
+        <translation>Delete %2 run(s) of %1%3 from this PC&apos;s results?</translation>
+    </message>
+    <message>
+        <source>共有の計測結果 %1 から、%2 の計測結果 %3 件%4を削除します。どの PC からも見えなくなります。よろしいですか？</source>
+        <translation>Delete %3 run(s) of %2%4 from the shared results store %1? No PC will see them any more.</translation>
     </message>
 </context>
 <context>

@@ -474,18 +474,32 @@ class HeadlessRunTest : public QObject {
 
   // Every repetition is kept here first and the runs that wait are sent
   // once, after the last: a shared store away is told once, counting every
-  // run that stays, and the result still comes.
+  // run that stays, and the result still comes; --require-sent makes that
+  // exit 3. --sync --format json then counts them as a script reads them.
   void aSharedStoreAwayIsToldOnceForTheWholeCommand() {
     ScratchDirectory directory;
     QTemporaryDir home;
     const QString away = QStringLiteral("postgresql://bench@/torvik?host=") + home.path() + QStringLiteral("/nowhere");
-    const Outcome run = Torvik({"--run", "memory", "--repeat", "3", "--dir", directory.Path(), "--quiet", "--store", away},
-                               {}, home.path());
-    QVERIFY2(run.exitCode == 0, run.err.constData());
-    QCOMPARE(run.out.count("<> TORVIK Time Trial Result <>"), 3);
+    const Outcome run = Torvik(
+        {"--run", "memory", "--repeat", "5", "--dir", directory.Path(), "--quiet", "--store", away, "--require-sent"},
+        {}, home.path());
+    QCOMPARE(run.exitCode, 3);
+    QCOMPARE(run.out.count("<> TORVIK Time Trial Result <>"), 5);
     const QStringList told = QString::fromUtf8(run.err).split(u'\n').filter(QStringLiteral("共有の計測結果に送れません"));
     QCOMPARE(told.size(), 1);
-    QVERIFY2(told[0].contains(QStringLiteral("3 件はこの PC に残り")), qPrintable(told[0]));
+    QVERIFY2(told[0].contains(QStringLiteral("5 件はこの PC に残り")), qPrintable(told[0]));
+    const Outcome sync = Torvik({"--sync", "--format", "json", "--store", away}, {}, home.path());
+    QCOMPARE(sync.exitCode, 1);
+    const QJsonObject counts = Parsed(sync.out);
+    QCOMPARE(counts["sent"].toInt(), 0);
+    QCOMPARE(counts["waiting"].toInt(), 5);
+    QCOMPARE(counts["failed"].toInt(), 5);
+    QVERIFY(counts["reason"].toString().contains(QStringLiteral("nowhere")));
+    // Without a shared store it asks for nothing it cannot have.
+    QCOMPARE(Torvik({"--run", "memory", "--dir", directory.Path(), "--quiet", "--require-sent"}, {}, home.path(),
+                    home.path())
+                 .exitCode,
+             2);
   }
 
   // A Wayland terminal without X: what draws nothing runs offscreen.

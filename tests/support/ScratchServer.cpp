@@ -99,7 +99,8 @@ QString ScratchServer::Url(const QString& database) const {
 }
 
 QString ScratchServer::Url(const QString& database, const QString& user, const QString& password) const {
-  return QStringLiteral("postgresql://%1:%2@/%3?host=%4").arg(user, password, database, scratch_.path());
+  const QString userPart = password.isEmpty() ? user : user + u':' + password;
+  return QStringLiteral("postgresql://%1@/%2?host=%3").arg(userPart, database, scratch_.path());
 }
 
 QSqlDatabase ScratchServer::Connect(const QString& database, const QString& name) const {

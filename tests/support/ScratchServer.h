@@ -28,7 +28,8 @@ class ScratchServer {
   bool Start();
   bool Stop();  // fast: sessions are ended, what they did is kept
   bool CreateDatabase(const QString& name);
-  // A store URL for `database`, as role bench, or as `user` with `password`.
+  // A store URL for `database`, as role bench, or as `user` (with
+  // `password`, unless empty).
   QString Url(const QString& database) const;
   QString Url(const QString& database, const QString& user, const QString& password) const;
   // A connection of the caller's own to `database` as role bench, under

@@ -206,6 +206,46 @@ class ComparisonTest : public QObject {
     QVERIFY(window.Runs().Ticked().empty());
   }
 
+  // Deleting takes a ticked run's whole series; on a shared store a member,
+  // who may only add and read, is refused before anything is asked or tried.
+  void deletingTakesASeriesWholeAndAsksTheRight() {
+    std::vector<StoredRun> runs = {CpuRun(100, 0.80, 3.9), CpuRun(101, 0.81, 3.9), CpuRun(102, 0.79, 3.9)};
+    for (StoredRun& run : runs) run.series = QStringLiteral("s1");
+    runs.push_back(CpuRun(200, 0.75, 3.6));
+    Archive archive(runs);
+    ComparisonWindow window(archive.archive);
+    QVERIFY(ListRead(window));
+    Tick(window, {2});  // a repetition in the middle of its series
+    QSignalSpy ended(&window, &ComparisonWindow::workEnded);
+    window.DeleteTicked();
+    QTRY_COMPARE(ended.size(), 1);
+    QCOMPARE(ResultStore(archive.path).RunCount(), 1);
+
+    ScratchServer server;
+    if (!server.Unavailable().isEmpty()) QSKIP(qPrintable(server.Unavailable()));
+    QVERIFY(server.CreateDatabase(QStringLiteral("shared")));
+    QVERIFY(ResultStore(server.Url(QStringLiteral("shared"))).Record(CpuRun(300, 0.8, 3.9)));
+    {
+      QSqlQuery q(server.Connect(QStringLiteral("shared"), QStringLiteral("grants")));
+      for (const char* statement : {"CREATE ROLE member LOGIN", "GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA public TO member",
+                                    "GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO member"}) {
+        QVERIFY2(q.exec(QLatin1String(statement)), statement);
+      }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("grants"));
+    BackgroundArchive shared(archive.path, QStringLiteral("torvik"),
+                             server.Url(QStringLiteral("shared"), QStringLiteral("member"), QString()));
+    ComparisonWindow member(shared);
+    QVERIFY(ListRead(member));
+    Tick(member, {0});
+    QSignalSpy refused(&member, &ComparisonWindow::workEnded);
+    member.DeleteTicked();
+    QTRY_COMPARE(refused.size(), 1);
+    QVERIFY2(refused[0][0].toString().contains(QStringLiteral("削除する権利がありません")),
+             qPrintable(refused[0][0].toString()));
+    QCOMPARE(ResultStore(server.Url(QStringLiteral("shared"))).RunCount(), 1);
+  }
+
   // The shared store's URL, from the comparison window's dialog into the
   // settings file: a password is refused, an empty URL removes it.
   void sharedStoreUrlIsKeptWithoutAPassword() {

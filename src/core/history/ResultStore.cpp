@@ -91,10 +91,14 @@ bool ResultStore::Fail(const QString& reason) {
   return false;
 }
 
-bool ResultStore::FailWith(const QSqlError& error) { return Fail(connection_->Describe(error)); }
+bool ResultStore::FailWith(const QSqlError& error) {
+  unreachable_ = connection_->Unreachable(error);
+  return Fail(connection_->Describe(error));
+}
 
 bool ResultStore::Open() {
   error_.clear();
+  unreachable_ = false;
   if (state_ == State::Refused) return Fail(refusal_);
   if (state_ == State::Open) {
     if (connection_->StillThere()) return true;
@@ -102,6 +106,7 @@ bool ResultStore::Open() {
   }
   StoreFailure failure;
   if (!connection_->Open(failure)) {
+    unreachable_ = failure.unreachable;
     if (failure.refused) {
       state_ = State::Refused;
       refusal_ = failure.reason;

@@ -67,6 +67,8 @@ class ResultStore {
   bool Open();
   // Why the last operation failed; empty when it did not.
   const QString& Error() const { return error_; }
+  // Whether it failed because the server could not be reached or went away.
+  bool Unreachable() const { return unreachable_; }
   // True once the location was found not to be TORVIK's store.
   bool Refused() const { return state_ == State::Refused; }
   int SchemaVersion();
@@ -138,6 +140,7 @@ class ResultStore {
   QString path_;
   std::unique_ptr<StoreConnection> connection_;
   QString error_;
+  bool unreachable_ = false;
   QString refusal_;  // why the location is not TORVIK's store, once found
   State state_ = State::Closed;
 };

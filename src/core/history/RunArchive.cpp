@@ -9,6 +9,8 @@ RunArchive::RunArchive(const QString& localPath, const QString& clientName)
 
 void RunArchive::UseSharedStore(const QString& url) {
   shared_.reset();
+  lastSendFailure_.clear();  // another server: its failure is news
+  adviceTold_.clear();
   if (!url.isEmpty()) shared_ = std::make_unique<ResultStore>(url, clientName_);
 }
 
@@ -34,7 +36,10 @@ SyncResult RunArchive::SendWaiting() {
   if (!shared_) return {};
   const SyncResult sync = SendWaitingRuns(local_, *shared_);
   if (!sync.error.isEmpty()) {
-    Tell(lastSendFailure_, sync.error, texts::CannotSend().arg(sync.waiting) + sync.error);
+    // A server away is one kind of failure, however it went (lost, then not
+    // reached); any other is known by its words.
+    const QString kind = sync.unreachable ? QStringLiteral("unreachable") : sync.error;
+    Tell(lastSendFailure_, kind, texts::CannotSend().arg(sync.waiting) + sync.error);
   } else if (!lastSendFailure_.isEmpty()) {
     lastSendFailure_.clear();
     if (notice_ && sync.sent > 0) notice_(texts::SentAfterAll().arg(sync.sent));

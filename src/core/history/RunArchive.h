@@ -43,7 +43,8 @@ class RunArchive {
   void SetNoticeHandler(std::function<void(const QString&)> notice) { notice_ = std::move(notice); }
 
   // The shared store at `url`, to which runs kept here are sent and from
-  // which reads are answered; empty: this PC's store only.
+  // which reads are answered; empty: this PC's store only. Its failures are
+  // news, whatever the one before said.
   void UseSharedStore(const QString& url);
   bool HasSharedStore() const { return shared_ != nullptr; }
 

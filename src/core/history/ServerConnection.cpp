@@ -35,6 +35,11 @@ bool ServerConnection::Transient(const QSqlError& error) const {
   return kTransientStates.contains(error.nativeErrorCode());
 }
 
+bool ServerConnection::Unreachable(const QSqlError& error) const {
+  const QString state = error.nativeErrorCode();
+  return error.type() == QSqlError::ConnectionError || state.startsWith(u"08") || state.startsWith(u"57P");
+}
+
 QString ServerConnection::Describe(const QSqlError& error) const {
   const QString state = error.nativeErrorCode();
   const QString text = error.text().simplified();
@@ -77,7 +82,7 @@ bool ServerConnection::Open(StoreFailure& failure) {
   db.setConnectOptions(options);
   // Not kept: a server that could not be reached is tried again next time.
   if (!db.open()) {
-    failure = {StoreConnection::Describe(db.lastError()), false};
+    failure = {StoreConnection::Describe(db.lastError()), false, true};
     return false;
   }
   if (!Recognise(failure)) {
@@ -130,7 +135,7 @@ bool ServerConnection::Recognise(StoreFailure& failure) {
       }
     } else if (q.lastError().nativeErrorCode() != kNoSuchTable) {
       // The server's trouble (a timeout, a connection lost), not the store's.
-      failure = {Describe(q.lastError()), false};
+      failure = {Describe(q.lastError()), false, Unreachable(q.lastError())};
       return false;
     }
   }
@@ -138,7 +143,7 @@ bool ServerConnection::Recognise(StoreFailure& failure) {
   // is there, and never tries a statement it has no right to.
   bool owner = false;
   if (const QSqlError error = MayChangeSchema(db, version > 0, owner); error.type() != QSqlError::NoError) {
-    failure = {Describe(error), false};
+    failure = {Describe(error), false, Unreachable(error)};
     return false;
   }
   if (!owner) return WorkAsMember(version, failure);
@@ -150,7 +155,7 @@ bool ServerConnection::Recognise(StoreFailure& failure) {
     return false;
   }
   if (error.type() != QSqlError::NoError) {
-    failure = {Describe(error), false};
+    failure = {Describe(error), false, Unreachable(error)};
     return false;
   }
   version_ = kStoreSchemaVersion;

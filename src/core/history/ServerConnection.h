@@ -31,6 +31,7 @@ class ServerConnection : public StoreConnection {
   void NoteFailure() override { askServer_ = true; }
   bool Transient(const QSqlError& error) const override;
   QString Describe(const QSqlError& error) const override;
+  bool Unreachable(const QSqlError& error) const override;
 
  private:
   bool Recognise(StoreFailure& failure);

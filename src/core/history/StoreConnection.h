@@ -22,6 +22,7 @@ namespace torvik {
 struct StoreFailure {
   QString reason;
   bool refused = false;
+  bool unreachable = false;  // the server could not be reached, or went away
 };
 
 class StoreConnection {
@@ -45,6 +46,8 @@ class StoreConnection {
   // `error` as a user reads it, with the location: a timeout, a lock or a
   // connection lost named as such.
   virtual QString Describe(const QSqlError& error) const;
+  // Whether `error` means the server could not be reached or went away.
+  virtual bool Unreachable(const QSqlError&) const { return false; }
 
   // The schema version of the open store: the program's own, or an older
   // server's that this connection may not upgrade; and the one it found

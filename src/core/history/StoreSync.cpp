@@ -12,6 +12,7 @@ SyncResult SendWaitingRuns(ResultStore& local, ResultStore& shared) {
   result.waiting = static_cast<int>(waiting.size());
   if (!shared.Receive(waiting, result.sent)) {
     result.error = shared.Error();
+    result.unreachable = shared.Unreachable();
     return result;
   }
   std::vector<int64_t> ids;

@@ -16,6 +16,7 @@ struct SyncResult {
   int sent = 0;     // new in the shared store
   int waiting = 0;  // still waiting here
   QString error;    // why not all were sent; empty when they were
+  bool unreachable = false;  // the shared store's server could not be reached or went away
 };
 
 SyncResult SendWaitingRuns(ResultStore& local, ResultStore& shared);

@@ -63,8 +63,9 @@ class RunArchiveTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // Kept here first, then sent once a round: the counts of each round, and
-  // the connection named for the server's views.
+  // Kept here first, then sent once a round: the counts of each round, a
+  // server away told once and its return told too, and the connection
+  // named for the server's views.
   void keptHereThenSentOncePerRound() {
     const QString url = FreshDatabase("fleet");
     if (url.isEmpty()) QSKIP(qPrintable(server_->Unavailable()));
@@ -84,6 +85,16 @@ class RunArchiveTest : public QObject {
     QCOMPARE(archive.SendWaiting().sent, 0);
     QCOMPARE(archive.Compared().RunCount(), 3);
     QVERIFY(notices.isEmpty());
+    // The server away for a while: told once; back: the waiting run goes, and that is told too.
+    QVERIFY(server_->Stop());
+    QVERIFY(archive.Keep(MemoryRun(0.047)));
+    QCOMPARE(archive.SendWaiting().waiting, 1);
+    QCOMPARE(archive.SendWaiting().waiting, 1);
+    QVERIFY(server_->Start());
+    QCOMPARE(archive.SendWaiting().sent, 1);
+    QCOMPARE(notices.size(), 2);
+    QVERIFY(notices[0].startsWith(texts::CannotSend().arg(1)));
+    QCOMPARE(notices[1], texts::SentAfterAll().arg(1));
     QSqlQuery named(server_->Connect(QStringLiteral("fleet"), QStringLiteral("named")));
     QVERIFY(named.exec(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE application_name = 'torvik desk-1'")));
     QVERIFY(named.next() && named.value(0).toInt() >= 1);

@@ -183,6 +183,69 @@ class ServerStoreTest : public QObject {
     QCOMPARE(shared.RunCount(), kMachines - 1);
   }
 
+  // Two kinds of role: the owner makes and upgrades the schema and may
+  // delete; a member adds and reads, works with an older schema as it is
+  // (saying what the owner runs) and never tries what it has no right to;
+  // on an empty database it says so instead of failing at a CREATE.
+  void ownersChangeMembersAddAndRead() {
+    QVERIFY(server_.CreateDatabase(QStringLiteral("roles")));
+    {
+      QSqlQuery q(Database("roles"));
+      for (const char* statement :
+           {"CREATE ROLE fleet_owner LOGIN", "CREATE ROLE fleet_member LOGIN",
+            "REVOKE ALL ON SCHEMA public FROM PUBLIC", "CREATE SCHEMA fleet AUTHORIZATION fleet_owner",
+            "ALTER DATABASE roles SET search_path = fleet", "GRANT USAGE ON SCHEMA fleet TO fleet_member",
+            "ALTER DEFAULT PRIVILEGES FOR ROLE fleet_owner IN SCHEMA fleet GRANT SELECT, INSERT ON TABLES TO "
+            "fleet_member",
+            "ALTER DEFAULT PRIVILEGES FOR ROLE fleet_owner IN SCHEMA fleet GRANT USAGE ON SEQUENCES TO fleet_member"}) {
+        QVERIFY2(q.exec(QLatin1String(statement)), statement);
+      }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("roles"));
+    const QString owner = server_.Url(QStringLiteral("roles"), QStringLiteral("fleet_owner"), QString());
+    const QString member = server_.Url(QStringLiteral("roles"), QStringLiteral("fleet_member"), QString());
+
+    ResultStore early(member);  // nothing made yet: the member says whose turn it is
+    QVERIFY(!early.Open() && !early.Refused());
+    QVERIFY2(early.Error().contains(QStringLiteral("--upgrade-store")) && !early.Error().contains(QStringLiteral("denied")),
+             qPrintable(early.Error()));
+
+    ResultStore made(owner);
+    QVERIFY2(made.Open(), qPrintable(made.Error()));
+    QCOMPARE(made.FoundVersion(), 0);
+    QVERIFY(made.MayDelete());
+    ResultStore adding(member);
+    QVERIFY2(adding.Record(CpuRun(1)), qPrintable(adding.Error()));
+    QVERIFY(!adding.MayDelete());
+    QVERIFY(!adding.Delete({adding.Runs(1).front().id}));
+    QCOMPARE(adding.RunCount(), 1);
+
+    // The schema one step older (as an older TORVIK made it): the member
+    // adds without what the newer step keeps, the owner upgrades it.
+    {
+      QSqlQuery q(Database("roles"));
+      QVERIFY(q.exec(QStringLiteral("SET ROLE fleet_owner")));
+      QVERIFY(q.exec(QStringLiteral("DROP INDEX fleet.runs_by_machine")));
+      QVERIFY(q.exec(QStringLiteral("ALTER TABLE fleet.runs DROP COLUMN host_name, DROP COLUMN machine_id")));
+      QVERIFY(q.exec(QStringLiteral("UPDATE fleet.torvik_schema SET version = 7")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("roles"));
+    ResultStore older(member);
+    StoredRun run = CpuRun(2);
+    run.hostName = QStringLiteral("node07");
+    QVERIFY2(older.Record(run), qPrintable(older.Error()));
+    QVERIFY2(older.Advice().contains(QStringLiteral("schema 7")) && older.Advice().contains(QStringLiteral("--upgrade-store")),
+             qPrintable(older.Advice()));
+    QCOMPARE(older.RunCount(), 2);
+    ResultStore upgrading(owner);
+    QVERIFY(upgrading.Open());
+    QCOMPARE(upgrading.FoundVersion(), 7);
+    QCOMPARE(upgrading.SchemaVersion(), kStoreSchemaVersion);
+    ResultStore current(member);
+    QVERIFY(current.Open() && current.Advice().isEmpty());
+    QVERIFY(upgrading.Delete({upgrading.Runs(1).front().id}));
+  }
+
   // A wrong password: told (and never shown), the runs wait here.
   void aWrongPasswordKeepsTheRunsWaiting() {
     {
