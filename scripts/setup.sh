@@ -3,7 +3,8 @@
 # Idempotent: packages already present are left alone. Uses sudo only when not root.
 #   scripts/setup.sh           what building and running needs
 #   scripts/setup.sh --tests   and what only the tests and benches need (a PostgreSQL server
-#                              they start themselves in a scratch folder)
+#                              they start themselves in a scratch folder, openssl for its
+#                              certificates)
 set -euo pipefail
 
 packages=(
@@ -16,7 +17,7 @@ packages=(
   dpkg-dev appstream desktop-file-utils man-db lintian
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(postgresql)
+  packages+=(postgresql openssl)
 fi
 
 missing=()
