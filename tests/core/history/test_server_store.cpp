@@ -145,6 +145,10 @@ class ServerStoreTest : public QObject {
     QVERIFY2(sync.error.isEmpty(), qPrintable(sync.error));
     QCOMPARE(sync.sent, 1);
     QCOMPARE(shared.RunCount(), 3);
+    // A run deleted on the shared store is never sent again from its PC.
+    QVERIFY(shared.Delete({shared.Runs(1).front().id}));
+    QCOMPARE(SendWaitingRuns(local, shared).sent, 0);
+    QCOMPARE(shared.RunCount(), 2);
   }
 
   // 50 machines sending at once, each a `torvik --sync` with a store of its
