@@ -18,13 +18,15 @@ SharedStoreDialog::SharedStoreDialog(BackgroundArchive& archive, QWidget* parent
       new QLabel(tr("複数の PC の計測結果を集める PostgreSQL の URL です。パスワードは書かず、~/.pgpass "
                     "か PGPASSWORD で渡します。空にすると、この PC だけに保存します。"));
   about->setWordWrap(true);
-  url_ = new QLineEdit(SharedStoreUrl());
+  // A URL the settings hold with a password in it is not shown again.
+  const QString kept = SharedStoreUrl();
+  url_ = new QLineEdit(PasswordRefusal(kept).isEmpty() ? kept : QString());
   url_->setObjectName(QStringLiteral("SharedUrl"));
   url_->setPlaceholderText(QStringLiteral("postgresql://bench@db.example/torvik"));
   url_->setMinimumWidth(420);
   auto* urlLabel = new QLabel(tr("&URL:"));
   urlLabel->setBuddy(url_);
-  status_ = new QLabel;
+  status_ = new QLabel(PasswordRefusal(kept).isEmpty() ? QString() : Refusal(kept));
   status_->setWordWrap(true);
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* buttons = new QDialogButtonBox;
