@@ -41,12 +41,22 @@ QString ClientNameOf(SettingsStore& settings) {
 }
 
 QString SharedUrlInSettings(QString& refusal) {
-  const QString url = SharedStoreUrl();
-  if (const QString why = PasswordRefusal(url); !why.isEmpty()) {
-    refusal = QStringLiteral("%1 [Store] Url: %2").arg(UserSettingsFile(), why);
-    return {};
+  bool wrongType = false;
+  const QString url = SharedStoreUrl(&wrongType);
+  // Checked as --store is: a value that is no PostgreSQL URL is never taken
+  // for a file's path, nor one with a password passed on.
+  QString why;
+  if (wrongType) {
+    why = QStringLiteral("not one URL (a list? a comma must be quoted)");
+  } else if (!url.isEmpty() && !IsServerUrl(url)) {
+    why = QStringLiteral("not a PostgreSQL URL (postgresql://user@host:port/database)");
+  } else if (!url.isEmpty()) {
+    why = PasswordRefusal(url);
+    if (why.isEmpty()) why = ParseServerUrl(url).error;
   }
-  return url;
+  if (why.isEmpty()) return url;
+  refusal = QStringLiteral("%1 [Store] Url: %2").arg(UserSettingsFile(), why);
+  return {};
 }
 
 QString SharedUrlOf(const CommandLine& command, QString& refusal) {

@@ -27,8 +27,9 @@ std::unique_ptr<TestPathRules> MachineRules();
 // how this PC's connections name themselves on a shared server.
 QString ClientNameOf(SettingsStore& settings);
 
-// The settings' shared store; empty for none, and for one whose URL holds
-// a password: `refusal` then says why it is not used.
+// The settings' shared store; empty for none, and for one that is no
+// usable PostgreSQL URL or holds a password: `refusal` then says why it is
+// not used (the runs wait here).
 QString SharedUrlInSettings(QString& refusal);
 // The shared store: --store's (already refused when it holds a password),
 // else the settings'; empty for none.

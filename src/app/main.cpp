@@ -56,11 +56,13 @@ int RunWindow() {
 }
 
 int RunCommandLine(const CommandLine& command) {
+  // The settings' shared store, when it cannot be used: a run goes on and
+  // keeps its runs here, waiting; a verb of the store stops.
   QString refusal;
   const QString sharedUrl = SharedUrlOf(command, refusal);
   if (!refusal.isEmpty()) {
     std::fprintf(stderr, "torvik: %s\n", refusal.toLocal8Bit().constData());
-    return kExitRefused;
+    if (command.action != CommandLine::Action::Run) return kExitRefused;
   }
   if (command.action == CommandLine::Action::Run) {
     if (command.run.requireSent && sharedUrl.isEmpty()) {

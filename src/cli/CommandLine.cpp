@@ -148,6 +148,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       return Usage(QStringLiteral("--store takes a PostgreSQL URL: postgresql://user@host:port/database"));
     }
     if (const QString refusal = PasswordRefusal(result.storeUrl); !refusal.isEmpty()) return Usage(refusal);
+    if (const QString error = ParseServerUrl(result.storeUrl).error; !error.isEmpty()) return Usage(error);
   }
   if (!parser.isSet(run)) {
     for (const QCommandLineOption* option : {&dir, &repeat, &output, &report, &quiet, &noRecord, &requireSent}) {

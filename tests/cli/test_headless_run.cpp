@@ -186,8 +186,9 @@ class HeadlessRunTest : public QObject {
                                                << "HDD情報が取得できません。計測を中止します。" << QByteArray();
     QTest::newRow("a usage error") << QStringList{"--run", "cpu", "--repeat", "0"} << "--repeat" << QByteArray();
     QTest::newRow("a password in the settings' shared store")
-        << QStringList{"--run", "cpu"} << "~/.pgpass"
-        << QByteArray("[Store]\nUrl=postgresql://bench@/torvik?password=s3cr3t\n");
+        << QStringList{"--history"} << "~/.pgpass" << QByteArray("[Store]\nUrl=postgresql://bench@/torvik?password=s3cr3t\n");
+    QTest::newRow("a settings' shared store that is no URL")
+        << QStringList{"--sync"} << "not a PostgreSQL URL" << QByteArray("[Store]\nUrl=db.example/torvik\n");
   }
   void refusalsRunNothing() {
     QFETCH(QStringList, arguments);
@@ -500,6 +501,32 @@ class HeadlessRunTest : public QObject {
                     home.path())
                  .exitCode,
              2);
+  }
+
+  // A settings' shared store that is no URL (a typo, a path): the run goes
+  // on and waits here, told in one line; nothing is made where it points.
+  void aSharedStoreUrlThatIsNoUrlMakesNothing() {
+    ScratchDirectory directory;
+    QTemporaryDir home, config, cwd;
+    QVERIFY(QDir(config.path()).mkpath(QStringLiteral("Varn")));
+    QFile settings(config.path() + QStringLiteral("/Varn/TORVIK.conf"));
+    QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write("[Store]\nUrl=postgres:/bench@/torvik\n") > 0);
+    settings.close();
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(cwd.path());
+    process.start(QStringLiteral(TORVIK_BINARY), {"--run", "memory", "--dir", directory.Path(), "--quiet"});
+    QVERIFY(process.waitForFinished(120'000));
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(process.readAllStandardError().contains("not a PostgreSQL URL"));
+    QCOMPARE(QDir(cwd.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+    const QJsonArray runs =
+        QJsonDocument::fromJson(Torvik({"--history", "--format", "json"}, {}, home.path(), home.path()).out).array();
+    QCOMPARE(runs.size(), 1);  // kept here, waiting
   }
 
   // A Wayland terminal without X: what draws nothing runs offscreen.

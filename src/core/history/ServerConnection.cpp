@@ -22,11 +22,6 @@ const auto kNoSuchTable = QStringLiteral("42P01");
 
 }  // namespace
 
-QString ConninfoValue(const QString& value) {
-  QString quoted = value;
-  quoted.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
-  return u'\'' + quoted + u'\'';
-}
 
 ServerConnection::ServerConnection(const QString& url, const QString& clientName)
     : StoreConnection(ShownLocation(url)), url_(url), clientName_(clientName) {}

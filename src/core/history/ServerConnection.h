@@ -50,7 +50,4 @@ class ServerConnection : public StoreConnection {
   bool askServer_ = false;  // a failure: is the server still there?
 };
 
-// libpq's connection parameter `value` quoted for a conninfo string.
-QString ConninfoValue(const QString& value);
-
 }  // namespace torvik

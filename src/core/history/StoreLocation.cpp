@@ -1,5 +1,6 @@
 #include "core/history/StoreLocation.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -27,29 +28,52 @@ ServerAddress ParseServerUrl(const QString& url) {
     return address;
   }
   QStringList options;
-  bool timeout = false, serverOptions = false;
+  bool timeout = false;
+  QString serverOptions;
   for (const auto& [key, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded)) {
+    // libpq's keywords are lower-case words; anything else is not passed on.
+    static const QRegularExpression keyword(QStringLiteral("^[a-z_]+$"));
+    if (!keyword.match(key).hasMatch()) {
+      address.error = QStringLiteral("%1: '%2' is no connection parameter").arg(ShownLocation(url), key.left(40));
+      return address;
+    }
+    if (value.contains(u';')) {  // Qt's driver takes it for a separator, even quoted
+      address.error = QStringLiteral("%1: a parameter with ';' cannot be passed on").arg(ShownLocation(url));
+      return address;
+    }
     if (key == u"host") {
       address.host = value;  // a socket folder
     } else if (key == u"port") {
-      address.port = value.toInt();
-    } else {
-      if (value.contains(u';') || key.contains(u';')) {
-        address.error = QStringLiteral("%1: a parameter with ';' cannot be passed on").arg(ShownLocation(url));
+      bool number = false;
+      address.port = value.toInt(&number);
+      if (!number || address.port < 1 || address.port > 65535) {
+        address.error = QStringLiteral("%1: '%2' is no port").arg(ShownLocation(url), value.left(40));
         return address;
       }
-      options << key + u'=' + value;
+    } else if (key == u"options") {
+      serverOptions = value;
+    } else {
+      // Quoted: a space in a value never starts another keyword.
+      options << key + u'=' + ConninfoValue(value);
       timeout = timeout || key == u"connect_timeout";
-      serverOptions = serverOptions || key == u"options";
     }
   }
   // A server that does not answer is given up after a few seconds, and a
-  // statement it does not finish after ten: the run is kept locally all the
-  // same and waits.
+  // statement it does not finish after ten, whatever else the server is
+  // told: the run is kept locally all the same and waits.
   if (!timeout) options << QStringLiteral("connect_timeout=5");
-  if (!serverOptions) options << QStringLiteral("options='-c statement_timeout=10000'");
+  if (!serverOptions.contains(QStringLiteral("statement_timeout"))) {
+    serverOptions = (serverOptions + QStringLiteral(" -c statement_timeout=10000")).trimmed();
+  }
+  options << QStringLiteral("options=") + ConninfoValue(serverOptions);
   address.options = options.join(u';');
   return address;
+}
+
+QString ConninfoValue(const QString& value) {
+  QString quoted = value;
+  quoted.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
+  return u'\'' + quoted + u'\'';
 }
 
 namespace {

@@ -14,15 +14,21 @@ namespace torvik {
 // True for "postgresql://..." and "postgres://...".
 bool IsServerUrl(const QString& location);
 
+// libpq's connection parameter `value` quoted for a conninfo string.
+QString ConninfoValue(const QString& value);
+
 struct ServerAddress {
   QString host;      // a name, an address, or a socket folder ("/run/postgresql"); empty: libpq's default
   int port = -1;     // -1: libpq's default
   QString user, password, database;
-  QString options;   // the other parameters, as Qt's driver takes them: "sslmode=verify-full;connect_timeout=5"
+  QString options;   // the other parameters, quoted, as Qt's driver takes them: "sslmode='verify-full';..."
   QString error;     // why the URL cannot be used; empty when it can
 };
 
-// A libpq URI; connect_timeout is 5 seconds unless the URL says otherwise.
+// A libpq URI; connect_timeout is 5 seconds unless the URL says otherwise,
+// and the server's statement_timeout 10 seconds unless its `options` set
+// one (other options are kept). A parameter that is no libpq keyword, a
+// port that is no port, or a ';' in a value is refused.
 ServerAddress ParseServerUrl(const QString& url);
 
 // The location as messages may show it: a URL without a password, in its

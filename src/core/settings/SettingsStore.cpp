@@ -71,10 +71,14 @@ void UserSettingsStore::Write(const QString& name, const QString& value) {
   KeepPrivateWhenItNamesAStore(path_);
 }
 
-QString SharedStoreUrl() {
+QString SharedStoreUrl(bool* wrongType) {
+  if (wrongType != nullptr) *wrongType = false;
   if (!Readable(FileOf({}))) return {};
   const QVariant value = OpenFile({})->value(settings::kStoreUrl);
-  return value.typeId() == QMetaType::QString ? value.toString().trimmed() : QString();
+  if (!value.isValid()) return {};
+  if (value.typeId() == QMetaType::QString) return value.toString().trimmed();
+  if (wrongType != nullptr) *wrongType = true;
+  return {};
 }
 
 bool SetSharedStoreUrl(const QString& url) {

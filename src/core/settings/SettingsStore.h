@@ -56,8 +56,9 @@ QString DefaultTestPath();
 QString UserSettingsFile();
 
 // The shared results store's URL from the user's settings file (group
-// Store, key Url); empty when none is set or the file cannot be read.
-QString SharedStoreUrl();
+// Store, key Url); empty when none is set or the file cannot be read, and
+// when it is not a plain string (`wrongType` then says so).
+QString SharedStoreUrl(bool* wrongType = nullptr);
 // Keeps `url` there (removes the key for an empty one); false when the
 // file cannot be written or is not a regular file. A file that holds a
 // [Store] group is readable by its owner alone (0600): a server's address
