@@ -229,6 +229,12 @@ class HeadlessRunTest : public QObject {
     QCOMPARE(first.out, QByteArray("1 件を読み込みました。0 件は記録済みです。0 件は読み込めませんでした。\n"));
     const Outcome again = Torvik({"--import", sheetPath}, {}, home.path());
     QCOMPARE(again.out, QByteArray("0 件を読み込みました。1 件は記録済みです。0 件は読み込めませんでした。\n"));
+    // A store that fails takes nothing, and says so (no counts that look like a result).
+    const QString away = QStringLiteral("postgresql://bench@/torvik?host=") + home.path() + QStringLiteral("/nowhere");
+    const Outcome failed = Torvik({"--import", sheetPath, "--store", away}, {}, home.path());
+    QCOMPARE(failed.exitCode, 1);
+    QVERIFY(failed.out.isEmpty());
+    QVERIFY(failed.err.contains("nowhere"));
     const Outcome history = Torvik({"--history", "--format", "json"}, {}, home.path());
     QCOMPARE(history.exitCode, 0);
     const QJsonArray runs = QJsonDocument::fromJson(history.out).array();

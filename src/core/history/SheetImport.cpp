@@ -77,8 +77,9 @@ ImportSummary ImportSheetFiles(ResultStore& store, const QStringList& files, con
     }
     ImportCounts counts;
     if (!store.Import(sheet->runs, counts)) {
+      // The blocks were read; the store did not keep them: its failure says so.
       summary.problems << store.Error();
-      summary.unreadable += static_cast<int>(sheet->runs.size()) + sheet->unreadable;
+      summary.unreadable += sheet->unreadable;
       continue;
     }
     summary.imported += counts.imported;
