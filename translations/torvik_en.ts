@@ -148,6 +148,10 @@
         <source>この PC に残っていた計測結果 %1 件を共有の計測結果に送りました。</source>
         <translation>The %1 run(s) that waited on this PC have reached the shared results store.</translation>
     </message>
+    <message>
+        <source>共有の計測結果が受け取らなかった計測結果 %1 件は、送らずにこの PC に残しました: </source>
+        <translation>The shared results store would not take %1 run(s); they stay on this PC, set aside: </translation>
+    </message>
 </context>
 <context>
     <name>SettingsStore</name>

@@ -140,7 +140,7 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
     for (const RunRecord& run : groupRuns) kept = archive_->Keep(run) && kept;
     if (kept) {
       const SyncResult sync = archive_->SendWaiting();
-      sent = archive_->HasSharedStore() && sync.error.isEmpty() && sync.waiting == 0;
+      sent = archive_->HasSharedStore() && sync.error.isEmpty() && sync.waiting == 0 && sync.setAside.isEmpty();
     }
   }
   // The measured result is never lost: a file that cannot take it gives it

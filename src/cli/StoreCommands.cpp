@@ -163,18 +163,30 @@ QJsonObject SideObject(const std::vector<StoredRun>& side) {
 int SyncStores(RunArchive& archive, OutputFormat format) {
   const SyncResult sync = archive.SendWaiting();
   const bool failed = !sync.error.isEmpty();
+  // Every run set aside so far, each with why: they go no more on their own.
+  const std::vector<StoredRun> setAside = archive.Local().SetAsideRuns();
   if (format == OutputFormat::Json) {
+    QJsonArray aside;
+    for (const StoredRun& run : setAside) aside.append(QJsonObject{{"id", double(run.id)}, {"reason", run.sendProblem}});
     Print(QJsonDocument(QJsonObject{{"sent", sync.sent},
                                     {"waiting", sync.waiting},
                                     {"failed", failed ? sync.waiting : 0},
+                                    {"set_aside", aside},
                                     {"reason", failed ? QJsonValue(sync.error) : QJsonValue()}})
               .toJson(QJsonDocument::Indented));
   } else {
-    Print(QStringLiteral("%1 run(s) sent, %2 waiting\n").arg(sync.sent).arg(sync.waiting).toUtf8());
+    Print(QStringLiteral("%1 run(s) sent, %2 waiting, %3 set aside\n")
+              .arg(sync.sent)
+              .arg(sync.waiting)
+              .arg(setAside.size())
+              .toUtf8());
   }
-  if (!failed) return 0;
-  std::fprintf(stderr, "torvik: %s\n", sync.error.toLocal8Bit().constData());
-  return kFailed;
+  for (const StoredRun& run : setAside) {
+    std::fprintf(stderr, "torvik: run %lld set aside, the shared store would not take it: %s\n",
+                 static_cast<long long>(run.id), OneLine(run.sendProblem).toLocal8Bit().constData());
+  }
+  if (failed) std::fprintf(stderr, "torvik: %s\n", sync.error.toLocal8Bit().constData());
+  return failed || !sync.setAside.isEmpty() ? kFailed : 0;
 }
 
 int UpgradeStore(ResultStore& shared) {

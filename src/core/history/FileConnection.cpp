@@ -35,6 +35,16 @@ bool FileConnection::Transient(const QSqlError& error) const {
   return code == kSqliteBusy || code == kSqliteLocked;
 }
 
+StoreConnection::InsertFailure FileConnection::Classify(const QSqlError& error) const {
+  constexpr int kConstraint = 19, kTooBig = 18, kMismatch = 20;
+  const int code = error.nativeErrorCode().toInt() & 0xff;
+  if (code == kConstraint) {
+    return error.databaseText().contains(QStringLiteral("UNIQUE")) ? InsertFailure::AlreadyThere
+                                                                    : InsertFailure::RefusedContent;
+  }
+  return code == kTooBig || code == kMismatch ? InsertFailure::RefusedContent : InsertFailure::Other;
+}
+
 QString FileConnection::Describe(const QSqlError& error) const {
   if (Transient(error)) {
     return QStringLiteral("%1 is busy with another copy of TORVIK (%2 s waited): %3")

@@ -20,6 +20,7 @@ class FileConnection : public StoreConnection {
   bool Open(StoreFailure& failure) override;
   bool Transient(const QSqlError& error) const override;
   QString Describe(const QSqlError& error) const override;
+  InsertFailure Classify(const QSqlError& error) const override;
 
  private:
   // Builds a new store under a temporary name and puts it at the path.

@@ -248,12 +248,70 @@ bool ResultStore::Import(const std::vector<StoredRun>& runs, ImportCounts& count
   return InsertNew(runs, "sheet_key", &StoredRun::sheetKey, false, counts);
 }
 
-bool ResultStore::Receive(const std::vector<StoredRun>& runs, int& received) {
-  // A run sent before is kept once; the shared store sends nothing on.
-  ImportCounts counts;
-  const bool written = InsertNew(runs, "uuid", &StoredRun::uuid, true, counts);
-  received = counts.imported;
+bool ResultStore::Receive(const std::vector<StoredRun>& runs, ReceiveCounts& counts) {
+  counts = {};
+  if (!Open()) return false;
+  const bool written = Write([&](Statements& s) -> QSqlError {
+    counts = {};  // a busy store's first try counted for nothing
+    QSqlError error;
+    QSqlQuery* known = s.Prepare(QStringLiteral("SELECT 1 FROM runs WHERE uuid = ?"), error);
+    if (known == nullptr) return error;
+    for (const StoredRun& run : runs) {
+      known->addBindValue(run.uuid);
+      if (!known->exec()) return known->lastError();
+      const bool present = known->next();
+      known->finish();  // no read stays open across a write
+      if (present) {
+        counts.present.push_back(run.id);
+        continue;
+      }
+      // Each run on its own: one the store will not take is undone alone.
+      if (error = s.Run(QStringLiteral("SAVEPOINT one_run")); error.type() != QSqlError::NoError) return error;
+      StoredRun kept = run;
+      kept.sent = true;  // the shared store sends nothing on
+      kept.sendProblem.clear();
+      const QSqlError inserted = InsertRun(s, kept);
+      if (inserted.type() == QSqlError::NoError) {
+        if (error = s.Run(QStringLiteral("RELEASE SAVEPOINT one_run")); error.type() != QSqlError::NoError) return error;
+        counts.received.push_back(run.id);
+        continue;
+      }
+      if (error = s.Run(QStringLiteral("ROLLBACK TO SAVEPOINT one_run")); error.type() != QSqlError::NoError) {
+        return error;
+      }
+      switch (connection_->Classify(inserted)) {
+        case StoreConnection::InsertFailure::AlreadyThere: counts.present.push_back(run.id); break;
+        case StoreConnection::InsertFailure::RefusedContent:
+          counts.refused.emplace_back(run.id, connection_->Describe(inserted));
+          break;
+        case StoreConnection::InsertFailure::Other: return inserted;
+      }
+    }
+    return QSqlError();
+  });
+  if (!written) counts = {};
   return written;
+}
+
+bool ResultStore::SetAside(const std::vector<std::pair<int64_t, QString>>& runs) {
+  if (!Open()) return false;
+  if (runs.empty()) return true;
+  return Write([&](Statements& s) {
+    QSqlError error;
+    QSqlQuery* q = s.Prepare(QStringLiteral("UPDATE runs SET sent = 2, send_problem = ? WHERE id = ?"), error);
+    if (q == nullptr) return error;
+    for (const auto& [id, why] : runs) {
+      q->addBindValue(why.left(1'000));
+      q->addBindValue(qlonglong(id));
+      if (!q->exec()) return q->lastError();
+    }
+    return QSqlError();
+  });
+}
+
+std::vector<StoredRun> ResultStore::SetAsideRuns() {
+  if (!Open()) return {};
+  return ReadRuns(QStringLiteral("WHERE sent = 2"), {}, kNewestFirst);
 }
 
 int ResultStore::RunCount(const RunFilter& filter) {

@@ -32,6 +32,13 @@ struct ImportCounts {
   int duplicates = 0;  // already in the store
 };
 
+// What a shared store did with the runs sent to it, by their ids here.
+struct ReceiveCounts {
+  std::vector<int64_t> received;                           // kept now
+  std::vector<int64_t> present;                            // there already (their uuid, or their sheet's key)
+  std::vector<std::pair<int64_t, QString>> refused;        // not taken for what they hold: why
+};
+
 // Which runs a list shows; an empty field (a PC name not given) does not
 // filter.
 struct RunFilter {
@@ -103,12 +110,19 @@ class ResultStore {
   // The runs kept here that have not reached the shared store, oldest
   // first, with their tests.
   std::vector<StoredRun> Unsent();
-  // The shared store's side of sending: keeps in one transaction the runs
-  // whose uuid it does not have yet (a run sent twice is kept once);
-  // `received` counts the new ones. A failure keeps none.
-  bool Receive(const std::vector<StoredRun>& runs, int& received);
+  // The shared store's side of sending, in one transaction: a run whose
+  // uuid or sheet key it has is there already (a run sent twice is kept
+  // once); one it will not take for what it holds is refused on its own
+  // (a savepoint each), never holding back the runs behind it; the others
+  // are kept. A failure of the store or the connection keeps none.
+  bool Receive(const std::vector<StoredRun>& runs, ReceiveCounts& counts);
   // Marks runs kept here as having reached the shared store.
   bool MarkSent(const std::vector<int64_t>& ids);
+  // Sets aside runs kept here that the shared store would not take, each
+  // with why: they are sent no more.
+  bool SetAside(const std::vector<std::pair<int64_t, QString>>& runs);
+  // The runs set aside here, newest first, without their tests.
+  std::vector<StoredRun> SetAsideRuns();
   // Deletes the runs and their tests.
   bool Delete(const std::vector<int64_t>& ids);
 

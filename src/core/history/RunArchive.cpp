@@ -44,6 +44,10 @@ SyncResult RunArchive::SendWaiting() {
     lastSendFailure_.clear();
     if (notice_ && sync.sent > 0) notice_(texts::SentAfterAll().arg(sync.sent));
   }
+  if (!sync.setAside.isEmpty()) {
+    Tell(lastSetAside_, sync.setAside.front(),
+         texts::SetAside().arg(sync.setAside.size()) + sync.setAside.front());
+  }
   if (const QString& advice = shared_->Advice(); !advice.isEmpty()) Tell(adviceTold_, advice, advice);
   return sync;
 }

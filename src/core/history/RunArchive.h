@@ -28,6 +28,10 @@ inline QString CannotSend() {
   return QCoreApplication::translate(
       "RunArchive", "共有の計測結果に送れません。%1 件はこの PC に残り、次の計測か torvik --sync で送られます: ");
 }
+inline QString SetAside() {
+  return QCoreApplication::translate(
+      "RunArchive", "共有の計測結果が受け取らなかった計測結果 %1 件は、送らずにこの PC に残しました: ");
+}
 inline QString SentAfterAll() {
   return QCoreApplication::translate("RunArchive", "この PC に残っていた計測結果 %1 件を共有の計測結果に送りました。");
 }
@@ -71,7 +75,7 @@ class RunArchive {
   std::unique_ptr<ResultStore> shared_;
   QString clientName_;
   std::function<void(const QString&)> notice_;
-  QString lastRecordFailure_, lastSendFailure_, adviceTold_;
+  QString lastRecordFailure_, lastSendFailure_, lastSetAside_, adviceTold_;
 };
 
 }  // namespace torvik

@@ -15,9 +15,19 @@ template <typename T>
 std::optional<T> OptionalOf(const QVariant& value) {
   return value.isNull() ? std::nullopt : std::optional<T>(value.value<T>());
 }
-QVariant OrNull(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); }
+// The longest text a column keeps: a name, a processor's, a path.
+constexpr qsizetype kMaxText = 4'096;
+
+// A text as it may leave for any store: no NUL (which a server's statement
+// text would end at), bounded.
+QString Safe(const QString& text) {
+  QString safe = text.left(kMaxText);
+  safe.replace(QChar(u'\0'), QChar(0xFFFD));
+  return safe;
+}
+QVariant OrNull(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(Safe(text)); }
 // Text columns are never null: an empty text is stored as such.
-QVariant Text(const QString& text) { return QVariant(text.isNull() ? QStringLiteral("") : text); }
+QVariant Text(const QString& text) { return QVariant(text.isNull() ? QStringLiteral("") : Safe(text)); }
 
 using RunColumn = Column<StoredRun>;
 using TestColumn = Column<StoredTest>;
@@ -100,9 +110,11 @@ const RunColumn kRunColumns[] = {
                                                           : r.uuid);
                        },
                        [](StoredRun& r, const QVariant& v) { r.uuid = v.toString(); }}),
-    // Null: kept before there was a shared store, never to be sent.
-    Since(5, RunColumn{"sent", [](const StoredRun& r) { return QVariant(r.sent ? 1 : 0); },
-                       [](StoredRun& r, const QVariant& v) { r.sent = v.isNull() || v.toInt() != 0; }}),
+    // 1: sent; 0: waiting; 2: set aside (the shared store would not take
+    // it); null: kept before there was a shared store, never to be sent.
+    Since(5, RunColumn{"sent",
+                       [](const StoredRun& r) { return QVariant(r.sent ? 1 : r.sendProblem.isEmpty() ? 0 : 2); },
+                       [](StoredRun& r, const QVariant& v) { r.sent = v.isNull() || v.toInt() == 1; }}),
     Since(4, ValueTextColumn<&FactValues::startedAt>("started_at")),
     Since(4, ValueTextColumn<&FactValues::processorName>("processor_name")),
     Since(4, ValueColumn<&FactValues::clockMhz>("clock_mhz")),
@@ -118,10 +130,11 @@ const RunColumn kRunColumns[] = {
     Since(4, ValueTextColumn<&FactValues::displayAdapter>("display_adapter")),
     Since(8, OptionalTextColumn<&StoredRun::hostName>("host_name")),
     Since(8, OptionalTextColumn<&StoredRun::machineId>("machine_id")),
+    Since(9, OptionalTextColumn<&StoredRun::sendProblem>("send_problem")),
 };
 
 const TestColumn kTestColumns[] = {
-    {"test", [](const StoredTest& t) { return QVariant(t.test); },
+    {"test", [](const StoredTest& t) { return QVariant(Safe(t.test)); },
      [](StoredTest& t, const QVariant& v) { t.test = v.toString(); }},
     {"tenths", [](const StoredTest& t) { return QVariant(qlonglong(t.tenths)); },
      [](StoredTest& t, const QVariant& v) { t.tenths = v.toLongLong(); }},

@@ -126,8 +126,12 @@ constexpr SchemaStatement kStep8[] = {
     Same("CREATE INDEX runs_by_machine ON runs(machine_id, sort_time DESC, id DESC)"),
 };
 
-constexpr std::span<const SchemaStatement> kSteps[] = {kStep1, kStep2, kStep3, kStep4,
-                                                       kStep5, kStep6, kStep7, kStep8};
+// 9: on this PC, why the shared store would not take a run (its `sent`
+// then 2): it is set aside, never blocking the runs behind it.
+constexpr SchemaStatement kStep9[] = {Same("ALTER TABLE runs ADD COLUMN send_problem TEXT")};
+
+constexpr std::span<const SchemaStatement> kSteps[] = {kStep1, kStep2, kStep3, kStep4, kStep5,
+                                                       kStep6, kStep7, kStep8, kStep9};
 static_assert(std::size(kSteps) == kStoreSchemaVersion, "one step per schema version");
 
 }  // namespace

@@ -35,6 +35,14 @@ bool ServerConnection::Unreachable(const QSqlError& error) const {
   return error.type() == QSqlError::ConnectionError || state.startsWith(u"08") || state.startsWith(u"57P");
 }
 
+StoreConnection::InsertFailure ServerConnection::Classify(const QSqlError& error) const {
+  const QString state = error.nativeErrorCode();
+  if (state == u"23505") return InsertFailure::AlreadyThere;  // its uuid, or its sheet's key
+  // A data exception, or another constraint the row breaks.
+  if (state.startsWith(u"22") || state.startsWith(u"23")) return InsertFailure::RefusedContent;
+  return InsertFailure::Other;
+}
+
 QString ServerConnection::Describe(const QSqlError& error) const {
   const QString state = error.nativeErrorCode();
   const QString text = error.text().simplified();

@@ -32,6 +32,7 @@ class ServerConnection : public StoreConnection {
   bool Transient(const QSqlError& error) const override;
   QString Describe(const QSqlError& error) const override;
   bool Unreachable(const QSqlError& error) const override;
+  InsertFailure Classify(const QSqlError& error) const override;
 
  private:
   bool Recognise(StoreFailure& failure);

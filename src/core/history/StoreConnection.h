@@ -48,6 +48,11 @@ class StoreConnection {
   virtual QString Describe(const QSqlError& error) const;
   // Whether `error` means the server could not be reached or went away.
   virtual bool Unreachable(const QSqlError&) const { return false; }
+  // What a failed insert of one run says of it: the store has it already
+  // (by the key it keeps runs once by), the store will not take what it
+  // holds, or neither (the store's or the connection's trouble).
+  enum class InsertFailure { AlreadyThere, RefusedContent, Other };
+  virtual InsertFailure Classify(const QSqlError& error) const = 0;
 
   // The schema version of the open store: the program's own, or an older
   // server's that this connection may not upgrade; and the one it found

@@ -10,18 +10,21 @@ SyncResult SendWaitingRuns(ResultStore& local, ResultStore& shared) {
     return result;
   }
   result.waiting = static_cast<int>(waiting.size());
-  if (!shared.Receive(waiting, result.sent)) {
+  ReceiveCounts counts;
+  if (!shared.Receive(waiting, counts)) {
     result.error = shared.Error();
     result.unreachable = shared.Unreachable();
     return result;
   }
-  std::vector<int64_t> ids;
-  for (const StoredRun& run : waiting) ids.push_back(run.id);
+  result.sent = static_cast<int>(counts.received.size());
+  std::vector<int64_t> ids = counts.received;
+  ids.insert(ids.end(), counts.present.begin(), counts.present.end());
   // Not marked: sent again next time, and kept once all the same.
-  if (!local.MarkSent(ids)) {
+  if (!local.MarkSent(ids) || !local.SetAside(counts.refused)) {
     result.error = local.Error();
     return result;
   }
+  for (const auto& [id, why] : counts.refused) result.setAside << why;
   result.waiting = 0;
   return result;
 }

@@ -46,6 +46,7 @@ struct StoredRun {
   QString series;     // the repetitions of one command share it; empty for a window's run and a sheet
   QString uuid;       // the run's identity in every store; made when it is first kept
   bool sent = false;  // kept here, it has reached the shared store (or was kept before there was one)
+  QString sendProblem;  // kept here, the shared store would not take it: why (it is sent no more)
   FactValues values;  // the facts above as values, as the store keeps them
   std::vector<StoredTest> tests;
 

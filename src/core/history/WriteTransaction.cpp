@@ -8,10 +8,13 @@ constexpr int kWriteAttempts = 3;
 }  // namespace
 
 QSqlQuery* Statements::Prepare(const QString& statement, QSqlError& error) {
-  QSqlQuery& query = prepared_.emplace_back(db_);
-  if (query.prepare(statement)) return &query;
-  error = query.lastError();
-  return nullptr;
+  if (const auto known = prepared_.find(statement); known != prepared_.end()) return &known->second;
+  QSqlQuery query(db_);
+  if (!query.prepare(statement)) {
+    error = query.lastError();
+    return nullptr;
+  }
+  return &prepared_.emplace(statement, std::move(query)).first->second;
 }
 
 QSqlError Statements::Run(const QString& statement) {

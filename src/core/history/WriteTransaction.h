@@ -11,7 +11,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <functional>
-#include <list>
+#include <map>
 
 #include "core/history/StoreConnection.h"
 
@@ -21,8 +21,9 @@ class Statements {
  public:
   explicit Statements(QSqlDatabase db) : db_(std::move(db)) {}
 
-  // `statement` prepared for the transaction; null (and `error`) when the
-  // store would not prepare it.
+  // `statement` prepared for the transaction, once however often it is
+  // asked for (a query of many runs keeps one per text, not one per run);
+  // null (and `error`) when the store would not prepare it.
   QSqlQuery* Prepare(const QString& statement, QSqlError& error);
   // Runs a statement without values; its error, or none.
   QSqlError Run(const QString& statement);
@@ -30,7 +31,7 @@ class Statements {
 
  private:
   QSqlDatabase db_;
-  std::list<QSqlQuery> prepared_;
+  std::map<QString, QSqlQuery> prepared_;
 };
 
 // Runs `body` in one write transaction on `connection` (open): the error
