@@ -5,4 +5,6 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh --tests
 scripts/build.sh
 cd build
-ctest --output-on-failure --timeout 900
+# Side by side on every core (the tests that need the screen or a quiet
+# machine say so in tests/CMakeLists.txt).
+ctest --output-on-failure --timeout 900 -j "$(nproc)"

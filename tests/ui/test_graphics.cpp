@@ -178,7 +178,9 @@ class GraphicsTest : public QObject {
     for (const QJsonValue& entry : drawn) {
       const Test test = *TestOfId(entry["test"].toString());
       const double ratio = entry["seconds"].toDouble() / Seconds(w.bench.State().Results()[test]);
-      QVERIFY2(ratio > 0.5 && ratio < 2, qPrintable(QStringLiteral("%1: the command line took %2 x the window's time")
+      // The same work on both: within an order of magnitude even on a loaded
+      // machine (how close they come is the drawing bench's row).
+      QVERIFY2(ratio > 0.1 && ratio < 10, qPrintable(QStringLiteral("%1: the command line took %2 x the window's time")
                                                         .arg(entry["test"].toString())
                                                         .arg(ratio)));
     }
