@@ -152,6 +152,10 @@
         <source>共有の計測結果が受け取らなかった計測結果 %1 件は、送らずにこの PC に残しました: </source>
         <translation>The shared results store would not take %1 run(s); they stay on this PC, set aside: </translation>
     </message>
+    <message>
+        <source>（共有の計測結果にも送られません）</source>
+        <translation> (nor is it sent to the shared store)</translation>
+    </message>
 </context>
 <context>
     <name>SettingsStore</name>

@@ -228,6 +228,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   options.report = parser.isSet(report);
   options.quiet = parser.isSet(quiet);
   options.record = !parser.isSet(noRecord);
+  if (parser.isSet(store) && parser.isSet(noRecord)) {
+    return Usage(QStringLiteral("--store sends the runs kept here: with --no-record nothing is kept or sent."));
+  }
   options.requireSent = parser.isSet(requireSent);
   if (options.requireSent && !options.record) {
     return Usage(QStringLiteral("--require-sent asks for a run to be sent: it goes without --no-record."));

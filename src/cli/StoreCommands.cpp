@@ -139,11 +139,17 @@ QJsonObject StatisticsObject(const Statistics& s) {
 // "#12 2026-12-08T18:42:44+00:00 cpu bench-pc, AuthenticAMD AMD EPYC, 3 repetitions"
 QString SideLine(const std::vector<StoredRun>& side) {
   const StoredRun& run = side.front();
+  // One arg() for all: a "%2" in a name stays text; control characters blank.
   return QStringLiteral("#%1 %2 %3 %4, %5, %6 repetition(s)")
-      .arg(run.id)
-      .arg(run.values.startedAt.isEmpty() ? run.started : run.values.startedAt, run.group,
-           run.MachineName().isEmpty() ? QStringLiteral("-") : run.MachineName(), run.values.processorName)
-      .arg(side.size());
+      .arg(QString::number(run.id), OneLine(run.values.startedAt.isEmpty() ? run.started : run.values.startedAt),
+           OneLine(run.group), OneLine(run.MachineName().isEmpty() ? QStringLiteral("-") : run.MachineName()),
+           OneLine(run.values.processorName), QString::number(side.size()));
+}
+
+// Whether A and B are repetitions of one command: each side is then that
+// whole series, compared with itself.
+bool SameSeries(const std::vector<StoredRun>& a, const std::vector<StoredRun>& b) {
+  return !a.front().series.isEmpty() && a.front().series == b.front().series && a.front().group == b.front().group;
 }
 
 QJsonObject SideObject(const std::vector<StoredRun>& side) {
@@ -234,11 +240,16 @@ int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat forma
           {"noisy", c.noisy},
       });
     }
-    const QJsonObject document{{"a", SideObject(sideA)}, {"b", SideObject(sideB)}, {"tests", rows}};
+    const QJsonObject document{
+        {"a", SideObject(sideA)}, {"b", SideObject(sideB)}, {"same_series", SameSeries(sideA, sideB)}, {"tests", rows}};
     Print(QJsonDocument(document).toJson(QJsonDocument::Indented));
     return 0;
   }
-  QString text = QStringLiteral("A: %1\nB: %2\n\n").arg(SideLine(sideA), SideLine(sideB));
+  QString text = QStringLiteral("A: %1\nB: %2\n").arg(SideLine(sideA), SideLine(sideB));
+  if (SameSeries(sideA, sideB)) {
+    text += QStringLiteral("A and B are repetitions of one command: both sides are that series, compared with itself.\n");
+  }
+  text += u'\n';
   text += QStringLiteral("%1  %2  %3  %4  %5\n")
               .arg(QStringLiteral("test"), -16)
               .arg(QStringLiteral("A (s)"), 10)

@@ -23,6 +23,10 @@ bool IsSymbolicLink(const std::string& path);
 // 0, or the errno.
 int WriteInPlace(const std::string& path, const std::string& bytes);
 
+// Writes `bytes` to the open descriptor `fd` as it stands (a file it
+// appends to goes on appending): 0, or the errno (EBADF: none is open).
+int WriteToDescriptor(int fd, const std::string& bytes);
+
 // Makes the finished file `from` appear at `to` in one step, unless
 // something is there already (EEXIST: `to` is left as it was); `from` is
 // removed either way. 0, or the errno.

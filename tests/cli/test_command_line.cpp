@@ -40,6 +40,12 @@ class CommandLineTest : public QObject {
     QTest::newRow("store with a password")
         << QStringList{"--history", "--store", "postgresql://bench@db/t?password=s3cr3t"} << A::UsageError
         << "~/.pgpass";
+    QTest::newRow("store without recording") << QStringList{"--run", "cpu", "--no-record", "--store", "postgresql://db/t"}
+                                             << A::UsageError << "nothing is kept or sent";
+    QTest::newRow("require-sent without recording") << QStringList{"--run", "cpu", "--no-record", "--require-sent"}
+                                                    << A::UsageError << "--no-record";
+    QTest::newRow("a port that is none") << QStringList{"--history", "--store", "postgresql://db/t?port=x"}
+                                         << A::UsageError << "no port";
     QTest::newRow("compare one run") << QStringList{"--compare", "3"} << A::UsageError << "two run ids";
     QTest::newRow("compare a name") << QStringList{"--compare", "3", "x"} << A::UsageError << "'x'";
     QTest::newRow("format") << QStringList{"--run", "cpu", "--format", "xml"} << A::UsageError << "text or json";

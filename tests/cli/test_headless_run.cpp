@@ -310,6 +310,7 @@ class HeadlessRunTest : public QObject {
     QTest::newRow("a device node") << "device" << 0;
     QTest::newRow("a folder") << "folder" << 1;
     QTest::newRow("/dev/stdout") << "stdout" << 0;
+    QTest::newRow("/dev/stdout appended to a log") << "log" << 0;
   }
   void exportToFilesThatAreNotRegular() {
     QFETCH(QString, kind);
@@ -325,6 +326,22 @@ class HeadlessRunTest : public QObject {
       QSKIP("making a device node (a copy of /dev/null) needs root");
     } else if (kind == u"folder") {
       QVERIFY(QDir().mkdir(target));
+    }
+    if (kind == u"log") {
+      // A cron or CI loop: torvik --export-csv /dev/stdout >> log, twice.
+      for (int i = 0; i < 2; ++i) {
+        QProcess shell;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+        environment.remove(QStringLiteral("DISPLAY"));
+        shell.setProcessEnvironment(environment);
+        shell.start(QStringLiteral("sh"), {"-c", "\"$0\" --export-csv /dev/stdout >> \"$1\"", TORVIK_BINARY, target});
+        QVERIFY(shell.waitForFinished(60'000) && shell.exitCode() == 0);
+      }
+      QFile log(target);
+      QVERIFY(log.open(QIODevice::ReadOnly));
+      QCOMPARE(log.readAll().count("run,started,"), 2);  // the first kept
+      return;
     }
     QElapsedTimer timer;
     timer.start();
@@ -507,6 +524,26 @@ class HeadlessRunTest : public QObject {
                     home.path())
                  .exitCode,
              2);
+  }
+
+  // --compare of two repetitions of one command says so; a name with "%2"
+  // in it, or a control character, stays as it is in the header.
+  void compareOneSeriesWithItself() {
+    ScratchDirectory directory;
+    QTemporaryDir home, config;
+    QVERIFY(QDir(config.path()).mkpath(QStringLiteral("Varn")));
+    QFile settings(config.path() + QStringLiteral("/Varn/TORVIK.conf"));
+    QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write("[Locate]\nPCName=pc %2 %6\\tx\n") > 0);
+    settings.close();
+    QCOMPARE(Torvik({"--run", "memory", "--repeat", "2", "--dir", directory.Path(), "--quiet"}, {}, home.path(),
+                    config.path())
+                 .exitCode,
+             0);
+    const Outcome text = Torvik({"--compare", "1", "2"}, {}, home.path(), config.path());
+    QVERIFY2(text.out.contains("repetitions of one command"), text.out.constData());
+    QVERIFY2(text.out.contains("pc %2 %6 x"), text.out.constData());
+    QVERIFY(Parsed(Torvik({"--compare", "1", "2", "--format", "json"}, {}, home.path(), config.path()).out)
+                ["same_series"].toBool());
   }
 
   // A settings' shared store that is no URL (a typo, a path): the run goes

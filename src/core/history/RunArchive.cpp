@@ -28,7 +28,9 @@ bool RunArchive::Keep(const RunRecord& run) {
     lastRecordFailure_.clear();  // a later failure is news again
     return true;
   }
-  Tell(lastRecordFailure_, local_.Error(), texts::CannotRecord() + local_.Error());
+  // Not kept here, not sent either: the shared store gets it only from here.
+  Tell(lastRecordFailure_, local_.Error(),
+       texts::CannotRecord() + local_.Error() + (shared_ ? texts::NotSentEither() : QString()));
   return false;
 }
 

@@ -28,6 +28,9 @@ inline QString CannotSend() {
   return QCoreApplication::translate(
       "RunArchive", "共有の計測結果に送れません。%1 件はこの PC に残り、次の計測か torvik --sync で送られます: ");
 }
+inline QString NotSentEither() {
+  return QCoreApplication::translate("RunArchive", "（共有の計測結果にも送られません）");
+}
 inline QString SetAside() {
   return QCoreApplication::translate(
       "RunArchive", "共有の計測結果が受け取らなかった計測結果 %1 件は、送らずにこの PC に残しました: ");

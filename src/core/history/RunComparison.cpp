@@ -67,7 +67,8 @@ std::vector<TestComparison> CompareRuns(const std::vector<StoredRun>& a, const s
     c.a = StatisticsOf(sa);
     c.b = StatisticsOf(sb);
     c.differencePercent = c.a.mean > 0 ? (c.b.mean - c.a.mean) / c.a.mean * 100 : 0;
-    if (const std::optional<WelchResult> welch = WelchTest(c.a, c.b)) {
+    if (!std::isfinite(c.differencePercent)) c.differencePercent = 0;
+    if (const std::optional<WelchResult> welch = WelchTest(c.a, c.b); welch && std::isfinite(welch->degreesOfFreedom)) {
       c.t = welch->t;
       c.degreesOfFreedom = welch->degreesOfFreedom;
       c.verdict = !welch->significant ? Verdict::WithinNoise : c.b.mean < c.a.mean ? Verdict::Faster : Verdict::Slower;

@@ -52,6 +52,7 @@ std::optional<StoredRun> ParseBlock(const QStringList& lines, const QDateTime& i
   std::optional<QString> date, bench;
   std::optional<int64_t> total;
   QStringList caches;
+  int diskLines = 0;
   static constexpr Test writes[3] = {Test::Write1, Test::Write2, Test::Write3};
   static constexpr Test reads[3] = {Test::Read1, Test::Read2, Test::Read3};
   for (const QString& line : lines) {
@@ -81,8 +82,10 @@ std::optional<StoredRun> ParseBlock(const QStringList& lines, const QDateTime& i
       if (!total) return std::nullopt;
     } else if (line.startsWith(QLatin1String(sheet::kHddWrite))) {
       if (!DiskLine(value, writes, run.tests)) return std::nullopt;
+      ++diskLines;
     } else if (line.startsWith(QLatin1String(sheet::kHddRead))) {
       if (!DiskLine(value, reads, run.tests)) return std::nullopt;
+      ++diskLines;
     } else {
       std::optional<Test> single;
       for (const TestEntry& entry : kTests) {
@@ -96,6 +99,12 @@ std::optional<StoredRun> ParseBlock(const QStringList& lines, const QDateTime& i
     }
   }
   if (!date || !bench || !total) return std::nullopt;
+  // The total is the sum of every time measured. The sheet shows them all
+  // except disk passes whose other half never ran (writes without reads),
+  // so with both disk lines it is exactly the sum shown, never below it.
+  int64_t shown = 0;
+  for (const StoredTest& test : run.tests) shown += test.tenths;
+  if (shown > *total || (diskLines == 2 && shown != *total)) return std::nullopt;
   run.started = *date;
   run.sortTime = SheetDate(*date).value_or(importedAt).toSecsSinceEpoch();
   run.stopped = *bench == u"Bench Stop";

@@ -2,8 +2,9 @@
 // (this program's or another machine's, CR LF or LF line ends, UTF-8 or the
 // old Japanese code page Shift_JIS) becomes an imported run with the times
 // its lines show. A block that does not parse (a missing date, bench number
-// or total, a time that is no time or beyond any run, a bench number its
-// total does not give, no closing line) is skipped and counted. Pure; any
+// or total, a time that is no time or beyond any run, a total below the
+// sum of its times, a bench number its total does not give, no closing
+// line) is skipped and counted. Pure; any
 // thread.
 #pragma once
 

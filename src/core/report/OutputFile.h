@@ -1,7 +1,9 @@
 // Writing a result to the file the user named (the command line's --output
-// and --export-csv, the comparison window's CSV): a special file (a device,
-// a FIFO) and the system's names of the program's own streams (/dev/stdout,
-// /dev/fd/N) are written as they stand and never replaced; a regular file,
+// and --export-csv, the comparison window's CSV): the system's names of the
+// program's own streams (/dev/stdout, /dev/stderr, /dev/fd/N) are written to
+// the descriptor the program has (a log a shell appends to is appended to);
+// a special file (a device, a FIFO) is written as it stands and never
+// replaced; a regular file,
 // or a new one, is written whole or not at all, through a temporary file
 // renamed over it; a folder is refused. GUI thread (or the
 // command line's one thread).

@@ -58,6 +58,17 @@ int WriteInPlace(const std::string& path, const std::string& bytes) {
   return error;
 }
 
+int WriteToDescriptor(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
 int PublishNewFile(const std::string& from, const std::string& to) {
   // link() never replaces: two copies publishing at once, one wins.
   const int error = link(from.c_str(), to.c_str()) == 0 ? 0 : errno;
