@@ -13,6 +13,7 @@
 #include "core/run/TerminationWatcher.h"
 #include "core/session/BenchParts.h"
 #include "core/settings/TestDirectoryOverride.h"
+#include "platform/ServerWaits.h"
 #include "ui/ScreenSize.h"
 #include "ui/StageDrawing.h"
 #include "ui/StageWindow.h"
@@ -65,6 +66,9 @@ QString SharedUrlOf(const CommandLine& command, QString& refusal) {
 
 int RunHeadless(const RunOptions& options, const QString& sharedUrl) {
   TerminationWatcher termination;
+  // A signal while a server keeps the command waiting ends it there: the
+  // runs are kept here first, and nothing has been printed.
+  platform::EndProcessOnSignalDuringServerWaits();
   HeadlessView view(options.quiet ? nullptr : stderr);
   QObject::connect(&termination, &TerminationWatcher::terminationRequested,
                    [&view](int signal) { view.RequestTermination(signal); });

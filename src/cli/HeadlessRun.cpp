@@ -142,6 +142,8 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
       const SyncResult sync = archive_->SendWaiting();
       sent = archive_->HasSharedStore() && sync.error.isEmpty() && sync.waiting == 0 && sync.setAside.isEmpty();
     }
+    // Asked to end while keeping or sending: ended there, nothing printed.
+    if (const int status = SignalStatus()) return status;
   }
   // The measured result is never lost: a file that cannot take it gives it
   // to stdout instead, and the exit status says something failed.

@@ -1,6 +1,7 @@
 #include "ScratchServer.h"
 
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,7 +9,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QDeadlineTimer>
 #include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
 
 namespace torvik::testing {
 namespace {
@@ -110,6 +114,39 @@ QSqlDatabase ScratchServer::Connect(const QString& database, const QString& name
   db.setDatabaseName(database);
   if (!db.open()) qWarning("%s", qPrintable(db.lastError().text()));
   return db;
+}
+
+qint64 ScratchServer::FreezeWaitingSession(const QString& database, const std::function<void()>& start) const {
+  const QString name = QStringLiteral("freezer-") + database;
+  qint64 session = 0;
+  {
+    QSqlDatabase db = Connect(database, name);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("BEGIN")) || !q.exec(QStringLiteral("LOCK TABLE runs IN ACCESS EXCLUSIVE MODE"))) {
+      qWarning("%s", qPrintable(q.lastError().text()));
+    } else {
+      start();
+      const QDeadlineTimer deadline(30'000);
+      QSqlQuery find(Connect(database, name + QStringLiteral("-finder")));  // out of the holder's snapshot
+      while (session == 0 && !deadline.hasExpired()) {
+        QThread::msleep(50);
+        if (find.exec(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name LIKE 'torvik%' "
+                                     "AND wait_event_type = 'Lock'")) &&
+            find.next()) {
+          session = find.value(0).toLongLong();
+        }
+      }
+      if (session > 0) ::kill(pid_t(session), SIGSTOP);
+      q.exec(QStringLiteral("ROLLBACK"));
+    }
+  }
+  QSqlDatabase::removeDatabase(name);
+  QSqlDatabase::removeDatabase(name + QStringLiteral("-finder"));
+  return session;
+}
+
+void ScratchServer::Thaw(qint64 session) {
+  if (session > 0) ::kill(pid_t(session), SIGCONT);
 }
 
 bool ScratchServer::Program(const QString& name, const QStringList& arguments) const {

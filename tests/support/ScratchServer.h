@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace torvik::testing {
 
@@ -36,6 +37,13 @@ class ScratchServer {
   // Qt SQL's connection name `name` (removed by the caller); open when the
   // server lets it.
   QSqlDatabase Connect(const QString& database, const QString& name) const;
+  // Makes TORVIK's session on `database` stop answering in the middle of a
+  // statement, as on a frozen machine: holds its runs table, calls `start`
+  // (which begins the caller's send), stops the session found waiting for
+  // the table (SIGSTOP) and lets the table go. The session's process id, or
+  // 0 when none waited within 30 s; Thaw() it when done.
+  qint64 FreezeWaitingSession(const QString& database, const std::function<void()>& start) const;
+  static void Thaw(qint64 session);
   // The server's log file.
   QString LogFile() const { return scratch_.path() + QStringLiteral("/server.log"); }
   // The socket's folder, the server's host name in libpq's terms.

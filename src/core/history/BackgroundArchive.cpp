@@ -1,5 +1,7 @@
 #include "core/history/BackgroundArchive.h"
 
+#include "platform/ServerWaits.h"
+
 namespace torvik {
 namespace {
 
@@ -44,13 +46,19 @@ BackgroundArchive::BackgroundArchive(const QString& localPath, const QString& cl
     : QObject(parent) {
   keeper_ = StartWorker(new ArchiveWorker(localPath, clientName, QString(), *this), keeperThread_, "torvik-keeper");
   worker_ = StartWorker(new ArchiveWorker(localPath, clientName, sharedUrl, *this), archiveThread_, "torvik-archive");
+  QMetaObject::invokeMethod(
+      worker_, [this] { archiveThreadId_ = platform::CurrentThread(); }, Qt::BlockingQueuedConnection);
 }
 
 BackgroundArchive::~BackgroundArchive() {
   // Every run handed over is kept: the keeper ends after its last job.
   Stop(keeper_, keeperThread_);
   closing_ = true;
+  // The program is ending: a server that keeps silent does not hold it.
+  // What was not sent waits here for the next start.
+  platform::AbortServerWaits(archiveThreadId_);
   Stop(worker_, archiveThread_);
+  platform::ForgetAbortedThread(archiveThreadId_);
 }
 
 void BackgroundArchive::Stop(QObject* worker, QThread& thread) {

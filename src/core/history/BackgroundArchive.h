@@ -72,6 +72,7 @@ class BackgroundArchive : public QObject {
   QObject* keeper_ = nullptr;  // lives on keeperThread_: this PC's store alone
   QObject* worker_ = nullptr;  // lives on archiveThread_: both stores
   std::atomic<bool> closing_ = false;
+  unsigned long archiveThreadId_ = 0;  // its waits on a server end with the archive
 };
 
 }  // namespace torvik

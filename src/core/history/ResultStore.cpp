@@ -96,7 +96,16 @@ bool ResultStore::FailWith(const QSqlError& error) {
   return Fail(connection_->Describe(error));
 }
 
-bool ResultStore::Open() {
+ResultStore::Operation::Operation(ResultStore& store) : store_(store) {
+  store_.connection_->BeginOperation();
+  open_ = store_.OpenNow();
+}
+
+ResultStore::Operation::~Operation() { store_.connection_->EndOperation(); }
+
+bool ResultStore::Open() { return bool(Operation(*this)); }
+
+bool ResultStore::OpenNow() {
   error_.clear();
   unreachable_ = false;
   if (state_ == State::Refused) return Fail(refusal_);
@@ -119,17 +128,19 @@ bool ResultStore::Open() {
 
 int ResultStore::SchemaVersion() {
   QSqlQuery q;
-  if (!Open() || !Read(q, QLatin1String(WordsOf(connection_->Dialect()).readVersion)) || !q.next()) return -1;
+  if (!Operation(*this) || !Read(q, QLatin1String(WordsOf(connection_->Dialect()).readVersion)) || !q.next()) return -1;
   return q.value(0).toInt();
 }
 
 bool ResultStore::MayDelete() {
   QSqlQuery q;
-  return Open() && Read(q, QLatin1String(WordsOf(connection_->Dialect()).mayDelete)) && q.next() && q.value(0).toBool();
+  const Operation open(*this);
+  return open && Read(q, QLatin1String(WordsOf(connection_->Dialect()).mayDelete)) && q.next() && q.value(0).toBool();
 }
 
 bool ResultStore::Read(QSqlQuery& query, const QString& statement, const QVariantList& values) {
   query = QSqlQuery(connection_->Database());
+  connection_->NextStatement();
   // Without values a read is sent as it is: one round trip to a server
   // instead of Qt's three (PREPARE, EXECUTE, DEALLOCATE).
   if (values.isEmpty()) return query.exec(statement) || FailWith(query.lastError());
@@ -211,14 +222,16 @@ QSqlError ResultStore::InsertRun(Statements& statements, const StoredRun& run) {
 }
 
 bool ResultStore::Record(const StoredRun& run) {
-  if (!Open()) return false;
+  const Operation open(*this);
+  if (!open) return false;
   return Write([&](Statements& s) { return InsertRun(s, run); });
 }
 
 bool ResultStore::InsertNew(const std::vector<StoredRun>& runs, const char* keyColumn, QString StoredRun::*key,
                             bool markSent, ImportCounts& counts) {
   counts = {};
-  if (!Open()) return false;
+  const Operation open(*this);
+  if (!open) return false;
   const bool written = Write([&](Statements& s) {
     counts = {};  // a busy store's first try counted for nothing
     QSqlError error;
@@ -250,7 +263,8 @@ bool ResultStore::Import(const std::vector<StoredRun>& runs, ImportCounts& count
 
 bool ResultStore::Receive(const std::vector<StoredRun>& runs, ReceiveCounts& counts) {
   counts = {};
-  if (!Open()) return false;
+  const Operation open(*this);
+  if (!open) return false;
   const bool written = Write([&](Statements& s) -> QSqlError {
     counts = {};  // a busy store's first try counted for nothing
     QSqlError error;
@@ -294,7 +308,8 @@ bool ResultStore::Receive(const std::vector<StoredRun>& runs, ReceiveCounts& cou
 }
 
 bool ResultStore::SetAside(const std::vector<std::pair<int64_t, QString>>& runs) {
-  if (!Open()) return false;
+  const Operation open(*this);
+  if (!open) return false;
   if (runs.empty()) return true;
   return Write([&](Statements& s) {
     QSqlError error;
@@ -310,19 +325,22 @@ bool ResultStore::SetAside(const std::vector<std::pair<int64_t, QString>>& runs)
 }
 
 std::vector<StoredRun> ResultStore::SetAsideRuns() {
-  if (!Open()) return {};
+  const Operation open(*this);
+  if (!open) return {};
   return ReadRuns(QStringLiteral("WHERE sent = 2"), {}, kNewestFirst);
 }
 
 int ResultStore::RunCount(const RunFilter& filter) {
   QVariantList values;
   QSqlQuery q;
-  if (!Open() || !Read(q, QStringLiteral("SELECT count(*) FROM runs ") + Where(filter, {}, values), values)) return 0;
+  const Operation open(*this);
+  if (!open || !Read(q, QStringLiteral("SELECT count(*) FROM runs ") + Where(filter, {}, values), values)) return 0;
   return q.next() ? q.value(0).toInt() : 0;
 }
 
 std::vector<StoredRun> ResultStore::Runs(int limit, const RunFilter& filter, const std::optional<RunKey>& after) {
-  if (!Open()) return {};
+  const Operation open(*this);
+  if (!open) return {};
   QVariantList values;
   const QString where = Where(filter, after, values);
   values << limit;
@@ -335,7 +353,8 @@ StoredRun ResultStore::RunWithTests(int64_t id) {
 }
 
 std::vector<StoredRun> ResultStore::RunsWithTests(const std::vector<int64_t>& ids) {
-  if (!Open()) return {};
+  const Operation open(*this);
+  if (!open) return {};
   const QString list = IdList(ids);
   std::vector<StoredRun> runs =
       ReadRuns(ids.empty() ? QString() : QStringLiteral("WHERE id IN (%1)").arg(list), {}, kNewestFirst);
@@ -345,7 +364,9 @@ std::vector<StoredRun> ResultStore::RunsWithTests(const std::vector<int64_t>& id
 
 std::vector<std::vector<StoredRun>> ResultStore::SeriesOf(const std::vector<int64_t>& ids) {
   std::vector<std::vector<StoredRun>> series(ids.size());
-  if (ids.empty() || !Open()) return series;
+  if (ids.empty()) return series;
+  const Operation open(*this);
+  if (!open) return series;
   // The runs asked for and every repetition of their series, in one read
   // (each half answered by an index: the key, the series).
   const QString list = IdList(ids);
@@ -370,14 +391,16 @@ std::vector<std::vector<StoredRun>> ResultStore::SeriesOf(const std::vector<int6
 }
 
 std::vector<StoredRun> ResultStore::Unsent() {
-  if (!Open()) return {};
+  const Operation open(*this);
+  if (!open) return {};
   std::vector<StoredRun> runs = ReadRuns(QStringLiteral("WHERE sent = 0"), {}, QStringLiteral("ORDER BY id"));
   if (!AttachTests(runs, QStringLiteral("run_id IN (SELECT id FROM runs WHERE sent = 0)"))) return {};
   return runs;
 }
 
 bool ResultStore::MarkSent(const std::vector<int64_t>& ids) {
-  if (!Open()) return false;
+  const Operation open(*this);
+  if (!open) return false;
   if (ids.empty()) return true;
   return Write([&](Statements& s) {
     return s.Run(QStringLiteral("UPDATE runs SET sent = 1 WHERE id IN (%1)").arg(IdList(ids)));
@@ -385,7 +408,8 @@ bool ResultStore::MarkSent(const std::vector<int64_t>& ids) {
 }
 
 bool ResultStore::Delete(const std::vector<int64_t>& ids) {
-  if (!Open()) return false;
+  const Operation open(*this);
+  if (!open) return false;
   if (ids.empty()) return true;
   const QString list = IdList(ids);
   return Write([&](Statements& s) {

@@ -129,6 +129,23 @@ class ResultStore {
  private:
   enum class State { Closed, Open, Refused };
 
+  // One operation on the store: the store opened for it, and its waits on a
+  // server bounded from its start to its end.
+  class Operation {
+   public:
+    explicit Operation(ResultStore& store);
+    ~Operation();
+    Operation(const Operation&) = delete;
+    Operation& operator=(const Operation&) = delete;
+    explicit operator bool() const { return open_; }
+
+   private:
+    ResultStore& store_;
+    bool open_;
+  };
+
+  bool OpenNow();
+
   bool Fail(const QString& reason);
   bool FailWith(const QSqlError& error);
   // Runs `body` in one write transaction; false (Error()) when it failed.

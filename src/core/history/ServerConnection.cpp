@@ -1,10 +1,13 @@
 #include "core/history/ServerConnection.h"
 
+#include <QSqlDriver>
 #include <QSqlQuery>
 
 #include "core/history/SchemaSteps.h"
 #include "core/history/StoreLocation.h"
 #include "core/history/WriteTransaction.h"
+#include "platform/PostgresLibrary.h"
+#include "platform/ServerWaits.h"
 
 namespace torvik {
 namespace {
@@ -26,11 +29,39 @@ const auto kNoSuchTable = QStringLiteral("42P01");
 ServerConnection::ServerConnection(const QString& url, const QString& clientName)
     : StoreConnection(ShownLocation(url)), url_(url), clientName_(clientName) {}
 
+ServerConnection::~ServerConnection() = default;
+
+int ServerConnection::Socket() const {
+  const QSqlDatabase db = Database();
+  if (!db.isOpen()) return -1;
+  const QVariant handle = db.driver()->handle();
+  // Qt's driver hands libpq's connection over as a pointer to its struct.
+  if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0)) {
+    return -1;
+  }
+  return platform::PostgresSocket(*static_cast<void* const*>(handle.data()));
+}
+
+void ServerConnection::BeginOperation() {
+  if (operations_++ > 0) return;
+  wait_ = std::make_unique<platform::ServerWait>(kAnswerLimitMs);
+  wait_->Watch(Socket());  // none yet when the operation connects first
+}
+
+void ServerConnection::EndOperation() {
+  if (--operations_ == 0) wait_.reset();
+}
+
+void ServerConnection::NextStatement() {
+  if (wait_) wait_->Restart();
+}
+
 bool ServerConnection::Transient(const QSqlError& error) const {
   return kTransientStates.contains(error.nativeErrorCode());
 }
 
 bool ServerConnection::Unreachable(const QSqlError& error) const {
+  if (wait_ && wait_->Expired()) return true;
   const QString state = error.nativeErrorCode();
   return error.type() == QSqlError::ConnectionError || state.startsWith(u"08") || state.startsWith(u"57P");
 }
@@ -46,6 +77,11 @@ StoreConnection::InsertFailure ServerConnection::Classify(const QSqlError& error
 QString ServerConnection::Describe(const QSqlError& error) const {
   const QString state = error.nativeErrorCode();
   const QString text = error.text().simplified();
+  if (wait_ && wait_->Expired()) {
+    return QStringLiteral("%1: the server did not answer within %2 s; TORVIK gave the connection up")
+        .arg(Shown())
+        .arg(kAnswerLimitMs / 1000);
+  }
   if (state == kCancelled) {
     return QStringLiteral(
                "%1: the server cancelled the statement (its time limit, statement_timeout, or another "
@@ -83,11 +119,16 @@ bool ServerConnection::Open(StoreFailure& failure) {
     options += QStringLiteral(";application_name=") + ConninfoValue(QString(clientName_).replace(u';', u' '));
   }
   db.setConnectOptions(options);
+  if (platform::ServerWaitsAborted()) {
+    failure = {QStringLiteral("%1: not connected, the program is ending").arg(Shown()), false, true};
+    return false;
+  }
   // Not kept: a server that could not be reached is tried again next time.
   if (!db.open()) {
     failure = {StoreConnection::Describe(db.lastError()), false, true};
     return false;
   }
+  if (wait_) wait_->Watch(Socket());
   if (!Recognise(failure)) {
     Close();
     return false;

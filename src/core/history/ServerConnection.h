@@ -11,12 +11,20 @@
 // connection names itself (application_name) for the server's log and
 // pg_stat_activity. A connection that went away (a server restarted, a
 // network gone) is found when a failure or a few idle seconds make it
-// worth asking, and made afresh.
+// worth asking, and made afresh. Every wait on the server is bounded on
+// this side too (platform/ServerWaits): a statement the server does not
+// answer within kAnswerLimitMs (its own statement_timeout is 10 s) cuts the
+// connection, and the operation fails as a lost connection would.
 #pragma once
 
 #include <QElapsedTimer>
+#include <memory>
 
 #include "core/history/StoreConnection.h"
+
+namespace torvik::platform {
+class ServerWait;
+}
 
 namespace torvik {
 
@@ -24,6 +32,9 @@ class ServerConnection : public StoreConnection {
  public:
   // `clientName`: the application_name, unless the URL gives one.
   ServerConnection(const QString& url, const QString& clientName);
+  ~ServerConnection() override;
+
+  static constexpr int kAnswerLimitMs = 15'000;
 
   StoreDialect Dialect() const override { return StoreDialect::Postgres; }
   bool Open(StoreFailure& failure) override;
@@ -33,6 +44,9 @@ class ServerConnection : public StoreConnection {
   QString Describe(const QSqlError& error) const override;
   bool Unreachable(const QSqlError& error) const override;
   InsertFailure Classify(const QSqlError& error) const override;
+  void BeginOperation() override;
+  void EndOperation() override;
+  void NextStatement() override;
 
  private:
   bool Recognise(StoreFailure& failure);
@@ -45,10 +59,15 @@ class ServerConnection : public StoreConnection {
   // reason in `refusal`.
   QSqlError CreateOrUpgrade(QSqlDatabase& db, QString& refusal);
 
+  // The open connection's socket, or -1.
+  int Socket() const;
+
   QString url_;
   QString clientName_;
   QElapsedTimer lastUse_;
   bool askServer_ = false;  // a failure: is the server still there?
+  std::unique_ptr<platform::ServerWait> wait_;  // during an operation
+  int operations_ = 0;                          // nested
 };
 
 }  // namespace torvik

@@ -40,6 +40,13 @@ class StoreConnection {
   virtual bool StillThere() { return true; }
   // A statement failed: the next StillThere asks.
   virtual void NoteFailure() {}
+  // One operation's waits on a server, from its start to its end (nested
+  // operations count as one), each statement given the same time from its
+  // NextStatement(): a server that stops answering costs a limit, not the
+  // program. Nothing to bound in a file.
+  virtual void BeginOperation() {}
+  virtual void EndOperation() {}
+  virtual void NextStatement() {}
   // Whether `error` means that another copy holds the store just now: the
   // write is tried again.
   virtual bool Transient(const QSqlError& error) const = 0;

@@ -29,6 +29,7 @@ ServerAddress ParseServerUrl(const QString& url) {
   }
   QStringList options;
   bool timeout = false;
+  QStringList given;
   QString serverOptions;
   for (const auto& [key, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded)) {
     // libpq's keywords are lower-case words; anything else is not passed on.
@@ -56,12 +57,21 @@ ServerAddress ParseServerUrl(const QString& url) {
       // Quoted: a space in a value never starts another keyword.
       options << key + u'=' + ConninfoValue(value);
       timeout = timeout || key == u"connect_timeout";
+      given << key;
     }
   }
   // A server that does not answer is given up after a few seconds, and a
   // statement it does not finish after ten, whatever else the server is
   // told: the run is kept locally all the same and waits.
   if (!timeout) options << QStringLiteral("connect_timeout=5");
+  // Over TCP, a peer that vanished (packets dropped, a machine gone) is
+  // found by the connection itself within about 15 seconds as well.
+  for (const auto& [key, value] : {std::pair{"keepalives_idle", "5"},
+                                   {"keepalives_interval", "2"},
+                                   {"keepalives_count", "3"},
+                                   {"tcp_user_timeout", "15000"}}) {
+    if (!given.contains(QLatin1String(key))) options << QLatin1String(key) + u'=' + QLatin1String(value);
+  }
   if (!serverOptions.contains(QStringLiteral("statement_timeout"))) {
     serverOptions = (serverOptions + QStringLiteral(" -c statement_timeout=10000")).trimmed();
   }

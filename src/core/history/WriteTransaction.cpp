@@ -8,6 +8,7 @@ constexpr int kWriteAttempts = 3;
 }  // namespace
 
 QSqlQuery* Statements::Prepare(const QString& statement, QSqlError& error) {
+  connection_.NextStatement();
   if (const auto known = prepared_.find(statement); known != prepared_.end()) return &known->second;
   QSqlQuery query(db_);
   if (!query.prepare(statement)) {
@@ -18,6 +19,7 @@ QSqlQuery* Statements::Prepare(const QString& statement, QSqlError& error) {
 }
 
 QSqlError Statements::Run(const QString& statement) {
+  connection_.NextStatement();
   QSqlQuery query(db_);
   return query.exec(statement) ? QSqlError() : query.lastError();
 }
@@ -26,14 +28,16 @@ QSqlError InWriteTransaction(StoreConnection& connection, const std::function<QS
   QSqlError error;
   for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
     QSqlQuery control(connection.Database());
+    connection.NextStatement();
     if (!control.exec(QLatin1String(WordsOf(connection.Dialect()).beginWrite))) {
       error = control.lastError();
       if (connection.Transient(error)) continue;
       break;
     }
     {
-      Statements statements(connection.Database());
+      Statements statements(connection);
       error = body(statements);
+      connection.NextStatement();
       if (error.type() == QSqlError::NoError) {
         if (control.exec(QStringLiteral("COMMIT"))) return {};
         error = control.lastError();

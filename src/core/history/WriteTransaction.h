@@ -19,17 +19,19 @@ namespace torvik {
 
 class Statements {
  public:
-  explicit Statements(QSqlDatabase db) : db_(std::move(db)) {}
+  explicit Statements(StoreConnection& connection) : connection_(connection), db_(connection.Database()) {}
 
   // `statement` prepared for the transaction, once however often it is
   // asked for (a query of many runs keeps one per text, not one per run);
-  // null (and `error`) when the store would not prepare it.
+  // null (and `error`) when the store would not prepare it. Asking is
+  // taken for the start of a statement (StoreConnection::NextStatement).
   QSqlQuery* Prepare(const QString& statement, QSqlError& error);
   // Runs a statement without values; its error, or none.
   QSqlError Run(const QString& statement);
   QSqlDatabase& Database() { return db_; }
 
  private:
+  StoreConnection& connection_;
   QSqlDatabase db_;
   std::map<QString, QSqlQuery> prepared_;
 };

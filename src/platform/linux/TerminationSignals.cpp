@@ -1,6 +1,6 @@
 // The self-pipe: the handler may run on any thread, at any point of the
-// measured loops, so it touches nothing but atomics, write(), unlink() and
-// _exit(), all async-signal-safe.
+// measured loops, so it touches nothing but atomics, write(), unlink(),
+// shutdown(), close() and _exit(), all async-signal-safe.
 #include "platform/TerminationSignals.h"
 
 #include <fcntl.h>
@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include "platform/ExitCleanup.h"
+#include "platform/ServerWaits.h"
 
 namespace torvik::platform {
 namespace {
@@ -25,6 +26,9 @@ void OnTerminationSignal(int signal) {
     DeleteRegisteredFiles();
     _exit(128 + signal);
   }
+  // A wait on a server would hold the signal back for as long as the
+  // server keeps silent: it ends now.
+  OnSignalDuringServerWaits(signal);
   const unsigned char byte = static_cast<unsigned char>(signal);
   [[maybe_unused]] const ssize_t written = write(pipeEnds[1], &byte, 1);
   errno = savedErrno;

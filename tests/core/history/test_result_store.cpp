@@ -138,28 +138,34 @@ class ResultStoreTest : public QObject {
   // Where a store lives: a file, or a server's URL in libpq's form, its
   // password never shown, its schema in the server's words.
   void serverUrls_data() {
+    // A silent peer is found by the connection itself as well.
+#define kBounds "keepalives_idle=5;keepalives_interval=2;keepalives_count=3;tcp_user_timeout=15000;"
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("host");
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("options");  // or the error's words
     QTest::newRow("a socket folder") << "postgresql://bench@/torvik?host=/run/postgresql"
                                      << "/run/postgresql" << -1
-                                     << "connect_timeout=5;options='-c statement_timeout=10000'";
+                                     << "connect_timeout=5;" kBounds "options='-c statement_timeout=10000'";
     QTest::newRow("a host, a port, TLS")
         << "postgres://bench:pw@db.example:5433/torvik?sslmode=verify-full"
-        << "db.example" << 5433 << "sslmode='verify-full';connect_timeout=5;options='-c statement_timeout=10000'";
+        << "db.example" << 5433 << "sslmode='verify-full';connect_timeout=5;" kBounds "options='-c statement_timeout=10000'";
     QTest::newRow("its own timeout") << "postgresql://db/torvik?connect_timeout=2"
-                                     << "db" << -1 << "connect_timeout='2';options='-c statement_timeout=10000'";
+                                     << "db" << -1 << "connect_timeout='2';" kBounds "options='-c statement_timeout=10000'";
     // A space cannot start another keyword (another host, a password).
     QTest::newRow("a keyword smuggled in a value")
         << "postgresql://db/torvik?application_name=x%20host=/elsewhere%20password=pw"
-        << "db" << -1 << "application_name='x host=/elsewhere password=pw';connect_timeout=5;"
+        << "db" << -1 << "application_name='x host=/elsewhere password=pw';connect_timeout=5;" kBounds
                          "options='-c statement_timeout=10000'";
     QTest::newRow("the server's own options, the timeout kept")
         << "postgresql://db/torvik?options=-c%20work_mem%3D64MB"
-        << "db" << -1 << "connect_timeout=5;options='-c work_mem=64MB -c statement_timeout=10000'";
+        << "db" << -1 << "connect_timeout=5;" kBounds "options='-c work_mem=64MB -c statement_timeout=10000'";
     QTest::newRow("its own statement timeout") << "postgresql://db/torvik?options=-c%20statement_timeout%3D2000"
-                                               << "db" << -1 << "connect_timeout=5;options='-c statement_timeout=2000'";
+                                               << "db" << -1 << "connect_timeout=5;" kBounds "options='-c statement_timeout=2000'";
+    QTest::newRow("its own keepalives")
+        << "postgresql://db/torvik?keepalives_idle=60" << "db" << -1
+        << "keepalives_idle='60';connect_timeout=5;keepalives_interval=2;keepalives_count=3;tcp_user_timeout=15000;"
+           "options='-c statement_timeout=10000'";
     QTest::newRow("a port that is none") << "postgresql://db/torvik?port=abc"
                                          << "" << -1 << "no port";
     QTest::newRow("no libpq keyword") << "postgresql://db/torvik?Host=x"
@@ -168,6 +174,7 @@ class ResultStoreTest : public QObject {
                                  << "" << -1 << "names no database";
     QTest::newRow("a ';' in a parameter") << "postgresql://db/t?application_name=a;b"
                                           << "" << -1 << "';'";
+#undef kBounds
   }
   void serverUrls() {
     QFETCH(QString, url);

@@ -168,6 +168,27 @@ class RunArchiveTest : public QObject {
     QSqlDatabase::removeDatabase(QStringLiteral("upgrader"));
   }
 
+  // The window closing while its archive waits on a server that stopped
+  // answering: the archive ends within seconds, the run waiting here.
+  void theWindowsArchiveEndsWhileAServerKeepsSilent() {
+    const QString url = FreshDatabase("silent");
+    if (url.isEmpty()) QSKIP(qPrintable(server_->Unavailable()));
+    QVERIFY(ResultStore(url).Open());
+    QTemporaryDir scratch;
+    const QString path = scratch.path() + QStringLiteral("/results.sqlite");
+    QElapsedTimer closing;
+    {
+      BackgroundArchive archive(path, QStringLiteral("torvik desk-1"), url);
+      const qint64 session =
+          server_->FreezeWaitingSession(QStringLiteral("silent"), [&] { archive.KeepAndSend(MemoryRun(0.04)); });
+      QVERIFY(session > 0);
+      const auto thawed = qScopeGuard([session] { testing::ScratchServer::Thaw(session); });
+      closing.start();
+    }
+    QVERIFY2(closing.elapsed() < 3'000, qPrintable(QString::number(closing.elapsed())));
+    QCOMPARE(ResultStore(path).Unsent().size(), size_t{1});
+  }
+
   // The window's archive: every run handed over is kept, though it ends at
   // once; a read for an asker that has gone before it began is never run;
   // a run this PC's store cannot keep is told once.

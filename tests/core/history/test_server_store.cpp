@@ -7,6 +7,7 @@
 // archive that keeps and sends them is tested with its own tests.)
 // Skipped, with the reason, without the server. (What a store does on
 // either dialect is tested with the local store's tests.)
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -50,7 +51,7 @@ class ServerStoreTest : public QObject {
  private slots:
   void initTestCase() {
     if (!server_.Unavailable().isEmpty()) QSKIP(qPrintable(server_.Unavailable()));
-    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet", "crowd"}) {
+    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet", "crowd", "frozen"}) {
       QVERIFY(server_.CreateDatabase(QLatin1String(database)));
     }
   }
@@ -308,6 +309,54 @@ class ServerStoreTest : public QObject {
     QVERIFY(!sync.error.contains(QStringLiteral("wrong")));
     QVERIFY(!shared.Refused());  // tried again next time
     QCOMPARE(local.Unsent().size(), size_t{1});
+  }
+
+  // A server that stops answering in the middle of a send (its backend
+  // stopped, as a frozen machine would be): the command ends after the
+  // limit with the run waiting here and why, or at once on a signal with
+  // nothing printed.
+  void aFrozenServerCostsALimitAndASignalEndsTheWait_data() {
+    QTest::addColumn<bool>("signalled");
+    QTest::newRow("waited out") << false;
+    QTest::newRow("SIGTERM meanwhile") << true;
+  }
+  void aFrozenServerCostsALimitAndASignalEndsTheWait() {
+    QFETCH(bool, signalled);
+    const QString home = scratch_.path() + (signalled ? QStringLiteral("/frozen-signal") : QStringLiteral("/frozen"));
+    QVERIFY(QDir().mkpath(home));
+    QVERIFY(ResultStore(Url("frozen")).Open());
+    QProcess torvik;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home);
+    torvik.setProcessEnvironment(environment);
+    const qint64 session = server_.FreezeWaitingSession(QStringLiteral("frozen"), [&] {
+      torvik.start(QStringLiteral(TORVIK_BINARY),
+                   {"--run", "memory", "--dir", home, "--quiet", "--format", "json", "--store", Url("frozen")});
+    });
+    QVERIFY(session > 0);
+    const auto thawed = qScopeGuard([session] { testing::ScratchServer::Thaw(session); });
+    QElapsedTimer waited;
+    waited.start();
+    if (signalled) {
+      QTest::qWait(500);
+      torvik.terminate();
+    }
+    QVERIFY(torvik.waitForFinished(30'000));
+    const QByteArray out = torvik.readAllStandardOutput(), err = torvik.readAllStandardError();
+    if (signalled) {
+      QVERIFY2(waited.elapsed() < 1'500, qPrintable(QString::number(waited.elapsed())));
+      QCOMPARE(torvik.exitCode(), 128 + SIGTERM);
+      QVERIFY(out.isEmpty());
+    } else {
+      QVERIFY2(waited.elapsed() < 17'000, qPrintable(QString::number(waited.elapsed())));
+      QCOMPARE(torvik.exitCode(), 0);
+      QVERIFY(!out.isEmpty());
+      QVERIFY2(err.contains("did not answer within 15 s") && err.contains("1 "), err.constData());
+    }
+    ResultStore local(home + QStringLiteral("/Varn/TORVIK/results.sqlite"));
+    QCOMPARE(local.Unsent().size(), size_t{1});  // kept here, waiting
   }
 
   // Nobody listening, or a socket that takes the connection and never
