@@ -156,6 +156,10 @@
         <source>（共有の計測結果にも送られません）</source>
         <translation> (nor is it sent to the shared store)</translation>
     </message>
+    <message>
+        <source>計測結果の保存先がほかの TORVIK で使用中のため、%1 に保存しました。次の保存のときに保存先へ移します。</source>
+        <translation>The results store is busy with another copy of TORVIK, so the run was kept in %1. It joins the store the next time a run is kept.</translation>
+    </message>
 </context>
 <context>
     <name>SettingsStore</name>

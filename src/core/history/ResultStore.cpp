@@ -93,6 +93,7 @@ bool ResultStore::Fail(const QString& reason) {
 
 bool ResultStore::FailWith(const QSqlError& error) {
   unreachable_ = connection_->Unreachable(error);
+  busy_ = connection_->Transient(error);
   return Fail(connection_->Describe(error));
 }
 
@@ -108,6 +109,7 @@ bool ResultStore::Open() { return bool(Operation(*this)); }
 bool ResultStore::OpenNow() {
   error_.clear();
   unreachable_ = false;
+  busy_ = false;
   if (state_ == State::Refused) return Fail(refusal_);
   if (state_ == State::Open) {
     if (connection_->StillThere()) return true;
@@ -257,6 +259,10 @@ bool ResultStore::InsertNew(const std::vector<StoredRun>& runs, const char* keyC
   return written;
 }
 
+bool ResultStore::Adopt(const std::vector<StoredRun>& runs, ImportCounts& counts) {
+  return InsertNew(runs, "uuid", &StoredRun::uuid, false, counts);
+}
+
 bool ResultStore::Import(const std::vector<StoredRun>& runs, ImportCounts& counts) {
   return InsertNew(runs, "sheet_key", &StoredRun::sheetKey, false, counts);
 }
@@ -390,12 +396,23 @@ std::vector<std::vector<StoredRun>> ResultStore::SeriesOf(const std::vector<int6
   return series;
 }
 
-std::vector<StoredRun> ResultStore::Unsent() {
+std::vector<StoredRun> ResultStore::Unsent(int limit) {
   const Operation open(*this);
   if (!open) return {};
-  std::vector<StoredRun> runs = ReadRuns(QStringLiteral("WHERE sent = 0"), {}, QStringLiteral("ORDER BY id"));
-  if (!AttachTests(runs, QStringLiteral("run_id IN (SELECT id FROM runs WHERE sent = 0)"))) return {};
+  std::vector<StoredRun> runs =
+      limit < 0 ? ReadRuns(QStringLiteral("WHERE sent = 0"), {}, QStringLiteral("ORDER BY id"))
+                : ReadRuns(QStringLiteral("WHERE sent = 0"), {limit}, QStringLiteral("ORDER BY id LIMIT ?"));
+  std::vector<int64_t> ids;
+  for (const StoredRun& run : runs) ids.push_back(run.id);
+  if (!AttachTests(runs, QStringLiteral("run_id IN (%1)").arg(IdList(ids)))) return {};
   return runs;
+}
+
+int ResultStore::UnsentCount() {
+  QSqlQuery q;
+  const Operation open(*this);
+  if (!open || !Read(q, QStringLiteral("SELECT count(*) FROM runs WHERE sent = 0")) || !q.next()) return 0;
+  return q.value(0).toInt();
 }
 
 bool ResultStore::MarkSent(const std::vector<int64_t>& ids) {

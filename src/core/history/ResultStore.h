@@ -74,6 +74,8 @@ class ResultStore {
   bool Open();
   // Why the last operation failed; empty when it did not.
   const QString& Error() const { return error_; }
+  // Whether it failed because another copy held the store beyond the wait.
+  bool Busy() const { return busy_; }
   // Whether it failed because the server could not be reached or went away.
   bool Unreachable() const { return unreachable_; }
   // True once the location was found not to be TORVIK's store.
@@ -90,6 +92,9 @@ class ResultStore {
   // Keeps `run` and its tests (its id is ignored); false on failure, when
   // nothing of it is kept.
   bool Record(const StoredRun& run);
+  // Keeps runs another store of this PC held (with their uuid and sent
+  // state) in one transaction, skipping any it has already.
+  bool Adopt(const std::vector<StoredRun>& runs, ImportCounts& counts);
   // Keeps imported runs in one transaction, skipping any whose sheetKey the
   // store already has; a failure keeps none.
   bool Import(const std::vector<StoredRun>& runs, ImportCounts& counts);
@@ -108,8 +113,9 @@ class ResultStore {
   // The runs `ids` (every run when empty) with their tests, newest first.
   std::vector<StoredRun> RunsWithTests(const std::vector<int64_t>& ids);
   // The runs kept here that have not reached the shared store, oldest
-  // first, with their tests.
-  std::vector<StoredRun> Unsent();
+  // first, with their tests: all of them, or the oldest `limit`.
+  std::vector<StoredRun> Unsent(int limit = -1);
+  int UnsentCount();
   // The shared store's side of sending, in one transaction: a run whose
   // uuid or sheet key it has is there already (a run sent twice is kept
   // once); one it will not take for what it holds is refused on its own
@@ -172,6 +178,7 @@ class ResultStore {
   std::unique_ptr<StoreConnection> connection_;
   QString error_;
   bool unreachable_ = false;
+  bool busy_ = false;
   QString refusal_;  // why the location is not TORVIK's store, once found
   State state_ = State::Closed;
 };

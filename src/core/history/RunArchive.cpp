@@ -1,8 +1,24 @@
 #include "core/history/RunArchive.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
 #include "core/history/StoredRun.h"
 
 namespace torvik {
+namespace {
+
+// Stores beside this PC's ("results.sqlite" -> "results.aside-<uuid>.sqlite"):
+// their name pattern, and a new one's path.
+QString AsidePattern(const QFileInfo& local) { return local.completeBaseName() + QStringLiteral(".aside-*.sqlite"); }
+QString NewAsidePath(const QFileInfo& local) {
+  return local.dir().filePath(local.completeBaseName() + QStringLiteral(".aside-") +
+                              QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".sqlite"));
+}
+
+}  // namespace
 
 RunArchive::RunArchive(const QString& localPath, const QString& clientName)
     : local_(localPath, clientName), clientName_(clientName) {}
@@ -24,18 +40,54 @@ bool RunArchive::Keep(const RunRecord& run) {
   bool any = false;
   for (const TestEntry& entry : kTests) any = any || run.results[entry.test].HasResult();
   if (!any) return true;  // nothing to keep
-  if (local_.Record(RunFromRecord(run))) {
+  TakeBackAside();
+  const StoredRun stored = RunFromRecord(run);
+  if (local_.Record(stored)) {
     lastRecordFailure_.clear();  // a later failure is news again
     return true;
   }
+  if (local_.Busy() && KeepAside(stored)) return true;
   // Not kept here, not sent either: the shared store gets it only from here.
   Tell(lastRecordFailure_, local_.Error(),
        texts::CannotRecord() + local_.Error() + (shared_ ? texts::NotSentEither() : QString()));
   return false;
 }
 
+bool RunArchive::KeepAside(const StoredRun& run) {
+  const QString path = NewAsidePath(QFileInfo(local_.Path()));
+  {
+    ResultStore aside(path);
+    if (aside.Record(run)) {
+      if (notice_) notice_(texts::KeptAside().arg(path));
+      return true;
+    }
+  }
+  QFile::remove(path);
+  return false;
+}
+
+void RunArchive::TakeBackAside() {
+  const QFileInfo local(local_.Path());
+  const QStringList asides = local.dir().entryList({AsidePattern(local)}, QDir::Files, QDir::Name);
+  for (const QString& name : asides) {
+    const QString path = local.dir().filePath(name);
+    bool taken = false;
+    {
+      ResultStore aside(path);
+      const std::vector<StoredRun> runs = aside.RunsWithTests({});
+      ImportCounts counts;
+      // One that cannot be read now, or has no run yet (its copy is still
+      // writing it), stays for the next time.
+      taken = aside.Error().isEmpty() && !runs.empty() && local_.Adopt(runs, counts);
+    }
+    if (!taken) continue;
+    for (const char* companion : {"", "-wal", "-shm", "-journal"}) QFile::remove(path + QLatin1String(companion));
+  }
+}
+
 SyncResult RunArchive::SendWaiting() {
   if (!shared_) return {};
+  TakeBackAside();
   const SyncResult sync = SendWaitingRuns(local_, *shared_);
   if (!sync.error.isEmpty()) {
     // A server away is one kind of failure, however it went (lost, then not

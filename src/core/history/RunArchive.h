@@ -28,6 +28,10 @@ inline QString CannotSend() {
   return QCoreApplication::translate(
       "RunArchive", "共有の計測結果に送れません。%1 件はこの PC に残り、次の計測か torvik --sync で送られます: ");
 }
+inline QString KeptAside() {
+  return QCoreApplication::translate(
+      "RunArchive", "計測結果の保存先がほかの TORVIK で使用中のため、%1 に保存しました。次の保存のときに保存先へ移します。");
+}
 inline QString NotSentEither() {
   return QCoreApplication::translate("RunArchive", "（共有の計測結果にも送られません）");
 }
@@ -56,8 +60,11 @@ class RunArchive {
   bool HasSharedStore() const { return shared_ != nullptr; }
 
   // Keeps a finished group's run here; a run without any result (refused
-  // before its first test) has nothing to keep. False when this PC's store
-  // could not keep it (told): then nothing is sent either.
+  // before its first test) has nothing to keep. When another copy holds this
+  // PC's store beyond its wait (a long import), the run is kept in a store of
+  // its own beside it (told where), which joins this PC's store at the next
+  // keep or send. False when it could be kept nowhere (told): then nothing
+  // is sent either.
   bool Keep(const RunRecord& run);
   // Sends every run waiting here to the shared store; nothing without one.
   // A failure is told (with how many wait, once per kind of failure) and
@@ -71,6 +78,10 @@ class RunArchive {
   ResultStore& Compared() { return shared_ ? *shared_ : local_; }
 
  private:
+  // Keeps `run` in a new store beside this PC's; false when it cannot.
+  bool KeepAside(const StoredRun& run);
+  // Moves the runs kept aside into this PC's store, deleting what it moved.
+  void TakeBackAside();
   // Tells `text` unless it told `kind` last time for `last`.
   void Tell(QString& last, const QString& kind, const QString& text);
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 #include "core/history/SheetParser.h"
@@ -25,8 +26,17 @@ QString LineTooLongText() {
   return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: %2 KB を超える行があり、結果シートではありません"));
 }
 
-// The sheet's blocks, or why the file is refused.
-std::optional<ParsedSheet> ReadSheetFile(const QString& path, const QDateTime& importedAt, QString& problem) {
+// Blocks go to the store this many at a time, each part in a transaction
+// of its own: a long sheet never holds the store's write lock for longer
+// than a part takes (a run finishing meanwhile is kept between two parts),
+// and never lies in memory whole.
+constexpr size_t kImportPart = 250;
+
+// Reads `path` block by block, handing the runs to `keep` a part at a time
+// (false: the store failed, reading stops); the unreadable blocks, or
+// nothing and `problem` when the file is refused or the store failed.
+std::optional<int> ImportSheetFile(const QString& path, const QDateTime& importedAt,
+                                   const std::function<bool(std::vector<StoredRun>)>& keep, QString& problem) {
   const int fd = platform::OpenRegularFileForReading(QFile::encodeName(path).toStdString());
   if (fd < 0) {
     problem = -fd == EINVAL ? NotAFileText().arg(path)
@@ -60,8 +70,11 @@ std::optional<ParsedSheet> ReadSheetFile(const QString& path, const QDateTime& i
       return std::nullopt;
     }
     reader.AddLine(std::move(line));
+    if (reader.RunsReady() >= kImportPart && !keep(reader.TakeRuns())) return std::nullopt;
   }
-  return reader.Finish();
+  ParsedSheet rest = reader.Finish();
+  if (!rest.runs.empty() && !keep(std::move(rest.runs))) return std::nullopt;
+  return rest.unreadable;
 }
 
 }  // namespace
@@ -70,21 +83,24 @@ ImportSummary ImportSheetFiles(ResultStore& store, const QStringList& files, con
   ImportSummary summary;
   for (const QString& path : files) {
     QString problem;
-    const std::optional<ParsedSheet> sheet = ReadSheetFile(path, importedAt, problem);
-    if (!sheet) {
+    const auto keep = [&](std::vector<StoredRun> runs) {
+      ImportCounts counts;
+      if (!store.Import(runs, counts)) {
+        // The blocks were read; the store did not keep them: its failure
+        // says so (the parts before were kept, and are found there when
+        // the sheet is imported again).
+        problem = store.Error();
+        return false;
+      }
+      summary.imported += counts.imported;
+      summary.present += counts.duplicates;
+      return true;
+    };
+    if (const std::optional<int> unreadable = ImportSheetFile(path, importedAt, keep, problem)) {
+      summary.unreadable += *unreadable;
+    } else {
       summary.problems << problem;
-      continue;
     }
-    ImportCounts counts;
-    if (!store.Import(sheet->runs, counts)) {
-      // The blocks were read; the store did not keep them: its failure says so.
-      summary.problems << store.Error();
-      summary.unreadable += sheet->unreadable;
-      continue;
-    }
-    summary.imported += counts.imported;
-    summary.present += counts.duplicates;
-    summary.unreadable += sheet->unreadable;
   }
   return summary;
 }

@@ -2,7 +2,11 @@
 // window's button and the command line's --import alike. Each file must be
 // a regular file (a FIFO or a device is refused at once, never waited on)
 // of at most kMaxSheetBytes, with no line longer than kMaxSheetLineBytes;
-// it is read as a stream, block by block (SheetReader). GUI thread (or the
+// it is read as a stream, block by block (SheetReader), and kept 250 blocks
+// at a time, each part in a transaction of its own, so that a long sheet
+// neither lies whole in memory nor holds the store from the runs that
+// finish meanwhile; a store that fails keeps the parts before (imported
+// again, they count as there already). GUI thread (or the
 // command line's one thread, or the window's import worker with a store of
 // its own).
 #pragma once

@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/history/StoredRun.h"
@@ -36,7 +37,12 @@ class SheetReader {
   explicit SheetReader(const QDateTime& importedAt);
   // One line, without its line feed (a trailing carriage return is dropped).
   void AddLine(QByteArray line);
-  // The runs of every complete block; a block cut off counts as unreadable.
+  // The runs of the blocks complete so far, taken out of the reader (so a
+  // long sheet goes to the store in parts, never whole in memory).
+  std::vector<StoredRun> TakeRuns() { return std::exchange(sheet_.runs, {}); }
+  size_t RunsReady() const { return sheet_.runs.size(); }
+  // The runs of every complete block not taken yet; a block cut off counts
+  // as unreadable.
   ParsedSheet Finish();
 
  private:

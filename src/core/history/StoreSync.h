@@ -1,7 +1,7 @@
 // Sending the runs kept on this PC to the shared store: every run waiting
 // (recorded or imported here, not yet sent) is received by the shared store
-// in one transaction, which keeps a run it already has once, and then
-// marked sent here; a run it will not take for what it holds is set aside
+// (500 at a time, each part in one transaction), which keeps a run it
+// already has once, and then marked sent here; a run it will not take for what it holds is set aside
 // here with why, and the runs behind it go all the same. A send cut short (a lost connection, a signal) leaves
 // the runs waiting; sent again, none is kept twice. The stores' thread (the
 // window's archive thread, or the command line's one thread).

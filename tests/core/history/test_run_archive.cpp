@@ -14,6 +14,10 @@
 #include "ScratchServer.h"
 #include "core/history/BackgroundArchive.h"
 #include "core/history/RunArchive.h"
+#include "core/history/SheetImport.h"
+#include "core/report/ReportBuilder.h"
+#include "core/report/ResultSheet.h"
+#include "core/results/Timing.h"
 
 using namespace torvik;
 
@@ -187,6 +191,69 @@ class RunArchiveTest : public QObject {
     }
     QVERIFY2(closing.elapsed() < 3'000, qPrintable(QString::number(closing.elapsed())));
     QCOMPARE(ResultStore(path).Unsent().size(), size_t{1});
+  }
+
+  // Another copy holding this PC's store: a long import leaves room for the
+  // runs that finish beside it (it writes in parts), and a run the store
+  // cannot take within its wait is kept beside it, told where, and joins
+  // the store at the next keep. Nothing is lost.
+  void runsFinishingBesideALongImportAreAllKept() {
+    QTemporaryDir scratch;
+    const QString path = scratch.path() + QStringLiteral("/results.sqlite");
+    QVERIFY(ResultStore(path).Open());
+    // 3,000 blocks of one Memory run (alike to the letter: told apart by place).
+    RunRecord block = MemoryRun(0.5);
+    block.results.Total() = block.results[Test::Memory].elapsed;
+    SheetInputs inputs;
+    inputs.locale = QLocale::c();
+    inputs.now = QDateTime(QDate(2026, 12, 9), QTime(7, 0));
+    inputs.captions[LabelOf(Test::Memory)] = inputs.captions[ResultLabel::KAll] = QStringLiteral("  0.5sec");
+    const QByteArray one = SheetBytes(BuildReport(block, inputs));
+    const QString sheet = scratch.path() + QStringLiteral("/long.txt");
+    QFile file(sheet);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(one.repeated(3'000)) == one.size() * 3'000);
+    file.close();
+    std::atomic<bool> importing = true;
+    ImportSummary summary;
+    std::unique_ptr<QThread> importer(QThread::create([&] {
+      {
+        ResultStore store(path);
+        summary = ImportSheetFiles(store, {sheet}, QDateTime::currentDateTime());
+      }
+      importing = false;
+    }));
+    importer->start();
+    RunArchive archive(path, QStringLiteral("torvik"));
+    int kept = 0;
+    while (importing && kept < 5) {
+      QVERIFY2(archive.Keep(MemoryRun(0.04)), qPrintable(archive.Local().Error()));
+      ++kept;
+    }
+    QVERIFY(importer->wait(120'000));
+    QVERIFY2(summary.problems.isEmpty(), qPrintable(summary.problems.join(u' ')));
+    QCOMPARE(summary.imported, 3'000);
+
+    // The store held by another copy beyond its wait: kept beside it.
+    QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+    holder.setDatabaseName(path);
+    QVERIFY(holder.open());
+    QSqlQuery hold(holder);
+    QVERIFY(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
+    QStringList notices;
+    archive.SetNoticeHandler([&notices](const QString& text) { notices << text; });
+    QVERIFY(archive.Keep(MemoryRun(0.04)));
+    QCOMPARE(notices.size(), 1);
+    const QStringList aside = QDir(scratch.path()).entryList({QStringLiteral("results.aside-*.sqlite")});
+    QCOMPARE(aside.size(), 1);
+    QVERIFY2(notices[0].contains(aside[0]), qPrintable(notices[0]));
+    QVERIFY(hold.exec(QStringLiteral("ROLLBACK")));
+    hold = QSqlQuery();
+    holder.close();
+    holder = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    QVERIFY(archive.Keep(MemoryRun(0.04)));
+    QCOMPARE(archive.Local().RunCount(), 3'000 + kept + 2);
+    QCOMPARE(QDir(scratch.path()).entryList({QStringLiteral("results.aside-*")}), QStringList());
   }
 
   // The window's archive: every run handed over is kept, though it ends at
