@@ -12,6 +12,7 @@
 #include "core/history/RunComparison.h"
 #include "core/history/SheetImport.h"
 #include "core/history/CsvExport.h"
+#include "core/history/FileConnection.h"
 #include "core/history/StoreLocation.h"
 #include "core/report/OutputFile.h"
 #include "core/report/ReportBuilder.h"
@@ -37,6 +38,10 @@ void Print(const QByteArray& bytes) {
   std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
   std::fflush(stdout);
 }
+
+// Whether this PC's store has been made (by a run kept or a sheet
+// imported): before that a read or a send finds nothing, and makes nothing.
+bool HasLocalStore(RunArchive& archive) { return FileConnection::Exists(archive.Local().Path()); }
 
 }  // namespace
 
@@ -167,10 +172,11 @@ QJsonObject SideObject(const std::vector<StoredRun>& side) {
 }  // namespace
 
 int SyncStores(RunArchive& archive, OutputFormat format) {
-  const SyncResult sync = archive.SendWaiting();
+  const bool kept = HasLocalStore(archive);
+  const SyncResult sync = kept ? archive.SendWaiting() : SyncResult{};
   const bool failed = !sync.error.isEmpty();
   // Every run set aside so far, each with why: they go no more on their own.
-  const std::vector<StoredRun> setAside = archive.Local().SetAsideRuns();
+  const std::vector<StoredRun> setAside = kept ? archive.Local().SetAsideRuns() : std::vector<StoredRun>{};
   if (format == OutputFormat::Json) {
     QJsonArray aside;
     for (const StoredRun& run : setAside) aside.append(QJsonObject{{"id", double(run.id)}, {"reason", run.sendProblem}});
@@ -275,11 +281,14 @@ int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat forma
 int RunStoreCommand(const CommandLine& command, RunArchive& archive) {
   using Action = CommandLine::Action;
   ResultStore& store = archive.Compared();
+  // Reads make no store: before this PC has one, they read an empty one.
+  ResultStore empty(FileConnection::InMemory());
+  ResultStore& read = archive.HasSharedStore() || HasLocalStore(archive) ? store : empty;
   switch (command.action) {
-    case Action::History: return PrintHistory(store, command.run.format, command.filter);
+    case Action::History: return PrintHistory(read, command.run.format, command.filter);
     case Action::Import: return ImportSheets(store, command.files);
-    case Action::ExportCsv: return ExportCsv(store, command.files.first());
-    case Action::Compare: return PrintComparison(store, command.runs[0], command.runs[1], command.run.format);
+    case Action::ExportCsv: return ExportCsv(read, command.files.first());
+    case Action::Compare: return PrintComparison(read, command.runs[0], command.runs[1], command.run.format);
     case Action::Sync:
     case Action::UpgradeStore:
       if (!archive.HasSharedStore()) {

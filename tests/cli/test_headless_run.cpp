@@ -1,6 +1,7 @@
 // The built program on the command line, without a display: the JSON and
 // text results of real runs, the refusals, SIGINT mid-run, and --output.
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -605,6 +606,92 @@ class HeadlessRunTest : public QObject {
     process.start(QStringLiteral(TORVIK_BINARY), {"--import", "/dev/zero"});
     QVERIFY(process.waitForFinished(60'000));
     QCOMPARE(process.readAllStandardOutput(), summary);
+  }
+
+  // Before this PC keeps a run it has no store, and a verb that only reads
+  // or sends makes none (no folder, no empty database): each answers as
+  // for an empty store.
+  void readingMakesNoStore_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");  // a part of it
+    QTest::newRow("sync") << QStringList{"--sync", "--store", "postgresql://bench@/torvik?host=/nonexistent"} << 0
+                          << QByteArray("0 run(s) sent, 0 waiting, 0 set aside\n") << QByteArray();
+    QTest::newRow("history") << QStringList{"--history", "--format", "json"} << 0 << QByteArray("[\n]\n")
+                             << QByteArray();
+    QTest::newRow("export") << QStringList{"--export-csv", "/dev/null"} << 0 << QByteArray() << QByteArray();
+    QTest::newRow("compare") << QStringList{"--compare", "1", "2"} << 1 << QByteArray()
+                             << QByteArray("no run 1 in the results store");
+  }
+  void readingMakesNoStore() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QTemporaryDir home;
+    const Outcome run = Torvik(arguments, {}, home.path());
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out, out);
+    QVERIFY2(run.err.contains(err), run.err.constData());
+    QCOMPARE(QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+  }
+
+  // A store this user may only read (another user's: run as root, the
+  // program runs as nobody) is read as it is, and a run it cannot keep is
+  // told; nothing is made beside it, not even a -wal or -shm, though its
+  // folder would let SQLite make them.
+  void aStoreThisUserMayOnlyReadGetsNothingBeside_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("told");  // on stderr
+    QTest::newRow("read") << QStringList{"--history", "--format", "json"} << QByteArray();
+    QTest::newRow("a run kept") << QStringList{"--run", "memory", "--quiet", "--dir"}
+                                << QByteArray("attempt to write a readonly database");
+  }
+  void aStoreThisUserMayOnlyReadGetsNothingBeside() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, told);
+    QTemporaryDir home;
+    const QString folder = home.path() + QStringLiteral("/Varn/TORVIK");
+    const QString store = folder + QStringLiteral("/results.sqlite");
+    const QString tests = home.path() + QStringLiteral("/tests/"), runtime = home.path() + QStringLiteral("/runtime");
+    QVERIFY(QDir().mkdir(tests) && QDir().mkdir(runtime) && chmod(QFile::encodeName(runtime).constData(), 0700) == 0);
+    if (arguments.last() == u"--dir") arguments << tests;
+    QCOMPARE(Torvik({"--run", "memory", "--quiet", "--dir", tests}, {}, home.path()).exitCode, 0);
+    const bool root = geteuid() == 0;
+    constexpr uid_t kNobody = 65534;
+    for (const QString& path : {home.path(), home.path() + QStringLiteral("/Varn"), folder, tests, store}) {
+      const mode_t mode = path == folder || path == tests ? 0777 : path == store ? (root ? 0644 : 0444) : 0755;
+      QVERIFY(chmod(QFile::encodeName(path).constData(), mode) == 0);
+    }
+    if (root) QVERIFY(chown(QFile::encodeName(runtime).constData(), kNobody, kNobody) == 0);
+    QFile file(store);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+    for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "HOME"}) environment.insert(name, home.path());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    process.setProcessEnvironment(environment);
+    if (root) {
+      process.setChildProcessModifier([] {
+        if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(127);
+      });
+    }
+    // A copy of the program where the other user may run it.
+    const QString program = home.path() + QStringLiteral("/torvik");
+    QVERIFY(QFile::copy(QStringLiteral(TORVIK_BINARY), program));
+    process.start(program, arguments);
+    QVERIFY(process.waitForFinished(120'000));
+    const QByteArray out = process.readAllStandardOutput(), err = process.readAllStandardError();
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, err.constData());
+    QVERIFY2(err.contains(told), err.constData());
+    if (told.isEmpty()) QCOMPARE(QJsonDocument::fromJson(out).array().size(), 1);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"results.sqlite"});
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
   }
 
   // --compare on a store version 2 wrote (converted on opening): a measured

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <QUrl>
 #include <atomic>
 
 #include "core/history/SchemaSteps.h"
@@ -26,9 +27,20 @@ bool Fail(StoreFailure& failure, const QString& reason) {
   return false;
 }
 
+// Whether this user may write the file and make its -wal and -shm beside it.
+bool MayWrite(const QString& path) {
+  const QFileInfo file(path);
+  return file.isWritable() && QFileInfo(file.absolutePath()).isWritable();
+}
+
 }  // namespace
 
 FileConnection::FileConnection(const QString& path) : StoreConnection(path), path_(path) {}
+
+bool FileConnection::Exists(const QString& path) {
+  const std::string name = QFile::encodeName(path).toStdString();
+  return platform::IsSymbolicLink(name) || platform::KindOf(name) != platform::FileKind::Missing;
+}
 
 bool FileConnection::Transient(const QSqlError& error) const {
   const int code = error.nativeErrorCode().toInt() & 0xff;
@@ -59,6 +71,33 @@ bool FileConnection::Open(StoreFailure& failure) {
   if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
     return Fail(failure, QStringLiteral("Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)"));
   }
+  if (!(path_ == InMemory() ? OpenInMemory(failure) : OpenFile(failure))) return false;
+  QSqlError error;
+  {
+    // The server always keeps its references.
+    QSqlQuery q(Database());
+    if (!q.exec(QStringLiteral("PRAGMA foreign_keys=ON"))) error = q.lastError();
+  }
+  if (error.type() != QSqlError::NoError) {
+    Close();
+    return Fail(failure, Describe(error));
+  }
+  version_ = kStoreSchemaVersion;  // made or upgraded: this PC's file is the program's own
+  return true;
+}
+
+bool FileConnection::OpenInMemory(StoreFailure& failure) {
+  QSqlDatabase db = AddDatabase(QStringLiteral("QSQLITE"));
+  db.setDatabaseName(path_);
+  if (!db.open()) return Fail(failure, Describe(db.lastError()));
+  if (const QSqlError error = UpgradeSchema(db, StoreDialect::Sqlite, 0); error.type() != QSqlError::NoError) {
+    Close();
+    return Fail(failure, Describe(error));
+  }
+  return true;
+}
+
+bool FileConnection::OpenFile(StoreFailure& failure) {
   const std::string name = QFile::encodeName(path_).toStdString();
   if (platform::IsSymbolicLink(name)) {
     return Refuse(failure, QStringLiteral("%1 is a symbolic link, not TORVIK's results store").arg(Shown()));
@@ -74,22 +113,44 @@ bool FileConnection::Open(StoreFailure& failure) {
   if (QFileInfo(path_).size() == 0) {
     return Refuse(failure, QStringLiteral("%1 is an empty file, not TORVIK's results store").arg(Shown()));
   }
-  QSqlDatabase db = AddDatabase(QStringLiteral("QSQLITE"));
-  db.setDatabaseName(path_);
-  db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
-  if (!db.open()) return Fail(failure, Describe(db.lastError()));
+  // Opened to write, SQLite's recovery would checkpoint another program's
+  // WAL or roll back its hot journal: the file is known first, read-only.
+  // What it alone holds; then, with a -wal beside it, what that adds (an
+  // upgrade by a newer TORVIK not yet checkpointed), which reading here may
+  // only do in a store this user may write.
+  if (!Look(Access::FileAlone, failure)) return false;
+  const bool writable = MayWrite(path_);
+  if (writable && QFileInfo::exists(path_ + QStringLiteral("-wal")) && !Look(Access::Read, failure)) return false;
+  // A store this user may only read (another user's, a read-only disk) is
+  // read as its file holds it; a write fails as SQLite says.
+  if (!Connect(writable ? Access::Write : Access::FileAlone, failure)) return false;
   if (!Recognise(failure)) {
     Close();
     return false;
   }
-  QSqlQuery q(db);
-  // The server always keeps its references.
-  if (!q.exec(QStringLiteral("PRAGMA foreign_keys=ON"))) {
-    Close();
-    return Fail(failure, Describe(q.lastError()));
-  }
-  version_ = kStoreSchemaVersion;  // made or upgraded: this PC's file is the program's own
   return true;
+}
+
+bool FileConnection::Connect(Access access, StoreFailure& failure) {
+  QSqlDatabase db = AddDatabase(QStringLiteral("QSQLITE"));
+  QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+  if (access == Access::Write) {
+    db.setDatabaseName(path_);
+  } else {
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path_).absoluteFilePath());
+    if (access == Access::FileAlone) url.setQuery(QStringLiteral("immutable=1"));
+    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    options += QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+  }
+  db.setConnectOptions(options);
+  return db.open() || Fail(failure, Describe(db.lastError()));
+}
+
+bool FileConnection::Look(Access access, StoreFailure& failure) {
+  int version = 0;
+  const bool known = Connect(access, failure) && Identify(version, failure);
+  Close();
+  return known;
 }
 
 bool FileConnection::Create(StoreFailure& failure) {
@@ -128,11 +189,9 @@ bool FileConnection::Create(StoreFailure& failure) {
   return true;
 }
 
-bool FileConnection::Recognise(StoreFailure& failure) {
+bool FileConnection::Identify(int& version, StoreFailure& failure) {
   QSqlDatabase db = Database();
-  int version = 0;
   {
-    // Read before anything is written: a foreign or damaged file fails here, untouched.
     QSqlQuery q(db);
     if (!q.exec(QLatin1String(WordsOf(StoreDialect::Sqlite).readVersion)) || !q.next()) {
       const QSqlError error = q.lastError();
@@ -153,6 +212,12 @@ bool FileConnection::Recognise(StoreFailure& failure) {
   if (version < 1 || !ours) {
     return Refuse(failure, QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(Shown()).arg(version));
   }
+  return true;
+}
+
+bool FileConnection::Recognise(StoreFailure& failure) {
+  int version = 0;
+  if (!Identify(version, failure)) return false;
   foundVersion_ = version;
   if (version == kStoreSchemaVersion) return true;
   // Upgraded once, by whichever copy takes the write lock first.

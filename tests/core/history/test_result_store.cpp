@@ -39,6 +39,16 @@ QByteArray Bytes(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Every file in `folder` (links and companions such as -wal too) with a
+// digest of its bytes.
+QMap<QString, QByteArray> Files(const QString& folder) {
+  QMap<QString, QByteArray> files;
+  for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden)) {
+    files[name] = QCryptographicHash::hash(Bytes(folder + u'/' + name), QCryptographicHash::Sha1).toHex();
+  }
+  return files;
+}
+
 // RFC 4180 fields of one line.
 QStringList CsvFields(const QString& line) {
   QStringList fields;
@@ -289,7 +299,8 @@ class ResultStoreTest : public QObject {
   }
 
   // Only TORVIK's own store is ever written: anything else at its path is
-  // refused before a byte changes, and no file is added beside it.
+  // refused before a byte of it or its companions changes, and no file is
+  // added beside it.
   void foreignFilesAreLeftAsTheyAre_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
@@ -307,6 +318,12 @@ class ResultStoreTest : public QObject {
                                                           << "symbolic link";
     QTest::newRow("a dangling link") << "dangling"
                                      << "symbolic link";
+    // Another program's database caught while it writes: recovery opening
+    // it to write would checkpoint the one, roll back the other.
+    QTest::newRow("a WAL not checkpointed") << "wal"
+                                            << "not TORVIK's";
+    QTest::newRow("a hot journal") << "journal"
+                                   << "not TORVIK's";
   }
   void foreignFilesAreLeftAsTheyAre() {
     QFETCH(QString, kind);
@@ -343,9 +360,32 @@ class ResultStoreTest : public QObject {
       QVERIFY(QFile::link(other, path));
     } else if (kind == u"dangling") {
       QVERIFY(QFile::link(other, path));
+    } else if (kind == u"wal" || kind == u"journal") {
+      // Copied while its writer has it open: the transaction only in the
+      // -wal, or half written with the journal that undoes it.
+      QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("writer")));
+      const QString source = dir.path() + QStringLiteral("/writer/other.sqlite");
+      const QString companion = kind == u"wal" ? QStringLiteral("-wal") : QStringLiteral("-journal");
+      {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+        db.setDatabaseName(source);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        const QStringList setup = kind == u"wal" ? QStringList{"PRAGMA journal_mode=WAL", "PRAGMA wal_autocheckpoint=0"}
+                                                 : QStringList{"PRAGMA cache_size=1"};
+        for (const QString& statement : setup + foreignTables) QVERIFY(q.exec(statement));
+        if (kind == u"journal") QVERIFY(q.exec(QStringLiteral("BEGIN")));
+        QVERIFY(
+            q.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                                  "INSERT INTO runs SELECT printf('%100d', i) FROM n")));
+        QVERIFY(QFile::copy(source, path) && QFile::copy(source + companion, path + companion));
+        if (kind == u"journal") QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+        q.finish();
+        db.close();
+      }
+      QSqlDatabase::removeDatabase(QStringLiteral("writer"));
     }
-    const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden);
-    const QByteArray before = Bytes(path);
+    const QMap<QString, QByteArray> before = Files(dir.path());
     ResultStore store(path);
     QVERIFY(!store.Open());
     QVERIFY(store.Refused());
@@ -353,8 +393,7 @@ class ResultStoreTest : public QObject {
     QVERIFY(!store.Record(Run("cpu", 1, {})));
     ImportCounts counts;
     QVERIFY(!store.Import({Run("cpu", 2, {})}, counts));
-    QCOMPARE(Bytes(path), before);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden), filesBefore);
+    QCOMPARE(Files(dir.path()), before);
   }
 
   void aRunIsKeptWholeOrNotAtAll_data() { Dialects(); }
