@@ -15,7 +15,10 @@
 // them (under 0.5 s, at most 5 statements); and torvik --run memory
 // --repeat 3 against a server that takes the connection and never answers
 // (at most 1.2 times the same run without a shared store, plus one connect
-// timeout of 5 s). Without postgresql installed those rows are left out,
+// timeout of 5 s); a first --sync of 5,000 waiting runs (under 5 s, under
+// 200 MB here and in the server's session). Last, torvik --import of a sheet
+// of 60,000 blocks while 5 runs record into the same store (all kept, under
+// 300 MB). Without postgresql installed those rows are left out,
 // with the reason. The copies are this program, started with --record-into.
 //
 //   build/bench/torvik_history_bench
@@ -37,6 +40,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "BenchTable.h"
@@ -82,10 +86,10 @@ StoredRun AllRun(int64_t i) {
   return run;
 }
 
-// 1,000 report blocks, each its own date.
-QByteArray Sheet() {
+// 1,000 report blocks, each its own date (from the `first`th second on).
+QByteArray Sheet(int first = 0) {
   QByteArray sheet;
-  for (int i = 0; i < 1'000; ++i) {
+  for (int i = first; i < first + 1'000; ++i) {
     RunRecord run;
     run.results[Test::Calc].elapsed = TimeValue::FromTenths(8);
     run.results.Total() = TimeValue::FromTenths(8);
@@ -114,8 +118,9 @@ double OpenComparison(BackgroundArchive& archive) {
 
 // `n` copies of this program recording one run each into `location` at
 // once: the seconds until the last has finished, or a negative number when
-// a run was lost.
-double CopiesRecording(const QString& location, int n) {
+// a run was lost (`counted`: nothing else writes there meanwhile, so the
+// store has n runs more).
+double CopiesRecording(const QString& location, int n, bool counted = true) {
   const int before = ResultStore(location).RunCount();
   std::vector<std::unique_ptr<QProcess>> copies;
   QElapsedTimer timer;
@@ -128,7 +133,7 @@ double CopiesRecording(const QString& location, int n) {
   bool allKept = true;
   for (const auto& copy : copies) allKept = copy->waitForFinished(60'000) && copy->exitCode() == 0 && allKept;
   const double seconds = timer.nsecsElapsed() / 1e9;
-  return allKept && ResultStore(location).RunCount() == before + n ? seconds : -1;
+  return allKept && (!counted || ResultStore(location).RunCount() == before + n) ? seconds : -1;
 }
 
 // The lines of the server's log that `action` added and that contain
@@ -169,6 +174,104 @@ std::optional<double> TimedProgram(const QStringList& arguments, const QString& 
   }
   if (out != nullptr) *out = process.readAllStandardOutput();
   return timer.nsecsElapsed() / 1e9;
+}
+
+// A process's peak memory so far in MB (VmHWM), or 0 when it has gone.
+double PeakMb(qint64 pid) {
+  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').front().toDouble() / 1024;
+  }
+  return 0;
+}
+
+// Runs `torvik arguments` with `home`, sampling its peak memory and (with
+// `server`) that of its session on the server while it runs: its seconds,
+// or none when it failed.
+struct Measured {
+  double seconds = 0, clientMb = 0, serverMb = 0;
+};
+std::optional<Measured> Watched(const QStringList& arguments, const QString& home, const QString& serverDatabase = {},
+                                const testing::ScratchServer* server = nullptr,
+                                const std::function<void()>& meanwhile = {}) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), home);
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home);
+  process.setProcessEnvironment(environment);
+  std::optional<QSqlQuery> sessions;
+  if (server != nullptr) sessions.emplace(server->Connect(serverDatabase, QStringLiteral("watcher")));
+  Measured measured;
+  QElapsedTimer timer;
+  timer.start();
+  process.start(QStringLiteral(TORVIK_BINARY), arguments);
+  if (meanwhile) meanwhile();
+  while (!process.waitForFinished(20)) {
+    measured.clientMb = std::max(measured.clientMb, PeakMb(process.processId()));
+    if (sessions && sessions->exec(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name LIKE "
+                                                  "'torvik%'")) &&
+        sessions->next()) {
+      measured.serverMb = std::max(measured.serverMb, PeakMb(sessions->value(0).toLongLong()));
+    }
+  }
+  measured.seconds = timer.nsecsElapsed() / 1e9;
+  sessions.reset();
+  QSqlDatabase::removeDatabase(QStringLiteral("watcher"));
+  if (process.exitCode() != 0) {
+    std::fprintf(stderr, "torvik %s: %s\n", qPrintable(arguments.join(u' ')), process.readAllStandardError().data());
+    return std::nullopt;
+  }
+  return measured;
+}
+
+// A first --sync of 5,000 waiting runs over the server's Unix socket.
+bool SyncRow(const testing::ScratchServer& server, const QString& scratch) {
+  {
+    QSqlQuery setup(server.Connect(QStringLiteral("torvik"), QStringLiteral("setup")));
+    setup.exec(QStringLiteral("ALTER DATABASE torvik RESET log_statement"));  // the rows before count statements
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("setup"));
+  const QString home = scratch + QStringLiteral("/sync-home");
+  ImportCounts counts;
+  std::vector<StoredRun> runs;
+  for (int64_t i = 0; i < 5'000; ++i) runs.push_back(AllRun(30'000 + i));
+  if (!ResultStore(home + QStringLiteral("/Varn/TORVIK/results.sqlite")).Import(runs, counts)) return false;
+  const std::optional<Measured> sync =
+      Watched({"--sync", "--store", server.Url(QStringLiteral("torvik"))}, home, QStringLiteral("torvik"), &server);
+  if (!sync) return false;
+  bench::PrintRow("sync 5,000, shared", "torvik --sync of 5,000 waiting runs of 15 tests (5 s allowed)", sync->seconds,
+                  5.0, "s");
+  bench::PrintRow("sync 5,000, memory", "its peak memory, this PC's side (200 MB allowed)", sync->clientMb, 200, "MB");
+  bench::PrintRow("sync 5,000, server", "its session's peak memory on the server (200 MB allowed)", sync->serverMb,
+                  200, "MB");
+  return sync->clientMb <= 200 && sync->serverMb <= 200;
+}
+
+// torvik --import of a sheet of 60,000 blocks while five runs record into
+// the same store.
+bool LongImportRow(const QString& scratch) {
+  const QString home = scratch + QStringLiteral("/import-home");
+  const QString local = home + QStringLiteral("/Varn/TORVIK/results.sqlite");
+  if (!ResultStore(local).Open()) return false;
+  const QString path = scratch + QStringLiteral("/long-sheet.txt");
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  for (int part = 0; part < 60; ++part) file.write(Sheet(part * 1'000));
+  file.close();
+  double beside = -1;
+  const std::optional<Measured> imported = Watched({"--import", path}, home, {}, nullptr, [&] {
+    QTest::qWait(2'000);  // well into the sheet
+    beside = CopiesRecording(local, 5, false);
+  });
+  QFile::remove(path);
+  if (!imported) return false;
+  bench::PrintRow("import 60,000 blocks", "torvik --import of 60,000 blocks, 5 runs recorded beside it", imported->seconds,
+                  60.0, "s");
+  bench::PrintRow("import 60,000, memory", "its peak memory (300 MB allowed)", imported->clientMb, 300, "MB");
+  if (beside < 0) std::fprintf(stderr, "runs recorded beside the import: one was lost\n");
+  return beside >= 0 && imported->clientMb <= 300 && ResultStore(local).RunCount() == 60'000 + 5;
 }
 
 // The 10,000 runs of the shared store: 50 of them desk-7's (the newest run
@@ -281,7 +384,7 @@ bool SharedStoreRows(const QString& scratch) {
                     "  ");
     ok = statements <= 5 && window.Runs().Ticked().size() == 50 && ok;
   }
-  return ok;
+  return SyncRow(server, scratch) && ok;
 }
 
 // --run memory --repeat 3 with and without a shared store that takes the
@@ -400,5 +503,6 @@ int main(int argc, char** argv) {
   }
   const bool sharedRows = SharedStoreRows(dir.path());
   const bool silentRow = SilentServerRow(dir.path());
-  return imported && sixteen >= 0 && sharedRows && silentRow ? 0 : 1;
+  const bool longImport = LongImportRow(dir.path());
+  return imported && sixteen >= 0 && sharedRows && silentRow && longImport ? 0 : 1;
 }

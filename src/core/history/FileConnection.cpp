@@ -16,7 +16,7 @@ namespace torvik {
 namespace {
 
 constexpr int kBusyTimeoutMs = 5'000;
-constexpr int kSqliteBusy = 5, kSqliteLocked = 6;
+constexpr int kSqliteBusy = 5, kSqliteLocked = 6, kSqliteCorrupt = 11;
 
 bool Refuse(StoreFailure& failure, const QString& reason) {
   failure = {reason, true};
@@ -150,7 +150,12 @@ bool FileConnection::Look(Access access, StoreFailure& failure) {
   int version = 0;
   const bool known = Connect(access, failure) && Identify(version, failure);
   Close();
-  return known;
+  if (known || failure.refused || access != Access::FileAlone) return known;
+  // The file read as it lies, while another copy may be writing it (a
+  // checkpoint): only what it plainly says refuses it; anything else is
+  // judged by the store opened as usual.
+  failure = {};
+  return true;
 }
 
 bool FileConnection::Create(StoreFailure& failure) {
@@ -194,8 +199,11 @@ bool FileConnection::Identify(int& version, StoreFailure& failure) {
   {
     QSqlQuery q(db);
     if (!q.exec(QLatin1String(WordsOf(StoreDialect::Sqlite).readVersion)) || !q.next()) {
+      // No such table, or no database at all: not TORVIK's. Busy, or a
+      // page read while another copy wrote it: asked again next time.
       const QSqlError error = q.lastError();
-      return Transient(error) ? Fail(failure, Describe(error)) : Refuse(failure, Describe(error));
+      const bool unsure = Transient(error) || (error.nativeErrorCode().toInt() & 0xff) == kSqliteCorrupt;
+      return unsure ? Fail(failure, Describe(error)) : Refuse(failure, Describe(error));
     }
     version = q.value(0).toInt();
   }

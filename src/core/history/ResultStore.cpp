@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "core/history/FileConnection.h"
 #include "core/history/RunColumns.h"
@@ -214,13 +215,11 @@ QSqlError ResultStore::InsertRun(Statements& statements, const StoredRun& run) {
   }
   const int64_t id = returned ? q->value(0).toLongLong() : q->lastInsertId().toLongLong();
   q->finish();
-  QSqlQuery* t = statements.Prepare(InsertTestStatement(version), error);
+  if (run.tests.empty()) return {};
+  QSqlQuery* t = statements.Prepare(InsertTestStatement(version, static_cast<int>(run.tests.size())), error);
   if (t == nullptr) return error;
-  for (const StoredTest& test : run.tests) {
-    BindTest(*t, id, test, version);
-    if (!t->exec()) return t->lastError();
-  }
-  return {};
+  for (const StoredTest& test : run.tests) BindTest(*t, id, test, version);
+  return t->exec() ? QSqlError() : t->lastError();
 }
 
 bool ResultStore::Record(const StoredRun& run) {
@@ -271,46 +270,88 @@ bool ResultStore::Receive(const std::vector<StoredRun>& runs, ReceiveCounts& cou
   counts = {};
   const Operation open(*this);
   if (!open) return false;
-  const bool written = Write([&](Statements& s) -> QSqlError {
-    counts = {};  // a busy store's first try counted for nothing
-    QSqlError error;
-    QSqlQuery* known = s.Prepare(QStringLiteral("SELECT 1 FROM runs WHERE uuid = ?"), error);
-    if (known == nullptr) return error;
-    for (const StoredRun& run : runs) {
-      known->addBindValue(run.uuid);
-      if (!known->exec()) return known->lastError();
-      const bool present = known->next();
-      known->finish();  // no read stays open across a write
-      if (present) {
-        counts.present.push_back(run.id);
-        continue;
-      }
-      // Each run on its own: one the store will not take is undone alone.
-      if (error = s.Run(QStringLiteral("SAVEPOINT one_run")); error.type() != QSqlError::NoError) return error;
-      StoredRun kept = run;
-      kept.sent = true;  // the shared store sends nothing on
-      kept.sendProblem.clear();
-      const QSqlError inserted = InsertRun(s, kept);
-      if (inserted.type() == QSqlError::NoError) {
-        if (error = s.Run(QStringLiteral("RELEASE SAVEPOINT one_run")); error.type() != QSqlError::NoError) return error;
-        counts.received.push_back(run.id);
-        continue;
-      }
-      if (error = s.Run(QStringLiteral("ROLLBACK TO SAVEPOINT one_run")); error.type() != QSqlError::NoError) {
-        return error;
-      }
-      switch (connection_->Classify(inserted)) {
-        case StoreConnection::InsertFailure::AlreadyThere: counts.present.push_back(run.id); break;
-        case StoreConnection::InsertFailure::RefusedContent:
-          counts.refused.emplace_back(run.id, connection_->Describe(inserted));
-          break;
-        case StoreConnection::InsertFailure::Other: return inserted;
-      }
-    }
-    return QSqlError();
-  });
+  // All at once first: one read for the runs the store has, then the
+  // others. Only when one of them is refused for what it holds is the part
+  // sent again one run at a time, each run undone alone.
+  bool oneByOne = false;
+  if (Write([&](Statements& s) { return ReceiveAtOnce(s, runs, counts, oneByOne); })) return true;
+  counts = {};
+  if (!oneByOne) return false;
+  error_.clear();
+  const bool written = Write([&](Statements& s) { return ReceiveOneByOne(s, runs, counts); });
   if (!written) counts = {};
   return written;
+}
+
+QSqlError ResultStore::ReceiveAtOnce(Statements& s, const std::vector<StoredRun>& runs, ReceiveCounts& counts,
+                                     bool& oneByOne) {
+  counts = {};  // a busy store's first try counted for nothing
+  QSqlError error;
+  std::set<QString> present;
+  {
+    QStringList marks;
+    for (size_t i = 0; i < runs.size(); ++i) marks << QStringLiteral("?");
+    QSqlQuery* known = s.Prepare(QStringLiteral("SELECT uuid FROM runs WHERE uuid IN (%1)").arg(marks.join(u',')), error);
+    if (known == nullptr) return error;
+    for (const StoredRun& run : runs) known->addBindValue(run.uuid);
+    if (!known->exec()) return known->lastError();
+    while (known->next()) present.insert(known->value(0).toString());
+    known->finish();  // no read stays open across a write
+  }
+  for (const StoredRun& run : runs) {
+    if (present.count(run.uuid) > 0) {
+      counts.present.push_back(run.id);
+      continue;
+    }
+    StoredRun kept = run;
+    kept.sent = true;  // the shared store sends nothing on
+    kept.sendProblem.clear();
+    if (error = InsertRun(s, kept); error.type() != QSqlError::NoError) {
+      oneByOne = connection_->Classify(error) != StoreConnection::InsertFailure::Other;
+      return error;
+    }
+    counts.received.push_back(run.id);
+  }
+  return {};
+}
+
+QSqlError ResultStore::ReceiveOneByOne(Statements& s, const std::vector<StoredRun>& runs, ReceiveCounts& counts) {
+  counts = {};  // a busy store's first try counted for nothing
+  QSqlError error;
+  QSqlQuery* known = s.Prepare(QStringLiteral("SELECT 1 FROM runs WHERE uuid = ?"), error);
+  if (known == nullptr) return error;
+  for (const StoredRun& run : runs) {
+    known->addBindValue(run.uuid);
+    if (!known->exec()) return known->lastError();
+    const bool present = known->next();
+    known->finish();
+    if (present) {
+      counts.present.push_back(run.id);
+      continue;
+    }
+    // Each run on its own: one the store will not take is undone alone.
+    if (error = s.Run(QStringLiteral("SAVEPOINT one_run")); error.type() != QSqlError::NoError) return error;
+    StoredRun kept = run;
+    kept.sent = true;
+    kept.sendProblem.clear();
+    const QSqlError inserted = InsertRun(s, kept);
+    if (inserted.type() == QSqlError::NoError) {
+      if (error = s.Run(QStringLiteral("RELEASE SAVEPOINT one_run")); error.type() != QSqlError::NoError) return error;
+      counts.received.push_back(run.id);
+      continue;
+    }
+    if (error = s.Run(QStringLiteral("ROLLBACK TO SAVEPOINT one_run")); error.type() != QSqlError::NoError) {
+      return error;
+    }
+    switch (connection_->Classify(inserted)) {
+      case StoreConnection::InsertFailure::AlreadyThere: counts.present.push_back(run.id); break;
+      case StoreConnection::InsertFailure::RefusedContent:
+        counts.refused.emplace_back(run.id, connection_->Describe(inserted));
+        break;
+      case StoreConnection::InsertFailure::Other: return inserted;
+    }
+  }
+  return {};
 }
 
 bool ResultStore::SetAside(const std::vector<std::pair<int64_t, QString>>& runs) {

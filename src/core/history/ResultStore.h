@@ -168,6 +168,10 @@ class ResultStore {
   // `condition` (on run_id) selects; false (Error()) when it failed.
   bool AttachTests(std::vector<StoredRun>& runs, const QString& condition);
   QSqlError InsertRun(Statements& statements, const StoredRun& run);
+  // Receive's two ways: the part at once (`oneByOne` set when a run was
+  // refused for what it holds), or each run under a savepoint of its own.
+  QSqlError ReceiveAtOnce(Statements& s, const std::vector<StoredRun>& runs, ReceiveCounts& counts, bool& oneByOne);
+  QSqlError ReceiveOneByOne(Statements& s, const std::vector<StoredRun>& runs, ReceiveCounts& counts);
   // Keeps in one transaction the runs whose `key` (in `keyColumn`) the store
   // does not have yet, counting them and the ones it has; `markSent` keeps
   // them as sent. A failure keeps none.

@@ -198,10 +198,12 @@ void BindRun(QSqlQuery& insert, const StoredRun& run, int version) {
   }
 }
 
-QString InsertTestStatement(int version) {
+QString InsertTestStatement(int version, int rows) {
   const std::vector<Column<StoredTest>> written = ColumnsAt(TestColumns(), version);
-  return QStringLiteral("INSERT INTO tests (run_id, %1) VALUES (?, %2)")
-      .arg(ColumnList<StoredTest>(written), Placeholders<StoredTest>(written));
+  const QString row = QStringLiteral("(?, %1)").arg(Placeholders<StoredTest>(written));
+  QStringList values;
+  for (int i = 0; i < rows; ++i) values << row;
+  return QStringLiteral("INSERT INTO tests (run_id, %1) VALUES %2").arg(ColumnList<StoredTest>(written), values.join(u','));
 }
 
 void BindTest(QSqlQuery& insert, int64_t runId, const StoredTest& test, int version) {

@@ -74,7 +74,9 @@ class RowReader {
 QString InsertRunStatement(int version);
 void BindRun(QSqlQuery& insert, const StoredRun& run, int version);
 // The INSERT of a test's row, run_id first, and binding a test to it.
-QString InsertTestStatement(int version);
+// The insert of `rows` tests at once (one statement, one round trip),
+// bound test after test by BindTest.
+QString InsertTestStatement(int version, int rows = 1);
 void BindTest(QSqlQuery& insert, int64_t runId, const StoredTest& test, int version);
 
 // The facts' values of the runs kept before the store had them, worked out
