@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "app/Composition.h"
 #include "app/PlatformChoice.h"
@@ -90,13 +92,37 @@ void OnlyCriticalMessages(QtMsgType type, const QMessageLogContext& context, con
 }
 
 // While the platform starts: Qt's own notes on a display it cannot reach
-// are left out; the program says it in one line of its own.
+// are left out, the others held until it has started (PassHeldNotes); a
+// platform that did not start is said in one line of the program's own,
+// without them. One that gives up in Qt's abort (eglfs without a DRM
+// device) is said in that line as well, and the program ends as for any
+// display it cannot use.
+struct HeldNote {
+  QtMsgType type;
+  QString message;
+};
+std::vector<HeldNote> heldNotes;
 QtMessageHandler previousHandler = nullptr;
+QString startingPlatform;
 void WithoutPlatformNotes(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtFatalMsg) {
+    std::fprintf(stderr, "torvik: %s: %s\n",
+                 QStringLiteral("cannot start Qt's platform \"%1\" (QT_QPA_PLATFORM)")
+                     .arg(startingPlatform)
+                     .toLocal8Bit()
+                     .constData(),
+                 message.simplified().toLocal8Bit().constData());
+    std::_Exit(kExitRefused);
+  }
   const bool platformNote =
       QLatin1String(context.category ? context.category : "").startsWith(QLatin1String("qt.qpa")) ||
       message.startsWith(u"Failed to create wl_display");
-  if (!platformNote || type == QtFatalMsg) previousHandler(type, context, message);
+  if (!platformNote) heldNotes.push_back({type, message});
+}
+
+void PassHeldNotes() {
+  for (const HeldNote& note : heldNotes) previousHandler(note.type, QMessageLogContext(), note.message);
+  heldNotes.clear();
 }
 
 }  // namespace
@@ -133,13 +159,18 @@ int main(int argc, char* argv[]) {
     return kExitRefused;
   }
   qputenv("QT_QPA_PLATFORM", PlatformWithFallback(platform.platform).toLocal8Bit());
+  startingPlatform = platform.platform;
   previousHandler = qInstallMessageHandler(WithoutPlatformNotes);
   QApplication application(argc, argv);
   qInstallMessageHandler(previousHandler);
-  if (FellBack(platform.platform, QGuiApplication::platformName())) {
+  // Started without a screen to show anything on (linuxfb without a
+  // framebuffer): as a display that cannot be reached.
+  if (FellBack(platform.platform, QGuiApplication::platformName()) || QGuiApplication::primaryScreen() == nullptr) {
+    heldNotes.clear();
     std::fprintf(stderr, "torvik: %s\n", UnreachableDisplay(platform.platform, environment).toLocal8Bit().constData());
     return kExitRefused;
   }
+  PassHeldNotes();
   SetApplicationNames();
   InstallInterfaceLanguage(LanguageEnvironment::Current());
   const int exitCode = command.action == Action::Window ? RunWindow() : RunCommandLine(command);

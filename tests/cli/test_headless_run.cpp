@@ -736,20 +736,26 @@ class HeadlessRunTest : public QObject {
     QTest::addColumn<QString>("wayland");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("platform");  // QT_QPA_PLATFORM, when set
     const QStringList window, graphic = {"--run", "graphic", "--quiet", "--no-record"};
     const QStringList memory = {"--run", "memory", "--quiet", "--no-record"};
     QTest::newRow("memory, Wayland only") << memory << ""
-                                          << "wayland-torvik-test" << 0 << "";
+                                          << "wayland-torvik-test" << 0 << "" << "";
     QTest::newRow("history, a stale X display") << QStringList{"--history"} << ":4093"
-                                                << "" << 0 << "";
+                                                << "" << 0 << "" << "";
     QTest::newRow("window, a stale X display") << window << ":4093"
-                                               << "" << 2 << "DISPLAY";
+                                               << "" << 2 << "DISPLAY" << "";
     QTest::newRow("graphic, a stale X display") << graphic << ":4093"
-                                                << "" << 2 << "DISPLAY";
+                                                << "" << 2 << "DISPLAY" << "";
     // Without Qt's Wayland plugin the refusal says so; with it, the display
     // cannot be reached: either way one line naming the variable.
     QTest::newRow("window, a stale Wayland display") << window << ""
-                                                     << "wayland-torvik-test" << 2 << "WAYLAND";
+                                                     << "wayland-torvik-test" << 2 << "WAYLAND" << "";
+    // Platforms with no screen here: one line, not Qt's abort or a crash.
+    QTest::newRow("window, eglfs without a DRM device") << window << ""
+                                                        << "" << 2 << "eglfs" << "eglfs";
+    QTest::newRow("graphic, linuxfb without a framebuffer") << graphic << ""
+                                                            << "" << 2 << "linuxfb" << "linuxfb:fb=/dev/torvik-none";
   }
   void displaysThatCannotBeReached() {
     QFETCH(QStringList, arguments);
@@ -757,10 +763,12 @@ class HeadlessRunTest : public QObject {
     QFETCH(QString, wayland);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
+    QFETCH(QString, platform);
     ScratchDirectory directory;
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+    if (!platform.isEmpty()) environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     if (!display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), display);
     if (!wayland.isEmpty()) environment.insert(QStringLiteral("WAYLAND_DISPLAY"), wayland);
     environment.insert(QStringLiteral("XDG_DATA_HOME"), directory.Path());
