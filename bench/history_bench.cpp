@@ -156,15 +156,20 @@ int LoggedDuring(const QString& logFile, const char* what, const std::function<v
   return lines;
 }
 
-// The seconds `torvik arguments` took in an environment of its own, and its
-// output; none when it failed.
-std::optional<double> TimedProgram(const QStringList& arguments, const QString& home, QByteArray* out = nullptr) {
-  QProcess process;
+// The program's environment with `home` for its data and settings, and no display.
+QProcessEnvironment EnvironmentOwnedBy(const QString& home) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
   environment.insert(QStringLiteral("XDG_DATA_HOME"), home);
   environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home);
-  process.setProcessEnvironment(environment);
+  return environment;
+}
+
+// The seconds `torvik arguments` took in an environment of its own, and its
+// output; none when it failed.
+std::optional<double> TimedProgram(const QStringList& arguments, const QString& home, QByteArray* out = nullptr) {
+  QProcess process;
+  process.setProcessEnvironment(EnvironmentOwnedBy(home));
   QElapsedTimer timer;
   timer.start();
   process.start(QStringLiteral(TORVIK_BINARY), arguments);
@@ -196,11 +201,7 @@ std::optional<Measured> Watched(const QStringList& arguments, const QString& hom
                                 const testing::ScratchServer* server = nullptr,
                                 const std::function<void()>& meanwhile = {}) {
   QProcess process;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
-  environment.insert(QStringLiteral("XDG_DATA_HOME"), home);
-  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home);
-  process.setProcessEnvironment(environment);
+  process.setProcessEnvironment(EnvironmentOwnedBy(home));
   std::optional<QSqlQuery> sessions;
   if (server != nullptr) sessions.emplace(server->Connect(serverDatabase, QStringLiteral("watcher")));
   Measured measured;

@@ -5,6 +5,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh --tests
 scripts/build.sh
 cd build
-# Side by side on every core (the tests that need the screen or a quiet
-# machine say so in tests/CMakeLists.txt).
-ctest --output-on-failure --timeout 900 -j "$(nproc)"
+# Side by side, two to a core: many tests spend their time waiting (on a
+# server, a virtual X server, the program they started); the one that must
+# run alone says so in tests/CMakeLists.txt.
+ctest --output-on-failure --timeout 900 -j "$(( $(nproc) * 2 ))"

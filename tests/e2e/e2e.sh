@@ -2,8 +2,8 @@
 # End to end, as a user meets TORVIK: start the built program on an X server,
 # click its real buttons at their places on the screen, answer each message
 # box, click Report, and check the result sheet: for the CPU, Memory and HDD
-# groups, one report each. Run under xvfb-run:
-#   xvfb-run -a -s "-screen 0 1024x768x24" tests/e2e/e2e.sh build/src/app/torvik build/tests/drive_type
+# groups, one report each. Run on a virtual X server:
+#   tests/tools/virtual_screen.sh 1024x768x24 tests/e2e/e2e.sh build/src/app/torvik build/tests/drive_type
 # HOME and XDG_CONFIG_HOME point into a scratch folder, so the user's own
 # settings are never touched; the HDD group runs in a scratch test directory.
 set -uo pipefail

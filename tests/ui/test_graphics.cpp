@@ -2,7 +2,7 @@
 // is exactly what the same draws give in an image, the random numbers come
 // in their order, after every test the window is itself again: its old
 // size, centred, buttons and menu shown, not topmost; and the command line
-// draws them in the times the window does. Runs under xvfb-run; the five
+// draws them in the times the window does. Runs on a virtual X server; the five
 // full tests take about forty seconds, twice.
 #include <QMenuBar>
 #include <QPaintEngine>
