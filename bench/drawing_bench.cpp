@@ -1,19 +1,29 @@
 // The on-screen cost of one shape of the drawing tests (a synchronous
 // repaint of its bounding rectangle, flushed to the X server) against the
-// same QPainter call into a QImage, in one run. Needs an X server:
+// same QPainter call into a QImage, in one run; then what a shape costs in
+// torvik --run graphic on the same display, against the same shape drawn
+// here (the command line draws as the window's stage does). Needs an X
+// server:
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24" build/bench/torvik_drawing_bench [shapes]
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QScreen>
 #include <QtTest>
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "BenchTable.h"
 #include "core/base/RandomGenerator.h"
+#include "core/results/TestCatalogue.h"
 #include "ui/DesignScale.h"
 #include "ui/StageDrawing.h"
 #include "ui/StageSurface.h"
@@ -45,6 +55,7 @@ int main(int argc, char** argv) {
                                                        {DrawingKind::Ellipse, "ellipse"},
                                                        {DrawingKind::Triangle, "triangle"},
                                                        {DrawingKind::Text, "text"}};
+  std::map<std::string, double> onScreen;  // microseconds per shape, by name
   for (const auto& [kind, name] : kinds) {
     ProgramRandom().Seed(1);
     QElapsedTimer timer;
@@ -60,6 +71,31 @@ int main(int argc, char** argv) {
     const double offscreen = timer.nsecsElapsed() / 1e3 / shapes;
     const std::string what = std::string("one ") + name + " on screen";
     torvik::bench::PrintRow(what.c_str(), "the same QPainter call into a QImage (no flush)", screen, offscreen, "us");
+    onScreen[name] = screen;
+  }
+  paint.hide();
+
+  QTemporaryDir home;
+  QProcess commandLine;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+  commandLine.setProcessEnvironment(environment);
+  commandLine.start(QStringLiteral(TORVIK_BINARY), {"--run", "graphic", "--format", "json", "--quiet", "--no-record"});
+  if (!commandLine.waitForFinished(600'000) || commandLine.exitCode() != 0) {
+    std::fprintf(stderr, "torvik --run graphic: %s\n", commandLine.readAllStandardError().constData());
+    return 1;
+  }
+  const std::pair<Test, const char*> drawn[] = {
+      {Test::Square, "rectangle"}, {Test::Circle, "ellipse"}, {Test::Triangle, "triangle"}, {Test::Text, "text"}};
+  const QJsonArray tests = QJsonDocument::fromJson(commandLine.readAllStandardOutput())["runs"][0]["tests"].toArray();
+  for (const QJsonValue& entry : tests) {
+    for (const auto& [test, name] : drawn) {
+      if (entry["test"].toString() != QLatin1String(EntryOf(test).id) || entry["work"].toDouble() <= 0) continue;
+      const double perShape = entry["seconds"].toDouble() / entry["work"].toDouble() * 1e6;
+      const std::string what = std::string(EntryOf(test).id) + ", command line";
+      const std::string method = std::string("one ") + name + " on screen, above";
+      torvik::bench::PrintRow(what.c_str(), method.c_str(), perShape, onScreen[name], "us");
+    }
   }
   return 0;
 }
