@@ -138,6 +138,8 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
   if (archive_ != nullptr) {
     bool kept = true;
     for (const RunRecord& run : groupRuns) kept = archive_->Keep(run) && kept;
+    // Asked to end while keeping: ended before any wait on a server.
+    if (const int status = SignalStatus()) return status;
     if (kept) {
       const SyncResult sync = archive_->SendWaiting();
       sent = archive_->HasSharedStore() && sync.error.isEmpty() && sync.waiting == 0 && sync.setAside.isEmpty();
