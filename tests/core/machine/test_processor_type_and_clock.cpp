@@ -150,12 +150,15 @@ class CpuidComponentTest : public QObject {
     ProcessorTypeAndClock component(processor, clock.Reader());
     QVERIFY(timer.elapsed() >= 990);  // the one-second busy wait
     QCOMPARE(clock.calls, 0);
-    QVERIFY2(std::abs(component.ProcessorSpeed() - 3000) < 30, qPrintable(QString::number(component.ProcessorSpeed())));
+    // The fake counter runs at 3 GHz of real time: measured, not the
+    // recorded 1234 MHz (within 10 %: a loaded machine may preempt the
+    // measurement between its two readings).
+    QVERIFY2(std::abs(component.ProcessorSpeed() - 3000) < 300, qPrintable(QString::number(component.ProcessorSpeed())));
     // Asked again, the cycles per second come back without a second wait.
     timer.restart();
     const int64_t cycles = component.GetCPUSpeed();
-    QVERIFY(timer.elapsed() < 50);
-    QVERIFY(std::abs(cycles - 3'000'000'000LL) < 30'000'000LL);
+    QVERIFY(timer.elapsed() < 500);
+    QVERIFY(std::abs(cycles - 3'000'000'000LL) < 300'000'000LL);
   }
 
   void withoutCounterTheRecordedClockServes() {
