@@ -75,6 +75,28 @@ std::unique_ptr<StoreConnection> ConnectionTo(const QString& location, const QSt
   return std::make_unique<FileConnection>(location);
 }
 
+// `run` as the shared store keeps it: sent nowhere further, with no problem.
+StoredRun AsReceived(const StoredRun& run) {
+  StoredRun kept = run;
+  kept.sent = true;
+  kept.sendProblem.clear();
+  return kept;
+}
+
+// The uuids of `runs` the store has already, in one read.
+QSqlError UuidsPresent(Statements& s, const std::vector<StoredRun>& runs, std::set<QString>& present) {
+  QSqlError error;
+  QStringList marks;
+  for (size_t i = 0; i < runs.size(); ++i) marks << QStringLiteral("?");
+  QSqlQuery* known = s.Prepare(QStringLiteral("SELECT uuid FROM runs WHERE uuid IN (%1)").arg(marks.join(u',')), error);
+  if (known == nullptr) return error;
+  for (const StoredRun& run : runs) known->addBindValue(run.uuid);
+  if (!known->exec()) return known->lastError();
+  while (known->next()) present.insert(known->value(0).toString());
+  known->finish();  // no read stays open across a write
+  return {};
+}
+
 }  // namespace
 
 ResultStore::ResultStore(const QString& location, const QString& clientName)
@@ -286,27 +308,14 @@ bool ResultStore::Receive(const std::vector<StoredRun>& runs, ReceiveCounts& cou
 QSqlError ResultStore::ReceiveAtOnce(Statements& s, const std::vector<StoredRun>& runs, ReceiveCounts& counts,
                                      bool& oneByOne) {
   counts = {};  // a busy store's first try counted for nothing
-  QSqlError error;
   std::set<QString> present;
-  {
-    QStringList marks;
-    for (size_t i = 0; i < runs.size(); ++i) marks << QStringLiteral("?");
-    QSqlQuery* known = s.Prepare(QStringLiteral("SELECT uuid FROM runs WHERE uuid IN (%1)").arg(marks.join(u',')), error);
-    if (known == nullptr) return error;
-    for (const StoredRun& run : runs) known->addBindValue(run.uuid);
-    if (!known->exec()) return known->lastError();
-    while (known->next()) present.insert(known->value(0).toString());
-    known->finish();  // no read stays open across a write
-  }
+  if (QSqlError error = UuidsPresent(s, runs, present); error.type() != QSqlError::NoError) return error;
   for (const StoredRun& run : runs) {
     if (present.count(run.uuid) > 0) {
       counts.present.push_back(run.id);
       continue;
     }
-    StoredRun kept = run;
-    kept.sent = true;  // the shared store sends nothing on
-    kept.sendProblem.clear();
-    if (error = InsertRun(s, kept); error.type() != QSqlError::NoError) {
+    if (QSqlError error = InsertRun(s, AsReceived(run)); error.type() != QSqlError::NoError) {
       oneByOne = connection_->Classify(error) != StoreConnection::InsertFailure::Other;
       return error;
     }
@@ -317,24 +326,17 @@ QSqlError ResultStore::ReceiveAtOnce(Statements& s, const std::vector<StoredRun>
 
 QSqlError ResultStore::ReceiveOneByOne(Statements& s, const std::vector<StoredRun>& runs, ReceiveCounts& counts) {
   counts = {};  // a busy store's first try counted for nothing
-  QSqlError error;
-  QSqlQuery* known = s.Prepare(QStringLiteral("SELECT 1 FROM runs WHERE uuid = ?"), error);
-  if (known == nullptr) return error;
+  std::set<QString> present;
+  QSqlError error = UuidsPresent(s, runs, present);
+  if (error.type() != QSqlError::NoError) return error;
   for (const StoredRun& run : runs) {
-    known->addBindValue(run.uuid);
-    if (!known->exec()) return known->lastError();
-    const bool present = known->next();
-    known->finish();
-    if (present) {
+    if (present.count(run.uuid) > 0) {
       counts.present.push_back(run.id);
       continue;
     }
     // Each run on its own: one the store will not take is undone alone.
     if (error = s.Run(QStringLiteral("SAVEPOINT one_run")); error.type() != QSqlError::NoError) return error;
-    StoredRun kept = run;
-    kept.sent = true;
-    kept.sendProblem.clear();
-    const QSqlError inserted = InsertRun(s, kept);
+    const QSqlError inserted = InsertRun(s, AsReceived(run));
     if (inserted.type() == QSqlError::NoError) {
       if (error = s.Run(QStringLiteral("RELEASE SAVEPOINT one_run")); error.type() != QSqlError::NoError) return error;
       counts.received.push_back(run.id);

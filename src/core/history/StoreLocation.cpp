@@ -28,7 +28,6 @@ ServerAddress ParseServerUrl(const QString& url) {
     return address;
   }
   QStringList options;
-  bool timeout = false;
   QStringList given;
   QString serverOptions;
   for (const auto& [key, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded)) {
@@ -56,17 +55,17 @@ ServerAddress ParseServerUrl(const QString& url) {
     } else {
       // Quoted: a space in a value never starts another keyword.
       options << key + u'=' + ConninfoValue(value);
-      timeout = timeout || key == u"connect_timeout";
       given << key;
     }
   }
   // A server that does not answer is given up after a few seconds, and a
   // statement it does not finish after ten, whatever else the server is
   // told: the run is kept locally all the same and waits.
-  if (!timeout) options << QStringLiteral("connect_timeout=5");
   // Over TCP, a peer that vanished (packets dropped, a machine gone) is
-  // found by the connection itself within about 15 seconds as well.
-  for (const auto& [key, value] : {std::pair{"keepalives_idle", "5"},
+  // found by the connection itself within about 15 seconds as well. The
+  // URL's own value of any of these wins.
+  for (const auto& [key, value] : {std::pair{"connect_timeout", "5"},
+                                   {"keepalives_idle", "5"},
                                    {"keepalives_interval", "2"},
                                    {"keepalives_count", "3"},
                                    {"tcp_user_timeout", "15000"}}) {

@@ -37,7 +37,8 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-// `text` as a whole number of type T, nothing else in it but blanks around.
+// `text` as one number of type T (a whole one for an integer type), nothing
+// else in it but blanks around.
 template <typename T>
 std::optional<T> Whole(std::string_view text) {
   text = Trimmed(text);
@@ -58,12 +59,9 @@ std::optional<int64_t> ClockKhz(const std::optional<std::string>& text) {
 // The first word of /proc/loadavg, when it is a load the kernel can have.
 std::optional<double> LoadAverage(const std::optional<std::string>& text) {
   if (!text) return std::nullopt;
-  std::string_view word = Trimmed(*text);
-  word = word.substr(0, word.find(' '));
-  double load = 0;
-  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), load);
-  if (word.empty() || error != std::errc() || end != word.data() + word.size()) return std::nullopt;
-  if (!std::isfinite(load) || load < 0 || load > kMaxLoadAverage) return std::nullopt;
+  const std::string_view line = Trimmed(*text);
+  const std::optional<double> load = Whole<double>(line.substr(0, line.find(' ')));
+  if (!load || !std::isfinite(*load) || *load < 0 || *load > kMaxLoadAverage) return std::nullopt;
   return load;
 }
 
