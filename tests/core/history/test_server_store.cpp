@@ -43,6 +43,16 @@ StoredRun CpuRun(int64_t time) {
   return run;
 }
 
+// A machine of the test's own: its store under `data`, its settings under
+// `config`, no display.
+QProcessEnvironment MachineEnvironment(const QString& data, const QString& config) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(QLatin1String(name));
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+  return environment;
+}
+
 }  // namespace
 
 class ServerStoreTest : public QObject {
@@ -170,12 +180,8 @@ class ServerStoreTest : public QObject {
         QVERIFY2(local.Record(run), qPrintable(local.Error()));
         if (i == 0) firstUuid = local.Runs(1).front().uuid;
       }
-      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-      for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(QLatin1String(name));
-      environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-      environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
       auto& machine = machines.emplace_back(std::make_unique<QProcess>());
-      machine->setProcessEnvironment(environment);
+      machine->setProcessEnvironment(MachineEnvironment(home + QStringLiteral("/data"), home + QStringLiteral("/config")));
       machine->setProcessChannelMode(QProcess::ForwardedErrorChannel);
       machine->start(QStringLiteral(TORVIK_BINARY),
                      {QStringLiteral("--sync"), QStringLiteral("--store"), Url("crowd")});
@@ -326,11 +332,7 @@ class ServerStoreTest : public QObject {
     QVERIFY(QDir().mkpath(home));
     QVERIFY(ResultStore(Url("frozen")).Open());
     QProcess torvik;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(QLatin1String(name));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home);
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home);
-    torvik.setProcessEnvironment(environment);
+    torvik.setProcessEnvironment(MachineEnvironment(home, home));
     const qint64 session = server_.FreezeWaitingSession(QStringLiteral("frozen"), [&] {
       torvik.start(QStringLiteral(TORVIK_BINARY),
                    {"--run", "memory", "--dir", home, "--quiet", "--format", "json", "--store", Url("frozen")});
