@@ -17,6 +17,9 @@ PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironme
     case Action::Version:
     case Action::UsageError: return {};
     case Action::History:
+    case Action::Trend:
+    case Action::Ranking:
+    case Action::Html:
     case Action::Import:
     case Action::ExportCsv:
     case Action::Compare:

@@ -144,6 +144,9 @@ int main(int argc, char* argv[]) {
     case Action::Window:
     case Action::Run:
     case Action::History:
+    case Action::Trend:
+    case Action::Ranking:
+    case Action::Html:
     case Action::Import:
     case Action::ExportCsv:
     case Action::Compare:

@@ -1,7 +1,9 @@
 #include "cli/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QDate>
 #include <algorithm>
+#include <tuple>
 
 #include "core/base/Version.h"
 #include "core/history/StoreLocation.h"
@@ -92,11 +94,37 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                      "runs are kept here and sent there; the store's verbs work on it. "
                      "Default: Url in the settings' [Store] group."),
       QStringLiteral("URL"));
-  const QCommandLineOption pc(QStringLiteral("pc"), QStringLiteral("With --history: only the runs of this PC name."),
+  const QCommandLineOption trend(QStringLiteral("trend"),
+                                 QStringLiteral("Each machine's figures over time, series by series, with their "
+                                                "spread and the changes beyond the noise (text, or JSON)."));
+  const QCommandLineOption ranking(QStringLiteral("ranking"),
+                                   QStringLiteral("The latest series of each machine in each group, fastest first, "
+                                                  "against a baseline machine (text, or JSON)."));
+  const QCommandLineOption html(QStringLiteral("html"),
+                                QStringLiteral("Write a report page to FILE: one HTML file with the machines, the "
+                                               "ranking, the trends and their tables, for any browser."),
+                                QStringLiteral("FILE"));
+  const QCommandLineOption pc(QStringLiteral("pc"),
+                              QStringLiteral("With --history: only the runs of this PC name. With --trend, --ranking "
+                                             "and --html: of this machine (its PC name, or host name)."),
                               QStringLiteral("NAME"));
   const QCommandLineOption processor(
-      QStringLiteral("processor"), QStringLiteral("With --history: only the runs whose processor name contains TEXT."),
+      QStringLiteral("processor"), QStringLiteral("With a store's list: only the runs whose processor name contains TEXT."),
       QStringLiteral("TEXT"));
+  const QCommandLineOption group(QStringLiteral("group"),
+                                 QStringLiteral("With a store's list: only the runs of this group (cpu, graphic, "
+                                                "memory, hdd, all)."),
+                                 QStringLiteral("GROUP"));
+  const QCommandLineOption since(QStringLiteral("since"),
+                                 QStringLiteral("With a store's list: only the runs from this day on (YYYY-MM-DD)."),
+                                 QStringLiteral("DATE"));
+  const QCommandLineOption until(QStringLiteral("until"),
+                                 QStringLiteral("With a store's list: only the runs up to this day (YYYY-MM-DD)."),
+                                 QStringLiteral("DATE"));
+  const QCommandLineOption baseline(QStringLiteral("baseline"),
+                                    QStringLiteral("With --ranking and --html: the machine the others are compared "
+                                                   "with (its PC name, or host name)."),
+                                    QStringLiteral("NAME"));
   const QCommandLineOption sync(QStringLiteral("sync"),
                                 QStringLiteral("Send the runs kept here that have not reached the shared store "
                                                "(the counts as text, or JSON with --format json)."));
@@ -107,7 +135,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                         QStringLiteral("Make or upgrade the shared store's schema (its owner's "
                                                        "role), and say which version it has."));
   parser.addOptions({help, version, run, dir, repeat, format, output, report, quiet, noRecord, history, import,
-                     exportCsv, compare, store, sync, pc, processor, requireSent, upgradeStore});
+                     exportCsv, compare, store, sync, pc, processor, requireSent, upgradeStore, trend, ranking, html,
+                     group, since, until, baseline});
   parser.addPositionalArgument(QStringLiteral("FILE"),
                                QStringLiteral("With --import: the sheets to import. With --compare: A and B."),
                                QStringLiteral("[FILE...]"));
@@ -129,18 +158,46 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     return result;
   }
   int verbs = 0;
-  for (const QCommandLineOption* verb : {&run, &history, &import, &exportCsv, &compare, &sync, &upgradeStore}) {
+  for (const QCommandLineOption* verb :
+       {&run, &history, &import, &exportCsv, &compare, &sync, &upgradeStore, &trend, &ranking, &html}) {
     verbs += parser.isSet(*verb) ? 1 : 0;
   }
   if (verbs > 1) {
-    return Usage(QStringLiteral(
-        "--run, --history, --import, --export-csv, --compare, --sync and --upgrade-store go one at a time."));
+    return Usage(QStringLiteral("--run, --history, --trend, --ranking, --html, --import, --export-csv, --compare, "
+                                "--sync and --upgrade-store go one at a time."));
   }
-  if ((parser.isSet(pc) || parser.isSet(processor)) && !parser.isSet(history)) {
-    return Usage(QStringLiteral("--pc and --processor go with --history."));
+  const bool listed = parser.isSet(history) || parser.isSet(trend) || parser.isSet(ranking) || parser.isSet(html);
+  for (const QCommandLineOption* option : {&pc, &processor, &group, &since, &until}) {
+    if (parser.isSet(*option) && !listed) {
+      return Usage(QStringLiteral("--%1 goes with --history, --trend, --ranking or --html.").arg(option->names().first()));
+    }
   }
-  result.filter = {.pcName = parser.isSet(pc) ? std::optional(parser.value(pc)) : std::nullopt,
-                   .processor = parser.value(processor)};
+  if (parser.isSet(baseline) && !parser.isSet(ranking) && !parser.isSet(html)) {
+    return Usage(QStringLiteral("--baseline goes with --ranking or --html."));
+  }
+  // --history's --pc is the PC name as the list shows it; the others' the
+  // machine's name, which is the host name where a PC has none.
+  if (parser.isSet(pc)) (parser.isSet(history) ? result.filter.pcName : result.filter.machine) = parser.value(pc);
+  result.filter.processor = parser.value(processor);
+  if (parser.isSet(group)) {
+    const QString id = parser.value(group).trimmed().toLower();
+    if (!GroupOfId(id)) {
+      return Usage(QStringLiteral("Unknown group '%1' (groups: %2).").arg(parser.value(group), GroupIds(QStringLiteral(", "))));
+    }
+    result.filter.group = id;
+  }
+  for (const auto& [option, bound, endOfDay] :
+       {std::tuple{&since, &result.filter.from, false}, std::tuple{&until, &result.filter.to, true}}) {
+    if (!parser.isSet(*option)) continue;
+    const QDate day = QDate::fromString(parser.value(*option), Qt::ISODate);
+    if (!day.isValid()) {
+      return Usage(QStringLiteral("--%1 takes a day as YYYY-MM-DD, not '%2'.")
+                       .arg(option->names().first(), parser.value(*option)));
+    }
+    // The day in local time, from its first second to its last.
+    *bound = endOfDay ? day.addDays(1).startOfDay().toSecsSinceEpoch() - 1 : day.startOfDay().toSecsSinceEpoch();
+  }
+  result.baseline = parser.value(baseline);
   if (parser.isSet(store)) {
     if (verbs == 0) return Usage(QStringLiteral("--store goes with a verb: --run, --history, --sync ..."));
     result.storeUrl = parser.value(store).trimmed();
@@ -154,12 +211,16 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     for (const QCommandLineOption* option : {&dir, &repeat, &output, &report, &quiet, &noRecord, &requireSent}) {
       if (parser.isSet(*option)) return Usage(QStringLiteral("--%1 needs --run.").arg(option->names().first()));
     }
-    if (parser.isSet(format) && !parser.isSet(history) && !parser.isSet(compare) && !parser.isSet(sync)) {
-      return Usage(QStringLiteral("--format needs --run, --history, --compare or --sync."));
+    if (parser.isSet(format) && !parser.isSet(history) && !parser.isSet(compare) && !parser.isSet(sync) &&
+        !parser.isSet(trend) && !parser.isSet(ranking)) {
+      return Usage(QStringLiteral("--format needs --run, --history, --trend, --ranking, --compare or --sync."));
     }
-    if (parser.isSet(history) || parser.isSet(compare) || parser.isSet(sync)) {
+    if (parser.isSet(history) || parser.isSet(compare) || parser.isSet(sync) || parser.isSet(trend) ||
+        parser.isSet(ranking)) {
       result.action = parser.isSet(history)   ? CommandLine::Action::History
                       : parser.isSet(compare) ? CommandLine::Action::Compare
+                      : parser.isSet(trend)   ? CommandLine::Action::Trend
+                      : parser.isSet(ranking) ? CommandLine::Action::Ranking
                                               : CommandLine::Action::Sync;
       for (const QString& id : positional) {
         bool number = false;
@@ -181,6 +242,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       result.files = positional;
     } else if (parser.isSet(upgradeStore)) {
       result.action = CommandLine::Action::UpgradeStore;
+    } else if (parser.isSet(html)) {
+      if (parser.value(html).isEmpty()) return Usage(QStringLiteral("--html needs a file name."));
+      result.action = CommandLine::Action::Html;
+      result.files = {parser.value(html)};
     } else if (parser.isSet(exportCsv)) {
       if (parser.value(exportCsv).isEmpty()) return Usage(QStringLiteral("--export-csv needs a file name."));
       result.action = CommandLine::Action::ExportCsv;

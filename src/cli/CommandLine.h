@@ -34,6 +34,9 @@ struct CommandLine {
     Window,
     Run,
     History,
+    Trend,
+    Ranking,
+    Html,
     Import,
     ExportCsv,
     Compare,
@@ -45,10 +48,11 @@ struct CommandLine {
   };
   Action action = Action::Window;
   RunOptions run;             // Run; History, Compare and Sync use its format
-  QStringList files;          // Import: the sheets; ExportCsv: the CSV file
+  QStringList files;          // Import: the sheets; ExportCsv, Html: the file to write
   std::vector<int64_t> runs;  // Compare: the two runs' ids, A then B
   QString storeUrl;           // --store: the shared results store; empty: the settings' or none
-  RunFilter filter;           // History: --pc, --processor (a machine among many in a shared store)
+  RunFilter filter;           // History, Trend, Ranking, Html: --pc, --processor, --group, --since, --until
+  QString baseline;           // Ranking, Html: the machine the others are compared with; empty: the first
   QString text;               // the help, the version line, or what is wrong
 };
 

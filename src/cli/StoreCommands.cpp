@@ -1,5 +1,7 @@
 #include "cli/StoreCommands.h"
 
+#include "cli/StoreReports.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
@@ -7,6 +9,8 @@
 #include <QJsonObject>
 #include <cmath>
 #include <cstdio>
+
+#include "cli/CommandOutput.h"
 
 #include "core/base/TimeValue.h"
 #include "core/history/RunComparison.h"
@@ -21,8 +25,6 @@
 namespace torvik {
 namespace {
 
-constexpr int kFailed = 1;
-constexpr int kRefused = 2;
 constexpr int kPage = 1'000;
 
 // `what` failed: "計測結果を開けません" (open), "計測結果を保存できません" (write),
@@ -31,12 +33,7 @@ int StoreFailed(const ResultStore& store,
                 const char* what = QT_TRANSLATE_NOOP("StoreCommands", "計測結果を開けません")) {
   const QString text = QCoreApplication::translate("StoreCommands", what);
   std::fprintf(stderr, "torvik: %s: %s\n", text.toLocal8Bit().constData(), store.Error().toLocal8Bit().constData());
-  return kFailed;
-}
-
-void Print(const QByteArray& bytes) {
-  std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
-  std::fflush(stdout);
+  return kCommandFailed;
 }
 
 // Whether this PC's store has been made (by a run kept or a sheet
@@ -99,7 +96,7 @@ int PrintHistory(ResultStore& store, OutputFormat format, const RunFilter& filte
     if (static_cast<int>(runs.size()) < kPage) break;
     after = RunKey{runs.back().sortTime, runs.back().id};
   }
-  Print(format == OutputFormat::Json ? QJsonDocument(json).toJson(QJsonDocument::Indented) : text);
+  PrintOut(format == OutputFormat::Json ? QJsonDocument(json).toJson(QJsonDocument::Indented) : text);
   return 0;
 }
 
@@ -109,8 +106,8 @@ int ImportSheets(ResultStore& store, const QStringList& files) {
   for (const QString& problem : summary.problems) {
     std::fprintf(stderr, "torvik: %s\n", problem.toLocal8Bit().constData());
   }
-  Print(ImportMessage(ImportSummary{summary.imported, summary.present, summary.unreadable, {}}).toUtf8() + '\n');
-  return summary.problems.isEmpty() ? 0 : kFailed;
+  PrintOut(ImportMessage(ImportSummary{summary.imported, summary.present, summary.unreadable, {}}).toUtf8() + '\n');
+  return summary.problems.isEmpty() ? 0 : kCommandFailed;
 }
 
 int ExportCsv(ResultStore& store, const QString& path) {
@@ -119,7 +116,7 @@ int ExportCsv(ResultStore& store, const QString& path) {
   if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
   if (const QString error = WriteOutput(path, CsvOfRuns(runs)); !error.isEmpty()) {
     std::fprintf(stderr, "torvik: cannot write %s\n", error.toLocal8Bit().constData());
-    return kFailed;
+    return kCommandFailed;
   }
   return 0;
 }
@@ -180,14 +177,14 @@ int SyncStores(RunArchive& archive, OutputFormat format) {
   if (format == OutputFormat::Json) {
     QJsonArray aside;
     for (const StoredRun& run : setAside) aside.append(QJsonObject{{"id", double(run.id)}, {"reason", run.sendProblem}});
-    Print(QJsonDocument(QJsonObject{{"sent", sync.sent},
+    PrintOut(QJsonDocument(QJsonObject{{"sent", sync.sent},
                                     {"waiting", sync.waiting},
                                     {"failed", failed ? sync.waiting : 0},
                                     {"set_aside", aside},
                                     {"reason", failed ? QJsonValue(sync.error) : QJsonValue()}})
               .toJson(QJsonDocument::Indented));
   } else {
-    Print(QStringLiteral("%1 run(s) sent, %2 waiting, %3 set aside\n")
+    PrintOut(QStringLiteral("%1 run(s) sent, %2 waiting, %3 set aside\n")
               .arg(sync.sent)
               .arg(sync.waiting)
               .arg(setAside.size())
@@ -198,21 +195,21 @@ int SyncStores(RunArchive& archive, OutputFormat format) {
                  static_cast<long long>(run.id), OneLine(run.sendProblem).toLocal8Bit().constData());
   }
   if (failed) std::fprintf(stderr, "torvik: %s\n", sync.error.toLocal8Bit().constData());
-  return failed || !sync.setAside.isEmpty() ? kFailed : 0;
+  return failed || !sync.setAside.isEmpty() ? kCommandFailed : 0;
 }
 
 int UpgradeStore(ResultStore& shared) {
   if (!shared.Open()) return StoreFailed(shared);
   if (!shared.Advice().isEmpty()) {
     std::fprintf(stderr, "torvik: %s\n", shared.Advice().toLocal8Bit().constData());
-    return kFailed;
+    return kCommandFailed;
   }
   const int found = shared.FoundVersion();
   const QString said = found == kStoreSchemaVersion
                            ? QStringLiteral("schema %1, this TORVIK's").arg(found)
                            : found == 0 ? QStringLiteral("made, schema %1").arg(kStoreSchemaVersion)
                                         : QStringLiteral("upgraded from schema %1 to %2").arg(found).arg(kStoreSchemaVersion);
-  Print(QStringLiteral("%1: %2\n").arg(ShownLocation(shared.Path()), said).toUtf8());
+  PrintOut(QStringLiteral("%1: %2\n").arg(ShownLocation(shared.Path()), said).toUtf8());
   return 0;
 }
 
@@ -225,7 +222,7 @@ int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat forma
     if (side->empty()) {
       std::fprintf(stderr, "torvik: no run %lld in the results store (torvik --history lists them)\n",
                    static_cast<long long>(id));
-      return kFailed;
+      return kCommandFailed;
     }
   }
   const std::vector<TestComparison> tests = CompareRuns(sideA, sideB);
@@ -248,7 +245,7 @@ int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat forma
     }
     const QJsonObject document{
         {"a", SideObject(sideA)}, {"b", SideObject(sideB)}, {"same_series", SameSeries(sideA, sideB)}, {"tests", rows}};
-    Print(QJsonDocument(document).toJson(QJsonDocument::Indented));
+    PrintOut(QJsonDocument(document).toJson(QJsonDocument::Indented));
     return 0;
   }
   QString text = QStringLiteral("A: %1\nB: %2\n").arg(SideLine(sideA), SideLine(sideB));
@@ -274,7 +271,7 @@ int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat forma
             .arg(VerdictText(c.verdict), c.noisy ? QStringLiteral(" (noisy)") : QString());
   }
   if (tests.empty()) text += QStringLiteral("(no test in common)\n");
-  Print(text.toUtf8());
+  PrintOut(text.toUtf8());
   return 0;
 }
 
@@ -289,13 +286,16 @@ int RunStoreCommand(const CommandLine& command, RunArchive& archive) {
     case Action::Import: return ImportSheets(store, command.files);
     case Action::ExportCsv: return ExportCsv(read, command.files.first());
     case Action::Compare: return PrintComparison(read, command.runs[0], command.runs[1], command.run.format);
+    case Action::Trend: return PrintTrends(read, command.run.format, command.filter);
+    case Action::Ranking: return PrintRankings(read, command.run.format, command.filter, command.baseline);
+    case Action::Html: return WriteHtmlReport(read, command.files.first(), command.filter, command.baseline);
     case Action::Sync:
     case Action::UpgradeStore:
       if (!archive.HasSharedStore()) {
         std::fputs(
             "torvik: no shared store: --store URL, or Url in the [Store] group of ~/.config/Varn/TORVIK.conf\n",
             stderr);
-        return kRefused;
+        return kCommandRefused;
       }
       return command.action == Action::Sync ? SyncStores(archive, command.run.format) : UpgradeStore(store);
     case Action::Window:
@@ -304,7 +304,7 @@ int RunStoreCommand(const CommandLine& command, RunArchive& archive) {
     case Action::Version:
     case Action::UsageError: break;
   }
-  return kFailed;
+  return kCommandFailed;
 }
 
 }  // namespace torvik

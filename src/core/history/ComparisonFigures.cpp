@@ -1,5 +1,6 @@
 #include "core/history/ComparisonFigures.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/results/Statistics.h"
@@ -19,6 +20,7 @@ ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
       if (seconds <= 0) continue;
       const TestEntry& entry = EntryOf(*which);
       const double rate = test.rate ? *test.rate : entry.standardWork / seconds / entry.perUnit;
+      if (!test.seconds) compared.figures[test.test].precise = false;
       values[test.test].first.push_back(seconds);
       values[test.test].second.push_back(rate);
       if (test.noise && test.noise->Flagged()) {
@@ -38,9 +40,14 @@ ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
   return compared;
 }
 
-std::optional<double> PercentAgainst(double value, double baseline) {
-  if (baseline <= 0) return std::nullopt;
-  return (value - baseline) / baseline * 100;
+bool ComparedRun::Precise() const {
+  return std::all_of(figures.begin(), figures.end(), [](const auto& entry) { return entry.second.precise; });
+}
+
+std::optional<double> FasterPercent(const Figure& figure, const Figure& baseline, bool rates) {
+  if (rates) return baseline.rate > 0 && figure.rate > 0 ? std::optional((figure.rate / baseline.rate - 1) * 100) : std::nullopt;
+  return baseline.seconds > 0 && figure.seconds > 0 ? std::optional((baseline.seconds / figure.seconds - 1) * 100)
+                                                    : std::nullopt;
 }
 
 std::optional<double> OverallAgainst(const ComparedRun& run, const ComparedRun& baseline) {

@@ -20,19 +20,25 @@ struct Figure {
   double seconds = 0, secondsStdev = 0;
   double rate = 0, rateStdev = 0;  // in the test's unit; 0 when unknown
   int repetitions = 0;
-  bool noisy = false;  // a repetition shared its processor or saw its clock move
+  bool noisy = false;    // a repetition shared its processor or saw its clock move
+  bool precise = true;   // false: an imported sheet's tenths only
 };
 
 struct ComparedRun {
   StoredRun run;                      // the ticked run (its series' others only lend figures)
   std::map<QString, Figure> figures;  // by test id
+  // Whether every figure has precise seconds (false for an imported sheet,
+  // which has tenths only).
+  bool Precise() const;
 };
 
 // `series`: the ticked run first, then the other repetitions of its command.
 ComparedRun FiguresOf(const std::vector<StoredRun>& series);
 
-// (value - baseline) / baseline in percent; none without a baseline figure.
-std::optional<double> PercentAgainst(double value, double baseline);
+// How much faster a figure is than the baseline's, in percent, + faster:
+// its rate over the baseline's, less one (the baseline's seconds over its
+// own, for seconds). None without both figures.
+std::optional<double> FasterPercent(const Figure& figure, const Figure& baseline, bool rates);
 
 // The geometric mean of the run's rates over the baseline's, on the tests
 // both have a rate for, as a difference in percent (+ is faster); none

@@ -30,8 +30,19 @@ QString ContainsPattern(QString part) {
   return u'%' + part + u'%';
 }
 
+// A run's machine as lists name it: the PC name, else the host name (a
+// store older than the host name has the PC name alone); and its
+// processor's model, else the processor's text.
+QString MachineName(int version) {
+  return version >= kHostNameStep
+             ? QStringLiteral("CASE WHEN coalesce(pc_name, '') = '' THEN coalesce(host_name, '') ELSE pc_name END")
+             : QStringLiteral("coalesce(pc_name, '')");
+}
+const QString kProcessorModel =
+    QStringLiteral("CASE WHEN coalesce(processor_name, '') = '' THEN coalesce(processor, '') ELSE processor_name END");
+
 // The conditions of `filter`, and `after`, each with its values.
-QString Where(const RunFilter& filter, const std::optional<RunKey>& after, QVariantList& values) {
+QString Where(const RunFilter& filter, const std::optional<RunKey>& after, QVariantList& values, int version) {
   QStringList conditions;
   if (filter.pcName) {
     conditions << QStringLiteral("lower(pc_name) = lower(?)");
@@ -52,6 +63,18 @@ QString Where(const RunFilter& filter, const std::optional<RunKey>& after, QVari
   if (!filter.group.isEmpty()) {
     conditions << QStringLiteral("group_name = ?");
     values << filter.group;
+  }
+  if (filter.machine) {
+    conditions << QStringLiteral("lower(%1) = lower(?)").arg(MachineName(version));
+    values << (filter.machine->isNull() ? QStringLiteral("") : *filter.machine);
+  }
+  if (filter.from) {
+    conditions << QStringLiteral("sort_time >= ?");
+    values << qlonglong(*filter.from);
+  }
+  if (filter.to) {
+    conditions << QStringLiteral("sort_time <= ?");
+    values << qlonglong(*filter.to);
   }
   if (after) {
     conditions << QStringLiteral("(sort_time, id) < (?, ?)");
@@ -383,7 +406,7 @@ int ResultStore::RunCount(const RunFilter& filter) {
   QVariantList values;
   QSqlQuery q;
   const Operation open(*this);
-  if (!open || !Read(q, QStringLiteral("SELECT count(*) FROM runs ") + Where(filter, {}, values), values)) return 0;
+  if (!open || !Read(q, QStringLiteral("SELECT count(*) FROM runs ") + Where(filter, {}, values, connection_->Version()), values)) return 0;
   return q.next() ? q.value(0).toInt() : 0;
 }
 
@@ -391,7 +414,7 @@ std::vector<StoredRun> ResultStore::Runs(int limit, const RunFilter& filter, con
   const Operation open(*this);
   if (!open) return {};
   QVariantList values;
-  const QString where = Where(filter, after, values);
+  const QString where = Where(filter, after, values, connection_->Version());
   values << limit;
   return ReadRuns(where, values, kNewestFirst + QStringLiteral(" LIMIT ?"));
 }
@@ -409,6 +432,40 @@ std::vector<StoredRun> ResultStore::RunsWithTests(const std::vector<int64_t>& id
       ReadRuns(ids.empty() ? QString() : QStringLiteral("WHERE id IN (%1)").arg(list), {}, kNewestFirst);
   if (!AttachTests(runs, ids.empty() ? QStringLiteral("1 = 1") : QStringLiteral("run_id IN (%1)").arg(list))) return {};
   return runs;
+}
+
+std::vector<StoredRun> ResultStore::RunsWithTests(const RunFilter& filter, int limit) {
+  const Operation open(*this);
+  if (!open) return {};
+  QVariantList values;
+  const QString where = Where(filter, {}, values, connection_->Version());
+  values << limit;
+  std::vector<StoredRun> runs = ReadRuns(where, values, kNewestFirst + QStringLiteral(" LIMIT ?"));
+  std::vector<int64_t> ids;
+  for (const StoredRun& run : runs) ids.push_back(run.id);
+  if (!AttachTests(runs, QStringLiteral("run_id IN (%1)").arg(IdList(ids)))) return {};
+  return runs;
+}
+
+std::vector<std::vector<StoredRun>> ResultStore::LatestSeries(const RunFilter& filter, int limit) {
+  std::vector<int64_t> ids;
+  {
+    const Operation open(*this);
+    if (!open) return {};
+    QVariantList values;
+    const QString where = Where(filter, {}, values, connection_->Version());
+    values << limit;
+    QSqlQuery q;
+    // Numbered newest first within each machine and group; the first of each.
+    const QString statement =
+        QStringLiteral("SELECT id FROM (SELECT id, sort_time, row_number() OVER (PARTITION BY %1, %2, group_name "
+                       "ORDER BY sort_time DESC, id DESC) AS place FROM runs %3) numbered "
+                       "WHERE place = 1 ORDER BY sort_time DESC, id DESC LIMIT ?")
+            .arg(MachineName(connection_->Version()), kProcessorModel, where);
+    if (!Read(q, statement, values)) return {};
+    while (q.next()) ids.push_back(q.value(0).toLongLong());
+  }
+  return SeriesOf(ids);
 }
 
 std::vector<std::vector<StoredRun>> ResultStore::SeriesOf(const std::vector<int64_t>& ids) {

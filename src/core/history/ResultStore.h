@@ -47,6 +47,8 @@ struct RunFilter {
   QString processorName{};          // the processor's name without its clock, whole
   QString machineId{};              // the machine's stable id, whole
   QString group{};                  // a group's id, exactly
+  std::optional<QString> machine{};  // the PC name, or the host name where it has none, whole, in any case
+  std::optional<int64_t> from{}, to{};  // the time it ran, seconds since 1970, both included
 };
 
 // Where a page of the list goes on: after this run (the last one shown).
@@ -112,6 +114,13 @@ class ResultStore {
   std::vector<StoredRun> SeriesOf(int64_t id) { return SeriesOf(std::vector<int64_t>{id}).front(); }
   // The runs `ids` (every run when empty) with their tests, newest first.
   std::vector<StoredRun> RunsWithTests(const std::vector<int64_t>& ids);
+  // The newest `limit` runs of `filter` with their tests, newest first.
+  std::vector<StoredRun> RunsWithTests(const RunFilter& filter, int limit);
+  // The latest series of each machine (its name, PC or host, and its
+  // processor's model) and group among the runs of `filter`: per machine,
+  // its newest run, then the other repetitions of that run's command (as
+  // SeriesOf), at most `limit` machines; picked by the store itself.
+  std::vector<std::vector<StoredRun>> LatestSeries(const RunFilter& filter, int limit);
   // The runs kept here that have not reached the shared store, oldest
   // first, with their tests: all of them, or the oldest `limit`.
   std::vector<StoredRun> Unsent(int limit = -1);

@@ -128,8 +128,8 @@ const RunColumn kRunColumns[] = {
     Since(4, ValueColumn<&FactValues::screenHeight>("screen_height")),
     Since(4, ValueColumn<&FactValues::screenDepth>("screen_depth")),
     Since(4, ValueTextColumn<&FactValues::displayAdapter>("display_adapter")),
-    Since(8, OptionalTextColumn<&StoredRun::hostName>("host_name")),
-    Since(8, OptionalTextColumn<&StoredRun::machineId>("machine_id")),
+    Since(kHostNameStep, OptionalTextColumn<&StoredRun::hostName>("host_name")),
+    Since(kHostNameStep, OptionalTextColumn<&StoredRun::machineId>("machine_id")),
     Since(9, OptionalTextColumn<&StoredRun::sendProblem>("send_problem")),
 };
 

@@ -1,5 +1,6 @@
 #include "core/history/RunComparison.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace torvik {
@@ -17,6 +18,26 @@ std::optional<double> SecondsOf(const StoredRun& run, const QString& test, bool&
 }
 
 }  // namespace
+
+const char* VerdictId(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Faster: return "faster";
+    case Verdict::Slower: return "slower";
+    case Verdict::WithinNoise: return "within_noise";
+    case Verdict::NotTested: break;
+  }
+  return "not_tested";
+}
+
+QString VerdictCaption(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Faster: return QCoreApplication::translate("Verdict", "速い");
+    case Verdict::Slower: return QCoreApplication::translate("Verdict", "遅い");
+    case Verdict::WithinNoise: return QCoreApplication::translate("Verdict", "誤差の範囲");
+    case Verdict::NotTested: break;
+  }
+  return QCoreApplication::translate("Verdict", "未検定");
+}
 
 double StudentT975(double degreesOfFreedom) {
   // t(0.975, n) for n = 1..30, then at 40, 60, 120 and 1000.

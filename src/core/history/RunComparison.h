@@ -17,6 +17,12 @@ namespace torvik {
 
 enum class Verdict { Faster, Slower, WithinNoise, NotTested };
 
+// "faster", "slower", "within_noise", "not_tested": in JSON.
+const char* VerdictId(Verdict verdict);
+// The verdict as the window and the report page say it: "速い", "遅い",
+// "誤差の範囲" (within the noise), "未検定" (not tested).
+QString VerdictCaption(Verdict verdict);
+
 struct TestComparison {
   QString test;  // the catalogue's id
   Statistics a, b;

@@ -21,6 +21,8 @@ inline constexpr int kStoreSchemaVersion = 9;
 // The oldest schema runs can be sent to as it is (a run's uuid, by which the
 // store keeps it once, came with step 5).
 inline constexpr int kOldestWorkableSchema = 5;
+// The step that added a run's host name and machine id.
+inline constexpr int kHostNameStep = 8;
 
 struct SchemaStatement {
   const char* sqlite;

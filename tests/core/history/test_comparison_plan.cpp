@@ -58,7 +58,7 @@ class ComparisonPlanTest : public QObject {
     StoredRun unnamed = CpuRun(9, 0.8, 3.9);
     unnamed.pcName.clear();
     unnamed.hostName = QStringLiteral("node07");
-    QVERIFY(RunLabel(unnamed).endsWith(QStringLiteral("cpu node07 #9")));  // known by its host name
+    QVERIFY(RunLabel(unnamed).startsWith(QStringLiteral("node07 cpu 2026-12-08")));  // its host name, first
     QVERIFY(qAbs(ChartOf(plan, "memory").bars[3][0].value - 125.0) < 1e-9);
     QVERIFY(!ChartOf(plan, "memory").bars[0][0].present);  // a cpu run has no memory figure
   }
@@ -98,6 +98,44 @@ class ComparisonPlanTest : public QObject {
     QCOMPARE(*cpu.cells[1][0].percent, 0.0);
   }
 
+  // One sign everywhere: + is faster, in seconds as in rates; each
+  // difference carries the command line's verdict (Welch's t at 95 %).
+  void differencesAreFasterWithTheirVerdicts() {
+    std::vector<StoredRun> fast = {CpuRun(20, 0.70, 3.0), CpuRun(21, 0.71, 3.6), CpuRun(22, 0.69, 4.2)};
+    std::vector<StoredRun> slow = {CpuRun(30, 0.80, 3.1), CpuRun(31, 0.81, 3.7), CpuRun(32, 0.79, 4.3)};
+    for (StoredRun& run : fast) run.series = QStringLiteral("fast");
+    for (StoredRun& run : slow) run.series = QStringLiteral("slow");
+    for (const bool rates : {false, true}) {
+      const ComparisonPlan plan = PlanComparison({slow, fast, {CpuRun(1, 0.9, 3.6)}}, std::nullopt, rates);
+      const PlannedChart& cpu = ChartOf(plan, "cpu");
+      QVERIFY(qAbs(*cpu.cells[1][0].percent - (0.80 / 0.70 - 1) * 100) < (rates ? 0.2 : 1e-9));
+      QCOMPARE(cpu.cells[1][0].verdict, Verdict::Faster);
+      QCOMPARE(cpu.cells[1][1].verdict, Verdict::WithinNoise);  // 3.6 ± 0.6 against 3.7 ± 0.6
+      QCOMPARE(cpu.cells[2][0].verdict, Verdict::NotTested);    // a lone run
+      QCOMPARE(cpu.cells[0][0].verdict, Verdict::NotTested);    // the baseline
+      const std::vector<TestComparison> cli = CompareRuns(slow, fast);
+      QCOMPARE(cli[0].verdict, cpu.cells[1][0].verdict);
+      QCOMPARE(cli[1].verdict, cpu.cells[1][1].verdict);
+    }
+  }
+
+  // More series than a chart reads apart are folded (the chosen baseline
+  // stays); an imported run is never the baseline while a precise one is.
+  void foldingAndThePreciseBaseline() {
+    std::vector<std::vector<StoredRun>> many;
+    for (int64_t id = 1; id <= 20; ++id) many.push_back({CpuRun(id, 0.7 + id * 0.01, 3.6)});
+    const ComparisonPlan plan = PlanComparison(many, 20, false);
+    QCOMPARE(plan.runs.size(), kMostCompared);
+    QCOMPARE(plan.folded, size_t{8});
+    QCOMPARE(plan.runs[plan.baseline].run.id, int64_t{20});
+    StoredRun imported = MemoryRun(5, 0);
+    imported.origin = kOriginSheet;
+    imported.tests = {StoredTest{"memory", 35, std::nullopt, std::nullopt, "GB/s", std::nullopt}};
+    const ComparisonPlan mixed = PlanComparison({{imported}, {MemoryRun(6, 0.4)}}, std::nullopt, true);
+    QCOMPARE(mixed.baseline, size_t{1});
+    QVERIFY(!ChartOf(mixed, "memory").bars[0][0].precise && ChartOf(mixed, "memory").bars[1][0].precise);
+  }
+
   // An imported run has tenths only: its seconds are those, its rate
   // follows from the test's fixed work; drawing figures of another
   // platform than X are marked in the Graphic chart alone.
@@ -111,7 +149,7 @@ class ComparisonPlanTest : public QObject {
     wayland.tests.push_back(StoredTest{"square", 55, 5.5, 200'000 / 5.5, "shapes/s", std::nullopt});
     const ComparisonPlan seconds = PlanComparison({{imported}, {wayland}}, std::nullopt, false);
     QCOMPARE(ChartOf(seconds, "memory").bars[0][0].value, 3.5);
-    QVERIFY(seconds.labels[0].startsWith(QStringLiteral("30 Nov 2026 09:00:00 memory")));
+    QVERIFY(seconds.labels[0].startsWith(QStringLiteral("pc5 memory 30 Nov 2026 09:00:00")));
     QVERIFY(ChartOf(seconds, "graphic").labels[1].endsWith(QStringLiteral("[wayland: 比較できません]")));
     QVERIFY(!ChartOf(seconds, "cpu").labels[1].contains(QStringLiteral("比較できません")));
     const ComparisonPlan rates = PlanComparison({{imported}}, std::nullopt, true);

@@ -1,0 +1,202 @@
+#include "cli/StoreReports.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+#include "cli/CommandOutput.h"
+
+#include "core/base/IsoDateTime.h"
+#include "core/history/MachineRanking.h"
+#include "core/history/MachineTrend.h"
+#include "core/report/ReportBuilder.h"
+
+namespace torvik {
+namespace {
+
+
+int ReadFailed(const ResultStore& store) {
+  const QString text = QCoreApplication::translate("StoreCommands", "計測結果を読めません");
+  std::fprintf(stderr, "torvik: %s: %s\n", text.toLocal8Bit().constData(), store.Error().toLocal8Bit().constData());
+  return kCommandFailed;
+}
+
+QJsonValue Optional(const std::optional<double>& value) { return value ? QJsonValue(*value) : QJsonValue(); }
+
+// "+3.2 %", "-0.8 %"; "" for none.
+QString Faster(const std::optional<double>& percent) {
+  if (!percent) return {};
+  return QStringLiteral("%1%2 %").arg(*percent >= 0 ? "+" : "").arg(*percent, 0, 'f', 1);
+}
+
+QString WithinWords(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Faster: return QStringLiteral("faster");
+    case Verdict::Slower: return QStringLiteral("slower");
+    case Verdict::WithinNoise: return QStringLiteral("within the noise");
+    case Verdict::NotTested: break;
+  }
+  return QStringLiteral("not tested");
+}
+
+QString Day(int64_t time) {
+  return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+QString MachineLine(const QString& machine, const QString& processor) {
+  return OneLine(machine.isEmpty() ? QStringLiteral("-") : machine) + QStringLiteral(" (") + OneLine(processor) + u')';
+}
+
+}  // namespace
+
+int PrintTrends(ResultStore& store, OutputFormat format, const RunFilter& filter) {
+  const std::vector<StoredRun> runs = store.RunsWithTests(filter, kMostTrendRuns);
+  if (!store.Error().isEmpty()) return ReadFailed(store);
+  const std::vector<MachineTrend> trends = PlanTrends(runs);
+  if (format == OutputFormat::Json) {
+    QJsonArray machines;
+    for (const MachineTrend& trend : trends) {
+      QJsonArray tests;
+      for (const TrendLine& line : trend.lines) {
+        QJsonArray points;
+        for (const TrendPoint& point : line.points) {
+          const bool spread = point.seconds.count > 1 && point.precise;
+          points.append(QJsonObject{
+              {"run", double(point.runId)},
+              {"started_at", IsoDateTimeWithOffset(QDateTime::fromSecsSinceEpoch(point.time))},
+              {"mean", point.seconds.mean},
+              {"stdev", spread ? QJsonValue(point.seconds.stdev) : QJsonValue()},
+              {"repetitions", point.seconds.count},
+              {"noisy", point.noisy},
+              {"precise", point.precise},
+              {"faster_percent", Optional(point.fasterPercent)},
+              {"change", VerdictId(point.change)},
+          });
+        }
+        tests.append(QJsonObject{{"test", QLatin1String(EntryOf(line.test).id)}, {"points", points}});
+      }
+      machines.append(QJsonObject{{"machine", trend.machine},
+                                  {"processor", trend.processor},
+                                  {"group", trend.group},
+                                  {"series", double(trend.seriesCount)},
+                                  {"tests", tests}});
+    }
+    PrintOut(QJsonDocument(machines).toJson(QJsonDocument::Indented));
+    return 0;
+  }
+  QString text;
+  for (const MachineTrend& trend : trends) {
+    text += QStringLiteral("%1, %2: %3 series\n")
+                .arg(MachineLine(trend.machine, trend.processor), OneLine(trend.group))
+                .arg(trend.seriesCount);
+    text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
+                .arg(QStringLiteral("test"), -16)
+                .arg(QStringLiteral("date"), -16)
+                .arg(QStringLiteral("mean (s)"), 10)
+                .arg(QStringLiteral("sd (s)"), 8)
+                .arg(QStringLiteral("n"), 3)
+                .arg(QStringLiteral("faster"), 9)
+                .arg(QStringLiteral("change (Welch's t, 95 %)"));
+    for (const TrendLine& line : trend.lines) {
+      for (size_t i = 0; i < line.points.size(); ++i) {
+        const TrendPoint& point = line.points[i];
+        const bool spread = point.seconds.count > 1 && point.precise;
+        QString marks = i == 0 ? QString() : WithinWords(point.change);
+        if (point.noisy) marks += QStringLiteral(" (noisy)");
+        if (!point.precise) marks += QStringLiteral(" (tenths only)");
+        text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
+                    .arg(i == 0 ? QLatin1String(EntryOf(line.test).displayName) : QLatin1String(""), -16)
+                    .arg(Day(point.time), -16)
+                    .arg(point.seconds.mean, 10, 'f', point.precise ? 4 : 1)
+                    .arg(spread ? QString::number(point.seconds.stdev, 'f', 4) : QStringLiteral("-"), 8)
+                    .arg(point.seconds.count, 3)
+                    .arg(Faster(point.fasterPercent), 9)
+                    .arg(marks.trimmed());
+      }
+    }
+    text += u'\n';
+  }
+  if (trends.empty()) text = QStringLiteral("(no runs)\n");
+  PrintOut(text.toUtf8());
+  return 0;
+}
+
+int PrintRankings(ResultStore& store, OutputFormat format, const RunFilter& filter, const QString& baseline) {
+  const std::vector<std::vector<StoredRun>> latest = store.LatestSeries(filter, kMostRankedMachines);
+  if (!store.Error().isEmpty()) return ReadFailed(store);
+  const std::vector<MachineRanking> rankings =
+      RankEachGroup(latest, baseline.isEmpty() ? std::nullopt : std::optional(MachineOf(baseline, {})));
+  if (format == OutputFormat::Json) {
+    QJsonArray groups;
+    for (const MachineRanking& ranking : rankings) {
+      QJsonArray tests, machines;
+      for (Test test : ranking.tests) tests.append(QLatin1String(EntryOf(test).id));
+      for (size_t place = 0; place < ranking.machines.size(); ++place) {
+        const RankedMachine& machine = ranking.machines[place];
+        QJsonArray figures;
+        for (size_t j = 0; j < ranking.tests.size(); ++j) {
+          figures.append(QJsonObject{{"test", QLatin1String(EntryOf(ranking.tests[j]).id)},
+                                     {"faster_percent", Optional(machine.tests[j].fasterPercent)},
+                                     {"verdict", VerdictId(machine.tests[j].verdict)}});
+        }
+        machines.append(QJsonObject{
+            {"place", double(place + 1)},
+            {"machine", machine.machine.name},
+            {"processor", machine.machine.processor},
+            {"run", double(machine.figures.run.id)},
+            {"started_at", machine.figures.run.values.startedAt.isEmpty() ? QJsonValue()
+                                                                          : QJsonValue(machine.figures.run.values.startedAt)},
+            {"repetitions", double(machine.repetitions)},
+            {"precise", machine.figures.Precise()},
+            {"baseline", place == ranking.baseline},
+            {"overall_faster_percent", Optional(machine.overall)},
+            {"tests", figures},
+        });
+      }
+      groups.append(QJsonObject{{"group", ranking.group}, {"tests", tests}, {"machines", machines}});
+    }
+    PrintOut(QJsonDocument(groups).toJson(QJsonDocument::Indented));
+    return 0;
+  }
+  QString text;
+  for (const MachineRanking& ranking : rankings) {
+    const RankedMachine& base = ranking.machines[ranking.baseline];
+    text += QStringLiteral("%1: %2 machine(s), each one's latest series against %3; + is faster\n")
+                .arg(OneLine(ranking.group))
+                .arg(ranking.machines.size())
+                .arg(MachineLine(base.machine.name, base.machine.processor));
+    QString header = QStringLiteral("%1  %2  %3  %4").arg(QStringLiteral("#"), 3).arg(QStringLiteral("machine"), -24)
+                         .arg(QStringLiteral("n"), 3).arg(QStringLiteral("overall"), 9);
+    for (Test test : ranking.tests) header += QStringLiteral("  %1").arg(QLatin1String(EntryOf(test).displayName), -26);
+    text += header.trimmed() + u'\n';
+    for (size_t place = 0; place < ranking.machines.size(); ++place) {
+      const RankedMachine& machine = ranking.machines[place];
+      QString row = QStringLiteral("%1  %2  %3  %4")
+                        .arg(place + 1, 3)
+                        .arg(OneLine(machine.machine.name).left(24), -24)
+                        .arg(machine.repetitions, 3)
+                        .arg(place == ranking.baseline ? QStringLiteral("baseline") : Faster(machine.overall), 9);
+      for (const RankedTest& test : machine.tests) {
+        const QString cell = test.fasterPercent
+                                 ? Faster(test.fasterPercent) + u' ' + WithinWords(test.verdict)
+                                 : (place == ranking.baseline ? QStringLiteral("baseline") : QStringLiteral("-"));
+        row += QStringLiteral("  %1").arg(cell, -26);
+      }
+      text += row.trimmed() + u'\n';
+    }
+    text += u'\n';
+  }
+  if (rankings.empty()) text = QStringLiteral("(no runs)\n");
+  PrintOut(text.toUtf8());
+  return 0;
+}
+
+int WriteHtmlReport(ResultStore& store, const QString& path, const RunFilter& filter, const QString& baseline) {
+  (void)store, (void)path, (void)filter, (void)baseline;
+  std::fputs("torvik: --html is not built yet\n", stderr);
+  return kCommandFailed;
+}
+
+}  // namespace torvik

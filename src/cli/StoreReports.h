@@ -1,0 +1,23 @@
+// The command line's reports over many runs of the results store: --trend
+// prints each machine's figures series by series with the changes beyond
+// the noise, --ranking the latest series of each machine against a
+// baseline machine, --html writes the report page. Each reads only the
+// runs of the filter and returns the exit status (0, or 1 when the store
+// or the file fails). GUI thread, inside a running application.
+#pragma once
+
+#include "cli/CommandLine.h"
+#include "core/history/ResultStore.h"
+
+namespace torvik {
+
+// At most this many runs make a trend (the newest), and this many machines
+// a ranking: a bound on what one command reads.
+inline constexpr int kMostTrendRuns = 20'000;
+inline constexpr int kMostRankedMachines = 2'000;
+
+int PrintTrends(ResultStore& store, OutputFormat format, const RunFilter& filter);
+int PrintRankings(ResultStore& store, OutputFormat format, const RunFilter& filter, const QString& baseline);
+int WriteHtmlReport(ResultStore& store, const QString& path, const RunFilter& filter, const QString& baseline);
+
+}  // namespace torvik

@@ -1,0 +1,91 @@
+#include "core/history/MachineTrend.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+namespace torvik {
+namespace {
+
+size_t GroupOrder(const QString& group) {
+  for (size_t i = 0; i < kGroups.size(); ++i) {
+    if (group == QLatin1String(kGroups[i].id)) return i;
+  }
+  return kGroups.size();
+}
+
+TrendPoint PointOf(const std::vector<StoredRun>& series, const QString& test) {
+  TrendPoint point{.time = series.front().sortTime, .runId = series.front().id};
+  std::vector<double> seconds;
+  for (const StoredRun& run : series) {
+    for (const StoredTest& stored : run.tests) {
+      if (stored.test != test || stored.Seconds() <= 0) continue;
+      seconds.push_back(stored.Seconds());
+      if (!stored.seconds) point.precise = false;
+      if (stored.noise && stored.noise->Flagged()) point.noisy = true;
+    }
+  }
+  point.seconds = StatisticsOf(seconds);
+  return point;
+}
+
+}  // namespace
+
+MachineOf::MachineOf(const StoredRun& run)
+    : name(run.MachineName()),
+      processor(run.values.processorName.isEmpty() ? run.processor : run.values.processorName) {}
+
+std::vector<std::vector<StoredRun>> SeriesOfRuns(std::vector<StoredRun> runs) {
+  std::sort(runs.begin(), runs.end(),
+            [](const StoredRun& a, const StoredRun& b) { return std::tie(a.sortTime, a.id) < std::tie(b.sortTime, b.id); });
+  std::vector<std::vector<StoredRun>> series;
+  std::map<std::pair<QString, QString>, size_t> bySeries;  // (series, group) -> its place
+  for (StoredRun& run : runs) {
+    if (run.series.isEmpty()) {
+      series.push_back({std::move(run)});
+      continue;
+    }
+    const auto [place, added] = bySeries.try_emplace({run.series, run.group}, series.size());
+    if (added) series.emplace_back();
+    series[place->second].push_back(std::move(run));
+  }
+  return series;
+}
+
+std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
+  // By machine and group, the machines by name and processor.
+  std::map<std::tuple<QString, QString, size_t, QString>, std::vector<StoredRun>> byMachine;
+  for (const StoredRun& run : runs) {
+    const MachineOf machine(run);
+    byMachine[{machine.name, machine.processor, GroupOrder(run.group), run.group}].push_back(run);
+  }
+  std::vector<MachineTrend> trends;
+  for (auto& [key, machineRuns] : byMachine) {
+    MachineTrend& trend = trends.emplace_back();
+    std::tie(trend.machine, trend.processor, std::ignore, trend.group) = key;
+    const std::vector<std::vector<StoredRun>> series = SeriesOfRuns(std::move(machineRuns));
+    trend.seriesCount = series.size();
+    for (const TestEntry& entry : kTests) {
+      const QString test = QLatin1String(entry.id);
+      TrendLine line{.test = entry.test};
+      const std::vector<StoredRun>* before = nullptr;
+      for (const std::vector<StoredRun>& one : series) {
+        TrendPoint point = PointOf(one, test);
+        if (point.seconds.count == 0) continue;
+        if (before != nullptr) {
+          const TrendPoint& last = line.points.back();
+          point.fasterPercent = (last.seconds.mean / point.seconds.mean - 1) * 100;
+          for (const TestComparison& c : CompareRuns(*before, one)) {
+            if (c.test == test) point.change = c.verdict;
+          }
+        }
+        line.points.push_back(point);
+        before = &one;
+      }
+      if (!line.points.empty()) trend.lines.push_back(std::move(line));
+    }
+  }
+  return trends;
+}
+
+}  // namespace torvik
