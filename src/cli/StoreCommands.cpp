@@ -1,7 +1,5 @@
 #include "cli/StoreCommands.h"
 
-#include "cli/StoreReports.h"
-
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
@@ -9,8 +7,10 @@
 #include <QJsonObject>
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 #include "cli/CommandOutput.h"
+#include "cli/StoreReports.h"
 
 #include "core/base/TimeValue.h"
 #include "core/history/RunComparison.h"
@@ -61,12 +61,28 @@ int PrintHistory(ResultStore& store, OutputFormat format, const RunFilter& filte
     if (!store.Error().isEmpty()) {
       return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
     }
+    // The tests of the page's runs, for their noise flags in JSON.
+    std::map<int64_t, std::vector<StoredTest>> tests;
+    if (format == OutputFormat::Json && !runs.empty()) {
+      std::vector<int64_t> ids;
+      for (const StoredRun& run : runs) ids.push_back(run.id);
+      for (StoredRun& run : store.RunsWithTests(ids)) tests[run.id] = std::move(run.tests);
+      if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
+    }
     for (const StoredRun& run : runs) {
       const QString total = FormatSeconds(TimeValue::FromTenths(run.totalTenths), u'.').trimmed();
       const QString bench = run.benchNo ? QString::number(*run.benchNo) : QStringLiteral("Bench Stop");
       if (format == OutputFormat::Json) {
+        QJsonArray shared, moved;
+        for (const StoredTest& test : tests[run.id]) {
+          if (test.noise && test.noise->SharedProcessor()) shared.append(test.test);
+          if (test.noise && test.noise->ClockMoved()) moved.append(test.test);
+        }
         json.append(QJsonObject{{"id", double(run.id)},
                                 {"started", run.started},
+                                {"started_at", run.values.startedAt.isEmpty() ? QJsonValue() : QJsonValue(run.values.startedAt)},
+                                {"series", run.series.isEmpty() ? QJsonValue() : QJsonValue(run.series)},
+                                {"noise", QJsonObject{{"shared_processor", shared}, {"clock_moved", moved}}},
                                 {"group", run.group},
                                 {"pc_name", run.pcName},
                                 {"host_name", run.hostName},
@@ -132,6 +148,10 @@ QString VerdictText(Verdict verdict) {
   }
   return QStringLiteral("single run, not tested");
 }
+
+// How much faster B is than A, in percent: + faster, as every figure of
+// TORVIK's comparisons says it (difference_percent stays the time's).
+double FasterPercentOf(const TestComparison& c) { return c.b.mean > 0 ? (c.a.mean / c.b.mean - 1) * 100 : 0; }
 
 QJsonObject StatisticsObject(const Statistics& s) {
   return QJsonObject{{"mean", s.mean}, {"stdev", s.stdev}, {"cv", s.cv},
@@ -234,10 +254,8 @@ int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat forma
           {"a", StatisticsObject(c.a)},
           {"b", StatisticsObject(c.b)},
           {"difference_percent", c.differencePercent},
-          {"verdict", c.verdict == Verdict::Faster        ? "faster"
-                      : c.verdict == Verdict::Slower      ? "slower"
-                      : c.verdict == Verdict::WithinNoise ? "within_noise"
-                                                          : "not_tested"},
+          {"faster_percent", FasterPercentOf(c)},
+          {"verdict", VerdictId(c.verdict)},
           {"welch_t", c.t && std::isfinite(*c.t) ? QJsonValue(*c.t) : QJsonValue()},
           {"degrees_of_freedom", c.degreesOfFreedom ? QJsonValue(*c.degreesOfFreedom) : QJsonValue()},
           {"noisy", c.noisy},
@@ -257,7 +275,7 @@ int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat forma
               .arg(QStringLiteral("test"), -16)
               .arg(QStringLiteral("A (s)"), 10)
               .arg(QStringLiteral("B (s)"), 10)
-              .arg(QStringLiteral("B vs A"), 9)
+              .arg(QStringLiteral("B faster"), 9)
               .arg(QStringLiteral("verdict (Welch's t, 95 %)"));
   for (const TestComparison& c : tests) {
     const TestEntry& entry = EntryOf(*TestOfId(c.test));
@@ -266,8 +284,7 @@ int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat forma
             .arg(QLatin1String(entry.displayName), -16)
             .arg(c.a.mean, 10, 'f', 4)
             .arg(c.b.mean, 10, 'f', 4)
-            .arg(QStringLiteral("%1%2 %").arg(c.differencePercent >= 0 ? "+" : "").arg(c.differencePercent, 0, 'f', 1),
-                 9)
+            .arg(QStringLiteral("%1%2 %").arg(FasterPercentOf(c) >= 0 ? "+" : "").arg(FasterPercentOf(c), 0, 'f', 1), 9)
             .arg(VerdictText(c.verdict), c.noisy ? QStringLiteral(" (noisy)") : QString());
   }
   if (tests.empty()) text += QStringLiteral("(no test in common)\n");

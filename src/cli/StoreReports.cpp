@@ -41,6 +41,11 @@ QString WithinWords(Verdict verdict) {
   return QStringLiteral("not tested");
 }
 
+QString WithoutTrailingSpace(QString line) {
+  while (line.endsWith(u' ')) line.chop(1);
+  return line;
+}
+
 QString Day(int64_t time) {
   return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
@@ -170,7 +175,7 @@ int PrintRankings(ResultStore& store, OutputFormat format, const RunFilter& filt
     QString header = QStringLiteral("%1  %2  %3  %4").arg(QStringLiteral("#"), 3).arg(QStringLiteral("machine"), -24)
                          .arg(QStringLiteral("n"), 3).arg(QStringLiteral("overall"), 9);
     for (Test test : ranking.tests) header += QStringLiteral("  %1").arg(QLatin1String(EntryOf(test).displayName), -26);
-    text += header.trimmed() + u'\n';
+    text += WithoutTrailingSpace(header) + u'\n';
     for (size_t place = 0; place < ranking.machines.size(); ++place) {
       const RankedMachine& machine = ranking.machines[place];
       QString row = QStringLiteral("%1  %2  %3  %4")
@@ -184,7 +189,7 @@ int PrintRankings(ResultStore& store, OutputFormat format, const RunFilter& filt
                                  : (place == ranking.baseline ? QStringLiteral("baseline") : QStringLiteral("-"));
         row += QStringLiteral("  %1").arg(cell, -26);
       }
-      text += row.trimmed() + u'\n';
+      text += WithoutTrailingSpace(row) + u'\n';
     }
     text += u'\n';
   }

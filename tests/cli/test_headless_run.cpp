@@ -10,6 +10,7 @@
 #include <csignal>
 
 #include "../core/StorageFakes.h"
+#include "core/history/ResultStore.h"
 #include "core/machine/DriveClassifier.h"
 #include "platform/PlainFiles.h"
 
@@ -718,6 +719,7 @@ class HeadlessRunTest : public QObject {
     QCOMPARE(prime["verdict"].toString(), QStringLiteral("not_tested"));  // one run a side
     const double a = prime["a"]["mean"].toDouble(), b = prime["b"]["mean"].toDouble();
     QVERIFY(std::abs(prime["difference_percent"].toDouble() - (b - a) / a * 100) < 1e-9);
+    QVERIFY(std::abs(prime["faster_percent"].toDouble() - (a / b - 1) * 100) < 1e-9);  // + is faster
     const Outcome text = Torvik({"--compare", "1", "2"}, {}, data.path());
     QVERIFY(text.out.contains("single run, not tested"));
     const Outcome missing = Torvik({"--compare", "1", "99"}, {}, data.path());
@@ -729,6 +731,57 @@ class HeadlessRunTest : public QObject {
     const QJsonArray runs = QJsonDocument::fromJson(other.out).array();
     QCOMPARE(runs.size(), 2);
     QCOMPARE(runs[0].toObject()["processor_name"].toString(), QStringLiteral("AuthenticAMD AMD EPYC"));
+  }
+
+  // Many runs read by scripts: --trend and --ranking of one store's
+  // machines (a series of three and a lone run each), --history's JSON with
+  // the run's date, series and noise, the CSV's added columns after the old.
+  void trendRankingAndTheScriptsFacts() {
+    QTemporaryDir data;
+    QVERIFY(QDir(data.path()).mkpath(QStringLiteral("Varn/TORVIK")));
+    {
+      torvik::ResultStore store(data.path() + QStringLiteral("/Varn/TORVIK/results.sqlite"));
+      for (const auto& [machine, time, seconds, series] :
+           {std::tuple{"desk", 1'800'000'000, 0.50, "s1"}, {"desk", 1'800'000'001, 0.51, "s1"},
+            {"desk", 1'800'000'002, 0.49, "s1"}, {"desk", 1'800'100'000, 0.40, ""}, {"lab", 1'800'000'000, 0.25, ""}}) {
+        torvik::StoredRun run;
+        run.started = QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString(Qt::ISODate);
+        run.sortTime = time;
+        run.group = QStringLiteral("memory");
+        run.pcName = QLatin1String(machine);
+        run.processor = QStringLiteral("Test CPU 3000MHz");
+        run.series = QLatin1String(series);
+        torvik::TestNoise noise{.seconds = seconds, .othersCoreSeconds = seconds};  // a shared processor
+        run.tests = {{"memory", qRound64(seconds * 10), seconds, 2.139 / seconds, "GB/s", noise}};
+        QVERIFY(store.Record(run));
+      }
+    }
+    const Outcome trend = Torvik({"--trend", "--pc", "DESK", "--format", "json"}, {}, data.path());
+    QVERIFY2(trend.exitCode == 0, trend.err.constData());
+    const QJsonArray machines = QJsonDocument::fromJson(trend.out).array();
+    QCOMPARE(machines.size(), 1);
+    const QJsonArray points = machines[0]["tests"][0]["points"].toArray();
+    QCOMPARE(points.size(), 2);
+    QCOMPARE(points[0]["repetitions"].toInt(), 3);
+    QVERIFY(points[1]["stdev"].isNull());  // one run has no spread
+    QCOMPARE(points[1]["change"].toString(), QStringLiteral("not_tested"));
+    QVERIFY(std::abs(points[1]["faster_percent"].toDouble() - 25) < 1e-9);
+    QVERIFY(points[0]["noisy"].toBool());
+    const Outcome ranking = Torvik({"--ranking", "--baseline", "desk"}, {}, data.path());
+    QVERIFY2(ranking.exitCode == 0, ranking.err.constData());
+    QVERIFY2(ranking.out.contains("  1  lab") && ranking.out.contains("+60.0 % not tested"), ranking.out.constData());
+    const QJsonArray history = QJsonDocument::fromJson(Torvik({"--history", "--format", "json"}, {}, data.path()).out).array();
+    QCOMPARE(history[0]["started_at"].toString(), QStringLiteral("2027-01-16T11:46:40Z"));
+    QCOMPARE(history[1]["series"].toString(), QStringLiteral("s1"));
+    QCOMPARE(history[0]["noise"]["shared_processor"].toArray().first().toString(), QStringLiteral("memory"));
+    const QString csv = data.path() + QStringLiteral("/runs.csv");
+    QCOMPARE(Torvik({"--export-csv", csv}, {}, data.path()).exitCode, 0);
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QVERIFY(lines[0].endsWith("unit,series,started_at,host_name,shared_processor,clock_moved,others_core_percent\r"));
+    QVERIFY2(lines[1].contains(",GB/s,,2027-01-16T11:46:40Z,,1,0,100\r"), lines[1].constData());
+    QCOMPARE(Torvik({"--trend", "--since", "2026-13-01"}, {}, data.path()).exitCode, 2);
   }
 
   // Display variables that lead nowhere: what needs no display runs; what

@@ -19,6 +19,11 @@ QString TextField(QString text) {
 
 QString Number(const std::optional<double>& value) { return value ? QString::number(*value, 'g', 12) : QString(); }
 
+// "1", "0", or "" where the store has no reading.
+QString Flag(const std::optional<TestNoise>& noise, bool (TestNoise::*flag)() const) {
+  return noise ? QString::number(((*noise).*flag)() ? 1 : 0) : QString();
+}
+
 // One date format: an imported sheet's date in ISO 8601 like a run's.
 QString Started(const StoredRun& run) {
   if (run.origin == kOriginSheet) {
@@ -32,7 +37,8 @@ QString Started(const StoredRun& run) {
 QByteArray CsvOfRuns(const std::vector<StoredRun>& runs) {
   QStringList lines = {
       QStringLiteral("run,started,group,origin,pc_name,user_name,processor,stopped,bench_no,"
-                     "total_tenths,test,tenths,seconds,rate,unit")};
+                     "total_tenths,test,tenths,seconds,rate,unit,"
+                     "series,started_at,host_name,shared_processor,clock_moved,others_core_percent")};
   for (const StoredRun& run : runs) {
     const QStringList fields = {QString::number(run.id),
                                 TextField(Started(run)),
@@ -46,7 +52,11 @@ QByteArray CsvOfRuns(const std::vector<StoredRun>& runs) {
                                 QString::number(run.totalTenths)};
     for (const StoredTest& test : run.tests) {
       lines << (fields + QStringList{TextField(test.test), QString::number(test.tenths), Number(test.seconds),
-                                     Number(test.rate), TextField(test.unit)})
+                                     Number(test.rate), TextField(test.unit), TextField(run.series),
+                                     TextField(run.values.startedAt), TextField(run.hostName),
+                                     Flag(test.noise, &TestNoise::SharedProcessor),
+                                     Flag(test.noise, &TestNoise::ClockMoved),
+                                     Number(test.noise ? test.noise->OthersCorePercent() : std::nullopt)})
                    .join(u',');
     }
   }
