@@ -7,14 +7,11 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "core/history/MachineRanking.h"
+#include "core/history/MachineTrend.h"
 #include "core/history/ResultStore.h"
 
 namespace torvik {
-
-// At most this many runs make a trend (the newest), and this many machines
-// a ranking: a bound on what one command reads.
-inline constexpr int kMostTrendRuns = 20'000;
-inline constexpr int kMostRankedMachines = 2'000;
 
 int PrintTrends(ResultStore& store, OutputFormat format, const RunFilter& filter);
 int PrintRankings(ResultStore& store, OutputFormat format, const RunFilter& filter, const QString& baseline);

@@ -14,6 +14,7 @@
 #include <QValueAxis>
 #include <algorithm>
 
+#include "core/history/ChartPalette.h"
 #include "core/results/PreciseFigures.h"
 
 namespace torvik {
@@ -23,8 +24,8 @@ namespace {
 // area moves (a resize, the first layout).
 class BarDecorations : public QObject {
  public:
-  BarDecorations(QChart* chart, QBarSeries* series, std::vector<std::vector<PlannedBar>> bars, bool rates)
-      : QObject(chart), chart_(chart), series_(series), bars_(std::move(bars)), rates_(rates) {
+  BarDecorations(QChart* chart, QBarSeries* series, const PlannedChart& plan, bool rates)
+      : QObject(chart), chart_(chart), series_(series), bars_(plan.bars), cells_(plan.cells), rates_(rates) {
     connect(chart, &QChart::plotAreaChanged, this, [this] { Place(); });
   }
 
@@ -57,7 +58,10 @@ class BarDecorations : public QObject {
         }
         // The value over the bar (Qt's own bar labels do not show outside
         // the end), and "!" beside it when the machine was noisy.
-        auto* value = new QGraphicsSimpleTextItem(ValueText(bar.value), chart_);
+        // The verdict beside the value: a difference beyond the noise is an
+        // arrow, one within it "≈", so that no bar reads as a difference
+        // that the figures' spread does not bear out.
+        auto* value = new QGraphicsSimpleTextItem(ValueText(bar.value) + VerdictMark(cells_[i][j].verdict), chart_);
         QFont font = value->font();
         font.setPointSizeF(font.pointSizeF() * 0.85);
         value->setFont(font);
@@ -85,14 +89,18 @@ class BarDecorations : public QObject {
 
   QChart* chart_;
   QBarSeries* series_;
-  std::vector<std::vector<PlannedBar>> bars_;  // per run, per test
+  std::vector<std::vector<PlannedBar>> bars_;    // per run, per test
+  std::vector<std::vector<PlannedCell>> cells_;  // per run, per test
   bool rates_;
   std::vector<QGraphicsItem*> items_;
 };
 
 QString FigureText(const Figure& figure, Test test, bool rates) {
+  // An imported sheet's figure in its own precision: tenths of a second.
+  const int decimals = !figure.precise ? 1 : figure.seconds < 10 ? 3 : 1;
   QString text = rates ? RateText(figure.rate, EntryOf(test).unit, u'.')
-                       : QStringLiteral("%1 s").arg(figure.seconds, 0, 'f', figure.seconds < 10 ? 3 : 1);
+                       : QStringLiteral("%1 s").arg(figure.seconds, 0, 'f', decimals);
+  if (!figure.precise) return text + QCoreApplication::translate("ComparisonChart", " (0.1 秒単位)");
   if (figure.repetitions > 1) {
     const double spread = rates ? figure.rateStdev / figure.rate : figure.secondsStdev / figure.seconds;
     text += QStringLiteral(" ±%1 %").arg(spread * 100, 0, 'f', 1);
@@ -119,7 +127,12 @@ QString TableHtml(const PlannedChart& chart, bool rates) {
         continue;
       }
       QString text = FigureText(*cell.figure, chart.tests[j], rates).toHtmlEscaped();
-      if (cell.percent) text += QStringLiteral(" (%1%2 %)").arg(*cell.percent >= 0 ? "+" : "").arg(*cell.percent, 0, 'f', 1);
+      if (cell.percent) {
+        text += QStringLiteral(" (%1%2 %, %3)")
+                    .arg(*cell.percent >= 0 ? "+" : "")
+                    .arg(*cell.percent, 0, 'f', 1)
+                    .arg(VerdictCaption(cell.verdict).toHtmlEscaped());
+      }
       if (cell.figure->noisy) text += QStringLiteral(" <font color=#c80000><b>!</b></font>");
       html += QStringLiteral("<td align=right>%1</td>").arg(text);
     }
@@ -130,10 +143,29 @@ QString TableHtml(const PlannedChart& chart, bool rates) {
 
 }  // namespace
 
+QString VerdictMark(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Faster: return QStringLiteral(" ▲");
+    case Verdict::Slower: return QStringLiteral(" ▼");
+    case Verdict::WithinNoise: return QStringLiteral(" ≈");
+    case Verdict::NotTested: break;
+  }
+  return {};
+}
+
+QString ChartKey() {
+  return QCoreApplication::translate("ComparisonChart",
+                                     "差はすべて基準より速い割合 (+ が速い)。▲ 速い・▼ 遅い: 繰り返しの差がノイズを超える "
+                                     "(ウェルチの t 検定、95 %)。≈ 誤差の範囲。印なし: 1 回だけの計測で未検定。"
+                                     "! 計測中にほかの処理かクロックの変化あり。ひげ: 標準偏差。");
+}
+
 QWidget* MakeGroupChart(const PlannedChart& chart, bool rates) {
   auto* series = new QBarSeries;
   for (size_t i = 0; i < chart.bars.size(); ++i) {
     auto* set = new QBarSet(chart.labels[i]);
+    set->setColor(QColor(QLatin1String(ChartColour(i))));
+    set->setBorderColor(QColor(QLatin1String(ChartColour(i))));
     for (const PlannedBar& bar : chart.bars[i]) set->append(bar.present ? bar.value : 0);
     series->append(set);
   }
@@ -155,7 +187,7 @@ QWidget* MakeGroupChart(const PlannedChart& chart, bool rates) {
                              : QCoreApplication::translate("ComparisonChart", "秒"));
   plot->addAxis(values, Qt::AlignLeft);
   series->attachAxis(values);
-  new BarDecorations(plot, series, chart.bars, rates);
+  new BarDecorations(plot, series, chart, rates);
 
   auto* view = new QChartView(plot);
   view->setRenderHint(QPainter::Antialiasing);

@@ -6,17 +6,23 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QSvgGenerator>
 
+#include "core/history/ChartPalette.h"
 #include "core/history/CsvExport.h"
+#include "core/history/MachineRanking.h"
+#include "core/history/MachineTrend.h"
 #include "core/history/SheetImport.h"
 #include "core/history/StoreLocation.h"
 #include "core/report/OutputFile.h"
 #include "ui/ComparisonChart.h"
+#include "ui/RankingTable.h"
+#include "ui/TrendChart.h"
 #include "ui/SharedStoreDialog.h"
 #include "ui/WindowCentring.h"
 
@@ -31,6 +37,18 @@ const auto kSizeKey = QStringLiteral("Comparison/Size");
 QSettings WindowSizes() {
   return QSettings(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/windows.conf"),
                    QSettings::IniFormat);
+}
+
+// Qt's SVG as a browser should show it: its size in CSS pixels (Qt gives
+// millimetres), and every font family followed by a generic one, so that a
+// machine without the window's font draws a sans-serif, not a serif.
+QByteArray ForBrowsers(QByteArray svg, const QSize& size) {
+  QString text = QString::fromUtf8(svg);
+  static const QRegularExpression millimetres(QStringLiteral("(<svg[^>]*?) width=\"[0-9.]+mm\" height=\"[0-9.]+mm\""));
+  text.replace(millimetres, QStringLiteral("\\1 width=\"%1px\" height=\"%2px\"").arg(size.width()).arg(size.height()));
+  static const QRegularExpression family(QStringLiteral("font-family=\"([^\"]*)\""));
+  text.replace(family, QStringLiteral("font-family=\"\\1, sans-serif\""));
+  return text.toUtf8();
 }
 
 // What the series of the ticked runs brings from the store.
@@ -117,13 +135,116 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   scroll->setWidgetResizable(true);
   scroll->setWidget(chartArea_);
 
+  // The list's filter, applied by the store.
+  groupFilter_ = new QComboBox;
+  groupFilter_->setObjectName(QStringLiteral("GroupFilter"));
+  groupFilter_->addItem(tr("すべて"), QString());
+  for (const GroupEntry& group : kGroups) groupFilter_->addItem(QLatin1String(group.caption), QLatin1String(group.id));
+  auto* groupLabel = new QLabel(tr("グループ(&U):"));
+  groupLabel->setBuddy(groupFilter_);
+  machineFilter_ = new QLineEdit;
+  machineFilter_->setObjectName(QStringLiteral("MachineFilter"));
+  machineFilter_->setPlaceholderText(tr("すべての PC"));
+  machineFilter_->setClearButtonEnabled(true);
+  auto* machineLabel = new QLabel(tr("PC 名(&N):"));
+  machineLabel->setBuddy(machineFilter_);
+  since_ = new QDateEdit;
+  until_ = new QDateEdit;
+  auto* sinceLabel = new QLabel(tr("期間(&F):"));
+  sinceLabel->setBuddy(since_);
+  for (QDateEdit* day : {since_, until_}) {
+    day->setCalendarPopup(true);
+    day->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    day->setMinimumDate(QDate(2000, 1, 1));
+    day->setSpecialValueText(tr("指定なし"));  // the minimum: no bound
+    day->setDate(day->minimumDate());
+    connect(day, &QDateEdit::editingFinished, this, &ComparisonWindow::ApplyFilter);
+  }
+  since_->setObjectName(QStringLiteral("Since"));
+  until_->setObjectName(QStringLiteral("Until"));
+  until_->setAccessibleName(tr("期間の終わり"));
+  auto* filterRow = new QHBoxLayout;
+  for (QWidget* widget : std::initializer_list<QWidget*>{groupLabel, groupFilter_, machineLabel, machineFilter_,
+                                                         sinceLabel, since_, new QLabel(QStringLiteral("–")), until_}) {
+    filterRow->addWidget(widget);
+  }
+  filterRow->addStretch();
+  connect(groupFilter_, &QComboBox::activated, this, &ComparisonWindow::ApplyFilter);
+  connect(machineFilter_, &QLineEdit::editingFinished, this, &ComparisonWindow::ApplyFilter);
+
+  auto* comparison = new QWidget;
+  auto* comparisonLayout = new QVBoxLayout(comparison);
+  comparisonLayout->setContentsMargins(0, 0, 0, 0);
+  comparisonLayout->addWidget(scroll);
+  comparisonLayout->addLayout(chartRow);
+
+  trendPage_ = new QWidget;
+  trendMessage_ = new QLabel(tr("計測を選択すると、その PC の推移 (系列ごとの平均とばらつき) を表示します。"));
+  trendMessage_->setObjectName(QStringLiteral("TrendMessage"));
+  trendMessage_->setWordWrap(true);
+  trendCharts_ = new QWidget;
+  auto* trendScroll = new QScrollArea;
+  trendScroll->setWidgetResizable(true);
+  trendScroll->setWidget(trendCharts_);
+  auto* trendLayout = new QVBoxLayout(trendPage_);
+  trendLayout->setContentsMargins(0, 0, 0, 0);
+  trendLayout->addWidget(trendMessage_);
+  trendLayout->addWidget(trendScroll, 1);
+
+  auto* rankingPage = new QWidget;
+  rankingGroup_ = new QComboBox;
+  rankingGroup_->setObjectName(QStringLiteral("RankingGroup"));
+  for (const GroupEntry& group : kGroups) rankingGroup_->addItem(QLatin1String(group.caption), QLatin1String(group.id));
+  auto* rankingGroupLabel = new QLabel(tr("グループ(&J):"));
+  rankingGroupLabel->setBuddy(rankingGroup_);
+  rankingBaseline_ = new QComboBox;
+  rankingBaseline_->setObjectName(QStringLiteral("RankingBaseline"));
+  rankingBaseline_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  auto* rankingBaselineLabel = new QLabel(tr("基準マシン(&K):"));
+  rankingBaselineLabel->setBuddy(rankingBaseline_);
+  ranking_ = new QTableWidget;
+  ranking_->setObjectName(QStringLiteral("Ranking"));
+  ranking_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ranking_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ranking_->verticalHeader()->hide();
+  ranking_->setAccessibleName(tr("ランキング"));
+  rankingMessage_ = new QLabel;
+  rankingMessage_->setObjectName(QStringLiteral("RankingMessage"));
+  rankingMessage_->setWordWrap(true);
+  auto* rankingRow = new QHBoxLayout;
+  for (QWidget* widget :
+       std::initializer_list<QWidget*>{rankingGroupLabel, rankingGroup_, rankingBaselineLabel, rankingBaseline_}) {
+    rankingRow->addWidget(widget);
+  }
+  rankingRow->addStretch();
+  auto* rankingLayout = new QVBoxLayout(rankingPage);
+  rankingLayout->setContentsMargins(0, 0, 0, 0);
+  rankingLayout->addLayout(rankingRow);
+  rankingLayout->addWidget(rankingMessage_);
+  rankingLayout->addWidget(ranking_, 1);
+  connect(rankingGroup_, &QComboBox::activated, this, [this] {
+    rankingBaseline_->clear();  // another group's machines
+    ReadRanking();
+  });
+  connect(rankingBaseline_, &QComboBox::activated, this, &ComparisonWindow::ReadRanking);
+
+  views_ = new QTabWidget;
+  views_->setObjectName(QStringLiteral("Views"));
+  views_->addTab(comparison, tr("比較(&1)"));
+  views_->addTab(trendPage_, tr("推移(&2)"));
+  views_->addTab(rankingPage, tr("ランキング(&3)"));
+  connect(views_, &QTabWidget::currentChanged, this, [this](int page) {
+    if (page == 1) ReadTrend();
+    if (page == 2) ReadRanking();
+  });
+
   auto* splitter = new QSplitter(Qt::Vertical);
   splitter->addWidget(listPlace_);
-  splitter->addWidget(scroll);
-  splitter->setSizes({260, 460});
+  splitter->addWidget(views_);
+  splitter->setSizes({240, 480});
   auto* layout = new QVBoxLayout(this);
+  layout->addLayout(filterRow);
   layout->addWidget(splitter);
-  layout->addLayout(chartRow);
   layout->addLayout(buttons);
   layout->addWidget(status_);
 
@@ -227,13 +348,137 @@ void ComparisonWindow::Draw() {
                      .arg(*percent, 0, 'f', 1);
     }
   }
-  overall_->setText(overall.isEmpty() ? QString()
-                                      : tr("<b>総合</b> (基準 %1 に対する速度の幾何平均、+ が速い): ")
-                                                .arg(plan.labels[plan.baseline].toHtmlEscaped()) +
-                                            overall.join(QStringLiteral(" &nbsp;·&nbsp; ")));
+  QString text = overall.isEmpty() ? QString()
+                                   : tr("<b>総合</b> (基準 %1 に対する速度の幾何平均、+ が速い): ")
+                                             .arg(plan.labels[plan.baseline].toHtmlEscaped()) +
+                                         overall.join(QStringLiteral(" &nbsp;·&nbsp; "));
+  if (plan.folded > 0) {
+    text += tr("<br>ほかに選択した %1 系列はグラフに入れていません (1 つのグラフに %2 系列まで)。マシンの長い記録は「推移」に。")
+                .arg(plan.folded)
+                .arg(kMostCompared);
+  }
+  if (!plan.runs.empty()) text += QStringLiteral("<br><small>%1</small>").arg(ChartKey().toHtmlEscaped());
+  overall_->setText(text);
   int position = 1;
   for (const PlannedChart& chart : plan.charts) charts_->insertWidget(position++, MakeGroupChart(chart, plan.rates));
+  if (views_->currentIndex() == 1) ReadTrend();
   emit chartsDrawn();
+}
+
+void ComparisonWindow::ApplyFilter() {
+  RunFilter filter;
+  filter.group = groupFilter_->currentData().toString();
+  if (!machineFilter_->text().trimmed().isEmpty()) filter.machine = machineFilter_->text().trimmed();
+  if (since_->date() != since_->minimumDate()) filter.from = since_->date().startOfDay().toSecsSinceEpoch();
+  if (until_->date() != until_->minimumDate()) filter.to = until_->date().addDays(1).startOfDay().toSecsSinceEpoch() - 1;
+  const RunFilter& now = model_->Filter();
+  if (filter.group == now.group && filter.machine == now.machine && filter.from == now.from && filter.to == now.to) return;
+  model_->SetFilter(filter);
+  if (views_->currentIndex() == 2) ReadRanking();
+}
+
+namespace {
+
+struct TrendRead {
+  std::vector<MachineTrend> trends;
+  QString error;
+};
+
+struct RankingRead {
+  MachineRanking ranking;
+  std::vector<MachineOf> machines;  // every machine ranked, by name, for the baseline's choice
+  QString error;
+};
+
+}  // namespace
+
+void ComparisonWindow::ReadTrend() {
+  // The machines and groups of the ticked runs, at most a chart's colours.
+  std::vector<std::pair<MachineOf, QString>> machines;
+  for (const std::vector<StoredRun>& series : series_) {
+    if (series.empty()) continue;
+    const std::pair<MachineOf, QString> machine{MachineOf(series.front()), series.front().group};
+    if (std::find(machines.begin(), machines.end(), machine) == machines.end() && machines.size() < kChartColours.size()) {
+      machines.push_back(machine);
+    }
+  }
+  const int asked = ++trendAsked_;
+  if (machines.empty()) {
+    trendMessage_->setText(tr("計測を選択すると、その PC の推移 (系列ごとの平均とばらつき) を表示します。"));
+    delete trendCharts_->layout();
+    qDeleteAll(trendCharts_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+    return;
+  }
+  trendMessage_->setText(texts::Loading());
+  RunFilter base = model_->Filter();
+  archive_.Ask<TrendRead>(
+      this,
+      [machines, base](RunArchive& archive) {
+        ResultStore& store = archive.Compared();
+        TrendRead read;
+        std::vector<StoredRun> runs;
+        for (const auto& [machine, group] : machines) {
+          RunFilter filter{.group = group, .machine = machine.name, .from = base.from, .to = base.to};
+          for (StoredRun& run : store.RunsWithTests(filter, kMostTrendRuns)) {
+            if (MachineOf(run) == machine) runs.push_back(std::move(run));
+          }
+          if (!store.Error().isEmpty()) return TrendRead{{}, store.Error()};
+        }
+        read.trends = PlanTrends(runs);
+        return read;
+      },
+      [this, asked](const TrendRead& read) {
+        if (asked != trendAsked_) return;
+        trendMessage_->setText(read.error.isEmpty()
+                                   ? tr("選択した計測の PC ごとに、系列 (同じコマンドの繰り返し) の平均とばらつき。%1")
+                                         .arg(ChartKey())
+                                   : texts::CannotRead() + read.error);
+        delete trendCharts_->layout();
+        qDeleteAll(trendCharts_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+        auto* layout = new QVBoxLayout(trendCharts_);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(MakeTrendCharts(read.trends));
+      });
+}
+
+void ComparisonWindow::ReadRanking() {
+  RunFilter filter = model_->Filter();
+  filter.group = rankingGroup_->currentData().toString();
+  const QVariant chosen = rankingBaseline_->currentData();
+  std::optional<MachineOf> baseline;
+  if (chosen.isValid()) baseline = MachineOf(chosen.toStringList().value(0), chosen.toStringList().value(1));
+  const int asked = ++rankingAsked_;
+  rankingMessage_->setText(texts::Loading());
+  archive_.Ask<RankingRead>(
+      this,
+      [filter, baseline](RunArchive& archive) {
+        ResultStore& store = archive.Compared();
+        RankingRead read;
+        const std::vector<std::vector<StoredRun>> latest = store.LatestSeries(filter, kMostRankedMachines);
+        read.error = store.Error();
+        read.ranking = RankMachines(latest, baseline);
+        for (const RankedMachine& machine : read.ranking.machines) read.machines.push_back(machine.machine);
+        std::sort(read.machines.begin(), read.machines.end());
+        return read;
+      },
+      [this, asked](const RankingRead& read) {
+        if (asked != rankingAsked_) return;
+        ShowRanking(*ranking_, read.ranking);
+        rankingBaseline_->clear();
+        for (const MachineOf& machine : read.machines) {
+          rankingBaseline_->addItem(QStringLiteral("%1 (%2)").arg(machine.name, machine.processor),
+                                    QStringList{machine.name, machine.processor});
+        }
+        if (!read.ranking.machines.empty()) {
+          const MachineOf& base = read.ranking.machines[read.ranking.baseline].machine;
+          rankingBaseline_->setCurrentIndex(rankingBaseline_->findData(QStringList{base.name, base.processor}));
+        }
+        rankingMessage_->setText(
+            !read.error.isEmpty()          ? texts::CannotRead() + read.error
+            : read.ranking.machines.empty() ? tr("このグループの計測はありません。")
+                                           : tr("各マシンの最新の系列を基準マシンと比べ、総合 (速度の幾何平均) の速い順に並べています。%1")
+                                                 .arg(ChartKey()));
+      });
 }
 
 QString ComparisonWindow::ExportCharts(const QString& path) {
@@ -244,13 +489,17 @@ QString ComparisonWindow::ExportCharts(const QString& path) {
     svg.setOutputDevice(&bytes);
     svg.setSize(chartArea_->size());
     svg.setViewBox(chartArea_->rect());
+    svg.setResolution(96);
     svg.setTitle(windowTitle());
-    QPainter painter(&svg);
-    chartArea_->render(&painter);
+    {
+      QPainter painter(&svg);
+      chartArea_->render(&painter);
+    }
   } else {
     chartArea_->grab().toImage().save(&bytes, "PNG");
   }
-  const QString error = WriteOutput(path, bytes.data());
+  const bool svg = path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+  const QString error = WriteOutput(path, svg ? ForBrowsers(bytes.data(), chartArea_->size()) : bytes.data());
   status_->setText(error.isEmpty() ? tr("%1 に書き出しました。").arg(path) : error);
   return error;
 }

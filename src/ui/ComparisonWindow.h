@@ -4,7 +4,11 @@
 // ticked runs, each with the repetitions of its command, one grouped bar
 // chart per group of tests in seconds or in rates against a baseline run
 // (the first ticked, or the one chosen), and each run's overall figure
-// against it: worked out by PlanComparison, drawn by ComparisonChart. The
+// against it: worked out by PlanComparison, drawn by ComparisonChart. Beside
+// the comparison, the trend of the ticked runs' machines (MachineTrend,
+// TrendChart) and the ranking of every machine's latest series
+// (MachineRanking, RankingTable); the list filtered by group, machine and
+// days in the store. The
 // charts export as PNG or SVG. It deletes the ticked runs (each with its
 // series) after asking, where the role may, exports them as CSV, and
 // imports result sheets.
@@ -17,8 +21,12 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateEdit>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -81,6 +89,13 @@ class ComparisonWindow : public QDialog {
   void ReadTicked();
   // Works out the plan of the series read last and draws it.
   void Draw();
+  // The list's filter from its fields (group, PC, days), read anew.
+  void ApplyFilter();
+  // The trend of the ticked runs' machines, and the ranking of the latest
+  // series of every machine of the filter in the ranking's group: read,
+  // worked out on the archive's thread and drawn when their tab is shown.
+  void ReadTrend();
+  void ReadRanking();
   void ShowListState(const QString& error);
   void EndWork(const QString& message);
   // Deletes the ticked runs with their series once this role is found to
@@ -111,6 +126,19 @@ class ComparisonWindow : public QDialog {
   QWidget* chartArea_ = nullptr;
   QLabel* status_ = nullptr;
   QVBoxLayout* charts_ = nullptr;
+  QTabWidget* views_ = nullptr;
+  QComboBox* groupFilter_ = nullptr;
+  QLineEdit* machineFilter_ = nullptr;
+  QDateEdit* since_ = nullptr;
+  QDateEdit* until_ = nullptr;
+  QWidget* trendPage_ = nullptr;
+  QLabel* trendMessage_ = nullptr;
+  QWidget* trendCharts_ = nullptr;
+  QComboBox* rankingGroup_ = nullptr;
+  QComboBox* rankingBaseline_ = nullptr;
+  QTableWidget* ranking_ = nullptr;
+  QLabel* rankingMessage_ = nullptr;
+  int trendAsked_ = 0, rankingAsked_ = 0;  // a later read makes an earlier answer stale
   std::vector<std::vector<StoredRun>> series_;  // of the ticked runs, read last
   int seriesAsked_ = 0;                         // a tick changed since: the answer is stale
   bool listReadable_ = false;

@@ -20,16 +20,21 @@ RunListModel::RunListModel(BackgroundArchive& archive, QObject* parent)
   Reload();
 }
 
+void RunListModel::SetFilter(const RunFilter& filter) {
+  filter_ = filter;
+  Reload();
+}
+
 void RunListModel::Reload() {
   const int generation = ++generation_;
   reading_ = true;
   archive_.Ask<Page>(
       this,
-      [](RunArchive& archive) {
+      [filter = filter_](RunArchive& archive) {
         ResultStore& store = archive.Compared();
         Page page;
-        page.total = store.RunCount();
-        if (store.Error().isEmpty()) page.runs = store.Runs(kPage);
+        page.total = store.RunCount(filter);
+        if (store.Error().isEmpty()) page.runs = store.Runs(kPage, filter);
         page.error = store.Error();
         return page;
       },
@@ -166,10 +171,10 @@ void RunListModel::fetchMore(const QModelIndex& parent) {
   reading_ = true;
   archive_.Ask<Page>(
       this,
-      [after](RunArchive& archive) {
+      [after, filter = filter_](RunArchive& archive) {
         ResultStore& store = archive.Compared();
         Page page;
-        page.runs = store.Runs(kPage, {}, after);
+        page.runs = store.Runs(kPage, filter, after);
         page.error = store.Error();
         return page;
       },

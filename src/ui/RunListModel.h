@@ -25,6 +25,9 @@ class RunListModel : public QAbstractTableModel {
 
   // Reads the list again from its first page; the ticks stay.
   void Reload();
+  // Lists only the runs of `filter` (read by the store), from the first page.
+  void SetFilter(const RunFilter& filter);
+  const RunFilter& Filter() const { return filter_; }
   // Whether a read of the list is under way.
   bool Loading() const { return reading_; }
   const StoredRun& RunAt(int row) const { return runs_[static_cast<size_t>(row)]; }
@@ -70,6 +73,7 @@ class RunListModel : public QAbstractTableModel {
   bool reading_ = false;
   int generation_ = 0;                // a reload makes the answers to older reads stale
   std::map<int64_t, RunKey> ticked_;  // by id, with its place in the list
+  RunFilter filter_;
 };
 
 }  // namespace torvik

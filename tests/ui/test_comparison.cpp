@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <QComboBox>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSqlQuery>
@@ -150,22 +152,66 @@ class ComparisonTest : public QObject {
     QVERIFY(window.findChild<QWidget*>(QStringLiteral("Chart_cpu")));
     // Each figure with its unit's prefix, and against the baseline (pc200, the first ticked).
     const auto table = [&window] { return window.findChild<QLabel*>(QStringLiteral("Table_cpu"))->text(); };
-    QVERIFY2(table().contains(QStringLiteral("30.8 M ops/s (-7.7 %)")), qPrintable(table()));
+    QVERIFY2(table().contains(QStringLiteral("30.8 M ops/s (-7.7 %, 未検定)")), qPrintable(table()));
     auto* baseline = window.findChild<QComboBox*>(QStringLiteral("Baseline"));
     QSignalSpy drawn(&window, &ComparisonWindow::chartsDrawn);
     baseline->setCurrentIndex(1);
     emit baseline->activated(1);
     QCOMPARE(drawn.size(), 1);  // drawn from the series read before: no read waits
-    QVERIFY2(table().contains(QStringLiteral("33.3 M ops/s (+8.3 %)")), qPrintable(table()));
+    QVERIFY2(table().contains(QStringLiteral("33.3 M ops/s (+8.3 %, 未検定)")), qPrintable(table()));
     for (const auto& [name, start] : {std::pair{"charts.png", QByteArray("\x89PNG")}, {"charts.svg", "<?xml"}}) {
       const QString path = archive.folder.path() + u'/' + QLatin1String(name);
       QVERIFY(window.ExportCharts(path).isEmpty());
       QFile file(path);
       QVERIFY(file.open(QIODevice::ReadOnly) && file.read(5).startsWith(start));
+      if (start != "<?xml") continue;
+      // In CSS pixels, as big as on screen, and a generic family to fall back on.
+      const QByteArray svg = file.readAll();
+      const QSize size = window.findChild<QWidget*>(QStringLiteral("Charts"))->size();
+      QVERIFY2(svg.contains(QStringLiteral(" width=\"%1px\" height=\"%2px\"").arg(size.width()).arg(size.height()).toUtf8()),
+               svg.left(600).constData());
+      QVERIFY(svg.contains(", sans-serif\"") && !svg.contains("mm\""));
     }
     window.Runs().ClearTicks();
     window.Runs().TickMachineOf(0);  // pc100: the oldest and the newest
     QTRY_COMPARE(window.Runs().Ticked().size(), size_t{2});
+  }
+
+  // The trend of the ticked runs' machine, series by series, and the
+  // ranking of every machine's latest series, fastest first, against the
+  // baseline machine chosen.
+  void trendAndRanking() {
+    std::vector<StoredRun> runs;
+    for (int64_t time : {100, 101, 102, 200, 201, 202}) {
+      StoredRun run = CpuRun(time, time < 200 ? 0.90 : 0.80, 3.9);
+      run.pcName = QStringLiteral("desk");
+      run.series = time < 200 ? QStringLiteral("old") : QStringLiteral("new");
+      runs.push_back(run);
+    }
+    runs.push_back(CpuRun(300, 0.40, 2.0));  // pc300, twice as fast
+    Archive archive(runs);
+    ComparisonWindow window(archive.archive);
+    QVERIFY(ListRead(window));
+    Tick(window, {1});  // desk's newest
+    auto* views = window.findChild<QTabWidget*>(QStringLiteral("Views"));
+    views->setCurrentIndex(1);
+    QTRY_VERIFY(window.findChild<QWidget*>(QStringLiteral("Trend_prime")));
+    views->setCurrentIndex(2);
+    auto* ranking = window.findChild<QTableWidget*>(QStringLiteral("Ranking"));
+    QTRY_COMPARE(ranking->rowCount(), 2);
+    QCOMPARE(ranking->item(0, 1)->text(), QStringLiteral("pc300"));  // fastest first
+    QCOMPARE(ranking->item(1, 4)->text(), QStringLiteral("基準"));     // desk: the first by name
+    QVERIFY(ranking->item(0, 4)->text().startsWith(u'+'));
+    auto* baseline = window.findChild<QComboBox*>(QStringLiteral("RankingBaseline"));
+    baseline->setCurrentIndex(baseline->findText(QStringLiteral("pc300"), Qt::MatchStartsWith));
+    emit baseline->activated(baseline->currentIndex());
+    QTRY_COMPARE(ranking->item(1, 5)->text(), QStringLiteral("-50.0 %"));  // desk against pc300
+    QCOMPARE(ranking->item(0, 4)->text(), QStringLiteral("基準"));
+    // The list filtered by the store: one machine's runs.
+    auto* machine = window.findChild<QLineEdit*>(QStringLiteral("MachineFilter"));
+    machine->setText(QStringLiteral("PC300"));
+    emit machine->editingFinished();
+    QTRY_COMPARE(window.Runs().rowCount(), 1);
   }
 
   void sheetsImportExportAndDelete() {

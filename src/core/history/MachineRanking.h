@@ -18,6 +18,9 @@
 
 namespace torvik {
 
+// At most this many machines are ranked: a bound on one read.
+inline constexpr int kMostRankedMachines = 2'000;
+
 struct RankedTest {
   std::optional<double> fasterPercent;  // none for the baseline and a test either lacks
   Verdict verdict = Verdict::NotTested;

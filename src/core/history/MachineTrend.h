@@ -18,6 +18,9 @@
 
 namespace torvik {
 
+// At most this many runs make a trend (the newest): a bound on one read.
+inline constexpr int kMostTrendRuns = 20'000;
+
 struct TrendPoint {
   int64_t time = 0;    // the series' first run, seconds since 1970
   int64_t runId = 0;   // that run
