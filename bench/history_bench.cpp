@@ -27,13 +27,16 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTest>
@@ -288,6 +291,81 @@ std::vector<StoredRun> FleetRuns() {
   return runs;
 }
 
+// A fleet's store for its trend and ranking: 50 machines' 10,000 memory
+// runs, desk-0's as 500 series of three repetitions, the others' single.
+std::vector<StoredRun> FleetOfSeries() {
+  std::vector<StoredRun> runs;
+  for (int64_t i = 0; i < 10'000; ++i) {
+    StoredRun run = CpuRun(i);
+    run.group = QStringLiteral("memory");
+    const double seconds = 0.4 + (i % 7) * 0.01;
+    run.tests = {StoredTest{"memory", qRound64(seconds * 10), seconds, 2.139 / seconds, "GB/s", std::nullopt}};
+    if (i < 1'500) {
+      run.pcName = QStringLiteral("desk-0");
+      run.series = QStringLiteral("series-%1").arg(i / 3);
+    } else {
+      run.pcName = QStringLiteral("pc%1").arg(1 + i % 49);
+    }
+    runs.push_back(run);
+  }
+  return runs;
+}
+
+// --trend of desk-0 (500 series) and --ranking of the 50 machines, on the
+// command line and in the window, on `url` (empty: this PC's store under
+// `home`); false when one failed.
+bool TrendAndRankingRows(const QString& url, const QString& home, const char* dialect) {
+  {
+    ResultStore store(url.isEmpty() ? home + QStringLiteral("/Varn/TORVIK/results.sqlite") : url);
+    ImportCounts counts;
+    if (!store.Import(FleetOfSeries(), counts)) {
+      std::fprintf(stderr, "%s\n", qPrintable(store.Error()));
+      return false;
+    }
+  }
+  const QStringList store = url.isEmpty() ? QStringList() : QStringList{"--store", url};
+  QByteArray trendOut, rankingOut;
+  const std::optional<double> trend =
+      TimedProgram(QStringList{"--trend", "--pc", "desk-0", "--format", "json"} + store, home, &trendOut);
+  const std::optional<double> ranking = TimedProgram(QStringList{"--ranking"} + store, home, &rankingOut);
+  const QString where = QLatin1String(dialect);
+  if (trend) {
+    bench::PrintRow(qPrintable("trend 500 series, " + where), "torvik --trend of one machine's 500 series (0.5 s)",
+                    *trend, 0.5, "s");
+  }
+  if (ranking) {
+    bench::PrintRow(qPrintable("ranking 50, " + where), "torvik --ranking of 50 machines, 10,000 runs (0.5 s)",
+                    *ranking, 0.5, "s");
+  }
+  bool ok = trend && ranking && trendOut.count("\"run\"") == 500 && rankingOut.count('\n') == 2 + 50 + 1;
+
+  BackgroundArchive archive(home + QStringLiteral("/Varn/TORVIK/results.sqlite"), QStringLiteral("torvik"), url);
+  ComparisonWindow window(archive);
+  window.show();
+  WaitFor([&window] { return !window.Runs().Loading(); });
+  auto* views = window.findChild<QTabWidget*>(QStringLiteral("Views"));
+  QElapsedTimer timer;
+  timer.start();
+  views->setCurrentIndex(2);
+  auto* table = window.findChild<QTableWidget*>(QStringLiteral("Ranking"));
+  WaitFor([table] { return table->rowCount() == 50; });
+  bench::PrintRow(qPrintable("ranking 50, window, " + where), "the window's ranking of 50 machines, drawn (0.5 s)",
+                  timer.nsecsElapsed() / 1e9, 0.5, "s");
+  ok = table->rowCount() == 50 && ok;
+  int row = 0;
+  while (row + 1 < window.Runs().rowCount() && window.Runs().RunAt(row).pcName != u"desk-0") ++row;
+  window.Runs().ClearTicks();
+  QSignalSpy drawn(&window, &ComparisonWindow::chartsDrawn);
+  window.Runs().SetTicked(row, true);
+  WaitFor([&drawn] { return !drawn.isEmpty(); });
+  timer.restart();
+  views->setCurrentIndex(1);
+  WaitFor([&window] { return window.findChild<QWidget*>(QStringLiteral("Trend_memory")) != nullptr; });
+  bench::PrintRow(qPrintable("trend 500 series, window, " + where), "the window's trend of 500 series, drawn (0.5 s)",
+                  timer.nsecsElapsed() / 1e9, 0.5, "s");
+  return window.findChild<QWidget*>(QStringLiteral("Trend_memory")) != nullptr && ok;
+}
+
 // The shared store's rows; false when one of them failed.
 bool SharedStoreRows(const QString& scratch) {
   testing::ScratchServer server;
@@ -385,6 +463,10 @@ bool SharedStoreRows(const QString& scratch) {
                     "  ");
     ok = statements <= 5 && window.Runs().Ticked().size() == 50 && ok;
   }
+  QDir(scratch).mkpath(QStringLiteral("fleet-shared/Varn/TORVIK"));
+  ok = (!server.CreateDatabase(QStringLiteral("fleet")) ||
+        TrendAndRankingRows(server.Url(QStringLiteral("fleet")), scratch + QStringLiteral("/fleet-shared"), "shared")) &&
+       ok;
   return SyncRow(server, scratch) && ok;
 }
 
@@ -502,8 +584,10 @@ int main(int argc, char** argv) {
   } else {
     std::fprintf(stderr, "16 copies recording at once: a run was lost\n");
   }
+  QDir(dir.path()).mkpath(QStringLiteral("fleet/Varn/TORVIK"));
+  const bool fleetRows = TrendAndRankingRows({}, dir.path() + QStringLiteral("/fleet"), "this PC");
   const bool sharedRows = SharedStoreRows(dir.path());
   const bool silentRow = SilentServerRow(dir.path());
   const bool longImport = LongImportRow(dir.path());
-  return imported && sixteen >= 0 && sharedRows && silentRow && longImport ? 0 : 1;
+  return imported && sixteen >= 0 && fleetRows && sharedRows && silentRow && longImport ? 0 : 1;
 }

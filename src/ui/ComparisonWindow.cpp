@@ -223,6 +223,7 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   rankingLayout->addWidget(rankingMessage_);
   rankingLayout->addWidget(ranking_, 1);
   connect(rankingGroup_, &QComboBox::activated, this, [this] {
+    rankingGroupChosen_ = true;
     rankingBaseline_->clear();  // another group's machines
     ReadRanking();
   });
@@ -430,8 +431,9 @@ void ComparisonWindow::ReadTrend() {
       [this, asked](const TrendRead& read) {
         if (asked != trendAsked_) return;
         trendMessage_->setText(read.error.isEmpty()
-                                   ? tr("選択した計測の PC ごとに、系列 (同じコマンドの繰り返し) の平均とばらつき。%1")
-                                         .arg(ChartKey())
+                                   ? tr("選択した計測の PC ごとに、系列 (同じコマンドの繰り返し) の平均と、帯で ±1 標準偏差。"
+                                        "緑の三角: 前の系列より速く、赤いひし形: 遅く、その差がノイズを超える (ウェルチの t 検定、"
+                                        "95 %)。赤い輪: 計測中にほかの処理かクロックの変化あり。")
                                    : texts::CannotRead() + read.error);
         delete trendCharts_->layout();
         qDeleteAll(trendCharts_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
@@ -442,6 +444,14 @@ void ComparisonWindow::ReadTrend() {
 }
 
 void ComparisonWindow::ReadRanking() {
+  // Until one is chosen, the group the list shows, else the ticked run's,
+  // else the newest run's.
+  if (!rankingGroupChosen_) {
+    QString group = model_->Filter().group;
+    if (group.isEmpty() && !series_.empty() && !series_.front().empty()) group = series_.front().front().group;
+    if (group.isEmpty() && model_->rowCount() > 0) group = model_->RunAt(0).group;
+    if (const int index = rankingGroup_->findData(group); index >= 0) rankingGroup_->setCurrentIndex(index);
+  }
   RunFilter filter = model_->Filter();
   filter.group = rankingGroup_->currentData().toString();
   const QVariant chosen = rankingBaseline_->currentData();

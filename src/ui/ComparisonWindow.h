@@ -139,6 +139,7 @@ class ComparisonWindow : public QDialog {
   QTableWidget* ranking_ = nullptr;
   QLabel* rankingMessage_ = nullptr;
   int trendAsked_ = 0, rankingAsked_ = 0;  // a later read makes an earlier answer stale
+  bool rankingGroupChosen_ = false;        // by the user; until then, the list's
   std::vector<std::vector<StoredRun>> series_;  // of the ticked runs, read last
   int seriesAsked_ = 0;                         // a tick changed since: the answer is stale
   bool listReadable_ = false;

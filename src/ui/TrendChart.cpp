@@ -97,6 +97,7 @@ QWidget* TestChart(Test test, const std::vector<std::pair<const MachineTrend*, c
   dates->setRange(QDateTime::fromSecsSinceEpoch(first - 43'200), QDateTime::fromSecsSinceEpoch(last + 43'200));
   const double margin = std::max((high - low) * 0.1, high * 0.01);
   seconds->setRange(std::max(0.0, low - margin), high + margin);
+  seconds->applyNiceNumbers();
   chart->legend()->setAlignment(Qt::AlignBottom);
   auto* view = new QChartView(chart);
   view->setObjectName(QStringLiteral("Trend_") + QLatin1String(EntryOf(test).id));
