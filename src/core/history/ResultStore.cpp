@@ -473,14 +473,16 @@ std::vector<std::vector<StoredRun>> ResultStore::SeriesOf(const std::vector<int6
   if (ids.empty()) return series;
   const Operation open(*this);
   if (!open) return series;
-  // The runs asked for and every repetition of their series, in one read
-  // (each half answered by an index: the key, the series).
+  // The runs asked for and every run of their series, in one read (each
+  // half answered by an index: the key, the series; the series' runs of
+  // other groups are dropped below). By the series alone: joined on the
+  // group too, SQLite would walk the group's index, every run of the group
+  // once per run asked for.
   const QString list = IdList(ids);
   std::vector<StoredRun> runs =
-      RunsOf(QStringLiteral("SELECT %1 FROM runs WHERE id IN (%3) UNION "
-                            "SELECT %2 FROM runs r JOIN runs a ON a.series = r.series AND a.group_name = r.group_name "
-                            "WHERE a.id IN (%3) ORDER BY id")
-                 .arg(RunColumnList(), RunColumnList(QStringLiteral("r.")), list));
+      RunsOf(QStringLiteral("SELECT %1 FROM runs WHERE id IN (%2) UNION "
+                            "SELECT %1 FROM runs WHERE series IN (SELECT series FROM runs WHERE id IN (%2)) ORDER BY id")
+                 .arg(RunColumnList(), list));
   std::vector<int64_t> found;
   for (const StoredRun& run : runs) found.push_back(run.id);
   if (!AttachTests(runs, QStringLiteral("run_id IN (%1)").arg(IdList(found)))) return series;
