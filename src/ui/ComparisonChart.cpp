@@ -156,7 +156,7 @@ QString VerdictMark(Verdict verdict) {
 QString ChartKey() {
   return QCoreApplication::translate("ComparisonChart",
                                      "差はすべて基準より速い割合 (+ が速い)。▲ 速い・▼ 遅い: 繰り返しの差がノイズを超える "
-                                     "(ウェルチの t 検定、95 %)。≈ 誤差の範囲。印なし: 1 回だけの計測で未検定。"
+                                     "(ウェルチの t 検定、95 %)。≈ と淡い棒: 誤差の範囲。印なし: 1 回だけの計測で未検定。"
                                      "! 計測中にほかの処理かクロックの変化あり。ひげ: 標準偏差。");
 }
 
@@ -164,14 +164,23 @@ QWidget* MakeGroupChart(const PlannedChart& chart, bool rates) {
   auto* series = new QBarSeries;
   for (size_t i = 0; i < chart.bars.size(); ++i) {
     auto* set = new QBarSet(chart.labels[i]);
-    set->setColor(QColor(QLatin1String(ChartColour(i))));
-    set->setBorderColor(QColor(QLatin1String(ChartColour(i))));
+    const QColor colour(QLatin1String(ChartColour(i)));
+    set->setColor(colour);
+    set->setBorderColor(colour);
+    // A bar whose difference from the baseline is within the noise is drawn
+    // pale: it is no difference the figures bear out.
+    set->setSelectedColor(QColor::fromHsv(colour.hsvHue(), colour.hsvSaturation() / 3, 235));
     for (const PlannedBar& bar : chart.bars[i]) set->append(bar.present ? bar.value : 0);
     series->append(set);
   }
 
   auto* plot = new QChart;
   plot->addSeries(series);
+  for (size_t i = 0; i < chart.cells.size(); ++i) {
+    for (size_t j = 0; j < chart.cells[i].size(); ++j) {
+      if (chart.cells[i][j].verdict == Verdict::WithinNoise) series->barSets()[int(i)]->selectBar(int(j));
+    }
+  }
   plot->setTitle(QStringLiteral("%1 — %2").arg(
       chart.title, rates ? QCoreApplication::translate("ComparisonChart", "速度: 基準に対する割合、高いほど速い")
                          : QCoreApplication::translate("ComparisonChart", "時間: 秒、低いほど速い")));
