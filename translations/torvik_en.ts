@@ -23,6 +23,14 @@
         <source>基準比 %</source>
         <translation>% of the baseline</translation>
     </message>
+    <message>
+        <source> (0.1 秒単位)</source>
+        <translation> (to tenths of a second)</translation>
+    </message>
+    <message>
+        <source>差はすべて基準より速い割合 (+ が速い)。▲ 速い・▼ 遅い: 繰り返しの差がノイズを超える (ウェルチの t 検定、95 %)。≈ と淡い棒: 誤差の範囲。印なし: 1 回だけの計測で未検定。! 計測中にほかの処理かクロックの変化あり。ひげ: 標準偏差。</source>
+        <translation>Every difference says how much faster than the baseline (+ is faster). ▲ faster, ▼ slower: the repetitions differ beyond their noise (Welch&apos;s t test, 95 %). ≈ and a pale bar: within the noise. No mark: a single run, not tested. !: other programs or a moving clock while it ran. Whiskers: one standard deviation.</translation>
+    </message>
 </context>
 <context>
     <name>ComparisonPlan</name>
@@ -132,6 +140,29 @@
     <message>
         <source>クロックが変動 (%1-%2 MHz)</source>
         <translation>the clock moved (%1-%2 MHz)</translation>
+    </message>
+</context>
+<context>
+    <name>QTableWidget</name>
+    <message>
+        <source>順位</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>マシン</source>
+        <translation>Machine</translation>
+    </message>
+    <message>
+        <source>プロセッサ</source>
+        <translation>Processor</translation>
+    </message>
+    <message>
+        <source>総合</source>
+        <translation>Overall</translation>
+    </message>
+    <message>
+        <source>基準</source>
+        <translation>baseline</translation>
     </message>
 </context>
 <context>
@@ -303,6 +334,52 @@
     </message>
 </context>
 <context>
+    <name>TrendChart</name>
+    <message>
+        <source>%1 — 時間: 秒、低いほど速い</source>
+        <translation>%1 — time in seconds, lower is faster</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>seconds</translation>
+    </message>
+    <message>
+        <source>ノイズあり</source>
+        <translation>noisy</translation>
+    </message>
+    <message>
+        <source>速くなった (ノイズを超える)</source>
+        <translation>faster (beyond the noise)</translation>
+    </message>
+    <message>
+        <source>遅くなった (ノイズを超える)</source>
+        <translation>slower (beyond the noise)</translation>
+    </message>
+    <message>
+        <source>±1 標準偏差</source>
+        <translation>±1 standard deviation</translation>
+    </message>
+</context>
+<context>
+    <name>Verdict</name>
+    <message>
+        <source>速い</source>
+        <translation>faster</translation>
+    </message>
+    <message>
+        <source>遅い</source>
+        <translation>slower</translation>
+    </message>
+    <message>
+        <source>誤差の範囲</source>
+        <translation>within the noise</translation>
+    </message>
+    <message>
+        <source>未検定</source>
+        <translation>not tested</translation>
+    </message>
+</context>
+<context>
     <name>WindowProgram</name>
     <message>
         <source>設定の共有の計測結果の URL は使いません: </source>
@@ -406,6 +483,78 @@
     <message>
         <source>共有の計測結果 %1 から、%2 の計測結果 %3 件%4を削除します。どの PC からも見えなくなります。よろしいですか？</source>
         <translation>Delete %3 run(s) of %2%4 from the shared results store %1? No PC will see them any more.</translation>
+    </message>
+    <message>
+        <source>すべて</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>グループ(&amp;U):</source>
+        <translation>Gro&amp;up:</translation>
+    </message>
+    <message>
+        <source>すべての PC</source>
+        <translation>every PC</translation>
+    </message>
+    <message>
+        <source>PC 名(&amp;N):</source>
+        <translation>PC &amp;name:</translation>
+    </message>
+    <message>
+        <source>期間(&amp;F):</source>
+        <translation>&amp;From:</translation>
+    </message>
+    <message>
+        <source>指定なし</source>
+        <translation>any</translation>
+    </message>
+    <message>
+        <source>期間の終わり</source>
+        <translation>To</translation>
+    </message>
+    <message>
+        <source>計測を選択すると、その PC の推移 (系列ごとの平均とばらつき) を表示します。</source>
+        <translation>Tick a run to see its PC&apos;s trend (each series&apos; mean and spread).</translation>
+    </message>
+    <message>
+        <source>グループ(&amp;J):</source>
+        <translation>Group (&amp;J):</translation>
+    </message>
+    <message>
+        <source>基準マシン(&amp;K):</source>
+        <translation>Baseline machine (&amp;K):</translation>
+    </message>
+    <message>
+        <source>ランキング</source>
+        <translation>Ranking</translation>
+    </message>
+    <message>
+        <source>比較(&amp;1)</source>
+        <translation>Comparison &amp;1</translation>
+    </message>
+    <message>
+        <source>推移(&amp;2)</source>
+        <translation>Trend &amp;2</translation>
+    </message>
+    <message>
+        <source>ランキング(&amp;3)</source>
+        <translation>Ranking &amp;3</translation>
+    </message>
+    <message>
+        <source>&lt;br&gt;ほかに選択した %1 系列はグラフに入れていません (1 つのグラフに %2 系列まで)。マシンの長い記録は「推移」に。</source>
+        <translation>&lt;br&gt;%1 more ticked series are not charted (%2 series to a chart at most). A machine&apos;s long history is in the Trend view.</translation>
+    </message>
+    <message>
+        <source>選択した計測の PC ごとに、系列 (同じコマンドの繰り返し) の平均と、帯で ±1 標準偏差。緑の三角: 前の系列より速く、赤いひし形: 遅く、その差がノイズを超える (ウェルチの t 検定、95 %)。赤い輪: 計測中にほかの処理かクロックの変化あり。</source>
+        <translation>For each PC of the ticked runs: each series&apos; mean (the repetitions of one command), the band one standard deviation. Green triangle: faster than the series before, red diamond: slower, beyond the noise (Welch&apos;s t test, 95 %). Red ring: other programs or a moving clock while it ran.</translation>
+    </message>
+    <message>
+        <source>このグループの計測はありません。</source>
+        <translation>No runs of this group.</translation>
+    </message>
+    <message>
+        <source>各マシンの最新の系列を基準マシンと比べ、総合 (速度の幾何平均) の速い順に並べています。%1</source>
+        <translation>Each machine&apos;s latest series against the baseline machine, fastest first by the overall figure (the geometric mean of the rates). %1</translation>
     </message>
 </context>
 <context>
