@@ -513,22 +513,6 @@
         <translation>To</translation>
     </message>
     <message>
-        <source>計測を選択すると、その PC の推移 (系列ごとの平均とばらつき) を表示します。</source>
-        <translation>Tick a run to see its PC&apos;s trend (each series&apos; mean and spread).</translation>
-    </message>
-    <message>
-        <source>グループ(&amp;J):</source>
-        <translation>Group (&amp;J):</translation>
-    </message>
-    <message>
-        <source>基準マシン(&amp;K):</source>
-        <translation>Baseline machine (&amp;K):</translation>
-    </message>
-    <message>
-        <source>ランキング</source>
-        <translation>Ranking</translation>
-    </message>
-    <message>
         <source>比較(&amp;1)</source>
         <translation>Comparison &amp;1</translation>
     </message>
@@ -543,18 +527,6 @@
     <message>
         <source>&lt;br&gt;ほかに選択した %1 系列はグラフに入れていません (1 つのグラフに %2 系列まで)。マシンの長い記録は「推移」に。</source>
         <translation>&lt;br&gt;%1 more ticked series are not charted (%2 series to a chart at most). A machine&apos;s long history is in the Trend view.</translation>
-    </message>
-    <message>
-        <source>選択した計測の PC ごとに、系列 (同じコマンドの繰り返し) の平均と、帯で ±1 標準偏差。緑の三角: 前の系列より速く、赤いひし形: 遅く、その差がノイズを超える (ウェルチの t 検定、95 %)。赤い輪: 計測中にほかの処理かクロックの変化あり。</source>
-        <translation>For each PC of the ticked runs: each series&apos; mean (the repetitions of one command), the band one standard deviation. Green triangle: faster than the series before, red diamond: slower, beyond the noise (Welch&apos;s t test, 95 %). Red ring: other programs or a moving clock while it ran.</translation>
-    </message>
-    <message>
-        <source>このグループの計測はありません。</source>
-        <translation>No runs of this group.</translation>
-    </message>
-    <message>
-        <source>各マシンの最新の系列を基準マシンと比べ、総合 (速度の幾何平均) の速い順に並べています。%1</source>
-        <translation>Each machine&apos;s latest series against the baseline machine, fastest first by the overall figure (the geometric mean of the rates). %1</translation>
     </message>
 </context>
 <context>
@@ -622,6 +594,29 @@
     <message>
         <source>バージョン情報</source>
         <translation>&amp;About TORVIK</translation>
+    </message>
+</context>
+<context>
+    <name>torvik::RankingView</name>
+    <message>
+        <source>グループ(&amp;J):</source>
+        <translation>Group (&amp;J):</translation>
+    </message>
+    <message>
+        <source>基準マシン(&amp;K):</source>
+        <translation>Baseline machine (&amp;K):</translation>
+    </message>
+    <message>
+        <source>ランキング</source>
+        <translation>Ranking</translation>
+    </message>
+    <message>
+        <source>このグループの計測はありません。</source>
+        <translation>No runs of this group.</translation>
+    </message>
+    <message>
+        <source>各マシンの最新の系列を基準マシンと比べ、総合 (速度の幾何平均) の速い順に並べています。%1</source>
+        <translation>Each machine&apos;s latest series against the baseline machine, fastest first by the overall figure (the geometric mean of the rates). %1</translation>
     </message>
 </context>
 <context>
@@ -723,6 +718,17 @@
     <message>
         <source>パスワードは URL に書かないでください。~/.pgpass、PGPASSWORD かサービスファイルで渡します。</source>
         <translation>Do not write a password into the URL: libpq takes it from ~/.pgpass, PGPASSWORD or a service file.</translation>
+    </message>
+</context>
+<context>
+    <name>torvik::TrendView</name>
+    <message>
+        <source>計測を選択すると、その PC の推移 (系列ごとの平均とばらつき) を表示します。</source>
+        <translation>Tick a run to see its PC&apos;s trend (each series&apos; mean and spread).</translation>
+    </message>
+    <message>
+        <source>選択した計測の PC ごとに、系列 (同じコマンドの繰り返し) の平均と、帯で ±1 標準偏差。緑の三角: 前の系列より速く、赤いひし形: 遅く、その差がノイズを超える (ウェルチの t 検定、95 %)。赤い輪: 計測中にほかの処理かクロックの変化あり。</source>
+        <translation>For each PC of the ticked runs: each series&apos; mean (the repetitions of one command), the band one standard deviation. Green triangle: faster than the series before, red diamond: slower, beyond the noise (Welch&apos;s t test, 95 %). Red ring: other programs or a moving clock while it ran.</translation>
     </message>
 </context>
 </TS>

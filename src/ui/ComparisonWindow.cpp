@@ -13,17 +13,14 @@
 #include <QStandardPaths>
 #include <QSvgGenerator>
 
-#include "core/history/ChartPalette.h"
 #include "core/history/CsvExport.h"
-#include "core/history/MachineRanking.h"
-#include "core/history/MachineTrend.h"
 #include "core/history/SheetImport.h"
 #include "core/history/StoreLocation.h"
 #include "core/report/OutputFile.h"
 #include "ui/ComparisonChart.h"
-#include "ui/RankingTable.h"
-#include "ui/TrendChart.h"
+#include "ui/RankingView.h"
 #include "ui/SharedStoreDialog.h"
+#include "ui/TrendView.h"
 #include "ui/WindowCentring.h"
 
 namespace torvik {
@@ -49,6 +46,19 @@ QByteArray ForBrowsers(QByteArray svg, const QSize& size) {
   static const QRegularExpression family(QStringLiteral("font-family=\"([^\"]*)\""));
   text.replace(family, QStringLiteral("font-family=\"\\1, sans-serif\""));
   return text.toUtf8();
+}
+
+// The views below the list, in their tabs' order.
+constexpr int kTrendPage = 1;
+constexpr int kRankingPage = 2;
+
+// Puts `page` in the place of the tab `index`'s placeholder, shown.
+void Replace(QTabWidget& tabs, int index, QWidget* page) {
+  const QSignalBlocker quiet(tabs);  // the same tab stays current
+  const QString caption = tabs.tabText(index);
+  delete tabs.widget(index);
+  tabs.insertTab(index, page, caption);
+  tabs.setCurrentIndex(index);
 }
 
 // What the series of the ticked runs brings from the store.
@@ -178,66 +188,14 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   comparisonLayout->addWidget(scroll);
   comparisonLayout->addLayout(chartRow);
 
-  trendPage_ = new QWidget;
-  trendMessage_ = new QLabel(tr("計測を選択すると、その PC の推移 (系列ごとの平均とばらつき) を表示します。"));
-  trendMessage_->setObjectName(QStringLiteral("TrendMessage"));
-  trendMessage_->setWordWrap(true);
-  trendCharts_ = new QWidget;
-  auto* trendScroll = new QScrollArea;
-  trendScroll->setWidgetResizable(true);
-  trendScroll->setWidget(trendCharts_);
-  auto* trendLayout = new QVBoxLayout(trendPage_);
-  trendLayout->setContentsMargins(0, 0, 0, 0);
-  trendLayout->addWidget(trendMessage_);
-  trendLayout->addWidget(trendScroll, 1);
-
-  auto* rankingPage = new QWidget;
-  rankingGroup_ = new QComboBox;
-  rankingGroup_->setObjectName(QStringLiteral("RankingGroup"));
-  for (const GroupEntry& group : kGroups) rankingGroup_->addItem(QLatin1String(group.caption), QLatin1String(group.id));
-  auto* rankingGroupLabel = new QLabel(tr("グループ(&J):"));
-  rankingGroupLabel->setBuddy(rankingGroup_);
-  rankingBaseline_ = new QComboBox;
-  rankingBaseline_->setObjectName(QStringLiteral("RankingBaseline"));
-  rankingBaseline_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  auto* rankingBaselineLabel = new QLabel(tr("基準マシン(&K):"));
-  rankingBaselineLabel->setBuddy(rankingBaseline_);
-  ranking_ = new QTableWidget;
-  ranking_->setObjectName(QStringLiteral("Ranking"));
-  ranking_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  ranking_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ranking_->verticalHeader()->hide();
-  ranking_->setAccessibleName(tr("ランキング"));
-  rankingMessage_ = new QLabel;
-  rankingMessage_->setObjectName(QStringLiteral("RankingMessage"));
-  rankingMessage_->setWordWrap(true);
-  auto* rankingRow = new QHBoxLayout;
-  for (QWidget* widget :
-       std::initializer_list<QWidget*>{rankingGroupLabel, rankingGroup_, rankingBaselineLabel, rankingBaseline_}) {
-    rankingRow->addWidget(widget);
-  }
-  rankingRow->addStretch();
-  auto* rankingLayout = new QVBoxLayout(rankingPage);
-  rankingLayout->setContentsMargins(0, 0, 0, 0);
-  rankingLayout->addLayout(rankingRow);
-  rankingLayout->addWidget(rankingMessage_);
-  rankingLayout->addWidget(ranking_, 1);
-  connect(rankingGroup_, &QComboBox::activated, this, [this] {
-    rankingGroupChosen_ = true;
-    rankingBaseline_->clear();  // another group's machines
-    ReadRanking();
-  });
-  connect(rankingBaseline_, &QComboBox::activated, this, &ComparisonWindow::ReadRanking);
-
   views_ = new QTabWidget;
   views_->setObjectName(QStringLiteral("Views"));
   views_->addTab(comparison, tr("比較(&1)"));
-  views_->addTab(trendPage_, tr("推移(&2)"));
-  views_->addTab(rankingPage, tr("ランキング(&3)"));
-  connect(views_, &QTabWidget::currentChanged, this, [this](int page) {
-    if (page == 1) ReadTrend();
-    if (page == 2) ReadRanking();
-  });
+  // The trend and the ranking are made when first shown: the window opens
+  // with the list and the comparison alone.
+  views_->addTab(new QWidget, tr("推移(&2)"));
+  views_->addTab(new QWidget, tr("ランキング(&3)"));
+  connect(views_, &QTabWidget::currentChanged, this, &ComparisonWindow::ShowView);
 
   auto* splitter = new QSplitter(Qt::Vertical);
   splitter->addWidget(listPlace_);
@@ -362,7 +320,7 @@ void ComparisonWindow::Draw() {
   overall_->setText(text);
   int position = 1;
   for (const PlannedChart& chart : plan.charts) charts_->insertWidget(position++, MakeGroupChart(chart, plan.rates));
-  if (views_->currentIndex() == 1) ReadTrend();
+  if (views_->currentIndex() == kTrendPage) ShowView();
   emit chartsDrawn();
 }
 
@@ -375,120 +333,26 @@ void ComparisonWindow::ApplyFilter() {
   const RunFilter& now = model_->Filter();
   if (filter.group == now.group && filter.machine == now.machine && filter.from == now.from && filter.to == now.to) return;
   model_->SetFilter(filter);
-  if (views_->currentIndex() == 2) ReadRanking();
+  ShowView();
 }
 
-namespace {
-
-struct TrendRead {
-  std::vector<MachineTrend> trends;
-  QString error;
-};
-
-struct RankingRead {
-  MachineRanking ranking;
-  std::vector<MachineOf> machines;  // every machine ranked, by name, for the baseline's choice
-  QString error;
-};
-
-}  // namespace
-
-void ComparisonWindow::ReadTrend() {
-  // The machines and groups of the ticked runs, at most a chart's colours.
-  std::vector<std::pair<MachineOf, QString>> machines;
-  for (const std::vector<StoredRun>& series : series_) {
-    if (series.empty()) continue;
-    const std::pair<MachineOf, QString> machine{MachineOf(series.front()), series.front().group};
-    if (std::find(machines.begin(), machines.end(), machine) == machines.end() && machines.size() < kChartColours.size()) {
-      machines.push_back(machine);
-    }
+void ComparisonWindow::ShowView() {
+  const int page = views_->currentIndex();
+  if (page == kTrendPage && trend_ == nullptr) {
+    trend_ = new TrendView(archive_);
+    Replace(*views_, kTrendPage, trend_);
   }
-  const int asked = ++trendAsked_;
-  if (machines.empty()) {
-    trendMessage_->setText(tr("計測を選択すると、その PC の推移 (系列ごとの平均とばらつき) を表示します。"));
-    delete trendCharts_->layout();
-    qDeleteAll(trendCharts_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
-    return;
+  if (page == kRankingPage && ranking_ == nullptr) {
+    ranking_ = new RankingView(archive_);
+    Replace(*views_, kRankingPage, ranking_);
   }
-  trendMessage_->setText(texts::Loading());
-  RunFilter base = model_->Filter();
-  archive_.Ask<TrendRead>(
-      this,
-      [machines, base](RunArchive& archive) {
-        ResultStore& store = archive.Compared();
-        TrendRead read;
-        std::vector<StoredRun> runs;
-        for (const auto& [machine, group] : machines) {
-          RunFilter filter{.group = group, .machine = machine.name, .from = base.from, .to = base.to};
-          for (StoredRun& run : store.RunsWithTests(filter, kMostTrendRuns)) {
-            if (MachineOf(run) == machine) runs.push_back(std::move(run));
-          }
-          if (!store.Error().isEmpty()) return TrendRead{{}, store.Error()};
-        }
-        read.trends = PlanTrends(runs);
-        return read;
-      },
-      [this, asked](const TrendRead& read) {
-        if (asked != trendAsked_) return;
-        trendMessage_->setText(read.error.isEmpty()
-                                   ? tr("選択した計測の PC ごとに、系列 (同じコマンドの繰り返し) の平均と、帯で ±1 標準偏差。"
-                                        "緑の三角: 前の系列より速く、赤いひし形: 遅く、その差がノイズを超える (ウェルチの t 検定、"
-                                        "95 %)。赤い輪: 計測中にほかの処理かクロックの変化あり。")
-                                   : texts::CannotRead() + read.error);
-        delete trendCharts_->layout();
-        qDeleteAll(trendCharts_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
-        auto* layout = new QVBoxLayout(trendCharts_);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(MakeTrendCharts(read.trends));
-      });
-}
-
-void ComparisonWindow::ReadRanking() {
-  // Until one is chosen, the group the list shows, else the ticked run's,
-  // else the newest run's.
-  if (!rankingGroupChosen_) {
-    QString group = model_->Filter().group;
-    if (group.isEmpty() && !series_.empty() && !series_.front().empty()) group = series_.front().front().group;
-    if (group.isEmpty() && model_->rowCount() > 0) group = model_->RunAt(0).group;
-    if (const int index = rankingGroup_->findData(group); index >= 0) rankingGroup_->setCurrentIndex(index);
-  }
-  RunFilter filter = model_->Filter();
-  filter.group = rankingGroup_->currentData().toString();
-  const QVariant chosen = rankingBaseline_->currentData();
-  std::optional<MachineOf> baseline;
-  if (chosen.isValid()) baseline = MachineOf(chosen.toStringList().value(0), chosen.toStringList().value(1));
-  const int asked = ++rankingAsked_;
-  rankingMessage_->setText(texts::Loading());
-  archive_.Ask<RankingRead>(
-      this,
-      [filter, baseline](RunArchive& archive) {
-        ResultStore& store = archive.Compared();
-        RankingRead read;
-        const std::vector<std::vector<StoredRun>> latest = store.LatestSeries(filter, kMostRankedMachines);
-        read.error = store.Error();
-        read.ranking = RankMachines(latest, baseline);
-        for (const RankedMachine& machine : read.ranking.machines) read.machines.push_back(machine.machine);
-        std::sort(read.machines.begin(), read.machines.end());
-        return read;
-      },
-      [this, asked](const RankingRead& read) {
-        if (asked != rankingAsked_) return;
-        ShowRanking(*ranking_, read.ranking);
-        rankingBaseline_->clear();
-        for (const MachineOf& machine : read.machines) {
-          rankingBaseline_->addItem(QStringLiteral("%1 (%2)").arg(machine.name, machine.processor),
-                                    QStringList{machine.name, machine.processor});
-        }
-        if (!read.ranking.machines.empty()) {
-          const MachineOf& base = read.ranking.machines[read.ranking.baseline].machine;
-          rankingBaseline_->setCurrentIndex(rankingBaseline_->findData(QStringList{base.name, base.processor}));
-        }
-        rankingMessage_->setText(
-            !read.error.isEmpty()          ? texts::CannotRead() + read.error
-            : read.ranking.machines.empty() ? tr("このグループの計測はありません。")
-                                           : tr("各マシンの最新の系列を基準マシンと比べ、総合 (速度の幾何平均) の速い順に並べています。%1")
-                                                 .arg(ChartKey()));
-      });
+  if (page == kTrendPage) trend_->Show(series_, model_->Filter());
+  if (page != kRankingPage) return;
+  // The group the list shows, else the ticked run's, else the newest run's.
+  QString group = model_->Filter().group;
+  if (group.isEmpty() && !series_.empty() && !series_.front().empty()) group = series_.front().front().group;
+  if (group.isEmpty() && model_->rowCount() > 0) group = model_->RunAt(0).group;
+  ranking_->Show(model_->Filter(), group);
 }
 
 QString ComparisonWindow::ExportCharts(const QString& path) {

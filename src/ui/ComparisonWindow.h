@@ -6,8 +6,8 @@
 // (the first ticked, or the one chosen), and each run's overall figure
 // against it: worked out by PlanComparison, drawn by ComparisonChart. Beside
 // the comparison, the trend of the ticked runs' machines (MachineTrend,
-// TrendChart) and the ranking of every machine's latest series
-// (MachineRanking, RankingTable); the list filtered by group, machine and
+// TrendView) and the ranking of every machine's latest series
+// (MachineRanking, RankingView); the list filtered by group, machine and
 // days in the store. The
 // charts export as PNG or SVG. It deletes the ticked runs (each with its
 // series) after asking, where the role may, exports them as CSV, and
@@ -26,7 +26,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -36,7 +35,10 @@
 
 #include "core/history/BackgroundArchive.h"
 #include "core/history/ComparisonPlan.h"
+#include "ui/RankingView.h"
+#include "ui/ReadingTexts.h"
 #include "ui/RunListModel.h"
+#include "ui/TrendView.h"
 
 namespace torvik {
 
@@ -47,8 +49,6 @@ inline QString ComparisonCaption() {
 inline QString ImportSheets() {
   return QCoreApplication::translate("torvik::ComparisonWindow", "シートを読み込む(&I)...");
 }
-inline QString Loading() { return QCoreApplication::translate("torvik::ComparisonWindow", "読み込み中…"); }
-inline QString CannotRead() { return QCoreApplication::translate("torvik::ComparisonWindow", "計測結果を読めません: "); }
 }  // namespace texts
 
 class ComparisonWindow : public QDialog {
@@ -91,11 +91,9 @@ class ComparisonWindow : public QDialog {
   void Draw();
   // The list's filter from its fields (group, PC, days), read anew.
   void ApplyFilter();
-  // The trend of the ticked runs' machines, and the ranking of the latest
-  // series of every machine of the filter in the ranking's group: read,
-  // worked out on the archive's thread and drawn when their tab is shown.
-  void ReadTrend();
-  void ReadRanking();
+  // The trend or the ranking, read anew when its tab is shown (or the
+  // ticks or the filter change while it is).
+  void ShowView();
   void ShowListState(const QString& error);
   void EndWork(const QString& message);
   // Deletes the ticked runs with their series once this role is found to
@@ -131,15 +129,8 @@ class ComparisonWindow : public QDialog {
   QLineEdit* machineFilter_ = nullptr;
   QDateEdit* since_ = nullptr;
   QDateEdit* until_ = nullptr;
-  QWidget* trendPage_ = nullptr;
-  QLabel* trendMessage_ = nullptr;
-  QWidget* trendCharts_ = nullptr;
-  QComboBox* rankingGroup_ = nullptr;
-  QComboBox* rankingBaseline_ = nullptr;
-  QTableWidget* ranking_ = nullptr;
-  QLabel* rankingMessage_ = nullptr;
-  int trendAsked_ = 0, rankingAsked_ = 0;  // a later read makes an earlier answer stale
-  bool rankingGroupChosen_ = false;        // by the user; until then, the list's
+  TrendView* trend_ = nullptr;
+  RankingView* ranking_ = nullptr;
   std::vector<std::vector<StoredRun>> series_;  // of the ticked runs, read last
   int seriesAsked_ = 0;                         // a tick changed since: the answer is stale
   bool listReadable_ = false;
