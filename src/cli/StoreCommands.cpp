@@ -14,6 +14,7 @@
 #include "core/history/CsvExport.h"
 #include "core/history/FileConnection.h"
 #include "core/history/StoreLocation.h"
+#include "core/report/JsonReport.h"
 #include "core/report/OutputFile.h"
 #include "core/report/ReportBuilder.h"
 #include "core/results/Timing.h"
@@ -137,7 +138,7 @@ QString VerdictText(Verdict verdict) {
 }
 
 QJsonObject StatisticsObject(const Statistics& s) {
-  return QJsonObject{{"mean", s.mean}, {"stdev", s.stdev}, {"cv", s.cv},
+  return QJsonObject{{"mean", s.mean}, {"stdev", SpreadJson(s, s.stdev)}, {"cv", SpreadJson(s, s.cv)},
                      {"min", s.min},   {"max", s.max},     {"repetitions", s.count}};
 }
 
