@@ -72,6 +72,7 @@ void ExpectWellFormed(const QJsonObject& document, const QStringList& tests) {
   QVERIFY(QDateTime::fromString(document["started"].toString(), Qt::ISODate).isValid());
   const QJsonObject machine = document["machine"].toObject();
   QVERIFY(machine["display"].isNull());  // no display: none described
+  QCOMPARE(machine["platform"].toString(), QStringLiteral("offscreen"));  // but the platform named
   QCOMPARE(machine["host_name"].toString(), QSysInfo::machineHostName());
   QVERIFY(machine["machine_id"].isNull() || machine["machine_id"].toString().size() == 32);
   QVERIFY(machine["processor"].toObject()["clock_mhz"].toDouble() > 0);

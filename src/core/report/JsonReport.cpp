@@ -44,6 +44,7 @@ QJsonObject Machine(const MachineFacts& m) {
       {"processor", processor},
       {"memory", QJsonObject{{"total_bytes", double(m.totalMemory)}, {"free_bytes", double(m.freeMemory)}}},
       {"display", display},
+      {"platform", m.platform},  // offscreen too, where no display is described
       {"test_directory", directory},
   };
 }
