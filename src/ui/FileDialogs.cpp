@@ -30,12 +30,13 @@ void WithQtStateInDataFolder(const std::function<void()>& step) {
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder);
 }
 
-}  // namespace
-
+// The folder the last dialog was left in while it still exists, else home.
 QString FileDialogStart() {
   const QString folder = Remembered().value(kFolderKey).toString();
   return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
 }
+
+}  // namespace
 
 QStringList AskForFiles(QWidget* parent, FileDialogKind kind, const QString& caption, const QString& fileName,
                         const QString& filter) {

@@ -24,7 +24,4 @@ enum class FileDialogKind {
 QStringList AskForFiles(QWidget* parent, FileDialogKind kind, const QString& caption, const QString& fileName,
                         const QString& filter);
 
-// The folder a file dialog opens in.
-QString FileDialogStart();
-
 }  // namespace torvik
