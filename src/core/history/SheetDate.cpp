@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -128,9 +129,13 @@ std::optional<QDateTime> Read(const QString& text, const DateReading& reading, Q
 
 std::optional<QDateTime> SheetDate(const QString& text, const QLocale& writer, QDate today) {
   const QString trimmed = text.trimmed();
-  std::vector<DateReading> own;
-  std::set<QString> seen;
-  AddReadings(writer, own, seen);
+  // The writer's readings, made once per locale and thread.
+  thread_local std::map<QString, std::vector<DateReading>> writers;
+  std::vector<DateReading>& own = writers[writer.name() + u'|' + writer.bcp47Name()];
+  if (own.empty()) {
+    std::set<QString> seen;
+    AddReadings(writer, own, seen);
+  }
   for (const DateReading& reading : own) {
     if (auto date = Read(trimmed, reading, today)) return date;
   }
