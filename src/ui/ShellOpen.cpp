@@ -6,6 +6,8 @@
 #include <QUrl>
 #include <cstdio>
 
+#include "core/report/ReportBuilder.h"
+
 namespace torvik {
 namespace {
 
@@ -28,14 +30,16 @@ void Tell(const QString& line) {
 }
 
 QString NotOpened(const QString& path, const QString& why) {
-  return QStringLiteral("torvik: no program opened %1 (%2); the file is kept there").arg(path, why);
+  return QStringLiteral("torvik: no program opened %1 (%2); the file is kept there").arg(OneLine(path), why);
 }
 
 // xdg-open runs on its own: it may wait for the viewer it starts, and the
 // viewer outlives this program (the process is never killed, and deletes
-// itself once xdg-open ends). Its output is dropped; its exit status told.
+// itself once xdg-open ends). Its input and output are /dev/null; its exit
+// status is told.
 void OpenWithXdgOpen(const QString& xdgOpen, const QString& path) {
   auto* process = new QProcess;
+  process->setStandardInputFile(QProcess::nullDevice());
   process->setStandardOutputFile(QProcess::nullDevice());
   process->setStandardErrorFile(QProcess::nullDevice());
   QObject::connect(process, &QProcess::finished, process, [process, path](int code, QProcess::ExitStatus status) {
