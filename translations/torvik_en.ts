@@ -692,10 +692,6 @@
         <translation>&amp;Test connection</translation>
     </message>
     <message>
-        <source>&amp;Cancel</source>
-        <translation>&amp;Cancel</translation>
-    </message>
-    <message>
         <source>PostgreSQL の URL (postgresql://ユーザー@ホスト/データベース) を入力してください。</source>
         <translation>Enter a PostgreSQL URL (postgresql://user@host/database).</translation>
     </message>
@@ -718,6 +714,14 @@
     <message>
         <source>パスワードは URL に書かないでください。~/.pgpass、PGPASSWORD かサービスファイルで渡します。</source>
         <translation>Do not write a password into the URL: libpq takes it from ~/.pgpass, PGPASSWORD or a service file.</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>キャンセル(&amp;C)</source>
+        <translation>&amp;Cancel</translation>
     </message>
 </context>
 <context>

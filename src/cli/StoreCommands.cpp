@@ -18,6 +18,7 @@
 #include "core/history/CsvExport.h"
 #include "core/history/FileConnection.h"
 #include "core/history/StoreLocation.h"
+#include "core/report/JsonReport.h"
 #include "core/report/OutputFile.h"
 #include "core/report/ReportBuilder.h"
 #include "core/results/Timing.h"
@@ -154,7 +155,7 @@ QString VerdictText(Verdict verdict) {
 double FasterPercentOf(const TestComparison& c) { return c.b.mean > 0 ? (c.a.mean / c.b.mean - 1) * 100 : 0; }
 
 QJsonObject StatisticsObject(const Statistics& s) {
-  return QJsonObject{{"mean", s.mean}, {"stdev", s.stdev}, {"cv", s.cv},
+  return QJsonObject{{"mean", s.mean}, {"stdev", SpreadJson(s, s.stdev)}, {"cv", SpreadJson(s, s.cv)},
                      {"min", s.min},   {"max", s.max},     {"repetitions", s.count}};
 }
 

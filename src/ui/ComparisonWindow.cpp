@@ -1,7 +1,6 @@
 #include "ui/ComparisonWindow.h"
 
 #include <QBuffer>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -18,6 +17,7 @@
 #include "core/history/StoreLocation.h"
 #include "core/report/OutputFile.h"
 #include "ui/ComparisonChart.h"
+#include "ui/FileDialogs.h"
 #include "ui/RankingView.h"
 #include "ui/SharedStoreDialog.h"
 #include "ui/TrendView.h"
@@ -231,7 +231,7 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
 }
 
 void ComparisonWindow::hideEvent(QHideEvent* event) {
-  const QSize size = isMaximized() || isFullScreen() ? normalGeometry().size() : this->size();
+  const QSize size = isMaximized() || isFullScreen() ? normalGeometry().size() : SizeToRemember(*this);
   if (size.isValid()) WindowSizes().setValue(kSizeKey, size);
   QDialog::hideEvent(event);
 }
@@ -385,8 +385,9 @@ void ComparisonWindow::EndWork(const QString& message) {
 
 void ComparisonWindow::PictureClicked() {
   const QString path =
-      QFileDialog::getSaveFileName(this, tr("グラフを書き出す"), QStringLiteral("torvik-comparison.png"),
-                                   QStringLiteral("PNG (*.png);;SVG (*.svg)"));
+      AskForFiles(this, FileDialogKind::kSaveFile, tr("グラフを書き出す"), QStringLiteral("torvik-comparison.png"),
+                  QStringLiteral("PNG (*.png);;SVG (*.svg)"))
+          .value(0);
   if (!path.isEmpty()) ExportCharts(path);
 }
 
@@ -502,8 +503,8 @@ void ComparisonWindow::DeleteRuns(const std::vector<int64_t>& ids) {
 }
 
 void ComparisonWindow::ImportClicked() {
-  const QStringList files = QFileDialog::getOpenFileNames(this, texts::ImportSheets(), QString(),
-                                                          tr("結果シート (*.txt);;すべてのファイル (*)"));
+  const QStringList files = AskForFiles(this, FileDialogKind::kOpenFiles, texts::ImportSheets(), QString(),
+                                        tr("結果シート (*.txt);;すべてのファイル (*)"));
   // The counts in a box once the import has ended (the window goes on meanwhile).
   if (!files.isEmpty()) {
     Import(files, [this](const QString& message) { QMessageBox::information(this, windowTitle(), message); });
@@ -511,8 +512,9 @@ void ComparisonWindow::ImportClicked() {
 }
 
 void ComparisonWindow::ExportClicked() {
-  const QString path = QFileDialog::getSaveFileName(this, tr("CSVに書き出す"), QStringLiteral("torvik-results.csv"),
-                                                    QStringLiteral("CSV (*.csv)"));
+  const QString path = AskForFiles(this, FileDialogKind::kSaveFile, tr("CSVに書き出す"),
+                                   QStringLiteral("torvik-results.csv"), QStringLiteral("CSV (*.csv)"))
+                           .value(0);
   if (!path.isEmpty()) ExportCsv(path);
 }
 

@@ -31,8 +31,9 @@ SharedStoreDialog::SharedStoreDialog(BackgroundArchive& archive, QWidget* parent
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* buttons = new QDialogButtonBox;
   try_ = buttons->addButton(tr("接続を試す(&T)"), QDialogButtonBox::ActionRole);
-  auto* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-  buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
+  // Both buttons in the window's language: キャンセル in Japanese.
+  auto* ok = buttons->addButton(tr("&OK"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(tr("キャンセル(&C)"), QDialogButtonBox::RejectRole);
   ok->setDefault(true);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(about);

@@ -10,6 +10,9 @@ namespace torvik {
 namespace {
 
 constexpr int kFrameWaitMs = 2'000;
+// The window's size before and after it was fitted to its screen.
+constexpr char kUnfittedSize[] = "torvikUnfittedSize";
+constexpr char kFittedSize[] = "torvikFittedSize";
 
 QSize FrameMargins(const QWidget& window) { return window.frameGeometry().size() - window.size(); }
 
@@ -57,7 +60,14 @@ class CentringWatch : public QObject {
     if (screen == nullptr) return;
     const QRect area = screen->availableGeometry();
     const QSize frame = FrameMargins(window_);
-    window_.resize(window_.size().boundedTo(area.size() - frame).expandedTo(window_.minimumSizeHint()));
+    const QSize before = window_.size();
+    const QSize fitted = before.boundedTo(area.size() - frame).expandedTo(window_.minimumSizeHint());
+    if (fitted != before) {
+      // The size before the first of several fits is the one to remember.
+      if (before != window_.property(kFittedSize).toSize()) window_.setProperty(kUnfittedSize, before);
+      window_.setProperty(kFittedSize, fitted);
+      window_.resize(fitted);
+    }
     const QSize outer = window_.size() + frame;
     window_.move(area.x() + std::max(0, (area.width() - outer.width()) / 2),
                  area.y() + std::max(0, (area.height() - outer.height()) / 2));
@@ -83,5 +93,10 @@ void CentreOnScreen(QWidget& window) {
 void KeepCentredWhenShown(QWidget& window) { new CentringWatch(window, false); }
 
 void KeepFittedAndCentredWhenShown(QWidget& window) { new CentringWatch(window, true); }
+
+QSize SizeToRemember(const QWidget& window) {
+  const QSize unfitted = window.property(kUnfittedSize).toSize();
+  return unfitted.isValid() && window.size() == window.property(kFittedSize).toSize() ? unfitted : window.size();
+}
 
 }  // namespace torvik

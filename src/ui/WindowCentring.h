@@ -23,4 +23,9 @@ void KeepCentredWhenShown(QWidget& window);
 // centred on that area.
 void KeepFittedAndCentredWhenShown(QWidget& window);
 
+// The size `window` is to open at next time: its size, except that a window
+// shrunk to fit a small screen and not resized since keeps the size it had
+// before (a larger screen next time gets it back).
+QSize SizeToRemember(const QWidget& window);
+
 }  // namespace torvik

@@ -73,6 +73,7 @@ void ExpectWellFormed(const QJsonObject& document, const QStringList& tests) {
   QVERIFY(QDateTime::fromString(document["started"].toString(), Qt::ISODate).isValid());
   const QJsonObject machine = document["machine"].toObject();
   QVERIFY(machine["display"].isNull());  // no display: none described
+  QCOMPARE(machine["platform"].toString(), QStringLiteral("offscreen"));  // but the platform named
   QCOMPARE(machine["host_name"].toString(), QSysInfo::machineHostName());
   QVERIFY(machine["machine_id"].isNull() || machine["machine_id"].toString().size() == 32);
   QVERIFY(machine["processor"].toObject()["clock_mhz"].toDouble() > 0);
@@ -103,8 +104,12 @@ void ExpectWellFormed(const QJsonObject& document, const QStringList& tests) {
     QVERIFY(entry["min"].toDouble() <= entry["median"].toDouble());
     QVERIFY(entry["median"].toDouble() <= entry["max"].toDouble());
     QVERIFY(entry["min"].toDouble() <= entry["mean"].toDouble() && entry["mean"].toDouble() <= entry["max"].toDouble());
-    QVERIFY(entry["stdev"].toDouble() >= 0);
-    QCOMPARE(entry["cv"].toDouble(), entry["stdev"].toDouble() / entry["mean"].toDouble());
+    if (entry["repetitions"].toInt() == 1) {  // a spread of one value is undefined
+      QVERIFY(entry["stdev"].isNull() && entry["cv"].isNull());
+    } else {
+      QVERIFY(entry["stdev"].toDouble() >= 0);
+      QCOMPARE(entry["cv"].toDouble(), entry["stdev"].toDouble() / entry["mean"].toDouble());
+    }
     QVERIFY(entry["settled"].isBool() && entry["noisy_repetitions"].isDouble());
   }
   // The machine around each test, looked at on this machine's /proc.
@@ -549,6 +554,13 @@ class HeadlessRunTest : public QObject {
     QVERIFY2(text.out.contains("pc %2 %6 x"), text.out.constData());
     QVERIFY(Parsed(Torvik({"--compare", "1", "2", "--format", "json"}, {}, home.path(), config.path()).out)
                 ["same_series"].toBool());
+    // Against a single run: its side has no spread (null), the series has.
+    QCOMPARE(Torvik({"--run", "memory", "--dir", directory.Path(), "--quiet"}, {}, home.path(), config.path()).exitCode,
+             0);
+    const QJsonObject single = Parsed(Torvik({"--compare", "1", "3", "--format", "json"}, {}, home.path(), config.path()).out)
+                                   ["tests"].toArray().first().toObject();
+    QVERIFY2(single["a"]["stdev"].isDouble() && single["a"]["cv"].isDouble(), QJsonDocument(single).toJson().constData());
+    QVERIFY(single["b"]["stdev"].isNull() && single["b"]["cv"].isNull());
   }
 
   // A settings' shared store that is no URL (a typo, a path): the run goes

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QLineEdit>
@@ -108,11 +109,14 @@ class ComparisonTest : public QObject {
 
   // On a screen narrower than the window's first size (offscreen's 800x800,
   // the X run's 800x600) the window, its frame and every button are inside
-  // it; resized, it opens at that size next time.
+  // it; it opens at the size it had before it was fitted next time, and
+  // resized, at that size.
   void fitsTheScreenAndRemembersItsSize() {
     Archive archive({CpuRun(100, 0.80, 3.90)});
+    QSize opened;
     {
       ComparisonWindow window(archive.archive);
+      opened = window.size();
       QVERIFY(ListRead(window));
       Tick(window, {0});
       window.show();
@@ -125,8 +129,16 @@ class ComparisonTest : public QObject {
         if (!button->isVisible()) continue;
         QVERIFY2(screen.contains(QRect(button->mapToGlobal(QPoint()), button->size())), qPrintable(button->text()));
       }
-      window.resize(700, 500);
+      QVERIFY(window.size() != opened);  // fitted
       window.close();
+    }
+    {
+      ComparisonWindow kept(archive.archive);
+      QCOMPARE(kept.size(), opened);
+      kept.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&kept));
+      kept.resize(700, 500);
+      kept.close();
     }
     ComparisonWindow again(archive.archive);
     QCOMPARE(again.size(), QSize(700, 500));
@@ -301,6 +313,9 @@ class ComparisonTest : public QObject {
     const auto restore = qScopeGuard([&configHome] { qputenv("XDG_CONFIG_HOME", configHome); });
     Archive archive;
     SharedStoreDialog dialog(archive.archive);
+    QStringList buttons;  // in the window's language, Japanese here
+    for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) buttons << button->text();
+    QCOMPARE(buttons, QStringList({"接続を試す(&T)", "&OK", "キャンセル(&C)"}));
     auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("SharedUrl"));
     for (const char* secret : {"postgresql://bench:secret@db/torvik", "postgresql://bench@db/torvik?password=secret"}) {
       url->setText(QLatin1String(secret));
@@ -432,6 +447,58 @@ class ComparisonTest : public QObject {
     QVERIFY2(stall < 100, qPrintable(QStringLiteral("the dialog stood still for %1 ms").arg(stall)));
     QCOMPARE(tried.size(), 1);
     QVERIFY(!tried[0][0].toString().startsWith(QStringLiteral("接続できました")));
+  }
+
+  // Qt's file dialogs open in the home folder, not the working folder, then
+  // where the last one was left; Qt's own dialog state goes to the data
+  // folder, never among the user's settings (~/.config/QtProject.conf).
+  // Last: the QSettings it makes fix the settings folder for the process.
+  void fileDialogsStartAtHomeThenTheLastFolder() {
+    QTemporaryDir home, elsewhere;
+    QVERIFY(QDir(elsewhere.path()).mkpath(QStringLiteral("sub")));
+    const QByteArray homeBefore = qgetenv("HOME");
+    const QString workingBefore = QDir::currentPath();
+    qputenv("HOME", home.path().toLocal8Bit());
+    QDir::setCurrent(elsewhere.path());
+    const auto restore = qScopeGuard([&] {
+      qputenv("HOME", homeBefore);
+      QDir::setCurrent(workingBefore);
+    });
+    // Where Qt would keep its dialogs' state among the user's settings.
+    const QString amongSettings =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("QtProject")).fileName();
+    QFile::remove(amongSettings);
+    Archive archive({CpuRun(100, 0.80, 3.90)});
+    QStringList openedIn;
+    // Answers the next file dialog with `pick` (empty: cancels it).
+    auto answer = [&openedIn](const QString& pick) {
+      QTimer::singleShot(0, [&openedIn, pick] {
+        QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        openedIn << dialog->directory().canonicalPath();
+        if (pick.isEmpty()) return dialog->reject();
+        dialog->selectFile(pick);
+        QMetaObject::invokeMethod(dialog, "accept");
+      });
+    };
+    {
+      ComparisonWindow window(archive.archive);
+      QVERIFY(ListRead(window));
+      Tick(window, {0});
+      auto button = [&window](const QString& text) {
+        for (QPushButton* b : window.findChildren<QPushButton*>())
+          if (b->text().startsWith(text)) return b;
+        return static_cast<QPushButton*>(nullptr);
+      };
+      answer(elsewhere.filePath(QStringLiteral("sub/runs.csv")));
+      QTest::mouseClick(button(QStringLiteral("CSV")), Qt::LeftButton);
+      answer({});
+      QTest::mouseClick(button(QStringLiteral("グラフ")), Qt::LeftButton);
+    }
+    QCOMPARE(openedIn, QStringList({QDir(home.path()).canonicalPath(), QDir(elsewhere.filePath("sub")).canonicalPath()}));
+    QVERIFY(!QFile::exists(amongSettings));
+    QVERIFY(QFile::exists(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                          QStringLiteral("/QtProject.conf")));
   }
 
  private:

@@ -113,6 +113,44 @@ class ReportTest : public QObject {
     QCOMPARE(answer.texts, QStringList({QStringLiteral("不正なﾌｧｲﾙ名です.")}));
     QVERIFY(w.opened.isEmpty());
   }
+
+  // The sheet handed to xdg-open (here a stand-in with the exit status of
+  // its row): a failure is told in one line, no box; success says nothing.
+  void aSheetNoProgramOpensIsToldInOneLine_data() {
+    QTest::addColumn<int>("exitStatus");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("opened") << 0 << QString();
+    QTest::newRow("no program for text files") << 3 << QStringLiteral("xdg-open exit status 3");
+    QTest::newRow("the program failed") << 4 << QStringLiteral("xdg-open exit status 4");
+  }
+  void aSheetNoProgramOpensIsToldInOneLine() {
+    QFETCH(int, exitStatus);
+    QFETCH(QString, told);
+    QTemporaryDir bin;
+    QFile xdgOpen(bin.filePath(QStringLiteral("xdg-open")));
+    QVERIFY(xdgOpen.open(QIODevice::WriteOnly));
+    xdgOpen.write(QStringLiteral("#!/bin/sh\ntouch \"$0.ran\"\nexit %1\n").arg(exitStatus).toUtf8());
+    xdgOpen.close();
+    QVERIFY(xdgOpen.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit() + ':' + path);
+    QStringList lines;
+    SetShellFailureListener([&lines](const QString& line) { lines << line; });
+    const auto restore = qScopeGuard([&path] {
+      qputenv("PATH", path);
+      SetShellFailureListener({});
+    });
+    ShellOpen(QStringLiteral("/tmp/torvik sheet.txt"));
+    QTRY_VERIFY(QFile::exists(xdgOpen.fileName() + QStringLiteral(".ran")));
+    if (told.isEmpty()) {
+      QTest::qWait(200);
+      QCOMPARE(lines, QStringList());
+    } else {
+      QTRY_COMPARE(lines.size(), 1);
+      QCOMPARE(lines[0], QStringLiteral("torvik: no program opened /tmp/torvik sheet.txt (%1); the file is kept there")
+                             .arg(told));
+    }
+  }
 };
 
 QTEST_MAIN(ReportTest)

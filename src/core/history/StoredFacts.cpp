@@ -21,17 +21,6 @@ std::optional<int> Int(const QRegularExpressionMatch& match, int group) {
 
 }  // namespace
 
-std::optional<QDateTime> SheetDate(const QString& text) {
-  const QStringList formats = {
-      "d MMM yyyy HH:mm:ss", "d MMM yyyy", "yyyy/MM/dd H:mm:ss", "yyyy/MM/dd", "yyyy/MM/dd HH:mm:ss",
-      "dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy", "M/d/yy h:mm:ss AP",  "M/d/yy",     "yyyy-MM-dd HH:mm:ss"};
-  for (const QString& format : formats) {
-    const QDateTime date = QLocale::c().toDateTime(text.trimmed(), format);
-    if (date.isValid()) return date;
-  }
-  return std::nullopt;
-}
-
 FactValues ValuesFromText(const FactTexts& run) {
   FactValues v;
   // A run's date is ISO 8601 already; a sheet's in one of the formats the

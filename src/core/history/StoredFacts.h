@@ -10,6 +10,8 @@
 #include <QString>
 #include <optional>
 
+#include "core/history/SheetDate.h"
+
 namespace torvik {
 
 // The texts the store has kept since its first version.
@@ -28,9 +30,5 @@ struct FactValues {
 };
 
 FactValues ValuesFromText(const FactTexts& run);
-
-// A sheet's date line as a time, in the common forms the writing machine's
-// locale may have given it; none for anything else.
-std::optional<QDateTime> SheetDate(const QString& text);
 
 }  // namespace torvik

@@ -44,6 +44,7 @@ QJsonObject Machine(const MachineFacts& m) {
       {"processor", processor},
       {"memory", QJsonObject{{"total_bytes", double(m.totalMemory)}, {"free_bytes", double(m.freeMemory)}}},
       {"display", display},
+      {"platform", m.platform},  // offscreen too, where no display is described
       {"test_directory", directory},
   };
 }
@@ -123,8 +124,8 @@ QJsonArray Summary(const std::vector<RunRecord>& runs) {
                                {"median", s.median},
                                {"max", s.max},
                                {"mean", s.mean},
-                               {"stdev", s.stdev},
-                               {"cv", s.cv},
+                               {"stdev", SpreadJson(s, s.stdev)},
+                               {"cv", SpreadJson(s, s.cv)},
                                {"settled", AutoRepeat::Settled(s)},
                                {"noisy_repetitions", flagged},
                                {"repetitions", s.count}});
@@ -133,6 +134,10 @@ QJsonArray Summary(const std::vector<RunRecord>& runs) {
 }
 
 }  // namespace
+
+QJsonValue SpreadJson(const Statistics& figures, double value) {
+  return figures.count < 2 ? QJsonValue() : QJsonValue(value);
+}
 
 QJsonDocument BuildJsonReport(const std::vector<RunRecord>& repetitions, const QDateTime& started) {
   const RunRecord first = repetitions.empty() ? RunRecord{} : repetitions.front();

@@ -11,9 +11,11 @@
 
 #include <QDateTime>
 #include <QJsonDocument>
+#include <QJsonValue>
 #include <vector>
 
 #include "core/results/RunRecord.h"
+#include "core/results/Statistics.h"
 
 namespace torvik {
 
@@ -23,5 +25,9 @@ inline constexpr int kJsonSchema = 1;
 // results merged, RunRecord::Add), numbered from 1 in this order; the
 // machine's facts and the names are those of the first.
 QJsonDocument BuildJsonReport(const std::vector<RunRecord>& repetitions, const QDateTime& started);
+
+// A figure of the spread (`stdev`, `cv`) as JSON: null below two
+// repetitions, where a spread is undefined, not 0.
+QJsonValue SpreadJson(const Statistics& figures, double value);
 
 }  // namespace torvik

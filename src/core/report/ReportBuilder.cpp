@@ -63,14 +63,19 @@ QString FixedTwo(double value, int width, QChar decimalPoint) {
   return WithSeparator(QString::asprintf("%*.2f", width, value), decimalPoint);
 }
 
-QString ReportDate(const QDateTime& now, const QLocale& locale) {
-  const QString date = locale.toString(now.date(), QLocale::ShortFormat);
-  if (now.time() == QTime(0, 0, 0)) return date;
+ReportDateFormats ReportDateFormatsOf(const QLocale& locale) {
   // The locale's long time format without its time zone.
   static const QRegularExpression zone(QStringLiteral("\\s*t+"));
-  QString format = locale.timeFormat(QLocale::LongFormat);
-  format.remove(zone);
-  return date + u' ' + locale.toString(now.time(), format.trimmed());
+  QString time = locale.timeFormat(QLocale::LongFormat);
+  time.remove(zone);
+  return {locale.dateFormat(QLocale::ShortFormat), time.trimmed()};
+}
+
+QString ReportDate(const QDateTime& now, const QLocale& locale) {
+  const ReportDateFormats formats = ReportDateFormatsOf(locale);
+  const QString date = locale.toString(now.date(), formats.date);
+  if (now.time() == QTime(0, 0, 0)) return date;
+  return date + u' ' + locale.toString(now.time(), formats.time);
 }
 
 QString ProcessorTypeSuffix(int32_t type) {

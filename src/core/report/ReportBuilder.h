@@ -41,6 +41,12 @@ QString OneLine(QString text);
 QString GeneralForm(double value, QChar decimalPoint);
 // "%<width>.2f" with the given decimal separator.
 QString FixedTwo(double value, int width, QChar decimalPoint);
+// The formats of the sheet's date in `locale`: its short date, and its long
+// time without the time zone.
+struct ReportDateFormats {
+  QString date, time;
+};
+ReportDateFormats ReportDateFormatsOf(const QLocale& locale);
 // The locale's short date, a blank and the time (hours, minutes, seconds,
 // no time zone); the blank and the time are left out at 0:00:00.
 QString ReportDate(const QDateTime& now, const QLocale& locale);

@@ -4,6 +4,7 @@
 #include <QStringEncoder>
 #include <QtTest>
 
+#include "core/history/SheetDate.h"
 #include "core/history/SheetParser.h"
 #include "core/report/ReportBuilder.h"
 #include "core/report/ResultSheet.h"
@@ -190,6 +191,49 @@ class SheetParserTest : public QObject {
     const ParsedSheet parsed = ParseSheet(sheet, QDateTime::currentDateTime());
     QCOMPARE(parsed.runs.size(), size_t{2});
     for (const StoredRun& run : parsed.runs) QCOMPARE(run.userName, QStringLiteral("山田 花子"));
+  }
+
+  // Every locale the window speaks writes the date its own way (ReportDate);
+  // each reads back in its century, two-digit years from 70 years before
+  // today to 29 after; the window's home locales also when another
+  // machine's locale is asked first.
+  void datesReadBackInTheirCentury_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QLocale>("writer");
+    QTest::addColumn<QDateTime>("expected");
+    const QDateTime kWritten[] = {
+        {QDate(2026, 12, 9), QTime(2, 6, 32)},    {QDate(1956, 1, 1), QTime(0, 0, 0)},
+        {QDate(2055, 12, 31), QTime(23, 59, 59)}, {QDate(2000, 2, 29), QTime(14, 0, 5)},
+        {QDate(1999, 12, 31), QTime(12, 0, 0)},
+    };
+    QList<QLocale> locales = QLocale::matchingLocales(QLocale::English, QLocale::AnyScript, QLocale::AnyTerritory);
+    locales << QLocale(QLocale::Japanese, QLocale::Japan) << QLocale::c();
+    const QList<QLocale> home = {QLocale(QLocale::Japanese, QLocale::Japan),
+                                 QLocale(QLocale::English, QLocale::UnitedStates),
+                                 QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale::c()};
+    for (const QLocale& locale : locales) {
+      for (const QDateTime& when : kWritten) {
+        const QString text = ReportDate(when, locale);
+        const QByteArray name = (locale.name() + u' ' + when.toString(Qt::ISODate)).toUtf8();
+        QTest::newRow(name.constData()) << text << locale << when;
+        if (home.contains(locale))
+          QTest::newRow((name + " elsewhere").constData()) << text << QLocale(QLocale::German) << when;
+      }
+    }
+    const QDateTime none;
+    QTest::newRow("as written in en_US") << "12/9/26 2:06:32 AM" << QLocale::c()
+                                         << QDateTime(QDate(2026, 12, 9), QTime(2, 6, 32));
+    QTest::newRow("70 years back and one more") << "12/31/55" << QLocale(QLocale::English, QLocale::UnitedStates)
+                                                << QDateTime(QDate(2055, 12, 31), QTime(0, 0, 0));
+    QTest::newRow("no date") << "the eighth of December" << QLocale::c() << none;
+    QTest::newRow("no such day") << "2/30/26" << QLocale(QLocale::English, QLocale::UnitedStates) << none;
+  }
+  void datesReadBackInTheirCentury() {
+    QFETCH(QString, text);
+    QFETCH(QLocale, writer);
+    QFETCH(QDateTime, expected);
+    const std::optional<QDateTime> read = SheetDate(text, writer, QDate(2026, 12, 9));
+    QCOMPARE(read.value_or(QDateTime()), expected);
   }
 };
 
