@@ -11,11 +11,13 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QSvgGenerator>
+#include <QTextDocumentFragment>
 
 #include "core/history/CsvExport.h"
 #include "core/history/SheetImport.h"
 #include "core/history/StoreLocation.h"
 #include "core/report/OutputFile.h"
+#include "ui/ChartTextAlternative.h"
 #include "ui/ComparisonChart.h"
 #include "ui/SharedStoreDialog.h"
 #include "ui/WindowCentring.h"
@@ -58,6 +60,10 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   list_->horizontalHeader()->setStretchLastSection(true);
   list_->setColumnWidth(0, 190);
   list_->setColumnWidth(3, 240);
+  // One stop for Tab: the arrows move inside, Tab goes on to the next control.
+  list_->setTabKeyNavigation(false);
+  list_->setAccessibleName(tr("保存された計測結果"));
+  list_->setAccessibleDescription(tr("チェックを入れた計測をグラフで比較します"));
   // Until the list has arrived, and when it cannot be read, its place says so.
   listMessage_ = new QLabel(texts::Loading());
   listMessage_->setObjectName(QStringLiteral("ListMessage"));
@@ -113,13 +119,19 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   overall_->setWordWrap(true);
   charts_->addWidget(overall_);
   charts_->addStretch();
-  auto* scroll = new QScrollArea;
-  scroll->setWidgetResizable(true);
-  scroll->setWidget(chartArea_);
+  chartScroll_ = new QScrollArea;
+  chartScroll_->setObjectName(QStringLiteral("ChartArea"));
+  chartScroll_->setWidgetResizable(true);
+  chartScroll_->setWidget(chartArea_);
+  // Tab stops here, with a ring to show it; the arrows scroll the charts.
+  chartScroll_->setFocusPolicy(Qt::StrongFocus);
+  chartScroll_->setStyleSheet(QStringLiteral("QScrollArea#ChartArea { border: 2px solid transparent; }"
+                                             "QScrollArea#ChartArea:focus { border: 2px solid palette(highlight); }"));
+  chartScroll_->setAccessibleName(tr("グラフ"));
 
   auto* splitter = new QSplitter(Qt::Vertical);
   splitter->addWidget(listPlace_);
-  splitter->addWidget(scroll);
+  splitter->addWidget(chartScroll_);
   splitter->setSizes({260, 460});
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter);
@@ -233,6 +245,11 @@ void ComparisonWindow::Draw() {
                                             overall.join(QStringLiteral(" &nbsp;·&nbsp; ")));
   int position = 1;
   for (const PlannedChart& chart : plan.charts) charts_->insertWidget(position++, MakeGroupChart(chart, plan.rates));
+  // A screen reader reads the chart area's figures when it takes the focus.
+  QStringList figures{QTextDocumentFragment::fromHtml(overall_->text()).toPlainText()};
+  for (const PlannedChart& chart : plan.charts) figures << ChartTextAlternative(chart, plan.rates);
+  chartScroll_->setAccessibleDescription(plan.charts.empty() ? tr("比較する計測が選ばれていません")
+                                                             : figures.join(u'\n').trimmed());
   emit chartsDrawn();
 }
 

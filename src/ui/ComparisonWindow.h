@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -109,6 +110,7 @@ class ComparisonWindow : public QDialog {
   QComboBox* baseline_ = nullptr;
   QLabel* overall_ = nullptr;
   QWidget* chartArea_ = nullptr;
+  QScrollArea* chartScroll_ = nullptr;  // one Tab stop; its description reads the charts
   QLabel* status_ = nullptr;
   QVBoxLayout* charts_ = nullptr;
   std::vector<std::vector<StoredRun>> series_;  // of the ticked runs, read last
