@@ -47,8 +47,8 @@ bool AboutDialog::Execute(QWidget* parent) {
   box->ProgramIcon->setPixmap(QApplication::windowIcon().pixmap(box->ProgramIcon->size()));
   // Read out whole when the box is activated: its lines, top to bottom.
   QStringList lines;
-  for (QLabel* label : std::initializer_list<QLabel*>{box->Company, box->ProductName2, box->VERSION, box->Copyright, box->URL, box->EMAIL,
-                        box->Comment, box->OS}) {
+  for (QLabel* label : std::initializer_list<QLabel*>{box->Company, box->ProductName2, box->VERSION, box->Copyright,
+                                                      box->URL, box->EMAIL, box->Comment, box->OS}) {
     if (!label->text().isEmpty()) lines << label->text();
   }
   lines << box->Label3->text() + u' ' + box->PhysMem->text().trimmed() << box->LCPU->text();

@@ -125,8 +125,9 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   chartScroll_->setWidget(chartArea_);
   // Tab stops here, with a ring to show it; the arrows scroll the charts.
   chartScroll_->setFocusPolicy(Qt::StrongFocus);
-  chartScroll_->setStyleSheet(QStringLiteral("QScrollArea#ChartArea { border: 2px solid transparent; }"
-                                             "QScrollArea#ChartArea:focus { border: 2px solid palette(highlight); }"));
+  chartScroll_->setStyleSheet(
+      QStringLiteral("QScrollArea#ChartArea { border: 2px solid transparent; }"
+                     "QScrollArea#ChartArea:focus { border: 2px solid palette(highlight); }"));
   chartScroll_->setAccessibleName(tr("グラフ"));
 
   auto* splitter = new QSplitter(Qt::Vertical);

@@ -58,9 +58,11 @@ SettingsDialog::SettingsDialog(SettingsStore& settings, const platform::SystemSo
   fmDrv->setFont(s.Font(QStringLiteral("ＭＳ ゴシック"), 15));
   const QString pathHint = tr("※パス形式で指定");
   MakeColouredLabel(this, "Label5", pathHint, s.Rect(152, 38, 130, 15), mincho, Qt::blue);
-  QLabel* userLabel = MakeColouredLabel(this, "Label3", QStringLiteral("Your Name"), s.Rect(8, 88, 72, 15), mincho, navy);
+  QLabel* userLabel =
+      MakeColouredLabel(this, "Label3", QStringLiteral("Your Name"), s.Rect(8, 88, 72, 15), mincho, navy);
   fmYName = MakeEdit(this, "fmYName", s.Rect(88, 88, 193, 20));
-  QLabel* pcLabel = MakeColouredLabel(this, "label4", QStringLiteral("PC   Name"), s.Rect(8, 120, 72, 15), mincho, navy);
+  QLabel* pcLabel =
+      MakeColouredLabel(this, "label4", QStringLiteral("PC   Name"), s.Rect(8, 120, 72, 15), mincho, navy);
   fmPCName = MakeEdit(this, "fmPCName", s.Rect(88, 120, 193, 20));
   // Each field is named by the label before it, as a screen reader reads it.
   driveLabel->setBuddy(fmDrv);

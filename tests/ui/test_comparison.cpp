@@ -11,8 +11,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QTableView>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QtTest>
 
 #include "ScratchServer.h"
@@ -155,7 +155,8 @@ class ComparisonTest : public QObject {
     QTest::keyClick(next, Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), list);
     const QString figures = window.findChild<QWidget*>(QStringLiteral("ChartArea"))->accessibleDescription();
-    QVERIFY2(figures.contains(QStringLiteral("CPU: 時間、秒、低いほど速い\nPrime calculation — ")), qPrintable(figures));
+    QVERIFY2(figures.contains(QStringLiteral("CPU: 時間、秒、低いほど速い\nPrime calculation — ")),
+             qPrintable(figures));
     QVERIFY2(figures.contains(QStringLiteral("0.800 s、基準より +6.7 %")), qPrintable(figures));
   }
 
@@ -169,11 +170,12 @@ class ComparisonTest : public QObject {
     chart.cells = {{PlannedCell{Figure{.seconds = 0.1, .repetitions = 1}, std::nullopt}},
                    {PlannedCell{busy, 20.0}},
                    {PlannedCell{}}};
-    QCOMPARE(ChartTextAlternative(chart, false),
-             QStringLiteral("Memory: 時間、秒、低いほど速い\n"
-                            "Memory copy — run A (基準): 0.100 s; "
-                            "run B: 0.120 s ±5.0 % (3 回の平均)、基準より +20.0 %、! 計測中にマシンが他の処理で混んでいた; "
-                            "run C: 計測なし"));
+    QCOMPARE(
+        ChartTextAlternative(chart, false),
+        QStringLiteral("Memory: 時間、秒、低いほど速い\n"
+                       "Memory copy — run A (基準): 0.100 s; "
+                       "run B: 0.120 s ±5.0 % (3 回の平均)、基準より +20.0 %、! 計測中にマシンが他の処理で混んでいた; "
+                       "run C: 計測なし"));
   }
 
   // The list arrives newest first; ticked runs are charted with their table

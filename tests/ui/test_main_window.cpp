@@ -8,8 +8,8 @@
 
 #include "StorageFakes.h"
 #include "UiHelpers.h"
-#include "ui/ScreenSize.h"
 #include "core/workloads/WorkerThread.h"
+#include "ui/ScreenSize.h"
 #include "ui/SettingsDialog.h"
 #include "ui/StageDrawing.h"
 
@@ -268,7 +268,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(UnnamedFocusable(window), QStringList());
     SettingsDialog& settings = composed.program.settingsDialog;
     QCOMPARE(UnnamedFocusable(settings), QStringList());
-    for (auto [field, name] : {std::pair{settings.fmDrv, "計測ドライブ"}, {settings.fmYName, "Your Name"},
+    for (auto [field, name] : {std::pair{settings.fmDrv, "計測ドライブ"},
+                               {settings.fmYName, "Your Name"},
                                {settings.fmPCName, "PC   Name"}}) {
       QCOMPARE(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name), QString::fromUtf8(name));
     }
