@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>ChartTextAlternative</name>
+    <message>
+        <source> ±%1 % (%2 回の平均)</source>
+        <translation> ±%1 % (mean of %2 runs)</translation>
+    </message>
+    <message>
+        <source>速度、基準に対する割合、高いほど速い</source>
+        <translation>speed, as a share of the baseline, higher is faster</translation>
+    </message>
+    <message>
+        <source>時間、秒、低いほど速い</source>
+        <translation>time, seconds, lower is faster</translation>
+    </message>
+    <message>
+        <source> (基準)</source>
+        <translation> (baseline)</translation>
+    </message>
+    <message>
+        <source>計測なし</source>
+        <translation>not measured</translation>
+    </message>
+    <message>
+        <source>、基準より %1%2 %</source>
+        <translation>, %1%2 % against the baseline</translation>
+    </message>
+    <message>
+        <source>、! 計測中にマシンが他の処理で混んでいた</source>
+        <translation>, ! the machine was busy with other work during the measurement</translation>
+    </message>
+    <message>
+        <source>%1 のグラフ</source>
+        <translation>%1 chart</translation>
+    </message>
+    <message>
+        <source>%1 の表</source>
+        <translation>%1 table</translation>
+    </message>
+</context>
+<context>
     <name>ComparisonChart</name>
     <message>
         <source>(基準)</source>
@@ -121,6 +160,10 @@
     <message>
         <source>TORVIK ヘルプ</source>
         <translation>TORVIK Help</translation>
+    </message>
+    <message>
+        <source>ヘルプの本文</source>
+        <translation>Help text</translation>
     </message>
 </context>
 <context>
@@ -407,6 +450,22 @@
         <source>共有の計測結果 %1 から、%2 の計測結果 %3 件%4を削除します。どの PC からも見えなくなります。よろしいですか？</source>
         <translation>Delete %3 run(s) of %2%4 from the shared results store %1? No PC will see them any more.</translation>
     </message>
+    <message>
+        <source>保存された計測結果</source>
+        <translation>Kept results</translation>
+    </message>
+    <message>
+        <source>チェックを入れた計測をグラフで比較します</source>
+        <translation>The ticked results are compared in the charts</translation>
+    </message>
+    <message>
+        <source>グラフ</source>
+        <translation>Charts</translation>
+    </message>
+    <message>
+        <source>比較する計測が選ばれていません</source>
+        <translation>No results are ticked for comparison</translation>
+    </message>
 </context>
 <context>
     <name>torvik::MainWindow</name>
@@ -527,6 +586,14 @@
     <message>
         <source>※パス形式で指定</source>
         <translation>* given as a path</translation>
+    </message>
+    <message>
+        <source>結果シートに記録する使用者の名前</source>
+        <translation>The user&apos;s name written on the result sheet</translation>
+    </message>
+    <message>
+        <source>結果シートに記録する PC の名前</source>
+        <translation>The PC&apos;s name written on the result sheet</translation>
     </message>
 </context>
 <context>
