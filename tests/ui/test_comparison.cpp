@@ -303,6 +303,7 @@ class ComparisonTest : public QObject {
     const auto restore = qScopeGuard([&configHome] { qputenv("XDG_CONFIG_HOME", configHome); });
     Archive archive;
     SharedStoreDialog dialog(archive.archive);
+    QCOMPARE(UnnamedFocusable(dialog), QStringList());
     auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("SharedUrl"));
     for (const char* secret : {"postgresql://bench:secret@db/torvik", "postgresql://bench@db/torvik?password=secret"}) {
       url->setText(QLatin1String(secret));
