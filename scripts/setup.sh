@@ -4,7 +4,8 @@
 #   scripts/setup.sh           what building and running needs
 #   scripts/setup.sh --tests   and what only the tests and benches need (a PostgreSQL server
 #                              they start themselves in a scratch folder, openssl for its
-#                              certificates)
+#                              certificates, a D-Bus session with the accessibility bus and
+#                              its Python bindings for the screen reader's test)
 set -euo pipefail
 
 packages=(
@@ -17,7 +18,7 @@ packages=(
   dpkg-dev appstream desktop-file-utils man-db lintian
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(postgresql openssl)
+  packages+=(postgresql openssl dbus-daemon at-spi2-core python3-pyatspi)
 fi
 
 missing=()

@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>ChartTextAlternative</name>
+    <message>
+        <source> ±%1 % (%2 回の平均)</source>
+        <translation> ±%1 % (mean of %2 runs)</translation>
+    </message>
+    <message>
+        <source>速度、基準に対する割合、高いほど速い</source>
+        <translation>speed, as a share of the baseline, higher is faster</translation>
+    </message>
+    <message>
+        <source>時間、秒、低いほど速い</source>
+        <translation>time, seconds, lower is faster</translation>
+    </message>
+    <message>
+        <source> (基準)</source>
+        <translation> (baseline)</translation>
+    </message>
+    <message>
+        <source>計測なし</source>
+        <translation>not measured</translation>
+    </message>
+    <message>
+        <source>、! 計測中にマシンが他の処理で混んでいた</source>
+        <translation>, ! the machine was busy with other work during the measurement</translation>
+    </message>
+    <message>
+        <source>%1 のグラフ</source>
+        <translation>%1 chart</translation>
+    </message>
+    <message>
+        <source>%1 の表</source>
+        <translation>%1 table</translation>
+    </message>
+    <message>
+        <source>、基準より %1%2 % 速い (%3)</source>
+        <translation>, %1%2 % faster than the baseline (%3)</translation>
+    </message>
+</context>
+<context>
     <name>ComparisonChart</name>
     <message>
         <source>(基準)</source>
@@ -129,6 +168,10 @@
     <message>
         <source>TORVIK ヘルプ</source>
         <translation>TORVIK Help</translation>
+    </message>
+    <message>
+        <source>ヘルプの本文</source>
+        <translation>Help text</translation>
     </message>
 </context>
 <context>
@@ -528,6 +571,22 @@
         <source>&lt;br&gt;ほかに選択した %1 系列はグラフに入れていません (1 つのグラフに %2 系列まで)。マシンの長い記録は「推移」に。</source>
         <translation>&lt;br&gt;%1 more ticked series are not charted (%2 series to a chart at most). A machine&apos;s long history is in the Trend view.</translation>
     </message>
+    <message>
+        <source>保存された計測結果</source>
+        <translation>Kept results</translation>
+    </message>
+    <message>
+        <source>チェックを入れた計測をグラフで比較します</source>
+        <translation>The ticked results are compared in the charts</translation>
+    </message>
+    <message>
+        <source>グラフ</source>
+        <translation>Charts</translation>
+    </message>
+    <message>
+        <source>比較する計測が選ばれていません</source>
+        <translation>No results are ticked for comparison</translation>
+    </message>
 </context>
 <context>
     <name>torvik::MainWindow</name>
@@ -671,6 +730,14 @@
     <message>
         <source>※パス形式で指定</source>
         <translation>* given as a path</translation>
+    </message>
+    <message>
+        <source>結果シートに記録する使用者の名前</source>
+        <translation>The user&apos;s name written on the result sheet</translation>
+    </message>
+    <message>
+        <source>結果シートに記録する PC の名前</source>
+        <translation>The PC&apos;s name written on the result sheet</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QStringList>
 #include <memory>
 
 #include "ui/AboutBox.h"
@@ -44,6 +45,14 @@ bool AboutDialog::Execute(QWidget* parent) {
   }
   box->setWindowTitle(ProductName + QStringLiteral(" Version information"));
   box->ProgramIcon->setPixmap(QApplication::windowIcon().pixmap(box->ProgramIcon->size()));
+  // Read out whole when the box is activated: its lines, top to bottom.
+  QStringList lines;
+  for (QLabel* label : std::initializer_list<QLabel*>{box->Company, box->ProductName2, box->VERSION, box->Copyright,
+                                                      box->URL, box->EMAIL, box->Comment, box->OS}) {
+    if (!label->text().isEmpty()) lines << label->text();
+  }
+  lines << box->Label3->text() + u' ' + box->PhysMem->text().trimmed() << box->LCPU->text();
+  box->setAccessibleDescription(lines.join(u'\n'));
   return box->exec() == QDialog::Accepted;
 }
 

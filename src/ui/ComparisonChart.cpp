@@ -16,6 +16,7 @@
 
 #include "core/history/ChartPalette.h"
 #include "core/results/PreciseFigures.h"
+#include "ui/ChartTextAlternative.h"
 
 namespace torvik {
 namespace {
@@ -204,6 +205,7 @@ QWidget* MakeGroupChart(const PlannedChart& chart, bool rates) {
   auto* table = new QLabel(TableHtml(chart, rates));
   table->setObjectName(QStringLiteral("Table_") + chart.id);
   table->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  DescribeChart(*view, *table, chart, rates);
   auto* box = new QWidget;
   box->setObjectName(QStringLiteral("Chart_") + chart.id);
   auto* layout = new QVBoxLayout(box);

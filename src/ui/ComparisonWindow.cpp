@@ -11,11 +11,13 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QSvgGenerator>
+#include <QTextDocumentFragment>
 
 #include "core/history/CsvExport.h"
 #include "core/history/SheetImport.h"
 #include "core/history/StoreLocation.h"
 #include "core/report/OutputFile.h"
+#include "ui/ChartTextAlternative.h"
 #include "ui/ComparisonChart.h"
 #include "ui/FileDialogs.h"
 #include "ui/RankingView.h"
@@ -86,6 +88,10 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   list_->horizontalHeader()->setStretchLastSection(true);
   list_->setColumnWidth(0, 190);
   list_->setColumnWidth(3, 240);
+  // One stop for Tab: the arrows move inside, Tab goes on to the next control.
+  list_->setTabKeyNavigation(false);
+  list_->setAccessibleName(tr("保存された計測結果"));
+  list_->setAccessibleDescription(tr("チェックを入れた計測をグラフで比較します"));
   // Until the list has arrived, and when it cannot be read, its place says so.
   listMessage_ = new QLabel(texts::Loading());
   listMessage_->setObjectName(QStringLiteral("ListMessage"));
@@ -141,9 +147,16 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   overall_->setWordWrap(true);
   charts_->addWidget(overall_);
   charts_->addStretch();
-  auto* scroll = new QScrollArea;
-  scroll->setWidgetResizable(true);
-  scroll->setWidget(chartArea_);
+  chartScroll_ = new QScrollArea;
+  chartScroll_->setObjectName(QStringLiteral("ChartArea"));
+  chartScroll_->setWidgetResizable(true);
+  chartScroll_->setWidget(chartArea_);
+  // Tab stops here, with a ring to show it; the arrows scroll the charts.
+  chartScroll_->setFocusPolicy(Qt::StrongFocus);
+  chartScroll_->setStyleSheet(
+      QStringLiteral("QScrollArea#ChartArea { border: 2px solid transparent; }"
+                     "QScrollArea#ChartArea:focus { border: 2px solid palette(highlight); }"));
+  chartScroll_->setAccessibleName(tr("グラフ"));
 
   // The list's filter, applied by the store.
   groupFilter_ = new QComboBox;
@@ -185,7 +198,7 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   auto* comparison = new QWidget;
   auto* comparisonLayout = new QVBoxLayout(comparison);
   comparisonLayout->setContentsMargins(0, 0, 0, 0);
-  comparisonLayout->addWidget(scroll);
+  comparisonLayout->addWidget(chartScroll_);
   comparisonLayout->addLayout(chartRow);
 
   views_ = new QTabWidget;
@@ -206,6 +219,8 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   layout->addWidget(splitter);
   layout->addLayout(buttons);
   layout->addWidget(status_);
+  // From the list Tab goes to the charts below it.
+  setTabOrder(list_, chartScroll_);
 
   for (QPushButton* button : {import_, export_, delete_, picture_}) button->setEnabled(false);
   connect(model_, &RunListModel::listRead, this, &ComparisonWindow::ShowListState);
@@ -320,6 +335,11 @@ void ComparisonWindow::Draw() {
   overall_->setText(text);
   int position = 1;
   for (const PlannedChart& chart : plan.charts) charts_->insertWidget(position++, MakeGroupChart(chart, plan.rates));
+  // A screen reader reads the chart area's figures when it takes the focus.
+  QStringList figures{QTextDocumentFragment::fromHtml(overall_->text()).toPlainText()};
+  for (const PlannedChart& chart : plan.charts) figures << ChartTextAlternative(chart, plan.rates);
+  chartScroll_->setAccessibleDescription(plan.charts.empty() ? tr("比較する計測が選ばれていません")
+                                                             : figures.join(u'\n').trimmed());
   if (views_->currentIndex() == kTrendPage) ShowView();
   emit chartsDrawn();
 }

@@ -28,6 +28,7 @@
 #include <QTabWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -122,6 +123,7 @@ class ComparisonWindow : public QDialog {
   QComboBox* baseline_ = nullptr;
   QLabel* overall_ = nullptr;
   QWidget* chartArea_ = nullptr;
+  QScrollArea* chartScroll_ = nullptr;  // one Tab stop; its description reads the charts
   QLabel* status_ = nullptr;
   QVBoxLayout* charts_ = nullptr;
   QTabWidget* views_ = nullptr;

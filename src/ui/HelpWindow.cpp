@@ -40,6 +40,7 @@ void ShowHelpContents(QWidget* parent, const QString& helpFile) {
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     browser = new QTextBrowser(window);
     browser->setObjectName(QStringLiteral("HelpText"));
+    browser->setAccessibleName(QCoreApplication::translate("HelpWindow", "ヘルプの本文"));
     browser->setOpenExternalLinks(true);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);

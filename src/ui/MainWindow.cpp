@@ -265,13 +265,18 @@ void MainWindow::BuildMenu() {
   about->setObjectName(QStringLiteral("MAbout"));
   connect(about, &QAction::triggered, this, &MainWindow::MAboutClick);
 
-  // F10 opens the first menu, as on every desktop; the arrows go on from there.
-  auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
-  connect(menuKey, &QShortcut::activated, this, [this] {
-    if (menuBar()->isVisible() && menuBar()->actions().first()->isVisible()) {
-      menuBar()->setActiveAction(menuBar()->actions().first());
-    }
-  });
+  // The desktop's keys, working wherever the menu does (not while the stage
+  // hides it): F10 opens the first menu, the arrows go on from there; F1
+  // is ヘルプ, Ctrl+Q is 終了. The menu's own texts stay as they are.
+  const auto menuKey = [this](const QKeySequence& key, auto handler) {
+    auto* shortcut = new QShortcut(key, this);
+    connect(shortcut, &QShortcut::activated, this, [this, handler] {
+      if (menuBar()->isVisible() && menuBar()->actions().first()->isVisible()) handler();
+    });
+  };
+  menuKey(QKeySequence(Qt::Key_F10), [this] { menuBar()->setActiveAction(menuBar()->actions().first()); });
+  menuKey(QKeySequence(Qt::Key_F1), [this] { MHelpClick(); });
+  menuKey(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { MExitClick(); });
 }
 
 void MainWindow::MHelpClick() { ShowHelpContents(this, QStringLiteral("TORVIK.HLP")); }
@@ -295,15 +300,22 @@ void MainWindow::MSetClick() {
 
 QPushButton* MainWindow::ButtonOf(Button button) const { return buttons_.at(button); }
 
+// The label shows every time it is given (between a test's blocks too, inside
+// the timed section); a screen reader hears a result when the whole window
+// is repainted (AnnounceResults), once.
+void MainWindow::SetResultText(ResultLabel label, const QString& text) { resultLabels_.at(label)->setText(text); }
+
 // A screen reader hears the test with its time, the unit apart so that it
-// is read as a word: "Prime Calc: 1.0 sec".
-void MainWindow::SetResultText(ResultLabel label, const QString& text) {
+// is read as a word: "Prime Calc: 1.0 sec". Only a name that changed is
+// announced: a reset of labels that were already empty says nothing.
+void MainWindow::AnnounceResults() {
   static const QRegularExpression secondsUnit(QStringLiteral("(\\d)sec$"));
-  QLabel* shown = resultLabels_.at(label);
-  shown->setText(text);
-  const QString name = shown->accessibleName().section(u':', 0, 0);
-  const QString spoken = text.trimmed().replace(secondsUnit, QStringLiteral("\\1 sec"));
-  shown->setAccessibleName(spoken.isEmpty() ? name : name + QStringLiteral(": ") + spoken);
+  for (const ResultPlace& r : kResultPlaces) {
+    QLabel* shown = resultLabels_.at(r.label);
+    const QString spoken = shown->text().trimmed().replace(secondsUnit, QStringLiteral("\\1 sec"));
+    const QString name = spoken.isEmpty() ? QLatin1String(r.spokenName) : r.spokenName + QStringLiteral(": ") + spoken;
+    if (shown->accessibleName() != name) shown->setAccessibleName(name);
+  }
 }
 
 void MainWindow::SetResultDetail(ResultLabel label, const QString& text) { resultLabels_.at(label)->setToolTip(text); }
@@ -336,13 +348,19 @@ void MainWindow::SetButtonEnabled(Button button, bool enabled) { ButtonOf(button
 
 void MainWindow::FocusButton(Button button) { ButtonOf(button)->setFocus(); }
 
-void MainWindow::RepaintNow() { repaint(); }
+// Never called inside a timed section: after a test's end, the total, a
+// reset or a status text.
+void MainWindow::RepaintNow() {
+  repaint();
+  AnnounceResults();
+}
 
 void MainWindow::RepaintLabel(ResultLabel label) { resultLabels_.at(label)->repaint(); }
 
 void MainWindow::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 void MainWindow::ShowMessage(const QString& text, MessageIcon icon) {
+  AnnounceResults();  // a result discarded by a failure is not read out
   QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information, kApplicationTitle,
                   text, QMessageBox::Ok, this);
   box.exec();
@@ -384,6 +402,18 @@ void MainWindow::RequestTermination(int signal) {
   // can see the request.
   CloseModalWindows();
   close();
+}
+
+// The focus ring shows from the start, not only after a first key press:
+// styles draw it in a window that saw a keyboard focus change, which the
+// focus given at the first activation is not.
+void MainWindow::changeEvent(QEvent* event) {
+  StageWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !focusRingShown_) {
+    focusRingShown_ = true;
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    update();
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

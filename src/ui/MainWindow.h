@@ -99,6 +99,7 @@ class MainWindow : public StageWindow, public RunView {
   AboutDialog& About() { return aboutDialog_; }
 
  protected:
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -110,6 +111,8 @@ class MainWindow : public StageWindow, public RunView {
   // Shows `text` now, or once the running group has ended.
   void TellWhenIdle(const QString& text);
   void ShowWaitingNotices();
+  // Gives each result label whose text changed its spoken name.
+  void AnnounceResults();
   QPushButton* ButtonOf(Button button) const;
 
   MachineComponents& machine_;
@@ -123,6 +126,7 @@ class MainWindow : public StageWindow, public RunView {
   AboutDialog aboutDialog_;
   QDialog* settingsDialog_ = nullptr;
   bool closeRequested_ = false;
+  bool focusRingShown_ = false;  // once, at the first activation
   int exitStatus_ = 0;
 };
 

@@ -51,16 +51,26 @@ SettingsDialog::SettingsDialog(SettingsStore& settings, const platform::SystemSo
   URLLabel1->setPalette(p);
   URLLabel1->setGeometry(s.Rect(8, 14, 99, 28));
 
-  MakeColouredLabel(this, "Label1", tr("計測ドライブ"), s.Rect(8, 56, 90, 15), mincho, navy);
+  QLabel* driveLabel = MakeColouredLabel(this, "Label1", tr("計測ドライブ"), s.Rect(8, 56, 90, 15), mincho, navy);
   // A test path is longer than a drive letter: the field spans the dialog
   // like the name fields, and the hint stands above it.
   fmDrv = MakeEdit(this, "fmDrv", s.Rect(104, 56, 177, 23));
   fmDrv->setFont(s.Font(QStringLiteral("ＭＳ ゴシック"), 15));
-  MakeColouredLabel(this, "Label5", tr("※パス形式で指定"), s.Rect(152, 38, 130, 15), mincho, Qt::blue);
-  MakeColouredLabel(this, "Label3", QStringLiteral("Your Name"), s.Rect(8, 88, 72, 15), mincho, navy);
+  const QString pathHint = tr("※パス形式で指定");
+  MakeColouredLabel(this, "Label5", pathHint, s.Rect(152, 38, 130, 15), mincho, Qt::blue);
+  QLabel* userLabel =
+      MakeColouredLabel(this, "Label3", QStringLiteral("Your Name"), s.Rect(8, 88, 72, 15), mincho, navy);
   fmYName = MakeEdit(this, "fmYName", s.Rect(88, 88, 193, 20));
-  MakeColouredLabel(this, "label4", QStringLiteral("PC   Name"), s.Rect(8, 120, 72, 15), mincho, navy);
+  QLabel* pcLabel =
+      MakeColouredLabel(this, "label4", QStringLiteral("PC   Name"), s.Rect(8, 120, 72, 15), mincho, navy);
   fmPCName = MakeEdit(this, "fmPCName", s.Rect(88, 120, 193, 20));
+  // Each field is named by the label before it, as a screen reader reads it.
+  driveLabel->setBuddy(fmDrv);
+  userLabel->setBuddy(fmYName);
+  pcLabel->setBuddy(fmPCName);
+  fmDrv->setAccessibleDescription(pathHint);
+  fmYName->setAccessibleDescription(tr("結果シートに記録する使用者の名前"));
+  fmPCName->setAccessibleDescription(tr("結果シートに記録する PC の名前"));
   fmOK = new QPushButton(QStringLiteral("&OK"), this);
   fmOK->setObjectName(QStringLiteral("fmOK"));
   fmOK->setGeometry(s.Rect(144, 157, 65, 25));

@@ -3,6 +3,7 @@
 // boxes, reading times back from labels.
 #pragma once
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -66,6 +67,22 @@ inline T* Find(const QWidget& window, const char* name) {
 }
 
 inline QString Text(const QWidget& window, const char* name) { return Find<QLabel>(window, name)->text(); }
+
+// The controls of `window` that Tab reaches but a screen reader cannot name
+// (their object or class names).
+inline QStringList UnnamedFocusable(const QWidget& window) {
+  QStringList unnamed;
+  for (QWidget* widget : window.findChildren<QWidget*>()) {
+    // A widget whose focus goes to another (a scroll area's viewport) is no stop of its own.
+    if (!(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy() || !widget->isVisibleTo(&window)) continue;
+    QAccessibleInterface* node = QAccessible::queryAccessibleInterface(widget);
+    if (node == nullptr || node->text(QAccessible::Name).trimmed().isEmpty()) {
+      unnamed << (widget->objectName().isEmpty() ? QLatin1String(widget->metaObject()->className())
+                                                 : widget->objectName());
+    }
+  }
+  return unnamed;
+}
 
 // Answers every message box with OK while it lives, and remembers what
 // each said (the last one's title and icon).

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QtTest>
 
 #include "ScratchServer.h"
@@ -23,6 +24,7 @@
 #include "core/report/ResultSheet.h"
 #include "core/results/Timing.h"
 #include "core/workloads/WorkerThread.h"
+#include "ui/ChartTextAlternative.h"
 #include "ui/ComparisonWindow.h"
 #include "ui/SharedStoreDialog.h"
 
@@ -142,6 +144,53 @@ class ComparisonTest : public QObject {
     }
     ComparisonWindow again(archive.archive);
     QCOMPARE(again.size(), QSize(700, 500));
+  }
+
+  // The keyboard and a screen reader: the run list is one stop for Tab (the
+  // arrows move inside it), the chart area the next, its description the
+  // figures of every chart; no control Tab reaches goes unnamed.
+  void theListIsOneTabStopAndTheChartsAreRead() {
+    Archive archive({CpuRun(100, 0.80, 3.90), CpuRun(200, 0.75, 3.60)});
+    ComparisonWindow window(archive.archive);
+    QVERIFY(ListRead(window));
+    Tick(window, {0, 1});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(UnnamedFocusable(window).join(u' '), QString());
+    auto* list = window.findChild<QTableView*>(QStringLiteral("RunList"));
+    list->setFocus();
+    list->setCurrentIndex(window.Runs().index(0, 0));
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentIndex().row(), 1);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Tab);
+    QWidget* next = QApplication::focusWidget();
+    QCOMPARE(next->objectName(), QStringLiteral("ChartArea"));
+    QTest::keyClick(next, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), list);
+    const QString figures = window.findChild<QWidget*>(QStringLiteral("ChartArea"))->accessibleDescription();
+    QVERIFY2(figures.contains(QStringLiteral("CPU: 時間、秒、低いほど速い\nPrime calculation — ")),
+             qPrintable(figures));
+    QVERIFY2(figures.contains(QStringLiteral("0.800 s、基準より -6.3 % 速い (未検定)")), qPrintable(figures));
+  }
+
+  // The text a screen reader reads for a chart: each run's figure against
+  // the baseline with its verdict, a run without the test, the
+  // repetitions' spread, and what "!" marks.
+  void aChartReadsAsText() {
+    PlannedChart chart{.id = QStringLiteral("memory"), .title = QStringLiteral("Memory"), .tests = {Test::Memory}};
+    chart.labels = {QStringLiteral("run A"), QStringLiteral("run B"), QStringLiteral("run C")};
+    Figure busy{.seconds = 0.12, .secondsStdev = 0.006, .repetitions = 3, .noisy = true};
+    chart.cells = {{PlannedCell{Figure{.seconds = 0.1, .repetitions = 1}, std::nullopt}},
+                   {PlannedCell{busy, 20.0, Verdict::WithinNoise}},
+                   {PlannedCell{}}};
+    QCOMPARE(
+        ChartTextAlternative(chart, false),
+        QStringLiteral("Memory: 時間、秒、低いほど速い\n"
+                       "Memory copy — run A (基準): 0.100 s; "
+                       "run B: 0.120 s ±5.0 % (3 回の平均)、基準より +20.0 % 速い (誤差の範囲)、! "
+                       "計測中にマシンが他の処理で混んでいた; "
+                       "run C: 計測なし"));
   }
 
   // The list arrives newest first; ticked runs are charted with their table
@@ -316,6 +365,7 @@ class ComparisonTest : public QObject {
     QStringList buttons;  // in the window's language, Japanese here
     for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) buttons << button->text();
     QCOMPARE(buttons, QStringList({"接続を試す(&T)", "&OK", "キャンセル(&C)"}));
+    QCOMPARE(UnnamedFocusable(dialog), QStringList());
     auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("SharedUrl"));
     for (const char* secret : {"postgresql://bench:secret@db/torvik", "postgresql://bench@db/torvik?password=secret"}) {
       url->setText(QLatin1String(secret));

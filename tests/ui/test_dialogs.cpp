@@ -215,7 +215,7 @@ class DialogsTest : public QObject {
     about.processor = &QuickProcessor();
     about.version = LinuxVersionRecord(QStringLiteral("6.18.44"), QStringLiteral("Debian GNU/Linux 12 (bookworm)"));
     about.totalPhysical = int64_t{3} * 1024 * 1024 * 1024;
-    QString caption, os, memory, cpu, product, product2;
+    QString caption, os, memory, cpu, product, product2, spoken;
     QTimer::singleShot(0, [&] {
       QTRY_VERIFY(qobject_cast<AboutBox*>(QApplication::activeModalWidget()));
       auto* box = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
@@ -225,6 +225,7 @@ class DialogsTest : public QObject {
       cpu = box->LCPU->text();
       product = box->ProductName1->text();
       product2 = box->ProductName2->text();
+      spoken = box->accessibleDescription();
       QTest::keyClick(box, Qt::Key_Escape);
     });
     QVERIFY(about.Execute(nullptr));                                  // Escape presses OK
@@ -235,6 +236,9 @@ class DialogsTest : public QObject {
     QCOMPARE(os, QStringLiteral("Linux 6.18 (Build 44: Debian GNU/Linux 12 (bookworm))"));
     QCOMPARE(memory, QStringLiteral("3,145,728 KB"));
     QCOMPARE(cpu, QStringLiteral("GenuineIntel Pentium III   0.00MHz"));
+    // What a screen reader reads when the box is activated: every line.
+    for (const QString& line : {product, os, QStringLiteral("Memory Available to Windows: 3,145,728 KB"), cpu})
+      QVERIFY2(spoken.split(u'\n').contains(line), qPrintable(spoken));
 
     QTimer::singleShot(0, [&] {
       QTRY_VERIFY(qobject_cast<AboutBox*>(QApplication::activeModalWidget()));
@@ -299,9 +303,10 @@ class DialogsTest : public QObject {
     QVERIFY(helpText->toPlainText().contains(QStringLiteral("Prime Calc")));
   }
 
-  // The keyboard alone: F10 opens the first menu; Esc closes the settings
-  // dialog, the comparison window and the help window.
-  void f10OpensTheMenuAndEscClosesEveryWindow() {
+  // The keyboard alone: the focus ring shows from the start; F10 opens the
+  // first menu; Esc closes the settings dialog, the comparison window and
+  // the help window that F1 opens; Ctrl+Q ends the program.
+  void theKeyboardAloneOpensAndClosesEveryWindow() {
     QTemporaryDir data;  // the comparison window remembers its size there
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
@@ -312,6 +317,8 @@ class DialogsTest : public QObject {
     window.SetSettingsDialog(&form);
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(window.testAttribute(Qt::WA_KeyboardFocusChange));  // what a style's focus ring asks
+    QCOMPARE(window.focusWidget(), Find(window, "BAll"));
     QTest::keyClick(&window, Qt::Key_F10);
     QCOMPARE(window.menuBar()->activeAction(), window.menuBar()->actions().first());
     QTRY_VERIFY(QApplication::activePopupWidget());
@@ -332,11 +339,17 @@ class DialogsTest : public QObject {
       window.findChild<QAction*>(QLatin1String(entry))->trigger();  // returns when closed
       QVERIFY2(!stuck, entry);
     }
-    window.findChild<QAction*>(QStringLiteral("MHelp"))->trigger();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F1);
     QWidget* help = window.findChild<QWidget*>(QStringLiteral("HelpWindow"));
     QVERIFY(help && help->isVisible());
+    QCOMPARE(UnnamedFocusable(*help), QStringList());
     QTest::keyClick(help, Qt::Key_Escape);
     QVERIFY(!help->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!window.isVisible());
   }
 
   void missingHelpFileGetsTheEnginesMessage() {

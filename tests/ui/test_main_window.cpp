@@ -8,8 +8,9 @@
 
 #include "StorageFakes.h"
 #include "UiHelpers.h"
-#include "ui/ScreenSize.h"
 #include "core/workloads/WorkerThread.h"
+#include "ui/ScreenSize.h"
+#include "ui/SettingsDialog.h"
 #include "ui/StageDrawing.h"
 
 using namespace torvik;
@@ -231,12 +232,17 @@ class MainWindowTest : public QObject {
   }
 
   // What a screen reader finds: every button by its caption, every result by
-  // its test and time, the gauge as a progress bar with its value.
+  // its test and time (once the window is repainted whole, not from the
+  // label updates between a test's blocks), the gauge as a progress bar
+  // with its value; no control of the window or of the settings dialog
+  // that Tab reaches goes unnamed, the settings fields named by their labels.
   void aScreenReaderNamesEveryResult() {
     ComposedWindow composed;
     MainWindow& window = composed.window;
     window.SetResultText(ResultLabel::KCalc, QStringLiteral("  1.0sec"));
+    QCOMPARE(Find(window, "KCalc")->accessibleName(), QStringLiteral("Prime Calc"));
     window.SetResultText(ResultLabel::KWrite2, QStringLiteral("  2.5sec"));
+    window.RepaintNow();
     window.SetGauge(50);
     QStringList names;
     QAccessibleInterface* gauge = nullptr;
@@ -258,6 +264,15 @@ class MainWindowTest : public QObject {
     QCOMPARE(gauge->text(QAccessible::Name), QStringLiteral("進捗"));
     QCOMPARE(gauge->valueInterface()->currentValue().toInt(), 50);
     QCOMPARE(gauge->text(QAccessible::Value), QStringLiteral("50%"));
+
+    QCOMPARE(UnnamedFocusable(window), QStringList());
+    SettingsDialog& settings = composed.program.settingsDialog;
+    QCOMPARE(UnnamedFocusable(settings), QStringList());
+    for (auto [field, name] : {std::pair{settings.fmDrv, "計測ドライブ"},
+                               {settings.fmYName, "Your Name"},
+                               {settings.fmPCName, "PC   Name"}}) {
+      QCOMPARE(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name), QString::fromUtf8(name));
+    }
   }
 
   void memoTakesAtMostItsCapacity() {
