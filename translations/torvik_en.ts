@@ -213,7 +213,7 @@
     </message>
     <message>
         <source>CPU浮動小数演算能力 計測中！（三角関数算出）</source>
-        <translation>Measuring CPU floating point (trigonometry)</translation>
+        <translation>Measuring floating point (trigonometry)</translation>
     </message>
     <message>
         <source>２Ｄグラフィック能力 計測中！（四角形描画）</source>
@@ -237,7 +237,7 @@
     </message>
     <message>
         <source>メモリ転送能力 計測中！（１ＭＢを２ＧＢ分転送）</source>
-        <translation>Measuring memory transfer (1 MB, 2 GB in all)</translation>
+        <translation>Measuring memory transfer (2 GB)</translation>
     </message>
     <message>
         <source>ＨＤＤ書き込み能力 計測中！（８ＫＢを４０ＭＢ分）</source>

@@ -229,7 +229,10 @@ void MainWindow::BuildControls() {
                              Button::BHDD, Button::BMix, Button::BStop};
   for (size_t i = 0; i + 1 < std::size(tabOrder); ++i) setTabOrder(ButtonOf(tabOrder[i]), ButtonOf(tabOrder[i + 1]));
 
-  LFill = MakeLabel(client_, "LFill", QString(), scale_.Font(kStatusFace, 17, true));
+  LFill = new StatusLine(client_);
+  LFill->setObjectName(QStringLiteral("LFill"));
+  LFill->setFont(scale_.Font(kStatusFace, 17, true));
+  LFill->setAttribute(Qt::WA_TranslucentBackground);
   LFill->setGeometry(scale_.Rect(25, 390, 349, 17));
 
   for (const SeparatorPlace& s : kSeparators) {
@@ -308,10 +311,10 @@ void MainWindow::SetResultText(ResultLabel label, const QString& text) {
 
 void MainWindow::SetResultDetail(ResultLabel label, const QString& text) { resultLabels_.at(label)->setToolTip(text); }
 
-void MainWindow::SetStatusText(const QString& text) { LFill->setText(text); }
+void MainWindow::SetStatusText(const QString& text) { LFill->SetText(text); }
 
 // Measures the clock anew on every call (about 0.8 s).
-void MainWindow::ShowProcessorLine() { LFill->setText(machine_.MeasureProcessorLine()); }
+void MainWindow::ShowProcessorLine() { LFill->SetText(machine_.MeasureProcessorLine()); }
 
 void MainWindow::MCompareClick() {
   // Another shared store chosen in the window: the archive switches to it

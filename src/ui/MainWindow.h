@@ -26,6 +26,7 @@
 #include "ui/AboutDialog.h"
 #include "ui/Gauge.h"
 #include "ui/StageWindow.h"
+#include "ui/StatusLine.h"
 
 namespace torvik {
 
@@ -119,7 +120,7 @@ class MainWindow : public StageWindow, public RunView {
   std::map<ResultLabel, QLabel*> resultLabels_;
   std::map<Button, QPushButton*> buttons_;
   Gauge* gauge_ = nullptr;
-  QLabel* LFill = nullptr;
+  StatusLine* LFill = nullptr;
   AboutDialog aboutDialog_;
   QDialog* settingsDialog_ = nullptr;
   bool closeRequested_ = false;
