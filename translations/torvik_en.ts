@@ -190,8 +190,8 @@
 <context>
     <name>StageDrawing</name>
     <message>
-        <source>描画テスト用の画面を表示できません。計測を中止します。</source>
-        <translation>The screen for the drawing tests cannot be shown. The measurement is stopped.</translation>
+        <source>描画画面が表示されるのを待っています</source>
+        <translation>Waiting for the drawing screen</translation>
     </message>
 </context>
 <context>

@@ -62,6 +62,7 @@ class MainWindow : public StageWindow, public RunView {
   void SetResultText(ResultLabel label, const QString& text) override;
   void SetResultDetail(ResultLabel label, const QString& text) override;
   void SetStatusText(const QString& text) override;
+  QString ShownStatusText() const override { return LFill->text(); }
   void ShowProcessorLine() override;
   void SetGauge(int progress) override;
   void SetButtonEnabled(Button button, bool enabled) override;

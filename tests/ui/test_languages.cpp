@@ -26,6 +26,7 @@
 #include "ui/DesignScale.h"
 #include "ui/SettingsDialog.h"
 #include "ui/SharedStoreDialog.h"
+#include "ui/StageDrawing.h"
 
 using namespace torvik;
 using namespace torvik::testing;
@@ -258,7 +259,7 @@ class LanguagesTest : public QObject {
       // line and font do not hold every one) at least shows both its ends.
       ComposedWindow composed;
       auto* line = Find<StatusLine>(composed.window, "LFill");
-      QStringList all = {texts::Measuring(), texts::Preparing(), texts::Finished()};
+      QStringList all = {texts::Measuring(), texts::Preparing(), texts::Finished(), texts::StageWaiting()};
       for (Test test : catalogue_detail::kAllTests) all << StatusText(test);
       for (const QString& text : all) {
         composed.window.SetStatusText(text);
