@@ -32,6 +32,13 @@
     </message>
 </context>
 <context>
+    <name>DrawingPlatform</name>
+    <message>
+        <source>ネイティブ Wayland では図形ごとにコンポジタを待つため、描画テストの結果は X での結果と比べられません。</source>
+        <translation>On native Wayland every shape waits for the compositor, so the drawing figures are not comparable with those on X.</translation>
+    </message>
+</context>
+<context>
     <name>Errors</name>
     <message>
         <source>ﾌｧｲﾙが見つかりません</source>

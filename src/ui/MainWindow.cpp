@@ -13,6 +13,7 @@
 #include "core/base/Errors.h"
 #include "core/base/Version.h"
 #include "ui/ComparisonWindow.h"
+#include "ui/DrawingPlatform.h"
 #include "ui/GaugeAccessible.h"
 #include "ui/HelpWindow.h"
 
@@ -351,8 +352,16 @@ void MainWindow::ShowMessage(const QString& text, MessageIcon icon) {
   box.exec();
 }
 
-// The group's record goes to the archive as soon as the group ends.
+// The group's record goes to the archive as soon as the group ends. Before
+// the first drawing group on a platform whose drawing figures are not
+// comparable, the user is told so.
 void MainWindow::RunGroup(Group group) {
+  if (group == Group::Graphic || group == Group::All) {
+    if (const QString note = DrawingFiguresNote(); !note.isEmpty() && !drawingNoteShown_) {
+      drawingNoteShown_ = true;
+      ShowMessage(note, MessageIcon::Information);
+    }
+  }
   if (const std::optional<RunRecord> run = session_->Run(group)) archive_->KeepAndSend(*run);
   // A close asked for during the run: the group has released its test data.
   if (closeRequested_ && !Running()) {

@@ -125,6 +125,7 @@ class MainWindow : public StageWindow, public RunView {
   AboutDialog aboutDialog_;
   QDialog* settingsDialog_ = nullptr;
   bool closeRequested_ = false;
+  bool drawingNoteShown_ = false;
   int exitStatus_ = 0;
 };
 
