@@ -34,8 +34,8 @@
 <context>
     <name>DrawingPlatform</name>
     <message>
-        <source>ネイティブ Wayland では図形ごとにコンポジタを待つため、描画テストの結果は X での結果と比べられません。</source>
-        <translation>On native Wayland every shape waits for the compositor, so the drawing figures are not comparable with those on X.</translation>
+        <source>ネイティブ Wayland では図形ごとに周りが白く塗られ、コンポジタも待つため、描画テストの結果は X での結果と比べられません。</source>
+        <translation>On native Wayland each shape is drawn in a white box and waits for the compositor, so the drawing figures are not comparable with those on X.</translation>
     </message>
 </context>
 <context>
