@@ -334,14 +334,10 @@ class LanguagesTest : public QObject {
                  qPrintable(QStringLiteral("%1 in %2").arg(text).arg(item.width())));
       }
       baseline->hidePopup();
-      // With room in its row (a screen wide enough), the box itself shows
-      // the chosen name whole.
-      const int room = window.screen()->availableGeometry().width();
-      if (window.width() - baseline->width() + baseline->sizeHint().width() > room) return;
-      window.resize(room, window.height());
-      QTRY_VERIFY(baseline->width() >= baseline->sizeHint().width());
+      // Given the room it asks for, the box itself shows the chosen name whole.
       QStyleOptionComboBox option;
       option.initFrom(baseline);
+      option.rect = QRect(QPoint(0, 0), baseline->sizeHint());
       const QRect field =
           baseline->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, baseline);
       QVERIFY2(baseline->fontMetrics().horizontalAdvance(baseline->currentText()) <= field.width(),
