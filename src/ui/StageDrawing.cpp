@@ -165,12 +165,20 @@ bool StageDrawing::WaitUntilOnScreen(QSize saved) {
   return true;
 }
 
-// The window system's news of the time measured (they arrive when its events
-// are dispatched; input waits for the group's next pump): true when the stage
-// stayed on screen throughout.
-bool StageDrawing::StayedOnScreen(int timesOffScreenBefore) {
+// The window system's news (they arrive when its events are dispatched;
+// input waits for the group's next pump).
+int StageDrawing::TimesOffScreenNow() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  return stage_.TimesOffScreen() == timesOffScreenBefore && stage_.OnScreen();
+  return stage_.TimesOffScreen();
+}
+
+// True when the stage stayed on screen since the window had left it
+// `timesOffScreenBefore` times; else the test has no result when Stop
+// was pressed meanwhile (false, too).
+bool StageDrawing::StayedOnScreen(Test test, int timesOffScreenBefore) {
+  if (TimesOffScreenNow() == timesOffScreenBefore && stage_.OnScreen()) return true;
+  if (!state_.MayGoOn()) state_.DiscardResult(test);
+  return false;
 }
 
 void StageDrawing::DrawingTest(Test test, DrawingKind kind) {
@@ -182,7 +190,7 @@ void StageDrawing::DrawingTest(Test test, DrawingKind kind) {
       state_.DiscardResult(test);  // stopped while the stage was away
       return;
     }
-    const int timesOffScreen = stage_.TimesOffScreen();
+    const int timesOffScreen = TimesOffScreenNow();
 
     slot.Begin(ReadClock());
     paint.setGeometry(stage_.ClientRect());
@@ -196,9 +204,11 @@ void StageDrawing::DrawingTest(Test test, DrawingKind kind) {
     slot.End(ReadClock());
     slot.work = kShapesPerTest;
 
-    // Shapes drawn while the stage was away reached no screen: measured again.
-    measured = StayedOnScreen(timesOffScreen);
+    // Shapes drawn while the stage was away reached no screen: measured
+    // again, unless Stop was pressed meanwhile.
+    measured = StayedOnScreen(test, timesOffScreen);
     LeaveStage(*saved);
+    if (!measured && !state_.MayGoOn()) return;
   }
   state_.ShowResult(test);
 }
@@ -219,7 +229,7 @@ void StageDrawing::ScrollTest() {
     memo.clear();
     memo.repaint();
     state_.PumpMessages();
-    const int timesOffScreen = stage_.TimesOffScreen();
+    const int timesOffScreen = TimesOffScreenNow();
 
     slot.Begin(ReadClock());
     QFont font = memo.font();
@@ -240,13 +250,14 @@ void StageDrawing::ScrollTest() {
     slot.End(ReadClock());
     slot.work = lines;
 
-    measured = StayedOnScreen(timesOffScreen);
+    measured = StayedOnScreen(Test::Scroll, timesOffScreen);
     memo.setEnabled(false);
     memo.hide();
     stage_.StageOff();
     stage_.RestoreSize(*saved);
     paint.hide();
     stage_.Centre();
+    if (!measured && !state_.MayGoOn()) return;
   }
   state_.ShowResult(Test::Scroll);
 }

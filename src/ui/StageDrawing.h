@@ -75,9 +75,12 @@ class StageDrawing : public DrawingWorkloads {
   void LeaveStage(QSize saved);
   // Waits until the stage is on screen; false when Stop ended the wait.
   bool WaitUntilOnScreen(QSize saved);
-  // After a timed section begun when the window had left the screen
-  // `timesOffScreenBefore` times: whether the stage stayed on screen.
-  bool StayedOnScreen(int timesOffScreenBefore);
+  // How many times the window has left the screen, its latest news taken.
+  int TimesOffScreenNow();
+  // After the timed section of `test`, begun when the window had left the
+  // screen `timesOffScreenBefore` times: whether the stage stayed on screen.
+  // When it did not and Stop was pressed, the test's result is discarded.
+  bool StayedOnScreen(Test test, int timesOffScreenBefore);
   void DrawingTest(Test slot, DrawingKind kind);
   void FillWhiteAndRepaint();
 
