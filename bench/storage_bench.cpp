@@ -49,6 +49,7 @@ class NoView : public torvik::RunView {
   void SetResultText(torvik::ResultLabel, const QString&) override {}
   void SetResultDetail(torvik::ResultLabel, const QString&) override {}
   void SetStatusText(const QString&) override {}
+  QString ShownStatusText() const override { return {}; }
   void ShowProcessorLine() override {}
   void SetGauge(int) override {}
   void SetButtonEnabled(torvik::Button, bool) override {}

@@ -5,7 +5,8 @@
 #   scripts/setup.sh --tests   and what only the tests and benches need (a PostgreSQL server
 #                              they start themselves in a scratch folder, openssl for its
 #                              certificates, a D-Bus session with the accessibility bus and
-#                              its Python bindings for the screen reader's test)
+#                              its Python bindings for the screen reader's test, a headless
+#                              Wayland compositor and Qt's Wayland platform)
 set -euo pipefail
 
 packages=(
@@ -18,7 +19,7 @@ packages=(
   dpkg-dev appstream desktop-file-utils man-db lintian
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(postgresql openssl dbus-daemon at-spi2-core python3-pyatspi)
+  packages+=(postgresql openssl dbus-daemon at-spi2-core python3-pyatspi weston qt6-wayland)
 fi
 
 missing=()

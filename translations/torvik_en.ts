@@ -79,6 +79,13 @@
     </message>
 </context>
 <context>
+    <name>DrawingPlatform</name>
+    <message>
+        <source>ネイティブ Wayland では図形ごとに周りが白く塗られ、コンポジタも待つため、描画テストの結果は X での結果と比べられません。</source>
+        <translation>On native Wayland each shape is drawn in a white box and waits for the compositor, so the drawing figures are not comparable with those on X.</translation>
+    </message>
+</context>
+<context>
     <name>Errors</name>
     <message>
         <source>ﾌｧｲﾙが見つかりません</source>
@@ -264,8 +271,8 @@
 <context>
     <name>StageDrawing</name>
     <message>
-        <source>描画テスト用の画面を表示できません。計測を中止します。</source>
-        <translation>The screen for the drawing tests cannot be shown. The measurement is stopped.</translation>
+        <source>描画画面が表示されるのを待っています</source>
+        <translation>Waiting for the drawing screen</translation>
     </message>
 </context>
 <context>
@@ -287,7 +294,7 @@
     </message>
     <message>
         <source>CPU浮動小数演算能力 計測中！（三角関数算出）</source>
-        <translation>Measuring CPU floating point (trigonometry)</translation>
+        <translation>Measuring floating point (trigonometry)</translation>
     </message>
     <message>
         <source>２Ｄグラフィック能力 計測中！（四角形描画）</source>
@@ -311,7 +318,7 @@
     </message>
     <message>
         <source>メモリ転送能力 計測中！（１ＭＢを２ＧＢ分転送）</source>
-        <translation>Measuring memory transfer (1 MB, 2 GB in all)</translation>
+        <translation>Measuring memory transfer (2 GB)</translation>
     </message>
     <message>
         <source>ＨＤＤ書き込み能力 計測中！（８ＫＢを４０ＭＢ分）</source>

@@ -22,6 +22,7 @@
 #include "platform/ExitCleanup.h"
 #include "platform/ProcessorProbe.h"
 #include "ui/DesignScale.h"
+#include "ui/DrawingPlatform.h"
 
 namespace {
 
@@ -77,6 +78,9 @@ int RunCommandLine(const CommandLine& command) {
     if (NeedsScreen(command.run.groups) && !HasScreen(QGuiApplication::platformName())) {
       std::fprintf(stderr, "torvik: %s\n", NoScreenForDrawing().toLocal8Bit().constData());
       return kExitRefused;
+    }
+    if (const QString note = DrawingFiguresNote(); NeedsScreen(command.run.groups) && !note.isEmpty()) {
+      std::fprintf(stderr, "torvik: %s\n", note.toLocal8Bit().constData());
     }
     RegisterFontSubstitutes();
     return RunHeadless(command.run, sharedUrl);

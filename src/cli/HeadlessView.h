@@ -33,6 +33,7 @@ class HeadlessView : public RunView {
   void SetResultText(ResultLabel, const QString&) override {}
   void SetResultDetail(ResultLabel, const QString&) override {}
   void SetStatusText(const QString& text) override;
+  QString ShownStatusText() const override { return status_; }
   void ShowProcessorLine() override {}
   void SetGauge(int progress) override;
   void SetButtonEnabled(Button, bool) override {}

@@ -43,6 +43,13 @@ bool AboutDialog::Execute(QWidget* parent) {
     if (auto* bevel = box->findChild<QFrame*>(QStringLiteral("Bevel1")))
       bevel->resize(bevel->width() + grow, bevel->height());
   }
+  // A long line beside the OK button (the processor's) keeps above it,
+  // however the screen's scale rounds their places.
+  const QRect ok = box->OKButton->geometry();
+  for (QLabel* label : box->findChildren<QLabel*>()) {
+    const QRect place = label->geometry();
+    if (place.intersects(ok) && place.top() < ok.top()) label->resize(place.width(), ok.top() - place.top());
+  }
   box->setWindowTitle(ProductName + QStringLiteral(" Version information"));
   box->ProgramIcon->setPixmap(QApplication::windowIcon().pixmap(box->ProgramIcon->size()));
   // Read out whole when the box is activated: its lines, top to bottom.

@@ -108,7 +108,7 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   seconds_->setChecked(true);
   baseline_ = new QComboBox;
   baseline_->setObjectName(QStringLiteral("Baseline"));
-  baseline_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  baseline_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   baseline_->setMinimumContentsLength(16);
   auto* baselineLabel = new QLabel(tr("基準(&B):"));
   baselineLabel->setBuddy(baseline_);

@@ -23,8 +23,11 @@ struct Edges {
 int ScaledExtent(int percent, int extent) { return static_cast<int>(extent * (percent * 0.01)); }
 int Halve(int value) { return value / 2; }  // rounds toward zero
 
-QImage BlackImage(QSize size) {
-  QImage image(size, QImage::Format_RGB32);
+// `size` in the control's pixels; at a device pixel ratio above 1 the image
+// has that many more pixels, so the text is drawn at the screen's resolution.
+QImage BlackImage(QSize size, qreal devicePixelRatio) {
+  QImage image(size * devicePixelRatio, QImage::Format_RGB32);
+  image.setDevicePixelRatio(devicePixelRatio);
   image.fill(Qt::black);  // BLACKNESS
   return image;
 }
@@ -193,7 +196,7 @@ void Gauge::DrawKind(QImage& overlay, const QRect& inner) const {
 }
 
 void Gauge::DrawPercentText(QImage& image, const QRect& inner) const {
-  QImage overlay = BlackImage(image.size());
+  QImage overlay = BlackImage(size(), image.devicePixelRatio());
   const QString text = QStringLiteral("%1%").arg(CompletedPercent());
   QFont textFont = font();
   textFont.setStyleStrategy(QFont::NoAntialias);  // a pure white mask inverts exactly
@@ -212,11 +215,11 @@ void Gauge::DrawPercentText(QImage& image, const QRect& inner) const {
   XorOnto(image, overlay);
 }
 
-QImage Gauge::Render() const {
-  QImage image = BlackImage(size());
+QImage Gauge::Render(qreal devicePixelRatio) const {
+  QImage image = BlackImage(size(), devicePixelRatio);
   QRect inner = rect();
   if (borderStyle_ == GaugeBorderStyle::bsSingle) inner.adjust(1, 1, -1, -1);  // the black margin is the border
-  QImage overlay = BlackImage(image.size());
+  QImage overlay = BlackImage(size(), devicePixelRatio);
   DrawKind(overlay, inner);
   XorOnto(image, overlay);
   if (showText_) DrawPercentText(image, inner);
@@ -225,7 +228,7 @@ QImage Gauge::Render() const {
 
 void Gauge::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.drawImage(0, 0, Render());
+  painter.drawImage(0, 0, Render(devicePixelRatioF()));
 }
 
 }  // namespace torvik

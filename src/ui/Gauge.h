@@ -53,8 +53,10 @@ class Gauge : public QWidget {
   // truncated toward zero.
   int CompletedPercent() const;
 
-  // The picture a paint shows, at the gauge's current size.
-  QImage Render() const;
+  // The picture a paint shows, at the gauge's current size, with
+  // `devicePixelRatio` image pixels to a control pixel (a paint uses the
+  // screen's, so the percentage is drawn sharp on a scaled screen).
+  QImage Render(qreal devicePixelRatio = 1.0) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

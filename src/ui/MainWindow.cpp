@@ -13,6 +13,7 @@
 #include "core/base/Errors.h"
 #include "core/base/Version.h"
 #include "ui/ComparisonWindow.h"
+#include "ui/DrawingPlatform.h"
 #include "ui/GaugeAccessible.h"
 #include "ui/HelpWindow.h"
 
@@ -229,7 +230,10 @@ void MainWindow::BuildControls() {
                              Button::BHDD, Button::BMix, Button::BStop};
   for (size_t i = 0; i + 1 < std::size(tabOrder); ++i) setTabOrder(ButtonOf(tabOrder[i]), ButtonOf(tabOrder[i + 1]));
 
-  LFill = MakeLabel(client_, "LFill", QString(), scale_.Font(kStatusFace, 17, true));
+  LFill = new StatusLine(client_);
+  LFill->setObjectName(QStringLiteral("LFill"));
+  LFill->setFont(scale_.Font(kStatusFace, 17, true));
+  LFill->setAttribute(Qt::WA_TranslucentBackground);
   LFill->setGeometry(scale_.Rect(25, 390, 349, 17));
 
   for (const SeparatorPlace& s : kSeparators) {
@@ -320,10 +324,10 @@ void MainWindow::AnnounceResults() {
 
 void MainWindow::SetResultDetail(ResultLabel label, const QString& text) { resultLabels_.at(label)->setToolTip(text); }
 
-void MainWindow::SetStatusText(const QString& text) { LFill->setText(text); }
+void MainWindow::SetStatusText(const QString& text) { LFill->SetText(text); }
 
 // Measures the clock anew on every call (about 0.8 s).
-void MainWindow::ShowProcessorLine() { LFill->setText(machine_.MeasureProcessorLine()); }
+void MainWindow::ShowProcessorLine() { LFill->SetText(machine_.MeasureProcessorLine()); }
 
 void MainWindow::MCompareClick() {
   // Another shared store chosen in the window: the archive switches to it
@@ -366,8 +370,16 @@ void MainWindow::ShowMessage(const QString& text, MessageIcon icon) {
   box.exec();
 }
 
-// The group's record goes to the archive as soon as the group ends.
+// The group's record goes to the archive as soon as the group ends. Before
+// the first drawing group on a platform whose drawing figures are not
+// comparable, the user is told so.
 void MainWindow::RunGroup(Group group) {
+  if (group == Group::Graphic || group == Group::All) {
+    if (const QString note = DrawingFiguresNote(); !note.isEmpty() && !drawingNoteShown_) {
+      drawingNoteShown_ = true;
+      ShowMessage(note, MessageIcon::Information);
+    }
+  }
   if (const std::optional<RunRecord> run = session_->Run(group)) archive_->KeepAndSend(*run);
   // A close asked for during the run: the group has released its test data.
   if (closeRequested_ && !Running()) {

@@ -26,6 +26,7 @@
 #include "ui/AboutDialog.h"
 #include "ui/Gauge.h"
 #include "ui/StageWindow.h"
+#include "ui/StatusLine.h"
 
 namespace torvik {
 
@@ -61,6 +62,7 @@ class MainWindow : public StageWindow, public RunView {
   void SetResultText(ResultLabel label, const QString& text) override;
   void SetResultDetail(ResultLabel label, const QString& text) override;
   void SetStatusText(const QString& text) override;
+  QString ShownStatusText() const override { return LFill->text(); }
   void ShowProcessorLine() override;
   void SetGauge(int progress) override;
   void SetButtonEnabled(Button button, bool enabled) override;
@@ -122,11 +124,12 @@ class MainWindow : public StageWindow, public RunView {
   std::map<ResultLabel, QLabel*> resultLabels_;
   std::map<Button, QPushButton*> buttons_;
   Gauge* gauge_ = nullptr;
-  QLabel* LFill = nullptr;
+  StatusLine* LFill = nullptr;
   AboutDialog aboutDialog_;
   QDialog* settingsDialog_ = nullptr;
   bool closeRequested_ = false;
   bool focusRingShown_ = false;  // once, at the first activation
+  bool drawingNoteShown_ = false;
   int exitStatus_ = 0;
 };
 

@@ -46,6 +46,30 @@ SharedStoreDialog::SharedStoreDialog(BackgroundArchive& archive, QWidget* parent
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
+void SharedStoreDialog::SetStatus(const QString& text) {
+  status_->setText(text);
+  KeepTextsWhole();
+}
+
+// The dialog may be resized; a word-wrapped text needs more height the
+// narrower it is, which a window's layout does not ask for by itself.
+void SharedStoreDialog::KeepTextsWhole() {
+  const int needed = layout()->totalHeightForWidth(width());
+  if (needed <= 0) return;
+  setMinimumSize(layout()->totalMinimumSize().width(), needed);
+  if (height() < needed) resize(width(), needed);
+}
+
+void SharedStoreDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  KeepTextsWhole();
+}
+
+void SharedStoreDialog::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  KeepTextsWhole();
+}
+
 QString SharedStoreDialog::Refusal(const QString& url) {
   if (url.isEmpty()) return {};
   if (!IsServerUrl(url))
@@ -61,11 +85,11 @@ QString SharedStoreDialog::Refusal(const QString& url) {
 bool SharedStoreDialog::Keep() {
   const QString url = Url();
   if (const QString refusal = Refusal(url); !refusal.isEmpty()) {
-    status_->setText(refusal);
+    SetStatus(refusal);
     return false;
   }
   if (!SetSharedStoreUrl(url)) {
-    status_->setText(tr("設定ファイルに書けません。"));
+    SetStatus(tr("設定ファイルに書けません。"));
     return false;
   }
   accept();
@@ -75,7 +99,7 @@ bool SharedStoreDialog::Keep() {
 void SharedStoreDialog::TryConnection() {
   const QString url = Url();
   if (const QString refusal = Refusal(url); !refusal.isEmpty() || url.isEmpty()) {
-    status_->setText(url.isEmpty() ? tr("URL がありません。") : refusal);
+    SetStatus(url.isEmpty() ? tr("URL がありません。") : refusal);
     emit tried(status_->text());
     return;
   }
@@ -83,7 +107,7 @@ void SharedStoreDialog::TryConnection() {
     int runs = 0;
     QString error;
   };
-  status_->setText(tr("接続しています…"));
+  SetStatus(tr("接続しています…"));
   try_->setEnabled(false);
   archive_.Ask<Outcome>(
       this,
@@ -95,8 +119,8 @@ void SharedStoreDialog::TryConnection() {
         return outcome;
       },
       [this](const Outcome& outcome) {
-        status_->setText(outcome.error.isEmpty() ? tr("接続できました。計測結果は %1 件です。").arg(outcome.runs)
-                                                 : outcome.error);
+        SetStatus(outcome.error.isEmpty() ? tr("接続できました。計測結果は %1 件です。").arg(outcome.runs)
+                                          : outcome.error);
         try_->setEnabled(true);
         emit tried(status_->text());
       });

@@ -34,7 +34,15 @@ class SharedStoreDialog : public QDialog {
  signals:
   void tried(const QString& outcome);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  // Shows `text` under the field, the dialog growing to keep it whole.
+  void SetStatus(const QString& text);
+  void KeepTextsWhole();
+
   BackgroundArchive& archive_;
   QLineEdit* url_ = nullptr;
   QPushButton* try_ = nullptr;

@@ -40,6 +40,10 @@ class Stage {
   // Asks the window system to show the window, unminimised and raised; the
   // exposure follows when the window system has done so.
   virtual void BringOnScreen() = 0;
+  // How many times the window has left the screen (hidden, minimised, moved
+  // to another workspace, unmapped) so far, as far as the window system has
+  // told the program: its news arrive when messages are dispatched.
+  virtual int TimesOffScreen() const = 0;
   // Repaints the whole window; finished before it returns.
   virtual void RepaintWindow() = 0;
 

@@ -6,7 +6,6 @@
 #include <QTextDocument>
 #include <QThread>
 
-#include "core/base/Errors.h"
 #include "core/results/Timing.h"
 #include "core/workloads/ShapeDraws.h"
 
@@ -95,16 +94,21 @@ void StageDrawing::FillWhiteAndRepaint() {
   paint.RepaintBackground();
 }
 
-QSize StageDrawing::EnterStage() {
+std::optional<QSize> StageDrawing::EnterStage() {
   const QSize saved = stage_.Size();
   stage_.CoverScreen();
   stage_.PaintBox().show();
   stage_.StageOn();
+  bool onScreen = false;
   try {
-    WaitUntilOnScreen();
+    onScreen = WaitUntilOnScreen(saved);
   } catch (...) {
     LeaveStage(saved);  // whatever ended the wait
     throw;
+  }
+  if (!onScreen) {
+    LeaveStage(saved);
+    return std::nullopt;
   }
   return saved;
 }
@@ -118,78 +122,143 @@ void StageDrawing::LeaveStage(QSize saved) {
 
 // A window the user clicked is on screen already: then nothing is waited
 // for and no message is pumped. A stage window just shown, or a minimised
-// window, is brought up and painted once before any shape is timed.
-void StageDrawing::WaitUntilOnScreen() {
-  if (stage_.OnScreen()) return;
+// window, is brought up and painted once before any shape is timed. One that
+// stays off the screen is waited for as long as it takes: the window shows
+// its usual face, the status line says what it waits for and Stop (in the
+// ALL group) ends the wait; once the window is back, and has been seen so
+// for a moment, the stage covers the screen again.
+bool StageDrawing::WaitUntilOnScreen(QSize saved) {
+  if (stage_.OnScreen()) return true;
   stage_.BringOnScreen();
-  QElapsedTimer waited;
-  waited.start();
-  while (!stage_.OnScreen()) {
-    if (waited.elapsed() > kStageShowWaitMs) throw RefusalError(texts::StageNotShown());
-    state_.PumpMessages();
-    QThread::msleep(5);
+  for (;;) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!stage_.OnScreen() && waited.elapsed() < kStageShowGraceMs) {
+      state_.PumpMessages();
+      QThread::msleep(5);
+    }
+    if (stage_.OnScreen()) break;
+
+    RunView& view = state_.View();
+    const QString status = view.ShownStatusText();
+    LeaveStage(saved);
+    view.SetStatusText(texts::StageWaiting());
+    view.RepaintNow();
+    QElapsedTimer back;
+    while (state_.MayGoOn() && !(back.isValid() && back.elapsed() >= kStageBackNoticeMs)) {
+      state_.PumpMessages();
+      if (!stage_.OnScreen()) {
+        back.invalidate();
+      } else if (!back.isValid()) {
+        back.start();
+      }
+      QThread::msleep(20);
+    }
+    view.SetStatusText(status);
+    view.RepaintNow();
+    if (!state_.MayGoOn()) return false;
+    stage_.CoverScreen();
+    stage_.PaintBox().show();
+    stage_.StageOn();
   }
   stage_.RepaintWindow();
+  return true;
+}
+
+// The window system's news (they arrive when its events are dispatched;
+// input waits for the group's next pump).
+int StageDrawing::TimesOffScreenNow() {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  return stage_.TimesOffScreen();
+}
+
+// True when the stage stayed on screen since the window had left it
+// `timesOffScreenBefore` times; else the test has no result when Stop
+// was pressed meanwhile (false, too).
+bool StageDrawing::StayedOnScreen(Test test, int timesOffScreenBefore) {
+  if (TimesOffScreenNow() == timesOffScreenBefore && stage_.OnScreen()) return true;
+  if (!state_.MayGoOn()) state_.DiscardResult(test);
+  return false;
 }
 
 void StageDrawing::DrawingTest(Test test, DrawingKind kind) {
   StageSurface& paint = stage_.PaintBox();
-  const QSize saved = EnterStage();
-
   TimingSlot& slot = state_.Results()[test];
-  slot.Begin(ReadClock());
-  paint.setGeometry(stage_.ClientRect());
-  FillWhiteAndRepaint();
-  DrawShapes(kind, kShapesPerTest);
-  // The text test reads the clock right after its last string.
-  if (kind != DrawingKind::Text) {
-    FillWhiteAndRepaint();
-    state_.PumpMessages();
-  }
-  slot.End(ReadClock());
-  slot.work = kShapesPerTest;
+  for (bool measured = false; !measured;) {
+    const std::optional<QSize> saved = EnterStage();
+    if (!saved) {
+      state_.DiscardResult(test);  // stopped while the stage was away
+      return;
+    }
+    const int timesOffScreen = TimesOffScreenNow();
 
-  LeaveStage(saved);
+    slot.Begin(ReadClock());
+    paint.setGeometry(stage_.ClientRect());
+    FillWhiteAndRepaint();
+    DrawShapes(kind, kShapesPerTest);
+    // The text test reads the clock right after its last string.
+    if (kind != DrawingKind::Text) {
+      FillWhiteAndRepaint();
+      state_.PumpMessages();
+    }
+    slot.End(ReadClock());
+    slot.work = kShapesPerTest;
+
+    // Shapes drawn while the stage was away reached no screen: measured
+    // again, unless Stop was pressed meanwhile.
+    measured = StayedOnScreen(test, timesOffScreen);
+    LeaveStage(*saved);
+    if (!measured && !state_.MayGoOn()) return;
+  }
   state_.ShowResult(test);
 }
 
 void StageDrawing::ScrollTest() {
   StageSurface& paint = stage_.PaintBox();
   QPlainTextEdit& memo = stage_.MemoBox();
-  const QSize saved = EnterStage();
-  memo.setEnabled(true);
-  memo.show();
-  memo.setGeometry(stage_.ClientRect());
-  memo.clear();
-  memo.repaint();
-  state_.PumpMessages();
-
   TimingSlot& slot = state_.Results()[Test::Scroll];
-  slot.Begin(ReadClock());
-  QFont font = memo.font();
-  int64_t lines = 0;
-  for (int size : kScrollFontSizes) {
-    font.setPointSize(size);
-    memo.setFont(font);
-    for (int repeat = 0; repeat < kScrollRepeats; ++repeat) {
-      for (const QString& line : ScrollLines()) {
-        lines += AppendWithinCapacity(memo, line, kMemoMaxLength) ? 1 : 0;
-        // The contents move one pixel down; the box shows the result at once.
-        memo.viewport()->scroll(0, 1);
-        memo.repaint();
-      }
+  for (bool measured = false; !measured;) {
+    const std::optional<QSize> saved = EnterStage();
+    if (!saved) {
+      state_.DiscardResult(Test::Scroll);
+      return;
     }
+    memo.setEnabled(true);
+    memo.show();
+    memo.setGeometry(stage_.ClientRect());
     memo.clear();
-  }
-  slot.End(ReadClock());
-  slot.work = lines;
+    memo.repaint();
+    state_.PumpMessages();
+    const int timesOffScreen = TimesOffScreenNow();
 
-  memo.setEnabled(false);
-  memo.hide();
-  stage_.StageOff();
-  stage_.RestoreSize(saved);
-  paint.hide();
-  stage_.Centre();
+    slot.Begin(ReadClock());
+    QFont font = memo.font();
+    int64_t lines = 0;
+    for (int size : kScrollFontSizes) {
+      font.setPointSize(size);
+      memo.setFont(font);
+      for (int repeat = 0; repeat < kScrollRepeats; ++repeat) {
+        for (const QString& line : ScrollLines()) {
+          lines += AppendWithinCapacity(memo, line, kMemoMaxLength) ? 1 : 0;
+          // The contents move one pixel down; the box shows the result at once.
+          memo.viewport()->scroll(0, 1);
+          memo.repaint();
+        }
+      }
+      memo.clear();
+    }
+    slot.End(ReadClock());
+    slot.work = lines;
+
+    measured = StayedOnScreen(Test::Scroll, timesOffScreen);
+    memo.setEnabled(false);
+    memo.hide();
+    stage_.StageOff();
+    stage_.RestoreSize(*saved);
+    paint.hide();
+    stage_.Centre();
+    if (!measured && !state_.MayGoOn()) return;
+  }
   state_.ShowResult(Test::Scroll);
 }
 

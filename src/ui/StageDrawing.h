@@ -4,13 +4,18 @@
 // at ten font sizes, each followed by a one-pixel scroll), all on a
 // full-screen, topmost stage: the main window, or the command line's stage
 // window. Before the first timed shape the stage is on screen: a window the
-// window system has not shown (yet) would take every shape for nothing.
-// GUI thread only.
+// window system has not shown (yet) would take every shape for nothing. A
+// stage that is not on screen (minimised, on another workspace) is waited
+// for, the window showing its usual face with the status line saying so (and
+// Stop, where the group has it, ending the wait); a test during which the
+// stage left the screen is measured again once it is back, so a figure is
+// only ever taken on screen. GUI thread only.
 #pragma once
 
 #include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QStringList>
+#include <optional>
 
 #include "core/run/RunState.h"
 #include "core/workloads/DrawingWorkloads.h"
@@ -18,14 +23,18 @@
 
 namespace torvik {
 
-// What a drawing test says when the window system does not show its stage.
+// What the status line says while a drawing test waits for its stage to be
+// on screen again.
 namespace texts {
-inline QString StageNotShown() {
-  return QCoreApplication::translate("StageDrawing", "描画テスト用の画面を表示できません。計測を中止します。");
+inline QString StageWaiting() {
+  return QCoreApplication::translate("StageDrawing", "描画画面が表示されるのを待っています");
 }
 }  // namespace texts
-// How long the window system may take to show the stage.
-inline constexpr int kStageShowWaitMs = 10'000;
+// How long a stage just shown may take to reach the screen before the status
+// line says that it is waited for, and how long the window, back on screen,
+// shows that (and its Stop button) before the stage covers it again.
+inline constexpr int kStageShowGraceMs = 1'000;
+inline constexpr int kStageBackNoticeMs = 1'000;
 
 enum class DrawingKind { Rectangle, Ellipse, Triangle, Text };
 
@@ -58,13 +67,20 @@ class StageDrawing : public DrawingWorkloads {
 
  private:
   // Saves the window's size, covers the screen, shows the paint box, stage
-  // on, and waits (pumping messages) until the stage is on screen; a stage
-  // that does not come is given back and raises RefusalError.
-  QSize EnterStage();
+  // on, and waits (pumping messages) until the stage is on screen. Empty,
+  // with the window given back, when Stop ended the wait.
+  std::optional<QSize> EnterStage();
   // Gives the window back after a drawing test: its saved size, the paint
   // box hidden, centred, stage off.
   void LeaveStage(QSize saved);
-  void WaitUntilOnScreen();
+  // Waits until the stage is on screen; false when Stop ended the wait.
+  bool WaitUntilOnScreen(QSize saved);
+  // How many times the window has left the screen, its latest news taken.
+  int TimesOffScreenNow();
+  // After the timed section of `test`, begun when the window had left the
+  // screen `timesOffScreenBefore` times: whether the stage stayed on screen.
+  // When it did not and Stop was pressed, the test's result is discarded.
+  bool StayedOnScreen(Test test, int timesOffScreenBefore);
   void DrawingTest(Test slot, DrawingKind kind);
   void FillWhiteAndRepaint();
 

@@ -93,6 +93,34 @@ void StageWindow::SetStaysOnTop(bool on) {
   }
 }
 
+// The native window's exposure is told to the native window, not the widget:
+// watched from the moment it exists (it is made when the window is shown).
+void StageWindow::WatchNativeWindow() {
+  QWindow* native = windowHandle();
+  if (native == nullptr || native == watched_) return;
+  native->installEventFilter(this);
+  watched_ = native;
+}
+
+bool StageWindow::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Show: WatchNativeWindow(); break;
+    case QEvent::Hide: ++timesOffScreen_; break;
+    case QEvent::WindowStateChange:
+      if (isMinimized()) ++timesOffScreen_;
+      break;
+    default: break;
+  }
+  return QMainWindow::event(event);
+}
+
+bool StageWindow::eventFilter(QObject* watched, QEvent* event) {
+  // An exposure that takes the window off the screen (unmapped, obscured
+  // whole) comes with the window no longer exposed.
+  if (watched == watched_ && event->type() == QEvent::Expose && !watched_->isExposed()) ++timesOffScreen_;
+  return QMainWindow::eventFilter(watched, event);
+}
+
 bool StageWindow::OnScreen() const {
   const QWindow* native = windowHandle();
   return isVisible() && !isMinimized() && native != nullptr && native->isExposed();

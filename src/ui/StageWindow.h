@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QWindow>
 
 #include "ui/DesignScale.h"
 #include "ui/Stage.h"
@@ -34,12 +35,15 @@ class StageWindow : public QMainWindow, public Stage {
   void StageOff() override { SetStaysOnTop(false); }
   bool OnScreen() const override;
   void BringOnScreen() override;
+  int TimesOffScreen() const override { return timesOffScreen_; }
   void RepaintWindow() override { repaint(); }
   StageSurface& PaintBox() override { return *Paint; }
   QPlainTextEdit& MemoBox() override { return *Memo; }
   QRect ClientRect() const override { return centralWidget()->rect(); }
 
  protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // Puts the paint box and the text box back above every other control of
   // the client area (controls made after them would cover them).
   void RaiseStageSurfaces();
@@ -49,7 +53,11 @@ class StageWindow : public QMainWindow, public Stage {
   QWidget* client_ = nullptr;
 
  private:
+  void WatchNativeWindow();
+
   QSize clientSize_;
+  int timesOffScreen_ = 0;
+  QWindow* watched_ = nullptr;
   StageSurface* Paint = nullptr;
   QPlainTextEdit* Memo = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <QLibraryInfo>
 #include <QtTest>
 #include <csignal>
 
@@ -308,6 +309,42 @@ class HeadlessRunTest : public QObject {
     QVERIFY(previous.open(QIODevice::ReadOnly));
     QCOMPARE(previous.readAll(), QByteArray("an earlier result"));  // never a half file
     previous.remove();
+  }
+
+  // On native Wayland (a headless weston, no X display) the drawing groups
+  // are told not comparable before anything is drawn.
+  void nativeWaylandDrawingIsToldNotComparable() {
+    const QString weston = QStandardPaths::findExecutable(QStringLiteral("weston"));
+    if (weston.isEmpty()) QSKIP("weston is not installed (scripts/setup.sh --tests installs it)");
+    const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
+    if (platforms.entryList({QStringLiteral("libqwayland*.so")}).isEmpty()) {
+      QSKIP("Qt's Wayland platform is not installed (qt6-wayland; scripts/setup.sh --tests installs it)");
+    }
+    QTemporaryDir runtime, dataHome;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    QProcess compositor;
+    compositor.setProcessEnvironment(environment);
+    compositor.start(weston, {"--backend=headless-backend.so", "--socket=torvik-test", "--idle-time=0"});
+    const auto stop = qScopeGuard([&compositor] {
+      compositor.terminate();
+      compositor.waitForFinished(10'000);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.path() + QStringLiteral("/torvik-test")), 20'000);
+
+    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("torvik-test"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+    QProcess torvik;
+    torvik.setProcessEnvironment(environment);
+    torvik.start(QStringLiteral(TORVIK_BINARY), {"--run", "graphic", "--no-record", "--quiet"});
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += torvik.readAllStandardError()).contains('\n'), 30'000);
+    torvik.kill();  // 800,000 shapes would take long here
+    torvik.waitForFinished();
+    QVERIFY2(said.startsWith("torvik: ") && said.contains("Wayland"), said.constData());
+    QVERIFY(torvik.readAllStandardOutput().isEmpty());
   }
 
   // An output that is not a regular file is written as it stands, never

@@ -26,6 +26,10 @@ class RecordingView : public RunView {
   }
   void SetResultDetail(ResultLabel label, const QString& text) override { details[label] = text; }
   void SetStatusText(const QString& text) override { log << QStringLiteral("status ") + text; }
+  QString ShownStatusText() const override {
+    const QStringList shown = Statuses();
+    return shown.isEmpty() ? QString() : shown.last();
+  }
   void ShowProcessorLine() override { log << QStringLiteral("processor line"); }
   void SetGauge(int progress) override {
     gauge.append(progress);

@@ -166,6 +166,26 @@ class GaugeTest : public QObject {
     QCOMPARE(Count(image, middle, kBack) + Count(image, middle, Inverse(kBack)), middle.width() * middle.height());
   }
 
+  // At 200 % the picture has twice the pixels each way: the frame and the
+  // bar scale whole, the text is drawn at that resolution, not doubled.
+  void atTwiceTheScaleTheTextIsDrawnAtTheScreensResolution() {
+    Gauge gauge;
+    Style(gauge, GaugeKind::gkHorizontalBar, QSize(100, 24));
+    gauge.SetProgress(50);
+    const QImage image = gauge.Render(2.0);
+    QCOMPARE(image.size(), QSize(200, 48));
+    QCOMPARE(Count(image, QRect(0, 0, 200, 2), QColor(Qt::black)), 400);  // the 1-pixel border
+    QCOMPARE(At(image, 2, 2), kFore);
+    int mixedBlocks = 0;  // 2 x 2 blocks that are not one pixel doubled
+    for (int y = 2; y < 46; y += 2) {
+      for (int x = 2; x < 198; x += 2) {
+        const QRgb p = image.pixel(x, y);
+        mixedBlocks += image.pixel(x + 1, y) != p || image.pixel(x, y + 1) != p || image.pixel(x + 1, y + 1) != p;
+      }
+    }
+    QVERIFY(mixedBlocks > 5);
+  }
+
   void horizontalBarAtFullCoversTheInnerArea() {
     Gauge gauge;
     Style(gauge, GaugeKind::gkHorizontalBar, QSize(100, 24));

@@ -15,6 +15,7 @@
 #include "UiHelpers.h"
 #include "core/base/RandomGenerator.h"
 #include "core/results/PreciseFigures.h"
+#include "core/workloads/ShapeDraws.h"
 #include "core/workloads/WorkerThread.h"
 
 using namespace torvik;
@@ -184,6 +185,71 @@ class GraphicsTest : public QObject {
                                                         .arg(entry["test"].toString())
                                                         .arg(ratio)));
     }
+  }
+
+  // A stage taken off the screen (unmapped, as a window manager does for
+  // another workspace or a minimised window) is waited for, as long as it
+  // takes, with the status line saying so: Stop ends the wait without a
+  // result; a test during which it left is measured again once it is back,
+  // its figure without the time away.
+  void aStageOffTheScreenIsWaitedFor() {
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (xdotool.isEmpty()) QSKIP("xdotool is not installed (scripts/setup.sh --tests installs it)");
+    Window w;
+    const QSize normal = w.window.size();
+    const QString id = QString::number(w.window.winId());
+    auto* line = Find<StatusLine>(w.window, "LFill");
+    line->SetText(texts::Measuring());
+    QStringList shown;  // the status line's texts while the test runs, and after
+    const auto record = [&] {
+      if (shown.isEmpty() || shown.last() != line->text()) shown << line->text();
+    };
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, record);
+    watch.start(20);
+
+    // Off the screen before the test: Stop ends the wait.
+    QCOMPARE(QProcess::execute(xdotool, {"windowunmap", "--sync", id}), 0);
+    QTRY_VERIFY(!w.window.OnScreen());
+    QTimer stop;
+    QObject::connect(&stop, &QTimer::timeout, [&] {
+      if (line->text() == texts::StageWaiting()) w.session.Stop();
+    });
+    stop.start(50);
+    w.drawing.SquareTest();
+    stop.stop();
+    record();
+    QCOMPARE(shown, QStringList({texts::Measuring(), texts::StageWaiting(), texts::Measuring()}));
+    QVERIFY(w.bench.State().Results()[Test::Square].elapsed.IsZero());
+    QCOMPARE(Text(w.window, "KSquare"), QString());
+    ExpectNormalWindow(w.window, normal);
+    QCOMPARE(QProcess::execute(xdotool, {"windowmap", "--sync", id}), 0);
+    QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+
+    // Off the screen in the middle of the test, back 3 s after the wait began.
+    w.session.ResetResults();
+    line->SetText(texts::Measuring());
+    shown.clear();
+    bool mapping = false;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      if (mapping || line->text() != texts::StageWaiting()) return;
+      mapping = true;
+      QTimer::singleShot(3'000, [&] { QProcess::startDetached(xdotool, {"windowmap", id}); });
+    });
+    QProcess::startDetached(QStringLiteral("/bin/sh"),
+                            {"-c", QStringLiteral("sleep 0.5; %1 windowunmap %2").arg(xdotool, id)});
+    QElapsedTimer wall;
+    wall.start();
+    w.drawing.SquareTest();
+    const qint64 took = wall.elapsed();
+    record();
+    QCOMPARE(shown, QStringList({texts::Measuring(), texts::StageWaiting(), texts::Measuring()}));
+    const TimingSlot& square = w.bench.State().Results()[Test::Square];
+    QCOMPARE(square.work, int64_t{kShapesPerTest});
+    QVERIFY2(square.elapsed.Tenths() * 100 < took - 3'000,
+             qPrintable(QStringLiteral("%1 tenths in %2 ms").arg(square.elapsed.Tenths()).arg(took)));
+    QVERIFY(!Text(w.window, "KSquare").isEmpty());
+    ExpectNormalWindow(w.window, normal);
   }
 
   void scrollLinesAreTheFive() {

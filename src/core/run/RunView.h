@@ -23,6 +23,8 @@ class RunView {
   virtual void SetResultDetail(ResultLabel label, const QString& text) = 0;
   // The status line; it is repainted only by RepaintNow.
   virtual void SetStatusText(const QString& text) = 0;
+  // What the status line says now (to be put back after a passing text).
+  virtual QString ShownStatusText() const = 0;
   // Puts the processor line on the status line.
   virtual void ShowProcessorLine() = 0;
   // The gauge's progress, 0..100; the gauge repaints itself at once.
