@@ -4,7 +4,8 @@
 #   scripts/setup.sh           what building and running needs
 #   scripts/setup.sh --tests   and what only the tests and benches need (a PostgreSQL server
 #                              they start themselves in a scratch folder, openssl for its
-#                              certificates)
+#                              certificates, a strict HTML parser and a headless browser for
+#                              the report page)
 set -euo pipefail
 
 packages=(
@@ -17,7 +18,7 @@ packages=(
   dpkg-dev appstream desktop-file-utils man-db lintian
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(postgresql openssl)
+  packages+=(postgresql openssl python3-html5lib chromium)
 fi
 
 missing=()
