@@ -219,14 +219,28 @@ constexpr double kPlotLeft = 48, kPlotTop = 18, kPlotHeight = 84;
 
 QString Day(int64_t time) { return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd")); }
 
-QString Points(const std::vector<std::pair<double, double>>& points) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(points.size() * 9));
-  for (const auto& [px, py] : points) {
-    if (!text.isEmpty()) text += u' ';
-    text += QString::number(std::lround(px)) + u',' + QString::number(std::lround(py));
+// A path through `points` in whole px: the first absolute, the rest as
+// steps from the one before ("M48 97l4-28 5 16"), which keeps a page of
+// many trends small.
+QString PathThrough(const std::vector<std::pair<double, double>>& points, bool closed) {
+  QString path;
+  path.reserve(static_cast<qsizetype>(points.size() * 7 + 8));
+  long lastX = 0, lastY = 0;
+  for (size_t i = 0; i < points.size(); ++i) {
+    const long px = std::lround(points[i].first), py = std::lround(points[i].second);
+    if (i == 0) {
+      path += u'M' + QString::number(px) + u' ' + QString::number(py) + u'l';
+    } else {
+      const long dx = px - lastX, dy = py - lastY;
+      if (i > 1 && dx >= 0) path += u' ';
+      path += QString::number(dx);
+      if (dy >= 0) path += u' ';
+      path += QString::number(dy);
+    }
+    lastX = px, lastY = py;
   }
-  return text;
+  if (closed) path += u'z';
+  return path;
 }
 
 // One test's panel with its top left corner at (left, top).
@@ -255,8 +269,9 @@ QString TrendPanel(const TrendLine& line, double left, double top) {
               QStringLiteral("font-weight=\"bold\""));
   svg += Rect(plotLeft, plotTop, plotRight - plotLeft, kPlotHeight, QStringLiteral("fill=\"none\" stroke=\"#ccc\""));
   const int decimals = high - low < 0.05 ? 4 : high - low < 1 ? 3 : 2;
-  svg += Text(plotLeft - 4, plotTop + 9, QString::number(high, 'f', decimals), QStringLiteral("text-anchor=\"end\" font-size=\"10\""));
-  svg += Text(plotLeft - 4, plotBottom, QString::number(low, 'f', decimals), QStringLiteral("text-anchor=\"end\" font-size=\"10\""));
+  svg += QStringLiteral("<g text-anchor=\"end\" font-size=\"10\">") +
+         Text(plotLeft - 4, plotTop + 9, QString::number(high, 'f', decimals)) +
+         Text(plotLeft - 4, plotBottom, QString::number(low, 'f', decimals)) + QStringLiteral("</g>");
   // The band of one standard deviation, then the means.
   std::vector<std::pair<double, double>> band, means;
   for (size_t i = 0; i < points.size(); ++i) band.emplace_back(x(i), y(points[i].seconds.mean + spread(points[i])));
@@ -264,35 +279,38 @@ QString TrendPanel(const TrendLine& line, double left, double top) {
   for (size_t i = 0; i < points.size(); ++i) means.emplace_back(x(i), y(points[i].seconds.mean));
   const QString colour = QLatin1String(ChartColour(0));
   if (std::any_of(points.begin(), points.end(), [&](const TrendPoint& p) { return spread(p) > 0; })) {
-    svg += QStringLiteral("<polygon points=\"%1\" fill=\"%2\" fill-opacity=\"0.2\"/>").arg(Points(band), colour);
+    svg += QStringLiteral("<path d=\"%1\" fill=\"%2\" fill-opacity=\"0.2\"/>").arg(PathThrough(band, true), colour);
   }
   if (points.size() > 1) {
-    svg += QStringLiteral("<polyline points=\"%1\" fill=\"none\" stroke=\"%2\" stroke-width=\"1.5\"/>").arg(Points(means), colour);
+    svg += QStringLiteral("<path d=\"%1\" fill=\"none\" stroke=\"%2\" stroke-width=\"1.5\"/>").arg(PathThrough(means, false), colour);
   }
+  // The marks of each kind in one path: up for less time, down for more,
+  // a ring round a noisy series, a grey square on an imported one.
+  QString faster, slower, noisy, tenths;
   for (size_t i = 0; i < points.size(); ++i) {
     const TrendPoint& p = points[i];
     const long px = std::lround(x(i)), py = std::lround(y(p.seconds.mean));
+    const QString at = u'M' + QString::number(px) + u' ';
     if (points.size() == 1) svg += QStringLiteral("<circle cx=\"%1\" cy=\"%2\" r=\"3\" fill=\"%3\"/>").arg(px).arg(py).arg(colour);
-    if (p.change == Verdict::Faster) {  // less time: the mark points up
-      svg += QStringLiteral("<path d=\"M%1 %2l-4 7h8z\" fill=\"%3\"/>").arg(px).arg(py - 9).arg(kFasterInk);
-    } else if (p.change == Verdict::Slower) {
-      svg += QStringLiteral("<path d=\"M%1 %2l-4 -7h8z\" fill=\"%3\"/>").arg(px).arg(py + 9).arg(kSlowerInk);
-    }
-    if (p.noisy) {
-      svg += QStringLiteral("<circle cx=\"%1\" cy=\"%2\" r=\"4\" fill=\"none\" stroke=\"%3\" stroke-width=\"1.5\"/>")
-                 .arg(px).arg(py).arg(kNoiseInk);
-    }
-    if (!p.precise) svg += Rect(px - 2.5, py - 2.5, 5, 5, QStringLiteral("fill=\"%1\"").arg(kFaint));
+    if (p.change == Verdict::Faster) faster += at + QString::number(py - 9) + QStringLiteral("l-4 7h8z");
+    if (p.change == Verdict::Slower) slower += at + QString::number(py + 9) + QStringLiteral("l-4-7h8z");
+    if (p.noisy) noisy += u'M' + QString::number(px - 4) + u' ' + QString::number(py) + QStringLiteral("a4 4 0 1 0 8 0a4 4 0 1 0-8 0");
+    if (!p.precise) tenths += u'M' + QString::number(px - 2) + u' ' + QString::number(py - 2) + QStringLiteral("h5v5h-5z");
   }
-  const QString small = QStringLiteral("font-size=\"10\" fill=\"#555\"");
-  svg += Text(plotLeft, plotBottom + 12, Day(points.front().time), small);
-  if (points.size() > 1) svg += Text(plotRight, plotBottom + 12, Day(points.back().time), small + QStringLiteral(" text-anchor=\"end\""));
+  if (!faster.isEmpty()) svg += QStringLiteral("<path d=\"%1\" fill=\"%2\"/>").arg(faster, QLatin1String(kFasterInk));
+  if (!slower.isEmpty()) svg += QStringLiteral("<path d=\"%1\" fill=\"%2\"/>").arg(slower, QLatin1String(kSlowerInk));
+  if (!noisy.isEmpty()) {
+    svg += QStringLiteral("<path d=\"%1\" fill=\"none\" stroke=\"%2\" stroke-width=\"1.5\"/>").arg(noisy, QLatin1String(kNoiseInk));
+  }
+  if (!tenths.isEmpty()) svg += QStringLiteral("<path d=\"%1\" fill=\"%2\"/>").arg(tenths, QLatin1String(kFaint));
+  svg += QStringLiteral("<g font-size=\"10\" fill=\"#555\">") + Text(plotLeft, plotBottom + 12, Day(points.front().time));
+  if (points.size() > 1) svg += Text(plotRight, plotBottom + 12, Day(points.back().time), QStringLiteral("text-anchor=\"end\""));
   QString note = Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 シリーズ")).arg(points.size());
   if (folded > 0) {
     note += QStringLiteral(", ") +
             Tr(QT_TRANSLATE_NOOP("ReportPage", "古い %1 シリーズは省略")).arg(folded);
   }
-  svg += Text(plotLeft, plotBottom + 25, note, small);
+  svg += Text(plotLeft, plotBottom + 25, note) + QStringLiteral("</g>");
   return svg;
 }
 
@@ -310,7 +328,7 @@ QString TrendSvg(const MachineTrend& trend) {
   // The marks, explained once above the panels.
   svg += QStringLiteral("<path d=\"M4 3l-4 7h8z\" fill=\"%1\"/>").arg(kFasterInk);
   svg += Text(12, 11, Tr(QT_TRANSLATE_NOOP("ReportPage", "誤差を超えて速くなった")));
-  svg += QStringLiteral("<path d=\"M164 11l-4 -7h8z\" fill=\"%1\"/>").arg(kSlowerInk);
+  svg += QStringLiteral("<path d=\"M164 11l-4-7h8z\" fill=\"%1\"/>").arg(kSlowerInk);
   svg += Text(172, 11, Tr(QT_TRANSLATE_NOOP("ReportPage", "誤差を超えて遅くなった")));
   svg += QStringLiteral("<circle cx=\"330\" cy=\"7\" r=\"4\" fill=\"none\" stroke=\"%1\" stroke-width=\"1.5\"/>").arg(kNoiseInk);
   svg += Text(338, 11, Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズあり")));

@@ -18,9 +18,10 @@ namespace torvik {
 
 // Every chart's width in px (96 to the inch, as browsers count them).
 inline constexpr int kChartWidth = 640;
-// A trend chart draws a test's newest series only, this many at most; the
-// older are counted beside it.
-inline constexpr size_t kTrendPointsShown = 60;
+// A trend chart draws a test's newest series only, this many at most (6 px
+// apart in a panel, wider than a mark, and a page of 50 machines' trends
+// of every test stays under 2 MB); the older are counted beside it.
+inline constexpr size_t kTrendPointsShown = 40;
 
 // One group's tests side by side: a row of bars per test, one bar per run
 // in its colour (ChartColour), with one standard deviation either side
