@@ -396,6 +396,14 @@
         <source>古い %1 シリーズは省略</source>
         <translation>%1 older series not shown</translation>
     </message>
+    <message>
+        <source>計測したマシン</source>
+        <translation>Machines</translation>
+    </message>
+    <message>
+        <source>ノイズのあったシリーズ</source>
+        <translation>Noisy series</translation>
+    </message>
 </context>
 <context>
     <name>RunArchive</name>

@@ -1,5 +1,7 @@
 #include "core/page/HtmlReport.h"
 
+#include <algorithm>
+
 #include "core/base/Version.h"
 #include "core/history/ChartPalette.h"
 #include "core/page/PageTexts.h"
@@ -71,7 +73,7 @@ QString HowToRead() {
 }
 
 QString Machines(const std::vector<ReportMachine>& machines) {
-  QString html = QStringLiteral("<section id=\"machines\"><h2>%1</h2>").arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "マシン"))));
+  QString html = QStringLiteral("<section id=\"machines\"><h2>%1</h2>").arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "計測したマシン"))));
   if (machines.empty()) return html + QStringLiteral("<p>%1</p></section>\n").arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "計測結果はありません。"))));
   html += QStringLiteral("<div class=\"wide\"><table><tr>");
   for (const char* head : {QT_TRANSLATE_NOOP("ReportPage", "マシン"), QT_TRANSLATE_NOOP("ReportPage", "プロセッサ"),
@@ -143,6 +145,10 @@ QString Comparison(const ComparisonPlan& plan) {
     for (Test test : chart.tests) html += QStringLiteral("<th>%1</th>").arg(E(QLatin1String(EntryOf(test).displayName)));
     html += QStringLiteral("</tr>\n");
     for (size_t r = 0; r < chart.cells.size(); ++r) {
+      // A run with no figure in this group has no row (as in the chart).
+      if (std::none_of(chart.cells[r].begin(), chart.cells[r].end(), [](const PlannedCell& c) { return c.figure.has_value(); })) {
+        continue;
+      }
       html += QStringLiteral("<tr><td><span class=\"sw\" style=\"background:%1\"></span>%2</td>")
                   .arg(QLatin1String(ChartColour(r)), E(chart.labels[r]));
       for (size_t t = 0; t < chart.tests.size(); ++t) {
@@ -168,7 +174,7 @@ QString Trend(const MachineTrend& trend) {
   for (const char* head : {QT_TRANSLATE_NOOP("ReportPage", "テスト"), QT_TRANSLATE_NOOP("ReportPage", "シリーズ"),
                            QT_TRANSLATE_NOOP("ReportPage", "最初 (秒)"), QT_TRANSLATE_NOOP("ReportPage", "最新 (秒)"),
                            QT_TRANSLATE_NOOP("ReportPage", "最初から"), QT_TRANSLATE_NOOP("ReportPage", "誤差を超えた変化"),
-                           QT_TRANSLATE_NOOP("ReportPage", "ノイズあり")}) {
+                           QT_TRANSLATE_NOOP("ReportPage", "ノイズのあったシリーズ")}) {
     html += QStringLiteral("<th>%1</th>").arg(E(Tr(head)));
   }
   html += QStringLiteral("</tr>\n");
@@ -255,7 +261,7 @@ QByteArray HtmlReport(const HtmlReportInput& input) {
                          .arg(input.scope, QString::number(input.runCount), QString::number(input.machines.size()))));
   html += QStringLiteral("<nav><a href=\"#how\">%1</a><a href=\"#machines\">%2</a><a href=\"#ranking\">%3</a>"
                          "<a href=\"#comparison\">%4</a><a href=\"#trends\">%5</a><a href=\"#noise\">%6</a></nav>\n")
-              .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "読み方"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "マシン"))),
+              .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "読み方"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "計測したマシン"))),
                    E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ランキング"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "比較"))),
                    E(Tr(QT_TRANSLATE_NOOP("ReportPage", "推移"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズ"))));
   html += HowToRead();

@@ -83,23 +83,42 @@ constexpr double kBarLeft = 182, kBarRight = 420;
 constexpr double kValueLeft = 426;
 constexpr double kRowHeight = 15, kBarHeight = 10;
 
+// About how wide `text` is at 11 px in a sans-serif face: the layout of a
+// legend, which no font is measured for.
+double TextWidth(const QString& text) {
+  double width = 0;
+  for (QChar c : text) width += c.unicode() >= 0x2e80 ? 11 : 6.3;
+  return width;
+}
+
 QString LegendOfMarks(double y) {
   QString svg;
-  svg += Rect(0, y - 9, 14, 10, QStringLiteral("fill=\"%1\" fill-opacity=\"0.3\" stroke=\"%1\"").arg(kFaint));
-  svg += Text(18, y, Tr(QT_TRANSLATE_NOOP("ReportPage", "薄い棒: 誤差の範囲 (差があるとは言えない)")));
-  svg += Line(300, y - 4, 320, y - 4, QStringLiteral("stroke=\"%1\"").arg(kInk));
-  svg += Line(300, y - 8, 300, y, QStringLiteral("stroke=\"%1\"").arg(kInk));
-  svg += Line(320, y - 8, 320, y, QStringLiteral("stroke=\"%1\"").arg(kInk));
-  svg += Text(326, y, Tr(QT_TRANSLATE_NOOP("ReportPage", "±1 標準偏差")));
-  svg += Text(420, y, QStringLiteral("!"), QStringLiteral("fill=\"%1\" font-weight=\"bold\"").arg(kNoiseInk));
-  svg += Text(428, y, Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズあり (計測中に他の処理)")));
+  double x = 0;
+  const QString pale = Tr(QT_TRANSLATE_NOOP("ReportPage", "薄い棒: 誤差の範囲 (差があるとは言えない)"));
+  svg += Rect(x, y - 9, 14, 10, QStringLiteral("fill=\"%1\" fill-opacity=\"0.3\" stroke=\"%1\"").arg(kFaint));
+  svg += Text(x + 18, y, pale);
+  x += 18 + TextWidth(pale) + 16;
+  const QString ink = QStringLiteral("stroke=\"%1\"").arg(kInk);
+  svg += Line(x, y - 4, x + 20, y - 4, ink) + Line(x, y - 8, x, y, ink) + Line(x + 20, y - 8, x + 20, y, ink);
+  const QString spread = Tr(QT_TRANSLATE_NOOP("ReportPage", "±1 標準偏差"));
+  svg += Text(x + 26, y, spread);
+  x += 26 + TextWidth(spread) + 16;
+  svg += Text(x, y, QStringLiteral("!"), QStringLiteral("fill=\"%1\" font-weight=\"bold\"").arg(kNoiseInk));
+  svg += Text(x + 8, y, Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズあり (計測中に他の処理)")));
   return svg;
 }
 
 }  // namespace
 
 QString ComparisonSvg(const PlannedChart& chart, bool rates) {
-  const size_t runs = chart.bars.size();
+  // The runs with a figure in this group; the others have no row.
+  std::vector<size_t> shown;
+  for (size_t r = 0; r < chart.bars.size(); ++r) {
+    if (std::any_of(chart.bars[r].begin(), chart.bars[r].end(), [](const PlannedBar& bar) { return bar.present; })) {
+      shown.push_back(r);
+    }
+  }
+  const size_t runs = shown.size();
   const double top = AxisEnd(std::max(chart.top, rates ? 100.0 : 0.0) * 1.02);
   const auto x = [top](double value) { return kBarLeft + (kBarRight - kBarLeft) * std::clamp(value / top, 0.0, 1.0); };
   const double legendBottom = 16;
@@ -117,8 +136,9 @@ QString ComparisonSvg(const PlannedChart& chart, bool rates) {
                                                                                 QLatin1String(entry.unit))
               : Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒)")).arg(QLatin1String(entry.displayName));
     svg += Text(0, y + 12, heading, QStringLiteral("font-weight=\"bold\""));
-    double row = y + 18;
-    for (size_t r = 0; r < runs; ++r, row += kRowHeight) {
+    double row = y + 18 - kRowHeight;
+    for (size_t r : shown) {
+      row += kRowHeight;
       const PlannedBar& bar = chart.bars[r][t];
       const PlannedCell& cell = chart.cells[r][t];
       const QString colour = QLatin1String(ChartColour(r));
@@ -150,7 +170,7 @@ QString ComparisonSvg(const PlannedChart& chart, bool rates) {
       }
     }
     if (rates) {
-      svg += Line(x(100), y + 16, x(100), row, QStringLiteral("stroke=\"%1\" stroke-dasharray=\"3 2\"").arg(kInk));
+      svg += Line(x(100), y + 16, x(100), row + kBarHeight + 2, QStringLiteral("stroke=\"%1\" stroke-dasharray=\"3 2\"").arg(kInk));
     }
     y += blockHeight;
   }
@@ -326,14 +346,21 @@ QString TrendSvg(const MachineTrend& trend) {
   const int height = static_cast<int>(legend + kPanelHeight * static_cast<double>(std::max<size_t>(rows, 1)));
   QString svg = SvgOpen(height, MachineName(MachineOf(trend.machine, trend.processor)) + QStringLiteral(", ") + trend.group);
   // The marks, explained once above the panels.
-  svg += QStringLiteral("<path d=\"M4 3l-4 7h8z\" fill=\"%1\"/>").arg(kFasterInk);
-  svg += Text(12, 11, Tr(QT_TRANSLATE_NOOP("ReportPage", "誤差を超えて速くなった")));
-  svg += QStringLiteral("<path d=\"M164 11l-4-7h8z\" fill=\"%1\"/>").arg(kSlowerInk);
-  svg += Text(172, 11, Tr(QT_TRANSLATE_NOOP("ReportPage", "誤差を超えて遅くなった")));
-  svg += QStringLiteral("<circle cx=\"330\" cy=\"7\" r=\"4\" fill=\"none\" stroke=\"%1\" stroke-width=\"1.5\"/>").arg(kNoiseInk);
-  svg += Text(338, 11, Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズあり")));
-  svg += Rect(430, 4, 14, 8, QStringLiteral("fill=\"%1\" fill-opacity=\"0.2\"").arg(ChartColour(0)));
-  svg += Text(448, 11, Tr(QT_TRANSLATE_NOOP("ReportPage", "±1 標準偏差")));
+  const QString faster = Tr(QT_TRANSLATE_NOOP("ReportPage", "誤差を超えて速くなった"));
+  const QString slower = Tr(QT_TRANSLATE_NOOP("ReportPage", "誤差を超えて遅くなった"));
+  const QString noisy = Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズあり"));
+  double x = 4;
+  svg += QStringLiteral("<path d=\"M%1 3l-4 7h8z\" fill=\"%2\"/>").arg(x).arg(kFasterInk) + Text(x + 8, 11, faster);
+  x += 8 + TextWidth(faster) + 20;
+  svg += QStringLiteral("<path d=\"M%1 11l-4-7h8z\" fill=\"%2\"/>").arg(std::lround(x)).arg(kSlowerInk) + Text(x + 8, 11, slower);
+  x += 8 + TextWidth(slower) + 20;
+  svg += QStringLiteral("<circle cx=\"%1\" cy=\"7\" r=\"4\" fill=\"none\" stroke=\"%2\" stroke-width=\"1.5\"/>")
+             .arg(std::lround(x))
+             .arg(kNoiseInk) +
+         Text(x + 8, 11, noisy);
+  x += 8 + TextWidth(noisy) + 20;
+  svg += Rect(x - 4, 4, 14, 8, QStringLiteral("fill=\"%1\" fill-opacity=\"0.2\"").arg(ChartColour(0))) +
+         Text(x + 14, 11, Tr(QT_TRANSLATE_NOOP("ReportPage", "±1 標準偏差")));
   for (size_t i = 0; i < lines.size(); ++i) {
     svg += TrendPanel(*lines[i], static_cast<double>(i % 2) * (kPanelWidth + kPanelGap),
                       legend + static_cast<double>(i / 2) * kPanelHeight);
