@@ -9,6 +9,7 @@
 #include "cli/CommandOutput.h"
 
 #include "core/base/IsoDateTime.h"
+#include "core/history/FileConnection.h"
 #include "core/history/MachineRanking.h"
 #include "core/history/MachineTrend.h"
 #include "core/history/StoreLocation.h"
@@ -208,7 +209,8 @@ int WriteHtmlReport(ResultStore& store, const QString& path, const RunFilter& fi
   if (!store.Error().isEmpty()) return ReadFailed(store);
   HtmlReportInput input = ReportOfStore(runs, std::move(latest), baseline);
   input.made = QDateTime::currentDateTime();
-  input.store = ShownLocation(store.Path());
+  // Before this PC keeps a store the empty one read stands in for it.
+  input.store = ShownLocation(store.Path() == FileConnection::InMemory() ? ResultStore::DefaultPath() : store.Path());
   input.scope = FilterText(filter);
   const QString failed = WriteOutput(path, HtmlReport(input));
   if (failed.isEmpty()) return 0;

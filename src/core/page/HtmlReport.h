@@ -28,9 +28,9 @@ struct ReportMachine {
 };
 
 struct HtmlReportInput {
-  QDateTime made;     // when the page was made
-  QString store;      // where the runs came from, as messages show it (never a password)
-  QString scope;      // which runs: the filter, or the ticked runs
+  QDateTime made;  // when the page was made
+  QString store;   // where the runs came from, as messages show it (never a password)
+  QString scope;   // which runs: the filter, or the ticked runs
   size_t runCount = 0;
   std::vector<ReportMachine> machines;
   std::vector<MachineRanking> rankings;  // a group each

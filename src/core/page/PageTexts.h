@@ -30,9 +30,12 @@ inline QString MachineName(const MachineOf& machine) {
 inline QString RateText(double rate, const char* unit) {
   const char* prefix = "";
   double shown = rate;
-  if (rate >= 1e9) shown = rate / 1e9, prefix = "G ";
-  else if (rate >= 1e6) shown = rate / 1e6, prefix = "M ";
-  else if (rate >= 1e4) shown = rate / 1e3, prefix = "k ";
+  if (rate >= 1e9)
+    shown = rate / 1e9, prefix = "G ";
+  else if (rate >= 1e6)
+    shown = rate / 1e6, prefix = "M ";
+  else if (rate >= 1e4)
+    shown = rate / 1e3, prefix = "k ";
   const int decimals = shown >= 100 ? 0 : shown >= 10 ? 1 : 2;
   return QString::number(shown, 'f', decimals) + u' ' + QLatin1String(prefix) + QLatin1String(unit);
 }

@@ -48,13 +48,16 @@ std::vector<ReportMachine> MachinesOfRuns(const std::vector<StoredRun>& runs) {
 
 QString FilterText(const RunFilter& filter) {
   QStringList parts;
-  const auto day = [](int64_t time) { return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd")); };
+  const auto day = [](int64_t time) {
+    return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd"));
+  };
   if (filter.machine) parts << Tr(QT_TRANSLATE_NOOP("ReportPage", "マシン %1")).arg(*filter.machine);
   if (filter.pcName) parts << Tr(QT_TRANSLATE_NOOP("ReportPage", "PC名 %1")).arg(*filter.pcName);
   if (!filter.processor.isEmpty()) parts << Tr(QT_TRANSLATE_NOOP("ReportPage", "プロセッサ %1")).arg(filter.processor);
   if (!filter.group.isEmpty()) parts << Tr(QT_TRANSLATE_NOOP("ReportPage", "グループ %1")).arg(filter.group);
   if (filter.from || filter.to) {
-    parts << QStringLiteral("%1 - %2").arg(filter.from ? day(*filter.from) : QString(), filter.to ? day(*filter.to) : QString());
+    parts << QStringLiteral("%1 - %2").arg(filter.from ? day(*filter.from) : QString(),
+                                           filter.to ? day(*filter.to) : QString());
   }
   return parts.isEmpty() ? Tr(QT_TRANSLATE_NOOP("ReportPage", "すべての計測")) : parts.join(QStringLiteral(", "));
 }

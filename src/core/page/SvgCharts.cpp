@@ -120,7 +120,9 @@ QString ComparisonSvg(const PlannedChart& chart, bool rates) {
   }
   const size_t runs = shown.size();
   const double top = AxisEnd(std::max(chart.top, rates ? 100.0 : 0.0) * 1.02);
-  const auto x = [top](double value) { return kBarLeft + (kBarRight - kBarLeft) * std::clamp(value / top, 0.0, 1.0); };
+  const auto x = [top](double value) {
+    return kBarLeft + (kBarRight - kBarLeft) * (std::isfinite(value) ? std::clamp(value / top, 0.0, 1.0) : 0.0);
+  };
   const double legendBottom = 16;
   const double blockHeight = 18 + kRowHeight * static_cast<double>(runs) + 6;
   const double axisTop = legendBottom + 8;
@@ -131,10 +133,10 @@ QString ComparisonSvg(const PlannedChart& chart, bool rates) {
   double y = axisTop;
   for (size_t t = 0; t < chart.tests.size(); ++t) {
     const TestEntry& entry = EntryOf(chart.tests[t]);
-    const QString heading =
-        rates ? Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (%2, 基準に対する %)")).arg(QLatin1String(entry.displayName),
-                                                                                QLatin1String(entry.unit))
-              : Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒)")).arg(QLatin1String(entry.displayName));
+    const QString heading = rates
+                                ? Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (%2, 基準に対する %)"))
+                                      .arg(QLatin1String(entry.displayName), QLatin1String(entry.unit))
+                                : Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒)")).arg(QLatin1String(entry.displayName));
     svg += Text(0, y + 12, heading, QStringLiteral("font-weight=\"bold\""));
     double row = y + 18 - kRowHeight;
     for (size_t r : shown) {
@@ -142,9 +144,11 @@ QString ComparisonSvg(const PlannedChart& chart, bool rates) {
       const PlannedBar& bar = chart.bars[r][t];
       const PlannedCell& cell = chart.cells[r][t];
       const QString colour = QLatin1String(ChartColour(r));
-      svg += Text(kLabelRight, row + 9, Elided(chart.labels[r], 32), QStringLiteral("text-anchor=\"end\" font-size=\"10\""));
+      svg += Text(kLabelRight, row + 9, Elided(chart.labels[r], 32),
+                  QStringLiteral("text-anchor=\"end\" font-size=\"10\""));
       if (!bar.present) {
-        svg += Text(kValueLeft, row + 9, Tr(QT_TRANSLATE_NOOP("ReportPage", "なし")), QStringLiteral("fill=\"%1\"").arg(kFaint));
+        svg += Text(kValueLeft, row + 9, Tr(QT_TRANSLATE_NOOP("ReportPage", "なし")),
+                    QStringLiteral("fill=\"%1\"").arg(kFaint));
         continue;
       }
       const bool pale = cell.verdict == Verdict::WithinNoise;
@@ -154,7 +158,8 @@ QString ComparisonSvg(const PlannedChart& chart, bool rates) {
       if (bar.precise && bar.spread > 0) {
         const double mid = row + kBarHeight / 2, low = x(bar.value - bar.spread), high = x(bar.value + bar.spread);
         const QString ink = QStringLiteral("stroke=\"%1\"").arg(kInk);
-        svg += Line(low, mid, high, mid, ink) + Line(low, mid - 3, low, mid + 3, ink) + Line(high, mid - 3, high, mid + 3, ink);
+        svg += Line(low, mid, high, mid, ink) + Line(low, mid - 3, low, mid + 3, ink) +
+               Line(high, mid - 3, high, mid + 3, ink);
       }
       QString words = BarValue(bar, rates);
       if (r == chart.baseline) {
@@ -170,14 +175,16 @@ QString ComparisonSvg(const PlannedChart& chart, bool rates) {
       }
     }
     if (rates) {
-      svg += Line(x(100), y + 16, x(100), row + kBarHeight + 2, QStringLiteral("stroke=\"%1\" stroke-dasharray=\"3 2\"").arg(kInk));
+      svg += Line(x(100), y + 16, x(100), row + kBarHeight + 2,
+                  QStringLiteral("stroke=\"%1\" stroke-dasharray=\"3 2\"").arg(kInk));
     }
     y += blockHeight;
   }
   // The scale under the last block.
   svg += Line(kBarLeft, y, kBarRight, y, QStringLiteral("stroke=\"%1\"").arg(kFaint));
   for (double tick : {0.0, top / 2, top}) {
-    svg += Text(x(tick), y + 12, rates ? QStringLiteral("%1 %").arg(tick, 0, 'g', 4) : QStringLiteral("%1 s").arg(tick, 0, 'g', 4),
+    svg += Text(x(tick), y + 12,
+                rates ? QStringLiteral("%1 %").arg(tick, 0, 'g', 4) : QStringLiteral("%1 s").arg(tick, 0, 'g', 4),
                 QStringLiteral("text-anchor=\"middle\" font-size=\"10\" fill=\"#555\""));
   }
   return svg + kSvgClose;
@@ -204,8 +211,9 @@ QString RankingSvg(const MachineRanking& ranking) {
     const RankedMachine& machine = ranking.machines[place];
     const bool baseline = place == ranking.baseline;
     const QString name = QStringLiteral("%1. %2").arg(place + 1).arg(Elided(MachineName(machine.machine), 28));
-    svg += Text(kLeft - 6, y + 11, name,
-                QStringLiteral("text-anchor=\"end\"%1").arg(baseline ? QStringLiteral(" font-weight=\"bold\"") : QString()));
+    svg += Text(
+        kLeft - 6, y + 11, name,
+        QStringLiteral("text-anchor=\"end\"%1").arg(baseline ? QStringLiteral(" font-weight=\"bold\"") : QString()));
     QString words;
     if (baseline) {
       svg += Rect(x(0) - 2, y + 2, 4, 11, QStringLiteral("fill=\"%1\"").arg(kInk));
@@ -218,14 +226,16 @@ QString RankingSvg(const MachineRanking& ranking) {
     } else {
       words = Tr(QT_TRANSLATE_NOOP("ReportPage", "共通のテストなし"));
     }
-    if (!machine.figures.Precise()) words += QStringLiteral("  ") + Tr(QT_TRANSLATE_NOOP("ReportPage", "0.1秒単位のみ"));
+    if (!machine.figures.Precise())
+      words += QStringLiteral("  ") + Tr(QT_TRANSLATE_NOOP("ReportPage", "0.1秒単位のみ"));
     svg += Text(kRight + 6, y + 11, words);
   }
   svg += Line(x(0), top - 2, x(0), y + 2, QStringLiteral("stroke=\"%1\"").arg(kInk));
   // The ends of the scale, where they are apart from the zero line.
   for (double tick : {low, high}) {
     if (std::abs(tick) < 0.05) continue;
-    svg += Text(x(tick), y + 14, FasterText(tick), QStringLiteral("text-anchor=\"middle\" font-size=\"10\" fill=\"#555\""));
+    svg += Text(x(tick), y + 14, FasterText(tick),
+                QStringLiteral("text-anchor=\"middle\" font-size=\"10\" fill=\"#555\""));
   }
   return svg + kSvgClose;
 }
@@ -278,15 +288,17 @@ QString TrendPanel(const TrendLine& line, double left, double top) {
   const double plotRight = left + kPanelWidth - 6, plotLeft = left + kPlotLeft;
   const double plotTop = top + kPlotTop, plotBottom = plotTop + kPlotHeight;
   const auto x = [&](size_t i) {
-    return points.size() == 1 ? (plotLeft + plotRight) / 2
-                              : plotLeft + (plotRight - plotLeft) * static_cast<double>(i) /
-                                               static_cast<double>(points.size() - 1);
+    return points.size() == 1
+               ? (plotLeft + plotRight) / 2
+               : plotLeft + (plotRight - plotLeft) * static_cast<double>(i) / static_cast<double>(points.size() - 1);
   };
   const auto y = [&](double seconds) { return plotBottom - kPlotHeight * (seconds - low) / (high - low); };
 
   QString svg;
-  svg += Text(left, top + 11, Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒、下ほど速い)")).arg(QLatin1String(EntryOf(line.test).displayName)),
-              QStringLiteral("font-weight=\"bold\""));
+  svg += Text(
+      left, top + 11,
+      Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒、下ほど速い)")).arg(QLatin1String(EntryOf(line.test).displayName)),
+      QStringLiteral("font-weight=\"bold\""));
   svg += Rect(plotLeft, plotTop, plotRight - plotLeft, kPlotHeight, QStringLiteral("fill=\"none\" stroke=\"#ccc\""));
   const int decimals = high - low < 0.05 ? 4 : high - low < 1 ? 3 : 2;
   svg += QStringLiteral("<g text-anchor=\"end\" font-size=\"10\">") +
@@ -302,7 +314,8 @@ QString TrendPanel(const TrendLine& line, double left, double top) {
     svg += QStringLiteral("<path d=\"%1\" fill=\"%2\" fill-opacity=\"0.2\"/>").arg(PathThrough(band, true), colour);
   }
   if (points.size() > 1) {
-    svg += QStringLiteral("<path d=\"%1\" fill=\"none\" stroke=\"%2\" stroke-width=\"1.5\"/>").arg(PathThrough(means, false), colour);
+    svg += QStringLiteral("<path d=\"%1\" fill=\"none\" stroke=\"%2\" stroke-width=\"1.5\"/>")
+               .arg(PathThrough(means, false), colour);
   }
   // The marks of each kind in one path: up for less time, down for more,
   // a ring round a noisy series, a grey square on an imported one.
@@ -311,24 +324,30 @@ QString TrendPanel(const TrendLine& line, double left, double top) {
     const TrendPoint& p = points[i];
     const long px = std::lround(x(i)), py = std::lround(y(p.seconds.mean));
     const QString at = u'M' + QString::number(px) + u' ';
-    if (points.size() == 1) svg += QStringLiteral("<circle cx=\"%1\" cy=\"%2\" r=\"3\" fill=\"%3\"/>").arg(px).arg(py).arg(colour);
+    if (points.size() == 1)
+      svg += QStringLiteral("<circle cx=\"%1\" cy=\"%2\" r=\"3\" fill=\"%3\"/>").arg(px).arg(py).arg(colour);
     if (p.change == Verdict::Faster) faster += at + QString::number(py - 9) + QStringLiteral("l-4 7h8z");
     if (p.change == Verdict::Slower) slower += at + QString::number(py + 9) + QStringLiteral("l-4-7h8z");
-    if (p.noisy) noisy += u'M' + QString::number(px - 4) + u' ' + QString::number(py) + QStringLiteral("a4 4 0 1 0 8 0a4 4 0 1 0-8 0");
-    if (!p.precise) tenths += u'M' + QString::number(px - 2) + u' ' + QString::number(py - 2) + QStringLiteral("h5v5h-5z");
+    if (p.noisy)
+      noisy +=
+          u'M' + QString::number(px - 4) + u' ' + QString::number(py) + QStringLiteral("a4 4 0 1 0 8 0a4 4 0 1 0-8 0");
+    if (!p.precise)
+      tenths += u'M' + QString::number(px - 2) + u' ' + QString::number(py - 2) + QStringLiteral("h5v5h-5z");
   }
   if (!faster.isEmpty()) svg += QStringLiteral("<path d=\"%1\" fill=\"%2\"/>").arg(faster, QLatin1String(kFasterInk));
   if (!slower.isEmpty()) svg += QStringLiteral("<path d=\"%1\" fill=\"%2\"/>").arg(slower, QLatin1String(kSlowerInk));
   if (!noisy.isEmpty()) {
-    svg += QStringLiteral("<path d=\"%1\" fill=\"none\" stroke=\"%2\" stroke-width=\"1.5\"/>").arg(noisy, QLatin1String(kNoiseInk));
+    svg += QStringLiteral("<path d=\"%1\" fill=\"none\" stroke=\"%2\" stroke-width=\"1.5\"/>")
+               .arg(noisy, QLatin1String(kNoiseInk));
   }
   if (!tenths.isEmpty()) svg += QStringLiteral("<path d=\"%1\" fill=\"%2\"/>").arg(tenths, QLatin1String(kFaint));
-  svg += QStringLiteral("<g font-size=\"10\" fill=\"#555\">") + Text(plotLeft, plotBottom + 12, Day(points.front().time));
-  if (points.size() > 1) svg += Text(plotRight, plotBottom + 12, Day(points.back().time), QStringLiteral("text-anchor=\"end\""));
+  svg +=
+      QStringLiteral("<g font-size=\"10\" fill=\"#555\">") + Text(plotLeft, plotBottom + 12, Day(points.front().time));
+  if (points.size() > 1)
+    svg += Text(plotRight, plotBottom + 12, Day(points.back().time), QStringLiteral("text-anchor=\"end\""));
   QString note = Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 シリーズ")).arg(points.size());
   if (folded > 0) {
-    note += QStringLiteral(", ") +
-            Tr(QT_TRANSLATE_NOOP("ReportPage", "古い %1 シリーズは省略")).arg(folded);
+    note += QStringLiteral(", ") + Tr(QT_TRANSLATE_NOOP("ReportPage", "古い %1 シリーズは省略")).arg(folded);
   }
   svg += Text(plotLeft, plotBottom + 25, note) + QStringLiteral("</g>");
   return svg;
@@ -344,7 +363,8 @@ QString TrendSvg(const MachineTrend& trend) {
   const size_t rows = (lines.size() + 1) / 2;
   const double legend = 18;
   const int height = static_cast<int>(legend + kPanelHeight * static_cast<double>(std::max<size_t>(rows, 1)));
-  QString svg = SvgOpen(height, MachineName(MachineOf(trend.machine, trend.processor)) + QStringLiteral(", ") + trend.group);
+  QString svg =
+      SvgOpen(height, MachineName(MachineOf(trend.machine, trend.processor)) + QStringLiteral(", ") + trend.group);
   // The marks, explained once above the panels.
   const QString faster = Tr(QT_TRANSLATE_NOOP("ReportPage", "誤差を超えて速くなった"));
   const QString slower = Tr(QT_TRANSLATE_NOOP("ReportPage", "誤差を超えて遅くなった"));
@@ -352,7 +372,8 @@ QString TrendSvg(const MachineTrend& trend) {
   double x = 4;
   svg += QStringLiteral("<path d=\"M%1 3l-4 7h8z\" fill=\"%2\"/>").arg(x).arg(kFasterInk) + Text(x + 8, 11, faster);
   x += 8 + TextWidth(faster) + 20;
-  svg += QStringLiteral("<path d=\"M%1 11l-4-7h8z\" fill=\"%2\"/>").arg(std::lround(x)).arg(kSlowerInk) + Text(x + 8, 11, slower);
+  svg += QStringLiteral("<path d=\"M%1 11l-4-7h8z\" fill=\"%2\"/>").arg(std::lround(x)).arg(kSlowerInk) +
+         Text(x + 8, 11, slower);
   x += 8 + TextWidth(slower) + 20;
   svg += QStringLiteral("<circle cx=\"%1\" cy=\"7\" r=\"4\" fill=\"none\" stroke=\"%2\" stroke-width=\"1.5\"/>")
              .arg(std::lround(x))
