@@ -18,7 +18,10 @@
 // timeout of 5 s); a first --sync of 5,000 waiting runs (under 5 s, under
 // 200 MB here and in the server's session). Last, torvik --import of a sheet
 // of 60,000 blocks while 5 runs record into the same store (all kept, under
-// 300 MB). Without postgresql installed those rows are left out,
+// 300 MB). The report page (torvik --html) of 50 machines' 10,000 runs of
+// the ALL group (15 tests, series of three) under 2 s and 2 MB, in this
+// PC's store and in a database of the shared store's server.
+// Without postgresql installed those rows are left out,
 // with the reason. The copies are this program, started with --record-into.
 //
 //   build/bench/torvik_history_bench
@@ -30,6 +33,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -291,6 +295,64 @@ std::vector<StoredRun> FleetRuns() {
   return runs;
 }
 
+// torvik --html of the runs in `store` (a server's URL, or empty for the
+// store under `home`): its seconds and the page's size, each with its bound.
+bool HtmlReportRow(const char* what, const char* method, const QString& home, const QString& store = {}) {
+  const QString page = home + QStringLiteral("/report.html");
+  QStringList arguments = {"--html", page};
+  if (!store.isEmpty()) arguments << QStringLiteral("--store") << store;
+  const std::optional<double> seconds = TimedProgram(arguments, home);
+  if (!seconds) return false;
+  const double megabytes = QFileInfo(page).size() / 1e6;
+  QFile::remove(page);
+  bench::PrintRow(what, method, *seconds, 2.0, "s");
+  bench::PrintRow(QByteArray(what).append(", size").constData(), "the page's size (2 MB allowed)", megabytes, 2.0, "MB");
+  return *seconds <= 2.0 && megabytes <= 2.0;
+}
+
+// 50 machines' 200 runs each of the ALL group, in series of three, the
+// figures drifting and every tenth series noisy: the largest page.
+std::vector<StoredRun> ReportFleet() {
+  TestNoise shared;  // others used the processor all along
+  shared.seconds = 1, shared.othersCoreSeconds = 1;
+  std::vector<StoredRun> runs;
+  for (int64_t machine = 0; machine < 50; ++machine) {
+    for (int64_t k = 0; k < 200; ++k) {
+      StoredRun run = AllRun(k);
+      run.pcName = QStringLiteral("pc%1").arg(machine);
+      run.hostName = QStringLiteral("node%1").arg(machine);
+      run.processor = QStringLiteral("GenuineIntel Model %1 3000MHz").arg(machine % 5);
+      run.memory = QStringLiteral("16384 MB");
+      run.os = QStringLiteral("Linux 6.1 (Build 0: Debian GNU/Linux 12 (bookworm))");
+      run.series = QStringLiteral("pc%1-%2").arg(machine).arg(k / 3);
+      run.sortTime = 1'700'000'000 + k * 3'600 + machine;
+      for (StoredTest& test : run.tests) {
+        const double before = *test.seconds;
+        const double seconds = before * (1 + 0.002 * static_cast<double>(machine + k % 3) + 0.0005 * (k / 30));
+        test.seconds = seconds;
+        test.tenths = qRound64(seconds * 10);
+        test.rate = *test.rate * before / seconds;
+        if ((k / 3) % 10 == 0) test.noise = shared;
+      }
+      runs.push_back(run);
+    }
+  }
+  return runs;
+}
+
+// The page of ReportFleet() kept in `location` (a file store under `home`,
+// or a server's database), written by torvik --html.
+bool FleetReportRow(const char* what, const QString& home, const QString& location, bool shared) {
+  ImportCounts counts;
+  ResultStore store(location);
+  if (!store.Import(ReportFleet(), counts)) {
+    std::fprintf(stderr, "%s\n", qPrintable(store.Error()));
+    return false;
+  }
+  return HtmlReportRow(what, "torvik --html, 50 PCs' 10,000 runs of 15 tests (2 s allowed)", home,
+                       shared ? location : QString());
+}
+
 // A fleet's store for its trend and ranking: 50 machines' 10,000 memory
 // runs, desk-0's as 500 series of three repetitions, the others' single.
 std::vector<StoredRun> FleetOfSeries() {
@@ -463,6 +525,8 @@ bool SharedStoreRows(const QString& scratch) {
                     "  ");
     ok = statements <= 5 && window.Runs().Ticked().size() == 50 && ok;
   }
+  ok = server.CreateDatabase(QStringLiteral("report")) &&
+       FleetReportRow("html report, shared", scratch, server.Url(QStringLiteral("report")), true) && ok;
   QDir(scratch).mkpath(QStringLiteral("fleet-shared/Varn/TORVIK"));
   ok = (!server.CreateDatabase(QStringLiteral("fleet")) ||
         TrendAndRankingRows(server.Url(QStringLiteral("fleet")), scratch + QStringLiteral("/fleet-shared"), "shared")) &&
@@ -589,5 +653,8 @@ int main(int argc, char** argv) {
   const bool sharedRows = SharedStoreRows(dir.path());
   const bool silentRow = SilentServerRow(dir.path());
   const bool longImport = LongImportRow(dir.path());
-  return imported && sixteen >= 0 && fleetRows && sharedRows && silentRow && longImport ? 0 : 1;
+  const QString reportHome = dir.path() + QStringLiteral("/report-home");
+  const bool fleetReport =
+      FleetReportRow("html report, 50 PCs", reportHome, reportHome + QStringLiteral("/Varn/TORVIK/results.sqlite"), false);
+  return imported && sixteen >= 0 && fleetRows && fleetReport && sharedRows && silentRow && longImport ? 0 : 1;
 }

@@ -6,7 +6,8 @@
 #                              they start themselves in a scratch folder, openssl for its
 #                              certificates, a D-Bus session with the accessibility bus and
 #                              its Python bindings for the screen reader's test, a headless
-#                              Wayland compositor and Qt's Wayland platform)
+#                              Wayland compositor and Qt's Wayland platform, a strict HTML
+#                              parser and a headless browser for the report page)
 set -euo pipefail
 
 packages=(
@@ -19,7 +20,8 @@ packages=(
   dpkg-dev appstream desktop-file-utils man-db lintian
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(postgresql openssl dbus-daemon at-spi2-core python3-pyatspi weston qt6-wayland)
+  packages+=(postgresql openssl dbus-daemon at-spi2-core python3-pyatspi weston qt6-wayland python3-html5lib
+             chromium)
 fi
 
 missing=()

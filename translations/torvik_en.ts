@@ -216,6 +216,277 @@
     </message>
 </context>
 <context>
+    <name>ReportPage</name>
+    <message>
+        <source>ノイズあり</source>
+        <translation>noisy</translation>
+    </message>
+    <message>
+        <source>0.1秒単位のみ</source>
+        <translation>tenths only</translation>
+    </message>
+    <message>
+        <source>読み方</source>
+        <translation>How to read</translation>
+    </message>
+    <message>
+        <source>差はすべて「何 % 速いか」で示します。+ は速い、- は遅いことを表します (秒でも速度でも同じ)。</source>
+        <translation>Every difference says how much faster, in percent: + is faster, - is slower (in seconds and in rates alike).</translation>
+    </message>
+    <message>
+        <source>判定は、繰り返し計測したシリーズどうしのウェルチの t 検定 (有意水準 95 %) です。「速い」「遅い」は差が誤差を超えていること、「誤差の範囲」は差があるとは言えないことを表します。</source>
+        <translation>The verdict is Welch&apos;s t test at 95 % between two series of repetitions: &quot;faster&quot; and &quot;slower&quot; say the difference is beyond the noise, &quot;within the noise&quot; that no difference can be told.</translation>
+    </message>
+    <message>
+        <source>1 回だけの計測には散らばりがないため、判定は「未検定」です。</source>
+        <translation>A single run has no spread: its verdict is &quot;not tested&quot;.</translation>
+    </message>
+    <message>
+        <source>± は 1 標準偏差です。n は繰り返しの回数です。</source>
+        <translation>± is one standard deviation; n is the number of repetitions.</translation>
+    </message>
+    <message>
+        <source>「ノイズあり」(!) の値は、計測中にほかの処理がプロセッサを使ったか、クロックが変わったもので、遅く出ている可能性があります。</source>
+        <translation>A &quot;noisy&quot; figure (!) was measured while other processes used the processor or its clock moved: it may be slower than the machine is.</translation>
+    </message>
+    <message>
+        <source>「0.1秒単位のみ」は、結果シートから取り込んだ 0.1 秒単位の値で、散らばりはわかりません。</source>
+        <translation>&quot;Tenths only&quot; is a figure imported from a result sheet, in tenths of a second, with no spread known.</translation>
+    </message>
+    <message>
+        <source>計測したマシン</source>
+        <translation>Machines</translation>
+    </message>
+    <message>
+        <source>計測結果はありません。</source>
+        <translation>No runs.</translation>
+    </message>
+    <message>
+        <source>マシン</source>
+        <translation>Machine</translation>
+    </message>
+    <message>
+        <source>プロセッサ</source>
+        <translation>Processor</translation>
+    </message>
+    <message>
+        <source>メモリ</source>
+        <translation>Memory</translation>
+    </message>
+    <message>
+        <source>OS</source>
+        <translation>OS</translation>
+    </message>
+    <message>
+        <source>画面</source>
+        <translation>Display</translation>
+    </message>
+    <message>
+        <source>ホスト名</source>
+        <translation>Host name</translation>
+    </message>
+    <message>
+        <source>計測回数</source>
+        <translation>Runs</translation>
+    </message>
+    <message>
+        <source>最新の計測</source>
+        <translation>Latest run</translation>
+    </message>
+    <message>
+        <source>各マシンの最新のシリーズを %1 と比べた結果。速い順。</source>
+        <translation>Each machine&apos;s latest series against %1, fastest first.</translation>
+    </message>
+    <message>
+        <source>総合</source>
+        <translation>Overall</translation>
+    </message>
+    <message>
+        <source>基準</source>
+        <translation>baseline</translation>
+    </message>
+    <message>
+        <source>比較</source>
+        <translation>Comparison</translation>
+    </message>
+    <message>
+        <source>比べる計測結果はありません。</source>
+        <translation>No runs to compare.</translation>
+    </message>
+    <message>
+        <source>基準: %1。棒は基準の速度に対する割合 (%)、長いほど速い。</source>
+        <translation>Baseline: %1. Each bar is the rate in percent of the baseline&apos;s: longer is faster.</translation>
+    </message>
+    <message>
+        <source>ほかの %1 シリーズは省略 (ランキングと推移にあります)。</source>
+        <translation>%1 more series not shown (they are in the ranking and the trends).</translation>
+    </message>
+    <message>
+        <source>計測</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>テスト</source>
+        <translation>Test</translation>
+    </message>
+    <message>
+        <source>シリーズ</source>
+        <translation>Series</translation>
+    </message>
+    <message>
+        <source>最初 (秒)</source>
+        <translation>First (s)</translation>
+    </message>
+    <message>
+        <source>最新 (秒)</source>
+        <translation>Latest (s)</translation>
+    </message>
+    <message>
+        <source>最初から</source>
+        <translation>Since the first</translation>
+    </message>
+    <message>
+        <source>誤差を超えた変化</source>
+        <translation>Changes beyond the noise</translation>
+    </message>
+    <message>
+        <source>ノイズのあったシリーズ</source>
+        <translation>Noisy series</translation>
+    </message>
+    <message>
+        <source>速く %1、遅く %2</source>
+        <translation>%1 faster, %2 slower</translation>
+    </message>
+    <message>
+        <source>ノイズ</source>
+        <translation>Noise</translation>
+    </message>
+    <message>
+        <source>計測の前後と最中に、ほかの処理がプロセッサを使ったか、クロックが変わったかを調べています。そうした値 (!) は実力より遅く出ている可能性があるため、差を読むときは割り引いてください。</source>
+        <translation>Around and during each test, TORVIK watches whether other processes used the processor and whether its clock moved. Such figures (!) may be slower than the machine is: allow for that when reading a difference.</translation>
+    </message>
+    <message>
+        <source>最新のシリーズでノイズのあった値: %1。推移の全シリーズでは %2 / %3。</source>
+        <translation>Noisy figures in the latest series: %1. In all series of the trends: %2 of %3.</translation>
+    </message>
+    <message>
+        <source>グループ</source>
+        <translation>Group</translation>
+    </message>
+    <message>
+        <source>ノイズのあったテスト</source>
+        <translation>Noisy tests</translation>
+    </message>
+    <message>
+        <source>TORVIK 計測結果のレポート</source>
+        <translation>TORVIK results report</translation>
+    </message>
+    <message>
+        <source>ja</source>
+        <translation>en</translation>
+    </message>
+    <message>
+        <source>作成日時: %1</source>
+        <translation>Made: %1</translation>
+    </message>
+    <message>
+        <source>計測結果の保存先: %1</source>
+        <translation>Results store: %1</translation>
+    </message>
+    <message>
+        <source>対象: %1 (%2 回の計測、%3 台のマシン)</source>
+        <translation>Runs: %1 (%2 runs, %3 machines)</translation>
+    </message>
+    <message>
+        <source>ランキング</source>
+        <translation>Ranking</translation>
+    </message>
+    <message>
+        <source>推移</source>
+        <translation>Trends</translation>
+    </message>
+    <message>
+        <source>TORVIK %1 で作成</source>
+        <translation>Made by TORVIK %1</translation>
+    </message>
+    <message>
+        <source>マシン %1</source>
+        <translation>machine %1</translation>
+    </message>
+    <message>
+        <source>PC名 %1</source>
+        <translation>PC name %1</translation>
+    </message>
+    <message>
+        <source>プロセッサ %1</source>
+        <translation>processor %1</translation>
+    </message>
+    <message>
+        <source>グループ %1</source>
+        <translation>group %1</translation>
+    </message>
+    <message>
+        <source>すべての計測</source>
+        <translation>all runs</translation>
+    </message>
+    <message>
+        <source>比較ウィンドウで選んだ計測 %1 件</source>
+        <translation>%1 runs ticked in the comparison window</translation>
+    </message>
+    <message>
+        <source>薄い棒: 誤差の範囲 (差があるとは言えない)</source>
+        <translation>Pale bar: within the noise (no difference)</translation>
+    </message>
+    <message>
+        <source>±1 標準偏差</source>
+        <translation>±1 standard deviation</translation>
+    </message>
+    <message>
+        <source>ノイズあり (計測中に他の処理)</source>
+        <translation>noisy (other work meanwhile)</translation>
+    </message>
+    <message>
+        <source>%1 (%2, 基準に対する %)</source>
+        <translation>%1 (%2, % of the baseline)</translation>
+    </message>
+    <message>
+        <source>%1 (秒)</source>
+        <translation>%1 (s)</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>総合: 基準のマシンに対して何 % 速いか (+ が速い)</source>
+        <translation>Overall: how much faster than the baseline machine (+ is faster)</translation>
+    </message>
+    <message>
+        <source>共通のテストなし</source>
+        <translation>no test in common</translation>
+    </message>
+    <message>
+        <source>%1 (秒、下ほど速い)</source>
+        <translation>%1 (s, lower is faster)</translation>
+    </message>
+    <message>
+        <source>%1 シリーズ</source>
+        <translation>%1 series</translation>
+    </message>
+    <message>
+        <source>古い %1 シリーズは省略</source>
+        <translation>%1 older series not shown</translation>
+    </message>
+    <message>
+        <source>誤差を超えて速くなった</source>
+        <translation>faster beyond the noise</translation>
+    </message>
+    <message>
+        <source>誤差を超えて遅くなった</source>
+        <translation>slower beyond the noise</translation>
+    </message>
+</context>
+<context>
     <name>RunArchive</name>
     <message>
         <source>計測結果を保存できません: </source>

@@ -188,6 +188,8 @@ bool ResultStore::MayDelete() {
 
 bool ResultStore::Read(QSqlQuery& query, const QString& statement, const QVariantList& values) {
   query = QSqlQuery(connection_->Database());
+  // Rows are read once, in order: none is kept for going back.
+  query.setForwardOnly(true);
   connection_->NextStatement();
   // Without values a read is sent as it is: one round trip to a server
   // instead of Qt's three (PREPARE, EXECUTE, DEALLOCATE).

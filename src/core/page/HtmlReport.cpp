@@ -1,0 +1,340 @@
+#include "core/page/HtmlReport.h"
+
+#include <algorithm>
+
+#include "core/base/Version.h"
+#include "core/history/ChartPalette.h"
+#include "core/page/PageTexts.h"
+#include "core/page/SvgCharts.h"
+
+namespace torvik {
+namespace {
+
+const char kStyle[] =
+    "body{font-family:sans-serif;color:#222;line-height:1.4;max-width:1000px;margin:16px auto;padding:0 12px}"
+    "h1{font-size:1.5em;margin:0 0 4px}h2{font-size:1.25em;border-bottom:1px solid #ccc;margin-top:1.6em}"
+    "h3{font-size:1.05em;margin:1.2em 0 4px}"
+    "table{border-collapse:collapse;margin:6px 0 12px;font-size:.85em}"
+    "th,td{border:1px solid #ccc;padding:2px 6px;text-align:left;vertical-align:top}th{background:#f2f2f2}"
+    "td.n{text-align:right;white-space:nowrap}.wide{overflow-x:auto}"
+    "svg{display:block;max-width:100%;height:auto;margin:6px 0}"
+    ".faster{color:#1a7f37}.slower{color:#c62828}.within,.note{color:#666}.noisy{color:#b35900;font-weight:bold}"
+    ".sw{display:inline-block;width:10px;height:10px;margin-right:4px}"
+    "nav a{margin-right:12px}"
+    "@media print{*{-webkit-print-color-adjust:exact;print-color-adjust:exact}"
+    "body{max-width:none;margin:0;font-size:10pt}nav{display:none}h2,h3{break-after:avoid}"
+    "svg,tr{break-inside:avoid}.wide{overflow:visible}}";
+
+QString E(const QString& text) { return text.toHtmlEscaped(); }
+
+QString When(int64_t time) { return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
+
+// A verdict as words in its colour ("+4.2 % 速い").
+QString VerdictCell(const std::optional<double>& percent, Verdict verdict) {
+  if (!percent) return QStringLiteral("-");
+  const char* kind = verdict == Verdict::Faster        ? "faster"
+                     : verdict == Verdict::Slower      ? "slower"
+                     : verdict == Verdict::WithinNoise ? "within"
+                                                       : "";
+  return QStringLiteral("<span class=\"%1\">%2 %3</span>")
+      .arg(QLatin1String(kind), FasterText(*percent), E(VerdictCaption(verdict)));
+}
+
+QString NoisyMark(bool noisy) {
+  return noisy ? QStringLiteral(" <span class=\"noisy\" title=\"%1\">!</span>")
+                     .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズあり"))))
+               : QString();
+}
+
+// A figure in its unit: the rate with its spread, the seconds under it.
+QString FigureCell(const Figure& figure, Test test) {
+  const TestEntry& entry = EntryOf(test);
+  QString cell = figure.rate > 0 ? RateText(figure.rate, entry.unit) : QString();
+  if (figure.rate > 0 && figure.precise && figure.repetitions > 1 && figure.rateStdev > 0) {
+    cell += QStringLiteral(" ±") + RateText(figure.rateStdev, entry.unit);
+  }
+  const QString seconds = QString::number(figure.seconds, 'f', figure.precise ? 4 : 1) + QStringLiteral(" s");
+  cell = cell.isEmpty() ? seconds : cell + QStringLiteral("<br>") + seconds;
+  if (figure.repetitions > 1) cell += QStringLiteral(" (n=%1)").arg(figure.repetitions);
+  if (!figure.precise)
+    cell += QStringLiteral("<br><span class=\"note\">%1</span>")
+                .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "0.1秒単位のみ"))));
+  return cell + NoisyMark(figure.noisy);
+}
+
+QString HowToRead() {
+  QString html =
+      QStringLiteral("<section id=\"how\"><h2>%1</h2><ul>").arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "読み方"))));
+  for (const char* line : {
+           QT_TRANSLATE_NOOP(
+               "ReportPage",
+               "差はすべて「何 % 速いか」で示します。+ は速い、- は遅いことを表します (秒でも速度でも同じ)。"),
+           QT_TRANSLATE_NOOP("ReportPage",
+                             "判定は、繰り返し計測したシリーズどうしのウェルチの t 検定 (有意水準 95 %) "
+                             "です。「速い」「遅い」は差が誤差を超えていること、「誤差の範囲」は差があるとは言えないこ"
+                             "とを表します。"),
+           QT_TRANSLATE_NOOP("ReportPage", "1 回だけの計測には散らばりがないため、判定は「未検定」です。"),
+           QT_TRANSLATE_NOOP("ReportPage", "± は 1 標準偏差です。n は繰り返しの回数です。"),
+           QT_TRANSLATE_NOOP("ReportPage",
+                             "「ノイズあり」(!) "
+                             "の値は、計測中にほかの処理がプロセッサを使ったか、クロックが変わったもので、遅く出ている"
+                             "可能性があります。"),
+           QT_TRANSLATE_NOOP(
+               "ReportPage",
+               "「0.1秒単位のみ」は、結果シートから取り込んだ 0.1 秒単位の値で、散らばりはわかりません。"),
+       }) {
+    html += QStringLiteral("<li>%1</li>").arg(E(Tr(line)));
+  }
+  return html + QStringLiteral("</ul></section>\n");
+}
+
+QString Machines(const std::vector<ReportMachine>& machines) {
+  QString html = QStringLiteral("<section id=\"machines\"><h2>%1</h2>")
+                     .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "計測したマシン"))));
+  if (machines.empty())
+    return html + QStringLiteral("<p>%1</p></section>\n")
+                      .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "計測結果はありません。"))));
+  html += QStringLiteral("<div class=\"wide\"><table><tr>");
+  for (const char* head :
+       {QT_TRANSLATE_NOOP("ReportPage", "マシン"), QT_TRANSLATE_NOOP("ReportPage", "プロセッサ"),
+        QT_TRANSLATE_NOOP("ReportPage", "メモリ"), QT_TRANSLATE_NOOP("ReportPage", "OS"),
+        QT_TRANSLATE_NOOP("ReportPage", "画面"), QT_TRANSLATE_NOOP("ReportPage", "ホスト名"),
+        QT_TRANSLATE_NOOP("ReportPage", "計測回数"), QT_TRANSLATE_NOOP("ReportPage", "最新の計測")}) {
+    html += QStringLiteral("<th>%1</th>").arg(E(Tr(head)));
+  }
+  html += QStringLiteral("</tr>\n");
+  for (const ReportMachine& m : machines) {
+    html += QStringLiteral(
+                "<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td>%6</td><td "
+                "class=\"n\">%7</td><td>%8</td></tr>\n")
+                .arg(E(m.machine.name.isEmpty() ? QStringLiteral("-") : m.machine.name), E(m.machine.processor),
+                     E(m.memory), E(m.os), E(m.display), E(m.hostName), QString::number(m.runs), When(m.newest));
+  }
+  return html + QStringLiteral("</table></div></section>\n");
+}
+
+QString Ranking(const MachineRanking& ranking) {
+  const RankedMachine& base = ranking.machines[ranking.baseline];
+  QString html = QStringLiteral("<h3>%1</h3><p>%2</p>")
+                     .arg(E(ranking.group),
+                          E(Tr(QT_TRANSLATE_NOOP("ReportPage", "各マシンの最新のシリーズを %1 と比べた結果。速い順。"))
+                                .arg(MachineName(base.machine))));
+  html += RankingSvg(ranking);
+  html += QStringLiteral("<div class=\"wide\"><table><tr><th>#</th><th>%1</th><th>n</th><th>%2</th>")
+              .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "マシン"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "総合"))));
+  for (Test test : ranking.tests) {
+    html += QStringLiteral("<th>%1</th>").arg(E(QLatin1String(EntryOf(test).displayName)));
+  }
+  html += QStringLiteral("</tr>\n");
+  for (size_t place = 0; place < ranking.machines.size(); ++place) {
+    const RankedMachine& machine = ranking.machines[place];
+    const bool baseline = place == ranking.baseline;
+    html += QStringLiteral(
+                "<tr><td class=\"n\">%1</td><td>%2<br><span class=\"note\">%3</span></td><td class=\"n\">%4</td><td "
+                "class=\"n\">%5</td>")
+                .arg(QString::number(place + 1),
+                     E(machine.machine.name.isEmpty() ? QStringLiteral("-") : machine.machine.name),
+                     E(machine.machine.processor), QString::number(machine.repetitions),
+                     baseline          ? E(Tr(QT_TRANSLATE_NOOP("ReportPage", "基準")))
+                     : machine.overall ? FasterText(*machine.overall)
+                                       : QStringLiteral("-"));
+    for (size_t j = 0; j < ranking.tests.size(); ++j) {
+      const auto found = machine.figures.figures.find(QLatin1String(EntryOf(ranking.tests[j]).id));
+      if (found == machine.figures.figures.end()) {
+        html += QStringLiteral("<td>-</td>");
+        continue;
+      }
+      const QString verdict = baseline ? E(Tr(QT_TRANSLATE_NOOP("ReportPage", "基準")))
+                                       : VerdictCell(machine.tests[j].fasterPercent, machine.tests[j].verdict);
+      html += QStringLiteral("<td class=\"n\">%1<br>%2</td>").arg(FigureCell(found->second, ranking.tests[j]), verdict);
+    }
+    html += QStringLiteral("</tr>\n");
+  }
+  return html + QStringLiteral("</table></div>\n");
+}
+
+QString Comparison(const ComparisonPlan& plan) {
+  QString html =
+      QStringLiteral("<section id=\"comparison\"><h2>%1</h2>").arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "比較"))));
+  if (plan.runs.empty())
+    return html + QStringLiteral("<p>%1</p></section>\n")
+                      .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "比べる計測結果はありません。"))));
+  html += QStringLiteral("<p>%1</p>")
+              .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "基準: %1。棒は基準の速度に対する割合 (%)、長いほど速い。"))
+                         .arg(plan.labels[plan.baseline])));
+  if (plan.folded > 0) {
+    html += QStringLiteral("<p class=\"note\">%1</p>")
+                .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ほかの %1 シリーズは省略 (ランキングと推移にあります)。"))
+                           .arg(plan.folded)));
+  }
+  for (const PlannedChart& chart : plan.charts) {
+    html += QStringLiteral("<h3>%1</h3>").arg(E(chart.title));
+    html += ComparisonSvg(chart, plan.rates);
+    html += QStringLiteral("<div class=\"wide\"><table><tr><th>%1</th>")
+                .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "計測"))));
+    for (Test test : chart.tests)
+      html += QStringLiteral("<th>%1</th>").arg(E(QLatin1String(EntryOf(test).displayName)));
+    html += QStringLiteral("</tr>\n");
+    for (size_t r = 0; r < chart.cells.size(); ++r) {
+      // A run with no figure in this group has no row (as in the chart).
+      if (std::none_of(chart.cells[r].begin(), chart.cells[r].end(),
+                       [](const PlannedCell& c) { return c.figure.has_value(); })) {
+        continue;
+      }
+      html += QStringLiteral("<tr><td><span class=\"sw\" style=\"background:%1\"></span>%2</td>")
+                  .arg(QLatin1String(ChartColour(r)), E(chart.labels[r]));
+      for (size_t t = 0; t < chart.tests.size(); ++t) {
+        const PlannedCell& cell = chart.cells[r][t];
+        if (!cell.figure) {
+          html += QStringLiteral("<td>-</td>");
+          continue;
+        }
+        const QString verdict = r == chart.baseline ? E(Tr(QT_TRANSLATE_NOOP("ReportPage", "基準")))
+                                                    : VerdictCell(cell.percent, cell.verdict);
+        html += QStringLiteral("<td class=\"n\">%1<br>%2</td>").arg(FigureCell(*cell.figure, chart.tests[t]), verdict);
+      }
+      html += QStringLiteral("</tr>\n");
+    }
+    html += QStringLiteral("</table></div>\n");
+  }
+  return html + QStringLiteral("</section>\n");
+}
+
+QString Trend(const MachineTrend& trend) {
+  QString html =
+      QStringLiteral("<h3>%1, %2</h3>").arg(E(MachineName(MachineOf(trend.machine, trend.processor))), E(trend.group));
+  html += TrendSvg(trend);
+  html += QStringLiteral("<div class=\"wide\"><table><tr>");
+  for (const char* head :
+       {QT_TRANSLATE_NOOP("ReportPage", "テスト"), QT_TRANSLATE_NOOP("ReportPage", "シリーズ"),
+        QT_TRANSLATE_NOOP("ReportPage", "最初 (秒)"), QT_TRANSLATE_NOOP("ReportPage", "最新 (秒)"),
+        QT_TRANSLATE_NOOP("ReportPage", "最初から"), QT_TRANSLATE_NOOP("ReportPage", "誤差を超えた変化"),
+        QT_TRANSLATE_NOOP("ReportPage", "ノイズのあったシリーズ")}) {
+    html += QStringLiteral("<th>%1</th>").arg(E(Tr(head)));
+  }
+  html += QStringLiteral("</tr>\n");
+  for (const TrendLine& line : trend.lines) {
+    if (line.points.empty()) continue;
+    const TrendPoint& first = line.points.front();
+    const TrendPoint& last = line.points.back();
+    const auto secondsOf = [](const TrendPoint& p) {
+      QString text = QString::number(p.seconds.mean, 'f', p.precise ? 4 : 1);
+      if (p.precise && p.seconds.count > 1) text += QStringLiteral(" ±") + QString::number(p.seconds.stdev, 'f', 4);
+      return text + QStringLiteral("<br><span class=\"note\">%1</span>").arg(When(p.time));
+    };
+    int faster = 0, slower = 0, noisy = 0;
+    for (const TrendPoint& p : line.points) {
+      faster += p.change == Verdict::Faster;
+      slower += p.change == Verdict::Slower;
+      noisy += p.noisy;
+    }
+    const QString overall = line.points.size() > 1 && last.seconds.mean > 0
+                                ? FasterText((first.seconds.mean / last.seconds.mean - 1) * 100)
+                                : QStringLiteral("-");
+    html += QStringLiteral(
+                "<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td><td "
+                "class=\"n\">%5</td><td>%6</td><td class=\"n\">%7</td></tr>\n")
+                .arg(E(QLatin1String(EntryOf(line.test).displayName)), QString::number(line.points.size()),
+                     secondsOf(first), secondsOf(last), overall,
+                     E(Tr(QT_TRANSLATE_NOOP("ReportPage", "速く %1、遅く %2")).arg(faster).arg(slower)),
+                     QString::number(noisy));
+  }
+  return html + QStringLiteral("</table></div>\n");
+}
+
+// The noisy figures of the latest series, machine by machine.
+QString Noise(const HtmlReportInput& input) {
+  QString html =
+      QStringLiteral("<section id=\"noise\"><h2>%1</h2><p>%2</p>")
+          .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズ"))),
+               E(Tr(QT_TRANSLATE_NOOP(
+                   "ReportPage",
+                   "計測の前後と最中に、ほかの処理がプロセッサを使ったか、クロックが変わったかを調べています。そうした"
+                   "値 (!) は実力より遅く出ている可能性があるため、差を読むときは割り引いてください。"))));
+  QString rows;
+  size_t count = 0;
+  for (const MachineRanking& ranking : input.rankings) {
+    for (const RankedMachine& machine : ranking.machines) {
+      QStringList tests;
+      for (Test test : ranking.tests) {
+        const auto found = machine.figures.figures.find(QLatin1String(EntryOf(test).id));
+        if (found != machine.figures.figures.end() && found->second.noisy)
+          tests << QLatin1String(EntryOf(test).displayName);
+      }
+      if (tests.isEmpty()) continue;
+      count += static_cast<size_t>(tests.size());
+      rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>\n")
+                  .arg(E(MachineName(machine.machine)), E(ranking.group), When(machine.figures.run.sortTime),
+                       E(tests.join(QStringLiteral(", "))));
+    }
+  }
+  size_t noisyPoints = 0, points = 0;
+  for (const MachineTrend& trend : input.trends) {
+    for (const TrendLine& line : trend.lines) {
+      points += line.points.size();
+      for (const TrendPoint& p : line.points) noisyPoints += p.noisy;
+    }
+  }
+  html += QStringLiteral("<p>%1</p>")
+              .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage",
+                                          "最新のシリーズでノイズのあった値: %1。推移の全シリーズでは %2 / %3。"))
+                         .arg(count)
+                         .arg(noisyPoints)
+                         .arg(points)));
+  if (!rows.isEmpty()) {
+    html +=
+        QStringLiteral("<div class=\"wide\"><table><tr><th>%1</th><th>%2</th><th>%3</th><th>%4</th></tr>\n")
+            .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "マシン"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "グループ"))),
+                 E(Tr(QT_TRANSLATE_NOOP("ReportPage", "最新の計測"))),
+                 E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズのあったテスト"))));
+    html += rows + QStringLiteral("</table></div>\n");
+  }
+  return html + QStringLiteral("</section>\n");
+}
+
+}  // namespace
+
+QByteArray HtmlReport(const HtmlReportInput& input) {
+  const QString title = Tr(QT_TRANSLATE_NOOP("ReportPage", "TORVIK 計測結果のレポート"));
+  QString html;
+  html.reserve(1 << 20);
+  html += QStringLiteral(
+              "<!DOCTYPE html>\n<html lang=\"%1\">\n<head>\n<meta charset=\"utf-8\">\n"
+              "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+              "<title>%2</title>\n<style>%3</style>\n</head>\n<body>\n")
+              .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ja"))), E(title), QLatin1String(kStyle));
+  html += QStringLiteral("<header><h1>%1</h1><p>%2<br>%3<br>%4</p></header>\n")
+              .arg(E(title),
+                   E(Tr(QT_TRANSLATE_NOOP("ReportPage", "作成日時: %1"))
+                         .arg(input.made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss t")))),
+                   E(Tr(QT_TRANSLATE_NOOP("ReportPage", "計測結果の保存先: %1")).arg(input.store)),
+                   E(Tr(QT_TRANSLATE_NOOP("ReportPage", "対象: %1 (%2 回の計測、%3 台のマシン)"))
+                         .arg(input.scope, QString::number(input.runCount), QString::number(input.machines.size()))));
+  html += QStringLiteral(
+              "<nav><a href=\"#how\">%1</a><a href=\"#machines\">%2</a><a href=\"#ranking\">%3</a>"
+              "<a href=\"#comparison\">%4</a><a href=\"#trends\">%5</a><a href=\"#noise\">%6</a></nav>\n")
+              .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "読み方"))),
+                   E(Tr(QT_TRANSLATE_NOOP("ReportPage", "計測したマシン"))),
+                   E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ランキング"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "比較"))),
+                   E(Tr(QT_TRANSLATE_NOOP("ReportPage", "推移"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズ"))));
+  html += HowToRead();
+  html += Machines(input.machines);
+  html +=
+      QStringLiteral("<section id=\"ranking\"><h2>%1</h2>\n").arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ランキング"))));
+  for (const MachineRanking& ranking : input.rankings) {
+    if (!ranking.machines.empty()) html += Ranking(ranking);
+  }
+  if (input.rankings.empty()) html += QStringLiteral("<p>-</p>");
+  html += QStringLiteral("</section>\n");
+  html += Comparison(input.comparison);
+  html += QStringLiteral("<section id=\"trends\"><h2>%1</h2>\n").arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "推移"))));
+  for (const MachineTrend& trend : input.trends) html += Trend(trend);
+  if (input.trends.empty()) html += QStringLiteral("<p>-</p>");
+  html += QStringLiteral("</section>\n");
+  html += Noise(input);
+  html += QStringLiteral("<footer><p class=\"note\">%1</p></footer>\n</body>\n</html>\n")
+              .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "TORVIK %1 で作成")).arg(QLatin1String(kVersion))));
+  return html.toUtf8();
+}
+
+}  // namespace torvik
