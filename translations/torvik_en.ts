@@ -865,6 +865,18 @@
         <source>比較する計測が選ばれていません</source>
         <translation>No results are ticked for comparison</translation>
     </message>
+    <message>
+        <source>レポートを書き出す(&amp;H)...</source>
+        <translation>Export &amp;HTML report...</translation>
+    </message>
+    <message>
+        <source>選択した計測を、ブラウザで開ける 1 つの HTML ファイルに書き出します</source>
+        <translation>Writes the ticked runs to one HTML file any browser opens</translation>
+    </message>
+    <message>
+        <source>レポートを書き出す</source>
+        <translation>Export HTML report</translation>
+    </message>
 </context>
 <context>
     <name>torvik::MainWindow</name>

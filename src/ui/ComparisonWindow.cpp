@@ -16,6 +16,7 @@
 #include "core/history/CsvExport.h"
 #include "core/history/SheetImport.h"
 #include "core/history/StoreLocation.h"
+#include "core/page/ReportContents.h"
 #include "core/report/OutputFile.h"
 #include "ui/ChartTextAlternative.h"
 #include "ui/ComparisonChart.h"
@@ -116,6 +117,9 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   machine->setObjectName(QStringLiteral("SameMachine"));
   machine->setToolTip(tr("選択した行と同じ PC 名とプロセッサの計測をすべて選択します"));
   picture_ = new QPushButton(tr("グラフを書き出す(&G)..."));
+  page_ = new QPushButton(tr("レポートを書き出す(&H)..."));
+  page_->setObjectName(QStringLiteral("ExportPage"));
+  page_->setToolTip(tr("選択した計測を、ブラウザで開ける 1 つの HTML ファイルに書き出します"));
   import_ = new QPushButton(texts::ImportSheets());
   export_ = new QPushButton(tr("CSVに書き出す(&E)..."));
   delete_ = new QPushButton(tr("削除(&D)..."));
@@ -128,7 +132,7 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
     chartRow->addWidget(widget);
   }
   chartRow->addStretch();
-  for (QWidget* widget : std::initializer_list<QWidget*>{machine, picture_}) chartRow->addWidget(widget);
+  for (QWidget* widget : std::initializer_list<QWidget*>{machine, picture_, page_}) chartRow->addWidget(widget);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   for (QWidget* widget : std::initializer_list<QWidget*>{sharing, import_, export_, delete_, close}) {
@@ -222,7 +226,7 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   // From the list Tab goes to the charts below it.
   setTabOrder(list_, chartScroll_);
 
-  for (QPushButton* button : {import_, export_, delete_, picture_}) button->setEnabled(false);
+  for (QPushButton* button : {import_, export_, delete_, picture_, page_}) button->setEnabled(false);
   connect(model_, &RunListModel::listRead, this, &ComparisonWindow::ShowListState);
   // A later page or the ticks of a machine that could not be read: said on
   // the status line, the rows read so far stay.
@@ -235,6 +239,7 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
     if (list_->currentIndex().isValid()) model_->TickMachineOf(list_->currentIndex().row());
   });
   connect(picture_, &QPushButton::clicked, this, &ComparisonWindow::PictureClicked);
+  connect(page_, &QPushButton::clicked, this, &ComparisonWindow::PageClicked);
   connect(import_, &QPushButton::clicked, this, &ComparisonWindow::ImportClicked);
   connect(export_, &QPushButton::clicked, this, &ComparisonWindow::ExportClicked);
   connect(delete_, &QPushButton::clicked, this, &ComparisonWindow::DeleteClicked);
@@ -313,6 +318,7 @@ void ComparisonWindow::Draw() {
   baseline_->setCurrentIndex(plan.runs.empty() ? -1 : static_cast<int>(plan.baseline));
   baseline_->setEnabled(plan.runs.size() > 1);
   picture_->setEnabled(!plan.runs.empty());
+  page_->setEnabled(!plan.runs.empty());
 
   QStringList overall;
   for (size_t i = 0; i < plan.runs.size(); ++i) {
@@ -539,5 +545,31 @@ void ComparisonWindow::ExportClicked() {
 }
 
 void ComparisonWindow::DeleteClicked() { Delete(true); }
+
+void ComparisonWindow::PageClicked() {
+  const QString path = AskForFiles(this, FileDialogKind::kSaveFile, tr("レポートを書き出す"),
+                                   QStringLiteral("torvik-report.html"), QStringLiteral("HTML (*.html)"))
+                           .value(0);
+  if (!path.isEmpty()) ExportPage(path);
+}
+
+void ComparisonWindow::ExportPage(const QString& path) {
+  const QVariant chosen = baseline_->currentData();
+  const std::optional<int64_t> baseline = chosen.isValid() ? std::optional(chosen.toLongLong()) : std::nullopt;
+  // The series are read again with the page made on the archive's thread:
+  // the window goes on meanwhile.
+  const std::vector<int64_t> ticked = model_->Ticked();
+  status_->setText(texts::Loading());
+  archive_.Ask<QString>(
+      this,
+      [ticked, baseline, path](RunArchive& archive) {
+        ResultStore& store = archive.Compared();
+        const std::vector<std::vector<StoredRun>> series = store.SeriesOf(ticked);
+        if (!store.Error().isEmpty()) return store.Error();
+        const QString shown = archive.HasSharedStore() ? ShownLocation(store.Path()) : store.Path();
+        return WriteOutput(path, HtmlReportOfSeries(series, baseline, shown, QDateTime::currentDateTime()));
+      },
+      [this, path](const QString& error) { EndWork(error.isEmpty() ? tr("%1 に書き出しました。").arg(path) : error); });
+}
 
 }  // namespace torvik

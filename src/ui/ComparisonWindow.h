@@ -9,7 +9,8 @@
 // TrendView) and the ranking of every machine's latest series
 // (MachineRanking, RankingView); the list filtered by group, machine and
 // days in the store. The
-// charts export as PNG or SVG. It deletes the ticked runs (each with its
+// charts export as PNG or SVG, the ticked runs as a report page (HTML). It
+// deletes the ticked runs (each with its
 // series) after asking, where the role may, exports them as CSV, and
 // imports result sheets.
 // Every read and write of the store runs on the archive's thread: the
@@ -67,6 +68,9 @@ class ComparisonWindow : public QDialog {
   // with workEnded.
   void ImportSheets(const QStringList& files);
   void ExportCsv(const QString& path);
+  // The report page of the ticked runs (each with its series), against the
+  // baseline chosen, written whole to `path`.
+  void ExportPage(const QString& path);
   // Deletes the ticked runs with every repetition of their series, where
   // this role may delete (a shared store's members may not).
   void DeleteTicked();
@@ -106,6 +110,7 @@ class ComparisonWindow : public QDialog {
   void Import(const QStringList& files, const std::function<void(const QString&)>& then);
   void ImportClicked();
   void ExportClicked();
+  void PageClicked();
   void DeleteClicked();
   void PictureClicked();
 
@@ -119,6 +124,7 @@ class ComparisonWindow : public QDialog {
   QPushButton* import_ = nullptr;
   QPushButton* delete_ = nullptr;
   QPushButton* export_ = nullptr;
+  QPushButton* page_ = nullptr;
   QPushButton* picture_ = nullptr;
   QComboBox* baseline_ = nullptr;
   QLabel* overall_ = nullptr;

@@ -254,6 +254,15 @@ class ComparisonTest : public QObject {
     ComparisonWindow window(archive.archive);
     QVERIFY(ListRead(window));
     Tick(window, {1});  // desk's newest
+    // The ticked runs as a report page, made on the archive's thread.
+    QSignalSpy ended(&window, &ComparisonWindow::workEnded);
+    const QString page = archive.folder.path() + QStringLiteral("/report.html");
+    window.ExportPage(page);
+    QVERIFY(QTest::qWaitFor([&ended] { return !ended.isEmpty(); }, 10'000));
+    QFile html(page);
+    QVERIFY(html.open(QIODevice::ReadOnly));
+    const QByteArray bytes = html.readAll();
+    QVERIFY(bytes.startsWith("<!DOCTYPE html>") && bytes.contains("<svg") && bytes.contains("desk"));
     auto* views = window.findChild<QTabWidget*>(QStringLiteral("Views"));
     views->setCurrentIndex(1);
     QTRY_VERIFY(window.findChild<QWidget*>(QStringLiteral("Trend_prime")));

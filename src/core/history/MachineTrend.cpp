@@ -65,22 +65,26 @@ std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
     std::tie(trend.machine, trend.processor, std::ignore, trend.group) = key;
     const std::vector<std::vector<StoredRun>> series = SeriesOfRuns(std::move(machineRuns));
     trend.seriesCount = series.size();
+    // A series against the one before it that ran the test: every test of
+    // the pair compared once, for all the lines.
+    std::map<std::pair<size_t, size_t>, std::vector<TestComparison>> compared;
     for (const TestEntry& entry : kTests) {
       const QString test = QLatin1String(entry.id);
       TrendLine line{.test = entry.test};
-      const std::vector<StoredRun>* before = nullptr;
-      for (const std::vector<StoredRun>& one : series) {
-        TrendPoint point = PointOf(one, test);
+      size_t before = 0;
+      for (size_t k = 0; k < series.size(); ++k) {
+        TrendPoint point = PointOf(series[k], test);
         if (point.seconds.count == 0) continue;
-        if (before != nullptr) {
-          const TrendPoint& last = line.points.back();
-          point.fasterPercent = (last.seconds.mean / point.seconds.mean - 1) * 100;
-          for (const TestComparison& c : CompareRuns(*before, one)) {
+        if (!line.points.empty()) {
+          point.fasterPercent = (line.points.back().seconds.mean / point.seconds.mean - 1) * 100;
+          auto pair = compared.find({before, k});
+          if (pair == compared.end()) pair = compared.emplace(std::pair{before, k}, CompareRuns(series[before], series[k])).first;
+          for (const TestComparison& c : pair->second) {
             if (c.test == test) point.change = c.verdict;
           }
         }
         line.points.push_back(point);
-        before = &one;
+        before = k;
       }
       if (!line.points.empty()) trend.lines.push_back(std::move(line));
     }
