@@ -132,10 +132,10 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
     chartRow->addWidget(widget);
   }
   chartRow->addStretch();
-  for (QWidget* widget : std::initializer_list<QWidget*>{machine, picture_, page_}) chartRow->addWidget(widget);
+  for (QWidget* widget : std::initializer_list<QWidget*>{machine, picture_}) chartRow->addWidget(widget);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  for (QWidget* widget : std::initializer_list<QWidget*>{sharing, import_, export_, delete_, close}) {
+  for (QWidget* widget : std::initializer_list<QWidget*>{sharing, import_, export_, page_, delete_, close}) {
     buttons->addWidget(widget);
   }
 

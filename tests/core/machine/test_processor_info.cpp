@@ -326,7 +326,11 @@ class ProcessorInfoTest : public QObject {
     FakeProcessor processor = FakeProcessor::WithLeaf1("GenuineIntel", 0x683, kTsc);
     processor.cyclesPerNanosecond = 2.0;
     ProcessorInfo info(processor);
-    QVERIFY(std::abs(info.GetSpeed() - 2000) < 20);
+    // Within 10 %: with tests side by side the thread may lose the processor
+    // between the counter's reading and the clock's (a formula off by a
+    // factor, or a wait not done, is still far outside).
+    const double mhz = info.GetSpeed();
+    QVERIFY2(std::abs(mhz - 2000) < 200, qPrintable(QString::number(mhz)));
     // Without a counter the wait is still done, and the result is 0.
     FakeProcessor stillProcessor = FakeProcessor::WithLeaf1("GenuineIntel", 0x683, 0);
     ProcessorInfo still(stillProcessor);
