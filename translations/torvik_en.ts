@@ -193,7 +193,7 @@
     </message>
 </context>
 <context>
-    <name>QTableWidget</name>
+    <name>RankingTable</name>
     <message>
         <source>順位</source>
         <translation>Place</translation>

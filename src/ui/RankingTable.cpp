@@ -1,5 +1,6 @@
 #include "ui/RankingTable.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 
 #include "ui/ComparisonChart.h"
@@ -19,14 +20,16 @@ QTableWidgetItem* Cell(const QString& text, Qt::Alignment alignment = Qt::AlignL
 }  // namespace
 
 void ShowRanking(QTableWidget& table, const MachineRanking& ranking) {
-  QStringList headers = {QTableWidget::tr("順位"), QTableWidget::tr("マシン"), QTableWidget::tr("プロセッサ"),
-                         QStringLiteral("n"), QTableWidget::tr("総合")};
+  const auto text = [](const char* japanese) { return QCoreApplication::translate("RankingTable", japanese); };
+  QStringList headers = {text(QT_TRANSLATE_NOOP("RankingTable", "順位")), text(QT_TRANSLATE_NOOP("RankingTable", "マシン")),
+                         text(QT_TRANSLATE_NOOP("RankingTable", "プロセッサ")), QStringLiteral("n"),
+                         text(QT_TRANSLATE_NOOP("RankingTable", "総合"))};
   for (Test test : ranking.tests) headers << QLatin1String(EntryOf(test).displayName);
   table.clear();
   table.setColumnCount(static_cast<int>(headers.size()));
   table.setHorizontalHeaderLabels(headers);
   table.setRowCount(static_cast<int>(ranking.machines.size()));
-  const QString baseline = QTableWidget::tr("基準");
+  const QString baseline = QCoreApplication::translate("RankingTable", "基準");
   const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
   for (size_t row = 0; row < ranking.machines.size(); ++row) {
     const RankedMachine& machine = ranking.machines[row];
