@@ -109,8 +109,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                              "and --html: of this machine (its PC name, or host name)."),
                               QStringLiteral("NAME"));
   const QCommandLineOption processor(
-      QStringLiteral("processor"), QStringLiteral("With a store's list: only the runs whose processor name contains TEXT."),
-      QStringLiteral("TEXT"));
+      QStringLiteral("processor"),
+      QStringLiteral("With a store's list: only the runs whose processor name contains TEXT."), QStringLiteral("TEXT"));
   const QCommandLineOption group(QStringLiteral("group"),
                                  QStringLiteral("With a store's list: only the runs of this group (cpu, graphic, "
                                                 "memory, hdd, all)."),
@@ -134,9 +134,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption upgradeStore(QStringLiteral("upgrade-store"),
                                         QStringLiteral("Make or upgrade the shared store's schema (its owner's "
                                                        "role), and say which version it has."));
-  parser.addOptions({help, version, run, dir, repeat, format, output, report, quiet, noRecord, history, import,
-                     exportCsv, compare, store, sync, pc, processor, requireSent, upgradeStore, trend, ranking, html,
-                     group, since, until, baseline});
+  parser.addOptions({help,        version,      run,    dir,       repeat,  format, output, report, quiet,
+                     noRecord,    history,      import, exportCsv, compare, store,  sync,   pc,     processor,
+                     requireSent, upgradeStore, trend,  ranking,   html,    group,  since,  until,  baseline});
   parser.addPositionalArgument(QStringLiteral("FILE"),
                                QStringLiteral("With --import: the sheets to import. With --compare: A and B."),
                                QStringLiteral("[FILE...]"));
@@ -163,13 +163,15 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     verbs += parser.isSet(*verb) ? 1 : 0;
   }
   if (verbs > 1) {
-    return Usage(QStringLiteral("--run, --history, --trend, --ranking, --html, --import, --export-csv, --compare, "
-                                "--sync and --upgrade-store go one at a time."));
+    return Usage(
+        QStringLiteral("--run, --history, --trend, --ranking, --html, --import, --export-csv, --compare, "
+                       "--sync and --upgrade-store go one at a time."));
   }
   const bool listed = parser.isSet(history) || parser.isSet(trend) || parser.isSet(ranking) || parser.isSet(html);
   for (const QCommandLineOption* option : {&pc, &processor, &group, &since, &until}) {
     if (parser.isSet(*option) && !listed) {
-      return Usage(QStringLiteral("--%1 goes with --history, --trend, --ranking or --html.").arg(option->names().first()));
+      return Usage(
+          QStringLiteral("--%1 goes with --history, --trend, --ranking or --html.").arg(option->names().first()));
     }
   }
   if (parser.isSet(baseline) && !parser.isSet(ranking) && !parser.isSet(html)) {
@@ -182,7 +184,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   if (parser.isSet(group)) {
     const QString id = parser.value(group).trimmed().toLower();
     if (!GroupOfId(id)) {
-      return Usage(QStringLiteral("Unknown group '%1' (groups: %2).").arg(parser.value(group), GroupIds(QStringLiteral(", "))));
+      return Usage(
+          QStringLiteral("Unknown group '%1' (groups: %2).").arg(parser.value(group), GroupIds(QStringLiteral(", "))));
     }
     result.filter.group = id;
   }

@@ -11,12 +11,11 @@
 
 #include "cli/CommandOutput.h"
 #include "cli/StoreReports.h"
-
 #include "core/base/TimeValue.h"
-#include "core/history/RunComparison.h"
-#include "core/history/SheetImport.h"
 #include "core/history/CsvExport.h"
 #include "core/history/FileConnection.h"
+#include "core/history/RunComparison.h"
+#include "core/history/SheetImport.h"
 #include "core/history/StoreLocation.h"
 #include "core/report/JsonReport.h"
 #include "core/report/OutputFile.h"
@@ -68,7 +67,8 @@ int PrintHistory(ResultStore& store, OutputFormat format, const RunFilter& filte
       std::vector<int64_t> ids;
       for (const StoredRun& run : runs) ids.push_back(run.id);
       for (StoredRun& run : store.RunsWithTests(ids)) tests[run.id] = std::move(run.tests);
-      if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
+      if (!store.Error().isEmpty())
+        return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
     }
     for (const StoredRun& run : runs) {
       const QString total = FormatSeconds(TimeValue::FromTenths(run.totalTenths), u'.').trimmed();
@@ -79,23 +79,24 @@ int PrintHistory(ResultStore& store, OutputFormat format, const RunFilter& filte
           if (test.noise && test.noise->SharedProcessor()) shared.append(test.test);
           if (test.noise && test.noise->ClockMoved()) moved.append(test.test);
         }
-        json.append(QJsonObject{{"id", double(run.id)},
-                                {"started", run.started},
-                                {"started_at", run.values.startedAt.isEmpty() ? QJsonValue() : QJsonValue(run.values.startedAt)},
-                                {"series", run.series.isEmpty() ? QJsonValue() : QJsonValue(run.series)},
-                                {"noise", QJsonObject{{"shared_processor", shared}, {"clock_moved", moved}}},
-                                {"group", run.group},
-                                {"pc_name", run.pcName},
-                                {"host_name", run.hostName},
-                                {"user_name", run.userName},
-                                {"processor", run.processor},
-                                {"processor_name", run.values.processorName},
-                                {"clock_mhz", run.values.clockMhz ? QJsonValue(*run.values.clockMhz) : QJsonValue()},
-                                {"bench_no", run.benchNo ? QJsonValue(*run.benchNo) : QJsonValue()},
-                                {"total_tenths", double(run.totalTenths)},
-                                {"total_seconds", run.totalSeconds ? QJsonValue(*run.totalSeconds) : QJsonValue()},
-                                {"stopped", run.stopped},
-                                {"origin", run.origin}});
+        json.append(QJsonObject{
+            {"id", double(run.id)},
+            {"started", run.started},
+            {"started_at", run.values.startedAt.isEmpty() ? QJsonValue() : QJsonValue(run.values.startedAt)},
+            {"series", run.series.isEmpty() ? QJsonValue() : QJsonValue(run.series)},
+            {"noise", QJsonObject{{"shared_processor", shared}, {"clock_moved", moved}}},
+            {"group", run.group},
+            {"pc_name", run.pcName},
+            {"host_name", run.hostName},
+            {"user_name", run.userName},
+            {"processor", run.processor},
+            {"processor_name", run.values.processorName},
+            {"clock_mhz", run.values.clockMhz ? QJsonValue(*run.values.clockMhz) : QJsonValue()},
+            {"bench_no", run.benchNo ? QJsonValue(*run.benchNo) : QJsonValue()},
+            {"total_tenths", double(run.totalTenths)},
+            {"total_seconds", run.totalSeconds ? QJsonValue(*run.totalSeconds) : QJsonValue()},
+            {"stopped", run.stopped},
+            {"origin", run.origin}});
       } else {
         // Put together, not through arg(): a "%2" in a name stays text. Every
         // name on one line: a line break in a name cannot forge a row.
@@ -155,8 +156,8 @@ QString VerdictText(Verdict verdict) {
 double FasterPercentOf(const TestComparison& c) { return c.b.mean > 0 ? (c.a.mean / c.b.mean - 1) * 100 : 0; }
 
 QJsonObject StatisticsObject(const Statistics& s) {
-  return QJsonObject{{"mean", s.mean}, {"stdev", SpreadJson(s, s.stdev)}, {"cv", SpreadJson(s, s.cv)},
-                     {"min", s.min},   {"max", s.max},     {"repetitions", s.count}};
+  return QJsonObject{{"mean", s.mean}, {"stdev", SpreadJson(s, s.stdev)}, {"cv", SpreadJson(s, s.cv)}, {"min", s.min},
+                     {"max", s.max},   {"repetitions", s.count}};
 }
 
 // "#12 2026-12-08T18:42:44+00:00 cpu bench-pc, AuthenticAMD AMD EPYC, 3 repetitions"
@@ -199,17 +200,17 @@ int SyncStores(RunArchive& archive, OutputFormat format) {
     QJsonArray aside;
     for (const StoredRun& run : setAside) aside.append(QJsonObject{{"id", double(run.id)}, {"reason", run.sendProblem}});
     PrintOut(QJsonDocument(QJsonObject{{"sent", sync.sent},
-                                    {"waiting", sync.waiting},
-                                    {"failed", failed ? sync.waiting : 0},
-                                    {"set_aside", aside},
-                                    {"reason", failed ? QJsonValue(sync.error) : QJsonValue()}})
-              .toJson(QJsonDocument::Indented));
+                                       {"waiting", sync.waiting},
+                                       {"failed", failed ? sync.waiting : 0},
+                                       {"set_aside", aside},
+                                       {"reason", failed ? QJsonValue(sync.error) : QJsonValue()}})
+                 .toJson(QJsonDocument::Indented));
   } else {
     PrintOut(QStringLiteral("%1 run(s) sent, %2 waiting, %3 set aside\n")
-              .arg(sync.sent)
-              .arg(sync.waiting)
-              .arg(setAside.size())
-              .toUtf8());
+                 .arg(sync.sent)
+                 .arg(sync.waiting)
+                 .arg(setAside.size())
+                 .toUtf8());
   }
   for (const StoredRun& run : setAside) {
     std::fprintf(stderr, "torvik: run %lld set aside, the shared store would not take it: %s\n",

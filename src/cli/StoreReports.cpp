@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "cli/CommandOutput.h"
-
 #include "core/base/IsoDateTime.h"
 #include "core/history/FileConnection.h"
 #include "core/history/MachineRanking.h"
@@ -19,7 +18,6 @@
 
 namespace torvik {
 namespace {
-
 
 int ReadFailed(const ResultStore& store) {
   const QString text = QCoreApplication::translate("StoreCommands", "計測結果を読めません");
@@ -50,9 +48,7 @@ QString WithoutTrailingSpace(QString line) {
   return line;
 }
 
-QString Day(int64_t time) {
-  return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-}
+QString Day(int64_t time) { return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
 
 QString MachineLine(const QString& machine, const QString& processor) {
   return OneLine(machine.isEmpty() ? QStringLiteral("-") : machine) + QStringLiteral(" (") + OneLine(processor) + u')';
@@ -155,8 +151,9 @@ int PrintRankings(ResultStore& store, OutputFormat format, const RunFilter& filt
             {"machine", machine.machine.name},
             {"processor", machine.machine.processor},
             {"run", double(machine.figures.run.id)},
-            {"started_at", machine.figures.run.values.startedAt.isEmpty() ? QJsonValue()
-                                                                          : QJsonValue(machine.figures.run.values.startedAt)},
+            {"started_at", machine.figures.run.values.startedAt.isEmpty()
+                               ? QJsonValue()
+                               : QJsonValue(machine.figures.run.values.startedAt)},
             {"repetitions", double(machine.repetitions)},
             {"precise", machine.figures.Precise()},
             {"baseline", place == ranking.baseline},
@@ -176,8 +173,11 @@ int PrintRankings(ResultStore& store, OutputFormat format, const RunFilter& filt
                 .arg(OneLine(ranking.group))
                 .arg(ranking.machines.size())
                 .arg(MachineLine(base.machine.name, base.machine.processor));
-    QString header = QStringLiteral("%1  %2  %3  %4").arg(QStringLiteral("#"), 3).arg(QStringLiteral("machine"), -24)
-                         .arg(QStringLiteral("n"), 3).arg(QStringLiteral("overall"), 9);
+    QString header = QStringLiteral("%1  %2  %3  %4")
+                         .arg(QStringLiteral("#"), 3)
+                         .arg(QStringLiteral("machine"), -24)
+                         .arg(QStringLiteral("n"), 3)
+                         .arg(QStringLiteral("overall"), 9);
     for (Test test : ranking.tests) header += QStringLiteral("  %1").arg(QLatin1String(EntryOf(test).displayName), -26);
     text += WithoutTrailingSpace(header) + u'\n';
     for (size_t place = 0; place < ranking.machines.size(); ++place) {

@@ -155,10 +155,11 @@ QString VerdictMark(Verdict verdict) {
 }
 
 QString ChartKey() {
-  return QCoreApplication::translate("ComparisonChart",
-                                     "差はすべて基準より速い割合 (+ が速い)。▲ 速い・▼ 遅い: 繰り返しの差がノイズを超える "
-                                     "(ウェルチの t 検定、95 %)。≈ と淡い棒: 誤差の範囲。印なし: 1 回だけの計測で未検定。"
-                                     "! 計測中にほかの処理かクロックの変化あり。ひげ: 標準偏差。");
+  return QCoreApplication::translate(
+      "ComparisonChart",
+      "差はすべて基準より速い割合 (+ が速い)。▲ 速い・▼ 遅い: 繰り返しの差がノイズを超える "
+      "(ウェルチの t 検定、95 %)。≈ と淡い棒: 誤差の範囲。印なし: 1 回だけの計測で未検定。"
+      "! 計測中にほかの処理かクロックの変化あり。ひげ: 標準偏差。");
 }
 
 QWidget* MakeGroupChart(const PlannedChart& chart, bool rates) {

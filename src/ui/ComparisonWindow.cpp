@@ -333,7 +333,8 @@ void ComparisonWindow::Draw() {
                                              .arg(plan.labels[plan.baseline].toHtmlEscaped()) +
                                          overall.join(QStringLiteral(" &nbsp;·&nbsp; "));
   if (plan.folded > 0) {
-    text += tr("<br>ほかに選択した %1 系列はグラフに入れていません (1 つのグラフに %2 系列まで)。マシンの長い記録は「推移」に。")
+    text += tr("<br>ほかに選択した %1 系列はグラフに入れていません (1 つのグラフに %2 "
+               "系列まで)。マシンの長い記録は「推移」に。")
                 .arg(plan.folded)
                 .arg(kMostCompared);
   }
@@ -355,9 +356,11 @@ void ComparisonWindow::ApplyFilter() {
   filter.group = groupFilter_->currentData().toString();
   if (!machineFilter_->text().trimmed().isEmpty()) filter.machine = machineFilter_->text().trimmed();
   if (since_->date() != since_->minimumDate()) filter.from = since_->date().startOfDay().toSecsSinceEpoch();
-  if (until_->date() != until_->minimumDate()) filter.to = until_->date().addDays(1).startOfDay().toSecsSinceEpoch() - 1;
+  if (until_->date() != until_->minimumDate())
+    filter.to = until_->date().addDays(1).startOfDay().toSecsSinceEpoch() - 1;
   const RunFilter& now = model_->Filter();
-  if (filter.group == now.group && filter.machine == now.machine && filter.from == now.from && filter.to == now.to) return;
+  if (filter.group == now.group && filter.machine == now.machine && filter.from == now.from && filter.to == now.to)
+    return;
   model_->SetFilter(filter);
   ShowView();
 }
@@ -410,10 +413,9 @@ void ComparisonWindow::EndWork(const QString& message) {
 }
 
 void ComparisonWindow::PictureClicked() {
-  const QString path =
-      AskForFiles(this, FileDialogKind::kSaveFile, tr("グラフを書き出す"), QStringLiteral("torvik-comparison.png"),
-                  QStringLiteral("PNG (*.png);;SVG (*.svg)"))
-          .value(0);
+  const QString path = AskForFiles(this, FileDialogKind::kSaveFile, tr("グラフを書き出す"),
+                                   QStringLiteral("torvik-comparison.png"), QStringLiteral("PNG (*.png);;SVG (*.svg)"))
+                           .value(0);
   if (!path.isEmpty()) ExportCharts(path);
 }
 

@@ -21,7 +21,8 @@ QTableWidgetItem* Cell(const QString& text, Qt::Alignment alignment = Qt::AlignL
 
 void ShowRanking(QTableWidget& table, const MachineRanking& ranking) {
   const auto text = [](const char* japanese) { return QCoreApplication::translate("RankingTable", japanese); };
-  QStringList headers = {text(QT_TRANSLATE_NOOP("RankingTable", "順位")), text(QT_TRANSLATE_NOOP("RankingTable", "マシン")),
+  QStringList headers = {text(QT_TRANSLATE_NOOP("RankingTable", "順位")),
+                         text(QT_TRANSLATE_NOOP("RankingTable", "マシン")),
                          text(QT_TRANSLATE_NOOP("RankingTable", "プロセッサ")), QStringLiteral("n"),
                          text(QT_TRANSLATE_NOOP("RankingTable", "総合"))};
   for (Test test : ranking.tests) headers << QLatin1String(EntryOf(test).displayName);
@@ -39,10 +40,14 @@ void ShowRanking(QTableWidget& table, const MachineRanking& ranking) {
     table.setItem(r, 1, Cell(machine.machine.name.isEmpty() ? QStringLiteral("-") : machine.machine.name));
     table.setItem(r, 2, Cell(machine.machine.processor));
     table.setItem(r, 3, Cell(QString::number(machine.repetitions), right));
-    table.setItem(r, 4, Cell(isBaseline ? baseline : machine.overall ? Faster(*machine.overall) : QStringLiteral("-"), right));
+    table.setItem(r, 4,
+                  Cell(isBaseline        ? baseline
+                       : machine.overall ? Faster(*machine.overall)
+                                         : QStringLiteral("-"),
+                       right));
     for (size_t j = 0; j < machine.tests.size(); ++j) {
       const RankedTest& test = machine.tests[j];
-      const QString text = isBaseline            ? baseline
+      const QString text = isBaseline           ? baseline
                            : test.fasterPercent ? Faster(*test.fasterPercent) + VerdictMark(test.verdict)
                                                 : QStringLiteral("-");
       QTableWidgetItem* item = Cell(text, right);

@@ -75,11 +75,12 @@ void TrendView::Show(const std::vector<std::vector<StoredRun>>& ticked, const Ru
       },
       [this, asked](const TrendRead& read) {
         if (asked != asked_) return;  // ticks changed meanwhile: another read follows
-        message_->setText(read.error.isEmpty()
-                              ? tr("選択した計測の PC ごとに、系列 (同じコマンドの繰り返し) の平均と、帯で ±1 標準偏差。"
-                                   "緑の三角: 前の系列より速く、赤いひし形: 遅く、その差がノイズを超える (ウェルチの t 検定、"
-                                   "95 %)。赤い輪: 計測中にほかの処理かクロックの変化あり。")
-                              : texts::CannotRead() + read.error);
+        message_->setText(
+            read.error.isEmpty()
+                ? tr("選択した計測の PC ごとに、系列 (同じコマンドの繰り返し) の平均と、帯で ±1 標準偏差。"
+                     "緑の三角: 前の系列より速く、赤いひし形: 遅く、その差がノイズを超える (ウェルチの t 検定、"
+                     "95 %)。赤い輪: 計測中にほかの処理かクロックの変化あり。")
+                : texts::CannotRead() + read.error);
         Replace(MakeTrendCharts(read.trends));
       });
 }

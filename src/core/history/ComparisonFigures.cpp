@@ -45,7 +45,8 @@ bool ComparedRun::Precise() const {
 }
 
 std::optional<double> FasterPercent(const Figure& figure, const Figure& baseline, bool rates) {
-  if (rates) return baseline.rate > 0 && figure.rate > 0 ? std::optional((figure.rate / baseline.rate - 1) * 100) : std::nullopt;
+  if (rates)
+    return baseline.rate > 0 && figure.rate > 0 ? std::optional((figure.rate / baseline.rate - 1) * 100) : std::nullopt;
   return baseline.seconds > 0 && figure.seconds > 0 ? std::optional((baseline.seconds / figure.seconds - 1) * 100)
                                                     : std::nullopt;
 }

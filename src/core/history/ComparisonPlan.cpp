@@ -154,7 +154,8 @@ ComparisonPlan PlanComparison(const std::vector<std::vector<StoredRun>>& series,
   }
   // Unless one is chosen, the first run with precise seconds: an imported
   // sheet's tenths make a poor yardstick.
-  const auto precise = std::find_if(plan.runs.begin(), plan.runs.end(), [](const ComparedRun& run) { return run.Precise(); });
+  const auto precise =
+      std::find_if(plan.runs.begin(), plan.runs.end(), [](const ComparedRun& run) { return run.Precise(); });
   plan.baseline = chosen ? *chosen : precise == plan.runs.end() ? 0 : static_cast<size_t>(precise - plan.runs.begin());
   for (size_t i = 0; i < plan.runs.size(); ++i) {
     plan.overall.push_back(i == plan.baseline ? std::nullopt : OverallAgainst(plan.runs[i], plan.runs[plan.baseline]));

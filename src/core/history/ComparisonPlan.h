@@ -29,7 +29,7 @@ struct PlannedBar {
   double value = 0;      // seconds, or percent of the baseline's rate
   double spread = 0;     // one standard deviation; 0 for a single run
   bool noisy = false;
-  bool precise = true;   // false: an imported sheet's tenths, drawn without a spread
+  bool precise = true;  // false: an imported sheet's tenths, drawn without a spread
 };
 
 struct PlannedCell {

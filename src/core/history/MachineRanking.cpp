@@ -6,7 +6,8 @@
 
 namespace torvik {
 
-MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& latest, const std::optional<MachineOf>& baseline) {
+MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& latest,
+                            const std::optional<MachineOf>& baseline) {
   MachineRanking ranking;
   std::vector<const std::vector<StoredRun>*> series;
   for (const std::vector<StoredRun>& one : latest) {
@@ -14,14 +15,14 @@ MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& latest, c
   }
   if (series.empty()) return ranking;
   ranking.group = series.front()->front().group;
-  std::sort(series.begin(), series.end(), [](const auto* a, const auto* b) {
-    return MachineOf(a->front()) < MachineOf(b->front());
-  });
+  std::sort(series.begin(), series.end(),
+            [](const auto* a, const auto* b) { return MachineOf(a->front()) < MachineOf(b->front()); });
   std::vector<ComparedRun> figures;
   for (const auto* one : series) figures.push_back(FiguresOf(*one));
   for (const TestEntry& entry : kTests) {
     const QString id = QLatin1String(entry.id);
-    if (std::any_of(figures.begin(), figures.end(), [&id](const ComparedRun& run) { return run.figures.contains(id); })) {
+    if (std::any_of(figures.begin(), figures.end(),
+                    [&id](const ComparedRun& run) { return run.figures.contains(id); })) {
       ranking.tests.push_back(entry.test);
     }
   }
@@ -37,11 +38,11 @@ MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& latest, c
 
   std::vector<RankedMachine> machines;
   for (size_t i = 0; i < series.size(); ++i) {
-    RankedMachine machine{.machine = MachineOf(series[i]->front()), .figures = figures[i],
-                          .repetitions = series[i]->size()};
+    RankedMachine machine{
+        .machine = MachineOf(series[i]->front()), .figures = figures[i], .repetitions = series[i]->size()};
     machine.overall = i == base ? std::optional(0.0) : OverallAgainst(figures[i], figures[base]);
-    const std::vector<TestComparison> compared = i == base ? std::vector<TestComparison>{}
-                                                           : CompareRuns(*series[base], *series[i]);
+    const std::vector<TestComparison> compared =
+        i == base ? std::vector<TestComparison>{} : CompareRuns(*series[base], *series[i]);
     for (Test test : ranking.tests) {
       RankedTest& ranked = machine.tests.emplace_back();
       const QString id = QLatin1String(EntryOf(test).id);

@@ -28,10 +28,10 @@ struct RankedTest {
 
 struct RankedMachine {
   MachineOf machine;
-  ComparedRun figures;                   // the latest series' means and spreads
-  size_t repetitions = 0;                // runs in that series
-  std::optional<double> overall{};       // + faster; 0 for the baseline
-  std::vector<RankedTest> tests{};       // per test of the ranking
+  ComparedRun figures;              // the latest series' means and spreads
+  size_t repetitions = 0;           // runs in that series
+  std::optional<double> overall{};  // + faster; 0 for the baseline
+  std::vector<RankedTest> tests{};  // per test of the ranking
 };
 
 struct MachineRanking {

@@ -36,8 +36,9 @@ MachineOf::MachineOf(const StoredRun& run)
       processor(run.values.processorName.isEmpty() ? run.processor : run.values.processorName) {}
 
 std::vector<std::vector<StoredRun>> SeriesOfRuns(std::vector<StoredRun> runs) {
-  std::sort(runs.begin(), runs.end(),
-            [](const StoredRun& a, const StoredRun& b) { return std::tie(a.sortTime, a.id) < std::tie(b.sortTime, b.id); });
+  std::sort(runs.begin(), runs.end(), [](const StoredRun& a, const StoredRun& b) {
+    return std::tie(a.sortTime, a.id) < std::tie(b.sortTime, b.id);
+  });
   std::vector<std::vector<StoredRun>> series;
   std::map<std::pair<QString, QString>, size_t> bySeries;  // (series, group) -> its place
   for (StoredRun& run : runs) {
@@ -78,7 +79,8 @@ std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
         if (!line.points.empty()) {
           point.fasterPercent = (line.points.back().seconds.mean / point.seconds.mean - 1) * 100;
           auto pair = compared.find({before, k});
-          if (pair == compared.end()) pair = compared.emplace(std::pair{before, k}, CompareRuns(series[before], series[k])).first;
+          if (pair == compared.end())
+            pair = compared.emplace(std::pair{before, k}, CompareRuns(series[before], series[k])).first;
           for (const TestComparison& c : pair->second) {
             if (c.test == test) point.change = c.verdict;
           }

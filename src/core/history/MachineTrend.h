@@ -22,8 +22,8 @@ namespace torvik {
 inline constexpr int kMostTrendRuns = 20'000;
 
 struct TrendPoint {
-  int64_t time = 0;    // the series' first run, seconds since 1970
-  int64_t runId = 0;   // that run
+  int64_t time = 0;      // the series' first run, seconds since 1970
+  int64_t runId = 0;     // that run
   Statistics seconds{};  // over the series' repetitions
   bool noisy = false;
   bool precise = true;  // false: an imported sheet's tenths, no spread

@@ -408,7 +408,10 @@ int ResultStore::RunCount(const RunFilter& filter) {
   QVariantList values;
   QSqlQuery q;
   const Operation open(*this);
-  if (!open || !Read(q, QStringLiteral("SELECT count(*) FROM runs ") + Where(filter, {}, values, connection_->Version()), values)) return 0;
+  if (!open ||
+      !Read(q, QStringLiteral("SELECT count(*) FROM runs ") + Where(filter, {}, values, connection_->Version()),
+            values))
+    return 0;
   return q.next() ? q.value(0).toInt() : 0;
 }
 
@@ -460,9 +463,10 @@ std::vector<std::vector<StoredRun>> ResultStore::LatestSeries(const RunFilter& f
     QSqlQuery q;
     // Numbered newest first within each machine and group; the first of each.
     const QString statement =
-        QStringLiteral("SELECT id FROM (SELECT id, sort_time, row_number() OVER (PARTITION BY %1, %2, group_name "
-                       "ORDER BY sort_time DESC, id DESC) AS place FROM runs %3) numbered "
-                       "WHERE place = 1 ORDER BY sort_time DESC, id DESC LIMIT ?")
+        QStringLiteral(
+            "SELECT id FROM (SELECT id, sort_time, row_number() OVER (PARTITION BY %1, %2, group_name "
+            "ORDER BY sort_time DESC, id DESC) AS place FROM runs %3) numbered "
+            "WHERE place = 1 ORDER BY sort_time DESC, id DESC LIMIT ?")
             .arg(MachineName(connection_->Version()), kProcessorModel, where);
     if (!Read(q, statement, values)) return {};
     while (q.next()) ids.push_back(q.value(0).toLongLong());
@@ -481,10 +485,10 @@ std::vector<std::vector<StoredRun>> ResultStore::SeriesOf(const std::vector<int6
   // group too, SQLite would walk the group's index, every run of the group
   // once per run asked for.
   const QString list = IdList(ids);
-  std::vector<StoredRun> runs =
-      RunsOf(QStringLiteral("SELECT %1 FROM runs WHERE id IN (%2) UNION "
-                            "SELECT %1 FROM runs WHERE series IN (SELECT series FROM runs WHERE id IN (%2)) ORDER BY id")
-                 .arg(RunColumnList(), list));
+  std::vector<StoredRun> runs = RunsOf(
+      QStringLiteral("SELECT %1 FROM runs WHERE id IN (%2) UNION "
+                     "SELECT %1 FROM runs WHERE series IN (SELECT series FROM runs WHERE id IN (%2)) ORDER BY id")
+          .arg(RunColumnList(), list));
   std::vector<int64_t> found;
   for (const StoredRun& run : runs) found.push_back(run.id);
   if (!AttachTests(runs, QStringLiteral("run_id IN (%1)").arg(IdList(found)))) return series;
