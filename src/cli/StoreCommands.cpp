@@ -12,6 +12,7 @@
 #include "cli/CommandOutput.h"
 #include "cli/StoreReports.h"
 #include "core/base/TimeValue.h"
+#include "core/history/ComparisonFigures.h"
 #include "core/history/CsvExport.h"
 #include "core/history/FileConnection.h"
 #include "core/history/RunComparison.h"
@@ -26,15 +27,6 @@ namespace torvik {
 namespace {
 
 constexpr int kPage = 1'000;
-
-// `what` failed: "計測結果を開けません" (open), "計測結果を保存できません" (write),
-// "計測結果を読めません" (read).
-int StoreFailed(const ResultStore& store,
-                const char* what = QT_TRANSLATE_NOOP("StoreCommands", "計測結果を開けません")) {
-  const QString text = QCoreApplication::translate("StoreCommands", what);
-  std::fprintf(stderr, "torvik: %s: %s\n", text.toLocal8Bit().constData(), store.Error().toLocal8Bit().constData());
-  return kCommandFailed;
-}
 
 // Whether this PC's store has been made (by a run kept or a sheet
 // imported): before that a read or a send finds nothing, and makes nothing.
@@ -281,13 +273,12 @@ int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat forma
               .arg(QStringLiteral("verdict (Welch's t, 95 %)"));
   for (const TestComparison& c : tests) {
     const TestEntry& entry = EntryOf(*TestOfId(c.test));
-    text +=
-        QStringLiteral("%1  %2  %3  %4  %5%6\n")
-            .arg(QLatin1String(entry.displayName), -16)
-            .arg(c.a.mean, 10, 'f', 4)
-            .arg(c.b.mean, 10, 'f', 4)
-            .arg(QStringLiteral("%1%2 %").arg(FasterPercentOf(c) >= 0 ? "+" : "").arg(FasterPercentOf(c), 0, 'f', 1), 9)
-            .arg(VerdictText(c.verdict), c.noisy ? QStringLiteral(" (noisy)") : QString());
+    text += QStringLiteral("%1  %2  %3  %4  %5%6\n")
+                .arg(QLatin1String(entry.displayName), -16)
+                .arg(c.a.mean, 10, 'f', 4)
+                .arg(c.b.mean, 10, 'f', 4)
+                .arg(FasterText(FasterPercentOf(c)), 9)
+                .arg(VerdictText(c.verdict), c.noisy ? QStringLiteral(" (noisy)") : QString());
   }
   if (tests.empty()) text += QStringLiteral("(no test in common)\n");
   PrintOut(text.toUtf8());

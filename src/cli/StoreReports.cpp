@@ -19,18 +19,12 @@
 namespace torvik {
 namespace {
 
-int ReadFailed(const ResultStore& store) {
-  const QString text = QCoreApplication::translate("StoreCommands", "計測結果を読めません");
-  std::fprintf(stderr, "torvik: %s: %s\n", text.toLocal8Bit().constData(), store.Error().toLocal8Bit().constData());
-  return kCommandFailed;
-}
-
 QJsonValue Optional(const std::optional<double>& value) { return value ? QJsonValue(*value) : QJsonValue(); }
 
 // "+3.2 %", "-0.8 %"; "" for none.
 QString Faster(const std::optional<double>& percent) {
   if (!percent) return {};
-  return QStringLiteral("%1%2 %").arg(*percent >= 0 ? "+" : "").arg(*percent, 0, 'f', 1);
+  return FasterText(*percent);
 }
 
 QString WithinWords(Verdict verdict) {
@@ -58,7 +52,7 @@ QString MachineLine(const QString& machine, const QString& processor) {
 
 int PrintTrends(ResultStore& store, OutputFormat format, const RunFilter& filter) {
   const std::vector<StoredRun> runs = store.RunsWithTests(filter, kMostTrendRuns);
-  if (!store.Error().isEmpty()) return ReadFailed(store);
+  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
   const std::vector<MachineTrend> trends = PlanTrends(runs);
   if (format == OutputFormat::Json) {
     QJsonArray machines;
@@ -130,7 +124,7 @@ int PrintTrends(ResultStore& store, OutputFormat format, const RunFilter& filter
 
 int PrintRankings(ResultStore& store, OutputFormat format, const RunFilter& filter, const QString& baseline) {
   const std::vector<std::vector<StoredRun>> latest = store.LatestSeries(filter, kMostRankedMachines);
-  if (!store.Error().isEmpty()) return ReadFailed(store);
+  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
   const std::vector<MachineRanking> rankings =
       RankEachGroup(latest, baseline.isEmpty() ? std::nullopt : std::optional(MachineOf(baseline, {})));
   if (format == OutputFormat::Json) {
@@ -204,9 +198,9 @@ int PrintRankings(ResultStore& store, OutputFormat format, const RunFilter& filt
 
 int WriteHtmlReport(ResultStore& store, const QString& path, const RunFilter& filter, const QString& baseline) {
   const std::vector<StoredRun> runs = store.RunsWithTests(filter, kMostTrendRuns);
-  if (!store.Error().isEmpty()) return ReadFailed(store);
+  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
   std::vector<std::vector<StoredRun>> latest = store.LatestSeries(filter, kMostRankedMachines);
-  if (!store.Error().isEmpty()) return ReadFailed(store);
+  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
   HtmlReportInput input = ReportOfStore(runs, std::move(latest), baseline);
   input.made = QDateTime::currentDateTime();
   // Before this PC keeps a store the empty one read stands in for it.

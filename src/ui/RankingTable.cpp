@@ -8,8 +8,6 @@
 namespace torvik {
 namespace {
 
-QString Faster(double percent) { return QStringLiteral("%1%2 %").arg(percent >= 0 ? "+" : "").arg(percent, 0, 'f', 1); }
-
 QTableWidgetItem* Cell(const QString& text, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
   auto* item = new QTableWidgetItem(text);
   item->setTextAlignment(alignment);
@@ -42,13 +40,13 @@ void ShowRanking(QTableWidget& table, const MachineRanking& ranking) {
     table.setItem(r, 3, Cell(QString::number(machine.repetitions), right));
     table.setItem(r, 4,
                   Cell(isBaseline        ? baseline
-                       : machine.overall ? Faster(*machine.overall)
+                       : machine.overall ? FasterText(*machine.overall)
                                          : QStringLiteral("-"),
                        right));
     for (size_t j = 0; j < machine.tests.size(); ++j) {
       const RankedTest& test = machine.tests[j];
       const QString text = isBaseline           ? baseline
-                           : test.fasterPercent ? Faster(*test.fasterPercent) + VerdictMark(test.verdict)
+                           : test.fasterPercent ? FasterText(*test.fasterPercent) + VerdictMark(test.verdict)
                                                 : QStringLiteral("-");
       QTableWidgetItem* item = Cell(text, right);
       if (test.fasterPercent) item->setToolTip(VerdictCaption(test.verdict));

@@ -40,6 +40,10 @@ ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
   return compared;
 }
 
+QString FasterText(double percent) {
+  return QStringLiteral("%1%2 %").arg(percent >= 0 ? "+" : "").arg(percent, 0, 'f', 1);
+}
+
 bool ComparedRun::Precise() const {
   return std::all_of(figures.begin(), figures.end(), [](const auto& entry) { return entry.second.precise; });
 }

@@ -39,6 +39,8 @@ ComparedRun FiguresOf(const std::vector<StoredRun>& series);
 // its rate over the baseline's, less one (the baseline's seconds over its
 // own, for seconds). None without both figures.
 std::optional<double> FasterPercent(const Figure& figure, const Figure& baseline, bool rates);
+// "+4.2 %", "-0.8 %": such a difference as every table and page says it.
+QString FasterText(double percent);
 
 // The geometric mean of the run's rates over the baseline's, on the tests
 // both have a rate for, as a difference in percent (+ is faster); none

@@ -28,13 +28,16 @@ MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& latest,
   }
   // The chosen machine, else the first whose figures are precise.
   size_t base = 0;
-  const auto chosen = std::find_if(series.begin(), series.end(), [&](const auto* one) {
-    if (!baseline) return FiguresOf(*one).Precise();
-    const MachineOf machine(one->front());
-    return machine.name.compare(baseline->name, Qt::CaseInsensitive) == 0 &&
-           (baseline->processor.isEmpty() || machine.processor == baseline->processor);
-  });
-  if (chosen != series.end()) base = static_cast<size_t>(chosen - series.begin());
+  for (size_t i = 0; i < series.size(); ++i) {
+    const MachineOf machine(series[i]->front());
+    const bool wanted = baseline ? machine.name.compare(baseline->name, Qt::CaseInsensitive) == 0 &&
+                                       (baseline->processor.isEmpty() || machine.processor == baseline->processor)
+                                 : figures[i].Precise();
+    if (wanted) {
+      base = i;
+      break;
+    }
+  }
 
   std::vector<RankedMachine> machines;
   for (size_t i = 0; i < series.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include "core/history/ComparisonFigures.h"
 #include "core/history/MachineTrend.h"
 
 namespace torvik {
@@ -14,11 +15,6 @@ namespace torvik {
 // A text of the page (marked with QT_TRANSLATE_NOOP("ReportPage", ...)) in
 // the program's language.
 inline QString Tr(const char* text) { return QCoreApplication::translate("ReportPage", text); }
-
-// "+4.2 %", "-0.8 %": how much faster, + faster.
-inline QString FasterText(double percent) {
-  return QStringLiteral("%1%2 %").arg(percent >= 0 ? "+" : "").arg(percent, 0, 'f', 1);
-}
 
 // "desk-1 (AMD EPYC 7B13)"; "-" for a machine without a name.
 inline QString MachineName(const MachineOf& machine) {
