@@ -37,12 +37,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QSignalSpy>
 #include <QTest>
 #include <cstdio>
 #include <cstring>
@@ -52,14 +52,14 @@
 
 #include "BenchTable.h"
 #include "ScratchServer.h"
-#include "core/history/BackgroundArchive.h"
-#include "core/history/ResultStore.h"
-#include "core/history/RunComparison.h"
-#include "core/history/SheetParser.h"
-#include "core/history/StoreSync.h"
+#include "core/analysis/RunComparison.h"
+#include "core/archive/BackgroundArchive.h"
+#include "core/archive/SheetParser.h"
 #include "core/report/ReportBuilder.h"
 #include "core/report/ResultSheet.h"
 #include "core/results/Timing.h"
+#include "core/store/ResultStore.h"
+#include "core/store/StoreSync.h"
 #include "ui/ComparisonWindow.h"
 
 using namespace torvik;
@@ -128,7 +128,7 @@ double OpenComparison(BackgroundArchive& archive) {
 // a run was lost (`counted`: nothing else writes there meanwhile, so the
 // store has n runs more).
 double CopiesRecording(const QString& location, int n, bool counted = true) {
-  const int before = ResultStore(location).RunCount();
+  const int before = ResultStore(location).RunCount().ValueOr(-1);
   std::vector<std::unique_ptr<QProcess>> copies;
   QElapsedTimer timer;
   timer.start();
@@ -140,7 +140,7 @@ double CopiesRecording(const QString& location, int n, bool counted = true) {
   bool allKept = true;
   for (const auto& copy : copies) allKept = copy->waitForFinished(60'000) && copy->exitCode() == 0 && allKept;
   const double seconds = timer.nsecsElapsed() / 1e9;
-  return allKept && (!counted || ResultStore(location).RunCount() == before + n) ? seconds : -1;
+  return allKept && (!counted || ResultStore(location).RunCount().ValueOr(-1) == before + n) ? seconds : -1;
 }
 
 // The lines of the server's log that `action` added and that contain
@@ -218,8 +218,9 @@ std::optional<Measured> Watched(const QStringList& arguments, const QString& hom
   if (meanwhile) meanwhile();
   while (!process.waitForFinished(20)) {
     measured.clientMb = std::max(measured.clientMb, PeakMb(process.processId()));
-    if (sessions && sessions->exec(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name LIKE "
-                                                  "'torvik%'")) &&
+    if (sessions &&
+        sessions->exec(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name LIKE "
+                                      "'torvik%'")) &&
         sessions->next()) {
       measured.serverMb = std::max(measured.serverMb, PeakMb(sessions->value(0).toLongLong()));
     }
@@ -245,15 +246,15 @@ bool SyncRow(const testing::ScratchServer& server, const QString& scratch) {
   ImportCounts counts;
   std::vector<StoredRun> runs;
   for (int64_t i = 0; i < 5'000; ++i) runs.push_back(AllRun(30'000 + i));
-  if (!ResultStore(home + QStringLiteral("/Varn/TORVIK/results.sqlite")).Import(runs, counts)) return false;
+  if (!ResultStore(home + QStringLiteral("/Varn/TORVIK/results.sqlite")).Import(runs).Ok()) return false;
   const std::optional<Measured> sync =
       Watched({"--sync", "--store", server.Url(QStringLiteral("torvik"))}, home, QStringLiteral("torvik"), &server);
   if (!sync) return false;
   bench::PrintRow("sync 5,000, shared", "torvik --sync of 5,000 waiting runs of 15 tests (5 s allowed)", sync->seconds,
                   5.0, "s");
   bench::PrintRow("sync 5,000, memory", "its peak memory, this PC's side (200 MB allowed)", sync->clientMb, 200, "MB");
-  bench::PrintRow("sync 5,000, server", "its session's peak memory on the server (200 MB allowed)", sync->serverMb,
-                  200, "MB");
+  bench::PrintRow("sync 5,000, server", "its session's peak memory on the server (200 MB allowed)", sync->serverMb, 200,
+                  "MB");
   return sync->clientMb <= 200 && sync->serverMb <= 200;
 }
 
@@ -262,7 +263,7 @@ bool SyncRow(const testing::ScratchServer& server, const QString& scratch) {
 bool LongImportRow(const QString& scratch) {
   const QString home = scratch + QStringLiteral("/import-home");
   const QString local = home + QStringLiteral("/Varn/TORVIK/results.sqlite");
-  if (!ResultStore(local).Open()) return false;
+  if (!ResultStore(local).Open().Ok()) return false;
   const QString path = scratch + QStringLiteral("/long-sheet.txt");
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return false;
@@ -275,11 +276,11 @@ bool LongImportRow(const QString& scratch) {
   });
   QFile::remove(path);
   if (!imported) return false;
-  bench::PrintRow("import 60,000 blocks", "torvik --import of 60,000 blocks, 5 runs recorded beside it", imported->seconds,
-                  60.0, "s");
+  bench::PrintRow("import 60,000 blocks", "torvik --import of 60,000 blocks, 5 runs recorded beside it",
+                  imported->seconds, 60.0, "s");
   bench::PrintRow("import 60,000, memory", "its peak memory (300 MB allowed)", imported->clientMb, 300, "MB");
   if (beside < 0) std::fprintf(stderr, "runs recorded beside the import: one was lost\n");
-  return beside >= 0 && imported->clientMb <= 300 && ResultStore(local).RunCount() == 60'000 + 5;
+  return beside >= 0 && imported->clientMb <= 300 && ResultStore(local).RunCount().ValueOr(-1) == 60'000 + 5;
 }
 
 // The 10,000 runs of the shared store: 50 of them desk-7's (the newest run
@@ -306,7 +307,8 @@ bool HtmlReportRow(const char* what, const char* method, const QString& home, co
   const double megabytes = QFileInfo(page).size() / 1e6;
   QFile::remove(page);
   bench::PrintRow(what, method, *seconds, 2.0, "s");
-  bench::PrintRow(QByteArray(what).append(", size").constData(), "the page's size (2 MB allowed)", megabytes, 2.0, "MB");
+  bench::PrintRow(QByteArray(what).append(", size").constData(), "the page's size (2 MB allowed)", megabytes, 2.0,
+                  "MB");
   return *seconds <= 2.0 && megabytes <= 2.0;
 }
 
@@ -345,8 +347,8 @@ std::vector<StoredRun> ReportFleet() {
 bool FleetReportRow(const char* what, const QString& home, const QString& location, bool shared) {
   ImportCounts counts;
   ResultStore store(location);
-  if (!store.Import(ReportFleet(), counts)) {
-    std::fprintf(stderr, "%s\n", qPrintable(store.Error()));
+  if (const ArchiveResult<ImportCounts> imported = store.Import(ReportFleet()); !imported.Ok()) {
+    std::fprintf(stderr, "%s\n", qPrintable(imported.Text()));
     return false;
   }
   return HtmlReportRow(what, "torvik --html, 50 PCs' 10,000 runs of 15 tests (2 s allowed)", home,
@@ -380,8 +382,8 @@ bool TrendAndRankingRows(const QString& url, const QString& home, const char* di
   {
     ResultStore store(url.isEmpty() ? home + QStringLiteral("/Varn/TORVIK/results.sqlite") : url);
     ImportCounts counts;
-    if (!store.Import(FleetOfSeries(), counts)) {
-      std::fprintf(stderr, "%s\n", qPrintable(store.Error()));
+    if (const ArchiveResult<ImportCounts> imported = store.Import(FleetOfSeries()); !imported.Ok()) {
+      std::fprintf(stderr, "%s\n", qPrintable(imported.Text()));
       return false;
     }
   }
@@ -444,11 +446,11 @@ bool SharedStoreRows(const QString& scratch) {
   bool ok = true;
   {
     ResultStore shared(url);
-    ImportCounts counts;
     std::vector<StoredRun> runs = FleetRuns();
     runs.pop_back();
-    if (!shared.Import(runs, counts)) {  // the schema made, and 9,999 runs to start from
-      std::fprintf(stderr, "%s\n", qPrintable(shared.Error()));
+    // The schema made, and 9,999 runs to start from.
+    if (const ArchiveResult<ImportCounts> imported = shared.Import(runs); !imported.Ok()) {
+      std::fprintf(stderr, "%s\n", qPrintable(imported.Text()));
       return false;
     }
   }
@@ -465,8 +467,7 @@ bool SharedStoreRows(const QString& scratch) {
   const int locks = LoggedDuring(server.LogFile(), "pg_advisory_xact_lock", [&url] {
     for (int i = 0; i < 50; ++i) ResultStore(url).Open();
   });
-  bench::PrintRow("schema locks, 50 opens", "schema locks 50 opens of a current schema take (was 50)",
-                  locks, 50, "  ");
+  bench::PrintRow("schema locks, 50 opens", "schema locks 50 opens of a current schema take (was 50)", locks, 50, "  ");
   ok = locks == 0 && ok;
 
   double fifty = -1;
@@ -478,16 +479,15 @@ bool SharedStoreRows(const QString& scratch) {
   }
   QSqlDatabase::removeDatabase(QStringLiteral("upgrader"));
   if (fifty >= 0) {
-    bench::PrintRow("50 copies, shared", "50 processes record at once, schema lock held elsewhere (5 s)",
-                    fifty, 5.0, "s");
+    bench::PrintRow("50 copies, shared", "50 processes record at once, schema lock held elsewhere (5 s)", fifty, 5.0,
+                    "s");
   } else {
     std::fprintf(stderr, "50 copies recording into the server at once: a run was lost\n");
     ok = false;
   }
 
   QByteArray listed;
-  const std::optional<double> history =
-      TimedProgram({"--history", "--pc", "DESK-7", "--store", url}, scratch, &listed);
+  const std::optional<double> history = TimedProgram({"--history", "--pc", "DESK-7", "--store", url}, scratch, &listed);
   if (history) {
     bench::PrintRow("history --pc, shared", "torvik --history --pc of 50 runs among 10,050 (0.3 s allowed)", *history,
                     0.3, "s");
@@ -528,9 +528,10 @@ bool SharedStoreRows(const QString& scratch) {
   ok = server.CreateDatabase(QStringLiteral("report")) &&
        FleetReportRow("html report, shared", scratch, server.Url(QStringLiteral("report")), true) && ok;
   QDir(scratch).mkpath(QStringLiteral("fleet-shared/Varn/TORVIK"));
-  ok = (!server.CreateDatabase(QStringLiteral("fleet")) ||
-        TrendAndRankingRows(server.Url(QStringLiteral("fleet")), scratch + QStringLiteral("/fleet-shared"), "shared")) &&
-       ok;
+  ok =
+      (!server.CreateDatabase(QStringLiteral("fleet")) ||
+       TrendAndRankingRows(server.Url(QStringLiteral("fleet")), scratch + QStringLiteral("/fleet-shared"), "shared")) &&
+      ok;
   return SyncRow(server, scratch) && ok;
 }
 
@@ -572,8 +573,9 @@ void WithoutSizeHintNotes(QtMsgType type, const QMessageLogContext& context, con
 int RecordOne(int argc, char** argv, const QString& location) {
   QCoreApplication application(argc, argv);
   ResultStore store(location);
-  if (store.Record(CpuRun(QCoreApplication::applicationPid()))) return 0;
-  std::fprintf(stderr, "%s\n", qPrintable(store.Error()));
+  const ArchiveStatus recorded = store.Record(CpuRun(QCoreApplication::applicationPid()));
+  if (recorded.Ok()) return 0;
+  std::fprintf(stderr, "%s\n", qPrintable(recorded.Text()));
   return 1;
 }
 
@@ -588,11 +590,11 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   const QString path = dir.path() + QStringLiteral("/results.sqlite");
   ResultStore store(path);
-  ImportCounts counts;
   std::vector<StoredRun> runs;
   for (int64_t i = 0; i < 9'999; ++i) runs.push_back(CpuRun(i));
-  if (!store.Import(runs, counts)) {  // 9,999 runs to start from, in one go
-    std::fprintf(stderr, "%s\n", qPrintable(store.Error()));
+  // 9,999 runs to start from, in one go.
+  if (const ArchiveResult<ImportCounts> first = store.Import(runs); !first.Ok()) {
+    std::fprintf(stderr, "%s\n", qPrintable(first.Text()));
     return 1;
   }
 
@@ -622,12 +624,12 @@ int main(int argc, char** argv) {
     WaitFor([&] { return !charts.isEmpty(); });
     drawn = timer.nsecsElapsed() / 1e9;
   }
-  bench::PrintRow("comparison, 20 ticked", "the 20th run ticked, read, every chart drawn again (0.5 s)",
-                  drawn, 0.5, "s");
+  bench::PrintRow("comparison, 20 ticked", "the 20th run ticked, read, every chart drawn again (0.5 s)", drawn, 0.5,
+                  "s");
 
   timer.restart();
-  const std::vector<StoredRun> newest = store.Runs(2);
-  const std::vector<std::vector<StoredRun>> sides = store.SeriesOf({newest[0].id, newest[1].id});
+  const std::vector<StoredRun> newest = store.Runs(2).ValueOr({});
+  const std::vector<std::vector<StoredRun>> sides = store.SeriesOf({newest[0].id, newest[1].id}).ValueOr({});
   const std::vector<TestComparison> compared = CompareRuns(sides[0], sides[1]);
   bench::PrintRow("compare, 10,000", "SeriesOf both runs + CompareRuns, as --compare (0.2 s allowed)",
                   timer.nsecsElapsed() / 1e9, 0.2, "s");
@@ -636,7 +638,7 @@ int main(int argc, char** argv) {
   const QByteArray sheet = Sheet();
   timer.restart();
   const ParsedSheet parsed = ParseSheet(sheet, QDateTime::currentDateTime());
-  store.Import(parsed.runs, counts);
+  const ImportCounts counts = store.Import(parsed.runs).ValueOr({});
   bench::PrintRow("import 1,000 blocks", "ParseSheet + ResultStore::Import (2 s allowed)", timer.nsecsElapsed() / 1e9,
                   2.0, "s");
   const bool imported = counts.imported == 1'000;
@@ -654,7 +656,7 @@ int main(int argc, char** argv) {
   const bool silentRow = SilentServerRow(dir.path());
   const bool longImport = LongImportRow(dir.path());
   const QString reportHome = dir.path() + QStringLiteral("/report-home");
-  const bool fleetReport =
-      FleetReportRow("html report, 50 PCs", reportHome, reportHome + QStringLiteral("/Varn/TORVIK/results.sqlite"), false);
+  const bool fleetReport = FleetReportRow("html report, 50 PCs", reportHome,
+                                          reportHome + QStringLiteral("/Varn/TORVIK/results.sqlite"), false);
   return imported && sixteen >= 0 && fleetRows && fleetReport && sharedRows && silentRow && longImport ? 0 : 1;
 }

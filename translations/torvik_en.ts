@@ -4,10 +4,6 @@
 <context>
     <name>ChartTextAlternative</name>
     <message>
-        <source> ±%1 % (%2 回の平均)</source>
-        <translation> ±%1 % (mean of %2 runs)</translation>
-    </message>
-    <message>
         <source>速度、基準に対する割合、高いほど速い</source>
         <translation>speed, as a share of the baseline, higher is faster</translation>
     </message>
@@ -36,8 +32,8 @@
         <translation>%1 table</translation>
     </message>
     <message>
-        <source>、基準より %1%2 % 速い (%3)</source>
-        <translation>, %1%2 % faster than the baseline (%3)</translation>
+        <source>、基準より %1 速い (%2)</source>
+        <translation>, %1 faster than the baseline (%2)</translation>
     </message>
 </context>
 <context>

@@ -4,12 +4,13 @@
 #include <QSysInfo>
 
 #include "app/PlatformChoice.h"
+#include "cli/CommandParser.h"
 #include "cli/HeadlessRun.h"
 #include "cli/HeadlessView.h"
-#include "cli/StoreCommands.h"
+#include "cli/VerbTable.h"
+#include "core/archive/RunArchive.h"
 #include "core/base/Errors.h"
-#include "core/history/RunArchive.h"
-#include "core/history/StoreLocation.h"
+#include "core/records/StoreLocation.h"
 #include "core/run/TerminationWatcher.h"
 #include "core/session/BenchParts.h"
 #include "core/settings/TestDirectoryOverride.h"
@@ -75,12 +76,13 @@ int RunHeadless(const RunOptions& options, const QString& sharedUrl) {
   // Nothing is measured before a run is refused or begins.
   MachineComponents machine(platform::HardwareProcessor(), platform::SystemSources::Default(), CurrentDisplay(),
                             ClockComponent::WhenFirstNeeded);
-  BenchParts bench(view, std::make_unique<TestDirectoryOverride>(std::make_unique<UserSettingsStore>(), options.directory),
+  BenchParts bench(view,
+                   std::make_unique<TestDirectoryOverride>(std::make_unique<UserSettingsStore>(), options.directory),
                    MachineRules(), machine);
   BenchSession session(bench.ForSession());
   std::unique_ptr<RunArchive> archive;
   if (options.record) {
-    archive = std::make_unique<RunArchive>(ResultStore::DefaultPath(), ClientNameOf(bench.Settings()));
+    archive = std::make_unique<RunArchive>(RunArchive::DefaultLocalPath(), ClientNameOf(bench.Settings()));
     archive->UseSharedStore(sharedUrl);
     archive->SetNoticeHandler([&view](const QString& text) { view.ShowNotice(text); });
   }
@@ -100,9 +102,9 @@ int RunHeadless(const RunOptions& options, const QString& sharedUrl) {
 
 int RunStoreVerb(const CommandLine& command, const QString& sharedUrl) {
   UserSettingsStore settings;
-  RunArchive archive(ResultStore::DefaultPath(), ClientNameOf(settings));
+  RunArchive archive(RunArchive::DefaultLocalPath(), ClientNameOf(settings));
   archive.UseSharedStore(sharedUrl);
-  return RunStoreCommand(command, archive);
+  return VerbOf(command.action).body(command, archive);
 }
 
 }  // namespace torvik

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QLibraryInfo>
 
+#include "cli/CommandParser.h"
+#include "cli/VerbTable.h"
+
 namespace torvik {
 namespace {
 
@@ -12,23 +15,15 @@ const auto kOffscreen = QStringLiteral("offscreen");
 
 PlatformChoice ChoosePlatform(const CommandLine& command, const DisplayEnvironment& environment) {
   using Action = CommandLine::Action;
-  switch (command.action) {
-    case Action::Help:
-    case Action::Version:
-    case Action::UsageError: return {};
-    case Action::History:
-    case Action::Trend:
-    case Action::Ranking:
-    case Action::Html:
-    case Action::Import:
-    case Action::ExportCsv:
-    case Action::Compare:
-    case Action::Sync:
-    case Action::UpgradeStore: return {kOffscreen, {}};
-    case Action::Run:
+  if (command.action == Action::Help || command.action == Action::Version || command.action == Action::UsageError) {
+    return {};
+  }
+  switch (VerbOf(command.action).display) {
+    case DisplayNeed::None: return {kOffscreen, {}};
+    case DisplayNeed::DrawingGroups:
       if (!NeedsScreen(command.run.groups)) return {kOffscreen, {}};
       break;
-    case Action::Window: break;
+    case DisplayNeed::Always: break;
   }
   if (environment.forced) return {*environment.forced, {}};
   if (!environment.x11.isEmpty()) return {QStringLiteral("xcb"), {}};

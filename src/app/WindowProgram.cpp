@@ -1,8 +1,8 @@
 #include "app/WindowProgram.h"
 
-#include "app/Composition.h"
-
 #include <QTimer>
+
+#include "app/Composition.h"
 
 namespace torvik {
 
@@ -26,7 +26,7 @@ WindowProgram::WindowProgram(const platform::ProcessorProbe& processor, WindowIn
 WindowInputs MachineWindowInputs() {
   QString refusal;
   const QString sharedUrl = SharedUrlInSettings(refusal);
-  return {std::make_unique<UserSettingsStore>(), MachineRules(), ResultStore::DefaultPath(), sharedUrl, refusal};
+  return {std::make_unique<UserSettingsStore>(), MachineRules(), RunArchive::DefaultLocalPath(), sharedUrl, refusal};
 }
 
 }  // namespace torvik

@@ -10,7 +10,7 @@
 #include <QString>
 #include <memory>
 
-#include "core/history/BackgroundArchive.h"
+#include "core/archive/BackgroundArchive.h"
 #include "core/machine/MachineComponents.h"
 #include "core/session/BenchParts.h"
 #include "core/session/BenchSession.h"

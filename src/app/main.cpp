@@ -14,7 +14,9 @@
 #include "app/PlatformChoice.h"
 #include "app/WindowProgram.h"
 #include "cli/CommandLine.h"
+#include "cli/CommandParser.h"
 #include "cli/HeadlessRun.h"
+#include "cli/VerbTable.h"
 #include "core/base/InterfaceLanguage.h"
 #include "core/base/Version.h"
 #include "core/run/TerminationWatcher.h"
@@ -63,11 +65,13 @@ int RunCommandLine(const CommandLine& command) {
   // keeps its runs here, waiting; a verb of the store stops.
   QString refusal;
   const QString sharedUrl = SharedUrlOf(command, refusal);
+  // A verb of the archive has its body; --run runs groups.
+  const bool runsGroups = VerbOf(command.action).body == nullptr;
   if (!refusal.isEmpty()) {
     std::fprintf(stderr, "torvik: %s\n", refusal.toLocal8Bit().constData());
-    if (command.action != CommandLine::Action::Run) return kExitRefused;
+    if (!runsGroups) return kExitRefused;
   }
-  if (command.action == CommandLine::Action::Run) {
+  if (runsGroups) {
     if (command.run.requireSent && sharedUrl.isEmpty()) {
       std::fputs(
           "torvik: --require-sent needs a shared store: --store URL, or Url in the [Store] group of the settings\n",
@@ -139,23 +143,13 @@ int main(int argc, char* argv[]) {
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   const CommandLine command = ParseCommandLine(arguments);
   using Action = CommandLine::Action;
-  switch (command.action) {
-    case Action::Help:
-    case Action::Version: std::printf("%s\n", command.text.toLocal8Bit().constData()); return 0;
-    case Action::UsageError:
-      std::fprintf(stderr, "torvik: %s\nTry 'torvik --help'.\n", command.text.toLocal8Bit().constData());
-      return kExitRefused;
-    case Action::Window:
-    case Action::Run:
-    case Action::History:
-    case Action::Trend:
-    case Action::Ranking:
-    case Action::Html:
-    case Action::Import:
-    case Action::ExportCsv:
-    case Action::Compare:
-    case Action::Sync:
-    case Action::UpgradeStore: break;
+  if (command.action == Action::Help || command.action == Action::Version) {
+    std::printf("%s\n", command.text.toLocal8Bit().constData());
+    return 0;
+  }
+  if (command.action == Action::UsageError) {
+    std::fprintf(stderr, "torvik: %s\nTry 'torvik --help'.\n", command.text.toLocal8Bit().constData());
+    return kExitRefused;
   }
 
   if (command.action == Action::Run && command.run.quiet) defaultHandler = qInstallMessageHandler(OnlyCriticalMessages);
@@ -180,7 +174,7 @@ int main(int argc, char* argv[]) {
   PassHeldNotes();
   SetApplicationNames();
   InstallInterfaceLanguage(LanguageEnvironment::Current());
-  const int exitCode = command.action == Action::Window ? RunWindow() : RunCommandLine(command);
+  const int exitCode = VerbOf(command.action).display == DisplayNeed::Always ? RunWindow() : RunCommandLine(command);
   // Workers still loading the processor are asked to end and waited for, so
   // no thread is torn down under a running body.
   WorkerThread::StopAllWorkers();

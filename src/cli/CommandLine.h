@@ -1,7 +1,8 @@
-// The command line: no arguments open the window; --run runs test groups
-// without it and prints their results as text or JSON; --history,
-// --import and --export-csv work on the results store. Parsing is pure: it
-// turns the arguments into what to do, or a usage error. Any thread.
+// What the command line asks for: no arguments open the window; --run runs
+// test groups without it and prints their results as text or JSON; the
+// verbs of the results archive (--history, --import, --compare, ...) work on
+// its runs (CommandParser turns the arguments into this). Plain values; any
+// thread.
 #pragma once
 
 #include <QString>
@@ -9,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/history/ResultStore.h"
+#include "core/records/RunFilter.h"
 #include "core/results/TestCatalogue.h"
 
 namespace torvik {
@@ -57,11 +58,5 @@ struct CommandLine {
 };
 
 inline constexpr int kMaxRepeat = 100;
-
-// `arguments` as main() gets them, the program's name first.
-CommandLine ParseCommandLine(const QStringList& arguments);
-
-// Whether any of the groups draws on the screen (the catalogue's needsScreen).
-bool NeedsScreen(const std::vector<Group>& groups);
 
 }  // namespace torvik

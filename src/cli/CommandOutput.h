@@ -1,13 +1,14 @@
 // What the command line's verbs share to print: their exit statuses,
 // stdout written whole and flushed (a pipe reader sees it at once), and a
-// store's failure on stderr. Any thread.
+// job's failure on stderr. Any thread.
 #pragma once
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <cstdio>
 
-#include "core/history/ResultStore.h"
+#include "core/records/ArchiveStatus.h"
+#include "core/report/ReportBuilder.h"
 
 namespace torvik {
 
@@ -19,13 +20,21 @@ inline void PrintOut(const QByteArray& bytes) {
   std::fflush(stdout);
 }
 
-// Says on stderr that `what` failed with the store's reason: "計測結果を
-// 開けません" (open), "計測結果を保存できません" (write), "計測結果を読めません"
-// (read); the exit status.
-inline int StoreFailed(const ResultStore& store,
-                       const char* what = QT_TRANSLATE_NOOP("StoreCommands", "計測結果を開けません")) {
-  const QString text = QCoreApplication::translate("StoreCommands", what);
-  std::fprintf(stderr, "torvik: %s: %s\n", text.toLocal8Bit().constData(), store.Error().toLocal8Bit().constData());
+inline void Complain(const QString& text) { std::fprintf(stderr, "torvik: %s\n", text.toLocal8Bit().constData()); }
+
+// "計測結果を開けません" (open), "計測結果を読めません" (read): what a verb says
+// failed before the store's reason.
+inline const char* const kCannotOpen = QT_TRANSLATE_NOOP("StoreCommands", "計測結果を開けません");
+inline const char* const kCannotRead = QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません");
+
+// Says on stderr that `what` failed with the store's reason; a file that
+// could not be written is said as such. The exit status.
+inline int StoreFailed(const ArchiveStatus& failure, const char* what = kCannotOpen) {
+  if (failure.Kind() == FailureKind::File) {
+    Complain(QStringLiteral("cannot write ") + OneLine(failure.Text()));
+  } else {
+    Complain(QCoreApplication::translate("StoreCommands", what) + QStringLiteral(": ") + failure.Text());
+  }
   return kCommandFailed;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/CommandOutput.h"
 #include "core/base/Errors.h"
 #include "core/report/JsonReport.h"
 #include "core/report/OutputFile.h"
@@ -16,8 +17,6 @@
 
 namespace torvik {
 namespace {
-
-void Complain(const QString& text) { std::fprintf(stderr, "torvik: %s\n", text.toLocal8Bit().constData()); }
 
 // Writes `bytes` to stdout: empty, or why it failed.
 QString WriteStdout(const QByteArray& bytes) {
@@ -137,12 +136,12 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
   bool sent = false;
   if (archive_ != nullptr) {
     bool kept = true;
-    for (const RunRecord& run : groupRuns) kept = archive_->Keep(run) && kept;
+    for (const RunRecord& run : groupRuns) kept = archive_->Keep(run).Ok() && kept;
     // Asked to end while keeping: ended before any wait on a server.
     if (const int status = SignalStatus()) return status;
     if (kept) {
       const SyncResult sync = archive_->SendWaiting();
-      sent = archive_->HasSharedStore() && sync.error.isEmpty() && sync.waiting == 0 && sync.setAside.isEmpty();
+      sent = archive_->HasSharedStore() && sync.failure.Ok() && sync.waiting == 0 && sync.setAside.isEmpty();
     }
     // Asked to end while keeping or sending: ended there, nothing printed.
     if (const int status = SignalStatus()) return status;

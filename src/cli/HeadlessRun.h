@@ -21,7 +21,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/HeadlessView.h"
-#include "core/history/RunArchive.h"
+#include "core/archive/RunArchive.h"
 #include "core/session/BenchSession.h"
 
 namespace torvik {

@@ -1,7 +1,6 @@
 #include "cli/StoreCommands.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,17 +9,13 @@
 #include <map>
 
 #include "cli/CommandOutput.h"
-#include "cli/StoreReports.h"
+#include "core/analysis/FigureWords.h"
+#include "core/archive/ArchiveExports.h"
+#include "core/archive/ArchiveReads.h"
+#include "core/archive/ArchiveWrites.h"
 #include "core/base/TimeValue.h"
-#include "core/history/ComparisonFigures.h"
-#include "core/history/CsvExport.h"
-#include "core/history/FileConnection.h"
-#include "core/history/RunComparison.h"
-#include "core/history/SheetImport.h"
-#include "core/history/StoreLocation.h"
+#include "core/records/StoreLocation.h"
 #include "core/report/JsonReport.h"
-#include "core/report/OutputFile.h"
-#include "core/report/ReportBuilder.h"
 #include "core/results/Timing.h"
 
 namespace torvik {
@@ -28,124 +23,54 @@ namespace {
 
 constexpr int kPage = 1'000;
 
-// Whether this PC's store has been made (by a run kept or a sheet
-// imported): before that a read or a send finds nothing, and makes nothing.
-bool HasLocalStore(RunArchive& archive) { return FileConnection::Exists(archive.Local().Path()); }
-
-}  // namespace
-
-int PrintHistory(ResultStore& store, OutputFormat format, const RunFilter& filter) {
-  if (!store.Open()) return StoreFailed(store);
-  QJsonArray json;
-  QByteArray text = QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8\n")
-                        .arg(QStringLiteral("id"), 6)
-                        .arg(QStringLiteral("date"), -25)
-                        .arg(QStringLiteral("group"), -7)
-                        .arg(QStringLiteral("pc"), -12)
-                        .arg(QStringLiteral("bench no"), 10)
-                        .arg(QStringLiteral("total"), 9)
-                        .arg(QStringLiteral("origin"), -7)
-                        .arg(QStringLiteral("processor"))
-                        .toUtf8();
-  std::optional<RunKey> after;
-  for (;;) {
-    const std::vector<StoredRun> runs = store.Runs(kPage, filter, after);
-    if (!store.Error().isEmpty()) {
-      return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
-    }
-    // The tests of the page's runs, for their noise flags in JSON.
-    std::map<int64_t, std::vector<StoredTest>> tests;
-    if (format == OutputFormat::Json && !runs.empty()) {
-      std::vector<int64_t> ids;
-      for (const StoredRun& run : runs) ids.push_back(run.id);
-      for (StoredRun& run : store.RunsWithTests(ids)) tests[run.id] = std::move(run.tests);
-      if (!store.Error().isEmpty())
-        return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
-    }
-    for (const StoredRun& run : runs) {
-      const QString total = FormatSeconds(TimeValue::FromTenths(run.totalTenths), u'.').trimmed();
-      const QString bench = run.benchNo ? QString::number(*run.benchNo) : QStringLiteral("Bench Stop");
-      if (format == OutputFormat::Json) {
-        QJsonArray shared, moved;
-        for (const StoredTest& test : tests[run.id]) {
-          if (test.noise && test.noise->SharedProcessor()) shared.append(test.test);
-          if (test.noise && test.noise->ClockMoved()) moved.append(test.test);
-        }
-        json.append(QJsonObject{
-            {"id", double(run.id)},
-            {"started", run.started},
-            {"started_at", run.values.startedAt.isEmpty() ? QJsonValue() : QJsonValue(run.values.startedAt)},
-            {"series", run.series.isEmpty() ? QJsonValue() : QJsonValue(run.series)},
-            {"noise", QJsonObject{{"shared_processor", shared}, {"clock_moved", moved}}},
-            {"group", run.group},
-            {"pc_name", run.pcName},
-            {"host_name", run.hostName},
-            {"user_name", run.userName},
-            {"processor", run.processor},
-            {"processor_name", run.values.processorName},
-            {"clock_mhz", run.values.clockMhz ? QJsonValue(*run.values.clockMhz) : QJsonValue()},
-            {"bench_no", run.benchNo ? QJsonValue(*run.benchNo) : QJsonValue()},
-            {"total_tenths", double(run.totalTenths)},
-            {"total_seconds", run.totalSeconds ? QJsonValue(*run.totalSeconds) : QJsonValue()},
-            {"stopped", run.stopped},
-            {"origin", run.origin}});
-      } else {
-        // Put together, not through arg(): a "%2" in a name stays text. Every
-        // name on one line: a line break in a name cannot forge a row.
-        const QStringList cells = {QString::number(run.id).rightJustified(6),
-                                   OneLine(run.started).leftJustified(25),
-                                   OneLine(run.group).leftJustified(7),
-                                   OneLine(run.MachineName()).leftJustified(12),
-                                   bench.rightJustified(10),
-                                   total.rightJustified(9),
-                                   OneLine(run.origin).leftJustified(7),
-                                   OneLine(run.processor)};
-        text += (cells.join(QStringLiteral("  ")) + u'\n').toUtf8();
-      }
-    }
-    if (static_cast<int>(runs.size()) < kPage) break;
-    after = RunKey{runs.back().sortTime, runs.back().id};
-  }
-  PrintOut(format == OutputFormat::Json ? QJsonDocument(json).toJson(QJsonDocument::Indented) : text);
-  return 0;
+// The verbs of the shared store: refused without one.
+bool HasSharedStore(const RunArchive& archive) {
+  if (archive.HasSharedStore()) return true;
+  std::fputs("torvik: no shared store: --store URL, or Url in the [Store] group of ~/.config/Varn/TORVIK.conf\n",
+             stderr);
+  return false;
 }
 
-int ImportSheets(ResultStore& store, const QStringList& files) {
-  if (!store.Open()) return StoreFailed(store);
-  const ImportSummary summary = ImportSheetFiles(store, files, QDateTime::currentDateTime());
-  for (const QString& problem : summary.problems) {
-    std::fprintf(stderr, "torvik: %s\n", problem.toLocal8Bit().constData());
+QJsonObject HistoryObject(const StoredRun& run, const std::vector<StoredTest>& tests) {
+  QJsonArray shared, moved;
+  for (const StoredTest& test : tests) {
+    if (test.noise && test.noise->SharedProcessor()) shared.append(test.test);
+    if (test.noise && test.noise->ClockMoved()) moved.append(test.test);
   }
-  PrintOut(ImportMessage(ImportSummary{summary.imported, summary.present, summary.unreadable, {}}).toUtf8() + '\n');
-  return summary.problems.isEmpty() ? 0 : kCommandFailed;
+  return QJsonObject{{"id", double(run.id)},
+                     {"started", run.started},
+                     {"started_at", run.values.startedAt.isEmpty() ? QJsonValue() : QJsonValue(run.values.startedAt)},
+                     {"series", run.series.isEmpty() ? QJsonValue() : QJsonValue(run.series)},
+                     {"noise", QJsonObject{{"shared_processor", shared}, {"clock_moved", moved}}},
+                     {"group", run.group},
+                     {"pc_name", run.pcName},
+                     {"host_name", run.hostName},
+                     {"user_name", run.userName},
+                     {"processor", run.processor},
+                     {"processor_name", run.values.processorName},
+                     {"clock_mhz", run.values.clockMhz ? QJsonValue(*run.values.clockMhz) : QJsonValue()},
+                     {"bench_no", run.benchNo ? QJsonValue(*run.benchNo) : QJsonValue()},
+                     {"total_tenths", double(run.totalTenths)},
+                     {"total_seconds", run.totalSeconds ? QJsonValue(*run.totalSeconds) : QJsonValue()},
+                     {"stopped", run.stopped},
+                     {"origin", run.origin}};
 }
 
-int ExportCsv(ResultStore& store, const QString& path) {
-  if (!store.Open()) return StoreFailed(store);
-  const std::vector<StoredRun> runs = store.RunsWithTests({});
-  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
-  if (const QString error = WriteOutput(path, CsvOfRuns(runs)); !error.isEmpty()) {
-    std::fprintf(stderr, "torvik: cannot write %s\n", error.toLocal8Bit().constData());
-    return kCommandFailed;
-  }
-  return 0;
+// Put together, not through arg(): a "%2" in a name stays text. Every
+// name on one line: a line break in a name cannot forge a row.
+QString HistoryLine(const StoredRun& run) {
+  const QString total = FormatSeconds(TimeValue::FromTenths(run.totalTenths), u'.').trimmed();
+  const QString bench = run.benchNo ? QString::number(*run.benchNo) : QStringLiteral("Bench Stop");
+  const QStringList cells = {QString::number(run.id).rightJustified(6),
+                             OneLine(run.started).leftJustified(25),
+                             OneLine(run.group).leftJustified(7),
+                             OneLine(run.MachineName()).leftJustified(12),
+                             bench.rightJustified(10),
+                             total.rightJustified(9),
+                             OneLine(run.origin).leftJustified(7),
+                             OneLine(run.processor)};
+  return cells.join(QStringLiteral("  ")) + u'\n';
 }
-
-namespace {
-
-QString VerdictText(Verdict verdict) {
-  switch (verdict) {
-    case Verdict::Faster: return QStringLiteral("faster");
-    case Verdict::Slower: return QStringLiteral("slower");
-    case Verdict::WithinNoise: return QStringLiteral("within the noise");
-    case Verdict::NotTested: break;
-  }
-  return QStringLiteral("single run, not tested");
-}
-
-// How much faster B is than A, in percent: + faster, as every figure of
-// TORVIK's comparisons says it (difference_percent stays the time's).
-double FasterPercentOf(const TestComparison& c) { return c.b.mean > 0 ? (c.a.mean / c.b.mean - 1) * 100 : 0; }
 
 QJsonObject StatisticsObject(const Statistics& s) {
   return QJsonObject{{"mean", s.mean}, {"stdev", SpreadJson(s, s.stdev)}, {"cv", SpreadJson(s, s.cv)}, {"min", s.min},
@@ -162,12 +87,6 @@ QString SideLine(const std::vector<StoredRun>& side) {
            OneLine(run.values.processorName), QString::number(side.size()));
 }
 
-// Whether A and B are repetitions of one command: each side is then that
-// whole series, compared with itself.
-bool SameSeries(const std::vector<StoredRun>& a, const std::vector<StoredRun>& b) {
-  return !a.front().series.isEmpty() && a.front().series == b.front().series && a.front().group == b.front().group;
-}
-
 QJsonObject SideObject(const std::vector<StoredRun>& side) {
   QJsonArray ids;
   for (const StoredRun& run : side) ids.append(double(run.id));
@@ -180,89 +99,11 @@ QJsonObject SideObject(const std::vector<StoredRun>& side) {
                      {"processor", run.values.processorName}};
 }
 
-}  // namespace
-
-int SyncStores(RunArchive& archive, OutputFormat format) {
-  const bool kept = HasLocalStore(archive);
-  const SyncResult sync = kept ? archive.SendWaiting() : SyncResult{};
-  const bool failed = !sync.error.isEmpty();
-  // Every run set aside so far, each with why: they go no more on their own.
-  const std::vector<StoredRun> setAside = kept ? archive.Local().SetAsideRuns() : std::vector<StoredRun>{};
-  if (format == OutputFormat::Json) {
-    QJsonArray aside;
-    for (const StoredRun& run : setAside) aside.append(QJsonObject{{"id", double(run.id)}, {"reason", run.sendProblem}});
-    PrintOut(QJsonDocument(QJsonObject{{"sent", sync.sent},
-                                       {"waiting", sync.waiting},
-                                       {"failed", failed ? sync.waiting : 0},
-                                       {"set_aside", aside},
-                                       {"reason", failed ? QJsonValue(sync.error) : QJsonValue()}})
-                 .toJson(QJsonDocument::Indented));
-  } else {
-    PrintOut(QStringLiteral("%1 run(s) sent, %2 waiting, %3 set aside\n")
-                 .arg(sync.sent)
-                 .arg(sync.waiting)
-                 .arg(setAside.size())
-                 .toUtf8());
-  }
-  for (const StoredRun& run : setAside) {
-    std::fprintf(stderr, "torvik: run %lld set aside, the shared store would not take it: %s\n",
-                 static_cast<long long>(run.id), OneLine(run.sendProblem).toLocal8Bit().constData());
-  }
-  if (failed) std::fprintf(stderr, "torvik: %s\n", sync.error.toLocal8Bit().constData());
-  return failed || !sync.setAside.isEmpty() ? kCommandFailed : 0;
-}
-
-int UpgradeStore(ResultStore& shared) {
-  if (!shared.Open()) return StoreFailed(shared);
-  if (!shared.Advice().isEmpty()) {
-    std::fprintf(stderr, "torvik: %s\n", shared.Advice().toLocal8Bit().constData());
-    return kCommandFailed;
-  }
-  const int found = shared.FoundVersion();
-  const QString said = found == kStoreSchemaVersion
-                           ? QStringLiteral("schema %1, this TORVIK's").arg(found)
-                           : found == 0 ? QStringLiteral("made, schema %1").arg(kStoreSchemaVersion)
-                                        : QStringLiteral("upgraded from schema %1 to %2").arg(found).arg(kStoreSchemaVersion);
-  PrintOut(QStringLiteral("%1: %2\n").arg(ShownLocation(shared.Path()), said).toUtf8());
-  return 0;
-}
-
-int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat format) {
-  if (!store.Open()) return StoreFailed(store);
-  const std::vector<std::vector<StoredRun>> sides = store.SeriesOf(std::vector<int64_t>{a, b});
-  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
-  const std::vector<StoredRun>&sideA = sides[0], &sideB = sides[1];
-  for (const auto& [id, side] : {std::pair{a, &sideA}, std::pair{b, &sideB}}) {
-    if (side->empty()) {
-      std::fprintf(stderr, "torvik: no run %lld in the results store (torvik --history lists them)\n",
-                   static_cast<long long>(id));
-      return kCommandFailed;
-    }
-  }
-  const std::vector<TestComparison> tests = CompareRuns(sideA, sideB);
-  if (format == OutputFormat::Json) {
-    QJsonArray rows;
-    for (const TestComparison& c : tests) {
-      rows.append(QJsonObject{
-          {"test", c.test},
-          {"a", StatisticsObject(c.a)},
-          {"b", StatisticsObject(c.b)},
-          {"difference_percent", c.differencePercent},
-          {"faster_percent", FasterPercentOf(c)},
-          {"verdict", VerdictId(c.verdict)},
-          {"welch_t", c.t && std::isfinite(*c.t) ? QJsonValue(*c.t) : QJsonValue()},
-          {"degrees_of_freedom", c.degreesOfFreedom ? QJsonValue(*c.degreesOfFreedom) : QJsonValue()},
-          {"noisy", c.noisy},
-      });
-    }
-    const QJsonObject document{
-        {"a", SideObject(sideA)}, {"b", SideObject(sideB)}, {"same_series", SameSeries(sideA, sideB)}, {"tests", rows}};
-    PrintOut(QJsonDocument(document).toJson(QJsonDocument::Indented));
-    return 0;
-  }
-  QString text = QStringLiteral("A: %1\nB: %2\n").arg(SideLine(sideA), SideLine(sideB));
-  if (SameSeries(sideA, sideB)) {
-    text += QStringLiteral("A and B are repetitions of one command: both sides are that series, compared with itself.\n");
+QString ComparisonText(const ComparedSeries& compared) {
+  QString text = QStringLiteral("A: %1\nB: %2\n").arg(SideLine(compared.a), SideLine(compared.b));
+  if (compared.sameSeries) {
+    text +=
+        QStringLiteral("A and B are repetitions of one command: both sides are that series, compared with itself.\n");
   }
   text += u'\n';
   text += QStringLiteral("%1  %2  %3  %4  %5\n")
@@ -271,50 +112,161 @@ int PrintComparison(ResultStore& store, int64_t a, int64_t b, OutputFormat forma
               .arg(QStringLiteral("B (s)"), 10)
               .arg(QStringLiteral("B faster"), 9)
               .arg(QStringLiteral("verdict (Welch's t, 95 %)"));
-  for (const TestComparison& c : tests) {
+  for (const TestComparison& c : compared.tests) {
     const TestEntry& entry = EntryOf(*TestOfId(c.test));
+    const QString verdict =
+        c.verdict == Verdict::NotTested ? QStringLiteral("single run, not tested") : VerdictWords(c.verdict);
     text += QStringLiteral("%1  %2  %3  %4  %5%6\n")
                 .arg(QLatin1String(entry.displayName), -16)
                 .arg(c.a.mean, 10, 'f', 4)
                 .arg(c.b.mean, 10, 'f', 4)
-                .arg(FasterText(FasterPercentOf(c)), 9)
-                .arg(VerdictText(c.verdict), c.noisy ? QStringLiteral(" (noisy)") : QString());
+                .arg(FasterText(c.fasterPercent.value_or(0)), 9)
+                .arg(verdict, c.noisy ? QStringLiteral(" (noisy)") : QString());
   }
-  if (tests.empty()) text += QStringLiteral("(no test in common)\n");
-  PrintOut(text.toUtf8());
+  if (compared.tests.empty()) text += QStringLiteral("(no test in common)\n");
+  return text;
+}
+
+QJsonObject ComparisonObject(const ComparedSeries& compared) {
+  QJsonArray rows;
+  for (const TestComparison& c : compared.tests) {
+    rows.append(QJsonObject{
+        {"test", c.test},
+        {"a", StatisticsObject(c.a)},
+        {"b", StatisticsObject(c.b)},
+        {"difference_percent", c.differencePercent},
+        {"faster_percent", c.fasterPercent.value_or(0)},
+        {"verdict", VerdictId(c.verdict)},
+        {"welch_t", c.t && std::isfinite(*c.t) ? QJsonValue(*c.t) : QJsonValue()},
+        {"degrees_of_freedom", c.degreesOfFreedom ? QJsonValue(*c.degreesOfFreedom) : QJsonValue()},
+        {"noisy", c.noisy},
+    });
+  }
+  return QJsonObject{{"a", SideObject(compared.a)},
+                     {"b", SideObject(compared.b)},
+                     {"same_series", compared.sameSeries},
+                     {"tests", rows}};
+}
+
+}  // namespace
+
+int HistoryVerb(const CommandLine& command, RunArchive& archive) {
+  if (const ArchiveResult<OpenedStore> opened = OpenReads(archive); !opened.Ok()) return StoreFailed(opened.Status());
+  const bool json = command.run.format == OutputFormat::Json;
+  QJsonArray documents;
+  QByteArray text = QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8\n")
+                        .arg(QStringLiteral("id"), 6)
+                        .arg(QStringLiteral("date"), -25)
+                        .arg(QStringLiteral("group"), -7)
+                        .arg(QStringLiteral("pc"), -12)
+                        .arg(QStringLiteral("bench no"), 10)
+                        .arg(QStringLiteral("total"), 9)
+                        .arg(QStringLiteral("origin"), -7)
+                        .arg(QStringLiteral("processor"))
+                        .toUtf8();
+  std::optional<RunKey> after;
+  for (;;) {
+    const ArchiveResult<std::vector<StoredRun>> runs = ListRuns(archive, command.filter, kPage, after);
+    if (!runs.Ok()) return StoreFailed(runs.Status(), kCannotRead);
+    // The tests of the page's runs, for their noise flags in JSON.
+    std::map<int64_t, std::vector<StoredTest>> tests;
+    if (json && !runs.Value().empty()) {
+      std::vector<int64_t> ids;
+      for (const StoredRun& run : runs.Value()) ids.push_back(run.id);
+      ArchiveResult<std::vector<StoredRun>> withTests = ReadRuns(archive, ids);
+      if (!withTests.Ok()) return StoreFailed(withTests.Status(), kCannotRead);
+      for (StoredRun& run : withTests.Value()) tests[run.id] = std::move(run.tests);
+    }
+    for (const StoredRun& run : runs.Value()) {
+      if (json) {
+        documents.append(HistoryObject(run, tests[run.id]));
+      } else {
+        text += HistoryLine(run).toUtf8();
+      }
+    }
+    if (static_cast<int>(runs.Value().size()) < kPage) break;
+    after = RunKey{runs.Value().back().sortTime, runs.Value().back().id};
+  }
+  PrintOut(json ? QJsonDocument(documents).toJson(QJsonDocument::Indented) : text);
   return 0;
 }
 
-int RunStoreCommand(const CommandLine& command, RunArchive& archive) {
-  using Action = CommandLine::Action;
-  ResultStore& store = archive.Compared();
-  // Reads make no store: before this PC has one, they read an empty one.
-  ResultStore empty(FileConnection::InMemory());
-  ResultStore& read = archive.HasSharedStore() || HasLocalStore(archive) ? store : empty;
-  switch (command.action) {
-    case Action::History: return PrintHistory(read, command.run.format, command.filter);
-    case Action::Import: return ImportSheets(store, command.files);
-    case Action::ExportCsv: return ExportCsv(read, command.files.first());
-    case Action::Compare: return PrintComparison(read, command.runs[0], command.runs[1], command.run.format);
-    case Action::Trend: return PrintTrends(read, command.run.format, command.filter);
-    case Action::Ranking: return PrintRankings(read, command.run.format, command.filter, command.baseline);
-    case Action::Html: return WriteHtmlReport(read, command.files.first(), command.filter, command.baseline);
-    case Action::Sync:
-    case Action::UpgradeStore:
-      if (!archive.HasSharedStore()) {
-        std::fputs(
-            "torvik: no shared store: --store URL, or Url in the [Store] group of ~/.config/Varn/TORVIK.conf\n",
-            stderr);
-        return kCommandRefused;
-      }
-      return command.action == Action::Sync ? SyncStores(archive, command.run.format) : UpgradeStore(store);
-    case Action::Window:
-    case Action::Run:
-    case Action::Help:
-    case Action::Version:
-    case Action::UsageError: break;
+int ImportVerb(const CommandLine& command, RunArchive& archive) {
+  if (const ArchiveResult<OpenedStore> opened = OpenWrites(archive); !opened.Ok()) return StoreFailed(opened.Status());
+  const ArchiveResult<ImportSummary> summary = ImportSheets(archive, command.files, QDateTime::currentDateTime());
+  if (!summary.Ok()) return StoreFailed(summary.Status());
+  for (const QString& problem : summary.Value().problems) Complain(problem);
+  const ImportSummary& counts = summary.Value();
+  PrintOut(ImportMessage(ImportSummary{counts.imported, counts.present, counts.unreadable, {}}).toUtf8() + '\n');
+  return counts.problems.isEmpty() ? 0 : kCommandFailed;
+}
+
+int ExportCsvVerb(const CommandLine& command, RunArchive& archive) {
+  if (const ArchiveResult<OpenedStore> opened = OpenReads(archive); !opened.Ok()) return StoreFailed(opened.Status());
+  if (const ArchiveStatus written = ExportCsv(archive, {}, command.files.first()); !written.Ok()) {
+    return StoreFailed(written, kCannotRead);
   }
-  return kCommandFailed;
+  return 0;
+}
+
+int CompareVerb(const CommandLine& command, RunArchive& archive) {
+  if (const ArchiveResult<OpenedStore> opened = OpenReads(archive); !opened.Ok()) return StoreFailed(opened.Status());
+  const ArchiveResult<ComparedSeries> compared = CompareSeries(archive, command.runs[0], command.runs[1]);
+  if (compared.Kind() == FailureKind::NotFound) {
+    Complain(compared.Text());
+    return kCommandFailed;
+  }
+  if (!compared.Ok()) return StoreFailed(compared.Status(), kCannotRead);
+  PrintOut(command.run.format == OutputFormat::Json
+               ? QJsonDocument(ComparisonObject(compared.Value())).toJson(QJsonDocument::Indented)
+               : ComparisonText(compared.Value()).toUtf8());
+  return 0;
+}
+
+int SyncVerb(const CommandLine& command, RunArchive& archive) {
+  if (!HasSharedStore(archive)) return kCommandRefused;
+  const SyncReport report = SyncStores(archive);
+  const SyncResult& sync = report.sync;
+  const bool failed = !sync.failure.Ok();
+  if (command.run.format == OutputFormat::Json) {
+    QJsonArray aside;
+    for (const StoredRun& run : report.setAside)
+      aside.append(QJsonObject{{"id", double(run.id)}, {"reason", run.sendProblem}});
+    PrintOut(QJsonDocument(QJsonObject{{"sent", sync.sent},
+                                       {"waiting", sync.waiting},
+                                       {"failed", failed ? sync.waiting : 0},
+                                       {"set_aside", aside},
+                                       {"reason", failed ? QJsonValue(sync.failure.Text()) : QJsonValue()}})
+                 .toJson(QJsonDocument::Indented));
+  } else {
+    PrintOut(QStringLiteral("%1 run(s) sent, %2 waiting, %3 set aside\n")
+                 .arg(sync.sent)
+                 .arg(sync.waiting)
+                 .arg(report.setAside.size())
+                 .toUtf8());
+  }
+  for (const StoredRun& run : report.setAside) {
+    std::fprintf(stderr, "torvik: run %lld set aside, the shared store would not take it: %s\n",
+                 static_cast<long long>(run.id), OneLine(run.sendProblem).toLocal8Bit().constData());
+  }
+  if (failed) Complain(sync.failure.Text());
+  return failed || !sync.setAside.isEmpty() ? kCommandFailed : 0;
+}
+
+int UpgradeStoreVerb(const CommandLine&, RunArchive& archive) {
+  if (!HasSharedStore(archive)) return kCommandRefused;
+  const ArchiveResult<OpenedStore> opened = UpgradeStore(archive);
+  if (opened.Kind() == FailureKind::NoRights) {
+    Complain(opened.Text());
+    return kCommandFailed;
+  }
+  if (!opened.Ok()) return StoreFailed(opened.Status());
+  const int found = opened.Value().foundVersion, version = opened.Value().version;
+  const QString said = found == version ? QStringLiteral("schema %1, this TORVIK's").arg(found)
+                       : found == 0     ? QStringLiteral("made, schema %1").arg(version)
+                                        : QStringLiteral("upgraded from schema %1 to %2").arg(found).arg(version);
+  PrintOut(QStringLiteral("%1: %2\n").arg(archive.ComparedShown(), said).toUtf8());
+  return 0;
 }
 
 }  // namespace torvik

@@ -7,13 +7,10 @@
 #include <cstdio>
 
 #include "cli/CommandOutput.h"
+#include "core/analysis/FigureWords.h"
+#include "core/archive/ArchiveExports.h"
+#include "core/archive/ArchiveReads.h"
 #include "core/base/IsoDateTime.h"
-#include "core/history/FileConnection.h"
-#include "core/history/MachineRanking.h"
-#include "core/history/MachineTrend.h"
-#include "core/history/StoreLocation.h"
-#include "core/page/ReportContents.h"
-#include "core/report/OutputFile.h"
 #include "core/report/ReportBuilder.h"
 
 namespace torvik {
@@ -22,20 +19,7 @@ namespace {
 QJsonValue Optional(const std::optional<double>& value) { return value ? QJsonValue(*value) : QJsonValue(); }
 
 // "+3.2 %", "-0.8 %"; "" for none.
-QString Faster(const std::optional<double>& percent) {
-  if (!percent) return {};
-  return FasterText(*percent);
-}
-
-QString WithinWords(Verdict verdict) {
-  switch (verdict) {
-    case Verdict::Faster: return QStringLiteral("faster");
-    case Verdict::Slower: return QStringLiteral("slower");
-    case Verdict::WithinNoise: return QStringLiteral("within the noise");
-    case Verdict::NotTested: break;
-  }
-  return QStringLiteral("not tested");
-}
+QString Faster(const std::optional<double>& percent) { return percent ? FasterText(*percent) : QString(); }
 
 QString WithoutTrailingSpace(QString line) {
   while (line.endsWith(u' ')) line.chop(1);
@@ -48,43 +32,38 @@ QString MachineLine(const QString& machine, const QString& processor) {
   return OneLine(machine.isEmpty() ? QStringLiteral("-") : machine) + QStringLiteral(" (") + OneLine(processor) + u')';
 }
 
-}  // namespace
-
-int PrintTrends(ResultStore& store, OutputFormat format, const RunFilter& filter) {
-  const std::vector<StoredRun> runs = store.RunsWithTests(filter, kMostTrendRuns);
-  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
-  const std::vector<MachineTrend> trends = PlanTrends(runs);
-  if (format == OutputFormat::Json) {
-    QJsonArray machines;
-    for (const MachineTrend& trend : trends) {
-      QJsonArray tests;
-      for (const TrendLine& line : trend.lines) {
-        QJsonArray points;
-        for (const TrendPoint& point : line.points) {
-          const bool spread = point.seconds.count > 1 && point.precise;
-          points.append(QJsonObject{
-              {"run", double(point.runId)},
-              {"started_at", IsoDateTimeWithOffset(QDateTime::fromSecsSinceEpoch(point.time))},
-              {"mean", point.seconds.mean},
-              {"stdev", spread ? QJsonValue(point.seconds.stdev) : QJsonValue()},
-              {"repetitions", point.seconds.count},
-              {"noisy", point.noisy},
-              {"precise", point.precise},
-              {"faster_percent", Optional(point.fasterPercent)},
-              {"change", VerdictId(point.change)},
-          });
-        }
-        tests.append(QJsonObject{{"test", QLatin1String(EntryOf(line.test).id)}, {"points", points}});
+QJsonArray TrendsObject(const std::vector<MachineTrend>& trends) {
+  QJsonArray machines;
+  for (const MachineTrend& trend : trends) {
+    QJsonArray tests;
+    for (const TrendLine& line : trend.lines) {
+      QJsonArray points;
+      for (const TrendPoint& point : line.points) {
+        const bool spread = point.seconds.count > 1 && point.precise;
+        points.append(QJsonObject{
+            {"run", double(point.runId)},
+            {"started_at", IsoDateTimeWithOffset(QDateTime::fromSecsSinceEpoch(point.time))},
+            {"mean", point.seconds.mean},
+            {"stdev", spread ? QJsonValue(point.seconds.stdev) : QJsonValue()},
+            {"repetitions", point.seconds.count},
+            {"noisy", point.noisy},
+            {"precise", point.precise},
+            {"faster_percent", Optional(point.fasterPercent)},
+            {"change", VerdictId(point.change)},
+        });
       }
-      machines.append(QJsonObject{{"machine", trend.machine},
-                                  {"processor", trend.processor},
-                                  {"group", trend.group},
-                                  {"series", double(trend.seriesCount)},
-                                  {"tests", tests}});
+      tests.append(QJsonObject{{"test", QLatin1String(EntryOf(line.test).id)}, {"points", points}});
     }
-    PrintOut(QJsonDocument(machines).toJson(QJsonDocument::Indented));
-    return 0;
+    machines.append(QJsonObject{{"machine", trend.machine},
+                                {"processor", trend.processor},
+                                {"group", trend.group},
+                                {"series", double(trend.seriesCount)},
+                                {"tests", tests}});
   }
+  return machines;
+}
+
+QString TrendsText(const std::vector<MachineTrend>& trends) {
   QString text;
   for (const MachineTrend& trend : trends) {
     text += QStringLiteral("%1, %2: %3 series\n")
@@ -102,7 +81,7 @@ int PrintTrends(ResultStore& store, OutputFormat format, const RunFilter& filter
       for (size_t i = 0; i < line.points.size(); ++i) {
         const TrendPoint& point = line.points[i];
         const bool spread = point.seconds.count > 1 && point.precise;
-        QString marks = i == 0 ? QString() : WithinWords(point.change);
+        QString marks = i == 0 ? QString() : VerdictWords(point.change);
         if (point.noisy) marks += QStringLiteral(" (noisy)");
         if (!point.precise) marks += QStringLiteral(" (tenths only)");
         text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
@@ -117,49 +96,42 @@ int PrintTrends(ResultStore& store, OutputFormat format, const RunFilter& filter
     }
     text += u'\n';
   }
-  if (trends.empty()) text = QStringLiteral("(no runs)\n");
-  PrintOut(text.toUtf8());
-  return 0;
+  return trends.empty() ? QStringLiteral("(no runs)\n") : text;
 }
 
-int PrintRankings(ResultStore& store, OutputFormat format, const RunFilter& filter, const QString& baseline) {
-  const std::vector<std::vector<StoredRun>> latest = store.LatestSeries(filter, kMostRankedMachines);
-  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
-  const std::vector<MachineRanking> rankings =
-      RankEachGroup(latest, baseline.isEmpty() ? std::nullopt : std::optional(MachineOf(baseline, {})));
-  if (format == OutputFormat::Json) {
-    QJsonArray groups;
-    for (const MachineRanking& ranking : rankings) {
-      QJsonArray tests, machines;
-      for (Test test : ranking.tests) tests.append(QLatin1String(EntryOf(test).id));
-      for (size_t place = 0; place < ranking.machines.size(); ++place) {
-        const RankedMachine& machine = ranking.machines[place];
-        QJsonArray figures;
-        for (size_t j = 0; j < ranking.tests.size(); ++j) {
-          figures.append(QJsonObject{{"test", QLatin1String(EntryOf(ranking.tests[j]).id)},
-                                     {"faster_percent", Optional(machine.tests[j].fasterPercent)},
-                                     {"verdict", VerdictId(machine.tests[j].verdict)}});
-        }
-        machines.append(QJsonObject{
-            {"place", double(place + 1)},
-            {"machine", machine.machine.name},
-            {"processor", machine.machine.processor},
-            {"run", double(machine.figures.run.id)},
-            {"started_at", machine.figures.run.values.startedAt.isEmpty()
-                               ? QJsonValue()
-                               : QJsonValue(machine.figures.run.values.startedAt)},
-            {"repetitions", double(machine.repetitions)},
-            {"precise", machine.figures.Precise()},
-            {"baseline", place == ranking.baseline},
-            {"overall_faster_percent", Optional(machine.overall)},
-            {"tests", figures},
-        });
+QJsonArray RankingsObject(const std::vector<MachineRanking>& rankings) {
+  QJsonArray groups;
+  for (const MachineRanking& ranking : rankings) {
+    QJsonArray tests, machines;
+    for (Test test : ranking.tests) tests.append(QLatin1String(EntryOf(test).id));
+    for (size_t place = 0; place < ranking.machines.size(); ++place) {
+      const RankedMachine& machine = ranking.machines[place];
+      QJsonArray figures;
+      for (size_t j = 0; j < ranking.tests.size(); ++j) {
+        figures.append(QJsonObject{{"test", QLatin1String(EntryOf(ranking.tests[j]).id)},
+                                   {"faster_percent", Optional(machine.tests[j].fasterPercent)},
+                                   {"verdict", VerdictId(machine.tests[j].verdict)}});
       }
-      groups.append(QJsonObject{{"group", ranking.group}, {"tests", tests}, {"machines", machines}});
+      const QString& started = machine.figures.run.values.startedAt;
+      machines.append(QJsonObject{
+          {"place", double(place + 1)},
+          {"machine", machine.machine.name},
+          {"processor", machine.machine.processor},
+          {"run", double(machine.figures.run.id)},
+          {"started_at", started.isEmpty() ? QJsonValue() : QJsonValue(started)},
+          {"repetitions", double(machine.repetitions)},
+          {"precise", machine.figures.Precise()},
+          {"baseline", place == ranking.baseline},
+          {"overall_faster_percent", Optional(machine.overall)},
+          {"tests", figures},
+      });
     }
-    PrintOut(QJsonDocument(groups).toJson(QJsonDocument::Indented));
-    return 0;
+    groups.append(QJsonObject{{"group", ranking.group}, {"tests", tests}, {"machines", machines}});
   }
+  return groups;
+}
+
+QString RankingsText(const std::vector<MachineRanking>& rankings) {
   QString text;
   for (const MachineRanking& ranking : rankings) {
     const RankedMachine& base = ranking.machines[ranking.baseline];
@@ -176,40 +148,51 @@ int PrintRankings(ResultStore& store, OutputFormat format, const RunFilter& filt
     text += WithoutTrailingSpace(header) + u'\n';
     for (size_t place = 0; place < ranking.machines.size(); ++place) {
       const RankedMachine& machine = ranking.machines[place];
+      const bool baseline = place == ranking.baseline;
       QString row = QStringLiteral("%1  %2  %3  %4")
                         .arg(place + 1, 3)
                         .arg(OneLine(machine.machine.name).left(24), -24)
                         .arg(machine.repetitions, 3)
-                        .arg(place == ranking.baseline ? QStringLiteral("baseline") : Faster(machine.overall), 9);
+                        .arg(baseline ? QStringLiteral("baseline") : Faster(machine.overall), 9);
       for (const RankedTest& test : machine.tests) {
-        const QString cell = test.fasterPercent
-                                 ? Faster(test.fasterPercent) + u' ' + WithinWords(test.verdict)
-                                 : (place == ranking.baseline ? QStringLiteral("baseline") : QStringLiteral("-"));
+        const QString cell = test.fasterPercent ? Faster(test.fasterPercent) + u' ' + VerdictWords(test.verdict)
+                             : baseline         ? QStringLiteral("baseline")
+                                                : QStringLiteral("-");
         row += QStringLiteral("  %1").arg(cell, -26);
       }
       text += WithoutTrailingSpace(row) + u'\n';
     }
     text += u'\n';
   }
-  if (rankings.empty()) text = QStringLiteral("(no runs)\n");
-  PrintOut(text.toUtf8());
+  return rankings.empty() ? QStringLiteral("(no runs)\n") : text;
+}
+
+}  // namespace
+
+int TrendVerb(const CommandLine& command, RunArchive& archive) {
+  const ArchiveResult<std::vector<MachineTrend>> trends = TrendOf(archive, command.filter);
+  if (!trends.Ok()) return StoreFailed(trends.Status(), kCannotRead);
+  PrintOut(command.run.format == OutputFormat::Json
+               ? QJsonDocument(TrendsObject(trends.Value())).toJson(QJsonDocument::Indented)
+               : TrendsText(trends.Value()).toUtf8());
   return 0;
 }
 
-int WriteHtmlReport(ResultStore& store, const QString& path, const RunFilter& filter, const QString& baseline) {
-  const std::vector<StoredRun> runs = store.RunsWithTests(filter, kMostTrendRuns);
-  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
-  std::vector<std::vector<StoredRun>> latest = store.LatestSeries(filter, kMostRankedMachines);
-  if (!store.Error().isEmpty()) return StoreFailed(store, QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません"));
-  HtmlReportInput input = ReportOfStore(runs, std::move(latest), baseline);
-  input.made = QDateTime::currentDateTime();
-  // Before this PC keeps a store the empty one read stands in for it.
-  input.store = ShownLocation(store.Path() == FileConnection::InMemory() ? ResultStore::DefaultPath() : store.Path());
-  input.scope = FilterText(filter);
-  const QString failed = WriteOutput(path, HtmlReport(input));
-  if (failed.isEmpty()) return 0;
-  std::fprintf(stderr, "torvik: cannot write %s\n", OneLine(failed).toLocal8Bit().constData());
-  return kCommandFailed;
+int RankingVerb(const CommandLine& command, RunArchive& archive) {
+  const std::optional<MachineOf> baseline =
+      command.baseline.isEmpty() ? std::nullopt : std::optional(MachineOf(command.baseline, {}));
+  const ArchiveResult<std::vector<MachineRanking>> rankings = RankingsOf(archive, command.filter, baseline);
+  if (!rankings.Ok()) return StoreFailed(rankings.Status(), kCannotRead);
+  PrintOut(command.run.format == OutputFormat::Json
+               ? QJsonDocument(RankingsObject(rankings.Value())).toJson(QJsonDocument::Indented)
+               : RankingsText(rankings.Value()).toUtf8());
+  return 0;
+}
+
+int HtmlVerb(const CommandLine& command, RunArchive& archive) {
+  const ArchiveStatus written =
+      ExportStorePage(archive, command.filter, command.baseline, command.files.first(), QDateTime::currentDateTime());
+  return written.Ok() ? 0 : StoreFailed(written, kCannotRead);
 }
 
 }  // namespace torvik

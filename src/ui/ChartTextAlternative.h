@@ -9,7 +9,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "core/history/ComparisonPlan.h"
+#include "core/analysis/ComparisonPlan.h"
 
 namespace torvik {
 

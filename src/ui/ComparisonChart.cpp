@@ -14,8 +14,8 @@
 #include <QValueAxis>
 #include <algorithm>
 
-#include "core/history/ChartPalette.h"
-#include "core/results/PreciseFigures.h"
+#include "core/analysis/ChartPalette.h"
+#include "core/analysis/FigureWords.h"
 #include "ui/ChartTextAlternative.h"
 
 namespace torvik {
@@ -26,7 +26,11 @@ namespace {
 class BarDecorations : public QObject {
  public:
   BarDecorations(QChart* chart, QBarSeries* series, const PlannedChart& plan, bool rates)
-      : QObject(chart), chart_(chart), series_(series), bars_(plan.bars), cells_(plan.cells), rates_(rates) {
+      : QObject(chart), chart_(chart), series_(series), rates_(rates) {
+    for (size_t row : plan.rows) {
+      bars_.push_back(plan.bars[row]);
+      cells_.push_back(plan.cells[row]);
+    }
     connect(chart, &QChart::plotAreaChanged, this, [this] { Place(); });
   }
 
@@ -62,7 +66,8 @@ class BarDecorations : public QObject {
         // The verdict beside the value: a difference beyond the noise is an
         // arrow, one within it "≈", so that no bar reads as a difference
         // that the figures' spread does not bear out.
-        auto* value = new QGraphicsSimpleTextItem(ValueText(bar.value) + VerdictMark(cells_[i][j].verdict), chart_);
+        auto* value = new QGraphicsSimpleTextItem(
+            BarValueText(bar.value, bar.precise, rates_) + VerdictMark(cells_[i][j].verdict), chart_);
         QFont font = value->font();
         font.setPointSizeF(font.pointSizeF() * 0.85);
         value->setFont(font);
@@ -84,30 +89,13 @@ class BarDecorations : public QObject {
     }
   }
 
-  QString ValueText(double value) const {
-    return rates_ ? QStringLiteral("%1 %").arg(value, 0, 'f', 1) : QStringLiteral("%1 s").arg(value, 0, 'g', 4);
-  }
-
   QChart* chart_;
   QBarSeries* series_;
-  std::vector<std::vector<PlannedBar>> bars_;    // per run, per test
-  std::vector<std::vector<PlannedCell>> cells_;  // per run, per test
+  std::vector<std::vector<PlannedBar>> bars_;    // per row, per test
+  std::vector<std::vector<PlannedCell>> cells_;  // per row, per test
   bool rates_;
   std::vector<QGraphicsItem*> items_;
 };
-
-QString FigureText(const Figure& figure, Test test, bool rates) {
-  // An imported sheet's figure in its own precision: tenths of a second.
-  const int decimals = !figure.precise ? 1 : figure.seconds < 10 ? 3 : 1;
-  QString text = rates ? RateText(figure.rate, EntryOf(test).unit, u'.')
-                       : QStringLiteral("%1 s").arg(figure.seconds, 0, 'f', decimals);
-  if (!figure.precise) return text + QCoreApplication::translate("ComparisonChart", " (0.1 秒単位)");
-  if (figure.repetitions > 1) {
-    const double spread = rates ? figure.rateStdev / figure.rate : figure.secondsStdev / figure.seconds;
-    text += QStringLiteral(" ±%1 %").arg(spread * 100, 0, 'f', 1);
-  }
-  return text;
-}
 
 // The table under a chart: runs by tests, each figure and its difference
 // from the baseline's.
@@ -115,7 +103,7 @@ QString TableHtml(const PlannedChart& chart, bool rates) {
   QString html = QStringLiteral("<table cellspacing=0 cellpadding=3><tr><th></th>");
   for (Test test : chart.tests) html += QStringLiteral("<th>%1</th>").arg(QLatin1String(EntryOf(test).displayName));
   html += QStringLiteral("</tr>");
-  for (size_t i = 0; i < chart.cells.size(); ++i) {
+  for (size_t i : chart.rows) {
     html += QStringLiteral("<tr><td>%1%2</td>")
                 .arg(chart.labels[i].toHtmlEscaped(),
                      i == chart.baseline
@@ -127,12 +115,10 @@ QString TableHtml(const PlannedChart& chart, bool rates) {
         html += QStringLiteral("<td align=right>-</td>");
         continue;
       }
-      QString text = FigureText(*cell.figure, chart.tests[j], rates).toHtmlEscaped();
+      QString text = FigureText(*cell.figure, EntryOf(chart.tests[j]).unit, rates).toHtmlEscaped();
       if (cell.percent) {
-        text += QStringLiteral(" (%1%2 %, %3)")
-                    .arg(*cell.percent >= 0 ? "+" : "")
-                    .arg(*cell.percent, 0, 'f', 1)
-                    .arg(VerdictCaption(cell.verdict).toHtmlEscaped());
+        text +=
+            QStringLiteral(" (%1, %2)").arg(FasterText(*cell.percent), VerdictCaption(cell.verdict).toHtmlEscaped());
       }
       if (cell.figure->noisy) text += QStringLiteral(" <font color=#c80000><b>!</b></font>");
       html += QStringLiteral("<td align=right>%1</td>").arg(text);
@@ -144,16 +130,6 @@ QString TableHtml(const PlannedChart& chart, bool rates) {
 
 }  // namespace
 
-QString VerdictMark(Verdict verdict) {
-  switch (verdict) {
-    case Verdict::Faster: return QStringLiteral(" ▲");
-    case Verdict::Slower: return QStringLiteral(" ▼");
-    case Verdict::WithinNoise: return QStringLiteral(" ≈");
-    case Verdict::NotTested: break;
-  }
-  return {};
-}
-
 QString ChartKey() {
   return QCoreApplication::translate(
       "ComparisonChart",
@@ -164,7 +140,7 @@ QString ChartKey() {
 
 QWidget* MakeGroupChart(const PlannedChart& chart, bool rates) {
   auto* series = new QBarSeries;
-  for (size_t i = 0; i < chart.bars.size(); ++i) {
+  for (size_t i : chart.rows) {
     auto* set = new QBarSet(chart.labels[i]);
     const QColor colour(QLatin1String(ChartColour(i)));
     set->setColor(colour);
@@ -178,9 +154,10 @@ QWidget* MakeGroupChart(const PlannedChart& chart, bool rates) {
 
   auto* plot = new QChart;
   plot->addSeries(series);
-  for (size_t i = 0; i < chart.cells.size(); ++i) {
-    for (size_t j = 0; j < chart.cells[i].size(); ++j) {
-      if (chart.cells[i][j].verdict == Verdict::WithinNoise) series->barSets()[int(i)]->selectBar(int(j));
+  for (size_t k = 0; k < chart.rows.size(); ++k) {
+    const std::vector<PlannedCell>& cells = chart.cells[chart.rows[k]];
+    for (size_t j = 0; j < cells.size(); ++j) {
+      if (cells[j].verdict == Verdict::WithinNoise) series->barSets()[int(k)]->selectBar(int(j));
     }
   }
   plot->setTitle(QStringLiteral("%1 — %2").arg(

@@ -11,16 +11,13 @@
 
 #include <QWidget>
 
-#include "core/history/ComparisonPlan.h"
+#include "core/analysis/ComparisonPlan.h"
 
 namespace torvik {
 
 // The chart and its table, named "Chart_<group id>" and "Table_<group id>".
 QWidget* MakeGroupChart(const PlannedChart& chart, bool rates);
 
-// The mark a verdict puts beside a figure: " ▲" faster, " ▼" slower, " ≈"
-// within the noise, nothing where it was not tested.
-QString VerdictMark(Verdict verdict);
 // What the marks, the sign and the whiskers of every chart mean.
 QString ChartKey();
 

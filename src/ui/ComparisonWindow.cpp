@@ -1,27 +1,24 @@
 #include "ui/ComparisonWindow.h"
 
-#include <QBuffer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMessageBox>
-#include <QPainter>
-#include <QRegularExpression>
 #include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
-#include <QSvgGenerator>
 #include <QTextDocumentFragment>
 
-#include "core/history/CsvExport.h"
-#include "core/history/SheetImport.h"
-#include "core/history/StoreLocation.h"
-#include "core/page/ReportContents.h"
-#include "core/report/OutputFile.h"
+#include "core/analysis/FigureWords.h"
+#include "core/archive/ArchiveExports.h"
+#include "core/archive/ArchiveReads.h"
+#include "core/archive/ArchiveWrites.h"
+#include "ui/ChartPicture.h"
 #include "ui/ChartTextAlternative.h"
 #include "ui/ComparisonChart.h"
 #include "ui/FileDialogs.h"
 #include "ui/RankingView.h"
+#include "ui/RunFilterBar.h"
 #include "ui/SharedStoreDialog.h"
 #include "ui/TrendView.h"
 #include "ui/WindowCentring.h"
@@ -39,18 +36,6 @@ QSettings WindowSizes() {
                    QSettings::IniFormat);
 }
 
-// Qt's SVG as a browser should show it: its size in CSS pixels (Qt gives
-// millimetres), and every font family followed by a generic one, so that a
-// machine without the window's font draws a sans-serif, not a serif.
-QByteArray ForBrowsers(QByteArray svg, const QSize& size) {
-  QString text = QString::fromUtf8(svg);
-  static const QRegularExpression millimetres(QStringLiteral("(<svg[^>]*?) width=\"[0-9.]+mm\" height=\"[0-9.]+mm\""));
-  text.replace(millimetres, QStringLiteral("\\1 width=\"%1px\" height=\"%2px\"").arg(size.width()).arg(size.height()));
-  static const QRegularExpression family(QStringLiteral("font-family=\"([^\"]*)\""));
-  text.replace(family, QStringLiteral("font-family=\"\\1, sans-serif\""));
-  return text.toUtf8();
-}
-
 // The views below the list, in their tabs' order.
 constexpr int kTrendPage = 1;
 constexpr int kRankingPage = 2;
@@ -64,11 +49,12 @@ void Replace(QTabWidget& tabs, int index, QWidget* page) {
   tabs.setCurrentIndex(index);
 }
 
-// What the series of the ticked runs brings from the store.
-struct SeriesRead {
-  std::vector<std::vector<StoredRun>> series;
-  QString error;
-};
+using SeriesRead = ArchiveResult<std::vector<std::vector<StoredRun>>>;
+
+// "... に書き出しました。", or why it was not.
+QString Exported(const ArchiveStatus& written, const QString& path) {
+  return written.Ok() ? ComparisonWindow::tr("%1 に書き出しました。").arg(path) : written.Text();
+}
 
 }  // namespace
 
@@ -163,41 +149,8 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   chartScroll_->setAccessibleName(tr("グラフ"));
 
   // The list's filter, applied by the store.
-  groupFilter_ = new QComboBox;
-  groupFilter_->setObjectName(QStringLiteral("GroupFilter"));
-  groupFilter_->addItem(tr("すべて"), QString());
-  for (const GroupEntry& group : kGroups) groupFilter_->addItem(QLatin1String(group.caption), QLatin1String(group.id));
-  auto* groupLabel = new QLabel(tr("グループ(&U):"));
-  groupLabel->setBuddy(groupFilter_);
-  machineFilter_ = new QLineEdit;
-  machineFilter_->setObjectName(QStringLiteral("MachineFilter"));
-  machineFilter_->setPlaceholderText(tr("すべての PC"));
-  machineFilter_->setClearButtonEnabled(true);
-  auto* machineLabel = new QLabel(tr("PC 名(&N):"));
-  machineLabel->setBuddy(machineFilter_);
-  since_ = new QDateEdit;
-  until_ = new QDateEdit;
-  auto* sinceLabel = new QLabel(tr("期間(&F):"));
-  sinceLabel->setBuddy(since_);
-  for (QDateEdit* day : {since_, until_}) {
-    day->setCalendarPopup(true);
-    day->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    day->setMinimumDate(QDate(2000, 1, 1));
-    day->setSpecialValueText(tr("指定なし"));  // the minimum: no bound
-    day->setDate(day->minimumDate());
-    connect(day, &QDateEdit::editingFinished, this, &ComparisonWindow::ApplyFilter);
-  }
-  since_->setObjectName(QStringLiteral("Since"));
-  until_->setObjectName(QStringLiteral("Until"));
-  until_->setAccessibleName(tr("期間の終わり"));
-  auto* filterRow = new QHBoxLayout;
-  for (QWidget* widget : std::initializer_list<QWidget*>{groupLabel, groupFilter_, machineLabel, machineFilter_,
-                                                         sinceLabel, since_, new QLabel(QStringLiteral("–")), until_}) {
-    filterRow->addWidget(widget);
-  }
-  filterRow->addStretch();
-  connect(groupFilter_, &QComboBox::activated, this, &ComparisonWindow::ApplyFilter);
-  connect(machineFilter_, &QLineEdit::editingFinished, this, &ComparisonWindow::ApplyFilter);
+  filter_ = new RunFilterBar;
+  connect(filter_, &RunFilterBar::edited, this, &ComparisonWindow::ApplyFilter);
 
   auto* comparison = new QWidget;
   auto* comparisonLayout = new QVBoxLayout(comparison);
@@ -219,7 +172,7 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   splitter->addWidget(views_);
   splitter->setSizes({240, 480});
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(filterRow);
+  layout->addWidget(filter_);
   layout->addWidget(splitter);
   layout->addLayout(buttons);
   layout->addWidget(status_);
@@ -286,18 +239,11 @@ void ComparisonWindow::ReadTicked() {
   }
   status_->setText(texts::Loading());
   archive_.Ask<SeriesRead>(
-      this,
-      [ticked](RunArchive& archive) {
-        ResultStore& store = archive.Compared();
-        SeriesRead read;
-        read.series = store.SeriesOf(ticked);
-        read.error = store.Error();
-        return read;
-      },
+      this, [ticked](RunArchive& archive) { return ReadSeries(archive, ticked); },
       [this, asked](const SeriesRead& read) {
         if (asked != seriesAsked_) return;  // ticks changed meanwhile: another read follows
-        status_->setText(read.error.isEmpty() ? QString() : texts::CannotRead() + read.error);
-        series_ = read.series;
+        status_->setText(read.Ok() ? QString() : texts::CannotRead() + read.Text());
+        series_ = read.ValueOr({});
         Draw();
       });
 }
@@ -323,9 +269,7 @@ void ComparisonWindow::Draw() {
   QStringList overall;
   for (size_t i = 0; i < plan.runs.size(); ++i) {
     if (const std::optional<double> percent = plan.overall[i]) {
-      overall << QStringLiteral("%1: %2%3 %")
-                     .arg(plan.labels[i].toHtmlEscaped(), *percent >= 0 ? "+" : "")
-                     .arg(*percent, 0, 'f', 1);
+      overall << plan.labels[i].toHtmlEscaped() + QStringLiteral(": ") + FasterText(*percent);
     }
   }
   QString text = overall.isEmpty() ? QString()
@@ -352,12 +296,7 @@ void ComparisonWindow::Draw() {
 }
 
 void ComparisonWindow::ApplyFilter() {
-  RunFilter filter;
-  filter.group = groupFilter_->currentData().toString();
-  if (!machineFilter_->text().trimmed().isEmpty()) filter.machine = machineFilter_->text().trimmed();
-  if (since_->date() != since_->minimumDate()) filter.from = since_->date().startOfDay().toSecsSinceEpoch();
-  if (until_->date() != until_->minimumDate())
-    filter.to = until_->date().addDays(1).startOfDay().toSecsSinceEpoch() - 1;
+  const RunFilter filter = filter_->Filter();
   const RunFilter& now = model_->Filter();
   if (filter.group == now.group && filter.machine == now.machine && filter.from == now.from && filter.to == now.to)
     return;
@@ -385,24 +324,7 @@ void ComparisonWindow::ShowView() {
 }
 
 QString ComparisonWindow::ExportCharts(const QString& path) {
-  QBuffer bytes;
-  bytes.open(QIODevice::WriteOnly);
-  if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-    QSvgGenerator svg;
-    svg.setOutputDevice(&bytes);
-    svg.setSize(chartArea_->size());
-    svg.setViewBox(chartArea_->rect());
-    svg.setResolution(96);
-    svg.setTitle(windowTitle());
-    {
-      QPainter painter(&svg);
-      chartArea_->render(&painter);
-    }
-  } else {
-    chartArea_->grab().toImage().save(&bytes, "PNG");
-  }
-  const bool svg = path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
-  const QString error = WriteOutput(path, svg ? ForBrowsers(bytes.data(), chartArea_->size()) : bytes.data());
+  const QString error = SaveChartPicture(*chartArea_, path, windowTitle());
   status_->setText(error.isEmpty() ? tr("%1 に書き出しました。").arg(path) : error);
   return error;
 }
@@ -423,12 +345,10 @@ void ComparisonWindow::ImportSheets(const QStringList& files) { Import(files, {}
 
 void ComparisonWindow::Import(const QStringList& files, const std::function<void(const QString&)>& then) {
   status_->setText(texts::Loading());
-  archive_.Ask<QString>(
-      this,
-      [files](RunArchive& archive) {
-        return ImportMessage(ImportSheetFiles(archive.Compared(), files, QDateTime::currentDateTime()));
-      },
-      [this, then](const QString& message) {
+  archive_.Ask<ArchiveResult<ImportSummary>>(
+      this, [files](RunArchive& archive) { return torvik::ImportSheets(archive, files, QDateTime::currentDateTime()); },
+      [this, then](const ArchiveResult<ImportSummary>& summary) {
+        const QString message = summary.Ok() ? ImportMessage(summary.Value()) : summary.Text();
         model_->Reload();
         EndWork(message);
         if (then) then(message);
@@ -436,98 +356,53 @@ void ComparisonWindow::Import(const QStringList& files, const std::function<void
 }
 
 void ComparisonWindow::ExportCsv(const QString& path) {
-  const std::vector<int64_t> ticked = model_->Ticked();
-  archive_.Ask<QString>(
-      this,
-      [ticked, path](RunArchive& archive) {
-        ResultStore& store = archive.Compared();
-        const std::vector<StoredRun> runs = store.RunsWithTests(ticked);
-        if (!store.Error().isEmpty()) return store.Error();
-        return WriteOutput(path, CsvOfRuns(runs));
-      },
-      [this, path](const QString& error) { EndWork(error.isEmpty() ? tr("%1 に書き出しました。").arg(path) : error); });
+  archive_.Ask<ArchiveStatus>(
+      this, [ticked = model_->Ticked(), path](RunArchive& archive) { return torvik::ExportCsv(archive, ticked, path); },
+      [this, path](const ArchiveStatus& written) { EndWork(Exported(written, path)); });
 }
-
-namespace {
-
-// What deleting the ticked runs would delete: each with every repetition of
-// its series, whose machines, from which store; or why this role may not.
-struct Deletion {
-  std::vector<int64_t> ids;
-  QStringList machines;
-  QString store;  // a shared store's location as shown; empty: this PC's
-  bool allowed = false;
-  QString error;
-};
-
-Deletion DeletionOf(RunArchive& archive, const std::vector<int64_t>& ticked) {
-  ResultStore& store = archive.Compared();
-  Deletion deletion;
-  deletion.store = archive.HasSharedStore() ? ShownLocation(store.Path()) : QString();
-  deletion.allowed = store.MayDelete();
-  if (deletion.allowed) {
-    for (const std::vector<StoredRun>& series : store.SeriesOf(ticked)) {
-      for (const StoredRun& run : series) {
-        if (std::find(deletion.ids.begin(), deletion.ids.end(), run.id) == deletion.ids.end()) {
-          deletion.ids.push_back(run.id);
-        }
-        const QString machine = run.MachineName().isEmpty() ? QStringLiteral("-") : run.MachineName();
-        if (!deletion.machines.contains(machine)) deletion.machines << machine;
-      }
-    }
-  }
-  deletion.error = store.Error();
-  return deletion;
-}
-
-}  // namespace
 
 void ComparisonWindow::DeleteTicked() { Delete(false); }
 
 void ComparisonWindow::Delete(bool confirm) {
   const std::vector<int64_t> ticked = model_->Ticked();
-  archive_.Ask<Deletion>(
-      this, [ticked](RunArchive& archive) { return DeletionOf(archive, ticked); },
-      [this, confirm, ticked = ticked.size()](const Deletion& deletion) {
-        if (!deletion.error.isEmpty()) return EndWork(deletion.error);
+  archive_.Ask<ArchiveResult<DeletionPlan>>(
+      this, [ticked](RunArchive& archive) { return PlanDeletion(archive, ticked); },
+      [this, confirm, ticked = ticked.size()](const ArchiveResult<DeletionPlan>& planned) {
+        if (!planned.Ok()) return EndWork(planned.Text());
+        const DeletionPlan& deletion = planned.Value();
         if (!deletion.allowed) {
           // Asked of the server before anything is tried: its members add and read.
           const QString refused = tr("この共有の計測結果から削除する権利がありません。削除はその所有者が行います。");
           if (confirm) QMessageBox::warning(this, windowTitle(), refused);
           return EndWork(refused);
         }
-        if (confirm) {
-          const QString repetitions =
-              deletion.ids.size() > ticked ? tr("（選択した計測の繰り返しを含む）") : QString();
-          const QString question =
-              deletion.store.isEmpty()
-                  ? tr("この PC の計測結果から、%1 の計測結果 %2 件%3を削除しますか？")
-                        .arg(deletion.machines.join(QStringLiteral(", ")))
-                        .arg(deletion.ids.size())
-                        .arg(repetitions)
-                  : tr("共有の計測結果 %1 から、%2 の計測結果 %3 件%4を削除します。どの PC からも見えなくなります。"
-                       "よろしいですか？")
-                        .arg(deletion.store, deletion.machines.join(QStringLiteral(", ")))
-                        .arg(deletion.ids.size())
-                        .arg(repetitions);
-          if (QMessageBox::question(this, windowTitle(), question) != QMessageBox::Yes) return;
+        if (confirm &&
+            QMessageBox::question(this, windowTitle(), DeletionQuestion(deletion, ticked)) != QMessageBox::Yes) {
+          return;
         }
-        DeleteRuns(deletion.ids);
+        archive_.Ask<ArchiveStatus>(
+            this, [ids = deletion.ids](RunArchive& archive) { return DeleteRuns(archive, ids); },
+            [this](const ArchiveStatus& deleted) {
+              model_->ClearTicks();
+              model_->Reload();
+              EndWork(deleted.Text());
+            });
       });
 }
 
-void ComparisonWindow::DeleteRuns(const std::vector<int64_t>& ids) {
-  archive_.Ask<QString>(
-      this,
-      [ids](RunArchive& archive) {
-        ResultStore& store = archive.Compared();
-        return store.Delete(ids) ? QString() : store.Error();
-      },
-      [this](const QString& error) {
-        model_->ClearTicks();
-        model_->Reload();
-        EndWork(error);
-      });
+QString ComparisonWindow::DeletionQuestion(const DeletionPlan& deletion, size_t ticked) const {
+  const QString repetitions = deletion.ids.size() > ticked ? tr("（選択した計測の繰り返しを含む）") : QString();
+  if (deletion.store.isEmpty()) {
+    return tr("この PC の計測結果から、%1 の計測結果 %2 件%3を削除しますか？")
+        .arg(deletion.machines.join(QStringLiteral(", ")))
+        .arg(deletion.ids.size())
+        .arg(repetitions);
+  }
+  return tr("共有の計測結果 %1 から、%2 の計測結果 %3 件%4を削除します。どの PC からも見えなくなります。"
+            "よろしいですか？")
+      .arg(deletion.store, deletion.machines.join(QStringLiteral(", ")))
+      .arg(deletion.ids.size())
+      .arg(repetitions);
 }
 
 void ComparisonWindow::ImportClicked() {
@@ -560,18 +435,13 @@ void ComparisonWindow::ExportPage(const QString& path) {
   const std::optional<int64_t> baseline = chosen.isValid() ? std::optional(chosen.toLongLong()) : std::nullopt;
   // The series are read again with the page made on the archive's thread:
   // the window goes on meanwhile.
-  const std::vector<int64_t> ticked = model_->Ticked();
   status_->setText(texts::Loading());
-  archive_.Ask<QString>(
+  archive_.Ask<ArchiveStatus>(
       this,
-      [ticked, baseline, path](RunArchive& archive) {
-        ResultStore& store = archive.Compared();
-        const std::vector<std::vector<StoredRun>> series = store.SeriesOf(ticked);
-        if (!store.Error().isEmpty()) return store.Error();
-        const QString shown = archive.HasSharedStore() ? ShownLocation(store.Path()) : store.Path();
-        return WriteOutput(path, HtmlReportOfSeries(series, baseline, shown, QDateTime::currentDateTime()));
+      [ticked = model_->Ticked(), baseline, path](RunArchive& archive) {
+        return ExportSeriesPage(archive, ticked, baseline, path, QDateTime::currentDateTime());
       },
-      [this, path](const QString& error) { EndWork(error.isEmpty() ? tr("%1 に書き出しました。").arg(path) : error); });
+      [this, path](const ArchiveStatus& written) { EndWork(Exported(written, path)); });
 }
 
 }  // namespace torvik

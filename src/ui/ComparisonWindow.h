@@ -22,23 +22,23 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDateEdit>
 #include <QDialog>
 #include <QLabel>
-#include <QLineEdit>
-#include <QTabWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <functional>
 
-#include "core/history/BackgroundArchive.h"
-#include "core/history/ComparisonPlan.h"
+#include "core/analysis/ComparisonPlan.h"
+#include "core/archive/ArchiveWrites.h"
+#include "core/archive/BackgroundArchive.h"
 #include "ui/RankingView.h"
 #include "ui/ReadingTexts.h"
+#include "ui/RunFilterBar.h"
 #include "ui/RunListModel.h"
 #include "ui/TrendView.h"
 
@@ -105,7 +105,8 @@ class ComparisonWindow : public QDialog {
   // be allowed, after `confirm`ing with the user (which store, whose runs,
   // how many).
   void Delete(bool confirm);
-  void DeleteRuns(const std::vector<int64_t>& ids);
+  // The question that names the store, the machines and the count.
+  QString DeletionQuestion(const DeletionPlan& deletion, size_t ticked) const;
   // Imports `files`, then gives `then` the counts.
   void Import(const QStringList& files, const std::function<void(const QString&)>& then);
   void ImportClicked();
@@ -133,10 +134,7 @@ class ComparisonWindow : public QDialog {
   QLabel* status_ = nullptr;
   QVBoxLayout* charts_ = nullptr;
   QTabWidget* views_ = nullptr;
-  QComboBox* groupFilter_ = nullptr;
-  QLineEdit* machineFilter_ = nullptr;
-  QDateEdit* since_ = nullptr;
-  QDateEdit* until_ = nullptr;
+  RunFilterBar* filter_ = nullptr;
   TrendView* trend_ = nullptr;
   RankingView* ranking_ = nullptr;
   std::vector<std::vector<StoredRun>> series_;  // of the ticked runs, read last

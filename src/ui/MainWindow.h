@@ -19,7 +19,7 @@
 #include <QStringList>
 #include <map>
 
-#include "core/history/BackgroundArchive.h"
+#include "core/archive/BackgroundArchive.h"
 #include "core/machine/MachineComponents.h"
 #include "core/run/RunView.h"
 #include "core/session/BenchSession.h"

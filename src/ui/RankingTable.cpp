@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 
-#include "ui/ComparisonChart.h"
+#include "core/analysis/FigureWords.h"
 
 namespace torvik {
 namespace {

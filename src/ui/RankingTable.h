@@ -8,7 +8,7 @@
 
 #include <QTableWidget>
 
-#include "core/history/MachineRanking.h"
+#include "core/analysis/MachineRanking.h"
 
 namespace torvik {
 

@@ -5,7 +5,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/history/MachineRanking.h"
+#include "core/analysis/MachineRanking.h"
+#include "core/archive/ArchiveReads.h"
 #include "ui/ComparisonChart.h"
 #include "ui/RankingTable.h"
 #include "ui/ReadingTexts.h"
@@ -13,11 +14,15 @@
 namespace torvik {
 namespace {
 
-struct RankingRead {
-  MachineRanking ranking;
-  std::vector<MachineOf> machines;  // every machine ranked, by name, for the baseline's choice
-  QString error;
-};
+using RankingRead = ArchiveResult<MachineRanking>;
+
+// Every machine ranked, by name, for the baseline's choice.
+std::vector<MachineOf> MachinesOf(const MachineRanking& ranking) {
+  std::vector<MachineOf> machines;
+  for (const RankedMachine& machine : ranking.machines) machines.push_back(machine.machine);
+  std::sort(machines.begin(), machines.end());
+  return machines;
+}
 
 }  // namespace
 
@@ -76,34 +81,25 @@ void RankingView::Read() {
   const int asked = ++asked_;
   message_->setText(texts::Loading());
   archive_.Ask<RankingRead>(
-      this,
-      [filter, baseline](RunArchive& archive) {
-        ResultStore& store = archive.Compared();
-        RankingRead read;
-        const std::vector<std::vector<StoredRun>> latest = store.LatestSeries(filter, kMostRankedMachines);
-        read.error = store.Error();
-        read.ranking = RankMachines(latest, baseline);
-        for (const RankedMachine& machine : read.ranking.machines) read.machines.push_back(machine.machine);
-        std::sort(read.machines.begin(), read.machines.end());
-        return read;
-      },
+      this, [filter, baseline](RunArchive& archive) { return RankingOf(archive, filter, baseline); },
       [this, asked](const RankingRead& read) {
         if (asked != asked_) return;  // a later choice's read follows
-        ShowRanking(*table_, read.ranking);
+        const MachineRanking ranking = read.ValueOr({});
+        ShowRanking(*table_, ranking);
         baseline_->clear();
-        for (const MachineOf& machine : read.machines) {
+        for (const MachineOf& machine : MachinesOf(ranking)) {
           baseline_->addItem(QStringLiteral("%1 (%2)").arg(machine.name, machine.processor),
                              QStringList{machine.name, machine.processor});
         }
-        if (!read.ranking.machines.empty()) {
-          const MachineOf& base = read.ranking.machines[read.ranking.baseline].machine;
+        if (!ranking.machines.empty()) {
+          const MachineOf& base = ranking.machines[ranking.baseline].machine;
           baseline_->setCurrentIndex(baseline_->findData(QStringList{base.name, base.processor}));
         }
-        message_->setText(!read.error.isEmpty()           ? texts::CannotRead() + read.error
-                          : read.ranking.machines.empty() ? tr("このグループの計測はありません。")
-                                                          : tr("各マシンの最新の系列を基準マシンと比べ、総合 "
-                                                               "(速度の幾何平均) の速い順に並べています。%1")
-                                                                .arg(ChartKey()));
+        message_->setText(!read.Ok()                 ? texts::CannotRead() + read.Text()
+                          : ranking.machines.empty() ? tr("このグループの計測はありません。")
+                                                     : tr("各マシンの最新の系列を基準マシンと比べ、総合 "
+                                                          "(速度の幾何平均) の速い順に並べています。%1")
+                                                           .arg(ChartKey()));
       });
 }
 

@@ -10,7 +10,9 @@
 #include <QTableWidget>
 #include <QWidget>
 
-#include "core/history/BackgroundArchive.h"
+#include "core/archive/BackgroundArchive.h"
+#include "core/records/RunFilter.h"
+#include "core/records/StoredRun.h"
 
 namespace torvik {
 

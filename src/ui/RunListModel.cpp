@@ -1,8 +1,8 @@
 #include "ui/RunListModel.h"
 
 #include <algorithm>
-#include <limits>
 
+#include "core/archive/ArchiveReads.h"
 #include "core/base/TimeValue.h"
 #include "core/results/Timing.h"
 
@@ -28,24 +28,16 @@ void RunListModel::SetFilter(const RunFilter& filter) {
 void RunListModel::Reload() {
   const int generation = ++generation_;
   reading_ = true;
-  archive_.Ask<Page>(
-      this,
-      [filter = filter_](RunArchive& archive) {
-        ResultStore& store = archive.Compared();
-        Page page;
-        page.total = store.RunCount(filter);
-        if (store.Error().isEmpty()) page.runs = store.Runs(kPage, filter);
-        page.error = store.Error();
-        return page;
-      },
-      [this, generation](const Page& page) {
+  archive_.Ask<ArchiveResult<RunPage>>(
+      this, [filter = filter_](RunArchive& archive) { return FirstPage(archive, filter, kPage); },
+      [this, generation](const ArchiveResult<RunPage>& page) {
         if (generation != generation_) return;
         reading_ = false;
         beginResetModel();
-        runs_ = page.error.isEmpty() ? page.runs : std::vector<StoredRun>();
-        total_ = page.error.isEmpty() ? page.total : 0;
+        runs_ = page.Ok() ? page.Value().runs : std::vector<StoredRun>();
+        total_ = page.Ok() ? page.Value().total : 0;
         endResetModel();
-        emit listRead(page.error);
+        emit listRead(page.Text());
         emit tickedChanged();
       });
 }
@@ -75,34 +67,15 @@ void RunListModel::ClearTicks() {
   TickedRowsChanged();
 }
 
-void RunListModel::Ticks(const Page& machine) {
-  if (!machine.error.isEmpty()) return emit readFailed(machine.error);
-  for (const StoredRun& run : machine.runs) ticked_[run.id] = KeyOf(run);
-  TickedRowsChanged();
-}
-
 void RunListModel::TickMachineOf(int row) {
   if (row < 0 || row >= rowCount()) return;
-  const StoredRun& chosen = RunAt(row);
-  // The machine by its stable id where the run has one, else by its PC name.
-  RunFilter machine{.processorName = chosen.values.processorName, .machineId = chosen.machineId};
-  if (chosen.machineId.isEmpty()) machine.pcName = chosen.pcName;
-  archive_.Ask<Page>(
-      this,
-      [machine](RunArchive& archive) {
-        ResultStore& store = archive.Compared();
-        Page page;
-        page.runs = store.Runs(std::numeric_limits<int>::max(), machine);
-        page.error = store.Error();
-        // The filter takes a name in any case (and an empty processor for
-        // any): the machine is this one alone.
-        std::erase_if(page.runs, [&machine](const StoredRun& run) {
-          return (machine.pcName && run.pcName != *machine.pcName) ||
-                 run.values.processorName != machine.processorName;
-        });
-        return page;
-      },
-      [this](const Page& page) { Ticks(page); });
+  archive_.Ask<Runs>(
+      this, [chosen = RunAt(row)](RunArchive& archive) { return RunsOfMachine(archive, chosen); },
+      [this](const Runs& machine) {
+        if (!machine.Ok()) return emit readFailed(machine.Text());
+        for (const StoredRun& run : machine.Value()) ticked_[run.id] = KeyOf(run);
+        TickedRowsChanged();
+      });
 }
 
 int RunListModel::rowCount(const QModelIndex& parent) const {
@@ -169,26 +142,19 @@ void RunListModel::fetchMore(const QModelIndex& parent) {
   const int generation = generation_;
   const RunKey after = KeyOf(runs_.back());
   reading_ = true;
-  archive_.Ask<Page>(
-      this,
-      [after, filter = filter_](RunArchive& archive) {
-        ResultStore& store = archive.Compared();
-        Page page;
-        page.runs = store.Runs(kPage, filter, after);
-        page.error = store.Error();
-        return page;
-      },
-      [this, generation](const Page& page) {
+  archive_.Ask<Runs>(
+      this, [after, filter = filter_](RunArchive& archive) { return ListRuns(archive, filter, kPage, after); },
+      [this, generation](const Runs& page) {
         if (generation != generation_) return;
         reading_ = false;
-        if (!page.error.isEmpty() || page.runs.empty()) {
+        if (!page.Ok() || page.Value().empty()) {
           total_ = static_cast<int>(runs_.size());  // nothing more to ask for until the list is read again
-          if (!page.error.isEmpty()) emit readFailed(page.error);
+          if (!page.Ok()) emit readFailed(page.Text());
           return;
         }
         const int first = static_cast<int>(runs_.size());
-        beginInsertRows({}, first, first + static_cast<int>(page.runs.size()) - 1);
-        runs_.insert(runs_.end(), page.runs.begin(), page.runs.end());
+        beginInsertRows({}, first, first + static_cast<int>(page.Value().size()) - 1);
+        runs_.insert(runs_.end(), page.Value().begin(), page.Value().end());
         endInsertRows();
       });
 }

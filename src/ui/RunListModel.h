@@ -10,7 +10,9 @@
 #include <map>
 #include <vector>
 
-#include "core/history/BackgroundArchive.h"
+#include "core/archive/BackgroundArchive.h"
+#include "core/records/RunFilter.h"
+#include "core/records/StoredRun.h"
 
 namespace torvik {
 
@@ -58,13 +60,8 @@ class RunListModel : public QAbstractTableModel {
   void readFailed(const QString& error);
 
  private:
-  // What a read of the list brings.
-  struct Page {
-    std::vector<StoredRun> runs;
-    int total = 0;
-    QString error;
-  };
-  void Ticks(const Page& machine);
+  using Runs = ArchiveResult<std::vector<StoredRun>>;
+
   void TickedRowsChanged();
 
   BackgroundArchive& archive_;

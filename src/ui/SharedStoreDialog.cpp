@@ -4,14 +4,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/history/ResultStore.h"
-#include "core/history/StoreLocation.h"
+#include "core/archive/ArchiveWrites.h"
+#include "core/records/StoreLocation.h"
 #include "core/settings/SettingsStore.h"
 
 namespace torvik {
 
-SharedStoreDialog::SharedStoreDialog(BackgroundArchive& archive, QWidget* parent)
-    : QDialog(parent), archive_(archive) {
+SharedStoreDialog::SharedStoreDialog(BackgroundArchive& archive, QWidget* parent) : QDialog(parent), archive_(archive) {
   setObjectName(QStringLiteral("SharedStore"));
   setWindowTitle(tr("共有の計測結果"));
   auto* about =
@@ -103,24 +102,12 @@ void SharedStoreDialog::TryConnection() {
     emit tried(status_->text());
     return;
   }
-  struct Outcome {
-    int runs = 0;
-    QString error;
-  };
   SetStatus(tr("接続しています…"));
   try_->setEnabled(false);
-  archive_.Ask<Outcome>(
-      this,
-      [url](RunArchive& archive) {
-        ResultStore store(url, archive.ClientName());
-        Outcome outcome;
-        outcome.runs = store.RunCount();
-        outcome.error = store.Error();
-        return outcome;
-      },
-      [this](const Outcome& outcome) {
-        SetStatus(outcome.error.isEmpty() ? tr("接続できました。計測結果は %1 件です。").arg(outcome.runs)
-                                          : outcome.error);
+  archive_.Ask<ArchiveResult<int>>(
+      this, [url](RunArchive& archive) { return TryStore(archive, url); },
+      [this](const ArchiveResult<int>& runs) {
+        SetStatus(runs.Ok() ? tr("接続できました。計測結果は %1 件です。").arg(runs.Value()) : runs.Text());
         try_->setEnabled(true);
         emit tried(status_->text());
       });

@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "core/history/BackgroundArchive.h"
+#include "core/archive/BackgroundArchive.h"
 
 namespace torvik {
 

@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/history/ChartPalette.h"
+#include "core/analysis/ChartPalette.h"
 
 namespace torvik {
 namespace {

@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "core/history/MachineTrend.h"
+#include "core/analysis/MachineTrend.h"
 
 namespace torvik {
 

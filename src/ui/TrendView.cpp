@@ -4,18 +4,16 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/history/ChartPalette.h"
-#include "core/history/MachineTrend.h"
+#include "core/analysis/ChartPalette.h"
+#include "core/analysis/MachineTrend.h"
+#include "core/archive/ArchiveReads.h"
 #include "ui/ReadingTexts.h"
 #include "ui/TrendChart.h"
 
 namespace torvik {
 namespace {
 
-struct TrendRead {
-  std::vector<MachineTrend> trends;
-  QString error;
-};
+using TrendRead = ArchiveResult<std::vector<MachineTrend>>;
 
 QString Hint() { return TrendView::tr("計測を選択すると、その PC の推移 (系列ごとの平均とばらつき) を表示します。"); }
 
@@ -60,28 +58,15 @@ void TrendView::Show(const std::vector<std::vector<StoredRun>>& ticked, const Ru
   }
   message_->setText(texts::Loading());
   archive_.Ask<TrendRead>(
-      this,
-      [machines, days = filter](RunArchive& archive) {
-        ResultStore& store = archive.Compared();
-        std::vector<StoredRun> runs;
-        for (const auto& [machine, group] : machines) {
-          const RunFilter filter{.group = group, .machine = machine.name, .from = days.from, .to = days.to};
-          for (StoredRun& run : store.RunsWithTests(filter, kMostTrendRuns)) {
-            if (MachineOf(run) == machine) runs.push_back(std::move(run));
-          }
-          if (!store.Error().isEmpty()) return TrendRead{{}, store.Error()};
-        }
-        return TrendRead{PlanTrends(runs), {}};
-      },
+      this, [machines, days = filter](RunArchive& archive) { return TrendOfMachines(archive, machines, days); },
       [this, asked](const TrendRead& read) {
         if (asked != asked_) return;  // ticks changed meanwhile: another read follows
         message_->setText(
-            read.error.isEmpty()
-                ? tr("選択した計測の PC ごとに、系列 (同じコマンドの繰り返し) の平均と、帯で ±1 標準偏差。"
-                     "緑の三角: 前の系列より速く、赤いひし形: 遅く、その差がノイズを超える (ウェルチの t 検定、"
-                     "95 %)。赤い輪: 計測中にほかの処理かクロックの変化あり。")
-                : texts::CannotRead() + read.error);
-        Replace(MakeTrendCharts(read.trends));
+            read.Ok() ? tr("選択した計測の PC ごとに、系列 (同じコマンドの繰り返し) の平均と、帯で ±1 標準偏差。"
+                           "緑の三角: 前の系列より速く、赤いひし形: 遅く、その差がノイズを超える (ウェルチの t 検定、"
+                           "95 %)。赤い輪: 計測中にほかの処理かクロックの変化あり。")
+                      : texts::CannotRead() + read.Text());
+        Replace(MakeTrendCharts(read.ValueOr({})));
       });
 }
 

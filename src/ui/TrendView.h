@@ -8,7 +8,9 @@
 #include <QWidget>
 #include <vector>
 
-#include "core/history/BackgroundArchive.h"
+#include "core/archive/BackgroundArchive.h"
+#include "core/records/RunFilter.h"
+#include "core/records/StoredRun.h"
 
 namespace torvik {
 

@@ -2,8 +2,10 @@
 // and what needs --run.
 #include <QtTest>
 
-#include "cli/CommandLine.h"
 #include "app/PlatformChoice.h"
+#include "cli/CommandLine.h"
+#include "cli/CommandParser.h"
+#include "cli/VerbTable.h"
 
 using namespace torvik;
 
@@ -40,10 +42,11 @@ class CommandLineTest : public QObject {
     QTest::newRow("store with a password")
         << QStringList{"--history", "--store", "postgresql://bench@db/t?password=s3cr3t"} << A::UsageError
         << "~/.pgpass";
-    QTest::newRow("store without recording") << QStringList{"--run", "cpu", "--no-record", "--store", "postgresql://db/t"}
-                                             << A::UsageError << "nothing is kept or sent";
-    QTest::newRow("require-sent without recording") << QStringList{"--run", "cpu", "--no-record", "--require-sent"}
-                                                    << A::UsageError << "--no-record";
+    QTest::newRow("store without recording")
+        << QStringList{"--run", "cpu", "--no-record", "--store", "postgresql://db/t"} << A::UsageError
+        << "nothing is kept or sent";
+    QTest::newRow("require-sent without recording")
+        << QStringList{"--run", "cpu", "--no-record", "--require-sent"} << A::UsageError << "--no-record";
     QTest::newRow("a port that is none") << QStringList{"--history", "--store", "postgresql://db/t?port=x"}
                                          << A::UsageError << "no port";
     QTest::newRow("compare one run") << QStringList{"--compare", "3"} << A::UsageError << "two run ids";
@@ -127,6 +130,35 @@ class CommandLineTest : public QObject {
     if (environment.contains(u'f')) offered.forced = QStringLiteral("vnc");
     const PlatformChoice choice = ChoosePlatform(ParseCommandLine(QStringList{"torvik"} + arguments), offered);
     QCOMPARE(choice.refusal.isEmpty() ? choice.platform : QStringLiteral("refused"), platform);
+  }
+
+  // One table is the help: every option it lists, in its order, with its
+  // value; each verb parses to its own action and runs without a display
+  // (only --run's drawing groups and the window need one).
+  void theTableIsTheHelp() {
+    const QString help = ParseCommandLine({"torvik", "--help"}).text;
+    QStringList listed, table;
+    static const QRegularExpression option(QStringLiteral("^  (?:-\\w, )?(--[a-z-]+(?: <[A-Z]+>)?)"));
+    for (const QString& line : help.split(u'\n')) {
+      if (const QRegularExpressionMatch match = option.match(line); match.hasMatch()) listed << match.captured(1);
+    }
+    for (const OptionEntry& entry : OptionTable()) {
+      table << QStringLiteral("--") + QLatin1String(entry.name) +
+                   (entry.valueName ? QStringLiteral(" <%1>").arg(QLatin1String(entry.valueName)) : QString());
+    }
+    QCOMPARE(listed, table);
+    for (const OptionEntry* verb : Verbs()) {
+      QStringList arguments{"torvik", QStringLiteral("--") + QLatin1String(verb->name)};
+      if (verb->valueName) arguments << QStringLiteral("cpu");
+      if (verb->takes & kTakesIds) arguments << QStringLiteral("1") << QStringLiteral("2");
+      if (verb->takes & kTakesFiles) arguments << QStringLiteral("sheet.txt");
+      const CommandLine parsed = ParseCommandLine(arguments);
+      QCOMPARE(parsed.action, verb->action);
+      const bool run = verb->action == CommandLine::Action::Run;
+      QCOMPARE(verb->body == nullptr, run);
+      QCOMPARE(verb->display, run ? DisplayNeed::DrawingGroups : DisplayNeed::None);
+    }
+    QCOMPARE(VerbOf(CommandLine::Action::Window).display, DisplayNeed::Always);
   }
 
   void whatAGroupNeeds() {

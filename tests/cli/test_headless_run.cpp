@@ -11,8 +11,9 @@
 #include <csignal>
 
 #include "../core/StorageFakes.h"
-#include "core/history/ResultStore.h"
+#include "StoreAnswers.h"
 #include "core/machine/DriveClassifier.h"
+#include "core/store/ResultStore.h"
 #include "platform/PlainFiles.h"
 
 using torvik::testing::ScratchDirectory;
@@ -73,7 +74,7 @@ void ExpectWellFormed(const QJsonObject& document, const QStringList& tests) {
   QCOMPARE(document["version"].toString(), QStringLiteral("3.03"));
   QVERIFY(QDateTime::fromString(document["started"].toString(), Qt::ISODate).isValid());
   const QJsonObject machine = document["machine"].toObject();
-  QVERIFY(machine["display"].isNull());  // no display: none described
+  QVERIFY(machine["display"].isNull());                                   // no display: none described
   QCOMPARE(machine["platform"].toString(), QStringLiteral("offscreen"));  // but the platform named
   QCOMPARE(machine["host_name"].toString(), QSysInfo::machineHostName());
   QVERIFY(machine["machine_id"].isNull() || machine["machine_id"].toString().size() == 32);
@@ -197,7 +198,8 @@ class HeadlessRunTest : public QObject {
                                                << "HDD情報が取得できません。計測を中止します。" << QByteArray();
     QTest::newRow("a usage error") << QStringList{"--run", "cpu", "--repeat", "0"} << "--repeat" << QByteArray();
     QTest::newRow("a password in the settings' shared store")
-        << QStringList{"--history"} << "~/.pgpass" << QByteArray("[Store]\nUrl=postgresql://bench@/torvik?password=s3cr3t\n");
+        << QStringList{"--history"} << "~/.pgpass"
+        << QByteArray("[Store]\nUrl=postgresql://bench@/torvik?password=s3cr3t\n");
     QTest::newRow("a settings' shared store that is no URL")
         << QStringList{"--sync"} << "not a PostgreSQL URL" << QByteArray("[Store]\nUrl=db.example/torvik\n");
   }
@@ -556,7 +558,8 @@ class HeadlessRunTest : public QObject {
         {}, home.path());
     QCOMPARE(run.exitCode, 3);
     QCOMPARE(run.out.count("<> TORVIK Time Trial Result <>"), 5);
-    const QStringList told = QString::fromUtf8(run.err).split(u'\n').filter(QStringLiteral("共有の計測結果に送れません"));
+    const QStringList told =
+        QString::fromUtf8(run.err).split(u'\n').filter(QStringLiteral("共有の計測結果に送れません"));
     QCOMPARE(told.size(), 1);
     QVERIFY2(told[0].contains(QStringLiteral("5 件はこの PC に残り")), qPrintable(told[0]));
     const Outcome sync = Torvik({"--sync", "--format", "json", "--store", away}, {}, home.path());
@@ -589,14 +592,19 @@ class HeadlessRunTest : public QObject {
     const Outcome text = Torvik({"--compare", "1", "2"}, {}, home.path(), config.path());
     QVERIFY2(text.out.contains("repetitions of one command"), text.out.constData());
     QVERIFY2(text.out.contains("pc %2 %6 x"), text.out.constData());
-    QVERIFY(Parsed(Torvik({"--compare", "1", "2", "--format", "json"}, {}, home.path(), config.path()).out)
-                ["same_series"].toBool());
+    QVERIFY(
+        Parsed(Torvik({"--compare", "1", "2", "--format", "json"}, {}, home.path(), config.path()).out)["same_series"]
+            .toBool());
     // Against a single run: its side has no spread (null), the series has.
     QCOMPARE(Torvik({"--run", "memory", "--dir", directory.Path(), "--quiet"}, {}, home.path(), config.path()).exitCode,
              0);
-    const QJsonObject single = Parsed(Torvik({"--compare", "1", "3", "--format", "json"}, {}, home.path(), config.path()).out)
-                                   ["tests"].toArray().first().toObject();
-    QVERIFY2(single["a"]["stdev"].isDouble() && single["a"]["cv"].isDouble(), QJsonDocument(single).toJson().constData());
+    const QJsonObject single =
+        Parsed(Torvik({"--compare", "1", "3", "--format", "json"}, {}, home.path(), config.path()).out)["tests"]
+            .toArray()
+            .first()
+            .toObject();
+    QVERIFY2(single["a"]["stdev"].isDouble() && single["a"]["cv"].isDouble(),
+             QJsonDocument(single).toJson().constData());
     QVERIFY(single["b"]["stdev"].isNull() && single["b"]["cv"].isNull());
   }
 
@@ -790,9 +798,11 @@ class HeadlessRunTest : public QObject {
     QVERIFY(QDir(data.path()).mkpath(QStringLiteral("Varn/TORVIK")));
     {
       torvik::ResultStore store(data.path() + QStringLiteral("/Varn/TORVIK/results.sqlite"));
-      for (const auto& [machine, time, seconds, series] :
-           {std::tuple{"desk", 1'800'000'000, 0.50, "s1"}, {"desk", 1'800'000'001, 0.51, "s1"},
-            {"desk", 1'800'000'002, 0.49, "s1"}, {"desk", 1'800'100'000, 0.40, ""}, {"lab", 1'800'000'000, 0.25, ""}}) {
+      for (const auto& [machine, time, seconds, series] : {std::tuple{"desk", 1'800'000'000, 0.50, "s1"},
+                                                           {"desk", 1'800'000'001, 0.51, "s1"},
+                                                           {"desk", 1'800'000'002, 0.49, "s1"},
+                                                           {"desk", 1'800'100'000, 0.40, ""},
+                                                           {"lab", 1'800'000'000, 0.25, ""}}) {
         torvik::StoredRun run;
         run.started = QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString(Qt::ISODate);
         run.sortTime = time;
@@ -804,7 +814,7 @@ class HeadlessRunTest : public QObject {
         torvik::TestNoise& noise = run.tests[0].noise.emplace();
         noise.seconds = seconds;
         noise.othersCoreSeconds = seconds;  // a shared processor
-        QVERIFY(store.Record(run));
+        QVERIFY_OK(store.Record(run));
       }
     }
     const Outcome trend = Torvik({"--trend", "--pc", "DESK", "--format", "json"}, {}, data.path());
@@ -821,7 +831,8 @@ class HeadlessRunTest : public QObject {
     const Outcome ranking = Torvik({"--ranking", "--baseline", "desk"}, {}, data.path());
     QVERIFY2(ranking.exitCode == 0, ranking.err.constData());
     QVERIFY2(ranking.out.contains("  1  lab") && ranking.out.contains("+60.0 % not tested"), ranking.out.constData());
-    const QJsonArray history = QJsonDocument::fromJson(Torvik({"--history", "--format", "json"}, {}, data.path()).out).array();
+    const QJsonArray history =
+        QJsonDocument::fromJson(Torvik({"--history", "--format", "json"}, {}, data.path()).out).array();
     QCOMPARE(history[0]["started_at"].toString(), QStringLiteral("2027-01-16T11:46:40Z"));
     QCOMPARE(history[1]["series"].toString(), QStringLiteral("s1"));
     QCOMPARE(history[0]["noise"]["shared_processor"].toArray().first().toString(), QStringLiteral("memory"));
@@ -847,22 +858,29 @@ class HeadlessRunTest : public QObject {
     const QStringList window, graphic = {"--run", "graphic", "--quiet", "--no-record"};
     const QStringList memory = {"--run", "memory", "--quiet", "--no-record"};
     QTest::newRow("memory, Wayland only") << memory << ""
-                                          << "wayland-torvik-test" << 0 << "" << "";
+                                          << "wayland-torvik-test" << 0 << ""
+                                          << "";
     QTest::newRow("history, a stale X display") << QStringList{"--history"} << ":4093"
-                                                << "" << 0 << "" << "";
+                                                << "" << 0 << ""
+                                                << "";
     QTest::newRow("window, a stale X display") << window << ":4093"
-                                               << "" << 2 << "DISPLAY" << "";
+                                               << "" << 2 << "DISPLAY"
+                                               << "";
     QTest::newRow("graphic, a stale X display") << graphic << ":4093"
-                                                << "" << 2 << "DISPLAY" << "";
+                                                << "" << 2 << "DISPLAY"
+                                                << "";
     // Without Qt's Wayland plugin the refusal says so; with it, the display
     // cannot be reached: either way one line naming the variable.
     QTest::newRow("window, a stale Wayland display") << window << ""
-                                                     << "wayland-torvik-test" << 2 << "WAYLAND" << "";
+                                                     << "wayland-torvik-test" << 2 << "WAYLAND"
+                                                     << "";
     // Platforms with no screen here: one line, not Qt's abort or a crash.
     QTest::newRow("window, eglfs without a DRM device") << window << ""
-                                                        << "" << 2 << "eglfs" << "eglfs";
+                                                        << "" << 2 << "eglfs"
+                                                        << "eglfs";
     QTest::newRow("graphic, linuxfb without a framebuffer") << graphic << ""
-                                                            << "" << 2 << "linuxfb" << "linuxfb:fb=/dev/torvik-none";
+                                                            << "" << 2 << "linuxfb"
+                                                            << "linuxfb:fb=/dev/torvik-none";
   }
   void displaysThatCannotBeReached() {
     QFETCH(QStringList, arguments);

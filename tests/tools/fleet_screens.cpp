@@ -11,8 +11,8 @@
 #include <QTest>
 #include <cstdio>
 
-#include "core/history/BackgroundArchive.h"
-#include "core/history/ResultStore.h"
+#include "core/archive/BackgroundArchive.h"
+#include "core/store/ResultStore.h"
 #include "ui/ComparisonWindow.h"
 
 using namespace torvik;
@@ -80,8 +80,7 @@ int main(int argc, char** argv) {
   const QString path = scratch.path() + QStringLiteral("/results.sqlite");
   {
     ResultStore store(path);
-    ImportCounts counts;
-    if (!store.Import(Fleet(), counts)) return 1;
+    if (!store.Import(Fleet()).Ok()) return 1;
   }
   BackgroundArchive archive(path, QStringLiteral("torvik"), QString());
   ComparisonWindow window(archive);

@@ -2,10 +2,13 @@
 // core, then the user interface and the command line side by side, then
 // the program entry) and core's subsystem folders are each given in order,
 // lowest first: a file may include its own layer or folder and those before
-// it, never one after it, nor a layer beside it. And no unit (a header with
-// its source file) reaches itself again through its includes.
+// it, never one after it, nor a layer beside it. No unit (a header with
+// its source file) reaches itself again through its includes. A sealed
+// folder is included only from itself and the folders named after it, and
+// a library's own headers (<QSql...>) only from the folder given for them.
 //
 //   include_order SRC --layers platform core ui,cli app --core base machine ...
+//                     --sealed core/store core/archive --private QSql core/store
 //
 // Prints every break of the rules and exits 1 when there is one.
 #include <algorithm>
@@ -71,7 +74,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  std::vector<std::string> layers, folders;
+  std::vector<std::string> layers, folders, sealed, privateHeaders;
   std::vector<std::string>* current = nullptr;
   for (int i = 2; i < argc; ++i) {
     const std::string argument = argv[i];
@@ -79,6 +82,10 @@ int main(int argc, char** argv) {
       current = &layers;
     } else if (argument == "--core") {
       current = &folders;
+    } else if (argument == "--sealed") {
+      current = &sealed;
+    } else if (argument == "--private") {
+      current = &privateHeaders;
     } else if (current != nullptr) {
       current->push_back(argument);
     }
@@ -87,6 +94,16 @@ int main(int argc, char** argv) {
   const Order folderOrder = ParseOrder(folders);
 
   const std::regex include(R"re(^\s*#\s*include\s*"([^"]+)")re");
+  const std::regex system(R"re(^\s*#\s*include\s*<([^>]+)>)re");
+  // Whether `path` lies in `folder` ("core/store").
+  const auto inFolder = [](const std::string& path, const std::string& folder) {
+    return path.rfind(folder + '/', 0) == 0;
+  };
+  // The first of `names` is sealed; the others may include it.
+  const auto mayReachSealed = [&](const std::string& from, const std::string& target) {
+    if (sealed.empty() || !inFolder(target, sealed.front())) return true;
+    return std::any_of(sealed.begin(), sealed.end(), [&](const std::string& folder) { return inFolder(from, folder); });
+  };
   std::map<std::string, std::set<std::string>> edges;  // unit -> units it includes
   int breaks = 0;
   int files = 0;
@@ -101,6 +118,13 @@ int main(int argc, char** argv) {
     while (std::getline(in, line)) {
       ++number;
       std::smatch match;
+      if (privateHeaders.size() == 2 && std::regex_search(line, match, system) &&
+          match[1].str().rfind(privateHeaders[0], 0) == 0 && !inFolder(path, privateHeaders[1])) {
+        std::printf("%s:%d includes <%s>: only %s may\n", path.c_str(), number, match[1].str().c_str(),
+                    privateHeaders[1].c_str());
+        ++breaks;
+        continue;
+      }
       if (!std::regex_search(line, match, include)) continue;
       const std::string target = match[1];
       if (target.find('/') == std::string::npos) continue;  // the instruction layer's own headers ("X87.h")
@@ -108,6 +132,11 @@ int main(int argc, char** argv) {
       const bool layerOk = MayInclude(layerOrder, Head(path), Head(target));
       const bool folderOk =
           Head(path) != "core" || Head(target) != "core" || MayInclude(folderOrder, Folder(path), Folder(target));
+      if (!mayReachSealed(path, target)) {
+        std::printf("%s:%d includes %s: only %s may\n", path.c_str(), number, target.c_str(), sealed.back().c_str());
+        ++breaks;
+        continue;
+      }
       if (!layerOk || !folderOk) {
         std::printf("%s:%d includes %s: %s\n", path.c_str(), number, target.c_str(),
                     !layerOk ? "a layer above or beside its own" : "a core folder after its own");

@@ -13,6 +13,7 @@
 
 #include "FakeProcessor.h"
 #include "StorageFakes.h"
+#include "StoreAnswers.h"
 #include "app/WindowProgram.h"
 
 namespace torvik::testing {

@@ -8,23 +8,28 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QBarSeries>
+#include <QChartView>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QTabWidget>
-#include <QTableWidget>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QtTest>
 
 #include "ScratchServer.h"
 #include "UiHelpers.h"
+#include "core/analysis/FigureWords.h"
+#include "core/page/SvgCharts.h"
 #include "core/report/ReportBuilder.h"
 #include "core/report/ResultSheet.h"
 #include "core/results/Timing.h"
 #include "core/workloads/WorkerThread.h"
 #include "ui/ChartTextAlternative.h"
+#include "ui/ComparisonChart.h"
 #include "ui/ComparisonWindow.h"
 #include "ui/SharedStoreDialog.h"
 
@@ -62,7 +67,7 @@ QByteArray MemorySheet(int64_t tenths, const QString& pc) {
 struct Archive {
   explicit Archive(const std::vector<StoredRun>& runs = {}) {
     ResultStore store(path);
-    for (const StoredRun& run : runs) QVERIFY(store.Record(run));
+    for (const StoredRun& run : runs) QVERIFY_OK(store.Record(run));
   }
   QTemporaryDir folder;
   QString path = folder.path() + QStringLiteral("/results.sqlite");
@@ -88,9 +93,7 @@ qint64 LongestStall(const std::function<bool()>& done, int timeoutMs) {
   overall.start();
   qint64 longest = 0;
   QTimer beat;
-  QObject::connect(&beat, &QTimer::timeout, [&] {
-    longest = std::max(longest, since.restart());
-  });
+  QObject::connect(&beat, &QTimer::timeout, [&] { longest = std::max(longest, since.restart()); });
   beat.start(10);
   while (!done() && overall.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   return std::max(longest, since.elapsed());
@@ -171,7 +174,7 @@ class ComparisonTest : public QObject {
     const QString figures = window.findChild<QWidget*>(QStringLiteral("ChartArea"))->accessibleDescription();
     QVERIFY2(figures.contains(QStringLiteral("CPU: 時間、秒、低いほど速い\nPrime calculation — ")),
              qPrintable(figures));
-    QVERIFY2(figures.contains(QStringLiteral("0.800 s、基準より -6.3 % 速い (未検定)")), qPrintable(figures));
+    QVERIFY2(figures.contains(QStringLiteral("0.8000 s、基準より -6.3 % 速い (未検定)")), qPrintable(figures));
   }
 
   // The text a screen reader reads for a chart: each run's figure against
@@ -179,18 +182,58 @@ class ComparisonTest : public QObject {
   // repetitions' spread, and what "!" marks.
   void aChartReadsAsText() {
     PlannedChart chart{.id = QStringLiteral("memory"), .title = QStringLiteral("Memory"), .tests = {Test::Memory}};
-    chart.labels = {QStringLiteral("run A"), QStringLiteral("run B"), QStringLiteral("run C")};
+    chart.labels = {QStringLiteral("run A"), QStringLiteral("run B (n=3)"), QStringLiteral("run C")};
     Figure busy{.seconds = 0.12, .secondsStdev = 0.006, .repetitions = 3, .noisy = true};
     chart.cells = {{PlannedCell{Figure{.seconds = 0.1, .repetitions = 1}, std::nullopt}},
                    {PlannedCell{busy, 20.0, Verdict::WithinNoise}},
                    {PlannedCell{}}};
-    QCOMPARE(
-        ChartTextAlternative(chart, false),
-        QStringLiteral("Memory: 時間、秒、低いほど速い\n"
-                       "Memory copy — run A (基準): 0.100 s; "
-                       "run B: 0.120 s ±5.0 % (3 回の平均)、基準より +20.0 % 速い (誤差の範囲)、! "
-                       "計測中にマシンが他の処理で混んでいた; "
-                       "run C: 計測なし"));
+    chart.rows = {0, 1, 2};
+    QCOMPARE(ChartTextAlternative(chart, false),
+             QStringLiteral("Memory: 時間、秒、低いほど速い\n"
+                            "Memory copy — run A (基準): 0.1000 s; "
+                            "run B (n=3): 0.1200 s ±5.0 %、基準より +20.0 % 速い (誤差の範囲)、! "
+                            "計測中にマシンが他の処理で混んでいた; "
+                            "run C: 計測なし"));
+  }
+
+  // Every drawer of one plan gives the same rows and the same words: the
+  // window's chart and table, what a screen reader hears, the report
+  // page's chart and the command line's comparison; a run without a figure
+  // in the group has a row in none of them.
+  void everyDrawerShowsTheSameRowsAndWords() {
+    std::vector<StoredRun> a, b;
+    for (int i = 0; i < 3; ++i) {
+      a.push_back(CpuRun(100 + i, 0.80 + 0.01 * i, 3.90));
+      b.push_back(CpuRun(200 + i, 0.70 + 0.01 * i, 3.95));
+      a.back().series = QStringLiteral("a"), b.back().series = QStringLiteral("b");
+      a.back().id = 1 + i, b.back().id = 10 + i;
+    }
+    StoredRun memory;
+    memory.id = 20, memory.group = QStringLiteral("memory"), memory.pcName = QStringLiteral("copier");
+    memory.tests = {StoredTest{"memory", 1, 0.05, 42.8, "GB/s", std::nullopt}};
+    const ComparisonPlan plan = PlanComparison({a, b, {memory}}, std::nullopt, false);
+    const PlannedChart& chart = plan.charts.front();
+    QCOMPARE(chart.id, QStringLiteral("cpu"));
+    QCOMPARE(chart.rows, (std::vector<size_t>{0, 1}));
+    const PlannedCell& cell = chart.cells[1][0];  // B's prime against A's
+    const QString figure = FigureText(*cell.figure, "ops/s", false), faster = FasterText(*cell.percent);
+
+    std::unique_ptr<QWidget> drawn(MakeGroupChart(chart, false));
+    const QString table = drawn->findChild<QLabel*>(QStringLiteral("Table_cpu"))->text();
+    const QString said = ChartTextAlternative(chart, false);
+    const QString page = ComparisonSvg(chart, false);
+    for (const QString& drawer : {table, said, page}) {  // the page elides a long label, never its machine
+      QVERIFY2(drawer.contains(QStringLiteral("pc100")) && drawer.contains(QStringLiteral("pc200")), qPrintable(drawer));
+      QVERIFY2(!drawer.contains(QStringLiteral("copier")), qPrintable(drawer));
+      QVERIFY2(drawer.contains(faster) && drawer.contains(VerdictCaption(cell.verdict)), qPrintable(drawer));
+    }
+    QVERIFY2(table.contains(figure) && said.contains(figure), qPrintable(table + said));
+    QVERIFY2(page.contains(BarValueText(chart.bars[1][0].value, true, false)), qPrintable(page));
+    const auto* bars = qobject_cast<QBarSeries*>(drawn->findChild<QChartView*>()->chart()->series().front());
+    QCOMPARE(bars->count(), 2);  // a bar set for each row
+    const std::vector<TestComparison> compared = CompareRuns(a, b);
+    QCOMPARE(FasterText(*compared.front().fasterPercent), faster);
+    QCOMPARE(compared.front().verdict, cell.verdict);
   }
 
   // The list arrives newest first; ticked runs are charted with their table
@@ -229,8 +272,9 @@ class ComparisonTest : public QObject {
       // In CSS pixels, as big as on screen, and a generic family to fall back on.
       const QByteArray svg = file.readAll();
       const QSize size = window.findChild<QWidget*>(QStringLiteral("Charts"))->size();
-      QVERIFY2(svg.contains(QStringLiteral(" width=\"%1px\" height=\"%2px\"").arg(size.width()).arg(size.height()).toUtf8()),
-               svg.left(600).constData());
+      QVERIFY2(
+          svg.contains(QStringLiteral(" width=\"%1px\" height=\"%2px\"").arg(size.width()).arg(size.height()).toUtf8()),
+          svg.left(600).constData());
       QVERIFY(svg.contains(", sans-serif\"") && !svg.contains("mm\""));
     }
     window.Runs().ClearTicks();
@@ -270,7 +314,7 @@ class ComparisonTest : public QObject {
     auto* ranking = window.findChild<QTableWidget*>(QStringLiteral("Ranking"));
     QTRY_COMPARE(ranking->rowCount(), 2);
     QCOMPARE(ranking->item(0, 1)->text(), QStringLiteral("pc300"));  // fastest first
-    QCOMPARE(ranking->item(1, 4)->text(), QStringLiteral("基準"));     // desk: the first by name
+    QCOMPARE(ranking->item(1, 4)->text(), QStringLiteral("基準"));   // desk: the first by name
     QVERIFY(ranking->item(0, 4)->text().startsWith(u'+'));
     auto* baseline = window.findChild<QComboBox*>(QStringLiteral("RankingBaseline"));
     baseline->setCurrentIndex(baseline->findText(QStringLiteral("pc300"), Qt::MatchStartsWith));
@@ -318,7 +362,7 @@ class ComparisonTest : public QObject {
     window.DeleteTicked();
     QTRY_COMPARE(ended.size(), 4);
     QTRY_COMPARE(window.Runs().rowCount(), 2);
-    QCOMPARE(ResultStore(archive.path).RunCount(), 2);
+    QCOMPARE(ValueOf(ResultStore(archive.path).RunCount()), 2);
     QVERIFY(window.Runs().Ticked().empty());
   }
 
@@ -335,16 +379,17 @@ class ComparisonTest : public QObject {
     QSignalSpy ended(&window, &ComparisonWindow::workEnded);
     window.DeleteTicked();
     QTRY_COMPARE(ended.size(), 1);
-    QCOMPARE(ResultStore(archive.path).RunCount(), 1);
+    QCOMPARE(ValueOf(ResultStore(archive.path).RunCount()), 1);
 
     ScratchServer server;
     if (!server.Unavailable().isEmpty()) QSKIP(qPrintable(server.Unavailable()));
     QVERIFY(server.CreateDatabase(QStringLiteral("shared")));
-    QVERIFY(ResultStore(server.Url(QStringLiteral("shared"))).Record(CpuRun(300, 0.8, 3.9)));
+    QVERIFY_OK(ResultStore(server.Url(QStringLiteral("shared"))).Record(CpuRun(300, 0.8, 3.9)));
     {
       QSqlQuery q(server.Connect(QStringLiteral("shared"), QStringLiteral("grants")));
-      for (const char* statement : {"CREATE ROLE member LOGIN", "GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA public TO member",
-                                    "GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO member"}) {
+      for (const char* statement :
+           {"CREATE ROLE member LOGIN", "GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA public TO member",
+            "GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO member"}) {
         QVERIFY2(q.exec(QLatin1String(statement)), statement);
       }
     }
@@ -359,7 +404,7 @@ class ComparisonTest : public QObject {
     QTRY_COMPARE(refused.size(), 1);
     QVERIFY2(refused[0][0].toString().contains(QStringLiteral("削除する権利がありません")),
              qPrintable(refused[0][0].toString()));
-    QCOMPARE(ResultStore(server.Url(QStringLiteral("shared"))).RunCount(), 1);
+    QCOMPARE(ValueOf(ResultStore(server.Url(QStringLiteral("shared"))).RunCount()), 1);
   }
 
   // The shared store's URL, from the comparison window's dialog into the
@@ -437,13 +482,14 @@ class ComparisonTest : public QObject {
     QVERIFY(server.CreateDatabase(QStringLiteral("locked")));
     {
       ResultStore made(server.Url(QStringLiteral("locked")));
-      QVERIFY2(made.Record(CpuRun(100, 0.8, 3.9)), qPrintable(made.Error()));
+      QVERIFY_OK(made.Record(CpuRun(100, 0.8, 3.9)));
       QSqlQuery wait(server.Connect(QStringLiteral("locked"), QStringLiteral("setting")));
       QVERIFY(wait.exec(QStringLiteral("ALTER DATABASE locked SET lock_timeout = '3s'")));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("setting"));
     QSqlQuery lock(server.Connect(QStringLiteral("locked"), QStringLiteral("holder")));
-    QVERIFY(lock.exec(QStringLiteral("BEGIN")) && lock.exec(QStringLiteral("LOCK TABLE runs IN ACCESS EXCLUSIVE MODE")));
+    QVERIFY(lock.exec(QStringLiteral("BEGIN")) &&
+            lock.exec(QStringLiteral("LOCK TABLE runs IN ACCESS EXCLUSIVE MODE")));
 
     ComposedWindow composed(QuickProcessor(), std::make_unique<AnyDiskRules>(), server.Url(QStringLiteral("locked")));
     const auto open = [&composed](const std::function<bool(ComparisonWindow&)>& closeWhen) {
@@ -554,7 +600,8 @@ class ComparisonTest : public QObject {
       answer({});
       QTest::mouseClick(button(QStringLiteral("グラフ")), Qt::LeftButton);
     }
-    QCOMPARE(openedIn, QStringList({QDir(home.path()).canonicalPath(), QDir(elsewhere.filePath("sub")).canonicalPath()}));
+    QCOMPARE(openedIn,
+             QStringList({QDir(home.path()).canonicalPath(), QDir(elsewhere.filePath("sub")).canonicalPath()}));
     QVERIFY(!QFile::exists(amongSettings));
     QVERIFY(QFile::exists(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
                           QStringLiteral("/QtProject.conf")));

@@ -156,7 +156,7 @@ class LanguagesTest : public QObject {
       StoredRun run;
       run.started = QStringLiteral("2026-12-08T09:00:00");
       run.group = QStringLiteral("memory");
-      QVERIFY(store.Record(run));
+      QVERIFY_OK(store.Record(run));
     }
     const QMap<QString, QString> japanese = WindowTexts(folder.path());
     const QByteArray japaneseSheet = MemorySheet();

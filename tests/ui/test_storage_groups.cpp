@@ -5,7 +5,7 @@
 
 #include "StorageFakes.h"
 #include "UiHelpers.h"
-#include "core/history/RunArchive.h"
+#include "core/archive/RunArchive.h"
 #include "core/run/GroupSequencer.h"
 #include "core/workloads/WorkerThread.h"
 #include "platform/ExitCleanup.h"
@@ -51,8 +51,8 @@ class StorageGroupsTest : public QObject {
              qPrintable(precise));
     QVERIFY(Find<QLabel>(w.window, "KAll")->toolTip().endsWith(QStringLiteral(" s")));
     // Kept in the results store (by the archive's thread), with its precise figures.
-    QTRY_COMPARE(w.store.RunCount(), 1);
-    const StoredRun run = w.store.RunWithTests(w.store.Runs(1).front().id);
+    QTRY_COMPARE(ValueOf(w.store.RunCount()), 1);
+    const StoredRun run = RunWithTests(w.store, ValueOf(w.store.Runs(1)).front().id);
     QCOMPARE(run.group, QStringLiteral("memory"));
     QCOMPARE(run.tests.size(), size_t{1});
     QVERIFY(*run.tests[0].rate > 0);
@@ -101,7 +101,7 @@ class StorageGroupsTest : public QObject {
     QCOMPARE(answer.icon, QMessageBox::Critical);
     QVERIFY(w.Idle());
     QVERIFY(Text(w.window, "KMemory").isEmpty());
-    QCOMPARE(w.store.RunCount(), 0);  // a failed group is not kept
+    QCOMPARE(ValueOf(w.store.RunCount()), 0);  // a failed group is not kept
     // The planted link was never the program's file: it is left alone.
     QCOMPARE(w.directory.Entries(), QStringList({"TORVIK.rd0"}));
   }

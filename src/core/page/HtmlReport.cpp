@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "core/analysis/ChartPalette.h"
+#include "core/analysis/FigureWords.h"
 #include "core/base/Version.h"
-#include "core/history/ChartPalette.h"
 #include "core/page/PageTexts.h"
 #include "core/page/SvgCharts.h"
 
@@ -48,13 +49,9 @@ QString NoisyMark(bool noisy) {
 
 // A figure in its unit: the rate with its spread, the seconds under it.
 QString FigureCell(const Figure& figure, Test test) {
-  const TestEntry& entry = EntryOf(test);
-  QString cell = figure.rate > 0 ? RateText(figure.rate, entry.unit) : QString();
-  if (figure.rate > 0 && figure.precise && figure.repetitions > 1 && figure.rateStdev > 0) {
-    cell += QStringLiteral(" ±") + RateText(figure.rateStdev, entry.unit);
-  }
-  const QString seconds = QString::number(figure.seconds, 'f', figure.precise ? 4 : 1) + QStringLiteral(" s");
-  cell = cell.isEmpty() ? seconds : cell + QStringLiteral("<br>") + seconds;
+  const QString seconds = SecondsText(figure);
+  QString cell =
+      figure.rate > 0 ? RateWithSpreadText(figure, EntryOf(test).unit) + QStringLiteral("<br>") + seconds : seconds;
   if (figure.repetitions > 1) cell += QStringLiteral(" (n=%1)").arg(figure.repetitions);
   if (!figure.precise)
     cell += QStringLiteral("<br><span class=\"note\">%1</span>")
@@ -228,9 +225,7 @@ QString Trend(const MachineTrend& trend) {
       slower += p.change == Verdict::Slower;
       noisy += p.noisy;
     }
-    const QString overall = line.points.size() > 1 && last.seconds.mean > 0
-                                ? FasterText((first.seconds.mean / last.seconds.mean - 1) * 100)
-                                : QStringLiteral("-");
+    const QString overall = line.fasterSinceFirst ? FasterText(*line.fasterSinceFirst) : QStringLiteral("-");
     html += QStringLiteral(
                 "<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td><td "
                 "class=\"n\">%5</td><td>%6</td><td class=\"n\">%7</td></tr>\n")

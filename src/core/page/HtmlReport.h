@@ -13,9 +13,9 @@
 #include <QString>
 #include <vector>
 
-#include "core/history/ComparisonPlan.h"
-#include "core/history/MachineRanking.h"
-#include "core/history/MachineTrend.h"
+#include "core/analysis/ComparisonPlan.h"
+#include "core/analysis/MachineRanking.h"
+#include "core/analysis/MachineTrend.h"
 
 namespace torvik {
 

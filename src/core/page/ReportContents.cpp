@@ -10,17 +10,12 @@
 namespace torvik {
 namespace {
 
-int GroupOrder(const QString& group) {
-  const std::optional<Group> known = GroupOfId(group);
-  return known ? static_cast<int>(*known) : static_cast<int>(kGroupCount);
-}
-
 // Series in the order the page lists machines: by machine, then group.
 void SortByMachine(std::vector<std::vector<StoredRun>>& series) {
   std::erase_if(series, [](const std::vector<StoredRun>& one) { return one.empty(); });
   std::stable_sort(series.begin(), series.end(), [](const auto& a, const auto& b) {
-    return std::tuple(MachineOf(a.front()), GroupOrder(a.front().group)) <
-           std::tuple(MachineOf(b.front()), GroupOrder(b.front().group));
+    return std::tuple(MachineOf(a.front()), GroupOrderOf(a.front().group)) <
+           std::tuple(MachineOf(b.front()), GroupOrderOf(b.front().group));
   });
 }
 

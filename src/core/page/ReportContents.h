@@ -11,8 +11,9 @@
 #include <optional>
 #include <vector>
 
-#include "core/history/ResultStore.h"
 #include "core/page/HtmlReport.h"
+#include "core/records/RunFilter.h"
+#include "core/records/StoredRun.h"
 
 namespace torvik {
 

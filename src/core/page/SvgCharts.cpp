@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/history/ChartPalette.h"
+#include "core/analysis/ChartPalette.h"
 #include "core/page/PageTexts.h"
 
 namespace torvik {
@@ -69,13 +69,6 @@ double AxisEnd(double value) {
   return 10 * power;
 }
 
-// The value a bar shows with its unit: "104.2 %" of the baseline's rate,
-// or "0.8123 s" (tenths only: "0.8 s").
-QString BarValue(const PlannedBar& bar, bool rates) {
-  if (rates) return QStringLiteral("%1 %").arg(bar.value, 0, 'f', 1);
-  return QStringLiteral("%1 s").arg(bar.value, 0, 'f', bar.precise ? 4 : 1);
-}
-
 // ---- the comparison's bars ----
 
 constexpr double kLabelRight = 176;  // run labels end here
@@ -111,13 +104,7 @@ QString LegendOfMarks(double y) {
 }  // namespace
 
 QString ComparisonSvg(const PlannedChart& chart, bool rates) {
-  // The runs with a figure in this group; the others have no row.
-  std::vector<size_t> shown;
-  for (size_t r = 0; r < chart.bars.size(); ++r) {
-    if (std::any_of(chart.bars[r].begin(), chart.bars[r].end(), [](const PlannedBar& bar) { return bar.present; })) {
-      shown.push_back(r);
-    }
-  }
+  const std::vector<size_t>& shown = chart.rows;
   const size_t runs = shown.size();
   const double top = AxisEnd(std::max(chart.top, rates ? 100.0 : 0.0) * 1.02);
   const auto x = [top](double value) {
@@ -161,11 +148,11 @@ QString ComparisonSvg(const PlannedChart& chart, bool rates) {
         svg += Line(low, mid, high, mid, ink) + Line(low, mid - 3, low, mid + 3, ink) +
                Line(high, mid - 3, high, mid + 3, ink);
       }
-      QString words = BarValue(bar, rates);
+      QString words = BarValueText(bar.value, bar.precise, rates);
       if (r == chart.baseline) {
         words += QStringLiteral("  ") + Tr(QT_TRANSLATE_NOOP("ReportPage", "基準"));
       } else if (cell.percent) {
-        words += QStringLiteral("  ") + FasterText(*cell.percent) + u' ' + VerdictCaption(cell.verdict);
+        words += QStringLiteral("  ") + DifferenceText(*cell.percent, cell.verdict);
       }
       if (!bar.precise) words += QStringLiteral("  ") + Tr(QT_TRANSLATE_NOOP("ReportPage", "0.1秒単位のみ"));
       svg += Text(kValueLeft, row + 9, words, pale ? QStringLiteral("fill=\"#666\"") : QString());

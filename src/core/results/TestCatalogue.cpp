@@ -27,6 +27,11 @@ bool Runs(Group group, Test test) {
   return std::find(tests.begin(), tests.end(), test) != tests.end();
 }
 
+std::size_t GroupOrderOf(QStringView id) {
+  const std::optional<Group> known = GroupOfId(id);
+  return known ? static_cast<std::size_t>(*known) : kGroupCount;
+}
+
 QString GroupIds(const QString& separator) {
   QStringList ids;
   for (const GroupEntry& entry : kGroups) ids << QLatin1String(entry.id);

@@ -348,6 +348,9 @@ static_assert(GroupRowsFollowTheEnum(), "kGroups must list the groups in the ord
 constexpr const GroupEntry& EntryOf(Group group) { return kGroups[static_cast<std::size_t>(group)]; }
 // The group `id` names ("cpu", ...), or none.
 std::optional<Group> GroupOfId(QStringView id);
+// A group's place in the catalogue's order by its id; a group it does not
+// know (a sheet's "mixed") after every group it does.
+std::size_t GroupOrderOf(QStringView id);
 // Whether `group` runs `test`.
 bool Runs(Group group, Test test);
 // The ids of every group, in the catalogue's order ("cpu, graphic, ...").

@@ -16,10 +16,11 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include "core/history/ResultStore.h"
+#include "StoreAnswers.h"
 #include "core/page/HtmlReport.h"
 #include "core/page/ReportContents.h"
 #include "core/page/SvgCharts.h"
+#include "core/store/ResultStore.h"
 
 using namespace torvik;
 
@@ -221,7 +222,7 @@ class ReportPageTest : public QObject {
     {
       ResultStore store(data + QStringLiteral("/Varn/TORVIK/results.sqlite"));
       for (const auto& series : FixedSeries()) {
-        for (const StoredRun& run : series) QVERIFY2(store.Record(run), qPrintable(store.Error()));
+        for (const StoredRun& run : series) QVERIFY_OK(store.Record(run));
       }
     }
     page_ = scratch_.filePath(QStringLiteral("report.html"));

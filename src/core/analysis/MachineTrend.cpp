@@ -1,0 +1,95 @@
+#include "core/analysis/MachineTrend.h"
+
+#include "core/analysis/ComparisonFigures.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+namespace torvik {
+namespace {
+
+TrendPoint PointOf(const std::vector<StoredRun>& series, const QString& test) {
+  TrendPoint point{.time = series.front().sortTime, .runId = series.front().id};
+  std::vector<double> seconds;
+  for (const StoredRun& run : series) {
+    for (const StoredTest& stored : run.tests) {
+      if (stored.test != test || stored.Seconds() <= 0) continue;
+      seconds.push_back(stored.Seconds());
+      if (!stored.seconds) point.precise = false;
+      if (stored.noise && stored.noise->Flagged()) point.noisy = true;
+    }
+  }
+  point.seconds = StatisticsOf(seconds);
+  return point;
+}
+
+}  // namespace
+
+MachineOf::MachineOf(const StoredRun& run)
+    : name(run.MachineName()),
+      processor(run.values.processorName.isEmpty() ? run.processor : run.values.processorName) {}
+
+std::vector<std::vector<StoredRun>> SeriesOfRuns(std::vector<StoredRun> runs) {
+  std::sort(runs.begin(), runs.end(), [](const StoredRun& a, const StoredRun& b) {
+    return std::tie(a.sortTime, a.id) < std::tie(b.sortTime, b.id);
+  });
+  std::vector<std::vector<StoredRun>> series;
+  std::map<std::pair<QString, QString>, size_t> bySeries;  // (series, group) -> its place
+  for (StoredRun& run : runs) {
+    if (run.series.isEmpty()) {
+      series.push_back({std::move(run)});
+      continue;
+    }
+    const auto [place, added] = bySeries.try_emplace({run.series, run.group}, series.size());
+    if (added) series.emplace_back();
+    series[place->second].push_back(std::move(run));
+  }
+  return series;
+}
+
+std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
+  // By machine and group, the machines by name and processor.
+  std::map<std::tuple<QString, QString, size_t, QString>, std::vector<StoredRun>> byMachine;
+  for (const StoredRun& run : runs) {
+    const MachineOf machine(run);
+    byMachine[{machine.name, machine.processor, GroupOrderOf(run.group), run.group}].push_back(run);
+  }
+  std::vector<MachineTrend> trends;
+  for (auto& [key, machineRuns] : byMachine) {
+    MachineTrend& trend = trends.emplace_back();
+    std::tie(trend.machine, trend.processor, std::ignore, trend.group) = key;
+    const std::vector<std::vector<StoredRun>> series = SeriesOfRuns(std::move(machineRuns));
+    trend.seriesCount = series.size();
+    // A series against the one before it that ran the test: every test of
+    // the pair compared once, for all the lines.
+    std::map<std::pair<size_t, size_t>, std::vector<TestComparison>> compared;
+    for (const TestEntry& entry : kTests) {
+      const QString test = QLatin1String(entry.id);
+      TrendLine line{.test = entry.test};
+      size_t before = 0;
+      for (size_t k = 0; k < series.size(); ++k) {
+        TrendPoint point = PointOf(series[k], test);
+        if (point.seconds.count == 0) continue;
+        if (!line.points.empty()) {
+          point.fasterPercent = FasterPercentOf(line.points.back().seconds.mean, point.seconds.mean, false);
+          auto pair = compared.find({before, k});
+          if (pair == compared.end())
+            pair = compared.emplace(std::pair{before, k}, CompareRuns(series[before], series[k])).first;
+          for (const TestComparison& c : pair->second) {
+            if (c.test == test) point.change = c.verdict;
+          }
+        }
+        line.points.push_back(point);
+        before = k;
+      }
+      if (line.points.size() > 1) {
+        line.fasterSinceFirst = FasterPercentOf(line.points.front().seconds.mean, line.points.back().seconds.mean, false);
+      }
+      if (!line.points.empty()) trend.lines.push_back(std::move(line));
+    }
+  }
+  return trends;
+}
+
+}  // namespace torvik

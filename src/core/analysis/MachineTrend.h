@@ -1,0 +1,72 @@
+// The trend of a machine over time: for each machine (its PC name, or host
+// name, and its processor model) and group, the machine's series in the
+// order they ran (a command's repetitions are one series, a run without
+// repetitions one of its own), and per test each series' mean seconds and
+// spread, whether it was noisy or has tenths only, and how it stands
+// against the series before it: how much faster (+) and whether that change
+// is beyond the noise of both (Welch's t test at 95 %, as the command
+// line's comparison judges two runs). Pure; any thread.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <tuple>
+#include <vector>
+
+#include "core/analysis/RunComparison.h"
+#include "core/records/StoredRun.h"
+
+namespace torvik {
+
+// At most this many runs make a trend (the newest): a bound on one read.
+inline constexpr int kMostTrendRuns = 20'000;
+
+struct TrendPoint {
+  int64_t time = 0;      // the series' first run, seconds since 1970
+  int64_t runId = 0;     // that run
+  Statistics seconds{};  // over the series' repetitions
+  bool noisy = false;
+  bool precise = true;  // false: an imported sheet's tenths, no spread
+  // Against the series before: + faster, and the verdict (NotTested for
+  // the first series, and where either has one repetition).
+  std::optional<double> fasterPercent{};
+  Verdict change = Verdict::NotTested;
+};
+
+struct TrendLine {
+  Test test;
+  std::vector<TrendPoint> points{};  // oldest first
+  // How much faster the last series is than the first (+ faster); none
+  // for a line of one series.
+  std::optional<double> fasterSinceFirst{};
+};
+
+struct MachineTrend {
+  QString machine;    // the PC name, or the host name
+  QString processor;  // the processor's model, without its clock
+  QString group;
+  size_t seriesCount = 0;
+  std::vector<TrendLine> lines;  // the tests the machine ran, in the catalogue's order
+};
+
+// `runs`: runs with their tests, in any order. One trend per machine and
+// group, by machine name, then processor, then the catalogue's group order.
+std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs);
+
+// `runs` as series: the repetitions of each command together (oldest first
+// within), each series once, the series ordered by their first run's time.
+std::vector<std::vector<StoredRun>> SeriesOfRuns(std::vector<StoredRun> runs);
+
+// The machine a run was measured on, as trends and rankings tell machines
+// apart: its name (MachineName) and its processor's model.
+struct MachineOf {
+  QString name, processor;
+  MachineOf(QString name, QString processor) : name(std::move(name)), processor(std::move(processor)) {}
+  explicit MachineOf(const StoredRun& run);
+  bool operator==(const MachineOf&) const = default;
+  bool operator<(const MachineOf& other) const {
+    return std::tie(name, processor) < std::tie(other.name, other.processor);
+  }
+};
+
+}  // namespace torvik

@@ -1,0 +1,88 @@
+#include "core/records/StoredRun.h"
+
+#include <QSet>
+#include <QStringList>
+#include <cmath>
+
+#include "core/base/IsoDateTime.h"
+#include "core/results/PreciseFigures.h"
+
+namespace torvik {
+namespace {
+
+// The facts' values straight from the record, as its texts above give them
+// (the clock to the hundredth the processor's text shows it; the screen
+// only where there is one).
+FactValues ValuesOfRecord(const RunRecord& record, const QString& started) {
+  const MachineFacts& m = record.machine;
+  const ProcessorSummary& cpu = m.processor;
+  FactValues v;
+  v.startedAt = started;
+  v.processorName = QStringLiteral("%1 %2").arg(cpu.vendor, cpu.name).trimmed();
+  v.clockMhz = std::round(cpu.clockMhz * 100) / 100;
+  v.memoryMb = MemoryMegabytes(m.totalMemory);
+  if (cpu.l1Caches) v.l1DataKb = cpu.l1DataKb, v.l1InstructionKb = cpu.l1InstructionKb;
+  if (cpu.l2Cache) v.l2Kb = cpu.l2Kb, v.l2LineBytes = cpu.l2LineBytes, v.l2Ways = cpu.l2Ways;
+  v.displayAdapter = m.display.trimmed();
+  if (m.screenWidth > 0) v.screenWidth = m.screenWidth, v.screenHeight = m.screenHeight, v.screenDepth = m.screenDepth;
+  return v;
+}
+
+}  // namespace
+
+StoredRun RunFromRecord(const RunRecord& record) {
+  const MachineFacts& m = record.machine;
+  const ProcessorSummary& cpu = m.processor;
+  StoredRun run;
+  run.started = IsoDateTimeWithOffset(record.started);
+  run.sortTime = record.started.toSecsSinceEpoch();
+  QStringList groups;
+  for (Group group : record.groups) groups << QLatin1String(EntryOf(group).id);
+  run.group = groups.join(u',');
+  run.stopped = record.stopped;
+  if (!record.stopped) run.benchNo = BenchNumber(record.results.Total());
+  run.totalTenths = record.results.Total().Tenths();
+  run.totalSeconds = record.results.TotalNs() / 1e9;
+  run.userName = record.userName;
+  run.pcName = record.pcName;
+  run.hostName = m.hostName;
+  run.machineId = m.machineId;
+  run.os = m.os;
+  run.processor = QStringLiteral("%1 %2 %3MHz").arg(cpu.vendor, cpu.name).arg(cpu.clockMhz, 0, 'f', 2);
+  QStringList caches;
+  if (cpu.l1Caches) caches << QStringLiteral("L1 %1KB/%2KB").arg(cpu.l1DataKb).arg(cpu.l1InstructionKb);
+  if (cpu.l2Cache) caches << QStringLiteral("L2 %1KB %2byte %3Way").arg(cpu.l2Kb).arg(cpu.l2LineBytes).arg(cpu.l2Ways);
+  run.caches = caches.join(QStringLiteral(", "));
+  run.memory = QStringLiteral("%1MB").arg(MemoryMegabytes(m.totalMemory));
+  run.display =
+      QStringLiteral("%1(%2x%3 %4BitColor)").arg(m.display).arg(m.screenWidth).arg(m.screenHeight).arg(m.screenDepth);
+  run.testDirectory = m.testDirectory.path;
+  run.platform = m.platform;
+  run.series = record.series;
+  for (const TestEntry& entry : kTests) {
+    const TimingSlot& slot = record.results[entry.test];
+    if (!slot.HasResult()) continue;
+    const double rate = RateOf(entry.test, slot);
+    run.tests.push_back(StoredTest{QLatin1String(entry.id), slot.elapsed.Tenths(), Seconds(slot),
+                                   rate > 0 ? std::optional(rate) : std::nullopt, QLatin1String(entry.unit),
+                                   slot.noise});
+  }
+  run.values = ValuesOfRecord(record, run.started);
+  return run;
+}
+
+QString GroupOfTests(const std::vector<StoredTest>& tests) {
+  QSet<QString> names;
+  for (const StoredTest& test : tests) names.insert(test.test);
+  // Only the ALL group runs the mix mode (a sheet leaves out a copy too fast
+  // for its clock).
+  if (names.contains(QLatin1String(EntryOf(Test::Mix).id))) return QLatin1String(EntryOf(Group::All).id);
+  for (const GroupEntry& group : kGroups) {
+    QSet<QString> ids;
+    for (Test test : group.tests) ids.insert(QLatin1String(EntryOf(test).id));
+    if (names == ids) return QLatin1String(group.id);
+  }
+  return QStringLiteral("mixed");
+}
+
+}  // namespace torvik

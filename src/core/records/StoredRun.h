@@ -1,0 +1,67 @@
+// A run as the results database keeps it: one group's results (or a block
+// imported from a result sheet) with the facts of the machine it ran on.
+// Plain values; any thread.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "core/records/StoredFacts.h"
+#include "core/results/RunRecord.h"
+
+namespace torvik {
+
+inline const QString kOriginProgram = QStringLiteral("program");
+inline const QString kOriginSheet = QStringLiteral("sheet");
+
+struct StoredTest {
+  QString test;                   // "prime", "write40", ...
+  int64_t tenths = 0;             // as the window showed it
+  std::optional<double> seconds;  // precise; none for an imported run
+  std::optional<double> rate;
+  QString unit;
+  std::optional<TestNoise> noise;  // none for an imported run and before the store kept it
+
+  // The precise seconds, or an imported run's tenths as seconds.
+  double Seconds() const { return seconds ? *seconds : tenths / 10.0; }
+};
+
+struct StoredRun {
+  int64_t id = 0;        // given by the store
+  QString started;       // ISO 8601 with offset, or an imported sheet's date text
+  int64_t sortTime = 0;  // seconds since 1970, for the order of the list
+  QString group;         // a group's id; "mixed" for a sheet that matches none
+  bool stopped = false;
+  std::optional<int32_t> benchNo;
+  int64_t totalTenths = 0;
+  std::optional<double> totalSeconds;
+  QString userName, pcName;
+  QString hostName;   // the machine's own name; empty for a sheet and before the store kept it
+  QString machineId;  // the machine's stable id (MachineIdentity); empty likewise
+  QString os, processor, caches, memory, display, testDirectory;
+  QString origin = kOriginProgram;
+  QString sheetKey;     // an imported block's key: the hash of its text, its place among its likes
+  QString platform;     // the Qt platform the figures were measured on ("xcb"); empty for a sheet
+  QString series;       // the repetitions of one command share it; empty for a window's run and a sheet
+  QString uuid;         // the run's identity in every store; made when it is first kept
+  bool sent = false;    // kept here, it has reached the shared store (or was kept before there was one)
+  QString sendProblem;  // kept here, the shared store would not take it: why (it is sent no more)
+  FactValues values;    // the facts above as values, as the store keeps them
+  std::vector<StoredTest> tests;
+
+  FactTexts Texts() const { return {started, processor, caches, memory, display}; }
+  // Who ran it, as lists show it: the PC name, else the host name.
+  const QString& MachineName() const { return pcName.isEmpty() ? hostName : pcName; }
+};
+
+// A finished group as a run to keep: every test with a result, the total,
+// the names and the machine's facts as text (the processor with the clock
+// of the record).
+StoredRun RunFromRecord(const RunRecord& record);
+
+// The id of the group whose tests are exactly `tests` ("all" for any set
+// with the mix test, which only that group runs), else "mixed".
+QString GroupOfTests(const std::vector<StoredTest>& tests);
+
+}  // namespace torvik

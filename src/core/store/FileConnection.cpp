@@ -1,0 +1,243 @@
+#include "core/store/FileConnection.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QUrl>
+#include <atomic>
+
+#include "core/store/SchemaSteps.h"
+#include "core/store/WriteTransaction.h"
+#include "platform/PlainFiles.h"
+
+namespace torvik {
+namespace {
+
+constexpr int kBusyTimeoutMs = 5'000;
+constexpr int kSqliteBusy = 5, kSqliteLocked = 6, kSqliteCorrupt = 11;
+
+bool Refuse(StoreFailure& failure, const QString& reason) {
+  failure = {reason, true};
+  return false;
+}
+bool Fail(StoreFailure& failure, const QString& reason) {
+  failure = {reason, false};
+  return false;
+}
+
+// Whether this user may write the file and make its -wal and -shm beside it.
+bool MayWrite(const QString& path) {
+  const QFileInfo file(path);
+  return file.isWritable() && QFileInfo(file.absolutePath()).isWritable();
+}
+
+}  // namespace
+
+FileConnection::FileConnection(const QString& path) : StoreConnection(path), path_(path) {}
+
+bool FileConnection::Exists(const QString& path) {
+  const std::string name = QFile::encodeName(path).toStdString();
+  return platform::IsSymbolicLink(name) || platform::KindOf(name) != platform::FileKind::Missing;
+}
+
+bool FileConnection::Transient(const QSqlError& error) const {
+  const int code = error.nativeErrorCode().toInt() & 0xff;
+  return code == kSqliteBusy || code == kSqliteLocked;
+}
+
+StoreConnection::InsertFailure FileConnection::Classify(const QSqlError& error) const {
+  constexpr int kConstraint = 19, kTooBig = 18, kMismatch = 20;
+  const int code = error.nativeErrorCode().toInt() & 0xff;
+  if (code == kConstraint) {
+    return error.databaseText().contains(QStringLiteral("UNIQUE")) ? InsertFailure::AlreadyThere
+                                                                   : InsertFailure::RefusedContent;
+  }
+  return code == kTooBig || code == kMismatch ? InsertFailure::RefusedContent : InsertFailure::Other;
+}
+
+QString FileConnection::Describe(const QSqlError& error) const {
+  if (Transient(error)) {
+    return QStringLiteral("%1 is busy with another copy of TORVIK (%2 s waited): %3")
+        .arg(Shown())
+        .arg(kBusyTimeoutMs / 1000)
+        .arg(error.text().simplified());
+  }
+  return StoreConnection::Describe(error);
+}
+
+bool FileConnection::Open(StoreFailure& failure) {
+  if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
+    return Fail(failure, QStringLiteral("Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)"));
+  }
+  if (!(path_ == InMemory() ? OpenInMemory(failure) : OpenFile(failure))) return false;
+  QSqlError error;
+  {
+    // The server always keeps its references.
+    QSqlQuery q(Database());
+    if (!q.exec(QStringLiteral("PRAGMA foreign_keys=ON"))) error = q.lastError();
+  }
+  if (error.type() != QSqlError::NoError) {
+    Close();
+    return Fail(failure, Describe(error));
+  }
+  version_ = kStoreSchemaVersion;  // made or upgraded: this PC's file is the program's own
+  return true;
+}
+
+bool FileConnection::OpenInMemory(StoreFailure& failure) {
+  QSqlDatabase db = AddDatabase(QStringLiteral("QSQLITE"));
+  db.setDatabaseName(path_);
+  if (!db.open()) return Fail(failure, Describe(db.lastError()));
+  if (const QSqlError error = UpgradeSchema(db, StoreDialect::Sqlite, 0); error.type() != QSqlError::NoError) {
+    Close();
+    return Fail(failure, Describe(error));
+  }
+  return true;
+}
+
+bool FileConnection::OpenFile(StoreFailure& failure) {
+  const std::string name = QFile::encodeName(path_).toStdString();
+  if (platform::IsSymbolicLink(name)) {
+    return Refuse(failure, QStringLiteral("%1 is a symbolic link, not TORVIK's results store").arg(Shown()));
+  }
+  switch (platform::KindOf(name)) {
+    case platform::FileKind::Missing:
+      if (!Create(failure)) return false;
+      break;
+    case platform::FileKind::Regular: break;
+    case platform::FileKind::Directory:
+    case platform::FileKind::Special: return Refuse(failure, QStringLiteral("%1 is not a file").arg(Shown()));
+  }
+  if (QFileInfo(path_).size() == 0) {
+    return Refuse(failure, QStringLiteral("%1 is an empty file, not TORVIK's results store").arg(Shown()));
+  }
+  // Opened to write, SQLite's recovery would checkpoint another program's
+  // WAL or roll back its hot journal: the file is known first, read-only.
+  // What it alone holds; then, with a -wal beside it, what that adds (an
+  // upgrade by a newer TORVIK not yet checkpointed), which reading here may
+  // only do in a store this user may write.
+  if (!Look(Access::FileAlone, failure)) return false;
+  const bool writable = MayWrite(path_);
+  if (writable && QFileInfo::exists(path_ + QStringLiteral("-wal")) && !Look(Access::Read, failure)) return false;
+  // A store this user may only read (another user's, a read-only disk) is
+  // read as its file holds it; a write fails as SQLite says.
+  if (!Connect(writable ? Access::Write : Access::FileAlone, failure)) return false;
+  if (!Recognise(failure)) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool FileConnection::Connect(Access access, StoreFailure& failure) {
+  QSqlDatabase db = AddDatabase(QStringLiteral("QSQLITE"));
+  QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+  if (access == Access::Write) {
+    db.setDatabaseName(path_);
+  } else {
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path_).absoluteFilePath());
+    if (access == Access::FileAlone) url.setQuery(QStringLiteral("immutable=1"));
+    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    options += QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+  }
+  db.setConnectOptions(options);
+  return db.open() || Fail(failure, Describe(db.lastError()));
+}
+
+bool FileConnection::Look(Access access, StoreFailure& failure) {
+  int version = 0;
+  const bool known = Connect(access, failure) && Identify(version, failure);
+  Close();
+  if (known || failure.refused || access != Access::FileAlone) return known;
+  // The file read as it lies, while another copy may be writing it (a
+  // checkpoint): only what it plainly says refuses it; anything else is
+  // judged by the store opened as usual.
+  failure = {};
+  return true;
+}
+
+bool FileConnection::Create(StoreFailure& failure) {
+  const QFileInfo file(path_);
+  if (!QDir().mkpath(file.absolutePath())) {
+    return Fail(failure, QStringLiteral("cannot make the folder %1").arg(file.absolutePath()));
+  }
+  static std::atomic<int> builds{0};
+  const QString temporary = QStringLiteral("%1.new-%2-%3").arg(path_).arg(getpid()).arg(++builds);
+  const QString builder = Name() + QStringLiteral("-new");
+  QString reason;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), builder);
+    db.setDatabaseName(temporary);
+    if (!db.open()) {
+      reason = db.lastError().text();
+    } else {
+      if (const QSqlError error = UpgradeSchema(db, StoreDialect::Sqlite, 0); error.type() != QSqlError::NoError) {
+        reason = error.text();
+      }
+      QSqlQuery q(db);
+      if (reason.isEmpty() && !q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) reason = q.lastError().text();
+      q.finish();
+      db.close();
+    }
+  }
+  QSqlDatabase::removeDatabase(builder);
+  const std::string made = QFile::encodeName(temporary).toStdString();
+  if (!reason.isEmpty()) {
+    unlink(made.c_str());
+    return Fail(failure, QStringLiteral("%1: %2").arg(temporary, reason));
+  }
+  // Another copy that made the store first wins; its store is as good.
+  const int error = platform::PublishNewFile(made, QFile::encodeName(path_).toStdString());
+  if (error != 0 && error != EEXIST)
+    return Fail(failure, QStringLiteral("%1: %2").arg(Shown(), qt_error_string(error)));
+  return true;
+}
+
+bool FileConnection::Identify(int& version, StoreFailure& failure) {
+  QSqlDatabase db = Database();
+  {
+    QSqlQuery q(db);
+    if (!q.exec(QLatin1String(WordsOf(StoreDialect::Sqlite).readVersion)) || !q.next()) {
+      // No such table, or no database at all: not TORVIK's. Busy, or a
+      // page read while another copy wrote it: asked again next time.
+      const QSqlError error = q.lastError();
+      const bool unsure = Transient(error) || (error.nativeErrorCode().toInt() & 0xff) == kSqliteCorrupt;
+      return unsure ? Fail(failure, Describe(error)) : Refuse(failure, Describe(error));
+    }
+    version = q.value(0).toInt();
+  }
+  if (version > kStoreSchemaVersion) {
+    return Refuse(failure, QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")
+                               .arg(Shown())
+                               .arg(version)
+                               .arg(kStoreSchemaVersion));
+  }
+  bool ours = false;
+  if (const QSqlError error = HasTorvikTables(db, StoreDialect::Sqlite, ours); error.type() != QSqlError::NoError) {
+    return Fail(failure, Describe(error));  // busy, say: asked again next time
+  }
+  if (version < 1 || !ours) {
+    return Refuse(failure, QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(Shown()).arg(version));
+  }
+  return true;
+}
+
+bool FileConnection::Recognise(StoreFailure& failure) {
+  int version = 0;
+  if (!Identify(version, failure)) return false;
+  foundVersion_ = version;
+  if (version == kStoreSchemaVersion) return true;
+  // Upgraded once, by whichever copy takes the write lock first.
+  const QSqlError error = InWriteTransaction(*this, [](Statements& s) -> QSqlError {
+    QSqlQuery q(s.Database());
+    if (!q.exec(QLatin1String(WordsOf(StoreDialect::Sqlite).readVersion)) || !q.next()) return q.lastError();
+    const int now = q.value(0).toInt();
+    q.finish();
+    return UpgradeSchema(s.Database(), StoreDialect::Sqlite, now);
+  });
+  return error.type() == QSqlError::NoError || Fail(failure, Describe(error));
+}
+
+}  // namespace torvik

@@ -1,0 +1,289 @@
+#include "core/store/ResultStore.h"
+
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QVariant>
+#include <algorithm>
+
+#include "core/store/FileConnection.h"
+#include "core/store/RunQuery.h"
+#include "core/store/RunReceiver.h"
+#include "core/store/StoreSession.h"
+
+namespace torvik {
+namespace {
+
+std::vector<int64_t> IdsOf(const std::vector<StoredRun>& runs) {
+  std::vector<int64_t> ids;
+  for (const StoredRun& run : runs) ids.push_back(run.id);
+  return ids;
+}
+
+}  // namespace
+
+ResultStore::ResultStore(const QString& location, const QString& clientName)
+    : session_(std::make_unique<StoreSession>(location, clientName)) {}
+
+ResultStore::~ResultStore() = default;
+
+QString ResultStore::DefaultPath() {
+  return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/results.sqlite");
+}
+
+QString ResultStore::InMemory() { return FileConnection::InMemory(); }
+
+bool ResultStore::FileExists(const QString& path) { return FileConnection::Exists(path); }
+
+const QString& ResultStore::Path() const { return session_->Path(); }
+
+const QString& ResultStore::Advice() const { return session_->Connection().Advice(); }
+
+ArchiveResult<OpenedStore> ResultStore::Open() {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  const StoreConnection& connection = session_->Connection();
+  return OpenedStore{connection.FoundVersion(), connection.Version(), connection.Advice()};
+}
+
+ArchiveResult<int> ResultStore::SchemaVersion() {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  QSqlQuery q;
+  if (ArchiveStatus read = session_->Read(q, QLatin1String(WordsOf(session_->Dialect()).readVersion)); !read.Ok()) {
+    return read;
+  }
+  if (!q.next()) return session_->Failure(q.lastError());
+  return q.value(0).toInt();
+}
+
+ArchiveResult<bool> ResultStore::MayDelete() {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  QSqlQuery q;
+  if (ArchiveStatus read = session_->Read(q, QLatin1String(WordsOf(session_->Dialect()).mayDelete)); !read.Ok()) {
+    return read;
+  }
+  return q.next() && q.value(0).toBool();
+}
+
+ArchiveStatus ResultStore::Record(const StoredRun& run) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  return session_->Write([&](Statements& s) { return session_->InsertRun(s, run); });
+}
+
+ArchiveResult<ImportCounts> ResultStore::InsertNew(const std::vector<StoredRun>& runs, const char* keyColumn,
+                                                   QString StoredRun::*key) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  ImportCounts counts;
+  const ArchiveStatus written = session_->Write([&](Statements& s) {
+    counts = {};  // a busy store's first try counted for nothing
+    QSqlError error;
+    QSqlQuery* known =
+        s.Prepare(QStringLiteral("SELECT 1 FROM runs WHERE %1 = ?").arg(QLatin1String(keyColumn)), error);
+    if (known == nullptr) return error;
+    for (const StoredRun& run : runs) {
+      known->addBindValue(run.*key);
+      if (!known->exec()) return known->lastError();
+      const bool present = known->next();
+      known->finish();  // no read stays open across a write
+      if (present) {
+        ++counts.duplicates;
+        continue;
+      }
+      if (error = session_->InsertRun(s, run); error.type() != QSqlError::NoError) return error;
+      ++counts.imported;
+    }
+    return QSqlError();
+  });
+  if (!written.Ok()) return written;
+  return counts;
+}
+
+ArchiveResult<ImportCounts> ResultStore::Adopt(const std::vector<StoredRun>& runs) {
+  return InsertNew(runs, "uuid", &StoredRun::uuid);
+}
+
+ArchiveResult<ImportCounts> ResultStore::Import(const std::vector<StoredRun>& runs) {
+  return InsertNew(runs, "sheet_key", &StoredRun::sheetKey);
+}
+
+ArchiveResult<ReceiveCounts> ResultStore::Receive(const std::vector<StoredRun>& runs) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  return ReceiveRuns(*session_, runs);
+}
+
+ArchiveStatus ResultStore::SetAside(const std::vector<std::pair<int64_t, QString>>& runs) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  if (runs.empty()) return {};
+  return session_->Write([&](Statements& s) {
+    QSqlError error;
+    QSqlQuery* q = s.Prepare(QStringLiteral("UPDATE runs SET sent = 2, send_problem = ? WHERE id = ?"), error);
+    if (q == nullptr) return error;
+    for (const auto& [id, why] : runs) {
+      q->addBindValue(why.left(1'000));
+      q->addBindValue(qlonglong(id));
+      if (!q->exec()) return q->lastError();
+    }
+    return QSqlError();
+  });
+}
+
+ArchiveResult<std::vector<StoredRun>> ResultStore::SetAsideRuns() {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  return session_->RunsOf(
+      QStringLiteral("SELECT %1 FROM runs WHERE sent = 2 %2").arg(session_->RunColumnList(), NewestFirst()));
+}
+
+ArchiveResult<int> ResultStore::RunCount(const RunFilter& filter) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  const RunCondition condition = RunConditionOf(filter, {}, session_->Version());
+  QSqlQuery q;
+  const ArchiveStatus read =
+      session_->Read(q, QStringLiteral("SELECT count(*) FROM runs ") + condition.where, condition.values);
+  if (!read.Ok()) return read;
+  return q.next() ? q.value(0).toInt() : 0;
+}
+
+ArchiveResult<std::vector<StoredRun>> ResultStore::Runs(int limit, const RunFilter& filter,
+                                                        const std::optional<RunKey>& after) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  RunCondition condition = RunConditionOf(filter, after, session_->Version());
+  condition.values << limit;
+  return session_->RunsOf(QStringLiteral("SELECT %1 FROM runs %2 %3 LIMIT ?")
+                              .arg(session_->RunColumnList(), condition.where, NewestFirst()),
+                          condition.values);
+}
+
+ArchiveResult<std::vector<StoredRun>> ResultStore::WithTests(const QString& where, const QVariantList& values,
+                                                             const QString& order) {
+  ArchiveResult<std::vector<StoredRun>> runs = session_->RunsOf(
+      QStringLiteral("SELECT %1 FROM runs %2 %3").arg(session_->RunColumnList(), where, order), values);
+  if (!runs.Ok()) return runs;
+  const QString ids = IdList(IdsOf(runs.Value()));
+  if (ArchiveStatus tests = session_->AttachTests(runs.Value(), QStringLiteral("run_id IN (%1)").arg(ids));
+      !tests.Ok()) {
+    return tests;
+  }
+  return runs;
+}
+
+ArchiveResult<std::vector<StoredRun>> ResultStore::RunsWithTests(const std::vector<int64_t>& ids) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  if (!ids.empty()) return WithTests(QStringLiteral("WHERE id IN (%1)").arg(IdList(ids)), {}, NewestFirst());
+  ArchiveResult<std::vector<StoredRun>> runs =
+      session_->RunsOf(QStringLiteral("SELECT %1 FROM runs %2").arg(session_->RunColumnList(), NewestFirst()));
+  if (!runs.Ok()) return runs;
+  if (ArchiveStatus tests = session_->AttachTests(runs.Value(), QStringLiteral("1 = 1")); !tests.Ok()) return tests;
+  return runs;
+}
+
+ArchiveResult<std::vector<StoredRun>> ResultStore::RunsWithTests(const RunFilter& filter, int limit) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  RunCondition condition = RunConditionOf(filter, {}, session_->Version());
+  condition.values << limit;
+  return WithTests(condition.where, condition.values, NewestFirst() + QStringLiteral(" LIMIT ?"));
+}
+
+ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::LatestSeries(const RunFilter& filter, int limit) {
+  std::vector<int64_t> ids;
+  {
+    const StoreSession::Operation open(*session_);
+    if (!open) return open.Status();
+    RunCondition condition = RunConditionOf(filter, {}, session_->Version());
+    condition.values << limit;
+    // Numbered newest first within each machine and group; the first of each.
+    const QString statement =
+        QStringLiteral(
+            "SELECT id FROM (SELECT id, sort_time, row_number() OVER (PARTITION BY %1, %2, group_name "
+            "ORDER BY sort_time DESC, id DESC) AS place FROM runs %3) numbered "
+            "WHERE place = 1 ORDER BY sort_time DESC, id DESC LIMIT ?")
+            .arg(MachineNameExpression(session_->Version()), ProcessorModelExpression(), condition.where);
+    QSqlQuery q;
+    if (ArchiveStatus read = session_->Read(q, statement, condition.values); !read.Ok()) return read;
+    while (q.next()) ids.push_back(q.value(0).toLongLong());
+  }
+  return SeriesOf(ids);
+}
+
+ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::SeriesOf(const std::vector<int64_t>& ids) {
+  std::vector<std::vector<StoredRun>> series(ids.size());
+  if (ids.empty()) return series;
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  // The runs asked for and every run of their series, in one read (each
+  // half answered by an index: the key, the series; the series' runs of
+  // other groups are dropped below). By the series alone: joined on the
+  // group too, SQLite would walk the group's index, every run of the group
+  // once per run asked for.
+  const QString list = IdList(ids);
+  ArchiveResult<std::vector<StoredRun>> read = session_->RunsOf(
+      QStringLiteral("SELECT %1 FROM runs WHERE id IN (%2) UNION "
+                     "SELECT %1 FROM runs WHERE series IN (SELECT series FROM runs WHERE id IN (%2)) ORDER BY id")
+          .arg(session_->RunColumnList(), list));
+  if (!read.Ok()) return read.Status();
+  std::vector<StoredRun>& runs = read.Value();
+  const QString found = IdList(IdsOf(runs));
+  if (ArchiveStatus tests = session_->AttachTests(runs, QStringLiteral("run_id IN (%1)").arg(found)); !tests.Ok()) {
+    return tests;
+  }
+  for (size_t i = 0; i < ids.size(); ++i) {
+    const auto asked = std::find_if(runs.begin(), runs.end(), [&](const StoredRun& run) { return run.id == ids[i]; });
+    if (asked == runs.end()) continue;
+    series[i].push_back(*asked);
+    if (asked->series.isEmpty()) continue;
+    for (const StoredRun& run : runs) {
+      if (run.id != asked->id && run.series == asked->series && run.group == asked->group) series[i].push_back(run);
+    }
+  }
+  return series;
+}
+
+ArchiveResult<std::vector<StoredRun>> ResultStore::Unsent(int limit) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  if (limit < 0) return WithTests(QStringLiteral("WHERE sent = 0"), {}, QStringLiteral("ORDER BY id"));
+  return WithTests(QStringLiteral("WHERE sent = 0"), {limit}, QStringLiteral("ORDER BY id LIMIT ?"));
+}
+
+ArchiveResult<int> ResultStore::UnsentCount() {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  QSqlQuery q;
+  if (ArchiveStatus read = session_->Read(q, QStringLiteral("SELECT count(*) FROM runs WHERE sent = 0")); !read.Ok()) {
+    return read;
+  }
+  return q.next() ? q.value(0).toInt() : 0;
+}
+
+ArchiveStatus ResultStore::MarkSent(const std::vector<int64_t>& ids) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  if (ids.empty()) return {};
+  return session_->Write([&](Statements& s) {
+    return s.Run(QStringLiteral("UPDATE runs SET sent = 1 WHERE id IN (%1)").arg(IdList(ids)));
+  });
+}
+
+ArchiveStatus ResultStore::Delete(const std::vector<int64_t>& ids) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  if (ids.empty()) return {};
+  const QString list = IdList(ids);
+  return session_->Write([&](Statements& s) {
+    QSqlError error = s.Run(QStringLiteral("DELETE FROM tests WHERE run_id IN (%1)").arg(list));
+    if (error.type() == QSqlError::NoError)
+      error = s.Run(QStringLiteral("DELETE FROM runs WHERE id IN (%1)").arg(list));
+    return error;
+  });
+}
+
+}  // namespace torvik

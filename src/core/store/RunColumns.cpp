@@ -1,0 +1,252 @@
+#include "core/store/RunColumns.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace torvik {
+namespace {
+
+template <typename T>
+QVariant Optional(const std::optional<T>& value) {
+  return value ? QVariant::fromValue(*value) : QVariant();
+}
+template <typename T>
+std::optional<T> OptionalOf(const QVariant& value) {
+  return value.isNull() ? std::nullopt : std::optional<T>(value.value<T>());
+}
+// The longest text a column keeps: a name, a processor's, a path.
+constexpr qsizetype kMaxText = 4'096;
+
+// A text as it may leave for any store: no NUL (which a server's statement
+// text would end at), bounded.
+QString Safe(const QString& text) {
+  QString safe = text.left(kMaxText);
+  safe.replace(QChar(u'\0'), QChar(0xFFFD));
+  return safe;
+}
+QVariant OrNull(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(Safe(text)); }
+// Text columns are never null: an empty text is stored as such.
+QVariant Text(const QString& text) { return QVariant(text.isNull() ? QStringLiteral("") : Safe(text)); }
+
+using RunColumn = Column<StoredRun>;
+using TestColumn = Column<StoredTest>;
+
+// A text column, never null.
+template <QString StoredRun::*field>
+RunColumn TextColumn(const char* name) {
+  return {name, [](const StoredRun& r) { return Text(r.*field); },
+          [](StoredRun& r, const QVariant& v) { r.*field = v.toString(); }};
+}
+// A text that may be missing: null when empty.
+template <QString StoredRun::*field>
+RunColumn OptionalTextColumn(const char* name) {
+  return {name, [](const StoredRun& r) { return OrNull(r.*field); },
+          [](StoredRun& r, const QVariant& v) { r.*field = v.toString(); }};
+}
+template <auto StoredRun::*field>
+RunColumn OptionalColumn(const char* name) {
+  using Value = typename std::remove_reference_t<decltype(std::declval<StoredRun>().*field)>::value_type;
+  return {name, [](const StoredRun& r) { return Optional(r.*field); },
+          [](StoredRun& r, const QVariant& v) { r.*field = OptionalOf<Value>(v); }};
+}
+// A fact's value, worked out from the texts.
+template <auto FactValues::*field>
+RunColumn ValueColumn(const char* name) {
+  using Value = typename std::remove_reference_t<decltype(std::declval<FactValues>().*field)>::value_type;
+  return {name, [](const StoredRun& r) { return Optional(r.values.*field); },
+          [](StoredRun& r, const QVariant& v) { r.values.*field = OptionalOf<Value>(v); }, true};
+}
+template <QString FactValues::*field>
+RunColumn ValueTextColumn(const char* name) {
+  return {name, [](const StoredRun& r) { return OrNull(r.values.*field); },
+          [](StoredRun& r, const QVariant& v) { r.values.*field = v.toString(); }, true};
+}
+// A test's noise: none for an imported run and before the store kept it
+// (its seconds, read first, say whether there is any).
+template <auto TestNoise::*field>
+TestColumn NoiseColumn(const char* name) {
+  using Value = typename std::remove_reference_t<decltype(std::declval<TestNoise>().*field)>::value_type;
+  return {name, [](const StoredTest& t) { return t.noise ? Optional((*t.noise).*field) : QVariant(); },
+          [](StoredTest& t, const QVariant& v) {
+            if (t.noise) (*t.noise).*field = OptionalOf<Value>(v);
+          }};
+}
+
+// `column`, added by schema step `step`.
+template <typename Row>
+Column<Row> Since(int step, Column<Row> column) {
+  column.sinceStep = step;
+  return column;
+}
+
+const RunColumn kRunColumns[] = {
+    {"id", nullptr, [](StoredRun& r, const QVariant& v) { r.id = v.toLongLong(); }},
+    TextColumn<&StoredRun::started>("started"),
+    {"sort_time", [](const StoredRun& r) { return QVariant(qlonglong(r.sortTime)); },
+     [](StoredRun& r, const QVariant& v) { r.sortTime = v.toLongLong(); }},
+    TextColumn<&StoredRun::group>("group_name"),
+    {"stopped", [](const StoredRun& r) { return QVariant(r.stopped ? 1 : 0); },
+     [](StoredRun& r, const QVariant& v) { r.stopped = v.toInt() != 0; }},
+    OptionalColumn<&StoredRun::benchNo>("bench_no"),
+    {"total_tenths", [](const StoredRun& r) { return QVariant(qlonglong(r.totalTenths)); },
+     [](StoredRun& r, const QVariant& v) { r.totalTenths = v.toLongLong(); }},
+    OptionalColumn<&StoredRun::totalSeconds>("total_seconds"),
+    TextColumn<&StoredRun::userName>("user_name"),
+    TextColumn<&StoredRun::pcName>("pc_name"),
+    TextColumn<&StoredRun::os>("os"),
+    TextColumn<&StoredRun::processor>("processor"),
+    TextColumn<&StoredRun::caches>("caches"),
+    TextColumn<&StoredRun::memory>("memory"),
+    TextColumn<&StoredRun::display>("display"),
+    TextColumn<&StoredRun::testDirectory>("test_directory"),
+    TextColumn<&StoredRun::origin>("origin"),
+    Since(2, OptionalTextColumn<&StoredRun::sheetKey>("sheet_key")),
+    Since(3, OptionalTextColumn<&StoredRun::platform>("platform")),
+    Since(4, OptionalTextColumn<&StoredRun::series>("series")),
+    Since(5, RunColumn{"uuid",
+                       [](const StoredRun& r) {
+                         return QVariant(r.uuid.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces)
+                                                          : r.uuid);
+                       },
+                       [](StoredRun& r, const QVariant& v) { r.uuid = v.toString(); }}),
+    // 1: sent; 0: waiting; 2: set aside (the shared store would not take
+    // it); null: kept before there was a shared store, never to be sent.
+    Since(5,
+          RunColumn{"sent", [](const StoredRun& r) { return QVariant(r.sent                    ? 1
+                                                                     : r.sendProblem.isEmpty() ? 0
+                                                                                               : 2); },
+                    [](StoredRun& r, const QVariant& v) { r.sent = v.isNull() || v.toInt() == 1; }}),
+    Since(4, ValueTextColumn<&FactValues::startedAt>("started_at")),
+    Since(4, ValueTextColumn<&FactValues::processorName>("processor_name")),
+    Since(4, ValueColumn<&FactValues::clockMhz>("clock_mhz")),
+    Since(4, ValueColumn<&FactValues::memoryMb>("memory_mb")),
+    Since(4, ValueColumn<&FactValues::l1DataKb>("l1_data_kb")),
+    Since(4, ValueColumn<&FactValues::l1InstructionKb>("l1_instruction_kb")),
+    Since(4, ValueColumn<&FactValues::l2Kb>("l2_kb")),
+    Since(4, ValueColumn<&FactValues::l2LineBytes>("l2_line_bytes")),
+    Since(4, ValueColumn<&FactValues::l2Ways>("l2_ways")),
+    Since(4, ValueColumn<&FactValues::screenWidth>("screen_width")),
+    Since(4, ValueColumn<&FactValues::screenHeight>("screen_height")),
+    Since(4, ValueColumn<&FactValues::screenDepth>("screen_depth")),
+    Since(4, ValueTextColumn<&FactValues::displayAdapter>("display_adapter")),
+    Since(kHostNameStep, OptionalTextColumn<&StoredRun::hostName>("host_name")),
+    Since(kHostNameStep, OptionalTextColumn<&StoredRun::machineId>("machine_id")),
+    Since(9, OptionalTextColumn<&StoredRun::sendProblem>("send_problem")),
+};
+
+const TestColumn kTestColumns[] = {
+    {"test", [](const StoredTest& t) { return QVariant(Safe(t.test)); },
+     [](StoredTest& t, const QVariant& v) { t.test = v.toString(); }},
+    {"tenths", [](const StoredTest& t) { return QVariant(qlonglong(t.tenths)); },
+     [](StoredTest& t, const QVariant& v) { t.tenths = v.toLongLong(); }},
+    {"seconds", [](const StoredTest& t) { return Optional(t.seconds); },
+     [](StoredTest& t, const QVariant& v) { t.seconds = OptionalOf<double>(v); }},
+    {"rate", [](const StoredTest& t) { return Optional(t.rate); },
+     [](StoredTest& t, const QVariant& v) { t.rate = OptionalOf<double>(v); }},
+    {"unit", [](const StoredTest& t) { return Text(t.unit); },
+     [](StoredTest& t, const QVariant& v) { t.unit = v.toString(); }},
+    Since(4, TestColumn{"noise_seconds",
+                        [](const StoredTest& t) { return t.noise ? QVariant(t.noise->seconds) : QVariant(); },
+                        [](StoredTest& t, const QVariant& v) {
+                          if (!v.isNull()) t.noise.emplace().seconds = v.toDouble();
+                        }}),
+    Since(4, NoiseColumn<&TestNoise::othersCoreSeconds>("others_core_seconds")),
+    Since(4, NoiseColumn<&TestNoise::clockMinMhz>("clock_min_mhz")),
+    Since(4, NoiseColumn<&TestNoise::clockMaxMhz>("clock_max_mhz")),
+    Since(4,
+          TestColumn{"governor", [](const StoredTest& t) { return t.noise ? OrNull(t.noise->governor) : QVariant(); },
+                     [](StoredTest& t, const QVariant& v) {
+                       if (t.noise) t.noise->governor = v.toString();
+                     }}),
+    Since(4,
+          TestColumn{"hypervisor",
+                     [](const StoredTest& t) { return t.noise ? QVariant(t.noise->hypervisor ? 1 : 0) : QVariant(); },
+                     [](StoredTest& t, const QVariant& v) {
+                       if (t.noise) t.noise->hypervisor = v.toInt() != 0;
+                     }}),
+    Since(4, NoiseColumn<&TestNoise::loadAverage>("load_average")),
+};
+
+template <typename Row>
+QString Placeholders(std::span<const Column<Row>> columns) {
+  return QStringLiteral("?, ").repeated(static_cast<qsizetype>(columns.size()) - 1) + u'?';
+}
+
+}  // namespace
+
+std::span<const Column<StoredRun>> RunColumns() { return kRunColumns; }
+std::span<const Column<StoredTest>> TestColumns() { return kTestColumns; }
+
+template <typename Row>
+Row RowReader<Row>::Read(const QSqlQuery& query) const {
+  Row row;
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    columns_[i].read(row, indexes_[i] < 0 ? QVariant() : query.value(indexes_[i]));
+  }
+  return row;
+}
+template class RowReader<StoredRun>;
+template class RowReader<StoredTest>;
+
+QString InsertRunStatement(int version) {
+  const std::vector<Column<StoredRun>> written = ColumnsAt(RunColumns().subspan(1), version);  // all but the id
+  return QStringLiteral("INSERT INTO runs (%1) VALUES (%2)")
+      .arg(ColumnList<StoredRun>(written), Placeholders<StoredRun>(written));
+}
+
+void BindRun(QSqlQuery& insert, const StoredRun& run, int version) {
+  // A run comes with its values (a finished run's from its record, an
+  // imported sheet's from its texts); one made without them gets them
+  // from its texts here.
+  StoredRun kept = run;
+  if (!kept.values.Known()) kept.values = ValuesFromText(run.Texts());
+  for (const Column<StoredRun>& column : ColumnsAt(RunColumns().subspan(1), version)) {
+    insert.addBindValue(column.write(kept));
+  }
+}
+
+QString InsertTestStatement(int version, int rows) {
+  const std::vector<Column<StoredTest>> written = ColumnsAt(TestColumns(), version);
+  const QString row = QStringLiteral("(?, %1)").arg(Placeholders<StoredTest>(written));
+  QStringList values;
+  for (int i = 0; i < rows; ++i) values << row;
+  return QStringLiteral("INSERT INTO tests (run_id, %1) VALUES %2")
+      .arg(ColumnList<StoredTest>(written), values.join(u','));
+}
+
+void BindTest(QSqlQuery& insert, int64_t runId, const StoredTest& test, int version) {
+  insert.addBindValue(qlonglong(runId));
+  for (const Column<StoredTest>& column : ColumnsAt(TestColumns(), version)) insert.addBindValue(column.write(test));
+}
+
+QSqlError ConvertFactsToValues(QSqlDatabase& db) {
+  QSqlQuery read(db);
+  if (!read.exec(QStringLiteral("SELECT id, started, processor, caches, memory, display FROM runs"))) {
+    return read.lastError();
+  }
+  std::vector<StoredRun> converted;
+  const RowReader<StoredRun> reader(RunColumns(), read.record());
+  while (read.next()) {
+    StoredRun& run = converted.emplace_back(reader.Read(read));
+    run.values = ValuesFromText(run.Texts());
+  }
+  read.finish();
+  std::vector<Column<StoredRun>> values;
+  for (const Column<StoredRun>& column : RunColumns()) {
+    if (column.fromTexts) values.push_back(column);
+  }
+  QSqlQuery write(db);
+  if (!write.prepare(QStringLiteral("UPDATE runs SET (%1) = (%2) WHERE id = ?")
+                         .arg(ColumnList<StoredRun>(values), Placeholders<StoredRun>(values)))) {
+    return write.lastError();
+  }
+  for (const StoredRun& run : converted) {
+    for (const Column<StoredRun>& column : values) write.addBindValue(column.write(run));
+    write.addBindValue(qlonglong(run.id));
+    if (!write.exec()) return write.lastError();
+  }
+  return {};
+}
+
+}  // namespace torvik

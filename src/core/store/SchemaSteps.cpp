@@ -1,0 +1,180 @@
+#include "core/store/SchemaSteps.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include "core/store/RunColumns.h"
+
+namespace torvik {
+namespace {
+
+// A statement both dialects write alike.
+constexpr SchemaStatement Same(const char* statement) { return {statement, statement}; }
+
+// 1: the runs and their tests.
+constexpr SchemaStatement kStep1[] = {
+    {"CREATE TABLE runs ("
+     " id INTEGER PRIMARY KEY,"
+     " started TEXT NOT NULL,"
+     " sort_time INTEGER NOT NULL,"
+     " group_name TEXT NOT NULL,"
+     " stopped INTEGER NOT NULL,"
+     " bench_no INTEGER,"
+     " total_tenths INTEGER NOT NULL,"
+     " total_seconds REAL,"
+     " user_name TEXT NOT NULL, pc_name TEXT NOT NULL,"
+     " os TEXT NOT NULL, processor TEXT NOT NULL, caches TEXT NOT NULL,"
+     " memory TEXT NOT NULL, display TEXT NOT NULL, test_directory TEXT NOT NULL,"
+     " origin TEXT NOT NULL)",
+     "CREATE TABLE runs ("
+     " id BIGSERIAL PRIMARY KEY,"
+     " started TEXT NOT NULL,"
+     " sort_time BIGINT NOT NULL,"
+     " group_name TEXT NOT NULL,"
+     " stopped BIGINT NOT NULL,"
+     " bench_no BIGINT,"
+     " total_tenths BIGINT NOT NULL,"
+     " total_seconds DOUBLE PRECISION,"
+     " user_name TEXT NOT NULL, pc_name TEXT NOT NULL,"
+     " os TEXT NOT NULL, processor TEXT NOT NULL, caches TEXT NOT NULL,"
+     " memory TEXT NOT NULL, display TEXT NOT NULL, test_directory TEXT NOT NULL,"
+     " origin TEXT NOT NULL)"},
+    {"CREATE TABLE tests ("
+     " run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
+     " test TEXT NOT NULL,"
+     " tenths INTEGER NOT NULL,"
+     " seconds REAL, rate REAL, unit TEXT NOT NULL,"
+     " PRIMARY KEY (run_id, test))",
+     "CREATE TABLE tests ("
+     " run_id BIGINT NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
+     " test TEXT NOT NULL,"
+     " tenths BIGINT NOT NULL,"
+     " seconds DOUBLE PRECISION, rate DOUBLE PRECISION, unit TEXT NOT NULL,"
+     " PRIMARY KEY (run_id, test))"},
+    Same("CREATE INDEX runs_by_time ON runs(sort_time DESC, id DESC)"),
+};
+// 2: an imported block's key (date, bench number, PC name), so that it is
+// imported once.
+constexpr SchemaStatement kStep2[] = {
+    Same("ALTER TABLE runs ADD COLUMN sheet_key TEXT"),
+    Same("CREATE UNIQUE INDEX runs_by_sheet_key ON runs(sheet_key)"),
+};
+// 3: the Qt platform a run's figures were measured on (null for a sheet).
+constexpr SchemaStatement kStep3[] = {Same("ALTER TABLE runs ADD COLUMN platform TEXT")};
+// 4: the facts as values beside their texts (filled for the runs kept so
+// far by ConvertFactsToValues), the series of a command's repetitions, and
+// the machine's noise around each test.
+constexpr SchemaStatement kStep4[] = {
+    Same("ALTER TABLE runs ADD COLUMN started_at TEXT"),
+    Same("ALTER TABLE runs ADD COLUMN processor_name TEXT"),
+    {"ALTER TABLE runs ADD COLUMN clock_mhz REAL", "ALTER TABLE runs ADD COLUMN clock_mhz DOUBLE PRECISION"},
+    {"ALTER TABLE runs ADD COLUMN memory_mb INTEGER", "ALTER TABLE runs ADD COLUMN memory_mb BIGINT"},
+    {"ALTER TABLE runs ADD COLUMN l1_data_kb INTEGER", "ALTER TABLE runs ADD COLUMN l1_data_kb BIGINT"},
+    {"ALTER TABLE runs ADD COLUMN l1_instruction_kb INTEGER", "ALTER TABLE runs ADD COLUMN l1_instruction_kb BIGINT"},
+    {"ALTER TABLE runs ADD COLUMN l2_kb INTEGER", "ALTER TABLE runs ADD COLUMN l2_kb BIGINT"},
+    {"ALTER TABLE runs ADD COLUMN l2_line_bytes INTEGER", "ALTER TABLE runs ADD COLUMN l2_line_bytes BIGINT"},
+    {"ALTER TABLE runs ADD COLUMN l2_ways INTEGER", "ALTER TABLE runs ADD COLUMN l2_ways BIGINT"},
+    {"ALTER TABLE runs ADD COLUMN screen_width INTEGER", "ALTER TABLE runs ADD COLUMN screen_width BIGINT"},
+    {"ALTER TABLE runs ADD COLUMN screen_height INTEGER", "ALTER TABLE runs ADD COLUMN screen_height BIGINT"},
+    {"ALTER TABLE runs ADD COLUMN screen_depth INTEGER", "ALTER TABLE runs ADD COLUMN screen_depth BIGINT"},
+    Same("ALTER TABLE runs ADD COLUMN display_adapter TEXT"),
+    Same("ALTER TABLE runs ADD COLUMN series TEXT"),
+    Same("CREATE INDEX runs_by_series ON runs(series)"),
+    {"ALTER TABLE tests ADD COLUMN noise_seconds REAL", "ALTER TABLE tests ADD COLUMN noise_seconds DOUBLE PRECISION"},
+    {"ALTER TABLE tests ADD COLUMN others_core_seconds REAL",
+     "ALTER TABLE tests ADD COLUMN others_core_seconds DOUBLE PRECISION"},
+    {"ALTER TABLE tests ADD COLUMN clock_min_mhz INTEGER", "ALTER TABLE tests ADD COLUMN clock_min_mhz BIGINT"},
+    {"ALTER TABLE tests ADD COLUMN clock_max_mhz INTEGER", "ALTER TABLE tests ADD COLUMN clock_max_mhz BIGINT"},
+    Same("ALTER TABLE tests ADD COLUMN governor TEXT"),
+    {"ALTER TABLE tests ADD COLUMN hypervisor INTEGER", "ALTER TABLE tests ADD COLUMN hypervisor BIGINT"},
+    {"ALTER TABLE tests ADD COLUMN load_average REAL", "ALTER TABLE tests ADD COLUMN load_average DOUBLE PRECISION"},
+};
+constexpr int kValuesStep = 4;
+// 5: a run's identity everywhere (made when it is first kept) and, locally,
+// whether it has reached the shared store (0: waiting; null: kept before
+// there was one, never sent).
+constexpr SchemaStatement kStep5[] = {
+    Same("ALTER TABLE runs ADD COLUMN uuid TEXT"),
+    Same("CREATE UNIQUE INDEX runs_by_uuid ON runs(uuid)"),
+    {"ALTER TABLE runs ADD COLUMN sent INTEGER", "ALTER TABLE runs ADD COLUMN sent BIGINT"},
+};
+// 6: the instant a run started in each dialect's own terms, for SQL of
+// one's own: the server's timestamptz, ISO 8601 text in UTC locally. Worked
+// out from sort_time, never written (started_at keeps the machine's own
+// offset, which a timestamptz would lose).
+constexpr SchemaStatement kStep6[] = {
+    {"ALTER TABLE runs ADD COLUMN started_utc TEXT GENERATED ALWAYS AS "
+     "(strftime('%Y-%m-%dT%H:%M:%SZ', sort_time, 'unixepoch')) VIRTUAL",
+     "ALTER TABLE runs ADD COLUMN started_utc TIMESTAMPTZ GENERATED ALWAYS AS (to_timestamp(sort_time)) STORED"},
+};
+// 7: indexes for the list's filters, newest first: one PC's runs (its name
+// in any case) and one group's; and on this PC the runs still waiting to be
+// sent. (A part of the processor's text is looked for among the rows the
+// other filters leave.)
+constexpr SchemaStatement kStep7[] = {
+    Same("CREATE INDEX runs_by_pc ON runs(lower(pc_name), sort_time DESC, id DESC)"),
+    Same("CREATE INDEX runs_by_group ON runs(group_name, sort_time DESC, id DESC)"),
+    Same("CREATE INDEX runs_waiting ON runs(id) WHERE sent = 0"),
+};
+
+// 8: who ran a run beyond the PC name typed into the settings: the host
+// name, and a stable id of the machine (never the system's own), by which
+// one machine's runs are found.
+constexpr SchemaStatement kStep8[] = {
+    Same("ALTER TABLE runs ADD COLUMN host_name TEXT"),
+    Same("ALTER TABLE runs ADD COLUMN machine_id TEXT"),
+    Same("CREATE INDEX runs_by_machine ON runs(machine_id, sort_time DESC, id DESC)"),
+};
+
+// 9: on this PC, why the shared store would not take a run (its `sent`
+// then 2): it is set aside, never blocking the runs behind it.
+constexpr SchemaStatement kStep9[] = {Same("ALTER TABLE runs ADD COLUMN send_problem TEXT")};
+
+constexpr std::span<const SchemaStatement> kSteps[] = {kStep1, kStep2, kStep3, kStep4, kStep5,
+                                                       kStep6, kStep7, kStep8, kStep9};
+static_assert(std::size(kSteps) == kStoreSchemaVersion, "one step per schema version");
+
+}  // namespace
+
+std::span<const SchemaStatement> SchemaStep(int step) { return kSteps[step - 1]; }
+
+QSqlError ColumnsOf(QSqlDatabase& db, StoreDialect dialect, const char* table, QStringList& found) {
+  QSqlQuery q(db);
+  found.clear();
+  if (!q.prepare(QLatin1String(WordsOf(dialect).columnsOfTable))) return q.lastError();
+  q.addBindValue(QLatin1String(table));
+  if (!q.exec()) return q.lastError();
+  while (q.next()) found << q.value(0).toString();
+  return {};
+}
+
+QSqlError HasTorvikTables(QSqlDatabase& db, StoreDialect dialect, bool& ours) {
+  const std::pair<const char*, QStringList> expected[] = {
+      {"runs", {"id", "started", "sort_time", "group_name", "total_tenths", "origin"}},
+      {"tests", {"run_id", "test", "tenths", "seconds", "rate", "unit"}},
+  };
+  ours = true;
+  for (const auto& [table, columns] : expected) {
+    QStringList found;
+    if (const QSqlError error = ColumnsOf(db, dialect, table, found); error.type() != QSqlError::NoError) return error;
+    for (const QString& column : columns) ours = ours && found.contains(column);
+  }
+  return {};
+}
+
+QSqlError UpgradeSchema(QSqlDatabase& db, StoreDialect dialect, int from) {
+  if (from >= kStoreSchemaVersion) return {};
+  QSqlQuery q(db);
+  for (int step = from + 1; step <= kStoreSchemaVersion; ++step) {
+    for (const SchemaStatement& statement : SchemaStep(step)) {
+      if (!q.exec(QLatin1String(statement.For(dialect)))) return q.lastError();
+    }
+    if (step == kValuesStep) {
+      if (const QSqlError error = ConvertFactsToValues(db); error.type() != QSqlError::NoError) return error;
+    }
+  }
+  if (!q.exec(QString::fromLatin1(WordsOf(dialect).writeVersion).arg(kStoreSchemaVersion))) return q.lastError();
+  return {};
+}
+
+}  // namespace torvik

@@ -1,0 +1,76 @@
+// ServerConnection: a results store in a PostgreSQL server's database that
+// many PCs share, named by a libpq URL (StoreLocation). The schema's version
+// lives in a table of its own: a current schema is only read (no lock, no
+// question about tables), so that a fleet's machines start side by side;
+// an empty database is given every step and an older schema the steps it
+// lacks under the server's advisory lock, so that machines starting at once
+// change it once, by a role that owns the tables (or may make them); a
+// member (SELECT and INSERT only) never tries a statement it has no right
+// to: it works with an older schema as it is, saying what its owner runs;
+// a newer or foreign one is refused untouched. The
+// connection names itself (application_name) for the server's log and
+// pg_stat_activity. A connection that went away (a server restarted, a
+// network gone) is found when a failure or a few idle seconds make it
+// worth asking, and made afresh. Every wait on the server is bounded on
+// this side too (platform/ServerWaits): a statement the server does not
+// answer within kAnswerLimitMs (its own statement_timeout is 10 s) cuts the
+// connection, and the operation fails as a lost connection would.
+#pragma once
+
+#include <QElapsedTimer>
+#include <memory>
+
+#include "core/store/StoreConnection.h"
+
+namespace torvik::platform {
+class ServerWait;
+}
+
+namespace torvik {
+
+class ServerConnection : public StoreConnection {
+ public:
+  // `clientName`: the application_name, unless the URL gives one.
+  ServerConnection(const QString& url, const QString& clientName);
+  ~ServerConnection() override;
+
+  static constexpr int kAnswerLimitMs = 15'000;
+
+  StoreDialect Dialect() const override { return StoreDialect::Postgres; }
+  bool Open(StoreFailure& failure) override;
+  bool StillThere() override;
+  void NoteFailure() override { askServer_ = true; }
+  bool Transient(const QSqlError& error) const override;
+  // A lock another session holds, or a statement the server cancelled
+  // (statement_timeout, another session's request) too.
+  bool HeldElsewhere(const QSqlError& error) const override;
+  QString Describe(const QSqlError& error) const override;
+  bool Unreachable(const QSqlError& error) const override;
+  InsertFailure Classify(const QSqlError& error) const override;
+  void BeginOperation() override;
+  void EndOperation() override;
+  void NextStatement() override;
+
+ private:
+  bool Recognise(StoreFailure& failure);
+  // Whether this role may make the schema (`made`: change it) in `may`.
+  QSqlError MayChangeSchema(QSqlDatabase& db, bool made, bool& may);
+  // A member meeting schema `version` (0: none): works with it when it can
+  // take runs, saying so in Advice(); else fails, naming the owner's command.
+  bool WorkAsMember(int version, StoreFailure& failure);
+  // Under the advisory lock: creates or upgrades the schema; a refusal's
+  // reason in `refusal`.
+  QSqlError CreateOrUpgrade(QSqlDatabase& db, QString& refusal);
+
+  // The open connection's socket, or -1.
+  int Socket() const;
+
+  QString url_;
+  QString clientName_;
+  QElapsedTimer lastUse_;
+  bool askServer_ = false;                      // a failure: is the server still there?
+  std::unique_ptr<platform::ServerWait> wait_;  // during an operation
+  int operations_ = 0;                          // nested
+};
+
+}  // namespace torvik

@@ -1,0 +1,27 @@
+#include "core/store/StoreDialect.h"
+
+namespace torvik {
+
+const DialectWords& WordsOf(StoreDialect dialect) {
+  static constexpr DialectWords kSqlite{
+      .beginWrite = "BEGIN IMMEDIATE",
+      .returningId = "",
+      .readVersion = "PRAGMA user_version",
+      .writeVersion = "PRAGMA user_version = %1",
+      .columnsOfTable = "SELECT name FROM pragma_table_info(?)",
+      .mayDelete = "SELECT 1",
+  };
+  static constexpr DialectWords kPostgres{
+      .beginWrite = "BEGIN",
+      .returningId = " RETURNING id",
+      .readVersion = "SELECT version FROM torvik_schema",
+      .writeVersion = "UPDATE torvik_schema SET version = %1",
+      .columnsOfTable =
+          "SELECT column_name FROM information_schema.columns "
+          "WHERE table_schema = current_schema() AND table_name = ?",
+      .mayDelete = "SELECT has_table_privilege('runs', 'DELETE') AND has_table_privilege('tests', 'DELETE')",
+  };
+  return dialect == StoreDialect::Postgres ? kPostgres : kSqlite;
+}
+
+}  // namespace torvik

@@ -1,0 +1,416 @@
+// The results store on a real PostgreSQL server that the test starts itself
+// (initdb and pg_ctl of Debian's postgresql in a scratch folder, listening
+// on a Unix socket only, run as the postgres user when the test runs as
+// root): an older schema upgraded, a newer or foreign one refused untouched,
+// a server that is not there told quickly; runs kept on a PC sent to it once
+// each, kept waiting while it is stopped and sent after its restart. (The
+// archive that keeps and sends them is tested with its own tests.)
+// Skipped, with the reason, without the server. (What a store does on
+// either dialect is tested with the local store's tests.)
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtTest>
+#include <memory>
+
+#include "StoreAnswers.h"
+#include "core/store/ResultStore.h"
+#include "core/store/SchemaSteps.h"
+#include "core/store/StoreSync.h"
+#include "ScratchServer.h"
+
+using namespace torvik;
+
+namespace {
+
+StoredRun CpuRun(int64_t time) {
+  StoredRun run;
+  run.started = QStringLiteral("2026-12-08T18:54:28+00:00");
+  run.sortTime = time;
+  run.group = QStringLiteral("cpu");
+  run.benchNo = 780;
+  run.totalTenths = 39;
+  run.pcName = QStringLiteral("bench-a");
+  run.processor = QStringLiteral("AuthenticAMD AMD EPYC 2596.13MHz");
+  run.memory = QStringLiteral("24106MB");
+  run.series = QStringLiteral("series-1");
+  run.tests = {StoredTest{"prime", 7, 0.7374, 6.17e8, "ops/s", std::nullopt}};
+  return run;
+}
+
+// A machine of the test's own: its store under `data`, its settings under
+// `config`, no display.
+QProcessEnvironment MachineEnvironment(const QString& data, const QString& config) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(QLatin1String(name));
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+  return environment;
+}
+
+}  // namespace
+
+class ServerStoreTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    if (!server_.Unavailable().isEmpty()) QSKIP(qPrintable(server_.Unavailable()));
+    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet", "crowd", "frozen"}) {
+      QVERIFY(server_.CreateDatabase(QLatin1String(database)));
+    }
+  }
+
+  // Version 2 as the steps made it, with a run; a newer version; another
+  // program's tables.
+  void olderUpgradedNewerAndForeignRefused() {
+    {
+      QSqlDatabase db = Database("old");
+      QSqlQuery q(db);
+      for (const char* statement :
+           {"CREATE TABLE runs (id BIGSERIAL PRIMARY KEY, started TEXT NOT NULL, sort_time BIGINT NOT NULL, group_name "
+            "TEXT NOT NULL, stopped BIGINT NOT NULL, bench_no BIGINT, total_tenths BIGINT NOT NULL, total_seconds "
+            "DOUBLE "
+            "PRECISION, user_name TEXT NOT NULL, pc_name TEXT NOT NULL, os TEXT NOT NULL, processor TEXT NOT NULL, "
+            "caches TEXT NOT NULL, memory TEXT NOT NULL, display TEXT NOT NULL, test_directory TEXT NOT NULL, origin "
+            "TEXT NOT NULL, sheet_key TEXT)",
+            "CREATE TABLE tests (run_id BIGINT NOT NULL REFERENCES runs(id) ON DELETE CASCADE, test TEXT NOT NULL, "
+            "tenths BIGINT NOT NULL, seconds DOUBLE PRECISION, rate DOUBLE PRECISION, unit TEXT NOT NULL, PRIMARY KEY "
+            "(run_id, test))",
+            "INSERT INTO runs VALUES (1, '8 Dec 2026 18:42:56', 5, 'cpu', 0, 780, 39, NULL, '', 'other-pc', '', "
+            "'AuthenticAMD AMD EPYC 2596.13MHz', '', 'Free:23694MB  Total:24106MB', '?(0x0 0BitColor)', '', 'sheet', "
+            "'k')",
+            "CREATE TABLE torvik_schema (version INTEGER NOT NULL)", "INSERT INTO torvik_schema VALUES (2)"}) {
+        QVERIFY2(q.exec(QLatin1String(statement)), statement);
+      }
+      QSqlQuery newer(Database("newer"));
+      QVERIFY(newer.exec(QStringLiteral("CREATE TABLE torvik_schema (version INTEGER NOT NULL)")));
+      QVERIFY(newer.exec(QStringLiteral("INSERT INTO torvik_schema VALUES (99)")));
+      QSqlQuery foreign(Database("foreign"));
+      QVERIFY(foreign.exec(QStringLiteral("CREATE TABLE runs (id INTEGER, km REAL)")));
+    }
+    for (const char* name : {"old", "newer", "foreign"}) QSqlDatabase::removeDatabase(QLatin1String(name));
+
+    ResultStore old(Url("old"));
+    QVERIFY_OK(old.Open());
+    QCOMPARE(ValueOf(old.SchemaVersion()), kStoreSchemaVersion);
+    const StoredRun converted = RunWithTests(old, 1);
+    QCOMPARE(converted.values.startedAt, QStringLiteral("2026-12-08T18:42:56"));
+    QCOMPARE(converted.values.memoryMb, std::optional<int64_t>(24106));
+    {
+      QSqlQuery instant(Database("old"));  // worked out for the rows there were
+      QVERIFY(instant.exec(QStringLiteral("SELECT started_utc FROM runs WHERE id = 1")) && instant.next());
+      QCOMPARE(instant.value(0).toDateTime(), QDateTime::fromSecsSinceEpoch(5, QTimeZone::utc()));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("old"));
+
+    for (const auto& [name, why] : {std::pair{"newer", "newer TORVIK"}, {"foreign", "not TORVIK's"}}) {
+      ResultStore refused(Url(name));
+      const ArchiveResult<OpenedStore> opened = refused.Open();
+      QCOMPARE(opened.Kind(), FailureKind::NotTorvik);
+      QVERIFY2(opened.Text().contains(QLatin1String(why)), qPrintable(opened.Text()));
+    }
+    QSqlQuery untouched(Database("foreign"));
+    QVERIFY(untouched.exec(QStringLiteral("SELECT count(*) FROM information_schema.tables "
+                                          "WHERE table_schema = current_schema()")) &&
+            untouched.next());
+    QCOMPARE(untouched.value(0).toInt(), 1);  // nothing added
+  }
+
+  void runsKeptHereAreSentOnce() {
+    ResultStore local(scratch_.path() + QStringLiteral("/local.sqlite"));
+    ResultStore shared(Url("fleet"));
+    QVERIFY_OK(local.Record(CpuRun(1)));
+    QVERIFY_OK(local.Record(CpuRun(2)));
+    SyncResult sync = SendWaitingRuns(local, shared);
+    QVERIFY_OK(sync.failure);
+    QCOMPARE(sync.sent, 2);
+    QCOMPARE(SendWaitingRuns(local, shared).sent, 0);  // nothing waits any more
+    // A run marked waiting again (a send cut short after the server kept it)
+    // is found there: kept once.
+    QVERIFY(ValueOf(local.Unsent()).empty());
+    StoredRun resent = RunWithTests(local, ValueOf(local.Runs(1)).front().id);
+    resent.sent = false;
+    const ReceiveCounts counts = ValueOf(shared.Receive({resent}));
+    QVERIFY(counts.received.empty() && counts.present.size() == 1);
+
+    // The server stopped: the run waits here, and goes after the restart.
+    QVERIFY(server_.Stop());
+    QVERIFY_OK(local.Record(CpuRun(3)));
+    ResultStore away(Url("fleet"));
+    sync = SendWaitingRuns(local, away);
+    QCOMPARE(sync.sent, 0);
+    QCOMPARE(sync.waiting, 1);
+    QVERIFY(!sync.failure.Ok());
+    QVERIFY(server_.Start());
+    // The store connected before the stop, as the window's sender keeps
+    // one, asks the server again after sitting unused and connects afresh:
+    // the first round after the restart sends.
+    QTest::qWait(5'100);
+    sync = SendWaitingRuns(local, shared);
+    QVERIFY_OK(sync.failure);
+    QCOMPARE(sync.sent, 1);
+    QCOMPARE(ValueOf(shared.RunCount()), 3);
+    // A run deleted on the shared store is never sent again from its PC.
+    QVERIFY_OK(shared.Delete({ValueOf(shared.Runs(1)).front().id}));
+    QCOMPARE(SendWaitingRuns(local, shared).sent, 0);
+    QCOMPARE(ValueOf(shared.RunCount()), 2);
+  }
+
+  // 50 machines sending at once, each a `torvik --sync` with a store of its
+  // own holding one waiting run, the last the same run as the first: every
+  // run lands, none twice.
+  void fiftyMachinesSendAtOnce() {
+    constexpr int kMachines = 50;
+    QString firstUuid;
+    std::vector<std::unique_ptr<QProcess>> machines;
+    for (int i = 0; i < kMachines; ++i) {
+      const QString home = scratch_.path() + QStringLiteral("/machine%1").arg(i);
+      QVERIFY(QDir().mkpath(home + QStringLiteral("/data/Varn/TORVIK")));
+      {
+        ResultStore local(home + QStringLiteral("/data/Varn/TORVIK/results.sqlite"));
+        StoredRun run = CpuRun(1'000 + i);
+        run.pcName = QStringLiteral("pc%1").arg(i);
+        if (i == kMachines - 1) run.uuid = firstUuid;
+        QVERIFY_OK(local.Record(run));
+        if (i == 0) firstUuid = ValueOf(local.Runs(1)).front().uuid;
+      }
+      auto& machine = machines.emplace_back(std::make_unique<QProcess>());
+      machine->setProcessEnvironment(MachineEnvironment(home + QStringLiteral("/data"), home + QStringLiteral("/config")));
+      machine->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+      machine->start(QStringLiteral(TORVIK_BINARY),
+                     {QStringLiteral("--sync"), QStringLiteral("--store"), Url("crowd")});
+    }
+    for (const auto& machine : machines) {
+      QVERIFY(machine->waitForFinished(60'000));
+      QCOMPARE(machine->exitCode(), 0);
+    }
+    ResultStore shared(Url("crowd"));
+    QCOMPARE(ValueOf(shared.RunCount()), kMachines - 1);
+  }
+
+  // Two kinds of role: the owner makes and upgrades the schema and may
+  // delete; a member adds and reads, works with an older schema as it is
+  // (saying what the owner runs) and never tries what it has no right to;
+  // on an empty database it says so instead of failing at a CREATE.
+  void ownersChangeMembersAddAndRead() {
+    QVERIFY(server_.CreateDatabase(QStringLiteral("roles")));
+    {
+      QSqlQuery q(Database("roles"));
+      for (const char* statement :
+           {"CREATE ROLE fleet_owner LOGIN", "CREATE ROLE fleet_member LOGIN",
+            "REVOKE ALL ON SCHEMA public FROM PUBLIC", "CREATE SCHEMA fleet AUTHORIZATION fleet_owner",
+            "ALTER DATABASE roles SET search_path = fleet", "GRANT USAGE ON SCHEMA fleet TO fleet_member",
+            "ALTER DEFAULT PRIVILEGES FOR ROLE fleet_owner IN SCHEMA fleet GRANT SELECT, INSERT ON TABLES TO "
+            "fleet_member",
+            "ALTER DEFAULT PRIVILEGES FOR ROLE fleet_owner IN SCHEMA fleet GRANT USAGE ON SEQUENCES TO fleet_member"}) {
+        QVERIFY2(q.exec(QLatin1String(statement)), statement);
+      }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("roles"));
+    const QString owner = server_.Url(QStringLiteral("roles"), QStringLiteral("fleet_owner"), QString());
+    const QString member = server_.Url(QStringLiteral("roles"), QStringLiteral("fleet_member"), QString());
+
+    ResultStore early(member);  // nothing made yet: the member says whose turn it is
+    const ArchiveResult<OpenedStore> notYet = early.Open();
+    QVERIFY(!notYet.Ok() && notYet.Kind() != FailureKind::NotTorvik);
+    QVERIFY2(notYet.Text().contains(QStringLiteral("--upgrade-store")) && !notYet.Text().contains(QStringLiteral("denied")),
+             qPrintable(notYet.Text()));
+
+    ResultStore made(owner);
+    QCOMPARE(ValueOf(made.Open()).foundVersion, 0);
+    QVERIFY(ValueOf(made.MayDelete()));
+    ResultStore adding(member);
+    QVERIFY_OK(adding.Record(CpuRun(1)));
+    QVERIFY(!ValueOf(adding.MayDelete()));
+    QVERIFY(!adding.Delete({ValueOf(adding.Runs(1)).front().id}).Ok());
+    QCOMPARE(ValueOf(adding.RunCount()), 1);
+
+    // The schema of an older TORVIK (version 7): the member adds without
+    // what the newer steps keep, the owner upgrades it.
+    {
+      QSqlQuery q(Database("roles"));
+      QVERIFY(q.exec(QStringLiteral("SET ROLE fleet_owner")));
+      QVERIFY(q.exec(QStringLiteral("DROP INDEX fleet.runs_by_machine")));
+      QVERIFY(q.exec(
+          QStringLiteral("ALTER TABLE fleet.runs DROP COLUMN host_name, DROP COLUMN machine_id, DROP COLUMN send_problem")));
+      QVERIFY(q.exec(QStringLiteral("UPDATE fleet.torvik_schema SET version = 7")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("roles"));
+    ResultStore older(member);
+    StoredRun run = CpuRun(2);
+    run.hostName = QStringLiteral("node07");
+    QVERIFY_OK(older.Record(run));
+    QVERIFY2(older.Advice().contains(QStringLiteral("schema 7")) && older.Advice().contains(QStringLiteral("--upgrade-store")),
+             qPrintable(older.Advice()));
+    QCOMPARE(ValueOf(older.RunCount()), 2);
+    ResultStore upgrading(owner);
+    QCOMPARE(ValueOf(upgrading.Open()).foundVersion, 7);
+    QCOMPARE(ValueOf(upgrading.SchemaVersion()), kStoreSchemaVersion);
+    ResultStore current(member);
+    QVERIFY(ValueOf(current.Open()).advice.isEmpty());
+    QVERIFY_OK(upgrading.Delete({ValueOf(upgrading.Runs(1)).front().id}));
+  }
+
+  // Nothing poisons the queue: a sheet another PC sent already counts as
+  // there; a NUL in a name goes as a replacement character; a run the
+  // server will not take (here a rule of its administrator's) is set aside
+  // here with why, and the runs behind it go all the same, then and later.
+  void nothingPoisonsTheQueue() {
+    QVERIFY(server_.CreateDatabase(QStringLiteral("queue")));
+    const QString url = Url("queue");
+    ResultStore shared(url);
+    ResultStore first(scratch_.path() + QStringLiteral("/queue-a.sqlite"));
+    ResultStore second(scratch_.path() + QStringLiteral("/queue-b.sqlite"));
+    StoredRun sheet = CpuRun(10);
+    sheet.origin = kOriginSheet;
+    sheet.sheetKey = QStringLiteral("the same sheet");
+    QVERIFY_OK(first.Import({sheet}));
+    QVERIFY_OK(second.Import({sheet}));
+    QCOMPARE(SendWaitingRuns(first, shared).sent, 1);
+    {
+      QSqlQuery rule(Database("queue"));
+      QVERIFY(rule.exec(QStringLiteral("ALTER TABLE runs ADD CONSTRAINT no_refused CHECK (pc_name <> 'refused')")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("queue"));
+    StoredRun refused = CpuRun(11), named = CpuRun(12), behind = CpuRun(13);
+    refused.pcName = QStringLiteral("refused");
+    named.pcName = QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b");
+    for (const StoredRun& run : {refused, named, behind}) QVERIFY_OK(second.Record(run));
+    const SyncResult sync = SendWaitingRuns(second, shared);
+    QVERIFY_OK(sync.failure);
+    QCOMPARE(sync.sent, 2);  // the sheet was there already; the refused run set aside
+    QCOMPARE(sync.setAside.size(), 1);
+    QVERIFY2(sync.setAside.front().contains(QStringLiteral("no_refused")), qPrintable(sync.setAside.front()));
+    QCOMPARE(ValueOf(shared.RunCount()), 3);
+    QCOMPARE(ValueOf(shared.RunCount({.pcName = QStringLiteral("a\uFFFDb")})), 1);
+    QVERIFY(ValueOf(second.Unsent()).empty());
+    const std::vector<StoredRun> aside = ValueOf(second.SetAsideRuns());
+    QCOMPARE(aside.size(), size_t{1});
+    QCOMPARE(aside.front().pcName, QStringLiteral("refused"));
+    QVERIFY_OK(second.Record(CpuRun(14)));
+    QCOMPARE(SendWaitingRuns(second, shared).sent, 1);  // later runs are never held back
+  }
+
+  // A wrong password: told (and never shown), the runs wait here.
+  void aWrongPasswordKeepsTheRunsWaiting() {
+    {
+      QSqlQuery q(Database("torvik"));
+      QVERIFY(q.exec(QStringLiteral("CREATE ROLE secured LOGIN PASSWORD 'right'")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("torvik"));
+    ResultStore local(scratch_.path() + QStringLiteral("/secured.sqlite"));
+    QVERIFY_OK(local.Record(CpuRun(5)));
+    ResultStore shared(server_.Url(QStringLiteral("torvik"), QStringLiteral("secured"), QStringLiteral("wrong")));
+    const SyncResult sync = SendWaitingRuns(local, shared);
+    QCOMPARE(sync.waiting, 1);
+    QVERIFY2(sync.failure.Text().contains(QStringLiteral("\"secured\"")),
+             qPrintable(sync.failure.Text()));  // libpq's words, in its language
+    QVERIFY(!sync.failure.Text().contains(QStringLiteral("wrong")));
+    QVERIFY(shared.Open().Kind() != FailureKind::NotTorvik);  // tried again next time
+    QCOMPARE(ValueOf(local.Unsent()).size(), size_t{1});
+  }
+
+  // A server that stops answering in the middle of a send (its backend
+  // stopped, as a frozen machine would be): the command ends after the
+  // limit with the run waiting here and why, or at once on a signal with
+  // nothing printed.
+  void aFrozenServerCostsALimitAndASignalEndsTheWait_data() {
+    QTest::addColumn<bool>("signalled");
+    QTest::newRow("waited out") << false;
+    QTest::newRow("SIGTERM meanwhile") << true;
+  }
+  void aFrozenServerCostsALimitAndASignalEndsTheWait() {
+    QFETCH(bool, signalled);
+    const QString home = scratch_.path() + (signalled ? QStringLiteral("/frozen-signal") : QStringLiteral("/frozen"));
+    QVERIFY(QDir().mkpath(home));
+    QVERIFY_OK(ResultStore(Url("frozen")).Open());
+    QProcess torvik;
+    torvik.setProcessEnvironment(MachineEnvironment(home, home));
+    const qint64 session = server_.FreezeWaitingSession(QStringLiteral("frozen"), [&] {
+      torvik.start(QStringLiteral(TORVIK_BINARY),
+                   {"--run", "memory", "--dir", home, "--quiet", "--format", "json", "--store", Url("frozen")});
+    });
+    QVERIFY(session > 0);
+    const auto thawed = qScopeGuard([session] { testing::ScratchServer::Thaw(session); });
+    if (signalled) QTest::qWait(500);  // well into the wait
+    QElapsedTimer waited;
+    waited.start();
+    if (signalled) torvik.terminate();
+    QVERIFY(torvik.waitForFinished(30'000));
+    const QByteArray out = torvik.readAllStandardOutput(), err = torvik.readAllStandardError();
+    if (signalled) {
+      QVERIFY2(waited.elapsed() < 1'000, qPrintable(QString::number(waited.elapsed())));
+      QCOMPARE(torvik.exitCode(), 128 + SIGTERM);
+      QVERIFY(out.isEmpty());
+    } else {
+      QVERIFY2(waited.elapsed() < 17'000, qPrintable(QString::number(waited.elapsed())));
+      QCOMPARE(torvik.exitCode(), 0);
+      QVERIFY(!out.isEmpty());
+      QVERIFY2(err.contains("did not answer within 15 s") && err.contains("1 "), err.constData());
+    }
+    ResultStore local(home + QStringLiteral("/Varn/TORVIK/results.sqlite"));
+    QCOMPARE(ValueOf(local.Unsent()).size(), size_t{1});  // kept here, waiting
+  }
+
+  // Nobody listening, or a socket that takes the connection and never
+  // answers: told within the timeout, not taken for a refusal; a password
+  // in the URL is never shown.
+  void aServerThatIsNotThere_data() {
+    QTest::addColumn<bool>("silent");
+    QTest::newRow("nobody listening") << false;
+    QTest::newRow("never answers") << true;
+  }
+  void aServerThatIsNotThere() {
+    QFETCH(bool, silent);
+    const QString folder = scratch_.path() + (silent ? QStringLiteral("/silent") : QStringLiteral("/nowhere"));
+    const int listening = silent ? socket(AF_UNIX, SOCK_STREAM, 0) : -1;
+    const auto closed = qScopeGuard([listening] {
+      if (listening >= 0) close(listening);
+    });
+    if (silent) {
+      QVERIFY(QDir().mkpath(folder));
+      sockaddr_un address{};
+      address.sun_family = AF_UNIX;
+      const QByteArray path = QFile::encodeName(folder + QStringLiteral("/.s.PGSQL.5432"));
+      QVERIFY(path.size() < qsizetype(sizeof address.sun_path));
+      std::copy(path.begin(), path.end(), address.sun_path);
+      QVERIFY(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(listening, 4) == 0);
+    }
+    ResultStore store(QStringLiteral("postgresql://bench:secret@/torvik?host=%1").arg(folder));
+    QElapsedTimer timer;
+    timer.start();
+    const ArchiveResult<OpenedStore> away = store.Open();
+    QVERIFY(!away.Ok());
+    QVERIFY(timer.elapsed() < 7'000);  // 5 s to connect
+    QCOMPARE(away.Kind(), FailureKind::Unreachable);
+    QVERIFY2(!away.Text().contains(QStringLiteral("secret")), qPrintable(away.Text()));
+    ResultStore malformed(QStringLiteral("postgresql://bench@host"));  // no database
+    QCOMPARE(malformed.Open().Kind(), FailureKind::NotTorvik);
+  }
+
+ private:
+  QString Url(const char* database) const { return server_.Url(QLatin1String(database)); }
+  QSqlDatabase Database(const char* name) const {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QLatin1String(name));
+    db.setHostName(server_.SocketFolder());
+    db.setUserName(QStringLiteral("bench"));
+    db.setDatabaseName(QLatin1String(name));
+    if (!db.open()) qWarning("%s", qPrintable(db.lastError().text()));
+    return db;
+  }
+
+  // One role signs in with a password; the others are trusted.
+  testing::ScratchServer server_{"local all secured scram-sha-256"};
+  QTemporaryDir scratch_;
+};
+
+QTEST_GUILESS_MAIN(ServerStoreTest)
+#include "test_server_store.moc"
