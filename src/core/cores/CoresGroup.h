@@ -1,0 +1,36 @@
+// The cores group: processor throughput as the thread count grows. Every
+// workload of the plan runs at every thread count of the plan, a point at a
+// time, on the calling thread's behalf by a team of pinned threads that
+// never outlives its point. Each point is reported to the sink as it is
+// measured; Stop, asked between points, ends the group after the point
+// under way with the points done kept. A failure (not enough memory, a pin
+// refused, a library error, a wrong result) throws MeasureFailure and
+// reports no figure for that point. Call on one thread (the GUI's or the
+// command line's); it blocks until the group is done.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "core/cores/CoresPlan.h"
+#include "core/cores/GroupEnvironment.h"
+#include "core/cores/ScalingFigures.h"
+#include "core/results/MeasuredPoint.h"
+
+namespace torvik {
+
+struct CoresResult {
+  std::vector<ScalingFigures> figures;  // one per workload that has points, in the plan's order
+  bool stopped = false;                 // Stop ended the group early
+};
+
+CoresResult RunCoresGroup(const CoresPlan& plan, PointSink& sink, const GroupEnvironment& environment = {});
+
+// The plan for the machine `environment` shows: its topology, its affinity
+// mask and cgroup limits.
+CoresPlan PlanCoresGroup(const GroupEnvironment& environment, const CoresWork& work = CoresWork::Standard());
+
+// "マルチコア性能 計測中！（zstd 圧縮、4 スレッド）"
+QString CoresStatusText(const QString& workloadName, int threads);
+
+}  // namespace torvik
