@@ -156,10 +156,13 @@ ProcessorAllowance CombineAllowance(const ProcessorTopology& topology, const std
   allowance.machineProcessors = static_cast<int>(topology.processors.size());
   const auto in = [](const std::vector<int>& list, int id) { return std::find(list.begin(), list.end(), id) != list.end(); };
   for (const LogicalProcessor& p : topology.processors) {
-    const bool byAffinity = !affinity.empty() && !in(affinity, p.id);
+    // The scheduler's mask already holds the cpuset's limit: a processor
+    // the cpuset leaves out is the cpuset's doing, the mask's only when the
+    // cpuset allows it.
     const bool byCpuset = limits.cpuset && !in(*limits.cpuset, p.id);
+    const bool byAffinity = !byCpuset && !affinity.empty() && !in(affinity, p.id);
     allowance.limitedByAffinity |= byAffinity;
-    allowance.limitedByCpuset |= byCpuset && !byAffinity;
+    allowance.limitedByCpuset |= byCpuset;
     if (!byAffinity && !byCpuset) allowance.usable.push_back(p.id);
   }
   allowance.usableCount = static_cast<int>(allowance.usable.size());
@@ -171,6 +174,14 @@ ProcessorAllowance CombineAllowance(const ProcessorTopology& topology, const std
   return allowance;
 }
 
+std::vector<std::string> ProcessorAllowance::Reasons() const {
+  std::vector<std::string> reasons;
+  if (limitedByAffinity) reasons.emplace_back("affinity");
+  if (limitedByCpuset) reasons.emplace_back("cpuset");
+  if (LimitedByQuota()) reasons.emplace_back("quota");
+  return reasons;
+}
+
 QString ProcessorAllowance::WhyFewer() const {
   if (!Fewer()) return {};
   QStringList reasons;
@@ -180,7 +191,7 @@ QString ProcessorAllowance::WhyFewer() const {
   if (limitedByCpuset) {
     reasons << QCoreApplication::translate("ProcessorAllowance", "cgroup の cpuset による制限");
   }
-  if (quotaProcessors && usableCount < static_cast<int>(usable.size())) {
+  if (LimitedByQuota()) {
     reasons << QCoreApplication::translate("ProcessorAllowance", "cgroup の CPU 時間の上限（%1 CPU 分）")
                    .arg(QString::number(*quotaProcessors, 'g', 4));
   }

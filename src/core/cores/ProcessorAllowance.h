@@ -29,6 +29,11 @@ struct ProcessorAllowance {
   std::optional<double> quotaProcessors;  // the quota in processors, where one is set
 
   bool Fewer() const { return usableCount < machineProcessors; }
+  // The quota leaves fewer threads than processors usable.
+  bool LimitedByQuota() const { return quotaProcessors && usableCount < static_cast<int>(usable.size()); }
+  // Why fewer as words for the machine-readable outputs, in this order:
+  // "affinity", "cpuset", "quota"; empty when all may be used.
+  std::vector<std::string> Reasons() const;
   // Why fewer, in the user's words ("CPU アフィニティ（taskset など）で 1 個に
   // 制限"...), the reasons joined by "、"; empty when all may be used.
   QString WhyFewer() const;
