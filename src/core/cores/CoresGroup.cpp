@@ -45,9 +45,9 @@ struct PointEnd {
   ~PointEnd() { workload.End(); }
 };
 
-// One point: the team started and pinned, every thread's buffers prepared,
-// the timed run, every thread's work checked. The elapsed nanoseconds.
-int64_t MeasurePoint(CoreWorkload& workload, const ThreadPoint& point, const platform::ProcessorAffinity& affinity) {
+}  // namespace
+
+int64_t MeasureCorePoint(CoreWorkload& workload, const ThreadPoint& point, const platform::ProcessorAffinity& affinity) {
   ThreadTeam team(point.processors, affinity);
   if (const auto failure = team.Failure()) {
     if (failure->processor < 0) throw MeasureFailure::ThreadRefused(failure->error);
@@ -69,8 +69,6 @@ int64_t MeasurePoint(CoreWorkload& workload, const ThreadPoint& point, const pla
   }
   return elapsed;
 }
-
-}  // namespace
 
 QString CoresStatusText(const QString& workloadName, int threads) {
   return QCoreApplication::translate("CoresGroup", "マルチコア性能 計測中！（%1、%2 スレッド）").arg(workloadName).arg(threads);
@@ -111,7 +109,7 @@ CoresResult RunCoresGroup(const CoresPlan& plan, PointSink& sink, const GroupEnv
     for (const ThreadPoint& point : plan.threads.points) {
       sink.Progress(total > 0 ? done * 100 / total : 0, CoresStatusText(workload->DisplayName(), point.threads));
       const NoiseSample before = environment.noise ? environment.noise->Sample() : NoiseSample{};
-      const int64_t elapsed = MeasurePoint(*workload, point, *environment.affinity);
+      const int64_t elapsed = MeasureCorePoint(*workload, point, *environment.affinity);
       MeasuredPoint measured;
       if (environment.noise) measured.noise = environment.noise->Between(before, environment.noise->Sample());
       measured.group = QStringLiteral("cores");

@@ -12,6 +12,7 @@
 #include <QString>
 #include <vector>
 
+#include "core/cores/CoreWorkload.h"
 #include "core/cores/CoresPlan.h"
 #include "core/cores/GroupEnvironment.h"
 #include "core/cores/ScalingFigures.h"
@@ -29,6 +30,12 @@ CoresResult RunCoresGroup(const CoresPlan& plan, PointSink& sink, const GroupEnv
 // The plan for the machine `environment` shows: its topology, its affinity
 // mask and cgroup limits.
 CoresPlan PlanCoresGroup(const GroupEnvironment& environment, const CoresWork& work = CoresWork::Standard());
+
+// One point of `workload`: a team pinned to the point's processors, every
+// thread's buffers prepared, the timed run, every thread's work checked.
+// The elapsed nanoseconds of the timed run; MeasureFailure when a thread
+// cannot be started or pinned, memory is refused, or a check fails.
+int64_t MeasureCorePoint(CoreWorkload& workload, const ThreadPoint& point, const platform::ProcessorAffinity& affinity);
 
 // "マルチコア性能 計測中！（zstd 圧縮、4 スレッド）"
 QString CoresStatusText(const QString& workloadName, int threads);
