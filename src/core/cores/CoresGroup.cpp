@@ -26,7 +26,8 @@ std::vector<std::unique_ptr<CoreWorkload>> MakeWorkloads(const CoresWork& work) 
     if (test == QLatin1String("division")) {
       workloads.push_back(std::make_unique<DivisionWorkload>(1, work.divisionLast));
     } else if (test == QLatin1String("zstd-compress")) {
-      workloads.push_back(std::make_unique<ZstdWorkload>(ZstdWorkload::Direction::Compress, text(), work.compressRounds));
+      workloads.push_back(
+          std::make_unique<ZstdWorkload>(ZstdWorkload::Direction::Compress, text(), work.compressRounds));
     } else if (test == QLatin1String("zstd-decompress")) {
       workloads.push_back(
           std::make_unique<ZstdWorkload>(ZstdWorkload::Direction::Decompress, text(), work.decompressRounds));
@@ -47,7 +48,8 @@ struct PointEnd {
 
 }  // namespace
 
-int64_t MeasureCorePoint(CoreWorkload& workload, const ThreadPoint& point, const platform::ProcessorAffinity& affinity) {
+int64_t MeasureCorePoint(CoreWorkload& workload, const ThreadPoint& point,
+                         const platform::ProcessorAffinity& affinity) {
   ThreadTeam team(point.processors, affinity);
   if (const auto failure = team.Failure()) {
     if (failure->processor < 0) throw MeasureFailure::ThreadRefused(failure->error);
@@ -71,7 +73,9 @@ int64_t MeasureCorePoint(CoreWorkload& workload, const ThreadPoint& point, const
 }
 
 QString CoresStatusText(const QString& workloadName, int threads) {
-  return QCoreApplication::translate("CoresGroup", "マルチコア性能 計測中！（%1、%2 スレッド）").arg(workloadName).arg(threads);
+  return QCoreApplication::translate("CoresGroup", "マルチコア性能 計測中！（%1、%2 スレッド）")
+      .arg(workloadName)
+      .arg(threads);
 }
 
 CoresPlan PlanCoresGroup(const GroupEnvironment& environment, const CoresWork& work) {
@@ -88,8 +92,7 @@ CoresPlan PlanCoresGroup(const GroupEnvironment& environment, const CoresWork& w
       topology.processors.push_back(processor);
     }
   }
-  const ProcessorAllowance allowance =
-      CombineAllowance(topology, affinity, ReadCgroupLimits(*environment.sources));
+  const ProcessorAllowance allowance = CombineAllowance(topology, affinity, ReadCgroupLimits(*environment.sources));
   return PlanCoresGroup(topology, allowance, work);
 }
 

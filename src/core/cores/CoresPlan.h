@@ -21,13 +21,13 @@ namespace torvik {
 // AMD EPYC of 2.7 GHz, 2 cores, processor time of one thread measured
 // beside each): see CoresWork::Standard().
 struct CoresWork {
-  int32_t divisionLast = 0;     // trial division of 1 .. divisionLast
-  int64_t corpusBytes = 0;      // the text corpus zstd works on
-  int compressRounds = 0;       // whole-corpus compressions
-  int decompressRounds = 0;     // whole-corpus decompressions
-  int64_t sha256Buffers = 0;    // 16 KiB digests
-  int64_t gcmBuffers = 0;       // 16 KiB GCM messages
-  QStringList tests;            // which workloads, in this order
+  int32_t divisionLast = 0;   // trial division of 1 .. divisionLast
+  int64_t corpusBytes = 0;    // the text corpus zstd works on
+  int compressRounds = 0;     // whole-corpus compressions
+  int decompressRounds = 0;   // whole-corpus decompressions
+  int64_t sha256Buffers = 0;  // 16 KiB digests
+  int64_t gcmBuffers = 0;     // 16 KiB GCM messages
+  QStringList tests;          // which workloads, in this order
 
   static CoresWork Standard();
   // Every workload the group knows, in the order it runs them.

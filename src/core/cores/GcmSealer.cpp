@@ -22,14 +22,13 @@ GcmSealer::~GcmSealer() {
   EVP_CIPHER_free(cipher_);
 }
 
-bool GcmSealer::Seal(const uint8_t (&nonce)[kNonceBytes], const void* aad, size_t aadSize, const void* in,
-                     size_t size, void* out, uint8_t (&tag)[kTagBytes]) {
+bool GcmSealer::Seal(const uint8_t (&nonce)[kNonceBytes], const void* aad, size_t aadSize, const void* in, size_t size,
+                     void* out, uint8_t (&tag)[kTagBytes]) {
   if (!ready_ || size > INT_MAX || aadSize > INT_MAX) return false;
   int length = 0;
   if (EVP_EncryptInit_ex2(context_, nullptr, nullptr, nonce, nullptr) != 1) return false;
-  if (aadSize > 0 &&
-      EVP_EncryptUpdate(context_, nullptr, &length, static_cast<const unsigned char*>(aad), static_cast<int>(aadSize)) !=
-          1) {
+  if (aadSize > 0 && EVP_EncryptUpdate(context_, nullptr, &length, static_cast<const unsigned char*>(aad),
+                                       static_cast<int>(aadSize)) != 1) {
     return false;
   }
   if (EVP_EncryptUpdate(context_, static_cast<unsigned char*>(out), &length, static_cast<const unsigned char*>(in),

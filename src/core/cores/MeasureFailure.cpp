@@ -14,8 +14,10 @@ QString MebibytesText(int64_t bytes) {
 
 MeasureFailure MeasureFailure::NotEnoughMemory(int64_t neededBytes, int64_t availableBytes) {
   return {MeasureFailureKind::NotEnoughMemory,
-          QCoreApplication::translate("MeasureFailure", "メモリが足りません。計測には %1 MiB 必要ですが、使えるのは %2 MiB です")
-              .arg(MebibytesText(neededBytes), MebibytesText(std::max<int64_t>(availableBytes, 0) & ~((int64_t{1} << 20) - 1)))};
+          QCoreApplication::translate("MeasureFailure",
+                                      "メモリが足りません。計測には %1 MiB 必要ですが、使えるのは %2 MiB です")
+              .arg(MebibytesText(neededBytes),
+                   MebibytesText(std::max<int64_t>(availableBytes, 0) & ~((int64_t{1} << 20) - 1)))};
 }
 
 MeasureFailure MeasureFailure::MemoryRefused(int64_t bytes, int error) {
@@ -33,8 +35,9 @@ MeasureFailure MeasureFailure::PinRefused(int processor, int error) {
 }
 
 MeasureFailure MeasureFailure::ThreadRefused(int error) {
-  return {MeasureFailureKind::ThreadRefused,
-          QCoreApplication::translate("MeasureFailure", "計測用のスレッドを開始できませんでした（errno %1）").arg(error)};
+  return {
+      MeasureFailureKind::ThreadRefused,
+      QCoreApplication::translate("MeasureFailure", "計測用のスレッドを開始できませんでした（errno %1）").arg(error)};
 }
 
 MeasureFailure MeasureFailure::LibraryFailed(const QString& what, const QString& detail) {
@@ -43,10 +46,11 @@ MeasureFailure MeasureFailure::LibraryFailed(const QString& what, const QString&
 }
 
 MeasureFailure MeasureFailure::WrongResult(const QString& what, int threads) {
-  return {MeasureFailureKind::WrongResult,
-          QCoreApplication::translate("MeasureFailure", "%1 の計算結果が正しくありません（%2 スレッド）。計測を中止します")
-              .arg(what)
-              .arg(threads)};
+  return {
+      MeasureFailureKind::WrongResult,
+      QCoreApplication::translate("MeasureFailure", "%1 の計算結果が正しくありません（%2 スレッド）。計測を中止します")
+          .arg(what)
+          .arg(threads)};
 }
 
 }  // namespace torvik

@@ -12,12 +12,12 @@
 namespace torvik {
 
 enum class MeasureFailureKind {
-  NotEnoughMemory,    // MemAvailable is below what the group needs: nothing was allocated
-  MemoryRefused,      // the system refused a block the group asked for
-  PinRefused,         // a thread could not be bound to its processor
-  ThreadRefused,      // a measuring thread could not be started
-  LibraryFailed,      // zstd or libcrypto reported an error
-  WrongResult,        // a thread's work did not give the known answer
+  NotEnoughMemory,  // MemAvailable is below what the group needs: nothing was allocated
+  MemoryRefused,    // the system refused a block the group asked for
+  PinRefused,       // a thread could not be bound to its processor
+  ThreadRefused,    // a measuring thread could not be started
+  LibraryFailed,    // zstd or libcrypto reported an error
+  WrongResult,      // a thread's work did not give the known answer
 };
 
 class MeasureFailure : public RefusalError {

@@ -154,7 +154,9 @@ ProcessorAllowance CombineAllowance(const ProcessorTopology& topology, const std
                                     const CgroupLimits& limits) {
   ProcessorAllowance allowance;
   allowance.machineProcessors = static_cast<int>(topology.processors.size());
-  const auto in = [](const std::vector<int>& list, int id) { return std::find(list.begin(), list.end(), id) != list.end(); };
+  const auto in = [](const std::vector<int>& list, int id) {
+    return std::find(list.begin(), list.end(), id) != list.end();
+  };
   for (const LogicalProcessor& p : topology.processors) {
     // The scheduler's mask already holds the cpuset's limit: a processor
     // the cpuset leaves out is the cpuset's doing, the mask's only when the

@@ -8,10 +8,7 @@
 namespace torvik {
 
 ThreadTeam::ThreadTeam(const std::vector<int>& processors, const platform::ProcessorAffinity& affinity)
-    : processors_(processors),
-      affinity_(affinity),
-      pinErrors_(processors.size(), 0),
-      errors_(processors.size()) {
+    : processors_(processors), affinity_(affinity), pinErrors_(processors.size(), 0), errors_(processors.size()) {
   threads_.reserve(processors_.size());
   for (size_t i = 0; i < processors_.size(); ++i) {
     try {

@@ -62,8 +62,8 @@ class ThreadTeam {
 
   const std::function<void(int)>* task_ = nullptr;
   bool timed_ = false;
-  std::atomic<int> ready_{0};     // threads that have pinned themselves
-  std::atomic<int> round_{0};     // bumped to start a round; the threads wait on it
+  std::atomic<int> ready_{0};  // threads that have pinned themselves
+  std::atomic<int> round_{0};  // bumped to start a round; the threads wait on it
   std::atomic<bool> quit_{false};
   std::atomic<int> arrived_{0};   // at the start line of the round under way
   std::atomic<int> released_{0};  // the round whose threads may go

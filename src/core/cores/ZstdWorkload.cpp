@@ -15,7 +15,8 @@ ZstdWorkload::ZstdWorkload(Direction direction, std::shared_ptr<const std::strin
   } else {
     ZstdCodec codec;
     compressed_.resize(ZstdCodec::Bound(corpus_->size()));
-    const size_t size = codec.Compress(compressed_.data(), compressed_.size(), corpus_->data(), corpus_->size(), kLevel);
+    const size_t size =
+        codec.Compress(compressed_.data(), compressed_.size(), corpus_->data(), corpus_->size(), kLevel);
     if (ZstdCodec::IsError(size)) {
       throw MeasureFailure::LibraryFailed(QStringLiteral("zstd"), QString::fromStdString(ZstdCodec::ErrorName(size)));
     }
@@ -50,9 +51,10 @@ void ZstdWorkload::Prepare(int index) {
   const char* source = direction_ == Direction::Compress ? corpus_->data() : compressed_.data();
   std::memcpy(slot.input.get(), source, inputSize_);
   // One untimed call makes the context's tables and touches the output.
-  const size_t result = direction_ == Direction::Compress
-                            ? slot.codec->Compress(slot.output.get(), outputCapacity_, slot.input.get(), inputSize_, kLevel)
-                            : slot.codec->Decompress(slot.output.get(), outputCapacity_, slot.input.get(), inputSize_);
+  const size_t result =
+      direction_ == Direction::Compress
+          ? slot.codec->Compress(slot.output.get(), outputCapacity_, slot.input.get(), inputSize_, kLevel)
+          : slot.codec->Decompress(slot.output.get(), outputCapacity_, slot.input.get(), inputSize_);
   if (ZstdCodec::IsError(result)) {
     throw MeasureFailure::LibraryFailed(QStringLiteral("zstd"), QString::fromStdString(ZstdCodec::ErrorName(result)));
   }

@@ -47,7 +47,8 @@ class TreeSources : public platform::SystemSources {
     std::set<std::string> names;
     const std::string prefix = path + '/';
     for (const auto& [file, text] : files) {
-      if (file.compare(0, prefix.size(), prefix) == 0) names.insert(file.substr(prefix.size(), file.find('/', prefix.size()) - prefix.size()));
+      if (file.compare(0, prefix.size(), prefix) == 0)
+        names.insert(file.substr(prefix.size(), file.find('/', prefix.size()) - prefix.size()));
     }
     return {names.begin(), names.end()};
   }
@@ -72,7 +73,9 @@ class FakeAffinity : public platform::ProcessorAffinity {
     if (refused.count(processor) != 0) return error;
     return platform::ProcessorAffinity::Default().PinCallingThread(processor);
   }
-  int CallingThreadProcessor() const override { return platform::ProcessorAffinity::Default().CallingThreadProcessor(); }
+  int CallingThreadProcessor() const override {
+    return platform::ProcessorAffinity::Default().CallingThreadProcessor();
+  }
 
   std::vector<int> allowed;
   std::set<int> refused;

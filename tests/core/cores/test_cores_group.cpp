@@ -219,8 +219,9 @@ class CoresGroupTest : public QObject {
       QFAIL("ran without the memory it needs");
     } catch (const MeasureFailure& failure) {
       QCOMPARE(failure.Kind(), MeasureFailureKind::NotEnoughMemory);
-      QCOMPARE(failure.Message(), QStringLiteral("メモリが足りません。計測には %1 MiB 必要ですが、使えるのは 20 MiB です")
-                                      .arg(MebibytesText(plan.BytesNeeded())));
+      QCOMPARE(failure.Message(),
+               QStringLiteral("メモリが足りません。計測には %1 MiB 必要ですが、使えるのは 20 MiB です")
+                   .arg(MebibytesText(plan.BytesNeeded())));
       QVERIFY(!failure.Message().contains(u'\n'));
     }
     QVERIFY(sink.progress.empty());
@@ -308,8 +309,7 @@ class CoresGroupTest : public QObject {
         ++at;
       }
     }
-    QCOMPARE(sink.points[2 * plan.threads.points.size()].work,
-             4.0 * (128 << 10) * plan.threads.points[0].threads);
+    QCOMPARE(sink.points[2 * plan.threads.points.size()].work, 4.0 * (128 << 10) * plan.threads.points[0].threads);
     QCOMPARE(sink.progress.back().first, 100);
     for (const ScalingFigures& figures : result.figures) {
       QCOMPARE(*figures.singleRate, figures.rates.at(1));
@@ -319,7 +319,8 @@ class CoresGroupTest : public QObject {
   }
 
   void statusTexts() {
-    QCOMPARE(CoresStatusText(QStringLiteral("zstd 圧縮"), 4), QStringLiteral("マルチコア性能 計測中！（zstd 圧縮、4 スレッド）"));
+    QCOMPARE(CoresStatusText(QStringLiteral("zstd 圧縮"), 4),
+             QStringLiteral("マルチコア性能 計測中！（zstd 圧縮、4 スレッド）"));
     QCOMPARE(MebibytesText((int64_t{1152} << 20) - 5), QStringLiteral("1,152"));
     QCOMPARE(MebibytesText(int64_t{1234567} << 20), QStringLiteral("1,234,567"));
     QCOMPARE(MebibytesText(0), QStringLiteral("0"));
@@ -334,15 +335,14 @@ class CoresGroupTest : public QObject {
     QTest::addColumn<double>("efficiencyAtAll");  // -1: none
     QTest::addColumn<double>("smtGain");          // -1: none
     QTest::newRow("perfect two") << QVariantList{1, 100.0, 2, 200.0} << 2 << false << 100.0 << 200.0 << 1.0 << -1.0;
-    QTest::newRow("SMT gain over the cores")
-        << QVariantList{1, 100.0, 2, 190.0, 4, 360.0, 8, 450.0} << 4 << true << 100.0 << 450.0 << 450.0 / 800
-        << 450.0 / 360;
+    QTest::newRow("SMT gain over the cores") << QVariantList{1, 100.0, 2, 190.0, 4, 360.0, 8, 450.0} << 4 << true
+                                             << 100.0 << 450.0 << 450.0 / 800 << 450.0 / 360;
     QTest::newRow("no one-thread point") << QVariantList{2, 150.0, 4, 280.0} << 4 << false << -1.0 << 280.0 << -1.0
                                          << -1.0;
     QTest::newRow("stopped before the physical count")
         << QVariantList{1, 100.0, 2, 200.0} << 4 << true << 100.0 << 200.0 << 1.0 << -1.0;
-    QTest::newRow("a broken rate is left out") << QVariantList{1, 100.0, 2, qQNaN(), 4, 0.0} << 4 << false << 100.0
-                                               << 100.0 << 1.0 << -1.0;
+    QTest::newRow("a broken rate is left out")
+        << QVariantList{1, 100.0, 2, qQNaN(), 4, 0.0} << 4 << false << 100.0 << 100.0 << 1.0 << -1.0;
   }
   void scalingFigures() {
     QFETCH(QVariantList, rates);

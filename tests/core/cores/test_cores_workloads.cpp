@@ -78,11 +78,13 @@ class CoresWorkloadsTest : public QObject {
     QTest::addColumn<QString>("ciphertext");
     QTest::addColumn<QString>("tag");
     const QString zero256(64, u'0');
-    QTest::newRow("test case 13: nothing") << zero256 << QString(24, u'0') << "" << "" << ""
+    QTest::newRow("test case 13: nothing") << zero256 << QString(24, u'0') << ""
+                                           << ""
+                                           << ""
                                            << "530f8afbc74536b9a963b4f1c4cb738b";
-    QTest::newRow("test case 14: one zero block")
-        << zero256 << QString(24, u'0') << QString(32, u'0') << "" << "cea7403d4d606b6e074ec5d3baf39d18"
-        << "d0d1c8a799996bf0265b98b5d48ab919";
+    QTest::newRow("test case 14: one zero block") << zero256 << QString(24, u'0') << QString(32, u'0') << ""
+                                                  << "cea7403d4d606b6e074ec5d3baf39d18"
+                                                  << "d0d1c8a799996bf0265b98b5d48ab919";
     const QString key = "feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308";
     const QString plain =
         "d9313225f88406e5a55909c5aff5269a86a7a9531534f7da2e4c303d8a318a721c3c0c95956809532fcf0e2449a6b525b16aedf5aa0de6"
@@ -220,8 +222,7 @@ class CoresWorkloadsTest : public QObject {
     CryptoWorkload gcm(CryptoWorkload::Algorithm::Aes256Gcm, 1);
     ZstdWorkload compress(ZstdWorkload::Direction::Compress, corpus, 1);
     CryptoWorkload sha(CryptoWorkload::Algorithm::Sha256, 1);
-    for (CoreWorkload* workload :
-         std::initializer_list<CoreWorkload*>{&division, &compress, &decompress, &gcm, &sha}) {
+    for (CoreWorkload* workload : std::initializer_list<CoreWorkload*>{&division, &compress, &decompress, &gcm, &sha}) {
       workload->Begin(1);
       workload->Prepare(0);
       QVERIFY2(!workload->Verify(0), qPrintable(workload->Test()));

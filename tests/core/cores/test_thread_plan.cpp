@@ -65,10 +65,10 @@ class ThreadPlanTest : public QObject {
     QTest::newRow("256 with SMT: 128 cores, then siblings")
         << "server256" << V{} << 256 << Range(0, 255) << V{1, 2, 4, 8, 16, 32, 64, 128, 256} << 128 << true << "";
     QTest::newRow("hybrid: P cores, E cores, then P siblings")
-        << "hybrid" << V{} << 24 << Join(Join(Range(0, 14, 2), Range(16, 23)), Range(1, 15, 2))
-        << V{1, 2, 4, 8, 16, 24} << 16 << true << "";
-    QTest::newRow("big.LITTLE by capacity") << "big-little" << V{} << 8 << V{4, 5, 6, 7, 0, 1, 2, 3} << V{1, 2, 4, 8}
-                                            << 8 << false << "";
+        << "hybrid" << V{} << 24 << Join(Join(Range(0, 14, 2), Range(16, 23)), Range(1, 15, 2)) << V{1, 2, 4, 8, 16, 24}
+        << 16 << true << "";
+    QTest::newRow("big.LITTLE by capacity")
+        << "big-little" << V{} << 8 << V{4, 5, 6, 7, 0, 1, 2, 3} << V{1, 2, 4, 8} << 8 << false << "";
     QTest::newRow("cgroup v2 cpuset of 3 out of 8")
         << "cpuset3of8" << Range(0, 7) << 8 << V{2, 3, 6} << V{1, 2, 3} << 3 << false << "cpuset";
     QTest::newRow("cgroup v2 cpuset, the mask as the kernel leaves it")
@@ -77,8 +77,8 @@ class ThreadPlanTest : public QObject {
         << "cpuset3of8" << V{2, 6} << 8 << V{2, 6} << V{1, 2} << 2 << false << "affinity,cpuset";
     QTest::newRow("cgroup v2 quota of 1.5 above the group")
         << "quota-v2" << Range(0, 3) << 4 << V{0} << V{1} << 1 << false << "quota";
-    QTest::newRow("cgroup v1 quota of 2") << "quota-v1" << Range(0, 3) << 4 << V{0, 1} << V{1, 2} << 2 << false
-                                          << "quota";
+    QTest::newRow("cgroup v1 quota of 2")
+        << "quota-v1" << Range(0, 3) << 4 << V{0, 1} << V{1, 2} << 2 << false << "quota";
   }
   void planOfMachine() {
     QFETCH(QString, machine);
@@ -144,9 +144,10 @@ class ThreadPlanTest : public QObject {
                             << "論理プロセッサ 8 個のうち 3 個を使用: cgroup の cpuset による制限";
     QTest::newRow("quota") << "quota-v2" << std::vector<int>{}
                            << "論理プロセッサ 4 個のうち 1 個を使用: cgroup の CPU 時間の上限（1.5 CPU 分）";
-    QTest::newRow("cpuset and taskset") << "cpuset3of8" << std::vector<int>{2, 6}
-                                        << "論理プロセッサ 8 個のうち 2 個を使用: CPU アフィニティ（taskset など）による制限、"
-                                           "cgroup の cpuset による制限";
+    QTest::newRow("cpuset and taskset")
+        << "cpuset3of8" << std::vector<int>{2, 6}
+        << "論理プロセッサ 8 個のうち 2 個を使用: CPU アフィニティ（taskset など）による制限、"
+           "cgroup の cpuset による制限";
   }
   void whyFewerSaysItInOneLine() {
     QFETCH(QString, machine);
@@ -161,12 +162,18 @@ class ThreadPlanTest : public QObject {
   void processorLists_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("ids");
-    QTest::newRow("range and singles") << "0-3,8,10-11\n" << "0 1 2 3 8 10 11";
-    QTest::newRow("one") << "5" << "5";
-    QTest::newRow("empty line") << "\n" << "";
-    QTest::newRow("out of order, repeated") << "4,1-2,2" << "1 2 4";
-    QTest::newRow("a bad part ends the list") << "0-1,x,5" << "0 1";
-    QTest::newRow("backwards range") << "3-1" << "";
+    QTest::newRow("range and singles") << "0-3,8,10-11\n"
+                                       << "0 1 2 3 8 10 11";
+    QTest::newRow("one") << "5"
+                         << "5";
+    QTest::newRow("empty line") << "\n"
+                                << "";
+    QTest::newRow("out of order, repeated") << "4,1-2,2"
+                                            << "1 2 4";
+    QTest::newRow("a bad part ends the list") << "0-1,x,5"
+                                              << "0 1";
+    QTest::newRow("backwards range") << "3-1"
+                                     << "";
   }
   void processorLists() {
     QFETCH(QString, text);
