@@ -1,0 +1,35 @@
+// ChaseCycle: the latency test's walk. A block of memory is cut into 64-byte
+// lines, and each line holds the address of the next line of one random
+// cycle through all of them (a shuffled visiting order from SplitMix64 with
+// a fixed seed), so every load depends on the one before and no prefetcher
+// can guess the next line. The walk's end proves the loads were made: after
+// m full rounds and r more steps it must stand on the r-th line of the
+// order. Laying and walking happen on the measuring thread; pure otherwise.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace torvik {
+
+inline constexpr int64_t kChaseLineBytes = 64;
+inline constexpr uint64_t kChaseSeed = 0x70727669;
+
+// A visiting order of lines 0 .. lines-1: each once, uniformly shuffled.
+std::vector<uint32_t> ChaseOrder(int64_t lines, uint64_t seed = kChaseSeed);
+
+struct ChaseCycle {
+  void* start = nullptr;        // the first line of the order
+  int64_t lines = 0;
+  int64_t loads = 0;            // at least `minLoads`: whole rounds and half a round more
+  void* expectedEnd = nullptr;  // where `loads` steps from `start` end
+};
+
+// Lays the cycle of `order` over the first order.size() lines of `block`
+// (64-byte aligned) and works out the walk: at least `minLoads` loads.
+ChaseCycle LayChaseCycle(void* block, const std::vector<uint32_t>& order, int64_t minLoads);
+
+// `loads` dependent loads from `start` (p = *p); the line the walk ends on.
+void* ChaseLoads(void* start, int64_t loads);
+
+}  // namespace torvik
