@@ -223,24 +223,22 @@ int main(int argc, char** argv) {
       d.reference.push_back(ReferenceDivisionRate(point, work.divisionLast, divisions) / 1e9);
 
       Row& c = row(QStringLiteral("zstd-compress") + t,
-                   QStringLiteral("level 3, 4 MiB corpus x %1 (zstd -b3, %1 process(es))").arg(point.threads), "GB");
-      Row& x =
-          row(QStringLiteral("zstd-decompress") + t,
-              QStringLiteral("4 MiB corpus x %1 (zstd -b3 decompression, %1 process(es))").arg(point.threads), "GB");
+                   QStringLiteral("GB/s, level 3, 4 MiB text x %1 (zstd -b3 x %1)").arg(point.threads), "GB");
+      Row& x = row(QStringLiteral("zstd-decompress") + t,
+                   QStringLiteral("GB/s, 4 MiB text x %1 (zstd -b3 x %1, decompression)").arg(point.threads), "GB");
       c.program.push_back(ProgramRate(compress, point) / 1e3);
       x.program.push_back(ProgramRate(decompress, point) / 1e3);
       const auto [zc, zd] = ReferenceZstd(point, corpusFile);
       c.reference.push_back(zc / 1e3);
       x.reference.push_back(zd / 1e3);
 
-      Row& s =
-          row(QStringLiteral("sha256") + t,
-              QStringLiteral("16 KiB digests x %1 (openssl speed -evp sha256 -multi %1)").arg(point.threads), "GB");
+      Row& s = row(QStringLiteral("sha256") + t,
+                   QStringLiteral("GB/s, 16 KiB x %1 (openssl speed -evp sha256 -multi %1)").arg(point.threads), "GB");
       s.program.push_back(ProgramRate(sha, point) / 1e3);
       s.reference.push_back(ReferenceOpenssl(point, QStringLiteral("sha256")) / 1e3);
-      Row& g = row(QStringLiteral("aes-256-gcm") + t,
-                   QStringLiteral("16 KiB messages x %1 (openssl speed -evp aes-256-gcm -multi %1)").arg(point.threads),
-                   "GB");
+      Row& g =
+          row(QStringLiteral("aes-256-gcm") + t,
+              QStringLiteral("GB/s, 16 KiB x %1 (openssl speed -evp aes-256-gcm -multi %1)").arg(point.threads), "GB");
       g.program.push_back(ProgramRate(gcm, point) / 1e3);
       g.reference.push_back(ReferenceOpenssl(point, QStringLiteral("aes-256-gcm")) / 1e3);
     }

@@ -55,17 +55,18 @@ int64_t MeasureCorePoint(CoreWorkload& workload, const ThreadPoint& point,
     if (failure->processor < 0) throw MeasureFailure::ThreadRefused(failure->error);
     throw MeasureFailure::PinRefused(failure->processor, failure->error);
   }
-  workload.Begin(point.threads);
-  PointEnd end{workload};
+  int64_t elapsed = 0;
+  std::vector<char> good(static_cast<size_t>(point.threads), 0);
   try {
+    workload.Begin(point.threads);
+    PointEnd end{workload};
     team.RunEach([&](int i) { workload.Prepare(i); });
+    const std::function<void(int)> run = [&](int i) { workload.Run(i); };
+    elapsed = team.RunTimed(run);
+    team.RunEach([&](int i) { good[i] = workload.Verify(i) ? 1 : 0; });
   } catch (const std::bad_alloc&) {
     throw MeasureFailure::MemoryRefused(workload.BytesPerThread(), ENOMEM);
   }
-  const std::function<void(int)> run = [&](int i) { workload.Run(i); };
-  const int64_t elapsed = team.RunTimed(run);
-  std::vector<char> good(static_cast<size_t>(point.threads), 0);
-  team.RunEach([&](int i) { good[i] = workload.Verify(i) ? 1 : 0; });
   for (char g : good) {
     if (!g) throw MeasureFailure::WrongResult(workload.DisplayName(), point.threads);
   }
@@ -125,7 +126,7 @@ CoresResult RunCoresGroup(const CoresPlan& plan, PointSink& sink, const GroupEnv
       rates.emplace_back(point.threads, measured.rate);
       ++done;
       sink.PointDone(measured);
-      if (sink.StopRequested()) {
+      if (done < total && sink.StopRequested()) {
         result.stopped = true;
         break;
       }

@@ -17,9 +17,9 @@
 namespace torvik {
 
 // One thread's work per workload. The standard amounts make a point take
-// about a second on one core of the machine the group was written on (an
-// AMD EPYC of 2.7 GHz, 2 cores, processor time of one thread measured
-// beside each): see CoresWork::Standard().
+// about a second on one core of the machine the group was written on (the
+// figures stand beside CoresWork::Standard()); a smaller setting is a
+// user's choice and runs the same code.
 struct CoresWork {
   int32_t divisionLast = 0;   // trial division of 1 .. divisionLast
   int64_t corpusBytes = 0;    // the text corpus zstd works on
