@@ -3,9 +3,9 @@
  * block 2 MiB-aligned with transparent huge pages asked for, its 64-byte
  * lines visited in the order SplitMix64 (seed SEED) shuffles them into
  * (Fisher-Yates from the last line, index = (random * i) >> 64), each line
- * holding the next one's address; one untimed round, then REPEATS timed
- * walks of whole rounds and half a round more, at least MINLOADS loads, the
- * fastest kept. Run it pinned (taskset) to the program's processor.
+ * holding the next one's address; one untimed walk, then REPEATS timed
+ * walks of MINLOADS loads (or, when that is a round or more, of whole rounds
+ * and half a round more), the fastest kept. Run it pinned (taskset) to the program's processor.
  *
  *   chase_reference SEED MINLOADS REPEATS BYTES...
  *
@@ -64,18 +64,18 @@ int main(int argc, char** argv) {
       order[i - 1] = order[j];
       order[j] = t;
     }
-    for (int64_t k = 0; k < lines; k++) *(void**)(block + (int64_t)order[k] * 64) = block + (int64_t)order[(k + 1) % lines] * 64;
+    for (int64_t k = 0; k < lines; k++)
+      *(void**)(block + (int64_t)order[k] * 64) = block + (int64_t)order[(k + 1) % lines] * 64;
     void* start = block + (int64_t)order[0] * 64;
     const int64_t rest = lines / 2;
-    const int64_t rounds = minLoads > rest ? (minLoads - rest + lines - 1) / lines : 0;
-    const int64_t loads = rounds * lines + rest;
-    Walk(start, lines);
+    const int64_t loads = minLoads < lines ? minLoads : (minLoads - rest + lines - 1) / lines * lines + rest;
+    Walk(start, loads < lines ? loads : lines);
     int64_t best = INT64_MAX;
     for (int r = 0; r < repeats; r++) {
       const int64_t t = Now();
       void* end = Walk(start, loads);
       const int64_t elapsed = Now() - t;
-      if (end != block + (int64_t)order[rest] * 64) {
+      if (end != block + (int64_t)order[loads % lines] * 64) {
         fprintf(stderr, "chase_reference: the walk ended on the wrong line\n");
         return 1;
       }

@@ -39,13 +39,13 @@ class CollectingSink : public PointSink {
   std::vector<MeasuredPoint> points;
 };
 
-std::string Run(const std::string& command) {
+std::string Run(const std::string& command, bool quiet = false) {
   std::string output;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[4096];
     size_t n;
     while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    if (pclose(pipe) != 0) std::fprintf(stderr, "ram bench: '%s' failed\n", command.c_str());
+    if (pclose(pipe) != 0 && !quiet) std::fprintf(stderr, "ram bench: '%s' failed\n", command.c_str());
   }
   return output;
 }
@@ -72,7 +72,7 @@ std::string Places(const std::vector<int>& processors) {
 // The peak the memory's modules can move, from dmidecode: populated
 // devices x configured MT/s x 8 bytes, in GB/s; none where it cannot say.
 std::optional<std::pair<double, std::string>> MemoryPeak() {
-  const QString text = QString::fromStdString(Run("dmidecode -t memory 2>/dev/null"));
+  const QString text = QString::fromStdString(Run("dmidecode -t memory 2>/dev/null", true));
   int devices = 0;
   double rate = 0;
   for (const QString& block : text.split(QStringLiteral("Memory Device"))) {
@@ -112,8 +112,9 @@ int main(int argc, char** argv) {
     result = RunRamGroup(plan, sink, environment);
     groupSeconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     for (const MeasuredPoint& p : sink.points) {
-      const std::string key = p.test == QLatin1String("latency") ? "latency " + std::to_string(p.bytes)
-                                                                 : p.test.toStdString() + " " + std::to_string(p.threads);
+      const std::string key = p.test == QLatin1String("latency")
+                                  ? "latency " + std::to_string(p.bytes)
+                                  : p.test.toStdString() + " " + std::to_string(p.threads);
       program[key].push_back(p.rate);
       if (p.hugePageBytes) hugePages[p.bytes] = *p.hugePageBytes;
     }
@@ -158,8 +159,8 @@ int main(int argc, char** argv) {
                              std::to_string(plan.trials) + " (textbook C loops, OpenMP -O3)";
   for (const int threads : plan.bandwidthThreads) {
     for (const char* kernel : {"copy", "scale", "add", "triad"}) {
-      std::string name = std::string("STREAM ") + kernel + ", " + std::to_string(threads) + " thread" +
-                         (threads > 1 ? "s" : "");
+      std::string name =
+          std::string("STREAM ") + kernel + ", " + std::to_string(threads) + " thread" + (threads > 1 ? "s" : "");
       row(std::string("stream-") + kernel + " " + std::to_string(threads), name, arrays, "GB/s");
     }
   }
@@ -198,11 +199,11 @@ int main(int argc, char** argv) {
   for (const LevelBesideCache& b : result.beside) {
     if (!b.cache) continue;
     const std::string name = "L" + std::to_string(b.cache->level) + " size on the curve";
-    bench::PrintRow(name.c_str(),
-                    ("last size on its plateau, " + std::to_string(b.level.nanoseconds).substr(0, 5) +
-                     " ns (sysfs cache size)")
-                        .c_str(),
-                    double(b.level.lastBytes) / 1024, double(b.cache->bytes) / 1024, "KiB");
+    bench::PrintRow(
+        name.c_str(),
+        ("last size on its plateau, " + std::to_string(b.level.nanoseconds).substr(0, 5) + " ns (sysfs cache size)")
+            .c_str(),
+        double(b.level.lastBytes) / 1024, double(b.cache->bytes) / 1024, "KiB");
   }
   for (const LatencyLevel& level : result.levels) {
     if (level.open) {
@@ -213,8 +214,10 @@ int main(int argc, char** argv) {
   if (!program.empty() && !plan.latencySizes.empty()) {
     const int64_t largest = plan.latencySizes.back();
     const double huge = hugePages.count(largest) ? double(hugePages[largest]) : std::nan("");
-    Info("huge pages, largest block", "AnonHugePages of the " + WorkingSetText(largest).toStdString() +
-         " block, THP \"" + result.hugePageMode.toStdString() + "\" (MiB)", huge / (1 << 20), "MB");
+    Info("huge pages, largest block",
+         "AnonHugePages of the " + WorkingSetText(largest).toStdString() + " block, THP \"" +
+             result.hugePageMode.toStdString() + "\" (MiB)",
+         huge / (1 << 20), "MB");
   }
   bench::PrintRow("ram group, whole run", "torvik's RunRamGroup, standard plan (60 s allowed)", Median(groupSeconds),
                   60, "s");
@@ -225,6 +228,14 @@ int main(int argc, char** argv) {
   } else {
     std::printf("%-26s %-62s\n", "memory peak", "not readable: dmidecode shows no module speeds here");
   }
-  if (!rowsOnly) std::printf("load average %s at the end\n", LoadAverage().c_str());
+  if (!rowsOnly) {
+    std::printf("load average %s at the end\nthe latency curve: bytes, program ns, reference ns, ratio\n",
+                LoadAverage().c_str());
+    for (const int64_t bytes : plan.latencySizes) {
+      const std::string key = "latency " + std::to_string(bytes);
+      const double p = Median(program[key]), r = Median(reference[key]);
+      std::printf("%12lld %10.3f %10.3f %6.3f\n", static_cast<long long>(bytes), p, r, p / r);
+    }
+  }
   return 0;
 }

@@ -11,7 +11,6 @@
  *
  * Prints one line a kernel: its name, the best nanoseconds, GB/s (1e9). */
 #include <math.h>
-#include <omp.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <time.h>
@@ -86,7 +85,6 @@ int main(int argc, char** argv) {
   static const char* const names[4] = {"copy", "scale", "add", "triad"};
   static const double bytes[4] = {16, 16, 24, 24};
   for (int i = 0; i < 4; i++) printf("%s %.0f %.4f\n", names[i], best[i], bytes[i] * (double)n / best[i]);
-  fprintf(stderr, "stream_reference: %d threads\n", omp_get_max_threads());
   free(a);
   free(b);
   free(c);

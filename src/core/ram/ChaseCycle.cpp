@@ -1,5 +1,6 @@
 #include "core/ram/ChaseCycle.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/cores/TextCorpus.h"
@@ -23,10 +24,12 @@ ChaseCycle LayChaseCycle(void* block, const std::vector<uint32_t>& order, int64_
   for (int64_t k = 0; k < n; ++k) *reinterpret_cast<void**>(line(k)) = line(k + 1 == n ? 0 : k + 1);
   cycle.start = line(0);
   cycle.lines = n;
+  // A walk shorter than the cycle stops part of the way round; a longer one
+  // goes round whole and then half of it again. Never a whole number of
+  // rounds: a walk that did nothing would end where it began.
   const int64_t rest = n / 2;
-  const int64_t rounds = minLoads > rest ? (minLoads - rest + n - 1) / n : 0;
-  cycle.loads = rounds * n + rest;
-  cycle.expectedEnd = line(rest);
+  cycle.loads = minLoads < n ? std::max<int64_t>(minLoads, 1) : (minLoads - rest + n - 1) / n * n + rest;
+  cycle.expectedEnd = line(cycle.loads % n);
   return cycle;
 }
 

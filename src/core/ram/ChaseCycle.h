@@ -3,8 +3,8 @@
 // cycle through all of them (a shuffled visiting order from SplitMix64 with
 // a fixed seed), so every load depends on the one before and no prefetcher
 // can guess the next line. The walk's end proves the loads were made: after
-// m full rounds and r more steps it must stand on the r-th line of the
-// order. Laying and walking happen on the measuring thread; pure otherwise.
+// L loads it must stand on line L mod n of the order, never where it began.
+// Laying and walking happen on the measuring thread; pure otherwise.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +19,11 @@ inline constexpr uint64_t kChaseSeed = 0x70727669;
 std::vector<uint32_t> ChaseOrder(int64_t lines, uint64_t seed = kChaseSeed);
 
 struct ChaseCycle {
-  void* start = nullptr;        // the first line of the order
+  void* start = nullptr;  // the first line of the order
   int64_t lines = 0;
-  int64_t loads = 0;            // at least `minLoads`: whole rounds and half a round more
+  // `minLoads` when that is less than a round, else whole rounds and half
+  // a round more, at least `minLoads`.
+  int64_t loads = 0;
   void* expectedEnd = nullptr;  // where `loads` steps from `start` end
 };
 

@@ -25,7 +25,9 @@ struct Run {
 }  // namespace
 
 std::vector<LatencyLevel> DetectLatencyLevels(std::vector<LatencyPoint> curve) {
-  std::erase_if(curve, [](const LatencyPoint& p) { return p.bytes <= 0 || !(p.nanoseconds > 0) || !std::isfinite(p.nanoseconds); });
+  std::erase_if(curve, [](const LatencyPoint& p) {
+    return p.bytes <= 0 || !(p.nanoseconds > 0) || !std::isfinite(p.nanoseconds);
+  });
   std::sort(curve.begin(), curve.end(), [](const LatencyPoint& a, const LatencyPoint& b) { return a.bytes < b.bytes; });
   const size_t n = curve.size();
   std::vector<double> y(n);

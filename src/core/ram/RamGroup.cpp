@@ -54,11 +54,12 @@ MeasuredPoint MeasureLatencyPoint(const RamPlan& plan, int64_t bytes, const Grou
   if (block.Empty()) throw MeasureFailure::MemoryRefused(bytes, error);
   const std::vector<uint32_t> order = ChaseOrder(bytes / kChaseLineBytes);
   ChaseCycle cycle;
-  // Laid, so first touched, by the measuring thread on its processor; one
-  // whole round brings the lines in as far as they fit.
+  // Laid, so first touched, by the measuring thread on its processor; an
+  // untimed walk (a round, or as long as a timed one when that is shorter)
+  // brings the lines in as far as they fit.
   team.RunEach([&](int) {
     cycle = LayChaseCycle(block.Data(), order, plan.latencyMinLoads);
-    ChaseLoads(cycle.start, cycle.lines);
+    ChaseLoads(cycle.start, std::min(cycle.lines, cycle.loads));
   });
   std::optional<int64_t> hugePageBytes;
   if (const auto smaps = environment.sources->ReadFile("/proc/self/smaps")) {
@@ -117,8 +118,8 @@ RamResult RunRamGroup(const RamPlan& plan, PointSink& sink, const GroupEnvironme
   if (const auto enabled = environment.sources->ReadFile("/sys/kernel/mm/transparent_hugepage/enabled")) {
     result.hugePageMode = TransparentHugePageMode(*enabled);
   }
-  const int total = kBandwidthWeight * static_cast<int>(plan.bandwidthThreads.size()) +
-                    static_cast<int>(plan.latencySizes.size());
+  const int total =
+      kBandwidthWeight * static_cast<int>(plan.bandwidthThreads.size()) + static_cast<int>(plan.latencySizes.size());
   int done = 0;
   const auto gauge = [&] { return total > 0 ? done * 100 / total : 0; };
 

@@ -44,8 +44,8 @@ std::vector<int64_t> LatencySizes(int64_t first, int64_t last, bool halfSteps) {
 }
 
 RamPlan PlanRamGroup(const ProcessorTopology& topology, const ProcessorAllowance& allowance,
-                     const std::vector<ReportedCache>& caches, int64_t lastLevelTotal,
-                     std::optional<int64_t> available, const RamWork& work) {
+                     const std::vector<ReportedCache>& caches, int64_t lastLevelTotal, std::optional<int64_t> available,
+                     const RamWork& work) {
   RamPlan plan;
   plan.allowance = allowance;
   plan.threads = MakeThreadPlan(topology, allowance);
@@ -57,9 +57,9 @@ RamPlan PlanRamGroup(const ProcessorTopology& topology, const ProcessorAllowance
   plan.lastLevelBytes = LastLevelBytes(caches);
   plan.lastLevelTotal = std::max(lastLevelTotal, plan.lastLevelBytes);
 
-  const int64_t arrayBytes =
-      work.arrayBytes > 0 ? work.arrayBytes
-                          : RoundUp(std::max(kStreamMinArrayBytes, 4 * plan.lastLevelTotal), kHugePage);
+  const int64_t arrayBytes = work.arrayBytes > 0
+                                 ? work.arrayBytes
+                                 : RoundUp(std::max(kStreamMinArrayBytes, 4 * plan.lastLevelTotal), kHugePage);
   plan.arrayElements = std::max<int64_t>(arrayBytes / static_cast<int64_t>(sizeof(double)), 8);
   plan.trials = std::max(work.trials, kStreamMinTrials);
 

@@ -28,8 +28,8 @@ struct RamWork {
   // The largest working set. Standard: the power of two at or above eight
   // times the last-level cache, no more than half of MemAvailable.
   int64_t latencyLastBytes = 0;
-  bool halfSteps = true;  // 6, 12, 24 KiB ... between the powers of two
-  int64_t latencyMinLoads = int64_t{1} << 22;  // timed loads of a point at least
+  bool halfSteps = true;                       // 6, 12, 24 KiB ... between the powers of two
+  int64_t latencyMinLoads = int64_t{1} << 21;  // timed loads of a walk (at least, or whole rounds)
   int latencyRepeats = 3;                      // timed walks of a point, the fastest kept
 };
 
@@ -67,8 +67,8 @@ std::vector<int64_t> LatencySizes(int64_t first, int64_t last, bool halfSteps);
 
 // `available`: MemAvailable, where known. Pure.
 RamPlan PlanRamGroup(const ProcessorTopology& topology, const ProcessorAllowance& allowance,
-                     const std::vector<ReportedCache>& caches, int64_t lastLevelTotal,
-                     std::optional<int64_t> available, const RamWork& work = {});
+                     const std::vector<ReportedCache>& caches, int64_t lastLevelTotal, std::optional<int64_t> available,
+                     const RamWork& work = {});
 
 // The plan for the machine `environment` shows.
 RamPlan PlanRamGroup(const GroupEnvironment& environment, const RamWork& work = {});

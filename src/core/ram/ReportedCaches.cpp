@@ -16,9 +16,7 @@ std::string Trimmed(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-std::string CacheFolder(int processor) {
-  return "/sys/devices/system/cpu/cpu" + std::to_string(processor) + "/cache";
-}
+std::string CacheFolder(int processor) { return "/sys/devices/system/cpu/cpu" + std::to_string(processor) + "/cache"; }
 
 }  // namespace
 

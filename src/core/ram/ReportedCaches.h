@@ -18,7 +18,7 @@ namespace torvik {
 
 struct ReportedCache {
   int level = 0;
-  QString type;               // "Data", "Instruction", "Unified"
+  QString type;  // "Data", "Instruction", "Unified"
   int64_t bytes = 0;
   std::vector<int> sharedBy;  // the processors that share this one
 };

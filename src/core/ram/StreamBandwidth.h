@@ -19,8 +19,8 @@ namespace torvik {
 
 struct StreamFigure {
   StreamKernel kernel = StreamKernel::Copy;
-  int64_t bestNs = 0;  // the fastest trial
-  double bytes = 0;    // STREAM's count for one trial of all threads
+  int64_t bestNs = 0;             // the fastest trial
+  double bytes = 0;               // STREAM's count for one trial of all threads
   double gigabytesPerSecond = 0;  // bytes / bestNs: decimal GB/s, STREAM's MB/s / 1000
 };
 

@@ -26,8 +26,8 @@ __attribute__((noinline)) void StreamAdd(double* __restrict c, const double* __r
   for (int64_t j = 0; j < n; ++j) c[j] = a[j] + b[j];
 }
 
-__attribute__((noinline)) void StreamTriad(double* __restrict a, const double* __restrict b,
-                                           const double* __restrict c, double s, int64_t n) {
+__attribute__((noinline)) void StreamTriad(double* __restrict a, const double* __restrict b, const double* __restrict c,
+                                           double s, int64_t n) {
   for (int64_t j = 0; j < n; ++j) a[j] = b[j] + s * c[j];
 }
 

@@ -29,8 +29,8 @@ constexpr int64_t StreamBytesPerElement(StreamKernel kernel) {
 const char* StreamTestName(StreamKernel kernel);
 
 // The kernels over elements 0 .. n-1 of arrays that do not overlap.
-void StreamCopy(double* __restrict c, const double* __restrict a, int64_t n);                  // c = a
-void StreamScale(double* __restrict b, const double* __restrict c, double s, int64_t n);       // b = s c
+void StreamCopy(double* __restrict c, const double* __restrict a, int64_t n);                             // c = a
+void StreamScale(double* __restrict b, const double* __restrict c, double s, int64_t n);                  // b = s c
 void StreamAdd(double* __restrict c, const double* __restrict a, const double* __restrict b, int64_t n);  // c = a + b
 void StreamTriad(double* __restrict a, const double* __restrict b, const double* __restrict c, double s,
                  int64_t n);  // a = b + s c

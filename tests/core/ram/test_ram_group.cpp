@@ -60,7 +60,9 @@ class RefusingAffinity : public platform::ProcessorAffinity {
   int CallingThreadProcessor() const override { return -1; }
 };
 
-int ThreadsOfThisProcess() { return static_cast<int>(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()); }
+int ThreadsOfThisProcess() {
+  return static_cast<int>(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
 
 // The smallest sizes: 4 MiB arrays, five trials, a curve of 4 to 64 KiB.
 RamWork SmallWork() {
@@ -185,7 +187,8 @@ class RamGroupTest : public QObject {
       QFAIL("the group ran");
     } catch (const MeasureFailure& failure) {
       QCOMPARE(failure.Kind(), MeasureFailureKind::NotEnoughMemory);
-      QCOMPARE(failure.Message(), QStringLiteral("メモリが足りません。計測には 12 MiB 必要ですが、使えるのは 3 MiB です"));
+      QCOMPARE(failure.Message(),
+               QStringLiteral("メモリが足りません。計測には 12 MiB 必要ですが、使えるのは 3 MiB です"));
     }
     QCOMPARE(memory.maps.load(), 0);
     QVERIFY(sink.statuses.isEmpty());
