@@ -3,9 +3,16 @@
 #include <cerrno>
 #include <system_error>
 
+#include "SpinPause.h"
 #include "platform/Clock.h"
 
 namespace torvik {
+namespace {
+
+// About a few milliseconds of pause instructions.
+constexpr int kSpinsAtTheLine = 100'000;
+
+}  // namespace
 
 ThreadTeam::ThreadTeam(const std::vector<int>& processors, const platform::ProcessorAffinity& affinity)
     : processors_(processors), affinity_(affinity), pinErrors_(processors.size(), 0), errors_(processors.size()) {
@@ -60,6 +67,12 @@ void ThreadTeam::Body(int index) {
         released_.store(seen);
         released_.notify_all();
       } else {
+        // Awake at the line, so the release reaches every thread at once
+        // rather than after the kernel has woken each; a line that takes
+        // long (a thread still being scheduled) is waited for asleep.
+        for (int spins = 0; released_.load(std::memory_order_acquire) != seen && spins < kSpinsAtTheLine; ++spins) {
+          arch::SpinPause();
+        }
         for (int r = released_.load(); r != seen; r = released_.load()) released_.wait(r);
       }
     }

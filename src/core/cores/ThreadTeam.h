@@ -3,7 +3,9 @@
 // timed runs, checking). A timed round holds every thread at a start line
 // until the last has arrived, reads the monotonic clock once as it
 // releases them and once as the last one finishes: nothing else happens
-// between the two readings on the team's side. The team's owner (one
+// between the two readings on the team's side. The threads at the line
+// spin for a few milliseconds before sleeping, so they start within a
+// fraction of a microsecond of the reading. The team's owner (one
 // thread: the group's) starts rounds and waits for them; every thread is
 // joined when the team goes, on every path.
 #pragma once
