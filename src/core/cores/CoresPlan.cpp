@@ -54,6 +54,11 @@ CoresPlan PlanCoresGroup(const ProcessorTopology& topology, const ProcessorAllow
   plan.allowance = allowance;
   plan.threads = MakeThreadPlan(topology, allowance);
   plan.work = work;
+  // Only the workloads the group knows, each once, in the order given.
+  plan.work.tests.clear();
+  for (const QString& test : work.tests) {
+    if (CoresWork::AllTests().contains(test) && !plan.work.tests.contains(test)) plan.work.tests << test;
+  }
   return plan;
 }
 

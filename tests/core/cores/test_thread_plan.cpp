@@ -133,6 +133,17 @@ class ThreadPlanTest : public QObject {
     QCOMPARE(Text(blind.threads.pinOrder), QStringLiteral("0"));
   }
 
+  void planKeepsTheWorkloadsItKnowsOnce() {
+    TreeSources sources(QStringLiteral("smt8"));
+    CoresWork work = CoresWork::Standard();
+    work.tests = {QStringLiteral("sha256"), QStringLiteral("no-such-test"), QStringLiteral("division"),
+                  QStringLiteral("sha256")};
+    const ProcessorTopology topology = ReadProcessorTopology(sources);
+    const CoresPlan plan = PlanCoresGroup(topology, CombineAllowance(topology, {}, {}), work);
+    QCOMPARE(plan.work.tests, QStringList({"sha256", "division"}));
+    QCOMPARE(plan.PointCount(), 2 * 4);
+  }
+
   void whyFewerSaysItInOneLine_data() {
     QTest::addColumn<QString>("machine");
     QTest::addColumn<std::vector<int>>("affinity");
