@@ -10,6 +10,8 @@
 // the processor's limit (cores x clock).
 //
 //   build/bench/torvik_cores_bench [--rows] [runs]   (needs zstd, openssl, taskset)
+#include <zstd.h>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
@@ -118,6 +120,35 @@ std::pair<double, double> ReferenceZstd(const ThreadPoint& point, const QString&
     decompress += last.captured(2).toDouble();
   }
   return {compress, decompress};
+}
+
+// libzstd's one-shot calls in a bare loop on one pinned thread, the
+// program's rounds of the corpus: compression and decompression MB/s.
+std::pair<double, double> BareZstd(int processor, const std::string& corpus, const CoresWork& work) {
+  double rates[2] = {0, 0};
+  std::thread thread([&] {
+    platform::ProcessorAffinity::Default().PinCallingThread(processor);
+    std::string packed(ZSTD_compressBound(corpus.size()), '\0');
+    std::string out(corpus.size(), '\0');
+    ZSTD_CCtx* cctx = ZSTD_createCCtx();
+    ZSTD_DCtx* dctx = ZSTD_createDCtx();
+    size_t size = ZSTD_compressCCtx(cctx, packed.data(), packed.size(), corpus.data(), corpus.size(), 3);
+    ZSTD_decompressDCtx(dctx, out.data(), out.size(), packed.data(), size);
+    int64_t start = platform::MonotonicNanoseconds();
+    for (int r = 0; r < work.compressRounds; ++r) {
+      size = ZSTD_compressCCtx(cctx, packed.data(), packed.size(), corpus.data(), corpus.size(), 3);
+    }
+    rates[0] = double(corpus.size()) * work.compressRounds * 1e3 / double(platform::MonotonicNanoseconds() - start);
+    start = platform::MonotonicNanoseconds();
+    for (int r = 0; r < work.decompressRounds; ++r)
+      ZSTD_decompressDCtx(dctx, out.data(), out.size(), packed.data(), size);
+    rates[1] = double(corpus.size()) * work.decompressRounds * 1e3 / double(platform::MonotonicNanoseconds() - start);
+    if (out != corpus) std::fprintf(stderr, "the bare zstd loop did not give the corpus back\n");
+    ZSTD_freeCCtx(cctx);
+    ZSTD_freeDCtx(dctx);
+  });
+  thread.join();
+  return {rates[0], rates[1]};
 }
 
 // `openssl speed -evp ALGORITHM -bytes 16384` at the point (-multi N for
@@ -232,6 +263,19 @@ int main(int argc, char** argv) {
       const auto [zc, zd] = ReferenceZstd(point, corpusFile);
       c.reference.push_back(zc / 1e3);
       x.reference.push_back(zd / 1e3);
+      if (point.threads == 1) {
+        // The same one-shot library calls in a bare loop: what the program
+        // adds to libzstd's own work, apart from how the CLI drives it.
+        Row& bc = row(QStringLiteral("zstd-compress t1 (bare)"),
+                      QStringLiteral("GB/s, level 3, 4 MiB text (bare ZSTD_compressCCtx loop)"), "GB");
+        Row& bx = row(QStringLiteral("zstd-decompress t1 (bare)"),
+                      QStringLiteral("GB/s, 4 MiB text (bare ZSTD_decompressDCtx loop)"), "GB");
+        bc.program.push_back(c.program.back());
+        bx.program.push_back(x.program.back());
+        const auto [bareCompress, bareDecompress] = BareZstd(point.processors.front(), *corpus, work);
+        bc.reference.push_back(bareCompress / 1e3);
+        bx.reference.push_back(bareDecompress / 1e3);
+      }
 
       Row& s = row(QStringLiteral("sha256") + t,
                    QStringLiteral("GB/s, 16 KiB x %1 (openssl speed -evp sha256 -multi %1)").arg(point.threads), "GB");
