@@ -90,6 +90,11 @@ void ThreadTeam::Body(int index) {
 }
 
 void ThreadTeam::Round(const std::function<void(int)>& task, bool timed) {
+  // A team that failed to start (or has no thread) has nobody to run it.
+  if (failure_ || threads_.empty()) {
+    startNs_ = endNs_ = 0;
+    return;
+  }
   task_ = &task;
   timed_ = timed;
   arrived_.store(0);

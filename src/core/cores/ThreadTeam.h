@@ -44,7 +44,7 @@ class ThreadTeam {
 
   // Runs task(i) on thread i, all at once, and waits for them. An exception
   // a task throws is thrown here once every thread is done (the first
-  // thread's first). Only on a team without Failure().
+  // thread's first). A team with a Failure() runs nothing.
   void RunEach(const std::function<void(int)>& task);
   // The same, timed: the nanoseconds from the common release to the end of
   // the last thread.

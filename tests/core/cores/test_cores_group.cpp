@@ -151,7 +151,14 @@ class CoresGroupTest : public QObject {
       QVERIFY(team.Failure());
       QCOMPARE(team.Failure()->processor, processors.back());
       QCOMPARE(team.Failure()->error, 1);
+      // Nobody is left to run a round: it does nothing rather than wait.
+      bool ran = false;
+      QCOMPARE(team.RunTimed([&](int) { ran = true; }), int64_t{0});
+      QVERIFY(!ran);
     }
+    ThreadTeam empty({}, Real());
+    QVERIFY(!empty.Failure());
+    empty.RunEach([](int) {});
     // A processor that does not exist, refused by the system itself.
     ThreadTeam nowhere({processors.front(), 1 << 20}, Real());
     QVERIFY(nowhere.Failure());
