@@ -59,12 +59,20 @@ void CryptoWorkload::Prepare(int index) {
   slot.input = std::make_unique_for_overwrite<uint8_t[]>(kBufferBytes);
   slot.output = std::make_unique_for_overwrite<uint8_t[]>(kBufferBytes);
   std::memcpy(slot.input.get(), plaintext_.data(), kBufferBytes);
-  std::memset(slot.output.get(), 0, kBufferBytes);
+  // One untimed call each, into scratch space: the library's first-use
+  // work is not timed, and the thread's answer comes from Run alone.
   if (algorithm_ == Algorithm::Sha256) {
     slot.digest = std::make_unique<Sha256Digest>();
+    uint8_t digest[Sha256Digest::kBytes];
+    if (!slot.digest->Digest(slot.input.get(), kBufferBytes, digest)) throw CryptoFailed();
   } else {
     slot.sealer = std::make_unique<GcmSealer>(kKey);
-    if (!slot.sealer->Ready()) throw CryptoFailed();
+    uint8_t tag[GcmSealer::kTagBytes];
+    if (!slot.sealer->Ready() ||
+        !slot.sealer->Seal(kNonce, nullptr, 0, slot.input.get(), kBufferBytes, slot.output.get(), tag)) {
+      throw CryptoFailed();
+    }
+    std::memset(slot.output.get(), 0, kBufferBytes);
   }
 }
 
