@@ -6,13 +6,17 @@
 // (chase_reference.c); the cache sizes the curve shows beside those the
 // machine reports; the whole group's time beside the minute allowed; and,
 // where dmidecode can read the memory, the bandwidth beside its peak.
-// Each figure is the median of `runs` runs of the group and of the
-// references, one after the other.
+// The group runs once whole (its time, its levels), then `runs` rounds
+// put each figure beside its reference in turns, program and reference
+// one right after the other, the group run with that part of its plan; each
+// figure is the best of its rounds.
 //
 //   build/bench/torvik_ram_bench [--rows] [runs]
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <algorithm>
+#include <time.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -35,9 +39,20 @@ class CollectingSink : public PointSink {
  public:
   bool StopRequested() override { return false; }
   void Progress(int, const QString&) override {}
-  void PointDone(const MeasuredPoint& point) override { points.push_back(point); }
+  void PointDone(const MeasuredPoint& point) override {
+    points.push_back(point);
+    at.push_back(std::chrono::steady_clock::now());
+  }
   std::vector<MeasuredPoint> points;
+  std::vector<std::chrono::steady_clock::time_point> at;  // when each point came
 };
+
+// The processor time of this process (all its threads), in seconds.
+double ProcessSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 std::string Run(const std::string& command, bool quiet = false) {
   std::string output;
@@ -50,11 +65,14 @@ std::string Run(const std::string& command, bool quiet = false) {
   return output;
 }
 
-double Median(std::vector<double> values) {
+// The best of the runs (the highest bandwidth, the lowest latency), as
+// STREAM keeps its best trial: on a machine others use, the run least
+// disturbed is the nearest to the machine's own figure, for the program and
+// the reference alike.
+double Best(const std::string& key, const std::vector<double>& values) {
   if (values.empty()) return std::nan("");
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+  const bool lowest = key.rfind("latency", 0) == 0;
+  return lowest ? *std::min_element(values.begin(), values.end()) : *std::max_element(values.begin(), values.end());
 }
 
 std::string LoadAverage() {
@@ -66,7 +84,10 @@ std::string LoadAverage() {
 std::string Places(const std::vector<int>& processors) {
   std::string places;
   for (const int p : processors) places += (places.empty() ? "{" : ",{") + std::to_string(p) + "}";
-  return "OMP_PLACES='" + places + "' OMP_PROC_BIND=close OMP_NUM_THREADS=" + std::to_string(processors.size());
+  // Threads wait for the next loop spinning, as they would on a machine of
+  // their own, rather than asleep.
+  return "OMP_PLACES='" + places + "' OMP_PROC_BIND=close OMP_WAIT_POLICY=active OMP_NUM_THREADS=" +
+         std::to_string(processors.size());
 }
 
 // The peak the memory's modules can move, from dmidecode: populated
@@ -102,56 +123,95 @@ int main(int argc, char** argv) {
 
   const GroupEnvironment environment;
   const RamPlan plan = PlanRamGroup(environment);
-  std::map<std::string, std::vector<double>> program, reference;  // by row key, one value a run
-  std::vector<double> groupSeconds;
-  std::map<int64_t, int64_t> hugePages;  // a latency point's block on huge pages
-  RamResult result;
-  for (int run = 0; run < runs; ++run) {
-    CollectingSink sink;
-    const auto start = std::chrono::steady_clock::now();
-    result = RunRamGroup(plan, sink, environment);
-    groupSeconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    for (const MeasuredPoint& p : sink.points) {
+  std::map<std::string, std::vector<double>> program, reference;  // by row key, one value a round
+  std::map<int64_t, int64_t> hugePages;                           // a latency point's block on huge pages
+  const auto keep = [&](const std::vector<MeasuredPoint>& points) {
+    for (const MeasuredPoint& p : points) {
       const std::string key = p.test == QLatin1String("latency")
                                   ? "latency " + std::to_string(p.bytes)
                                   : p.test.toStdString() + " " + std::to_string(p.threads);
       program[key].push_back(p.rate);
       if (p.hugePageBytes) hugePages[p.bytes] = *p.hugePageBytes;
     }
-    for (const int threads : plan.bandwidthThreads) {
-      const std::string out = Run(Places(plan.threads.Point(threads).processors) + " " + streamReference + " " +
-                                  std::to_string(plan.arrayElements) + " " + std::to_string(plan.trials));
-      char name[16];
-      double ns, gbs;
-      for (const char* line = out.c_str(); std::sscanf(line, "%15s %lf %lf", name, &ns, &gbs) == 3;) {
-        reference["stream-" + std::string(name) + " " + std::to_string(threads)].push_back(gbs);
-        line = std::strchr(line, '\n');
-        if (line == nullptr) break;
-        ++line;
-      }
-    }
-    std::string sizes;
-    for (const int64_t bytes : plan.latencySizes) sizes += " " + std::to_string(bytes);
-    const std::string out = Run("taskset -c " + std::to_string(plan.latencyProcessor) + " " + chaseReference + " " +
-                                std::to_string(kChaseSeed) + " " + std::to_string(plan.latencyMinLoads) + " " +
-                                std::to_string(plan.latencyRepeats) + sizes);
-    long long bytes;
-    double ns;
-    for (const char* line = out.c_str(); std::sscanf(line, "%lld %lf", &bytes, &ns) == 2;) {
-      reference["latency " + std::to_string(bytes)].push_back(ns);
+  };
+  // The program's figures come from the group itself, run with a part of
+  // its standard plan: one STREAM run, or one size of the curve.
+  const auto programPart = [&](const std::vector<int>& bandwidthThreads, const std::vector<int64_t>& sizes) {
+    RamPlan part = plan;
+    part.bandwidthThreads = bandwidthThreads;
+    part.latencySizes = sizes;
+    CollectingSink sink;
+    RunRamGroup(part, sink, environment);
+    keep(sink.points);
+  };
+  const auto referenceStream = [&](int threads) {
+    const std::string out = Run(Places(plan.threads.Point(threads).processors) + " " + streamReference + " " +
+                                std::to_string(plan.arrayElements) + " " + std::to_string(plan.trials));
+    char name[16];
+    double ns, gbs;
+    for (const char* line = out.c_str(); std::sscanf(line, "%15s %lf %lf", name, &ns, &gbs) == 3;) {
+      reference["stream-" + std::string(name) + " " + std::to_string(threads)].push_back(gbs);
       line = std::strchr(line, '\n');
       if (line == nullptr) break;
       ++line;
     }
+  };
+  const auto referenceChase = [&](int64_t size) {
+    const std::string out = Run("taskset -c " + std::to_string(plan.latencyProcessor) + " " + chaseReference + " " +
+                                std::to_string(kChaseSeed) + " " + std::to_string(plan.latencyMinLoads) + " " +
+                                std::to_string(plan.latencyRepeats) + " " + std::to_string(size));
+    long long bytes;
+    double ns;
+    if (std::sscanf(out.c_str(), "%lld %lf", &bytes, &ns) == 2) reference["latency " + std::to_string(bytes)].push_back(ns);
+  };
+
+  // The whole group once, as a user runs it: its time, levels and pages.
+  CollectingSink whole;
+  const auto start = std::chrono::steady_clock::now();
+  const double cpuStart = ProcessSeconds();
+  const RamResult wholeResult = RunRamGroup(plan, whole, environment);
+  const double groupSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double groupCpuSeconds = ProcessSeconds() - cpuStart;
+  double bandwidthSeconds = 0;
+  for (size_t i = 0; i < whole.points.size(); ++i) {
+    if (whole.points[i].test != QLatin1String("latency")) {
+      bandwidthSeconds = std::chrono::duration<double>(whole.at[i] - start).count();
+    }
   }
+  keep(whole.points);
+  // Then each figure beside its reference, in turns (program first in odd
+  // rounds, the reference first in even ones), so both meet the same
+  // machine; `runs` rounds.
+  for (int round = 0; round < runs; ++round) {
+    const bool programFirst = round % 2 == 1;
+    for (const int threads : plan.bandwidthThreads) {
+      if (programFirst) programPart({threads}, {});
+      referenceStream(threads);
+      if (!programFirst) programPart({threads}, {});
+    }
+    for (const int64_t bytes : plan.latencySizes) {
+      if (programFirst) programPart({}, {bytes});
+      referenceChase(bytes);
+      if (!programFirst) programPart({}, {bytes});
+    }
+  }
+  // The levels the program finds on its best curve.
+  std::vector<LatencyPoint> curve;
+  for (const int64_t bytes : plan.latencySizes) {
+    const std::string key = "latency " + std::to_string(bytes);
+    if (!program[key].empty()) curve.push_back({bytes, Best(key, program[key])});
+  }
+  RamResult result = wholeResult;
+  result.levels = DetectLatencyLevels(curve);
+  result.beside = SetBesideCaches(result.levels, plan.caches);
 
   if (!rowsOnly) {
-    std::printf("ram group vs bare references, median of %d runs, load average %s at the start\n", runs,
+    std::printf("ram group vs bare references, best of %d rounds each, load average %s at the start\n", runs,
                 loadBefore.c_str());
     bench::PrintHeader();
   }
   const auto row = [&](const std::string& key, const std::string& what, const std::string& method, const char* unit) {
-    const double p = Median(program[key]), r = Median(reference[key]);
+    const double p = Best(key, program[key]), r = Best(key, reference[key]);
     if (std::isnan(p) || std::isnan(r)) return;
     bench::PrintRow(what.c_str(), method.c_str(), p, r, unit);
   };
@@ -171,7 +231,7 @@ int main(int argc, char** argv) {
   int64_t worstBytes = 0;
   for (const int64_t bytes : plan.latencySizes) {
     const std::string key = "latency " + std::to_string(bytes);
-    const double p = Median(program[key]), r = Median(reference[key]);
+    const double p = Best(key, program[key]), r = Best(key, reference[key]);
     if (!std::isnan(p) && !std::isnan(r) && std::abs(p / r - 1) >= worst) {
       worst = std::abs(p / r - 1);
       worstBytes = bytes;
@@ -197,13 +257,11 @@ int main(int argc, char** argv) {
   }
 
   for (const LevelBesideCache& b : result.beside) {
-    if (!b.cache) continue;
+    if (!b.cache || !b.level.sizeBytes) continue;
     const std::string name = "L" + std::to_string(b.cache->level) + " size on the curve";
-    bench::PrintRow(
-        name.c_str(),
-        ("last size on its plateau, " + std::to_string(b.level.nanoseconds).substr(0, 5) + " ns (sysfs cache size)")
-            .c_str(),
-        double(b.level.lastBytes) / 1024, double(b.cache->bytes) / 1024, "KiB");
+    char method[96];
+    std::snprintf(method, sizeof method, "its step, best curve; plateau %.3g ns (sysfs cache size)", b.level.nanoseconds);
+    bench::PrintRow(name.c_str(), method, double(*b.level.sizeBytes) / 1024, double(b.cache->bytes) / 1024, "KiB");
   }
   for (const LatencyLevel& level : result.levels) {
     if (level.open) {
@@ -219,12 +277,19 @@ int main(int argc, char** argv) {
              result.hugePageMode.toStdString() + "\" (MiB)",
          huge / (1 << 20), "MB");
   }
-  bench::PrintRow("ram group, whole run", "torvik's RunRamGroup, standard plan (60 s allowed)", Median(groupSeconds),
-                  60, "s");
+  bench::PrintRow("ram group, whole run", "torvik's RunRamGroup, standard plan (60 s allowed)", groupSeconds, 60, "s");
+  Info("  its STREAM part", "from the start to the last STREAM point", bandwidthSeconds, "s");
+  Info("  its processor time", "all its threads (CLOCK_PROCESS_CPUTIME_ID)", groupCpuSeconds, "s");
+  for (const LevelBesideCache& b : wholeResult.beside) {
+    if (!b.cache || !b.level.sizeBytes) continue;
+    const std::string name = "L" + std::to_string(b.cache->level) + " size, whole run";
+    bench::PrintRow(name.c_str(), "its step on the whole run's own curve (sysfs cache size)",
+                    double(*b.level.sizeBytes) / 1024, double(b.cache->bytes) / 1024, "KiB");
+  }
   if (const auto peak = MemoryPeak()) {
     const int all = plan.bandwidthThreads.back();
     bench::PrintRow("STREAM Triad of the peak", (peak->second + " (dmidecode)").c_str(),
-                    Median(program["stream-triad " + std::to_string(all)]), peak->first, "GB/s");
+                    Best("stream-triad", program["stream-triad " + std::to_string(all)]), peak->first, "GB/s");
   } else {
     std::printf("%-26s %-62s\n", "memory peak", "not readable: dmidecode shows no module speeds here");
   }
@@ -233,7 +298,7 @@ int main(int argc, char** argv) {
                 LoadAverage().c_str());
     for (const int64_t bytes : plan.latencySizes) {
       const std::string key = "latency " + std::to_string(bytes);
-      const double p = Median(program[key]), r = Median(reference[key]);
+      const double p = Best(key, program[key]), r = Best(key, reference[key]);
       std::printf("%12lld %10.3f %10.3f %6.3f\n", static_cast<long long>(bytes), p, r, p / r);
     }
   }

@@ -7,8 +7,9 @@ namespace torvik {
 namespace {
 
 constexpr int kMinPoints = 3;
-const double kJoin = std::log(1.20);   // a point within 20 % of the plateau's mean joins it
-const double kApart = std::log(1.35);  // plateaus closer than this are one level
+const double kJoin = std::log(1.30);   // a point within 30 % of the plateau's mean joins it
+const double kApart = std::log(1.50);  // plateaus closer than this are one level
+constexpr double kRise = 0.25;         // how far up the step a level's size is read
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -60,7 +61,8 @@ std::vector<LatencyLevel> DetectLatencyLevels(std::vector<LatencyPoint> curve) {
   }
 
   std::vector<LatencyLevel> levels;
-  for (const Run& r : plateaus) {
+  for (size_t k = 0; k < plateaus.size(); ++k) {
+    const Run& r = plateaus[k];
     LatencyLevel level;
     std::vector<double> ns;
     for (size_t i = r.first; i <= r.last; ++i) ns.push_back(curve[i].nanoseconds);
@@ -71,12 +73,30 @@ std::vector<LatencyLevel> DetectLatencyLevels(std::vector<LatencyPoint> curve) {
     level.open = r.last + 1 == n;
     levels.push_back(level);
   }
+  for (size_t k = 0; k < levels.size(); ++k) {
+    LatencyLevel& level = levels[k];
+    if (level.open) continue;
+    level.sizeBytes = level.lastBytes;
+    if (k + 1 == levels.size()) continue;
+    // Where the smoothed curve first climbs a quarter of the way to the next
+    // level, between two points: interpolated on logarithms of both.
+    const double threshold = std::log(level.nanoseconds + kRise * (levels[k + 1].nanoseconds - level.nanoseconds));
+    for (size_t i = plateaus[k].last + 1; i <= plateaus[k + 1].first; ++i) {
+      if (smooth[i] < threshold) continue;
+      const double below = smooth[i - 1], above = smooth[i];
+      const double t = above > below ? std::clamp((threshold - below) / (above - below), 0.0, 1.0) : 1.0;
+      const double logBytes = std::log(static_cast<double>(curve[i - 1].bytes)) +
+                              t * std::log(static_cast<double>(curve[i].bytes) / static_cast<double>(curve[i - 1].bytes));
+      level.sizeBytes = static_cast<int64_t>(std::llround(std::exp(logBytes) * (1 - kRise)));
+      break;
+    }
+  }
   return levels;
 }
 
 std::optional<double> LevelBesideCache::SizeRatio() const {
-  if (level.open || !cache || cache->bytes <= 0) return std::nullopt;
-  return static_cast<double>(level.lastBytes) / static_cast<double>(cache->bytes);
+  if (!level.sizeBytes || !cache || cache->bytes <= 0) return std::nullopt;
+  return static_cast<double>(*level.sizeBytes) / static_cast<double>(cache->bytes);
 }
 
 std::vector<LevelBesideCache> SetBesideCaches(const std::vector<LatencyLevel>& levels,

@@ -1,12 +1,16 @@
 // LatencyLevels: the levels a latency curve shows. On a curve of working
 // set sizes and nanoseconds per load, a level is a plateau: three or more
-// neighbouring points within 20 % of their mean (single spikes are smoothed
+// neighbouring points within 30 % of their mean (single spikes are smoothed
 // away first); the points between plateaus are the steps. Neighbouring
-// plateaus less than 35 % apart are one level. A level's size as the curve
-// shows it is the largest working set still on its plateau; the last level,
-// when the curve ends on it, is the memory beyond the caches and has no
-// size. The levels are then set beside the caches the machine reports, in
-// order. Pure; any thread.
+// plateaus less than 50 % apart are one level (real levels differ by two
+// times or more). A level's size as the curve shows it is read from the
+// step after it: the working set at which the loads have risen a quarter of
+// the way to the next level, times 3/4 (in a cache of C bytes that a
+// random walk over S > C bytes hits C/S of the time, that is where S is
+// 4/3 C); without a next level, the largest working set still on the
+// plateau. The last level, when the curve ends on it, is the memory beyond
+// the caches and has no size. The levels are then set beside the caches
+// the machine reports, in order. Pure; any thread.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +31,8 @@ struct LatencyLevel {
   int64_t firstBytes = 0;  // its smallest and largest working sets
   int64_t lastBytes = 0;
   int points = 0;
-  bool open = false;  // the curve ends on it: its size is not seen
+  bool open = false;                 // the curve ends on it: its size is not seen
+  std::optional<int64_t> sizeBytes;  // its size as the step after it shows it; none when open
 };
 
 std::vector<LatencyLevel> DetectLatencyLevels(std::vector<LatencyPoint> curve);
@@ -37,7 +42,8 @@ std::vector<LatencyLevel> DetectLatencyLevels(std::vector<LatencyPoint> curve);
 struct LevelBesideCache {
   LatencyLevel level;
   std::optional<ReportedCache> cache;
-  // The level's size over the cache's; none for the open level or without a cache.
+  // The level's size (sizeBytes) over the cache's; none for the open level
+  // or without a cache.
   std::optional<double> SizeRatio() const;
 };
 

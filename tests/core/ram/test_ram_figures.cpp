@@ -319,13 +319,19 @@ class RamFiguresTest : public QObject {
     QTest::addColumn<qint64>("last");
     QTest::addColumn<double>("jitter");
     QTest::addColumn<QList<qint64>>("shownBytes");  // of the closed levels, then -1 for the open one
-    QTest::newRow("two levels: one cache and memory") << QList<double>{1.2, 90} << QList<qint64>{32 * KiB, 0}
-                                                      << qint64(16 * MiB) << 0.0 << QList<qint64>{32 * KiB, -1};
-    QTest::newRow("three levels") << QList<double>{1.0, 4.0, 80} << QList<qint64>{48 * KiB, MiB, 0} << qint64(32 * MiB)
-                                  << 0.0 << QList<qint64>{48 * KiB, MiB, -1};
+    QTest::newRow("two levels: one cache and memory")
+        << QList<double>{1.2, 90} << QList<qint64>{32 * KiB, 0} << qint64(16 * MiB) << 0.0
+        << QList<qint64>{32 * KiB, -1};
+    QTest::newRow("three levels") << QList<double>{1.0, 4.0, 80} << QList<qint64>{48 * KiB, MiB, 0}
+                                  << qint64(32 * MiB) << 0.0 << QList<qint64>{48 * KiB, MiB, -1};
     QTest::newRow("four levels with 6 % noise")
         << QList<double>{1.1, 3.6, 14, 110} << QList<qint64>{48 * KiB, MiB, 32 * MiB, 0} << qint64(256 * MiB) << 6.0
         << QList<qint64>{48 * KiB, MiB, 32 * MiB, -1};
+    QTest::newRow("four levels with 12 % noise")
+        << QList<double>{1.1, 3.6, 14, 110} << QList<qint64>{32 * KiB, 512 * KiB, 8 * MiB, 0} << qint64(256 * MiB)
+        << 12.0 << QList<qint64>{32 * KiB, 512 * KiB, 8 * MiB, -1};
+    // Without a next level the size is the plateau's last point: the
+    // second cache's plateau ends at 1 MiB, the curve two points later.
     QTest::newRow("a curve that ends on a step has no open level")
         << QList<double>{1.0, 4.0, 80} << QList<qint64>{48 * KiB, MiB, 0} << qint64(2 * MiB) << 0.0
         << QList<qint64>{48 * KiB, MiB};
@@ -337,13 +343,20 @@ class RamFiguresTest : public QObject {
     QFETCH(double, jitter);
     QFETCH(QList<qint64>, shownBytes);
     std::vector<std::pair<double, int64_t>> levels;
-    for (qsizetype i = 0; i < levelNs.size(); ++i)
+    for (qsizetype i = 0; i < levelNs.size(); ++i) {
       levels.emplace_back(levelNs[i], levelBytes[i] > 0 ? levelBytes[i] : last);
+    }
     const std::vector<LatencyLevel> found = DetectLatencyLevels(Curve(levels, last, jitter));
-    QList<qint64> shown;
-    for (const LatencyLevel& level : found) shown << (level.open ? -1 : level.lastBytes);
-    QCOMPARE(shown, shownBytes);
+    QCOMPARE(qsizetype(found.size()), shownBytes.size());
     for (size_t i = 0; i < found.size(); ++i) {
+      const qint64 expected = shownBytes[qsizetype(i)];
+      QCOMPARE(found[i].open, expected < 0);
+      QCOMPARE(found[i].sizeBytes.has_value(), expected >= 0);
+      // The step read on the logarithms between two points: within 15 %.
+      if (expected >= 0) {
+        QVERIFY2(std::abs(double(*found[i].sizeBytes) / double(expected) - 1) <= 0.15,
+                 qPrintable(QString::number(*found[i].sizeBytes)));
+      }
       QVERIFY(found[i].points >= 3);
       QVERIFY2(std::abs(found[i].nanoseconds / levelNs[qsizetype(i)] - 1) <= jitter / 100 + 0.01,
                qPrintable(QString::number(found[i].nanoseconds)));
@@ -378,8 +391,9 @@ class RamFiguresTest : public QObject {
   }
 
   void levelsBesideTheReportedCaches() {
-    const std::vector<LatencyLevel> levels = {
-        {1.1, 4 * KiB, 48 * KiB, 8, false}, {3.6, 64 * KiB, 768 * KiB, 7, false}, {100, 64 * MiB, 256 * MiB, 5, true}};
+    const std::vector<LatencyLevel> levels = {{1.1, 4 * KiB, 48 * KiB, 8, false, 48 * KiB},
+                                              {3.6, 64 * KiB, 768 * KiB, 7, false, 768 * KiB},
+                                              {100, 64 * MiB, 256 * MiB, 5, true, std::nullopt}};
     const std::vector<LevelBesideCache> beside = SetBesideCaches(levels, EpycCaches());
     QCOMPARE(beside.size(), size_t(3));
     QCOMPARE(beside[0].cache->bytes, 48 * KiB);  // L1d, not the instruction cache
