@@ -3,7 +3,8 @@
  * block 2 MiB-aligned with transparent huge pages asked for, its 64-byte
  * lines visited in the order SplitMix64 (seed SEED) shuffles them into
  * (Fisher-Yates from the last line, index = (random * i) >> 64), each line
- * holding the next one's address; one untimed walk, then REPEATS timed
+ * holding the next one's address; one untimed walk (a round, or a quarter
+ * of a timed one where that is shorter), then REPEATS timed
  * walks of MINLOADS loads (or, when that is a round or more, of whole rounds
  * and half a round more), the fastest kept. Run it pinned (taskset) to the program's processor.
  *
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
     void* start = block + (int64_t)order[0] * 64;
     const int64_t rest = lines / 2;
     const int64_t loads = minLoads < lines ? minLoads : (minLoads - rest + lines - 1) / lines * lines + rest;
-    Walk(start, loads < lines ? loads : lines);
+    Walk(start, loads / 4 < lines ? loads / 4 : lines);
     int64_t best = INT64_MAX;
     for (int r = 0; r < repeats; r++) {
       const int64_t t = Now();

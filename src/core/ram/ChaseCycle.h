@@ -7,6 +7,7 @@
 // Laying and walking happen on the measuring thread; pure otherwise.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -30,6 +31,10 @@ struct ChaseCycle {
 // Lays the cycle of `order` over the first order.size() lines of `block`
 // (64-byte aligned) and works out the walk: at least `minLoads` loads.
 ChaseCycle LayChaseCycle(void* block, const std::vector<uint32_t>& order, int64_t minLoads);
+
+// The untimed walk before the timed ones: a round, or a quarter of a timed
+// walk where that is shorter.
+inline int64_t ChaseWarmUpLoads(const ChaseCycle& cycle) { return std::min(cycle.lines, cycle.loads / 4); }
 
 // `loads` dependent loads from `start` (p = *p); the line the walk ends on.
 void* ChaseLoads(void* start, int64_t loads);

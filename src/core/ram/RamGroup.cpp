@@ -55,11 +55,12 @@ MeasuredPoint MeasureLatencyPoint(const RamPlan& plan, int64_t bytes, const Grou
   const std::vector<uint32_t> order = ChaseOrder(bytes / kChaseLineBytes);
   ChaseCycle cycle;
   // Laid, so first touched, by the measuring thread on its processor; an
-  // untimed walk (a round, or as long as a timed one when that is shorter)
-  // brings the lines in as far as they fit.
+  // untimed walk (a round, or a quarter of a timed walk where that is
+  // shorter: beyond the caches nothing stays anyway) brings the lines in as
+  // far as they fit.
   team.RunEach([&](int) {
     cycle = LayChaseCycle(block.Data(), order, plan.latencyMinLoads);
-    ChaseLoads(cycle.start, std::min(cycle.lines, cycle.loads));
+    ChaseLoads(cycle.start, ChaseWarmUpLoads(cycle));
   });
   std::optional<int64_t> hugePageBytes;
   if (const auto smaps = environment.sources->ReadFile("/proc/self/smaps")) {

@@ -29,7 +29,7 @@ struct RamWork {
   // times the last-level cache, no more than half of MemAvailable.
   int64_t latencyLastBytes = 0;
   bool halfSteps = true;                       // 6, 12, 24 KiB ... between the powers of two
-  int64_t latencyMinLoads = int64_t{1} << 21;  // timed loads of a walk (at least, or whole rounds)
+  int64_t latencyMinLoads = int64_t{1} << 20;  // timed loads of a walk (at least, or whole rounds)
   int latencyRepeats = 3;                      // timed walks of a point, the fastest kept
 };
 
