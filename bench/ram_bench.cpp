@@ -12,11 +12,11 @@
 // figure is the best of its rounds.
 //
 //   build/bench/torvik_ram_bench [--rows] [runs]
+#include <time.h>
+
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <algorithm>
-#include <time.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -86,8 +86,8 @@ std::string Places(const std::vector<int>& processors) {
   for (const int p : processors) places += (places.empty() ? "{" : ",{") + std::to_string(p) + "}";
   // Threads wait for the next loop spinning, as they would on a machine of
   // their own, rather than asleep.
-  return "OMP_PLACES='" + places + "' OMP_PROC_BIND=close OMP_WAIT_POLICY=active OMP_NUM_THREADS=" +
-         std::to_string(processors.size());
+  return "OMP_PLACES='" + places +
+         "' OMP_PROC_BIND=close OMP_WAIT_POLICY=active OMP_NUM_THREADS=" + std::to_string(processors.size());
 }
 
 // The peak the memory's modules can move, from dmidecode: populated
@@ -162,7 +162,8 @@ int main(int argc, char** argv) {
                                 std::to_string(plan.latencyRepeats) + " " + std::to_string(size));
     long long bytes;
     double ns;
-    if (std::sscanf(out.c_str(), "%lld %lf", &bytes, &ns) == 2) reference["latency " + std::to_string(bytes)].push_back(ns);
+    if (std::sscanf(out.c_str(), "%lld %lf", &bytes, &ns) == 2)
+      reference["latency " + std::to_string(bytes)].push_back(ns);
   };
 
   // The whole group once, as a user runs it: its time, levels and pages.
@@ -260,7 +261,8 @@ int main(int argc, char** argv) {
     if (!b.cache || !b.level.sizeBytes) continue;
     const std::string name = "L" + std::to_string(b.cache->level) + " size on the curve";
     char method[96];
-    std::snprintf(method, sizeof method, "its step, best curve; plateau %.3g ns (sysfs cache size)", b.level.nanoseconds);
+    std::snprintf(method, sizeof method, "its step, best curve; plateau %.3g ns (sysfs cache size)",
+                  b.level.nanoseconds);
     bench::PrintRow(name.c_str(), method, double(*b.level.sizeBytes) / 1024, double(b.cache->bytes) / 1024, "KiB");
   }
   for (const LatencyLevel& level : result.levels) {

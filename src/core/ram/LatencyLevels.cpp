@@ -85,9 +85,10 @@ std::vector<LatencyLevel> DetectLatencyLevels(std::vector<LatencyPoint> curve) {
       if (smooth[i] < threshold) continue;
       const double below = smooth[i - 1], above = smooth[i];
       const double t = above > below ? std::clamp((threshold - below) / (above - below), 0.0, 1.0) : 1.0;
-      const double logBytes = std::log(static_cast<double>(curve[i - 1].bytes)) +
-                              t * std::log(static_cast<double>(curve[i].bytes) / static_cast<double>(curve[i - 1].bytes));
-      level.sizeBytes = static_cast<int64_t>(std::llround(std::exp(logBytes) * (1 - kRise)));
+      const double logBytes =
+          std::log(static_cast<double>(curve[i - 1].bytes)) +
+          t * std::log(static_cast<double>(curve[i].bytes) / static_cast<double>(curve[i - 1].bytes));
+      level.sizeBytes = static_cast<int64_t>(std::llround(std::exp(logBytes)));
       break;
     }
   }

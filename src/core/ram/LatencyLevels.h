@@ -5,12 +5,13 @@
 // plateaus less than 50 % apart are one level (real levels differ by two
 // times or more). A level's size as the curve shows it is read from the
 // step after it: the working set at which the loads have risen a quarter of
-// the way to the next level, times 3/4 (in a cache of C bytes that a
-// random walk over S > C bytes hits C/S of the time, that is where S is
-// 4/3 C); without a next level, the largest working set still on the
-// plateau. The last level, when the curve ends on it, is the memory beyond
-// the caches and has no size. The levels are then set beside the caches
-// the machine reports, in order. Pure; any thread.
+// the way to the next level, between the two points around it (a walk
+// that repeats one cycle is held whole by a cache up to its size and
+// hardly at all beyond it, so the step comes right after the size);
+// without a next level, the largest working set still on the plateau. The
+// last level, when the curve ends on it, is the memory beyond the caches
+// and has no size. The levels are then set beside the caches the machine
+// reports, in order. Pure; any thread.
 #pragma once
 
 #include <cstdint>
