@@ -27,6 +27,10 @@ struct MeasuredPoint {
   double rate = 0;        // in `unit`, from work and elapsedNs
   QString unit;           // "ops/s", "MB/s", "GB/s", "ns"
   std::optional<double> nanoseconds;  // a latency point: per dependent load
+  // A latency point: how many bytes of its buffer transparent huge pages
+  // backed (AnonHugePages of the range in /proc/self/smaps); none where
+  // that could not be read.
+  std::optional<int64_t> hugePageBytes;
   // A drive row: requests a second, completion latency percentiles in
   // microseconds, the engine that measured it ("io_uring", "threads"), and
   // the bytes other processes moved on the drive meanwhile.
