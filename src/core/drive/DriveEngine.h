@@ -17,7 +17,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 
 #include "core/drive/LatencyHistogram.h"
 #include "platform/DriveIo.h"
@@ -61,11 +60,5 @@ class DriveEngine {
   virtual const char* Name() const = 0;
   virtual void Run(const DriveJob& job, DriveControl& control, DriveRun& run) = 0;
 };
-
-// The engine for `file`: io_uring with a queue of `depth`, or the threads
-// where `io` refuses a queue (then `ringError` is the errno of the refusal,
-// else 0).
-std::unique_ptr<DriveEngine> OpenDriveEngine(platform::DriveIo& io, platform::DirectFile& file, int depth,
-                                             int& ringError);
 
 }  // namespace torvik

@@ -15,7 +15,7 @@
 
 #include "core/base/Errors.h"
 #include "core/drive/DiskStats.h"
-#include "core/drive/DriveEngine.h"
+#include "core/drive/DriveEngineChoice.h"
 #include "core/drive/DriveTestFile.h"
 #include "core/workloads/TestDirectory.h"
 #include "platform/Clock.h"

@@ -144,10 +144,10 @@ int CreateUnnamedThenLink(const std::string& path, int& error) {
   }
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
   if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-    const int linkError = errno;
+    // A taken name is the answer; anything else (no /proc, a file system
+    // that will not link an unnamed file) leaves the named way to try.
+    error = errno == EEXIST ? EEXIST : 0;
     close(fd);
-    // Without /proc the file cannot be named this way: by name.
-    error = linkError == ENOENT && access("/proc/self/fd", F_OK) != 0 ? 0 : linkError;
     return -1;
   }
   return fd;

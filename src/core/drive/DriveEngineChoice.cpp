@@ -1,4 +1,4 @@
-#include "core/drive/DriveEngine.h"
+#include "core/drive/DriveEngineChoice.h"
 
 #include <cerrno>
 
