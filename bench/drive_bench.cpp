@@ -223,7 +223,7 @@ int main(int argc, char** argv) {
     bench::PrintHeader();
   }
 
-  std::map<int, std::vector<double>> rate, p50, p99, fioRate, fioP50, fioP99;
+  std::map<int, std::vector<double>> rate, p50, p99, fioRate, fioP50, fioP99, others, othersCpu;
   std::vector<double> groupSeconds;
   QString engine;
   for (int run = 0; run < runs; ++run) {
@@ -237,6 +237,8 @@ int main(int argc, char** argv) {
       rate[i].push_back(point.rate);
       p50[i].push_back(point.p50Us.value_or(0));
       p99[i].push_back(point.p99Us.value_or(0));
+      others[i].push_back(point.othersIoBytes.value_or(-1) / 1e6);
+      othersCpu[i].push_back(point.noise ? point.noise->OthersCorePercent().value_or(-1) : -1);
       const FioFigures reference = Fio(plan.rows[i], fioFile, plan, threads);
       fioRate[i].push_back(reference.megabytesPerSecond);
       fioP50[i].push_back(reference.p50Us);
@@ -264,13 +266,17 @@ int main(int argc, char** argv) {
                                   .arg(p99Ratio, 0, 'f', 2)
                                   .toUtf8();
     bench::PrintRow(what.constData(), method.constData(), Median(rate[i]), Median(fioRate[i]), "MB");
-    details.push_back(QStringLiteral("  %1: p50 %2 / %3 us, p99 %4 / %5 us (program / fio lat)")
-                          .arg(QLatin1String(row.id))
-                          .arg(Median(p50[i]), 0, 'f', 1)
-                          .arg(Median(fioP50[i]), 0, 'f', 1)
-                          .arg(Median(p99[i]), 0, 'f', 1)
-                          .arg(Median(fioP99[i]), 0, 'f', 1)
-                          .toUtf8());
+    details.push_back(
+        QStringLiteral(
+            "  %1: p50 %2 / %3 us, p99 %4 / %5 us (program / fio lat); others: %6 MB on the drive, %7 % of a core")
+            .arg(QLatin1String(row.id))
+            .arg(Median(p50[i]), 0, 'f', 1)
+            .arg(Median(fioP50[i]), 0, 'f', 1)
+            .arg(Median(p99[i]), 0, 'f', 1)
+            .arg(Median(fioP99[i]), 0, 'f', 1)
+            .arg(Median(others[i]), 0, 'f', 1)
+            .arg(Median(othersCpu[i]), 0, 'f', 0)
+            .toUtf8());
   }
   if (only.isEmpty())
     bench::PrintRow("drive group, 8 rows", "its rows' time beside the fill (60 s allowed)", Median(groupSeconds), 60,

@@ -50,20 +50,27 @@ struct IoCompletion {
   int32_t result = 0;
 };
 
-// A submission queue over one file. Requests are prepared, then handed to
-// the kernel together; their completions are reaped in any order. At most
-// `depth` requests (as opened) may be prepared or in flight at once.
+// A submission queue over one file. A request is prepared, then handed to
+// the kernel; completions are reaped in any order, several at once. At most
+// `depth` requests (as opened) may be prepared or in flight at once. Only
+// the thread that opened the queue may use it (the kernel is told there is
+// one submitter), and it must close it too.
 class IoRing {
  public:
   virtual ~IoRing() = default;
   // Prepares one transfer of `bytes` at `offset`; nothing reaches the
-  // kernel before SubmitAndWait.
+  // kernel before Submit.
   virtual void PrepareRead(void* data, uint32_t bytes, int64_t offset, uint64_t tag) = 0;
   virtual void PrepareWrite(const void* data, uint32_t bytes, int64_t offset, uint64_t tag) = 0;
-  // Hands every prepared request to the kernel and waits until at least
-  // one completion is there to reap (one system call): 0 or -errno; an
-  // interrupted wait returns 0 (Reap may then find nothing).
-  virtual int SubmitAndWait() = 0;
+  // Hands what was prepared to the kernel (one system call): 0, or -errno
+  // when the kernel took none of it; what was prepared then stays in the
+  // queue, never handed over, and the queue is good for nothing more than
+  // waiting for the requests already in flight.
+  virtual int Submit() = 0;
+  // Returns once at least one completion is there to reap, at once when
+  // one already is (without a system call): 0 or -errno; an interrupted
+  // wait returns 0 (Reap may then find nothing).
+  virtual int Wait() = 0;
   // Takes up to `max` completions that are there, without waiting: how many.
   virtual int Reap(IoCompletion* out, int max) = 0;
 };
@@ -78,7 +85,8 @@ class DriveIo {
   // `error` set: EEXIST when the name is taken, EINVAL when the file system
   // refuses direct transfers (nothing is left behind), or another errno.
   virtual std::unique_ptr<DirectFile> CreateDirect(const std::string& path, int& error) = 0;
-  // A queue of `depth` requests over `file`; null with `error` set where
+  // A queue of `depth` requests over `file`, for the calling thread alone;
+  // null with `error` set where
   // the kernel refuses io_uring (ENOSYS: none; EPERM: a seccomp filter or
   // io_uring_disabled) or lacks its read and write operations (EOPNOTSUPP).
   virtual std::unique_ptr<IoRing> OpenRing(DirectFile& file, int depth, int& error) = 0;

@@ -9,10 +9,9 @@ namespace torvik {
 
 std::unique_ptr<DriveEngine> OpenDriveEngine(platform::DriveIo& io, platform::DirectFile& file, int depth,
                                              int& ringError) {
+  // A queue opened and closed again: each job opens its own on its thread.
   ringError = 0;
-  if (std::unique_ptr<platform::IoRing> ring = io.OpenRing(file, depth, ringError)) {
-    return std::make_unique<RingEngine>(std::move(ring));
-  }
+  if (io.OpenRing(file, depth, ringError)) return std::make_unique<RingEngine>(io, file);
   if (ringError == 0) ringError = EOPNOTSUPP;  // refused without saying why
   return std::make_unique<ThreadEngine>(file);
 }

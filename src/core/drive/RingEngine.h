@@ -1,11 +1,11 @@
 // RingEngine: a drive job through an io_uring submission queue, on the one
-// thread that calls Run. Every request that completes is replaced at once
-// by the next one on the same buffer slot, the replacements of one reap
-// submitted together, so `depth` requests stay in flight. One job at a
-// time.
+// thread that calls Run, the way fio's io_uring engine runs the same job
+// by default: each request handed to the kernel as soon as it is prepared,
+// one completion reaped at a time and replaced at once by the next request
+// on the same buffer slot, so `depth` requests stay in flight. Each job
+// opens a queue of its own depth on the thread that runs it, as the kernel
+// wants of a queue with one submitter. One job at a time.
 #pragma once
-
-#include <memory>
 
 #include "core/drive/DriveEngine.h"
 
@@ -13,13 +13,16 @@ namespace torvik {
 
 class RingEngine : public DriveEngine {
  public:
-  // Owns `ring`, opened for at least the deepest job's depth.
-  explicit RingEngine(std::unique_ptr<platform::IoRing> ring) : ring_(std::move(ring)) {}
+  // Both must outlive the engine.
+  RingEngine(platform::DriveIo& io, platform::DirectFile& file) : io_(io), file_(file) {}
   const char* Name() const override { return "io_uring"; }
+  // A queue the kernel refuses now (it gave one when the engine was
+  // chosen) is the job's error.
   void Run(const DriveJob& job, DriveControl& control, DriveRun& run) override;
 
  private:
-  std::unique_ptr<platform::IoRing> ring_;
+  platform::DriveIo& io_;
+  platform::DirectFile& file_;
 };
 
 }  // namespace torvik

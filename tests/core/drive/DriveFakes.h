@@ -95,7 +95,8 @@ class ScriptedDriveIo : public platform::DriveIo {
     void PrepareWrite(const void* data, uint32_t bytes, int64_t offset, uint64_t tag) override {
       inner_->PrepareWrite(data, bytes, offset, tag);
     }
-    int SubmitAndWait() override { return inner_->SubmitAndWait(); }
+    int Submit() override { return inner_->Submit(); }
+    int Wait() override { return inner_->Wait(); }
     int Reap(platform::IoCompletion* out, int max) override {
       const int n = inner_->Reap(out, max);
       for (int i = 0; i < n; ++i) {
