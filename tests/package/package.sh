@@ -25,7 +25,7 @@ for path in ./usr/bin/torvik ./usr/share/torvik/TORVIK.HLP ./usr/share/applicati
   check "the package holds $path" grep -qx "$path" <<<"$files"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6core6 libqt6widgets6 libqt6charts6 liburing2 libqt6sql6-sqlite libqt6sql6-psql fonts-ipafont-gothic \
+for package in libqt6core6 libqt6widgets6 libqt6charts6 libqt6sql6-sqlite libqt6sql6-psql fonts-ipafont-gothic \
   fonts-ipafont-mincho fonts-liberation2 xdg-utils; do
   check "it depends on $package" grep -q "$package" <<<"$depends"
 done
