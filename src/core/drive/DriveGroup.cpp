@@ -30,8 +30,6 @@ constexpr int kFillDepth = 8;
 constexpr int kFillPercent = 5;
 constexpr auto kStopQuestionEvery = std::chrono::milliseconds(100);
 
-QString Translated(const char* text) { return QCoreApplication::translate("DriveGroup", text); }
-
 QString MiB(double bytes) { return QStringLiteral("%1 MiB").arg(static_cast<int64_t>(bytes / (1 << 20))); }
 
 // The runtime's words for an errno ("ﾃﾞｨｽｸがいっぱいです", "I/O ｴﾗｰ (1117)").
@@ -50,13 +48,16 @@ DriveOutcome& Fail(DriveOutcome& outcome, DriveFailure failure, const QString& m
 void FailTransfer(DriveOutcome& outcome, int error, bool shortTransfer, const QString& during) {
   if (shortTransfer) {
     Fail(outcome, DriveFailure::ShortTransfer,
-         Translated("ドライブが要求より少ないバイト数しか転送しませんでした。計測を中止します。"), during);
+         QCoreApplication::translate("DriveGroup",
+                                     "ドライブが要求より少ないバイト数しか転送しませんでした。計測を中止します。"),
+         during);
   } else if (error == ENOSPC || error == EDQUOT) {
-    Fail(outcome, DriveFailure::DiskFull, Translated("ドライブの空き領域がなくなりました。計測を中止します。"), during,
+    Fail(outcome, DriveFailure::DiskFull,
+         QCoreApplication::translate("DriveGroup", "ドライブの空き領域がなくなりました。計測を中止します。"), during,
          error);
   } else {
     Fail(outcome, DriveFailure::TransferFailed,
-         Translated("ドライブの入出力でエラーが発生しました。計測を中止します。"),
+         QCoreApplication::translate("DriveGroup", "ドライブの入出力でエラーが発生しました。計測を中止します。"),
          QStringLiteral("%1: %2").arg(during, ErrorWords(error)), error);
   }
 }
@@ -157,7 +158,7 @@ void RunRows(const DrivePlan& plan, PointSink& sink, const DriveMachine& machine
   // The whole file set aside, then written once with incompressible data.
   progress.Show(0, DriveFillStatus());
   if (const int error = file.File().Reserve(plan.fileBytes); error != 0) {
-    FailTransfer(outcome, error, false, Translated("テストファイルの領域確保"));
+    FailTransfer(outcome, error, false, QCoreApplication::translate("DriveGroup", "テストファイルの領域確保"));
     return;
   }
   if (sink.StopRequested()) {
@@ -174,7 +175,8 @@ void RunRows(const DrivePlan& plan, PointSink& sink, const DriveMachine& machine
     progress.Show(kFillPercent * static_cast<double>(control.filled.load()) / plan.fileBytes, DriveFillStatus());
   });
   if (filled.Failed()) {
-    FailTransfer(outcome, filled.error, filled.shortTransfer, Translated("テストファイルの作成"));
+    FailTransfer(outcome, filled.error, filled.shortTransfer,
+                 QCoreApplication::translate("DriveGroup", "テストファイルの作成"));
     return;
   }
   if (filled.stopped) {
@@ -182,7 +184,7 @@ void RunRows(const DrivePlan& plan, PointSink& sink, const DriveMachine& machine
     return;
   }
   if (const int error = file.File().Flush(); error != 0) {
-    FailTransfer(outcome, error, false, Translated("テストファイルの作成"));
+    FailTransfer(outcome, error, false, QCoreApplication::translate("DriveGroup", "テストファイルの作成"));
     return;
   }
 
@@ -249,7 +251,7 @@ DriveOutcome RunDriveGroup(const DrivePlan& plan, PointSink& sink, const DriveMa
   }
   if (available < static_cast<double>(plan.FreeBytesNeeded())) {
     return Fail(outcome, DriveFailure::NotEnoughSpace, texts::NotEnoughSpace(),
-                Translated("テストファイル %1 と余裕 %2 が必要ですが、空きは %3 です")
+                QCoreApplication::translate("DriveGroup", "テストファイル %1 と余裕 %2 が必要ですが、空きは %3 です")
                     .arg(MiB(plan.fileBytes), MiB(kDriveSpareBytes), MiB(available)));
   }
 
@@ -257,22 +259,25 @@ DriveOutcome RunDriveGroup(const DrivePlan& plan, PointSink& sink, const DriveMa
   std::unique_ptr<DriveTestFile> file = DriveTestFile::Create(machine.io, machine.files, plan.testPath, error);
   if (!file && error == EINVAL) {
     return Fail(outcome, DriveFailure::NoDirectTransfers,
-                Translated("テストフォルダのファイルシステムは直接転送（O_DIRECT）に対応していません。"
-                           "キャッシュを計測しないよう、計測を中止します。"),
+                QCoreApplication::translate("DriveGroup",
+                                            "テストフォルダのファイルシステムは直接転送（O_DIRECT）に対応していません。"
+                                            "キャッシュを計測しないよう、計測を中止します。"),
                 outcome.facts.fileSystem, error);
   }
   if (!file) {
     return Fail(outcome, DriveFailure::CannotCreateFile,
-                Translated("テストファイルを作成できません。計測を中止します。"), ErrorWords(error), error);
+                QCoreApplication::translate("DriveGroup", "テストファイルを作成できません。計測を中止します。"),
+                ErrorWords(error), error);
   }
   try {
     RunRows(plan, sink, machine, *file, outcome);
   } catch (const std::bad_alloc&) {
-    Fail(outcome, DriveFailure::OutOfResources, Translated("計測に必要なメモリを確保できません。計測を中止します。"),
-         {});
+    Fail(outcome, DriveFailure::OutOfResources,
+         QCoreApplication::translate("DriveGroup", "計測に必要なメモリを確保できません。計測を中止します。"), {});
   } catch (const std::system_error& thread) {
-    Fail(outcome, DriveFailure::OutOfResources, Translated("計測に必要なスレッドを起動できません。計測を中止します。"),
-         {}, thread.code().value());
+    Fail(outcome, DriveFailure::OutOfResources,
+         QCoreApplication::translate("DriveGroup", "計測に必要なスレッドを起動できません。計測を中止します。"), {},
+         thread.code().value());
   }
   if (file->Remove() != 0) outcome.undeleted = QFile::decodeName(QByteArray::fromStdString(file->Path()));
   return outcome;
