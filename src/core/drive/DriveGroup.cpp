@@ -84,11 +84,15 @@ void Watch(DriveEngine& engine, const DriveJob& job, DriveRun& run, PointSink& s
     finished.notify_one();
   });
   try {
+    // On a fixed beat, so the time the sink takes never stretches it.
+    auto nextQuestion = std::chrono::steady_clock::now() + kStopQuestionEvery;
     std::unique_lock lock(mutex);
-    while (!finished.wait_for(lock, kStopQuestionEvery, [&] { return done; })) {
+    while (!finished.wait_until(lock, nextQuestion, [&] { return done; })) {
       lock.unlock();
+      nextQuestion += kStopQuestionEvery;
       if (!control.stop.load() && sink.StopRequested()) control.stop.store(true);
       report(control);
+      nextQuestion = std::max(nextQuestion, std::chrono::steady_clock::now());
       lock.lock();
     }
   } catch (...) {
@@ -229,7 +233,7 @@ void RunRows(const DrivePlan& plan, PointSink& sink, const DriveMachine& machine
     ++outcome.rowsDone;
     sink.PointDone(point);
   }
-  progress.Show(100, DriveRowStatus(plan.rows.back()));
+  if (!plan.rows.empty()) progress.Show(100, DriveRowStatus(plan.rows.back()));
 }
 
 }  // namespace
