@@ -67,40 +67,39 @@ class NoRing : public platform::DriveIo {
 };
 
 // Collects the points; drops the page cache as the first row is announced
-// when asked to; stops after `stopAfter` rows. `afterPoint` runs between
-// rows (the reference's identical job, so both share the same minutes of
-// the machine); the time it takes is kept apart from the group's.
+// when asked to; stops after `stopAfter` rows. `aside` runs next to each
+// row, just before it starts or just after it ends (the reference's
+// identical job, so both share the same minutes of the machine); the time
+// it takes between the first row's start and the last row's end is kept
+// apart from the group's.
 class BenchSink : public PointSink {
  public:
   using Clock = std::chrono::steady_clock;
   int stopAfter = 8;
   bool dropCacheBeforeFirstRow = false;
-  std::function<void(const MeasuredPoint&)> afterPoint;
+  bool asideBefore = false;  // else after
+  std::function<void(size_t row)> aside;
   std::vector<MeasuredPoint> points;
-  Clock::time_point rowsStarted, rowsEnded;
-  double asideSeconds = 0;  // spent in afterPoint
-  QString status;
+  QStringList rowStatuses;  // of the plan's rows, in order
 
   bool StopRequested() override { return static_cast<int>(points.size()) >= stopAfter; }
   void Progress(int, const QString& now) override {
-    if (now == status) return;
-    if (status == DriveFillStatus()) {
-      if (dropCacheBeforeFirstRow) DropPageCache();
-      rowsStarted = Clock::now();
-    }
-    status = now;
+    if (now == status_) return;
+    if (status_ == DriveFillStatus() && dropCacheBeforeFirstRow) DropPageCache();
+    status_ = now;
+    const qsizetype row = rowStatuses.indexOf(now);
+    if (row < 0) return;
+    if (asideBefore) Aside(static_cast<size_t>(row), row > 0);
+    if (row == 0) rowsStarted_ = Clock::now();
   }
   void PointDone(const MeasuredPoint& point) override {
-    rowsEnded = Clock::now();
+    rowsEnded_ = Clock::now();
     points.push_back(point);
-    if (afterPoint) afterPoint(point);
-    lastAside_ = std::chrono::duration<double>(Clock::now() - rowsEnded).count();
-    asideSeconds += lastAside_;
+    if (!asideBefore) Aside(points.size() - 1, points.size() < rowStatuses.size());
   }
-  // The rows' own time: from the first row to the last row's end, less
-  // what ran between them.
+  // The rows' own time, from the first row's start to the last row's end.
   double RowsSeconds() const {
-    return std::chrono::duration<double>(rowsEnded - rowsStarted).count() - (asideSeconds - lastAside_);
+    return std::chrono::duration<double>(rowsEnded_ - rowsStarted_).count() - asideBetweenRows_;
   }
 
   static bool DropPageCache() {
@@ -110,7 +109,16 @@ class BenchSink : public PointSink {
   }
 
  private:
-  double lastAside_ = 0;
+  void Aside(size_t row, bool betweenRows) {
+    if (!aside) return;
+    const Clock::time_point start = Clock::now();
+    aside(row);
+    if (betweenRows) asideBetweenRows_ += std::chrono::duration<double>(Clock::now() - start).count();
+  }
+
+  QString status_;
+  Clock::time_point rowsStarted_, rowsEnded_;
+  double asideBetweenRows_ = 0;
 };
 
 struct FioFigures {
@@ -223,28 +231,28 @@ int main(int argc, char** argv) {
 
   const auto loadAverage = platform::SystemSources::Default().ReadFile("/proc/loadavg").value_or("?");
   if (!rowsOnly) {
-    std::printf("drive group against fio: %s file, %.1f s rows after %.1f s warm-up, median of %d runs; load %s",
-                qPrintable(DriveSizeText(plan.fileBytes)), plan.rowNs / 1e9, plan.warmUpNs / 1e9, runs,
-                loadAverage.c_str());
+    std::printf(
+        "drive group against fio: %s file, %.1f s rows after %.1f s warm-up, median of %d runs (fio after each row, "
+        "then before it); load %s",
+        qPrintable(DriveSizeText(plan.fileBytes)), plan.rowNs / 1e9, plan.warmUpNs / 1e9, runs, loadAverage.c_str());
     bench::PrintHeader();
   }
 
   std::map<int, std::vector<double>> rate, p50, p99, fioRate, fioP50, fioP99, others, othersCpu;
   std::vector<double> groupSeconds;
   QString engine;
+  QStringList rowStatuses;
+  for (const DriveRow& row : plan.rows) rowStatuses << DriveRowStatus(row);
   for (int run = 0; run < runs; ++run) {
     BenchSink sink;
     sink.stopAfter = static_cast<int>(plan.rows.size());
-    // fio's identical job right after each row: both share the same minutes
-    // of the machine. fio lays its file out before its first job, as the
-    // group fills its own before its first row.
-    sink.afterPoint = [&](const MeasuredPoint& point) {
-      const size_t i = sink.points.size() - 1;
-      rate[i].push_back(point.rate);
-      p50[i].push_back(point.p50Us.value_or(0));
-      p99[i].push_back(point.p99Us.value_or(0));
-      others[i].push_back(point.othersIoBytes.value_or(-1) / 1e6);
-      othersCpu[i].push_back(point.noise ? point.noise->OthersCorePercent().value_or(-1) : -1);
+    sink.rowStatuses = rowStatuses;
+    // fio's identical job beside each row, in the same minutes of the
+    // machine: after it in the first run, before it in the next, and so on,
+    // so neither always runs on what the other left (fio lays its file out
+    // before its first job, as the group fills its own before its first row).
+    sink.asideBefore = run % 2 == 1;
+    sink.aside = [&](size_t i) {
       const FioFigures reference = Fio(plan.rows[i], fioFile, plan, threads);
       fioRate[i].push_back(reference.megabytesPerSecond);
       fioP50[i].push_back(reference.p50Us);
@@ -255,6 +263,14 @@ int main(int argc, char** argv) {
     if (!outcome.ok() || sink.points.size() != plan.rows.size()) {
       std::fprintf(stderr, "the drive group failed: %s %s\n", qPrintable(outcome.message), qPrintable(outcome.detail));
       return 1;
+    }
+    for (size_t i = 0; i < plan.rows.size(); ++i) {
+      const MeasuredPoint& point = sink.points[i];
+      rate[i].push_back(point.rate);
+      p50[i].push_back(point.p50Us.value_or(0));
+      p99[i].push_back(point.p99Us.value_or(0));
+      others[i].push_back(point.othersIoBytes.value_or(-1) / 1e6);
+      othersCpu[i].push_back(point.noise ? point.noise->OthersCorePercent().value_or(-1) : -1);
     }
     engine = outcome.engine;
     groupSeconds.push_back(sink.RowsSeconds());
@@ -292,6 +308,7 @@ int main(int argc, char** argv) {
   // The first read row comes right after the fill wrote the file; once
   // more with the page cache dropped between the fill and the row.
   BenchSink afterDrop;
+  afterDrop.rowStatuses = rowStatuses;
   afterDrop.stopAfter = 1;
   afterDrop.dropCacheBeforeFirstRow = true;
   if (!only.isEmpty()) {
