@@ -95,7 +95,7 @@ class BenchSink : public PointSink {
   void PointDone(const MeasuredPoint& point) override {
     rowsEnded_ = Clock::now();
     points.push_back(point);
-    if (!asideBefore) Aside(points.size() - 1, points.size() < rowStatuses.size());
+    if (!asideBefore) Aside(points.size() - 1, static_cast<qsizetype>(points.size()) < rowStatuses.size());
   }
   // The rows' own time, from the first row's start to the last row's end.
   double RowsSeconds() const {
