@@ -149,6 +149,9 @@ FioFigures Fio(const DriveRow& row, const QString& path, const DrivePlan& plan, 
       QStringLiteral("--lat_percentiles=1"),
       QStringLiteral("--percentile_list=50:99"),
       QStringLiteral("--output-format=json"),
+      // A write job too starts on a file written whole, as the group's
+      // write rows overwrite its filled file (fio lays it out first).
+      QStringLiteral("--overwrite=1"),
   };
   if (threads && PsyncIsTheSameJob(row)) {
     // One job per request in flight, each one request at a time.
