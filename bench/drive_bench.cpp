@@ -1,5 +1,5 @@
 // The drive group against fio: each of the group's eight rows beside fio
-// running the identical job on the same file system in the same run
+// running the identical job on the same file in the same run
 // (ioengine=io_uring, direct=1, the same bs, iodepth, numjobs=1, size,
 // time_based runtime after the same ramp, randrepeat=0, norandommap). The
 // group's rate against fio's, and its p50 and p99 completion latency against
@@ -10,15 +10,18 @@
 // the same figure shows no read came from the cache.
 //
 //   build/bench/torvik_drive_bench [--rows] DIRECTORY [runs] [--size SIZE] [--row-seconds S] [--engine threads]
-//                                  [--only ROW]
+//                                  [--only ROW] [--fio-own-file]
 //
 // Needs fio on PATH. With --engine threads the group runs on its fallback
 // engine (io_uring refused), beside fio's psync with one job per request in
 // flight where that is the same work (the random rows and depth 1; fio's
 // jobs would each walk the file on its own in a sequential row), else
 // beside fio's io_uring at the same depth. --only ROW runs one row again, the group with that row alone
-// (each run a fresh file), beside fio.
+// (each run a fresh file), beside fio. fio runs its jobs on the group's own
+// test file between the rows; --fio-own-file gives it a file of its own,
+// laid out by fio before its first job.
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -184,11 +187,14 @@ int main(int argc, char** argv) {
   double rowSeconds = kDefaultDriveRowSeconds;
   bool threads = false;
   QString only;
+  bool ownFile = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
       size = QString::fromLocal8Bit(argv[++i]);
     } else if (std::strcmp(argv[i], "--row-seconds") == 0 && i + 1 < argc) {
       rowSeconds = std::atof(argv[++i]);
+    } else if (std::strcmp(argv[i], "--fio-own-file") == 0) {
+      ownFile = true;
     } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
       only = QString::fromLocal8Bit(argv[++i]);
     } else if (std::strcmp(argv[i], "--engine") == 0 && i + 1 < argc) {
@@ -198,9 +204,10 @@ int main(int argc, char** argv) {
     }
   }
   if (positional.isEmpty()) {
-    std::fprintf(
-        stderr, "usage: %s [--rows] DIRECTORY [runs] [--size SIZE] [--row-seconds S] [--engine threads] [--only ROW]\n",
-        argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s [--rows] DIRECTORY [runs] [--size SIZE] [--row-seconds S] [--engine threads] [--only ROW] "
+                 "[--fio-own-file]\n",
+                 argv[0]);
     return 2;
   }
   const int runs = positional.size() > 1 ? std::max(1, positional[1].toInt()) : 1;
@@ -256,7 +263,16 @@ int main(int argc, char** argv) {
     // before its first job, as the group fills its own before its first row).
     sink.asideBefore = run % 2 == 1;
     sink.aside = [&](size_t i) {
-      const FioFigures reference = Fio(plan.rows[i], fioFile, plan, threads);
+      // By default fio reads and writes the group's own test file, which
+      // exists between the rows: the same blocks of the same drive, laid
+      // out the same way (a virtual disk places a new file's blocks in the
+      // order they are first written).
+      QString target = fioFile;
+      if (!ownFile) {
+        const QStringList files = QDir(plan.testPath).entryList({QStringLiteral("TORVIK-drive-*.dat")}, QDir::Files);
+        if (files.size() == 1) target = plan.testPath + files.front();
+      }
+      const FioFigures reference = Fio(plan.rows[i], target, plan, threads);
       fioRate[i].push_back(reference.megabytesPerSecond);
       fioP50[i].push_back(reference.p50Us);
       fioP99[i].push_back(reference.p99Us);
