@@ -12,7 +12,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libzstd-dev libssl-dev
+  libzstd-dev libssl-dev liburing-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev qt6-svg-dev libqt6opengl6-dev qt6-tools-dev qt6-l10n-tools
   xdg-utils file
