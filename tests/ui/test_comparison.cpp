@@ -181,7 +181,7 @@ class ComparisonTest : public QObject {
   // the baseline with its verdict, a run without the test, the
   // repetitions' spread, and what "!" marks.
   void aChartReadsAsText() {
-    PlannedChart chart{.id = QStringLiteral("memory"), .title = QStringLiteral("Memory"), .tests = {Test::Memory}};
+    PlannedChart chart{.id = QStringLiteral("memory"), .title = QStringLiteral("Memory"), .tests = {QStringLiteral("memory")}};
     chart.labels = {QStringLiteral("run A"), QStringLiteral("run B (n=3)"), QStringLiteral("run C")};
     Figure busy{.seconds = 0.12, .secondsStdev = 0.006, .repetitions = 3, .noisy = true};
     chart.cells = {{PlannedCell{Figure{.seconds = 0.1, .repetitions = 1}, std::nullopt}},

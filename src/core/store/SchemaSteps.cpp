@@ -130,8 +130,19 @@ constexpr SchemaStatement kStep8[] = {
 // then 2): it is set aside, never blocking the runs behind it.
 constexpr SchemaStatement kStep9[] = {Same("ALTER TABLE runs ADD COLUMN send_problem TEXT")};
 
+// 10: what a drive row measures beside its rate: requests a second, the
+// completion latency's percentiles in microseconds, and the engine that
+// measured it (io_uring, or threads where the kernel refused it).
+constexpr SchemaStatement kStep10[] = {
+    {"ALTER TABLE tests ADD COLUMN iops REAL", "ALTER TABLE tests ADD COLUMN iops DOUBLE PRECISION"},
+    {"ALTER TABLE tests ADD COLUMN p50_us REAL", "ALTER TABLE tests ADD COLUMN p50_us DOUBLE PRECISION"},
+    {"ALTER TABLE tests ADD COLUMN p99_us REAL", "ALTER TABLE tests ADD COLUMN p99_us DOUBLE PRECISION"},
+    {"ALTER TABLE tests ADD COLUMN p999_us REAL", "ALTER TABLE tests ADD COLUMN p999_us DOUBLE PRECISION"},
+    Same("ALTER TABLE tests ADD COLUMN engine TEXT"),
+};
+
 constexpr std::span<const SchemaStatement> kSteps[] = {kStep1, kStep2, kStep3, kStep4, kStep5,
-                                                       kStep6, kStep7, kStep8, kStep9};
+                                                       kStep6, kStep7, kStep8, kStep9, kStep10};
 static_assert(std::size(kSteps) == kStoreSchemaVersion, "one step per schema version");
 
 }  // namespace

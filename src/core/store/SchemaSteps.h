@@ -17,7 +17,7 @@ class QSqlDatabase;
 
 namespace torvik {
 
-inline constexpr int kStoreSchemaVersion = 9;
+inline constexpr int kStoreSchemaVersion = 10;
 // The oldest schema runs can be sent to as it is (a run's uuid, by which the
 // store keeps it once, came with step 5).
 inline constexpr int kOldestWorkableSchema = 5;

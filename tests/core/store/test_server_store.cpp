@@ -241,6 +241,9 @@ class ServerStoreTest : public QObject {
       QVERIFY(q.exec(QStringLiteral("DROP INDEX fleet.runs_by_machine")));
       QVERIFY(q.exec(
           QStringLiteral("ALTER TABLE fleet.runs DROP COLUMN host_name, DROP COLUMN machine_id, DROP COLUMN send_problem")));
+      QVERIFY(q.exec(QStringLiteral(
+          "ALTER TABLE fleet.tests DROP COLUMN iops, DROP COLUMN p50_us, DROP COLUMN p99_us, DROP COLUMN p999_us, "
+          "DROP COLUMN engine")));
       QVERIFY(q.exec(QStringLiteral("UPDATE fleet.torvik_schema SET version = 7")));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("roles"));
