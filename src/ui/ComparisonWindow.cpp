@@ -21,6 +21,7 @@
 #include "ui/ChartTextAlternative.h"
 #include "ui/ComparisonChart.h"
 #include "ui/FileDialogs.h"
+#include "ui/PeriodDateEdit.h"
 #include "ui/RankingView.h"
 #include "ui/SharedStoreDialog.h"
 #include "ui/TrendView.h"
@@ -175,8 +176,8 @@ ComparisonWindow::ComparisonWindow(BackgroundArchive& archive, QWidget* parent) 
   machineFilter_->setClearButtonEnabled(true);
   auto* machineLabel = new QLabel(tr("PC 名(&N):"));
   machineLabel->setBuddy(machineFilter_);
-  since_ = new QDateEdit;
-  until_ = new QDateEdit;
+  since_ = new PeriodDateEdit;
+  until_ = new PeriodDateEdit;
   auto* sinceLabel = new QLabel(tr("期間(&F):"));
   sinceLabel->setBuddy(since_);
   for (QDateEdit* day : {since_, until_}) {

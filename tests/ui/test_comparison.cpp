@@ -174,6 +174,53 @@ class ComparisonTest : public QObject {
     QVERIFY2(figures.contains(QStringLiteral("0.800 s、基準より -6.3 % 速い (未検定)")), qPrintable(figures));
   }
 
+  // Tab leaves each end of the period for the next control at once, from
+  // any of its sections and while it shows "no bound" (a plain date field
+  // kept forward Tab for good there), and Shift+Tab comes back; the arrows
+  // still move between its sections.
+  void tabLeavesThePeriodsDateFields_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QDate>("date");  // invalid: no bound
+    QTest::addColumn<int>("section");
+    QTest::newRow("from, no bound") << "Since" << QDate() << 0;
+    QTest::newRow("from, a day, at its year") << "Since" << QDate(2026, 3, 14) << 0;
+    QTest::newRow("from, a day, at its month") << "Since" << QDate(2026, 3, 14) << 1;
+    QTest::newRow("to, no bound") << "Until" << QDate() << 0;
+    QTest::newRow("to, a day, at its day") << "Until" << QDate(2026, 3, 14) << 2;
+  }
+  void tabLeavesThePeriodsDateFields() {
+    QFETCH(QString, field);
+    QFETCH(QDate, date);
+    QFETCH(int, section);
+    Archive archive({CpuRun(100, 0.80, 3.90)});
+    ComparisonWindow window(archive.archive);
+    QVERIFY(ListRead(window));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto* edit = window.findChild<QDateEdit*>(field);
+    if (date.isValid()) edit->setDate(date);
+    edit->setFocus();
+    QCOMPARE(QApplication::focusWidget(), edit);
+    if (date.isValid()) {
+      edit->setCurrentSectionIndex(section);
+      QTest::keyClick(edit, Qt::Key_Left);
+      QTest::keyClick(edit, Qt::Key_Right);  // the arrows stay inside
+      QCOMPARE(QApplication::focusWidget(), edit);
+    }
+    // The next control Tab may stop at, outside the field's own line edit.
+    QWidget* next = edit->nextInFocusChain();
+    while (edit->isAncestorOf(next) || !(next->focusPolicy() & Qt::TabFocus) || !next->isVisibleTo(&window) ||
+           !next->isEnabled()) {
+      next = next->nextInFocusChain();
+    }
+    if (field == u"Since") QCOMPARE(next->objectName(), QStringLiteral("Until"));
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), next);
+    QTest::keyClick(next, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), edit);
+    QCOMPARE(edit->date(), date.isValid() ? date : edit->minimumDate());  // Tab changed nothing
+  }
+
   // The text a screen reader reads for a chart: each run's figure against
   // the baseline with its verdict, a run without the test, the
   // repetitions' spread, and what "!" marks.
