@@ -7,7 +7,8 @@
 #                              certificates, a D-Bus session with the accessibility bus and
 #                              its Python bindings for the screen reader's test, a headless
 #                              Wayland compositor and Qt's Wayland platform, a strict HTML
-#                              parser and a headless browser for the report page, and the
+#                              parser and a headless browser for the report page, a window
+#                              manager for the drawing stage minimised mid-test, and the
 #                              ja_JP.UTF-8 locale the end-to-end tests run once more under)
 set -euo pipefail
 
@@ -22,7 +23,7 @@ packages=(
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(postgresql openssl dbus-daemon at-spi2-core python3-pyatspi weston qt6-wayland python3-html5lib
-             chromium locales)
+             chromium locales openbox)
 fi
 
 SUDO=""
