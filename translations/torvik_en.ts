@@ -949,11 +949,11 @@
     <name>torvik::RankingView</name>
     <message>
         <source>グループ(&amp;J):</source>
-        <translation>Group (&amp;J):</translation>
+        <translation>&amp;Group:</translation>
     </message>
     <message>
         <source>基準マシン(&amp;K):</source>
-        <translation>Baseline machine (&amp;K):</translation>
+        <translation>&amp;Baseline machine:</translation>
     </message>
     <message>
         <source>ランキング</source>

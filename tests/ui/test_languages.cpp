@@ -212,9 +212,47 @@ class LanguagesTest : public QObject {
       QVERIFY2(!HasJapanese(translation), qPrintable(translation));
       QVERIFY2(sorted(translation) == sorted(source), qPrintable(source));
       QVERIFY2(!source.contains(mnemonic) || translation.contains(mnemonic), qPrintable(source));
+      // On a letter of the English words, not the Japanese way's "(&X)" after them.
+      QVERIFY2(!translation.contains(QRegularExpression(QStringLiteral("\\(&\\w\\)"))), qPrintable(translation));
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QVERIFY(messages > 80);
+  }
+
+  // In English, the Alt letters the comparison window shows at once (its
+  // filters, buttons, tabs, and the view shown) are each a letter of their
+  // own words and differ from one another, in every view.
+  void englishAltLettersDifferInEveryView() {
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/i18n/torvik_en.qm")));
+    QVERIFY(QCoreApplication::installTranslator(&english));
+    const auto removeTranslator = qScopeGuard([&english] { QCoreApplication::removeTranslator(&english); });
+    Archive archive({LongNamedRun(100)});
+    ComparisonWindow window(archive.archive);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* views = window.findChild<QTabWidget*>(QStringLiteral("Views"));
+    static const QRegularExpression alt(QStringLiteral("(?<!&)&(\\w)"));
+    for (int view = 0; view < views->count(); ++view) {
+      views->setCurrentIndex(view);  // the trend and the ranking are made when first shown
+      QStringList texts;
+      for (int tab = 0; tab < views->count(); ++tab) texts << views->tabText(tab);
+      for (const QWidget* w : window.findChildren<const QWidget*>()) {
+        if (!w->isVisibleTo(&window)) continue;
+        if (auto* label = qobject_cast<const QLabel*>(w); label && label->buddy()) texts << label->text();
+        if (auto* button = qobject_cast<const QAbstractButton*>(w)) texts << button->text();
+      }
+      QMap<QString, QStringList> byLetter;
+      for (const QString& text : texts) {
+        const QRegularExpressionMatch match = alt.match(text);
+        if (match.hasMatch()) byLetter[match.captured(1).toLower()] << text;
+      }
+      for (auto it = byLetter.begin(); it != byLetter.end(); ++it) {
+        QVERIFY2(it.value().size() == 1,
+                 qPrintable(views->tabText(view) + QStringLiteral(": ") + it.value().join(QStringLiteral(", "))));
+      }
+      QVERIFY2(byLetter.size() >= 12, qPrintable(views->tabText(view)));
+    }
   }
 
   // Each place shows its whole text at the run's scale, in both languages.
