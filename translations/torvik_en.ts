@@ -180,6 +180,11 @@
         <source>ヘルプの本文</source>
         <translation>Help text</translation>
     </message>
+    <message>
+        <source>ja</source>
+        <comment>the help text&apos;s language: ja or en</comment>
+        <translation>en</translation>
+    </message>
 </context>
 <context>
     <name>MachineNoise</name>

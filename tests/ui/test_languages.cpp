@@ -3,7 +3,8 @@
 // not Japanese (the window's English captions); none goes empty. The
 // translation file is complete and keeps each text's placeholders and
 // mnemonic, and every English menu entry has one; the result sheet does
-// not change with the language. The settings dialog's texts, and those of
+// not change with the language; the help is in the window's language.
+// The settings dialog's texts, and those of
 // the status line, the about box, the shared-store dialog and the baseline
 // list, fit their places in both languages, at whatever scale the screen of
 // the run has (CTest runs them at 100 % to 200 %).
@@ -24,6 +25,7 @@
 #include "ui/AboutBox.h"
 #include "ui/ComparisonWindow.h"
 #include "ui/DesignScale.h"
+#include "ui/HelpWindow.h"
 #include "ui/SettingsDialog.h"
 #include "ui/SharedStoreDialog.h"
 #include "ui/StageDrawing.h"
@@ -253,6 +255,40 @@ class LanguagesTest : public QObject {
       }
       QVERIFY2(byLetter.size() >= 12, qPrintable(views->tabText(view)));
     }
+  }
+
+  // The help window shows the help file's part in the window's language:
+  // the English part names the English menus and has no Japanese, the
+  // Japanese part no English section, and both have the same sections.
+  void theHelpIsInTheWindowsLanguage() {
+    QFile file(QStringLiteral(TORVIK_HELP_FILE));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString help = QString::fromUtf8(file.readAll());
+    const QString en = HelpInLanguage(help, QStringLiteral("en"));
+    const QString ja = HelpInLanguage(help, QStringLiteral("ja"));
+    QVERIFY2(!HasJapanese(en), qPrintable(en));
+    QVERIFY(en.contains(QStringLiteral("<h2 id=\"settings\">Settings</h2>")));
+    QVERIFY(en.contains(QStringLiteral("Settings → Measurement setup")));
+    QVERIFY(ja.contains(QStringLiteral("<h2 id=\"settings\">設定</h2>")));
+    QVERIFY(ja.contains(QStringLiteral("設定 → 計測環境")));
+    QVERIFY(!ja.contains(QStringLiteral("Contents")));
+    static const QRegularExpression section(QStringLiteral("id=\"(\\w+)\""));
+    const auto sections = [](const QString& text) {
+      QStringList found;
+      for (const auto& match : section.globalMatch(text)) found << match.captured(1);
+      return found;
+    };
+    QCOMPARE(sections(en), sections(ja));
+    QCOMPARE(sections(en).size(), 7);
+    // Whichever language the window speaks.
+    QCOMPARE(QCoreApplication::translate("HelpWindow", "ja", "the help text's language: ja or en"),
+             QStringLiteral("ja"));
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/i18n/torvik_en.qm")));
+    QVERIFY(QCoreApplication::installTranslator(&english));
+    QCOMPARE(QCoreApplication::translate("HelpWindow", "ja", "the help text's language: ja or en"),
+             QStringLiteral("en"));
+    QCoreApplication::removeTranslator(&english);
   }
 
   // Each place shows its whole text at the run's scale, in both languages.
