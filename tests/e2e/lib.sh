@@ -64,11 +64,12 @@ wait_for_window() {
   return 1
 }
 
-# find_window: waits up to 15 s for the main window; sets $window, $scale
-# (window width / 649 design pixels) and $menu (the menu bar's height).
+# find_window: waits up to 60 s for the main window (about 3 s when quiet:
+# the clock is measured first); sets $window, $scale (window width / 649
+# design pixels) and $menu (the menu bar's height).
 find_window() {
   window=""
-  wait_for_window '^TORVIK Ver3.03$' 15 || return 1
+  wait_for_window '^TORVIK Ver3.03$' 60 || return 1
   window=$found
   sleep 0.5
   eval "$(xdotool getwindowgeometry --shell "$window")"

@@ -39,34 +39,6 @@ QImage Screen(StageSurface& paint) {
       .convertToFormat(QImage::Format_RGB32);
 }
 
-// The status line's texts as the group's pumps show them: looked at on
-// every pump (a zero timer runs at each), each change kept in its order and
-// told to `onText` in the same look. A wait is made of pumps, so a text shown
-// while the group waits is always seen, and acted on, before the wait ends.
-class StatusAtPumps {
- public:
-  explicit StatusAtPumps(const QLabel& line) : line_(line), last_(line.text()) {
-    QObject::connect(&look_, &QTimer::timeout, [this] { Look(); });
-    look_.start(0);
-  }
-  // A look of the test's own, once the group is done.
-  void Look() {
-    const QString text = line_.text();
-    if (text == last_) return;
-    last_ = text;
-    texts << text;
-    if (onText) onText(text);
-  }
-
-  QStringList texts;  // the changes since it began, or since cleared
-  std::function<void(const QString&)> onText;
-
- private:
-  const QLabel& line_;
-  QString last_;
-  QTimer look_;
-};
-
 void ExpectNormalWindow(MainWindow& window, QSize size) {
   QCOMPARE(window.size(), size);
   const QRect screen = window.screen()->geometry();
@@ -95,8 +67,7 @@ class GraphicsTest : public QObject {
     w.window.CoverScreen();
     w.window.PaintBox().show();
     w.window.StageOn();
-    QTest::qWait(100);
-    QCOMPARE(w.window.frameGeometry(), w.window.screen()->geometry());
+    QTRY_COMPARE(w.window.frameGeometry(), w.window.screen()->geometry());
     QVERIFY(w.window.StaysOnTop());
     QVERIFY(!Find<QPushButton>(w.window, "BStop")->isVisible());
     for (QAction* menu : w.window.menuBar()->actions()) QVERIFY(!menu->isVisible());
@@ -122,7 +93,8 @@ class GraphicsTest : public QObject {
     w.window.CoverScreen();
     paint.show();
     w.window.StageOn();
-    QTest::qWait(100);
+    QTRY_COMPARE(w.window.frameGeometry(), w.window.screen()->geometry());
+    QTRY_VERIFY(w.window.OnScreen());
     paint.setGeometry(w.window.ClientRect());
     paint.RepaintBackground();
     const QImage before = Screen(paint);
