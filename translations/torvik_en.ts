@@ -682,6 +682,25 @@
     </message>
 </context>
 <context>
+    <name>UserHome</name>
+    <message>
+        <source>ホームフォルダ (HOME) が設定されていないため、設定と計測結果を保存できません</source>
+        <translation>The home folder (HOME) is not set, so no settings or results can be kept</translation>
+    </message>
+    <message>
+        <source>ホームフォルダ (HOME) の %1 が絶対パスではないため、設定と計測結果を保存できません</source>
+        <translation>The home folder (HOME) %1 is not an absolute path, so no settings or results can be kept</translation>
+    </message>
+    <message>
+        <source>ホームフォルダ (HOME) の %1 がないため、設定と計測結果を保存できません</source>
+        <translation>The home folder (HOME) %1 does not exist, so no settings or results can be kept</translation>
+    </message>
+    <message>
+        <source>ホームフォルダ (HOME) の %1 がフォルダではないため、設定と計測結果を保存できません</source>
+        <translation>The home folder (HOME) %1 is not a folder, so no settings or results can be kept</translation>
+    </message>
+</context>
+<context>
     <name>Verdict</name>
     <message>
         <source>速い</source>
