@@ -81,8 +81,8 @@
 <context>
     <name>DrawingPlatform</name>
     <message>
-        <source>ネイティブ Wayland では図形ごとに周りが白く塗られ、コンポジタも待つため、描画テストの結果は X での結果と比べられません。</source>
-        <translation>On native Wayland each shape is drawn in a white box and waits for the compositor, so the drawing figures are not comparable with those on X.</translation>
+        <source>ネイティブ Wayland では図形ごとにコンポジタがバッファを受け取って返すのを待つため、描画テストの結果はコンポジタによって変わり、X での結果と比べられません。</source>
+        <translation>On native Wayland each shape waits for the compositor to take a buffer and give it back, so the drawing figures depend on the compositor and are not comparable with those on X.</translation>
     </message>
 </context>
 <context>
