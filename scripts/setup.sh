@@ -7,7 +7,8 @@
 #                              certificates, a D-Bus session with the accessibility bus and
 #                              its Python bindings for the screen reader's test, a headless
 #                              Wayland compositor with its XWayland and Qt's Wayland platform,
-#                              a strict HTML parser and a headless browser for the report page)
+#                              a strict HTML parser and a headless browser for the report page,
+#                              and a JSON Schema validator)
 set -euo pipefail
 
 packages=(
@@ -21,7 +22,7 @@ packages=(
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(postgresql openssl dbus-daemon at-spi2-core python3-pyatspi weston qt6-wayland xwayland
-             python3-html5lib chromium)
+             python3-html5lib python3-jsonschema chromium)
 fi
 
 missing=()

@@ -21,7 +21,10 @@ files=$(dpkg-deb -c "$deb" | awk '{ print $6 }')
 for path in ./usr/bin/torvik ./usr/share/torvik/TORVIK.HLP ./usr/share/applications/torvik.desktop \
   ./usr/share/icons/hicolor/128x128/apps/torvik.png ./usr/share/man/man1/torvik.1.gz \
   ./usr/share/metainfo/org.example.varn.torvik.metainfo.xml ./usr/share/doc/torvik/copyright \
-  ./usr/share/doc/torvik/changelog.Debian.gz; do
+  ./usr/share/doc/torvik/changelog.Debian.gz ./usr/share/torvik/schema/run.schema.json \
+  ./usr/share/torvik/schema/history.schema.json ./usr/share/torvik/schema/compare.schema.json \
+  ./usr/share/torvik/schema/trend.schema.json ./usr/share/torvik/schema/ranking.schema.json \
+  ./usr/share/torvik/schema/sync.schema.json; do
   check "the package holds $path" grep -qx "$path" <<<"$files"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
