@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QDate>
+#include <QRegularExpression>
 #include <algorithm>
 #include <map>
 
@@ -92,12 +93,21 @@ QString ParseFilter(const Options& options, CommandLine::Action action, RunFilte
   }
   for (const auto& [name, bound, endOfDay] : {std::tuple{"since", &filter.from, false}, std::tuple{"until", &filter.to, true}}) {
     if (!options.IsSet(name)) continue;
-    const QDate day = QDate::fromString(options.Value(name), Qt::ISODate);
+    // The day alone, all of it: Qt's ISO reading would also take a time or
+    // a zone after it and drop them without a word.
+    static const QRegularExpression kDay(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+    const QDate day = kDay.match(options.Value(name)).hasMatch()
+                          ? QDate::fromString(options.Value(name), QStringLiteral("yyyy-MM-dd"))
+                          : QDate();
     if (!day.isValid()) {
       return QStringLiteral("--%1 takes a day as YYYY-MM-DD, not '%2'.").arg(QLatin1String(name), options.Value(name));
     }
     // The day in local time, from its first second to its last.
     *bound = endOfDay ? day.addDays(1).startOfDay().toSecsSinceEpoch() - 1 : day.startOfDay().toSecsSinceEpoch();
+  }
+  if (filter.from && filter.to && *filter.from > *filter.to) {
+    return QStringLiteral("--since %1 is after --until %2: no day is in both.")
+        .arg(options.Value("since"), options.Value("until"));
   }
   return {};
 }
