@@ -120,7 +120,11 @@ bool ServerConnection::Open(StoreFailure& failure) {
   QString options = address.options;
   if (!options.contains(QStringLiteral("application_name=")) && !clientName_.isEmpty()) {
     // Qt's driver takes ';' for a separator, even inside quotes.
-    options += QStringLiteral(";application_name=") + ConninfoValue(QString(clientName_).replace(u';', u' '));
+    // A character that does not print (a NUL ends libpq's string there and
+    // then) is a space, as a name shows it on one line.
+    QString name;
+    for (const QChar c : clientName_) name += c.isPrint() && c != u';' ? c : QChar(u' ');
+    options += QStringLiteral(";application_name=") + ConninfoValue(name.simplified());
   }
   db.setConnectOptions(options);
   if (platform::ServerWaitsAborted()) {

@@ -164,6 +164,17 @@ class ServerStoreTest : public QObject {
     QCOMPARE(ValueOf(shared.RunCount()), 2);
   }
 
+  // A PC name with characters that do not print (a NUL ended the
+  // connection string there) reaches the server's views as one line.
+  void aNameThatDoesNotPrintStillConnects() {
+    ResultStore named(Url("fleet"), QStringLiteral("torvik a") + QChar(u'\0') + QStringLiteral("b\x01" "c;d"));
+    QVERIFY_OK(named.RunCount());
+    QSqlQuery q(server_.Connect(QStringLiteral("fleet"), QStringLiteral("looker")));
+    QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE application_name = 'torvik a b c d'")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 1);
+  }
+
   // 50 machines sending at once, each a `torvik --sync` with a store of its
   // own holding one waiting run, the last the same run as the first: every
   // run lands, none twice.
