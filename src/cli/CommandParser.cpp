@@ -234,6 +234,16 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (result.files.first().isEmpty()) wrong = QLatin1String(chosen->missing);
   }
   if (wrong.isEmpty() && run) wrong = ParseRun(options, result.run);
+  // A name that is not UTF-8 reaches the program with its bytes replaced:
+  // it would name another file (two such names, one file). Refused.
+  QStringList names = result.files;
+  if (result.run.output) names << *result.run.output;
+  if (result.run.directory) names << *result.run.directory;
+  for (const QString& name : names) {
+    if (wrong.isEmpty() && name.contains(QChar::ReplacementCharacter)) {
+      wrong = QStringLiteral("'%1' is not UTF-8: this program cannot name that file as given (rename it).").arg(name);
+    }
+  }
   return wrong.isEmpty() ? result : Usage(wrong);
 }
 

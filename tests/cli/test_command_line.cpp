@@ -63,6 +63,12 @@ class CommandLineTest : public QObject {
     }
     QTest::newRow("since after until") << QStringList{"--trend", "--since", "2026-02-01", "--until", "2026-01-31"}
                                        << A::UsageError << "after --until";
+    const QString notUtf8 = QString::fromUtf8("\xff\xfe.html");
+    QTest::newRow("a page's name not UTF-8") << QStringList{"--html", notUtf8} << A::UsageError << "not UTF-8";
+    QTest::newRow("a sheet's name not UTF-8") << QStringList{"--import", "a.txt", notUtf8} << A::UsageError
+                                              << "not UTF-8";
+    QTest::newRow("an output not UTF-8") << QStringList{"--run", "cpu", "--output", notUtf8} << A::UsageError
+                                         << "not UTF-8";
     QTest::newRow("a stray argument") << QStringList{"--run", "cpu", "now"} << A::UsageError << "'now'";
   }
   void actions() {
