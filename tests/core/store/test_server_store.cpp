@@ -18,6 +18,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
+#include <sys/stat.h>
 #include <memory>
 
 #include "StoreAnswers.h"
@@ -162,6 +163,19 @@ class ServerStoreTest : public QObject {
     QVERIFY_OK(shared.Delete({ValueOf(shared.Runs(1)).front().id}));
     QCOMPARE(SendWaitingRuns(local, shared).sent, 0);
     QCOMPARE(ValueOf(shared.RunCount()), 2);
+  }
+
+  // A service file libpq would read for ever (a FIFO) is refused before
+  // any connection is tried, in one line naming it.
+  void aServiceFileThatIsNoFileIsRefused() {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("services"));
+    QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    qputenv("PGSERVICEFILE", QFile::encodeName(fifo));
+    const auto restored = qScopeGuard([] { qunsetenv("PGSERVICEFILE"); });
+    const ArchiveResult<OpenedStore> opened = ResultStore(Url("fleet")).Open();
+    QVERIFY(!opened.Ok());
+    QVERIFY2(opened.Text().contains(fifo), qPrintable(opened.Text()));
   }
 
   // A PC name with characters that do not print (a NUL ended the
