@@ -7,7 +7,8 @@
 #                              certificates, a D-Bus session with the accessibility bus and
 #                              its Python bindings for the screen reader's test, a headless
 #                              Wayland compositor and Qt's Wayland platform, a strict HTML
-#                              parser and a headless browser for the report page)
+#                              parser and a headless browser for the report page, xwd and
+#                              ImageMagick for bench/machine_screenshots.sh)
 set -euo pipefail
 
 packages=(
@@ -22,7 +23,7 @@ packages=(
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(postgresql openssl dbus-daemon at-spi2-core python3-pyatspi weston qt6-wayland python3-html5lib
-             chromium)
+             chromium x11-apps imagemagick)
 fi
 
 missing=()
