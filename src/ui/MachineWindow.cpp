@@ -18,7 +18,7 @@
 namespace torvik {
 namespace {
 
-const QColor kNavy(0, 0, 128);
+const QColor kGaugeNavy(0, 0, 128);
 
 struct ChoiceButton {
   MachineWindow::Choice choice;
@@ -91,8 +91,8 @@ void MachineWindow::BuildControls() {
   InstallGaugeAccessibility();
   gauge_ = new Gauge(this);
   gauge_->setObjectName(QStringLiteral("Gauge"));
-  gauge_->SetColor(kNavy);
-  gauge_->SetForeColor(kNavy);
+  gauge_->SetColor(kGaugeNavy);
+  gauge_->SetForeColor(kGaugeNavy);
   gauge_->SetBackColor(palette().color(QPalette::Button));
   gauge_->setFixedSize(281, 24);
   status_ = new StatusLine(this);
@@ -120,6 +120,7 @@ void MachineWindow::BuildControls() {
   facts_ = new QPlainTextEdit(this);
   facts_->setObjectName(QStringLiteral("MachineFacts"));
   facts_->setReadOnly(true);
+  facts_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   facts_->setTabChangesFocus(true);
   factsTitle_->setBuddy(facts_);
   auto* side = new QWidget(this);

@@ -64,7 +64,8 @@ void RunArchive::Tell(QString& last, const QString& kind, const QString& text) {
 ArchiveStatus RunArchive::Keep(const RunRecord& run) {
   bool any = false;
   for (const TestEntry& entry : kTests) any = any || run.results[entry.test].HasResult();
-  if (!any) return {};  // nothing to keep
+  // A group of today's machine has its points instead of results.
+  if (!any && run.points.empty()) return {};  // nothing to keep
   TakeBackAside();
   const StoredRun stored = RunFromRecord(run);
   const ArchiveStatus recorded = local_->Record(stored);
