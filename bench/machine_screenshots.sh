@@ -16,7 +16,7 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$home/.config/Varn" "$home/runtime"
 chmod 0700 "$home/runtime"
-printf '[Locate]\nDrv=%s/\n\n[Drive]\nFileSize=256M\n' "$folder" >"$home/.config/Varn/TORVIK.conf"
+printf '[Locate]\nDrv=%s/\nDrive\\FileSize=256M\n' "$folder" >"$home/.config/Varn/TORVIK.conf"
 if [ "$language" = ja ]; then locale=(LC_ALL=C.UTF-8 LANGUAGE=ja); else locale=(LC_ALL=C.UTF-8 LANGUAGE=en); fi
 env HOME="$home" XDG_RUNTIME_DIR="$home/runtime" "${locale[@]}" QT_QPA_PLATFORM=xcb \
   xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/torvik_machine_shots" "$out" cores ram drive

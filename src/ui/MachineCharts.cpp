@@ -36,14 +36,10 @@ QChartView* MakeView(const char* name) {
   return view;
 }
 
-// An empty chart with `title`, ready for new series and axes.
+// The chart with `title` and no series, its axes kept.
 QChart* Cleared(QChartView* view, const QString& title) {
   QChart* chart = view->chart();
   chart->removeAllSeries();
-  for (QAbstractAxis* axis : chart->axes()) {
-    chart->removeAxis(axis);
-    delete axis;
-  }
   chart->setTitle(title);
   return chart;
 }
@@ -52,6 +48,27 @@ void Attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractA
   chart->addSeries(series);
   series->attachAxis(x);
   series->attachAxis(y);
+}
+
+template <typename Axis>
+Axis* AddAxis(QChartView* view, Axis* axis, Qt::Alignment alignment) {
+  view->chart()->addAxis(axis, alignment);
+  return axis;
+}
+
+QLogValueAxis* LogAxis(double base, int minorTicks) {
+  auto* axis = new QLogValueAxis;
+  axis->setBase(base);
+  axis->setLabelFormat(QStringLiteral("%g"));
+  axis->setMinorTickCount(minorTicks);
+  return axis;
+}
+
+QValueAxis* RateAxis(const QString& unit) {
+  auto* axis = new QValueAxis;
+  axis->setTitleText(unit);
+  axis->setLabelFormat(QStringLiteral("%g"));
+  return axis;
 }
 
 void Describe(QChartView* view, const QString& title, const QString& text) {
@@ -63,13 +80,9 @@ void Describe(QChartView* view, const QString& title, const QString& text) {
 QString ThreadsTitle() { return MachineCharts::tr("スレッド数"); }
 
 // Threads on a log 2 axis: 1, 2, 4, ... with room either side.
-QLogValueAxis* ThreadAxis(double most) {
-  auto* axis = new QLogValueAxis;
-  axis->setBase(2);
-  axis->setLabelFormat(QStringLiteral("%g"));
+void SetThreadRange(QLogValueAxis* axis, double most) {
   axis->setTitleText(ThreadsTitle());
   axis->setRange(0.8, std::max(2.0, most) * 1.25);
-  return axis;
 }
 
 double MostX(const std::vector<PointCurve>& curves) {
@@ -97,6 +110,16 @@ MachineCharts::MachineCharts(QWidget* parent) : QTabWidget(parent) {
   bandwidth_ = MakeView("BandwidthChart");
   latency_ = MakeView("LatencyChart");
   drive_ = MakeView("DriveChart");
+  scalingThreads_ = AddAxis(scaling_, LogAxis(2, 0), Qt::AlignBottom);
+  speedUp_ = AddAxis(scaling_, LogAxis(2, 0), Qt::AlignLeft);
+  bandwidthThreads_ = AddAxis(bandwidth_, LogAxis(2, 0), Qt::AlignBottom);
+  bandwidthRate_ = AddAxis(bandwidth_, RateAxis(QStringLiteral("GB/s")), Qt::AlignLeft);
+  sizes_ = AddAxis(latency_, new QCategoryAxis, Qt::AlignBottom);
+  sizes_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  nanoseconds_ = AddAxis(latency_, LogAxis(10, 8), Qt::AlignLeft);
+  latency_->chart()->legend()->setVisible(false);
+  driveRows_ = AddAxis(drive_, new QBarCategoryAxis, Qt::AlignBottom);
+  driveRate_ = AddAxis(drive_, RateAxis(QStringLiteral("MB/s")), Qt::AlignLeft);
   coresPage_ = new QWidget;
   coresPage_->setObjectName(QStringLiteral("CoresPage"));
   (new QVBoxLayout(coresPage_))->addWidget(scaling_);
@@ -147,14 +170,11 @@ void MachineCharts::DrawScaling(const std::vector<MeasuredPoint>& points) {
       high = std::max(high, point.y);
     }
   }
-  QLogValueAxis* threads = ThreadAxis(mostThreads);
-  auto* speedUp = new QLogValueAxis;
-  speedUp->setBase(2);
-  speedUp->setLabelFormat(QStringLiteral("%g"));
+  QLogValueAxis* threads = scalingThreads_;
+  QLogValueAxis* speedUp = speedUp_;
+  SetThreadRange(threads, mostThreads);
   speedUp->setTitleText(tr("速度の倍率 (1 スレッド = 1)"));
   speedUp->setRange(low * 0.8, high * 1.25);
-  chart->addAxis(threads, Qt::AlignBottom);
-  chart->addAxis(speedUp, Qt::AlignLeft);
   for (size_t i = 0; i < curves.size(); ++i) Attach(chart, Line(curves[i], i), threads, speedUp);
   PointCurve ideal = IdealScaling(curves);
   ideal.name = tr("理想 (スレッド数倍)");
@@ -174,14 +194,11 @@ void MachineCharts::DrawBandwidth(const std::vector<MeasuredPoint>& points) {
   for (const PointCurve& curve : curves) {
     for (const CurvePoint& point : curve.points) high = std::max(high, point.y);
   }
-  QLogValueAxis* threads = ThreadAxis(MostX(curves));
-  auto* rate = new QValueAxis;
-  rate->setTitleText(QStringLiteral("GB/s"));
-  rate->setLabelFormat(QStringLiteral("%g"));
+  QLogValueAxis* threads = bandwidthThreads_;
+  QValueAxis* rate = bandwidthRate_;
+  SetThreadRange(threads, MostX(curves));
   rate->setRange(0, high * 1.15);
   rate->applyNiceNumbers();
-  chart->addAxis(threads, Qt::AlignBottom);
-  chart->addAxis(rate, Qt::AlignLeft);
   for (size_t i = 0; i < curves.size(); ++i) Attach(chart, Line(curves[i], i), threads, rate);
   Describe(bandwidth_, BandwidthTitle(), BandwidthText(curves));
 }
@@ -202,28 +219,23 @@ void MachineCharts::DrawLatency(const std::vector<MeasuredPoint>& points) {
   }
   const int first = static_cast<int>(std::floor(std::log2(smallest)));
   const int last = static_cast<int>(std::ceil(std::log2(largest)));
-  auto* sizes = new QCategoryAxis;
+  QCategoryAxis* sizes = sizes_;
+  for (const QString& label : sizes->categoriesLabels()) sizes->remove(label);
   sizes->setTitleText(tr("作業領域 (対数)"));
-  sizes->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-  for (int power = first; power <= last; ++power) {
-    if ((power - first) % 2 == 0) sizes->append(WorkingSetName(int64_t{1} << power), power);
-  }
+  // About eight names along the axis, at powers of two.
+  const int step = std::max(1, (last - first + 7) / 8);
+  for (int power = first; power <= last; power += step) sizes->append(WorkingSetName(int64_t{1} << power), power);
+  sizes->setStartValue(first - 0.3);
   sizes->setRange(first - 0.3, last + 0.3);
-  auto* nanoseconds = new QLogValueAxis;
-  nanoseconds->setBase(10);
-  nanoseconds->setLabelFormat(QStringLiteral("%g"));
+  QLogValueAxis* nanoseconds = nanoseconds_;
   nanoseconds->setTitleText(tr("ナノ秒 (対数)"));
-  nanoseconds->setMinorTickCount(8);
   nanoseconds->setRange(low * 0.7, high * 1.4);
-  chart->addAxis(sizes, Qt::AlignBottom);
-  chart->addAxis(nanoseconds, Qt::AlignLeft);
   auto* line = new QLineSeries;
   line->setName(curve.name);
   line->setColor(QColor(QLatin1String(ChartColour(0))));
   line->setPointsVisible(true);
   for (const CurvePoint& point : curve.points) line->append(std::log2(point.x), point.y);
   Attach(chart, line, sizes, nanoseconds);
-  chart->legend()->setVisible(false);
   Describe(latency_, LatencyTitle(), LatencyText(curve));
 }
 
@@ -249,15 +261,11 @@ void MachineCharts::DrawDrive(const std::vector<MeasuredPoint>& points) {
   series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
   series->setLabelsFormat(QStringLiteral("@value"));
   series->setLabelsPrecision(5);
-  auto* categories = new QBarCategoryAxis;
-  categories->append(rows);
-  auto* rate = new QValueAxis;
-  rate->setTitleText(QStringLiteral("MB/s"));
-  rate->setLabelFormat(QStringLiteral("%g"));
+  QBarCategoryAxis* categories = driveRows_;
+  categories->setCategories(rows);
+  QValueAxis* rate = driveRate_;
   rate->setRange(0, high * 1.15);
   rate->applyNiceNumbers();
-  chart->addAxis(categories, Qt::AlignBottom);
-  chart->addAxis(rate, Qt::AlignLeft);
   Attach(chart, series, categories, rate);
   Describe(drive_, DriveTitle(), DriveText(bars));
 }

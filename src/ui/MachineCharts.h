@@ -9,8 +9,12 @@
 // "BandwidthChart", "LatencyChart" and "DriveChart". GUI thread only.
 #pragma once
 
+#include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QChartView>
+#include <QLogValueAxis>
 #include <QTabWidget>
+#include <QValueAxis>
 #include <vector>
 
 #include "core/results/MeasuredPoint.h"
@@ -39,6 +43,12 @@ class MachineCharts : public QTabWidget {
 
   QWidget *coresPage_, *ramPage_, *drivePage_;
   QChartView *scaling_, *bandwidth_, *latency_, *drive_;
+  // Each chart keeps its axes (a chart's axes taken away leave their
+  // drawing behind); each drawing sets their ranges and labels anew.
+  QLogValueAxis *scalingThreads_, *speedUp_, *bandwidthThreads_, *nanoseconds_;
+  QValueAxis *bandwidthRate_, *driveRate_;
+  QCategoryAxis* sizes_;
+  QBarCategoryAxis* driveRows_;
   std::vector<MeasuredPoint> shown_;
 };
 

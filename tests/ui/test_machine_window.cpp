@@ -136,6 +136,7 @@ class MachineWindowTest : public QObject {
     // The speed-up of each workload and the ideal line, threads and speed-up on log 2 axes.
     QChart* scaling = ChartOf(c.window, "ScalingChart");
     QCOMPARE(scaling->series().size(), 3);
+    QCOMPARE(scaling->axes().size(), 2);  // drawn anew for each point: the earlier axes are gone
     QCOMPARE(scaling->series()[0]->name(), QStringLiteral("zstd compress"));
     QCOMPARE(PointsOf(scaling->series()[0]), (QList<QPointF>{{1, 1}, {2, 1.9}}));
     QCOMPARE(PointsOf(scaling->series()[1]), (QList<QPointF>{{1, 1}, {2, 2}}));
