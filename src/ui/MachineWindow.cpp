@@ -136,6 +136,7 @@ void MachineWindow::BuildControls() {
   split->addWidget(side);
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 2);
+  split->setSizes({600, 560});  // room for a drive row's percentiles beside the charts
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(buttons);
