@@ -62,7 +62,7 @@ void RunArchive::Tell(QString& last, const QString& kind, const QString& text) {
 }
 
 ArchiveStatus RunArchive::Keep(const RunRecord& run) {
-  bool any = false;
+  bool any = !run.points.empty();
   for (const TestEntry& entry : kTests) any = any || run.results[entry.test].HasResult();
   // A group of today's machine has its points instead of results.
   if (!any && run.points.empty()) return {};  // nothing to keep
