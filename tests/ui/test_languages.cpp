@@ -404,6 +404,7 @@ class LanguagesTest : public QObject {
       QStringList failures;
       for (const QAbstractButton* button : window.findChildren<const QAbstractButton*>()) {
         const QString text = QString(button->text()).remove(u'&');
+        if (text.isEmpty() || !button->isVisibleTo(&window)) continue;  // a tab bar's arrows, a table's corner
         if (button->fontMetrics().horizontalAdvance(text) > button->contentsRect().width() - 8) {
           failures << FitFailure(*button, text);
         }
