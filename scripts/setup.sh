@@ -9,8 +9,9 @@
 #                              Wayland compositor with its XWayland and Qt's Wayland platform,
 #                              a strict HTML parser and a headless browser for the report page,
 #                              a JSON Schema validator, a window manager for the drawing stage
-#                              minimised mid-test, and the ja_JP.UTF-8 locale the end-to-end
-#                              tests run once more under)
+#                              minimised mid-test, the ja_JP.UTF-8 locale the end-to-end
+#                              tests run once more under, and xwd and ImageMagick for
+#                              bench/machine_screenshots.sh)
 set -euo pipefail
 
 packages=(
@@ -25,7 +26,7 @@ packages=(
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(postgresql openssl dbus-daemon at-spi2-core python3-pyatspi weston qt6-wayland xwayland
-             python3-html5lib python3-jsonschema chromium locales openbox)
+             python3-html5lib python3-jsonschema chromium locales openbox x11-apps imagemagick)
 fi
 
 SUDO=""

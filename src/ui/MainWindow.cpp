@@ -255,6 +255,9 @@ void MainWindow::BuildMenu() {
   QAction* compare = settings->addAction(tr("計測結果の比較"));
   compare->setObjectName(QStringLiteral("MCompare"));
   connect(compare, &QAction::triggered, this, &MainWindow::MCompareClick);
+  QAction* machine = settings->addAction(tr("現行マシン計測"));
+  machine->setObjectName(QStringLiteral("MMachine"));
+  connect(machine, &QAction::triggered, this, &MainWindow::MMachineClick);
   settings->addSeparator()->setObjectName(QStringLiteral("N3"));
   QAction* exit = settings->addAction(tr("終了"));
   exit->setObjectName(QStringLiteral("MExit"));
@@ -346,6 +349,34 @@ void MainWindow::MCompareClick() {
   }
 }
 
+void MainWindow::MMachineClick() {
+  if (machineWindow_ == nullptr) return;
+  machineWindow_->show();
+  machineWindow_->raise();
+  machineWindow_->activateWindow();
+}
+
+void MainWindow::SetLockedByOtherWindow(bool locked) {
+  const Button groups[] = {Button::BCPU, Button::B2D, Button::BMix, Button::BHDD, Button::BAll, Button::BRep};
+  if (locked && enabledBeforeLock_.empty()) {
+    for (Button button : groups) {
+      enabledBeforeLock_[button] = ButtonOf(button)->isEnabled();
+      ButtonOf(button)->setEnabled(false);
+    }
+    return;
+  }
+  if (locked) return;
+  for (const auto& [button, enabled] : enabledBeforeLock_) ButtonOf(button)->setEnabled(enabled);
+  enabledBeforeLock_.clear();
+  // The program was asked to end meanwhile: the other window's run has
+  // released its test data.
+  if (closeRequested_ && !Running()) {
+    close();
+    return;
+  }
+  if (!Running()) ShowWaitingNotices();
+}
+
 void MainWindow::SetGauge(int progress) { gauge_->SetProgress(progress); }
 
 void MainWindow::SetButtonEnabled(Button button, bool enabled) { ButtonOf(button)->setEnabled(enabled); }
@@ -380,7 +411,11 @@ void MainWindow::RunGroup(Group group) {
       ShowMessage(note, MessageIcon::Information);
     }
   }
-  if (const std::optional<RunRecord> run = session_->Run(group)) archive_->KeepAndSend(*run);
+  const bool outermost = !Running();
+  if (outermost) emit runningChanged(true);
+  const std::optional<RunRecord> run = session_->Run(group);
+  if (outermost) emit runningChanged(false);
+  if (run) archive_->KeepAndSend(*run);
   // A close asked for during the run: the group has released its test data.
   if (closeRequested_ && !Running()) {
     close();

@@ -45,6 +45,13 @@ class MainWindow : public StageWindow, public RunView {
   void SetSession(BenchSession& session, BackgroundArchive& archive);
   // The settings dialog, created after the main window.
   void SetSettingsDialog(QDialog* dialog) { settingsDialog_ = dialog; }
+  // The window of today's machine, opened from the 設定 menu; it outlives
+  // the main window.
+  void SetMachineWindow(QWidget* window) { machineWindow_ = window; }
+  // Another window runs a group of the session (true) or has ended it
+  // (false): the group buttons and Report wait meanwhile, then are as they
+  // were; a close asked for meanwhile happens at its end.
+  void SetLockedByOtherWindow(bool locked);
 
   // True from a group's start to its end, nested handlers included.
   bool Running() const { return session_ != nullptr && session_->Running(); }
@@ -99,7 +106,13 @@ class MainWindow : public StageWindow, public RunView {
   void MAboutClick();
   // Opens the comparison of the recorded runs.
   void MCompareClick();
+  // Shows the window of today's machine (raised when it is open).
+  void MMachineClick();
   AboutDialog& About() { return aboutDialog_; }
+
+ signals:
+  // A group of this window begins (true) or has ended (false).
+  void runningChanged(bool running);
 
  protected:
   void changeEvent(QEvent* event) override;
@@ -129,6 +142,8 @@ class MainWindow : public StageWindow, public RunView {
   AboutDialog aboutDialog_;
   MessagePump pump_;
   QDialog* settingsDialog_ = nullptr;
+  QWidget* machineWindow_ = nullptr;
+  std::map<Button, bool> enabledBeforeLock_;  // while another window runs
   bool closeRequested_ = false;
   bool focusRingShown_ = false;  // once, at the first activation
   bool drawingNoteShown_ = false;

@@ -11,6 +11,8 @@
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTranslator>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -23,6 +25,9 @@
 #include "core/run/GroupSequencer.h"
 #include "core/workloads/WorkerThread.h"
 #include "ui/AboutBox.h"
+#include "core/cores/CoresGroup.h"
+#include "core/drive/DrivePlan.h"
+#include "core/ram/RamGroup.h"
 #include "ui/ComparisonWindow.h"
 #include "ui/DesignScale.h"
 #include "ui/HelpWindow.h"
@@ -87,6 +92,7 @@ QMap<QString, QString> WindowTexts(const QString& storeFolder) {
   ComparisonWindow comparison(archive);
   if (!QTest::qWaitFor([&comparison] { return !comparison.Runs().Loading(); }, 10'000)) qWarning("no list read");
   add(QStringLiteral("comparison"), TextsOf(comparison));
+  add(QStringLiteral("machine"), TextsOf(composed.program.machineWindow));
   // What the core says through the windows: a status, a box, an error.
   texts[QStringLiteral("status")] = StatusText(Test::Write1);
   texts[QStringLiteral("finished box")] = texts::CompletedBox();
@@ -295,7 +301,8 @@ class LanguagesTest : public QObject {
   void windowTextsFitTheirPlaces_data() {
     QTest::addColumn<QString>("place");
     QTest::addColumn<bool>("inEnglish");
-    for (const char* place : {"processor line", "status texts", "about box", "shared store", "baseline list"}) {
+    for (const char* place :
+         {"processor line", "status texts", "about box", "shared store", "baseline list", "machine window"}) {
       QTest::newRow(qPrintable(QStringLiteral("%1, Japanese").arg(QLatin1String(place))))
           << QString::fromLatin1(place) << false;
       QTest::newRow(qPrintable(QStringLiteral("%1, English").arg(QLatin1String(place))))
@@ -386,6 +393,42 @@ class LanguagesTest : public QObject {
         QVERIFY2(Fits(*label, label->text(), label->wordWrap()) && dialog.rect().contains(label->geometry()),
                  qPrintable(FitFailure(*label, label->text())));
       }
+    } else if (place == u"machine window") {
+      // Every button, label and page name whole in its place, the groups'
+      // status texts whole in English on the status line (in Japanese at
+      // least both their ends).
+      ComposedWindow composed;
+      MachineWindow& window = composed.program.machineWindow;
+      window.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&window));
+      QStringList failures;
+      for (const QAbstractButton* button : window.findChildren<const QAbstractButton*>()) {
+        const QString text = QString(button->text()).remove(u'&');
+        if (text.isEmpty() || !button->isVisibleTo(&window)) continue;  // a tab bar's arrows, a table's corner
+        if (button->fontMetrics().horizontalAdvance(text) > button->contentsRect().width() - 8) {
+          failures << FitFailure(*button, text);
+        }
+      }
+      for (const QLabel* label : window.findChildren<const QLabel*>()) {
+        if (label->isVisibleTo(&window) && !label->text().isEmpty() && !Fits(*label, label->text(), false)) {
+          failures << FitFailure(*label, label->text());
+        }
+      }
+      const auto* tabs = Find<QTabWidget>(window, "MachineCharts")->tabBar();
+      for (int i = 0; i < tabs->count(); ++i) {
+        if (tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)) > tabs->tabRect(i).width()) {
+          failures << QStringLiteral("page %1").arg(tabs->tabText(i));
+        }
+      }
+      auto* line = Find<StatusLine>(window, "LFill");
+      for (const QString& text : {CoresStatusText(QStringLiteral("zstd decompress"), 128), RamBandwidthStatusText(128),
+                                  RamLatencyStatusText(int64_t{768} << 20), DriveRowStatus(kDriveRows[5]),
+                                  texts::StoppedBox(), texts::Finished()}) {
+        window.SetStatusText(text);
+        const QString shown = line->ShownText();
+        if (!Fits(*line, shown, false) || (inEnglish && shown != text)) failures << FitFailure(*line, text);
+      }
+      QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));
     } else if (place == u"baseline list") {
       Archive archive({LongNamedRun(100), LongNamedRun(200)});
       ComparisonWindow window(archive.archive);

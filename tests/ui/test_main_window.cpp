@@ -96,7 +96,7 @@ class MainWindowTest : public QObject {
     for (QAction* menu : menus) {
       for (QAction* entry : menu->menu()->actions()) entries << (entry->isSeparator() ? "-" : entry->text());
     }
-    QCOMPARE(entries, QStringList({"計測環境", "計測結果の比較", "-", "終了", "ヘルプ", "バージョン情報"}));
+    QCOMPARE(entries, QStringList({"計測環境", "計測結果の比較", "現行マシン計測", "-", "終了", "ヘルプ", "バージョン情報"}));
   }
 
   void startsIdleWithEmptyResults() {

@@ -65,6 +65,7 @@ void RunArchive::Tell(QString& last, const QString& kind, const QString& text) {
 }
 
 ArchiveStatus RunArchive::Keep(const RunRecord& run) {
+  // A group of today's machine has its points instead of results.
   bool any = !run.points.empty();
   for (const TestEntry& entry : kTests) any = any || run.results[entry.test].HasResult();
   if (!any) return {};  // nothing to keep

@@ -14,6 +14,24 @@ QString Microseconds(const std::optional<double>& value) {
 
 }  // namespace
 
+PointTableRow PointTableRowOf(const MeasuredPoint& point) {
+  const std::optional<TestInfo> info = InfoOfTest(point.StoreId());
+  PointTableRow row{point.group, info ? info->displayName : point.StoreId(), {}, {}};
+  if (point.nanoseconds) {
+    row.rate = QStringLiteral("%1 ns").arg(*point.nanoseconds, 0, 'f', *point.nanoseconds < 10 ? 2 : 1);
+    if (point.hugePageBytes) row.detail = QStringLiteral("huge pages %1 KiB").arg(*point.hugePageBytes / 1024);
+  } else {
+    row.rate = RateText(point.rate, point.unit, u'.');
+  }
+  if (point.group == QLatin1String("drive")) {
+    row.detail =
+        QStringLiteral("%1 IOPS  p50 %2 us  p99 %3 us  p99.9 %4 us  %5")
+            .arg(point.iops ? QString::number(*point.iops, 'f', 0) : QStringLiteral("-"), Microseconds(point.p50Us),
+                 Microseconds(point.p99Us), Microseconds(point.p999Us), point.engine);
+  }
+  return row;
+}
+
 QString PointTable(const std::vector<MeasuredPoint>& points) {
   QString text = QStringLiteral("%1  %2  %3  %4\n")
                      .arg(QStringLiteral("group"), -6)
@@ -21,22 +39,8 @@ QString PointTable(const std::vector<MeasuredPoint>& points) {
                      .arg(QStringLiteral("rate"), 16)
                      .arg(QStringLiteral("detail"));
   for (const MeasuredPoint& point : points) {
-    const std::optional<TestInfo> info = InfoOfTest(point.StoreId());
-    const QString name = info ? info->displayName : point.StoreId();
-    QString rate, detail;
-    if (point.nanoseconds) {
-      rate = QStringLiteral("%1 ns").arg(*point.nanoseconds, 0, 'f', *point.nanoseconds < 10 ? 2 : 1);
-      if (point.hugePageBytes) detail = QStringLiteral("huge pages %1 KiB").arg(*point.hugePageBytes / 1024);
-    } else {
-      rate = RateText(point.rate, point.unit, u'.');
-    }
-    if (point.group == QLatin1String("drive")) {
-      detail = QStringLiteral("%1 IOPS  p50 %2 us  p99 %3 us  p99.9 %4 us  %5")
-                   .arg(point.iops ? QString::number(*point.iops, 'f', 0) : QStringLiteral("-"),
-                        Microseconds(point.p50Us), Microseconds(point.p99Us), Microseconds(point.p999Us),
-                        point.engine);
-    }
-    text += QStringLiteral("%1  %2  %3  %4").arg(point.group, -6).arg(name, -24).arg(rate, 16).arg(detail);
+    const PointTableRow row = PointTableRowOf(point);
+    text += QStringLiteral("%1  %2  %3  %4").arg(row.group, -6).arg(row.test, -24).arg(row.rate, 16).arg(row.detail);
     while (text.endsWith(u' ')) text.chop(1);
     text += u'\n';
   }

@@ -12,6 +12,15 @@
 
 namespace torvik {
 
+// One point's line in its columns: its group, its test's name, its rate
+// with its unit ("12.3 GB/s", a latency's "4.12 ns") and the detail (a
+// latency's huge pages, a drive row's requests a second, percentiles and
+// engine); the window's table shows the same.
+struct PointTableRow {
+  QString group, test, rate, detail;
+};
+PointTableRow PointTableRowOf(const MeasuredPoint& point);
+
 QString PointTable(const std::vector<MeasuredPoint>& points);
 
 }  // namespace torvik
