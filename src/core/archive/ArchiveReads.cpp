@@ -57,7 +57,8 @@ ArchiveResult<ComparedSeries> CompareSeries(RunArchive& archive, int64_t a, int6
   }
   // A point group's sides with their all-thread figures, beside every point.
   ComparedSeries compared{.a = WithAllThreadTests(std::move(sides.Value()[0])),
-                          .b = WithAllThreadTests(std::move(sides.Value()[1]))};
+                          .b = WithAllThreadTests(std::move(sides.Value()[1])),
+                          .tests = {}};
   compared.tests = CompareRuns(compared.a, compared.b);
   const StoredRun &first = compared.a.front(), &second = compared.b.front();
   compared.sameSeries = !first.series.isEmpty() && first.series == second.series && first.group == second.group;

@@ -201,8 +201,12 @@ QString BarsSvg(const QString& title, const QString& heading, const std::vector<
                 const std::vector<QString>& rows, const Axis& axis, const QString& unit) {
   constexpr double kLabelRight = 176, kBarLeft = 182, kBarWidth = 330, kRow = 12, kGap = 8;
   const double block = kRow * static_cast<double>(machines.size()) + kGap;
-  const Plot plot{
-      .left = kBarLeft, .top = 24, .width = kBarWidth, .height = block * static_cast<double>(rows.size()), .x = axis};
+  const Plot plot{.left = kBarLeft,
+                  .top = 24,
+                  .width = kBarWidth,
+                  .height = block * static_cast<double>(rows.size()),
+                  .x = axis,
+                  .y = Axis{}};  // rows, not values
   QString svg = SvgText(0, 12, heading, QStringLiteral("font-weight=\"bold\""));
   svg += plot.Frame({}, {});
   double y = plot.top + kGap / 2;
@@ -252,7 +256,7 @@ std::vector<LatencyLevel> LevelsOf(const ComparedRun& run) { return DetectLatenc
 QString ScalingSvg(const ComparedRun& run, const QString& title) {
   std::vector<std::pair<QString, std::vector<std::pair<double, double>>>> lines;
   int most = 2;
-  double highest = 2;
+  double highest = 2, lowest = 1;  // a workload slower on more threads goes below one
   for (const QString& workload : WorkloadsOf(run)) {
     const std::vector<std::pair<int, double>> points = ScalingOf(run, workload);
     if (points.empty() || points.front().first != 1) continue;  // no rate at one thread to scale by
@@ -261,6 +265,7 @@ QString ScalingSvg(const ComparedRun& run, const QString& title) {
       relative.emplace_back(threads, rate / points.front().second);
       most = std::max(most, threads);
       highest = std::max(highest, rate / points.front().second);
+      lowest = std::min(lowest, rate / points.front().second);
     }
     lines.emplace_back(WorkloadName(workload), std::move(relative));
   }
@@ -269,7 +274,7 @@ QString ScalingSvg(const ComparedRun& run, const QString& title) {
                   .width = 440,
                   .height = 220,
                   .x = PowersOfTwo(1, most, 1, ThreadsLabel),
-                  .y = PowersOfTwo(0.5, std::max<double>(most, highest), 1,
+                  .y = PowersOfTwo(lowest, std::max<double>(most, highest), 1,
                                    [](double v) { return QStringLiteral("×") + Number(v); })};
   const int height = static_cast<int>(plot.top + plot.height + 40);
   QString svg = SvgOpen(height, title);
@@ -354,9 +359,13 @@ QString LatencySvg(const MachineRanking& ranking) {
       const double y = plot.Y(level.nanoseconds);
       svg += SvgLine(plot.X(static_cast<double>(level.firstBytes)), y, plot.X(static_cast<double>(level.lastBytes)), y,
                      QStringLiteral("stroke=\"%1\" stroke-width=\"5\" stroke-opacity=\"0.3\"").arg(colour));
-      const double at = plot.X(static_cast<double>(level.sizeBytes.value_or(level.lastBytes)));
-      if (level.sizeBytes) svg += SvgLine(at, y - 6, at, y + 6, QStringLiteral("stroke=\"%1\"").arg(colour));
-      svg += SvgText(at + 3, y - 4, RateInUnitText(1e9 / level.nanoseconds, QStringLiteral("loads/s")),
+      if (level.sizeBytes) {
+        const double at = plot.X(static_cast<double>(*level.sizeBytes));
+        svg += SvgLine(at, y - 6, at, y + 6, QStringLiteral("stroke=\"%1\"").arg(colour));
+      }
+      // Its time at its start, each machine's a line above the one before.
+      svg += SvgText(plot.X(static_cast<double>(level.firstBytes)) + 2, y - 5 - 10 * static_cast<double>(m),
+                     RateInUnitText(1e9 / level.nanoseconds, QStringLiteral("loads/s")),
                      QStringLiteral("font-size=\"9\" fill=\"%1\"").arg(colour));
     }
     svg += QStringLiteral("</g>");
