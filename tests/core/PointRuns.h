@@ -2,7 +2,7 @@
 // keeps them: a cores run at 1, 2, 4 ... threads up to a machine's count,
 // each workload's rate its one-thread rate times threads^scaling; a ram
 // run with STREAM at one and at all threads and a latency curve of three
-// levels up to a largest working set; a drive run of the eight rows with
+// levels up to a largest working set, in powers of two and half steps; a drive run of the eight rows with
 // IOPS, percentiles and engine. A series is three runs 1 % apart.
 #pragma once
 
@@ -73,9 +73,13 @@ inline std::vector<StoredTest> RamTests(int threads, double single, double all, 
     tests.push_back(Rated(kernel + ".t1", single * jitter, "GB/s", 1.0));
     if (threads > 1) tests.push_back(Rated(kernel + QStringLiteral(".t%1").arg(threads), all * jitter, "GB/s", 1.0));
   }
-  for (int64_t bytes = 4096; bytes <= largest; bytes *= 2) {
-    const double ns = bytes <= (32 << 10) ? 1.0 : bytes <= (1 << 20) ? 4.0 : bytes <= (16 << 20) ? 20.0 : memoryNs;
-    tests.push_back(Rated(QStringLiteral("latency.%1").arg(bytes), 1e9 / (ns * jitter), "loads/s", 1 << 20));
+  // Powers of two and the half steps between, as the group measures them.
+  for (int64_t power = 4096; power <= largest; power *= 2) {
+    for (const int64_t bytes : {power, power + power / 2}) {
+      if (bytes > largest) continue;
+      const double ns = bytes <= (32 << 10) ? 1.0 : bytes <= (1 << 20) ? 4.0 : bytes <= (16 << 20) ? 20.0 : memoryNs;
+      tests.push_back(Rated(QStringLiteral("latency.%1").arg(bytes), 1e9 / (ns * jitter), "loads/s", 1 << 20));
+    }
   }
   return tests;
 }

@@ -1,6 +1,7 @@
 #include "core/results/TestInfo.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <array>
 
 #include "core/results/TestCatalogue.h"
@@ -93,7 +94,13 @@ std::optional<TestInfo> PointInfo(QStringView id) {
       info.threads = 1;
       int log = 0;
       while ((int64_t{1} << (log + 1)) <= info.bytes && log < 62) ++log;
-      info.order = static_cast<int64_t>(i) * 1'000'000 + log * 1'000 + (info.bytes >> log == 1 ? 0 : 500);
+      // By size: its power of two, then how far it is on to the next (a
+      // half step 500), so that every size has a place of its own.
+      const int64_t power = int64_t{1} << log;
+      info.order =
+          static_cast<int64_t>(i) * 1'000'000 + log * 1'000 +
+          std::min<int64_t>(
+              static_cast<int64_t>(static_cast<double>(info.bytes - power) / static_cast<double>(power) * 1'000), 999);
     } else if (info.group == u"drive") {
       if (!rest.isEmpty()) return std::nullopt;
       info.threads = 1;

@@ -153,7 +153,8 @@ class MachineRankingTest : public QObject {
 
   // The all-thread figure: the point at the run's highest count for each
   // workload of several counts, once however often it is asked for; no
-  // other run changes.
+  // other run changes; and every test, a latency's half steps too, in its
+  // own place among the tests.
   void allThreadFigure_data() {
     QTest::addColumn<QString>("group");
     QTest::addColumn<int>("threads");
@@ -177,6 +178,7 @@ class MachineRankingTest : public QObject {
     const StoredRun derived = WithAllThreadTests(run);
     QCOMPARE(derived.tests.size(), run.tests.size() + size_t(added));
     QCOMPARE(WithAllThreadTests(derived).tests.size(), derived.tests.size());
+    QCOMPARE(TestsOf({&derived}).size(), derived.tests.size());  // each test in a place of its own
     if (source.isEmpty()) return;
     const auto rateOf = [&derived](const QString& id) {
       for (const StoredTest& test : derived.tests) {

@@ -109,6 +109,28 @@ class RunArchiveTest : public QObject {
     QVERIFY(named.next() && named.value(0).toInt() >= 1);
   }
 
+  // A run of the groups that measure today's machine has points and no
+  // classic result: it is kept with them, IOPS and engine and all.
+  void aRunOfPointsAloneIsKept() {
+    QTemporaryDir scratch;
+    RunArchive archive(scratch.path() + QStringLiteral("/results.sqlite"), QStringLiteral("torvik desk-1"));
+    RunRecord run;
+    run.groups = {Group::Drive};
+    run.started = QDateTime::currentDateTime();
+    MeasuredPoint row;
+    row.group = QStringLiteral("drive"), row.test = QStringLiteral("rnd4k-q1t1-read");
+    row.elapsedNs = 1'000'000'000, row.rate = 42.5, row.unit = QStringLiteral("MB/s");
+    row.iops = 10'376, row.p50Us = 54, row.engine = QStringLiteral("io_uring");
+    run.points = {row};
+    QVERIFY_OK(archive.Keep(run));
+    const std::vector<StoredRun> kept = ValueOf(archive.Local().RunsWithTests(RunFilter{}, 10));
+    QCOMPARE(kept.size(), size_t{1});
+    QCOMPARE(kept[0].group, QStringLiteral("drive"));
+    QCOMPARE(kept[0].tests.at(0).test, QStringLiteral("rnd4k-q1t1-read"));
+    QCOMPARE(kept[0].tests[0].iops.value_or(0), 10'376.0);
+    QCOMPARE(kept[0].tests[0].engine, QStringLiteral("io_uring"));
+  }
+
   // Nobody at the server's address: every run waits, the failure is told
   // once with how many wait; another server's failure is news again.
   void aServerAwayIsToldOnceWithEveryRunThatWaits() {
