@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -60,8 +61,13 @@ QJsonObject HistoryObject(const StoredRun& run, const std::vector<StoredTest>& t
 // Put together, not through arg(): a "%2" in a name stays text. Every
 // name on one line: a line break in a name cannot forge a row.
 QString HistoryLine(const StoredRun& run) {
-  const QString total = FormatSeconds(TimeValue::FromTenths(run.totalTenths), u'.').trimmed();
-  const QString bench = run.benchNo ? QString::number(*run.benchNo) : QStringLiteral("Bench Stop");
+  // A run of points has neither a classic total nor a bench number.
+  const bool points = IsPointGroup(run.group);
+  const QString total =
+      points ? QStringLiteral("-") : FormatSeconds(TimeValue::FromTenths(run.totalTenths), u'.').trimmed();
+  const QString bench = points        ? QStringLiteral("-")
+                        : run.benchNo ? QString::number(*run.benchNo)
+                                      : QStringLiteral("Bench Stop");
   const QStringList cells = {QString::number(run.id).rightJustified(6),
                              OneLine(run.started).leftJustified(25),
                              OneLine(run.group).leftJustified(7),
@@ -105,8 +111,10 @@ QJsonObject SideObject(const std::vector<StoredRun>& side) {
 // and per all-thread figure.
 QString PointComparisonText(const ComparedSeries& compared) {
   const ComparedRun a = FiguresOf(compared.a), b = FiguresOf(compared.b);
+  int width = 16;
+  for (const TestComparison& c : compared.tests) width = std::max(width, int(InfoOf(c.test).displayName.size()));
   QString text = QStringLiteral("%1  %2  %3  %4  %5\n")
-                     .arg(QStringLiteral("test"), -26)
+                     .arg(QStringLiteral("test"), -width)
                      .arg(QStringLiteral("A"), 14)
                      .arg(QStringLiteral("B"), 14)
                      .arg(QStringLiteral("B faster"), 9)
@@ -120,7 +128,7 @@ QString PointComparisonText(const ComparedSeries& compared) {
     const QString verdict =
         c.verdict == Verdict::NotTested ? QStringLiteral("single run, not tested") : VerdictWords(c.verdict);
     text += QStringLiteral("%1  %2  %3  %4  %5%6\n")
-                .arg(info.displayName, -26)
+                .arg(info.displayName, -width)
                 .arg(rate(a, info), 14)
                 .arg(rate(b, info), 14)
                 .arg(FasterText(c.fasterPercent.value_or(0)), 9)
