@@ -50,7 +50,7 @@ ArchiveResult<std::vector<std::vector<StoredRun>>> ReadSeries(RunArchive& archiv
 // point and its workloads' all-thread figures (PointSelection).
 struct ComparedSeries {
   std::vector<StoredRun> a, b;
-  std::vector<TestComparison> tests;
+  std::vector<TestComparison> tests{};
   // A and B are repetitions of one command: each side is that whole
   // series, compared with itself.
   bool sameSeries = false;

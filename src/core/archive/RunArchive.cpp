@@ -62,8 +62,6 @@ void RunArchive::Tell(QString& last, const QString& kind, const QString& text) {
 }
 
 ArchiveStatus RunArchive::Keep(const RunRecord& run) {
-  // A classic test's result or a point of the groups that measure today's
-  // machine (which have no classic result).
   bool any = !run.points.empty();
   for (const TestEntry& entry : kTests) any = any || run.results[entry.test].HasResult();
   if (!any) return {};  // nothing to keep
