@@ -10,21 +10,21 @@
 namespace torvik {
 namespace {
 
-QString E(const QString& text) { return text.toHtmlEscaped(); }
+QString Escaped(const QString& text) { return text.toHtmlEscaped(); }
 
 QString Head(std::initializer_list<const char*> heads) {
   QString html = QStringLiteral("<tr>");
-  for (const char* head : heads) html += QStringLiteral("<th>%1</th>").arg(E(Tr(head)));
+  for (const char* head : heads) html += QStringLiteral("<th>%1</th>").arg(Escaped(Tr(head)));
   return html + QStringLiteral("</tr>\n");
 }
 
 QString Cell(const QString& text, bool number = true) {
-  return number ? QStringLiteral("<td class=\"n\">%1</td>").arg(E(text)) : QStringLiteral("<td>%1</td>").arg(E(text));
+  return number ? QStringLiteral("<td class=\"n\">%1</td>").arg(Escaped(text)) : QStringLiteral("<td>%1</td>").arg(Escaped(text));
 }
 
 QString Swatch(size_t index, const QString& name) {
   return QStringLiteral("<td><span class=\"sw\" style=\"background:%1\"></span>%2</td>")
-      .arg(QLatin1String(ChartColour(index)), E(name));
+      .arg(QLatin1String(ChartColour(index)), Escaped(name));
 }
 
 QString Optional(const std::optional<double>& value, int decimals) {
@@ -32,10 +32,10 @@ QString Optional(const std::optional<double>& value, int decimals) {
 }
 
 QString Cores(const MachineRanking& ranking) {
-  QString html = QStringLiteral("<h3>%1</h3>").arg(E(ranking.group));
+  QString html = QStringLiteral("<h3>%1</h3>").arg(Escaped(ranking.group));
   for (const RankedMachine& machine : ranking.machines) {
     const QString name = MachineName(machine.machine);
-    html += QStringLiteral("<h4>%1</h4>").arg(E(name));
+    html += QStringLiteral("<h4>%1</h4>").arg(Escaped(name));
     html += ScalingSvg(machine.figures, QStringLiteral("%1 — %2").arg(ranking.group, name));
     html += QStringLiteral("<div class=\"wide\"><table>") +
             Head({QT_TRANSLATE_NOOP("ReportPage", "ワークロード"), QT_TRANSLATE_NOOP("ReportPage", "1 スレッド"),
@@ -64,7 +64,7 @@ QString Cores(const MachineRanking& ranking) {
 }
 
 QString Ram(const MachineRanking& ranking) {
-  QString html = QStringLiteral("<h3>%1</h3>").arg(E(ranking.group));
+  QString html = QStringLiteral("<h3>%1</h3>").arg(Escaped(ranking.group));
   html += BandwidthSvg(ranking) + LatencySvg(ranking);
   html += QStringLiteral("<div class=\"wide\"><table>") +
           Head({QT_TRANSLATE_NOOP("ReportPage", "マシン"), QT_TRANSLATE_NOOP("ReportPage", "レベル"),
@@ -91,7 +91,7 @@ QString Ram(const MachineRanking& ranking) {
 }
 
 QString Drive(const MachineRanking& ranking) {
-  QString html = QStringLiteral("<h3>%1</h3>").arg(E(ranking.group));
+  QString html = QStringLiteral("<h3>%1</h3>").arg(Escaped(ranking.group));
   html += DriveSvg(ranking);
   html += QStringLiteral("<div class=\"wide\"><table>") +
           Head({QT_TRANSLATE_NOOP("ReportPage", "マシン"), QT_TRANSLATE_NOOP("ReportPage", "テスト"), "MB/s", "IOPS",
@@ -127,8 +127,8 @@ QString PointSections(const std::vector<MachineRanking>& rankings) {
   if (!HasPointRankings(rankings)) return {};
   QString html =
       QStringLiteral("<section id=\"points\"><h2>%1</h2><p>%2</p>\n")
-          .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "コア・メモリ・ドライブ"))),
-               E(Tr(QT_TRANSLATE_NOOP("ReportPage",
+          .arg(Escaped(Tr(QT_TRANSLATE_NOOP("ReportPage", "コア・メモリ・ドライブ"))),
+               Escaped(Tr(QT_TRANSLATE_NOOP("ReportPage",
                                       "各マシンの最新のシリーズ。グラフは最大 %1 台まで、表はすべてのマシン。"))
                      .arg(kMostPointMachines)));
   for (const MachineRanking& ranking : rankings) {

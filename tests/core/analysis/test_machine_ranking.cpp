@@ -5,8 +5,9 @@
 // eight rows) as geometric means, the overall figure each group ranks by,
 // the tests a summary shows in the ranking, the trend and the comparison
 // alike, the all-thread figure a run gets; and the built program's
-// --ranking, --compare and --export-csv of such a store, with a classic
-// group's ranking exactly as before.
+// --ranking, --compare, --trend and --export-csv of such a store, the
+// documents valid by their published JSON Schemas, with a classic group's
+// ranking exactly as before.
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -257,6 +258,30 @@ class MachineRankingTest : public QObject {
       QVERIFY2(compared.out.contains(row), row);
     }
     QVERIFY(!compared.out.contains("×16") && compared.out.contains(" MB/s ") && compared.out.contains("faster"));
+
+    // The documents as their published schemas promise, where python3-jsonschema is there to say.
+    const QByteArray trend = torvik({"--trend", "--format", "json"}).out;
+    const QByteArray comparedJson = torvik({"--compare", idOf["duo"], idOf["big"], "--format", "json"}).out;
+    for (const auto& [schema, document] : {std::pair{"ranking", torvik({"--ranking", "--format", "json"}).out},
+                                           std::pair{"trend", trend}, std::pair{"compare", comparedJson}}) {
+      const QString file = data.filePath(QLatin1String(schema) + QStringLiteral(".json"));
+      QFile out(file);
+      QVERIFY(out.open(QIODevice::WriteOnly) && out.write(document) == document.size());
+      out.close();
+      QProcess python;
+      python.start(QStringLiteral("python3"),
+                   {"-c",
+                    "import json, sys\n"
+                    "try:\n  import jsonschema\nexcept ImportError:\n  sys.exit(77)\n"
+                    "jsonschema.validate(json.load(open(sys.argv[2])), json.load(open(sys.argv[1])),"
+                    " cls=jsonschema.Draft202012Validator)\n",
+                    QStringLiteral(TORVIK_SCHEMA_DIR "/%1.schema.json").arg(QLatin1String(schema)), file});
+      if (!python.waitForFinished(60'000) || python.exitCode() == 77) {
+        qInfo("no python3 with jsonschema (python3-jsonschema): the documents are not validated");
+        break;
+      }
+      QVERIFY2(python.exitCode() == 0, python.readAllStandardError().right(600).constData());
+    }
 
     // The CSV: a drive row's IOPS, percentiles and engine after the old columns.
     const QString csv = data.filePath(QStringLiteral("runs.csv"));
