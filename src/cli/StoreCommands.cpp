@@ -4,12 +4,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
 
 #include "cli/CommandOutput.h"
 #include "core/analysis/FigureWords.h"
+#include "core/analysis/PointSelection.h"
 #include "core/archive/ArchiveExports.h"
 #include "core/archive/ArchiveReads.h"
 #include "core/archive/ArchiveWrites.h"
@@ -105,6 +107,37 @@ QJsonObject SideObject(const std::vector<StoredRun>& side) {
                      {"processor", run.values.processorName}};
 }
 
+// A group of points compared by its rates in their units (a latency as
+// the time of a load), which its points are measured in: one row per point
+// and per all-thread figure.
+QString PointComparisonText(const ComparedSeries& compared) {
+  const ComparedRun a = FiguresOf(compared.a), b = FiguresOf(compared.b);
+  int width = 16;
+  for (const TestComparison& c : compared.tests) width = std::max(width, int(InfoOf(c.test).displayName.size()));
+  QString text = QStringLiteral("%1  %2  %3  %4  %5\n")
+                     .arg(QStringLiteral("test"), -width)
+                     .arg(QStringLiteral("A"), 14)
+                     .arg(QStringLiteral("B"), 14)
+                     .arg(QStringLiteral("B faster"), 9)
+                     .arg(QStringLiteral("verdict (Welch's t, 95 %)"));
+  const auto rate = [](const ComparedRun& side, const TestInfo& info) {
+    const auto found = side.figures.find(info.id);
+    return found == side.figures.end() ? QStringLiteral("-") : RateInUnitText(found->second.rate, info.unit);
+  };
+  for (const TestComparison& c : compared.tests) {
+    const TestInfo info = InfoOf(c.test);
+    const QString verdict =
+        c.verdict == Verdict::NotTested ? QStringLiteral("single run, not tested") : VerdictWords(c.verdict);
+    text += QStringLiteral("%1  %2  %3  %4  %5%6\n")
+                .arg(info.displayName, -width)
+                .arg(rate(a, info), 14)
+                .arg(rate(b, info), 14)
+                .arg(FasterText(c.fasterPercent.value_or(0)), 9)
+                .arg(verdict, c.noisy ? QStringLiteral(" (noisy)") : QString());
+  }
+  return text;
+}
+
 QString ComparisonText(const ComparedSeries& compared) {
   QString text = QStringLiteral("A: %1\nB: %2\n").arg(SideLine(compared.a), SideLine(compared.b));
   if (compared.sameSeries) {
@@ -112,6 +145,11 @@ QString ComparisonText(const ComparedSeries& compared) {
         QStringLiteral("A and B are repetitions of one command: both sides are that series, compared with itself.\n");
   }
   text += u'\n';
+  if (IsPointGroup(compared.a.front().group) && IsPointGroup(compared.b.front().group)) {
+    text += PointComparisonText(compared);
+    if (compared.tests.empty()) text += QStringLiteral("(no test in common)\n");
+    return text;
+  }
   text += QStringLiteral("%1  %2  %3  %4  %5\n")
               .arg(QStringLiteral("test"), -16)
               .arg(QStringLiteral("A (s)"), 10)

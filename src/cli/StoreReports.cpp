@@ -4,10 +4,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/CommandOutput.h"
 #include "core/analysis/FigureWords.h"
+#include "core/analysis/PointSelection.h"
 #include "core/archive/ArchiveExports.h"
 #include "core/archive/ArchiveReads.h"
 #include "core/base/IsoDateTime.h"
@@ -69,8 +71,13 @@ QString TrendsText(const std::vector<MachineTrend>& trends) {
     text += QStringLiteral("%1, %2: %3 series\n")
                 .arg(MachineLine(trend.machine, trend.processor), OneLine(trend.group))
                 .arg(trend.seriesCount);
+    // A group of points' names are longer ("STREAM Triad, all threads").
+    int width = 16;
+    if (IsPointGroup(trend.group)) {
+      for (const TrendLine& line : trend.lines) width = std::max(width, int(InfoOf(line.test).displayName.size()));
+    }
     text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
-                .arg(QStringLiteral("test"), -16)
+                .arg(QStringLiteral("test"), -width)
                 .arg(QStringLiteral("date"), -16)
                 .arg(QStringLiteral("mean (s)"), 10)
                 .arg(QStringLiteral("sd (s)"), 8)
@@ -85,7 +92,7 @@ QString TrendsText(const std::vector<MachineTrend>& trends) {
         if (point.noisy) marks += QStringLiteral(" (noisy)");
         if (!point.precise) marks += QStringLiteral(" (tenths only)");
         text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
-                    .arg(i == 0 ? InfoOf(line.test).displayName : QLatin1String(""), -16)
+                    .arg(i == 0 ? InfoOf(line.test).displayName : QLatin1String(""), -width)
                     .arg(Day(point.time), -16)
                     .arg(point.seconds.mean, 10, 'f', point.precise ? 4 : 1)
                     .arg(spread ? QString::number(point.seconds.stdev, 'f', 4) : QStringLiteral("-"), 8)
@@ -113,7 +120,7 @@ QJsonArray RankingsObject(const std::vector<MachineRanking>& rankings) {
                                    {"verdict", VerdictId(machine.tests[j].verdict)}});
       }
       const QString& started = machine.figures.run.values.startedAt;
-      machines.append(QJsonObject{
+      QJsonObject entry{
           {"place", double(place + 1)},
           {"machine", machine.machine.name},
           {"processor", machine.machine.processor},
@@ -124,9 +131,25 @@ QJsonArray RankingsObject(const std::vector<MachineRanking>& rankings) {
           {"baseline", place == ranking.baseline},
           {"overall_faster_percent", Optional(machine.overall)},
           {"tests", figures},
-      });
+      };
+      // A group of points: its summaries, by id, + faster.
+      if (!ranking.summaries.empty()) {
+        QJsonObject summaries;
+        for (size_t k = 0; k < ranking.summaries.size(); ++k) {
+          summaries.insert(QLatin1String(SummaryId(ranking.summaries[k])), Optional(machine.summaries[k]));
+        }
+        entry.insert("summaries", summaries);
+      }
+      machines.append(entry);
     }
-    groups.append(QJsonObject{{"group", ranking.group}, {"tests", tests}, {"machines", machines}});
+    QJsonObject group{{"group", ranking.group}, {"tests", tests}, {"machines", machines}};
+    if (!ranking.summaries.empty()) {
+      QJsonArray summaries;
+      for (SummaryKind kind : ranking.summaries) summaries.append(QLatin1String(SummaryId(kind)));
+      group.insert("summaries", summaries);
+      group.insert("overall", QLatin1String(SummaryId(HeadlineOf(ranking.group))));
+    }
+    groups.append(group);
   }
   return groups;
 }
@@ -135,16 +158,25 @@ QString RankingsText(const std::vector<MachineRanking>& rankings) {
   QString text;
   for (const MachineRanking& ranking : rankings) {
     const RankedMachine& base = ranking.machines[ranking.baseline];
-    text += QStringLiteral("%1: %2 machine(s), each one's latest series against %3; + is faster\n")
+    text += QStringLiteral("%1: %2 machine(s), each one's latest series against %3; + is faster")
                 .arg(OneLine(ranking.group))
                 .arg(ranking.machines.size())
                 .arg(MachineLine(base.machine.name, base.machine.processor));
+    if (!ranking.summaries.empty()) {
+      text += QStringLiteral("; overall: %1").arg(SummaryWords(HeadlineOf(ranking.group)));
+    }
+    text += u'\n';
     QString header = QStringLiteral("%1  %2  %3  %4")
                          .arg(QStringLiteral("#"), 3)
                          .arg(QStringLiteral("machine"), -24)
                          .arg(QStringLiteral("n"), 3)
                          .arg(QStringLiteral("overall"), 9);
-    for (const QString& test : ranking.tests) header += QStringLiteral("  %1").arg(InfoOf(test).displayName, -26);
+    for (SummaryKind kind : ranking.summaries) header += QStringLiteral("  %1").arg(SummaryWords(kind), -20);
+    int width = 26;  // a group of points' names are longer ("zstd decompress, all threads")
+    if (!ranking.summaries.empty()) {
+      for (const QString& test : ranking.tests) width = std::max(width, int(InfoOf(test).displayName.size()));
+    }
+    for (const QString& test : ranking.tests) header += QStringLiteral("  %1").arg(InfoOf(test).displayName, -width);
     text += WithoutTrailingSpace(header) + u'\n';
     for (size_t place = 0; place < ranking.machines.size(); ++place) {
       const RankedMachine& machine = ranking.machines[place];
@@ -154,11 +186,17 @@ QString RankingsText(const std::vector<MachineRanking>& rankings) {
                         .arg(OneLine(machine.machine.name).left(24), -24)
                         .arg(machine.repetitions, 3)
                         .arg(baseline ? QStringLiteral("baseline") : Faster(machine.overall), 9);
+      for (const std::optional<double>& summary : machine.summaries) {
+        row += QStringLiteral("  %1").arg(baseline  ? QStringLiteral("baseline")
+                                          : summary ? Faster(summary)
+                                                    : QStringLiteral("-"),
+                                          -20);
+      }
       for (const RankedTest& test : machine.tests) {
         const QString cell = test.fasterPercent ? Faster(test.fasterPercent) + u' ' + VerdictWords(test.verdict)
                              : baseline         ? QStringLiteral("baseline")
                                                 : QStringLiteral("-");
-        row += QStringLiteral("  %1").arg(cell, -26);
+        row += QStringLiteral("  %1").arg(cell, -width);
       }
       text += WithoutTrailingSpace(row) + u'\n';
     }

@@ -23,10 +23,16 @@ void ShowRanking(QTableWidget& table, const MachineRanking& ranking) {
                          text(QT_TRANSLATE_NOOP("RankingTable", "マシン")),
                          text(QT_TRANSLATE_NOOP("RankingTable", "プロセッサ")), QStringLiteral("n"),
                          text(QT_TRANSLATE_NOOP("RankingTable", "総合"))};
+  for (SummaryKind kind : ranking.summaries) headers << SummaryCaption(kind);
   for (const QString& test : ranking.tests) headers << InfoOf(test).displayName;
+  const int firstTest = 5 + static_cast<int>(ranking.summaries.size());
   table.clear();
   table.setColumnCount(static_cast<int>(headers.size()));
   table.setHorizontalHeaderLabels(headers);
+  if (!ranking.summaries.empty()) {  // what a group of points ranks by
+    table.horizontalHeaderItem(4)->setToolTip(QCoreApplication::translate("RankingTable", "総合は %1 の値です")
+                                                  .arg(SummaryCaption(HeadlineOf(ranking.group))));
+  }
   table.setRowCount(static_cast<int>(ranking.machines.size()));
   const QString baseline = QCoreApplication::translate("RankingTable", "基準");
   const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
@@ -43,6 +49,14 @@ void ShowRanking(QTableWidget& table, const MachineRanking& ranking) {
                        : machine.overall ? FasterText(*machine.overall)
                                          : QStringLiteral("-"),
                        right));
+    for (size_t k = 0; k < machine.summaries.size(); ++k) {
+      const std::optional<double>& summary = machine.summaries[k];
+      table.setItem(r, 5 + static_cast<int>(k),
+                    Cell(isBaseline ? baseline
+                         : summary  ? FasterText(*summary)
+                                    : QStringLiteral("-"),
+                         right));
+    }
     for (size_t j = 0; j < machine.tests.size(); ++j) {
       const RankedTest& test = machine.tests[j];
       const QString text = isBaseline           ? baseline
@@ -50,7 +64,7 @@ void ShowRanking(QTableWidget& table, const MachineRanking& ranking) {
                                                 : QStringLiteral("-");
       QTableWidgetItem* item = Cell(text, right);
       if (test.fasterPercent) item->setToolTip(VerdictCaption(test.verdict));
-      table.setItem(r, 5 + static_cast<int>(j), item);
+      table.setItem(r, firstTest + static_cast<int>(j), item);
     }
     if (isBaseline) {
       for (int column = 0; column < table.columnCount(); ++column) {

@@ -893,8 +893,10 @@ class HeadlessRunTest : public QObject {
     QFile file(csv);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
-    QVERIFY(lines[0].endsWith("unit,series,started_at,host_name,shared_processor,clock_moved,others_core_percent\r"));
-    QVERIFY2(lines[1].contains(",GB/s,,2027-01-16T11:46:40Z,,1,0,100\r"), lines[1].constData());
+    QVERIFY(lines[0].endsWith(
+        "unit,series,started_at,host_name,shared_processor,clock_moved,others_core_percent,iops,p50_us,p99_us,p999_us,"
+        "engine\r"));
+    QVERIFY2(lines[1].contains(",GB/s,,2027-01-16T11:46:40Z,,1,0,100,,,,,\r"), lines[1].constData());
     QCOMPARE(Torvik({"--trend", "--since", "2026-13-01"}, {}, data.path()).exitCode, 2);
   }
 

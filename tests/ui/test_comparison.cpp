@@ -20,6 +20,7 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include "PointRuns.h"
 #include "ScratchServer.h"
 #include "UiHelpers.h"
 #include "core/analysis/FigureWords.h"
@@ -31,6 +32,7 @@
 #include "ui/ChartTextAlternative.h"
 #include "ui/ComparisonChart.h"
 #include "ui/ComparisonWindow.h"
+#include "ui/RankingTable.h"
 #include "ui/SharedStoreDialog.h"
 
 using namespace torvik;
@@ -378,6 +380,28 @@ class ComparisonTest : public QObject {
     QTRY_COMPARE(window.Runs().rowCount(), 1);
   }
 
+  // A group of points' ranking in the window: its summaries after the
+  // overall figure (all threads here), then the tests a summary shows.
+  void pointRankingColumns() {
+    using namespace point_runs;
+    const std::vector<double> single = {1e8, 400, 1500, 1800, 3000};
+    const MachineRanking ranking =
+        RankMachines({Series("duo", "cores", 100, "d", [&](double j) { return CoresTests(2, single, 1.0, j); }),
+                      Series("big", "cores", 100, "b", [&](double j) { return CoresTests(16, single, 1.0, j); })},
+                     MachineOf(QStringLiteral("duo"), {}));
+    QTableWidget table;
+    ShowRanking(table, ranking);
+    QCOMPARE(table.columnCount(), 5 + 2 + 10);
+    QCOMPARE(table.horizontalHeaderItem(5)->text(), QStringLiteral("1 スレッド"));
+    QCOMPARE(table.horizontalHeaderItem(6)->text(), QStringLiteral("全スレッド"));
+    QCOMPARE(table.horizontalHeaderItem(8)->text(), QStringLiteral("Division, all threads"));
+    QCOMPARE(table.item(0, 1)->text(), QStringLiteral("big"));
+    QCOMPARE(table.item(0, 4)->text(), QStringLiteral("+700.0 %"));  // 16 threads against 2
+    QCOMPARE(table.item(0, 5)->text(), QStringLiteral("+0.0 %"));
+    QCOMPARE(table.item(0, 6)->text(), QStringLiteral("+700.0 %"));
+    QCOMPARE(table.item(1, 6)->text(), QStringLiteral("基準"));
+  }
+
   void sheetsImportExportAndDelete() {
     Archive archive({CpuRun(100, 0.80, 3.90)});
     const QString sheet = archive.folder.path() + QStringLiteral("/other.txt");
@@ -496,7 +520,7 @@ class ComparisonTest : public QObject {
     const QList<QAction*> entries = main.findChild<QMenu*>(QStringLiteral("N1"))->actions();
     QStringList names;
     for (QAction* entry : entries) names << (entry->isSeparator() ? QStringLiteral("-") : entry->objectName());
-    QCOMPARE(names, QStringList({"MSet", "MCompare", "-", "MExit"}));
+    QCOMPARE(names, QStringList({"MSet", "MCompare", "MMachine", "-", "MExit"}));
     QCOMPARE(main.findChild<QAction*>(QStringLiteral("MCompare"))->text(), QStringLiteral("計測結果の比較"));
 
     // A shared store chosen in the window: the window opens again, reading

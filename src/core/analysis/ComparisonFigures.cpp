@@ -47,6 +47,11 @@ ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
   if (series.empty()) return compared;
   compared.run = series.front();
   std::map<QString, std::pair<std::vector<double>, std::vector<double>>> values;  // seconds, rates
+  struct DriveValues {
+    std::vector<double> iops, p50, p99, p999;
+    QString engine;
+  };
+  std::map<QString, DriveValues> drive;
   for (const StoredRun& run : series) {
     for (const StoredTest& test : run.tests) {
       const std::optional<TestInfo> info = InfoOfTest(test.test);
@@ -61,7 +66,26 @@ ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
       if (test.noise && test.noise->Flagged()) {
         compared.figures[test.test].noisy = true;
       }
+      if (test.iops || test.p50Us || test.p99Us || test.p999Us || !test.engine.isEmpty()) {
+        DriveValues& row = drive[test.test];
+        for (const auto& [value, list] : {std::pair{&test.iops, &row.iops}, std::pair{&test.p50Us, &row.p50},
+                                          std::pair{&test.p99Us, &row.p99}, std::pair{&test.p999Us, &row.p999}}) {
+          if (*value && std::isfinite(**value)) list->push_back(**value);
+        }
+        if (row.engine.isEmpty()) row.engine = test.engine;
+      }
     }
+  }
+  const auto mean = [](const std::vector<double>& list) {
+    return list.empty() ? std::nullopt : std::optional(StatisticsOf(list).mean);
+  };
+  for (const auto& [test, row] : drive) {
+    Figure& figure = compared.figures[test];
+    figure.iops = mean(row.iops);
+    figure.p50Us = mean(row.p50);
+    figure.p99Us = mean(row.p99);
+    figure.p999Us = mean(row.p999);
+    figure.engine = row.engine;
   }
   for (auto& [test, pair] : values) {
     const Statistics seconds = StatisticsOf(pair.first), rates = StatisticsOf(pair.second);

@@ -4,7 +4,8 @@
 // against the baseline's in percent; and a run's overall figure, the
 // geometric mean of its rates over the baseline's on the tests both ran.
 // An imported run has tenths only: its seconds are those and its rate
-// follows from the test's fixed work. Pure; any thread.
+// follows from the test's fixed work. A drive row's figure also has its
+// requests a second, latency percentiles and engine. Pure; any thread.
 #pragma once
 
 #include <QString>
@@ -23,6 +24,11 @@ struct Figure {
   int repetitions = 0;
   bool noisy = false;    // a repetition shared its processor or saw its clock move
   bool precise = true;   // false: an imported sheet's tenths only
+  // A drive row's requests a second and completion latency percentiles in
+  // microseconds, means over the repetitions that have them, and the
+  // engine that measured it (the first repetition's); none for the others.
+  std::optional<double> iops{}, p50Us{}, p99Us{}, p999Us{};
+  QString engine{};
 };
 
 struct ComparedRun {

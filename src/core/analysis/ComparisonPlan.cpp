@@ -5,6 +5,9 @@
 #include <map>
 #include <set>
 
+#include "core/analysis/PointSelection.h"
+#include "core/analysis/PointSummaries.h"
+
 namespace torvik {
 namespace {
 
@@ -24,7 +27,7 @@ std::vector<ChartGroup> ChartGroupsOf(const std::vector<std::vector<StoredRun>>&
   std::vector<ChartGroup> charts;
   for (const QString& test : TestsOf(runs)) {
     const TestInfo info = InfoOf(test);
-    if (info.chart.isEmpty()) continue;
+    if (info.chart.isEmpty() || !ShownInSummary(info)) continue;
     auto chart = std::find_if(charts.begin(), charts.end(), [&info](const ChartGroup& c) { return c.id == info.chart; });
     if (chart == charts.end()) chart = charts.insert(charts.end(), ChartGroup{info.chart, info.chartTitle, {}});
     chart->tests.push_back(test);
@@ -141,7 +144,7 @@ ComparisonPlan PlanComparison(const std::vector<std::vector<StoredRun>>& series,
     const StoredRun& first = runs.front();
     if (!first.series.isEmpty() && !seriesShown.insert({first.series, first.group}).second) continue;
     if (baselineId && first.id == *baselineId) chosen = shown.size();
-    shown.push_back(runs);
+    shown.push_back(IsPointGroup(first.group) ? WithAllThreadTests(runs) : runs);
   }
   if (shown.empty()) return plan;
   // The first kMostCompared in the list's order (the newest first), and the
@@ -166,7 +169,7 @@ ComparisonPlan PlanComparison(const std::vector<std::vector<StoredRun>>& series,
       std::find_if(plan.runs.begin(), plan.runs.end(), [](const ComparedRun& run) { return run.Precise(); });
   plan.baseline = chosen ? *chosen : precise == plan.runs.end() ? 0 : static_cast<size_t>(precise - plan.runs.begin());
   for (size_t i = 0; i < plan.runs.size(); ++i) {
-    plan.overall.push_back(i == plan.baseline ? std::nullopt : OverallAgainst(plan.runs[i], plan.runs[plan.baseline]));
+    plan.overall.push_back(i == plan.baseline ? std::nullopt : OverallOf(plan.runs[i], plan.runs[plan.baseline]));
   }
   for (const ChartGroup& group : ChartGroupsOf(shown)) {
     PlannedChart chart = ChartOf(group, plan, shown);

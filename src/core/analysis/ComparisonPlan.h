@@ -12,7 +12,9 @@
 // every figure's difference from the baseline's with the verdict the
 // command line's comparison gives (Welch's t test at 95 %). Every
 // difference is how much faster, in percent: + is always faster, in
-// seconds and in rates. Pure; any thread.
+// seconds and in rates. A group of points is charted by what a summary
+// shows (PointSelection) and its overall figure is its headline
+// (PointSummaries). Pure; any thread.
 #pragma once
 
 #include <QString>

@@ -16,16 +16,34 @@ QString SecondsText(const Figure& figure) {
   return QString::number(figure.seconds, 'f', figure.precise ? 4 : 1) + QStringLiteral(" s");
 }
 
+namespace {
+
+const QString kLoadsUnit = QStringLiteral("loads/s");
+
+QString Nanoseconds(double nanoseconds) {
+  return QString::number(nanoseconds, 'f', nanoseconds < 10 ? 2 : 1) + QStringLiteral(" ns");
+}
+
+}  // namespace
+
+QString RateInUnitText(double rate, const QString& unit) {
+  if (unit == kLoadsUnit && rate > 0) return Nanoseconds(1e9 / rate);
+  return RateText(rate, unit, u'.');
+}
+
 QString RateWithSpreadText(const Figure& figure, const QString& unit) {
-  QString text = RateText(figure.rate, unit, u'.');
+  QString text = RateInUnitText(figure.rate, unit);
   if (figure.precise && figure.repetitions > 1 && figure.rateStdev > 0) {
-    text += QStringLiteral(" ±") + RateText(figure.rateStdev, unit, u'.');
+    // A load's time spreads as its rate does, in proportion.
+    text += QStringLiteral(" ±") + (unit == kLoadsUnit && figure.rate > 0
+                                        ? Nanoseconds(1e9 / figure.rate * figure.rateStdev / figure.rate)
+                                        : RateText(figure.rateStdev, unit, u'.'));
   }
   return text;
 }
 
 QString FigureText(const Figure& figure, const QString& unit, bool rates) {
-  QString text = rates ? RateText(figure.rate, unit, u'.') : SecondsText(figure);
+  QString text = rates ? RateInUnitText(figure.rate, unit) : SecondsText(figure);
   if (!figure.precise) return text + QCoreApplication::translate("ComparisonChart", " (0.1 秒単位)");
   if (figure.repetitions > 1) {
     const double spread = rates ? figure.rateStdev / figure.rate : figure.secondsStdev / figure.seconds;
@@ -67,6 +85,34 @@ QString VerdictWords(Verdict verdict) {
     case Verdict::NotTested: break;
   }
   return QStringLiteral("not tested");
+}
+
+}  // namespace torvik
+
+namespace torvik {
+
+QString SummaryCaption(SummaryKind kind) {
+  switch (kind) {
+    case SummaryKind::SingleThread: return QCoreApplication::translate("Summary", "1 スレッド");
+    case SummaryKind::AllThreads: return QCoreApplication::translate("Summary", "全スレッド");
+    case SummaryKind::StreamSingleThread: return QCoreApplication::translate("Summary", "STREAM 1 スレッド");
+    case SummaryKind::StreamAllThreads: return QCoreApplication::translate("Summary", "STREAM 全スレッド");
+    case SummaryKind::MemoryLatency: return QCoreApplication::translate("Summary", "メモリのレイテンシ");
+    case SummaryKind::Drive: break;
+  }
+  return QCoreApplication::translate("Summary", "ドライブ 8 項目");
+}
+
+QString SummaryWords(SummaryKind kind) {
+  switch (kind) {
+    case SummaryKind::SingleThread: return QStringLiteral("single thread");
+    case SummaryKind::AllThreads: return QStringLiteral("all threads");
+    case SummaryKind::StreamSingleThread: return QStringLiteral("STREAM single thread");
+    case SummaryKind::StreamAllThreads: return QStringLiteral("STREAM all threads");
+    case SummaryKind::MemoryLatency: return QStringLiteral("memory latency");
+    case SummaryKind::Drive: break;
+  }
+  return QStringLiteral("eight drive rows");
 }
 
 }  // namespace torvik

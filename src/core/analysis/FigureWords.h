@@ -2,14 +2,15 @@
 // (the window's charts and tables, what a screen reader hears of them, the
 // report page, the command line): a difference as text (+ is always
 // faster), a figure's seconds and rate with their precision, the value
-// over a bar, and a verdict as a caption, a mark and the command line's
-// English words. Pure; any thread.
+// over a bar, a verdict as a caption, a mark and the command line's
+// English words, and a ranking's summary likewise. Pure; any thread.
 #pragma once
 
 #include <QString>
 #include <optional>
 
 #include "core/analysis/ComparisonFigures.h"
+#include "core/analysis/PointSummaries.h"
 #include "core/analysis/RunComparison.h"
 
 namespace torvik {
@@ -22,8 +23,12 @@ QString DifferenceText(double percent, Verdict verdict);
 // A figure's seconds: four decimals ("0.0443 s"), an imported sheet's
 // tenths with one ("1.2 s").
 QString SecondsText(const Figure& figure);
+// A rate in its unit ("572 M ops/s"); a latency's loads a second as the
+// time of one load ("1.25 ns", "92.4 ns").
+QString RateInUnitText(double rate, const QString& unit);
 // A figure's rate in its unit ("572 M ops/s"), with its spread as a rate
-// where repetitions give one ("572 M ops/s ±5.10 M ops/s").
+// where repetitions give one ("572 M ops/s ±5.10 M ops/s"; a latency's in
+// nanoseconds).
 QString RateWithSpreadText(const Figure& figure, const QString& unit);
 // A figure as a table and a screen reader give it: its rate or its seconds,
 // then its spread over the repetitions in percent (" ±1.0 %"), and
@@ -42,5 +47,13 @@ QString VerdictMark(Verdict verdict);
 // The command line's words: "faster", "slower", "within the noise",
 // "not tested".
 QString VerdictWords(Verdict verdict);
+
+// A ranking's summary as the window and the report page name it: "1
+// スレッド", "全スレッド", "STREAM 全スレッド", "メモリのレイテンシ", ...
+QString SummaryCaption(SummaryKind kind);
+// The command line's words: "single thread", "all threads", "STREAM
+// single thread", "STREAM all threads", "memory latency", "eight drive
+// rows".
+QString SummaryWords(SummaryKind kind);
 
 }  // namespace torvik

@@ -4,17 +4,26 @@
 #include <numeric>
 #include <tuple>
 
+#include "core/analysis/PointSelection.h"
+
 namespace torvik {
 
-MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& latest,
+MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& given,
                             const std::optional<MachineOf>& baseline) {
   MachineRanking ranking;
+  // A point group's runs with their all-thread figures.
+  std::vector<std::vector<StoredRun>> derived;
+  for (const std::vector<StoredRun>& one : given) {
+    if (!one.empty() && IsPointGroup(one.front().group)) derived.push_back(WithAllThreadTests(one));
+  }
+  const std::vector<std::vector<StoredRun>>& latest = derived.empty() ? given : derived;
   std::vector<const std::vector<StoredRun>*> series;
   for (const std::vector<StoredRun>& one : latest) {
     if (!one.empty()) series.push_back(&one);
   }
   if (series.empty()) return ranking;
   ranking.group = series.front()->front().group;
+  ranking.summaries = SummariesOf(ranking.group);
   std::sort(series.begin(), series.end(),
             [](const auto* a, const auto* b) { return MachineOf(a->front()) < MachineOf(b->front()); });
   std::vector<ComparedRun> figures;
@@ -24,6 +33,7 @@ MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& latest,
     for (const StoredRun& run : *one) runs.push_back(&run);
   }
   for (const QString& id : TestsOf(runs)) {
+    if (!ShownInSummary(InfoOf(id))) continue;
     if (std::any_of(figures.begin(), figures.end(),
                     [&id](const ComparedRun& run) { return run.figures.contains(id); })) {
       ranking.tests.push_back(id);
@@ -46,7 +56,10 @@ MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& latest,
   for (size_t i = 0; i < series.size(); ++i) {
     RankedMachine machine{
         .machine = MachineOf(series[i]->front()), .figures = figures[i], .repetitions = series[i]->size()};
-    machine.overall = i == base ? std::optional(0.0) : OverallAgainst(figures[i], figures[base]);
+    machine.overall = i == base ? std::optional(0.0) : OverallOf(figures[i], figures[base]);
+    for (SummaryKind kind : ranking.summaries) {
+      machine.summaries.push_back(i == base ? std::optional(0.0) : SummaryAgainst(kind, figures[i], figures[base]));
+    }
     const std::vector<TestComparison> compared =
         i == base ? std::vector<TestComparison>{} : CompareRuns(*series[base], *series[i]);
     for (const QString& id : ranking.tests) {

@@ -5,7 +5,11 @@
 // + faster) and per test how much faster it is and the verdict the command
 // line's comparison gives. Ordered by the overall figure, fastest first;
 // the baseline at 0 %; equal figures by machine name, then processor; a
-// machine sharing no test with the baseline last. Pure; any thread.
+// machine sharing no test with the baseline last. A group of points
+// (cores, ram, drive) ranks by its headline and gives its summaries beside
+// it (PointSummaries), and its tests are those a summary shows
+// (PointSelection): a workload at one and at all threads, not at every
+// count. Pure; any thread.
 #pragma once
 
 #include <QString>
@@ -14,6 +18,7 @@
 
 #include "core/analysis/ComparisonFigures.h"
 #include "core/analysis/MachineTrend.h"
+#include "core/analysis/PointSummaries.h"
 #include "core/analysis/RunComparison.h"
 
 namespace torvik {
@@ -32,11 +37,15 @@ struct RankedMachine {
   size_t repetitions = 0;           // runs in that series
   std::optional<double> overall{};  // + faster; 0 for the baseline
   std::vector<RankedTest> tests{};  // per test of the ranking
+  // Per summary of the ranking, + faster; 0 for the baseline, none where
+  // the machine shares no figure of it with the baseline.
+  std::vector<std::optional<double>> summaries{};
 };
 
 struct MachineRanking {
   QString group;
-  std::vector<QString> tests;  // the tests any machine ran, by id, in their order (TestInfo)
+  std::vector<QString> tests;  // the tests any machine ran that a summary shows, by id, in their order (TestInfo)
+  std::vector<SummaryKind> summaries;  // the group's (SummariesOf); none for a classic group
   std::vector<RankedMachine> machines;
   size_t baseline = 0;  // in machines
 };

@@ -1,10 +1,11 @@
 #include "core/analysis/MachineTrend.h"
 
-#include "core/analysis/ComparisonFigures.h"
-
 #include <algorithm>
 #include <map>
 #include <tuple>
+
+#include "core/analysis/ComparisonFigures.h"
+#include "core/analysis/PointSelection.h"
 
 namespace torvik {
 namespace {
@@ -55,7 +56,7 @@ std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
   std::map<std::tuple<QString, QString, size_t, QString>, std::vector<StoredRun>> byMachine;
   for (const StoredRun& run : runs) {
     const MachineOf machine(run);
-    byMachine[{machine.name, machine.processor, GroupOrderOf(run.group), run.group}].push_back(run);
+    byMachine[{machine.name, machine.processor, GroupOrderOf(run.group), run.group}].push_back(WithAllThreadTests(run));
   }
   std::vector<MachineTrend> trends;
   for (auto& [key, machineRuns] : byMachine) {
@@ -72,6 +73,7 @@ std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
     }
     for (const QString& test : TestsOf(all)) {
       const TestInfo info = InfoOf(test);
+      if (!ShownInSummary(info)) continue;
       TrendLine line{.test = test};
       size_t before = 0;
       for (size_t k = 0; k < series.size(); ++k) {

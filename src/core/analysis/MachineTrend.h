@@ -5,7 +5,10 @@
 // spread, whether it was noisy or has tenths only, and how it stands
 // against the series before it: how much faster (+) and whether that change
 // is beyond the noise of both (Welch's t test at 95 %, as the command
-// line's comparison judges two runs). Pure; any thread.
+// line's comparison judges two runs). A group of points has the lines a
+// summary shows (PointSelection): a cores workload at one thread and at
+// all threads, STREAM at all threads, the latency at four working sets,
+// the eight drive rows. Pure; any thread.
 #pragma once
 
 #include <QString>
@@ -46,7 +49,7 @@ struct MachineTrend {
   QString processor;  // the processor's model, without its clock
   QString group;
   size_t seriesCount = 0;
-  std::vector<TrendLine> lines;  // the tests the machine ran, in their order (TestInfo)
+  std::vector<TrendLine> lines;  // the tests the machine ran that a summary shows, in their order (TestInfo)
 };
 
 // `runs`: runs with their tests, in any order. One trend per machine and

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "core/analysis/PointSelection.h"
 #include "core/store/ResultStore.h"
 
 namespace torvik {
@@ -54,7 +55,10 @@ ArchiveResult<ComparedSeries> CompareSeries(RunArchive& archive, int64_t a, int6
           QStringLiteral("no run %1 in the results store (torvik --history lists them)").arg(id));
     }
   }
-  ComparedSeries compared{.a = std::move(sides.Value()[0]), .b = std::move(sides.Value()[1])};
+  // A point group's sides with their all-thread figures, beside every point.
+  ComparedSeries compared{.a = WithAllThreadTests(std::move(sides.Value()[0])),
+                          .b = WithAllThreadTests(std::move(sides.Value()[1])),
+                          .tests = {}};
   compared.tests = CompareRuns(compared.a, compared.b);
   const StoredRun &first = compared.a.front(), &second = compared.b.front();
   compared.sameSeries = !first.series.isEmpty() && first.series == second.series && first.group == second.group;

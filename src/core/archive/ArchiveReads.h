@@ -46,7 +46,8 @@ ArchiveResult<std::vector<StoredRun>> ReadRuns(RunArchive& archive, const std::v
 ArchiveResult<std::vector<std::vector<StoredRun>>> ReadSeries(RunArchive& archive, const std::vector<int64_t>& ids);
 
 // Two runs' series side by side: A and B, each with its repetitions, and
-// their tests compared (RunComparison).
+// their tests compared (RunComparison): every test, a point group's every
+// point and its workloads' all-thread figures (PointSelection).
 struct ComparedSeries {
   std::vector<StoredRun> a, b;
   std::vector<TestComparison> tests{};

@@ -38,7 +38,8 @@ QByteArray CsvOfRuns(const std::vector<StoredRun>& runs) {
   QStringList lines = {
       QStringLiteral("run,started,group,origin,pc_name,user_name,processor,stopped,bench_no,"
                      "total_tenths,test,tenths,seconds,rate,unit,"
-                     "series,started_at,host_name,shared_processor,clock_moved,others_core_percent")};
+                     "series,started_at,host_name,shared_processor,clock_moved,others_core_percent,"
+                     "iops,p50_us,p99_us,p999_us,engine")};
   for (const StoredRun& run : runs) {
     const QStringList fields = {QString::number(run.id),
                                 TextField(Started(run)),
@@ -51,12 +52,13 @@ QByteArray CsvOfRuns(const std::vector<StoredRun>& runs) {
                                 run.benchNo ? QString::number(*run.benchNo) : QString(),
                                 QString::number(run.totalTenths)};
     for (const StoredTest& test : run.tests) {
-      lines << (fields + QStringList{TextField(test.test), QString::number(test.tenths), Number(test.seconds),
-                                     Number(test.rate), TextField(test.unit), TextField(run.series),
-                                     TextField(run.values.startedAt), TextField(run.hostName),
-                                     Flag(test.noise, &TestNoise::SharedProcessor),
-                                     Flag(test.noise, &TestNoise::ClockMoved),
-                                     Number(test.noise ? test.noise->OthersCorePercent() : std::nullopt)})
+      lines << (fields +
+                QStringList{TextField(test.test), QString::number(test.tenths), Number(test.seconds), Number(test.rate),
+                            TextField(test.unit), TextField(run.series), TextField(run.values.startedAt),
+                            TextField(run.hostName), Flag(test.noise, &TestNoise::SharedProcessor),
+                            Flag(test.noise, &TestNoise::ClockMoved),
+                            Number(test.noise ? test.noise->OthersCorePercent() : std::nullopt), Number(test.iops),
+                            Number(test.p50Us), Number(test.p99Us), Number(test.p999Us), TextField(test.engine)})
                    .join(u',');
     }
   }

@@ -6,6 +6,7 @@
 #include "core/analysis/FigureWords.h"
 #include "core/base/Version.h"
 #include "core/page/PageTexts.h"
+#include "core/page/PointSections.h"
 #include "core/page/SvgCharts.h"
 
 namespace torvik {
@@ -117,8 +118,14 @@ QString Ranking(const MachineRanking& ranking) {
                           E(Tr(QT_TRANSLATE_NOOP("ReportPage", "各マシンの最新のシリーズを %1 と比べた結果。速い順。"))
                                 .arg(MachineName(base.machine))));
   html += RankingSvg(ranking);
+  if (!ranking.summaries.empty()) {
+    html += QStringLiteral("<p>%1</p>")
+                .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "総合は %1 の値です。"))
+                           .arg(SummaryCaption(HeadlineOf(ranking.group)))));
+  }
   html += QStringLiteral("<div class=\"wide\"><table><tr><th>#</th><th>%1</th><th>n</th><th>%2</th>")
               .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "マシン"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "総合"))));
+  for (SummaryKind kind : ranking.summaries) html += QStringLiteral("<th>%1</th>").arg(E(SummaryCaption(kind)));
   for (const QString& test : ranking.tests) {
     html += QStringLiteral("<th>%1</th>").arg(E(InfoOf(test).displayName));
   }
@@ -135,6 +142,12 @@ QString Ranking(const MachineRanking& ranking) {
                      baseline          ? E(Tr(QT_TRANSLATE_NOOP("ReportPage", "基準")))
                      : machine.overall ? FasterText(*machine.overall)
                                        : QStringLiteral("-"));
+    for (const std::optional<double>& summary : machine.summaries) {
+      html += QStringLiteral("<td class=\"n\">%1</td>")
+                  .arg(baseline  ? E(Tr(QT_TRANSLATE_NOOP("ReportPage", "基準")))
+                       : summary ? FasterText(*summary)
+                                 : QStringLiteral("-"));
+    }
     for (size_t j = 0; j < ranking.tests.size(); ++j) {
       const auto found = machine.figures.figures.find(ranking.tests[j]);
       if (found == machine.figures.figures.end()) {
@@ -305,13 +318,18 @@ QByteArray HtmlReport(const HtmlReportInput& input) {
                    E(Tr(QT_TRANSLATE_NOOP("ReportPage", "計測結果の保存先: %1")).arg(input.store)),
                    E(Tr(QT_TRANSLATE_NOOP("ReportPage", "対象: %1 (%2 回の計測、%3 台のマシン)"))
                          .arg(input.scope, QString::number(input.runCount), QString::number(input.machines.size()))));
+  // The section on the groups of points only where the page has them.
+  const bool points = HasPointRankings(input.rankings);
   html += QStringLiteral(
-              "<nav><a href=\"#how\">%1</a><a href=\"#machines\">%2</a><a href=\"#ranking\">%3</a>"
+              "<nav><a href=\"#how\">%1</a><a href=\"#machines\">%2</a><a href=\"#ranking\">%3</a>%7"
               "<a href=\"#comparison\">%4</a><a href=\"#trends\">%5</a><a href=\"#noise\">%6</a></nav>\n")
               .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "読み方"))),
                    E(Tr(QT_TRANSLATE_NOOP("ReportPage", "計測したマシン"))),
                    E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ランキング"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "比較"))),
-                   E(Tr(QT_TRANSLATE_NOOP("ReportPage", "推移"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズ"))));
+                   E(Tr(QT_TRANSLATE_NOOP("ReportPage", "推移"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "ノイズ"))),
+                   points ? QStringLiteral("<a href=\"#points\">%1</a>")
+                                .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "コア・メモリ・ドライブ"))))
+                          : QString());
   html += HowToRead();
   html += Machines(input.machines);
   html +=
@@ -321,6 +339,7 @@ QByteArray HtmlReport(const HtmlReportInput& input) {
   }
   if (input.rankings.empty()) html += QStringLiteral("<p>-</p>");
   html += QStringLiteral("</section>\n");
+  html += PointSections(input.rankings);
   html += Comparison(input.comparison);
   html += QStringLiteral("<section id=\"trends\"><h2>%1</h2>\n").arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "推移"))));
   for (const MachineTrend& trend : input.trends) html += Trend(trend);

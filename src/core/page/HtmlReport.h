@@ -1,7 +1,10 @@
 // The report page: one HTML5 file that anyone can open in a browser, with
 // scripts off and with no network: the machines and their facts, per group
-// the ranking of their latest series, the comparison of those series, each
-// machine's trend, the noisy figures and how to read it all, the charts as
+// the ranking of their latest series (a group of points with its
+// summaries), the groups of points drawn as what they measure (scaling,
+// bandwidth, the latency curve, the drive's rows: PointSections), the
+// comparison of those series, each machine's trend, the noisy figures and
+// how to read it all, the charts as
 // inline SVG (SvgCharts) and every figure in a table with its unit and
 // verdict. Its style sheet is inside it, with rules for printing; nothing
 // is fetched. Built by a pure function from a plain input, in the

@@ -7,67 +7,20 @@
 
 #include "core/analysis/ChartPalette.h"
 #include "core/page/PageTexts.h"
+#include "core/page/SvgElements.h"
 
 namespace torvik {
 namespace {
 
-constexpr const char* kInk = "#222";
-constexpr const char* kFaint = "#999";
-constexpr const char* kNoiseInk = "#b35900";
-constexpr const char* kFasterInk = "#1a7f37";
-constexpr const char* kSlowerInk = "#c62828";
-
-// The opening tag of a chart `height` px high, and its closing tag.
-QString SvgOpen(int height, const QString& title) {
-  return QStringLiteral(
-             "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%2\" viewBox=\"0 0 %1 %2\" "
-             "font-family=\"sans-serif\" font-size=\"11\" role=\"img\" aria-label=\"%3\">")
-      .arg(kChartWidth)
-      .arg(height)
-      .arg(title.toHtmlEscaped());
-}
-const QString kSvgClose = QStringLiteral("</svg>");
-
-QString Text(double x, double y, const QString& text, const QString& extra = {}) {
-  return QStringLiteral("<text x=\"%1\" y=\"%2\"%3>%4</text>")
-      .arg(std::lround(x))
-      .arg(std::lround(y))
-      .arg(extra.isEmpty() ? QString() : u' ' + extra, text.toHtmlEscaped());
-}
-
+// The pieces' short names here.
+QString Text(double x, double y, const QString& text, const QString& extra = {}) { return SvgText(x, y, text, extra); }
 QString Rect(double x, double y, double width, double height, const QString& paint) {
-  return QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" %5/>")
-      .arg(x, 0, 'f', 1)
-      .arg(y, 0, 'f', 1)
-      .arg(std::max(width, 0.0), 0, 'f', 1)
-      .arg(height, 0, 'f', 1)
-      .arg(paint);
+  return SvgRect(x, y, width, height, paint);
 }
-
 QString Line(double x1, double y1, double x2, double y2, const QString& paint) {
-  return QStringLiteral("<line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%4\" %5/>")
-      .arg(x1, 0, 'f', 1)
-      .arg(y1, 0, 'f', 1)
-      .arg(x2, 0, 'f', 1)
-      .arg(y2, 0, 'f', 1)
-      .arg(paint);
+  return SvgLine(x1, y1, x2, y2, paint);
 }
-
-// `text` cut to `most` characters, an ellipsis marking the cut.
-QString Elided(const QString& text, int most) {
-  return text.size() <= most ? text : text.left(most - 1) + QChar(0x2026);
-}
-
-// A round number at or above `value` for an axis's end: 1, 2 or 5 times a
-// power of ten.
-double AxisEnd(double value) {
-  if (!(value > 0)) return 1;
-  const double power = std::pow(10.0, std::floor(std::log10(value)));
-  for (double step : {1.0, 2.0, 5.0, 10.0}) {
-    if (step * power >= value) return step * power;
-  }
-  return 10 * power;
-}
+const QString kSvgClose = SvgClose();
 
 // ---- the comparison's bars ----
 
@@ -75,14 +28,6 @@ constexpr double kLabelRight = 176;  // run labels end here
 constexpr double kBarLeft = 182, kBarRight = 420;
 constexpr double kValueLeft = 426;
 constexpr double kRowHeight = 15, kBarHeight = 10;
-
-// About how wide `text` is at 11 px in a sans-serif face: the layout of a
-// legend, which no font is measured for.
-double TextWidth(const QString& text) {
-  double width = 0;
-  for (QChar c : text) width += c.unicode() >= 0x2e80 ? 11 : 6.3;
-  return width;
-}
 
 QString LegendOfMarks(double y) {
   QString svg;

@@ -13,11 +13,10 @@
 #include "core/analysis/ComparisonPlan.h"
 #include "core/analysis/MachineRanking.h"
 #include "core/analysis/MachineTrend.h"
+#include "core/page/SvgElements.h"
 
 namespace torvik {
 
-// Every chart's width in px (96 to the inch, as browsers count them).
-inline constexpr int kChartWidth = 640;
 // A trend chart draws a test's newest series only, this many at most (6 px
 // apart in a panel, wider than a mark, and a page of 50 machines' trends
 // of every test stays under 2 MB); the older are counted beside it.

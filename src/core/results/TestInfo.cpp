@@ -1,6 +1,7 @@
 #include "core/results/TestInfo.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <array>
 
 #include "core/results/TestCatalogue.h"
@@ -58,7 +59,11 @@ QString ClassicChart(Test test, QString& title) {
   return {};
 }
 
-// A point's id: its workload, then ".t<threads>" or ".<bytes>" (a drive row has neither).
+// After every thread count of a workload: its "all threads" figure.
+constexpr int kAllThreadsOrder = 999'999;
+
+// A point's id: its workload, then ".t<threads>", ".all" or ".<bytes>" (a
+// drive row has none).
 std::optional<TestInfo> PointInfo(QStringView id) {
   const qsizetype dot = id.indexOf(u'.');
   const QStringView workload = dot < 0 ? id : id.left(dot);
@@ -89,14 +94,27 @@ std::optional<TestInfo> PointInfo(QStringView id) {
       info.threads = 1;
       int log = 0;
       while ((int64_t{1} << (log + 1)) <= info.bytes && log < 62) ++log;
-      info.order = static_cast<int64_t>(i) * 1'000'000 + log * 1'000 + (info.bytes >> log == 1 ? 0 : 500);
+      // By size: its power of two, then how far it is on to the next (a
+      // half step 500), so that every size has a place of its own.
+      const int64_t power = int64_t{1} << log;
+      info.order =
+          static_cast<int64_t>(i) * 1'000'000 + log * 1'000 +
+          std::min<int64_t>(
+              static_cast<int64_t>(static_cast<double>(info.bytes - power) / static_cast<double>(power) * 1'000), 999);
     } else if (info.group == u"drive") {
       if (!rest.isEmpty()) return std::nullopt;
       info.threads = 1;
       info.order = static_cast<int64_t>(i) * 1'000'000;
+    } else if (rest == u"all") {
+      // A run's point at its highest thread count, whatever that is: the
+      // work differs with the count, so the rate compares.
+      info.displayName += QStringLiteral(", all threads");
+      info.fixedWork = false;
+      info.standardWork = int64_t{1'000'000'000};
+      info.order = static_cast<int64_t>(i) * 1'000'000 + kAllThreadsOrder;
     } else {
       if (rest.startsWith(u't')) info.threads = rest.mid(1).toInt(&number);
-      if (!number || info.threads < 1) return std::nullopt;
+      if (!number || info.threads < 1 || info.threads >= kAllThreadsOrder) return std::nullopt;
       info.displayName += QStringLiteral(" ×%1").arg(info.threads);
       info.order = static_cast<int64_t>(i) * 1'000'000 + info.threads;
     }

@@ -2,7 +2,8 @@
 // of the catalogue ("prime", "write40") and the points of the groups that
 // measure today's machine, a workload at a thread count ("zstd-compress.t4"),
 // a latency at a working set ("latency.32768") or a drive row
-// ("seq1m-q8t1-read"). Its group, its name for people, the unit of its
+// ("seq1m-q8t1-read"), and a workload's figure at a run's highest thread
+// count ("zstd-compress.all", which the analysis derives). Its group, its name for people, the unit of its
 // rate, the chart it is drawn in, its place among the tests, and whether
 // its work is the same on every machine (then its seconds compare, as a
 // classic test's do; a STREAM array sized to the machine's caches and a
@@ -31,7 +32,7 @@ struct TestInfo {
   QString chart{};          // the chart it is drawn in: "cpu", "mix", "cores.zstd-compress", "ram.latency", ...
   QString chartTitle{};     // that chart's title
   int64_t order = 0;      // its place: the catalogue's tests first, then the points
-  int threads = 0;        // a point's threads; 0 for a classic test
+  int threads = 0;        // a point's threads; 0 for a classic test and an "all threads" figure
   int64_t bytes = 0;      // a latency point's working set
 };
 

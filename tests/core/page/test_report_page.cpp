@@ -16,8 +16,10 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include "PointRuns.h"
 #include "StoreAnswers.h"
 #include "core/page/HtmlReport.h"
+#include "core/page/PointCharts.h"
 #include "core/page/ReportContents.h"
 #include "core/page/SvgCharts.h"
 #include "core/store/ResultStore.h"
@@ -89,6 +91,30 @@ std::vector<std::vector<StoredRun>> FixedSeries() {
           {CpuRun("desk-a", kStart + 4 * kDay)}};
 }
 
+// Two machines' latest series of the groups of points: the duo with 2
+// threads scaling perfectly and a curve to 256 MiB, the big one with 16
+// scaling as threads^0.9 and a curve to 64 MiB.
+std::vector<std::vector<StoredRun>> PointSeries() {
+  using namespace point_runs;
+  const std::vector<double> single = {1e8, 400, 1500, 1800, 3000};
+  return {
+      point_runs::Series("duo", "cores", kStart, "dc", [&](double j) { return CoresTests(2, single, 1.0, j); }),
+      point_runs::Series("big", "cores", kStart, "bc", [&](double j) { return CoresTests(16, single, 0.9, j); }),
+      point_runs::Series("duo", "ram", kStart, "dr", [](double j) { return RamTests(2, 10, 15, 256 << 20, 100, j); }),
+      point_runs::Series("big", "ram", kStart, "br", [](double j) { return RamTests(16, 12, 60, 64 << 20, 80, j); }),
+      point_runs::Series("duo", "drive", kStart, "dd", [](double j) { return DriveTests(1, j); }),
+      point_runs::Series("big", "drive", kStart, "bd", [](double j) { return DriveTests(2, j); }),
+  };
+}
+
+// The rankings of PointSeries, cores, ram and drive.
+std::vector<MachineRanking> PointRankings() {
+  std::vector<std::vector<StoredRun>> series = PointSeries();
+  std::vector<StoredRun> runs;
+  for (const auto& one : series) runs.insert(runs.end(), one.begin(), one.end());
+  return ReportOfStore(runs, series, QStringLiteral("duo")).rankings;
+}
+
 // The root element's attributes of an SVG chart, and whether it is
 // well-formed XML.
 struct SvgRoot {
@@ -137,6 +163,11 @@ class ReportPageTest : public QObject {
     QTest::newRow("comparison") << ComparisonSvg(input.comparison.charts.at(0), true);
     QTest::newRow("ranking") << RankingSvg(input.rankings.at(0));
     QTest::newRow("trend") << TrendSvg(input.trends.back());  // the lab's
+    const std::vector<MachineRanking> points = PointRankings();
+    QTest::newRow("scaling") << ScalingSvg(points.at(0).machines.at(0).figures, "cores <&>");
+    QTest::newRow("bandwidth") << BandwidthSvg(points.at(1));
+    QTest::newRow("latency") << LatencySvg(points.at(1));
+    QTest::newRow("drive") << DriveSvg(points.at(2));
   }
   void chartsHaveRealSizesAndAGenericFont() {
     QFETCH(QString, svg);
@@ -187,6 +218,78 @@ class ReportPageTest : public QObject {
     QVERIFY(svg.contains(u"古い 30 シリーズは省略"));
     QCOMPARE(Count(svg, "M\\d+ \\d+l-4 7h8z"), 1 + 1);  // the legend's and 65's
     QCOMPARE(Count(svg, "M\\d+ \\d+l-4-7h8z"), 1 + 1);  // the legend's and 66's
+  }
+
+  // The charts of the groups of points on their scales: an axis of powers
+  // of two or ten is a log axis, its ticks evenly apart; a linear one from
+  // zero, its ticks evenly apart by value.
+  void pointChartsHaveTheirScales_data() {
+    QTest::addColumn<QString>("svg");
+    QTest::addColumn<QString>("axis");
+    QTest::addColumn<QStringList>("ticks");
+    const std::vector<MachineRanking> points = PointRankings();
+    const QString big = ScalingSvg(points.at(0).machines.at(0).figures, "big");
+    QTest::newRow("threads") << big << "x-axis log2" << QStringList{"1", "2", "4", "8", "16"};
+    QTest::newRow("speed-up") << big << "y-axis log2" << QStringList{"×1", "×2", "×4", "×8", "×16"};
+    const QString latency = LatencySvg(points.at(1));
+    QTest::newRow("working set") << latency << "x-axis log2"
+                                 << QStringList{"4 KiB", "64 KiB", "1 MiB", "16 MiB", "256 MiB"};
+    QTest::newRow("load time") << latency << "y-axis log10" << QStringList{"1 ns", "10 ns", "100 ns"};
+    QTest::newRow("drive") << DriveSvg(points.at(2)) << "x-axis log10"
+                           << QStringList{"10 MB/s", "100 MB/s", "1000 MB/s", "10000 MB/s"};
+    QTest::newRow("bandwidth") << BandwidthSvg(points.at(1)) << "x-axis linear"
+                               << QStringList{"0 GB/s", "50 GB/s", "100 GB/s"};
+  }
+  void pointChartsHaveTheirScales() {
+    QFETCH(QString, svg);
+    QFETCH(QString, axis);
+    QFETCH(QStringList, ticks);
+    const QRegularExpressionMatch group =
+        QRegularExpression(QStringLiteral("<g class=\"%1\"[^>]*>(.*?)</g>").arg(axis)).match(svg);
+    QVERIFY2(group.hasMatch(), qPrintable(axis));
+    const bool horizontal = axis.startsWith(u'x');
+    QStringList labels;
+    std::vector<int> places;
+    for (QRegularExpressionMatchIterator i =
+             QRegularExpression(QStringLiteral("<text x=\"(\\d+)\" y=\"(\\d+)\"[^>]*>([^<]*)</text>"))
+                 .globalMatch(group.captured(1));
+         i.hasNext();) {
+      const QRegularExpressionMatch tick = i.next();
+      if (!ticks.contains(tick.captured(3))) continue;  // the axis's title
+      labels << tick.captured(3);
+      places.push_back(tick.captured(horizontal ? 1 : 2).toInt());
+    }
+    QCOMPARE(labels, ticks);
+    for (size_t k = 2; k < places.size(); ++k) {
+      QVERIFY2(std::abs((places[k] - places[k - 1]) - (places[1] - places[0])) <= 1, qPrintable(labels.join(u' ')));
+    }
+  }
+
+  // The section of the groups of points: a scaling chart per cores
+  // machine, the bandwidth and the latency with its levels for ram, the
+  // drive's bars, and their tables (a workload's speed-up and efficiency, a
+  // level's time and size, a drive row's IOPS, percentiles and engine).
+  void pointSectionsHoldTheirCharts() {
+    const std::vector<std::vector<StoredRun>> series = PointSeries();
+    const QString page = QString::fromUtf8(HtmlReportOfSeries(series, std::nullopt, QStringLiteral("local"),
+                                                              QDateTime(QDate(2027, 1, 20), QTime(9, 30), Qt::UTC)));
+    QVERIFY(page.contains(u"<a href=\"#points\">"));
+    const qsizetype start = page.indexOf(u"<section id=\"points\">");
+    QVERIFY(start > 0);
+    const QString section = page.mid(start, page.indexOf(u"</section>", start) - start);
+    QCOMPARE(Count(section, "<svg "), 2 + 2 + 1);
+    QCOMPARE(Count(section, "<polyline "), 2 * (1 + 5) + 2);  // the ideal and five workloads a machine; two curves
+    QCOMPARE(Count(section, "<g class=\"levels\">"), 2);
+    // The big machine's division: ×16^0.9 on 16 threads, 76 % of the ideal.
+    QVERIFY(section.contains(u"<td class=\"n\">16</td><td class=\"n\">×12.13</td><td class=\"n\">76 %</td>"));
+    QVERIFY(section.contains(u"<td class=\"n\">1.00 ns</td>"));
+    QCOMPARE(Count(section, "<td>io_uring</td>"), 2 * 8);
+    QCOMPARE(Count(section, "<td class=\"n\">80.0</td>"), 8);  // the duo's p50
+    // Every other section keeps the chosen tests: no test at 16 threads.
+    const QString rest = QString(page).remove(section);
+    QVERIFY(!rest.contains(u"×16") && rest.contains(u"Division, all threads"));
+    // Classic pages have no such section.
+    QVERIFY(!QString::fromUtf8(HtmlReportOfSeries(FixedSeries(), std::nullopt, {}, {})).contains(u"#points"));
   }
 
   // The page of the window's ticked series: one document with its
@@ -302,7 +405,8 @@ class ReportPageTest : public QObject {
       }
     }
     if (isolation.isEmpty()) qInfo("no network namespace of its own: the browser's log of requests alone is checked");
-    const auto browse = [&](const QStringList& arguments, QByteArray& out) {
+    const auto browse = [&](const QStringList& arguments, QByteArray& out, const QString& page = {},
+                            QByteArray* err = nullptr) {
       QProcess process;
       QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
       environment.insert(QStringLiteral("HOME"), scratch_.path());
@@ -316,7 +420,8 @@ class ReportPageTest : public QObject {
                                   "--disable-background-networking",
                                   "--disable-component-update",
                                   "--user-data-dir=" + scratch_.filePath(QStringLiteral("browser-profile"))};
-      QStringList command = common + arguments + QStringList{QUrl::fromLocalFile(page_).toString()};
+      QStringList command =
+          common + arguments + QStringList{QUrl::fromLocalFile(page.isEmpty() ? page_ : page).toString()};
       if (!isolation.isEmpty()) {
         process.start(QStringLiteral("unshare"), isolation + QStringList{chromium} + command);
       } else {
@@ -324,6 +429,7 @@ class ReportPageTest : public QObject {
       }
       if (!process.waitForFinished(120'000)) return -1;
       out = process.readAllStandardOutput();
+      if (err != nullptr) *err = process.readAllStandardError();
       return process.exitCode();
     };
     const QString netLog = scratch_.filePath(QStringLiteral("net-log.json"));
@@ -362,6 +468,26 @@ class ReportPageTest : public QObject {
       }
     }
     QVERIFY2(chartPixels > 50, qPrintable(QString::number(chartPixels)));
+
+    // A page of all three groups of points: its section's charts are in
+    // the browser's document, and the page logs nothing to the console
+    // (the browser's own log of the page's console, by its tag).
+    const QString points = scratch_.filePath(QStringLiteral("points.html"));
+    {
+      QFile file(points);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(
+          HtmlReportOfSeries(PointSeries(), std::nullopt, QStringLiteral("local"), QDateTime::currentDateTime()));
+    }
+    QByteArray pointsDom, console;
+    QCOMPARE(browse({"--dump-dom", "--enable-logging=stderr", "--v=0"}, pointsDom, points, &console), 0);
+    const QString shown = QString::fromUtf8(pointsDom);
+    const qsizetype start = shown.indexOf(u"<section id=\"points\">");
+    QVERIFY2(start > 0, pointsDom.left(400).constData());
+    const QString section = shown.mid(start, shown.indexOf(u"</section>", start) - start);
+    QCOMPARE(Count(section, "<svg "), 2 + 2 + 1);
+    QCOMPARE(Count(section, "<polyline "), 2 * (1 + 5) + 2);
+    QVERIFY2(!console.contains(":CONSOLE("), console.constData());
   }
 
  private:
