@@ -6,8 +6,10 @@
 #include <algorithm>
 
 #include "core/store/FileConnection.h"
+#include "core/store/MachineRegistry.h"
 #include "core/store/RunQuery.h"
 #include "core/store/RunReceiver.h"
+#include "core/store/SchemaSteps.h"
 #include "core/store/StoreSession.h"
 
 namespace torvik {
@@ -29,6 +31,8 @@ ResultStore::~ResultStore() = default;
 QString ResultStore::DefaultPath() {
   return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/results.sqlite");
 }
+
+int ResultStore::KnownSchema() { return kStoreSchemaVersion; }
 
 QString ResultStore::InMemory() { return FileConnection::InMemory(); }
 
@@ -53,7 +57,7 @@ ArchiveResult<int> ResultStore::SchemaVersion() {
     return read;
   }
   if (!q.next()) return session_->Failure(q.lastError());
-  return q.value(0).toInt();
+  return SchemaRecordOf(q).schema;
 }
 
 ArchiveResult<bool> ResultStore::MayDelete() {
@@ -283,6 +287,49 @@ ArchiveStatus ResultStore::Delete(const std::vector<int64_t>& ids) {
     if (error.type() == QSqlError::NoError)
       error = s.Run(QStringLiteral("DELETE FROM runs WHERE id IN (%1)").arg(list));
     return error;
+  });
+}
+
+ArchiveResult<std::vector<FleetMachine>> ResultStore::Machines(int64_t now) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  return ReadMachines(*session_, now);
+}
+
+ArchiveResult<bool> ResultStore::MayDecideMachines() {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  return torvik::MayDecideMachines(*session_);
+}
+
+ArchiveResult<int> ResultStore::SetMachineState(const QString& machineId, MachineState state) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  return ChangeMachineState(*session_, machineId, state);
+}
+
+ArchiveResult<FleetRights> ResultStore::GrantRights() {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  FleetRights granted;
+  if (const QSqlError error = session_->Connection().GrantRights(granted); error.type() != QSqlError::NoError) {
+    return session_->Failure(error);
+  }
+  return granted;
+}
+
+const QString& ResultStore::Label() const { return session_->Connection().Label(); }
+
+ArchiveStatus ResultStore::SetLabel(const QString& label) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  if (session_->Dialect() != StoreDialect::Postgres) return {};
+  return session_->Write([&](Statements& s) {
+    QSqlError error;
+    QSqlQuery* q = s.Prepare(QStringLiteral("UPDATE torvik_schema SET label = ?"), error);
+    if (q == nullptr) return error;
+    q->addBindValue(label.isEmpty() ? QVariant() : QVariant(label.left(200)));
+    return q->exec() ? QSqlError() : q->lastError();
   });
 }
 
