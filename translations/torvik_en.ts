@@ -176,6 +176,11 @@
         <source>ヘルプの本文</source>
         <translation>Help text</translation>
     </message>
+    <message>
+        <source>ja</source>
+        <comment>the help text&apos;s language: ja or en</comment>
+        <translation>en</translation>
+    </message>
 </context>
 <context>
     <name>MachineNoise</name>
@@ -945,11 +950,11 @@
     <name>torvik::RankingView</name>
     <message>
         <source>グループ(&amp;J):</source>
-        <translation>Group (&amp;J):</translation>
+        <translation>&amp;Group:</translation>
     </message>
     <message>
         <source>基準マシン(&amp;K):</source>
-        <translation>Baseline machine (&amp;K):</translation>
+        <translation>&amp;Baseline machine:</translation>
     </message>
     <message>
         <source>ランキング</source>

@@ -13,7 +13,8 @@
 #include "core/records/StoreLocation.h"
 #include "core/run/TerminationWatcher.h"
 #include "core/session/BenchParts.h"
-#include "core/settings/TestDirectoryOverride.h"
+#include "core/session/PointGroups.h"
+#include "core/settings/CommandLineSettings.h"
 #include "platform/ServerWaits.h"
 #include "ui/ScreenSize.h"
 #include "ui/StageDrawing.h"
@@ -65,6 +66,18 @@ QString SharedUrlOf(const CommandLine& command, QString& refusal) {
   return command.storeUrl.isEmpty() ? SharedUrlInSettings(refusal) : command.storeUrl;
 }
 
+namespace {
+
+// What the command line names for this run alone.
+std::map<QString, QString> GivenSettings(const RunOptions& options) {
+  std::map<QString, QString> given;
+  if (options.directory) given[settings::kDrive] = *options.directory;
+  if (options.fileSize) given[settings::kDriveFileSize] = *options.fileSize;
+  return given;
+}
+
+}  // namespace
+
 int RunHeadless(const RunOptions& options, const QString& sharedUrl) {
   TerminationWatcher termination;
   // A signal while a server keeps the command waiting ends it there: the
@@ -77,7 +90,7 @@ int RunHeadless(const RunOptions& options, const QString& sharedUrl) {
   MachineComponents machine(platform::HardwareProcessor(), platform::SystemSources::Default(), CurrentDisplay(),
                             ClockComponent::WhenFirstNeeded);
   BenchParts bench(view,
-                   std::make_unique<TestDirectoryOverride>(std::make_unique<UserSettingsStore>(), options.directory),
+                   std::make_unique<CommandLineSettings>(std::make_unique<UserSettingsStore>(), GivenSettings(options)),
                    MachineRules(), machine);
   BenchSession session(bench.ForSession());
   std::unique_ptr<RunArchive> archive;

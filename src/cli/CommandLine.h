@@ -20,6 +20,7 @@ enum class OutputFormat { Text, Json };
 struct RunOptions {
   std::vector<Group> groups;         // in the order given
   std::optional<QString> directory;  // the test directory for this run only
+  std::optional<QString> fileSize;   // the drive group's test file for this run only ("512M")
   int repeat = 1;                    // 1..100; with repeatAuto the most
   bool repeatAuto = false;           // --repeat auto: until every test settles
   OutputFormat format = OutputFormat::Text;

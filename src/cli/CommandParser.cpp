@@ -7,6 +7,7 @@
 
 #include "cli/VerbTable.h"
 #include "core/base/Version.h"
+#include "core/drive/DriveFileSize.h"
 #include "core/records/StoreLocation.h"
 #include "core/results/Statistics.h"
 
@@ -153,6 +154,12 @@ QString ParseRun(const Options& parsed, RunOptions& options) {
       return name == QLatin1String("dir") ? QStringLiteral("--dir needs a path.") : QStringLiteral("--output needs a file name.");
     }
     *value = parsed.Value(name);
+  }
+  if (parsed.IsSet("file-size")) {
+    if (const DriveFileSize size = ParseDriveFileSize(parsed.Value("file-size")); !size.ok()) {
+      return QStringLiteral("--file-size: %1").arg(size.message);
+    }
+    options.fileSize = parsed.Value("file-size");
   }
   options.report = parsed.IsSet("report");
   options.quiet = parsed.IsSet("quiet");

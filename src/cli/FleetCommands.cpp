@@ -21,11 +21,11 @@ QJsonValue Instant(const std::optional<int64_t>& time) {
 QString Day(const std::optional<int64_t>& time) {
   return time ? QDateTime::fromSecsSinceEpoch(*time).toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QStringLiteral("-");
 }
-// "3.03 (11)": the version and the schema its TORVIK knows; "before 10"
+// "3.03 (11)": the version and the schema its TORVIK knows; "before 11"
 // for a run of a TORVIK that said neither.
 QString TorvikOf(const FleetMachine& m) {
   if (!m.lastRun) return QStringLiteral("-");
-  if (!m.lastSchema) return QStringLiteral("(before %1)").arg(10);
+  if (!m.lastSchema) return QStringLiteral("(before %1)").arg(11);
   return QStringLiteral("%1 (%2)").arg(m.lastVersion.isEmpty() ? QStringLiteral("?") : OneLine(m.lastVersion))
       .arg(*m.lastSchema);
 }

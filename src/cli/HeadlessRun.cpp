@@ -1,6 +1,7 @@
 #include "cli/HeadlessRun.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <QUuid>
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "core/report/JsonReport.h"
 #include "core/report/OutputFile.h"
 #include "core/report/ReportBuilder.h"
+#include "core/report/PointTable.h"
 #include "core/report/ResultSheet.h"
 #include "core/results/Statistics.h"
 #include "core/results/Timing.h"
@@ -58,6 +60,7 @@ bool HeadlessRun::WantsRepetition(const std::vector<RunRecord>& repetitions, dou
   if (!options_.repeatAuto) return done < options_.repeat;
   std::vector<Statistics> figures;
   for (const auto& test : SecondsStatistics(repetitions)) figures.push_back(test.second);
+  for (const auto& point : PointRateStatistics(repetitions)) figures.push_back(point.second);
   return AutoRepeat::WantsMore(done, elapsedSeconds, figures);
 }
 
@@ -93,6 +96,9 @@ int HeadlessRun::RunGroups(std::vector<RunRecord>& repetitions, std::vector<RunR
     for (const auto& [test, figures] : SecondsStatistics(repetitions)) {
       if (!AutoRepeat::Settled(figures)) unsettled << QLatin1String(EntryOf(test).id);
     }
+    for (const auto& [point, figures] : PointRateStatistics(repetitions)) {
+      if (!AutoRepeat::Settled(figures)) unsettled << point;
+    }
     if (!unsettled.isEmpty()) {
       Complain(QStringLiteral("not settled after %1 repetitions (spread above %2 %): %3")
                    .arg(repetitions.size())
@@ -113,6 +119,12 @@ void HeadlessRun::WarnOfNoise(int repetition, const RunRecord& run) const {
       Complain(QStringLiteral("%1, repetition %2: %3").arg(QLatin1String(entry.id)).arg(repetition).arg(warning));
     }
   }
+  for (const MeasuredPoint& point : run.points) {
+    if (!point.noise) continue;
+    if (const QString warning = point.noise->Warning(); !warning.isEmpty()) {
+      Complain(QStringLiteral("%1, repetition %2: %3").arg(point.StoreId()).arg(repetition).arg(warning));
+    }
+  }
 }
 
 int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::vector<RunRecord>& groupRuns,
@@ -121,12 +133,19 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
   QByteArray sheet;
   SheetInputs in;
   in.now = QDateTime::currentDateTime();
+  // The classic groups' report block; the points of the groups that
+  // measure today's machine, which have no block on the sheet, in a table.
+  const bool classic = std::any_of(options_.groups.begin(), options_.groups.end(),
+                                   [](Group group) { return !EntryOf(group).points; });
   for (const RunRecord& run : repetitions) {
     in.captions = CaptionsOf(run.results, DecimalPoint());
     in.stopFlag = run.stopped ? kStopRequested : 0;
-    const QStringList lines = BuildReport(run, in);
-    if (options_.format == OutputFormat::Text) result += (lines.join(u'\n') + u'\n').toUtf8();
-    sheet += SheetBytes(lines);
+    const QStringList lines = classic ? BuildReport(run, in) : QStringList();
+    if (options_.format == OutputFormat::Text) {
+      if (classic) result += (lines.join(u'\n') + u'\n').toUtf8();
+      if (!run.points.empty()) result += PointTable(run.points).toUtf8();
+    }
+    if (classic) sheet += SheetBytes(lines);
   }
   if (options_.format == OutputFormat::Json) {
     result = BuildJsonReport(repetitions, started).toJson(QJsonDocument::Indented);
@@ -161,7 +180,9 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
     Complain(error);
     status = kExitFailed;
   }
-  if (options_.report) {
+  if (options_.report && sheet.isEmpty()) {
+    Complain(QStringLiteral("the cores, ram and drive groups have no block on the result sheet: nothing appended"));
+  } else if (options_.report) {
     const QString path = DefaultSheetPath();
     if (const int error = AppendToSheet(path, sheet)) {
       Complain(QStringLiteral("%1: %2").arg(path, IoError(IoCodeOfErrno(error)).BoxText()));

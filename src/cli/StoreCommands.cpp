@@ -105,11 +105,10 @@ QString ComparisonText(const ComparedSeries& compared) {
               .arg(QStringLiteral("B faster"), 9)
               .arg(QStringLiteral("verdict (Welch's t, 95 %)"));
   for (const TestComparison& c : compared.tests) {
-    const TestEntry& entry = EntryOf(*TestOfId(c.test));
     const QString verdict =
         c.verdict == Verdict::NotTested ? QStringLiteral("single run, not tested") : VerdictWords(c.verdict);
     text += QStringLiteral("%1  %2  %3  %4  %5%6\n")
-                .arg(QLatin1String(entry.displayName), -16)
+                .arg(InfoOf(c.test).displayName, -16)
                 .arg(c.a.mean, 10, 'f', 4)
                 .arg(c.b.mean, 10, 'f', 4)
                 .arg(FasterText(c.fasterPercent.value_or(0)), 9)

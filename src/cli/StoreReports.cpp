@@ -52,7 +52,7 @@ QJsonArray TrendsObject(const std::vector<MachineTrend>& trends) {
             {"change", VerdictId(point.change)},
         });
       }
-      tests.append(QJsonObject{{"test", QLatin1String(EntryOf(line.test).id)}, {"points", points}});
+      tests.append(QJsonObject{{"test", line.test}, {"points", points}});
     }
     machines.append(QJsonObject{{"machine", trend.machine},
                                 {"processor", trend.processor},
@@ -85,7 +85,7 @@ QString TrendsText(const std::vector<MachineTrend>& trends) {
         if (point.noisy) marks += QStringLiteral(" (noisy)");
         if (!point.precise) marks += QStringLiteral(" (tenths only)");
         text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
-                    .arg(i == 0 ? QLatin1String(EntryOf(line.test).displayName) : QLatin1String(""), -16)
+                    .arg(i == 0 ? InfoOf(line.test).displayName : QLatin1String(""), -16)
                     .arg(Day(point.time), -16)
                     .arg(point.seconds.mean, 10, 'f', point.precise ? 4 : 1)
                     .arg(spread ? QString::number(point.seconds.stdev, 'f', 4) : QStringLiteral("-"), 8)
@@ -103,12 +103,12 @@ QJsonArray RankingsObject(const std::vector<MachineRanking>& rankings) {
   QJsonArray groups;
   for (const MachineRanking& ranking : rankings) {
     QJsonArray tests, machines;
-    for (Test test : ranking.tests) tests.append(QLatin1String(EntryOf(test).id));
+    for (const QString& test : ranking.tests) tests.append(test);
     for (size_t place = 0; place < ranking.machines.size(); ++place) {
       const RankedMachine& machine = ranking.machines[place];
       QJsonArray figures;
       for (size_t j = 0; j < ranking.tests.size(); ++j) {
-        figures.append(QJsonObject{{"test", QLatin1String(EntryOf(ranking.tests[j]).id)},
+        figures.append(QJsonObject{{"test", ranking.tests[j]},
                                    {"faster_percent", Optional(machine.tests[j].fasterPercent)},
                                    {"verdict", VerdictId(machine.tests[j].verdict)}});
       }
@@ -144,7 +144,7 @@ QString RankingsText(const std::vector<MachineRanking>& rankings) {
                          .arg(QStringLiteral("machine"), -24)
                          .arg(QStringLiteral("n"), 3)
                          .arg(QStringLiteral("overall"), 9);
-    for (Test test : ranking.tests) header += QStringLiteral("  %1").arg(QLatin1String(EntryOf(test).displayName), -26);
+    for (const QString& test : ranking.tests) header += QStringLiteral("  %1").arg(InfoOf(test).displayName, -26);
     text += WithoutTrailingSpace(header) + u'\n';
     for (size_t place = 0; place < ranking.machines.size(); ++place) {
       const RankedMachine& machine = ranking.machines[place];

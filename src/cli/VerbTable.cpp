@@ -132,10 +132,14 @@ const OptionEntry kOptions[] = {
          "Write a report page to FILE: one HTML file with the machines, the ranking, the trends and their tables, "
          "for any browser.",
          Action::Html, kTakesFilter | kTakesBaseline, HtmlVerb, "--html needs a file name."),
-    With("group", "GROUP", "With a store's list: only the runs of this group (cpu, graphic, memory, hdd, all).",
+    With("group", "GROUP", "With a store's list: only the runs of this group (cpu, graphic, memory, hdd, all, cores, ram, drive).",
          kTakesFilter, kGoesWith),
     With("since", "DATE", "With a store's list: only the runs from this day on (YYYY-MM-DD).", kTakesFilter, kGoesWith),
     With("until", "DATE", "With a store's list: only the runs up to this day (YYYY-MM-DD).", kTakesFilter, kGoesWith),
+    With("file-size", "SIZE",
+         "With --run drive: the size of the drive group's test file for this run only (512M, 1G, 4GiB; default: "
+         "the settings' Drive/FileSize, else 1G).",
+         kTakesRunOptions, kNeeds),
     With("baseline", "NAME",
          "With --ranking and --html: the machine the others are compared with (its PC name, or host name).",
          kTakesBaseline, kGoesWith),

@@ -22,7 +22,7 @@ QString ChartTextAlternative(const PlannedChart& chart, bool rates) {
         runs << said + QCoreApplication::translate("ChartTextAlternative", "計測なし");
         continue;
       }
-      said += FigureText(*cell.figure, EntryOf(chart.tests[j]).unit, rates);
+      said += FigureText(*cell.figure, InfoOf(chart.tests[j]).unit, rates);
       if (cell.percent) {
         said += QCoreApplication::translate("ChartTextAlternative", "、基準より %1 速い (%2)")
                     .arg(FasterText(*cell.percent), VerdictCaption(cell.verdict));
@@ -31,7 +31,7 @@ QString ChartTextAlternative(const PlannedChart& chart, bool rates) {
         said += QCoreApplication::translate("ChartTextAlternative", "、! 計測中にマシンが他の処理で混んでいた");
       runs << said;
     }
-    lines << QLatin1String(EntryOf(chart.tests[j]).displayName) + QStringLiteral(" — ") +
+    lines << InfoOf(chart.tests[j]).displayName + QStringLiteral(" — ") +
                  runs.join(QStringLiteral("; "));
   }
   return lines.join(u'\n');

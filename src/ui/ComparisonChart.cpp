@@ -101,7 +101,7 @@ class BarDecorations : public QObject {
 // from the baseline's.
 QString TableHtml(const PlannedChart& chart, bool rates) {
   QString html = QStringLiteral("<table cellspacing=0 cellpadding=3><tr><th></th>");
-  for (Test test : chart.tests) html += QStringLiteral("<th>%1</th>").arg(QLatin1String(EntryOf(test).displayName));
+  for (const QString& test : chart.tests) html += QStringLiteral("<th>%1</th>").arg(InfoOf(test).displayName);
   html += QStringLiteral("</tr>");
   for (size_t i : chart.rows) {
     html += QStringLiteral("<tr><td>%1%2</td>")
@@ -115,7 +115,7 @@ QString TableHtml(const PlannedChart& chart, bool rates) {
         html += QStringLiteral("<td align=right>-</td>");
         continue;
       }
-      QString text = FigureText(*cell.figure, EntryOf(chart.tests[j]).unit, rates).toHtmlEscaped();
+      QString text = FigureText(*cell.figure, InfoOf(chart.tests[j]).unit, rates).toHtmlEscaped();
       if (cell.percent) {
         text +=
             QStringLiteral(" (%1, %2)").arg(FasterText(*cell.percent), VerdictCaption(cell.verdict).toHtmlEscaped());
@@ -165,7 +165,7 @@ QWidget* MakeGroupChart(const PlannedChart& chart, bool rates) {
                          : QCoreApplication::translate("ComparisonChart", "時間: 秒、低いほど速い")));
   plot->legend()->setAlignment(Qt::AlignBottom);
   auto* names = new QBarCategoryAxis;
-  for (Test test : chart.tests) names->append(QLatin1String(EntryOf(test).displayName));
+  for (const QString& test : chart.tests) names->append(InfoOf(test).displayName);
   plot->addAxis(names, Qt::AlignBottom);
   series->attachAxis(names);
   auto* values = new QValueAxis;

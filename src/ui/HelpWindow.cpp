@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -20,6 +21,21 @@ QString LocateHelpFile(const QString& helpFile) {
     if (QFile::exists(path)) return path;
   }
   return {};
+}
+
+QString HelpInLanguage(const QString& text, const QString& language) {
+  static const QRegularExpression marker(QStringLiteral("^\\s*<!--\\s*(ja|en|both)\\s*-->\\s*$"));
+  QStringList kept;
+  QString part = QStringLiteral("both");
+  for (const QString& line : text.split(u'\n')) {
+    const QRegularExpressionMatch match = marker.match(line);
+    if (match.hasMatch()) {
+      part = match.captured(1);
+    } else if (part == u"both" || part == language) {
+      kept << line;
+    }
+  }
+  return kept.join(u'\n');
 }
 
 void ShowHelpContents(QWidget* parent, const QString& helpFile) {
@@ -52,7 +68,9 @@ void ShowHelpContents(QWidget* parent, const QString& helpFile) {
     });
   }
   window->setWindowTitle(QCoreApplication::translate("HelpWindow", "TORVIK ヘルプ"));
-  browser->setHtml(QString::fromUtf8(file.readAll()));
+  // The window's language, as its translation says it.
+  const QString language = QCoreApplication::translate("HelpWindow", "ja", "the help text's language: ja or en");
+  browser->setHtml(HelpInLanguage(QString::fromUtf8(file.readAll()), language));
   browser->moveCursor(QTextCursor::Start);
   window->show();
   window->raise();

@@ -361,7 +361,7 @@ void MainWindow::RepaintNow() {
 
 void MainWindow::RepaintLabel(ResultLabel label) { resultLabels_.at(label)->repaint(); }
 
-void MainWindow::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void MainWindow::PumpMessages() { pump_.Pump(); }
 
 void MainWindow::ShowMessage(const QString& text, MessageIcon icon) {
   AnnounceResults();  // a result discarded by a failure is not read out

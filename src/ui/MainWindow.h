@@ -25,6 +25,7 @@
 #include "core/session/BenchSession.h"
 #include "ui/AboutDialog.h"
 #include "ui/Gauge.h"
+#include "ui/MessagePump.h"
 #include "ui/StageWindow.h"
 #include "ui/StatusLine.h"
 
@@ -126,6 +127,7 @@ class MainWindow : public StageWindow, public RunView {
   Gauge* gauge_ = nullptr;
   StatusLine* LFill = nullptr;
   AboutDialog aboutDialog_;
+  MessagePump pump_;
   QDialog* settingsDialog_ = nullptr;
   bool closeRequested_ = false;
   bool focusRingShown_ = false;  // once, at the first activation

@@ -23,7 +23,7 @@ void ShowRanking(QTableWidget& table, const MachineRanking& ranking) {
                          text(QT_TRANSLATE_NOOP("RankingTable", "マシン")),
                          text(QT_TRANSLATE_NOOP("RankingTable", "プロセッサ")), QStringLiteral("n"),
                          text(QT_TRANSLATE_NOOP("RankingTable", "総合"))};
-  for (Test test : ranking.tests) headers << QLatin1String(EntryOf(test).displayName);
+  for (const QString& test : ranking.tests) headers << InfoOf(test).displayName;
   table.clear();
   table.setColumnCount(static_cast<int>(headers.size()));
   table.setHorizontalHeaderLabels(headers);

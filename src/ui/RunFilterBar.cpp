@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "core/results/TestCatalogue.h"
+#include "ui/PeriodDateEdit.h"
 
 namespace torvik {
 namespace {
@@ -27,8 +28,8 @@ RunFilterBar::RunFilterBar(QWidget* parent) : QWidget(parent) {
   machine_->setClearButtonEnabled(true);
   auto* machineLabel = new QLabel(Tr(QT_TRANSLATE_NOOP("torvik::ComparisonWindow", "PC 名(&N):")));
   machineLabel->setBuddy(machine_);
-  since_ = new QDateEdit;
-  until_ = new QDateEdit;
+  since_ = new PeriodDateEdit;
+  until_ = new PeriodDateEdit;
   auto* sinceLabel = new QLabel(Tr(QT_TRANSLATE_NOOP("torvik::ComparisonWindow", "期間(&F):")));
   sinceLabel->setBuddy(since_);
   for (QDateEdit* day : {since_, until_}) {

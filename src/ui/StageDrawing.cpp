@@ -94,14 +94,14 @@ void StageDrawing::FillWhiteAndRepaint() {
   paint.RepaintBackground();
 }
 
-std::optional<QSize> StageDrawing::EnterStage() {
+std::optional<QSize> StageDrawing::EnterStage(bool bringUp) {
   const QSize saved = stage_.Size();
   stage_.CoverScreen();
   stage_.PaintBox().show();
   stage_.StageOn();
   bool onScreen = false;
   try {
-    onScreen = WaitUntilOnScreen(saved);
+    onScreen = WaitUntilOnScreen(saved, bringUp);
   } catch (...) {
     LeaveStage(saved);  // whatever ended the wait
     throw;
@@ -121,19 +121,23 @@ void StageDrawing::LeaveStage(QSize saved) {
 }
 
 // A window the user clicked is on screen already: then nothing is waited
-// for and no message is pumped. A stage window just shown, or a minimised
-// window, is brought up and painted once before any shape is timed. One that
-// stays off the screen is waited for as long as it takes: the window shows
-// its usual face, the status line says what it waits for and Stop (in the
-// ALL group) ends the wait; once the window is back, and has been seen so
-// for a moment, the stage covers the screen again.
-bool StageDrawing::WaitUntilOnScreen(QSize saved) {
+// for and no message is pumped. At a test's start a stage window just
+// shown, or a minimised window, is brought up and painted once before any
+// shape is timed. A stage that left the screen during a test was taken
+// away (minimised, sent to another workspace): it is not brought back, it
+// is waited for. One that stays off the screen is waited for as long as it
+// takes: the window shows its usual face, the status line says what it
+// waits for and Stop (in the ALL group) ends the wait; once the window is
+// back, and has been seen so for a moment, the stage covers the screen again.
+bool StageDrawing::WaitUntilOnScreen(QSize saved, bool bringUp) {
   if (stage_.OnScreen()) return true;
-  stage_.BringOnScreen();
-  for (;;) {
+  if (bringUp) stage_.BringOnScreen();
+  for (bool asked = bringUp;; asked = true) {
+    // The window system's time to show a stage the program asked for; a
+    // stage taken away is waited for at once, with the status line saying so.
     QElapsedTimer waited;
     waited.start();
-    while (!stage_.OnScreen() && waited.elapsed() < kStageShowGraceMs) {
+    while (asked && !stage_.OnScreen() && waited.elapsed() < kStageShowGraceMs) {
       state_.PumpMessages();
       QThread::msleep(5);
     }
@@ -184,8 +188,8 @@ bool StageDrawing::StayedOnScreen(Test test, int timesOffScreenBefore) {
 void StageDrawing::DrawingTest(Test test, DrawingKind kind) {
   StageSurface& paint = stage_.PaintBox();
   TimingSlot& slot = state_.Results()[test];
-  for (bool measured = false; !measured;) {
-    const std::optional<QSize> saved = EnterStage();
+  for (bool measured = false, first = true; !measured; first = false) {
+    const std::optional<QSize> saved = EnterStage(first);
     if (!saved) {
       state_.DiscardResult(test);  // stopped while the stage was away
       return;
@@ -217,8 +221,8 @@ void StageDrawing::ScrollTest() {
   StageSurface& paint = stage_.PaintBox();
   QPlainTextEdit& memo = stage_.MemoBox();
   TimingSlot& slot = state_.Results()[Test::Scroll];
-  for (bool measured = false; !measured;) {
-    const std::optional<QSize> saved = EnterStage();
+  for (bool measured = false, first = true; !measured; first = false) {
+    const std::optional<QSize> saved = EnterStage(first);
     if (!saved) {
       state_.DiscardResult(Test::Scroll);
       return;

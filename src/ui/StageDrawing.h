@@ -67,14 +67,16 @@ class StageDrawing : public DrawingWorkloads {
 
  private:
   // Saves the window's size, covers the screen, shows the paint box, stage
-  // on, and waits (pumping messages) until the stage is on screen. Empty,
-  // with the window given back, when Stop ended the wait.
-  std::optional<QSize> EnterStage();
+  // on, and waits (pumping messages) until the stage is on screen: brought
+  // up first when `bringUp` (a test's first attempt), only waited for when
+  // it was taken away during the attempt before. Empty, with the window
+  // given back, when Stop ended the wait.
+  std::optional<QSize> EnterStage(bool bringUp);
   // Gives the window back after a drawing test: its saved size, the paint
   // box hidden, centred, stage off.
   void LeaveStage(QSize saved);
   // Waits until the stage is on screen; false when Stop ended the wait.
-  bool WaitUntilOnScreen(QSize saved);
+  bool WaitUntilOnScreen(QSize saved, bool bringUp);
   // How many times the window has left the screen, its latest news taken.
   int TimesOffScreenNow();
   // After the timed section of `test`, begun when the window had left the

@@ -11,11 +11,13 @@
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QVBoxLayout>
+#include <map>
 #include <QValueAxis>
 #include <algorithm>
 #include <limits>
 
 #include "core/analysis/ChartPalette.h"
+#include "core/analysis/ComparisonFigures.h"
 
 namespace torvik {
 namespace {
@@ -33,10 +35,10 @@ QScatterSeries* Marks(const QString& name, QScatterSeries::MarkerShape shape, co
   return marks;
 }
 
-QWidget* TestChart(Test test, const std::vector<std::pair<const MachineTrend*, const TrendLine*>>& lines) {
+QWidget* TestChart(const QString& test, const std::vector<std::pair<const MachineTrend*, const TrendLine*>>& lines) {
   auto* chart = new QChart;
   chart->setTitle(QCoreApplication::translate("TrendChart", "%1 — 時間: 秒、低いほど速い")
-                      .arg(QLatin1String(EntryOf(test).displayName)));
+                      .arg(InfoOf(test).displayName));
   auto* dates = new QDateTimeAxis;
   dates->setFormat(QStringLiteral("yyyy-MM-dd"));
   auto* seconds = new QValueAxis;
@@ -100,7 +102,7 @@ QWidget* TestChart(Test test, const std::vector<std::pair<const MachineTrend*, c
   seconds->applyNiceNumbers();
   chart->legend()->setAlignment(Qt::AlignBottom);
   auto* view = new QChartView(chart);
-  view->setObjectName(QStringLiteral("Trend_") + QLatin1String(EntryOf(test).id));
+  view->setObjectName(QStringLiteral("Trend_") + test);
   view->setRenderHint(QPainter::Antialiasing);
   view->setMinimumHeight(260);
   return view;
@@ -111,14 +113,19 @@ QWidget* TestChart(Test test, const std::vector<std::pair<const MachineTrend*, c
 QWidget* MakeTrendCharts(const std::vector<MachineTrend>& trends) {
   auto* box = new QWidget;
   auto* layout = new QVBoxLayout(box);
-  for (const TestEntry& entry : kTests) {
+  // A chart per test, in the tests' order.
+  std::map<int64_t, QString> tests;
+  for (const MachineTrend& trend : trends) {
+    for (const TrendLine& line : trend.lines) tests.emplace(InfoOf(line.test).order, line.test);
+  }
+  for (const auto& [order, test] : tests) {
     std::vector<std::pair<const MachineTrend*, const TrendLine*>> lines;
     for (const MachineTrend& trend : trends) {
       for (const TrendLine& line : trend.lines) {
-        if (line.test == entry.test && lines.size() < kChartColours.size()) lines.emplace_back(&trend, &line);
+        if (line.test == test && lines.size() < kChartColours.size()) lines.emplace_back(&trend, &line);
       }
     }
-    if (!lines.empty()) layout->addWidget(TestChart(entry.test, lines));
+    layout->addWidget(TestChart(test, lines));
   }
   layout->addStretch();
   return box;

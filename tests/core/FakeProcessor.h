@@ -71,6 +71,7 @@ class FakeProcessor : public platform::ProcessorProbe {
   double cyclesPerNanosecond = 0;  // the counter's rate; 0 = it stands still
   bool stuckSet = false, stuckClear = false, alignmentFixed = false;
   mutable int cpuidCalls = 0;
+  mutable int counterReads = 0;  // every measurement of the clock reads the counter
 
   bool HasCpuid() const override { return hasCpuid; }
   Registers Cpuid(uint32_t leaf, uint32_t subleaf) const override {
@@ -79,6 +80,7 @@ class FakeProcessor : public platform::ProcessorProbe {
     return it == leaves_.end() ? Registers{} : it->second;
   }
   uint64_t ReadTimeStampCounter() const override {
+    ++counterReads;
     const auto ns = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<uint64_t>(std::chrono::duration<double, std::nano>(ns).count() * cyclesPerNanosecond);
   }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# What a screen reader hears of a Memory run, on a real accessibility bus of
-# a D-Bus session of its own (run it on an X display):
+# What a screen reader hears of a Memory run, and a question it asks during
+# a CPU run, on a real accessibility bus of a D-Bus session of its own (run
+# it on an X display):
 #   tests/e2e/accessibility.sh build/src/app/torvik build/tests/drive_type
 # Skipped (CTest's code 77) where the bus or the Python bindings are missing.
 set -uo pipefail

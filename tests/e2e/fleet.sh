@@ -47,8 +47,11 @@ if [ "$(id -u)" -eq 0 ]; then
   chown postgres "$scratch"
   as_server=(runuser -u postgres --)
 fi
+# The server in a fixed locale, whatever the caller's (UTF-8 text, C
+# collation, messages in C): what a member may not do is told by SQLSTATE.
+pg() { LC_ALL=C LC_MESSAGES=C LANG=C LANGUAGE= "${as_server[@]}" "$@"; }
 cleanup() {
-  "${as_server[@]}" "$bin/pg_ctl" -D "$scratch/data" -m immediate stop >/dev/null 2>&1
+  pg "$bin/pg_ctl" -D "$scratch/data" -m immediate stop >/dev/null 2>&1
   rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -65,7 +68,7 @@ server=(-h localhost -p "$port")
 debian_data=/var/lib/postgresql/15/main
 debian_conf=/etc/postgresql/15/main
 
-"${as_server[@]}" "$bin/initdb" -D "$scratch/data" -U postgres -A trust --no-sync >/dev/null || exit 1
+pg "$bin/initdb" -D "$scratch/data" -U postgres -A trust --no-locale --encoding=UTF8 --no-sync >/dev/null || exit 1
 
 # The README's CA and server certificate, for localhost, into this data folder.
 (
@@ -81,7 +84,7 @@ chmod 644 "$scratch/root.crt"
 block hostssl | sed -e "s|$debian_conf|$scratch/data|g" -e "s/^sudo //" | bash -e || exit 1
 check "no host line takes connections without TLS" bash -c "! grep -Eq '^host[[:space:]]' '$scratch/data/pg_hba.conf'"
 { block pg_hba.conf; cat "$scratch/data/pg_hba.conf"; } > "$scratch/hba" && cp "$scratch/hba" "$scratch/data/pg_hba.conf"
-"${as_server[@]}" "$bin/pg_ctl" -D "$scratch/data" -l "$scratch/server.log" -w start >/dev/null || {
+pg "$bin/pg_ctl" -D "$scratch/data" -l "$scratch/server.log" -w start >/dev/null || {
   cat "$scratch/server.log"
   exit 1
 }
@@ -139,11 +142,12 @@ in_machine() {  # in_machine NAME COMMAND...: runs it with that machine's home a
   local home="$scratch/$1"
   shift
   env -u DISPLAY -u WAYLAND_DISPLAY -u PGPASSWORD HOME="$home" XDG_CONFIG_HOME="$home/config" \
-    XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" LC_ALL=C.UTF-8 LANGUAGE=ja \
+    XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" \
     "${namespace[@]}" sh -c 'mount --bind "$1" /etc/machine-id && shift && exec "$@"' _ "$home/machine-id" "$@"
 }
 member_url() { block member | grep -o "postgresql://[^']*" | sed -e "s/desk_7/$1/" | here_url; }
 
+japanese_locale
 machine admin "" torvik_owner "$owner_pw"
 eval "set -- $owner_command"
 shift  # the README's "torvik"
@@ -231,7 +235,7 @@ check "desk-1 is approved, the others pending" test "$(owner_sql "SELECT string_
 check "the owner may delete" test "$(owner_sql "WITH gone AS (DELETE FROM runs WHERE pc_name = 'desk-2' RETURNING 1) SELECT count(*) FROM gone")" = 1
 
 # A reader's role made while the server runs: a reload is enough.
-"${as_server[@]}" "$bin/pg_ctl" -D "$scratch/data" reload >/dev/null
+pg "$bin/pg_ctl" -D "$scratch/data" reload >/dev/null
 machine viewer "" lab_viewer "$reader_pw"
 eval "set -- $(block reader | here_url)"
 shift

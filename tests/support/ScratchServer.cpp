@@ -58,9 +58,12 @@ ScratchServer::ScratchServer(const QByteArray& firstRules) : bin_(ServerBin()) {
     }
     asUser_ = {QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")};
   }
-  if (!Program(QStringLiteral("initdb"), {QStringLiteral("-D"), DataFolder(), QStringLiteral("-A"),
-                                          QStringLiteral("trust"), QStringLiteral("-U"), QStringLiteral("bench"),
-                                          QStringLiteral("--no-sync")})) {
+  // A fixed locale, whatever the caller's: UTF-8 text, C collation, and
+  // messages in C (a test decides by SQLSTATE, never by a server's words).
+  if (!Program(QStringLiteral("initdb"),
+               {QStringLiteral("-D"), DataFolder(), QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-U"),
+                QStringLiteral("bench"), QStringLiteral("--no-locale"), QStringLiteral("--encoding=UTF8"),
+                QStringLiteral("--no-sync")})) {
     unavailable_ = QStringLiteral("initdb failed");
     return;
   }
@@ -84,8 +87,8 @@ ScratchServer::~ScratchServer() {
 bool ScratchServer::Start() {
   running_ = Program(QStringLiteral("pg_ctl"),
                      {QStringLiteral("-D"), DataFolder(), QStringLiteral("-o"),
-                      QStringLiteral("-k %1 -c listen_addresses=''").arg(scratch_.path()), QStringLiteral("-l"),
-                      LogFile(), QStringLiteral("-w"), QStringLiteral("start")});
+                      QStringLiteral("-k %1 -c listen_addresses='' -c lc_messages=C").arg(scratch_.path()),
+                      QStringLiteral("-l"), LogFile(), QStringLiteral("-w"), QStringLiteral("start")});
   return running_;
 }
 
@@ -176,6 +179,12 @@ bool ScratchServer::Program(const QString& name, const QStringList& arguments) c
   const QStringList command = asUser_ + QStringList{bin_ + u'/' + name} + arguments;
   QProcess process;
   process.setProcessChannelMode(QProcess::MergedChannels);
+  // The programs' own messages, and the server's before it has read its
+  // settings, in C too.
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"}) environment.remove(QLatin1String(name));
+  environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+  process.setProcessEnvironment(environment);
   process.start(command.first(), command.mid(1));
   const bool ok =
       process.waitForFinished(120'000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;

@@ -1,8 +1,9 @@
 // ScratchServer: a PostgreSQL server of a test's (or a bench's) own. Debian's
 // postgresql programs (initdb, pg_ctl) make and start it in a scratch
 // folder, listening on a Unix socket in that folder only, with role "bench"
-// trusted; run as the postgres user when the caller is root (the server
-// refuses root). Stopped at once when the object goes.
+// trusted, in a fixed locale whatever the caller's (UTF-8, C collation,
+// messages in C); run as the postgres user when the caller is root (the
+// server refuses root). Stopped at once when the object goes.
 #pragma once
 
 #include <QSqlDatabase>

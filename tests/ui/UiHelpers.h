@@ -8,7 +8,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 #include "FakeProcessor.h"
@@ -111,6 +113,34 @@ class MessageBoxAnswer {
 
  private:
   QTimer timer_;
+};
+
+// The status line's texts as the group's pumps show them: looked at on
+// every pump (a zero timer runs at each), each change kept in its order and
+// told to `onText` in the same look. A wait is made of pumps, so a text shown
+// while the group waits is always seen, and acted on, before the wait ends.
+class StatusAtPumps {
+ public:
+  explicit StatusAtPumps(const QLabel& line) : line_(line), last_(line.text()) {
+    QObject::connect(&look_, &QTimer::timeout, [this] { Look(); });
+    look_.start(0);
+  }
+  // A look of the test's own, once the group is done.
+  void Look() {
+    const QString text = line_.text();
+    if (text == last_) return;
+    last_ = text;
+    texts << text;
+    if (onText) onText(text);
+  }
+
+  QStringList texts;  // the changes since it began, or since cleared
+  std::function<void(const QString&)> onText;
+
+ private:
+  const QLabel& line_;
+  QString last_;
+  QTimer look_;
 };
 
 // Tenths shown by a result label (" 12.3sec" gives 123).

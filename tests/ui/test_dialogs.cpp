@@ -352,6 +352,37 @@ class DialogsTest : public QObject {
     QVERIFY(!window.isVisible());
   }
 
+  // A help text's part for one language: the lines between its marker and
+  // the next, and every line outside the parts; a text without parts whole.
+  void helpTextKeepsItsLanguagesPart_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("kept");
+    const QString both =
+        QStringLiteral("<h1>T</h1>\n<!-- ja -->\n日本語\n<!-- en -->\nEnglish\n<!-- both -->\n</body>");
+    QTest::newRow("Japanese") << both << "ja"
+                              << "<h1>T</h1>\n日本語\n</body>";
+    QTest::newRow("English") << both << "en"
+                             << "<h1>T</h1>\nEnglish\n</body>";
+    QTest::newRow("a language it lacks") << both << "fr"
+                                         << "<h1>T</h1>\n</body>";
+    QTest::newRow("no parts") << "<p>a</p>\n<p>b</p>"
+                              << "en"
+                              << "<p>a</p>\n<p>b</p>";
+    QTest::newRow("a marker among blanks") << "a\n  <!--  en  -->  \nb\n<!--ja-->\nc"
+                                           << "en"
+                                           << "a\nb";
+    QTest::newRow("a comment that is no marker") << "<!-- en: the English part -->\nx"
+                                                 << "ja"
+                                                 << "<!-- en: the English part -->\nx";
+  }
+  void helpTextKeepsItsLanguagesPart() {
+    QFETCH(QString, text);
+    QFETCH(QString, language);
+    QFETCH(QString, kept);
+    QCOMPARE(HelpInLanguage(text, language), kept);
+  }
+
   void missingHelpFileGetsTheEnginesMessage() {
     MessageBoxAnswer answer;
     ShowHelpContents(nullptr, QStringLiteral("NOSUCH.HLP"));

@@ -3,7 +3,8 @@
 // not Japanese (the window's English captions); none goes empty. The
 // translation file is complete and keeps each text's placeholders and
 // mnemonic, and every English menu entry has one; the result sheet does
-// not change with the language. The settings dialog's texts, and those of
+// not change with the language; the help is in the window's language.
+// The settings dialog's texts, and those of
 // the status line, the about box, the shared-store dialog and the baseline
 // list, fit their places in both languages, at whatever scale the screen of
 // the run has (CTest runs them at 100 % to 200 %).
@@ -24,6 +25,7 @@
 #include "ui/AboutBox.h"
 #include "ui/ComparisonWindow.h"
 #include "ui/DesignScale.h"
+#include "ui/HelpWindow.h"
 #include "ui/SettingsDialog.h"
 #include "ui/SharedStoreDialog.h"
 #include "ui/StageDrawing.h"
@@ -212,9 +214,81 @@ class LanguagesTest : public QObject {
       QVERIFY2(!HasJapanese(translation), qPrintable(translation));
       QVERIFY2(sorted(translation) == sorted(source), qPrintable(source));
       QVERIFY2(!source.contains(mnemonic) || translation.contains(mnemonic), qPrintable(source));
+      // On a letter of the English words, not the Japanese way's "(&X)" after them.
+      QVERIFY2(!translation.contains(QRegularExpression(QStringLiteral("\\(&\\w\\)"))), qPrintable(translation));
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QVERIFY(messages > 80);
+  }
+
+  // In English, the Alt letters the comparison window shows at once (its
+  // filters, buttons, tabs, and the view shown) are each a letter of their
+  // own words and differ from one another, in every view.
+  void englishAltLettersDifferInEveryView() {
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/i18n/torvik_en.qm")));
+    QVERIFY(QCoreApplication::installTranslator(&english));
+    const auto removeTranslator = qScopeGuard([&english] { QCoreApplication::removeTranslator(&english); });
+    Archive archive({LongNamedRun(100)});
+    ComparisonWindow window(archive.archive);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* views = window.findChild<QTabWidget*>(QStringLiteral("Views"));
+    static const QRegularExpression alt(QStringLiteral("(?<!&)&(\\w)"));
+    for (int view = 0; view < views->count(); ++view) {
+      views->setCurrentIndex(view);  // the trend and the ranking are made when first shown
+      QStringList texts;
+      for (int tab = 0; tab < views->count(); ++tab) texts << views->tabText(tab);
+      for (const QWidget* w : window.findChildren<const QWidget*>()) {
+        if (!w->isVisibleTo(&window)) continue;
+        if (auto* label = qobject_cast<const QLabel*>(w); label && label->buddy()) texts << label->text();
+        if (auto* button = qobject_cast<const QAbstractButton*>(w)) texts << button->text();
+      }
+      QMap<QString, QStringList> byLetter;
+      for (const QString& text : texts) {
+        const QRegularExpressionMatch match = alt.match(text);
+        if (match.hasMatch()) byLetter[match.captured(1).toLower()] << text;
+      }
+      for (auto it = byLetter.begin(); it != byLetter.end(); ++it) {
+        QVERIFY2(it.value().size() == 1,
+                 qPrintable(views->tabText(view) + QStringLiteral(": ") + it.value().join(QStringLiteral(", "))));
+      }
+      QVERIFY2(byLetter.size() >= 12, qPrintable(views->tabText(view)));
+    }
+  }
+
+  // The help window shows the help file's part in the window's language:
+  // the English part names the English menus and has no Japanese, the
+  // Japanese part no English section, and both have the same sections.
+  void theHelpIsInTheWindowsLanguage() {
+    QFile file(QStringLiteral(TORVIK_HELP_FILE));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString help = QString::fromUtf8(file.readAll());
+    const QString en = HelpInLanguage(help, QStringLiteral("en"));
+    const QString ja = HelpInLanguage(help, QStringLiteral("ja"));
+    QVERIFY2(!HasJapanese(en), qPrintable(en));
+    QVERIFY(en.contains(QStringLiteral("<h2 id=\"settings\">Settings</h2>")));
+    QVERIFY(en.contains(QStringLiteral("Settings → Measurement setup")));
+    QVERIFY(ja.contains(QStringLiteral("<h2 id=\"settings\">設定</h2>")));
+    QVERIFY(ja.contains(QStringLiteral("設定 → 計測環境")));
+    QVERIFY(!ja.contains(QStringLiteral("Contents")));
+    static const QRegularExpression section(QStringLiteral("id=\"(\\w+)\""));
+    const auto sections = [](const QString& text) {
+      QStringList found;
+      for (const auto& match : section.globalMatch(text)) found << match.captured(1);
+      return found;
+    };
+    QCOMPARE(sections(en), sections(ja));
+    QCOMPARE(sections(en).size(), 7);
+    // Whichever language the window speaks.
+    QCOMPARE(QCoreApplication::translate("HelpWindow", "ja", "the help text's language: ja or en"),
+             QStringLiteral("ja"));
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/i18n/torvik_en.qm")));
+    QVERIFY(QCoreApplication::installTranslator(&english));
+    QCOMPARE(QCoreApplication::translate("HelpWindow", "ja", "the help text's language: ja or en"),
+             QStringLiteral("en"));
+    QCoreApplication::removeTranslator(&english);
   }
 
   // Each place shows its whole text at the run's scale, in both languages.

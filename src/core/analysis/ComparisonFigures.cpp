@@ -1,7 +1,9 @@
 #include "core/analysis/ComparisonFigures.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <map>
 
 #include "core/results/Statistics.h"
 
@@ -13,6 +15,33 @@ std::optional<double> FasterPercentOf(double baseline, double figure, bool highe
   return std::isfinite(ratio) ? std::optional((ratio - 1) * 100) : std::nullopt;
 }
 
+TestInfo InfoOf(const QString& id) {
+  std::optional<TestInfo> info = InfoOfTest(id);
+  if (info) return *std::move(info);
+  TestInfo unknown;
+  unknown.id = unknown.displayName = id;
+  unknown.order = INT64_MAX;
+  return unknown;
+}
+
+std::vector<QString> TestsOf(const std::vector<const StoredRun*>& runs) {
+  std::map<int64_t, QString> ordered;
+  for (const StoredRun* run : runs) {
+    for (const StoredTest& test : run->tests) {
+      if (const std::optional<TestInfo> info = InfoOfTest(test.test)) ordered.emplace(info->order, test.test);
+    }
+  }
+  std::vector<QString> tests;
+  for (auto& [order, id] : ordered) tests.push_back(id);
+  return tests;
+}
+
+std::optional<double> ComparedSeconds(const StoredTest& test, const TestInfo& info) {
+  if (info.fixedWork) return test.Seconds() > 0 ? std::optional(test.Seconds()) : std::nullopt;
+  if (!test.rate || !std::isfinite(*test.rate) || *test.rate <= 0) return std::nullopt;
+  return static_cast<double>(info.standardWork) / info.perUnit / *test.rate;
+}
+
 ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
   ComparedRun compared;
   if (series.empty()) return compared;
@@ -20,12 +49,12 @@ ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
   std::map<QString, std::pair<std::vector<double>, std::vector<double>>> values;  // seconds, rates
   for (const StoredRun& run : series) {
     for (const StoredTest& test : run.tests) {
-      const std::optional<Test> which = TestOfId(test.test);
-      if (!which) continue;
-      const double seconds = test.Seconds();
-      if (seconds <= 0) continue;
-      const TestEntry& entry = EntryOf(*which);
-      const double rate = test.rate ? *test.rate : entry.standardWork / seconds / entry.perUnit;
+      const std::optional<TestInfo> info = InfoOfTest(test.test);
+      if (!info) continue;
+      const std::optional<double> time = ComparedSeconds(test, *info);
+      if (!time) continue;
+      const double seconds = *time;
+      const double rate = test.rate ? *test.rate : info->standardWork / seconds / info->perUnit;
       if (!test.seconds) compared.figures[test.test].precise = false;
       values[test.test].first.push_back(seconds);
       values[test.test].second.push_back(rate);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/records/StoredRun.h"
+#include "core/results/TestInfo.h"
 
 namespace torvik {
 
@@ -37,6 +38,18 @@ struct ComparedRun {
 // faster) the baseline's over the figure's less one. None unless both are
 // finite and above zero. The one place this is worked out.
 std::optional<double> FasterPercentOf(double baseline, double figure, bool higherIsFaster);
+
+// What the analysis knows of the test `id` (TestInfo); an id no group of
+// this program has is its own name, in no chart.
+TestInfo InfoOf(const QString& id);
+// The ids of the tests `runs` have that this program knows, in their order.
+std::vector<QString> TestsOf(const std::vector<const StoredRun*>& runs);
+
+// A test's time as comparisons take it: the seconds of a test whose work is
+// the same on every machine (an imported one's tenths), else the time its
+// standard work takes at its rate (a STREAM kernel, a drive row). None
+// without a time above zero.
+std::optional<double> ComparedSeconds(const StoredTest& test, const TestInfo& info);
 
 // `series`: the ticked run first, then the other repetitions of its command.
 ComparedRun FiguresOf(const std::vector<StoredRun>& series);

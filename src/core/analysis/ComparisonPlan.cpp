@@ -11,21 +11,25 @@ namespace {
 struct ChartGroup {
   QString id;
   QString title;
-  std::vector<Test> tests;
+  std::vector<QString> tests;
 };
 
-// The catalogue's groups but ALL, and the mix mode, which only ALL runs.
-const std::vector<ChartGroup>& ChartGroups() {
-  static const std::vector<ChartGroup> groups = [] {
-    std::vector<ChartGroup> made;
-    for (Group group : {Group::Cpu, Group::Graphic, Group::Memory, Group::Hdd}) {
-      const GroupEntry& entry = EntryOf(group);
-      made.push_back({QLatin1String(entry.id), QLatin1String(entry.caption), {entry.tests.begin(), entry.tests.end()}});
-    }
-    made.push_back({QLatin1String(EntryOf(Test::Mix).id), QStringLiteral("MIX Mode"), {Test::Mix}});
-    return made;
-  }();
-  return groups;
+// The charts of the tests `runs` have, each test in its chart (TestInfo),
+// the charts in the order of their first tests.
+std::vector<ChartGroup> ChartGroupsOf(const std::vector<std::vector<StoredRun>>& series) {
+  std::vector<const StoredRun*> runs;
+  for (const std::vector<StoredRun>& one : series) {
+    for (const StoredRun& run : one) runs.push_back(&run);
+  }
+  std::vector<ChartGroup> charts;
+  for (const QString& test : TestsOf(runs)) {
+    const TestInfo info = InfoOf(test);
+    if (info.chart.isEmpty()) continue;
+    auto chart = std::find_if(charts.begin(), charts.end(), [&info](const ChartGroup& c) { return c.id == info.chart; });
+    if (chart == charts.end()) chart = charts.insert(charts.end(), ChartGroup{info.chart, info.chartTitle, {}});
+    chart->tests.push_back(test);
+  }
+  return charts;
 }
 
 // A drawing test's figure is one shape per call on an X server; drawn on
@@ -35,12 +39,12 @@ QString DrawingLabel(const StoredRun& run, const QString& label) {
   return label + QCoreApplication::translate("ComparisonPlan", " [%1: 比較できません]").arg(run.platform);
 }
 
-const Figure* FigureOf(const ComparedRun& run, Test test) {
-  const auto found = run.figures.find(QLatin1String(EntryOf(test).id));
+const Figure* FigureOf(const ComparedRun& run, const QString& test) {
+  const auto found = run.figures.find(test);
   return found == run.figures.end() ? nullptr : &found->second;
 }
 
-PlannedBar BarOf(const ComparedRun& run, const ComparedRun& baseline, Test test, bool rates) {
+PlannedBar BarOf(const ComparedRun& run, const ComparedRun& baseline, const QString& test, bool rates) {
   PlannedBar bar;
   const Figure* figure = FigureOf(run, test);
   if (figure == nullptr) return bar;
@@ -73,8 +77,8 @@ PlannedChart ChartOf(const ChartGroup& group, const ComparisonPlan& plan,
                      const std::vector<std::vector<StoredRun>>& series) {
   PlannedChart chart{.id = group.id, .title = group.title};
   const std::vector<ComparedRun>& runs = plan.runs;
-  for (Test test : group.tests) {
-    if (std::any_of(runs.begin(), runs.end(), [test](const ComparedRun& run) { return FigureOf(run, test); })) {
+  for (const QString& test : group.tests) {
+    if (std::any_of(runs.begin(), runs.end(), [&test](const ComparedRun& run) { return FigureOf(run, test); })) {
       chart.tests.push_back(test);
     }
   }
@@ -82,7 +86,8 @@ PlannedChart ChartOf(const ChartGroup& group, const ComparisonPlan& plan,
   // A baseline that ran none of these tests (another group) gives way to
   // the first run that did.
   const auto ranAny = [&chart](const ComparedRun& run) {
-    return std::any_of(chart.tests.begin(), chart.tests.end(), [&run](Test test) { return FigureOf(run, test); });
+    return std::any_of(chart.tests.begin(), chart.tests.end(),
+                       [&run](const QString& test) { return FigureOf(run, test); });
   };
   chart.baseline = ranAny(runs[plan.baseline])
                        ? plan.baseline
@@ -94,7 +99,7 @@ PlannedChart ChartOf(const ChartGroup& group, const ComparisonPlan& plan,
     chart.labels.push_back(drawing ? DrawingLabel(runs[i].run, plan.labels[i]) : plan.labels[i]);
     std::vector<PlannedBar>& bars = chart.bars.emplace_back();
     std::vector<PlannedCell>& cells = chart.cells.emplace_back();
-    for (Test test : chart.tests) {
+    for (const QString& test : chart.tests) {
       const PlannedBar bar = BarOf(runs[i], runs[chart.baseline], test, plan.rates);
       bars.push_back(bar);
       chart.top = std::max(chart.top, bar.value + bar.spread);
@@ -105,7 +110,7 @@ PlannedChart ChartOf(const ChartGroup& group, const ComparisonPlan& plan,
       const Figure* base = FigureOf(runs[chart.baseline], test);
       if (i == chart.baseline || base == nullptr) continue;
       cell.percent = FasterPercent(*figure, *base, plan.rates);
-      if (const auto verdict = verdicts.find(QLatin1String(EntryOf(test).id)); verdict != verdicts.end()) {
+      if (const auto verdict = verdicts.find(test); verdict != verdicts.end()) {
         cell.verdict = verdict->second;
       }
     }
@@ -163,7 +168,7 @@ ComparisonPlan PlanComparison(const std::vector<std::vector<StoredRun>>& series,
   for (size_t i = 0; i < plan.runs.size(); ++i) {
     plan.overall.push_back(i == plan.baseline ? std::nullopt : OverallAgainst(plan.runs[i], plan.runs[plan.baseline]));
   }
-  for (const ChartGroup& group : ChartGroups()) {
+  for (const ChartGroup& group : ChartGroupsOf(shown)) {
     PlannedChart chart = ChartOf(group, plan, shown);
     if (!chart.tests.empty()) plan.charts.push_back(std::move(chart));
   }

@@ -43,9 +43,9 @@ struct PlannedCell {
 };
 
 struct PlannedChart {
-  QString id;     // "cpu", "graphic", "memory", "hdd", "mix"
-  QString title;  // the button's caption: "CPU", ..., "MIX Mode"
-  std::vector<Test> tests{};
+  QString id;     // "cpu", "graphic", "memory", "hdd", "mix", "cores.zstd-compress", "ram.latency", "drive"...
+  QString title;  // the button's caption: "CPU", ..., "MIX Mode"; "Cores — zstd compress", ...
+  std::vector<QString> tests{};  // by id, in their order (TestInfo)
   size_t baseline = 0;                          // the run this chart compares with
   std::vector<QString> labels{};                // per run, its platform's mark where its figures are not comparable
   std::vector<std::vector<PlannedBar>> bars{};  // per run, per test

@@ -16,7 +16,7 @@ QString SecondsText(const Figure& figure) {
   return QString::number(figure.seconds, 'f', figure.precise ? 4 : 1) + QStringLiteral(" s");
 }
 
-QString RateWithSpreadText(const Figure& figure, const char* unit) {
+QString RateWithSpreadText(const Figure& figure, const QString& unit) {
   QString text = RateText(figure.rate, unit, u'.');
   if (figure.precise && figure.repetitions > 1 && figure.rateStdev > 0) {
     text += QStringLiteral(" ±") + RateText(figure.rateStdev, unit, u'.');
@@ -24,7 +24,7 @@ QString RateWithSpreadText(const Figure& figure, const char* unit) {
   return text;
 }
 
-QString FigureText(const Figure& figure, const char* unit, bool rates) {
+QString FigureText(const Figure& figure, const QString& unit, bool rates) {
   QString text = rates ? RateText(figure.rate, unit, u'.') : SecondsText(figure);
   if (!figure.precise) return text + QCoreApplication::translate("ComparisonChart", " (0.1 秒単位)");
   if (figure.repetitions > 1) {

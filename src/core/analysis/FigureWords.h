@@ -24,11 +24,11 @@ QString DifferenceText(double percent, Verdict verdict);
 QString SecondsText(const Figure& figure);
 // A figure's rate in its unit ("572 M ops/s"), with its spread as a rate
 // where repetitions give one ("572 M ops/s ±5.10 M ops/s").
-QString RateWithSpreadText(const Figure& figure, const char* unit);
+QString RateWithSpreadText(const Figure& figure, const QString& unit);
 // A figure as a table and a screen reader give it: its rate or its seconds,
 // then its spread over the repetitions in percent (" ±1.0 %"), and
 // " (0.1 秒単位)" for an imported sheet's tenths.
-QString FigureText(const Figure& figure, const char* unit, bool rates);
+QString FigureText(const Figure& figure, const QString& unit, bool rates);
 // The value over a bar: "104.2 %" of the baseline's rate, or "0.8123 s"
 // (tenths only: "0.8 s").
 QString BarValueText(double value, bool precise, bool rates);

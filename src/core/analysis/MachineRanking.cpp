@@ -19,11 +19,14 @@ MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& latest,
             [](const auto* a, const auto* b) { return MachineOf(a->front()) < MachineOf(b->front()); });
   std::vector<ComparedRun> figures;
   for (const auto* one : series) figures.push_back(FiguresOf(*one));
-  for (const TestEntry& entry : kTests) {
-    const QString id = QLatin1String(entry.id);
+  std::vector<const StoredRun*> runs;
+  for (const auto* one : series) {
+    for (const StoredRun& run : *one) runs.push_back(&run);
+  }
+  for (const QString& id : TestsOf(runs)) {
     if (std::any_of(figures.begin(), figures.end(),
                     [&id](const ComparedRun& run) { return run.figures.contains(id); })) {
-      ranking.tests.push_back(entry.test);
+      ranking.tests.push_back(id);
     }
   }
   // The chosen machine, else the first whose figures are precise.
@@ -46,9 +49,8 @@ MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& latest,
     machine.overall = i == base ? std::optional(0.0) : OverallAgainst(figures[i], figures[base]);
     const std::vector<TestComparison> compared =
         i == base ? std::vector<TestComparison>{} : CompareRuns(*series[base], *series[i]);
-    for (Test test : ranking.tests) {
+    for (const QString& id : ranking.tests) {
       RankedTest& ranked = machine.tests.emplace_back();
-      const QString id = QLatin1String(EntryOf(test).id);
       const auto figure = figures[i].figures.find(id), against = figures[base].figures.find(id);
       if (i == base || figure == figures[i].figures.end() || against == figures[base].figures.end()) continue;
       ranked.fasterPercent = FasterPercent(figure->second, against->second, true);

@@ -36,7 +36,7 @@ struct RankedMachine {
 
 struct MachineRanking {
   QString group;
-  std::vector<Test> tests;  // the tests any machine ran, in the catalogue's order
+  std::vector<QString> tests;  // the tests any machine ran, by id, in their order (TestInfo)
   std::vector<RankedMachine> machines;
   size_t baseline = 0;  // in machines
 };

@@ -9,13 +9,15 @@
 namespace torvik {
 namespace {
 
-TrendPoint PointOf(const std::vector<StoredRun>& series, const QString& test) {
+TrendPoint PointOf(const std::vector<StoredRun>& series, const TestInfo& test) {
   TrendPoint point{.time = series.front().sortTime, .runId = series.front().id};
   std::vector<double> seconds;
   for (const StoredRun& run : series) {
     for (const StoredTest& stored : run.tests) {
-      if (stored.test != test || stored.Seconds() <= 0) continue;
-      seconds.push_back(stored.Seconds());
+      if (stored.test != test.id) continue;
+      const std::optional<double> compared = ComparedSeconds(stored, test);
+      if (!compared) continue;
+      seconds.push_back(*compared);
       if (!stored.seconds) point.precise = false;
       if (stored.noise && stored.noise->Flagged()) point.noisy = true;
     }
@@ -64,12 +66,16 @@ std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
     // A series against the one before it that ran the test: every test of
     // the pair compared once, for all the lines.
     std::map<std::pair<size_t, size_t>, std::vector<TestComparison>> compared;
-    for (const TestEntry& entry : kTests) {
-      const QString test = QLatin1String(entry.id);
-      TrendLine line{.test = entry.test};
+    std::vector<const StoredRun*> all;
+    for (const std::vector<StoredRun>& one : series) {
+      for (const StoredRun& run : one) all.push_back(&run);
+    }
+    for (const QString& test : TestsOf(all)) {
+      const TestInfo info = InfoOf(test);
+      TrendLine line{.test = test};
       size_t before = 0;
       for (size_t k = 0; k < series.size(); ++k) {
-        TrendPoint point = PointOf(series[k], test);
+        TrendPoint point = PointOf(series[k], info);
         if (point.seconds.count == 0) continue;
         if (!line.points.empty()) {
           point.fasterPercent = FasterPercentOf(line.points.back().seconds.mean, point.seconds.mean, false);

@@ -34,7 +34,7 @@ struct TrendPoint {
 };
 
 struct TrendLine {
-  Test test;
+  QString test;  // its id
   std::vector<TrendPoint> points{};  // oldest first
   // How much faster the last series is than the first (+ faster); none
   // for a line of one series.
@@ -46,7 +46,7 @@ struct MachineTrend {
   QString processor;  // the processor's model, without its clock
   QString group;
   size_t seriesCount = 0;
-  std::vector<TrendLine> lines;  // the tests the machine ran, in the catalogue's order
+  std::vector<TrendLine> lines;  // the tests the machine ran, in their order (TestInfo)
 };
 
 // `runs`: runs with their tests, in any order. One trend per machine and

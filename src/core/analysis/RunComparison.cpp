@@ -9,11 +9,11 @@ namespace {
 
 // A test's seconds in a stored run: the precise ones, or an imported
 // sheet's tenths.
-std::optional<double> SecondsOf(const StoredRun& run, const QString& test, bool& noisy) {
+std::optional<double> SecondsOf(const StoredRun& run, const TestInfo& test, bool& noisy) {
   for (const StoredTest& stored : run.tests) {
-    if (stored.test != test) continue;
+    if (stored.test != test.id) continue;
     if (stored.noise && stored.noise->Flagged()) noisy = true;
-    return stored.Seconds() > 0 ? std::optional(stored.Seconds()) : std::nullopt;
+    return ComparedSeconds(stored, test);
   }
   return std::nullopt;
 }
@@ -64,10 +64,14 @@ std::optional<WelchResult> WelchTest(const Statistics& a, const Statistics& b) {
 
 std::vector<TestComparison> CompareRuns(const std::vector<StoredRun>& a, const std::vector<StoredRun>& b) {
   std::vector<TestComparison> comparisons;
-  for (const TestEntry& entry : kTests) {
-    const QString test = QLatin1String(entry.id);
+  std::vector<const StoredRun*> both;
+  for (const std::vector<StoredRun>* side : {&a, &b}) {
+    for (const StoredRun& run : *side) both.push_back(&run);
+  }
+  for (const QString& id : TestsOf(both)) {
+    const TestInfo test = InfoOf(id);
     TestComparison c;
-    c.test = test;
+    c.test = id;
     std::vector<double> sa, sb;
     for (const StoredRun& run : a) {
       if (const auto seconds = SecondsOf(run, test, c.noisy)) sa.push_back(*seconds);

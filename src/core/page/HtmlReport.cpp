@@ -48,10 +48,10 @@ QString NoisyMark(bool noisy) {
 }
 
 // A figure in its unit: the rate with its spread, the seconds under it.
-QString FigureCell(const Figure& figure, Test test) {
+QString FigureCell(const Figure& figure, const QString& test) {
   const QString seconds = SecondsText(figure);
   QString cell =
-      figure.rate > 0 ? RateWithSpreadText(figure, EntryOf(test).unit) + QStringLiteral("<br>") + seconds : seconds;
+      figure.rate > 0 ? RateWithSpreadText(figure, InfoOf(test).unit) + QStringLiteral("<br>") + seconds : seconds;
   if (figure.repetitions > 1) cell += QStringLiteral(" (n=%1)").arg(figure.repetitions);
   if (!figure.precise)
     cell += QStringLiteral("<br><span class=\"note\">%1</span>")
@@ -119,8 +119,8 @@ QString Ranking(const MachineRanking& ranking) {
   html += RankingSvg(ranking);
   html += QStringLiteral("<div class=\"wide\"><table><tr><th>#</th><th>%1</th><th>n</th><th>%2</th>")
               .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "マシン"))), E(Tr(QT_TRANSLATE_NOOP("ReportPage", "総合"))));
-  for (Test test : ranking.tests) {
-    html += QStringLiteral("<th>%1</th>").arg(E(QLatin1String(EntryOf(test).displayName)));
+  for (const QString& test : ranking.tests) {
+    html += QStringLiteral("<th>%1</th>").arg(E(InfoOf(test).displayName));
   }
   html += QStringLiteral("</tr>\n");
   for (size_t place = 0; place < ranking.machines.size(); ++place) {
@@ -136,7 +136,7 @@ QString Ranking(const MachineRanking& ranking) {
                      : machine.overall ? FasterText(*machine.overall)
                                        : QStringLiteral("-"));
     for (size_t j = 0; j < ranking.tests.size(); ++j) {
-      const auto found = machine.figures.figures.find(QLatin1String(EntryOf(ranking.tests[j]).id));
+      const auto found = machine.figures.figures.find(ranking.tests[j]);
       if (found == machine.figures.figures.end()) {
         html += QStringLiteral("<td>-</td>");
         continue;
@@ -169,8 +169,8 @@ QString Comparison(const ComparisonPlan& plan) {
     html += ComparisonSvg(chart, plan.rates);
     html += QStringLiteral("<div class=\"wide\"><table><tr><th>%1</th>")
                 .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "計測"))));
-    for (Test test : chart.tests)
-      html += QStringLiteral("<th>%1</th>").arg(E(QLatin1String(EntryOf(test).displayName)));
+    for (const QString& test : chart.tests)
+      html += QStringLiteral("<th>%1</th>").arg(E(InfoOf(test).displayName));
     html += QStringLiteral("</tr>\n");
     for (size_t r = 0; r < chart.cells.size(); ++r) {
       // A run with no figure in this group has no row (as in the chart).
@@ -229,7 +229,7 @@ QString Trend(const MachineTrend& trend) {
     html += QStringLiteral(
                 "<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td><td "
                 "class=\"n\">%5</td><td>%6</td><td class=\"n\">%7</td></tr>\n")
-                .arg(E(QLatin1String(EntryOf(line.test).displayName)), QString::number(line.points.size()),
+                .arg(E(InfoOf(line.test).displayName), QString::number(line.points.size()),
                      secondsOf(first), secondsOf(last), overall,
                      E(Tr(QT_TRANSLATE_NOOP("ReportPage", "速く %1、遅く %2")).arg(faster).arg(slower)),
                      QString::number(noisy));
@@ -251,10 +251,10 @@ QString Noise(const HtmlReportInput& input) {
   for (const MachineRanking& ranking : input.rankings) {
     for (const RankedMachine& machine : ranking.machines) {
       QStringList tests;
-      for (Test test : ranking.tests) {
-        const auto found = machine.figures.figures.find(QLatin1String(EntryOf(test).id));
+      for (const QString& test : ranking.tests) {
+        const auto found = machine.figures.figures.find(test);
         if (found != machine.figures.figures.end() && found->second.noisy)
-          tests << QLatin1String(EntryOf(test).displayName);
+          tests << InfoOf(test).displayName;
       }
       if (tests.isEmpty()) continue;
       count += static_cast<size_t>(tests.size());

@@ -119,11 +119,10 @@ QString ComparisonSvg(const PlannedChart& chart, bool rates) {
   svg += LegendOfMarks(legendBottom - 4);
   double y = axisTop;
   for (size_t t = 0; t < chart.tests.size(); ++t) {
-    const TestEntry& entry = EntryOf(chart.tests[t]);
-    const QString heading = rates
-                                ? Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (%2, 基準に対する %)"))
-                                      .arg(QLatin1String(entry.displayName), QLatin1String(entry.unit))
-                                : Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒)")).arg(QLatin1String(entry.displayName));
+    const TestInfo test = InfoOf(chart.tests[t]);
+    const QString heading = rates ? Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (%2, 基準に対する %)"))
+                                        .arg(test.displayName, test.unit)
+                                  : Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒)")).arg(test.displayName);
     svg += Text(0, y + 12, heading, QStringLiteral("font-weight=\"bold\""));
     double row = y + 18 - kRowHeight;
     for (size_t r : shown) {
@@ -284,7 +283,7 @@ QString TrendPanel(const TrendLine& line, double left, double top) {
   QString svg;
   svg += Text(
       left, top + 11,
-      Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒、下ほど速い)")).arg(QLatin1String(EntryOf(line.test).displayName)),
+      Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒、下ほど速い)")).arg(InfoOf(line.test).displayName),
       QStringLiteral("font-weight=\"bold\""));
   svg += Rect(plotLeft, plotTop, plotRight - plotLeft, kPlotHeight, QStringLiteral("fill=\"none\" stroke=\"#ccc\""));
   const int decimals = high - low < 0.05 ? 4 : high - low < 1 ? 3 : 2;

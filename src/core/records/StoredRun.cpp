@@ -31,6 +31,26 @@ FactValues ValuesOfRecord(const RunRecord& record, const QString& started) {
 
 }  // namespace
 
+StoredTest TestOfPoint(const MeasuredPoint& point) {
+  const double seconds = point.elapsedNs / 1e9;
+  StoredTest test{.test = point.StoreId(),
+                  .tenths = std::llround(seconds * 10),
+                  .seconds = seconds,
+                  .unit = point.unit,
+                  .noise = point.noise,
+                  .iops = point.iops,
+                  .p50Us = point.p50Us,
+                  .p99Us = point.p99Us,
+                  .p999Us = point.p999Us,
+                  .engine = point.engine};
+  // A latency is kept as loads a second, so that a higher rate is faster
+  // for every test the archive keeps; its nanoseconds follow from it.
+  const double rate = point.nanoseconds && *point.nanoseconds > 0 ? 1e9 / *point.nanoseconds : point.rate;
+  if (point.nanoseconds) test.unit = QStringLiteral("loads/s");
+  if (std::isfinite(rate) && rate > 0) test.rate = rate;
+  return test;
+}
+
 StoredRun RunFromRecord(const RunRecord& record) {
   const MachineFacts& m = record.machine;
   const ProcessorSummary& cpu = m.processor;
@@ -69,6 +89,7 @@ StoredRun RunFromRecord(const RunRecord& record) {
                                    rate > 0 ? std::optional(rate) : std::nullopt, QLatin1String(entry.unit),
                                    slot.noise});
   }
+  for (const MeasuredPoint& point : record.points) run.tests.push_back(TestOfPoint(point));
   run.values = ValuesOfRecord(record, run.started);
   return run;
 }
@@ -80,6 +101,7 @@ QString GroupOfTests(const std::vector<StoredTest>& tests) {
   // for its clock).
   if (names.contains(QLatin1String(EntryOf(Test::Mix).id))) return QLatin1String(EntryOf(Group::All).id);
   for (const GroupEntry& group : kGroups) {
+    if (group.points) continue;  // no sheet has their points
     QSet<QString> ids;
     for (Test test : group.tests) ids.insert(QLatin1String(EntryOf(test).id));
     if (names == ids) return QLatin1String(group.id);

@@ -18,10 +18,14 @@ inline const QString kOriginSheet = QStringLiteral("sheet");
 struct StoredTest {
   QString test;                   // "prime", "write40", ...
   int64_t tenths = 0;             // as the window showed it
-  std::optional<double> seconds;  // precise; none for an imported run
-  std::optional<double> rate;
-  QString unit;
-  std::optional<TestNoise> noise;  // none for an imported run and before the store kept it
+  std::optional<double> seconds{};  // precise; none for an imported run
+  std::optional<double> rate{};
+  QString unit{};
+  std::optional<TestNoise> noise{};  // none for an imported run and before the store kept it
+  // A drive row's requests a second, completion latency percentiles in
+  // microseconds, and the engine that measured it; none for the others.
+  std::optional<double> iops{}, p50Us{}, p99Us{}, p999Us{};
+  QString engine{};
 
   // The precise seconds, or an imported run's tenths as seconds.
   double Seconds() const { return seconds ? *seconds : tenths / 10.0; }
@@ -62,10 +66,15 @@ struct StoredRun {
   const QString& MachineName() const { return pcName.isEmpty() ? hostName : pcName; }
 };
 
-// A finished group as a run to keep: every test with a result, the total,
-// the names and the machine's facts as text (the processor with the clock
-// of the record).
+// A finished group as a run to keep: every test with a result and every
+// point (TestOfPoint), the total, the names and the machine's facts as text
+// (the processor with the clock of the record) and as values.
 StoredRun RunFromRecord(const RunRecord& record);
+
+// A point as the archive keeps it, a test of its own (MeasuredPoint::StoreId):
+// its seconds, its rate (a latency's as loads a second), a drive row's
+// requests a second, percentiles and engine, and its noise.
+StoredTest TestOfPoint(const MeasuredPoint& point);
 
 // The id of the group whose tests are exactly `tests` ("all" for any set
 // with the mix test, which only that group runs), else "mixed".

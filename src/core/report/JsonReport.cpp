@@ -79,6 +79,31 @@ QJsonObject TestObject(Test test, const TimingSlot& slot) {
   };
 }
 
+// A point of the groups that measure today's machine: the workload or
+// kernel, its threads, its rate in its unit, a latency's working set and
+// nanoseconds, a drive row's requests a second, percentiles and engine.
+QJsonObject PointObject(const MeasuredPoint& p) {
+  QJsonObject point{
+      {"group", p.group},  {"test", p.test},          {"id", p.StoreId()},   {"threads", p.threads},
+      {"rate", p.rate},    {"unit", p.unit},          {"seconds", p.elapsedNs / 1e9},
+      {"work", p.work},    {"noise", NoiseObject(p.noise)},
+  };
+  if (p.nanoseconds) {
+    point.insert("bytes", double(p.bytes));
+    point.insert("nanoseconds", *p.nanoseconds);
+    point.insert("huge_page_bytes", p.hugePageBytes ? QJsonValue(double(*p.hugePageBytes)) : QJsonValue());
+  }
+  if (p.group == QLatin1String("drive")) {
+    point.insert("iops", OrNull(p.iops));
+    point.insert("p50_us", OrNull(p.p50Us));
+    point.insert("p99_us", OrNull(p.p99Us));
+    point.insert("p999_us", OrNull(p.p999Us));
+    point.insert("engine", p.engine);
+    point.insert("others_io_bytes", p.othersIoBytes ? QJsonValue(double(*p.othersIoBytes)) : QJsonValue());
+  }
+  return point;
+}
+
 // Bytes over seconds of three disk slots together, in MB/s.
 QJsonValue Average(const ResultTable& t, std::initializer_list<Test> tests) {
   int64_t bytes = 0, ns = 0;
@@ -88,6 +113,12 @@ QJsonValue Average(const ResultTable& t, std::initializer_list<Test> tests) {
   }
   if (bytes <= 0 || ns <= 0) return QJsonValue();
   return QJsonObject{{"seconds", ns / 1e9}, {"rate", bytes / (ns / 1e9) / 1e6}, {"unit", "MB/s"}};
+}
+
+QJsonArray Points(const RunRecord& run) {
+  QJsonArray points;
+  for (const MeasuredPoint& point : run.points) points.append(PointObject(point));
+  return points;
 }
 
 QJsonObject Run(int repetition, const RunRecord& run) {
@@ -108,6 +139,8 @@ QJsonObject Run(int repetition, const RunRecord& run) {
       {"tests", tests},
       {"write_average", Average(t, {Test::Write1, Test::Write2, Test::Write3})},
       {"read_average", Average(t, {Test::Read1, Test::Read2, Test::Read3})},
+      {"points", Points(run)},
+      {"facts", run.pointFacts},
   };
 }
 
@@ -120,6 +153,24 @@ QJsonArray Summary(const std::vector<RunRecord>& runs) {
       flagged += noise && noise->Flagged();
     }
     summary.append(QJsonObject{{"test", QLatin1String(EntryOf(test).id)},
+                               {"min", s.min},
+                               {"median", s.median},
+                               {"max", s.max},
+                               {"mean", s.mean},
+                               {"stdev", SpreadJson(s, s.stdev)},
+                               {"cv", SpreadJson(s, s.cv)},
+                               {"settled", AutoRepeat::Settled(s)},
+                               {"noisy_repetitions", flagged},
+                               {"repetitions", s.count}});
+  }
+  // A point's figure is its rate (a drive row's time is fixed).
+  for (const auto& [id, s] : PointRateStatistics(runs)) {
+    int flagged = 0;
+    for (const RunRecord& run : runs) {
+      for (const MeasuredPoint& point : run.points) flagged += point.StoreId() == id && point.noise && point.noise->Flagged();
+    }
+    summary.append(QJsonObject{{"test", id},
+                               {"of", "rate"},
                                {"min", s.min},
                                {"median", s.median},
                                {"max", s.max},

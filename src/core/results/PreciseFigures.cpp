@@ -21,8 +21,7 @@ QString PreciseSeconds(int64_t nanoseconds, QChar decimalPoint) {
   return QString::number(nanoseconds / 1e9, 'f', 4).replace(u'.', decimalPoint) + QStringLiteral(" s");
 }
 
-QString RateText(double rate, const char* unit, QChar decimalPoint) {
-  const QString name = QLatin1String(unit);
+QString RateText(double rate, const QString& name, QChar decimalPoint) {
   if (name.endsWith(QLatin1String("B/s"))) return ThreeDigits(rate, decimalPoint) + u' ' + name;
   const std::pair<double, const char*> prefixes[] = {{1e9, "G "}, {1e6, "M "}, {1e3, "k "}};
   for (const auto& [scale, prefix] : prefixes) {

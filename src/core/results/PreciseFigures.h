@@ -20,7 +20,10 @@ double RateOf(Test test, const TimingSlot& slot);
 QString PreciseSeconds(int64_t nanoseconds, QChar decimalPoint);
 // A rate with three significant digits and its unit, counts scaled by k, M
 // or G: "48.3 GB/s", "607 M ops/s", "8.51 k lines/s".
-QString RateText(double rate, const char* unit, QChar decimalPoint);
+QString RateText(double rate, const QString& unit, QChar decimalPoint);
+inline QString RateText(double rate, const char* unit, QChar decimalPoint) {
+  return RateText(rate, QLatin1String(unit), decimalPoint);
+}
 // The tooltip of a test's result label: "0.0443 s, 48.3 GB/s"; the seconds
 // alone while the work is not known yet; empty without a time.
 QString PreciseText(Test test, const TimingSlot& slot, QChar decimalPoint);

@@ -10,6 +10,10 @@ void RunRecord::Add(const RunRecord& later) {
     if (later.results[entry.test].HasResult()) results[entry.test] = later.results[entry.test];
   }
   results.AddTotal(later.results.Total(), later.results.TotalNs());
+  points.insert(points.end(), later.points.begin(), later.points.end());
+  for (auto facts = later.pointFacts.begin(); facts != later.pointFacts.end(); ++facts) {
+    pointFacts.insert(facts.key(), facts.value());
+  }
   stopped = stopped || later.stopped;
 }
 

@@ -7,10 +7,12 @@
 #pragma once
 
 #include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 #include <vector>
 
 #include "core/machine/MachineFacts.h"
+#include "core/results/MeasuredPoint.h"
 #include "core/results/ResultTable.h"
 
 namespace torvik {
@@ -23,10 +25,15 @@ struct RunRecord {
   QString userName, pcName;
   MachineFacts machine;
   QString series;  // the repetitions of one command line share it
+  // The points of the groups that measure today's machine, in the order
+  // they were measured, and what each of those groups found of the machine
+  // (its processors, caches, drive), by the group's id.
+  std::vector<MeasuredPoint> points;
+  QJsonObject pointFacts;
 
   // Adds `later`, a group run after these: its tests' results (each group
-  // clears the table, so a test has a result in one group only) and its
-  // total; the run is stopped when either was.
+  // clears the table, so a test has a result in one group only), its
+  // total, its points and their facts; the run is stopped when either was.
   void Add(const RunRecord& later);
 };
 

@@ -39,6 +39,21 @@ std::vector<std::pair<Test, Statistics>> SecondsStatistics(const std::vector<Run
   return statistics;
 }
 
+std::vector<std::pair<QString, Statistics>> PointRateStatistics(const std::vector<RunRecord>& repetitions) {
+  std::vector<std::pair<QString, std::vector<double>>> rates;
+  for (const RunRecord& run : repetitions) {
+    for (const MeasuredPoint& point : run.points) {
+      const QString id = point.StoreId();
+      auto found = std::find_if(rates.begin(), rates.end(), [&id](const auto& entry) { return entry.first == id; });
+      if (found == rates.end()) found = rates.insert(rates.end(), {id, {}});
+      found->second.push_back(point.rate);
+    }
+  }
+  std::vector<std::pair<QString, Statistics>> statistics;
+  for (auto& [id, values] : rates) statistics.emplace_back(id, StatisticsOf(std::move(values)));
+  return statistics;
+}
+
 bool AutoRepeat::WantsMore(int done, double elapsedSeconds, const std::vector<Statistics>& tests) {
   if (done < kMinRepetitions) return true;
   if (done >= kMaxRepetitions || elapsedSeconds >= kTimeLimitSeconds) return false;

@@ -27,6 +27,11 @@ Statistics StatisticsOf(std::vector<double> values);
 // The statistics of each test's precise seconds over `repetitions`, in the
 // catalogue's order, for the tests with a result in at least one.
 std::vector<std::pair<Test, Statistics>> SecondsStatistics(const std::vector<RunRecord>& repetitions);
+// Of every point the repetitions measured (by its id, MeasuredPoint::StoreId,
+// in the order first measured): the statistics of its rate. A point's rate
+// is its figure: a drive row's time is fixed, a STREAM array sized to the
+// machine.
+std::vector<std::pair<QString, Statistics>> PointRateStatistics(const std::vector<RunRecord>& repetitions);
 
 // --repeat auto: at least kMinRepetitions, then more until every test's cv
 // is at most kSettledCv, at most kMaxRepetitions or kTimeLimitSeconds.

@@ -275,9 +275,13 @@ std::optional<Test> TestOfId(QStringView id);
 // The status line while `test` runs in the ALL group.
 QString StatusText(Test test);
 
-// The five groups behind the CPU, Graphic, Memory, HDD and ALL buttons.
-enum class Group { Cpu, Graphic, Memory, Hdd, All };
-inline constexpr std::size_t kGroupCount = 5;
+// The five groups behind the CPU, Graphic, Memory, HDD and ALL buttons, then
+// the three that measure today's machine as points (MeasuredPoint): a
+// workload at every thread count, memory bandwidth and latency, the drive
+// at queue depth. Those have no fixed tests, no result labels and no block
+// on the result sheet.
+enum class Group { Cpu, Graphic, Memory, Hdd, All, Cores, Ram, Drive };
+inline constexpr std::size_t kGroupCount = 8;
 
 struct GroupEntry {
   Group group;
@@ -287,6 +291,7 @@ struct GroupEntry {
   bool needsScreen;        // draws on a full-screen stage
   bool usesTestDirectory;  // writes files there (the memory data file, the disk files)
   bool needsFixedDisk;     // times the drive: the test directory must be on a fixed local disk
+  bool points = false;     // measures points (TestInfo) instead of the catalogue's tests
 };
 
 namespace catalogue_detail {
@@ -335,6 +340,30 @@ inline constexpr std::array<GroupEntry, kGroupCount> kGroups = {{
      .needsScreen = true,
      .usesTestDirectory = true,
      .needsFixedDisk = true},
+    {.group = Group::Cores,
+     .id = "cores",
+     .caption = "Cores",
+     .tests = {},
+     .needsScreen = false,
+     .usesTestDirectory = false,
+     .needsFixedDisk = false,
+     .points = true},
+    {.group = Group::Ram,
+     .id = "ram",
+     .caption = "RAM",
+     .tests = {},
+     .needsScreen = false,
+     .usesTestDirectory = false,
+     .needsFixedDisk = false,
+     .points = true},
+    {.group = Group::Drive,
+     .id = "drive",
+     .caption = "Drive",
+     .tests = {},
+     .needsScreen = false,
+     .usesTestDirectory = true,
+     .needsFixedDisk = true,
+     .points = true},
 }};
 
 constexpr bool GroupRowsFollowTheEnum() {

@@ -29,6 +29,9 @@ class RunState {
   void BStopClick() { RequestStop(); }
   // What Stop and a failed drive check do: the group skips its remaining tests.
   void RequestStop() { stopFlag_ = kStopRequested; }
+  // A group of points begins: an earlier Stop is no longer asked for (it
+  // leaves the results of the other groups as they are).
+  void ClearStop() { stopFlag_ = 0; }
 
   // Clears the table, the gauge, every result label and the Stop flag,
   // re-seeds the random generator, repaints and pumps messages.

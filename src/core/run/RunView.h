@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "core/results/MeasuredPoint.h"
 #include "core/results/TestCatalogue.h"
 
 namespace torvik {
@@ -44,6 +45,9 @@ class RunView {
   // A problem beside the run that does not end it (the results store
   // cannot keep it): told to the user, never taken for the run's failure.
   virtual void ShowNotice(const QString& text) = 0;
+  // A point of a group that measures today's machine has been measured
+  // (drawn as it comes by a view that shows them; the others let it pass).
+  virtual void ShowPoint(const MeasuredPoint&) {}
 };
 
 }  // namespace torvik

@@ -2,6 +2,7 @@
 
 #include "core/base/Errors.h"
 #include "core/base/RandomGenerator.h"
+#include "core/session/PointGroups.h"
 
 namespace torvik {
 
@@ -15,8 +16,42 @@ void BenchSession::ReadSettings() {
 
 void BenchSession::SeedFileNumbers() { parts_.directory.SetFileNumberCounter(ProgramRandom().Next(1000)); }
 
+namespace {
+
+// Stop and the view's messages, between a group's points.
+class ViewPoints : public PointSink {
+ public:
+  ViewPoints(RunState& state, std::vector<MeasuredPoint>& points) : state_(state), points_(points) {}
+
+  bool StopRequested() override {
+    state_.PumpMessages();  // ExitRequested when the window closed meanwhile
+    return !state_.MayGoOn();
+  }
+  void Progress(int percent, const QString& status) override {
+    RunView& view = state_.View();
+    view.SetStatusText(status);
+    view.SetGauge(percent);
+    view.RepaintNow();
+  }
+  void PointDone(const MeasuredPoint& point) override {
+    points_.push_back(point);
+    state_.View().ShowPoint(point);
+  }
+
+ private:
+  RunState& state_;
+  std::vector<MeasuredPoint>& points_;
+};
+
+}  // namespace
+
 QString BenchSession::Refusal(Group group) {
   const GroupEntry& entry = EntryOf(group);
+  if (entry.points) {
+    parts_.directory.ReadTestPath();
+    return PointGroupRefusal(
+        group, {parts_.settings, parts_.rules, parts_.fileSystem, parts_.machine.Noise(), parts_.directory.TestPath()});
+  }
   if (!entry.usesTestDirectory) return {};
   TestDirectory& directory = parts_.directory;
   directory.ReadTestPath();
@@ -36,8 +71,12 @@ std::optional<RunRecord> BenchSession::Run(Group group) {
   bool finished = false;
   ++runDepth_;
   try {
-    sequencer_.Run(group);
-    finished = sequencer_.LastEnd() == GroupEnd::Completed || sequencer_.LastEnd() == GroupEnd::Stopped;
+    if (EntryOf(group).points) {
+      finished = RunPoints(group, record);
+    } else {
+      sequencer_.Run(group);
+      finished = sequencer_.LastEnd() == GroupEnd::Completed || sequencer_.LastEnd() == GroupEnd::Stopped;
+    }
   } catch (const ExitRequested&) {
     // The group has released its test data; whoever asked to end goes on.
   } catch (const TorvikError& error) {
@@ -45,13 +84,47 @@ std::optional<RunRecord> BenchSession::Run(Group group) {
   }
   --runDepth_;
   if (!finished) return std::nullopt;
-  record.results = parts_.state.Results();
-  record.stopped = parts_.state.StopFlag() != 0;
+  if (!EntryOf(group).points) {
+    record.results = parts_.state.Results();
+    record.stopped = parts_.state.StopFlag() != 0;
+  }
   const Identity identity = IdentityNow();
   record.userName = identity.userName;
   record.pcName = identity.pcName;
   record.machine = parts_.machine.Facts(identity.testPath, parts_.fileSystem);
   return record;
+}
+
+bool BenchSession::RunPoints(Group group, RunRecord& record) {
+  RunState& state = parts_.state;
+  RunView& view = state.View();
+  state.ClearStop();
+  parts_.directory.ReadTestPath();
+  // One group at a time: the window's buttons wait, Stop aside.
+  for (Button button : {Button::BCPU, Button::B2D, Button::BMix, Button::BHDD, Button::BAll, Button::BRep}) {
+    view.SetButtonEnabled(button, false);
+  }
+  view.SetButtonEnabled(Button::BStop, true);
+  const auto unlock = [&view] {
+    for (Button button : {Button::BCPU, Button::B2D, Button::BMix, Button::BHDD, Button::BAll, Button::BRep}) {
+      view.SetButtonEnabled(button, true);
+    }
+    view.SetButtonEnabled(Button::BStop, false);
+  };
+  ViewPoints sink(state, record.points);
+  try {
+    const PointGroupEnd end = RunPointGroup(
+        group, sink, {parts_.settings, parts_.rules, parts_.fileSystem, parts_.machine.Noise(), parts_.directory.TestPath()});
+    record.pointFacts.insert(QLatin1String(EntryOf(group).id), end.facts);
+    record.stopped = end.stopped;
+  } catch (...) {
+    unlock();
+    throw;
+  }
+  unlock();
+  view.SetStatusText(record.stopped ? texts::StoppedBox() : texts::Finished());
+  view.RepaintNow();
+  return true;
 }
 
 BenchSession::Identity BenchSession::IdentityNow() {

@@ -60,7 +60,9 @@ class BenchSession {
   // can. Nothing is made on disk.
   QString Refusal(Group group);
 
-  // Runs `group` as its button does. A failure outside the group's steps is
+  // Runs `group` as its button does (a group of points, cores, ram or
+  // drive, through PointGroups: each point shown as it comes, Stop looked at
+  // between them, no message box). A failure outside the group's steps is
   // shown through the view. The record of a group that completed or was
   // stopped, with the machine's facts at its end (the clock measured last);
   // none for a group that failed, was refused or was unwound by a close.
@@ -82,6 +84,8 @@ class BenchSession {
     QString testPath, userName, pcName;
   };
   Identity IdentityNow();
+  // Runs a group of points into `record`; false when it failed (shown).
+  bool RunPoints(Group group, RunRecord& record);
 
   Parts parts_;
   GroupSequencer sequencer_;

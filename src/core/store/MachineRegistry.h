@@ -3,7 +3,7 @@
 // (its TORVIK, its sender), its runs of the last 7 and 30 days and its last
 // arrival, read in one statement answered by the machines' own table and
 // the runs' index by machine; a machine approved or retired. A store
-// without machines (this PC's file, a server's schema before step 10)
+// without machines (this PC's file, a server's schema before step 11)
 // answers no machines. The store's thread.
 #pragma once
 

@@ -178,6 +178,16 @@ const TestColumn kTestColumns[] = {
                        if (t.noise) t.noise->hypervisor = v.toInt() != 0;
                      }}),
     Since(4, NoiseColumn<&TestNoise::loadAverage>("load_average")),
+    Since(10, TestColumn{"iops", [](const StoredTest& t) { return Optional(t.iops); },
+                         [](StoredTest& t, const QVariant& v) { t.iops = OptionalOf<double>(v); }}),
+    Since(10, TestColumn{"p50_us", [](const StoredTest& t) { return Optional(t.p50Us); },
+                         [](StoredTest& t, const QVariant& v) { t.p50Us = OptionalOf<double>(v); }}),
+    Since(10, TestColumn{"p99_us", [](const StoredTest& t) { return Optional(t.p99Us); },
+                         [](StoredTest& t, const QVariant& v) { t.p99Us = OptionalOf<double>(v); }}),
+    Since(10, TestColumn{"p999_us", [](const StoredTest& t) { return Optional(t.p999Us); },
+                         [](StoredTest& t, const QVariant& v) { t.p999Us = OptionalOf<double>(v); }}),
+    Since(10, TestColumn{"engine", [](const StoredTest& t) { return OrNull(t.engine); },
+                         [](StoredTest& t, const QVariant& v) { t.engine = v.toString(); }}),
 };
 
 template <typename Row>

@@ -132,10 +132,21 @@ constexpr SchemaStatement kStep8[] = {
 // then 2): it is set aside, never blocking the runs behind it.
 constexpr SchemaStatement kStep9[] = {Same("ALTER TABLE runs ADD COLUMN send_problem TEXT")};
 
+// 10: what a drive row measures beside its rate: requests a second, the
+// completion latency's percentiles in microseconds, and the engine that
+// measured it (io_uring, or threads where the kernel refused it).
+constexpr SchemaStatement kStep10[] = {
+    {"ALTER TABLE tests ADD COLUMN iops REAL", "ALTER TABLE tests ADD COLUMN iops DOUBLE PRECISION"},
+    {"ALTER TABLE tests ADD COLUMN p50_us REAL", "ALTER TABLE tests ADD COLUMN p50_us DOUBLE PRECISION"},
+    {"ALTER TABLE tests ADD COLUMN p99_us REAL", "ALTER TABLE tests ADD COLUMN p99_us DOUBLE PRECISION"},
+    {"ALTER TABLE tests ADD COLUMN p999_us REAL", "ALTER TABLE tests ADD COLUMN p999_us DOUBLE PRECISION"},
+    Same("ALTER TABLE tests ADD COLUMN engine TEXT"),
+};
+
 // A statement of the server's alone.
 constexpr SchemaStatement ServerOnly(const char* statement) { return {nullptr, statement}; }
 
-// 10: what the server knows of a run, never taken from the PC that sends
+// 11: what the server knows of a run, never taken from the PC that sends
 // it: the role that inserted it and when it arrived, both set by the
 // server's trigger (and out of the members' column rights); which TORVIK
 // made it (its version and the schema it knows, for finding the machines
@@ -148,7 +159,7 @@ constexpr SchemaStatement ServerOnly(const char* statement) { return {nullptr, s
 // server's version record gains the real schema, the oldest writer it
 // takes and the store's label. The functions run as the tables' owner,
 // with their own schema first on their path and pg_temp last.
-constexpr SchemaStatement kStep10[] = {
+constexpr SchemaStatement kStep11[] = {
     Same("ALTER TABLE runs ADD COLUMN torvik_version TEXT"),
     {"ALTER TABLE runs ADD COLUMN torvik_schema INTEGER", "ALTER TABLE runs ADD COLUMN torvik_schema BIGINT"},
     Same("ALTER TABLE runs ADD COLUMN sent_by TEXT"),
@@ -212,11 +223,11 @@ END $body$ $fn$, current_schema()); END $do$)sql"),
                "FOR EACH STATEMENT EXECUTE FUNCTION torvik_receive_tests()"),
 };
 
-// 11: indexes for the reads of many runs: one machine's runs by the name
+// 12: indexes for the reads of many runs: one machine's runs by the name
 // the trends and rankings know it by (the PC name, else the host name, in
 // any case: the very expression RunQuery filters by), and each machine's
 // newest run of a group.
-constexpr SchemaStatement kStep11[] = {
+constexpr SchemaStatement kStep12[] = {
     Same("CREATE INDEX runs_by_machine_name ON runs(lower(CASE WHEN coalesce(pc_name, '') = '' THEN "
          "coalesce(host_name, '') ELSE pc_name END), sort_time DESC, id DESC)"),
     Same("CREATE INDEX runs_by_machine_group ON runs(machine_id, group_name, sort_time DESC, id DESC)"),
@@ -232,7 +243,7 @@ struct Step {
 // Step 5's uuid is what a store keeps a sent run once by: writers before it
 // have none. Every later step adds what older writers may leave out.
 constexpr Step kSteps[] = {{kStep1, 1}, {kStep2, 1}, {kStep3, 1}, {kStep4, 1},  {kStep5, 5},  {kStep6, 1},
-                           {kStep7, 1}, {kStep8, 1}, {kStep9, 1}, {kStep10, 1}, {kStep11, 1}};
+                           {kStep7, 1}, {kStep8, 1}, {kStep9, 1}, {kStep10, 1}, {kStep11, 1}, {kStep12, 1}};
 static_assert(std::size(kSteps) == kStoreSchemaVersion, "one step per schema version");
 
 }  // namespace

@@ -22,7 +22,7 @@ class QSqlQuery;
 
 namespace torvik {
 
-inline constexpr int kStoreSchemaVersion = 11;
+inline constexpr int kStoreSchemaVersion = 12;
 // The oldest schema runs can be sent to as it is (a run's uuid, by which the
 // store keeps it once, came with step 5).
 inline constexpr int kOldestWorkableSchema = 5;
@@ -30,11 +30,11 @@ inline constexpr int kOldestWorkableSchema = 5;
 inline constexpr int kHostNameStep = 8;
 // The step after which the server records who sent each run and when it
 // arrived, and which machines are whose.
-inline constexpr int kSenderStep = 10;
-// TORVIKs of schema 9 and before read the server's version alone and refuse
+inline constexpr int kSenderStep = 11;
+// TORVIKs of schema 10 and before read the server's version alone and refuse
 // any above their own: while they may still write, the server's `version`
 // says at most this, and the real one is in `schema_version`.
-inline constexpr int kLastVersionOnlySchema = 9;
+inline constexpr int kLastVersionOnlySchema = 10;
 
 struct SchemaStatement {
   const char* sqlite;
@@ -69,7 +69,7 @@ QSqlError HasTorvikTables(QSqlDatabase& db, StoreDialect dialect, bool& ours);
 // label its owner gave it.
 struct SchemaRecord {
   int schema = 0;
-  // 0: not recorded (a store made before step 10, whose TORVIKs took none
+  // 0: not recorded (a store made before step 11, whose TORVIKs took none
   // but their own schema).
   int oldestWriter = 0;
   QString label;

@@ -1,6 +1,8 @@
 // ProcessorInfo over synthetic and captured register sets: what it detects and
 // in which cases, the processors outside the naming tables' era, the clock
 // measurements, and the processor line.
+#include <sys/resource.h>
+
 #include <QtTest>
 
 #include "FakeProcessor.h"
@@ -14,6 +16,14 @@ namespace {
 constexpr uint32_t kTsc = 1u << 4;
 
 double Seconds(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e9; }
+
+// How many times this thread has given up the processor by itself (slept or
+// waited), as the kernel counts it.
+long VoluntarySwitches() {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  return usage.ru_nvcsw;
+}
 
 }  // namespace
 
@@ -34,10 +44,13 @@ class ProcessorInfoTest : public QObject {
     QVERIFY(!info.L1CacheSupport() && !info.L2CacheSupport());
     QCOMPARE(info.L2Cache(), CacheInfo{});
     QCOMPARE(processor.cpuidCalls, 0);
-    QElapsedTimer timer;
-    timer.start();
+    // No sleeping without a counter: the thread never gives up the
+    // processor (a sleep would; being preempted is not giving up). Asked
+    // twice, so that the second call's code is already in memory.
     QCOMPARE(info.GetTickSpeed(), 0.0);
-    QVERIFY(Seconds(timer) < 0.05);  // no sleeping without a counter
+    const long switches = VoluntarySwitches();
+    QCOMPARE(info.GetTickSpeed(), 0.0);
+    QCOMPARE(VoluntarySwitches(), switches);
     QCOMPARE(info.Version(), QStringLiteral("TFCPUInfo v0.52"));
   }
 
@@ -344,9 +357,18 @@ class ProcessorInfoTest : public QObject {
   void hardwareClockMeasurementsAgree() {
     ProcessorInfo info;
     if (!info.FeatureFlags().TSC) QSKIP("this processor has no time-stamp counter");
-    const double tick = info.GetTickSpeed();
-    const double counter = info.GetSpeed();
-    QVERIFY2(std::abs(tick - counter) < 0.03 * counter, qPrintable(QStringLiteral("%1 vs %2").arg(tick).arg(counter)));
+    // Within 3 % of each other in one of five tries: a loaded machine may
+    // take the processor away between a clock's reading and the counter's
+    // (25 ms of 750 is 3 %); a formula off by a factor never agrees.
+    QStringList tries;
+    bool agreed = false;
+    for (int i = 0; i < 5 && !agreed; ++i) {
+      const double tick = info.GetTickSpeed();
+      const double counter = info.GetSpeed();
+      tries << QStringLiteral("%1 vs %2").arg(tick).arg(counter);
+      agreed = std::abs(tick - counter) < 0.03 * counter;
+    }
+    QVERIFY2(agreed, qPrintable(tries.join(QStringLiteral(", "))));
     QVERIFY(!info.CPUName().isEmpty());
   }
 

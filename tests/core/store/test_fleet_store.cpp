@@ -209,7 +209,7 @@ class FleetStoreTest : public QObject {
   }
 
   // The version record: the real schema and the oldest writer; TORVIKs that
-  // read `version` alone (schema 9 and before) see the newest they may
+  // read `version` alone (schema 10 and before) see the newest they may
   // take for their own while they may still write.
   void theVersionRecordServesOlderReaders() {
     QCOMPARE(Scalar("SELECT schema_version FROM torvik_schema").toInt(), kStoreSchemaVersion);
