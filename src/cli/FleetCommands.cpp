@@ -6,6 +6,8 @@
 #include <QJsonObject>
 
 #include "cli/CommandOutput.h"
+#include "core/analysis/ComparisonFigures.h"
+#include "core/analysis/FigureWords.h"
 #include "core/archive/ArchiveFleet.h"
 #include "core/base/IsoDateTime.h"
 
@@ -114,6 +116,62 @@ int Decide(const CommandLine& command, RunArchive& archive, MachineState state) 
   return 0;
 }
 
+QJsonObject ChangesObject(const ChangeReport& report, int64_t since) {
+  QJsonArray changes;
+  for (const TrendChange& c : report.changes) {
+    changes.append(QJsonObject{{"machine", c.machine},
+                               {"processor", c.processor},
+                               {"group", c.group},
+                               {"test", c.test},
+                               {"started_at", IsoDateTimeWithOffset(QDateTime::fromSecsSinceEpoch(c.time))},
+                               {"run", double(c.runId)},
+                               {"compared_with", double(c.beforeRunId)},
+                               {"faster_percent", c.fasterPercent},
+                               {"p_value", c.pValue},
+                               {"verdict", VerdictId(c.verdict)}});
+  }
+  return QJsonObject{{"since", IsoDateTimeWithOffset(QDateTime::fromSecsSinceEpoch(since))},
+                     {"comparisons", double(report.comparisons)},
+                     {"false_discovery_rate", report.rate},
+                     {"slower", report.AnySlower()},
+                     {"changes", changes}};
+}
+
+QString ChangesText(const ChangeReport& report, int64_t since) {
+  QString text = QStringLiteral("changes since %1: %2 of %3 comparisons, at a false discovery rate of %4 % "
+                                "(Benjamini-Hochberg)
+")
+                     .arg(QDateTime::fromSecsSinceEpoch(since).toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+                     .arg(report.changes.size())
+                     .arg(report.comparisons)
+                     .arg(report.rate * 100, 0, 'g', 3);
+  if (report.changes.empty()) return text;
+  text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8
+")
+              .arg(QStringLiteral("machine"), -24)
+              .arg(QStringLiteral("group"), -8)
+              .arg(QStringLiteral("test"), -16)
+              .arg(QStringLiteral("date"), -16)
+              .arg(QStringLiteral("faster"), 9)
+              .arg(QStringLiteral("p"), 9)
+              .arg(QStringLiteral("verdict"), -8)
+              .arg(QStringLiteral("runs"));
+  for (const TrendChange& c : report.changes) {
+    text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7  #%8 against #%9
+")
+                .arg(OneLine(c.machine.isEmpty() ? QStringLiteral("-") : c.machine).left(24), -24)
+                .arg(OneLine(c.group), -8)
+                .arg(InfoOf(c.test).displayName.left(16), -16)
+                .arg(Day(c.time), -16)
+                .arg(FasterText(c.fasterPercent), 9)
+                .arg(QString::number(c.pValue, 'g', 2), 9)
+                .arg(QLatin1String(VerdictId(c.verdict)), -8)
+                .arg(c.runId)
+                .arg(c.beforeRunId);
+  }
+  return text;
+}
+
 }  // namespace
 
 int UpgradeStoreVerb(const CommandLine& command, RunArchive& archive) {
@@ -179,6 +237,18 @@ int ApproveVerb(const CommandLine& command, RunArchive& archive) {
 
 int RetireVerb(const CommandLine& command, RunArchive& archive) {
   return Decide(command, archive, MachineState::Retired);
+}
+
+int ChangesVerb(const CommandLine& command, RunArchive& archive) {
+  // A week back from the start of today, unless --since says the day.
+  const int64_t since = command.filter.from.value_or(
+      QDate::currentDate().addDays(-7).startOfDay().toSecsSinceEpoch());
+  const ArchiveResult<ChangeReport> report = ChangesOf(archive, command.filter, since);
+  if (!report.Ok()) return StoreFailed(report.Status(), kCannotRead);
+  PrintOut(command.run.format == OutputFormat::Json
+               ? QJsonDocument(ChangesObject(report.Value(), since)).toJson(QJsonDocument::Indented)
+               : ChangesText(report.Value(), since).toUtf8());
+  return report.Value().AnySlower() ? kCommandAttention : 0;
 }
 
 }  // namespace torvik

@@ -93,7 +93,7 @@ const OptionEntry kOptions[] = {
          "json).",
          Action::Sync, kTakesFormat, SyncVerb),
     With("pc", "NAME",
-         "With --history: only the runs of this PC name. With --trend, --ranking and --html: of this machine (its PC "
+         "With --history: only the runs of this PC name. With --trend, --ranking, --html and --changes: of this machine (its PC "
          "name, or host name).",
          kTakesFilter, kGoesWith),
     With("processor", "TEXT", "With a store's list: only the runs whose processor name contains TEXT.", kTakesFilter,
@@ -120,6 +120,11 @@ const OptionEntry kOptions[] = {
     Verb(12, "retire", "MACHINE",
          "Retire the shared store's machine MACHINE: its runs are kept and ranked no more (the store's owner's).",
          Action::Retire, 0, RetireVerb, "--retire needs a machine, as --machines lists it."),
+    Verb(13, "changes", nullptr,
+         "What changed on each machine since --since (default: a week ago), series against the series before, "
+         "beyond the noise with the false discovery rate across all the comparisons held at 5 %; exit status 3 "
+         "when a change is for the slower (text, or JSON).",
+         Action::Changes, kTakesFormat | kTakesFilter, ChangesVerb),
     Verb(2, "trend", nullptr,
          "Each machine's figures over time, series by series, with their spread and the changes beyond the noise "
          "(text, or JSON).",

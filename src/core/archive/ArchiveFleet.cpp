@@ -51,4 +51,11 @@ ArchiveResult<StoreUpgrade> UpgradeFleetStore(RunArchive& archive, const std::op
   return upgrade;
 }
 
+ArchiveResult<ChangeReport> ChangesOf(RunArchive& archive, RunFilter filter, int64_t since) {
+  filter.from.reset();  // the series before `since` are what the first ones after it are compared with
+  const ArchiveResult<std::vector<StoredRun>> runs = archive.Readable().RunsWithTests(filter, kMostTrendRuns);
+  if (!runs.Ok()) return runs.Status();
+  return ChangesSince(PlanTrends(runs.Value()), since);
+}
+
 }  // namespace torvik

@@ -1,7 +1,8 @@
 // The shared store's fleet, as jobs the command line calls (the store's
 // owner's, and its readers'): the machines judged (pending, stale, behind),
-// a machine approved or retired by what names it, and the store made or
-// upgraded with its group roles' rights granted and its label set. Each
+// a machine approved or retired by what names it, the store made or
+// upgraded with its group roles' rights granted and its label set, and
+// what changed on the machines since a day (any store's). Each
 // answers with its value, or the status of its failure. The command line's
 // one thread.
 #pragma once
@@ -11,10 +12,12 @@
 #include <vector>
 
 #include "core/analysis/FleetStatus.h"
+#include "core/analysis/TrendChanges.h"
 #include "core/archive/RunArchive.h"
 #include "core/records/ArchiveStatus.h"
 #include "core/records/FleetRights.h"
 #include "core/records/OpenedStore.h"
+#include "core/records/RunFilter.h"
 
 namespace torvik {
 
@@ -47,5 +50,10 @@ struct StoreUpgrade {
 // schema), its rights granted and, when `label` is given, its label set;
 // NoRights with the advice where this role may not.
 ArchiveResult<StoreUpgrade> UpgradeFleetStore(RunArchive& archive, const std::optional<QString>& label);
+
+// The changes of the runs of `filter` (its days aside: every series from
+// `since` on against the one before it, however old; the newest
+// kMostTrendRuns runs) judged at the false discovery rate.
+ArchiveResult<ChangeReport> ChangesOf(RunArchive& archive, RunFilter filter, int64_t since);
 
 }  // namespace torvik

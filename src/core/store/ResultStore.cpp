@@ -170,11 +170,9 @@ ArchiveResult<std::vector<StoredRun>> ResultStore::WithTests(const QString& wher
   ArchiveResult<std::vector<StoredRun>> runs = session_->RunsOf(
       QStringLiteral("SELECT %1 FROM runs %2 %3").arg(session_->RunColumnList(), where, order), values);
   if (!runs.Ok()) return runs;
-  const QString ids = IdList(IdsOf(runs.Value()));
-  if (ArchiveStatus tests = session_->AttachTests(runs.Value(), QStringLiteral("run_id IN (%1)").arg(ids));
-      !tests.Ok()) {
-    return tests;
-  }
+  QVariantList ids;
+  const QString among = session_->AmongIds("run_id", IdsOf(runs.Value()), ids);
+  if (ArchiveStatus tests = session_->AttachTests(runs.Value(), among, ids); !tests.Ok()) return tests;
   return runs;
 }
 
@@ -203,6 +201,12 @@ ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::LatestSeries(con
     const StoreSession::Operation open(*session_);
     if (!open) return open.Status();
     RunCondition condition = RunConditionOf(filter, {}, session_->Version());
+    // On a shared store that keeps machines, only approved ones are ranked:
+    // a new machine waits for its owner, a retired one is ranked no more.
+    if (KeepsMachines(*session_)) {
+      condition.where += (condition.where.isEmpty() ? QStringLiteral("WHERE ") : QStringLiteral(" AND ")) +
+                         QStringLiteral("machine_id IN (SELECT machine_id FROM machines WHERE state = 'approved')");
+    }
     condition.values << limit;
     // Numbered newest first within each machine and group; the first of each.
     const QString statement =
@@ -228,17 +232,18 @@ ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::SeriesOf(const s
   // other groups are dropped below). By the series alone: joined on the
   // group too, SQLite would walk the group's index, every run of the group
   // once per run asked for.
-  const QString list = IdList(ids);
+  QVariantList asked;
+  const QString first = session_->AmongIds("id", ids, asked), second = session_->AmongIds("id", ids, asked);
   ArchiveResult<std::vector<StoredRun>> read = session_->RunsOf(
-      QStringLiteral("SELECT %1 FROM runs WHERE id IN (%2) UNION "
-                     "SELECT %1 FROM runs WHERE series IN (SELECT series FROM runs WHERE id IN (%2)) ORDER BY id")
-          .arg(session_->RunColumnList(), list));
+      QStringLiteral("SELECT %1 FROM runs WHERE %2 UNION "
+                     "SELECT %1 FROM runs WHERE series IN (SELECT series FROM runs WHERE %3) ORDER BY id")
+          .arg(session_->RunColumnList(), first, second),
+      asked);
   if (!read.Ok()) return read.Status();
   std::vector<StoredRun>& runs = read.Value();
-  const QString found = IdList(IdsOf(runs));
-  if (ArchiveStatus tests = session_->AttachTests(runs, QStringLiteral("run_id IN (%1)").arg(found)); !tests.Ok()) {
-    return tests;
-  }
+  QVariantList found;
+  const QString among = session_->AmongIds("run_id", IdsOf(runs), found);
+  if (ArchiveStatus tests = session_->AttachTests(runs, among, found); !tests.Ok()) return tests;
   for (size_t i = 0; i < ids.size(); ++i) {
     const auto asked = std::find_if(runs.begin(), runs.end(), [&](const StoredRun& run) { return run.id == ids[i]; });
     if (asked == runs.end()) continue;
