@@ -139,15 +139,13 @@ QJsonObject ChangesObject(const ChangeReport& report, int64_t since) {
 
 QString ChangesText(const ChangeReport& report, int64_t since) {
   QString text = QStringLiteral("changes since %1: %2 of %3 comparisons, at a false discovery rate of %4 % "
-                                "(Benjamini-Hochberg)
-")
+                                "(Benjamini-Hochberg)\n")
                      .arg(QDateTime::fromSecsSinceEpoch(since).toString(QStringLiteral("yyyy-MM-dd HH:mm")))
                      .arg(report.changes.size())
                      .arg(report.comparisons)
                      .arg(report.rate * 100, 0, 'g', 3);
   if (report.changes.empty()) return text;
-  text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8
-")
+  text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8\n")
               .arg(QStringLiteral("machine"), -24)
               .arg(QStringLiteral("group"), -8)
               .arg(QStringLiteral("test"), -16)
@@ -157,8 +155,7 @@ QString ChangesText(const ChangeReport& report, int64_t since) {
               .arg(QStringLiteral("verdict"), -8)
               .arg(QStringLiteral("runs"));
   for (const TrendChange& c : report.changes) {
-    text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7  #%8 against #%9
-")
+    text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7  #%8 against #%9\n")
                 .arg(OneLine(c.machine.isEmpty() ? QStringLiteral("-") : c.machine).left(24), -24)
                 .arg(OneLine(c.group), -8)
                 .arg(InfoOf(c.test).displayName.left(16), -16)
