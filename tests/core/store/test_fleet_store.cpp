@@ -13,6 +13,9 @@
 // answered by indexes, in both dialects. Skipped, with the
 // reason, without the server.
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -205,9 +208,44 @@ class FleetStoreTest : public QObject {
     QCOMPARE(one.lastSender, QStringLiteral("desk_1"));
     QCOMPARE(one.lastSchema, std::optional<int>(kStoreSchemaVersion));
     QVERIFY(one.lastReceived && std::abs(*one.lastReceived - now) < 3'600);
+    QCOMPARE(ValueOf(owner.LatestSeries({}, 100)).size(), size_t{0});  // none ranked while pending
     QCOMPARE(ValueOf(owner.SetMachineState(QLatin1String(kMachineOne), MachineState::Approved)), 1);
     QCOMPARE(ValueOf(owner.Machines(now)).front().state, MachineState::Approved);
+    const std::vector<std::vector<StoredRun>> ranked = ValueOf(owner.LatestSeries({}, 100));
+    QCOMPARE(ranked.size(), size_t{1});
+    QCOMPARE(ranked.front().front().machineId, QLatin1String(kMachineOne));
     QCOMPARE(ValueOf(owner.SetMachineState(QStringLiteral("no such machine"), MachineState::Retired)), 0);
+  }
+
+  // --machines for cron: a machine not heard of for longer than --stale
+  // days makes it exit 3, and is marked so in JSON; within, it exits 0.
+  void machinesExitForTheStale_data() {
+    QTest::addColumn<QString>("staleDays");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("silent 10 days, stale after 7") << "7" << 3;
+    QTest::newRow("silent 10 days, stale after 30") << "30" << 0;
+  }
+  void machinesExitForTheStale() {
+    QFETCH(QString, staleDays);
+    QFETCH(int, exitCode);
+    QCOMPARE(server_.Psql(QStringLiteral("fleet"), QStringLiteral("torvik_owner"),
+                          QStringLiteral("UPDATE machines SET last_received = now() - interval '10 days'")),
+             QString());
+    const QString home = scratch_.path() + QStringLiteral("/admin");
+    QVERIFY(QDir().mkpath(home));
+    QProcess torvik;
+    torvik.setProcessEnvironment(MachineEnvironment(home));
+    torvik.start(QStringLiteral(TORVIK_BINARY), {QStringLiteral("--store"), Url("fleet", "torvik_owner"),
+                                                 QStringLiteral("--machines"), QStringLiteral("--stale"), staleDays,
+                                                 QStringLiteral("--format"), QStringLiteral("json")});
+    QVERIFY(torvik.waitForFinished(60'000));
+    QVERIFY2(torvik.exitCode() == exitCode, torvik.readAllStandardError().constData());
+    const QJsonArray machines = QJsonDocument::fromJson(torvik.readAllStandardOutput())["machines"].toArray();
+    QCOMPARE(machines.size(), 2);
+    for (const QJsonValue& machine : machines) {
+      QCOMPARE(machine["stale"].toBool(), exitCode == 3);
+      QCOMPARE(machine["runs_30_days"].toInt(), 0);  // their runs' own times lie in 1970
+    }
   }
 
   // The version record: the real schema and the oldest writer; TORVIKs that
