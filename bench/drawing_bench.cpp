@@ -2,10 +2,12 @@
 // repaint of its bounding rectangle, flushed to the X server) against the
 // same QPainter call into a QImage, in one run; then what a shape costs in
 // torvik --run graphic on the same display, against the same shape drawn
-// here (the command line draws as the window's stage does). Needs an X
-// server:
+// here (the command line draws as the window's stage does), left out with
+// --screen-only. Needs a display: an X server, or a Wayland compositor with
+// QT_QPA_PLATFORM=wayland (the stage's own buffers there):
 //
-//   xvfb-run -a -s "-screen 0 1024x768x24" build/bench/torvik_drawing_bench [shapes]
+//   tests/tools/virtual_screen.sh 1024x768x24 build/bench/torvik_drawing_bench [--screen-only] [shapes]
+//   QT_QPA_PLATFORM=wayland tests/tools/wayland_screen.sh 1024x768 build/bench/torvik_drawing_bench [shapes]
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -14,10 +16,12 @@
 #include <QJsonObject>
 #include <QPainter>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -32,6 +36,8 @@ using namespace torvik;
 
 int main(int argc, char** argv) {
   const bool rowsOnly = torvik::bench::RowsOnly(argc, argv);
+  const bool screenOnly = argc > 1 && std::strcmp(argv[1], "--screen-only") == 0;
+  if (screenOnly) std::copy(argv + 2, argv + argc + 1, argv + 1), --argc;
   QApplication application(argc, argv);
   RegisterFontSubstitutes();
   const int shapes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50'000;
@@ -73,7 +79,13 @@ int main(int argc, char** argv) {
     torvik::bench::PrintRow(what.c_str(), "the same QPainter call into a QImage (no flush)", screen, offscreen, "us");
     onScreen[name] = screen;
   }
+  const bool ownBuffers = paint.DrawsOnOwnBuffers();
   paint.hide();
+  if (!rowsOnly) {
+    std::printf("platform %s, %s\n", qPrintable(QGuiApplication::platformName()),
+                ownBuffers ? "the stage's own buffers" : "Qt's window buffers");
+  }
+  if (screenOnly) return 0;
 
   QTemporaryDir home;
   QProcess commandLine;

@@ -6,16 +6,17 @@
 #                              they start themselves in a scratch folder, openssl for its
 #                              certificates, a D-Bus session with the accessibility bus and
 #                              its Python bindings for the screen reader's test, a headless
-#                              Wayland compositor and Qt's Wayland platform, a strict HTML
-#                              parser and a headless browser for the report page, a window
-#                              manager for the drawing stage minimised mid-test, and the
-#                              ja_JP.UTF-8 locale the end-to-end tests run once more under)
+#                              Wayland compositor with its XWayland and Qt's Wayland platform,
+#                              a strict HTML parser and a headless browser for the report page,
+#                              a JSON Schema validator, a window manager for the drawing stage
+#                              minimised mid-test, and the ja_JP.UTF-8 locale the end-to-end
+#                              tests run once more under)
 set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
   libzstd-dev libssl-dev liburing-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev libwayland-dev
   libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev qt6-svg-dev libqt6opengl6-dev qt6-tools-dev qt6-l10n-tools
   xdg-utils file
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
@@ -23,8 +24,8 @@ packages=(
   dpkg-dev appstream desktop-file-utils man-db lintian
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(postgresql openssl dbus-daemon at-spi2-core python3-pyatspi weston qt6-wayland python3-html5lib
-             chromium locales openbox)
+  packages+=(postgresql openssl dbus-daemon at-spi2-core python3-pyatspi weston qt6-wayland xwayland
+             python3-html5lib python3-jsonschema chromium locales openbox)
 fi
 
 SUDO=""

@@ -75,10 +75,130 @@
     </message>
 </context>
 <context>
+    <name>CoresGroup</name>
+    <message>
+        <source>マルチコア性能 計測中！（%1、%2 スレッド）</source>
+        <translation>Measuring multi-core performance! (%1, %2 threads)</translation>
+    </message>
+    <message>
+        <source>マルチコア性能 計測終了</source>
+        <translation>Multi-core measurement finished</translation>
+    </message>
+    <message>
+        <source>EVP の呼び出しが失敗しました</source>
+        <translation>An EVP call failed</translation>
+    </message>
+    <message>
+        <source>整数除算</source>
+        <translation>integer division</translation>
+    </message>
+    <message>
+        <source>zstd 圧縮</source>
+        <translation>zstd compression</translation>
+    </message>
+    <message>
+        <source>zstd 展開</source>
+        <translation>zstd decompression</translation>
+    </message>
+</context>
+<context>
     <name>DrawingPlatform</name>
     <message>
-        <source>ネイティブ Wayland では図形ごとに周りが白く塗られ、コンポジタも待つため、描画テストの結果は X での結果と比べられません。</source>
-        <translation>On native Wayland each shape is drawn in a white box and waits for the compositor, so the drawing figures are not comparable with those on X.</translation>
+        <source>ネイティブ Wayland では図形ごとにコンポジタがバッファを受け取って返すのを待つため、描画テストの結果はコンポジタによって変わり、X での結果と比べられません。</source>
+        <translation>On native Wayland each shape waits for the compositor to take a buffer and give it back, so the drawing figures depend on the compositor and are not comparable with those on X.</translation>
+    </message>
+</context>
+<context>
+    <name>DriveFileSize</name>
+    <message>
+        <source>%1 バイト</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>ファイルサイズが指定されていません</source>
+        <translation>No file size given</translation>
+    </message>
+    <message>
+        <source>ファイルサイズ「%1」を読み取れません（例: 512M、1G、4GiB、1073741824）</source>
+        <translation>Cannot read the file size &quot;%1&quot; (for example 512M, 1G, 4GiB, 1073741824)</translation>
+    </message>
+    <message>
+        <source>ファイルサイズは %1 以下にしてください</source>
+        <translation>The file size must be at most %1</translation>
+    </message>
+    <message>
+        <source>ファイルサイズに 0 は指定できません</source>
+        <translation>The file size cannot be 0</translation>
+    </message>
+    <message>
+        <source>ファイルサイズは %1 以上にしてください（指定: %2）</source>
+        <translation>The file size must be at least %1 (given: %2)</translation>
+    </message>
+</context>
+<context>
+    <name>DriveGroup</name>
+    <message>
+        <source>ドライブが要求より少ないバイト数しか転送しませんでした。計測を中止します。</source>
+        <translation>The drive transferred fewer bytes than asked. The measurement is stopped.</translation>
+    </message>
+    <message>
+        <source>ドライブの空き領域がなくなりました。計測を中止します。</source>
+        <translation>The drive ran out of space. The measurement is stopped.</translation>
+    </message>
+    <message>
+        <source>ドライブの入出力でエラーが発生しました。計測を中止します。</source>
+        <translation>An I/O error occurred on the drive. The measurement is stopped.</translation>
+    </message>
+    <message>
+        <source>テストファイルの領域確保</source>
+        <translation>allocating the test file</translation>
+    </message>
+    <message>
+        <source>テストファイルの作成</source>
+        <translation>creating the test file</translation>
+    </message>
+    <message>
+        <source>テストファイル %1 と余裕 %2 が必要ですが、空きは %3 です</source>
+        <translation>The test file needs %1 and %2 to spare, but %3 is free</translation>
+    </message>
+    <message>
+        <source>テストフォルダのファイルシステムは直接転送（O_DIRECT）に対応していません。キャッシュを計測しないよう、計測を中止します。</source>
+        <translation>The test folder&apos;s file system does not support direct transfers (O_DIRECT). So as not to time the cache, the measurement is stopped.</translation>
+    </message>
+    <message>
+        <source>テストファイルを作成できません。計測を中止します。</source>
+        <translation>Cannot create the test file. The measurement is stopped.</translation>
+    </message>
+    <message>
+        <source>計測に必要なメモリを確保できません。計測を中止します。</source>
+        <translation>Cannot allocate the memory the measurement needs. The measurement is stopped.</translation>
+    </message>
+    <message>
+        <source>計測に必要なスレッドを起動できません。計測を中止します。</source>
+        <translation>Cannot start the threads the measurement needs. The measurement is stopped.</translation>
+    </message>
+</context>
+<context>
+    <name>DrivePlan</name>
+    <message>
+        <source>1項目の計測時間は %1 秒から %2 秒の間で指定してください</source>
+        <translation>A row&apos;s time must be between %1 and %2 seconds</translation>
+    </message>
+    <message>
+        <source>書き込み</source>
+        <translation>write</translation>
+    </message>
+    <message>
+        <source>読み込み</source>
+        <translation>read</translation>
+    </message>
+    <message>
+        <source>ドライブ性能 計測中！（%1）</source>
+        <translation>Measuring drive performance! (%1)</translation>
+    </message>
+    <message>
+        <source>ドライブ性能 準備中！（テストファイル作成）</source>
+        <translation>Preparing the drive measurement! (creating the test file)</translation>
     </message>
 </context>
 <context>
@@ -191,6 +311,78 @@
     <message>
         <source>クロックが変動 (%1-%2 MHz)</source>
         <translation>the clock moved (%1-%2 MHz)</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureFailure</name>
+    <message>
+        <source>メモリが足りません。計測には %1 MiB 必要ですが、使えるのは %2 MiB です</source>
+        <translation>Not enough memory: the measurement needs %1 MiB, %2 MiB are available</translation>
+    </message>
+    <message>
+        <source>メモリを %1 MiB 確保できませんでした（errno %2）</source>
+        <translation>Could not allocate %1 MiB of memory (errno %2)</translation>
+    </message>
+    <message>
+        <source>スレッドをプロセッサ %1 に固定できませんでした（errno %2）</source>
+        <translation>Could not pin a thread to processor %1 (errno %2)</translation>
+    </message>
+    <message>
+        <source>計測用のスレッドを開始できませんでした（errno %1）</source>
+        <translation>Could not start a measuring thread (errno %1)</translation>
+    </message>
+    <message>
+        <source>%1 がエラーを返しました: %2</source>
+        <translation>%1 returned an error: %2</translation>
+    </message>
+    <message>
+        <source>%1 の計算結果が正しくありません（%2 スレッド）。計測を中止します</source>
+        <translation>%1 computed a wrong result (%2 threads). The measurement is stopped</translation>
+    </message>
+</context>
+<context>
+    <name>PointGroups</name>
+    <message>
+        <source>テストファイル %1 MiB と余裕 %2 MiB が必要です</source>
+        <translation>The test file needs %1 MiB and %2 MiB to spare</translation>
+    </message>
+</context>
+<context>
+    <name>ProcessorAllowance</name>
+    <message>
+        <source>CPU アフィニティ（taskset など）による制限</source>
+        <translation>limited by the CPU affinity (taskset or the like)</translation>
+    </message>
+    <message>
+        <source>cgroup の cpuset による制限</source>
+        <translation>limited by the cgroup&apos;s cpuset</translation>
+    </message>
+    <message>
+        <source>cgroup の CPU 時間の上限（%1 CPU 分）</source>
+        <translation>limited by the cgroup&apos;s CPU time quota (%1 CPUs&apos; worth)</translation>
+    </message>
+    <message>
+        <source>理由不明の制限</source>
+        <translation>limited for an unknown reason</translation>
+    </message>
+    <message>
+        <source>論理プロセッサ %1 個のうち %2 個を使用: %3</source>
+        <translation>Using %2 of %1 logical processors: %3</translation>
+    </message>
+</context>
+<context>
+    <name>RamGroup</name>
+    <message>
+        <source>メモリ帯域 計測中！（STREAM、%1 スレッド）</source>
+        <translation>Measuring memory bandwidth! (STREAM, %1 threads)</translation>
+    </message>
+    <message>
+        <source>メモリレイテンシ 計測中！（%1）</source>
+        <translation>Measuring memory latency! (%1)</translation>
+    </message>
+    <message>
+        <source>メモリ性能 計測終了</source>
+        <translation>Memory measurement finished</translation>
     </message>
 </context>
 <context>
@@ -680,6 +872,25 @@
     <message>
         <source>±1 標準偏差</source>
         <translation>±1 standard deviation</translation>
+    </message>
+</context>
+<context>
+    <name>UserHome</name>
+    <message>
+        <source>ホームフォルダ (HOME) が設定されていないため、設定と計測結果を保存できません</source>
+        <translation>The home folder (HOME) is not set, so no settings or results can be kept</translation>
+    </message>
+    <message>
+        <source>ホームフォルダ (HOME) の %1 が絶対パスではないため、設定と計測結果を保存できません</source>
+        <translation>The home folder (HOME) %1 is not an absolute path, so no settings or results can be kept</translation>
+    </message>
+    <message>
+        <source>ホームフォルダ (HOME) の %1 がないため、設定と計測結果を保存できません</source>
+        <translation>The home folder (HOME) %1 does not exist, so no settings or results can be kept</translation>
+    </message>
+    <message>
+        <source>ホームフォルダ (HOME) の %1 がフォルダではないため、設定と計測結果を保存できません</source>
+        <translation>The home folder (HOME) %1 is not a folder, so no settings or results can be kept</translation>
     </message>
 </context>
 <context>

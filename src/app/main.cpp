@@ -6,6 +6,8 @@
 // leaves no test file.
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
+#include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -19,7 +21,9 @@
 #include "cli/VerbTable.h"
 #include "core/base/InterfaceLanguage.h"
 #include "core/base/Version.h"
+#include "core/report/ResultSheet.h"
 #include "core/run/TerminationWatcher.h"
+#include "core/settings/UserHome.h"
 #include "core/workloads/WorkerThread.h"
 #include "platform/ExitCleanup.h"
 #include "platform/ProcessorProbe.h"
@@ -38,6 +42,13 @@ void SetApplicationNames() {
 
 int RunWindow() {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/torvik.png")));
+  // The window keeps settings and results: never under a home that is not there.
+  if (const QString refused = KeepingRefusal(HomeEnvironment::Current(), {.settings = true, .data = true});
+      !refused.isEmpty()) {
+    std::fprintf(stderr, "torvik: %s\n", refused.toLocal8Bit().constData());
+    QMessageBox::critical(nullptr, QStringLiteral("TORVIK"), refused);
+    return kExitRefused;
+  }
   RegisterFontSubstitutes();
   // Installed before the two seconds of start-up. A signal before the window
   // shows (while a start-up box is open, too) ends the program there: the
@@ -60,7 +71,20 @@ int RunWindow() {
   return program.window.ExitStatus() != 0 ? program.window.ExitStatus() : exitCode;
 }
 
+// What the command keeps under the user's folders: its runs in this PC's
+// store, the sheet where it goes to the data folder.
+KeptFiles KeptBy(const CommandLine& command) {
+  if (command.action == CommandLine::Action::Import) return {.data = true};
+  if (command.action != CommandLine::Action::Run) return {};
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  return {.data = command.run.record || (command.run.report && DefaultSheetPath().startsWith(data + u'/'))};
+}
+
 int RunCommandLine(const CommandLine& command) {
+  if (const QString refused = KeepingRefusal(HomeEnvironment::Current(), KeptBy(command)); !refused.isEmpty()) {
+    std::fprintf(stderr, "torvik: %s\n", refused.toLocal8Bit().constData());
+    return kExitRefused;
+  }
   // The settings' shared store, when it cannot be used: a run goes on and
   // keeps its runs here, waiting; a verb of the store stops.
   QString refusal;

@@ -51,8 +51,14 @@ QJsonObject HistoryObject(const StoredRun& run, const std::vector<StoredTest>& t
 // Put together, not through arg(): a "%2" in a name stays text. Every
 // name on one line: a line break in a name cannot forge a row.
 QString HistoryLine(const StoredRun& run) {
-  const QString total = FormatSeconds(TimeValue::FromTenths(run.totalTenths), u'.').trimmed();
-  const QString bench = run.benchNo ? QString::number(*run.benchNo) : QStringLiteral("Bench Stop");
+  // A group of points has no bench number and no total: its figures are rates.
+  const std::optional<Group> group = GroupOfId(run.group);
+  const bool points = group && EntryOf(*group).points;
+  const QString total =
+      points ? QStringLiteral("-") : FormatSeconds(TimeValue::FromTenths(run.totalTenths), u'.').trimmed();
+  const QString bench = points               ? (run.stopped ? QStringLiteral("Stop") : QStringLiteral("-"))
+                        : run.benchNo        ? QString::number(*run.benchNo)
+                                             : QStringLiteral("Bench Stop");
   const QStringList cells = {QString::number(run.id).rightJustified(6),
                              OneLine(run.started).leftJustified(25),
                              OneLine(run.group).leftJustified(7),

@@ -12,10 +12,12 @@ QRect PixelBox(const StageShape& s) { return QRect(QPoint(s.left, s.top), QPoint
 
 }  // namespace
 
-StageSurface::StageSurface(QWidget* parent) : QWidget(parent) {
+StageSurface::StageSurface(QWidget* parent) : QWidget(parent), onWayland_(WaylandStage::OnWayland()) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   textBackground_ = palette().color(QPalette::Window);
 }
+
+StageSurface::~StageSurface() = default;
 
 QRect StageSurface::Bounds(const StageShape& shape) const {
   switch (shape.kind) {
@@ -38,6 +40,15 @@ QRect StageSurface::Bounds(const StageShape& shape) const {
     }
   }
   return {};
+}
+
+QRect StageSurface::Reach(const StageShape& shape) const { return ReachBeyond(shape, Bounds(shape)); }
+
+QRect StageSurface::ReachBeyond(const StageShape& shape, const QRect& bounds) const {
+  if (shape.kind != StageShape::Kind::Ellipse || bounds.isEmpty()) return bounds;
+  const QRect box = PixelBox(shape).normalized();
+  const int beside = box.width() / 5 + 2;
+  return bounds.united(box.adjusted(-beside, 0, beside, 0));
 }
 
 void StageSurface::Draw(QPainter& painter, const StageShape& shape) const {
@@ -80,6 +91,7 @@ void StageSurface::Draw(QPainter& painter, const StageShape& shape) const {
 }
 
 void StageSurface::DrawNow(const StageShape& shape) {
+  if (WaylandStage* stage = OwnStage()) return DrawOnOwnStage(*stage, shape);
   shape_ = shape;
   QRect area = Bounds(shape);
   if (area.isEmpty()) area = QRect(shape.left, shape.top, 1, 1);  // the call is still made
@@ -90,16 +102,82 @@ void StageSurface::RepaintBackground() {
   shape_ = StageShape{};
   textBackground_ =
       parentWidget() ? parentWidget()->palette().color(QPalette::Window) : palette().color(QPalette::Window);
+  if (WaylandStage* stage = OwnStage()) return RepaintOwnStageBackground(*stage);
   // For this one paint the box is transparent: what lies beneath is drawn again.
   setAttribute(Qt::WA_OpaquePaintEvent, false);
   repaint();
   setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 
+WaylandStage* StageSurface::OwnStage() {
+  if (!onWayland_) return nullptr;
+  const WaylandStage::Fit fit = wayland_ ? wayland_->Follow(*this) : WaylandStage::Fit::Lost;
+  if (fit == WaylandStage::Fit::Same) return wayland_.get();
+  if (fit == WaylandStage::Fit::Lost) wayland_ = WaylandStage::Over(*this);
+  // The compositor places a new or moved surface (and shows a new one at
+  // all) with the window's next commit: one pixel of the box is painted and
+  // sent for it.
+  if (wayland_) repaint(QRect(0, 0, 1, 1));
+  return wayland_.get();
+}
+
+// As a repaint of the shape's rectangle would: the painter clipped to it,
+// the one shape drawn, that rectangle shown.
+void StageSurface::DrawOnOwnStage(WaylandStage& stage, const StageShape& shape) {
+  QImage& frame = stage.NextFrame();
+  if (frame.isNull()) {  // the compositor's connection failed: Qt's own buffers from now on
+    wayland_.reset();
+    return DrawNow(shape);
+  }
+  const QRect bounds = Bounds(shape);
+  const QRect area = bounds.isEmpty() ? QRect(shape.left, shape.top, 1, 1) : bounds;
+  {
+    QPainter painter(&frame);
+    painter.setClipRect(area & rect());
+    Draw(painter, shape);
+  }
+  if (!stage.Present(ReachBeyond(shape, area) & rect())) wayland_.reset();
+}
+
+// The window as it looks beneath the box (its background and the controls
+// under it), painted into the next frame and shown whole.
+void StageSurface::RepaintOwnStageBackground(WaylandStage& stage) {
+  QImage& frame = stage.NextFrame();
+  if (frame.isNull()) {
+    wayland_.reset();
+    return RepaintBackground();
+  }
+  QWidget* beneath = parentWidget() ? parentWidget() : this;
+  setAttribute(Qt::WA_OpaquePaintEvent, false);
+  renderingBackground_ = true;
+  beneath->render(&frame, QPoint(), QRegion(beneath == this ? rect() : geometry()),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren);
+  renderingBackground_ = false;
+  setAttribute(Qt::WA_OpaquePaintEvent, true);
+  if (!stage.Present(rect())) wayland_.reset();
+}
+
 void StageSurface::paintEvent(QPaintEvent*) {
+  if (renderingBackground_) return;
+  if (wayland_) {
+    // Beneath the stage's own surface, the picture it shows; the surface
+    // follows a box moved in its window (with this paint's commit), and one
+    // that no longer fits is left: the next shape makes another.
+    const WaylandStage::Fit fit = wayland_->Follow(*this);
+    QPainter painter(this);
+    if (!wayland_->Shown().isNull()) painter.drawImage(0, 0, wayland_->Shown());
+    if (fit == WaylandStage::Fit::Lost) wayland_.reset();
+    return;
+  }
   if (shape_.kind == StageShape::Kind::None) return;
   QPainter painter(this);
   Draw(painter, shape_);
+}
+
+// A hidden box has no surface over it: the stage's own leaves the screen.
+void StageSurface::hideEvent(QHideEvent* event) {
+  wayland_.reset();
+  QWidget::hideEvent(event);
 }
 
 }  // namespace torvik

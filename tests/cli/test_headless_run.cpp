@@ -702,6 +702,54 @@ class HeadlessRunTest : public QObject {
     QCOMPARE(QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
   }
 
+  // A home that is not there is never made: what would keep files under it
+  // (a run kept in this PC's store, an import) is refused in one line before
+  // anything runs, exit 2; what keeps nothing there runs, and an XDG data
+  // folder of its own takes the store instead.
+  void aHomeThatIsNotThereIsNeverMade_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("ownDataHome");  // XDG_DATA_HOME: a folder of the test's own, else unset
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("a run kept") << QStringList{"--run", "memory"} << false << 2;
+    QTest::newRow("a run kept, as JSON to a file")
+        << QStringList{"--run", "memory", "--format", "json", "--output", "out.json"} << false << 2;
+    QTest::newRow("an import") << QStringList{"--import", TORVIK_TEST_DATA "/sheets/all-run-xvfb.txt"} << false << 2;
+    QTest::newRow("a run kept nowhere") << QStringList{"--run", "memory", "--no-record"} << false << 0;
+    QTest::newRow("reading the history") << QStringList{"--history"} << false << 0;
+    QTest::newRow("a run kept in a data folder of its own") << QStringList{"--run", "memory"} << true << 0;
+  }
+  void aHomeThatIsNotThereIsNeverMade() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, ownDataHome);
+    QFETCH(int, exitCode);
+    QTemporaryDir scratch;
+    const QString home = scratch.filePath(QStringLiteral("missing"));
+    const QString dataHome = scratch.filePath(QStringLiteral("data"));
+    ScratchDirectory directory;
+    if (arguments.first() == u"--run") arguments << "--dir" << directory.Path() << "--quiet";
+    QProcess process;
+    process.setWorkingDirectory(scratch.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+      environment.remove(QLatin1String(name));
+    }
+    environment.insert(QStringLiteral("HOME"), home);
+    if (ownDataHome) environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TORVIK_BINARY), arguments);
+    QVERIFY(process.waitForFinished(600'000));
+    const QByteArray err = process.readAllStandardError();
+    QCOMPARE(process.exitCode(), exitCode);
+    QVERIFY(!QFileInfo::exists(home));
+    if (exitCode == 2) {
+      QVERIFY2(err.startsWith("torvik: ") && err.count('\n') == 1 && err.contains(home.toLocal8Bit()), err.constData());
+      QVERIFY(process.readAllStandardOutput().isEmpty());
+      QCOMPARE(QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+      QCOMPARE(directory.Entries(), QStringList());  // nothing ran
+    }
+    if (ownDataHome) QVERIFY(QFileInfo::exists(dataHome + QStringLiteral("/Varn/TORVIK/results.sqlite")));
+  }
+
   // A store this user may only read (another user's: run as root, the
   // program runs as nobody) is read as it is, and a run it cannot keep is
   // told; nothing is made beside it, not even a -wal or -shm, though its

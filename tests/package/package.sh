@@ -21,14 +21,26 @@ files=$(dpkg-deb -c "$deb" | awk '{ print $6 }')
 for path in ./usr/bin/torvik ./usr/share/torvik/TORVIK.HLP ./usr/share/applications/torvik.desktop \
   ./usr/share/icons/hicolor/128x128/apps/torvik.png ./usr/share/man/man1/torvik.1.gz \
   ./usr/share/metainfo/org.example.varn.torvik.metainfo.xml ./usr/share/doc/torvik/copyright \
-  ./usr/share/doc/torvik/changelog.Debian.gz; do
+  ./usr/share/doc/torvik/changelog.Debian.gz ./usr/share/torvik/schema/run.schema.json \
+  ./usr/share/torvik/schema/history.schema.json ./usr/share/torvik/schema/compare.schema.json \
+  ./usr/share/torvik/schema/trend.schema.json ./usr/share/torvik/schema/ranking.schema.json \
+  ./usr/share/torvik/schema/sync.schema.json; do
   check "the package holds $path" grep -qx "$path" <<<"$files"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6core6 libqt6widgets6 libqt6charts6 libqt6sql6-sqlite libqt6sql6-psql fonts-ipafont-gothic \
-  fonts-ipafont-mincho fonts-liberation2 xdg-utils; do
-  check "it depends on $package" grep -q "$package" <<<"$depends"
+for package in libqt6core6 libqt6widgets6 libqt6charts6 libqt6sql6-sqlite fonts-ipafont-gothic fonts-liberation2 \
+  xdg-utils libwayland-client0 liburing2 libzstd1 libssl3; do
+  check "it depends on $package" grep -qw "$package" <<<"$depends"
 done
+# What the program runs without, with less (README, "Installing").
+for package in libqt6sql6-psql fonts-ipafont-mincho qt6-wayland; do
+  check "it does not depend on $package" bash -c '! grep -qw "$1" <<<"$2"' _ "$package" "$depends"
+done
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for package in libqt6sql6-psql fonts-ipafont-mincho; do
+  check "it recommends $package" grep -qw "$package" <<<"$recommends"
+done
+check "it suggests qt6-wayland" grep -qw qt6-wayland <<<"$(dpkg-deb -f "$deb" Suggests)"
 check "version 3.03-1" test "$(dpkg-deb -f "$deb" Version)" = 3.03-1
 
 dpkg-deb -x "$deb" "$work/root"
@@ -40,7 +52,13 @@ for option in $("$work/root/usr/bin/torvik" --help | grep -oE -- '--[a-z-]+' | s
 done
 check "the man page renders" man -l "$source/docs/torvik.1" >/dev/null
 
-check "AppStream metadata validates" appstreamcli validate --no-net "$source/docs/org.example.varn.torvik.metainfo.xml"
+metainfo="$source/docs/org.example.varn.torvik.metainfo.xml"
+check "AppStream metadata validates" appstreamcli validate --no-net "$metainfo"
+# No address that can never answer: the names kept for examples and tests
+# (RFC 2606, RFC 6761) resolve nowhere.
+check "the metadata names no reserved host" bash -c \
+  '! grep -oE "[a-z]+://[^/\"<]*" "$1" | grep -qE "(^|[.:/])(example(\.(com|net|org))?|invalid|test|localhost)(:|$)"' \
+  _ "$metainfo"
 check "the desktop entry validates" desktop-file-validate "$source/docs/torvik.desktop"
 if command -v lintian >/dev/null; then
   check "lintian: no error, no warning" lintian --fail-on error,warning "$deb"

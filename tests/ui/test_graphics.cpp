@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QtTest>
+#include <cstring>
 
 #include "StorageFakes.h"
 #include "UiHelpers.h"
@@ -301,6 +302,74 @@ class GraphicsTest : public QObject {
     QCOMPARE(w.bench.State().Results()[Test::Square].work, int64_t{kShapesPerTest});
     QVERIFY(!Text(w.window, "KSquare").isEmpty());
     QVERIFY(!w.window.StaysOnTop());
+  }
+
+  // Every pixel a shape draws, whatever the clip, lies within its reach
+  // (what the stage's own buffers on Wayland show and copy): random shapes
+  // of each kind, and flat ellipses of every small height, on which Qt's
+  // aliased ellipse runs on past its box.
+  void everyPixelDrawnLiesWithinTheShapesReach_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("flat");
+    QTest::newRow("rectangles") << static_cast<int>(DrawingKind::Rectangle) << false;
+    QTest::newRow("ellipses") << static_cast<int>(DrawingKind::Ellipse) << false;
+    QTest::newRow("flat ellipses") << static_cast<int>(DrawingKind::Ellipse) << true;
+    QTest::newRow("triangles") << static_cast<int>(DrawingKind::Triangle) << false;
+    QTest::newRow("text") << static_cast<int>(DrawingKind::Text) << false;
+  }
+  void everyPixelDrawnLiesWithinTheShapesReach() {
+    QFETCH(int, kind);
+    QFETCH(bool, flat);
+    StageSurface paint;
+    paint.setFont(QFont(QStringLiteral("ＭＳ ゴシック")));
+    paint.resize(1024, 768);
+    std::vector<StageShape> shapes;
+    ProgramRandom().Seed(99);
+    for (int i = 0; i < 300 && !flat; ++i) {
+      shapes.push_back(StageDrawing::NextShape(static_cast<DrawingKind>(kind), paint.width(), paint.height()));
+    }
+    for (int height = 1; flat && height <= 12; ++height) {
+      for (int width = 1; width <= 1000; width += 37) {
+        StageShape ellipse = StageDrawing::NextShape(DrawingKind::Ellipse, paint.width(), paint.height());
+        ellipse.left = 12;
+        ellipse.top = 300;
+        ellipse.right = ellipse.left + width;
+        ellipse.bottom = ellipse.top + height;
+        shapes.push_back(ellipse);
+      }
+    }
+    // Drawn on two backgrounds: a pixel that changed on either was drawn.
+    // Each row is compared whole outside the reach's rows, and beside the
+    // reach within them.
+    for (const StageShape& shape : shapes) {
+      const QRect reach = paint.Reach(shape) & paint.rect();
+      for (const QColor background : {QColor(1, 2, 3), QColor(254, 253, 252)}) {
+        QImage image(paint.size(), QImage::Format_RGB32);
+        image.fill(background);
+        const std::vector<QRgb> blank(image.width(), background.rgb());
+        {
+          QPainter painter(&image);
+          paint.Draw(painter, shape);
+        }
+        const auto unchanged = [&](int y, int from, int to) {  // [from, to)
+          return to <= from || std::memcmp(reinterpret_cast<const QRgb*>(image.constScanLine(y)) + from, blank.data(),
+                                           sizeof(QRgb) * (to - from)) == 0;
+        };
+        for (int y = 0; y < image.height(); ++y) {
+          const bool inside = y >= reach.top() && y <= reach.bottom() && !reach.isEmpty();
+          if (inside ? unchanged(y, 0, reach.left()) && unchanged(y, reach.right() + 1, image.width())
+                     : unchanged(y, 0, image.width())) {
+            continue;
+          }
+          QFAIL(qPrintable(QStringLiteral("a shape at %1,%2-%3,%4 drew in row %5 outside its reach")
+                               .arg(shape.left)
+                               .arg(shape.top)
+                               .arg(shape.right)
+                               .arg(shape.bottom)
+                               .arg(y)));
+        }
+      }
+    }
   }
 
   void scrollLinesAreTheFive() {

@@ -49,7 +49,7 @@ ArchiveResult<std::vector<std::vector<StoredRun>>> ReadSeries(RunArchive& archiv
 // their tests compared (RunComparison).
 struct ComparedSeries {
   std::vector<StoredRun> a, b;
-  std::vector<TestComparison> tests;
+  std::vector<TestComparison> tests{};
   // A and B are repetitions of one command: each side is that whole
   // series, compared with itself.
   bool sameSeries = false;

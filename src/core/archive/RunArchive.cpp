@@ -67,7 +67,7 @@ void RunArchive::Tell(QString& last, const QString& kind, const QString& text) {
 }
 
 ArchiveStatus RunArchive::Keep(const RunRecord& run) {
-  bool any = false;
+  bool any = !run.points.empty();
   for (const TestEntry& entry : kTests) any = any || run.results[entry.test].HasResult();
   if (!any) return {};  // nothing to keep
   TakeBackAside();

@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 #include "core/base/IsoDateTime.h"
@@ -61,7 +62,10 @@ StoredRun RunFromRecord(const RunRecord& record) {
   for (Group group : record.groups) groups << QLatin1String(EntryOf(group).id);
   run.group = groups.join(u',');
   run.stopped = record.stopped;
-  if (!record.stopped) run.benchNo = BenchNumber(record.results.Total());
+  // The bench number is the classic tests' sum: a run of points has none.
+  const bool classic = std::any_of(record.groups.begin(), record.groups.end(),
+                                   [](Group group) { return !EntryOf(group).points; });
+  if (!record.stopped && classic) run.benchNo = BenchNumber(record.results.Total());
   run.totalTenths = record.results.Total().Tenths();
   run.totalSeconds = record.results.TotalNs() / 1e9;
   run.userName = record.userName;

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 
 #include "core/base/IsoDateTime.h"
@@ -129,10 +130,13 @@ QJsonObject Run(int repetition, const RunRecord& run) {
   QJsonArray groups;
   for (Group group : run.groups) groups.append(QLatin1String(EntryOf(group).id));
   const ResultTable& t = run.results;
+  // The bench number is the classic tests' sum: a run of points alone has none.
+  const bool classic =
+      std::any_of(run.groups.begin(), run.groups.end(), [](Group group) { return !EntryOf(group).points; });
   return QJsonObject{
       {"repetition", repetition},
       {"groups", groups},
-      {"bench_no", run.stopped ? QJsonValue() : QJsonValue(BenchNumber(t.Total()))},
+      {"bench_no", run.stopped || !classic ? QJsonValue() : QJsonValue(BenchNumber(t.Total()))},
       {"total_tenths", double(t.Total().Tenths())},
       {"total_seconds", t.TotalNs() / 1e9},
       {"stopped", run.stopped},

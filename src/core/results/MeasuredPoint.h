@@ -25,19 +25,19 @@ struct MeasuredPoint {
   int64_t elapsedNs = 0;  // the timed section: from the common start to the last thread's end
   double work = 0;        // in the work's own unit: divisions, bytes, loads, requests
   double rate = 0;        // in `unit`, from work and elapsedNs
-  QString unit;           // "ops/s", "MB/s", "GB/s", "ns"
-  std::optional<double> nanoseconds;  // a latency point: per dependent load
+  QString unit{};         // "ops/s", "MB/s", "GB/s", "ns"
+  std::optional<double> nanoseconds{};  // a latency point: per dependent load
   // A latency point: how many bytes of its buffer transparent huge pages
   // backed (AnonHugePages of the range in /proc/self/smaps); none where
   // that could not be read.
-  std::optional<int64_t> hugePageBytes;
+  std::optional<int64_t> hugePageBytes{};
   // A drive row: requests a second, completion latency percentiles in
   // microseconds, the engine that measured it ("io_uring", "threads"), and
   // the bytes other processes moved on the drive meanwhile.
-  std::optional<double> iops, p50Us, p99Us, p999Us;
-  QString engine;
-  std::optional<int64_t> othersIoBytes;
-  std::optional<TestNoise> noise;  // the processor around it; none where nobody looked
+  std::optional<double> iops{}, p50Us{}, p99Us{}, p999Us{};
+  QString engine{};
+  std::optional<int64_t> othersIoBytes{};
+  std::optional<TestNoise> noise{};  // the processor around it; none where nobody looked
 
   // The test the archive keeps it as: "zstd-compress.t4", "latency.32768",
   // "seq1m-q8t1-read": a workload at a thread count, a latency at a size,

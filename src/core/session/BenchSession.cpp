@@ -112,11 +112,13 @@ bool BenchSession::RunPoints(Group group, RunRecord& record) {
     view.SetButtonEnabled(Button::BStop, false);
   };
   ViewPoints sink(state, record.points);
+  QString fewerProcessors;
   try {
     const PointGroupEnd end = RunPointGroup(
         group, sink, {parts_.settings, parts_.rules, parts_.fileSystem, parts_.machine.Noise(), parts_.directory.TestPath()});
     record.pointFacts.insert(QLatin1String(EntryOf(group).id), end.facts);
     record.stopped = end.stopped;
+    fewerProcessors = end.fewerProcessors;
   } catch (...) {
     unlock();
     throw;
@@ -124,6 +126,8 @@ bool BenchSession::RunPoints(Group group, RunRecord& record) {
   unlock();
   view.SetStatusText(record.stopped ? texts::StoppedBox() : texts::Finished());
   view.RepaintNow();
+  // The figures stand for what this program may use, not for the machine.
+  if (!fewerProcessors.isEmpty()) view.ShowNotice(fewerProcessors);
   return true;
 }
 

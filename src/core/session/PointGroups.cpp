@@ -185,6 +185,7 @@ PointGroupEnd RunPointGroup(Group group, PointSink& sink, const PointGroupParts&
       const CoresResult result = RunCoresGroup(plan, sink, environment);
       end.facts = CoresFacts(plan, result, ReadProcessorTopology(*environment.sources));
       end.stopped = result.stopped;
+      end.fewerProcessors = plan.allowance.WhyFewer();
       break;
     }
     case Group::Ram: {
@@ -192,6 +193,7 @@ PointGroupEnd RunPointGroup(Group group, PointSink& sink, const PointGroupParts&
       const RamResult result = RunRamGroup(plan, sink, environment);
       end.facts = RamFacts(plan, result);
       end.stopped = result.stopped;
+      end.fewerProcessors = plan.allowance.WhyFewer();
       break;
     }
     case Group::Drive: {

@@ -42,6 +42,9 @@ QString PointGroupRefusal(Group group, const PointGroupParts& parts);
 struct PointGroupEnd {
   QJsonObject facts;     // what it found of the machine
   bool stopped = false;  // Stop ended it early, the points before kept
+  // Why it measured fewer processors than the machine has (taskset, a
+  // cgroup's cpuset or quota); empty when it had them all.
+  QString fewerProcessors;
 };
 
 // Runs `group`, each point to `sink` as it is measured. A failure throws

@@ -73,6 +73,42 @@ class RunArchiveTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // A run of a group of points alone (no classic test) is kept with each
+  // point as a test: a drive row's IOPS, percentiles and engine, a
+  // latency as loads a second.
+  void aRunOfPointsIsKeptWithItsFigures() {
+    QTemporaryDir scratch;
+    RunArchive archive(scratch.path() + QStringLiteral("/results.sqlite"), QStringLiteral("torvik desk-1"));
+    RunRecord run;
+    run.groups = {Group::Drive};
+    run.started = QDateTime::currentDateTime();
+    run.points.push_back(MeasuredPoint{.group = QStringLiteral("drive"), .test = QStringLiteral("seq1m-q8t1-read"),
+                                       .threads = 1, .elapsedNs = 5'000'000'000, .work = 10'000'000'000,
+                                       .rate = 2000, .unit = QStringLiteral("MB/s"), .iops = 1907.3, .p50Us = 4100,
+                                       .p99Us = 7300, .p999Us = 9800, .engine = QStringLiteral("io_uring")});
+    run.points.push_back(MeasuredPoint{.group = QStringLiteral("ram"), .test = QStringLiteral("latency"),
+                                       .threads = 1, .bytes = 32768, .elapsedNs = 1'000'000'000,
+                                       .rate = 1e9 / 1.25, .unit = QStringLiteral("ns"), .nanoseconds = 1.25});
+    QVERIFY_OK(archive.Keep(run));
+    const std::vector<StoredRun> kept = ValueOf(archive.Local().RunsWithTests(RunFilter{}, 10));
+    QCOMPARE(kept.size(), size_t{1});
+    QCOMPARE(kept[0].group, QStringLiteral("drive"));
+    QCOMPARE(kept[0].tests.size(), size_t{2});
+    const auto named = [&](const char* id) {
+      const auto found = std::find_if(kept[0].tests.begin(), kept[0].tests.end(),
+                                      [id](const StoredTest& t) { return t.test == QLatin1String(id); });
+      return found == kept[0].tests.end() ? StoredTest{} : *found;
+    };
+    const StoredTest row = named("seq1m-q8t1-read");
+    QCOMPARE(row.rate, std::optional(2000.0));
+    QCOMPARE(row.iops, std::optional(1907.3));
+    QCOMPARE(row.p999Us, std::optional(9800.0));
+    QCOMPARE(row.engine, QStringLiteral("io_uring"));
+    const StoredTest latency = named("latency.32768");
+    QCOMPARE(latency.unit, QStringLiteral("loads/s"));
+    QCOMPARE(latency.rate, std::optional(8e8));
+  }
+
   // Kept here first, then sent once a round: the counts of each round, a
   // server away told once and its return told too, and the connection
   // named for the server's views.
