@@ -9,7 +9,9 @@ bool ChangeReport::AnySlower() const {
 }
 
 ChangeReport ChangesSince(std::vector<MachineTrend> trends, int64_t since, double rate) {
-  ChangeReport report{.comparisons = ControlFalseDiscoveries(trends, since, rate), .rate = rate};
+  ChangeReport report;
+  report.comparisons = ControlFalseDiscoveries(trends, since, rate);
+  report.rate = rate;
   for (const MachineTrend& trend : trends) {
     for (const TrendLine& line : trend.lines) {
       for (size_t i = 1; i < line.points.size(); ++i) {
