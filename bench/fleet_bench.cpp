@@ -65,10 +65,9 @@ Timed Run(const testing::ScratchServer& server, const QString& home, const QStri
   torvik.setStandardOutputFile(QProcess::nullDevice());
   QElapsedTimer clock;
   clock.start();
-  torvik.start(QStringLiteral("/usr/bin/time"),
-               QStringList{QStringLiteral("-o"), measured, QStringLiteral("-f"), QStringLiteral("%M"),
-                           QStringLiteral(TORVIK_BINARY)} +
-                   arguments);
+  torvik.start(QStringLiteral("/usr/bin/time"), QStringList{QStringLiteral("-o"), measured, QStringLiteral("-f"),
+                                                            QStringLiteral("%M"), QStringLiteral(TORVIK_BINARY)} +
+                                                    arguments);
   torvik.waitForFinished(600'000);
   timed.seconds = clock.nsecsElapsed() / 1e9;
   timed.exitCode = torvik.exitCode();
@@ -89,31 +88,34 @@ Timed Run(const testing::ScratchServer& server, const QString& home, const QStri
 // A fleet of `machines` approved machines and `runs` runs in `database`,
 // made by SQL on the server (the schema by this TORVIK).
 bool MakeFleet(const testing::ScratchServer& server, const QString& database, int machines, int runs) {
-  if (!server.Psql(QStringLiteral("postgres"), QStringLiteral("bench"),
-                   QStringLiteral("CREATE DATABASE %1").arg(database))
+  if (!server
+           .Psql(QStringLiteral("postgres"), QStringLiteral("bench"),
+                 QStringLiteral("CREATE DATABASE %1").arg(database))
            .isEmpty()) {
     return false;
   }
   if (!ResultStore(server.Url(database)).Open().Ok()) return false;
-  QString fill = QStringLiteral(
-      "INSERT INTO runs (started, sort_time, group_name, stopped, total_tenths, user_name, pc_name, os, processor, "
-      "caches, memory, display, test_directory, origin, uuid, sent, machine_id, host_name, processor_name, series, "
-      "torvik_version, torvik_schema) "
-      "SELECT to_char(to_timestamp(t), 'YYYY-MM-DD\"T\"HH24:MI:SS'), t, 'memory', 0, 5, 'bench', 'desk-' || m, "
-      "'Debian 12', 'Test CPU 3000MHz', '', '', '', '', 'program', gen_random_uuid()::text, 1, md5('m' || m), "
-      "'node' || m, 'Test CPU', 's' || (i / 3), '3.03', %5 "
-      "FROM (SELECT i, (i / 3) %% %1 AS m, %2 + (i::bigint * %3 / %4) AS t FROM generate_series(0, %4 - 1) i) g; "
-      "INSERT INTO tests (run_id, test, tenths, seconds, rate, unit) "
-      "SELECT id, 'memory', 5, 0.5 * (1 + 0.02 * (random() - 0.5)), 4.3, 'GB/s' FROM runs; "
-      "UPDATE machines SET state = 'approved'; ANALYZE; "
-      "ALTER DATABASE %6 SET log_min_duration_statement = 0")
-                           .arg(machines)
-                           .arg(kYearStart)
-                           .arg(kYear)
-                           .arg(runs)
-                           .arg(ResultStore::KnownSchema())
-                           .arg(database);
-  const QString error = server.Psql(database, QStringLiteral("bench"), fill.replace(QStringLiteral("%%"), QStringLiteral("%")));
+  QString fill =
+      QStringLiteral(
+          "INSERT INTO runs (started, sort_time, group_name, stopped, total_tenths, user_name, pc_name, os, processor, "
+          "caches, memory, display, test_directory, origin, uuid, sent, machine_id, host_name, processor_name, series, "
+          "torvik_version, torvik_schema) "
+          "SELECT to_char(to_timestamp(t), 'YYYY-MM-DD\"T\"HH24:MI:SS'), t, 'memory', 0, 5, 'bench', 'desk-' || m, "
+          "'Debian 12', 'Test CPU 3000MHz', '', '', '', '', 'program', gen_random_uuid()::text, 1, md5('m' || m), "
+          "'node' || m, 'Test CPU', 's' || (i / 3), '3.03', %5 "
+          "FROM (SELECT i, (i / 3) %% %1 AS m, %2 + (i::bigint * %3 / %4) AS t FROM generate_series(0, %4 - 1) i) g; "
+          "INSERT INTO tests (run_id, test, tenths, seconds, rate, unit) "
+          "SELECT id, 'memory', 5, 0.5 * (1 + 0.02 * (random() - 0.5)), 4.3, 'GB/s' FROM runs; "
+          "UPDATE machines SET state = 'approved'; ANALYZE; "
+          "ALTER DATABASE %6 SET log_min_duration_statement = 0")
+          .arg(machines)
+          .arg(kYearStart)
+          .arg(kYear)
+          .arg(runs)
+          .arg(ResultStore::KnownSchema())
+          .arg(database);
+  const QString error =
+      server.Psql(database, QStringLiteral("bench"), fill.replace(QStringLiteral("%%"), QStringLiteral("%")));
   if (!error.isEmpty()) std::fprintf(stderr, "filling %s: %s\n", qPrintable(database), qPrintable(error));
   return error.isEmpty();
 }
@@ -140,14 +142,13 @@ int main(int argc, char** argv) {
     const QString size = QStringLiteral("%1 x %2").arg(machines).arg(runs);
     for (const auto& [what, arguments] :
          {std::pair{"start, connect (--history)", QStringList{"--history", "--pc", "nobody"}},
-         std::pair{"--trend --pc", QStringList{"--trend", "--pc", "desk-7"}},
+          std::pair{"--trend --pc", QStringList{"--trend", "--pc", "desk-7"}},
           std::pair{"--ranking", QStringList{"--ranking"}}, std::pair{"--html", QStringList{"--html", page}},
           std::pair{"--machines", QStringList{"--machines"}},
           std::pair{"--changes --since", QStringList{"--changes", "--since", since}}}) {
       const Timed timed = Run(server, home.path(), QStringList{"--store", url} + arguments);
       const QString label = QStringLiteral("%1, %2").arg(QLatin1String(what), size);
-      const QString method =
-          QStringLiteral("wall s (server's statements s), peak %1 MB").arg(timed.peakMb, 0, 'f', 0);
+      const QString method = QStringLiteral("wall s (server's statements s), peak %1 MB").arg(timed.peakMb, 0, 'f', 0);
       bench::PrintRow(qPrintable(label), qPrintable(method), timed.seconds, timed.serverSeconds, "s");
     }
   }

@@ -28,7 +28,8 @@ QString Day(const std::optional<int64_t>& time) {
 QString TorvikOf(const FleetMachine& m) {
   if (!m.lastRun) return QStringLiteral("-");
   if (!m.lastSchema) return QStringLiteral("(before %1)").arg(11);
-  return QStringLiteral("%1 (%2)").arg(m.lastVersion.isEmpty() ? QStringLiteral("?") : OneLine(m.lastVersion))
+  return QStringLiteral("%1 (%2)")
+      .arg(m.lastVersion.isEmpty() ? QStringLiteral("?") : OneLine(m.lastVersion))
       .arg(*m.lastSchema);
 }
 
@@ -100,19 +101,20 @@ int Decide(const CommandLine& command, RunArchive& archive, MachineState state) 
   if (named.size() != 1) {
     QStringList ids;
     for (const FleetMachine& machine : named) ids << machine.machineId;
-    Complain(named.empty() ? QStringLiteral("no machine '%1' in the shared store (torvik --machines lists them)")
-                                 .arg(OneLine(which))
-                           : QStringLiteral("'%1' names %2 machines; give one's id: %3")
-                                 .arg(OneLine(which))
-                                 .arg(named.size())
-                                 .arg(ids.join(QStringLiteral(", "))));
+    Complain(
+        named.empty()
+            ? QStringLiteral("no machine '%1' in the shared store (torvik --machines lists them)").arg(OneLine(which))
+            : QStringLiteral("'%1' names %2 machines; give one's id: %3")
+                  .arg(OneLine(which))
+                  .arg(named.size())
+                  .arg(ids.join(QStringLiteral(", "))));
     return kCommandRefused;
   }
   const FleetMachine& machine = named.front();
-  PrintOut(QStringLiteral("%1 (%2, role %3): %4\n")
-               .arg(OneLine(machine.Name()), machine.machineId, OneLine(machine.role),
-                    QLatin1String(MachineStateId(state)))
-               .toUtf8());
+  PrintOut(
+      QStringLiteral("%1 (%2, role %3): %4\n")
+          .arg(OneLine(machine.Name()), machine.machineId, OneLine(machine.role), QLatin1String(MachineStateId(state)))
+          .toUtf8());
   return 0;
 }
 
@@ -138,8 +140,9 @@ QJsonObject ChangesObject(const ChangeReport& report, int64_t since) {
 }
 
 QString ChangesText(const ChangeReport& report, int64_t since) {
-  QString text = QStringLiteral("changes since %1: %2 of %3 comparisons, at a false discovery rate of %4 % "
-                                "(Benjamini-Hochberg)\n")
+  QString text = QStringLiteral(
+                     "changes since %1: %2 of %3 comparisons, at a false discovery rate of %4 % "
+                     "(Benjamini-Hochberg)\n")
                      .arg(QDateTime::fromSecsSinceEpoch(since).toString(QStringLiteral("yyyy-MM-dd HH:mm")))
                      .arg(report.changes.size())
                      .arg(report.comparisons)
@@ -184,13 +187,15 @@ int UpgradeStoreVerb(const CommandLine& command, RunArchive& archive) {
   const QString shown = archive.ComparedShown();
   QString text;
   if (found > version) {
-    text = QStringLiteral("%1: schema %2, newer than this TORVIK's (%3); left as it is\n").arg(shown).arg(found).arg(version);
+    text = QStringLiteral("%1: schema %2, newer than this TORVIK's (%3); left as it is\n")
+               .arg(shown)
+               .arg(found)
+               .arg(version);
   } else {
-    text = QStringLiteral("%1: %2\n").arg(shown, found == version ? QStringLiteral("schema %1, this TORVIK's").arg(found)
-                                                 : found == 0     ? QStringLiteral("made, schema %1").arg(version)
-                                                                  : QStringLiteral("upgraded from schema %1 to %2")
-                                                                        .arg(found)
-                                                                        .arg(version));
+    text = QStringLiteral("%1: %2\n")
+               .arg(shown, found == version ? QStringLiteral("schema %1, this TORVIK's").arg(found)
+                           : found == 0     ? QStringLiteral("made, schema %1").arg(version)
+                                            : QStringLiteral("upgraded from schema %1 to %2").arg(found).arg(version));
     for (const QString& group : done.rights.granted) {
       text += QStringLiteral("%1: %2 may %3\n")
                   .arg(shown, group,
@@ -198,8 +203,9 @@ int UpgradeStoreVerb(const CommandLine& command, RunArchive& archive) {
                                                             : QStringLiteral("read the runs"));
     }
     for (const QString& group : done.rights.missing) {
-      text += QStringLiteral("%1: no role %2 yet: as the server's superuser, CREATE ROLE %2 NOLOGIN; then this "
-                             "command again\n")
+      text += QStringLiteral(
+                  "%1: no role %2 yet: as the server's superuser, CREATE ROLE %2 NOLOGIN; then this "
+                  "command again\n")
                   .arg(shown, group);
     }
     text += QStringLiteral("%1: its pages name it \"%2\"\n").arg(shown, OneLine(done.label));
@@ -238,8 +244,7 @@ int RetireVerb(const CommandLine& command, RunArchive& archive) {
 
 int ChangesVerb(const CommandLine& command, RunArchive& archive) {
   // A week back from the start of today, unless --since says the day.
-  const int64_t since = command.filter.from.value_or(
-      QDate::currentDate().addDays(-7).startOfDay().toSecsSinceEpoch());
+  const int64_t since = command.filter.from.value_or(QDate::currentDate().addDays(-7).startOfDay().toSecsSinceEpoch());
   const ArchiveResult<ChangeReport> report = ChangesOf(archive, command.filter, since);
   if (!report.Ok()) return StoreFailed(report.Status(), kCannotRead);
   PrintOut(command.run.format == OutputFormat::Json

@@ -15,9 +15,9 @@ namespace torvik {
 
 struct TrendChange {
   QString machine, processor, group, test;
-  int64_t time = 0;         // the later series' first run, seconds since 1970
-  int64_t runId = 0;        // that run
-  int64_t beforeRunId = 0;  // the series it is compared with
+  int64_t time = 0;          // the later series' first run, seconds since 1970
+  int64_t runId = 0;         // that run
+  int64_t beforeRunId = 0;   // the series it is compared with
   double fasterPercent = 0;  // + faster
   double pValue = 1;
   Verdict verdict = Verdict::WithinNoise;  // Faster or Slower

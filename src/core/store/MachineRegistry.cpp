@@ -39,7 +39,8 @@ ArchiveResult<std::vector<FleetMachine>> ReadMachines(StoreSession& session, int
       "sent_by FROM runs r WHERE r.machine_id = m.machine_id ORDER BY sort_time DESC, id DESC LIMIT 1) l ON true "
       "ORDER BY m.machine_id");
   QSqlQuery q;
-  if (ArchiveStatus read = session.Read(q, statement, {qlonglong(now - 7 * kSecondsADay), qlonglong(now - 30 * kSecondsADay)});
+  if (ArchiveStatus read =
+          session.Read(q, statement, {qlonglong(now - 7 * kSecondsADay), qlonglong(now - 30 * kSecondsADay)});
       !read.Ok()) {
     return read;
   }

@@ -31,12 +31,11 @@ QString MemberColumns() {
 
 QSqlError GrantFleetRights(QSqlDatabase& db, FleetRights& done) {
   done = {};
-  const auto quoted = [&db](const QString& name) {
-    return db.driver()->escapeIdentifier(name, QSqlDriver::TableName);
-  };
+  const auto quoted = [&db](const QString& name) { return db.driver()->escapeIdentifier(name, QSqlDriver::TableName); };
   QVariant database, schema, sequence, ownsDatabase, ownsSchema;
   for (const auto& [question, answer] :
-       {std::pair{"SELECT current_database()", &database}, {"SELECT current_schema()", &schema},
+       {std::pair{"SELECT current_database()", &database},
+        {"SELECT current_schema()", &schema},
         {"SELECT pg_get_serial_sequence('runs', 'id')", &sequence},
         {"SELECT pg_has_role(current_user, datdba, 'USAGE') FROM pg_database WHERE datname = current_database()",
          &ownsDatabase},
@@ -50,8 +49,7 @@ QSqlError GrantFleetRights(QSqlDatabase& db, FleetRights& done) {
   for (const char* group : {kMemberGroup, kReaderGroup}) {
     const QString role = QLatin1String(group);
     QVariant exists;
-    if (const QSqlError error =
-            Ask(db, QStringLiteral("SELECT to_regrole('%1') IS NOT NULL").arg(role), exists);
+    if (const QSqlError error = Ask(db, QStringLiteral("SELECT to_regrole('%1') IS NOT NULL").arg(role), exists);
         error.type() != QSqlError::NoError) {
       return error;
     }

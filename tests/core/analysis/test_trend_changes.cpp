@@ -95,8 +95,8 @@ class TrendChangesTest : public QObject {
     QTest::newRow("the last too large") << QList<double>{0.01, 0.02, 0.03, 0.2} << QList<bool>{true, true, true, false};
     QTest::newRow("stepping up") << QList<double>{0.04, 0.04, 0.04} << QList<bool>{true, true, true};
     QTest::newRow("the smallest only") << QList<double>{0.5, 0.001, 0.9} << QList<bool>{false, true, false};
-    QTest::newRow("each alone would pass") << QList<double>{0.02, 0.03, 0.04, 0.045, 0.6}
-                                           << QList<bool>{false, false, false, false, false};
+    QTest::newRow("each alone would pass")
+        << QList<double>{0.02, 0.03, 0.04, 0.045, 0.6} << QList<bool>{false, false, false, false, false};
   }
   void benjaminiHochberg() {
     QFETCH(QList<double>, p);
@@ -148,7 +148,8 @@ class TrendChangesTest : public QObject {
     const TrendChange& change = report.changes.front();
     QCOMPARE(change.machine, QStringLiteral("desk-042"));
     QCOMPARE(change.verdict, Verdict::Slower);
-    QVERIFY2(change.fasterPercent < -12 && change.fasterPercent > -22, qPrintable(QString::number(change.fasterPercent)));
+    QVERIFY2(change.fasterPercent < -12 && change.fasterPercent > -22,
+             qPrintable(QString::number(change.fasterPercent)));
     QCOMPARE(change.runId - change.beforeRunId, int64_t{kRepetitions});
     QVERIFY(change.pValue < 0.05 / comparisons);
     QVERIFY(report.AnySlower());
