@@ -44,17 +44,23 @@ struct CommandLine {
     Compare,
     Sync,
     UpgradeStore,
+    Machines,
+    Approve,
+    Retire,
+    Changes,
     Help,
     Version,
     UsageError
   };
   Action action = Action::Window;
   RunOptions run;             // Run; History, Compare and Sync use its format
-  QStringList files;          // Import: the sheets; ExportCsv, Html: the file to write
+  QStringList files;          // Import: the sheets; ExportCsv, Html: the file to write; Approve, Retire: the machine
   std::vector<int64_t> runs;  // Compare: the two runs' ids, A then B
   QString storeUrl;           // --store: the shared results store; empty: the settings' or none
   RunFilter filter;           // History, Trend, Ranking, Html: --pc, --processor, --group, --since, --until
   QString baseline;           // Ranking, Html: the machine the others are compared with; empty: the first
+  int staleDays = 7;          // Machines: a machine without a word for longer is stale
+  std::optional<QString> label;  // UpgradeStore: the store's new label
   QString text;               // the help, the version line, or what is wrong
 };
 

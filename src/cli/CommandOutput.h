@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "core/archive/RunArchive.h"
 #include "core/records/ArchiveStatus.h"
 #include "core/report/ReportBuilder.h"
 
@@ -14,6 +15,9 @@ namespace torvik {
 
 inline constexpr int kCommandFailed = 1;
 inline constexpr int kCommandRefused = 2;
+// Done, and something needs the reader's attention: a machine stale, a
+// change for the slower (for cron and CI).
+inline constexpr int kCommandAttention = 3;
 
 inline void PrintOut(const QByteArray& bytes) {
   std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
@@ -26,6 +30,14 @@ inline void Complain(const QString& text) { std::fprintf(stderr, "torvik: %s\n",
 // failed before the store's reason.
 inline const char* const kCannotOpen = QT_TRANSLATE_NOOP("StoreCommands", "計測結果を開けません");
 inline const char* const kCannotRead = QT_TRANSLATE_NOOP("StoreCommands", "計測結果を読めません");
+
+// The verbs of the shared store: refused without one (said on stderr).
+inline bool HasSharedStore(const RunArchive& archive) {
+  if (archive.HasSharedStore()) return true;
+  std::fputs("torvik: no shared store: --store URL, or Url in the [Store] group of ~/.config/Varn/TORVIK.conf\n",
+             stderr);
+  return false;
+}
 
 // Says on stderr that `what` failed with the store's reason; a file that
 // could not be written is said as such. The exit status.

@@ -219,6 +219,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   QString wrong = Misplaced(options, *chosen);
   if (wrong.isEmpty() && (chosen->takes & kTakesFilter) != 0) wrong = ParseFilter(options, result.action, result.filter);
   result.baseline = options.Value("baseline");
+  if (wrong.isEmpty() && (chosen->takes & kTakesStale) != 0) {
+    bool number = false;
+    result.staleDays = options.Value("stale").toInt(&number);
+    if (!number || result.staleDays < 1 || result.staleDays > 3'650) {
+      wrong = QStringLiteral("--stale takes a number of days from 1 to 3650, not '%1'.").arg(options.Value("stale"));
+    }
+  }
+  if ((chosen->takes & kTakesLabel) != 0 && options.IsSet("label")) result.label = options.Value("label").simplified();
   if (wrong.isEmpty() && options.IsSet("store")) {
     wrong = verbs == 0 ? QStringLiteral("--store goes with a verb: --run, --history, --sync ...") : ParseStore(options, result);
   }

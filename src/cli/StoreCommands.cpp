@@ -25,14 +25,6 @@ namespace {
 
 constexpr int kPage = 1'000;
 
-// The verbs of the shared store: refused without one.
-bool HasSharedStore(const RunArchive& archive) {
-  if (archive.HasSharedStore()) return true;
-  std::fputs("torvik: no shared store: --store URL, or Url in the [Store] group of ~/.config/Varn/TORVIK.conf\n",
-             stderr);
-  return false;
-}
-
 QJsonObject HistoryObject(const StoredRun& run, const std::vector<StoredTest>& tests) {
   QJsonArray shared, moved;
   for (const StoredTest& test : tests) {
@@ -294,22 +286,6 @@ int SyncVerb(const CommandLine& command, RunArchive& archive) {
   }
   if (failed) Complain(sync.failure.Text());
   return failed || !sync.setAside.isEmpty() ? kCommandFailed : 0;
-}
-
-int UpgradeStoreVerb(const CommandLine&, RunArchive& archive) {
-  if (!HasSharedStore(archive)) return kCommandRefused;
-  const ArchiveResult<OpenedStore> opened = UpgradeStore(archive);
-  if (opened.Kind() == FailureKind::NoRights) {
-    Complain(opened.Text());
-    return kCommandFailed;
-  }
-  if (!opened.Ok()) return StoreFailed(opened.Status());
-  const int found = opened.Value().foundVersion, version = opened.Value().version;
-  const QString said = found == version ? QStringLiteral("schema %1, this TORVIK's").arg(found)
-                       : found == 0     ? QStringLiteral("made, schema %1").arg(version)
-                                        : QStringLiteral("upgraded from schema %1 to %2").arg(found).arg(version);
-  PrintOut(QStringLiteral("%1: %2\n").arg(archive.ComparedShown(), said).toUtf8());
-  return 0;
 }
 
 }  // namespace torvik

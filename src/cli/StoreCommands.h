@@ -1,8 +1,8 @@
 // The command line's verbs on the results archive's runs: --history lists
 // the recorded runs (a text table, or JSON), --import reads result sheets
 // into it and prints the counts, --export-csv writes every run as CSV,
-// --compare sets two runs side by side, --sync sends what waits here,
-// --upgrade-store makes or upgrades the shared store's schema. Each runs
+// --compare sets two runs side by side, --sync sends what waits here (the
+// shared store's fleet is FleetCommands'). Each runs
 // its archive job and prints what it gives; the exit status (0; 1 when the
 // store or a file fails; 2 for a verb of the shared store without one).
 // GUI thread, inside a running application.
@@ -26,9 +26,5 @@ int CompareVerb(const CommandLine& command, RunArchive& archive);
 // counts (text, or JSON: sent, waiting, failed, reason); 1 when some could
 // not go.
 int SyncVerb(const CommandLine& command, RunArchive& archive);
-// --upgrade-store: opens the shared store as its owner may (making or
-// upgrading its schema) and says which version it had and has; 1 when it
-// cannot, or this role may not.
-int UpgradeStoreVerb(const CommandLine& command, RunArchive& archive);
 
 }  // namespace torvik

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "cli/FleetCommands.h"
 #include "cli/StoreCommands.h"
 #include "cli/StoreReports.h"
 
@@ -92,7 +93,7 @@ const OptionEntry kOptions[] = {
          "json).",
          Action::Sync, kTakesFormat, SyncVerb),
     With("pc", "NAME",
-         "With --history: only the runs of this PC name. With --trend, --ranking and --html: of this machine (its PC "
+         "With --history: only the runs of this PC name. With --trend, --ranking, --html and --changes: of this machine (its PC "
          "name, or host name).",
          kTakesFilter, kGoesWith),
     With("processor", "TEXT", "With a store's list: only the runs whose processor name contains TEXT.", kTakesFilter,
@@ -101,8 +102,29 @@ const OptionEntry kOptions[] = {
          "With --run and a shared store: exit with status 3 when a run was kept here but not sent.", kTakesRunOptions,
          kNeeds),
     Verb(9, "upgrade-store", nullptr,
-         "Make or upgrade the shared store's schema (its owner's role), and say which version it has.",
-         Action::UpgradeStore, 0, UpgradeStoreVerb),
+         "Make or upgrade the shared store's schema and grant the group roles torvik_member and torvik_reader their "
+         "rights (its owner's role), and say what it did.",
+         Action::UpgradeStore, kTakesLabel, UpgradeStoreVerb),
+    With("label", "TEXT", "With --upgrade-store: the store's name on report pages (default: its database's name).",
+         kTakesLabel, kGoesWith),
+    Verb(10, "machines", nullptr,
+         "The shared store's machines: state (pending, approved, retired), role, TORVIK, last run, runs in 7 and 30 "
+         "days; exit status 3 when one is stale (text, or JSON).",
+         Action::Machines, kTakesFormat | kTakesStale, MachinesVerb),
+    With("stale", "DAYS", "With --machines: a machine not heard of for more than DAYS days is stale. Default: 7.",
+         kTakesStale, kGoesWith, "7"),
+    Verb(11, "approve", "MACHINE",
+         "Approve the shared store's machine MACHINE (its id, or the first digits of it, or its name, as --machines "
+         "lists it): its runs are ranked (the store's owner's).",
+         Action::Approve, 0, ApproveVerb, "--approve needs a machine, as --machines lists it."),
+    Verb(12, "retire", "MACHINE",
+         "Retire the shared store's machine MACHINE: its runs are kept and ranked no more (the store's owner's).",
+         Action::Retire, 0, RetireVerb, "--retire needs a machine, as --machines lists it."),
+    Verb(13, "changes", nullptr,
+         "What changed on each machine since --since (default: a week ago), series against the series before, "
+         "beyond the noise with the false discovery rate across all the comparisons held at 5 %; exit status 3 "
+         "when a change is for the slower (text, or JSON).",
+         Action::Changes, kTakesFormat | kTakesFilter, ChangesVerb),
     Verb(2, "trend", nullptr,
          "Each machine's figures over time, series by series, with their spread and the changes beyond the noise "
          "(text, or JSON).",

@@ -24,6 +24,8 @@ enum OptionKind : unsigned {
   kTakesRunOptions = 1u << 3,  // --dir, --repeat, --output, --report, --quiet, --no-record, --require-sent
   kTakesFiles = 1u << 4,       // FILE... after the options
   kTakesIds = 1u << 5,         // two run ids after the options
+  kTakesStale = 1u << 6,       // --stale
+  kTakesLabel = 1u << 7,       // --label
 };
 
 // Whether a verb needs a display: never, only for groups that draw on the

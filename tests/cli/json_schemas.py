@@ -2,7 +2,7 @@
 """The published JSON Schemas (docs/schema) against real output of the built
 program: short real runs of the Memory group into a store of the test's own,
 an imported sheet beside them, then --history, --compare, --trend, --ranking
-and --sync of that store, each document validated against its schema. Each
+--changes and --sync of that store, each document validated against its schema. Each
 schema is also shown to refuse what breaks its promises (a field missing, a
 value of the wrong type or outside its set) and to take fields added later.
 The scratch folder, HOME and XDG folders are the test's own.
@@ -37,7 +37,7 @@ def check(what, ok):
 
 def main(torvik, schema_folder, data_folder):
     validators = {}
-    for name in ("run", "history", "compare", "trend", "ranking", "sync"):
+    for name in ("run", "history", "compare", "trend", "ranking", "changes", "sync"):
         with open(os.path.join(schema_folder, name + ".schema.json"), encoding="utf-8") as f:
             schema = json.load(f)
         jsonschema.Draft202012Validator.check_schema(schema)
@@ -66,9 +66,9 @@ def main(torvik, schema_folder, data_folder):
         def run(*arguments, status=0):
             done = subprocess.run([torvik, *arguments], env=environment, stdout=subprocess.PIPE,
                                   stderr=subprocess.PIPE, timeout=600)
-            check("torvik %s: exit status %d (was %d: %s)" % (" ".join(arguments), status, done.returncode,
+            check("torvik %s: exit status %s (was %d: %s)" % (" ".join(arguments), status, done.returncode,
                                                                done.stderr.decode(errors="replace").strip()),
-                  done.returncode == status)
+                  done.returncode in (status if isinstance(status, tuple) else (status,)))
             return json.loads(done.stdout) if "json" in arguments and done.stdout.strip() else None
 
         def documents(label, document, broken, added):
@@ -194,6 +194,24 @@ def main(torvik, schema_folder, data_folder):
         ], lambda d: d[0]["machines"][0].update({"later": 1}))
         check("ranking: the Memory group and the imported ALL run",
               sorted(group["group"] for group in ranking) == ["all", "memory"])
+
+        # Whatever it finds (0, or 3 for a slower change); a change as it
+        # would be listed, to break.
+        changes = run("--changes", "--since", "2000-01-01", "--format", "json", status=(0, 3))
+        sample = {"machine": "desk", "processor": "Test CPU", "group": "memory", "test": "memory",
+                  "started_at": "2026-12-09T10:00:00+09:00", "run": 2, "compared_with": 1,
+                  "faster_percent": -20.0, "p_value": 0.001, "verdict": "slower"}
+        documents("changes", changes, [
+            ("comparisons as text", put(["comparisons"], "3")),
+            ("no false discovery rate", delete(["false_discovery_rate"])),
+            ("a verdict within the noise", lambda d: d["changes"].append({**sample, "verdict": "within_noise"})),
+            ("a change without its p-value", lambda d: d["changes"].append(
+                {k: v for k, v in sample.items() if k != "p_value"})),
+        ], lambda d: d["changes"].append({**sample, "later": 1}))
+        judged = sum(point["change"] != "not_tested" for machine in trend for test in machine["tests"]
+                     for point in test["points"])
+        check("changes: every tested comparison of the trend judged (%s of %d)" %
+              ((changes or {}).get("comparisons"), judged), changes is not None and changes["comparisons"] == judged)
 
         # Every run kept waits for a shared store that is away.
         waiting = run("--sync", "--format", "json", "--store", away, status=1)

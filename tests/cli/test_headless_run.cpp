@@ -900,6 +900,58 @@ class HeadlessRunTest : public QObject {
     QCOMPARE(Torvik({"--trend", "--since", "2026-13-01"}, {}, data.path()).exitCode, 2);
   }
 
+  // --changes for cron and CI: a series 20 % slower than the one before it
+  // exits 3, a faster one 0 (both listed), nothing since the day asked 0
+  // with nothing judged.
+  void changesExitForTheSlower_data() {
+    QTest::addColumn<double>("after");
+    QTest::addColumn<QString>("since");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("verdict");
+    QTest::newRow("20 % slower") << 0.60 << "2027-01-01" << 3 << "slower";
+    QTest::newRow("20 % faster") << 0.40 << "2027-01-01" << 0 << "faster";
+    QTest::newRow("within the noise") << 0.501 << "2027-01-01" << 0 << "";
+    QTest::newRow("nothing since") << 0.60 << "2027-02-01" << 0 << "";
+  }
+  void changesExitForTheSlower() {
+    QFETCH(double, after);
+    QFETCH(QString, since);
+    QFETCH(int, exitCode);
+    QFETCH(QString, verdict);
+    QTemporaryDir data;
+    QVERIFY(QDir(data.path()).mkpath(QStringLiteral("Varn/TORVIK")));
+    {
+      torvik::ResultStore store(data.path() + QStringLiteral("/Varn/TORVIK/results.sqlite"));
+      // 2026-12-20 and 2027-01-16: three repetitions each, spread by 1 %.
+      for (const auto& [time, seconds, series] : {std::tuple{1'798'000'000, 0.5, "s1"}, {1'800'000'000, after, "s2"}}) {
+        for (int r = 0; r < 3; ++r) {
+          torvik::StoredRun run;
+          run.started = QDateTime::fromSecsSinceEpoch(time + r, Qt::UTC).toString(Qt::ISODate);
+          run.sortTime = time + r;
+          run.group = QStringLiteral("memory");
+          run.pcName = QStringLiteral("desk");
+          run.processor = QStringLiteral("Test CPU 3000MHz");
+          run.series = QLatin1String(series);
+          const double s = seconds * (0.99 + 0.01 * r);
+          run.tests = {{"memory", qRound64(s * 10), s, 2.139 / s, "GB/s", std::nullopt}};
+          QVERIFY_OK(store.Record(run));
+        }
+      }
+    }
+    const Outcome changes = Torvik({"--changes", "--since", since, "--format", "json"}, {}, data.path());
+    QVERIFY2(changes.exitCode == exitCode, changes.err.constData());
+    const QJsonObject report = Parsed(changes.out);
+    QCOMPARE(report["comparisons"].toInt(), since == u"2027-01-01" ? 1 : 0);
+    QCOMPARE(report["slower"].toBool(), exitCode == 3);
+    const QJsonArray found = report["changes"].toArray();
+    QCOMPARE(found.size(), verdict.isEmpty() ? 0 : 1);
+    if (!verdict.isEmpty()) {
+      QCOMPARE(found[0]["verdict"].toString(), verdict);
+      QCOMPARE(found[0]["machine"].toString(), QStringLiteral("desk"));
+      QVERIFY(std::abs(std::abs(found[0]["faster_percent"].toDouble()) - (verdict == u"slower" ? 16.67 : 25)) < 1);
+    }
+  }
+
   // Display variables that lead nowhere: what needs no display runs; what
   // does is refused in one line of its own, never by Qt's abort.
   void displaysThatCannotBeReached_data() {

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QDeadlineTimer>
 #include <QSqlError>
@@ -146,6 +147,28 @@ qint64 ScratchServer::FreezeWaitingSession(const QString& database, const std::f
   QSqlDatabase::removeDatabase(name);
   QSqlDatabase::removeDatabase(name + QStringLiteral("-finder"));
   return session;
+}
+
+QString ScratchServer::Psql(const QString& database, const QString& role, const QString& sql,
+                           QByteArray* output) const {
+  QProcess psql;
+  psql.setProcessChannelMode(QProcess::MergedChannels);
+  // The error's SQLSTATE alone, whatever the server's language.
+  psql.start(bin_ + QStringLiteral("/psql"),
+             {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"), QStringLiteral("-t"),
+              QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-v"),
+              QStringLiteral("VERBOSITY=sqlstate"), QStringLiteral("-h"), scratch_.path(), QStringLiteral("-U"), role,
+              QStringLiteral("-d"), database, QStringLiteral("-c"), sql});
+  const bool ran = psql.waitForFinished(60'000) && psql.exitStatus() == QProcess::NormalExit;
+  const QByteArray printed = psql.readAll();
+  if (output != nullptr) *output = printed;
+  if (ran && psql.exitCode() == 0) return {};
+  static const QRegularExpression state(QStringLiteral("\\b([0-9A-Z]{5})\\s*$"), QRegularExpression::MultilineOption);
+  QString last;  // the error's, after any warning's
+  for (QRegularExpressionMatchIterator it = state.globalMatch(QString::fromUtf8(printed)); it.hasNext();) {
+    last = it.next().captured(1);
+  }
+  return !last.isEmpty() ? last : QStringLiteral("psql failed: ") + QString::fromUtf8(printed);
 }
 
 void ScratchServer::Thaw(qint64 session) {

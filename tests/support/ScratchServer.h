@@ -45,6 +45,10 @@ class ScratchServer {
   // 0 when none waited within 30 s; Thaw() it when done.
   qint64 FreezeWaitingSession(const QString& database, const std::function<void()>& start) const;
   static void Thaw(qint64 session);
+  // Runs `sql` with psql on `database` as `role` (trusted), stopping at the
+  // first error: the SQLSTATE of that error, empty when every statement
+  // ran. `output` gets what psql printed.
+  QString Psql(const QString& database, const QString& role, const QString& sql, QByteArray* output = nullptr) const;
   // The server's log file.
   QString LogFile() const { return scratch_.path() + QStringLiteral("/server.log"); }
   // The socket's folder, the server's host name in libpq's terms.

@@ -85,7 +85,11 @@ std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
           if (pair == compared.end())
             pair = compared.emplace(std::pair{before, k}, CompareRuns(series[before], series[k])).first;
           for (const TestComparison& c : pair->second) {
-            if (c.test == test) point.change = c.verdict;
+            if (c.test != test) continue;
+            point.change = c.verdict;
+            if (c.t && c.degreesOfFreedom && c.verdict != Verdict::NotTested) {
+              point.pValue = TwoSidedPValue(*c.t, *c.degreesOfFreedom);
+            }
           }
         }
         line.points.push_back(point);
@@ -97,7 +101,30 @@ std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
       if (!line.points.empty()) trend.lines.push_back(std::move(line));
     }
   }
+  ControlFalseDiscoveries(trends);
   return trends;
+}
+
+size_t ControlFalseDiscoveries(std::vector<MachineTrend>& trends, std::optional<int64_t> from, double rate) {
+  std::vector<TrendPoint*> judged;
+  std::vector<double> pValues;
+  for (MachineTrend& trend : trends) {
+    for (TrendLine& line : trend.lines) {
+      for (TrendPoint& point : line.points) {
+        if (!point.pValue || (from && point.time < *from)) continue;
+        judged.push_back(&point);
+        pValues.push_back(*point.pValue);
+      }
+    }
+  }
+  const std::vector<bool> discovered = BenjaminiHochberg(pValues, rate);
+  for (size_t i = 0; i < judged.size(); ++i) {
+    TrendPoint& point = *judged[i];
+    point.change = !discovered[i]                                   ? Verdict::WithinNoise
+                   : point.fasterPercent.value_or(0.0) >= 0.0 ? Verdict::Faster
+                                                                    : Verdict::Slower;
+  }
+  return judged.size();
 }
 
 }  // namespace torvik

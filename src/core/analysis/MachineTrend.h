@@ -4,11 +4,13 @@
 // repetitions one of its own), and per test each series' mean seconds and
 // spread, whether it was noisy or has tenths only, and how it stands
 // against the series before it: how much faster (+) and whether that change
-// is beyond the noise of both (Welch's t test at 95 %, as the command
-// line's comparison judges two runs). A group of points has the lines a
-// summary shows (PointSelection): a cores workload at one thread and at
-// all threads, STREAM at all threads, the latency at four working sets,
-// the eight drive rows. Pure; any thread.
+// is beyond the noise of both: Welch's t test, its p-values across all the
+// comparisons shown held to a false discovery rate of 5 %
+// (Benjamini-Hochberg, FalseDiscovery), so that many comparisons do not
+// make false marks. A group of points has the lines a summary shows
+// (PointSelection): a cores workload at one thread and at all threads,
+// STREAM at all threads, the latency at four working sets, the eight drive
+// rows. Pure; any thread.
 #pragma once
 
 #include <QString>
@@ -16,6 +18,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/analysis/FalseDiscovery.h"
 #include "core/analysis/RunComparison.h"
 #include "core/records/StoredRun.h"
 
@@ -34,6 +37,9 @@ struct TrendPoint {
   // the first series, and where either has one repetition).
   std::optional<double> fasterPercent{};
   Verdict change = Verdict::NotTested;
+  // Welch's two-sided p-value against the series before (none where not
+  // tested), which `change` is judged by among all the comparisons.
+  std::optional<double> pValue{};
 };
 
 struct TrendLine {
@@ -53,8 +59,16 @@ struct MachineTrend {
 };
 
 // `runs`: runs with their tests, in any order. One trend per machine and
-// group, by machine name, then processor, then the catalogue's group order.
+// group, by machine name, then processor, then the catalogue's group order;
+// the changes judged across all of them (ControlFalseDiscoveries).
 std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs);
+
+// Judges again the changes of the points of `trends` from `from` (seconds
+// since 1970; every point when none) as one family: faster or slower where
+// Benjamini-Hochberg at `rate` finds them, else within the noise. The
+// points before `from` are left as they are. How many were judged.
+size_t ControlFalseDiscoveries(std::vector<MachineTrend>& trends, std::optional<int64_t> from = {},
+                               double rate = kFalseDiscoveryRate);
 
 // `runs` as series: the repetitions of each command together (oldest first
 // within), each series once, the series ordered by their first run's time.

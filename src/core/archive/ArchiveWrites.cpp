@@ -45,14 +45,6 @@ SyncReport SyncStores(RunArchive& archive) {
   return report;
 }
 
-ArchiveResult<OpenedStore> UpgradeStore(RunArchive& archive) {
-  ArchiveResult<OpenedStore> opened = archive.Compared().Open();
-  if (opened.Ok() && !opened.Value().advice.isEmpty()) {
-    return ArchiveStatus::Failure(FailureKind::NoRights, opened.Value().advice);
-  }
-  return opened;
-}
-
 ArchiveResult<int> TryStore(RunArchive& archive, const QString& url) {
   ResultStore store(url, archive.ClientName());
   return store.RunCount();

@@ -1,8 +1,8 @@
 // The archive's writes, as jobs the window and the command line call:
 // importing result sheets, planning a deletion (what the ticked runs'
 // series are, whose, where, and whether this role may) and deleting,
-// sending what waits here to the shared store, making or upgrading the
-// shared store's schema, and trying a shared store's URL. Each answers
+// sending what waits here to the shared store, and trying a shared store's
+// URL (making or upgrading it is ArchiveFleet's). Each answers
 // with its value, or the status of its failure. The archive's thread (the
 // window's) or the command line's one thread.
 #pragma once
@@ -50,10 +50,6 @@ struct SyncReport {
 };
 // Sends what waits here (nothing before this PC has a store).
 SyncReport SyncStores(RunArchive& archive);
-
-// The shared store opened as its owner may (making or upgrading its
-// schema); NoRights with the advice where this role may not.
-ArchiveResult<OpenedStore> UpgradeStore(RunArchive& archive);
 
 // How many runs the shared store at `url` holds, asked with a connection
 // of its own.

@@ -58,6 +58,11 @@ ResultStore& RunArchive::Readable() {
 
 QString RunArchive::ComparedShown() const { return shared_ ? ShownLocation(shared_->Path()) : local_->Path(); }
 
+QString RunArchive::ComparedLabel() const {
+  if (!shared_) return texts::ThisPcsStore();
+  return shared_->Label().isEmpty() ? DatabaseOf(shared_->Path()) : shared_->Label();
+}
+
 void RunArchive::Tell(QString& last, const QString& kind, const QString& text) {
   if (kind == last) return;
   last = kind;
@@ -70,7 +75,8 @@ ArchiveStatus RunArchive::Keep(const RunRecord& run) {
   for (const TestEntry& entry : kTests) any = any || run.results[entry.test].HasResult();
   if (!any) return {};  // nothing to keep
   TakeBackAside();
-  const StoredRun stored = RunFromRecord(run);
+  StoredRun stored = RunFromRecord(run);
+  stored.torvikSchema = ResultStore::KnownSchema();
   const ArchiveStatus recorded = local_->Record(stored);
   if (recorded.Ok()) {
     lastRecordFailure_.clear();  // a later failure is news again

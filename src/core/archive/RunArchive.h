@@ -48,6 +48,7 @@ inline QString SetAside() {
   return QCoreApplication::translate(
       "RunArchive", "共有の計測結果が受け取らなかった計測結果 %1 件は、送らずにこの PC に残しました: ");
 }
+inline QString ThisPcsStore() { return QCoreApplication::translate("RunArchive", "この PC の計測結果"); }
 inline QString SentAfterAll() {
   return QCoreApplication::translate("RunArchive", "この PC に残っていた計測結果 %1 件を共有の計測結果に送りました。");
 }
@@ -100,6 +101,11 @@ class RunArchive {
   // The store reads are answered from, as a page or a question names it: a
   // shared store's location without its password; this PC's path.
   QString ComparedShown() const;
+  // The store reads are answered from as a report page names it, to anyone
+  // it is sent to: a shared store by the label its owner gave it (as found
+  // at its last open), else its database's name; this PC's as such. Never
+  // a host, a role or a path.
+  QString ComparedLabel() const;
 
  private:
   // Keeps `run` in a new store beside this PC's; false when it cannot.

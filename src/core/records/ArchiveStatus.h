@@ -17,6 +17,7 @@ enum class FailureKind {
   Unreachable,  // the server could not be reached, or went away
   NoRights,     // this role may not do it (a shared store's member asked to delete)
   NotTorvik,    // not TORVIK's store, a newer one's, or a location that cannot be used
+  TooOld,       // this TORVIK is older than the oldest the shared store takes: it must be updated
   Cancelled,    // the program is ending: the wait was given up
   NotFound,     // a run asked for is not in the store
   File,         // a file to read or write failed

@@ -108,6 +108,22 @@ QString ShownLocation(const QString& location) {
   return url.toString();
 }
 
+QString LocationAsUser(const QString& url, const QString& user) {
+  if (!IsServerUrl(url)) return url;
+  QUrl as(ShownLocation(url));
+  as.setUserName(user);
+  QUrlQuery query(as);
+  query.removeAllQueryItems(QStringLiteral("user"));
+  as.setQuery(query);
+  return as.toString();
+}
+
+QString DatabaseOf(const QString& url) {
+  if (!IsServerUrl(url)) return {};
+  const QString path = QUrl(url).path();
+  return path.size() > 1 ? path.mid(1) : QString();
+}
+
 QString PasswordRefusal(const QString& url) {
   if (!IsServerUrl(url)) return {};
   const QUrl parsed(url);

@@ -35,6 +35,14 @@ ServerAddress ParseServerUrl(const QString& url);
 // user part or in any parameter libpq takes a secret from.
 QString ShownLocation(const QString& location);
 
+// `url` as its role `user` would give it (the user part and any user
+// parameter replaced), shown without a password: what a member tells its
+// store's owner to run.
+QString LocationAsUser(const QString& url, const QString& user);
+
+// The database a server's URL names; empty for anything else.
+QString DatabaseOf(const QString& url);
+
 // Why `url` may not be used: it holds a password (see ShownLocation); empty
 // when it holds none. One line, naming where libpq finds a password instead.
 QString PasswordRefusal(const QString& url);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/base/IsoDateTime.h"
+#include "core/base/Version.h"
 #include "core/results/PreciseFigures.h"
 
 namespace torvik {
@@ -82,6 +83,7 @@ StoredRun RunFromRecord(const RunRecord& record) {
       QStringLiteral("%1(%2x%3 %4BitColor)").arg(m.display).arg(m.screenWidth).arg(m.screenHeight).arg(m.screenDepth);
   run.testDirectory = m.testDirectory.path;
   run.platform = m.platform;
+  run.torvikVersion = QLatin1String(kVersion);
   run.series = record.series;
   for (const TestEntry& entry : kTests) {
     const TimingSlot& slot = record.results[entry.test];

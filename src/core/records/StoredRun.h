@@ -51,6 +51,13 @@ struct StoredRun {
   QString uuid;         // the run's identity in every store; made when it is first kept
   bool sent = false;    // kept here, it has reached the shared store (or was kept before there was one)
   QString sendProblem;  // kept here, the shared store would not take it: why (it is sent no more)
+  // The TORVIK that made it: its version and the schema it knows (none for
+  // a sheet, and for a run an older TORVIK made).
+  QString torvikVersion;
+  std::optional<int> torvikSchema;
+  // On a shared store, what the server recorded: the role that sent it and
+  // when it arrived (ISO 8601, UTC); empty elsewhere and before it did.
+  QString sentBy, receivedAt;
   FactValues values;    // the facts above as values, as the store keeps them
   std::vector<StoredTest> tests;
 

@@ -6,8 +6,10 @@
 #include <algorithm>
 
 #include "core/store/FileConnection.h"
+#include "core/store/MachineRegistry.h"
 #include "core/store/RunQuery.h"
 #include "core/store/RunReceiver.h"
+#include "core/store/SchemaSteps.h"
 #include "core/store/StoreSession.h"
 
 namespace torvik {
@@ -29,6 +31,8 @@ ResultStore::~ResultStore() = default;
 QString ResultStore::DefaultPath() {
   return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/results.sqlite");
 }
+
+int ResultStore::KnownSchema() { return kStoreSchemaVersion; }
 
 QString ResultStore::InMemory() { return FileConnection::InMemory(); }
 
@@ -53,7 +57,7 @@ ArchiveResult<int> ResultStore::SchemaVersion() {
     return read;
   }
   if (!q.next()) return session_->Failure(q.lastError());
-  return q.value(0).toInt();
+  return SchemaRecordOf(q).schema;
 }
 
 ArchiveResult<bool> ResultStore::MayDelete() {
@@ -166,11 +170,9 @@ ArchiveResult<std::vector<StoredRun>> ResultStore::WithTests(const QString& wher
   ArchiveResult<std::vector<StoredRun>> runs = session_->RunsOf(
       QStringLiteral("SELECT %1 FROM runs %2 %3").arg(session_->RunColumnList(), where, order), values);
   if (!runs.Ok()) return runs;
-  const QString ids = IdList(IdsOf(runs.Value()));
-  if (ArchiveStatus tests = session_->AttachTests(runs.Value(), QStringLiteral("run_id IN (%1)").arg(ids));
-      !tests.Ok()) {
-    return tests;
-  }
+  QVariantList ids;
+  const QString among = session_->AmongIds("run_id", IdsOf(runs.Value()), ids);
+  if (ArchiveStatus tests = session_->AttachTests(runs.Value(), among, ids); !tests.Ok()) return tests;
   return runs;
 }
 
@@ -199,6 +201,12 @@ ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::LatestSeries(con
     const StoreSession::Operation open(*session_);
     if (!open) return open.Status();
     RunCondition condition = RunConditionOf(filter, {}, session_->Version());
+    // On a shared store that keeps machines, only approved ones are ranked:
+    // a new machine waits for its owner, a retired one is ranked no more.
+    if (KeepsMachines(*session_)) {
+      condition.where += (condition.where.isEmpty() ? QStringLiteral("WHERE ") : QStringLiteral(" AND ")) +
+                         QStringLiteral("machine_id IN (SELECT machine_id FROM machines WHERE state = 'approved')");
+    }
     condition.values << limit;
     // Numbered newest first within each machine and group; the first of each.
     const QString statement =
@@ -224,17 +232,18 @@ ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::SeriesOf(const s
   // other groups are dropped below). By the series alone: joined on the
   // group too, SQLite would walk the group's index, every run of the group
   // once per run asked for.
-  const QString list = IdList(ids);
+  QVariantList asked;
+  const QString first = session_->AmongIds("id", ids, asked), second = session_->AmongIds("id", ids, asked);
   ArchiveResult<std::vector<StoredRun>> read = session_->RunsOf(
-      QStringLiteral("SELECT %1 FROM runs WHERE id IN (%2) UNION "
-                     "SELECT %1 FROM runs WHERE series IN (SELECT series FROM runs WHERE id IN (%2)) ORDER BY id")
-          .arg(session_->RunColumnList(), list));
+      QStringLiteral("SELECT %1 FROM runs WHERE %2 UNION "
+                     "SELECT %1 FROM runs WHERE series IN (SELECT series FROM runs WHERE %3) ORDER BY id")
+          .arg(session_->RunColumnList(), first, second),
+      asked);
   if (!read.Ok()) return read.Status();
   std::vector<StoredRun>& runs = read.Value();
-  const QString found = IdList(IdsOf(runs));
-  if (ArchiveStatus tests = session_->AttachTests(runs, QStringLiteral("run_id IN (%1)").arg(found)); !tests.Ok()) {
-    return tests;
-  }
+  QVariantList found;
+  const QString among = session_->AmongIds("run_id", IdsOf(runs), found);
+  if (ArchiveStatus tests = session_->AttachTests(runs, among, found); !tests.Ok()) return tests;
   for (size_t i = 0; i < ids.size(); ++i) {
     const auto asked = std::find_if(runs.begin(), runs.end(), [&](const StoredRun& run) { return run.id == ids[i]; });
     if (asked == runs.end()) continue;
@@ -283,6 +292,49 @@ ArchiveStatus ResultStore::Delete(const std::vector<int64_t>& ids) {
     if (error.type() == QSqlError::NoError)
       error = s.Run(QStringLiteral("DELETE FROM runs WHERE id IN (%1)").arg(list));
     return error;
+  });
+}
+
+ArchiveResult<std::vector<FleetMachine>> ResultStore::Machines(int64_t now) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  return ReadMachines(*session_, now);
+}
+
+ArchiveResult<bool> ResultStore::MayDecideMachines() {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  return torvik::MayDecideMachines(*session_);
+}
+
+ArchiveResult<int> ResultStore::SetMachineState(const QString& machineId, MachineState state) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  return ChangeMachineState(*session_, machineId, state);
+}
+
+ArchiveResult<FleetRights> ResultStore::GrantRights() {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  FleetRights granted;
+  if (const QSqlError error = session_->Connection().GrantRights(granted); error.type() != QSqlError::NoError) {
+    return session_->Failure(error);
+  }
+  return granted;
+}
+
+const QString& ResultStore::Label() const { return session_->Connection().Label(); }
+
+ArchiveStatus ResultStore::SetLabel(const QString& label) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  if (session_->Dialect() != StoreDialect::Postgres) return {};
+  return session_->Write([&](Statements& s) {
+    QSqlError error;
+    QSqlQuery* q = s.Prepare(QStringLiteral("UPDATE torvik_schema SET label = ?"), error);
+    if (q == nullptr) return error;
+    q->addBindValue(label.isEmpty() ? QVariant() : QVariant(label.left(200)));
+    return q->exec() ? QSqlError() : q->lastError();
   });
 }
 

@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "core/records/ArchiveStatus.h"
+#include "core/records/FleetMachine.h"
+#include "core/records/FleetRights.h"
 #include "core/records/OpenedStore.h"
 #include "core/records/RunFilter.h"
 #include "core/records/StoredRun.h"
@@ -45,6 +47,8 @@ class ResultStore {
 
   // ~/.local/share/Varn/TORVIK/results.sqlite for this program.
   static QString DefaultPath();
+  // The schema this TORVIK knows: what a run it makes says of its maker.
+  static int KnownSchema();
   // The location of an empty store held in memory, for reads that must
   // make nothing when this PC has no store yet.
   static QString InMemory();
@@ -106,6 +110,19 @@ class ResultStore {
   ArchiveResult<std::vector<StoredRun>> SetAsideRuns();
   // Deletes the runs and their tests.
   ArchiveStatus Delete(const std::vector<int64_t>& ids);
+
+  // A shared store's fleet (none for this PC's store): its machines, `now`
+  // ending the last 7 and 30 days (MachineRegistry); whether this role may
+  // approve and retire them; a machine's new state (how many changed).
+  ArchiveResult<std::vector<FleetMachine>> Machines(int64_t now);
+  ArchiveResult<bool> MayDecideMachines();
+  ArchiveResult<int> SetMachineState(const QString& machineId, MachineState state);
+  // Grants the group roles their rights (the owner's; nothing on a file).
+  ArchiveResult<FleetRights> GrantRights();
+  // The name the store's owner gave it (empty: none), as found at the last
+  // open; and giving it one (the owner's).
+  const QString& Label() const;
+  ArchiveStatus SetLabel(const QString& label);
 
  private:
   // Keeps in one transaction the runs whose `key` (in `keyColumn`) the store

@@ -2,7 +2,10 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QDateTime>
 #include <QUuid>
+
+#include "core/store/SchemaSteps.h"
 
 namespace torvik {
 namespace {
@@ -133,6 +136,15 @@ const RunColumn kRunColumns[] = {
     Since(kHostNameStep, OptionalTextColumn<&StoredRun::hostName>("host_name")),
     Since(kHostNameStep, OptionalTextColumn<&StoredRun::machineId>("machine_id")),
     Since(9, OptionalTextColumn<&StoredRun::sendProblem>("send_problem")),
+    Since(kSenderStep, OptionalTextColumn<&StoredRun::torvikVersion>("torvik_version")),
+    Since(kSenderStep, OptionalColumn<&StoredRun::torvikSchema>("torvik_schema")),
+    // The server's own: set by its trigger, never written by a PC.
+    Since(kSenderStep, RunColumn{"sent_by", nullptr, [](StoredRun& r, const QVariant& v) { r.sentBy = v.toString(); }}),
+    Since(kSenderStep, RunColumn{"received_at", nullptr,
+                                 [](StoredRun& r, const QVariant& v) {
+                                   const QDateTime at = v.toDateTime();
+                                   r.receivedAt = at.isValid() ? at.toUTC().toString(Qt::ISODate) : v.toString();
+                                 }}),
 };
 
 const TestColumn kTestColumns[] = {
@@ -186,6 +198,12 @@ QString Placeholders(std::span<const Column<Row>> columns) {
 }  // namespace
 
 std::span<const Column<StoredRun>> RunColumns() { return kRunColumns; }
+
+std::vector<Column<StoredRun>> WrittenColumns(int version) {
+  std::vector<Column<StoredRun>> written = ColumnsAt(RunColumns(), version);
+  std::erase_if(written, [](const Column<StoredRun>& column) { return column.write == nullptr; });
+  return written;
+}
 std::span<const Column<StoredTest>> TestColumns() { return kTestColumns; }
 
 template <typename Row>
@@ -200,7 +218,7 @@ template class RowReader<StoredRun>;
 template class RowReader<StoredTest>;
 
 QString InsertRunStatement(int version) {
-  const std::vector<Column<StoredRun>> written = ColumnsAt(RunColumns().subspan(1), version);  // all but the id
+  const std::vector<Column<StoredRun>> written = WrittenColumns(version);
   return QStringLiteral("INSERT INTO runs (%1) VALUES (%2)")
       .arg(ColumnList<StoredRun>(written), Placeholders<StoredRun>(written));
 }
@@ -211,9 +229,7 @@ void BindRun(QSqlQuery& insert, const StoredRun& run, int version) {
   // from its texts here.
   StoredRun kept = run;
   if (!kept.values.Known()) kept.values = ValuesFromText(run.Texts());
-  for (const Column<StoredRun>& column : ColumnsAt(RunColumns().subspan(1), version)) {
-    insert.addBindValue(column.write(kept));
-  }
+  for (const Column<StoredRun>& column : WrittenColumns(version)) insert.addBindValue(column.write(kept));
 }
 
 QString InsertTestStatement(int version, int rows) {

@@ -43,6 +43,10 @@ std::vector<Column<Row>> ColumnsAt(std::span<const Column<Row>> columns, int ver
   return at;
 }
 
+// The columns a run's INSERT writes in a store of schema `version`: all
+// but those the store gives (the id; on a server, who sent it and when).
+std::vector<Column<StoredRun>> WrittenColumns(int version);
+
 // "name, name, ..." of `columns`, each after `prefix` ("r.").
 template <typename Row>
 QString ColumnList(std::span<const Column<Row>> columns, const QString& prefix = {}) {

@@ -2,6 +2,8 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
 
 #include "core/store/RunColumns.h"
 
@@ -141,13 +143,125 @@ constexpr SchemaStatement kStep10[] = {
     Same("ALTER TABLE tests ADD COLUMN engine TEXT"),
 };
 
-constexpr std::span<const SchemaStatement> kSteps[] = {kStep1, kStep2, kStep3, kStep4, kStep5,
-                                                       kStep6, kStep7, kStep8, kStep9, kStep10};
+// A statement of the server's alone.
+constexpr SchemaStatement ServerOnly(const char* statement) { return {nullptr, statement}; }
+
+// 11: what the server knows of a run, never taken from the PC that sends
+// it: the role that inserted it and when it arrived, both set by the
+// server's trigger (and out of the members' column rights); which TORVIK
+// made it (its version and the schema it knows, for finding the machines
+// still on an older one). The server's machines, each a role's own from
+// its first run on: a run for a machine of another role is refused
+// (SQLSTATE TV001), tests go only with a run of the inserting role's own
+// (TV003), and a new machine waits for its owner's approval before it is
+// ranked. The machines that sent before this step are approved as they
+// were, and belong to the first role that sends for them after it. The
+// server's version record gains the real schema, the oldest writer it
+// takes and the store's label. The functions run as the tables' owner,
+// with their own schema first on their path and pg_temp last.
+constexpr SchemaStatement kStep11[] = {
+    Same("ALTER TABLE runs ADD COLUMN torvik_version TEXT"),
+    {"ALTER TABLE runs ADD COLUMN torvik_schema INTEGER", "ALTER TABLE runs ADD COLUMN torvik_schema BIGINT"},
+    Same("ALTER TABLE runs ADD COLUMN sent_by TEXT"),
+    {"ALTER TABLE runs ADD COLUMN received_at TEXT", "ALTER TABLE runs ADD COLUMN received_at TIMESTAMPTZ"},
+    ServerOnly("ALTER TABLE torvik_schema ADD COLUMN schema_version INTEGER, ADD COLUMN oldest_writer INTEGER, "
+               "ADD COLUMN label TEXT"),
+    ServerOnly("CREATE TABLE machines ("
+               " machine_id TEXT PRIMARY KEY,"
+               " role_name TEXT NOT NULL,"
+               " state TEXT NOT NULL DEFAULT 'pending' CHECK (state IN ('pending', 'approved', 'retired')),"
+               " pc_name TEXT, host_name TEXT,"
+               " first_run BIGINT,"
+               " first_seen TIMESTAMPTZ NOT NULL DEFAULT now(),"
+               " last_received TIMESTAMPTZ,"
+               " state_changed_at TIMESTAMPTZ, state_changed_by TEXT)"),
+    ServerOnly("INSERT INTO machines (machine_id, role_name, state, pc_name, host_name, first_run, first_seen) "
+               "SELECT DISTINCT ON (machine_id) machine_id, '', 'approved', pc_name, host_name, id, "
+               "to_timestamp(sort_time) FROM runs WHERE coalesce(machine_id, '') <> '' "
+               "ORDER BY machine_id, sort_time, id"),
+    ServerOnly(R"sql(DO $do$ BEGIN EXECUTE format($fn$
+CREATE FUNCTION %1$I.torvik_receive_run() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
+SET search_path = %1$I, pg_temp AS $body$
+DECLARE holder TEXT;
+BEGIN
+  NEW.sent_by := session_user;
+  NEW.received_at := now();
+  IF coalesce(NEW.machine_id, '') = '' THEN
+    RETURN NEW;
+  END IF;
+  SELECT role_name INTO holder FROM machines WHERE machine_id = NEW.machine_id;
+  IF NOT FOUND THEN
+    INSERT INTO machines (machine_id, role_name, pc_name, host_name, first_run)
+      VALUES (NEW.machine_id, session_user, NEW.pc_name, NEW.host_name, NEW.id)
+      ON CONFLICT (machine_id) DO NOTHING;
+    SELECT role_name INTO holder FROM machines WHERE machine_id = NEW.machine_id;
+  ELSIF holder = '' THEN
+    UPDATE machines SET role_name = session_user WHERE machine_id = NEW.machine_id AND role_name = '';
+    SELECT role_name INTO holder FROM machines WHERE machine_id = NEW.machine_id;
+  END IF;
+  IF holder IS DISTINCT FROM session_user THEN
+    RAISE EXCEPTION USING ERRCODE = 'TV001',
+      MESSAGE = format('machine %%s is role %%s''s: role %%s may not send its runs', NEW.machine_id, holder,
+                       session_user);
+  END IF;
+  UPDATE machines SET last_received = now()
+    WHERE machine_id = NEW.machine_id AND last_received IS DISTINCT FROM now();
+  RETURN NEW;
+END $body$ $fn$, current_schema()); END $do$)sql"),
+    ServerOnly("CREATE TRIGGER runs_received BEFORE INSERT ON runs FOR EACH ROW EXECUTE FUNCTION torvik_receive_run()"),
+    ServerOnly(R"sql(DO $do$ BEGIN EXECUTE format($fn$
+CREATE FUNCTION %1$I.torvik_receive_tests() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
+SET search_path = %1$I, pg_temp AS $body$
+BEGIN
+  IF EXISTS (SELECT 1 FROM added a LEFT JOIN runs r ON r.id = a.run_id
+             WHERE r.sent_by IS DISTINCT FROM session_user) THEN
+    RAISE EXCEPTION USING ERRCODE = 'TV003', MESSAGE = 'tests go only with a run this role sent';
+  END IF;
+  RETURN NULL;
+END $body$ $fn$, current_schema()); END $do$)sql"),
+    ServerOnly("CREATE TRIGGER tests_received AFTER INSERT ON tests REFERENCING NEW TABLE AS added "
+               "FOR EACH STATEMENT EXECUTE FUNCTION torvik_receive_tests()"),
+};
+
+// 12: indexes for the reads of many runs: one machine's runs by the name
+// the trends and rankings know it by (the PC name, else the host name, in
+// any case: the very expression RunQuery filters by), and each machine's
+// newest run of a group.
+constexpr SchemaStatement kStep12[] = {
+    Same("CREATE INDEX runs_by_machine_name ON runs(lower(CASE WHEN coalesce(pc_name, '') = '' THEN "
+         "coalesce(host_name, '') ELSE pc_name END), sort_time DESC, id DESC)"),
+    Same("CREATE INDEX runs_by_machine_group ON runs(machine_id, group_name, sort_time DESC, id DESC)"),
+};
+
+struct Step {
+  std::span<const SchemaStatement> statements;
+  // The oldest schema a writer must know once this step has run: 1 for a
+  // step that leaves older TORVIKs writing as they did.
+  int writersFrom;
+};
+
+// Step 5's uuid is what a store keeps a sent run once by: writers before it
+// have none. Every later step adds what older writers may leave out.
+constexpr Step kSteps[] = {{kStep1, 1}, {kStep2, 1}, {kStep3, 1}, {kStep4, 1},  {kStep5, 5},  {kStep6, 1},
+                           {kStep7, 1}, {kStep8, 1}, {kStep9, 1}, {kStep10, 1}, {kStep11, 1}, {kStep12, 1}};
 static_assert(std::size(kSteps) == kStoreSchemaVersion, "one step per schema version");
 
 }  // namespace
 
-std::span<const SchemaStatement> SchemaStep(int step) { return kSteps[step - 1]; }
+std::span<const SchemaStatement> SchemaStep(int step) { return kSteps[step - 1].statements; }
+
+int WritersFrom(int step) { return kSteps[step - 1].writersFrom; }
+
+int OldestWriterAfter(int oldest, int from, int to) {
+  for (int step = std::max(from + 1, 1); step <= std::min(to, kStoreSchemaVersion); ++step) {
+    oldest = std::max(oldest, WritersFrom(step));
+  }
+  return oldest;
+}
+
+int VersionOnlyRecord(int schema, int oldest) {
+  return oldest > kLastVersionOnlySchema ? schema : std::min(schema, kLastVersionOnlySchema);
+}
 
 QSqlError ColumnsOf(QSqlDatabase& db, StoreDialect dialect, const char* table, QStringList& found) {
   QSqlQuery q(db);
@@ -173,18 +287,42 @@ QSqlError HasTorvikTables(QSqlDatabase& db, StoreDialect dialect, bool& ours) {
   return {};
 }
 
-QSqlError UpgradeSchema(QSqlDatabase& db, StoreDialect dialect, int from) {
+SchemaRecord SchemaRecordOf(const QSqlQuery& row) {
+  const QSqlRecord fields = row.record();
+  const auto value = [&](const char* name) {
+    const int index = fields.indexOf(QLatin1String(name));
+    return index < 0 ? QVariant() : row.value(index);
+  };
+  SchemaRecord record;
+  const QVariant schema = value("schema_version");
+  record.schema = schema.isNull() ? row.value(0).toInt() : schema.toInt();
+  const QVariant oldest = value("oldest_writer");
+  record.oldestWriter = oldest.toInt();
+  record.label = value("label").toString();
+  return record;
+}
+
+QSqlError UpgradeSchema(QSqlDatabase& db, StoreDialect dialect, int from, int oldest) {
   if (from >= kStoreSchemaVersion) return {};
   QSqlQuery q(db);
   for (int step = from + 1; step <= kStoreSchemaVersion; ++step) {
     for (const SchemaStatement& statement : SchemaStep(step)) {
+      if (statement.For(dialect) == nullptr) continue;
       if (!q.exec(QLatin1String(statement.For(dialect)))) return q.lastError();
     }
     if (step == kValuesStep) {
       if (const QSqlError error = ConvertFactsToValues(db); error.type() != QSqlError::NoError) return error;
     }
   }
-  if (!q.exec(QString::fromLatin1(WordsOf(dialect).writeVersion).arg(kStoreSchemaVersion))) return q.lastError();
+  const int writers = OldestWriterAfter(oldest, from, kStoreSchemaVersion);
+  const QString record = dialect == StoreDialect::Postgres
+                             ? QStringLiteral("UPDATE torvik_schema SET version = %1, schema_version = %2, "
+                                              "oldest_writer = %3")
+                                   .arg(VersionOnlyRecord(kStoreSchemaVersion, writers))
+                                   .arg(kStoreSchemaVersion)
+                                   .arg(writers)
+                             : QStringLiteral("PRAGMA user_version = %1").arg(kStoreSchemaVersion);
+  if (!q.exec(record)) return q.lastError();
   return {};
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/records/StoreLocation.h"
 #include "core/store/SchemaSteps.h"
+#include "core/store/ServerRights.h"
 #include "core/store/WriteTransaction.h"
 #include "platform/PlainFiles.h"
 #include "platform/PostgresLibrary.h"
@@ -75,8 +76,11 @@ bool ServerConnection::Unreachable(const QSqlError& error) const {
 StoreConnection::InsertFailure ServerConnection::Classify(const QSqlError& error) const {
   const QString state = error.nativeErrorCode();
   if (state == u"23505") return InsertFailure::AlreadyThere;  // its uuid, or its sheet's key
-  // A data exception, or another constraint the row breaks.
-  if (state.startsWith(u"22") || state.startsWith(u"23")) return InsertFailure::RefusedContent;
+  // A data exception, another constraint the row breaks, or the server's
+  // own rule (TV001: a machine of another role's).
+  if (state.startsWith(u"22") || state.startsWith(u"23") || state.startsWith(u"TV")) {
+    return InsertFailure::RefusedContent;
+  }
   return InsertFailure::Other;
 }
 
@@ -193,7 +197,8 @@ bool ServerConnection::StillThere() {
 bool ServerConnection::Recognise(StoreFailure& failure) {
   QSqlDatabase db = Database();
   advice_.clear();
-  int version = 0;  // none yet: an empty database
+  label_.clear();
+  SchemaRecord record;  // schema 0: an empty database
   {
     // A current schema is read and nothing more: no lock, no question
     // about tables, so machines starting at once do not wait for each other.
@@ -203,20 +208,14 @@ bool ServerConnection::Recognise(StoreFailure& failure) {
         failure = {QStringLiteral("%1 is not TORVIK's results store (no schema version)").arg(Shown()), true};
         return false;
       }
-      version = q.value(0).toInt();
-      foundVersion_ = version;
-      if (version == kStoreSchemaVersion) {
-        version_ = version;
+      record = SchemaRecordOf(q);
+      foundVersion_ = record.schema;
+      label_ = record.label;
+      if (record.schema == kStoreSchemaVersion) {
+        version_ = record.schema;
         return true;
       }
-      if (version > kStoreSchemaVersion) {
-        failure = {QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")
-                       .arg(Shown())
-                       .arg(version)
-                       .arg(kStoreSchemaVersion),
-                   true};
-        return false;
-      }
+      if (record.schema > kStoreSchemaVersion) return WorkWithNewer(record, failure);
     } else if (q.lastError().nativeErrorCode() != kNoSuchTable) {
       // The server's trouble (a timeout, a connection lost), not the store's.
       failure = {Describe(q.lastError()), false, Unreachable(q.lastError())};
@@ -226,14 +225,15 @@ bool ServerConnection::Recognise(StoreFailure& failure) {
   // Only the schema's owner makes or changes it; a member works with what
   // is there, and never tries a statement it has no right to.
   bool owner = false;
-  if (const QSqlError error = MayChangeSchema(db, version > 0, owner); error.type() != QSqlError::NoError) {
+  if (const QSqlError error = MayChangeSchema(db, record.schema > 0, owner); error.type() != QSqlError::NoError) {
     failure = {Describe(error), false, Unreachable(error)};
     return false;
   }
-  if (!owner) return WorkAsMember(version, failure);
+  if (!owner) return WorkAsMember(record.schema, failure);
   QString refusal;
+  int found = record.schema;
   const QSqlError error =
-      InWriteTransaction(*this, [&](Statements& s) { return CreateOrUpgrade(s.Database(), refusal); });
+      InWriteTransaction(*this, [&](Statements& s) { return CreateOrUpgrade(s.Database(), found, refusal); });
   if (!refusal.isEmpty()) {
     failure = {refusal, true};
     return false;
@@ -242,7 +242,34 @@ bool ServerConnection::Recognise(StoreFailure& failure) {
     failure = {Describe(error), false, Unreachable(error)};
     return false;
   }
+  foundVersion_ = found;  // as found under the lock: another session may have been first
   version_ = kStoreSchemaVersion;
+  return true;
+}
+
+bool ServerConnection::WorkWithNewer(const SchemaRecord& record, StoreFailure& failure) {
+  if (!record.TakesWriter(kStoreSchemaVersion)) {
+    const int oldest = record.oldestWriter > 0 ? record.oldestWriter : record.schema;
+    failure = {QStringLiteral("%1 keeps schema %2 and takes runs from TORVIKs of schema %3 on; this TORVIK knows "
+                              "schema %4 and can send none: install the newer TORVIK on this PC (Debian: sudo apt "
+                              "install ./torvik_<version>_amd64.deb)")
+                   .arg(Shown())
+                   .arg(record.schema)
+                   .arg(oldest)
+                   .arg(kStoreSchemaVersion),
+               true};
+    failure.tooOld = true;
+    return false;
+  }
+  // Its newer steps leave this TORVIK's runs as they are: they go with
+  // the columns it knows.
+  version_ = kStoreSchemaVersion;
+  advice_ = QStringLiteral(
+                "%1 keeps schema %2, newer than this TORVIK's %3: runs go as this TORVIK knows them; the newer "
+                "TORVIK on this PC sends all they hold")
+                .arg(Shown())
+                .arg(record.schema)
+                .arg(kStoreSchemaVersion);
   return true;
 }
 
@@ -260,13 +287,26 @@ QSqlError ServerConnection::MayChangeSchema(QSqlDatabase& db, bool made, bool& m
   return {};
 }
 
+QString ServerConnection::OwnersCommand() {
+  // The tables' owner, else the database's: the role that makes them.
+  QSqlQuery q(Database());
+  QString owner = QStringLiteral("OWNER");
+  if (q.exec(QStringLiteral("SELECT coalesce((SELECT pg_get_userbyid(relowner) FROM pg_class WHERE oid = "
+                            "to_regclass('runs')), (SELECT pg_get_userbyid(datdba) FROM pg_database WHERE datname = "
+                            "current_database()))")) &&
+      q.next() && !q.value(0).toString().isEmpty()) {
+    owner = q.value(0).toString();
+  }
+  return QStringLiteral("torvik --store '%1' --upgrade-store").arg(LocationAsUser(url_, owner));
+}
+
 bool ServerConnection::WorkAsMember(int version, StoreFailure& failure) {
-  const QString upgrade = QStringLiteral("torvik --store %1 --upgrade-store").arg(Shown());
+  const QString upgrade = OwnersCommand();
   if (version >= kOldestWorkableSchema) {
     version_ = version;
     advice_ = QStringLiteral(
                   "%1 keeps schema %2 and this TORVIK knows %3: runs go without what the newer steps keep "
-                  "until the store's owner runs: %4")
+                  "until the store's owner runs (as the tables' owner, on any machine with this TORVIK): %4")
                   .arg(Shown())
                   .arg(version)
                   .arg(kStoreSchemaVersion)
@@ -285,7 +325,7 @@ bool ServerConnection::WorkAsMember(int version, StoreFailure& failure) {
   return false;
 }
 
-QSqlError ServerConnection::CreateOrUpgrade(QSqlDatabase& db, QString& refusal) {
+QSqlError ServerConnection::CreateOrUpgrade(QSqlDatabase& db, int& found, QString& refusal) {
   const QSqlError refused(QStringLiteral("refused"), QString(), QSqlError::UnknownError);
   QSqlQuery q(db);
   if (!q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey))) return q.lastError();
@@ -293,6 +333,7 @@ QSqlError ServerConnection::CreateOrUpgrade(QSqlDatabase& db, QString& refusal) 
   if (!q.exec(QStringLiteral("SELECT to_regclass('torvik_schema') IS NOT NULL")) || !q.next()) return q.lastError();
   const bool versioned = q.value(0).toBool();
   if (!versioned) {
+    found = 0;
     QStringList runs, tests;
     for (const QSqlError& error :
          {ColumnsOf(db, StoreDialect::Postgres, "runs", runs), ColumnsOf(db, StoreDialect::Postgres, "tests", tests)}) {
@@ -306,30 +347,49 @@ QSqlError ServerConnection::CreateOrUpgrade(QSqlDatabase& db, QString& refusal) 
         !q.exec(QStringLiteral("INSERT INTO torvik_schema VALUES (0)"))) {
       return q.lastError();
     }
-    return UpgradeSchema(db, StoreDialect::Postgres, 0);
+    if (const QSqlError error = UpgradeSchema(db, StoreDialect::Postgres, 0); error.type() != QSqlError::NoError) {
+      return error;
+    }
+    return GrantFleetRights(db, rights_);
   }
   if (!q.exec(QLatin1String(WordsOf(StoreDialect::Postgres).readVersion)) || !q.next()) {
     refusal = QStringLiteral("%1 is not TORVIK's results store (no schema version)").arg(Shown());
     return refused;
   }
-  const int version = q.value(0).toInt();
+  const SchemaRecord record = SchemaRecordOf(q);
+  found = record.schema;
   q.finish();
-  if (version > kStoreSchemaVersion) {
+  if (record.schema > kStoreSchemaVersion) {
     refusal = QStringLiteral("%1 was written by a newer TORVIK (schema %2; this one knows %3)")
                   .arg(Shown())
-                  .arg(version)
+                  .arg(record.schema)
                   .arg(kStoreSchemaVersion);
     return refused;
   }
+  if (record.schema == kStoreSchemaVersion) return {};  // made meanwhile by another session
   bool ours = false;
   if (const QSqlError error = HasTorvikTables(db, StoreDialect::Postgres, ours); error.type() != QSqlError::NoError) {
     return error;
   }
-  if (version < 1 || !ours) {
-    refusal = QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(Shown()).arg(version);
+  if (record.schema < 1 || !ours) {
+    refusal = QStringLiteral("%1 is not TORVIK's results store (schema %2)").arg(Shown()).arg(record.schema);
     return refused;
   }
-  return UpgradeSchema(db, StoreDialect::Postgres, version);
+  if (const QSqlError error = UpgradeSchema(db, StoreDialect::Postgres, record.schema, record.oldestWriter);
+      error.type() != QSqlError::NoError) {
+    return error;
+  }
+  return GrantFleetRights(db, rights_);
+}
+
+QSqlError ServerConnection::GrantRights(FleetRights& granted) {
+  const QSqlError error = InWriteTransaction(*this, [&](Statements& s) -> QSqlError {
+    QSqlQuery q(s.Database());
+    if (!q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey))) return q.lastError();
+    return GrantFleetRights(s.Database(), rights_);
+  });
+  granted = rights_;
+  return error;
 }
 
 }  // namespace torvik

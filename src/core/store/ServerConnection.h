@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <memory>
 
+#include "core/store/ServerRights.h"
 #include "core/store/StoreConnection.h"
 
 namespace torvik::platform {
@@ -27,6 +28,8 @@ class ServerWait;
 }
 
 namespace torvik {
+
+struct SchemaRecord;
 
 class ServerConnection : public StoreConnection {
  public:
@@ -51,6 +54,12 @@ class ServerConnection : public StoreConnection {
   void EndOperation() override;
   void NextStatement() override;
 
+  // Grants the group roles what they need on the open store, under the
+  // schema's lock (its owner's only); what was granted in `granted`.
+  QSqlError GrantRights(FleetRights& granted) override;
+  // What the last making, upgrading or granting granted.
+  const FleetRights& Rights() const { return rights_; }
+
  private:
   bool Recognise(StoreFailure& failure);
   // Whether this role may make the schema (`made`: change it) in `may`.
@@ -58,9 +67,17 @@ class ServerConnection : public StoreConnection {
   // A member meeting schema `version` (0: none): works with it when it can
   // take runs, saying so in Advice(); else fails, naming the owner's command.
   bool WorkAsMember(int version, StoreFailure& failure);
-  // Under the advisory lock: creates or upgrades the schema; a refusal's
-  // reason in `refusal`.
-  QSqlError CreateOrUpgrade(QSqlDatabase& db, QString& refusal);
+  // Anyone meeting a newer schema: works with it, with the columns this
+  // TORVIK knows, where it still takes this TORVIK's runs (saying so in
+  // Advice()); else refused as too old, naming what fixes it.
+  bool WorkWithNewer(const SchemaRecord& record, StoreFailure& failure);
+  // The command the store's owner runs to upgrade it: this URL as the
+  // tables' owner (the database's before there are tables) gives it.
+  QString OwnersCommand();
+  // Under the advisory lock: creates or upgrades the schema and grants the
+  // group roles their rights; the version it found there in `found`, a
+  // refusal's reason in `refusal`.
+  QSqlError CreateOrUpgrade(QSqlDatabase& db, int& found, QString& refusal);
 
   // The open connection's socket, or -1.
   int Socket() const;
@@ -71,6 +88,7 @@ class ServerConnection : public StoreConnection {
   bool askServer_ = false;                      // a failure: is the server still there?
   std::unique_ptr<platform::ServerWait> wait_;  // during an operation
   int operations_ = 0;                          // nested
+  FleetRights rights_;
 };
 
 }  // namespace torvik

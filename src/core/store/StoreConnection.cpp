@@ -39,6 +39,7 @@ FailureKind StoreConnection::KindOf(const QSqlError& error) const {
 }
 
 FailureKind StoreConnection::KindOf(const StoreFailure& failure) {
+  if (failure.tooOld) return FailureKind::TooOld;
   if (failure.refused) return FailureKind::NotTorvik;
   if (failure.unreachable) return platform::ServerWaitsAborted() ? FailureKind::Cancelled : FailureKind::Unreachable;
   return FailureKind::Failed;

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include "core/records/ArchiveStatus.h"
+#include "core/records/FleetRights.h"
 #include "core/store/StoreDialect.h"
 
 namespace torvik {
@@ -24,6 +25,7 @@ struct StoreFailure {
   QString reason;
   bool refused = false;
   bool unreachable = false;  // the server could not be reached, or went away
+  bool tooOld = false;       // refused: this TORVIK is older than the oldest writer the store takes
 };
 
 class StoreConnection {
@@ -70,6 +72,12 @@ class StoreConnection {
   // holds, or neither (the store's or the connection's trouble).
   enum class InsertFailure { AlreadyThere, RefusedContent, Other };
   virtual InsertFailure Classify(const QSqlError& error) const = 0;
+  // Grants the group roles what they need (a server's owner only; a file
+  // has no roles): what was granted in `granted`.
+  virtual QSqlError GrantRights(FleetRights& granted) {
+    granted = {};
+    return {};
+  }
 
   // The schema version of the open store: the program's own, or an older
   // server's that this connection may not upgrade; and the one it found
@@ -79,6 +87,8 @@ class StoreConnection {
   // What the user should know of the open store (a schema only its owner
   // may upgrade); empty when nothing.
   const QString& Advice() const { return advice_; }
+  // The name its owner gave the store (empty: none given); a server's only.
+  const QString& Label() const { return label_; }
   // The location as messages show it (a URL never with its password).
   const QString& Shown() const { return shown_; }
   // The open database, on the thread that opened it.
@@ -90,6 +100,7 @@ class StoreConnection {
   int version_ = 0;
   int foundVersion_ = 0;
   QString advice_;
+  QString label_;
   // Qt SQL's name of this connection, unique in the process.
   const QString& Name() const { return name_; }
   // A new Qt SQL connection of `driver` under Name(), any earlier one gone.

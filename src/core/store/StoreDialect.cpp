@@ -7,15 +7,13 @@ const DialectWords& WordsOf(StoreDialect dialect) {
       .beginWrite = "BEGIN IMMEDIATE",
       .returningId = "",
       .readVersion = "PRAGMA user_version",
-      .writeVersion = "PRAGMA user_version = %1",
       .columnsOfTable = "SELECT name FROM pragma_table_info(?)",
       .mayDelete = "SELECT 1",
   };
   static constexpr DialectWords kPostgres{
       .beginWrite = "BEGIN",
       .returningId = " RETURNING id",
-      .readVersion = "SELECT version FROM torvik_schema",
-      .writeVersion = "UPDATE torvik_schema SET version = %1",
+      .readVersion = "SELECT * FROM torvik_schema",
       .columnsOfTable =
           "SELECT column_name FROM information_schema.columns "
           "WHERE table_schema = current_schema() AND table_name = ?",

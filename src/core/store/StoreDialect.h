@@ -18,10 +18,8 @@ struct DialectWords {
   // Appended to an INSERT so that it returns the new row's id as a result
   // row (empty: the driver's last insert id gives it).
   const char* returningId;
-  // Reads the schema's version as one row.
+  // Reads the schema's record as one row (SchemaRecordOf reads it).
   const char* readVersion;
-  // Records the schema's version; %1 is the version.
-  const char* writeVersion;
   // The names of the columns of the table named by its one value.
   const char* columnsOfTable;
   // Whether this connection may delete runs, as one row.

@@ -92,13 +92,20 @@ ArchiveResult<std::vector<StoredRun>> StoreSession::RunsOf(const QString& statem
   return runs;
 }
 
-ArchiveStatus StoreSession::AttachTests(std::vector<StoredRun>& runs, const QString& condition) {
+QString StoreSession::AmongIds(const char* column, const std::vector<int64_t>& ids, QVariantList& values) const {
+  if (Dialect() != StoreDialect::Postgres) return QStringLiteral("%1 IN (%2)").arg(QLatin1String(column), IdList(ids));
+  values << QStringLiteral("{%1}").arg(IdList(ids));
+  return QStringLiteral("%1 = ANY(CAST(? AS BIGINT[]))").arg(QLatin1String(column));
+}
+
+ArchiveStatus StoreSession::AttachTests(std::vector<StoredRun>& runs, const QString& condition,
+                                        const QVariantList& values) {
   if (runs.empty()) return {};
   QSqlQuery q;
   const std::vector<Column<StoredTest>> columns = ColumnsAt(TestColumns(), connection_->Version());
   const QString statement =
       QStringLiteral("SELECT run_id, %1 FROM tests WHERE %2").arg(ColumnList<StoredTest>(columns), condition);
-  if (ArchiveStatus read = Read(q, statement); !read.Ok()) return read;
+  if (ArchiveStatus read = Read(q, statement, values); !read.Ok()) return read;
   std::map<int64_t, StoredRun*> byId;
   for (StoredRun& run : runs) byId[run.id] = &run;
   const RowReader<StoredTest> reader(columns, q.record());

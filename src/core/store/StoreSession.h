@@ -66,7 +66,11 @@ class StoreSession {
   QString RunColumnList(const QString& prefix = {}) const;
   // Gives each of `runs` its tests, read in one statement for the runs
   // `condition` (on run_id) selects, in the catalogue's order.
-  ArchiveStatus AttachTests(std::vector<StoredRun>& runs, const QString& condition);
+  ArchiveStatus AttachTests(std::vector<StoredRun>& runs, const QString& condition, const QVariantList& values = {});
+  // `column` among `ids`, as one bound value on a server (an array: planned
+  // once, however many ids), as a list of numbers in a file; its value
+  // appended to `values`.
+  QString AmongIds(const char* column, const std::vector<int64_t>& ids, QVariantList& values) const;
   // Inserts `run` and its tests (its id ignored) inside a write transaction.
   QSqlError InsertRun(Statements& statements, const StoredRun& run);
 
