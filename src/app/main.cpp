@@ -152,6 +152,21 @@ void WithoutPlatformNotes(QtMsgType type, const QMessageLogContext& context, con
   if (!platformNote) heldNotes.push_back({type, message});
 }
 
+// Qt SQL's own notes on a statement or connection that failed ("Unable to
+// free statement", "QSqlQuery::exec: database not open"): the store tells
+// every failure in the user's words itself, once.
+QtMessageHandler beforeDriverNotes = nullptr;
+void WithoutDriverNotes(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  static const char* const kDriverNotes[] = {"QSqlQuery::",  "QSqlDatabasePrivate::", "QSqlDatabase:",
+                                             "QPSQLDriver",  "QSQLiteDriver",         "Unable to free statement"};
+  if (type != QtFatalMsg) {
+    for (const char* note : kDriverNotes) {
+      if (message.startsWith(QLatin1String(note))) return;
+    }
+  }
+  beforeDriverNotes(type, context, message);
+}
+
 void PassHeldNotes() {
   for (const HeldNote& note : heldNotes) previousHandler(note.type, QMessageLogContext(), note.message);
   heldNotes.clear();
@@ -196,6 +211,7 @@ int main(int argc, char* argv[]) {
     return kExitRefused;
   }
   PassHeldNotes();
+  beforeDriverNotes = qInstallMessageHandler(WithoutDriverNotes);
   SetApplicationNames();
   InstallInterfaceLanguage(LanguageEnvironment::Current());
   const int exitCode = VerbOf(command.action).display == DisplayNeed::Always ? RunWindow() : RunCommandLine(command);

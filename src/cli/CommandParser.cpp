@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QDate>
+#include <QRegularExpression>
 #include <algorithm>
 #include <map>
 
@@ -92,12 +93,21 @@ QString ParseFilter(const Options& options, CommandLine::Action action, RunFilte
   }
   for (const auto& [name, bound, endOfDay] : {std::tuple{"since", &filter.from, false}, std::tuple{"until", &filter.to, true}}) {
     if (!options.IsSet(name)) continue;
-    const QDate day = QDate::fromString(options.Value(name), Qt::ISODate);
+    // The day alone, all of it: Qt's ISO reading would also take a time or
+    // a zone after it and drop them without a word.
+    static const QRegularExpression kDay(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+    const QDate day = kDay.match(options.Value(name)).hasMatch()
+                          ? QDate::fromString(options.Value(name), QStringLiteral("yyyy-MM-dd"))
+                          : QDate();
     if (!day.isValid()) {
       return QStringLiteral("--%1 takes a day as YYYY-MM-DD, not '%2'.").arg(QLatin1String(name), options.Value(name));
     }
     // The day in local time, from its first second to its last.
     *bound = endOfDay ? day.addDays(1).startOfDay().toSecsSinceEpoch() - 1 : day.startOfDay().toSecsSinceEpoch();
+  }
+  if (filter.from && filter.to && *filter.from > *filter.to) {
+    return QStringLiteral("--since %1 is after --until %2: no day is in both.")
+        .arg(options.Value("since"), options.Value("until"));
   }
   return {};
 }
@@ -224,6 +234,16 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (result.files.first().isEmpty()) wrong = QLatin1String(chosen->missing);
   }
   if (wrong.isEmpty() && run) wrong = ParseRun(options, result.run);
+  // A name that is not UTF-8 reaches the program with its bytes replaced:
+  // it would name another file (two such names, one file). Refused.
+  QStringList names = result.files;
+  if (result.run.output) names << *result.run.output;
+  if (result.run.directory) names << *result.run.directory;
+  for (const QString& name : names) {
+    if (wrong.isEmpty() && name.contains(QChar::ReplacementCharacter)) {
+      wrong = QStringLiteral("'%1' is not UTF-8: this program cannot name that file as given (rename it).").arg(name);
+    }
+  }
   return wrong.isEmpty() ? result : Usage(wrong);
 }
 

@@ -55,6 +55,20 @@ class CommandLineTest : public QObject {
     QTest::newRow("dir without run") << QStringList{"--dir", "/tmp"} << A::UsageError << "--dir needs --run";
     QTest::newRow("quiet without run") << QStringList{"--quiet"} << A::UsageError << "--quiet needs --run";
     QTest::newRow("empty dir") << QStringList{"--run", "hdd", "--dir", ""} << A::UsageError << "path";
+    QTest::newRow("a day") << QStringList{"--history", "--since", "2026-01-01", "--until", "2026-01-01"} << A::History
+                           << "";
+    for (const char* day : {"2026-01-01T08:30", "2026-01-01Z", "2026-01-01 ", "2025-02-29", "2026-1-1"}) {
+      QTest::newRow(qPrintable(QStringLiteral("not a day: '%1'").arg(QLatin1String(day))))
+          << QStringList{"--history", "--since", day} << A::UsageError << "YYYY-MM-DD";
+    }
+    QTest::newRow("since after until") << QStringList{"--trend", "--since", "2026-02-01", "--until", "2026-01-31"}
+                                       << A::UsageError << "after --until";
+    const QString notUtf8 = QString::fromUtf8("\xff\xfe.html");
+    QTest::newRow("a page's name not UTF-8") << QStringList{"--html", notUtf8} << A::UsageError << "not UTF-8";
+    QTest::newRow("a sheet's name not UTF-8") << QStringList{"--import", "a.txt", notUtf8} << A::UsageError
+                                              << "not UTF-8";
+    QTest::newRow("an output not UTF-8") << QStringList{"--run", "cpu", "--output", notUtf8} << A::UsageError
+                                         << "not UTF-8";
     QTest::newRow("a stray argument") << QStringList{"--run", "cpu", "now"} << A::UsageError << "'now'";
   }
   void actions() {

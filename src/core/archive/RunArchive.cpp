@@ -1,8 +1,11 @@
 #include "core/archive/RunArchive.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include "core/records/StoreLocation.h"
@@ -62,10 +65,10 @@ void RunArchive::Tell(QString& last, const QString& kind, const QString& text) {
 }
 
 ArchiveStatus RunArchive::Keep(const RunRecord& run) {
+  // A group of today's machine has its points instead of results.
   bool any = !run.points.empty();
   for (const TestEntry& entry : kTests) any = any || run.results[entry.test].HasResult();
-  // A group of today's machine has its points instead of results.
-  if (!any && run.points.empty()) return {};  // nothing to keep
+  if (!any) return {};  // nothing to keep
   TakeBackAside();
   const StoredRun stored = RunFromRecord(run);
   const ArchiveStatus recorded = local_->Record(stored);
@@ -96,15 +99,25 @@ bool RunArchive::KeepAside(const StoredRun& run) {
 void RunArchive::TakeBackAside() {
   const QFileInfo local(local_->Path());
   const QStringList asides = local.dir().entryList({AsidePattern(local)}, QDir::Files, QDir::Name);
+  // Only the names this program gives, of files of this user's.
+  const QRegularExpression exact(QStringLiteral("^%1\\.aside-[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.sqlite$")
+                                     .arg(QRegularExpression::escape(local.completeBaseName())));
   for (const QString& name : asides) {
     const QString path = local.dir().filePath(name);
+    const QFileInfo file(path);
+    if (!exact.match(name).hasMatch() || file.isSymLink() || file.ownerId() != geteuid()) continue;
     bool taken = false;
     {
       ResultStore aside(path);
       const ArchiveResult<std::vector<StoredRun>> runs = aside.RunsWithTests(std::vector<int64_t>{});
       // One that cannot be read now, or has no run yet (its copy is still
-      // writing it), stays for the next time.
+      // writing it), stays for the next time; one that can never join
+      // (damaged, of a newer TORVIK, not a store) is said once and kept.
       taken = runs.Ok() && !runs.Value().empty() && local_->Adopt(runs.Value()).Ok();
+      if (!runs.Ok() && runs.Kind() == FailureKind::NotTorvik && !asidesTold_.contains(path)) {
+        asidesTold_ << path;
+        if (notice_) notice_(texts::AsideCannotJoin().arg(path, runs.Text()));
+      }
     }
     if (!taken) continue;
     for (const char* companion : {"", "-wal", "-shm", "-journal"}) QFile::remove(path + QLatin1String(companion));

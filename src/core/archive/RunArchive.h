@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -35,6 +36,10 @@ inline QString CannotSend() {
 inline QString KeptAside() {
   return QCoreApplication::translate(
       "RunArchive", "計測結果の保存先がほかの TORVIK で使用中のため、%1 に保存しました。次の保存のときに保存先へ移します。");
+}
+inline QString AsideCannotJoin() {
+  return QCoreApplication::translate("RunArchive",
+                                     "別に保存した計測結果 %1 を保存先へ移せません。ファイルはそのまま残します: %2");
 }
 inline QString NotSentEither() {
   return QCoreApplication::translate("RunArchive", "（共有の計測結果にも送られません）");
@@ -110,6 +115,7 @@ class RunArchive {
   QString clientName_;
   std::function<void(const QString&)> notice_;
   QString lastRecordFailure_, lastSendFailure_, lastSetAside_, adviceTold_;
+  QStringList asidesTold_;  // the aside files said to be unable to join
 };
 
 }  // namespace torvik

@@ -1,9 +1,12 @@
 #include "core/store/FileConnection.h"
 
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
@@ -97,11 +100,34 @@ bool FileConnection::OpenInMemory(StoreFailure& failure) {
   return true;
 }
 
+namespace {
+
+// Removes what a copy that died while making the store left beside it (its
+// "<store>.new-PID-N" and that file's journals): this user's files alone,
+// of processes that are no more.
+void RemoveOrphanedBuilds(const QFileInfo& store) {
+  const QDir folder = store.absoluteDir();
+  const QRegularExpression pattern(QStringLiteral("^%1\\.new-([0-9]+)-[0-9]+(-journal|-wal|-shm)?$")
+                                       .arg(QRegularExpression::escape(store.fileName())));
+  for (const QString& name : folder.entryList({store.fileName() + QStringLiteral(".new-*")}, QDir::Files | QDir::Hidden)) {
+    const QRegularExpressionMatch match = pattern.match(name);
+    if (!match.hasMatch()) continue;
+    const pid_t pid = static_cast<pid_t>(match.captured(1).toLongLong());
+    if (pid <= 0 || kill(pid, 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to ask
+    const std::string path = QFile::encodeName(folder.filePath(name)).toStdString();
+    struct stat seen {};
+    if (lstat(path.c_str(), &seen) == 0 && S_ISREG(seen.st_mode) && seen.st_uid == geteuid()) unlink(path.c_str());
+  }
+}
+
+}  // namespace
+
 bool FileConnection::OpenFile(StoreFailure& failure) {
   const std::string name = QFile::encodeName(path_).toStdString();
   if (platform::IsSymbolicLink(name)) {
     return Refuse(failure, QStringLiteral("%1 is a symbolic link, not TORVIK's results store").arg(Shown()));
   }
+  RemoveOrphanedBuilds(QFileInfo(path_));
   switch (platform::KindOf(name)) {
     case platform::FileKind::Missing:
       if (!Create(failure)) return false;

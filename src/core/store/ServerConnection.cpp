@@ -1,11 +1,13 @@
 #include "core/store/ServerConnection.h"
 
+#include <QDir>
 #include <QSqlDriver>
 #include <QSqlQuery>
 
 #include "core/records/StoreLocation.h"
 #include "core/store/SchemaSteps.h"
 #include "core/store/WriteTransaction.h"
+#include "platform/PlainFiles.h"
 #include "platform/PostgresLibrary.h"
 #include "platform/ServerWaits.h"
 
@@ -101,9 +103,39 @@ QString ServerConnection::Describe(const QSqlError& error) const {
   return StoreConnection::Describe(error);
 }
 
+namespace {
+
+// The files libpq reads before any of its timeouts start: one that is not
+// a regular file (a FIFO would be read for ever) is named, else empty.
+QString UnreadableClientFile() {
+  const QString home = QDir::homePath();
+  const std::pair<const char*, QString> files[] = {
+      {"PGSERVICEFILE", home + QStringLiteral("/.pg_service.conf")},
+      {"PGPASSFILE", home + QStringLiteral("/.pgpass")},
+      {"PGSYSCONFDIR", QStringLiteral("/etc/postgresql-common")},  // Debian's libpq
+  };
+  for (const auto& [variable, fallback] : files) {
+    QString path = qEnvironmentVariable(variable, fallback);
+    if (QLatin1String(variable) == QLatin1String("PGSYSCONFDIR")) {
+      path += QStringLiteral("/pg_service.conf");
+    }
+    const platform::FileKind kind = platform::KindOf(QFile::encodeName(path).toStdString());
+    if (kind != platform::FileKind::Missing && kind != platform::FileKind::Regular) {
+      return QStringLiteral("%1 is not a regular file (%2): libpq would wait on it").arg(path, QLatin1String(variable));
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
 bool ServerConnection::Open(StoreFailure& failure) {
   if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
     failure = {QStringLiteral("Qt's PostgreSQL driver is not installed (Debian: libqt6sql6-psql)"), false};
+    return false;
+  }
+  if (const QString unreadable = UnreadableClientFile(); !unreadable.isEmpty()) {
+    failure = {QStringLiteral("%1: %2").arg(Shown(), unreadable), true};
     return false;
   }
   const ServerAddress address = ParseServerUrl(url_);
@@ -120,7 +152,11 @@ bool ServerConnection::Open(StoreFailure& failure) {
   QString options = address.options;
   if (!options.contains(QStringLiteral("application_name=")) && !clientName_.isEmpty()) {
     // Qt's driver takes ';' for a separator, even inside quotes.
-    options += QStringLiteral(";application_name=") + ConninfoValue(QString(clientName_).replace(u';', u' '));
+    // A character that does not print (a NUL ends libpq's string there and
+    // then) is a space, as a name shows it on one line.
+    QString name;
+    for (const QChar c : clientName_) name += c.isPrint() && c != u';' ? c : QChar(u' ');
+    options += QStringLiteral(";application_name=") + ConninfoValue(name.simplified());
   }
   db.setConnectOptions(options);
   if (platform::ServerWaitsAborted()) {

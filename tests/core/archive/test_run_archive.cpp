@@ -73,6 +73,27 @@ class RunArchiveTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // An aside file that can never join (not a store) is said once, with
+  // its path, and kept; a name this program never gives is not touched.
+  void anAsideThatCannotJoinIsSaidOnce() {
+    QTemporaryDir scratch;
+    const QString garbage = scratch.filePath(QStringLiteral("results.aside-0123abcd-0000-4000-8000-00000000abcd.sqlite"));
+    const QString foreign = scratch.filePath(QStringLiteral("results.aside-mine.sqlite"));
+    for (const QString& path : {garbage, foreign}) {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(4096, 'x')) == 4096);
+    }
+    RunArchive archive(scratch.filePath(QStringLiteral("results.sqlite")), QStringLiteral("torvik desk-1"));
+    QStringList notices;
+    archive.SetNoticeHandler([&notices](const QString& text) { notices << text; });
+    QVERIFY_OK(archive.Keep(MemoryRun(0.04)));
+    QVERIFY_OK(archive.Keep(MemoryRun(0.05)));
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices[0].contains(garbage), qPrintable(notices[0]));
+    QVERIFY(QFile::exists(garbage) && QFile::exists(foreign));
+    QCOMPARE(ValueOf(archive.Local().RunCount()), 2);
+  }
+
   // A run of a group of points alone (no classic test) is kept with each
   // point as a test: a drive row's IOPS, percentiles and engine, a
   // latency as loads a second.

@@ -3,6 +3,7 @@
 // the CSV export. What either dialect does runs twice: on a file, and on a
 // PostgreSQL server of the test's own (that row skipped, with the reason,
 // without one).
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -326,6 +327,29 @@ class ResultStoreTest : public QObject {
     QTest::newRow("a hot journal") << "journal"
                                    << "not TORVIK's";
   }
+  // What a copy killed while making the store left beside it goes at the
+  // next open; a living copy's build, another store's and another name stay.
+  void buildsOfDeadCopiesAreRemoved() {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/results.sqlite");
+    QProcess gone;
+    gone.start(QStringLiteral("true"));
+    QVERIFY(gone.waitForFinished());
+    const QString dead = QString::number(gone.processId() > 0 ? gone.processId() : 999'999'999);
+    const QString alive = QString::number(QCoreApplication::applicationPid());
+    const QStringList orphans = {"results.sqlite.new-" + dead + "-1", "results.sqlite.new-" + dead + "-1-journal"};
+    const QStringList kept = {"results.sqlite.new-" + alive + "-7", "other.sqlite.new-" + dead + "-1",
+                              "results.sqlite.new-" + dead + "-1.bak"};
+    for (const QString& name : orphans + kept) {
+      QFile file(dir.filePath(name));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    ResultStore store(path);
+    QVERIFY_OK(store.Open());
+    for (const QString& name : orphans) QVERIFY2(!QFile::exists(dir.filePath(name)), qPrintable(name));
+    for (const QString& name : kept) QVERIFY2(QFile::exists(dir.filePath(name)), qPrintable(name));
+  }
+
   void foreignFilesAreLeftAsTheyAre() {
     QFETCH(QString, kind);
     QFETCH(QString, reason);

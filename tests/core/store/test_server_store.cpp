@@ -18,6 +18,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
+#include <sys/stat.h>
 #include <memory>
 
 #include "StoreAnswers.h"
@@ -162,6 +163,30 @@ class ServerStoreTest : public QObject {
     QVERIFY_OK(shared.Delete({ValueOf(shared.Runs(1)).front().id}));
     QCOMPARE(SendWaitingRuns(local, shared).sent, 0);
     QCOMPARE(ValueOf(shared.RunCount()), 2);
+  }
+
+  // A service file libpq would read for ever (a FIFO) is refused before
+  // any connection is tried, in one line naming it.
+  void aServiceFileThatIsNoFileIsRefused() {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("services"));
+    QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    qputenv("PGSERVICEFILE", QFile::encodeName(fifo));
+    const auto restored = qScopeGuard([] { qunsetenv("PGSERVICEFILE"); });
+    const ArchiveResult<OpenedStore> opened = ResultStore(Url("fleet")).Open();
+    QVERIFY(!opened.Ok());
+    QVERIFY2(opened.Text().contains(fifo), qPrintable(opened.Text()));
+  }
+
+  // A PC name with characters that do not print (a NUL ended the
+  // connection string there) reaches the server's views as one line.
+  void aNameThatDoesNotPrintStillConnects() {
+    ResultStore named(Url("fleet"), QStringLiteral("torvik a") + QChar(u'\0') + QStringLiteral("b\x01" "c;d"));
+    QVERIFY_OK(named.RunCount());
+    QSqlQuery q(server_.Connect(QStringLiteral("fleet"), QStringLiteral("looker")));
+    QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE application_name = 'torvik a b c d'")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 1);
   }
 
   // 50 machines sending at once, each a `torvik --sync` with a store of its
