@@ -14,9 +14,9 @@
 
 #include "core/archive/BackgroundArchive.h"
 #include "core/machine/MachineComponents.h"
+#include "core/run/ViewRouter.h"
 #include "core/session/BenchParts.h"
 #include "core/session/BenchSession.h"
-#include "core/run/ViewRouter.h"
 #include "ui/MachineWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/SettingsDialog.h"
