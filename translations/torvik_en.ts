@@ -303,6 +303,65 @@
     </message>
 </context>
 <context>
+    <name>MachineChartTexts</name>
+    <message>
+        <source>%1 スレッド</source>
+        <translation>%1 threads</translation>
+    </message>
+    <message>
+        <source>まだ計測していません</source>
+        <translation>Not measured yet</translation>
+    </message>
+    <message>
+        <source>計測なし</source>
+        <translation>not measured</translation>
+    </message>
+    <message>
+        <source>マルチコアのスケーリング (1 スレッドに対する速度)</source>
+        <translation>Core scaling (speed over one thread)</translation>
+    </message>
+    <message>
+        <source>メモリ帯域 (STREAM)</source>
+        <translation>Memory bandwidth (STREAM)</translation>
+    </message>
+    <message>
+        <source>メモリレイテンシ (1 回の読み込みの時間)</source>
+        <translation>Memory latency (time per load)</translation>
+    </message>
+    <message>
+        <source>ドライブの転送速度</source>
+        <translation>Drive transfer rates</translation>
+    </message>
+    <message>
+        <source>スレッド数に対する速度の倍率、高いほど速い、理想はスレッド数と同じ倍率</source>
+        <translation>speed-up against threads, higher is faster, the ideal equals the threads</translation>
+    </message>
+    <message>
+        <source>%1: %2 倍</source>
+        <translation>%1: %2 ×</translation>
+    </message>
+    <message>
+        <source>スレッド数に対する GB/s、高いほど速い</source>
+        <translation>GB/s against threads, higher is faster</translation>
+    </message>
+    <message>
+        <source>作業領域に対するナノ秒、低いほど速い、両軸とも対数</source>
+        <translation>nanoseconds against the working set, lower is faster, both axes log</translation>
+    </message>
+    <message>
+        <source>MB/s、高いほど速い</source>
+        <translation>MB/s, higher is faster</translation>
+    </message>
+    <message>
+        <source>%1 — 読み込み %2、書き込み %3</source>
+        <translation>%1 — read %2, write %3</translation>
+    </message>
+    <message>
+        <source>%1 のグラフ</source>
+        <translation>%1 chart</translation>
+    </message>
+</context>
+<context>
     <name>MachineNoise</name>
     <message>
         <source>他のプロセスがプロセッサを使用 (コア 1 個の %1 %)</source>
@@ -338,6 +397,85 @@
     <message>
         <source>%1 の計算結果が正しくありません（%2 スレッド）。計測を中止します</source>
         <translation>%1 computed a wrong result (%2 threads). The measurement is stopped</translation>
+    </message>
+</context>
+<context>
+    <name>PointFactsText</name>
+    <message>
+        <source>不明</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>使えるプロセッサ: %1 / %2</source>
+        <translation>Usable processors: %1 of %2</translation>
+    </message>
+    <message>
+        <source>少ない理由: %1</source>
+        <translation>Why fewer: %1</translation>
+    </message>
+    <message>
+        <source>物理コア: %1、SMT: %2</source>
+        <translation>Physical cores: %1, SMT: %2</translation>
+    </message>
+    <message>
+        <source>あり</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>P コアのプロセッサ: %1、E コアのプロセッサ: %2</source>
+        <translation>P-core processors: %1, E-core processors: %2</translation>
+    </message>
+    <message>
+        <source>スレッド数: %1</source>
+        <translation>Thread counts: %1</translation>
+    </message>
+    <message>
+        <source>報告されたキャッシュ: %1</source>
+        <translation>Reported caches: %1</translation>
+    </message>
+    <message>
+        <source>曲線の段: メモリ %1 ns (%2 から)</source>
+        <translation>Curve level: memory %1 ns (from %2)</translation>
+    </message>
+    <message>
+        <source>曲線の段: %1 まで %2 ns (報告されたキャッシュ %3)</source>
+        <translation>Curve level: up to %1, %2 ns (reported cache %3)</translation>
+    </message>
+    <message>
+        <source>曲線の段: %1 まで %2 ns</source>
+        <translation>Curve level: up to %1, %2 ns</translation>
+    </message>
+    <message>
+        <source>透過的ヒュージページ: %1</source>
+        <translation>Transparent huge pages: %1</translation>
+    </message>
+    <message>
+        <source>モデル: %1</source>
+        <translation>Model: %1</translation>
+    </message>
+    <message>
+        <source>接続: %1</source>
+        <translation>Transport: %1</translation>
+    </message>
+    <message>
+        <source>ファイルシステム: %1</source>
+        <translation>File system: %1</translation>
+    </message>
+    <message>
+        <source>エンジン: %1</source>
+        <translation>Engine: %1</translation>
+    </message>
+    <message>
+        <source> (io_uring は使えません: %1)</source>
+        <translation> (io_uring refused: %1)</translation>
+    </message>
+    <message>
+        <source>テストファイル: %1</source>
+        <translation>Test file: %1</translation>
     </message>
 </context>
 <context>
@@ -406,6 +544,10 @@
     <message>
         <source>基準</source>
         <translation>baseline</translation>
+    </message>
+    <message>
+        <source>総合は %1 の値です</source>
+        <translation>Overall is the %1 figure</translation>
     </message>
 </context>
 <context>
@@ -678,6 +820,110 @@
         <source>誤差を超えて遅くなった</source>
         <translation>slower beyond the noise</translation>
     </message>
+    <message>
+        <source>総合は %1 の値です。</source>
+        <translation>Overall is the %1 figure.</translation>
+    </message>
+    <message>
+        <source>コア・メモリ・ドライブ</source>
+        <translation>Cores, memory and drive</translation>
+    </message>
+    <message>
+        <source>スケーリング: 1 スレッドに対する速度 (両軸とも対数)</source>
+        <translation>Scaling: speed over one thread&apos;s (both axes log)</translation>
+    </message>
+    <message>
+        <source>スレッド数</source>
+        <translation>Threads</translation>
+    </message>
+    <message>
+        <source>速度の倍率</source>
+        <translation>Speed-up</translation>
+    </message>
+    <message>
+        <source>理想 (スレッド数に比例)</source>
+        <translation>Ideal (in proportion to the threads)</translation>
+    </message>
+    <message>
+        <source>RAM の帯域</source>
+        <translation>RAM bandwidth</translation>
+    </message>
+    <message>
+        <source>帯域 (STREAM、GB/s、長いほど速い)</source>
+        <translation>Bandwidth (STREAM, GB/s, longer is faster)</translation>
+    </message>
+    <message>
+        <source>レイテンシ: 1 回のロードの時間と作業領域 (両軸とも対数、下ほど速い)</source>
+        <translation>Latency: the time of one load against the working set (both axes log, lower is faster)</translation>
+    </message>
+    <message>
+        <source>作業領域</source>
+        <translation>Working set</translation>
+    </message>
+    <message>
+        <source>ナノ秒</source>
+        <translation>ns</translation>
+    </message>
+    <message>
+        <source>帯: 曲線に見えるレベル、縦線: その大きさ</source>
+        <translation>Band: a level the curve shows; tick: its size</translation>
+    </message>
+    <message>
+        <source>RAM のレイテンシ</source>
+        <translation>RAM latency</translation>
+    </message>
+    <message>
+        <source>ドライブ</source>
+        <translation>Drive</translation>
+    </message>
+    <message>
+        <source>ドライブ (MB/s、対数軸、長いほど速い)</source>
+        <translation>Drive (MB/s, log axis, longer is faster)</translation>
+    </message>
+    <message>
+        <source>ワークロード</source>
+        <translation>Workload</translation>
+    </message>
+    <message>
+        <source>1 スレッド</source>
+        <translation>1 thread</translation>
+    </message>
+    <message>
+        <source>全スレッド</source>
+        <translation>All threads</translation>
+    </message>
+    <message>
+        <source>倍率</source>
+        <translation>Speed-up</translation>
+    </message>
+    <message>
+        <source>効率</source>
+        <translation>Efficiency</translation>
+    </message>
+    <message>
+        <source>レベル</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>1 回のロード</source>
+        <translation>One load</translation>
+    </message>
+    <message>
+        <source>曲線に見える大きさ</source>
+        <translation>Size on the curve</translation>
+    </message>
+    <message>
+        <source>メモリ (キャッシュの先)</source>
+        <translation>Memory (beyond the caches)</translation>
+    </message>
+    <message>
+        <source>エンジン</source>
+        <translation>Engine</translation>
+    </message>
+    <message>
+        <source>各マシンの最新のシリーズ。グラフは最大 %1 台まで、表はすべてのマシン。</source>
+        <translation>Each machine&apos;s latest series. The charts show up to %1 machines, the tables all of them.</translation>
+    </message>
 </context>
 <context>
     <name>RunArchive</name>
@@ -704,6 +950,14 @@
     <message>
         <source>計測結果の保存先がほかの TORVIK で使用中のため、%1 に保存しました。次の保存のときに保存先へ移します。</source>
         <translation>The results store is busy with another copy of TORVIK, so the run was kept in %1. It joins the store the next time a run is kept.</translation>
+    </message>
+    <message>
+        <source>別に保存した計測結果 %1 を保存先へ移せません。ファイルはそのまま残します: %2</source>
+        <translation>The results kept aside in %1 cannot be moved into the results store; the file is kept as it is: %2</translation>
+    </message>
+    <message>
+        <source>この PC の計測結果</source>
+        <translation>This PC&apos;s results</translation>
     </message>
 </context>
 <context>
@@ -748,6 +1002,33 @@
     <message>
         <source>計測結果を読めません</source>
         <translation>cannot read the results store</translation>
+    </message>
+</context>
+<context>
+    <name>Summary</name>
+    <message>
+        <source>1 スレッド</source>
+        <translation>1 thread</translation>
+    </message>
+    <message>
+        <source>全スレッド</source>
+        <translation>All threads</translation>
+    </message>
+    <message>
+        <source>STREAM 1 スレッド</source>
+        <translation>STREAM 1 thread</translation>
+    </message>
+    <message>
+        <source>STREAM 全スレッド</source>
+        <translation>STREAM all threads</translation>
+    </message>
+    <message>
+        <source>メモリのレイテンシ</source>
+        <translation>Memory latency</translation>
+    </message>
+    <message>
+        <source>ドライブ 8 項目</source>
+        <translation>Drive, 8 rows</translation>
     </message>
 </context>
 <context>
@@ -1091,6 +1372,156 @@
     </message>
 </context>
 <context>
+    <name>torvik::MachineCharts</name>
+    <message>
+        <source>スレッド数</source>
+        <translation>Threads</translation>
+    </message>
+    <message>
+        <source>マルチコア</source>
+        <translation>Cores</translation>
+    </message>
+    <message>
+        <source>メモリ</source>
+        <translation>Memory</translation>
+    </message>
+    <message>
+        <source>ドライブ</source>
+        <translation>Drive</translation>
+    </message>
+    <message>
+        <source>グラフ</source>
+        <translation>Charts</translation>
+    </message>
+    <message>
+        <source>グループごとのグラフのページ</source>
+        <translation>The charts, a page for each group</translation>
+    </message>
+    <message>
+        <source>グラフのページ</source>
+        <translation>Chart pages</translation>
+    </message>
+    <message>
+        <source>速度の倍率 (1 スレッド = 1)</source>
+        <translation>Speed-up (1 thread = 1)</translation>
+    </message>
+    <message>
+        <source>理想 (スレッド数倍)</source>
+        <translation>Ideal (× threads)</translation>
+    </message>
+    <message>
+        <source>作業領域 (対数)</source>
+        <translation>Working set (log)</translation>
+    </message>
+    <message>
+        <source>ナノ秒 (対数)</source>
+        <translation>Nanoseconds (log)</translation>
+    </message>
+    <message>
+        <source>読み込み</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>書き込み</source>
+        <translation>Write</translation>
+    </message>
+</context>
+<context>
+    <name>torvik::MachineWindow</name>
+    <message>
+        <source>マルチコア(&amp;C)</source>
+        <translation>&amp;Cores</translation>
+    </message>
+    <message>
+        <source>プロセッサの処理能力を 1 スレッドから使えるすべてのプロセッサまで計測します</source>
+        <translation>Measures the processor&apos;s throughput from one thread to every usable processor</translation>
+    </message>
+    <message>
+        <source>メモリ(&amp;M)</source>
+        <translation>&amp;Memory</translation>
+    </message>
+    <message>
+        <source>メモリ帯域 (STREAM) とレイテンシの曲線を計測します</source>
+        <translation>Measures the memory bandwidth (STREAM) and the latency curve</translation>
+    </message>
+    <message>
+        <source>コア＋メモリ(&amp;O)</source>
+        <translation>C&amp;ores + memory</translation>
+    </message>
+    <message>
+        <source>マルチコアとメモリを順に計測します</source>
+        <translation>Measures the cores, then the memory</translation>
+    </message>
+    <message>
+        <source>ドライブ(&amp;D)</source>
+        <translation>&amp;Drive</translation>
+    </message>
+    <message>
+        <source>テストフォルダのドライブを順次と 4K ランダムで計測します</source>
+        <translation>Measures the test folder&apos;s drive, sequential and 4K random</translation>
+    </message>
+    <message>
+        <source>マルチコア</source>
+        <translation>Cores</translation>
+    </message>
+    <message>
+        <source>メモリ</source>
+        <translation>Memory</translation>
+    </message>
+    <message>
+        <source>ドライブ</source>
+        <translation>Drive</translation>
+    </message>
+    <message>
+        <source>現行マシン計測</source>
+        <translation>Today&apos;s Machine</translation>
+    </message>
+    <message>
+        <source>中止(&amp;S)</source>
+        <translation>&amp;Stop</translation>
+    </message>
+    <message>
+        <source>計測中の項目が終わったところで計測を中止します</source>
+        <translation>Stops the measurement once the point under way has ended</translation>
+    </message>
+    <message>
+        <source>進捗</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>計測の進み具合</source>
+        <translation>How far the measurement has got</translation>
+    </message>
+    <message>
+        <source>状態</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>計測値の表</source>
+        <translation>Table of figures</translation>
+    </message>
+    <message>
+        <source>項目ごとのテスト、速度と詳細</source>
+        <translation>Each point&apos;s test, rate and detail</translation>
+    </message>
+    <message>
+        <source>マシンの情報(&amp;F)</source>
+        <translation>Machine &amp;facts</translation>
+    </message>
+    <message>
+        <source>マシンの情報</source>
+        <translation>Machine facts</translation>
+    </message>
+    <message>
+        <source>計測したグループが見つけたマシンの情報</source>
+        <translation>What the groups measured found of the machine</translation>
+    </message>
+    <message>
+        <source>計測するグループのボタンを押してください</source>
+        <translation>Press a group&apos;s button to measure it</translation>
+    </message>
+</context>
+<context>
     <name>torvik::MainWindow</name>
     <message>
         <source>CPUの整数演算と浮動小数点演算を計測します</source>
@@ -1155,6 +1586,25 @@
     <message>
         <source>バージョン情報</source>
         <translation>&amp;About TORVIK</translation>
+    </message>
+    <message>
+        <source>現行マシン計測</source>
+        <translation>&amp;Today&apos;s machine...</translation>
+    </message>
+</context>
+<context>
+    <name>torvik::PointTableModel</name>
+    <message>
+        <source>テスト</source>
+        <translation>Test</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Rate</translation>
+    </message>
+    <message>
+        <source>詳細</source>
+        <translation>Detail</translation>
     </message>
 </context>
 <context>
