@@ -169,7 +169,10 @@ class GraphicsTest : public QObject {
     QTemporaryDir home;
     QProcess commandLine;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Settings and data of its own: the folder the tests share is written by
+    // other tests meanwhile (a value of the wrong type refuses the run).
     environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
     commandLine.setProcessEnvironment(environment);
     commandLine.start(QStringLiteral(TORVIK_BINARY),
                       {"--run", "graphic", "--format", "json", "--quiet", "--no-record"});

@@ -9,6 +9,7 @@
 #include "core/ram/ChaseCycle.h"
 #include "core/ram/HugePageUsage.h"
 #include "core/ram/StreamBandwidth.h"
+#include "core/results/TestInfo.h"
 
 namespace torvik {
 namespace {
@@ -95,15 +96,7 @@ MeasuredPoint MeasureLatencyPoint(const RamPlan& plan, int64_t bytes, const Grou
 
 }  // namespace
 
-QString WorkingSetText(int64_t bytes) {
-  const auto text = [](double value, const char* unit) {
-    return QString::number(value, 'g', 4) + u' ' + QLatin1String(unit);
-  };
-  if (bytes >= (int64_t{1} << 30)) return text(static_cast<double>(bytes) / (1 << 30), "GiB");
-  if (bytes >= (int64_t{1} << 20)) return text(static_cast<double>(bytes) / (1 << 20), "MiB");
-  if (bytes >= 1024) return text(static_cast<double>(bytes) / 1024, "KiB");
-  return text(static_cast<double>(bytes), "B");
-}
+QString WorkingSetText(int64_t bytes) { return WorkingSetName(bytes); }
 
 QString RamBandwidthStatusText(int threads) {
   return QCoreApplication::translate("RamGroup", "メモリ帯域 計測中！（STREAM、%1 スレッド）").arg(threads);

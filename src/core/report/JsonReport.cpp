@@ -148,6 +148,20 @@ QJsonObject Run(int repetition, const RunRecord& run) {
   };
 }
 
+// One test's figures over the repetitions, `flagged` of them noisy.
+QJsonObject SummaryEntry(const QString& test, const Statistics& s, int flagged) {
+  return QJsonObject{{"test", test},
+                     {"min", s.min},
+                     {"median", s.median},
+                     {"max", s.max},
+                     {"mean", s.mean},
+                     {"stdev", SpreadJson(s, s.stdev)},
+                     {"cv", SpreadJson(s, s.cv)},
+                     {"settled", AutoRepeat::Settled(s)},
+                     {"noisy_repetitions", flagged},
+                     {"repetitions", s.count}};
+}
+
 QJsonArray Summary(const std::vector<RunRecord>& runs) {
   QJsonArray summary;
   for (const auto& [test, s] : SecondsStatistics(runs)) {
@@ -156,16 +170,7 @@ QJsonArray Summary(const std::vector<RunRecord>& runs) {
       const std::optional<TestNoise>& noise = run.results[test].noise;
       flagged += noise && noise->Flagged();
     }
-    summary.append(QJsonObject{{"test", QLatin1String(EntryOf(test).id)},
-                               {"min", s.min},
-                               {"median", s.median},
-                               {"max", s.max},
-                               {"mean", s.mean},
-                               {"stdev", SpreadJson(s, s.stdev)},
-                               {"cv", SpreadJson(s, s.cv)},
-                               {"settled", AutoRepeat::Settled(s)},
-                               {"noisy_repetitions", flagged},
-                               {"repetitions", s.count}});
+    summary.append(SummaryEntry(QLatin1String(EntryOf(test).id), s, flagged));
   }
   // A point's figure is its rate (a drive row's time is fixed).
   for (const auto& [id, s] : PointRateStatistics(runs)) {
@@ -173,17 +178,9 @@ QJsonArray Summary(const std::vector<RunRecord>& runs) {
     for (const RunRecord& run : runs) {
       for (const MeasuredPoint& point : run.points) flagged += point.StoreId() == id && point.noise && point.noise->Flagged();
     }
-    summary.append(QJsonObject{{"test", id},
-                               {"of", "rate"},
-                               {"min", s.min},
-                               {"median", s.median},
-                               {"max", s.max},
-                               {"mean", s.mean},
-                               {"stdev", SpreadJson(s, s.stdev)},
-                               {"cv", SpreadJson(s, s.cv)},
-                               {"settled", AutoRepeat::Settled(s)},
-                               {"noisy_repetitions", flagged},
-                               {"repetitions", s.count}});
+    QJsonObject entry = SummaryEntry(id, s, flagged);
+    entry.insert("of", "rate");
+    summary.append(entry);
   }
   return summary;
 }

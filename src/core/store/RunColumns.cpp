@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <QUuid>
 
-#include "core/store/SchemaSteps.h"
+#include "core/store/SchemaNumbers.h"
 
 namespace torvik {
 namespace {
