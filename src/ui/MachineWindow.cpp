@@ -136,7 +136,7 @@ void MachineWindow::BuildControls() {
   split->addWidget(side);
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 2);
-  split->setSizes({600, 560});  // room for a drive row's percentiles beside the charts
+  split->setSizes({720, 440});  // the charts' legends whole; a drive row's whole detail is its tooltip
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(buttons);
