@@ -19,17 +19,10 @@
 #include <vector>
 
 #include "platform/ExitCleanup.h"
+#include "platform/linux/RetryOnInterrupt.h"
 
 namespace torvik::platform {
 namespace {
-
-int RetryOnInterrupt(auto call) {
-  int result;
-  do {
-    result = call();
-  } while (result < 0 && errno == EINTR);
-  return result;
-}
 
 class PosixDirectFile : public DirectFile {
  public:

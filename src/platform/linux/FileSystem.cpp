@@ -22,17 +22,10 @@
 #include <string>
 
 #include "platform/ExitCleanup.h"
+#include "platform/linux/RetryOnInterrupt.h"
 
 namespace torvik::platform {
 namespace {
-
-int RetryOnInterrupt(auto call) {
-  int result;
-  do {
-    result = call();
-  } while (result < 0 && errno == EINTR);
-  return result;
-}
 
 class PosixTestFile : public TestFile {
  public:
