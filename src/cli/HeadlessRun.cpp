@@ -1,7 +1,6 @@
 #include "cli/HeadlessRun.h"
 
 #include <QElapsedTimer>
-#include <algorithm>
 #include <QUuid>
 #include <cerrno>
 #include <cstdio>
@@ -135,8 +134,7 @@ int HeadlessRun::Deliver(const std::vector<RunRecord>& repetitions, const std::v
   in.now = QDateTime::currentDateTime();
   // The classic groups' report block; the points of the groups that
   // measure today's machine, which have no block on the sheet, in a table.
-  const bool classic = std::any_of(options_.groups.begin(), options_.groups.end(),
-                                   [](Group group) { return !EntryOf(group).points; });
+  const bool classic = AnyClassicGroup(options_.groups);
   for (const RunRecord& run : repetitions) {
     in.captions = CaptionsOf(run.results, DecimalPoint());
     in.stopFlag = run.stopped ? kStopRequested : 0;

@@ -2,7 +2,6 @@
 
 #include <QSet>
 #include <QStringList>
-#include <algorithm>
 #include <cmath>
 
 #include "core/base/IsoDateTime.h"
@@ -63,8 +62,7 @@ StoredRun RunFromRecord(const RunRecord& record) {
   run.group = groups.join(u',');
   run.stopped = record.stopped;
   // The bench number is the classic tests' sum: a run of points has none.
-  const bool classic = std::any_of(record.groups.begin(), record.groups.end(),
-                                   [](Group group) { return !EntryOf(group).points; });
+  const bool classic = AnyClassicGroup(record.groups);
   if (!record.stopped && classic) run.benchNo = BenchNumber(record.results.Total());
   run.totalTenths = record.results.Total().Tenths();
   run.totalSeconds = record.results.TotalNs() / 1e9;

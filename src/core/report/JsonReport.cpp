@@ -2,7 +2,6 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
-#include <algorithm>
 #include <cmath>
 
 #include "core/base/IsoDateTime.h"
@@ -131,8 +130,7 @@ QJsonObject Run(int repetition, const RunRecord& run) {
   for (Group group : run.groups) groups.append(QLatin1String(EntryOf(group).id));
   const ResultTable& t = run.results;
   // The bench number is the classic tests' sum: a run of points alone has none.
-  const bool classic =
-      std::any_of(run.groups.begin(), run.groups.end(), [](Group group) { return !EntryOf(group).points; });
+  const bool classic = AnyClassicGroup(run.groups);
   return QJsonObject{
       {"repetition", repetition},
       {"groups", groups},

@@ -27,6 +27,10 @@ bool Runs(Group group, Test test) {
   return std::find(tests.begin(), tests.end(), test) != tests.end();
 }
 
+bool AnyClassicGroup(std::span<const Group> groups) {
+  return std::any_of(groups.begin(), groups.end(), [](Group group) { return !EntryOf(group).points; });
+}
+
 std::size_t GroupOrderOf(QStringView id) {
   const std::optional<Group> known = GroupOfId(id);
   return known ? static_cast<std::size_t>(*known) : kGroupCount;

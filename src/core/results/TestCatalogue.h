@@ -382,6 +382,9 @@ std::optional<Group> GroupOfId(QStringView id);
 std::size_t GroupOrderOf(QStringView id);
 // Whether `group` runs `test`.
 bool Runs(Group group, Test test);
+// Whether any of `groups` is a classic one (its tests timed, summed into a
+// bench number and written to the sheet), not a group of points.
+bool AnyClassicGroup(std::span<const Group> groups);
 // The ids of every group, in the catalogue's order ("cpu, graphic, ...").
 QString GroupIds(const QString& separator);
 
