@@ -17,6 +17,7 @@
 
 #include "core/analysis/ChartPalette.h"
 #include "core/analysis/PointCurves.h"
+#include "core/results/PreciseFigures.h"
 #include "core/results/TestInfo.h"
 #include "ui/MachineChartTexts.h"
 
@@ -246,12 +247,15 @@ void MachineCharts::DrawDrive(const std::vector<MeasuredPoint>& points) {
   auto* write = new QBarSet(tr("書き込み"));
   read->setColor(QColor(QLatin1String(ChartColour(0))));
   write->setColor(QColor(QLatin1String(ChartColour(1))));
+  // Each bar's figure above it, in the colour of the chart's title (the
+  // bars' default, white, is meant for labels inside a bar).
+  for (QBarSet* set : {read, write}) set->setLabelColor(chart->titleBrush().color());
   QStringList rows;
   double high = 1;
   for (const DriveBar& bar : bars) {
     rows << bar.label;
-    read->append(bar.read.value_or(0));
-    write->append(bar.write.value_or(0));
+    read->append(AsRateTextShows(bar.read.value_or(0)));
+    write->append(AsRateTextShows(bar.write.value_or(0)));
     high = std::max({high, bar.read.value_or(0), bar.write.value_or(0)});
   }
   auto* series = new QBarSeries;
@@ -260,7 +264,7 @@ void MachineCharts::DrawDrive(const std::vector<MeasuredPoint>& points) {
   series->setLabelsVisible(true);
   series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
   series->setLabelsFormat(QStringLiteral("@value"));
-  series->setLabelsPrecision(5);
+  series->setLabelsPrecision(6);  // every digit of the rounded figure, as the table has it
   QBarCategoryAxis* categories = driveRows_;
   categories->setCategories(rows);
   QValueAxis* rate = driveRate_;

@@ -5,12 +5,18 @@
 namespace torvik {
 namespace {
 
+int ThreeDigitsDecimals(double value) { return value >= 100 ? 0 : value >= 10 ? 1 : 2; }
+
 QString ThreeDigits(double value, QChar decimalPoint) {
-  const int decimals = value >= 100 ? 0 : value >= 10 ? 1 : 2;
-  return QString::number(value, 'f', decimals).replace(u'.', decimalPoint);
+  return QString::number(value, 'f', ThreeDigitsDecimals(value)).replace(u'.', decimalPoint);
 }
 
 }  // namespace
+
+double AsRateTextShows(double value) {
+  const double scale = std::pow(10.0, ThreeDigitsDecimals(value));
+  return std::round(value * scale) / scale;
+}
 
 double RateOf(Test test, const TimingSlot& slot) {
   if (!slot.HasResult() || slot.work <= 0) return 0;

@@ -24,6 +24,9 @@ QString RateText(double rate, const QString& unit, QChar decimalPoint);
 inline QString RateText(double rate, const char* unit, QChar decimalPoint) {
   return RateText(rate, QLatin1String(unit), decimalPoint);
 }
+// A figure rounded as RateText writes it (1103.9 -> 1104, 33.535 -> 33.5),
+// for a chart's label beside a table of RateText.
+double AsRateTextShows(double value);
 // The tooltip of a test's result label: "0.0443 s, 48.3 GB/s"; the seconds
 // alone while the work is not known yet; empty without a time.
 QString PreciseText(Test test, const TimingSlot& slot, QChar decimalPoint);

@@ -77,6 +77,10 @@ class PreciseFiguresTest : public QObject {
     QVERIFY(std::abs(RateOf(static_cast<Test>(test), slot) - rate) <= 1e-4 * std::max(1.0, rate));
     QCOMPARE(PreciseText(static_cast<Test>(test), slot, u'.'), tooltip);
     QCOMPARE(RateText(8'510, "lines/s", u','), QStringLiteral("8,51 k lines/s"));  // the locale's separator
+    // A chart's label rounds as the table's text does.
+    for (const double rate : {1103.9, 223.15, 33.535, 10.541, 4.567}) {
+      QCOMPARE(QString::number(AsRateTextShows(rate), 'g', 6) + QStringLiteral(" MB/s"), RateText(rate, "MB/s", u'.'));
+    }
   }
 
   void jsonDocument() {
