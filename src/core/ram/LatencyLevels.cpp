@@ -37,6 +37,13 @@ std::vector<LatencyLevel> DetectLatencyLevels(std::vector<LatencyPoint> curve) {
   // two neighbours of its own side.
   std::vector<double> smooth = y;
   for (size_t i = 1; i + 1 < n; ++i) smooth[i] = Median({y[i - 1], y[i], y[i + 1]});
+  // The last point has one neighbour: a level apart from the two before it
+  // where those agree, it is a reading taken while something else ran (one
+  // point is no level), and left alone it would end the last plateau
+  // early, leaving the curve without its memory level.
+  if (n >= 3 && std::abs(y[n - 2] - y[n - 3]) <= kJoin && std::abs(y[n - 1] - y[n - 2]) > kApart) {
+    smooth[n - 1] = y[n - 2];
+  }
 
   std::vector<Run> runs;
   for (size_t i = 0; i < n; ++i) {

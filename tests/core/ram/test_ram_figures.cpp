@@ -363,12 +363,20 @@ class RamFiguresTest : public QObject {
     }
   }
 
+  void aSpikeIsNotALevel_data() {
+    QTest::addColumn<int>("at");  // the point read while something else ran; -1 the last
+    QTest::newRow("inside a plateau") << 3;
+    QTest::newRow("the curve's last point") << -1;
+  }
   void aSpikeIsNotALevel() {
+    QFETCH(int, at);
     std::vector<LatencyPoint> curve = Curve({{1.0, 48 * KiB}, {4.0, MiB}, {80, 64 * MiB}}, 64 * MiB);
-    curve[3].nanoseconds = 9.0;  // one reading while something else ran
+    LatencyPoint& spike = at < 0 ? curve.back() : curve[size_t(at)];
+    spike.nanoseconds *= 2.5;
     const std::vector<LatencyLevel> found = DetectLatencyLevels(curve);
     QCOMPARE(found.size(), size_t(3));
     QCOMPARE(found[0].lastBytes, 48 * KiB);
+    QVERIFY(found.back().open);  // memory's plateau reaches the end of the curve
   }
 
   void noLevelWithoutPlateaus_data() {
