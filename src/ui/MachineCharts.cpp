@@ -80,6 +80,24 @@ void Describe(QChartView* view, const QString& title, const QString& text) {
 
 QString ThreadsTitle() { return MachineCharts::tr("スレッド数"); }
 
+// From 0 to a round figure past `high` with room above, in at most five
+// steps of 1, 2 or 5 x 10^k (Qt's own nice numbers keep the axis's tick
+// count, which can leave a bar at half the chart's height).
+void SetRateRange(QValueAxis* axis, double high) {
+  const double rough = std::max(high * 1.1, 1e-9) / 5;
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  double step = 10 * power;
+  for (const double m : {1.0, 2.0, 5.0}) {
+    if (m * power >= rough) {
+      step = m * power;
+      break;
+    }
+  }
+  const int steps = static_cast<int>(std::ceil(high * 1.1 / step));
+  axis->setRange(0, steps * step);
+  axis->setTickCount(steps + 1);
+}
+
 // Threads on a log 2 axis: 1, 2, 4, ... with room either side.
 void SetThreadRange(QLogValueAxis* axis, double most) {
   axis->setTitleText(ThreadsTitle());
@@ -198,8 +216,7 @@ void MachineCharts::DrawBandwidth(const std::vector<MeasuredPoint>& points) {
   QLogValueAxis* threads = bandwidthThreads_;
   QValueAxis* rate = bandwidthRate_;
   SetThreadRange(threads, MostX(curves));
-  rate->setRange(0, high * 1.15);
-  rate->applyNiceNumbers();
+  SetRateRange(rate, high);
   for (size_t i = 0; i < curves.size(); ++i) Attach(chart, Line(curves[i], i), threads, rate);
   Describe(bandwidth_, BandwidthTitle(), BandwidthText(curves));
 }
@@ -268,8 +285,7 @@ void MachineCharts::DrawDrive(const std::vector<MeasuredPoint>& points) {
   QBarCategoryAxis* categories = driveRows_;
   categories->setCategories(rows);
   QValueAxis* rate = driveRate_;
-  rate->setRange(0, high * 1.15);
-  rate->applyNiceNumbers();
+  SetRateRange(rate, high);
   Attach(chart, series, categories, rate);
   Describe(drive_, DriveTitle(), DriveText(bars));
 }
