@@ -24,7 +24,8 @@ for path in ./usr/bin/torvik ./usr/share/torvik/TORVIK.HLP ./usr/share/applicati
   ./usr/share/doc/torvik/changelog.Debian.gz ./usr/share/torvik/schema/run.schema.json \
   ./usr/share/torvik/schema/history.schema.json ./usr/share/torvik/schema/compare.schema.json \
   ./usr/share/torvik/schema/trend.schema.json ./usr/share/torvik/schema/ranking.schema.json \
-  ./usr/share/torvik/schema/sync.schema.json ./usr/share/torvik/schema/changes.schema.json; do
+  ./usr/share/torvik/schema/sync.schema.json ./usr/share/torvik/schema/changes.schema.json \
+  ./usr/share/torvik/schema/machines.schema.json; do
   check "the package holds $path" grep -qx "$path" <<<"$files"
 done
 depends=$(dpkg-deb -f "$deb" Depends)

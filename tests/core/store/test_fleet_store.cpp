@@ -23,6 +23,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "JsonSchemaCheck.h"
 #include "ScratchServer.h"
 #include "StoreAnswers.h"
 #include "core/store/ResultStore.h"
@@ -240,7 +241,12 @@ class FleetStoreTest : public QObject {
                                                  QStringLiteral("--format"), QStringLiteral("json")});
     QVERIFY(torvik.waitForFinished(60'000));
     QVERIFY2(torvik.exitCode() == exitCode, torvik.readAllStandardError().constData());
-    const QJsonArray machines = QJsonDocument::fromJson(torvik.readAllStandardOutput())["machines"].toArray();
+    const QByteArray document = torvik.readAllStandardOutput();
+    QByteArray problem;
+    const SchemaCheck check = CheckAgainstSchema(document, QStringLiteral(TORVIK_SCHEMA_DIR "/machines.schema.json"),
+                                                 QDir(home).filePath(QStringLiteral("machines.json")), problem);
+    QVERIFY2(check != SchemaCheck::Invalid, problem.constData());
+    const QJsonArray machines = QJsonDocument::fromJson(document)["machines"].toArray();
     QCOMPARE(machines.size(), 2);
     for (const QJsonValue& machine : machines) {
       QCOMPARE(machine["stale"].toBool(), exitCode == 3);
