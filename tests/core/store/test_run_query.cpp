@@ -30,7 +30,9 @@ class RunQueryTest : public QObject {
                                         << QVariantList{QStringLiteral("%50!%!_!!%")};
     QTest::newRow("machine and days")
         << RunFilter{.group = QStringLiteral("cpu"), .machine = QStringLiteral("Lab"), .from = 10, .to = 20}
-        << kStoreSchemaVersion << "WHERE group_name = ? AND " + machine + " AND sort_time >= ? AND sort_time <= ?"
+        << kStoreSchemaVersion
+        << "WHERE group_name = ? AND " + machine + " AND " + DatedExpression() +
+               " = 1 AND sort_time >= ? AND sort_time <= ?"
         << QVariantList{QStringLiteral("cpu"), QStringLiteral("Lab"), 10LL, 20LL};
     QTest::newRow("a store without host names")
         << RunFilter{.machine = QStringLiteral("Lab")} << kHostNameStep - 1
