@@ -142,9 +142,11 @@ QString PointComparisonText(const ComparedSeries& compared) {
 QString NotFiguresText(const ComparedSeries& compared) {
   QStringList left;
   for (const auto& [side, name] : {std::pair{&compared.a, "A"}, std::pair{&compared.b, "B"}}) {
-    for (const QString& test : NotFiguresOf(*side)) left << InfoOf(test).displayName + QStringLiteral(" (%1)").arg(name);
+    for (const QString& test : NotFiguresOf(*side))
+      left << InfoOf(test).displayName + QStringLiteral(" (%1)").arg(name);
   }
-  return left.isEmpty() ? QString() : QStringLiteral("not a figure, left out: ") + left.join(QStringLiteral(", ")) + u'\n';
+  return left.isEmpty() ? QString()
+                        : QStringLiteral("not a figure, left out: ") + left.join(QStringLiteral(", ")) + u'\n';
 }
 
 QString ComparisonText(const ComparedSeries& compared) {
@@ -197,7 +199,8 @@ QJsonObject ComparisonObject(const ComparedSeries& compared) {
   return QJsonObject{{"a", SideObject(compared.a)},
                      {"b", SideObject(compared.b)},
                      {"same_series", compared.sameSeries},
-                     {"not_figures", QJsonObject{{"a", CompareTestIds(NotFiguresOf(compared.a))}, {"b", CompareTestIds(NotFiguresOf(compared.b))}}},
+                     {"not_figures", QJsonObject{{"a", CompareTestIds(NotFiguresOf(compared.a))},
+                                                 {"b", CompareTestIds(NotFiguresOf(compared.b))}}},
                      {"tests", rows}};
 }
 

@@ -46,8 +46,8 @@ void ShowRanking(QTableWidget& table, const MachineRanking& ranking) {
       // A test its store holds no figure for is left out: "-" says it, the tooltip why.
       QStringList tests;
       for (const QString& test : machine.notFigures) tests << InfoOf(test).displayName;
-      name->setToolTip(QCoreApplication::translate("RankingTable", "値ではないため除外: %1")
-                           .arg(tests.join(QStringLiteral(", "))));
+      name->setToolTip(
+          QCoreApplication::translate("RankingTable", "値ではないため除外: %1").arg(tests.join(QStringLiteral(", "))));
     }
     table.setItem(r, 1, name);
     table.setItem(r, 2, Cell(machine.machine.processor));

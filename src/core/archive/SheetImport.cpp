@@ -26,10 +26,13 @@ QString TooLargeText() {
   return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: %2 MB を超えるファイルは結果シートではありません"));
 }
 QString RefusedTotalText() {
-  return Tr(QT_TRANSLATE_NOOP("SheetImport",
-                              "%1: %2 行目のブロック (%3) は、合計 %4 が各テストの時間の和 %5 と合わないため読み込みませんでした"));
+  return Tr(QT_TRANSLATE_NOOP(
+      "SheetImport",
+      "%1: %2 行目のブロック (%3) は、合計 %4 が各テストの時間の和 %5 と合わないため読み込みませんでした"));
 }
-QString MoreRefusedText() { return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: ほかに %2 件のブロックも合計が合いません")); }
+QString MoreRefusedText() {
+  return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: ほかに %2 件のブロックも合計が合いません"));
+}
 // At most this many refused blocks are named a file; the rest are counted.
 constexpr size_t kNamedRefusals = 20;
 
@@ -89,9 +92,8 @@ std::optional<int> ImportSheetFile(const QString& path, const QDateTime& importe
   ParsedSheet rest = reader.Finish();
   for (size_t i = 0; i < rest.refused.size() && i < kNamedRefusals; ++i) {
     const RefusedTotal& refused = rest.refused[i];
-    refusals << RefusedTotalText()
-                    .arg(path, QString::number(refused.line), refused.date, TenthsText(refused.totalTenths),
-                         TenthsText(refused.sumTenths));
+    refusals << RefusedTotalText().arg(path, QString::number(refused.line), refused.date,
+                                       TenthsText(refused.totalTenths), TenthsText(refused.sumTenths));
   }
   if (rest.refused.size() > kNamedRefusals) {
     refusals << MoreRefusedText().arg(path).arg(rest.refused.size() - kNamedRefusals);

@@ -11,10 +11,8 @@ bool PrintsAsIs(char32_t point) {
     case QChar::Other_Format:
     case QChar::Other_Surrogate:
     case QChar::Separator_Line:
-    case QChar::Separator_Paragraph:
-      return false;
-    default:
-      return true;
+    case QChar::Separator_Paragraph: return false;
+    default: return true;
   }
 }
 

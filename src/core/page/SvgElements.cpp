@@ -17,7 +17,6 @@ bool AllFinite(std::initializer_list<double> values) {
 
 }  // namespace
 
-
 QString SvgOpen(int height, const QString& title) {
   return QStringLiteral(
              "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%2\" viewBox=\"0 0 %1 %2\" "

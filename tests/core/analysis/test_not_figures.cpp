@@ -91,19 +91,32 @@ class NotFiguresTest : public QObject {
   void storedNonFiguresAreLeftOut_data() {
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("value");
-    QTest::newRow("seconds NaN (a text)") << "seconds" << "'NaN'";
-    QTest::newRow("seconds 1e999") << "seconds" << "1e999";
-    QTest::newRow("seconds -1e999") << "seconds" << "-1e999";
-    QTest::newRow("seconds Infinity (a text)") << "seconds" << "'Infinity'";
-    QTest::newRow("seconds zero") << "seconds" << "0";
-    QTest::newRow("seconds negative") << "seconds" << "-0.4";
-    QTest::newRow("seconds beyond any run") << "seconds" << "1e300";
-    QTest::newRow("seconds no number") << "seconds" << "'fast'";
-    QTest::newRow("rate NaN (a text)") << "rate" << "'nan'";
-    QTest::newRow("rate 1e999") << "rate" << "1e999";
-    QTest::newRow("rate zero") << "rate" << "0";
-    QTest::newRow("rate negative") << "rate" << "-5.3";
-    QTest::newRow("tenths negative") << "tenths" << "-4";
+    QTest::newRow("seconds NaN (a text)") << "seconds"
+                                          << "'NaN'";
+    QTest::newRow("seconds 1e999") << "seconds"
+                                   << "1e999";
+    QTest::newRow("seconds -1e999") << "seconds"
+                                    << "-1e999";
+    QTest::newRow("seconds Infinity (a text)") << "seconds"
+                                               << "'Infinity'";
+    QTest::newRow("seconds zero") << "seconds"
+                                  << "0";
+    QTest::newRow("seconds negative") << "seconds"
+                                      << "-0.4";
+    QTest::newRow("seconds beyond any run") << "seconds"
+                                            << "1e300";
+    QTest::newRow("seconds no number") << "seconds"
+                                       << "'fast'";
+    QTest::newRow("rate NaN (a text)") << "rate"
+                                       << "'nan'";
+    QTest::newRow("rate 1e999") << "rate"
+                                << "1e999";
+    QTest::newRow("rate zero") << "rate"
+                               << "0";
+    QTest::newRow("rate negative") << "rate"
+                                   << "-5.3";
+    QTest::newRow("tenths negative") << "tenths"
+                                     << "-4";
   }
   void storedNonFiguresAreLeftOut() {
     QFETCH(QString, column);

@@ -6,18 +6,18 @@
 #include <QtTest>
 #include <ctime>
 
-#include "core/records/SheetDate.h"
-#include "core/archive/SheetParser.h"
-#include "core/report/ReportBuilder.h"
+#include "StoreAnswers.h"
+#include "core/analysis/MachineTrend.h"
 #include "core/archive/SheetImport.h"
+#include "core/archive/SheetParser.h"
 #include "core/records/RunDate.h"
+#include "core/records/SheetDate.h"
+#include "core/report/ReportBuilder.h"
 #include "core/report/ResultSheet.h"
 #include "core/report/SheetLabels.h"
-#include "core/store/ResultStore.h"
-#include "StoreAnswers.h"
 #include "core/results/Timing.h"
-#include "core/analysis/MachineTrend.h"
 #include "core/run/RunState.h"
+#include "core/store/ResultStore.h"
 
 using namespace torvik;
 
@@ -142,8 +142,7 @@ class SheetParserTest : public QObject {
     // The reads failed: no disk lines, the writes in the total, their
     // average on its own line.
     QTest::newRow("writes whose reads failed")
-        << Block({{Test::Calc, 8}, {Test::Write1, 52}, {Test::Write2, 65}, {Test::Write3, 79}}) << qint64(204)
-        << false;
+        << Block({{Test::Calc, 8}, {Test::Write1, 52}, {Test::Write2, 65}, {Test::Write3, 79}}) << qint64(204) << false;
     QTest::newRow("writes whose reads failed, a decimal comma")
         << Block({{Test::Write1, 52}, {Test::Write2, 65}, {Test::Write3, 79}}, false, std::nullopt,
                  QLocale(QLocale::German))
@@ -182,12 +181,12 @@ class SheetParserTest : public QObject {
       return block;
     };
     const auto cpu = Block({{Test::Calc, 8}, {Test::Trig, 35}});
-    QTest::newRow("99,999,999.9 s over 4.3 s of tests") << forged(cpu, 999'999'999) << qint64(999'999'999)
-                                                      << qint64(43);
+    QTest::newRow("99,999,999.9 s over 4.3 s of tests")
+        << forged(cpu, 999'999'999) << qint64(999'999'999) << qint64(43);
     QTest::newRow("a tenth over") << forged(cpu, 44) << qint64(44) << qint64(43);
     QTest::newRow("a tenth under") << forged(cpu, 42) << qint64(42) << qint64(43);
-    QTest::newRow("stopped, beyond what it shows") << forged(Block({{Test::Calc, 8}}, true), 9'000) << qint64(9'000)
-                                                   << qint64(8);
+    QTest::newRow("stopped, beyond what it shows")
+        << forged(Block({{Test::Calc, 8}}, true), 9'000) << qint64(9'000) << qint64(8);
     QTest::newRow("writes whose reads failed, a total beyond their average")
         << forged(Block({{Test::Write1, 52}, {Test::Write2, 65}, {Test::Write3, 79}}), 400) << qint64(400)
         << qint64(196);
@@ -214,8 +213,9 @@ class SheetParserTest : public QObject {
     QStringList forged = Block({{Test::Calc, 8}, {Test::Trig, 35}});
     forged.replaceInStrings(QStringLiteral("   Sum    Total  :   4.3sec"),
                             QStringLiteral("   Sum    Total  : 99999999.9sec"));
-    forged.replaceInStrings(QStringLiteral("   Bench No      : 946"),
-                            QStringLiteral("   Bench No      : %1").arg(BenchNumber(TimeValue::FromTenths(999'999'999))));
+    forged.replaceInStrings(
+        QStringLiteral("   Bench No      : 946"),
+        QStringLiteral("   Bench No      : %1").arg(BenchNumber(TimeValue::FromTenths(999'999'999))));
     const QString path = dir.filePath(QStringLiteral("sheet.txt"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -227,9 +227,9 @@ class SheetParserTest : public QObject {
     QCOMPARE(summary.unreadable, 1);
     QVERIFY(summary.problems.isEmpty());
     QCOMPARE(summary.refused.size(), 1);
-    for (const QString& part : {path, QStringLiteral(" %1 ").arg(Block({{Test::Memory, 35}}).size() + 1),
-                                QStringLiteral("8 Dec 2026 14:05:09"), QStringLiteral("99999999.9sec"),
-                                QStringLiteral("4.3sec")}) {
+    for (const QString& part :
+         {path, QStringLiteral(" %1 ").arg(Block({{Test::Memory, 35}}).size() + 1),
+          QStringLiteral("8 Dec 2026 14:05:09"), QStringLiteral("99999999.9sec"), QStringLiteral("4.3sec")}) {
       QVERIFY2(summary.refused[0].contains(part), qPrintable(summary.refused[0] + QStringLiteral(" / ") + part));
     }
     QVERIFY(ImportMessage(summary).contains(summary.refused[0]));

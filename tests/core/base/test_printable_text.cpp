@@ -37,7 +37,10 @@ class PrintableTextTest : public QObject {
     QTest::addColumn<QString>("printable");
     QTest::newRow("NUL") << Units({u'd', 0, u'1'}) << "d 1";
     QTest::newRow("ESC of a colour sequence") << QStringLiteral("\x1b[31mred") << " [31mred";
-    QTest::newRow("DEL") << QStringLiteral("a\x7f" "b") << "a b";
+    QTest::newRow("DEL") << QStringLiteral(
+                                "a\x7f"
+                                "b")
+                         << "a b";
     QTest::newRow("tab, line feed, carriage return") << QStringLiteral("a\tb\nc\rd") << "a b c d";
     QTest::newRow("C1 next line") << Units({u'a', 0x85, u'b'}) << "a b";
     QTest::newRow("C1 control sequence introducer") << Units({u'a', 0x9b, u'b'}) << "a b";
@@ -51,7 +54,8 @@ class PrintableTextTest : public QObject {
     QTest::newRow("high surrogate last") << Units({0xd83d}) << " ";
     QTest::newRow("two high surrogates") << Units({0xd83d, 0xd83d, 0xde00}) << Units({u' ', 0xd83d, 0xde00});
     QTest::newRow("a format character beyond the BMP (language tag)") << Units({0xdb40, 0xdc01}) << "  ";
-    QTest::newRow("wide characters kept") << QStringLiteral("ベンチ機　全角ＰＣ") << QStringLiteral("ベンチ機　全角ＰＣ");
+    QTest::newRow("wide characters kept")
+        << QStringLiteral("ベンチ機　全角ＰＣ") << QStringLiteral("ベンチ機　全角ＰＣ");
     QTest::newRow("an emoji (a pair) kept") << QStringLiteral("pc\U0001F600") << QStringLiteral("pc\U0001F600");
     QTest::newRow("a joined emoji kept") << QStringLiteral("\U0001F469\u200D\U0001F4BB")
                                          << QStringLiteral("\U0001F469\u200D\U0001F4BB");
