@@ -33,9 +33,6 @@ QString RefusedTotalText() {
 QString MoreRefusedText() {
   return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: ほかに %2 件のブロックも合計が合いません"));
 }
-// At most this many refused blocks are named a file; the rest are counted.
-constexpr size_t kNamedRefusals = 20;
-
 QString TenthsText(int64_t tenths) { return FormatSeconds(TimeValue::FromTenths(tenths), u'.').trimmed(); }
 
 QString LineTooLongText() {
@@ -90,14 +87,11 @@ std::optional<int> ImportSheetFile(const QString& path, const QDateTime& importe
     if (reader.RunsReady() >= kImportPart && !keep(reader.TakeRuns())) return std::nullopt;
   }
   ParsedSheet rest = reader.Finish();
-  for (size_t i = 0; i < rest.refused.size() && i < kNamedRefusals; ++i) {
-    const RefusedTotal& refused = rest.refused[i];
+  for (const RefusedTotal& refused : rest.refused) {
     refusals << RefusedTotalText().arg(path, QString::number(refused.line), refused.date,
                                        TenthsText(refused.totalTenths), TenthsText(refused.sumTenths));
   }
-  if (rest.refused.size() > kNamedRefusals) {
-    refusals << MoreRefusedText().arg(path).arg(rest.refused.size() - kNamedRefusals);
-  }
+  if (rest.refusedBeyond > 0) refusals << MoreRefusedText().arg(path).arg(rest.refusedBeyond);
   if (!rest.runs.empty() && !keep(std::move(rest.runs))) return std::nullopt;
   return rest.unreadable;
 }

@@ -34,8 +34,9 @@ struct ImportSummary {
   QStringList refused{};
 };
 
-// Imports every block of `files` into `store`; `importedAt` orders blocks
-// without a readable date.
+// Imports every block of `files` into `store` (a block whose date names no
+// moment is kept undated, StoredRun::Undated; one whose total is not the
+// sum of its times is refused and named in `refused`).
 ImportSummary ImportSheetFiles(ResultStore& store, const QStringList& files, const QDateTime& importedAt);
 
 // "%1 件を読み込みました。%2 件は記録済みです。%3 件は読み込めませんでした。",

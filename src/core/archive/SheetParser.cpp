@@ -148,7 +148,7 @@ std::optional<StoredRun> ParseBlock(const QStringList& lines, std::optional<Refu
   const bool adds = run.stopped ? *total >= shown - disk - tolerance && *total <= shown + tolerance
                                 : *total >= shown - tolerance && *total <= shown + tolerance;
   if (!adds) {
-    refused = RefusedTotal{.date = PrintableText(date->trimmed()), .totalTenths = *total, .sumTenths = shown};
+    refused = RefusedTotal{.date = PrintableText(date->trimmed().left(64)), .totalTenths = *total, .sumTenths = shown};
     return std::nullopt;
   }
   run.started = PrintableText(*date);
@@ -224,9 +224,11 @@ void SheetReader::CloseBlock() {
     sheet_.runs.push_back(std::move(*run));
   } else {
     ++sheet_.unreadable;
-    if (refused) {
+    if (refused && sheet_.refused.size() < kMostListedRefusals) {
       refused->line = blockLine_;
       sheet_.refused.push_back(*std::move(refused));
+    } else if (refused) {
+      ++sheet_.refusedBeyond;
     }
   }
 }

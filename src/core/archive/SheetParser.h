@@ -28,14 +28,19 @@ namespace torvik {
 // tenths. It counts among the unreadable blocks too.
 struct RefusedTotal {
   int64_t line = 0;  // of its header, from 1
-  QString date;      // its date line's text
+  QString date;      // its date line's text (its first 64 characters)
   int64_t totalTenths = 0, sumTenths = 0;
 };
+
+// At most this many refused blocks are listed a sheet (a forged sheet may
+// hold thousands); the others are counted.
+inline constexpr size_t kMostListedRefusals = 20;
 
 struct ParsedSheet {
   std::vector<StoredRun> runs;
   int unreadable = 0;
-  std::vector<RefusedTotal> refused{};
+  std::vector<RefusedTotal> refused{};  // the first kMostListedRefusals
+  int refusedBeyond = 0;                // refused blocks beyond those
 };
 
 // The longest time a sheet's line may give, in seconds (over three years).

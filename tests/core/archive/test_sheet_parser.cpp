@@ -77,6 +77,18 @@ std::map<QString, int64_t> Tenths(const StoredRun& run) {
   return tenths;
 }
 
+// The probe's block: 99,999,999.9 s over 4.3 s of tests, with the bench
+// number that total gives.
+QStringList ForgedBlock() {
+  QStringList forged = Block({{Test::Calc, 8}, {Test::Trig, 35}});
+  forged.replaceInStrings(QStringLiteral("   Sum    Total  :   4.3sec"),
+                          QStringLiteral("   Sum    Total  : 99999999.9sec"));
+  forged.replaceInStrings(
+      QStringLiteral("   Bench No      : 946"),
+      QStringLiteral("   Bench No      : %1").arg(BenchNumber(TimeValue::FromTenths(999'999'999))));
+  return forged;
+}
+
 const std::initializer_list<std::pair<Test, int64_t>> kEverything = {
     {Test::Calc, 8},    {Test::Trig, 39},    {Test::Square, 49}, {Test::Circle, 50}, {Test::Triangle, 80},
     {Test::Text, 114},  {Test::Scroll, 227}, {Test::Memory, 35}, {Test::Write1, 52}, {Test::Write2, 65},
@@ -210,12 +222,7 @@ class SheetParserTest : public QObject {
   // Through the import: the block named in the summary, the rest kept.
   void importNamesARefusedBlock() {
     QTemporaryDir dir;
-    QStringList forged = Block({{Test::Calc, 8}, {Test::Trig, 35}});
-    forged.replaceInStrings(QStringLiteral("   Sum    Total  :   4.3sec"),
-                            QStringLiteral("   Sum    Total  : 99999999.9sec"));
-    forged.replaceInStrings(
-        QStringLiteral("   Bench No      : 946"),
-        QStringLiteral("   Bench No      : %1").arg(BenchNumber(TimeValue::FromTenths(999'999'999))));
+    const QStringList forged = ForgedBlock();
     const QString path = dir.filePath(QStringLiteral("sheet.txt"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -233,6 +240,14 @@ class SheetParserTest : public QObject {
       QVERIFY2(summary.refused[0].contains(part), qPrintable(summary.refused[0] + QStringLiteral(" / ") + part));
     }
     QVERIFY(ImportMessage(summary).contains(summary.refused[0]));
+
+    // A sheet of many: the first ones named, the rest counted.
+    QByteArray many;
+    for (int i = 0; i < 25; ++i) many += SheetBytes(ForgedBlock());
+    const ParsedSheet parsed = ParseSheet(many, QDateTime::currentDateTime());
+    QCOMPARE(parsed.unreadable, 25);
+    QCOMPARE(parsed.refused.size(), kMostListedRefusals);
+    QCOMPARE(parsed.refusedBeyond, 25 - int(kMostListedRefusals));
   }
 
   // A date that names no moment: the block is kept, undated, at time 0,
