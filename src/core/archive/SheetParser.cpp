@@ -154,7 +154,7 @@ std::optional<StoredRun> ParseBlock(const QStringList& lines, std::optional<Refu
   run.started = PrintableText(*date);
   // A date that names no moment leaves the block undated (no started_at):
   // at time 0, it is never the newest.
-  const std::optional<QDateTime> when = SheetDate(*date);
+  const std::optional<QDateTime> when = SheetDate(run.started);  // as ValuesFromText reads it below
   run.sortTime = when ? when->toSecsSinceEpoch() : 0;
   if (!run.stopped) {
     // The bench number follows from the total: any other is not the

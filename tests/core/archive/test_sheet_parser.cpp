@@ -8,6 +8,8 @@
 
 #include "StoreAnswers.h"
 #include "core/analysis/MachineTrend.h"
+#include "core/page/HtmlReport.h"
+#include "core/page/ReportContents.h"
 #include "core/archive/SheetImport.h"
 #include "core/archive/SheetParser.h"
 #include "core/records/RunDate.h"
@@ -321,6 +323,20 @@ class SheetParserTest : public QObject {
     QCOMPARE(trends.size(), size_t{1});
     QCOMPARE(trends[0].seriesCount, size_t{1});
     QCOMPARE(trends[0].undatedRuns, size_t{2});
+
+    // The page: the trend says what it left out; a machine whose every
+    // block is undated has its date unknown, never 1970.
+    const std::vector<StoredRun> all = ValueOf(store.RunsWithTests(RunFilter{}, 10));
+    const QString page = QString::fromUtf8(HtmlReport(ReportOfStore(all, latest, {})));
+    QVERIFY(page.contains(QStringLiteral("日付不明の取り込み 2 件は推移に含めていません。")));
+    std::vector<StoredRun> undated;
+    for (const StoredRun& run : all) {
+      if (run.Undated()) undated.push_back(run);
+    }
+    QCOMPARE(undated.size(), size_t{2});
+    const QString undatedPage = QString::fromUtf8(HtmlReport(ReportOfStore(undated, {undated}, {})));
+    QVERIFY(undatedPage.contains(QStringLiteral("<td>%1</td></tr>").arg(DateUnknownText())));
+    QVERIFY(!undatedPage.contains(QStringLiteral("1970-01-01")));
   }
 
   void timesAndTotals() {
