@@ -16,6 +16,7 @@
 #include "core/archive/ArchiveReads.h"
 #include "core/archive/ArchiveWrites.h"
 #include "core/base/TimeValue.h"
+#include "core/records/RunDate.h"
 #include "core/records/StoreLocation.h"
 #include "core/report/JsonReport.h"
 #include "core/results/Timing.h"
@@ -62,7 +63,7 @@ QString HistoryLine(const StoredRun& run) {
                         : run.benchNo        ? QString::number(*run.benchNo)
                                              : QStringLiteral("Bench Stop");
   const QStringList cells = {QString::number(run.id).rightJustified(6),
-                             OneLine(run.started).leftJustified(25),
+                             OneLine(StartedText(run)).leftJustified(25),
                              OneLine(run.group).leftJustified(7),
                              OneLine(run.MachineName()).leftJustified(12),
                              bench.rightJustified(10),
@@ -70,6 +71,12 @@ QString HistoryLine(const StoredRun& run) {
                              OneLine(run.origin).leftJustified(7),
                              OneLine(run.processor)};
   return cells.join(QStringLiteral("  ")) + u'\n';
+}
+
+QJsonArray CompareTestIds(const std::vector<QString>& tests) {
+  QJsonArray ids;
+  for (const QString& test : tests) ids.append(test);
+  return ids;
 }
 
 QJsonObject StatisticsObject(const Statistics& s) {
@@ -82,7 +89,7 @@ QString SideLine(const std::vector<StoredRun>& side) {
   const StoredRun& run = side.front();
   // One arg() for all: a "%2" in a name stays text; control characters blank.
   return QStringLiteral("#%1 %2 %3 %4, %5, %6 repetition(s)")
-      .arg(QString::number(run.id), OneLine(run.values.startedAt.isEmpty() ? run.started : run.values.startedAt),
+      .arg(QString::number(run.id), OneLine(run.values.startedAt.isEmpty() ? StartedText(run) : run.values.startedAt),
            OneLine(run.group), OneLine(run.MachineName().isEmpty() ? QStringLiteral("-") : run.MachineName()),
            OneLine(run.values.processorName), QString::number(side.size()));
 }
@@ -130,6 +137,18 @@ QString PointComparisonText(const ComparedSeries& compared) {
   return text;
 }
 
+// "not a figure, left out: Prime Calc (A), Trig Calc (B)\n": the tests a
+// side holds no figure for; nothing when there are none.
+QString NotFiguresText(const ComparedSeries& compared) {
+  QStringList left;
+  for (const auto& [side, name] : {std::pair{&compared.a, "A"}, std::pair{&compared.b, "B"}}) {
+    for (const QString& test : NotFiguresOf(*side))
+      left << InfoOf(test).displayName + QStringLiteral(" (%1)").arg(name);
+  }
+  return left.isEmpty() ? QString()
+                        : QStringLiteral("not a figure, left out: ") + left.join(QStringLiteral(", ")) + u'\n';
+}
+
 QString ComparisonText(const ComparedSeries& compared) {
   QString text = QStringLiteral("A: %1\nB: %2\n").arg(SideLine(compared.a), SideLine(compared.b));
   if (compared.sameSeries) {
@@ -140,7 +159,7 @@ QString ComparisonText(const ComparedSeries& compared) {
   if (IsPointGroup(compared.a.front().group) && IsPointGroup(compared.b.front().group)) {
     text += PointComparisonText(compared);
     if (compared.tests.empty()) text += QStringLiteral("(no test in common)\n");
-    return text;
+    return text + NotFiguresText(compared);
   }
   text += QStringLiteral("%1  %2  %3  %4  %5\n")
               .arg(QStringLiteral("test"), -16)
@@ -159,7 +178,7 @@ QString ComparisonText(const ComparedSeries& compared) {
                 .arg(verdict, c.noisy ? QStringLiteral(" (noisy)") : QString());
   }
   if (compared.tests.empty()) text += QStringLiteral("(no test in common)\n");
-  return text;
+  return text + NotFiguresText(compared);
 }
 
 QJsonObject ComparisonObject(const ComparedSeries& compared) {
@@ -180,6 +199,8 @@ QJsonObject ComparisonObject(const ComparedSeries& compared) {
   return QJsonObject{{"a", SideObject(compared.a)},
                      {"b", SideObject(compared.b)},
                      {"same_series", compared.sameSeries},
+                     {"not_figures", QJsonObject{{"a", CompareTestIds(NotFiguresOf(compared.a))},
+                                                 {"b", CompareTestIds(NotFiguresOf(compared.b))}}},
                      {"tests", rows}};
 }
 
@@ -230,6 +251,7 @@ int ImportVerb(const CommandLine& command, RunArchive& archive) {
   if (const ArchiveResult<OpenedStore> opened = OpenWrites(archive); !opened.Ok()) return StoreFailed(opened.Status());
   const ArchiveResult<ImportSummary> summary = ImportSheets(archive, command.files, QDateTime::currentDateTime());
   if (!summary.Ok()) return StoreFailed(summary.Status());
+  for (const QString& refused : summary.Value().refused) Complain(refused);
   for (const QString& problem : summary.Value().problems) Complain(problem);
   const ImportSummary& counts = summary.Value();
   PrintOut(ImportMessage(ImportSummary{counts.imported, counts.present, counts.unreadable, {}}).toUtf8() + '\n');

@@ -30,6 +30,20 @@ QString WithoutTrailingSpace(QString line) {
 
 QString Day(int64_t time) { return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
 
+// "   not a figure, left out: Prime Calc, Trig Calc\n"; nothing without one.
+QString NotFiguresLine(const std::vector<QString>& tests) {
+  if (tests.empty()) return {};
+  QStringList names;
+  for (const QString& test : tests) names << OneLine(InfoOf(test).displayName);
+  return QStringLiteral("    not a figure, left out: ") + names.join(QStringLiteral(", ")) + u'\n';
+}
+
+QJsonArray TestIdArray(const std::vector<QString>& tests) {
+  QJsonArray ids;
+  for (const QString& test : tests) ids.append(test);
+  return ids;
+}
+
 QString MachineLine(const QString& machine, const QString& processor) {
   return OneLine(machine.isEmpty() ? QStringLiteral("-") : machine) + QStringLiteral(" (") + OneLine(processor) + u')';
 }
@@ -60,6 +74,8 @@ QJsonArray TrendsObject(const std::vector<MachineTrend>& trends) {
                                 {"processor", trend.processor},
                                 {"group", trend.group},
                                 {"series", double(trend.seriesCount)},
+                                {"not_figures", TestIdArray(trend.notFigures)},
+                                {"undated_runs", double(trend.undatedRuns)},
                                 {"tests", tests}});
   }
   return machines;
@@ -71,6 +87,10 @@ QString TrendsText(const std::vector<MachineTrend>& trends) {
     text += QStringLiteral("%1, %2: %3 series\n")
                 .arg(MachineLine(trend.machine, trend.processor), OneLine(trend.group))
                 .arg(trend.seriesCount);
+    text += NotFiguresLine(trend.notFigures);
+    if (trend.undatedRuns > 0) {
+      text += QStringLiteral("    %1 imported run(s) of unknown date, left out\n").arg(trend.undatedRuns);
+    }
     // A group of points' names are longer ("STREAM Triad, all threads").
     int width = 16;
     if (IsPointGroup(trend.group)) {
@@ -130,6 +150,7 @@ QJsonArray RankingsObject(const std::vector<MachineRanking>& rankings) {
           {"precise", machine.figures.Precise()},
           {"baseline", place == ranking.baseline},
           {"overall_faster_percent", Optional(machine.overall)},
+          {"not_figures", TestIdArray(machine.notFigures)},
           {"tests", figures},
       };
       // A group of points: its summaries, by id, + faster.
@@ -199,6 +220,7 @@ QString RankingsText(const std::vector<MachineRanking>& rankings) {
         row += QStringLiteral("  %1").arg(cell, -width);
       }
       text += WithoutTrailingSpace(row) + u'\n';
+      text += NotFiguresLine(machine.notFigures);
     }
     text += u'\n';
   }

@@ -41,7 +41,15 @@ void ShowRanking(QTableWidget& table, const MachineRanking& ranking) {
     const bool isBaseline = row == ranking.baseline;
     const int r = static_cast<int>(row);
     table.setItem(r, 0, Cell(QString::number(row + 1), right));
-    table.setItem(r, 1, Cell(machine.machine.name.isEmpty() ? QStringLiteral("-") : machine.machine.name));
+    QTableWidgetItem* name = Cell(machine.machine.name.isEmpty() ? QStringLiteral("-") : machine.machine.name);
+    if (!machine.notFigures.empty()) {
+      // A test its store holds no figure for is left out: "-" says it, the tooltip why.
+      QStringList tests;
+      for (const QString& test : machine.notFigures) tests << InfoOf(test).displayName;
+      name->setToolTip(
+          QCoreApplication::translate("RankingTable", "値ではないため除外: %1").arg(tests.join(QStringLiteral(", "))));
+    }
+    table.setItem(r, 1, name);
     table.setItem(r, 2, Cell(machine.machine.processor));
     table.setItem(r, 3, Cell(QString::number(machine.repetitions), right));
     table.setItem(r, 4,

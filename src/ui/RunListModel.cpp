@@ -4,6 +4,7 @@
 
 #include "core/archive/ArchiveReads.h"
 #include "core/base/TimeValue.h"
+#include "core/records/RunDate.h"
 #include "core/results/Timing.h"
 
 namespace torvik {
@@ -95,7 +96,7 @@ QVariant RunListModel::data(const QModelIndex& index, int role) const {
   }
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
-    case kDate: return run.origin == kOriginProgram ? run.started.left(19).replace(u'T', u' ') : run.started;
+    case kDate: return run.origin == kOriginProgram ? run.started.left(19).replace(u'T', u' ') : StartedText(run);
     case kGroup: return run.group;
     case kPcName: return run.MachineName();
     case kProcessor: return run.processor;

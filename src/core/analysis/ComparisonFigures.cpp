@@ -37,9 +37,31 @@ std::vector<QString> TestsOf(const std::vector<const StoredRun*>& runs) {
 }
 
 std::optional<double> ComparedSeconds(const StoredTest& test, const TestInfo& info) {
-  if (info.fixedWork) return test.Seconds() > 0 ? std::optional(test.Seconds()) : std::nullopt;
-  if (!test.rate || !std::isfinite(*test.rate) || *test.rate <= 0) return std::nullopt;
-  return static_cast<double>(info.standardWork) / info.perUnit / *test.rate;
+  // The one door of the analysis: a test holding anything that is no
+  // figure is left out whole (NotFiguresOf names it).
+  if (!test.Figures()) return std::nullopt;
+  if (info.fixedWork) return IsTimeFigure(test.Seconds()) ? std::optional(test.Seconds()) : std::nullopt;
+  if (!test.rate) return std::nullopt;
+  const double seconds = static_cast<double>(info.standardWork) / info.perUnit / *test.rate;
+  return IsTimeFigure(seconds) ? std::optional(seconds) : std::nullopt;
+}
+
+std::vector<QString> NotFiguresOf(const std::vector<const StoredRun*>& runs) {
+  std::map<int64_t, QString> ordered;
+  for (const StoredRun* run : runs) {
+    for (const StoredTest& test : run->tests) {
+      if (!test.Figures()) ordered.emplace(InfoOf(test.test).order, test.test);
+    }
+  }
+  std::vector<QString> tests;
+  for (auto& [order, id] : ordered) tests.push_back(id);
+  return tests;
+}
+
+std::vector<QString> NotFiguresOf(const std::vector<StoredRun>& runs) {
+  std::vector<const StoredRun*> pointers;
+  for (const StoredRun& run : runs) pointers.push_back(&run);
+  return NotFiguresOf(pointers);
 }
 
 ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
@@ -60,6 +82,7 @@ ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
       if (!time) continue;
       const double seconds = *time;
       const double rate = test.rate ? *test.rate : info->standardWork / seconds / info->perUnit;
+      if (!IsFigure(rate)) continue;
       if (!test.seconds) compared.figures[test.test].precise = false;
       values[test.test].first.push_back(seconds);
       values[test.test].second.push_back(rate);
@@ -70,7 +93,7 @@ ComparedRun FiguresOf(const std::vector<StoredRun>& series) {
         DriveValues& row = drive[test.test];
         for (const auto& [value, list] : {std::pair{&test.iops, &row.iops}, std::pair{&test.p50Us, &row.p50},
                                           std::pair{&test.p99Us, &row.p99}, std::pair{&test.p999Us, &row.p999}}) {
-          if (*value && std::isfinite(**value)) list->push_back(**value);
+          if (*value && IsFigure(**value)) list->push_back(**value);
         }
         if (row.engine.isEmpty()) row.engine = test.engine;
       }
@@ -112,12 +135,13 @@ std::optional<double> OverallAgainst(const ComparedRun& run, const ComparedRun& 
   int shared = 0;
   for (const auto& [test, figure] : run.figures) {
     const auto base = baseline.figures.find(test);
-    if (base == baseline.figures.end() || base->second.rate <= 0 || figure.rate <= 0) continue;
+    if (base == baseline.figures.end() || !IsFigure(base->second.rate) || !IsFigure(figure.rate)) continue;
     logSum += std::log(figure.rate / base->second.rate);
     ++shared;
   }
   if (shared == 0) return std::nullopt;
-  return (std::exp(logSum / shared) - 1) * 100;
+  const double overall = (std::exp(logSum / shared) - 1) * 100;
+  return std::isfinite(overall) ? std::optional(overall) : std::nullopt;
 }
 
 }  // namespace torvik

@@ -54,8 +54,16 @@ std::vector<QString> TestsOf(const std::vector<const StoredRun*>& runs);
 // A test's time as comparisons take it: the seconds of a test whose work is
 // the same on every machine (an imported one's tenths), else the time its
 // standard work takes at its rate (a STREAM kernel, a drive row). None
-// without a time above zero.
+// without a time above zero, and for a test holding anything that is no
+// figure: the one place where figures enter the analysis.
 std::optional<double> ComparedSeconds(const StoredTest& test, const TestInfo& info);
+
+// The tests of `runs` holding a figure that is no figure (StoredTest::
+// Figures: NaN, an infinity, zero or a negative in their seconds or rate),
+// by id in the catalogue's order, each once: left out of every comparison,
+// ranking and trend, and named in a note ("not a figure").
+std::vector<QString> NotFiguresOf(const std::vector<const StoredRun*>& runs);
+std::vector<QString> NotFiguresOf(const std::vector<StoredRun>& runs);
 
 // `series`: the ticked run first, then the other repetitions of its command.
 ComparedRun FiguresOf(const std::vector<StoredRun>& series);

@@ -7,6 +7,7 @@
 
 #include "core/analysis/PointSelection.h"
 #include "core/analysis/PointSummaries.h"
+#include "core/records/RunDate.h"
 
 namespace torvik {
 namespace {
@@ -127,7 +128,7 @@ PlannedChart ChartOf(const ChartGroup& group, const ComparisonPlan& plan,
 }  // namespace
 
 QString RunLabel(const StoredRun& run) {
-  const QString when = run.origin == kOriginProgram ? run.started.left(16).replace(u'T', u' ') : run.started;
+  const QString when = run.origin == kOriginProgram ? run.started.left(16).replace(u'T', u' ') : StartedText(run);
   return QStringList({run.MachineName(), run.group, when, QStringLiteral("#%1").arg(run.id)}).join(u' ').simplified();
 }
 

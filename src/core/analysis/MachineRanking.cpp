@@ -39,13 +39,20 @@ MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& given,
       ranking.tests.push_back(id);
     }
   }
-  // The chosen machine, else the first whose figures are precise.
+  // The chosen machine, else the first whose figures are precise, else the
+  // first with a figure at all (one whose every figure was no figure is
+  // nobody's baseline).
   size_t base = 0;
+  std::optional<size_t> withFigures;
+  for (size_t i = series.size(); i-- > 0;) {
+    if (!figures[i].figures.empty()) withFigures = i;
+  }
+  if (withFigures) base = *withFigures;
   for (size_t i = 0; i < series.size(); ++i) {
     const MachineOf machine(series[i]->front());
     const bool wanted = baseline ? machine.name.compare(baseline->name, Qt::CaseInsensitive) == 0 &&
                                        (baseline->processor.isEmpty() || machine.processor == baseline->processor)
-                                 : figures[i].Precise();
+                                 : figures[i].Precise() && !figures[i].figures.empty();
     if (wanted) {
       base = i;
       break;
@@ -56,6 +63,7 @@ MachineRanking RankMachines(const std::vector<std::vector<StoredRun>>& given,
   for (size_t i = 0; i < series.size(); ++i) {
     RankedMachine machine{
         .machine = MachineOf(series[i]->front()), .figures = figures[i], .repetitions = series[i]->size()};
+    machine.notFigures = NotFiguresOf(*series[i]);
     machine.overall = i == base ? std::optional(0.0) : OverallOf(figures[i], figures[base]);
     for (SummaryKind kind : ranking.summaries) {
       machine.summaries.push_back(i == base ? std::optional(0.0) : SummaryAgainst(kind, figures[i], figures[base]));

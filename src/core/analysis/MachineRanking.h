@@ -1,6 +1,7 @@
 // A ranking of machines: the latest series of each machine in one group,
 // each against a baseline machine (the one chosen, else the first by name
-// whose figures are precise, else the first): its overall figure (the
+// whose figures are precise, else the first with any figure; a test whose
+// stored figure is no figure is left out, NotFiguresOf): its overall figure (the
 // geometric mean of its rates over the baseline's on the tests both ran,
 // + faster) and per test how much faster it is and the verdict the command
 // line's comparison gives. Ordered by the overall figure, fastest first;
@@ -40,6 +41,8 @@ struct RankedMachine {
   // Per summary of the ranking, + faster; 0 for the baseline, none where
   // the machine shares no figure of it with the baseline.
   std::vector<std::optional<double>> summaries{};
+  // The tests of its latest series left out as no figure (NotFiguresOf).
+  std::vector<QString> notFigures{};
 };
 
 struct MachineRanking {

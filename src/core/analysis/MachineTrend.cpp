@@ -53,15 +53,24 @@ std::vector<std::vector<StoredRun>> SeriesOfRuns(std::vector<StoredRun> runs) {
 
 std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
   // By machine and group, the machines by name and processor.
-  std::map<std::tuple<QString, QString, size_t, QString>, std::vector<StoredRun>> byMachine;
+  using Key = std::tuple<QString, QString, size_t, QString>;
+  std::map<Key, std::vector<StoredRun>> byMachine;
+  std::map<Key, size_t> undated;
   for (const StoredRun& run : runs) {
     const MachineOf machine(run);
-    byMachine[{machine.name, machine.processor, GroupOrderOf(run.group), run.group}].push_back(WithAllThreadTests(run));
+    const Key key{machine.name, machine.processor, GroupOrderOf(run.group), run.group};
+    if (run.Undated()) {
+      ++undated[key];
+      continue;
+    }
+    byMachine[key].push_back(WithAllThreadTests(run));
   }
   std::vector<MachineTrend> trends;
   for (auto& [key, machineRuns] : byMachine) {
     MachineTrend& trend = trends.emplace_back();
     std::tie(trend.machine, trend.processor, std::ignore, trend.group) = key;
+    trend.undatedRuns = undated[key];
+    trend.notFigures = NotFiguresOf(machineRuns);
     const std::vector<std::vector<StoredRun>> series = SeriesOfRuns(std::move(machineRuns));
     trend.seriesCount = series.size();
     // A series against the one before it that ran the test: every test of

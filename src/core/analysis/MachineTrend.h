@@ -56,10 +56,13 @@ struct MachineTrend {
   QString group;
   size_t seriesCount = 0;
   std::vector<TrendLine> lines;  // the tests the machine ran that a summary shows, in their order (TestInfo)
+  std::vector<QString> notFigures{};  // tests of its runs left out as no figure (NotFiguresOf)
+  size_t undatedRuns = 0;             // imported blocks of unknown date, left out (StoredRun::Undated)
 };
 
-// `runs`: runs with their tests, in any order. One trend per machine and
-// group, by machine name, then processor, then the catalogue's group order;
+// `runs`: runs with their tests, in any order; an imported block of
+// unknown date has no place in time and is left out (counted). One trend
+// per machine and group, by machine name, then processor, then the catalogue's group order;
 // the changes judged across all of them (ControlFalseDiscoveries).
 std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs);
 

@@ -1,8 +1,10 @@
 #include "core/archive/CsvExport.h"
 
 #include <QStringList>
+#include <cmath>
 
 #include "core/base/IsoDateTime.h"
+#include "core/base/PrintableText.h"
 
 namespace torvik {
 namespace {
@@ -11,13 +13,17 @@ namespace {
 // (=, +, -, @, a tab or a carriage return first) starts with an apostrophe,
 // which spreadsheets hide and honour.
 QString TextField(QString text) {
+  text = PrintableText(text);  // as every store and document writes it
   static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
   if (!text.isEmpty() && kFormulaStarts.contains(text.front())) text.prepend(u'\'');
   if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) return text;
   return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
 }
 
-QString Number(const std::optional<double>& value) { return value ? QString::number(*value, 'g', 12) : QString(); }
+// A figure, or nothing (never "nan" or "inf").
+QString Number(const std::optional<double>& value) {
+  return value && std::isfinite(*value) ? QString::number(*value, 'g', 12) : QString();
+}
 
 // "1", "0", or "" where the store has no reading.
 QString Flag(const std::optional<TestNoise>& noise, bool (TestNoise::*flag)() const) {

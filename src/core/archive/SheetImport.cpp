@@ -8,6 +8,8 @@
 #include <optional>
 
 #include "core/archive/SheetParser.h"
+#include "core/base/TimeValue.h"
+#include "core/results/Timing.h"
 #include "core/store/ResultStore.h"
 #include "platform/PlainFiles.h"
 
@@ -23,6 +25,16 @@ QString NotAFileText() { return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: 通常�
 QString TooLargeText() {
   return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: %2 MB を超えるファイルは結果シートではありません"));
 }
+QString RefusedTotalText() {
+  return Tr(QT_TRANSLATE_NOOP(
+      "SheetImport",
+      "%1: %2 行目のブロック (%3) は、合計 %4 が各テストの時間の和 %5 と合わないため読み込みませんでした"));
+}
+QString MoreRefusedText() {
+  return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: ほかに %2 件のブロックも合計が合いません"));
+}
+QString TenthsText(int64_t tenths) { return FormatSeconds(TimeValue::FromTenths(tenths), u'.').trimmed(); }
+
 QString LineTooLongText() {
   return Tr(QT_TRANSLATE_NOOP("SheetImport", "%1: %2 KB を超える行があり、結果シートではありません"));
 }
@@ -37,7 +49,8 @@ constexpr size_t kImportPart = 250;
 // (false: the store failed, reading stops); the unreadable blocks, or
 // nothing and `problem` when the file is refused or the store failed.
 std::optional<int> ImportSheetFile(const QString& path, const QDateTime& importedAt,
-                                   const std::function<bool(std::vector<StoredRun>)>& keep, QString& problem) {
+                                   const std::function<bool(std::vector<StoredRun>)>& keep, QString& problem,
+                                   QStringList& refusals) {
   const int fd = platform::OpenRegularFileForReading(QFile::encodeName(path).toStdString());
   if (fd < 0) {
     problem = -fd == EINVAL ? NotAFileText().arg(path)
@@ -74,6 +87,11 @@ std::optional<int> ImportSheetFile(const QString& path, const QDateTime& importe
     if (reader.RunsReady() >= kImportPart && !keep(reader.TakeRuns())) return std::nullopt;
   }
   ParsedSheet rest = reader.Finish();
+  for (const RefusedTotal& refused : rest.refused) {
+    refusals << RefusedTotalText().arg(path, QString::number(refused.line), refused.date,
+                                       TenthsText(refused.totalTenths), TenthsText(refused.sumTenths));
+  }
+  if (rest.refusedBeyond > 0) refusals << MoreRefusedText().arg(path).arg(rest.refusedBeyond);
   if (!rest.runs.empty() && !keep(std::move(rest.runs))) return std::nullopt;
   return rest.unreadable;
 }
@@ -97,18 +115,22 @@ ImportSummary ImportSheetFiles(ResultStore& store, const QStringList& files, con
       summary.present += counts.Value().duplicates;
       return true;
     };
-    if (const std::optional<int> unreadable = ImportSheetFile(path, importedAt, keep, problem)) {
+    QStringList refusals;
+    if (const std::optional<int> unreadable = ImportSheetFile(path, importedAt, keep, problem, refusals)) {
       summary.unreadable += *unreadable;
     } else {
       summary.problems << problem;
     }
+    summary.refused << refusals;
   }
   return summary;
 }
 
 QString ImportMessage(const ImportSummary& summary) {
   QString message = ImportedText().arg(summary.imported).arg(summary.present).arg(summary.unreadable);
-  if (!summary.problems.isEmpty()) message += u'\n' + summary.problems.join(u'\n');
+  for (const QStringList* lines : {&summary.refused, &summary.problems}) {
+    if (!lines->isEmpty()) message += u'\n' + lines->join(u'\n');
+  }
   return message;
 }
 

@@ -29,14 +29,18 @@ struct ImportSummary {
   int present = 0;       // blocks the store had already
   int unreadable = 0;    // blocks that did not parse, or were not kept
   QStringList problems;  // a file refused, or the store failing: what and why
+  // Blocks refused because their total is not the sum of their times, each
+  // named (among the unreadable; the import goes on).
+  QStringList refused{};
 };
 
-// Imports every block of `files` into `store`; `importedAt` orders blocks
-// without a readable date.
+// Imports every block of `files` into `store` (a block whose date names no
+// moment is kept undated, StoredRun::Undated; one whose total is not the
+// sum of its times is refused and named in `refused`).
 ImportSummary ImportSheetFiles(ResultStore& store, const QStringList& files, const QDateTime& importedAt);
 
 // "%1 件を読み込みました。%2 件は記録済みです。%3 件は読み込めませんでした。",
-// then each problem on a line of its own.
+// then each refused block and each problem on a line of its own.
 QString ImportMessage(const ImportSummary& summary);
 
 }  // namespace torvik

@@ -6,6 +6,8 @@
 #include <QStringDecoder>
 #include <optional>
 
+#include "core/base/PrintableText.h"
+#include "core/records/SheetDate.h"
 #include "core/report/SheetLabels.h"
 #include "core/results/TestCatalogue.h"
 
@@ -46,13 +48,26 @@ bool DiskLine(const QString& value, const Test (&passes)[3], std::vector<StoredT
   return true;
 }
 
-std::optional<StoredRun> ParseBlock(const QStringList& lines, const QDateTime& importedAt) {
+// A disk line's average ("   1.73sec => 86.70MB/sec", the separator the
+// locale's) as tenths of the three passes together, or none.
+std::optional<int64_t> AverageTenths(const QString& value) {
+  static const QRegularExpression average(QStringLiteral("^\\s*(\\d{1,9})[.,](\\d\\d)sec"));
+  const QRegularExpressionMatch m = average.match(value);
+  if (!m.hasMatch()) return std::nullopt;
+  // Hundredths of one pass's average, times three passes, in tenths: the
+  // sheet rounds the average to its hundredths, a third of a tenth at most.
+  const int64_t hundredths = m.captured(1).toLongLong() * 100 + m.captured(2).toInt();
+  return (hundredths * 3 + 5) / 10;
+}
+
+std::optional<StoredRun> ParseBlock(const QStringList& lines, std::optional<RefusedTotal>& refused) {
   StoredRun run;
   run.origin = kOriginSheet;
   std::optional<QString> date, bench;
   std::optional<int64_t> total;
   QStringList caches;
   int diskLines = 0;
+  std::optional<int64_t> writeAverage, readAverage;
   static constexpr Test writes[3] = {Test::Write1, Test::Write2, Test::Write3};
   static constexpr Test reads[3] = {Test::Read1, Test::Read2, Test::Read3};
   for (const QString& line : lines) {
@@ -60,23 +75,27 @@ std::optional<StoredRun> ParseBlock(const QStringList& lines, const QDateTime& i
     if (line.startsWith(QLatin1String(sheet::kDate))) {
       date = value;
     } else if (line.startsWith(QLatin1String(sheet::kYourName))) {
-      run.userName = value;
+      run.userName = PrintableText(value);
     } else if (line.startsWith(QLatin1String(sheet::kPcName))) {
-      run.pcName = value;
+      run.pcName = PrintableText(value);
+    } else if (line.startsWith(QLatin1String(sheet::kWriteAverage))) {
+      writeAverage = AverageTenths(value);
+    } else if (line.startsWith(QLatin1String(sheet::kReadAverage))) {
+      readAverage = AverageTenths(value);
     } else if (line.startsWith(QLatin1String(sheet::kBenchNo))) {
       bench = value;
     } else if (line.startsWith(QLatin1String(sheet::kUseOs))) {
-      run.os = value;
+      run.os = PrintableText(value);
     } else if (line.startsWith(QLatin1String(sheet::kCpu))) {
-      run.processor = value;
+      run.processor = PrintableText(value);
     } else if (line.startsWith(QLatin1String("     On Chip L"))) {
-      caches << line.trimmed();
+      caches << PrintableText(line.trimmed());
     } else if (line.startsWith(QLatin1String(sheet::kHddInfo))) {
-      run.testDirectory = value.section(QStringLiteral(" => "), 0, 0);
+      run.testDirectory = PrintableText(value.section(QStringLiteral(" => "), 0, 0));
     } else if (line.startsWith(QLatin1String(sheet::kMemoryInfo))) {
-      run.memory = value;
+      run.memory = PrintableText(value);
     } else if (line.startsWith(QLatin1String(sheet::kDisplayDev))) {
-      run.display = value;
+      run.display = PrintableText(value);
     } else if (line.startsWith(QLatin1String(sheet::kSumTotal))) {
       total = Tenths(value);
       if (!total) return std::nullopt;
@@ -99,15 +118,44 @@ std::optional<StoredRun> ParseBlock(const QStringList& lines, const QDateTime& i
     }
   }
   if (!date || !bench || !total) return std::nullopt;
-  // The total is the sum of every time measured. The sheet shows them all
-  // except disk passes whose other half never ran (writes without reads),
-  // so with both disk lines it is exactly the sum shown, never below it.
-  int64_t shown = 0;
-  for (const StoredTest& test : run.tests) shown += test.tenths;
-  if (shown > *total || (diskLines == 2 && shown != *total)) return std::nullopt;
-  run.started = *date;
-  run.sortTime = SheetDate(*date).value_or(importedAt).toSecsSinceEpoch();
   run.stopped = *bench == u"Bench Stop";
+  // The Sum Total is the running total: the sum of every time measured,
+  // each a whole tenth, so the sheet's tenths add up to it exactly. The
+  // sheet leaves out the disk lines when either half has no time (writes
+  // whose reads failed): then the halves' averages stand in for them, to
+  // the tenth their hundredths give. A stopped group may show the reads of
+  // the disk pass it was stopped in, which the total never took: its total
+  // lies between its other times and everything shown.
+  const auto isDisk = [](const QString& id) {
+    for (const Test* passes : {writes, reads}) {
+      for (int i = 0; i < 3; ++i) {
+        if (id == QLatin1String(EntryOf(passes[i]).id)) return true;
+      }
+    }
+    return false;
+  };
+  int64_t shown = 0, disk = 0;
+  for (const StoredTest& test : run.tests) {
+    shown += test.tenths;
+    if (isDisk(test.test)) disk += test.tenths;
+  }
+  int64_t tolerance = 0;
+  if (diskLines == 0) {
+    for (const std::optional<int64_t>& average : {writeAverage, readAverage}) {
+      if (average) shown += *average, disk += *average, tolerance = 1;
+    }
+  }
+  const bool adds = run.stopped ? *total >= shown - disk - tolerance && *total <= shown + tolerance
+                                : *total >= shown - tolerance && *total <= shown + tolerance;
+  if (!adds) {
+    refused = RefusedTotal{.date = PrintableText(date->trimmed().left(64)), .totalTenths = *total, .sumTenths = shown};
+    return std::nullopt;
+  }
+  run.started = PrintableText(*date);
+  // A date that names no moment leaves the block undated (no started_at):
+  // at time 0, it is never the newest.
+  const std::optional<QDateTime> when = SheetDate(run.started);  // as ValuesFromText reads it below
+  run.sortTime = when ? when->toSecsSinceEpoch() : 0;
   if (!run.stopped) {
     // The bench number follows from the total: any other is not the
     // program's (a forged or damaged line).
@@ -145,11 +193,13 @@ QString DecodeSheet(const QByteArray& bytes) {
 SheetReader::SheetReader(const QDateTime& importedAt) : importedAt_(importedAt) {}
 
 void SheetReader::AddLine(QByteArray line) {
+  ++line_;
   if (line.endsWith('\r')) line.chop(1);
   // The header and footer are ASCII: found before any decoding.
   if (line == sheet::kHeader) {
     if (block_) ++sheet_.unreadable;  // the previous block never closed
     block_ = std::vector<QByteArray>{line};
+    blockLine_ = line_;
     return;
   }
   if (!block_) return;  // anything between blocks
@@ -165,7 +215,8 @@ void SheetReader::CloseBlock() {
   // Each block in its own encoding: a sheet begun in Shift_JIS and
   // continued in UTF-8 reads right in both parts.
   const QStringList lines = DecodeSheet(bytes).split(u'\n');
-  if (auto run = ParseBlock(lines.mid(1, lines.size() - 2), importedAt_)) {
+  std::optional<RefusedTotal> refused;
+  if (auto run = ParseBlock(lines.mid(1, lines.size() - 2), refused)) {
     // Blocks alike to the letter (repetitions whose times agree, written in
     // one second) are told apart by their place among their likes.
     const QString hash = BlockHash(lines);
@@ -173,6 +224,12 @@ void SheetReader::CloseBlock() {
     sheet_.runs.push_back(std::move(*run));
   } else {
     ++sheet_.unreadable;
+    if (refused && sheet_.refused.size() < kMostListedRefusals) {
+      refused->line = blockLine_;
+      sheet_.refused.push_back(*std::move(refused));
+    } else if (refused) {
+      ++sheet_.refusedBeyond;
+    }
   }
 }
 

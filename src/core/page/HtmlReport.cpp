@@ -4,10 +4,12 @@
 
 #include "core/analysis/ChartPalette.h"
 #include "core/analysis/FigureWords.h"
+#include "core/base/PrintableText.h"
 #include "core/base/Version.h"
 #include "core/page/PageTexts.h"
 #include "core/page/PointSections.h"
 #include "core/page/SvgCharts.h"
+#include "core/records/RunDate.h"
 
 namespace torvik {
 namespace {
@@ -27,9 +29,20 @@ const char kStyle[] =
     "body{max-width:none;margin:0;font-size:10pt}nav{display:none}h2,h3{break-after:avoid}"
     "svg,tr{break-inside:avoid}.wide{overflow:visible}}";
 
-QString E(const QString& text) { return text.toHtmlEscaped(); }
+// Every text of the page printable (PrintableText) and escaped.
+QString E(const QString& text) { return PrintableText(text).toHtmlEscaped(); }
 
 QString When(int64_t time) { return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
+// A run's time, or "date unknown" for a block whose date could not be placed.
+QString WhenOf(const StoredRun& run) { return run.Undated() ? E(DateUnknownText()) : When(run.sortTime); }
+// "値ではないため除外: Prime Calc, ...": a note of the tests left out; nothing without one.
+QString NotFiguresNote(const std::vector<QString>& tests) {
+  if (tests.empty()) return {};
+  QStringList names;
+  for (const QString& test : tests) names << InfoOf(test).displayName;
+  return QStringLiteral("<br><span class=\"note\">%1</span>")
+      .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "値ではないため除外: %1")).arg(names.join(QStringLiteral(", ")))));
+}
 
 // A verdict as words in its colour ("+4.2 % 速い").
 QString VerdictCell(const std::optional<double>& percent, Verdict verdict) {
@@ -106,7 +119,8 @@ QString Machines(const std::vector<ReportMachine>& machines) {
                 "<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td>%6</td><td "
                 "class=\"n\">%7</td><td>%8</td></tr>\n")
                 .arg(E(m.machine.name.isEmpty() ? QStringLiteral("-") : m.machine.name), E(m.machine.processor),
-                     E(m.memory), E(m.os), E(m.display), E(m.hostName), QString::number(m.runs), When(m.newest));
+                     E(m.memory), E(m.os), E(m.display), E(m.hostName), QString::number(m.runs),
+                     m.dated ? When(m.newest) : E(DateUnknownText()));
   }
   return html + QStringLiteral("</table></div></section>\n");
 }
@@ -134,14 +148,15 @@ QString Ranking(const MachineRanking& ranking) {
     const RankedMachine& machine = ranking.machines[place];
     const bool baseline = place == ranking.baseline;
     html += QStringLiteral(
-                "<tr><td class=\"n\">%1</td><td>%2<br><span class=\"note\">%3</span></td><td class=\"n\">%4</td><td "
+                "<tr><td class=\"n\">%1</td><td>%2<br><span class=\"note\">%3</span>%6</td><td class=\"n\">%4</td><td "
                 "class=\"n\">%5</td>")
                 .arg(QString::number(place + 1),
                      E(machine.machine.name.isEmpty() ? QStringLiteral("-") : machine.machine.name),
                      E(machine.machine.processor), QString::number(machine.repetitions),
                      baseline          ? E(Tr(QT_TRANSLATE_NOOP("ReportPage", "基準")))
                      : machine.overall ? FasterText(*machine.overall)
-                                       : QStringLiteral("-"));
+                                       : QStringLiteral("-"),
+                     NotFiguresNote(machine.notFigures));
     for (const std::optional<double>& summary : machine.summaries) {
       html += QStringLiteral("<td class=\"n\">%1</td>")
                   .arg(baseline  ? E(Tr(QT_TRANSLATE_NOOP("ReportPage", "基準")))
@@ -214,6 +229,12 @@ QString Trend(const MachineTrend& trend) {
   QString html =
       QStringLiteral("<h3>%1, %2</h3>").arg(E(MachineName(MachineOf(trend.machine, trend.processor))), E(trend.group));
   html += TrendSvg(trend);
+  if (!trend.notFigures.empty()) html += QStringLiteral("<p>%1</p>").arg(NotFiguresNote(trend.notFigures).mid(4));
+  if (trend.undatedRuns > 0) {
+    html += QStringLiteral("<p class=\"note\">%1</p>")
+                .arg(E(Tr(QT_TRANSLATE_NOOP("ReportPage", "日付不明の取り込み %1 件は推移に含めていません。"))
+                           .arg(trend.undatedRuns)));
+  }
   html += QStringLiteral("<div class=\"wide\"><table><tr>");
   for (const char* head :
        {QT_TRANSLATE_NOOP("ReportPage", "テスト"), QT_TRANSLATE_NOOP("ReportPage", "シリーズ"),
@@ -272,7 +293,7 @@ QString Noise(const HtmlReportInput& input) {
       if (tests.isEmpty()) continue;
       count += static_cast<size_t>(tests.size());
       rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>\n")
-                  .arg(E(MachineName(machine.machine)), E(ranking.group), When(machine.figures.run.sortTime),
+                  .arg(E(MachineName(machine.machine)), E(ranking.group), WhenOf(machine.figures.run),
                        E(tests.join(QStringLiteral(", "))));
     }
   }

@@ -27,7 +27,8 @@ struct ReportMachine {
   MachineOf machine;
   QString hostName{}, os{}, memory{}, display{};
   size_t runs = 0;
-  int64_t newest = 0;  // its newest run's time, seconds since 1970
+  int64_t newest = 0;  // its newest dated run's time, seconds since 1970
+  bool dated = false;  // it has a run whose date is known (else: "date unknown")
 };
 
 struct HtmlReportInput {

@@ -4,13 +4,14 @@
 
 #include "core/analysis/ChartPalette.h"
 #include "core/analysis/PointSelection.h"
+#include "core/base/PrintableText.h"
 #include "core/page/PageTexts.h"
 #include "core/page/PointCharts.h"
 
 namespace torvik {
 namespace {
 
-QString Escaped(const QString& text) { return text.toHtmlEscaped(); }
+QString Escaped(const QString& text) { return PrintableText(text).toHtmlEscaped(); }
 
 QString Head(std::initializer_list<const char*> heads) {
   QString html = QStringLiteral("<tr>");

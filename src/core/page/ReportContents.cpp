@@ -28,8 +28,11 @@ std::vector<ReportMachine> MachinesOfRuns(const std::vector<StoredRun>& runs) {
     auto [entry, made] = machines.try_emplace(machine, ReportMachine{.machine = machine});
     ReportMachine& m = entry->second;
     ++m.runs;
-    if (m.runs == 1 || run.sortTime >= m.newest) {
-      m.newest = run.sortTime;
+    // The newest dated run, else any: a block of unknown date has no place in time.
+    const bool dated = !run.Undated();
+    if (m.runs == 1 || (dated && (!m.dated || run.sortTime >= m.newest))) {
+      m.newest = dated ? run.sortTime : 0;
+      m.dated = m.dated || dated;
       m.hostName = run.hostName;
       m.os = run.os;
       m.memory = run.memory;
@@ -93,7 +96,9 @@ QByteArray HtmlReportOfSeries(const std::vector<std::vector<StoredRun>>& ticked,
   // The latest ticked series of each machine and group.
   const auto newest = [](const std::vector<StoredRun>& series) {
     int64_t time = 0;
-    for (const StoredRun& run : series) time = std::max(time, run.sortTime);
+    for (const StoredRun& run : series) {
+      if (!run.Undated()) time = std::max(time, run.sortTime);
+    }
     return time;
   };
   std::map<std::pair<MachineOf, QString>, const std::vector<StoredRun>*> latestOf;

@@ -2,8 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+
+#include "core/base/PrintableText.h"
 
 namespace torvik {
+namespace {
+
+// Whether every coordinate is a number: an element with one that is not
+// (NaN, an infinity) is left out rather than written as x="nan".
+bool AllFinite(std::initializer_list<double> values) {
+  return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+}  // namespace
 
 QString SvgOpen(int height, const QString& title) {
   return QStringLiteral(
@@ -11,19 +23,21 @@ QString SvgOpen(int height, const QString& title) {
              "font-family=\"sans-serif\" font-size=\"11\" role=\"img\" aria-label=\"%3\">")
       .arg(kChartWidth)
       .arg(height)
-      .arg(title.toHtmlEscaped());
+      .arg(PrintableText(title).toHtmlEscaped());
 }
 
 QString SvgClose() { return QStringLiteral("</svg>"); }
 
 QString SvgText(double x, double y, const QString& text, const QString& extra) {
+  if (!AllFinite({x, y})) return {};
   return QStringLiteral("<text x=\"%1\" y=\"%2\"%3>%4</text>")
       .arg(std::lround(x))
       .arg(std::lround(y))
-      .arg(extra.isEmpty() ? QString() : u' ' + extra, text.toHtmlEscaped());
+      .arg(extra.isEmpty() ? QString() : u' ' + extra, PrintableText(text).toHtmlEscaped());
 }
 
 QString SvgRect(double x, double y, double width, double height, const QString& paint) {
+  if (!AllFinite({x, y, width, height})) return {};
   return QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" %5/>")
       .arg(x, 0, 'f', 1)
       .arg(y, 0, 'f', 1)
@@ -33,6 +47,7 @@ QString SvgRect(double x, double y, double width, double height, const QString& 
 }
 
 QString SvgLine(double x1, double y1, double x2, double y2, const QString& paint) {
+  if (!AllFinite({x1, y1, x2, y2})) return {};
   return QStringLiteral("<line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%4\" %5/>")
       .arg(x1, 0, 'f', 1)
       .arg(y1, 0, 'f', 1)
@@ -46,7 +61,7 @@ QString Elided(const QString& text, int most) {
 }
 
 double AxisEnd(double value) {
-  if (!(value > 0)) return 1;
+  if (!(value > 0) || !std::isfinite(value)) return 1;
   const double power = std::pow(10.0, std::floor(std::log10(value)));
   for (double step : {1.0, 2.0, 5.0, 10.0}) {
     if (step * power >= value) return step * power;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -14,6 +15,14 @@ namespace torvik {
 
 inline const QString kOriginProgram = QStringLiteral("program");
 inline const QString kOriginSheet = QStringLiteral("sheet");
+
+// Whether `value` can be a time or a rate: finite and above zero. A stored
+// NaN, infinity, zero or negative (a damaged file, a hand-made row) is no
+// figure: it is never ranked, averaged, drawn or written as a number.
+inline bool IsFigure(double value) { return std::isfinite(value) && value > 0; }
+// A time no run can take is no figure either: from a nanosecond to a
+// hundred million seconds (over three years, the longest a sheet shows).
+inline bool IsTimeFigure(double seconds) { return IsFigure(seconds) && seconds >= 1e-9 && seconds <= 1e8; }
 
 struct StoredTest {
   QString test;                   // "prime", "write40", ...
@@ -26,9 +35,18 @@ struct StoredTest {
   // microseconds, and the engine that measured it; none for the others.
   std::optional<double> iops{}, p50Us{}, p99Us{}, p999Us{};
   QString engine{};
+  // The store held a seconds or a rate for it that is no figure (IsFigure),
+  // or a negative time: read as none, the test is left out of every
+  // comparison, with a note.
+  bool notAFigure = false;
 
   // The precise seconds, or an imported run's tenths as seconds.
   double Seconds() const { return seconds ? *seconds : tenths / 10.0; }
+  // Whether its figures may be compared: nothing it holds is no figure.
+  bool Figures() const {
+    return !notAFigure && tenths >= 0 && tenths <= 1'000'000'000 && (!seconds || IsTimeFigure(*seconds)) &&
+           (!rate || IsFigure(*rate));
+  }
 };
 
 struct StoredRun {
@@ -62,6 +80,11 @@ struct StoredRun {
   std::vector<StoredTest> tests;
 
   FactTexts Texts() const { return {started, processor, caches, memory, display}; }
+  // An imported block whose date could not be placed (no form reads it, or
+  // it names no moment: 29 February of a common year, 24:00, a leap second,
+  // a time the clocks skipped): its date is unknown (no started_at), so it
+  // stays out of date filters, of the latest series and of trends.
+  bool Undated() const { return origin == kOriginSheet && values.startedAt.isEmpty(); }
   // Who ran it, as lists show it: the PC name, else the host name.
   const QString& MachineName() const { return pcName.isEmpty() ? hostName : pcName; }
 };

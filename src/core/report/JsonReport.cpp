@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/base/IsoDateTime.h"
+#include "core/base/PrintableText.h"
 #include "core/base/Version.h"
 #include "core/results/PreciseFigures.h"
 #include "core/results/Statistics.h"
@@ -34,13 +35,13 @@ QJsonObject Machine(const MachineFacts& m) {
                           {"platform", m.platform}};
   }
   const TestDirectoryFacts& d = m.testDirectory;
-  QJsonObject directory{{"path", d.path},
+  QJsonObject directory{{"path", PrintableText(d.path)},
                         {"free_bytes", OrNull(d.queried, d.freeBytes)},
                         {"total_bytes", OrNull(d.queried, d.totalBytes)}};
   return QJsonObject{
-      {"host_name", m.hostName},
+      {"host_name", PrintableText(m.hostName)},
       {"machine_id", m.machineId.isEmpty() ? QJsonValue() : QJsonValue(m.machineId)},
-      {"os", m.os},
+      {"os", PrintableText(m.os)},
       {"processor", processor},
       {"memory", QJsonObject{{"total_bytes", double(m.totalMemory)}, {"free_bytes", double(m.freeMemory)}}},
       {"display", display},
@@ -199,8 +200,8 @@ QJsonDocument BuildJsonReport(const std::vector<RunRecord>& repetitions, const Q
       {"version", QLatin1String(kVersion)},
       {"started", IsoDateTimeWithOffset(started)},
       {"machine", Machine(first.machine)},
-      {"user_name", first.userName},
-      {"pc_name", first.pcName},
+      {"user_name", PrintableText(first.userName)},
+      {"pc_name", PrintableText(first.pcName)},
       {"runs", runArray},
       {"summary", Summary(repetitions)},
   });

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 
+#include "core/base/PrintableText.h"
 #include "core/base/Version.h"
 #include "core/report/SheetLabels.h"
 #include "core/results/Timing.h"
@@ -87,13 +88,7 @@ QString ProcessorTypeSuffix(int32_t type) {
   return {};
 }
 
-QString OneLine(QString text) {
-  for (QChar& c : text) {
-    const char16_t u = c.unicode();
-    if (u < 0x20 || u == 0x7F || u == 0x85 || u == 0x2028 || u == 0x2029) c = u' ';
-  }
-  return text;
-}
+QString OneLine(QString text) { return PrintableText(text); }
 
 QStringList BuildReport(const RunRecord& run, const SheetInputs& sheet) {
   const QChar point = sheet.locale.decimalPoint().isEmpty() ? QChar(u'.') : sheet.locale.decimalPoint().front();
@@ -142,11 +137,11 @@ QStringList BuildReport(const RunRecord& run, const SheetInputs& sheet) {
   }
   lines << hdd;
   if (swRaw != 0) {
-    lines << QStringLiteral("   Write Average : ") + FixedTwo(average(swRaw), 6, point) + QStringLiteral("sec => ") +
+    lines << QLatin1String(sheet::kWriteAverage) + FixedTwo(average(swRaw), 6, point) + QStringLiteral("sec => ") +
                  GeneralForm(450.0 / sw, point).left(5) + QStringLiteral("MB/sec");
   }
   if (srRaw != 0) {
-    lines << QStringLiteral("   Read  Average : ") + FixedTwo(average(srRaw), 6, point) + QStringLiteral("sec => ") +
+    lines << QLatin1String(sheet::kReadAverage) + FixedTwo(average(srRaw), 6, point) + QStringLiteral("sec => ") +
                  GeneralForm(450.0 / sr, point).left(5) + QStringLiteral("MB/sec");
   }
   lines << QLatin1String(sheet::kMemoryInfo) + QStringLiteral("Free:%1MB  Total:%2MB")

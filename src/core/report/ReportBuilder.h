@@ -32,8 +32,9 @@ std::map<ResultLabel, QString> CaptionsOf(const ResultTable& results, QChar deci
 // The block's lines, without line ends; the last is the empty line. Every
 // text from outside (names, paths, descriptions) is written on one line.
 QStringList BuildReport(const RunRecord& run, const SheetInputs& sheet);
-// `text` with every control character (C0, DEL, and the Unicode line and
-// paragraph breaks) written as a blank, so it can never start a new line.
+// `text` with every character that does not print (PrintableText: the
+// controls, the line and paragraph breaks, a lone surrogate) written as a
+// blank, so it can never start a new line.
 QString OneLine(QString text);
 
 // The shortest decimal text of at most 15 significant digits, no trailing

@@ -208,13 +208,15 @@ ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::LatestSeries(con
                          QStringLiteral("machine_id IN (SELECT machine_id FROM machines WHERE state = 'approved')");
     }
     condition.values << limit;
-    // Numbered newest first within each machine and group; the first of each.
+    // Numbered newest first within each machine and group, a block of
+    // unknown date after every dated run; the first of each.
     const QString statement =
         QStringLiteral(
             "SELECT id FROM (SELECT id, sort_time, row_number() OVER (PARTITION BY %1, %2, group_name "
-            "ORDER BY sort_time DESC, id DESC) AS place FROM runs %3) numbered "
+            "ORDER BY %4 DESC, sort_time DESC, id DESC) AS place FROM runs %3) numbered "
             "WHERE place = 1 ORDER BY sort_time DESC, id DESC LIMIT ?")
-            .arg(MachineNameExpression(session_->Version()), ProcessorModelExpression(), condition.where);
+            .arg(MachineNameExpression(session_->Version()), ProcessorModelExpression(), condition.where,
+                 DatedExpression());
     QSqlQuery q;
     if (ArchiveStatus read = session_->Read(q, statement, condition.values); !read.Ok()) return read;
     while (q.next()) ids.push_back(q.value(0).toLongLong());

@@ -4,7 +4,9 @@
 #include <QSqlQuery>
 #include <QDateTime>
 #include <QUuid>
+#include <cmath>
 
+#include "core/base/PrintableText.h"
 #include "core/store/SchemaNumbers.h"
 
 namespace torvik {
@@ -18,16 +20,29 @@ template <typename T>
 std::optional<T> OptionalOf(const QVariant& value) {
   return value.isNull() ? std::nullopt : std::optional<T>(value.value<T>());
 }
+// A stored seconds or rate: none when null, and none with the test marked
+// when it is no figure (NaN, an infinity, zero, a negative, a text that is
+// no number), so no caller ever ranks, averages or writes it.
+std::optional<double> FigureOf(StoredTest& test, const QVariant& value, bool (*figure)(double)) {
+  if (value.isNull()) return std::nullopt;
+  bool number = false;
+  const double read = value.toDouble(&number);
+  if (number && figure(read)) return read;
+  test.notAFigure = true;
+  return std::nullopt;
+}
+// A drive row's extra figure: none unless it is one.
+std::optional<double> ExtraFigureOf(const QVariant& value) {
+  const std::optional<double> figure = OptionalOf<double>(value);
+  return figure && IsFigure(*figure) ? figure : std::nullopt;
+}
 // The longest text a column keeps: a name, a processor's, a path.
 constexpr qsizetype kMaxText = 4'096;
 
-// A text as it may leave for any store: no NUL (which a server's statement
-// text would end at), bounded.
-QString Safe(const QString& text) {
-  QString safe = text.left(kMaxText);
-  safe.replace(QChar(u'\0'), QChar(0xFFFD));
-  return safe;
-}
+// A text as it may leave for any store: bounded, then printable (no NUL,
+// which a server's statement text would end at, no control character, no
+// surrogate the bound cut in two), as the JSON and the sheet write it.
+QString Safe(const QString& text) { return PrintableText(text.left(kMaxText)); }
 QVariant OrNull(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(Safe(text)); }
 // Text columns are never null: an empty text is stored as such.
 QVariant Text(const QString& text) { return QVariant(text.isNull() ? QStringLiteral("") : Safe(text)); }
@@ -94,7 +109,13 @@ const RunColumn kRunColumns[] = {
     OptionalColumn<&StoredRun::benchNo>("bench_no"),
     {"total_tenths", [](const StoredRun& r) { return QVariant(qlonglong(r.totalTenths)); },
      [](StoredRun& r, const QVariant& v) { r.totalTenths = v.toLongLong(); }},
-    OptionalColumn<&StoredRun::totalSeconds>("total_seconds"),
+    {"total_seconds", [](const StoredRun& r) { return Optional(r.totalSeconds); },
+     [](StoredRun& r, const QVariant& v) {
+       // A run that measured nothing has a total of 0; a NaN or an
+       // infinity is no total.
+       r.totalSeconds = OptionalOf<double>(v);
+       if (r.totalSeconds && !(std::isfinite(*r.totalSeconds) && *r.totalSeconds >= 0)) r.totalSeconds.reset();
+     }},
     TextColumn<&StoredRun::userName>("user_name"),
     TextColumn<&StoredRun::pcName>("pc_name"),
     TextColumn<&StoredRun::os>("os"),
@@ -151,11 +172,14 @@ const TestColumn kTestColumns[] = {
     {"test", [](const StoredTest& t) { return QVariant(Safe(t.test)); },
      [](StoredTest& t, const QVariant& v) { t.test = v.toString(); }},
     {"tenths", [](const StoredTest& t) { return QVariant(qlonglong(t.tenths)); },
-     [](StoredTest& t, const QVariant& v) { t.tenths = v.toLongLong(); }},
+     [](StoredTest& t, const QVariant& v) {
+       t.tenths = v.toLongLong();
+       if (t.tenths < 0 || t.tenths > 1'000'000'000) t.notAFigure = true, t.tenths = 0;
+     }},
     {"seconds", [](const StoredTest& t) { return Optional(t.seconds); },
-     [](StoredTest& t, const QVariant& v) { t.seconds = OptionalOf<double>(v); }},
+     [](StoredTest& t, const QVariant& v) { t.seconds = FigureOf(t, v, IsTimeFigure); }},
     {"rate", [](const StoredTest& t) { return Optional(t.rate); },
-     [](StoredTest& t, const QVariant& v) { t.rate = OptionalOf<double>(v); }},
+     [](StoredTest& t, const QVariant& v) { t.rate = FigureOf(t, v, IsFigure); }},
     {"unit", [](const StoredTest& t) { return Text(t.unit); },
      [](StoredTest& t, const QVariant& v) { t.unit = v.toString(); }},
     Since(4, TestColumn{"noise_seconds",
@@ -179,13 +203,13 @@ const TestColumn kTestColumns[] = {
                      }}),
     Since(4, NoiseColumn<&TestNoise::loadAverage>("load_average")),
     Since(10, TestColumn{"iops", [](const StoredTest& t) { return Optional(t.iops); },
-                         [](StoredTest& t, const QVariant& v) { t.iops = OptionalOf<double>(v); }}),
+                         [](StoredTest& t, const QVariant& v) { t.iops = ExtraFigureOf(v); }}),
     Since(10, TestColumn{"p50_us", [](const StoredTest& t) { return Optional(t.p50Us); },
-                         [](StoredTest& t, const QVariant& v) { t.p50Us = OptionalOf<double>(v); }}),
+                         [](StoredTest& t, const QVariant& v) { t.p50Us = ExtraFigureOf(v); }}),
     Since(10, TestColumn{"p99_us", [](const StoredTest& t) { return Optional(t.p99Us); },
-                         [](StoredTest& t, const QVariant& v) { t.p99Us = OptionalOf<double>(v); }}),
+                         [](StoredTest& t, const QVariant& v) { t.p99Us = ExtraFigureOf(v); }}),
     Since(10, TestColumn{"p999_us", [](const StoredTest& t) { return Optional(t.p999Us); },
-                         [](StoredTest& t, const QVariant& v) { t.p999Us = OptionalOf<double>(v); }}),
+                         [](StoredTest& t, const QVariant& v) { t.p999Us = ExtraFigureOf(v); }}),
     Since(10, TestColumn{"engine", [](const StoredTest& t) { return OrNull(t.engine); },
                          [](StoredTest& t, const QVariant& v) { t.engine = v.toString(); }}),
 };

@@ -35,6 +35,10 @@ QString ProcessorModelExpression() {
 
 QString NewestFirst() { return QStringLiteral("ORDER BY sort_time DESC, id DESC"); }
 
+QString DatedExpression() {
+  return QStringLiteral("CASE WHEN origin = 'sheet' AND coalesce(started_at, '') = '' THEN 0 ELSE 1 END");
+}
+
 RunCondition RunConditionOf(const RunFilter& filter, const std::optional<RunKey>& after, int version) {
   RunCondition condition;
   QVariantList& values = condition.values;
@@ -63,6 +67,7 @@ RunCondition RunConditionOf(const RunFilter& filter, const std::optional<RunKey>
     conditions << QStringLiteral("lower(%1) = lower(?)").arg(MachineNameExpression(version));
     values << (filter.machine->isNull() ? QStringLiteral("") : *filter.machine);
   }
+  if (filter.from || filter.to) conditions << DatedExpression() + QStringLiteral(" = 1");
   if (filter.from) {
     conditions << QStringLiteral("sort_time >= ?");
     values << qlonglong(*filter.from);

@@ -35,4 +35,11 @@ QString ProcessorModelExpression();
 // The newest first, by time and then id: every list's order.
 QString NewestFirst();
 
+// 1 for a run whose date is known, 0 for an imported block whose date
+// could not be placed (a sheet's run without started_at, whatever its
+// sort_time: an older TORVIK gave it the moment of its import): such a
+// block is in no date filter and never taken for the latest series while
+// its machine has a dated one.
+QString DatedExpression();
+
 }  // namespace torvik

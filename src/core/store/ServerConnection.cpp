@@ -4,6 +4,7 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 
+#include "core/base/PrintableText.h"
 #include "core/records/StoreLocation.h"
 #include "core/store/SchemaSteps.h"
 #include "core/store/ServerRights.h"
@@ -158,8 +159,8 @@ bool ServerConnection::Open(StoreFailure& failure) {
     // Qt's driver takes ';' for a separator, even inside quotes.
     // A character that does not print (a NUL ends libpq's string there and
     // then) is a space, as a name shows it on one line.
-    QString name;
-    for (const QChar c : clientName_) name += c.isPrint() && c != u';' ? c : QChar(u' ');
+    QString name = PrintableText(clientName_);
+    name.replace(u';', u' ');
     options += QStringLiteral(";application_name=") + ConninfoValue(name.simplified());
   }
   db.setConnectOptions(options);

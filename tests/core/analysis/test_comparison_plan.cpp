@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "core/analysis/ComparisonPlan.h"
+#include "core/records/RunDate.h"
 
 using namespace torvik;
 
@@ -143,6 +144,7 @@ class ComparisonPlanTest : public QObject {
     StoredRun imported = MemoryRun(5, 0);
     imported.origin = kOriginSheet;
     imported.started = QStringLiteral("30 Nov 2026 09:00:00");
+    imported.values.startedAt = QStringLiteral("2026-11-30T09:00:00");  // its date read, as the store keeps it
     imported.tests = {StoredTest{"memory", 35, std::nullopt, std::nullopt, "GB/s", std::nullopt}};
     StoredRun wayland = CpuRun(6, 0.8, 3.9);
     wayland.platform = QStringLiteral("wayland");
@@ -150,6 +152,10 @@ class ComparisonPlanTest : public QObject {
     const ComparisonPlan seconds = PlanComparison({{imported}, {wayland}}, std::nullopt, false);
     QCOMPARE(ChartOf(seconds, "memory").bars[0][0].value, 3.5);
     QVERIFY(seconds.labels[0].startsWith(QStringLiteral("pc5 memory 30 Nov 2026 09:00:00")));
+    StoredRun undated = imported;  // a date that named no moment
+    undated.started = QStringLiteral("29 Feb 2025 09:00:00");
+    undated.values.startedAt.clear();
+    QCOMPARE(RunLabel(undated), QStringLiteral("pc5 memory %1 #5").arg(DateUnknownText()));
     QVERIFY(ChartOf(seconds, "graphic").labels[1].endsWith(QStringLiteral("[wayland: 比較できません]")));
     QVERIFY(!ChartOf(seconds, "cpu").labels[1].contains(QStringLiteral("比較できません")));
     const ComparisonPlan rates = PlanComparison({{imported}}, std::nullopt, true);

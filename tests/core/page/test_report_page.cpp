@@ -55,6 +55,7 @@ std::vector<StoredRun> Series(const QString& machine, int64_t time, double secon
 StoredRun SheetRun(const QString& machine, int64_t time, int64_t tenths) {
   StoredRun run = MemoryRun(machine, time, tenths / 10.0);
   run.origin = kOriginSheet;
+  run.values.startedAt = run.started;  // its date read, as the store keeps it
   run.tests[0].seconds.reset();
   run.tests[0].rate.reset();
   return run;

@@ -246,6 +246,13 @@ class ReportBuilderTest : public QObject {
     QCOMPARE(BenchNumber(TimeValue::FromTenths(65535)), 2147450880);
     QCOMPARE(BenchNumber(TimeValue::FromTenths(65536)), -2147450880);  // the 32-bit sum wraps
     QCOMPARE(BenchNumber(TimeValue::FromTenths(-5)), 0);
+    // The longest totals a sheet holds and beyond 2^32 tenths: the wrapped
+    // sum, as the 32-bit accumulation gives it, never an overflow's.
+    for (const int64_t n : {int64_t{999'999'999}, int64_t{4'294'967'296}, int64_t{15'000'000'000}}) {
+      const unsigned __int128 sum = static_cast<unsigned __int128>(n) * static_cast<unsigned __int128>(n + 1) / 2;
+      QCOMPARE(BenchNumber(TimeValue::FromTenths(n)), static_cast<int32_t>(static_cast<uint32_t>(sum)));
+    }
+    QCOMPARE(BenchNumber(TimeValue::FromTenths(999'999'999)), -1243309312);  // the probe's sheet showed it
   }
 
   void processorTypeSuffixes() {

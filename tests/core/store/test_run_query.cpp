@@ -28,10 +28,14 @@ class RunQueryTest : public QObject {
     QTest::newRow("wildcards are text") << RunFilter{.processor = QStringLiteral("50%_!")} << kStoreSchemaVersion
                                         << "WHERE lower(processor) LIKE lower(?) ESCAPE '!'"
                                         << QVariantList{QStringLiteral("%50!%!_!!%")};
-    QTest::newRow("machine and days")
-        << RunFilter{.group = QStringLiteral("cpu"), .machine = QStringLiteral("Lab"), .from = 10, .to = 20}
-        << kStoreSchemaVersion << "WHERE group_name = ? AND " + machine + " AND sort_time >= ? AND sort_time <= ?"
-        << QVariantList{QStringLiteral("cpu"), QStringLiteral("Lab"), 10LL, 20LL};
+    QTest::newRow("machine and days") << RunFilter{.group = QStringLiteral("cpu"),
+                                                   .machine = QStringLiteral("Lab"),
+                                                   .from = 10,
+                                                   .to = 20}
+                                      << kStoreSchemaVersion
+                                      << "WHERE group_name = ? AND " + machine + " AND " + DatedExpression() +
+                                             " = 1 AND sort_time >= ? AND sort_time <= ?"
+                                      << QVariantList{QStringLiteral("cpu"), QStringLiteral("Lab"), 10LL, 20LL};
     QTest::newRow("a store without host names")
         << RunFilter{.machine = QStringLiteral("Lab")} << kHostNameStep - 1
         << "WHERE lower(coalesce(pc_name, '')) = lower(?)" << QVariantList{QStringLiteral("Lab")};
