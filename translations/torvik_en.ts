@@ -549,6 +549,10 @@
         <source>総合は %1 の値です</source>
         <translation>Overall is the %1 figure</translation>
     </message>
+    <message>
+        <source>値ではないため除外: %1</source>
+        <translation>Not a figure, left out: %1</translation>
+    </message>
 </context>
 <context>
     <name>ReportPage</name>
@@ -924,6 +928,14 @@
         <source>各マシンの最新のシリーズ。グラフは最大 %1 台まで、表はすべてのマシン。</source>
         <translation>Each machine&apos;s latest series. The charts show up to %1 machines, the tables all of them.</translation>
     </message>
+    <message>
+        <source>値ではないため除外: %1</source>
+        <translation>Not a figure, left out: %1</translation>
+    </message>
+    <message>
+        <source>日付不明の取り込み %1 件は推移に含めていません。</source>
+        <translation>%1 imported run(s) of unknown date are left out of the trend.</translation>
+    </message>
 </context>
 <context>
     <name>RunArchive</name>
@@ -961,6 +973,13 @@
     </message>
 </context>
 <context>
+    <name>RunDate</name>
+    <message>
+        <source>日付不明</source>
+        <translation>date unknown</translation>
+    </message>
+</context>
+<context>
     <name>SettingsStore</name>
     <message>
         <source>設定ファイル %1 は通常のファイルではありません</source>
@@ -984,6 +1003,14 @@
     <message>
         <source>%1: %2 KB を超える行があり、結果シートではありません</source>
         <translation>%1: a line is over %2 KB; not a result sheet</translation>
+    </message>
+    <message>
+        <source>%1: %2 行目のブロック (%3) は、合計 %4 が各テストの時間の和 %5 と合わないため読み込みませんでした</source>
+        <translation>%1: the block at line %2 (%3) was not imported: its Sum Total %4 is not the sum of its tests&apos; times, %5</translation>
+    </message>
+    <message>
+        <source>%1: ほかに %2 件のブロックも合計が合いません</source>
+        <translation>%1: %2 more block(s) whose total is not the sum of their times</translation>
     </message>
 </context>
 <context>
