@@ -74,6 +74,12 @@ size_t ControlFalseDiscoveries(std::vector<MachineTrend>& trends, std::optional<
 // within), each series once, the series ordered by their first run's time.
 std::vector<std::vector<StoredRun>> SeriesOfRuns(std::vector<StoredRun> runs);
 
+// The runs of the newest `count` whole series among `runs`, a machine's
+// newest runs of a group as a read gave them (newest first). `cut`: the
+// read stopped at its limit, so the series of its oldest run may have runs
+// older still and is left out. Oldest series first, as SeriesOfRuns.
+std::vector<std::vector<StoredRun>> NewestSeries(std::vector<StoredRun> runs, size_t count, bool cut);
+
 // The machine a run was measured on, as trends and rankings tell machines
 // apart: its name (MachineName) and its processor's model.
 struct MachineOf {
