@@ -57,9 +57,11 @@ QString LatestOfEachMachine(const QString& conditions, int version) {
 }
 
 QString MachinesWithRuns(const QString& conditions, int version) {
+  // A key's first run of the conditions, each key on its own: an EXISTS
+  // the server may turn into a join of every run.
   return MachineKeysClause(version) + QStringLiteral(
                                           "SELECT k.key_name, k.key_model, k.key_group FROM machine_keys k "
-                                          "WHERE EXISTS (SELECT 1 FROM runs WHERE %1 %2) "
+                                          "WHERE (SELECT 1 FROM runs WHERE %1 %2 LIMIT 1) IS NOT NULL "
                                           "ORDER BY k.key_name, k.key_model, k.key_group")
                                           .arg(OfKey(version), conditions);
 }
