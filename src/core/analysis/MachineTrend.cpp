@@ -41,7 +41,8 @@ std::vector<std::vector<StoredRun>> NewestSeries(std::vector<StoredRun> runs, si
   });
   if (cut && oldest != runs.end() && !oldest->series.isEmpty()) {
     const std::pair<QString, QString> partial(oldest->series, oldest->group);
-    std::erase_if(runs, [&](const StoredRun& run) { return run.series == partial.first && run.group == partial.second; });
+    std::erase_if(runs,
+                  [&](const StoredRun& run) { return run.series == partial.first && run.group == partial.second; });
   }
   std::vector<std::vector<StoredRun>> series = SeriesOfRuns(std::move(runs));
   if (series.size() > count) series.erase(series.begin(), series.end() - static_cast<std::ptrdiff_t>(count));

@@ -62,9 +62,8 @@ HtmlReportInput ReportOfStore(const std::vector<StoredRun>& runs, std::vector<st
   return ReportOfMachines(MachinesOfRuns(runs), runs.size(), PlanTrends(runs), std::move(latest), baseline);
 }
 
-HtmlReportInput ReportOfMachines(std::vector<ReportMachine> machines, size_t runCount,
-                                 std::vector<MachineTrend> trends, std::vector<std::vector<StoredRun>> latest,
-                                 const QString& baseline) {
+HtmlReportInput ReportOfMachines(std::vector<ReportMachine> machines, size_t runCount, std::vector<MachineTrend> trends,
+                                 std::vector<std::vector<StoredRun>> latest, const QString& baseline) {
   HtmlReportInput input;
   input.runCount = runCount;
   input.machines = std::move(machines);

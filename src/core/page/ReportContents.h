@@ -33,9 +33,8 @@ HtmlReportInput ReportOfStore(const std::vector<StoredRun>& runs, std::vector<st
                               const QString& baseline);
 // The same from what the store read machine by machine: the machines with
 // their facts, how many runs the filter picks, and their trends.
-HtmlReportInput ReportOfMachines(std::vector<ReportMachine> machines, size_t runCount,
-                                 std::vector<MachineTrend> trends, std::vector<std::vector<StoredRun>> latest,
-                                 const QString& baseline);
+HtmlReportInput ReportOfMachines(std::vector<ReportMachine> machines, size_t runCount, std::vector<MachineTrend> trends,
+                                 std::vector<std::vector<StoredRun>> latest, const QString& baseline);
 
 // The page of the comparison window's ticked runs: `ticked` as
 // ResultStore::SeriesOf gives them (each ticked run, then the rest of its

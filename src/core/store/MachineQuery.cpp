@@ -30,14 +30,15 @@ QString MachineKeysClause(int version) {
   // compared as a whole is not searched on an index of expressions by
   // SQLite. `>= ''` holds for every text and starts the walk at the
   // index's first entry.
-  const QString next = QStringLiteral(
-                           "coalesce("
-                           "(SELECT id FROM runs WHERE %1 = k.key_name AND %2 = k.key_model AND group_name > k.key_group "
-                           "ORDER BY group_name LIMIT 1), "
-                           "(SELECT id FROM runs WHERE %1 = k.key_name AND %2 > k.key_model "
-                           "ORDER BY %2, group_name LIMIT 1), "
-                           "(SELECT id FROM runs WHERE %1 > k.key_name ORDER BY %3 LIMIT 1))")
-                           .arg(name, model, order);
+  const QString next =
+      QStringLiteral(
+          "coalesce("
+          "(SELECT id FROM runs WHERE %1 = k.key_name AND %2 = k.key_model AND group_name > k.key_group "
+          "ORDER BY group_name LIMIT 1), "
+          "(SELECT id FROM runs WHERE %1 = k.key_name AND %2 > k.key_model "
+          "ORDER BY %2, group_name LIMIT 1), "
+          "(SELECT id FROM runs WHERE %1 > k.key_name ORDER BY %3 LIMIT 1))")
+          .arg(name, model, order);
   return QStringLiteral(
              "WITH RECURSIVE machine_keys(id, key_name, key_model, key_group) AS ("
              "SELECT id, %1, %2, group_name FROM runs "
@@ -48,12 +49,11 @@ QString MachineKeysClause(int version) {
 }
 
 QString LatestOfEachMachine(const QString& conditions, int version) {
-  return MachineKeysClause(version) +
-         QStringLiteral(
-             "SELECT runs.id FROM machine_keys k JOIN runs ON runs.id = "
-             "(SELECT id FROM runs WHERE %1 %2 ORDER BY sort_time DESC, id DESC LIMIT 1) "
-             "ORDER BY runs.sort_time DESC, runs.id DESC LIMIT ?")
-             .arg(OfKey(version), conditions);
+  return MachineKeysClause(version) + QStringLiteral(
+                                          "SELECT runs.id FROM machine_keys k JOIN runs ON runs.id = "
+                                          "(SELECT id FROM runs WHERE %1 %2 ORDER BY sort_time DESC, id DESC LIMIT 1) "
+                                          "ORDER BY runs.sort_time DESC, runs.id DESC LIMIT ?")
+                                          .arg(OfKey(version), conditions);
 }
 
 QString MachinesWithRuns(const QString& conditions, int version) {

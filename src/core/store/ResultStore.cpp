@@ -32,9 +32,9 @@ QString AndConditions(const RunCondition& condition) {
 // of its own (who ran it, the caches, the test folder, where it came from),
 // left on the server when many runs of many machines travel.
 bool TrendNeeds(const char* column) {
-  static const QStringList kLeft{"started",  "user_name", "caches",      "test_directory", "uuid",
-                                 "sheet_key", "platform",  "send_problem", "sent_by",        "received_at",
-                                 "torvik_version", "display_adapter", "started_utc", "started_at"};
+  static const QStringList kLeft{"started",        "user_name",       "caches",       "test_directory", "uuid",
+                                 "sheet_key",      "platform",        "send_problem", "sent_by",        "received_at",
+                                 "torvik_version", "display_adapter", "started_utc",  "started_at"};
   return !kLeft.contains(QLatin1String(column));
 }
 
@@ -222,13 +222,11 @@ ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::LatestSeries(con
     // On a shared store that keeps machines, only approved ones are ranked:
     // a new machine waits for its owner, a retired one is ranked no more.
     if (KeepsMachines(*session_)) {
-      conditions +=
-          QStringLiteral(" AND machine_id IN (SELECT machine_id FROM machines WHERE state = 'approved')");
+      conditions += QStringLiteral(" AND machine_id IN (SELECT machine_id FROM machines WHERE state = 'approved')");
     }
     condition.values << limit;
     QSqlQuery q;
-    if (ArchiveStatus read =
-            session_->Read(q, LatestOfEachMachine(conditions, session_->Version()), condition.values);
+    if (ArchiveStatus read = session_->Read(q, LatestOfEachMachine(conditions, session_->Version()), condition.values);
         !read.Ok()) {
       return read;
     }
@@ -242,8 +240,8 @@ ArchiveResult<std::vector<MachineKey>> ResultStore::MachinesOf(const RunFilter& 
   if (!open) return open.Status();
   const RunCondition condition = RunConditionOf(filter, {}, session_->Version());
   QSqlQuery q;
-  if (ArchiveStatus read = session_->Read(q, MachinesWithRuns(AndConditions(condition), session_->Version()),
-                                          condition.values);
+  if (ArchiveStatus read =
+          session_->Read(q, MachinesWithRuns(AndConditions(condition), session_->Version()), condition.values);
       !read.Ok()) {
     return read;
   }
@@ -265,8 +263,8 @@ ArchiveResult<std::vector<StoredRun>> ResultStore::NewestRunsOf(const std::vecto
   std::vector<Column<StoredRun>> columns = ColumnsAt(RunColumns(), session_->Version());
   std::erase_if(columns, [](const Column<StoredRun>& column) { return !TrendNeeds(column.name); });
   ArchiveResult<std::vector<StoredRun>> runs =
-      session_->RunsOf(NewestRunsOfMachines(ColumnList<StoredRun>(columns), AndConditions(condition), session_->Version(),
-                                            static_cast<int>(machines.size())),
+      session_->RunsOf(NewestRunsOfMachines(ColumnList<StoredRun>(columns), AndConditions(condition),
+                                            session_->Version(), static_cast<int>(machines.size())),
                        values);
   if (!runs.Ok()) return runs;
   QVariantList ids;

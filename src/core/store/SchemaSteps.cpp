@@ -253,9 +253,8 @@ struct Step {
 
 // Step 5's uuid is what a store keeps a sent run once by: writers before it
 // have none. Every later step adds what older writers may leave out.
-constexpr Step kSteps[] = {{kStep1, 1}, {kStep2, 1}, {kStep3, 1}, {kStep4, 1},  {kStep5, 5},  {kStep6, 1},
-                           {kStep7, 1}, {kStep8, 1}, {kStep9, 1}, {kStep10, 1}, {kStep11, 1}, {kStep12, 1},
-                           {kStep13, 1}};
+constexpr Step kSteps[] = {{kStep1, 1}, {kStep2, 1}, {kStep3, 1},  {kStep4, 1},  {kStep5, 5},  {kStep6, 1}, {kStep7, 1},
+                           {kStep8, 1}, {kStep9, 1}, {kStep10, 1}, {kStep11, 1}, {kStep12, 1}, {kStep13, 1}};
 static_assert(std::size(kSteps) == kStoreSchemaVersion, "one step per schema version");
 
 }  // namespace

@@ -113,8 +113,8 @@ class MachineTrendTest : public QObject {
     QTest::newRow("cut: the oldest series may go on")
         << QStringList{"c", "c", "b", "b", "a"} << 5 << true << QStringList{"b", "c"};
     QTest::newRow("cut inside the newest series") << QStringList{"c", "c"} << 5 << true << QStringList{};
-    QTest::newRow("cut at a run of its own") << QStringList{"c", "-", "b", "-"} << 5 << true
-                                             << QStringList{"-", "b", "-", "c"};
+    QTest::newRow("cut at a run of its own")
+        << QStringList{"c", "-", "b", "-"} << 5 << true << QStringList{"-", "b", "-", "c"};
   }
   void newestSeriesOfARead() {
     QFETCH(QStringList, read);

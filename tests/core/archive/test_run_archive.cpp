@@ -13,20 +13,20 @@
 #include <QtTest>
 
 #include "ScratchServer.h"
-#include "core/archive/BackgroundArchive.h"
 #include "StoreAnswers.h"
 #include "core/archive/ArchiveExports.h"
 #include "core/archive/ArchiveReads.h"
 #include "core/archive/ArchiveWrites.h"
+#include "core/archive/BackgroundArchive.h"
 #include "core/archive/RunArchive.h"
-#include "platform/ServerWaits.h"
 #include "core/archive/SheetImport.h"
 #include "core/archive/StorePageReads.h"
 #include "core/page/SvgCharts.h"
-#include "core/store/ResultStore.h"
 #include "core/report/ReportBuilder.h"
 #include "core/report/ResultSheet.h"
 #include "core/results/Timing.h"
+#include "core/store/ResultStore.h"
+#include "platform/ServerWaits.h"
 
 using namespace torvik;
 

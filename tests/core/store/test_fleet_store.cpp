@@ -429,7 +429,8 @@ class FleetStoreTest : public QObject {
       const QString path = QStringLiteral("SET search_path = torvik; ");
       for (const QString& statement : {latest, machines, windows}) {
         QByteArray plan;
-        QCOMPARE(server_.Psql(QStringLiteral("ranked"), QStringLiteral("bench"), path + QStringLiteral("EXPLAIN ") + statement, &plan),
+        QCOMPARE(server_.Psql(QStringLiteral("ranked"), QStringLiteral("bench"),
+                              path + QStringLiteral("EXPLAIN ") + statement, &plan),
                  QString());
         plans << QString::fromUtf8(plan);
       }
@@ -554,11 +555,12 @@ class FleetStoreTest : public QObject {
   // by its host alone, made by one INSERT of the dialect's.
   static QString FleetInsert(int machines, int runs, bool server) {
     const QString m = QStringLiteral("((i / 3) % ") + QString::number(machines) + u')';
-    const QString counted = server ? QStringLiteral("generate_series(0, %1) i").arg(runs - 1)
-                                   : QStringLiteral("counted");
+    const QString counted =
+        server ? QStringLiteral("generate_series(0, %1) i").arg(runs - 1) : QStringLiteral("counted");
     const QString with = server ? QString()
-                                : QStringLiteral("WITH RECURSIVE counted(i) AS (SELECT 0 UNION ALL SELECT i + 1 "
-                                                 "FROM counted WHERE i + 1 < %1) ")
+                                : QStringLiteral(
+                                      "WITH RECURSIVE counted(i) AS (SELECT 0 UNION ALL SELECT i + 1 "
+                                      "FROM counted WHERE i + 1 < %1) ")
                                       .arg(runs);
     return with +
            QStringLiteral(
@@ -578,11 +580,12 @@ class FleetStoreTest : public QObject {
     if (!MakeFleetDatabase(QStringLiteral("ranked")) || !ResultStore(Url("ranked", "torvik_owner")).Open().Ok()) {
       return false;
     }
-    rankedMade_ = server_.Psql(QStringLiteral("ranked"), QStringLiteral("bench"),
-                               QStringLiteral("SET search_path = torvik; ") + FleetInsert(300, 60'000, true) +
-                                   QStringLiteral("; UPDATE machines SET state = CASE WHEN machine_id LIKE '%1' THEN "
-                                                  "'pending' WHEN machine_id LIKE '%2' THEN 'retired' ELSE "
-                                                  "'approved' END; ANALYZE"))
+    rankedMade_ = server_
+                      .Psql(QStringLiteral("ranked"), QStringLiteral("bench"),
+                            QStringLiteral("SET search_path = torvik; ") + FleetInsert(300, 60'000, true) +
+                                QStringLiteral("; UPDATE machines SET state = CASE WHEN machine_id LIKE '%1' THEN "
+                                               "'pending' WHEN machine_id LIKE '%2' THEN 'retired' ELSE "
+                                               "'approved' END; ANALYZE"))
                       .isEmpty();
     return rankedMade_;
   }
