@@ -68,11 +68,16 @@ std::vector<std::vector<StoredRun>> SeriesOfRuns(std::vector<StoredRun> runs) {
 }
 
 std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
+  return PlanTrends(std::vector<StoredRun>(runs));
+}
+
+std::vector<MachineTrend> PlanTrends(std::vector<StoredRun>&& runs) {
   // By machine and group, the machines by name and processor.
   std::map<std::tuple<QString, QString, size_t, QString>, std::vector<StoredRun>> byMachine;
-  for (const StoredRun& run : runs) {
+  for (StoredRun& run : runs) {
     const MachineOf machine(run);
-    byMachine[{machine.name, machine.processor, GroupOrderOf(run.group), run.group}].push_back(WithAllThreadTests(run));
+    byMachine[{machine.name, machine.processor, GroupOrderOf(run.group), run.group}].push_back(
+        WithAllThreadTests(std::move(run)));
   }
   std::vector<MachineTrend> trends;
   for (auto& [key, machineRuns] : byMachine) {

@@ -62,6 +62,8 @@ struct MachineTrend {
 // group, by machine name, then processor, then the catalogue's group order;
 // the changes judged across all of them (ControlFalseDiscoveries).
 std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs);
+// The same, taking the runs (no copy of them).
+std::vector<MachineTrend> PlanTrends(std::vector<StoredRun>&& runs);
 
 // Judges again the changes of the points of `trends` from `from` (seconds
 // since 1970; every point when none) as one family: faster or slower where

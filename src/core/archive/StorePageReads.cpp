@@ -94,7 +94,7 @@ ArchiveResult<HtmlReportInput> ReadStorePage(RunArchive& archive, const RunFilte
         m.memory = newest.memory;
         m.display = newest.display;
       }
-      for (MachineTrend& trend : PlanTrends(runs)) trends.push_back(std::move(trend));
+      for (MachineTrend& trend : PlanTrends(std::move(runs))) trends.push_back(std::move(trend));
     }
   }
   // In PlanTrends' order, every change judged again among all of them.
