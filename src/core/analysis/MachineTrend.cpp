@@ -33,6 +33,22 @@ MachineOf::MachineOf(const StoredRun& run)
     : name(run.MachineName()),
       processor(run.values.processorName.isEmpty() ? run.processor : run.values.processorName) {}
 
+std::vector<std::vector<StoredRun>> NewestSeries(std::vector<StoredRun> runs, size_t count, bool cut) {
+  // A run without a series is one of its own, whole; the series of a run
+  // with one may go on before the read's end.
+  const auto oldest = std::min_element(runs.begin(), runs.end(), [](const StoredRun& a, const StoredRun& b) {
+    return std::tie(a.sortTime, a.id) < std::tie(b.sortTime, b.id);
+  });
+  if (cut && oldest != runs.end() && !oldest->series.isEmpty()) {
+    const std::pair<QString, QString> partial(oldest->series, oldest->group);
+    std::erase_if(runs,
+                  [&](const StoredRun& run) { return run.series == partial.first && run.group == partial.second; });
+  }
+  std::vector<std::vector<StoredRun>> series = SeriesOfRuns(std::move(runs));
+  if (series.size() > count) series.erase(series.begin(), series.end() - static_cast<std::ptrdiff_t>(count));
+  return series;
+}
+
 std::vector<std::vector<StoredRun>> SeriesOfRuns(std::vector<StoredRun> runs) {
   std::sort(runs.begin(), runs.end(), [](const StoredRun& a, const StoredRun& b) {
     return std::tie(a.sortTime, a.id) < std::tie(b.sortTime, b.id);
@@ -52,18 +68,22 @@ std::vector<std::vector<StoredRun>> SeriesOfRuns(std::vector<StoredRun> runs) {
 }
 
 std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs) {
+  return PlanTrends(std::vector<StoredRun>(runs));
+}
+
+std::vector<MachineTrend> PlanTrends(std::vector<StoredRun>&& runs) {
   // By machine and group, the machines by name and processor.
   using Key = std::tuple<QString, QString, size_t, QString>;
   std::map<Key, std::vector<StoredRun>> byMachine;
   std::map<Key, size_t> undated;
-  for (const StoredRun& run : runs) {
+  for (StoredRun& run : runs) {
     const MachineOf machine(run);
     const Key key{machine.name, machine.processor, GroupOrderOf(run.group), run.group};
     if (run.Undated()) {
       ++undated[key];
       continue;
     }
-    byMachine[key].push_back(WithAllThreadTests(run));
+    byMachine[key].push_back(WithAllThreadTests(std::move(run)));
   }
   std::vector<MachineTrend> trends;
   for (auto& [key, machineRuns] : byMachine) {

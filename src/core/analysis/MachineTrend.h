@@ -65,6 +65,8 @@ struct MachineTrend {
 // per machine and group, by machine name, then processor, then the catalogue's group order;
 // the changes judged across all of them (ControlFalseDiscoveries).
 std::vector<MachineTrend> PlanTrends(const std::vector<StoredRun>& runs);
+// The same, taking the runs (no copy of them).
+std::vector<MachineTrend> PlanTrends(std::vector<StoredRun>&& runs);
 
 // Judges again the changes of the points of `trends` from `from` (seconds
 // since 1970; every point when none) as one family: faster or slower where
@@ -76,6 +78,12 @@ size_t ControlFalseDiscoveries(std::vector<MachineTrend>& trends, std::optional<
 // `runs` as series: the repetitions of each command together (oldest first
 // within), each series once, the series ordered by their first run's time.
 std::vector<std::vector<StoredRun>> SeriesOfRuns(std::vector<StoredRun> runs);
+
+// The runs of the newest `count` whole series among `runs`, a machine's
+// newest runs of a group as a read gave them (newest first). `cut`: the
+// read stopped at its limit, so the series of its oldest run may have runs
+// older still and is left out. Oldest series first, as SeriesOfRuns.
+std::vector<std::vector<StoredRun>> NewestSeries(std::vector<StoredRun> runs, size_t count, bool cut);
 
 // The machine a run was measured on, as trends and rankings tell machines
 // apart: its name (MachineName) and its processor's model.

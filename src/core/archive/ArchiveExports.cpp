@@ -1,6 +1,7 @@
 #include "core/archive/ArchiveExports.h"
 
 #include "core/archive/CsvExport.h"
+#include "core/archive/StorePageReads.h"
 #include "core/page/ReportContents.h"
 #include "core/report/OutputFile.h"
 #include "core/store/ResultStore.h"
@@ -23,23 +24,19 @@ ArchiveStatus ExportCsv(RunArchive& archive, const std::vector<int64_t>& ids, co
 
 ArchiveStatus ExportStorePage(RunArchive& archive, const RunFilter& filter, const QString& baseline,
                               const QString& path, const QDateTime& made) {
-  ResultStore& store = archive.Readable();
-  const ArchiveResult<std::vector<StoredRun>> runs = store.RunsWithTests(filter, kMostTrendRuns);
-  if (!runs.Ok()) return runs.Status();
-  ArchiveResult<std::vector<std::vector<StoredRun>>> latest = store.LatestSeries(filter, kMostRankedMachines);
-  if (!latest.Ok()) return latest.Status();
-  HtmlReportInput input = ReportOfStore(runs.Value(), std::move(latest).Value(), baseline);
-  input.made = made;
-  input.store = archive.ComparedShown();
-  input.scope = FilterText(filter);
-  return Written(path, HtmlReport(input));
+  ArchiveResult<HtmlReportInput> input = ReadStorePage(archive, filter, baseline);
+  if (!input.Ok()) return input.Status();
+  input.Value().made = made;
+  input.Value().store = archive.ComparedLabel();
+  input.Value().scope = FilterText(filter);
+  return Written(path, HtmlReport(input.Value()));
 }
 
 ArchiveStatus ExportSeriesPage(RunArchive& archive, const std::vector<int64_t>& ticked,
                                std::optional<int64_t> baselineId, const QString& path, const QDateTime& made) {
   const ArchiveResult<std::vector<std::vector<StoredRun>>> series = archive.Readable().SeriesOf(ticked);
   if (!series.Ok()) return series.Status();
-  return Written(path, HtmlReportOfSeries(series.Value(), baselineId, archive.ComparedShown(), made));
+  return Written(path, HtmlReportOfSeries(series.Value(), baselineId, archive.ComparedLabel(), made));
 }
 
 }  // namespace torvik

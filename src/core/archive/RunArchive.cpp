@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QUuid>
 
 #include "core/records/StoreLocation.h"
@@ -58,8 +59,13 @@ ResultStore& RunArchive::Readable() {
 
 QString RunArchive::ComparedShown() const { return shared_ ? ShownLocation(shared_->Path()) : local_->Path(); }
 
+QString RunArchive::PcName() const {
+  const QString prefix = QStringLiteral("torvik ");
+  return clientName_.startsWith(prefix) ? clientName_.mid(prefix.size()) : QSysInfo::machineHostName();
+}
+
 QString RunArchive::ComparedLabel() const {
-  if (!shared_) return texts::ThisPcsStore();
+  if (!shared_) return texts::ThisPcsStoreOf().arg(PcName());
   return shared_->Label().isEmpty() ? DatabaseOf(shared_->Path()) : shared_->Label();
 }
 

@@ -48,7 +48,7 @@ inline QString SetAside() {
   return QCoreApplication::translate(
       "RunArchive", "共有の計測結果が受け取らなかった計測結果 %1 件は、送らずにこの PC に残しました: ");
 }
-inline QString ThisPcsStore() { return QCoreApplication::translate("RunArchive", "この PC の計測結果"); }
+inline QString ThisPcsStoreOf() { return QCoreApplication::translate("RunArchive", "この PC の計測結果 (%1)"); }
 inline QString SentAfterAll() {
   return QCoreApplication::translate("RunArchive", "この PC に残っていた計測結果 %1 件を共有の計測結果に送りました。");
 }
@@ -89,6 +89,9 @@ class RunArchive {
 
   // What a server connection calls itself.
   const QString& ClientName() const { return clientName_; }
+  // The PC's name as the client name carries it ("torvik desk-1": desk-1),
+  // else the machine's host name.
+  QString PcName() const;
   // Whether this PC's store has been made (by a run kept or a sheet
   // imported): before that a read finds nothing and makes nothing.
   bool HasLocalStore() const;
@@ -103,8 +106,8 @@ class RunArchive {
   QString ComparedShown() const;
   // The store reads are answered from as a report page names it, to anyone
   // it is sent to: a shared store by the label its owner gave it (as found
-  // at its last open), else its database's name; this PC's as such. Never
-  // a host, a role or a path.
+  // at its last open), else its database's name; this PC's as such, with
+  // the PC's name. Never a host, a role or a path.
   QString ComparedLabel() const;
 
  private:

@@ -33,7 +33,7 @@ struct ReportMachine {
 
 struct HtmlReportInput {
   QDateTime made;  // when the page was made
-  QString store;   // where the runs came from, as messages show it (never a password)
+  QString store;   // the store's label (RunArchive::ComparedLabel): never a host, a role or a path
   QString scope;   // which runs: the filter, or the ticked runs
   size_t runCount = 0;
   std::vector<ReportMachine> machines;

@@ -62,9 +62,14 @@ QString FilterText(const RunFilter& filter) {
 
 HtmlReportInput ReportOfStore(const std::vector<StoredRun>& runs, std::vector<std::vector<StoredRun>> latest,
                               const QString& baseline) {
+  return ReportOfMachines(MachinesOfRuns(runs), runs.size(), PlanTrends(runs), std::move(latest), baseline);
+}
+
+HtmlReportInput ReportOfMachines(std::vector<ReportMachine> machines, size_t runCount, std::vector<MachineTrend> trends,
+                                 std::vector<std::vector<StoredRun>> latest, const QString& baseline) {
   HtmlReportInput input;
-  input.runCount = runs.size();
-  input.machines = MachinesOfRuns(runs);
+  input.runCount = runCount;
+  input.machines = std::move(machines);
   SortByMachine(latest);
   std::optional<MachineOf> chosen;
   std::optional<int64_t> baselineId;
@@ -80,7 +85,7 @@ HtmlReportInput ReportOfStore(const std::vector<StoredRun>& runs, std::vector<st
   }
   input.rankings = RankEachGroup(latest, chosen);
   input.comparison = PlanComparison(latest, baselineId, true);
-  input.trends = PlanTrends(runs);
+  input.trends = std::move(trends);
   return input;
 }
 

@@ -31,6 +31,10 @@ QString FilterText(const RunFilter& filter);
 // first by name whose figures are precise when empty or not found).
 HtmlReportInput ReportOfStore(const std::vector<StoredRun>& runs, std::vector<std::vector<StoredRun>> latest,
                               const QString& baseline);
+// The same from what the store read machine by machine: the machines with
+// their facts, how many runs the filter picks, and their trends.
+HtmlReportInput ReportOfMachines(std::vector<ReportMachine> machines, size_t runCount, std::vector<MachineTrend> trends,
+                                 std::vector<std::vector<StoredRun>> latest, const QString& baseline);
 
 // The page of the comparison window's ticked runs: `ticked` as
 // ResultStore::SeriesOf gives them (each ticked run, then the rest of its

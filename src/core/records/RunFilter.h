@@ -20,6 +20,13 @@ struct RunFilter {
   std::optional<int64_t> from{}, to{};  // the time it ran, seconds since 1970, both included
 };
 
+// One machine's runs of one group, as trends and rankings tell machines
+// apart: its name (the PC name, or the host name where it has none), its
+// processor's model, and the group, each exactly as the store keeps it.
+struct MachineKey {
+  QString name, processor, group;
+};
+
 // Where a page of the list goes on: after this run (the last one shown).
 struct RunKey {
   int64_t sortTime = 0;

@@ -6,7 +6,9 @@
 #include <algorithm>
 
 #include "core/store/FileConnection.h"
+#include "core/store/MachineQuery.h"
 #include "core/store/MachineRegistry.h"
+#include "core/store/RunColumns.h"
 #include "core/store/RunQuery.h"
 #include "core/store/RunReceiver.h"
 #include "core/store/SchemaSteps.h"
@@ -19,6 +21,21 @@ std::vector<int64_t> IdsOf(const std::vector<StoredRun>& runs) {
   std::vector<int64_t> ids;
   for (const StoredRun& run : runs) ids.push_back(run.id);
   return ids;
+}
+
+// `condition`'s conditions as more of a WHERE clause: "AND ..."; "" for none.
+QString AndConditions(const RunCondition& condition) {
+  return condition.where.isEmpty() ? QString() : QStringLiteral("AND ") + condition.where.mid(6);
+}
+
+// A run's columns that a trend and a machine's facts do not read: texts
+// of its own (who ran it, the caches, the test folder, where it came from),
+// left on the server when many runs of many machines travel.
+bool TrendNeeds(const char* column) {
+  static const QStringList kLeft{"started",        "user_name",       "caches",       "test_directory", "uuid",
+                                 "sheet_key",      "platform",        "send_problem", "sent_by",        "received_at",
+                                 "torvik_version", "display_adapter", "started_utc",  "started_at"};
+  return !kLeft.contains(QLatin1String(column));
 }
 
 }  // namespace
@@ -201,27 +218,76 @@ ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::LatestSeries(con
     const StoreSession::Operation open(*session_);
     if (!open) return open.Status();
     RunCondition condition = RunConditionOf(filter, {}, session_->Version());
+    QString conditions = AndConditions(condition);
     // On a shared store that keeps machines, only approved ones are ranked:
     // a new machine waits for its owner, a retired one is ranked no more.
     if (KeepsMachines(*session_)) {
-      condition.where += (condition.where.isEmpty() ? QStringLiteral("WHERE ") : QStringLiteral(" AND ")) +
-                         QStringLiteral("machine_id IN (SELECT machine_id FROM machines WHERE state = 'approved')");
+      conditions += QStringLiteral(" AND machine_id IN (SELECT machine_id FROM machines WHERE state = 'approved')");
     }
-    condition.values << limit;
-    // Numbered newest first within each machine and group, a block of
-    // unknown date after every dated run; the first of each.
-    const QString statement =
-        QStringLiteral(
-            "SELECT id FROM (SELECT id, sort_time, row_number() OVER (PARTITION BY %1, %2, group_name "
-            "ORDER BY %4 DESC, sort_time DESC, id DESC) AS place FROM runs %3) numbered "
-            "WHERE place = 1 ORDER BY sort_time DESC, id DESC LIMIT ?")
-            .arg(MachineNameExpression(session_->Version()), ProcessorModelExpression(), condition.where,
-                 DatedExpression());
+    // The conditions stand twice in the statement (dated runs first).
+    QVariantList values = condition.values + condition.values;
+    values << limit;
     QSqlQuery q;
-    if (ArchiveStatus read = session_->Read(q, statement, condition.values); !read.Ok()) return read;
+    if (ArchiveStatus read = session_->Read(q, LatestOfEachMachine(conditions, session_->Version()), values);
+        !read.Ok()) {
+      return read;
+    }
     while (q.next()) ids.push_back(q.value(0).toLongLong());
   }
   return SeriesOf(ids);
+}
+
+ArchiveResult<std::vector<MachineKey>> ResultStore::MachinesOf(const RunFilter& filter) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  const RunCondition condition = RunConditionOf(filter, {}, session_->Version());
+  QSqlQuery q;
+  if (ArchiveStatus read =
+          session_->Read(q, MachinesWithRuns(AndConditions(condition), session_->Version()), condition.values);
+      !read.Ok()) {
+    return read;
+  }
+  std::vector<MachineKey> machines;
+  while (q.next()) machines.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
+  return machines;
+}
+
+ArchiveResult<std::vector<StoredRun>> ResultStore::NewestRunsOf(const std::vector<MachineKey>& machines,
+                                                                const RunFilter& filter, int limit) {
+  if (machines.empty()) return std::vector<StoredRun>();
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  const RunCondition condition = RunConditionOf(filter, {}, session_->Version());
+  QVariantList values;
+  for (const MachineKey& machine : machines) {
+    values << machine.name << machine.processor << machine.group << condition.values << limit;
+  }
+  std::vector<Column<StoredRun>> columns = ColumnsAt(RunColumns(), session_->Version());
+  std::erase_if(columns, [](const Column<StoredRun>& column) { return !TrendNeeds(column.name); });
+  ArchiveResult<std::vector<StoredRun>> runs =
+      session_->RunsOf(NewestRunsOfMachines(ColumnList<StoredRun>(columns), AndConditions(condition),
+                                            session_->Version(), static_cast<int>(machines.size())),
+                       values);
+  if (!runs.Ok()) return runs;
+  QVariantList ids;
+  const QString among = session_->AmongIds("run_id", IdsOf(runs.Value()), ids);
+  if (ArchiveStatus tests = session_->AttachTests(runs.Value(), among, ids); !tests.Ok()) return tests;
+  return runs;
+}
+
+ArchiveResult<std::vector<MachineRunCount>> ResultStore::RunCountsOf(const RunFilter& filter) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  const RunCondition condition = RunConditionOf(filter, {}, session_->Version());
+  QSqlQuery q;
+  if (ArchiveStatus read =
+          session_->Read(q, RunCountsOfMachines(condition.where, session_->Version()), condition.values);
+      !read.Ok()) {
+    return read;
+  }
+  std::vector<MachineRunCount> counts;
+  while (q.next()) counts.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt()});
+  return counts;
 }
 
 ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::SeriesOf(const std::vector<int64_t>& ids) {

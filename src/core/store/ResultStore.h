@@ -31,6 +31,12 @@ namespace torvik {
 
 class StoreSession;
 
+// How many runs of a filter one machine (its name and processor model) has.
+struct MachineRunCount {
+  QString name, processor;
+  int runs = 0;
+};
+
 struct ImportCounts {
   int imported = 0;
   int duplicates = 0;  // already in the store
@@ -93,8 +99,20 @@ class ResultStore {
   // The latest series of each machine (its name, PC or host, and its
   // processor's model) and group among the runs of `filter`: per machine,
   // its newest run, then the other repetitions of that run's command (as
-  // SeriesOf), at most `limit` machines; picked by the store itself.
+  // SeriesOf), at most `limit` machines, newest first; picked by the store
+  // itself on the machines' index, a few index reads a machine.
   ArchiveResult<std::vector<std::vector<StoredRun>>> LatestSeries(const RunFilter& filter, int limit);
+  // Every machine and group that has runs of `filter`, by name, model, group.
+  ArchiveResult<std::vector<MachineKey>> MachinesOf(const RunFilter& filter);
+  // The newest `limit` runs of `filter` of each of `machines` (a machine and
+  // group each), with their tests, in one read: each machine's newest
+  // first, the machines in any order; each run with what a trend and the
+  // machine's facts read (not who ran it, its caches, test folder, uuid,
+  // date text or sender: left empty).
+  ArchiveResult<std::vector<StoredRun>> NewestRunsOf(const std::vector<MachineKey>& machines, const RunFilter& filter,
+                                                     int limit);
+  // How many runs of `filter` each machine has, in no order.
+  ArchiveResult<std::vector<MachineRunCount>> RunCountsOf(const RunFilter& filter);
   // The runs kept here that have not reached the shared store, oldest
   // first, with their tests: all of them, or the oldest `limit`.
   ArchiveResult<std::vector<StoredRun>> Unsent(int limit = -1);

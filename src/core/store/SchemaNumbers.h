@@ -5,7 +5,7 @@
 
 namespace torvik {
 
-inline constexpr int kStoreSchemaVersion = 12;
+inline constexpr int kStoreSchemaVersion = 13;
 // The oldest schema runs can be sent to as it is (a run's uuid, by which the
 // store keeps it once, came with step 5).
 inline constexpr int kOldestWorkableSchema = 5;

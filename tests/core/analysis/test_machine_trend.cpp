@@ -100,6 +100,45 @@ class MachineTrendTest : public QObject {
     QCOMPARE(*chosen.machines[chosen.baseline].overall, 0.0);
   }
 
+  // A machine's trend window from a read newest first: the newest whole
+  // series, oldest first; a read cut at its limit leaves out the series of
+  // its oldest run (it may go on), unless that run is a series of its own.
+  void newestSeriesOfARead_data() {
+    QTest::addColumn<QStringList>("read");  // series names, newest run first ("-": none)
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("cut");
+    QTest::addColumn<QStringList>("window");  // the first run's series of each series kept, oldest first
+    QTest::newRow("all of it") << QStringList{"c", "c", "b", "b", "a"} << 5 << false << QStringList{"a", "b", "c"};
+    QTest::newRow("the newest two") << QStringList{"c", "c", "b", "b", "a"} << 2 << false << QStringList{"b", "c"};
+    QTest::newRow("cut: the oldest series may go on")
+        << QStringList{"c", "c", "b", "b", "a"} << 5 << true << QStringList{"b", "c"};
+    QTest::newRow("cut inside the newest series") << QStringList{"c", "c"} << 5 << true << QStringList{};
+    QTest::newRow("cut at a run of its own")
+        << QStringList{"c", "-", "b", "-"} << 5 << true << QStringList{"-", "b", "-", "c"};
+  }
+  void newestSeriesOfARead() {
+    QFETCH(QStringList, read);
+    QFETCH(int, count);
+    QFETCH(bool, cut);
+    QFETCH(QStringList, window);
+    std::vector<StoredRun> runs;
+    for (int i = 0; i < read.size(); ++i) {
+      runs.push_back(MemoryRun("desk", 100 - i, 0.5, read[i] == u'-' ? QString() : read[i]));
+      runs.back().id = 100 - i;
+    }
+    QStringList kept;
+    size_t total = 0;
+    for (const std::vector<StoredRun>& series : NewestSeries(runs, size_t(count), cut)) {
+      kept << (series.front().series.isEmpty() ? QStringLiteral("-") : series.front().series);
+      total += series.size();
+    }
+    QCOMPARE(kept, window);
+    // Whole series: every run of each one kept.
+    size_t expected = 0;
+    for (const QString& name : window) expected += name == u'-' ? 1 : size_t(read.count(name));
+    QCOMPARE(total, expected);
+  }
+
   // The store picks each machine's newest run per group and brings its
   // series; the date range and the group filter in the store.
   void latestSeriesFromTheStore() {

@@ -13,17 +13,20 @@
 #include <QtTest>
 
 #include "ScratchServer.h"
-#include "core/archive/BackgroundArchive.h"
 #include "StoreAnswers.h"
 #include "core/archive/ArchiveExports.h"
 #include "core/archive/ArchiveReads.h"
 #include "core/archive/ArchiveWrites.h"
+#include "core/archive/BackgroundArchive.h"
 #include "core/archive/RunArchive.h"
-#include "platform/ServerWaits.h"
 #include "core/archive/SheetImport.h"
+#include "core/archive/StorePageReads.h"
+#include "core/page/SvgCharts.h"
 #include "core/report/ReportBuilder.h"
 #include "core/report/ResultSheet.h"
 #include "core/results/Timing.h"
+#include "core/store/ResultStore.h"
+#include "platform/ServerWaits.h"
 
 using namespace torvik;
 
@@ -43,6 +46,28 @@ RunRecord MemoryRun(double seconds) {
 
 // Cancels, from a connection of its own, the first statement of the
 // session named `client` that waits for a lock.
+// A machine's series of the Memory group in this PC's store: `series`
+// commands of `repetitions` runs each, a minute apart, the figure getting
+// faster from one command to the next by a step beyond the noise.
+std::vector<StoredRun> SeriesOfMachine(const QString& machine, int series, int repetitions) {
+  std::vector<StoredRun> runs;
+  for (int k = 0; k < series; ++k) {
+    for (int r = 0; r < repetitions; ++r) {
+      StoredRun run;
+      run.sortTime = 1'000'000 + (k * repetitions + r) * 60;
+      run.started = QDateTime::fromSecsSinceEpoch(run.sortTime, QTimeZone::utc()).toString(Qt::ISODate);
+      run.group = QStringLiteral("memory");
+      run.pcName = machine;
+      run.processor = QStringLiteral("Test CPU 3000MHz");
+      run.series = QStringLiteral("%1-%2").arg(machine).arg(k);
+      const double seconds = 0.5 * (1 - 0.01 * (k % 7)) * (1 + 0.001 * r);
+      run.tests = {StoredTest{"memory", qRound64(seconds * 10), seconds, 2.139 / seconds, "GB/s", std::nullopt}};
+      runs.push_back(run);
+    }
+  }
+  return runs;
+}
+
 class Canceller : public QThread {
  public:
   Canceller(const testing::ScratchServer& server, QString database, QString client)
@@ -371,6 +396,52 @@ class RunArchiveTest : public QObject {
   // or a failure of its kind: a run not there, a file not written, a
   // server away, a right this role lacks, the program ending. (Another
   // copy holding the store is the cancelled statement's kind, above.)
+  // The page reads the store machine by machine: every machine with its
+  // count of runs, and each one's trend over its newest series as many as
+  // its chart draws (all of them when it has fewer), judged as the trend of
+  // every run is; series of many repetitions read again until they are
+  // whole.
+  void thePageReadsEachMachinesWindow_data() {
+    QTest::addColumn<int>("series");  // of desk-a; desk-b has 3 of one run
+    QTest::addColumn<int>("repetitions");
+    QTest::newRow("fewer series than the chart") << 6 << 3;
+    QTest::newRow("more series than the chart") << 45 << 3;
+    QTest::newRow("many repetitions, read again") << 45 << 5;
+  }
+  void thePageReadsEachMachinesWindow() {
+    QFETCH(int, series);
+    QFETCH(int, repetitions);
+    QTemporaryDir scratch;
+    RunArchive archive(scratch.path() + QStringLiteral("/results.sqlite"), QStringLiteral("torvik desk-a"));
+    std::vector<StoredRun> all = SeriesOfMachine(QStringLiteral("desk-a"), series, repetitions);
+    for (StoredRun& run : SeriesOfMachine(QStringLiteral("desk-b"), 3, 1)) all.push_back(run);
+    for (const StoredRun& run : all) QVERIFY_OK(archive.Local().Record(run));
+    const HtmlReportInput input = ValueOf(ReadStorePage(archive, {}, {}));
+    QCOMPARE(input.runCount, all.size());
+    QCOMPARE(input.machines.size(), size_t{2});
+    QCOMPARE(input.machines[0].runs, size_t(series * repetitions));
+    QCOMPARE(input.machines[0].newest, all[size_t(series * repetitions) - 1].sortTime);
+    QCOMPARE(input.machines[1].runs, size_t{3});
+    // The trend of the runs the chart draws, as from every one of them.
+    const size_t shown = std::min<size_t>(size_t(series), kTrendPointsShown);
+    std::vector<StoredRun> drawn(all.end() - 3 - ptrdiff_t(shown) * repetitions, all.end());
+    const std::vector<MachineTrend> expected = PlanTrends(drawn);
+    QCOMPARE(input.trends.size(), size_t{2});
+    for (size_t t = 0; t < expected.size(); ++t) {
+      QCOMPARE(input.trends[t].machine, expected[t].machine);
+      QCOMPARE(input.trends[t].seriesCount, expected[t].seriesCount);
+      const std::vector<TrendPoint>& points = input.trends[t].lines.front().points;
+      const std::vector<TrendPoint>& want = expected[t].lines.front().points;
+      QCOMPARE(points.size(), want.size());
+      for (size_t i = 0; i < points.size(); ++i) {
+        QCOMPARE(points[i].time, want[i].time);
+        QCOMPARE(points[i].seconds.count, repetitions * (t == 0) + (t == 1));
+        QCOMPARE(points[i].change, want[i].change);
+      }
+    }
+    QCOMPARE(input.trends[0].lines.front().points.size(), shown);
+  }
+
   void jobsSayWhatFailedByItsKind() {
     QTemporaryDir scratch;
     RunArchive archive(scratch.path() + QStringLiteral("/results.sqlite"), QStringLiteral("torvik desk-1"));

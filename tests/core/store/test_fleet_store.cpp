@@ -26,6 +26,9 @@
 #include "JsonSchemaCheck.h"
 #include "ScratchServer.h"
 #include "StoreAnswers.h"
+#include "core/archive/ArchiveExports.h"
+#include "core/archive/RunArchive.h"
+#include "core/store/MachineQuery.h"
 #include "core/store/ResultStore.h"
 #include "core/store/RunQuery.h"
 #include "core/store/SchemaSteps.h"
@@ -391,6 +394,130 @@ class FleetStoreTest : public QObject {
     QVERIFY2(plan.contains(index.toUtf8()), plan.constData());
   }
 
+  // The ranking and the page read machine by machine on the machines'
+  // index, in both dialects, on a store large enough that the planners
+  // choose (scans allowed: 300 machines' 60,000 runs on the server, 100
+  // machines' 20,000 in a file, some named by their host alone, two
+  // groups; on the server some machines pending or retired): never a scan
+  // of the runs, and the very rows the window function over every run
+  // picked before.
+  void theRankingIsAnIndexReadOfEachMachine_data() {
+    QTest::addColumn<bool>("server");
+    QTest::addColumn<QString>("conditions");
+    const QString approved =
+        QStringLiteral("AND machine_id IN (SELECT machine_id FROM machines WHERE state = 'approved')");
+    const QString someDays = QStringLiteral("AND group_name = 'memory' AND sort_time <= 15000");
+    for (const bool server : {true, false}) {
+      const char* dialect = server ? "server" : "file";
+      const QString ranked = server ? approved : QString();
+      QTest::addRow("%s: every run", dialect) << server << ranked;
+      QTest::addRow("%s: a group, until a day", dialect) << server << ranked + u' ' + someDays;
+    }
+  }
+  void theRankingIsAnIndexReadOfEachMachine() {
+    QFETCH(bool, server);
+    QFETCH(QString, conditions);
+    const QString latest = LatestOfEachMachine(conditions, kStoreSchemaVersion).replace(u'?', QStringLiteral("2000"));
+    const QString before =
+        QStringLiteral(
+            "SELECT id FROM (SELECT id, sort_time, row_number() OVER (PARTITION BY %1, %2, group_name "
+            "ORDER BY sort_time DESC, id DESC) AS place FROM runs WHERE 1 = 1 %3) numbered "
+            "WHERE place = 1 ORDER BY sort_time DESC, id DESC LIMIT 2000")
+            .arg(MachineNameExpression(kStoreSchemaVersion), ProcessorModelExpression(), conditions);
+    const QString machines = MachinesWithRuns(conditions, kStoreSchemaVersion);
+    QString windows = NewestRunsOfMachines(QStringLiteral("id, sort_time"), conditions, kStoreSchemaVersion, 2);
+    for (const char* value : {"'desk-3'", "'Test CPU'", "'memory'", "121", "'node10'", "'Test CPU'", "'cpu'", "121"}) {
+      windows.replace(windows.indexOf(u'?'), 1, QLatin1String(value));
+    }
+    QStringList plans, picked, pickedBefore;
+    if (server) {
+      QVERIFY(MakeRankedFleet());
+      const QString path = QStringLiteral("SET search_path = torvik; ");
+      for (const QString& statement : {latest, machines, windows}) {
+        QByteArray plan;
+        QCOMPARE(server_.Psql(QStringLiteral("ranked"), QStringLiteral("bench"),
+                              path + QStringLiteral("EXPLAIN ") + statement, &plan),
+                 QString());
+        plans << QString::fromUtf8(plan);
+      }
+      QByteArray now, then;
+      QCOMPARE(server_.Psql(QStringLiteral("ranked"), QStringLiteral("bench"), path + latest, &now), QString());
+      QCOMPARE(server_.Psql(QStringLiteral("ranked"), QStringLiteral("bench"), path + before, &then), QString());
+      picked = QString::fromUtf8(now).split(u'\n', Qt::SkipEmptyParts);
+      pickedBefore = QString::fromUtf8(then).split(u'\n', Qt::SkipEmptyParts);
+    } else {
+      const QString path = scratch_.path() + QStringLiteral("/ranked.sqlite");
+      if (!QFile::exists(path)) QVERIFY_OK(ResultStore(path).Record(MemoryRun(1'000, kMachineOne, "desk-1")));
+      {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("ranked"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY2(q.exec(QStringLiteral("SELECT count(*) FROM runs")) && q.next(), qPrintable(q.lastError().text()));
+        if (q.value(0).toInt() < 2) QVERIFY2(q.exec(FleetInsert(100, 20'000, false)), qPrintable(q.lastError().text()));
+        QVERIFY(q.exec(QStringLiteral("ANALYZE")));
+        for (const QString& statement : {latest, machines, windows}) {
+          QVERIFY2(q.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + statement), qPrintable(q.lastError().text()));
+          QString plan;
+          while (q.next()) plan += q.value(3).toString() + u'\n';
+          plans << plan;
+        }
+        for (const auto& [statement, ids] : {std::pair{&latest, &picked}, std::pair{&before, &pickedBefore}}) {
+          QVERIFY(q.exec(*statement));
+          while (q.next()) *ids << q.value(0).toString();
+        }
+      }
+      QSqlDatabase::removeDatabase(QStringLiteral("ranked"));
+    }
+    for (const QString& plan : plans) {
+      QVERIFY2(!plan.contains(QStringLiteral("Seq Scan on runs")) && !plan.contains(QStringLiteral("SCAN runs")),
+               qPrintable(plan));
+      QVERIFY2(plan.contains(QStringLiteral("runs_by_machine_key")), qPrintable(plan));
+    }
+    QVERIFY(picked.size() > 50);
+    QCOMPARE(picked, pickedBefore);
+  }
+
+  // The page names its store by a label anyone may read: the label the
+  // owner gave the shared store, else its database's name; this PC's
+  // store as such with the PC's name. Never the server's host (its socket
+  // folder), a role, the CA's path or the home folder.
+  void thePageNamesItsStoreByItsLabel_data() {
+    QTest::addColumn<QString>("store");  // "fleet", "" for this PC's
+    QTest::addColumn<QString>("label");  // set by the owner
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("shared, labelled") << QStringLiteral("fleet") << QStringLiteral("Lab 4 benches")
+                                      << QStringLiteral("Lab 4 benches");
+    QTest::newRow("shared, no label") << QStringLiteral("fleet") << QString() << QStringLiteral(": fleet<");
+    QTest::newRow("this PC's") << QString() << QString() << QString();  // ThisPcsStoreOf
+  }
+  void thePageNamesItsStoreByItsLabel() {
+    QFETCH(QString, store);
+    QFETCH(QString, label);
+    QFETCH(QString, shown);
+    if (shown.isEmpty()) shown = texts::ThisPcsStoreOf().arg(QStringLiteral("desk-9"));
+    const QString home = scratch_.path() + QStringLiteral("/home-of-desk-9");
+    const QString ca = scratch_.path() + QStringLiteral("/lab-ca/root.crt");
+    QVERIFY(QDir().mkpath(home + QStringLiteral("/data")));
+    RunArchive archive(home + QStringLiteral("/data/results.sqlite"), QStringLiteral("torvik desk-9"));
+    QVERIFY_OK(archive.Local().Record(MemoryRun(2'000, kMachineTwo, "desk-9")));
+    if (!store.isEmpty()) {
+      QVERIFY_OK(ResultStore(Url("fleet", "torvik_owner")).SetLabel(label));
+      archive.UseSharedStore(Url("fleet", "torvik_owner") + QStringLiteral("&sslmode=prefer&sslrootcert=") + ca);
+    }
+    const QString page = home + QStringLiteral("/page.html");
+    QVERIFY_OK(ExportStorePage(archive, {}, {}, page, QDateTime::currentDateTime()));
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    QVERIFY2(html.contains(shown), qPrintable(html.left(2'000)));
+    for (const QString& secret : {server_.SocketFolder(), QStringLiteral("torvik_owner"), ca, home, scratch_.path(),
+                                  QStringLiteral("postgresql:")}) {
+      QVERIFY2(!html.contains(secret), qPrintable(secret));
+    }
+    if (!label.isEmpty()) QVERIFY_OK(ResultStore(Url("fleet", "torvik_owner")).SetLabel({}));
+  }
+
   // A member meeting a database its owner has not made yet: told the
   // owner's command, with the owner's role in the URL, not its own.
   void aMemberIsToldTheOwnersCommand() {
@@ -429,6 +556,45 @@ class FleetStoreTest : public QObject {
             .arg(name));
     return made.isEmpty() && schema.isEmpty();
   }
+  // `machines` machines' `runs` runs, three a series, every fifth of the
+  // cpu group and the rest of the memory group, every tenth machine named
+  // by its host alone, made by one INSERT of the dialect's.
+  static QString FleetInsert(int machines, int runs, bool server) {
+    const QString m = QStringLiteral("((i / 3) % ") + QString::number(machines) + u')';
+    const QString counted =
+        server ? QStringLiteral("generate_series(0, %1) i").arg(runs - 1) : QStringLiteral("counted");
+    const QString with = server ? QString()
+                                : QStringLiteral(
+                                      "WITH RECURSIVE counted(i) AS (SELECT 0 UNION ALL SELECT i + 1 "
+                                      "FROM counted WHERE i + 1 < %1) ")
+                                      .arg(runs);
+    return with +
+           QStringLiteral(
+               "INSERT INTO runs (started, sort_time, group_name, stopped, total_tenths, user_name, pc_name, os, "
+               "processor, caches, memory, display, test_directory, origin, uuid, sent, machine_id, host_name, "
+               "processor_name, series) "
+               "SELECT 'x', 1000 + i, CASE WHEN i % 5 = 0 THEN 'cpu' ELSE 'memory' END, 0, 5, 'bench', "
+               "CASE WHEN @m % 10 = 0 THEN '' ELSE 'desk-' || @m END, '', 'Test CPU 3000MHz', '', '', '', '', "
+               "'program', 'u' || i, 1, 'm' || @m, 'node' || @m, 'Test CPU', 's' || (i / 3) FROM @counted")
+               .replace(QStringLiteral("@counted"), counted)
+               .replace(QStringLiteral("@m"), m);
+  }
+  // The server's ranked fleet (once): 300 machines' 60,000 runs, a tenth of
+  // the machines pending and a tenth retired.
+  bool MakeRankedFleet() {
+    if (rankedMade_) return true;
+    if (!MakeFleetDatabase(QStringLiteral("ranked")) || !ResultStore(Url("ranked", "torvik_owner")).Open().Ok()) {
+      return false;
+    }
+    rankedMade_ = server_
+                      .Psql(QStringLiteral("ranked"), QStringLiteral("bench"),
+                            QStringLiteral("SET search_path = torvik; ") + FleetInsert(300, 60'000, true) +
+                                QStringLiteral("; UPDATE machines SET state = CASE WHEN machine_id LIKE '%1' THEN "
+                                               "'pending' WHEN machine_id LIKE '%2' THEN 'retired' ELSE "
+                                               "'approved' END; ANALYZE"))
+                      .isEmpty();
+    return rankedMade_;
+  }
   QString Url(const char* database, const char* role) const {
     return server_.Url(QLatin1String(database), QLatin1String(role), {});
   }
@@ -447,6 +613,7 @@ class FleetStoreTest : public QObject {
   testing::ScratchServer server_;
   QTemporaryDir scratch_;
   bool rolesMade_ = false;
+  bool rankedMade_ = false;
   int64_t desk1RunId_ = 0;
 };
 

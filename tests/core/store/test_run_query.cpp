@@ -4,6 +4,7 @@
 // list goes on after.
 #include <QtTest>
 
+#include "core/store/MachineQuery.h"
 #include "core/store/RunQuery.h"
 #include "core/store/SchemaSteps.h"
 
@@ -58,6 +59,30 @@ class RunQueryTest : public QObject {
     QCOMPARE(condition.values, (QVariantList{QStringLiteral("abc"), 100LL, 7LL}));
     QCOMPARE(IdList({3, 1, 2}), QStringLiteral("3,1,2"));
     QCOMPARE(IdList({}), QString());
+  }
+
+  // The machines' index is on the very expressions the machine reads
+  // compare (else no planner would use it), and each read binds what its
+  // contract says: nothing, the LIMIT, four values a machine.
+  void theMachineReadsUseTheirIndex_data() {
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<int>("bound");
+    QTest::newRow("the machines") << MachinesWithRuns({}, kStoreSchemaVersion) << 0;
+    QTest::newRow("each one's newest") << LatestOfEachMachine({}, kStoreSchemaVersion) << 1;
+    QTest::newRow("three machines' newest runs")
+        << NewestRunsOfMachines(QStringLiteral("id"), {}, kStoreSchemaVersion, 3) << 12;
+    QTest::newRow("counted") << RunCountsOfMachines({}, kStoreSchemaVersion) << 0;
+  }
+  void theMachineReadsUseTheirIndex() {
+    QFETCH(QString, statement);
+    QFETCH(int, bound);
+    QCOMPARE(int(statement.count(u'?')), bound);
+    const QString index = QLatin1String(SchemaStep(13).front().For(StoreDialect::Sqlite));
+    QCOMPARE(QLatin1String(SchemaStep(13).front().For(StoreDialect::Postgres)), index);
+    QVERIFY2(index.contains(QStringLiteral("(%1), (%2), group_name, sort_time DESC, id DESC")
+                                .arg(MachineNameExpression(kStoreSchemaVersion), ProcessorModelExpression())),
+             qPrintable(index));
+    QVERIFY(statement.contains(MachineNameExpression(kStoreSchemaVersion)));
   }
 };
 
