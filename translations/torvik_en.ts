@@ -968,8 +968,8 @@
         <translation>The results kept aside in %1 cannot be moved into the results store; the file is kept as it is: %2</translation>
     </message>
     <message>
-        <source>この PC の計測結果</source>
-        <translation>This PC&apos;s results</translation>
+        <source>この PC の計測結果 (%1)</source>
+        <translation>This PC&apos;s results (%1)</translation>
     </message>
 </context>
 <context>
