@@ -19,6 +19,14 @@ QString OfKey(int version) {
       .arg(MachineNameExpression(version), ProcessorModelExpression());
 }
 
+// Each key's runs in the index's order after the key: dated runs newest
+// first, then the sheet's blocks of unknown date, so that a machine's
+// newest runs are its newest dated ones whatever older TORVIKs sorted
+// those blocks at.
+QString DatedNewestFirst() {
+  return QStringLiteral("ORDER BY (%1) DESC, sort_time DESC, id DESC").arg(DatedExpression());
+}
+
 }  // namespace
 
 QString MachineKeysClause(int version) {
@@ -49,16 +57,11 @@ QString MachineKeysClause(int version) {
 }
 
 QString LatestOfEachMachine(const QString& conditions, int version) {
-  // Its newest dated run, else (a machine of undated sheet blocks alone)
-  // its newest run: a block of unknown date is never newer than a dated
-  // one. Each an index range read newest first, stopped at its LIMIT.
-  return MachineKeysClause(version) +
-         QStringLiteral(
-             "SELECT runs.id FROM machine_keys k JOIN runs ON runs.id = coalesce("
-             "(SELECT id FROM runs WHERE %1 %2 AND %3 = 1 ORDER BY sort_time DESC, id DESC LIMIT 1), "
-             "(SELECT id FROM runs WHERE %1 %2 ORDER BY sort_time DESC, id DESC LIMIT 1)) "
-             "ORDER BY runs.sort_time DESC, runs.id DESC LIMIT ?")
-             .arg(OfKey(version), conditions, DatedExpression());
+  return MachineKeysClause(version) + QStringLiteral(
+                                          "SELECT runs.id FROM machine_keys k JOIN runs ON runs.id = "
+                                          "(SELECT id FROM runs WHERE %1 %2 %3 LIMIT 1) "
+                                          "ORDER BY runs.sort_time DESC, runs.id DESC LIMIT ?")
+                                          .arg(OfKey(version), conditions, DatedNewestFirst());
 }
 
 QString MachinesWithRuns(const QString& conditions, int version) {
@@ -77,7 +80,7 @@ QString NewestRunsOfMachines(const QString& columns, const QString& conditions, 
   for (int i = 0; i < machines; ++i) {
     reads << QStringLiteral(
                  "SELECT * FROM (SELECT %1 FROM runs WHERE %2 = ? AND %3 = ? AND group_name = ? %4 %5 LIMIT ?) m%6")
-                 .arg(columns, MachineNameExpression(version), ProcessorModelExpression(), conditions, NewestFirst())
+                 .arg(columns, MachineNameExpression(version), ProcessorModelExpression(), conditions, DatedNewestFirst())
                  .arg(i);
   }
   return reads.join(QStringLiteral(" UNION ALL "));

@@ -19,10 +19,9 @@ namespace torvik {
 QString MachineKeysClause(int version);
 
 // The ids of each machine key's newest run among those of `conditions`
-// ("" or "AND ..." on the runs' columns), newest first: its newest dated
-// run, else its newest of unknown date. The conditions stand twice, so
-// their values are bound twice in order, then the LIMIT. Keys without
-// such a run give none.
+// ("" or "AND ..." on the runs' columns, binding in order), newest first,
+// then at most one more value: the LIMIT. A dated run is newer than any
+// sheet block of unknown date. Keys without such a run give none.
 QString LatestOfEachMachine(const QString& conditions, int version);
 
 // Each machine key that has a run of `conditions` (as above): its name,
@@ -30,7 +29,8 @@ QString LatestOfEachMachine(const QString& conditions, int version);
 QString MachinesWithRuns(const QString& conditions, int version);
 
 // `columns` of `machines` machine keys' runs of `conditions`, each key's
-// newest first, the keys one after the other: binds for each key its name,
+// newest first (its dated runs before its blocks of unknown date), the keys
+// one after the other: binds for each key its name,
 // model and group, then `conditions`' values, then the LIMIT.
 QString NewestRunsOfMachines(const QString& columns, const QString& conditions, int version, int machines);
 

@@ -224,11 +224,9 @@ ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::LatestSeries(con
     if (KeepsMachines(*session_)) {
       conditions += QStringLiteral(" AND machine_id IN (SELECT machine_id FROM machines WHERE state = 'approved')");
     }
-    // The conditions stand twice in the statement (dated runs first).
-    QVariantList values = condition.values + condition.values;
-    values << limit;
+    condition.values << limit;
     QSqlQuery q;
-    if (ArchiveStatus read = session_->Read(q, LatestOfEachMachine(conditions, session_->Version()), values);
+    if (ArchiveStatus read = session_->Read(q, LatestOfEachMachine(conditions, session_->Version()), condition.values);
         !read.Ok()) {
       return read;
     }

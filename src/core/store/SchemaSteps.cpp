@@ -237,11 +237,15 @@ constexpr SchemaStatement kStep12[] = {
 // that tell machines apart (its name, its processor's model: RunQuery), so
 // that the machines are walked on the index one after the other and each
 // one's newest run is its first entry (MachineQuery): the ranking's and the
-// page's reads grow with the machines, not with their runs.
+// page's reads grow with the machines, not with their runs. Dated runs
+// before a sheet's blocks of unknown date (RunQuery's DatedExpression),
+// which older TORVIKs, still writing, sort at the moment of their import.
 constexpr SchemaStatement kStep13[] = {
     Same("CREATE INDEX runs_by_machine_key ON runs((CASE WHEN coalesce(pc_name, '') = '' THEN "
          "coalesce(host_name, '') ELSE pc_name END), (CASE WHEN coalesce(processor_name, '') = '' THEN "
-         "coalesce(processor, '') ELSE processor_name END), group_name, sort_time DESC, id DESC)"),
+         "coalesce(processor, '') ELSE processor_name END), group_name, "
+         "(CASE WHEN origin = 'sheet' AND coalesce(started_at, '') = '' THEN 0 ELSE 1 END) DESC, sort_time DESC, "
+         "id DESC)"),
 };
 
 struct Step {

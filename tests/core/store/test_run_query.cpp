@@ -79,8 +79,9 @@ class RunQueryTest : public QObject {
     QCOMPARE(int(statement.count(u'?')), bound);
     const QString index = QLatin1String(SchemaStep(13).front().For(StoreDialect::Sqlite));
     QCOMPARE(QLatin1String(SchemaStep(13).front().For(StoreDialect::Postgres)), index);
-    QVERIFY2(index.contains(QStringLiteral("(%1), (%2), group_name, sort_time DESC, id DESC")
-                                .arg(MachineNameExpression(kStoreSchemaVersion), ProcessorModelExpression())),
+    QVERIFY2(index.contains(QStringLiteral("(%1), (%2), group_name, (%3) DESC, sort_time DESC, id DESC")
+                                .arg(MachineNameExpression(kStoreSchemaVersion), ProcessorModelExpression(),
+                                     DatedExpression())),
              qPrintable(index));
     QVERIFY(statement.contains(MachineNameExpression(kStoreSchemaVersion)));
   }
