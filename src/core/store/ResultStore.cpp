@@ -30,11 +30,14 @@ QString AndConditions(const RunCondition& condition) {
 
 // A run's columns that a trend and a machine's facts do not read: texts
 // of its own (who ran it, the caches, the test folder, where it came from),
-// left on the server when many runs of many machines travel.
+// left on the server when many runs of many machines travel. Its
+// started_at stays: a sheet's block without one has no known date and is
+// left out of the trend.
 bool TrendNeeds(const char* column) {
-  static const QStringList kLeft{"started",        "user_name",       "caches",       "test_directory", "uuid",
-                                 "sheet_key",      "platform",        "send_problem", "sent_by",        "received_at",
-                                 "torvik_version", "display_adapter", "started_utc",  "started_at"};
+  static const QStringList kLeft{"started",      "user_name",      "caches",          "test_directory",
+                                 "uuid",         "sheet_key",      "platform",        "send_problem",
+                                 "sent_by",      "received_at",    "torvik_version",  "display_adapter",
+                                 "started_utc"};
   return !kLeft.contains(QLatin1String(column));
 }
 
