@@ -1,8 +1,17 @@
 #include "core/archive/ArchiveFleet.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "core/archive/StorePageReads.h"
 #include "core/store/ResultStore.h"
 
 namespace torvik {
+namespace {
+
+constexpr size_t kChangedMachinesARead = 25;
+
+}  // namespace
 
 ArchiveResult<FleetReport> ReadFleet(RunArchive& archive, int64_t now, int64_t staleAfter) {
   ResultStore& store = archive.Compared();
@@ -52,10 +61,34 @@ ArchiveResult<StoreUpgrade> UpgradeFleetStore(RunArchive& archive, const std::op
 }
 
 ArchiveResult<ChangeReport> ChangesOf(RunArchive& archive, RunFilter filter, int64_t since) {
-  filter.from.reset();  // the series before `since` are what the first ones after it are compared with
-  const ArchiveResult<std::vector<StoredRun>> runs = archive.Readable().RunsWithTests(filter, kMostTrendRuns);
-  if (!runs.Ok()) return runs.Status();
-  return ChangesSince(PlanTrends(runs.Value()), since);
+  // Machine by machine, a few at a time: each one's runs since `since` and
+  // the two series before (the one its first series since is compared
+  // with, and one more in case a series began just before `since`), so
+  // what is held grows with the series judged, not with the store.
+  ResultStore& store = archive.Readable();
+  filter.from.reset();
+  const ArchiveResult<std::vector<MachineKey>> keys = store.MachinesOf(filter);
+  if (!keys.Ok()) return keys.Status();
+  RunFilter after = filter, before = filter;
+  after.from = since;
+  before.to = std::min(filter.to.value_or(since - 1), since - 1);
+  std::vector<MachineTrend> trends;
+  const std::vector<MachineKey>& all = keys.Value();
+  for (size_t first = 0; first < all.size(); first += kChangedMachinesARead) {
+    const std::vector<MachineKey> some(all.begin() + first,
+                                       all.begin() + std::min(all.size(), first + kChangedMachinesARead));
+    ArchiveResult<std::vector<StoredRun>> recent = store.NewestRunsOf(some, after, kMostTrendRuns);
+    if (!recent.Ok()) return recent.Status();
+    ArchiveResult<std::vector<std::pair<MachineKey, std::vector<std::vector<StoredRun>>>>> earlier =
+        NewestSeriesOfMachines(store, some, before, 2);
+    if (!earlier.Ok()) return earlier.Status();
+    std::vector<StoredRun> runs = std::move(recent).Value();
+    for (auto& [machine, series] : earlier.Value()) {
+      for (std::vector<StoredRun>& one : series) std::move(one.begin(), one.end(), std::back_inserter(runs));
+    }
+    for (MachineTrend& trend : PlanTrends(std::move(runs))) trends.push_back(std::move(trend));
+  }
+  return ChangesSince(std::move(trends), since);
 }
 
 }  // namespace torvik

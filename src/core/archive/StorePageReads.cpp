@@ -14,46 +14,58 @@
 namespace torvik {
 namespace {
 
-// A machine's runs read at first for its trend: room for three repetitions
-// a series and one run more (a series cut short by the read's end is left
-// out); a machine whose series have more is read again, four times as many
-// each time. The machines are read so many at a time.
-constexpr int kFirstTrendRead = 3 * static_cast<int>(kTrendPointsShown) + 1;
+// The machines are read so many at a time.
 constexpr size_t kMachinesARead = 25;
 
 using KeyOf = std::tuple<QString, QString, QString>;  // name, processor model, group
-
-KeyOf KeyOfRun(const StoredRun& run) {
-  const MachineOf machine(run);
-  return {machine.name, machine.processor, run.group};
-}
 
 // The newest kTrendPointsShown whole series of each of `machines`' runs of
 // `filter`, by machine key.
 ArchiveResult<std::map<KeyOf, std::vector<std::vector<StoredRun>>>> TrendWindows(
     ResultStore& store, const std::vector<MachineKey>& machines, const RunFilter& filter) {
+  ArchiveResult<std::vector<std::pair<MachineKey, std::vector<std::vector<StoredRun>>>>> read =
+      NewestSeriesOfMachines(store, machines, filter, kTrendPointsShown);
+  if (!read.Ok()) return read.Status();
   std::map<KeyOf, std::vector<std::vector<StoredRun>>> windows;
-  std::vector<MachineKey> asked = machines;
-  for (int limit = kFirstTrendRead; !asked.empty(); limit *= 4) {
-    ArchiveResult<std::vector<StoredRun>> runs = store.NewestRunsOf(asked, filter, limit);
-    if (!runs.Ok()) return runs.Status();
-    std::map<KeyOf, std::vector<StoredRun>> byKey;
-    for (StoredRun& run : runs.Value()) byKey[KeyOfRun(run)].push_back(std::move(run));
-    std::vector<MachineKey> again;
-    for (const MachineKey& machine : asked) {
-      const KeyOf key{machine.name, machine.processor, machine.group};
-      std::vector<StoredRun>& read = byKey[key];
-      const bool cut = read.size() == static_cast<size_t>(limit);
-      windows[key] = NewestSeries(std::move(read), kTrendPointsShown, cut);
-      // Series of many repetitions: fewer whole ones than the chart draws.
-      if (cut && windows[key].size() < kTrendPointsShown && limit < kMostTrendRuns) again.push_back(machine);
-    }
-    asked = std::move(again);
+  for (auto& [machine, series] : read.Value()) {
+    windows[{machine.name, machine.processor, machine.group}] = std::move(series);
   }
   return windows;
 }
 
 }  // namespace
+
+ArchiveResult<std::vector<std::pair<MachineKey, std::vector<std::vector<StoredRun>>>>> NewestSeriesOfMachines(
+    ResultStore& store, const std::vector<MachineKey>& machines, const RunFilter& filter, size_t count) {
+  // Room at first for three repetitions a series and one run more (a
+  // series cut short by the read's end is left out); a machine whose series
+  // have more is read again, four times as many each time.
+  std::vector<std::pair<MachineKey, std::vector<std::vector<StoredRun>>>> windows;
+  std::vector<MachineKey> asked = machines;
+  for (int limit = 3 * static_cast<int>(count) + 1; !asked.empty(); limit *= 4) {
+    ArchiveResult<std::vector<StoredRun>> runs = store.NewestRunsOf(asked, filter, limit);
+    if (!runs.Ok()) return runs.Status();
+    std::map<std::tuple<QString, QString, QString>, std::vector<StoredRun>> byKey;
+    for (StoredRun& run : runs.Value()) {
+      const MachineOf machine(run);
+      byKey[{machine.name, machine.processor, run.group}].push_back(std::move(run));
+    }
+    std::vector<MachineKey> again;
+    for (const MachineKey& machine : asked) {
+      std::vector<StoredRun>& read = byKey[{machine.name, machine.processor, machine.group}];
+      const bool cut = read.size() == static_cast<size_t>(limit);
+      std::vector<std::vector<StoredRun>> series = NewestSeries(std::move(read), count, cut);
+      // Series of many repetitions: fewer whole ones than asked for.
+      if (cut && series.size() < count && limit < kMostTrendRuns) {
+        again.push_back(machine);
+      } else {
+        windows.emplace_back(machine, std::move(series));
+      }
+    }
+    asked = std::move(again);
+  }
+  return windows;
+}
 
 ArchiveResult<HtmlReportInput> ReadStorePage(RunArchive& archive, const RunFilter& filter, const QString& baseline) {
   ResultStore& store = archive.Readable();

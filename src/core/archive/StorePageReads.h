@@ -16,8 +16,15 @@
 #include "core/page/HtmlReport.h"
 #include "core/records/ArchiveStatus.h"
 #include "core/records/RunFilter.h"
+#include "core/records/StoredRun.h"
 
 namespace torvik {
+
+// The newest `count` whole series of each of `machines`' runs of `filter`
+// (oldest series first), all of them in each statement (a caller reads a
+// few machines at a time): each machine once, in no set order.
+ArchiveResult<std::vector<std::pair<MachineKey, std::vector<std::vector<StoredRun>>>>> NewestSeriesOfMachines(
+    ResultStore& store, const std::vector<MachineKey>& machines, const RunFilter& filter, size_t count);
 
 // What the page of the runs of `filter` holds, against the machine named
 // `baseline` (the first by name with precise figures when empty); without
