@@ -101,7 +101,11 @@ struct Watchdog {
     epoll_event event{};
     event.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
     event.data.u64 = EventData(slot, generation);
-    epoll_ctl(epoll, EPOLL_CTL_ADD, socket, &event);
+    // The same number of the same connection may still be in the set, when
+    // the handler closed an earlier duplicate: it takes this slot's data.
+    if (epoll_ctl(epoll, EPOLL_CTL_ADD, socket, &event) != 0 && errno == EEXIST) {
+      epoll_ctl(epoll, EPOLL_CTL_MOD, socket, &event);
+    }
   }
 
   void Loop() {
