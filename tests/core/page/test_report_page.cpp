@@ -422,6 +422,39 @@ class ReportPageTest : public QObject {
     for (const QString& svg : svgs) QVERIFY2(ParseSvg(svg).wellFormed, qPrintable(svg.left(300)));
   }
 
+  // The same through a store and the built program: runs whose PC names,
+  // processors and series hold ESC, SOH, STX and DEL, kept in a store of
+  // the test's own; every chart of the page it writes parses as XML.
+  void controlCharactersFromAStoreNeverReachThePage() {
+    QTemporaryDir home;
+    const QString data = home.filePath(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(data + QStringLiteral("/Varn/TORVIK")));
+    {
+      ResultStore store(data + QStringLiteral("/Varn/TORVIK/results.sqlite"));
+      for (const auto& series : Marked(FixedSeries(), QStringLiteral("\x1b[31m\x01\x02\x7f"))) {
+        for (const StoredRun& run : series) QVERIFY_OK(store.Record(run));
+      }
+    }
+    const QString path = home.filePath(QStringLiteral("page.html"));
+    QProcess torvik;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    torvik.setProcessEnvironment(environment);
+    torvik.start(QStringLiteral(TORVIK_BINARY), {"--html", path});
+    QVERIFY(torvik.waitForFinished(60'000));
+    QCOMPARE(torvik.exitCode(), 0);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(file.readAll());
+    QVERIFY(!HoldsForbidden(page));
+    QVERIFY(page.contains(QStringLiteral("de") + QChar(kNotShown) + QStringLiteral("[31m")));  // kept, then replaced
+    const QStringList svgs = SvgsOf(page);
+    QCOMPARE(svgs.size(), 2 + 2 + 4);
+    for (const QString& svg : svgs) QVERIFY2(ParseSvg(svg).wellFormed, qPrintable(svg.left(300)));
+  }
+
   // For a screen reader: every table has its caption and every head its
   // scope; every chart is an image named by its <title> and described by
   // a <desc> that says in words what it compares and its ends, both found
