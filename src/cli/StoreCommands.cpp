@@ -20,6 +20,7 @@
 #include "core/records/StoreLocation.h"
 #include "core/report/JsonReport.h"
 #include "core/results/Timing.h"
+#include "core/run/TerminationWatcher.h"
 
 namespace torvik {
 namespace {
@@ -248,13 +249,39 @@ int HistoryVerb(const CommandLine& command, RunArchive& archive) {
 }
 
 int ImportVerb(const CommandLine& command, RunArchive& archive) {
-  if (const ArchiveResult<OpenedStore> opened = OpenWrites(archive); !opened.Ok()) return StoreFailed(opened.Status());
-  const ArchiveResult<ImportSummary> summary = ImportSheets(archive, command.files, QDateTime::currentDateTime());
-  if (!summary.Ok()) return StoreFailed(summary.Status());
-  for (const QString& refused : summary.Value().refused) Complain(refused);
-  for (const QString& problem : summary.Value().problems) Complain(problem);
-  const ImportSummary& counts = summary.Value();
+  // SIGINT, SIGTERM and SIGHUP end the import as they end --run: after the
+  // sheet being imported (a store being made is made whole first), with
+  // 128 + the signal; a second one at once, the files being made deleted.
+  // Installed before the store is opened, so no signal finds a half-made one.
+  TerminationWatcher termination;
+  int signal = 0;
+  QObject::connect(&termination, &TerminationWatcher::terminationRequested, [&signal](int number) {
+    if (signal == 0) signal = number;
+  });
+  const auto signalled = [&signal] {
+    QCoreApplication::processEvents();
+    return signal != 0;
+  };
+  if (const ArchiveResult<OpenedStore> opened = OpenWrites(archive); !opened.Ok()) {
+    return signalled() ? 128 + signal : StoreFailed(opened.Status());
+  }
+  const QDateTime importedAt = QDateTime::currentDateTime();
+  ImportSummary counts;
+  for (const QString& file : command.files) {
+    if (signalled()) break;
+    const ArchiveResult<ImportSummary> summary = ImportSheets(archive, {file}, importedAt);
+    if (!summary.Ok()) return signalled() ? 128 + signal : StoreFailed(summary.Status());
+    counts.imported += summary.Value().imported;
+    counts.present += summary.Value().present;
+    counts.unreadable += summary.Value().unreadable;
+    counts.problems += summary.Value().problems;
+    counts.refused += summary.Value().refused;
+  }
+  for (const QString& refused : counts.refused) Complain(refused);
+  for (const QString& problem : counts.problems) Complain(problem);
+  // What was kept before a signal is said as well: it is in the store.
   PrintOut(ImportMessage(ImportSummary{counts.imported, counts.present, counts.unreadable, {}}).toUtf8() + '\n');
+  if (signalled()) return 128 + signal;
   return counts.problems.isEmpty() ? 0 : kCommandFailed;
 }
 

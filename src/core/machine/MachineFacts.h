@@ -46,4 +46,10 @@ struct MachineFacts {
 // quotient plus one.
 int64_t MemoryMegabytes(int64_t bytes);
 
+// The screen after the display device, as the sheet and the store write
+// it: "(1920x1200 24BitColor)"; kNoScreen for a run with no screen (no
+// X or Wayland display: Qt's offscreen platform has a 0x0 one).
+inline constexpr char kNoScreen[] = "(no display)";
+QString ScreenText(const MachineFacts& m);
+
 }  // namespace torvik

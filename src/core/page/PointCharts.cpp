@@ -143,10 +143,13 @@ QString Polyline(const Plot& plot, const std::vector<std::pair<double, double>>&
 // where it ends.
 double Legend(QString& svg, const std::vector<std::pair<QString, QString>>& entries, double x, double y) {
   const double start = x;
-  for (const auto& [name, paint] : entries) {
+  for (const auto& [whole, paint] : entries) {
+    // A name longer than a line is cut to it, whole in its <title>.
+    const double room = kChartWidth - start - 16 - 2;
+    const QString name = ElidedToWidth(whole, room);
     const double width = 18 + TextWidth(name) + 14;
     if (x + width > kChartWidth && x > start) x = start, y += 15;
-    svg += SvgRect(x, y - 8, 12, 8, paint) + SvgText(x + 16, y, name);
+    svg += SvgRect(x, y - 8, 12, 8, paint) + SvgLabel(x + 16, y, whole, room, kChartFontSize);
     x += width;
   }
   return y;
@@ -207,6 +210,32 @@ QString BarsSvg(const QString& title, const QString& heading, const std::vector<
                   .height = block * static_cast<double>(rows.size()),
                   .x = axis,
                   .y = Axis{}};  // rows, not values
+  // The fastest and the slowest bar, for the words.
+  struct Bar {
+    const RankedMachine* machine = nullptr;
+    QString test;
+    double rate = 0;
+  } best, worst;
+  for (const RankedMachine* machine : machines) {
+    for (const QString& test : rows) {
+      const auto found = machine->figures.figures.find(test);
+      if (found == machine->figures.figures.end() || found->second.rate <= 0) continue;
+      const double rate = found->second.rate;
+      if (best.machine == nullptr || rate > best.rate) best = {machine, test, rate};
+      if (worst.machine == nullptr || rate < worst.rate) worst = {machine, test, rate};
+    }
+  }
+  QString desc = Tr(QT_TRANSLATE_NOOP("ReportPage", "%1: %2 台のマシンの %3 行を描いた棒グラフ (%4、長いほど速い)。"))
+                     .arg(title)
+                     .arg(machines.size())
+                     .arg(rows.size())
+                     .arg(unit);
+  if (best.machine != nullptr) {
+    desc +=
+        Tr(QT_TRANSLATE_NOOP("ReportPage", "最も速いのは %1 の %2 (%3)、最も遅いのは %4 の %5 (%6)。"))
+            .arg(MachineName(best.machine->machine), InfoOf(best.test).displayName, RateInUnitText(best.rate, unit),
+                 MachineName(worst.machine->machine), InfoOf(worst.test).displayName, RateInUnitText(worst.rate, unit));
+  }
   QString svg = SvgText(0, 12, heading, QStringLiteral("font-weight=\"bold\""));
   svg += plot.Frame({}, {});
   double y = plot.top + kGap / 2;
@@ -225,7 +254,7 @@ QString BarsSvg(const QString& title, const QString& heading, const std::vector<
   std::vector<std::pair<QString, QString>> legend;
   for (size_t m = 0; m < machines.size(); ++m) legend.emplace_back(MachineName(machines[m]->machine), Fill(m));
   const double end = Legend(svg, legend, 0, plot.top + plot.height + 30);
-  return SvgOpen(static_cast<int>(end + 8), title) + svg + SvgClose();
+  return SvgOpen(static_cast<int>(end + 8), title, desc) + svg + SvgClose();
 }
 
 }  // namespace
@@ -277,7 +306,21 @@ QString ScalingSvg(const ComparedRun& run, const QString& title) {
                   .y = PowersOfTwo(lowest, std::max<double>(most, highest), 1,
                                    [](double v) { return QStringLiteral("×") + Number(v); })};
   const int height = static_cast<int>(plot.top + plot.height + 40);
-  QString svg = SvgOpen(height, title);
+  QString desc =
+      Tr(QT_TRANSLATE_NOOP("ReportPage",
+                           "%1: 各ワークロードの 1 スレッドに対する速度の倍率を 1 から %2 スレッドまで結んだ折れ線 "
+                           "(両軸とも対数、理想は ×%2)。"))
+          .arg(title)
+          .arg(most);
+  if (!lines.empty()) {
+    const auto gain = [](const auto& line) { return line.second.back().second; };
+    const auto [low, high] = std::minmax_element(lines.begin(), lines.end(),
+                                                 [&](const auto& a, const auto& b) { return gain(a) < gain(b); });
+    desc +=
+        Tr(QT_TRANSLATE_NOOP("ReportPage", "最も伸びたのは %1 (×%2)、最も伸びなかったのは %3 (×%4)。"))
+            .arg(high->first, QString::number(gain(*high), 'f', 2), low->first, QString::number(gain(*low), 'f', 2));
+  }
+  QString svg = SvgOpen(height, title, desc);
   svg += SvgText(0, 12, Tr(QT_TRANSLATE_NOOP("ReportPage", "スケーリング: 1 スレッドに対する速度 (両軸とも対数)")),
                  QStringLiteral("font-weight=\"bold\""));
   svg +=
@@ -296,8 +339,9 @@ QString ScalingSvg(const ComparedRun& run, const QString& title) {
   // The legend at the plot's right, one entry a line.
   double y = plot.top + 8;
   for (const auto& [name, paint] : legend) {
-    svg += SvgRect(plot.left + plot.width + 12, y - 8, 12, 8, paint) +
-           SvgText(plot.left + plot.width + 28, y, Elided(name, 20));
+    svg +=
+        SvgRect(plot.left + plot.width + 12, y - 8, 12, 8, paint) +
+        SvgLabel(plot.left + plot.width + 28, y, name, kChartWidth - (plot.left + plot.width + 28) - 2, kChartFontSize);
     y += 15;
   }
   return svg + SvgClose();
@@ -374,7 +418,32 @@ QString LatencySvg(const MachineRanking& ranking) {
   legend.emplace_back(Tr(QT_TRANSLATE_NOOP("ReportPage", "帯: 曲線に見えるレベル、縦線: その大きさ")),
                       QStringLiteral("fill=\"%1\" fill-opacity=\"0.3\"").arg(QLatin1String(kInk)));
   const double end = Legend(svg, legend, 0, plot.top + plot.height + 44);
-  return SvgOpen(static_cast<int>(end + 8), Tr(QT_TRANSLATE_NOOP("ReportPage", "RAM のレイテンシ"))) + svg + SvgClose();
+  // The fastest and the slowest load, for the words.
+  struct Load {
+    size_t machine = 0;
+    LatencyPoint point{};
+  };
+  std::optional<Load> best, worst;
+  for (size_t m = 0; m < curves.size(); ++m) {
+    for (const LatencyPoint& p : curves[m]) {
+      if (!best || p.nanoseconds < best->point.nanoseconds) best = Load{m, p};
+      if (!worst || p.nanoseconds > worst->point.nanoseconds) worst = Load{m, p};
+    }
+  }
+  const QString title = Tr(QT_TRANSLATE_NOOP("ReportPage", "RAM のレイテンシ"));
+  QString desc = Tr(QT_TRANSLATE_NOOP("ReportPage",
+                                      "%1: %2 台のマシンの 1 回のロードの時間 (ナノ秒) を作業領域ごとに結んだ折れ線 "
+                                      "(両軸とも対数、下ほど速い)。"))
+                     .arg(title)
+                     .arg(machines.size());
+  if (best) {
+    const auto load = [](double ns) { return RateInUnitText(1e9 / ns, QStringLiteral("loads/s")); };
+    desc += Tr(QT_TRANSLATE_NOOP("ReportPage", "最も速いのは %1 の %2 (%3)、最も遅いのは %4 の %5 (%6)。"))
+                .arg(MachineName(machines[best->machine]->machine), WorkingSetName(best->point.bytes),
+                     load(best->point.nanoseconds), MachineName(machines[worst->machine]->machine),
+                     WorkingSetName(worst->point.bytes), load(worst->point.nanoseconds));
+  }
+  return SvgOpen(static_cast<int>(end + 8), title, desc) + svg + SvgClose();
 }
 
 QString DriveSvg(const MachineRanking& ranking) {

@@ -4,28 +4,29 @@
 
 #include "core/analysis/ChartPalette.h"
 #include "core/analysis/PointSelection.h"
-#include "core/base/PrintableText.h"
+#include "core/page/MarkupText.h"
 #include "core/page/PageTexts.h"
 #include "core/page/PointCharts.h"
+#include "core/page/SvgElements.h"
 
 namespace torvik {
 namespace {
 
-QString Escaped(const QString& text) { return PrintableText(text).toHtmlEscaped(); }
-
-QString Head(std::initializer_list<const char*> heads) {
-  QString html = QStringLiteral("<tr>");
-  for (const char* head : heads) html += QStringLiteral("<th>%1</th>").arg(Escaped(Tr(head)));
+// A table's opening, its caption and its row of heads.
+QString Head(const QString& caption, std::initializer_list<const char*> heads) {
+  QString html = QStringLiteral("<div class=\"wide\"><table><caption>%1</caption><tr>").arg(MarkupText(caption));
+  for (const char* head : heads) html += QStringLiteral("<th scope=\"col\">%1</th>").arg(MarkupText(Tr(head)));
   return html + QStringLiteral("</tr>\n");
 }
 
 QString Cell(const QString& text, bool number = true) {
-  return number ? QStringLiteral("<td class=\"n\">%1</td>").arg(Escaped(text)) : QStringLiteral("<td>%1</td>").arg(Escaped(text));
+  return number ? QStringLiteral("<td class=\"n\">%1</td>").arg(MarkupText(text))
+                : QStringLiteral("<td>%1</td>").arg(MarkupText(text));
 }
 
 QString Swatch(size_t index, const QString& name) {
   return QStringLiteral("<td><span class=\"sw\" style=\"background:%1\"></span>%2</td>")
-      .arg(QLatin1String(ChartColour(index)), Escaped(name));
+      .arg(QLatin1String(ChartColour(index)), MarkupText(name));
 }
 
 QString Optional(const std::optional<double>& value, int decimals) {
@@ -33,13 +34,13 @@ QString Optional(const std::optional<double>& value, int decimals) {
 }
 
 QString Cores(const MachineRanking& ranking) {
-  QString html = QStringLiteral("<h3>%1</h3>").arg(Escaped(ranking.group));
+  QString html = QStringLiteral("<h3>%1</h3>").arg(MarkupText(ranking.group));
   for (const RankedMachine& machine : ranking.machines) {
     const QString name = MachineName(machine.machine);
-    html += QStringLiteral("<h4>%1</h4>").arg(Escaped(name));
-    html += ScalingSvg(machine.figures, QStringLiteral("%1 — %2").arg(ranking.group, name));
-    html += QStringLiteral("<div class=\"wide\"><table>") +
-            Head({QT_TRANSLATE_NOOP("ReportPage", "ワークロード"), QT_TRANSLATE_NOOP("ReportPage", "1 スレッド"),
+    html += QStringLiteral("<h4>%1</h4>").arg(MarkupText(name));
+    html += ChartBlock(ScalingSvg(machine.figures, QStringLiteral("%1 — %2").arg(ranking.group, name)));
+    html += Head(Tr(QT_TRANSLATE_NOOP("ReportPage", "%1: ワークロードごとの 1 スレッドと全スレッドの速度")).arg(name),
+                 {QT_TRANSLATE_NOOP("ReportPage", "ワークロード"), QT_TRANSLATE_NOOP("ReportPage", "1 スレッド"),
                   QT_TRANSLATE_NOOP("ReportPage", "全スレッド"), QT_TRANSLATE_NOOP("ReportPage", "スレッド数"),
                   QT_TRANSLATE_NOOP("ReportPage", "倍率"), QT_TRANSLATE_NOOP("ReportPage", "効率")});
     std::map<int64_t, QString> ordered;  // the workloads' one-thread points, in their order
@@ -65,10 +66,10 @@ QString Cores(const MachineRanking& ranking) {
 }
 
 QString Ram(const MachineRanking& ranking) {
-  QString html = QStringLiteral("<h3>%1</h3>").arg(Escaped(ranking.group));
-  html += BandwidthSvg(ranking) + LatencySvg(ranking);
-  html += QStringLiteral("<div class=\"wide\"><table>") +
-          Head({QT_TRANSLATE_NOOP("ReportPage", "マシン"), QT_TRANSLATE_NOOP("ReportPage", "レベル"),
+  QString html = QStringLiteral("<h3>%1</h3>").arg(MarkupText(ranking.group));
+  html += ChartBlock(BandwidthSvg(ranking)) + ChartBlock(LatencySvg(ranking));
+  html += Head(Tr(QT_TRANSLATE_NOOP("ReportPage", "%1: 各マシンの曲線に見えるレベル")).arg(ranking.group),
+               {QT_TRANSLATE_NOOP("ReportPage", "マシン"), QT_TRANSLATE_NOOP("ReportPage", "レベル"),
                 QT_TRANSLATE_NOOP("ReportPage", "1 回のロード"), QT_TRANSLATE_NOOP("ReportPage", "曲線に見える大きさ"),
                 QT_TRANSLATE_NOOP("ReportPage", "作業領域")});
   for (size_t m = 0; m < ranking.machines.size(); ++m) {
@@ -92,10 +93,10 @@ QString Ram(const MachineRanking& ranking) {
 }
 
 QString Drive(const MachineRanking& ranking) {
-  QString html = QStringLiteral("<h3>%1</h3>").arg(Escaped(ranking.group));
-  html += DriveSvg(ranking);
-  html += QStringLiteral("<div class=\"wide\"><table>") +
-          Head({QT_TRANSLATE_NOOP("ReportPage", "マシン"), QT_TRANSLATE_NOOP("ReportPage", "テスト"), "MB/s", "IOPS",
+  QString html = QStringLiteral("<h3>%1</h3>").arg(MarkupText(ranking.group));
+  html += ChartBlock(DriveSvg(ranking));
+  html += Head(Tr(QT_TRANSLATE_NOOP("ReportPage", "%1: 各マシンの行")).arg(ranking.group),
+               {QT_TRANSLATE_NOOP("ReportPage", "マシン"), QT_TRANSLATE_NOOP("ReportPage", "テスト"), "MB/s", "IOPS",
                 "p50 (µs)", "p99 (µs)", "p99.9 (µs)", QT_TRANSLATE_NOOP("ReportPage", "エンジン")});
   for (size_t m = 0; m < ranking.machines.size(); ++m) {
     const RankedMachine& machine = ranking.machines[m];
@@ -128,10 +129,11 @@ QString PointSections(const std::vector<MachineRanking>& rankings) {
   if (!HasPointRankings(rankings)) return {};
   QString html =
       QStringLiteral("<section id=\"points\"><h2>%1</h2><p>%2</p>\n")
-          .arg(Escaped(Tr(QT_TRANSLATE_NOOP("ReportPage", "コア・メモリ・ドライブ"))),
-               Escaped(Tr(QT_TRANSLATE_NOOP("ReportPage",
-                                      "各マシンの最新のシリーズ。グラフは最大 %1 台まで、表はすべてのマシン。"))
-                     .arg(kMostPointMachines)));
+          .arg(
+              MarkupText(Tr(QT_TRANSLATE_NOOP("ReportPage", "コア・メモリ・ドライブ"))),
+              MarkupText(Tr(QT_TRANSLATE_NOOP("ReportPage",
+                                              "各マシンの最新のシリーズ。グラフは最大 %1 台まで、表はすべてのマシン。"))
+                             .arg(kMostPointMachines)));
   for (const MachineRanking& ranking : rankings) {
     if (ranking.machines.empty()) continue;
     if (ranking.group == u"cores") html += Cores(ranking);

@@ -46,6 +46,40 @@ QString LegendOfMarks(double y) {
   return svg;
 }
 
+// What the comparison draws, in sentences: per test its fastest and its
+// slowest run with their values.
+QString ComparisonDesc(const PlannedChart& chart, bool rates) {
+  QString desc = Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 の比較: %2 件の計測をテストごとに基準の %3 と比べた棒グラフ。"))
+                     .arg(chart.title)
+                     .arg(chart.rows.size())
+                     .arg(chart.labels.empty() ? QStringLiteral("-") : chart.labels[chart.baseline]);
+  for (size_t t = 0; t < chart.tests.size(); ++t) {
+    std::optional<size_t> best, worst;
+    for (size_t r : chart.rows) {
+      const PlannedBar& bar = chart.bars[r][t];
+      if (!bar.present) continue;
+      // In rates a longer bar is faster; in seconds a shorter one.
+      const auto faster = [&](size_t other, double sign) {
+        return sign * (rates ? bar.value - chart.bars[other][t].value : chart.bars[other][t].value - bar.value) > 0;
+      };
+      if (!best || faster(*best, 1)) best = r;
+      if (!worst || faster(*worst, -1)) worst = r;
+    }
+    const TestInfo test = InfoOf(chart.tests[t]);
+    if (!best) {
+      desc += Tr(QT_TRANSLATE_NOOP("ReportPage", "%1: 値なし。")).arg(test.displayName);
+      continue;
+    }
+    const auto value = [&](size_t r) { return BarValueText(chart.bars[r][t].value, chart.bars[r][t].precise, rates); };
+    desc += Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (%2): 最も速いのは %3 (%4)、最も遅いのは %5 (%6)。"))
+                .arg(test.displayName,
+                     rates ? Tr(QT_TRANSLATE_NOOP("ReportPage", "基準の速度に対する %"))
+                           : Tr(QT_TRANSLATE_NOOP("ReportPage", "秒")),
+                     chart.labels[*best], value(*best), chart.labels[*worst], value(*worst));
+  }
+  return desc;
+}
+
 }  // namespace
 
 QString ComparisonSvg(const PlannedChart& chart, bool rates) {
@@ -60,14 +94,14 @@ QString ComparisonSvg(const PlannedChart& chart, bool rates) {
   const double axisTop = legendBottom + 8;
   const int height = static_cast<int>(std::ceil(axisTop + blockHeight * static_cast<double>(chart.tests.size()) + 18));
 
-  QString svg = SvgOpen(height, chart.title);
+  QString svg = SvgOpen(height, chart.title, ComparisonDesc(chart, rates));
   svg += LegendOfMarks(legendBottom - 4);
   double y = axisTop;
   for (size_t t = 0; t < chart.tests.size(); ++t) {
     const TestInfo test = InfoOf(chart.tests[t]);
-    const QString heading = rates ? Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (%2, 基準に対する %)"))
-                                        .arg(test.displayName, test.unit)
-                                  : Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒)")).arg(test.displayName);
+    const QString heading =
+        rates ? Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (%2, 基準に対する %)")).arg(test.displayName, test.unit)
+              : Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒)")).arg(test.displayName);
     svg += Text(0, y + 12, heading, QStringLiteral("font-weight=\"bold\""));
     double row = y + 18 - kRowHeight;
     for (size_t r : shown) {
@@ -75,8 +109,8 @@ QString ComparisonSvg(const PlannedChart& chart, bool rates) {
       const PlannedBar& bar = chart.bars[r][t];
       const PlannedCell& cell = chart.cells[r][t];
       const QString colour = QLatin1String(ChartColour(r));
-      svg += Text(kLabelRight, row + 9, Elided(chart.labels[r], 32),
-                  QStringLiteral("text-anchor=\"end\" font-size=\"10\""));
+      svg += SvgLabel(kLabelRight, row + 9, chart.labels[r], kLabelRight, 10,
+                      QStringLiteral("text-anchor=\"end\" font-size=\"10\""));
       if (!bar.present) {
         svg += Text(kValueLeft, row + 9, Tr(QT_TRANSLATE_NOOP("ReportPage", "なし")),
                     QStringLiteral("fill=\"%1\"").arg(kFaint));
@@ -134,16 +168,39 @@ QString RankingSvg(const MachineRanking& ranking) {
   const auto x = [&](double value) { return kLeft + (kRight - kLeft) * (value - low) / (high - low); };
   const double top = 20;
   const int height = static_cast<int>(top + kRow * static_cast<double>(ranking.machines.size()) + 20);
-  QString svg = SvgOpen(height, ranking.group);
+  // The fastest and the slowest by the overall figure, for the words.
+  const RankedMachine* best = nullptr;
+  const RankedMachine* worst = nullptr;
+  for (const RankedMachine& machine : ranking.machines) {
+    if (!machine.overall) continue;
+    if (best == nullptr || *machine.overall > *best->overall) best = &machine;
+    if (worst == nullptr || *machine.overall < *worst->overall) worst = &machine;
+  }
+  const QString baseName =
+      ranking.machines.empty() ? QStringLiteral("-") : MachineName(ranking.machines[ranking.baseline].machine);
+  QString desc =
+      Tr(QT_TRANSLATE_NOOP(
+             "ReportPage",
+             "%1 のランキング: %2 台のマシンの総合の値を基準の %3 と比べた棒グラフ (何 % 速いか、+ が速い)。"))
+          .arg(ranking.group)
+          .arg(ranking.machines.size())
+          .arg(baseName);
+  if (best != nullptr) {
+    desc += Tr(QT_TRANSLATE_NOOP("ReportPage", "最も速いのは %1 (%2)、最も遅いのは %3 (%4)。"))
+                .arg(MachineName(best->machine), FasterText(*best->overall), MachineName(worst->machine),
+                     FasterText(*worst->overall));
+  }
+  QString svg = SvgOpen(height, ranking.group, desc);
   svg += Text(0, 12, Tr(QT_TRANSLATE_NOOP("ReportPage", "総合: 基準のマシンに対して何 % 速いか (+ が速い)")),
               QStringLiteral("font-weight=\"bold\""));
   double y = top;
   for (size_t place = 0; place < ranking.machines.size(); ++place, y += kRow) {
     const RankedMachine& machine = ranking.machines[place];
     const bool baseline = place == ranking.baseline;
-    const QString name = QStringLiteral("%1. %2").arg(place + 1).arg(Elided(MachineName(machine.machine), 28));
-    svg += Text(
-        kLeft - 6, y + 11, name,
+    // Bold is a little wider: the baseline's name gets a little less room.
+    const QString name = QStringLiteral("%1. %2").arg(place + 1).arg(MachineName(machine.machine));
+    svg += SvgLabel(
+        kLeft - 6, y + 11, name, baseline ? kLeft - 18 : kLeft - 8, kChartFontSize,
         QStringLiteral("text-anchor=\"end\"%1").arg(baseline ? QStringLiteral(" font-weight=\"bold\"") : QString()));
     QString words;
     if (baseline) {
@@ -226,10 +283,9 @@ QString TrendPanel(const TrendLine& line, double left, double top) {
   const auto y = [&](double seconds) { return plotBottom - kPlotHeight * (seconds - low) / (high - low); };
 
   QString svg;
-  svg += Text(
-      left, top + 11,
-      Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒、下ほど速い)")).arg(InfoOf(line.test).displayName),
-      QStringLiteral("font-weight=\"bold\""));
+  svg += Text(left, top + 11,
+              Tr(QT_TRANSLATE_NOOP("ReportPage", "%1 (秒、下ほど速い)")).arg(InfoOf(line.test).displayName),
+              QStringLiteral("font-weight=\"bold\""));
   svg += Rect(plotLeft, plotTop, plotRight - plotLeft, kPlotHeight, QStringLiteral("fill=\"none\" stroke=\"#ccc\""));
   const int decimals = high - low < 0.05 ? 4 : high - low < 1 ? 3 : 2;
   svg += QStringLiteral("<g text-anchor=\"end\" font-size=\"10\">") +
@@ -294,8 +350,27 @@ QString TrendSvg(const MachineTrend& trend) {
   const size_t rows = (lines.size() + 1) / 2;
   const double legend = 18;
   const int height = static_cast<int>(legend + kPanelHeight * static_cast<double>(std::max<size_t>(rows, 1)));
-  QString svg =
-      SvgOpen(height, MachineName(MachineOf(trend.machine, trend.processor)) + QStringLiteral(", ") + trend.group);
+  const QString name = MachineName(MachineOf(trend.machine, trend.processor));
+  QString desc = Tr(QT_TRANSLATE_NOOP("ReportPage",
+                                      "%1 の %2 の推移: テストごとに、最新のシリーズの平均秒を古い順に結んだ折れ線 "
+                                      "(下ほど速い)。"))
+                     .arg(name, trend.group);
+  for (const TrendLine* line : lines) {
+    const size_t folded = FoldedPoints(*line);
+    const TrendPoint& first = line->points[folded];
+    const TrendPoint& last = line->points.back();
+    const auto seconds = [](const TrendPoint& p) { return QString::number(p.seconds.mean, 'f', p.precise ? 4 : 1); };
+    desc += Tr(QT_TRANSLATE_NOOP("ReportPage", "%1: %2 シリーズ、%3 秒から %4 秒、最も速い %5 秒、最も遅い %6 秒。"))
+                .arg(InfoOf(line->test).displayName, QString::number(line->points.size() - folded), seconds(first),
+                     seconds(last),
+                     seconds(*std::min_element(
+                         line->points.begin() + static_cast<std::ptrdiff_t>(folded), line->points.end(),
+                         [](const TrendPoint& a, const TrendPoint& b) { return a.seconds.mean < b.seconds.mean; })),
+                     seconds(*std::max_element(
+                         line->points.begin() + static_cast<std::ptrdiff_t>(folded), line->points.end(),
+                         [](const TrendPoint& a, const TrendPoint& b) { return a.seconds.mean < b.seconds.mean; })));
+  }
+  QString svg = SvgOpen(height, name + QStringLiteral(", ") + trend.group, desc);
   // The marks, explained once above the panels.
   const QString faster = Tr(QT_TRANSLATE_NOOP("ReportPage", "誤差を超えて速くなった"));
   const QString slower = Tr(QT_TRANSLATE_NOOP("ReportPage", "誤差を超えて遅くなった"));

@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include "core/machine/MachineFacts.h"
+
 namespace torvik {
 namespace {
 
@@ -58,8 +60,11 @@ FactValues ValuesFromText(const FactTexts& run) {
     v.l2LineBytes = Int(*m, first + 1);
     v.l2Ways = Int(*m, first + 2);
   }
-  // "Matrox G400(1920x1200 24BitColor)"; "(0x0 0BitColor)" without a display.
-  if (const auto m = Match(QStringLiteral("^(.*)\\((\\d+)x(\\d+) (\\d+)BitColor\\)$"), run.display.trimmed())) {
+  // "Matrox G400(1920x1200 24BitColor)"; "?(no display)" without a
+  // display ("(0x0 0BitColor)" before TORVIK said so).
+  if (run.display.trimmed().endsWith(QLatin1String(kNoScreen))) {
+    v.displayAdapter = run.display.trimmed().chopped(qsizetype(sizeof kNoScreen) - 1).trimmed();
+  } else if (const auto m = Match(QStringLiteral("^(.*)\\((\\d+)x(\\d+) (\\d+)BitColor\\)$"), run.display.trimmed())) {
     v.displayAdapter = m->captured(1).trimmed();
     if (Int(*m, 2).value_or(0) > 0) {
       v.screenWidth = Int(*m, 2);

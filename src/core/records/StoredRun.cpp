@@ -77,8 +77,7 @@ StoredRun RunFromRecord(const RunRecord& record) {
   if (cpu.l2Cache) caches << QStringLiteral("L2 %1KB %2byte %3Way").arg(cpu.l2Kb).arg(cpu.l2LineBytes).arg(cpu.l2Ways);
   run.caches = caches.join(QStringLiteral(", "));
   run.memory = QStringLiteral("%1MB").arg(MemoryMegabytes(m.totalMemory));
-  run.display =
-      QStringLiteral("%1(%2x%3 %4BitColor)").arg(m.display).arg(m.screenWidth).arg(m.screenHeight).arg(m.screenDepth);
+  run.display = m.display + ScreenText(m);
   run.testDirectory = m.testDirectory.path;
   run.platform = m.platform;
   run.torvikVersion = QLatin1String(kVersion);

@@ -152,8 +152,7 @@ QStringList BuildReport(const RunRecord& run, const SheetInputs& sheet) {
     lines << QStringLiteral("   Memory I-O    : ") + GeneralForm(20480.0 / tenths, point).left(6) +
                  QStringLiteral("MB/sec Copy Average");
   }
-  lines << QLatin1String(sheet::kDisplayDev) + OneLine(m.display) +
-               QStringLiteral("(%1x%2 %3BitColor)").arg(m.screenWidth).arg(m.screenHeight).arg(m.screenDepth);
+  lines << QLatin1String(sheet::kDisplayDev) + OneLine(m.display) + ScreenText(m);
   // The tests with a line of their own, in the catalogue's order; the mix
   // test's line comes after the disk lines.
   for (const TestEntry& entry : kTests) {

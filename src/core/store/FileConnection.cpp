@@ -10,9 +10,12 @@
 #include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
+#include <string>
+#include <vector>
 
 #include "core/store/SchemaSteps.h"
 #include "core/store/WriteTransaction.h"
+#include "platform/ExitCleanup.h"
 #include "platform/PlainFiles.h"
 
 namespace torvik {
@@ -192,6 +195,16 @@ bool FileConnection::Create(StoreFailure& failure) {
   static std::atomic<int> builds{0};
   const QString temporary = QStringLiteral("%1.new-%2-%3").arg(path_).arg(getpid()).arg(++builds);
   const QString builder = Name() + QStringLiteral("-new");
+  // The file being made and its journals go with the process, however it
+  // ends (a second termination signal ends it at once).
+  const std::string made = QFile::encodeName(temporary).toStdString();
+  const std::vector<std::string> journals = {made + "-journal", made + "-wal", made + "-shm"};
+  platform::RegisterExitCleanup(made.c_str());
+  for (const std::string& journal : journals) platform::RegisterExitCleanup(journal.c_str());
+  const auto forget = [&] {
+    platform::ForgetExitCleanup(made.c_str());
+    for (const std::string& journal : journals) platform::ForgetExitCleanup(journal.c_str());
+  };
   QString reason;
   {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), builder);
@@ -209,13 +222,15 @@ bool FileConnection::Create(StoreFailure& failure) {
     }
   }
   QSqlDatabase::removeDatabase(builder);
-  const std::string made = QFile::encodeName(temporary).toStdString();
   if (!reason.isEmpty()) {
     unlink(made.c_str());
+    for (const std::string& journal : journals) unlink(journal.c_str());
+    forget();
     return Fail(failure, QStringLiteral("%1: %2").arg(temporary, reason));
   }
   // Another copy that made the store first wins; its store is as good.
   const int error = platform::PublishNewFile(made, QFile::encodeName(path_).toStdString());
+  forget();
   if (error != 0 && error != EEXIST)
     return Fail(failure, QStringLiteral("%1: %2").arg(Shown(), qt_error_string(error)));
   return true;

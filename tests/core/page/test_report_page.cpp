@@ -19,9 +19,11 @@
 #include "PointRuns.h"
 #include "StoreAnswers.h"
 #include "core/page/HtmlReport.h"
+#include "core/page/MarkupText.h"
 #include "core/page/PointCharts.h"
 #include "core/page/ReportContents.h"
 #include "core/page/SvgCharts.h"
+#include "core/page/SvgElements.h"
 #include "core/store/ResultStore.h"
 
 using namespace torvik;
@@ -129,6 +131,54 @@ SvgRoot ParseSvg(const QString& svg) {
   while (!reader.atEnd()) reader.readNext();
   root.wellFormed = !reader.hasError();
   return root;
+}
+
+// Every SVG chart of a page, as cut out of it.
+QStringList SvgsOf(const QString& page) {
+  QStringList svgs;
+  for (qsizetype at = page.indexOf(u"<svg "); at >= 0; at = page.indexOf(u"<svg ", at + 1)) {
+    const qsizetype end = page.indexOf(u"</svg>", at);
+    if (end < 0) break;
+    svgs << page.mid(at, end + 6 - at);
+  }
+  return svgs;
+}
+
+// The chart of `page` named `title`; empty when there is none.
+QString SvgTitled(const QString& page, const QString& title) {
+  for (const QString& svg : SvgsOf(page)) {
+    if (svg.contains(QRegularExpression(
+            QStringLiteral("<title id=\"[^\"]+\">%1</title>").arg(QRegularExpression::escape(title)))))
+      return svg;
+  }
+  return {};
+}
+
+// The characters a page may not hold as they are: C0 controls, DEL, C1
+// controls, a lone surrogate and the two non-characters XML forbids.
+bool HoldsForbidden(const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+      ++i;
+      continue;
+    }
+    if ((c < 0x20 && c != u'\n') || (c >= 0x7f && c <= 0x9f) || QChar::isSurrogate(c) || c == 0xfffe || c == 0xffff)
+      return true;
+  }
+  return false;
+}
+
+// `series` with `mark` in every machine's name, processor and series name.
+std::vector<std::vector<StoredRun>> Marked(std::vector<std::vector<StoredRun>> series, const QString& mark) {
+  for (auto& one : series) {
+    for (StoredRun& run : one) {
+      run.pcName = run.pcName.left(2) + mark + run.pcName.mid(2);
+      run.processor += mark;
+      if (!run.series.isEmpty()) run.series += mark;
+    }
+  }
+  return series;
 }
 
 // How often `pattern` matches in `text`.
@@ -316,6 +366,214 @@ class ReportPageTest : public QObject {
       QVERIFY2(!outside.contains(QLatin1String(fetched)), fetched);
     }
     QVERIFY(page.contains(u"<span class=\"within\">-0.5 % 誤差の範囲</span>"));  // desk-b in the ranking
+  }
+
+  // The one escaping of the page: markup escaped, the controls blank as
+  // everywhere, what XML forbids besides replaced, a surrogate pair kept
+  // whole.
+  void markupTextEscapesAndReplaces_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    const QString bad = QString(QChar(kNotShown));
+    const QString blank = QStringLiteral(" ");
+    QTest::newRow("markup") << "a<b>&\"c'"
+                            << "a&lt;b&gt;&amp;&quot;c&#39;";
+    QTest::newRow("escape") << "desk\x1b[31m"
+                            << "desk" + blank + "[31m";
+    QTest::newRow("soh stx") << "\x01pc\x02" << blank + "pc" + blank;
+    QTest::newRow("del") << "pc\x7f"
+                         << "pc" + blank;
+    QTest::newRow("c1") << QString("pc") + QChar(0x85) + QChar(0x9b) << "pc" + blank + blank;
+    QTest::newRow("nul") << QString("p") + QChar(0) + "c"
+                         << "p" + blank + "c";
+    QTest::newRow("lines") << "a\tb\nc\rd"
+                           << "a b c d";
+    QTest::newRow("lone surrogate") << QString("a") + QChar(0xd83d) + "b"
+                                    << "a" + blank + "b";
+    QTest::newRow("non-characters") << QString(QChar(0xfffe)) + QChar(0xffff) << bad + bad;
+    QTest::newRow("pair and wide") << QString::fromUtf8("机 \xf0\x9f\x96\xa5 é")
+                                   << QString::fromUtf8("机 \xf0\x9f\x96\xa5 é");
+  }
+  void markupTextEscapesAndReplaces() {
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(MarkupText(text), expected);
+  }
+
+  // Names holding controls: every chart cut out of the page is well-formed
+  // XML, and no such character is left anywhere on the page.
+  void controlCharactersNeverReachThePage_data() {
+    QTest::addColumn<QString>("mark");
+    QTest::newRow("escape") << QStringLiteral("\x1b[1m");
+    QTest::newRow("soh") << QStringLiteral("\x01");
+    QTest::newRow("stx") << QStringLiteral("\x02");
+    QTest::newRow("del") << QStringLiteral("\x7f");
+    QTest::newRow("c1 csi") << QString(QChar(0x9b));
+    QTest::newRow("lone surrogate") << QString(QChar(0xdc00));
+    QTest::newRow("fffe") << QString(QChar(0xfffe));
+  }
+  void controlCharactersNeverReachThePage() {
+    QFETCH(QString, mark);
+    std::vector<std::vector<StoredRun>> series = Marked(FixedSeries(), mark);
+    for (auto& one : Marked(PointSeries(), mark)) series.push_back(one);
+    const QString page = QString::fromUtf8(HtmlReportOfSeries(series, std::nullopt, QStringLiteral("local") + mark,
+                                                              QDateTime(QDate(2027, 1, 20), QTime(9, 30), Qt::UTC)));
+    QVERIFY(!HoldsForbidden(page));
+    const QStringList svgs = SvgsOf(page);
+    QVERIFY(svgs.size() >= 2 + 2 + 4 + 5);  // the classic charts, and the points' at least
+    for (const QString& svg : svgs) QVERIFY2(ParseSvg(svg).wellFormed, qPrintable(svg.left(300)));
+  }
+
+  // The same through a store and the built program: runs whose PC names,
+  // processors and series hold ESC, SOH, STX and DEL, kept in a store of
+  // the test's own; every chart of the page it writes parses as XML.
+  void controlCharactersFromAStoreNeverReachThePage() {
+    QTemporaryDir home;
+    const QString data = home.filePath(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(data + QStringLiteral("/Varn/TORVIK")));
+    {
+      ResultStore store(data + QStringLiteral("/Varn/TORVIK/results.sqlite"));
+      for (const auto& series : Marked(FixedSeries(), QStringLiteral("\x1b[31m\x01\x02\x7f"))) {
+        for (const StoredRun& run : series) QVERIFY_OK(store.Record(run));
+      }
+    }
+    const QString path = home.filePath(QStringLiteral("page.html"));
+    QProcess torvik;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    torvik.setProcessEnvironment(environment);
+    torvik.start(QStringLiteral(TORVIK_BINARY), {"--html", path});
+    QVERIFY(torvik.waitForFinished(60'000));
+    QCOMPARE(torvik.exitCode(), 0);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(file.readAll());
+    QVERIFY(!HoldsForbidden(page));
+    QVERIFY(page.contains(QStringLiteral("de [31m")));  // the name kept, its controls blank
+    const QStringList svgs = SvgsOf(page);
+    QCOMPARE(svgs.size(), 2 + 2 + 4);
+    for (const QString& svg : svgs) QVERIFY2(ParseSvg(svg).wellFormed, qPrintable(svg.left(300)));
+  }
+
+  // For a screen reader: every table has its caption and every head its
+  // scope; every chart is an image named by its <title> and described by
+  // a <desc> that says in words what it compares and its ends, both found
+  // by the ids aria-labelledby names, unique on the page; and each chart
+  // stands in its block that scrolls on a narrow screen.
+  void pageIsReadAloud() {
+    std::vector<std::vector<StoredRun>> series = FixedSeries();
+    for (auto& one : PointSeries()) series.push_back(one);
+    const QString page = QString::fromUtf8(HtmlReportOfSeries(series, std::nullopt, QStringLiteral("local"),
+                                                              QDateTime(QDate(2027, 1, 20), QTime(9, 30), Qt::UTC)));
+    QVERIFY(page.contains(u"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"));
+    QCOMPARE(Count(page, "<table>"), Count(page, "<table><caption>[^<]+</caption>"));
+    QVERIFY(Count(page, "<table>") > 10);
+    QCOMPARE(Count(page, "<th"), Count(page, "<th scope=\"(col|row)\">"));
+    const QStringList svgs = SvgsOf(page);
+    QCOMPARE(Count(page, "<div class=\"chart\"><svg "), svgs.size());
+    QSet<QString> ids;
+    for (const QString& svg : svgs) {
+      QXmlStreamReader reader(svg);
+      QVERIFY(reader.readNextStartElement());
+      const QXmlStreamAttributes root = reader.attributes();
+      QCOMPARE(root.value("role").toString(), QStringLiteral("img"));
+      const QStringList named = root.value("aria-labelledby").toString().split(u' ');
+      QCOMPARE(named.size(), 2);
+      QMap<QString, QString> texts;  // by element: title, desc
+      for (int i = 0; i < 2 && reader.readNextStartElement(); ++i) {
+        const QString element = reader.name().toString(), id = reader.attributes().value("id").toString();
+        QCOMPARE(id, named[i]);
+        texts[element] = reader.readElementText();
+      }
+      QVERIFY2(texts.contains("title") && texts.contains("desc"), qPrintable(svg.left(300)));
+      QVERIFY(!texts["title"].isEmpty());
+      // A sentence with figures in it, not a word.
+      const QString& desc = texts["desc"];
+      QVERIFY2(desc.size() > 40 && desc.contains(QRegularExpression("\\d")) && desc.contains(u"最も"),
+               qPrintable(desc));
+      for (const QString& id : named) {
+        QVERIFY2(!ids.contains(id), qPrintable(id));
+        ids.insert(id);
+      }
+    }
+    // The ranking's words name its ends: desk-a (+0.0 %, the baseline) is
+    // first, desk-b within the noise; the lab's tenths slowest.
+    const QString ranking = SvgTitled(page, QStringLiteral("memory"));
+    QVERIFY2(ranking.contains(QRegularExpression("<desc [^>]*>memory のランキング: 3 台のマシン.*最も速いのは desk-")),
+             qPrintable(ranking.left(600)));
+  }
+
+  // A label is cut by its width at its font size, never by a count of
+  // characters: a wide character counts double, a pair is never split, and
+  // the whole name is in the label's <title> and in the table.
+  void labelsAreElidedByWidth_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("short") << QStringLiteral("desk-a") << false;
+    QTest::newRow("5000 latin") << QString(5000, u'W') << true;
+    QTest::newRow("wide") << QString(40, QChar(0x6a5f)) << true;  // 機 x 40: 440 px at 11 px
+    QTest::newRow("emoji") << QString::fromUtf8("\xf0\x9f\x96\xa5").repeated(30) << true;
+    QTest::newRow("latin that fits") << QString(20, u'a') << false;  // about 126 px
+  }
+  void labelsAreElidedByWidth() {
+    QFETCH(QString, name);
+    QFETCH(bool, cut);
+    std::vector<std::vector<StoredRun>> series = FixedSeries();
+    for (auto& one : series) {
+      for (StoredRun& run : one) {
+        if (run.pcName == u"desk-b") run.pcName = name, run.processor.clear();
+      }
+    }
+    const QString page = QString::fromUtf8(HtmlReportOfSeries(series, std::nullopt, {}, {}));
+    QVERIFY(page.contains(QStringLiteral("<td>") + MarkupText(name) +
+                          QStringLiteral("<br>")));  // the ranking's table, whole
+    const QString ranking = SvgTitled(page, QStringLiteral("memory"));
+    // The ranking's label of the machine ("1. NAME" to "3. NAME", before its bar).
+    QRegularExpressionMatch label;
+    for (QRegularExpressionMatchIterator i =
+             QRegularExpression(
+                 QStringLiteral("<text x=\"180\" y=\"\\d+\" text-anchor=\"end\"[^>]*>(<title>([^<]*)</title>)?(\\d\\. "
+                                "[^<]*)</text>"))
+                 .globalMatch(ranking);
+         i.hasNext();) {
+      const QRegularExpressionMatch m = i.next();
+      if (m.captured(3).mid(3).startsWith(MarkupText(name.left(4)))) label = m;
+    }
+    QVERIFY2(label.hasMatch(), qPrintable(ranking.left(1500)));
+    const QString shown = label.captured(3);
+    QCOMPARE(!label.captured(1).isEmpty(), cut);
+    if (!cut) {
+      QVERIFY(shown.endsWith(name));
+      return;
+    }
+    QVERIFY(label.captured(2).endsWith(MarkupText(name)));
+    QVERIFY(shown.endsWith(QChar(0x2026)));
+    QVERIFY2(TextWidth(shown) <= 178 && TextWidth(shown) > 150, qPrintable(QString::number(TextWidth(shown))));
+    QVERIFY(!HoldsForbidden(shown));  // no half of a pair
+  }
+
+  // The width estimate: a wide character a full em, a narrow one about
+  // 0.57, a mark nothing; a cut keeps pairs whole and fits its width.
+  void textWidthCountsWideDouble_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("width");
+    QTest::newRow("latin") << QStringLiteral("abcd") << 4 * 11 * 0.573;
+    QTest::newRow("kana") << QString::fromUtf8("ハードディスク") << 7 * 11.0;
+    QTest::newRow("hangul") << QString::fromUtf8("한국") << 2 * 11.0;
+    QTest::newRow("full-width") << QString::fromUtf8("ＡＢ") << 2 * 11.0;
+    QTest::newRow("emoji") << QString::fromUtf8("\xf0\x9f\x98\x80") << 11.0;
+    QTest::newRow("combining") << QString::fromUtf8("e\xcc\x81") << 11 * 0.573;
+  }
+  void textWidthCountsWideDouble() {
+    QFETCH(QString, text);
+    QFETCH(double, width);
+    QVERIFY2(std::abs(TextWidth(text) - width) < 0.01, qPrintable(QString::number(TextWidth(text))));
+    QVERIFY(std::abs(TextWidth(text, 22) - 2 * width) < 0.02);
+    const QString cut = ElidedToWidth(text + text + text, width * 2);
+    QVERIFY2(TextWidth(cut) <= width * 2 + 0.01, qPrintable(cut));
+    QVERIFY(!HoldsForbidden(cut));
   }
 
   // The built program writes the page whole, and nothing else; a file it

@@ -42,6 +42,9 @@ class StoredRunTest : public QObject {
     QCOMPARE(v.clockMhz, std::optional<double>(2596.47));  // as the processor's text shows it
     QCOMPARE(v.memoryMb, std::optional<int64_t>(24'577));
     QCOMPARE(v.displayAdapter, QStringLiteral("Matrox (rev 2)"));
+    // A run with no screen says so, not "0x0 0BitColor".
+    QCOMPARE(run.display, desktop ? QStringLiteral("Matrox (rev 2) (2560x1440 24BitColor)")
+                                  : QStringLiteral("Matrox (rev 2) (no display)"));
     QCOMPARE(v.l2Kb.has_value(), desktop);
     QCOMPARE(v.screenWidth, desktop ? std::optional<int>(2'560) : std::nullopt);
     // The same values the texts give: nothing differs from the rows kept before.

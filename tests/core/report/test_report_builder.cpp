@@ -105,6 +105,18 @@ class ReportBuilderTest : public QObject {
                         kFoot);
   }
 
+  // A run with no screen (the command line without a display) says so on
+  // its display line; a real screen's line is as it always was (kDisplay).
+  void screenlessRunSaysNoDisplay() {
+    Block in = Machine();
+    in.run.machine.screenWidth = in.run.machine.screenHeight = in.run.machine.screenDepth = 0;
+    Result(in, Test::Memory, 1);
+    Total(in, 1);
+    const QStringList lines = BuildReport(in.run, in.sheet);
+    QVERIFY(lines.contains(QStringLiteral("   Display Dev   : ?(no display)")));
+    QVERIFY(!lines.join(u'\n').contains(u"BitColor"));
+  }
+
   void everyTest() {
     Block in = Machine();
     const std::pair<Test, int64_t> times[] = {
