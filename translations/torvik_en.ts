@@ -936,6 +936,86 @@
         <source>日付不明の取り込み %1 件は推移に含めていません。</source>
         <translation>%1 imported run(s) of unknown date are left out of the trend.</translation>
     </message>
+    <message>
+        <source>%1: 各マシンの最新のシリーズの値</source>
+        <translation>%1: each machine&apos;s latest series</translation>
+    </message>
+    <message>
+        <source>%1: 計測ごとの値と判定</source>
+        <translation>%1: each run&apos;s figures and verdicts</translation>
+    </message>
+    <message>
+        <source>%1, %2: テストごとの推移</source>
+        <translation>%1, %2: the trend of each test</translation>
+    </message>
+    <message>
+        <source>%1: %2 台のマシンの %3 行を描いた棒グラフ (%4、長いほど速い)。</source>
+        <translation>%1: a bar chart of %3 rows for %2 machines (%4, longer is faster).</translation>
+    </message>
+    <message>
+        <source>最も速いのは %1 の %2 (%3)、最も遅いのは %4 の %5 (%6)。</source>
+        <translation>Fastest %1&apos;s %2 (%3), slowest %4&apos;s %5 (%6).</translation>
+    </message>
+    <message>
+        <source>%1: 各ワークロードの 1 スレッドに対する速度の倍率を 1 から %2 スレッドまで結んだ折れ線 (両軸とも対数、理想は ×%2)。</source>
+        <translation>%1: a line per workload through its rate over its one-thread rate, from 1 to %2 threads (both axes log; the ideal is ×%2).</translation>
+    </message>
+    <message>
+        <source>最も伸びたのは %1 (×%2)、最も伸びなかったのは %3 (×%4)。</source>
+        <translation>Scaling best: %1 (×%2); least: %3 (×%4).</translation>
+    </message>
+    <message>
+        <source>%1: %2 台のマシンの 1 回のロードの時間 (ナノ秒) を作業領域ごとに結んだ折れ線 (両軸とも対数、下ほど速い)。</source>
+        <translation>%1: a line per machine, %2 machines, through the time of one load (ns) at each working set (both axes log, lower is faster).</translation>
+    </message>
+    <message>
+        <source>%1: ワークロードごとの 1 スレッドと全スレッドの速度</source>
+        <translation>%1: each workload at one thread and at all threads</translation>
+    </message>
+    <message>
+        <source>%1: 各マシンの曲線に見えるレベル</source>
+        <translation>%1: the levels each machine&apos;s curve shows</translation>
+    </message>
+    <message>
+        <source>%1: 各マシンの行</source>
+        <translation>%1: each machine&apos;s rows</translation>
+    </message>
+    <message>
+        <source>%1 の比較: %2 件の計測をテストごとに基準の %3 と比べた棒グラフ。</source>
+        <translation>Comparison of %1: a bar chart of %2 runs, test by test, against the baseline %3.</translation>
+    </message>
+    <message>
+        <source>%1: 値なし。</source>
+        <translation>%1: no figure.</translation>
+    </message>
+    <message>
+        <source>%1 (%2): 最も速いのは %3 (%4)、最も遅いのは %5 (%6)。</source>
+        <translation>%1 (%2): fastest %3 (%4), slowest %5 (%6).</translation>
+    </message>
+    <message>
+        <source>基準の速度に対する %</source>
+        <translation>% of the baseline&apos;s rate</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>seconds</translation>
+    </message>
+    <message>
+        <source>%1 のランキング: %2 台のマシンの総合の値を基準の %3 と比べた棒グラフ (何 % 速いか、+ が速い)。</source>
+        <translation>Ranking of %1: a bar chart of the overall figure of %2 machines against the baseline %3 (how many % faster, + is faster).</translation>
+    </message>
+    <message>
+        <source>最も速いのは %1 (%2)、最も遅いのは %3 (%4)。</source>
+        <translation>Fastest %1 (%2), slowest %3 (%4).</translation>
+    </message>
+    <message>
+        <source>%1 の %2 の推移: テストごとに、最新のシリーズの平均秒を古い順に結んだ折れ線 (下ほど速い)。</source>
+        <translation>Trend of %1, %2: per test, a line through the mean seconds of its newest series, oldest first (lower is faster).</translation>
+    </message>
+    <message>
+        <source>%1: %2 シリーズ、%3 秒から %4 秒、最も速い %5 秒、最も遅い %6 秒。</source>
+        <translation>%1: %2 series, from %3 s to %4 s, fastest %5 s, slowest %6 s.</translation>
+    </message>
 </context>
 <context>
     <name>RunArchive</name>
