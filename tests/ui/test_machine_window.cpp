@@ -167,8 +167,12 @@ class MachineWindowTest : public QObject {
     auto* bars = qobject_cast<QBarSeries*>(drive->series().value(0));
     QVERIFY(bars != nullptr);
     QCOMPARE(bars->count(), 2);
-    QCOMPARE(bars->barSets()[0]->at(0), 2100.5);
+    QCOMPARE(bars->barSets()[0]->at(0), 2101.0);  // 2100.5 MB/s as the table writes it, the label's figure
     QCOMPARE(bars->barSets()[1]->at(0), 1500.0);
+    auto* rate = qobject_cast<QValueAxis*>(drive->axes(Qt::Vertical).value(0));
+    QVERIFY(rate != nullptr);
+    QCOMPARE(rate->max(), 2500.0);  // a round figure above the bar, in steps of 500
+    QCOMPARE(rate->tickCount(), 6);
     QCOMPARE(qobject_cast<QBarCategoryAxis*>(drive->axes(Qt::Horizontal).value(0))->categories(),
              QStringList{QStringLiteral("SEQ1M Q8T1")});
   }
