@@ -101,11 +101,7 @@ struct Watchdog {
     epoll_event event{};
     event.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
     event.data.u64 = EventData(slot, generation);
-    // The same number of the same connection may still be in the set, when
-    // the handler closed an earlier duplicate: it takes this slot's data.
-    if (epoll_ctl(epoll, EPOLL_CTL_ADD, socket, &event) != 0 && errno == EEXIST) {
-      epoll_ctl(epoll, EPOLL_CTL_MOD, socket, &event);
-    }
+    epoll_ctl(epoll, EPOLL_CTL_ADD, socket, &event);
   }
 
   void Loop() {
