@@ -1,16 +1,11 @@
 // Waits on a database server, bounded from this side. A server can stop
 // answering once connected (a frozen machine, packets dropped, a stopped
 // backend, a failover): the database driver's call then blocks with no limit
-// of its own. A wait watches a duplicate of the connection's socket and
-// tells two ends apart: silence, when no byte has arrived for its silence
-// limit (the limit starts again with every byte that arrives, so a long
-// answer coming steadily is never silence), and a slow answer, when bytes
-// keep coming but the statement has not ended within its slow limit (a
-// server or a link trickling). Either way, or when the program must end
-// now, the socket is shut down, so the blocked call fails at once and its
-// caller sees the connection lost, and asks which end it was. While
-// connecting there is no socket yet: the driver's own connect timeout
-// bounds that part.
+// of its own. A wait watches a duplicate of the connection's socket; when
+// its limit passes without a new statement, or the program must end now,
+// the socket is shut down, so the blocked call fails at once and its caller
+// sees the connection lost. While connecting there is no socket yet: the
+// driver's own connect timeout bounds that part.
 // Any thread; a termination signal's handler calls OnSignalDuringServerWaits.
 #pragma once
 
@@ -18,13 +13,9 @@ namespace torvik::platform {
 
 class ServerWait {
  public:
-  enum class End { None, Silent, Slow };
-
-  // A wait that ends as silent `silenceMs` after the last byte arrived (or
-  // from now, or from its last Restart(), without one), and as slow
-  // `slowMs` after now or its last Restart(). At most 16 waits are bounded
-  // at once; more are not watched.
-  ServerWait(int silenceMs, int slowMs);
+  // A wait that may last `limitMs` from now or from its last Restart().
+  // At most 16 waits are bounded at once; more are not watched.
+  explicit ServerWait(int limitMs);
   ~ServerWait();
   ServerWait(const ServerWait&) = delete;
   ServerWait& operator=(const ServerWait&) = delete;
@@ -32,15 +23,14 @@ class ServerWait {
   // The connection's `socket` is watched from now on (a duplicate is kept,
   // so the connection may close its own at any time).
   void Watch(int socket);
-  // A new statement: both limits start again.
+  // A new statement: the limit starts again.
   void Restart();
-  // Whether a limit passed and the connection was cut for it, and which.
-  bool Expired() const { return Ended() != End::None; }
-  End Ended() const;
+  // Whether the limit passed and the connection was cut for it.
+  bool Expired() const;
 
  private:
   int slot_ = -1;
-  int silenceMs_, slowMs_;
+  int limitMs_;
 };
 
 // The calling thread, as AbortServerWaits names it.

@@ -2,28 +2,20 @@
 // read it and cut sockets (shutdown() and close() are async-signal-safe).
 // Whoever takes a socket out of its slot (the wait ending, the watchdog,
 // the handler) is the one that closes it: no descriptor is closed twice or
-// cut after another file took its number. One watchdog thread sleeps in
-// epoll_wait until the nearest limit: each watched socket is in its epoll
-// set edge-triggered, so every arrival of bytes wakes it once and starts
-// that wait's silence again (the driver reads the bytes; the watchdog only
-// hears that they came), and an eventfd wakes it when a socket is watched.
-// An event names its slot and the slot's generation, so an event of a
-// socket the handler closed (it cannot take it out of the set) is known
-// as stale.
+// cut after another file took its number. One watchdog thread sleeps until
+// the nearest limit, or until a socket is watched.
 #include "platform/ServerWaits.h"
 
 #include <fcntl.h>
 #include <pthread.h>
-#include <sys/epoll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 
 #include "platform/ExitCleanup.h"
@@ -38,11 +30,8 @@ struct Slot {
   std::atomic<bool> used{false};
   std::atomic<unsigned long> thread{0};
   std::atomic<int> socket{kNoSocket};  // our duplicate, or none
-  std::atomic<uint32_t> generation{0};  // one more for each socket watched
-  std::atomic<int64_t> statementMs{0};  // when the statement began
-  std::atomic<int64_t> lastBytesMs{0};  // when bytes last arrived (or the statement began)
-  std::atomic<int> silenceMs{0}, slowMs{0};
-  std::atomic<int> ended{0};  // ServerWait::End
+  std::atomic<int64_t> deadlineMs{0};
+  std::atomic<bool> expired{false};
 };
 
 Slot slots[kSlots];
@@ -55,12 +44,6 @@ int64_t NowMs() {
       .count();
 }
 
-// An epoll event's data: the slot and its generation.
-uint64_t EventData(int slot, uint32_t generation) { return (uint64_t{generation} << 8) | uint64_t(slot); }
-
-// Takes the socket out of its slot and closes it (async-signal-safe: the
-// handler's way, which leaves it in the epoll set; a stale event of it is
-// told by its generation).
 void Cut(Slot& slot) noexcept {
   const int socket = slot.socket.exchange(kNoSocket);
   if (socket < 0) return;
@@ -70,85 +53,38 @@ void Cut(Slot& slot) noexcept {
 
 // Never destroyed: the thread outlives every static.
 struct Watchdog {
-  int epoll = -1;
-  int wake = -1;  // an eventfd: a socket was watched
+  std::mutex mutex;
+  std::condition_variable wake;
 
-  Watchdog() {
-    epoll = epoll_create1(EPOLL_CLOEXEC);
-    wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (epoll >= 0 && wake >= 0) {
-      epoll_event event{};
-      event.events = EPOLLIN;
-      event.data.u64 = UINT64_MAX;
-      epoll_ctl(epoll, EPOLL_CTL_ADD, wake, &event);
-    }
-    std::thread([this] { Loop(); }).detach();
-  }
-
-  // Takes the socket out of its slot and out of the set, and closes it;
-  // `cut`: shuts the connection down first (a limit passed), else only our
-  // duplicate goes (the wait ended, the connection lives on).
-  void Remove(Slot& slot, bool cut) noexcept {
-    const int socket = slot.socket.exchange(kNoSocket);
-    if (socket < 0) return;
-    if (epoll >= 0) epoll_ctl(epoll, EPOLL_CTL_DEL, socket, nullptr);
-    if (cut) shutdown(socket, SHUT_RDWR);
-    close(socket);
-  }
-
-  void Add(int slot, int socket, uint32_t generation) {
-    if (epoll < 0) return;
-    epoll_event event{};
-    event.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
-    event.data.u64 = EventData(slot, generation);
-    epoll_ctl(epoll, EPOLL_CTL_ADD, socket, &event);
-  }
+  Watchdog() { std::thread([this] { Loop(); }).detach(); }
 
   void Loop() {
+    std::unique_lock lock(mutex);
     for (;;) {
       const int64_t now = NowMs();
       int64_t nearest = INT64_MAX;
       for (Slot& slot : slots) {
         if (!slot.used.load() || slot.socket.load() < 0) continue;
-        const int64_t silentAt = slot.lastBytesMs.load() + slot.silenceMs.load();
-        const int64_t slowAt = slot.statementMs.load() + slot.slowMs.load();
-        if (silentAt <= now || slowAt <= now) {
-          slot.ended = static_cast<int>(silentAt <= now ? ServerWait::End::Silent : ServerWait::End::Slow);
-          Remove(slot, true);
-        } else {
-          nearest = std::min({nearest, silentAt, slowAt});
+        const int64_t deadline = slot.deadlineMs.load();
+        if (deadline <= now) {
+          slot.expired = true;
+          Cut(slot);
+        } else if (deadline < nearest) {
+          nearest = deadline;
         }
       }
-      const int timeout = nearest == INT64_MAX ? -1 : static_cast<int>(std::min<int64_t>(nearest - now, 60'000));
-      epoll_event events[kSlots + 1];
-      const int count = epoll >= 0 ? epoll_wait(epoll, events, kSlots + 1, timeout) : -1;
-      if (count < 0) {
-        if (epoll < 0 || errno != EINTR)
-          std::this_thread::sleep_for(std::chrono::milliseconds(timeout < 0 ? 100 : timeout));
-        continue;
-      }
-      const int64_t arrived = NowMs();
-      for (int i = 0; i < count; ++i) {
-        if (events[i].data.u64 == UINT64_MAX) {
-          uint64_t ignored = 0;
-          [[maybe_unused]] const ssize_t n = read(wake, &ignored, sizeof ignored);
-          continue;
-        }
-        const int index = static_cast<int>(events[i].data.u64 & 0xff);
-        const uint32_t generation = static_cast<uint32_t>(events[i].data.u64 >> 8);
-        if (index >= kSlots) continue;
-        Slot& slot = slots[index];
-        if (slot.used.load() && slot.socket.load() >= 0 && slot.generation.load() == generation) {
-          slot.lastBytesMs = arrived;
-        }
+      if (nearest == INT64_MAX) {
+        wake.wait(lock);
+      } else {
+        wake.wait_for(lock, std::chrono::milliseconds(nearest - now));
       }
     }
   }
 
   // Wakes the thread so that it sees a socket just watched.
   void Tell() {
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = write(wake, &one, sizeof one);
+    { std::lock_guard held(mutex); }
+    wake.notify_one();
   }
 };
 
@@ -159,7 +95,7 @@ Watchdog& TheWatchdog() {
 
 }  // namespace
 
-ServerWait::ServerWait(int silenceMs, int slowMs) : silenceMs_(silenceMs), slowMs_(slowMs) {
+ServerWait::ServerWait(int limitMs) : limitMs_(limitMs) {
   for (int i = 0; i < kSlots; ++i) {
     bool free = false;
     if (slots[i].used.compare_exchange_strong(free, true)) {
@@ -168,16 +104,15 @@ ServerWait::ServerWait(int silenceMs, int slowMs) : silenceMs_(silenceMs), slowM
     }
   }
   if (slot_ < 0) return;
-  slots[slot_].ended = static_cast<int>(End::None);
+  slots[slot_].expired = false;
   slots[slot_].thread = CurrentThread();
-  slots[slot_].silenceMs = silenceMs_;
-  slots[slot_].slowMs = slowMs_;
   Restart();
 }
 
 ServerWait::~ServerWait() {
   if (slot_ < 0) return;
-  TheWatchdog().Remove(slots[slot_], false);
+  const int socket = slots[slot_].socket.exchange(kNoSocket);
+  if (socket >= 0) close(socket);
   slots[slot_].used = false;
 }
 
@@ -188,27 +123,18 @@ void ServerWait::Watch(int socket) {
     return;
   }
   if (slot_ < 0) return;
-  Watchdog& watchdog = TheWatchdog();
-  watchdog.Remove(slots[slot_], false);
   const int copy = fcntl(socket, F_DUPFD_CLOEXEC, 3);
   if (copy < 0) return;
-  const uint32_t generation = slots[slot_].generation.fetch_add(1) + 1;
+  if (const int old = slots[slot_].socket.exchange(copy); old >= 0) close(old);
   Restart();
-  watchdog.Add(slot_, copy, generation);
-  slots[slot_].socket = copy;
-  watchdog.Tell();
+  TheWatchdog().Tell();
 }
 
 void ServerWait::Restart() {
-  if (slot_ < 0) return;
-  const int64_t now = NowMs();
-  slots[slot_].statementMs = now;
-  slots[slot_].lastBytesMs = now;
+  if (slot_ >= 0) slots[slot_].deadlineMs = NowMs() + limitMs_;
 }
 
-ServerWait::End ServerWait::Ended() const {
-  return slot_ >= 0 ? static_cast<End>(slots[slot_].ended.load()) : End::None;
-}
+bool ServerWait::Expired() const { return slot_ >= 0 && slots[slot_].expired.load(); }
 
 unsigned long CurrentThread() { return static_cast<unsigned long>(pthread_self()); }
 
