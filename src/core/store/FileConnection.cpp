@@ -22,7 +22,7 @@ namespace torvik {
 namespace {
 
 constexpr int kBusyTimeoutMs = 5'000;
-constexpr int kSqliteBusy = 5, kSqliteLocked = 6, kSqliteCorrupt = 11;
+constexpr int kSqliteBusy = 5, kSqliteLocked = 6, kSqliteIoError = 10, kSqliteCorrupt = 11, kSqliteFull = 13;
 
 bool Refuse(StoreFailure& failure, const QString& reason) {
   failure = {reason, true};
@@ -69,6 +69,19 @@ QString FileConnection::Describe(const QSqlError& error) const {
         .arg(Shown())
         .arg(kBusyTimeoutMs / 1000)
         .arg(error.text().simplified());
+  }
+  // The disk's failures in words of the disk, SQLite's code for support
+  // (its own text, "disk I/O error Unable to fetch row", says neither).
+  const int code = error.nativeErrorCode().toInt() & 0xff;
+  if (code == kSqliteFull) {
+    return QStringLiteral("%1: the disk it is on is full; free some space there and try again (SQLite %2)")
+        .arg(Shown(), error.nativeErrorCode());
+  }
+  if (code == kSqliteIoError) {
+    return QStringLiteral(
+               "%1: the disk it is on could not be written or read (full, removed or failing); free some space "
+               "there or check the disk, and try again (SQLite %2)")
+        .arg(Shown(), error.nativeErrorCode());
   }
   return StoreConnection::Describe(error);
 }

@@ -5,12 +5,14 @@
 // without one).
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
 
 #include "ScratchServer.h"
 #include "core/archive/CsvExport.h"
 #include "StoreAnswers.h"
+#include "core/store/FileConnection.h"
 #include "core/store/ResultStore.h"
 #include "core/store/SchemaSteps.h"
 #include "core/records/StoreLocation.h"
@@ -233,6 +235,26 @@ class ResultStoreTest : public QObject {
   // A store version 2 wrote (two cpu runs: one measured, two imported from
   // a sheet, one of those with a date in no known format) gets its facts as
   // values, its texts kept.
+  // A full or failing disk under the store is told in the disk's words
+  // with SQLite's code, never SQLite's own text alone; other failures keep
+  // the driver's words.
+  void aDisksFailureIsToldAsTheDisks_data() {
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("full") << "13" << "is full";
+    QTest::newRow("i/o error") << "10" << "could not be written or read";
+    QTest::newRow("extended i/o error (write)") << "778" << "could not be written or read";
+    QTest::newRow("anything else") << "1" << "no such table";
+  }
+  void aDisksFailureIsToldAsTheDisks() {
+    QFETCH(QString, code);
+    QFETCH(QString, told);
+    const FileConnection connection(QStringLiteral("/srv/results.sqlite"));
+    const QString text = connection.Describe(QSqlError(QStringLiteral("Unable to fetch row"), QStringLiteral("no such table"),
+                                                       QSqlError::StatementError, code));
+    QVERIFY2(text.startsWith(QStringLiteral("/srv/results.sqlite: ")) && text.contains(told), qPrintable(text));
+  }
+
   void aVersionTwoStoreGetsItsFactsAsValues() {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/results.sqlite");
