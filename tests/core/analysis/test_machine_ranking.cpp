@@ -17,6 +17,7 @@
 
 #include "JsonSchemaCheck.h"
 #include "PointRuns.h"
+#include "ProgramRun.h"
 #include "StoreAnswers.h"
 #include "core/analysis/ComparisonPlan.h"
 #include "core/analysis/MachineRanking.h"
@@ -64,11 +65,6 @@ const RankedMachine& Named(const MachineRanking& ranking, const QString& name) {
 }
 
 QStringList Ids(const std::vector<QString>& ids) { return QStringList(ids.begin(), ids.end()); }
-
-struct Outcome {
-  int exitCode = -1;
-  QByteArray out, err;
-};
 
 }  // namespace
 
@@ -205,18 +201,7 @@ class MachineRankingTest : public QObject {
       }
     }
     const auto torvik = [&data](const QStringList& arguments) {
-      QProcess process;
-      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-      environment.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
-      environment.insert(QStringLiteral("XDG_CONFIG_HOME"), data.filePath(QStringLiteral("config")));
-      environment.insert(QStringLiteral("HOME"), data.path());
-      process.setProcessEnvironment(environment);
-      process.start(QStringLiteral(TORVIK_BINARY), arguments);
-      Outcome outcome;
-      if (!process.waitForFinished(60'000)) return outcome;
-      outcome.exitCode = process.exitCode();
-      outcome.out = process.readAllStandardOutput(), outcome.err = process.readAllStandardError();
-      return outcome;
+      return RunProgram(QStringLiteral(TORVIK_BINARY), data, arguments);
     };
     // A classic group's ranking, as this program has always written it.
     const Outcome memory = torvik({"--ranking", "--group", "memory", "--baseline", "duo"});

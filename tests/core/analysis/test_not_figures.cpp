@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "ProgramRun.h"
 #include "StoreAnswers.h"
 #include "core/analysis/MachineRanking.h"
 #include "core/analysis/MachineTrend.h"
@@ -76,11 +77,6 @@ bool NonFigureAttribute(const QByteArray& html) {
                                             QRegularExpression::CaseInsensitiveOption);
   return attribute.match(QString::fromUtf8(html)).hasMatch();
 }
-
-struct Outcome {
-  int exitCode = -1;
-  QByteArray out, err;
-};
 
 }  // namespace
 
@@ -167,21 +163,11 @@ class NotFiguresTest : public QObject {
     QVERIFY(data.isValid() && QDir(data.path()).mkpath(QStringLiteral("Varn/TORVIK")));
     QVERIFY(MakeStore(data.filePath(QStringLiteral("Varn/TORVIK/results.sqlite")), QStringLiteral("seconds"),
                       QStringLiteral("1e999")));
-    const auto torvik = [&data](const QStringList& arguments) {
-      QProcess process;
-      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-      environment.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
-      environment.insert(QStringLiteral("XDG_CONFIG_HOME"), data.filePath(QStringLiteral("config")));
-      environment.insert(QStringLiteral("HOME"), data.path());
-      environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-      environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-      process.setProcessEnvironment(environment);
-      process.start(QStringLiteral(TORVIK_BINARY), arguments);
-      Outcome outcome;
-      if (!process.waitForFinished(60'000)) return outcome;
-      outcome.exitCode = process.exitCode();
-      outcome.out = process.readAllStandardOutput(), outcome.err = process.readAllStandardError();
-      return outcome;
+    QProcessEnvironment locale;
+    locale.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    locale.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    const auto torvik = [&data, &locale](const QStringList& arguments) {
+      return RunProgram(QStringLiteral(TORVIK_BINARY), data, arguments, locale);
     };
     const QJsonArray runs = QJsonDocument::fromJson(torvik({"--history", "--format", "json"}).out).array();
     QCOMPARE(runs.size(), 6);
