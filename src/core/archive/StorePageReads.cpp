@@ -45,7 +45,7 @@ ArchiveResult<std::vector<std::pair<MachineKey, std::vector<std::vector<StoredRu
   for (int limit = 3 * static_cast<int>(count) + 1; !asked.empty(); limit *= 4) {
     ArchiveResult<std::vector<StoredRun>> runs = store.NewestRunsOf(asked, filter, limit);
     if (!runs.Ok()) return runs.Status();
-    std::map<std::tuple<QString, QString, QString>, std::vector<StoredRun>> byKey;
+    std::map<KeyOf, std::vector<StoredRun>> byKey;
     for (StoredRun& run : runs.Value()) {
       const MachineOf machine(run);
       byKey[{machine.name, machine.processor, run.group}].push_back(std::move(run));
