@@ -1,11 +1,17 @@
 // Waits on a database server, bounded from this side. A server can stop
 // answering once connected (a frozen machine, packets dropped, a stopped
 // backend, a failover): the database driver's call then blocks with no limit
-// of its own. A wait watches a duplicate of the connection's socket; when
-// its limit passes without a new statement, or the program must end now,
-// the socket is shut down, so the blocked call fails at once and its caller
-// sees the connection lost. While connecting there is no socket yet: the
-// driver's own connect timeout bounds that part.
+// of its own. A wait watches a duplicate of the connection's socket and
+// tells two ends apart: silence, when no byte has arrived for its silence
+// limit (over TCP the limit starts again with every byte that arrives, so
+// a long answer coming steadily is never silence; on a local socket, whose
+// kernel does not tell when bytes came, it counts from the statement's
+// start), and a slow answer, when bytes keep coming but the statement has
+// not ended within its slow limit (a server or a link trickling). Either way, or when the program must end
+// now, the socket is shut down, so the blocked call fails at once and its
+// caller sees the connection lost, and asks which end it was. While
+// connecting there is no socket yet: the driver's own connect timeout
+// bounds that part.
 // Any thread; a termination signal's handler calls OnSignalDuringServerWaits.
 #pragma once
 
@@ -13,9 +19,13 @@ namespace torvik::platform {
 
 class ServerWait {
  public:
-  // A wait that may last `limitMs` from now or from its last Restart().
-  // At most 16 waits are bounded at once; more are not watched.
-  explicit ServerWait(int limitMs);
+  enum class End { None, Silent, Slow };
+
+  // A wait that ends as silent `silenceMs` after the last byte arrived over
+  // TCP (or after now, or its last Restart(), without one), and as slow
+  // `slowMs` after now or its last Restart(). At most 16 waits are bounded
+  // at once; more are not watched.
+  ServerWait(int silenceMs, int slowMs);
   ~ServerWait();
   ServerWait(const ServerWait&) = delete;
   ServerWait& operator=(const ServerWait&) = delete;
@@ -23,14 +33,15 @@ class ServerWait {
   // The connection's `socket` is watched from now on (a duplicate is kept,
   // so the connection may close its own at any time).
   void Watch(int socket);
-  // A new statement: the limit starts again.
+  // A new statement: both limits start again.
   void Restart();
-  // Whether the limit passed and the connection was cut for it.
-  bool Expired() const;
+  // Whether a limit passed and the connection was cut for it, and which.
+  bool Expired() const { return Ended() != End::None; }
+  End Ended() const;
 
  private:
   int slot_ = -1;
-  int limitMs_;
+  int silenceMs_, slowMs_;
 };
 
 // The calling thread, as AbortServerWaits names it.

@@ -30,7 +30,7 @@ const auto kNoSuchTable = QStringLiteral("42P01");
 }  // namespace
 
 ServerConnection::ServerConnection(const QString& url, const QString& clientName)
-    : StoreConnection(ShownLocation(url)), url_(url), clientName_(clientName) {}
+    : StoreConnection(ShownLocation(url)), url_(url), clientName_(clientName), limits_(AnswerLimitsOf(url)) {}
 
 ServerConnection::~ServerConnection() = default;
 
@@ -48,7 +48,7 @@ int ServerConnection::Socket() const {
 
 void ServerConnection::BeginOperation() {
   if (operations_++ > 0) return;
-  wait_ = std::make_unique<platform::ServerWait>(kAnswerLimitMs);
+  wait_ = std::make_unique<platform::ServerWait>(limits_.silenceMs, limits_.slowMs);
   wait_->Watch(Socket());  // none yet when the operation connects first
 }
 
@@ -88,10 +88,16 @@ StoreConnection::InsertFailure ServerConnection::Classify(const QSqlError& error
 QString ServerConnection::Describe(const QSqlError& error) const {
   const QString state = error.nativeErrorCode();
   const QString text = error.text().simplified();
-  if (wait_ && wait_->Expired()) {
+  if (wait_ && wait_->Ended() == platform::ServerWait::End::Silent) {
     return QStringLiteral("%1: the server did not answer within %2 s; TORVIK gave the connection up")
         .arg(Shown())
-        .arg(kAnswerLimitMs / 1000);
+        .arg(limits_.silenceMs / 1000);
+  }
+  if (wait_ && wait_->Ended() == platform::ServerWait::End::Slow) {
+    return QStringLiteral(
+               "%1: the server's answer came too slowly (still arriving after %2 s); TORVIK gave the connection up")
+        .arg(Shown())
+        .arg(limits_.slowMs / 1000);
   }
   if (state == kCancelled) {
     return QStringLiteral(

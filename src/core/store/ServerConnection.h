@@ -12,14 +12,17 @@
 // pg_stat_activity. A connection that went away (a server restarted, a
 // network gone) is found when a failure or a few idle seconds make it
 // worth asking, and made afresh. Every wait on the server is bounded on
-// this side too (platform/ServerWaits): a statement the server does not
-// answer within kAnswerLimitMs (its own statement_timeout is 10 s) cuts the
-// connection, and the operation fails as a lost connection would.
+// this side too (platform/ServerWaits, AnswerLimits): a statement after
+// which no byte comes for the server's statement_timeout and a margin
+// (15 s with TORVIK's own 10 s), or whose answer keeps trickling for four
+// times that, cuts the connection, and the operation fails as a lost
+// connection would, told as silence or as a slow answer.
 #pragma once
 
 #include <QElapsedTimer>
 #include <memory>
 
+#include "core/store/AnswerLimits.h"
 #include "core/store/ServerRights.h"
 #include "core/store/StoreConnection.h"
 
@@ -36,8 +39,6 @@ class ServerConnection : public StoreConnection {
   // `clientName`: the application_name, unless the URL gives one.
   ServerConnection(const QString& url, const QString& clientName);
   ~ServerConnection() override;
-
-  static constexpr int kAnswerLimitMs = 15'000;
 
   StoreDialect Dialect() const override { return StoreDialect::Postgres; }
   bool Open(StoreFailure& failure) override;
@@ -84,6 +85,7 @@ class ServerConnection : public StoreConnection {
 
   QString url_;
   QString clientName_;
+  AnswerLimits limits_;
   QElapsedTimer lastUse_;
   bool askServer_ = false;                      // a failure: is the server still there?
   std::unique_ptr<platform::ServerWait> wait_;  // during an operation

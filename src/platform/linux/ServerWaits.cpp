@@ -4,18 +4,31 @@
 // the handler) is the one that closes it: no descriptor is closed twice or
 // cut after another file took its number. One watchdog thread sleeps until
 // the nearest limit, or until a socket is watched.
+//
+// When bytes last came is the kernel's word on a TCP connection (TCP_INFO's
+// time since the last data, which counts every segment however soon the
+// driver reads it); the watchdog asks it when a limit seems to pass. No
+// readiness event can tell it: the driver, blocked on the same socket,
+// takes each byte before the watchdog would see it waiting. A local socket
+// tells nothing of the kind, so there a statement's silence counts from
+// its start (a local server answers as fast as it can send).
 #include "platform/ServerWaits.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "platform/ExitCleanup.h"
@@ -30,8 +43,9 @@ struct Slot {
   std::atomic<bool> used{false};
   std::atomic<unsigned long> thread{0};
   std::atomic<int> socket{kNoSocket};  // our duplicate, or none
-  std::atomic<int64_t> deadlineMs{0};
-  std::atomic<bool> expired{false};
+  std::atomic<int64_t> statementMs{0};  // when the statement began
+  std::atomic<int> silenceMs{0}, slowMs{0};
+  std::atomic<int> ended{0};  // ServerWait::End
 };
 
 Slot slots[kSlots];
@@ -42,6 +56,17 @@ std::atomic<bool> endProcess{false};
 int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
+}
+
+// When the last bytes came on `socket`, if its kernel keeps count (TCP).
+std::optional<int64_t> LastBytesMs(int socket, int64_t now) {
+  tcp_info info{};
+  socklen_t size = sizeof info;
+  if (getsockopt(socket, IPPROTO_TCP, TCP_INFO, &info, &size) != 0 ||
+      size < offsetof(tcp_info, tcpi_last_data_recv) + sizeof info.tcpi_last_data_recv) {
+    return std::nullopt;
+  }
+  return now - int64_t{info.tcpi_last_data_recv};
 }
 
 void Cut(Slot& slot) noexcept {
@@ -64,13 +89,20 @@ struct Watchdog {
       const int64_t now = NowMs();
       int64_t nearest = INT64_MAX;
       for (Slot& slot : slots) {
-        if (!slot.used.load() || slot.socket.load() < 0) continue;
-        const int64_t deadline = slot.deadlineMs.load();
-        if (deadline <= now) {
-          slot.expired = true;
+        const int socket = slot.socket.load();
+        if (!slot.used.load() || socket < 0) continue;
+        const int64_t statement = slot.statementMs.load();
+        const int64_t slowAt = statement + slot.slowMs.load();
+        int64_t silentAt = statement + slot.silenceMs.load();
+        if (silentAt <= now) {
+          // Bytes since the statement began start its silence again.
+          silentAt = std::max(statement, LastBytesMs(socket, now).value_or(statement)) + slot.silenceMs.load();
+        }
+        if (silentAt <= now || slowAt <= now) {
+          slot.ended = static_cast<int>(silentAt <= now ? ServerWait::End::Silent : ServerWait::End::Slow);
           Cut(slot);
-        } else if (deadline < nearest) {
-          nearest = deadline;
+        } else {
+          nearest = std::min({nearest, silentAt, slowAt});
         }
       }
       if (nearest == INT64_MAX) {
@@ -95,7 +127,7 @@ Watchdog& TheWatchdog() {
 
 }  // namespace
 
-ServerWait::ServerWait(int limitMs) : limitMs_(limitMs) {
+ServerWait::ServerWait(int silenceMs, int slowMs) : silenceMs_(silenceMs), slowMs_(slowMs) {
   for (int i = 0; i < kSlots; ++i) {
     bool free = false;
     if (slots[i].used.compare_exchange_strong(free, true)) {
@@ -104,8 +136,10 @@ ServerWait::ServerWait(int limitMs) : limitMs_(limitMs) {
     }
   }
   if (slot_ < 0) return;
-  slots[slot_].expired = false;
+  slots[slot_].ended = static_cast<int>(End::None);
   slots[slot_].thread = CurrentThread();
+  slots[slot_].silenceMs = silenceMs_;
+  slots[slot_].slowMs = slowMs_;
   Restart();
 }
 
@@ -131,10 +165,12 @@ void ServerWait::Watch(int socket) {
 }
 
 void ServerWait::Restart() {
-  if (slot_ >= 0) slots[slot_].deadlineMs = NowMs() + limitMs_;
+  if (slot_ >= 0) slots[slot_].statementMs = NowMs();
 }
 
-bool ServerWait::Expired() const { return slot_ >= 0 && slots[slot_].expired.load(); }
+ServerWait::End ServerWait::Ended() const {
+  return slot_ >= 0 ? static_cast<End>(slots[slot_].ended.load()) : End::None;
+}
 
 unsigned long CurrentThread() { return static_cast<unsigned long>(pthread_self()); }
 

@@ -7,8 +7,12 @@
 // archive that keeps and sends them is tested with its own tests.)
 // Skipped, with the reason, without the server. (What a store does on
 // either dialect is tested with the local store's tests.)
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -18,14 +22,16 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
-#include <sys/stat.h>
+#include <atomic>
 #include <memory>
+#include <thread>
 
+#include "ScratchServer.h"
 #include "StoreAnswers.h"
+#include "core/store/AnswerLimits.h"
 #include "core/store/ResultStore.h"
 #include "core/store/SchemaSteps.h"
 #include "core/store/StoreSync.h"
-#include "ScratchServer.h"
 
 using namespace torvik;
 
@@ -56,6 +62,137 @@ QProcessEnvironment MachineEnvironment(const QString& data, const QString& confi
   return environment;
 }
 
+// A proxy in front of the test's server (on a Unix socket in `folder`, or on
+// TCP on the loopback when `folder` is empty), on a thread of its
+// own (the store's calls block the test's thread): every byte to the server
+// at once; the server's at once until TORVIK's first statement of its own
+// (it reads torvik_schema; the driver's set-up statements go before it),
+// then none (Mode::Silent) or one byte every 50 ms (Mode::Trickle, 20 B/s).
+class SlowProxy {
+ public:
+  enum class Mode { Silent, Trickle };
+
+  SlowProxy(const QString& serverSocket, const QString& folder, Mode mode)
+      : server_(QFile::encodeName(serverSocket)), mode_(mode) {
+    bool bound = false;
+    if (folder.isEmpty()) {
+      listening_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      sockaddr_in address{};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      socklen_t size = sizeof address;
+      bound = bind(listening_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+              getsockname(listening_, reinterpret_cast<sockaddr*>(&address), &size) == 0;
+      url_ = QStringLiteral("postgresql://bench@127.0.0.1:%1/slow?sslmode=disable").arg(ntohs(address.sin_port));
+    } else {
+      listening_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      const sockaddr_un address = Address(QFile::encodeName(folder + QStringLiteral("/.s.PGSQL.5432")));
+      bound = bind(listening_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+      url_ = QStringLiteral("postgresql://bench@/slow?host=") + folder;
+    }
+    if (!bound || listen(listening_, 4) != 0) {
+      close(listening_);
+      listening_ = -1;
+      return;
+    }
+    thread_ = std::thread([this] { Loop(); });
+  }
+  ~SlowProxy() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    if (listening_ >= 0) close(listening_);
+  }
+  bool Listening() const { return listening_ >= 0; }
+  // The store's URL through the proxy, to add `&options=...` to.
+  QString Url() const { return url_; }
+
+ private:
+  static sockaddr_un Address(const QByteArray& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::copy(path.begin(), path.begin() + std::min<qsizetype>(path.size(), sizeof address.sun_path - 1),
+              address.sun_path);
+    return address;
+  }
+
+  struct Session {
+    int client = -1, server = -1;
+    QByteArray held;    // the server's bytes not yet passed on
+    bool slow = false;  // TORVIK's first statement has gone to the server
+  };
+
+  // Passes on the server's bytes: all of them until TORVIK's first
+  // statement, then what the mode lets through.
+  void Release(Session& s, bool tick) {
+    const qsizetype release = !s.slow                          ? s.held.size()
+                              : mode_ == Mode::Trickle && tick ? std::min<qsizetype>(1, s.held.size())
+                                                               : 0;
+    if (release > 0 && send(s.client, s.held.constData(), size_t(release), MSG_NOSIGNAL) > 0) s.held.remove(0, release);
+  }
+
+  void Loop() {
+    std::vector<Session> sessions;
+    auto lastTick = std::chrono::steady_clock::now();
+    while (!stop_) {
+      std::vector<pollfd> watched = {{listening_, POLLIN, 0}};
+      for (const Session& s : sessions) {
+        watched.push_back({s.client, POLLIN, 0});
+        watched.push_back({s.server, POLLIN, 0});
+      }
+      poll(watched.data(), watched.size(), 10);
+      if (watched[0].revents & POLLIN) {
+        Session s;
+        s.client = accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC);
+        s.server = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const sockaddr_un address = Address(server_);
+        if (s.client >= 0 && ::connect(s.server, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+          sessions.push_back(s);
+        } else {
+          close(s.client), close(s.server);
+        }
+      }
+      const bool tick = std::chrono::steady_clock::now() - lastTick >= std::chrono::milliseconds(50);
+      if (tick) lastTick = std::chrono::steady_clock::now();
+      for (size_t i = 0; i < sessions.size(); ++i) {
+        Session& s = sessions[i];
+        char buffer[65536];
+        bool gone = false;
+        if (watched.size() > 2 * i + 2 && (watched[2 * i + 1].revents & (POLLIN | POLLHUP | POLLERR))) {
+          const ssize_t n = recv(s.client, buffer, sizeof buffer, 0);
+          if (n > 0 && QByteArray::fromRawData(buffer, n).contains("torvik_schema")) {
+            Release(s, false);  // the answers before it, whole
+            s.slow = true;
+          }
+          gone = n <= 0 || send(s.server, buffer, size_t(n), MSG_NOSIGNAL) != n;
+        }
+        if (watched.size() > 2 * i + 2 && (watched[2 * i + 2].revents & (POLLIN | POLLHUP | POLLERR))) {
+          const ssize_t n = recv(s.server, buffer, sizeof buffer, 0);
+          if (n > 0) s.held.append(buffer, n);
+          gone = gone || n <= 0;
+        }
+        Release(s, tick);
+        if (gone) s.client = -s.client - 2;  // marked: closed below
+      }
+      for (auto s = sessions.begin(); s != sessions.end();) {
+        if (s->client >= 0) {
+          ++s;
+          continue;
+        }
+        close(-s->client - 2), close(s->server);
+        s = sessions.erase(s);
+      }
+    }
+    for (const Session& s : sessions) close(s.client), close(s.server);
+  }
+
+  QByteArray server_;
+  QString url_;
+  Mode mode_;
+  int listening_ = -1;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 }  // namespace
 
 class ServerStoreTest : public QObject {
@@ -64,7 +201,7 @@ class ServerStoreTest : public QObject {
  private slots:
   void initTestCase() {
     if (!server_.Unavailable().isEmpty()) QSKIP(qPrintable(server_.Unavailable()));
-    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet", "crowd", "frozen"}) {
+    for (const char* database : {"torvik", "old", "newer", "foreign", "fleet", "crowd", "frozen", "slow"}) {
       QVERIFY(server_.CreateDatabase(QLatin1String(database)));
     }
   }
@@ -401,6 +538,82 @@ class ServerStoreTest : public QObject {
     ResultStore local(home + QStringLiteral("/Varn/TORVIK/results.sqlite"));
     QCOMPARE(ValueOf(local.Unsent()).size(), size_t{1});  // kept here, waiting
   }
+
+  // The limits follow the URL's statement_timeout: the server may work on a
+  // statement that long before its first byte.
+  void limitsFollowTheStatementTimeout_data() {
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<int>("silenceMs");
+    QTest::newRow("TORVIK's own 10 s") << "" << 15'000;
+    QTest::newRow("60 s in ms") << "-c statement_timeout=60000" << 65'000;
+    QTest::newRow("1 min") << "-c statement_timeout=1min" << 65'000;
+    QTest::newRow("no space, seconds") << "-cstatement_timeout=20s" << 25'000;
+    QTest::newRow("long form") << "--statement-timeout=3000 -c search_path=x" << 8'000;
+    QTest::newRow("last wins") << "-c statement_timeout=1000 -c statement_timeout=2000" << 7'000;
+    QTest::newRow("0: none set") << "-c statement_timeout=0" << 15'000;
+    QTest::newRow("another setting") << "-c lock_timeout=90000" << 15'000;
+  }
+  void limitsFollowTheStatementTimeout() {
+    QFETCH(QString, options);
+    QFETCH(int, silenceMs);
+    QUrl url(QStringLiteral("postgresql://bench@db.example/torvik"));
+    if (!options.isEmpty()) url.setQuery(QStringLiteral("options=") + QUrl::toPercentEncoding(options));
+    const AnswerLimits limits = AnswerLimitsOf(url.toString(QUrl::FullyEncoded));
+    QCOMPARE(limits.silenceMs, silenceMs);
+    QCOMPARE(limits.slowMs, 4 * silenceMs);
+  }
+
+  // Through a proxy of the test's: a server that keeps silent from TORVIK's
+  // first statement on is told as silence after the URL's statement
+  // timeout (1 s) and the margin, 6 s, over TCP and over a local socket;
+  // over TCP, one whose answers trickle at 20 B/s is never told as silence
+  // (every byte starts the silence again) but as a slow answer, after four
+  // times that.
+  void silenceAndASlowAnswerAreToldApart_data() {
+    QTest::addColumn<bool>("tcp");
+    QTest::addColumn<bool>("trickle");
+    QTest::newRow("silent, local socket") << false << false;
+    QTest::newRow("silent, TCP") << true << false;
+    QTest::newRow("20 B/s, TCP") << true << true;
+  }
+  void silenceAndASlowAnswerAreToldApart() {
+    QFETCH(bool, tcp);
+    QFETCH(bool, trickle);
+    const QString name = QStringLiteral("slow-%1-%2").arg(int(tcp)).arg(int(trickle));
+    {
+      // Runs to read back: an answer of some kilobytes.
+      ResultStore local(scratch_.path() + QStringLiteral("/%1.sqlite").arg(name));
+      for (int i = 0; i < 20; ++i) QVERIFY_OK(local.Record(CpuRun(1'800'000'000 + i)));
+      ResultStore direct(Url("slow"));
+      QVERIFY(SendWaitingRuns(local, direct).failure.Ok());
+    }
+    const QString folder = tcp ? QString() : scratch_.path() + u'/' + name;
+    QVERIFY(tcp || QDir().mkpath(folder));
+    SlowProxy proxy(server_.SocketFolder() + QStringLiteral("/.s.PGSQL.5432"), folder,
+                    trickle ? SlowProxy::Mode::Trickle : SlowProxy::Mode::Silent);
+    QVERIFY(proxy.Listening());
+    const QString url = proxy.Url() + QStringLiteral("&options=-c%20statement_timeout%3D1000");
+    QCOMPARE(AnswerLimitsOf(url).silenceMs, 6'000);
+    ResultStore store(url);
+    QElapsedTimer waited;
+    waited.start();
+    // Told by the event: the calls end when the watchdog cuts them.
+    const ArchiveResult<OpenedStore> opened = store.Open();
+    const ArchiveStatus failure = opened.Ok() ? store.Runs(100).Status() : opened.Status();
+    const qint64 elapsed = waited.elapsed();
+    QVERIFY(!failure.Ok());
+    QVERIFY2(failure.Kind() == FailureKind::Unreachable, qPrintable(failure.Text()));
+    if (trickle) {
+      QVERIFY2(failure.Text().contains(u"came too slowly (still arriving after 24 s)") &&
+                   !failure.Text().contains(u"did not answer"),
+               qPrintable(failure.Text()));
+      QVERIFY2(elapsed >= 24'000, qPrintable(QString::number(elapsed)));  // never cut as silent on the way
+    } else {
+      QVERIFY2(failure.Text().contains(u"did not answer within 6 s"), qPrintable(failure.Text()));
+      QVERIFY2(elapsed >= 6'000 - 100, qPrintable(QString::number(elapsed)));
+    }
+  }
+
 
   // Nobody listening, or a socket that takes the connection and never
   // answers: told within the timeout, not taken for a refusal; a password
