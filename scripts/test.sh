@@ -8,9 +8,7 @@ cd build
 # Side by side, two to a core: many tests spend their time waiting (on a
 # server, a virtual X server, the program they started); none bounds a time
 # tighter than ten times its quiet figure, so none needs to run alone.
+# The end-to-end tests run once more in the program's first language, as a
+# Japanese desktop starts it (their _ja twins, under ja_JP.UTF-8, which
+# scripts/setup.sh --tests generates), in the same pool.
 ctest --output-on-failure --timeout 1800 -j "$(( $(nproc) * 2 ))"
-# Once more in the program's first language, as a Japanese desktop starts
-# it: the end-to-end tests, with the program, the servers and the tools they
-# start, under ja_JP.UTF-8 (scripts/setup.sh --tests generates the locale).
-env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=ja_JP.UTF-8 \
-  ctest --output-on-failure --timeout 1800 -j "$(( $(nproc) * 2 ))" -L e2e
