@@ -8,22 +8,26 @@
 # settings are never touched; the HDD group runs in a scratch test directory.
 set -uo pipefail
 
-torvik=$(readlink -f "$1")
-# The sheet: the executable's path with its extension (if any) replaced by .txt.
-sheet="$(dirname "$torvik")/$(basename "$torvik" | sed 's/\.[^.]*$//').txt"
+built=$(readlink -f "$1")
 source "$(dirname "$0")/lib.sh"
-new_scratch "$(dirname "$torvik")"
+new_scratch "$(dirname "$built")"
 require_fixed_disk "${2:-}"
 pid=""
 
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   rm -rf "$scratch"
-  rm -f "$sheet"
 }
 trap cleanup EXIT
 
-rm -f "$sheet"
+# The sheet goes beside the executable (its path with the extension, if any,
+# replaced by .txt): a copy of the program in the scratch folder has a sheet
+# of its own, never one another run of this script may be writing beside
+# the built program.
+mkdir -p "$scratch/bin"
+torvik="$scratch/bin/$(basename "$built")"
+cp "$built" "$torvik"
+sheet="$(dirname "$torvik")/$(basename "$torvik" | sed 's/\.[^.]*$//').txt"
 "$torvik" &
 pid=$!
 find_window
