@@ -7,11 +7,11 @@
 // a long answer coming steadily is never silence; on a local socket, whose
 // kernel does not tell when bytes came, it counts from the statement's
 // start), and a slow answer, when bytes keep coming but the statement has
-// not ended within its slow limit (a server or a link trickling). Either way, or when the program must end
-// now, the socket is shut down, so the blocked call fails at once and its
-// caller sees the connection lost, and asks which end it was. While
-// connecting there is no socket yet: the driver's own connect timeout
-// bounds that part.
+// not ended within its slow limit (a server or a link trickling). Either
+// way, or when the program must end now, the socket is shut down, so the
+// blocked call fails at once and its caller sees the connection lost, and
+// asks which end it was. While connecting there is no socket yet: the
+// driver's own connect timeout bounds that part.
 // Any thread; a termination signal's handler calls OnSignalDuringServerWaits.
 #pragma once
 

@@ -232,9 +232,6 @@ class ResultStoreTest : public QObject {
     }
   }
 
-  // A store version 2 wrote (two cpu runs: one measured, two imported from
-  // a sheet, one of those with a date in no known format) gets its facts as
-  // values, its texts kept.
   // A full or failing disk under the store is told in the disk's words
   // with SQLite's code, never SQLite's own text alone; other failures keep
   // the driver's words.
@@ -255,6 +252,9 @@ class ResultStoreTest : public QObject {
     QVERIFY2(text.startsWith(QStringLiteral("/srv/results.sqlite: ")) && text.contains(told), qPrintable(text));
   }
 
+  // A store version 2 wrote (two cpu runs: one measured, two imported from
+  // a sheet, one of those with a date in no known format) gets its facts as
+  // values, its texts kept.
   void aVersionTwoStoreGetsItsFactsAsValues() {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/results.sqlite");

@@ -62,6 +62,15 @@ QProcessEnvironment MachineEnvironment(const QString& data, const QString& confi
   return environment;
 }
 
+// The address of a Unix socket at `path` (cut to what the address holds).
+sockaddr_un UnixAddress(const QByteArray& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::copy(path.begin(), path.begin() + std::min<qsizetype>(path.size(), sizeof address.sun_path - 1),
+            address.sun_path);
+  return address;
+}
+
 // A proxy in front of the test's server (on a Unix socket in `folder`, or on
 // TCP on the loopback when `folder` is empty), on a thread of its
 // own (the store's calls block the test's thread): every byte to the server
@@ -86,7 +95,7 @@ class SlowProxy {
       url_ = QStringLiteral("postgresql://bench@127.0.0.1:%1/slow?sslmode=disable").arg(ntohs(address.sin_port));
     } else {
       listening_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      const sockaddr_un address = Address(QFile::encodeName(folder + QStringLiteral("/.s.PGSQL.5432")));
+      const sockaddr_un address = UnixAddress(QFile::encodeName(folder + QStringLiteral("/.s.PGSQL.5432")));
       bound = bind(listening_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
       url_ = QStringLiteral("postgresql://bench@/slow?host=") + folder;
     }
@@ -107,14 +116,6 @@ class SlowProxy {
   QString Url() const { return url_; }
 
  private:
-  static sockaddr_un Address(const QByteArray& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::copy(path.begin(), path.begin() + std::min<qsizetype>(path.size(), sizeof address.sun_path - 1),
-              address.sun_path);
-    return address;
-  }
-
   struct Session {
     int client = -1, server = -1;
     QByteArray held;    // the server's bytes not yet passed on
@@ -144,7 +145,7 @@ class SlowProxy {
         Session s;
         s.client = accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC);
         s.server = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const sockaddr_un address = Address(server_);
+        const sockaddr_un address = UnixAddress(server_);
         if (s.client >= 0 && ::connect(s.server, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
           sessions.push_back(s);
         } else {
@@ -614,7 +615,6 @@ class ServerStoreTest : public QObject {
     }
   }
 
-
   // Nobody listening, or a socket that takes the connection and never
   // answers: told within the timeout, not taken for a refusal; a password
   // in the URL is never shown.
@@ -632,12 +632,11 @@ class ServerStoreTest : public QObject {
     });
     if (silent) {
       QVERIFY(QDir().mkpath(folder));
-      sockaddr_un address{};
-      address.sun_family = AF_UNIX;
       const QByteArray path = QFile::encodeName(folder + QStringLiteral("/.s.PGSQL.5432"));
-      QVERIFY(path.size() < qsizetype(sizeof address.sun_path));
-      std::copy(path.begin(), path.end(), address.sun_path);
-      QVERIFY(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(listening, 4) == 0);
+      QVERIFY(path.size() < qsizetype(sizeof sockaddr_un::sun_path));
+      const sockaddr_un address = UnixAddress(path);
+      QVERIFY(bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+              listen(listening, 4) == 0);
     }
     ResultStore store(QStringLiteral("postgresql://bench:secret@/torvik?host=%1").arg(folder));
     QElapsedTimer timer;
