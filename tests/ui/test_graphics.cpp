@@ -292,13 +292,20 @@ class GraphicsTest : public QObject {
     };
     // Minimised once the stage covers the screen's width: looked at from
     // the test's own timer at the test's pumps (a shell loop of xdotool
-    // polling came too late on a loaded machine), one xdotool to minimise.
+    // polling came too late on a loaded machine). The timer holds the test
+    // until the window manager has minimised the window and the program
+    // has seen it go, so the news cannot come after the test's last look
+    // however slowly a loaded machine starts xdotool.
     const int width = w.window.screen()->geometry().width();
     QTimer covered;
     QObject::connect(&covered, &QTimer::timeout, [&] {
       if (w.window.geometry().width() < width - 20) return;
       covered.stop();
-      QProcess::startDetached(xdotool, {"windowminimize", id});
+      QProcess::execute(xdotool, {"windowminimize", "--sync", id});
+      QDeadlineTimer seen(60'000);
+      while (w.window.windowHandle()->isExposed() && !seen.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+      }
     });
     covered.start(10);
     w.drawing.SquareTest();
