@@ -267,10 +267,21 @@ int main(int argc, char** argv) {
         "dependent loads, same cycle (bare C pointer chase)", "ns");
   }
   if (worstBytes > 0) {
-    row("latency " + std::to_string(worstBytes), "latency, furthest point",
+    const std::string key = "latency " + std::to_string(worstBytes);
+    row(key, "latency, furthest point",
         "at " + WorkingSetText(worstBytes).toStdString() + ", of " + std::to_string(plan.latencySizes.size()) +
             " sizes (bare C pointer chase)",
         "ns");
+    // Where a level ends the curve is steep: there a cache the machine
+    // shares with others (a virtual machine's host) moves even the bare
+    // reference from run to run, which the best of its runs hides.
+    std::vector<double> runs = reference[key];
+    runs.insert(runs.end(), twin[key].begin(), twin[key].end());
+    if (runs.size() > 1) {
+      const auto [fastest, slowest] = std::minmax_element(runs.begin(), runs.end());
+      Info("  the reference's spread", "its slowest of " + std::to_string(runs.size()) + " runs over its fastest",
+           *slowest / *fastest, "x");
+    }
   }
 
   for (const LevelBesideCache& b : result.beside) {
@@ -280,6 +291,20 @@ int main(int argc, char** argv) {
     std::snprintf(method, sizeof method, "its step, best curve; plateau %.3g ns (sysfs cache size)",
                   b.level.nanoseconds);
     bench::PrintRow(name.c_str(), method, double(*b.level.sizeBytes) / 1024, double(b.cache->bytes) / 1024, "KiB");
+  }
+  // A machine that reports no caches (a virtual machine whose processor
+  // hides its cache topology) still has the steps its curve shows.
+  if (DataCaches(plan.caches).empty()) {
+    int number = 0;
+    for (const LatencyLevel& level : result.levels) {
+      ++number;
+      if (!level.sizeBytes) continue;
+      char method[96];
+      std::snprintf(method, sizeof method, "its step, best curve; plateau %.3g ns (no cache sizes in sysfs)",
+                    level.nanoseconds);
+      Info(("level " + std::to_string(number) + " size on the curve").c_str(), method,
+           double(*level.sizeBytes) / 1024, "KiB");
+    }
   }
   for (const LatencyLevel& level : result.levels) {
     if (level.open) {
