@@ -301,7 +301,9 @@ class GraphicsTest : public QObject {
     QObject::connect(&covered, &QTimer::timeout, [&] {
       if (w.window.geometry().width() < width - 20) return;
       covered.stop();
-      QProcess::execute(xdotool, {"windowminimize", "--sync", id});
+      QProcess minimise;  // --sync waits for the window manager, bounded here
+      minimise.start(xdotool, {"windowminimize", "--sync", id});
+      if (!minimise.waitForFinished(60'000)) minimise.kill();
       QDeadlineTimer seen(60'000);
       while (w.window.windowHandle()->isExposed() && !seen.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
