@@ -1733,6 +1733,10 @@
         <translation>No runs of this group.</translation>
     </message>
     <message>
+        <source>承認されたマシンの計測はありません。承認待ち・退役・マシン ID なしのマシン %1 台の計測は、所有者が承認するまで順位に入りません (torvik --machines、--approve)。</source>
+        <translation>No approved machine has runs of this group. The runs of %1 machine(s) that are pending, retired or without a machine id are ranked once the store&apos;s owner approves them (torvik --machines, --approve).</translation>
+    </message>
+    <message>
         <source>各マシンの最新の系列を基準マシンと比べ、総合 (速度の幾何平均) の速い順に並べています。%1</source>
         <translation>Each machine&apos;s latest series against the baseline machine, fastest first by the overall figure (the geometric mean of the rates). %1</translation>
     </message>

@@ -243,6 +243,18 @@ int RankingVerb(const CommandLine& command, RunArchive& archive) {
       command.baseline.isEmpty() ? std::nullopt : std::optional(MachineOf(command.baseline, {}));
   const ArchiveResult<std::vector<MachineRanking>> rankings = RankingsOf(archive, command.filter, baseline);
   if (!rankings.Ok()) return StoreFailed(rankings.Status(), kCannotRead);
+  if (rankings.Value().empty()) {
+    // Runs a shared store keeps but does not rank: said, or the owner who
+    // has not approved a machine yet sees nothing at all.
+    const ArchiveResult<int> unranked = UnrankedMachinesOf(archive, command.filter);
+    if (!unranked.Ok()) return StoreFailed(unranked.Status(), kCannotRead);
+    if (unranked.Value() > 0) {
+      Complain(QStringLiteral("no machine is ranked: %1 machine(s) with runs here are pending, retired or without a "
+                              "machine id, and only approved machines are ranked (--machines lists them, --approve "
+                              "approves one)")
+                   .arg(unranked.Value()));
+    }
+  }
   PrintOut(command.run.format == OutputFormat::Json
                ? QJsonDocument(RankingsObject(rankings.Value())).toJson(QJsonDocument::Indented)
                : RankingsText(rankings.Value()).toUtf8());

@@ -95,7 +95,11 @@ void RankingView::Read() {
           const MachineOf& base = ranking.machines[ranking.baseline].machine;
           baseline_->setCurrentIndex(baseline_->findData(QStringList{base.name, base.processor}));
         }
-        message_->setText(!read.Ok()                 ? texts::CannotRead() + read.Text()
+        message_->setText(!read.Ok() ? texts::CannotRead() + read.Text()
+                          : ranking.unrankedMachines > 0
+                              ? tr("承認されたマシンの計測はありません。承認待ち・退役・マシン ID なしのマシン %1 "
+                                   "台の計測は、所有者が承認するまで順位に入りません (torvik --machines、--approve)。")
+                                    .arg(ranking.unrankedMachines)
                           : ranking.machines.empty() ? tr("このグループの計測はありません。")
                                                      : tr("各マシンの最新の系列を基準マシンと比べ、総合 "
                                                           "(速度の幾何平均) の速い順に並べています。%1")

@@ -51,6 +51,9 @@ struct MachineRanking {
   std::vector<SummaryKind> summaries;  // the group's (SummariesOf); none for a classic group
   std::vector<RankedMachine> machines;
   size_t baseline = 0;  // in machines
+  // With none ranked: the machines with runs of the group that the store
+  // does not rank (a shared store's pending or retired ones, or without an id).
+  int unrankedMachines = 0;
 };
 
 // `latest`: the latest series of each machine (ResultStore::LatestSeries),

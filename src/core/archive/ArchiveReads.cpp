@@ -94,12 +94,22 @@ ArchiveResult<std::vector<MachineRanking>> RankingsOf(RunArchive& archive, const
   return RankEachGroup(latest.Value(), baseline);
 }
 
+ArchiveResult<int> UnrankedMachinesOf(RunArchive& archive, const RunFilter& filter) {
+  return archive.Readable().UnrankedMachinesOf(filter);
+}
+
 ArchiveResult<MachineRanking> RankingOf(RunArchive& archive, const RunFilter& filter,
                                         const std::optional<MachineOf>& baseline) {
   const ArchiveResult<std::vector<std::vector<StoredRun>>> latest =
       archive.Readable().LatestSeries(filter, kMostRankedMachines);
   if (!latest.Ok()) return latest.Status();
-  return RankMachines(latest.Value(), baseline);
+  MachineRanking ranking = RankMachines(latest.Value(), baseline);
+  if (ranking.machines.empty()) {
+    const ArchiveResult<int> unranked = UnrankedMachinesOf(archive, filter);
+    if (!unranked.Ok()) return unranked.Status();
+    ranking.unrankedMachines = unranked.Value();
+  }
+  return ranking;
 }
 
 }  // namespace torvik

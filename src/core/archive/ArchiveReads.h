@@ -67,7 +67,11 @@ ArchiveResult<std::vector<MachineTrend>> TrendOfMachines(RunArchive& archive,
 // A ranking per group of the latest series of every machine of `filter`.
 ArchiveResult<std::vector<MachineRanking>> RankingsOf(RunArchive& archive, const RunFilter& filter,
                                                       const std::optional<MachineOf>& baseline);
-// The ranking of the latest series of every machine of `filter` (one group).
+// How many machines with runs of `filter` the store leaves out of its
+// ranking (a shared store's pending or retired ones, or without an id).
+ArchiveResult<int> UnrankedMachinesOf(RunArchive& archive, const RunFilter& filter);
+// The ranking of the latest series of every machine of `filter` (one group);
+// with none ranked, how many machines the store leaves out of its ranking.
 ArchiveResult<MachineRanking> RankingOf(RunArchive& archive, const RunFilter& filter,
                                         const std::optional<MachineOf>& baseline);
 

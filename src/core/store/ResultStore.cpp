@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 #include <QVariant>
 #include <algorithm>
+#include <set>
 
 #include "core/store/FileConnection.h"
 #include "core/store/MachineQuery.h"
@@ -236,6 +237,24 @@ ArchiveResult<std::vector<std::vector<StoredRun>>> ResultStore::LatestSeries(con
     while (q.next()) ids.push_back(q.value(0).toLongLong());
   }
   return SeriesOf(ids);
+}
+
+ArchiveResult<int> ResultStore::UnrankedMachinesOf(const RunFilter& filter) {
+  const StoreSession::Operation open(*session_);
+  if (!open) return open.Status();
+  if (!KeepsMachines(*session_)) return 0;
+  const RunCondition condition = RunConditionOf(filter, {}, session_->Version());
+  const QString unranked = AndConditions(condition) +
+                           QStringLiteral(" AND (coalesce(machine_id, '') = '' OR machine_id NOT IN "
+                                          "(SELECT machine_id FROM machines WHERE state = 'approved'))");
+  QSqlQuery q;
+  if (ArchiveStatus read = session_->Read(q, MachinesWithRuns(unranked, session_->Version()), condition.values);
+      !read.Ok()) {
+    return read;
+  }
+  std::set<std::pair<QString, QString>> machines;  // a machine's groups counted once
+  while (q.next()) machines.emplace(q.value(0).toString(), q.value(1).toString());
+  return static_cast<int>(machines.size());
 }
 
 ArchiveResult<std::vector<MachineKey>> ResultStore::MachinesOf(const RunFilter& filter) {

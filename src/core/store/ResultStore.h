@@ -102,6 +102,10 @@ class ResultStore {
   // SeriesOf), at most `limit` machines, newest first; picked by the store
   // itself on the machines' index, a few index reads a machine.
   ArchiveResult<std::vector<std::vector<StoredRun>>> LatestSeries(const RunFilter& filter, int limit);
+  // How many machines (by name and model) have runs of `filter` that this
+  // store does not rank: on a shared store that keeps its machines, those
+  // pending or retired and runs without a machine id; 0 elsewhere.
+  ArchiveResult<int> UnrankedMachinesOf(const RunFilter& filter);
   // Every machine and group that has runs of `filter`, by name, model, group.
   ArchiveResult<std::vector<MachineKey>> MachinesOf(const RunFilter& filter);
   // The newest `limit` runs of `filter` of each of `machines` (a machine and

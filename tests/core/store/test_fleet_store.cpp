@@ -213,7 +213,21 @@ class FleetStoreTest : public QObject {
     QCOMPARE(one.lastSchema, std::optional<int>(kStoreSchemaVersion));
     QVERIFY(one.lastReceived && std::abs(*one.lastReceived - now) < 3'600);
     QCOMPARE(ValueOf(owner.LatestSeries({}, 100)).size(), size_t{0});  // none ranked while pending
+    const int unranked = ValueOf(owner.UnrankedMachinesOf({}));
+    QVERIFY(unranked >= 2);
+    // The owner's --ranking says why it ranks none (it said "(no runs)" alone).
+    const QString home = scratch_.path() + QStringLiteral("/pending");
+    QVERIFY(QDir().mkpath(home));
+    QProcess torvik;
+    torvik.setProcessEnvironment(MachineEnvironment(home));
+    torvik.start(QStringLiteral(TORVIK_BINARY), {QStringLiteral("--store"), Url("fleet", "torvik_owner"),
+                                                 QStringLiteral("--ranking")});
+    QVERIFY(torvik.waitForFinished(60'000));
+    QCOMPARE(torvik.exitCode(), 0);
+    QVERIFY(torvik.readAllStandardError().contains(
+        QStringLiteral("no machine is ranked: %1 machine(s)").arg(unranked).toUtf8()));
     QCOMPARE(ValueOf(owner.SetMachineState(QLatin1String(kMachineOne), MachineState::Approved)), 1);
+    QCOMPARE(ValueOf(owner.UnrankedMachinesOf({})), unranked - 1);
     QCOMPARE(ValueOf(owner.Machines(now)).front().state, MachineState::Approved);
     const std::vector<std::vector<StoredRun>> ranked = ValueOf(owner.LatestSeries({}, 100));
     QCOMPARE(ranked.size(), size_t{1});
