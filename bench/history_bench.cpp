@@ -51,6 +51,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "BenchTable.h"
@@ -315,14 +316,28 @@ bool HtmlReportRow(const char* what, const char* method, const QString& home, co
   return *seconds <= 2.0 && megabytes <= 2.0;
 }
 
-// 50 machines' 200 runs each of the ALL group, in series of three, the
-// figures drifting and every tenth series noisy: the largest page.
 // A fleet machine's id (32 hex digits, as a PC's own), one to a PC name: a
 // shared store ranks only the machines it knows, once approved.
 QString MachineIdOf(const QString& pcName) {
   return QString::fromLatin1(QCryptographicHash::hash(pcName.toUtf8(), QCryptographicHash::Md5).toHex());
 }
 
+// `runs` kept in `store`, their machines approved as a fleet's owner
+// approves them (a shared store ranks no other; this PC's store keeps no
+// machines); false, said, when the import failed.
+bool ImportApproved(ResultStore& store, const std::vector<StoredRun>& runs) {
+  if (const ArchiveResult<ImportCounts> imported = store.Import(runs); !imported.Ok()) {
+    std::fprintf(stderr, "%s\n", qPrintable(imported.Text()));
+    return false;
+  }
+  std::set<QString> machines;
+  for (const StoredRun& run : runs) machines.insert(run.machineId);
+  for (const QString& machine : machines) store.SetMachineState(machine, MachineState::Approved);
+  return true;
+}
+
+// 50 machines' 200 runs each of the ALL group, in series of three, the
+// figures drifting and every tenth series noisy: the largest page.
 std::vector<StoredRun> ReportFleet() {
   TestNoise shared;  // others used the processor all along
   shared.seconds = 1, shared.othersCoreSeconds = 1;
@@ -354,15 +369,9 @@ std::vector<StoredRun> ReportFleet() {
 
 // The page of ReportFleet() kept in `location` (a file store under `home`,
 // or a server's database), written by torvik --html.
-bool FleetReportRow(const char* what, const QString& home, const QString& location, bool shared,
-                    const std::function<void()>& imported = {}) {
-  ImportCounts counts;
+bool FleetReportRow(const char* what, const QString& home, const QString& location, bool shared) {
   ResultStore store(location);
-  if (const ArchiveResult<ImportCounts> read = store.Import(ReportFleet()); !read.Ok()) {
-    std::fprintf(stderr, "%s\n", qPrintable(read.Text()));
-    return false;
-  }
-  if (imported) imported();
+  if (!ImportApproved(store, ReportFleet())) return false;
   return HtmlReportRow(what, "torvik --html, 50 PCs' 10,000 runs of 15 tests (2 s allowed)", home,
                        shared ? location : QString());
 }
@@ -390,18 +399,12 @@ std::vector<StoredRun> FleetOfSeries() {
 
 // --trend of desk-0 (500 series) and --ranking of the 50 machines, on the
 // command line and in the window, on `url` (empty: this PC's store under
-// `home`); `imported` runs after the runs are in; false when one failed.
-bool TrendAndRankingRows(const QString& url, const QString& home, const char* dialect,
-                         const std::function<void()>& imported = {}) {
+// `home`); false when one failed.
+bool TrendAndRankingRows(const QString& url, const QString& home, const char* dialect) {
   {
     ResultStore store(url.isEmpty() ? home + QStringLiteral("/Varn/TORVIK/results.sqlite") : url);
-    ImportCounts counts;
-    if (const ArchiveResult<ImportCounts> read = store.Import(FleetOfSeries()); !read.Ok()) {
-      std::fprintf(stderr, "%s\n", qPrintable(read.Text()));
-      return false;
-    }
+    if (!ImportApproved(store, FleetOfSeries())) return false;
   }
-  if (imported) imported();
   const QStringList store = url.isEmpty() ? QStringList() : QStringList{"--store", url};
   QByteArray trendOut, rankingOut;
   const std::optional<double> trend =
@@ -546,24 +549,13 @@ bool SharedStoreRows(const QString& scratch) {
                     "  ");
     ok = statements <= 5 && window.Runs().Ticked().size() == 50 && ok;
   }
-  // A fleet's machines are ranked once its owner approves them, as the
-  // owner of a real fleet does (until then they wait, pending).
-  const auto approved = [&server](const QString& database) {
-    return [&server, database] {
-      QSqlQuery(server.Connect(database, QStringLiteral("owner")))
-          .exec(QStringLiteral("UPDATE machines SET state = 'approved'"));
-      QSqlDatabase::removeDatabase(QStringLiteral("owner"));
-    };
-  };
   ok = server.CreateDatabase(QStringLiteral("report")) &&
-       FleetReportRow("html report, shared", scratch, server.Url(QStringLiteral("report")), true,
-                      approved(QStringLiteral("report"))) &&
-       ok;
+       FleetReportRow("html report, shared", scratch, server.Url(QStringLiteral("report")), true) && ok;
   QDir(scratch).mkpath(QStringLiteral("fleet-shared/Varn/TORVIK"));
-  ok = (!server.CreateDatabase(QStringLiteral("fleet")) ||
-        TrendAndRankingRows(server.Url(QStringLiteral("fleet")), scratch + QStringLiteral("/fleet-shared"), "shared",
-                            approved(QStringLiteral("fleet")))) &&
-       ok;
+  ok =
+      (!server.CreateDatabase(QStringLiteral("fleet")) ||
+       TrendAndRankingRows(server.Url(QStringLiteral("fleet")), scratch + QStringLiteral("/fleet-shared"), "shared")) &&
+      ok;
   return SyncRow(server, scratch) && ok;
 }
 
