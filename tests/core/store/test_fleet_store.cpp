@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "JsonSchemaCheck.h"
+#include "ProgramRun.h"
 #include "ScratchServer.h"
 #include "StoreAnswers.h"
 #include "core/archive/ArchiveExports.h"
@@ -216,16 +217,12 @@ class FleetStoreTest : public QObject {
     const int unranked = ValueOf(owner.UnrankedMachinesOf({}));
     QVERIFY(unranked >= 2);
     // The owner's --ranking says why it ranks none (it said "(no runs)" alone).
-    const QString home = scratch_.path() + QStringLiteral("/pending");
-    QVERIFY(QDir().mkpath(home));
-    QProcess torvik;
-    torvik.setProcessEnvironment(MachineEnvironment(home));
-    torvik.start(QStringLiteral(TORVIK_BINARY), {QStringLiteral("--store"), Url("fleet", "torvik_owner"),
-                                                 QStringLiteral("--ranking")});
-    QVERIFY(torvik.waitForFinished(60'000));
-    QCOMPARE(torvik.exitCode(), 0);
-    QVERIFY(torvik.readAllStandardError().contains(
-        QStringLiteral("no machine is ranked: %1 machine(s)").arg(unranked).toUtf8()));
+    QTemporaryDir data;
+    const Outcome ranking =
+        RunProgram(QStringLiteral(TORVIK_BINARY), data, {QStringLiteral("--store"), Url("fleet", "torvik_owner"),
+                                                         QStringLiteral("--ranking")});
+    QCOMPARE(ranking.exitCode, 0);
+    QVERIFY(ranking.err.contains(QStringLiteral("no machine is ranked: %1 machine(s)").arg(unranked).toUtf8()));
     QCOMPARE(ValueOf(owner.SetMachineState(QLatin1String(kMachineOne), MachineState::Approved)), 1);
     QCOMPARE(ValueOf(owner.UnrankedMachinesOf({})), unranked - 1);
     QCOMPARE(ValueOf(owner.Machines(now)).front().state, MachineState::Approved);
